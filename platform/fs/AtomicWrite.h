@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/com/Result.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+namespace platform::fs {
+
+enum class WriteMode {
+    /// Creates the file or replaces it as a whole.
+    Replace,
+    /// Creates the file only if nothing by that name exists yet.
+    CreateOnly,
+};
+
+/// Writes `bytes` as the whole content of `path` so that a crash, a full disk or a refused rename never leaves a
+/// damaged or half-written file: the bytes go to a temporary file whose name begins with "." in the same folder,
+/// are flushed to the disk and then renamed into place. On failure the temporary file is removed and an existing
+/// file keeps its content.
+/// Errors: STG_E_FILEALREADYEXISTS (CreateOnly and the name exists), STG_E_ACCESSDENIED (no permission, or
+/// Replace on a read-only file), STG_E_PATHNOTFOUND (missing folder), STG_E_MEDIUMFULL (disk or quota full),
+/// STG_E_WRITEFAULT (any other write failure).
+Status writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, WriteMode mode);
+
+} // namespace platform::fs

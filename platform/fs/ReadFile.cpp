@@ -1,0 +1,77 @@
+#include "ReadFile.h"
+
+#include "internal/SystemError.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform::fs {
+namespace {
+
+Error readError(int error, std::string_view operation, const std::filesystem::path& path)
+{
+    return internal::systemError(error, operation, path, internal::Access::Read);
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int descriptor) : m_descriptor(descriptor) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor()
+    {
+        if (m_descriptor >= 0) {
+            ::close(m_descriptor);
+        }
+    }
+    int get() const { return m_descriptor; }
+
+private:
+    int m_descriptor;
+};
+
+} // namespace
+
+Result<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& path)
+{
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) {
+        return readError(errno, "cannot open", path);
+    }
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0) {
+        return readError(errno, "cannot inspect", path);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return Error{STG_E_ACCESSDENIED, "'" + path.string() + "' is not a regular file"};
+    }
+    std::vector<std::uint8_t> bytes;
+    if (static_cast<std::uint64_t>(status.st_size) > bytes.max_size()) {
+        return Error{STG_E_INSUFFICIENTMEMORY, "'" + path.string() + "' is too large to read"};
+    }
+    bytes.resize(static_cast<std::size_t>(status.st_size));
+    std::size_t filled = 0;
+    // The file may shrink or grow while we read; what read() gives until the end is the content.
+    for (;;) {
+        if (filled == bytes.size()) {
+            bytes.resize(bytes.size() + 4096);
+        }
+        const ssize_t count = ::read(file.get(), bytes.data() + filled, bytes.size() - filled);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return readError(errno, "cannot read", path);
+        }
+        if (count == 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(count);
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+
+} // namespace platform::fs

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/com/Result.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace platform::fs {
+
+/// The whole content of a regular file.
+/// Errors: STG_E_FILENOTFOUND (no such file), STG_E_PATHNOTFOUND (missing folder), STG_E_ACCESSDENIED (no
+/// permission, or a folder), STG_E_INSUFFICIENTMEMORY (too large to hold), STG_E_READFAULT (any other failure).
+Result<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& path);
+
+} // namespace platform::fs

@@ -1,0 +1,128 @@
+#include "platform/fs/AtomicWrite.h"
+
+#include "platform/fs/ReadFile.h"
+#include "platform/testing/Matchers.h"
+#include "support/TemporaryFolder.h"
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform::fs;
+using platform::fs::testing::bytesOf;
+using platform::fs::testing::TemporaryFolder;
+using platform::fs::testing::writeText;
+
+namespace {
+
+class AtomicWriteTest : public ::testing::Test {
+protected:
+    void expectContent(const std::filesystem::path& path, const std::string& text)
+    {
+        const auto bytes = readWholeFile(path);
+        ASSERT_THAT(bytes, IsOk());
+        EXPECT_EQ(bytesOf(text), *bytes);
+    }
+
+    TemporaryFolder m_folder;
+};
+
+TEST_F(AtomicWriteTest, ReplaceWritesTheWholeContentEachTime)
+{
+    const auto path = m_folder / "doc.tdc";
+    for (const std::string& text :
+         std::vector<std::string>{"first", "a longer second content", "", std::string(100000, 'x'), "short"}) {
+        SCOPED_TRACE(text.size());
+        ASSERT_THAT(writeFileAtomically(path, bytesOf(text), WriteMode::Replace), IsOk());
+        expectContent(path, text);
+        EXPECT_EQ(std::vector<std::string>{"doc.tdc"}, m_folder.names());
+    }
+}
+
+TEST_F(AtomicWriteTest, CreateOnlyRefusesAnExistingNameAndKeepsIt)
+{
+    const auto path = m_folder / "doc.tdc";
+    ASSERT_THAT(writeFileAtomically(path, bytesOf("original"), WriteMode::CreateOnly), IsOk());
+    EXPECT_THAT(writeFileAtomically(path, bytesOf("intruder"), WriteMode::CreateOnly),
+                FailsWith(STG_E_FILEALREADYEXISTS));
+    expectContent(path, "original");
+
+    std::filesystem::create_directory(m_folder / "folder");
+    EXPECT_THAT(writeFileAtomically(m_folder / "folder", bytesOf("x"), WriteMode::CreateOnly),
+                FailsWith(STG_E_FILEALREADYEXISTS));
+    EXPECT_EQ((std::vector<std::string>{"doc.tdc", "folder"}), m_folder.names());
+}
+
+TEST_F(AtomicWriteTest, FailedRenameRemovesTheTemporaryFile)
+{
+    // A folder with content cannot be replaced by a file, so the rename is refused.
+    std::filesystem::create_directory(m_folder / "doc.tdc");
+    writeText(m_folder / "doc.tdc" / "inside", "kept");
+    EXPECT_THAT(writeFileAtomically(m_folder / "doc.tdc", bytesOf("new"), WriteMode::Replace),
+                FailsWith(STG_E_ACCESSDENIED));
+    EXPECT_EQ(std::vector<std::string>{"doc.tdc"}, m_folder.names());
+    expectContent(m_folder / "doc.tdc" / "inside", "kept");
+}
+
+TEST_F(AtomicWriteTest, FullDiskKeepsTheOldFile)
+{
+    const auto path = m_folder / "doc.tdc";
+    writeText(path, "old content");
+    // A file size limit fails the write as a full disk would, even for root.
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &previous));
+    rlimit limited = previous;
+    limited.rlim_cur = 1000;
+    ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &limited));
+    const auto status = writeFileAtomically(path, std::vector<std::uint8_t>(5000, 7), WriteMode::Replace);
+    ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &previous));
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_THAT(status, FailsWith(STG_E_MEDIUMFULL));
+    expectContent(path, "old content");
+    EXPECT_EQ(std::vector<std::string>{"doc.tdc"}, m_folder.names());
+}
+
+TEST_F(AtomicWriteTest, ReportsMissingFolderAndMissingName)
+{
+    EXPECT_THAT(writeFileAtomically(m_folder / "absent" / "doc.tdc", bytesOf("x"), WriteMode::Replace),
+                FailsWith(STG_E_PATHNOTFOUND));
+    EXPECT_THAT(writeFileAtomically(m_folder.path() / "", bytesOf("x"), WriteMode::Replace),
+                FailsWith(STG_E_INVALIDNAME));
+    EXPECT_TRUE(m_folder.names().empty());
+}
+
+TEST_F(AtomicWriteTest, ReplaceRefusesAReadOnlyFileAndKeepsOtherPermissions)
+{
+    const auto path = m_folder / "doc.tdc";
+    writeText(path, "protected");
+    ASSERT_EQ(0, ::chmod(path.c_str(), 0444));
+    EXPECT_THAT(writeFileAtomically(path, bytesOf("new"), WriteMode::Replace), FailsWith(STG_E_ACCESSDENIED));
+    expectContent(path, "protected");
+
+    ASSERT_EQ(0, ::chmod(path.c_str(), 0640));
+    ASSERT_THAT(writeFileAtomically(path, bytesOf("new"), WriteMode::Replace), IsOk());
+    struct stat status {};
+    ASSERT_EQ(0, ::stat(path.c_str(), &status));
+    EXPECT_EQ(0640u, status.st_mode & 07777);
+    EXPECT_EQ(std::vector<std::string>{"doc.tdc"}, m_folder.names());
+}
+
+TEST_F(AtomicWriteTest, FolderWithoutWritePermissionIsAccessDenied)
+{
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "permission bits do not stop root";
+    }
+    const auto folder = m_folder / "locked";
+    std::filesystem::create_directory(folder);
+    writeText(folder / "doc.tdc", "old");
+    ASSERT_EQ(0, ::chmod(folder.c_str(), 0555));
+    for (const WriteMode mode : {WriteMode::Replace, WriteMode::CreateOnly}) {
+        EXPECT_THAT(writeFileAtomically(folder / "doc.tdc", bytesOf("new"), mode), FailsWith(STG_E_ACCESSDENIED));
+    }
+    expectContent(folder / "doc.tdc", "old");
+}
+
+} // namespace
