@@ -1,0 +1,145 @@
+#include "ClassTable.h"
+
+#include "Bstr.h"
+#include "Result.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace platform::com {
+namespace {
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+} // namespace
+
+ClassTable& ClassTable::instance()
+{
+    static ClassTable table;
+    return table;
+}
+
+void ClassTable::registerClass(ClassRegistration registration)
+{
+    std::lock_guard guard(m_mutex);
+    const CLSID classId = registration.classId;
+    m_entries.insert_or_assign(classId, Entry{std::move(registration), nullptr});
+}
+
+void ClassTable::unregisterClass(REFCLSID classId)
+{
+    ComPtr<IUnknown> singleton; // Released after the lock, so its destructor may use the table.
+    std::lock_guard guard(m_mutex);
+    if (auto it = m_entries.find(classId); it != m_entries.end()) {
+        singleton = std::move(it->second.singleton);
+        m_entries.erase(it);
+    }
+}
+
+void ClassTable::clear()
+{
+    std::vector<ComPtr<IUnknown>> singletons;
+    {
+        std::lock_guard guard(m_mutex);
+        for (auto& [classId, entry] : m_entries) {
+            singletons.push_back(std::move(entry.singleton));
+        }
+        m_entries.clear();
+    }
+}
+
+HRESULT ClassTable::createInstance(REFCLSID classId, REFIID riid, void** object)
+{
+    if (!object) {
+        return E_POINTER;
+    }
+    *object = nullptr;
+    ClassCreator create;
+    Instancing instancing = Instancing::PerCall;
+    {
+        std::lock_guard guard(m_mutex);
+        const auto it = m_entries.find(classId);
+        if (it == m_entries.end()) {
+            return REGDB_E_CLASSNOTREG;
+        }
+        if (it->second.singleton) {
+            return it->second.singleton->QueryInterface(riid, object);
+        }
+        create = it->second.registration.create;
+        instancing = it->second.registration.instancing;
+    }
+    if (instancing == Instancing::PerCall) {
+        return create(riid, object);
+    }
+
+    std::lock_guard creationGuard(m_singletonCreation);
+    {
+        std::lock_guard guard(m_mutex);
+        const auto it = m_entries.find(classId);
+        if (it != m_entries.end() && it->second.singleton) {
+            return it->second.singleton->QueryInterface(riid, object); // Another thread made it meanwhile.
+        }
+    }
+    ComPtr<IUnknown> made;
+    RETURN_IF_FAILED(create(IUnknown::kIid, made.putVoid()));
+    {
+        std::lock_guard guard(m_mutex);
+        const auto it = m_entries.find(classId);
+        if (it != m_entries.end()) {
+            it->second.singleton = made;
+        }
+    }
+    return made->QueryInterface(riid, object);
+}
+
+std::optional<CLSID> ClassTable::classIdFromProgId(std::string_view progId) const
+{
+    std::lock_guard guard(m_mutex);
+    for (const auto& [classId, entry] : m_entries) {
+        if (equalsIgnoringAsciiCase(entry.registration.progId, progId) ||
+            equalsIgnoringAsciiCase(entry.registration.versionIndependentProgId, progId)) {
+            return classId;
+        }
+    }
+    return std::nullopt;
+}
+
+bool ClassTable::isRegistered(REFCLSID classId) const
+{
+    std::lock_guard guard(m_mutex);
+    return m_entries.contains(classId);
+}
+
+} // namespace platform::com
+
+HRESULT CoCreateInstance(REFCLSID classId, IUnknown* outer, DWORD /*context*/, REFIID riid, void** object)
+{
+    if (object) {
+        *object = nullptr;
+    }
+    if (outer) {
+        return CLASS_E_NOAGGREGATION;
+    }
+    return platform::com::ClassTable::instance().createInstance(classId, riid, object);
+}
+
+HRESULT CLSIDFromProgID(const OLECHAR* progId, CLSID* classId)
+{
+    if (!progId || !classId) {
+        return E_INVALIDARG;
+    }
+    std::u16string_view text(progId);
+    const auto found = platform::com::ClassTable::instance().classIdFromProgId(platform::com::utf16ToUtf8(text));
+    if (!found) {
+        *classId = GUID_NULL;
+        return CO_E_CLASSSTRING;
+    }
+    *classId = *found;
+    return S_OK;
+}
