@@ -99,20 +99,14 @@ Status writeAll(int descriptor, std::span<const std::uint8_t> bytes, const std::
     return {};
 }
 
-/// Replace keeps the permissions of the file it replaces and, as Windows does, refuses a read-only one.
+/// Replace keeps the permissions of the file it replaces.
 Status adoptExistingPermissions(const TemporaryFile& file, const std::filesystem::path& target)
 {
     struct stat status {};
     if (::stat(target.c_str(), &status) != 0) {
         return errno == ENOENT ? Status{} : writeError(errno, "cannot inspect", target);
     }
-    if (!S_ISREG(status.st_mode)) {
-        return {};
-    }
-    if ((status.st_mode & S_IWUSR) == 0) {
-        return Error{STG_E_ACCESSDENIED, "cannot replace read-only file '" + target.string() + "'"};
-    }
-    if (::fchmod(file.descriptor(), status.st_mode & 07777) != 0) {
+    if (S_ISREG(status.st_mode) && ::fchmod(file.descriptor(), status.st_mode & 07777) != 0) {
         return writeError(errno, "cannot set the permissions of", file.path());
     }
     return {};
@@ -149,10 +143,42 @@ void syncFolder(const std::filesystem::path& target)
 
 } // namespace
 
-Status writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, WriteMode mode)
+Status checkWritable(const std::filesystem::path& path, WriteMode mode)
 {
     if (path.empty() || !path.has_filename()) {
         return Error{STG_E_INVALIDNAME, "no file name in '" + path.string() + "'"};
+    }
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0) {
+        return writeError(errno, "cannot find the folder of", path);
+    }
+    if (!S_ISDIR(status.st_mode)) {
+        return writeError(ENOTDIR, "cannot find the folder of", path);
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        return writeError(errno, "cannot write into the folder of", path);
+    }
+    if (::lstat(path.c_str(), &status) != 0) {
+        return errno == ENOENT ? Status{} : writeError(errno, "cannot inspect", path);
+    }
+    if (mode == WriteMode::CreateOnly) {
+        return writeError(EEXIST, "cannot create", path);
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return writeError(EISDIR, "cannot replace", path);
+    }
+    // As on Windows, the read-only attribute protects a file from being replaced.
+    if (S_ISREG(status.st_mode) && (status.st_mode & S_IWUSR) == 0) {
+        return Error{STG_E_ACCESSDENIED, "cannot replace read-only file '" + path.string() + "'"};
+    }
+    return {};
+}
+
+Status writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, WriteMode mode)
+{
+    if (Status writable = checkWritable(path, mode); !writable) {
+        return writable;
     }
     auto file = createTemporaryFile(path);
     if (!file) {

@@ -24,4 +24,9 @@ enum class WriteMode {
 /// STG_E_WRITEFAULT (any other write failure).
 Status writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, WriteMode mode);
 
+/// The checks writeFileAtomically makes before it writes anything, for callers that write later and must report
+/// a bad name, a missing folder, a read-only file or (CreateOnly) an existing name at once. The no-replace rename
+/// still decides in the end: a name taken in between fails the write with STG_E_FILEALREADYEXISTS.
+Status checkWritable(const std::filesystem::path& path, WriteMode mode);
+
 } // namespace platform::fs

@@ -54,15 +54,41 @@ TEST_F(AtomicWriteTest, CreateOnlyRefusesAnExistingNameAndKeepsIt)
     EXPECT_EQ((std::vector<std::string>{"doc.tdc", "folder"}), m_folder.names());
 }
 
-TEST_F(AtomicWriteTest, FailedRenameRemovesTheTemporaryFile)
+TEST_F(AtomicWriteTest, RefusesToReplaceAFolder)
 {
-    // A folder with content cannot be replaced by a file, so the rename is refused.
     std::filesystem::create_directory(m_folder / "doc.tdc");
     writeText(m_folder / "doc.tdc" / "inside", "kept");
     EXPECT_THAT(writeFileAtomically(m_folder / "doc.tdc", bytesOf("new"), WriteMode::Replace),
                 FailsWith(STG_E_ACCESSDENIED));
     EXPECT_EQ(std::vector<std::string>{"doc.tdc"}, m_folder.names());
     expectContent(m_folder / "doc.tdc" / "inside", "kept");
+}
+
+TEST_F(AtomicWriteTest, CheckWritableAnswersWhatAWriteWouldMeet)
+{
+    writeText(m_folder / "writable", "x");
+    writeText(m_folder / "readonly", "x");
+    ASSERT_EQ(0, ::chmod((m_folder / "readonly").c_str(), 0444));
+    writeText(m_folder / "plain", "x");
+    struct Case {
+        std::string name;
+        WriteMode mode;
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {"absent", WriteMode::Replace, S_OK},
+        {"absent", WriteMode::CreateOnly, S_OK},
+        {"writable", WriteMode::Replace, S_OK},
+        {"writable", WriteMode::CreateOnly, STG_E_FILEALREADYEXISTS},
+        {"readonly", WriteMode::Replace, STG_E_ACCESSDENIED},
+        {"plain/below", WriteMode::Replace, STG_E_PATHNOTFOUND},
+        {"missing/below", WriteMode::CreateOnly, STG_E_PATHNOTFOUND},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_HR(c.expected, checkWritable(m_folder / c.name, c.mode).code());
+    }
+    EXPECT_EQ((std::vector<std::string>{"plain", "readonly", "writable"}), m_folder.names());
 }
 
 TEST_F(AtomicWriteTest, FullDiskKeepsTheOldFile)
