@@ -22,6 +22,12 @@ UINT SysStringByteLen(BSTR text);
 
 namespace platform::com {
 
+/// The characters of a BSTR that stays with its owner (empty for null).
+inline std::u16string_view viewOf(BSTR text)
+{
+    return text ? std::u16string_view(text, SysStringLen(text)) : std::u16string_view();
+}
+
 /// Owns one BSTR. Null and empty stay apart: `isNull()` is true only for a null string.
 /// Thread rule: a value type, not shared.
 class Bstr {
@@ -49,7 +55,7 @@ public:
     BSTR get() const { return m_text; }
     bool isNull() const { return m_text == nullptr; }
     std::size_t length() const { return SysStringLen(m_text); }
-    std::u16string_view view() const { return m_text ? std::u16string_view(m_text, length()) : std::u16string_view(); }
+    std::u16string_view view() const { return viewOf(m_text); }
     std::string toUtf8() const;
 
     /// Releases the held string and returns the slot for an out-parameter.

@@ -7,6 +7,7 @@ using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using UINT = std::uint32_t;
+using ULONG = std::uint32_t;
 using SHORT = std::int16_t;
 using USHORT = std::uint16_t;
 using LONG = std::int32_t;

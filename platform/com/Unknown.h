@@ -2,10 +2,9 @@
 
 #include "Guid.h"
 #include "HResult.h"
+#include "Types.h"
 
-#include <cstdint>
-
-using ULONG = std::uint32_t;
+#include <type_traits>
 
 /// The root of every COM-lite interface. Interfaces name their identifier as `kIid` and their base as `Base`.
 struct IUnknown {

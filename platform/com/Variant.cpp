@@ -247,7 +247,7 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
 
 HRESULT parseNumber(BSTR text, VARTYPE target, Number& number)
 {
-    const std::string utf8 = platform::com::utf16ToUtf8(Bstr::copyOf(text).view());
+    const std::string utf8 = platform::com::utf16ToUtf8(platform::com::viewOf(text));
     if (target == VT_BOOL) {
         std::string_view trimmed = utf8;
         while (!trimmed.empty() && trimmed.front() == ' ') {

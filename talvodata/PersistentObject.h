@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/com/ComObject.h"
+#include "platform/com/Persist.h"
+
+namespace talvodata {
+
+/// The base of every document-model class stored as a record: a COM-lite object answering its own
+/// interfaces and IPersistStreamInit/IPersistStream over one versioned record and a dirty flag.
+/// Thread rule: any thread; every method holds the object's lock.
+template <typename... Interfaces>
+class PersistentObject : public platform::com::ComObject<Interfaces..., IPersistStreamInit, IPersistStream> {
+public:
+    HRESULT GetClassID(CLSID* classId) override
+    {
+        if (!classId) {
+            return E_POINTER;
+        }
+        *classId = persistentClassId();
+        return S_OK;
+    }
+
+    HRESULT IsDirty() override
+    {
+        auto guard = this->lock();
+        return m_dirty ? S_OK : S_FALSE;
+    }
+
+    /// A new object already holds its defaults.
+    HRESULT InitNew() override { return S_OK; }
+
+    HRESULT Load(IStream* stream) override
+    {
+        auto guard = this->lock();
+        if (!stream) {
+            return E_POINTER;
+        }
+        RETURN_IF_FAILED(loadRecord(stream));
+        m_dirty = false;
+        return S_OK;
+    }
+
+    HRESULT Save(IStream* stream, BOOL clearDirty) override
+    {
+        auto guard = this->lock();
+        if (!stream) {
+            return E_POINTER;
+        }
+        RETURN_IF_FAILED(saveRecord(stream));
+        if (clearDirty) {
+            m_dirty = false;
+        }
+        return S_OK;
+    }
+
+    HRESULT GetSizeMax(ULONGLONG* /*size*/) override { return E_NOTIMPL; }
+
+protected:
+    PersistentObject() = default;
+    ~PersistentObject() override = default;
+
+    virtual const CLSID& persistentClassId() const = 0;
+    /// Both run with the object's lock held.
+    virtual HRESULT saveRecord(IStream* stream) = 0;
+    virtual HRESULT loadRecord(IStream* stream) = 0;
+
+    bool isDirty() const { return m_dirty; }
+    void setDirty() { m_dirty = true; }
+    void clearDirty() { m_dirty = false; }
+
+private:
+    bool m_dirty = false;
+};
+
+} // namespace talvodata

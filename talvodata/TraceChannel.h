@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/com/HResult.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace talvodata {
+
+/// The samples of one channel of a trace, in 32-bit or 16-bit storage. Positions are array positions; the
+/// trace keeps the offset and capacity that all its channels share. Thread rule: guarded by the trace's lock.
+class TraceChannel {
+public:
+    static constexpr std::int32_t kInvalid = 2147483647;
+
+    bool isNarrow() const { return m_isNarrow; }
+    std::size_t capacity() const { return m_isNarrow ? m_narrow.size() : m_wide.size(); }
+    std::int32_t at(std::size_t position) const { return m_isNarrow ? m_narrow[position] : m_wide[position]; }
+    /// A value outside -32768 .. 32767 needs 32-bit storage: `widen()` first.
+    void set(std::size_t position, std::int32_t value);
+
+    /// Fresh storage of `capacity` zeros, of the given width.
+    HRESULT allocate(std::size_t capacity, bool narrow);
+    /// New storage of `capacity` holding the `count` samples from `from` at position 0. E_OUTOFMEMORY leaves it.
+    HRESULT reallocate(std::size_t capacity, std::size_t from, std::size_t count);
+    /// Moves `count` samples from `from` down to position 0, in place.
+    void moveDown(std::size_t from, std::size_t count);
+
+    static bool fitsNarrow(std::int64_t value) { return value >= -32768 && value <= 32767; }
+    /// Switches to 16-bit storage when every one of the `count` samples from `from` fits (an invalid one never does).
+    HRESULT narrowIfPossible(std::size_t from, std::size_t count);
+    HRESULT widen();
+
+private:
+    bool m_isNarrow = false;
+    std::vector<std::int32_t> m_wide;
+    std::vector<std::int16_t> m_narrow;
+};
+
+} // namespace talvodata
