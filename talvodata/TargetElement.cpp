@@ -1,0 +1,474 @@
+#include "TargetElement.h"
+
+#include "NamedValueAt.h"
+#include "PolygonHitTest.h"
+#include "Property.h"
+#include "StreamForms.h"
+
+#include "interfaces/talvodata/Guids.h"
+
+namespace talvodata {
+
+using platform::com::ComPtr;
+
+namespace {
+
+constexpr std::int32_t kRecordVersion = 5;
+
+HRESULT readBool(IStream* stream, VARIANT_BOOL& value)
+{
+    std::int16_t read = 0;
+    RETURN_IF_FAILED(readInt16(stream, read));
+    value = read;
+    return S_OK;
+}
+
+HRESULT readEnum(IStream* stream, enumTargetElementType& value)
+{
+    std::int32_t read = 0;
+    RETURN_IF_FAILED(readInt32(stream, read));
+    value = static_cast<enumTargetElementType>(read);
+    return S_OK;
+}
+
+} // namespace
+
+ComPtr<CTargetElement> CTargetElement::create()
+{
+    return ComPtr<CTargetElement>(new CTargetElement());
+}
+
+HRESULT CTargetElement::get_Value(BSTR bstrValue, VARIANT* pVal)
+{
+    auto guard = lock();
+    return m_values.get(bstrValue, pVal);
+}
+
+HRESULT CTargetElement::put_Value(BSTR bstrValue, VARIANT newVal)
+{
+    auto guard = lock();
+    bool changed = false;
+    RETURN_IF_FAILED(m_values.put(bstrValue, newVal, changed));
+    if (changed) {
+        setDirty();
+    }
+    return S_OK;
+}
+
+HRESULT CTargetElement::putref_Value(BSTR bstrValue, VARIANT newVal)
+{
+    return put_Value(bstrValue, newVal);
+}
+
+HRESULT CTargetElement::get_Picture(IDispatch** pVal)
+{
+    auto guard = lock();
+    return m_picture.get(pVal);
+}
+
+HRESULT CTargetElement::put_Picture(IDispatch* newVal)
+{
+    auto guard = lock();
+    m_picture.set(newVal);
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_Result(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_result, pVal);
+}
+
+HRESULT CTargetElement::put_Result(float newVal)
+{
+    auto guard = lock();
+    m_result = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_Left(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_left, pVal);
+}
+
+HRESULT CTargetElement::put_Left(float newVal)
+{
+    auto guard = lock();
+    m_left = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_Top(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_top, pVal);
+}
+
+HRESULT CTargetElement::put_Top(float newVal)
+{
+    auto guard = lock();
+    m_top = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_Width(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_width, pVal);
+}
+
+HRESULT CTargetElement::put_Width(float newVal)
+{
+    auto guard = lock();
+    m_width = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_Height(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_height, pVal);
+}
+
+HRESULT CTargetElement::put_Height(float newVal)
+{
+    auto guard = lock();
+    m_height = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_Type(enumTargetElementType* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_type, pVal);
+}
+
+HRESULT CTargetElement::put_Type(enumTargetElementType newVal)
+{
+    auto guard = lock();
+    m_type = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_Clip(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_clip, pVal);
+}
+
+HRESULT CTargetElement::put_Clip(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    m_clip = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::AddPoint(float x, float y)
+{
+    auto guard = lock();
+    m_points.push_back({x, y});
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_PointCount(LONG* pVal)
+{
+    auto guard = lock();
+    return copyProperty(static_cast<LONG>(m_points.size()), pVal);
+}
+
+HRESULT CTargetElement::get_x(LONG index, float* pVal)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    if (index < 1 || static_cast<std::size_t>(index) > m_points.size()) {
+        return E_INVALIDARG;
+    }
+    *pVal = m_points[index - 1].x;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_y(LONG index, float* pVal)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    if (index < 1 || static_cast<std::size_t>(index) > m_points.size()) {
+        return E_INVALIDARG;
+    }
+    *pVal = m_points[index - 1].y;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_BorderWidth(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_borderWidth, pVal);
+}
+
+HRESULT CTargetElement::put_BorderWidth(float newVal)
+{
+    auto guard = lock();
+    m_borderWidth = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_Fill(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_fill, pVal);
+}
+
+HRESULT CTargetElement::put_Fill(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    m_fill = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_BodyColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_bodyColor, pVal);
+}
+
+HRESULT CTargetElement::put_BodyColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_bodyColor = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_BorderColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_borderColor, pVal);
+}
+
+HRESULT CTargetElement::put_BorderColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_borderColor = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_DrawBeforeRings(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_drawBeforeRings, pVal);
+}
+
+HRESULT CTargetElement::put_DrawBeforeRings(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    m_drawBeforeRings = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_Visible(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_visible, pVal);
+}
+
+HRESULT CTargetElement::put_Visible(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    m_visible = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::IsPointInside(float x, float y, float Caliber, VARIANT_BOOL* pVal)
+{
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = holds(x, y, Caliber) ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_IgnoreResult(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_ignoreResult, pVal);
+}
+
+HRESULT CTargetElement::put_IgnoreResult(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    m_ignoreResult = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_AreaIndex(LONG* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_areaIndex, pVal);
+}
+
+HRESULT CTargetElement::put_AreaIndex(LONG newVal)
+{
+    auto guard = lock();
+    m_areaIndex = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::get_ValuesCount(LONG* pVal)
+{
+    auto guard = lock();
+    return copyProperty(static_cast<LONG>(m_values.size()), pVal);
+}
+
+HRESULT CTargetElement::KeyValue(LONG index, BSTR* key, VARIANT* value)
+{
+    auto guard = lock();
+    return namedValueAt(m_values, index, key, value);
+}
+
+HRESULT CTargetElement::get_CalcAfterRings(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_calcAfterRings, pVal);
+}
+
+HRESULT CTargetElement::put_CalcAfterRings(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    m_calcAfterRings = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetElement::InterfaceSupportsErrorInfo(REFIID riid)
+{
+    return riid == ITargetElement::kIid ? S_OK : S_FALSE;
+}
+
+bool CTargetElement::holds(float x, float y, float caliber) const
+{
+    auto guard = lock();
+    switch (m_type) {
+    case elementEllipse: {
+        // A flat ellipse holds nothing; dividing by its zero axis would say the same less plainly.
+        if (m_width == 0.0F || m_height == 0.0F) {
+            return false;
+        }
+        const float a = m_width / 2;
+        const float b = m_height / 2;
+        const float dx = (x - m_left - a) / a;
+        const float dy = (y - m_top - b) / b;
+        return dx * dx + dy * dy <= 1.0F;
+    }
+    case elementRectangle: {
+        const float half = caliber / 2;
+        return m_left <= x + half && m_left + m_width >= x - half && m_top <= y + half &&
+               m_top + m_height >= y - half;
+    }
+    case elementPolyline:
+    case elementPolygon:
+        return polygonHolds(m_points, {x, y}, caliber);
+    case elementPicture:
+    case elementText:
+        return false;
+    }
+    return false; // A type stored by a newer writer holds nothing.
+}
+
+ElementScoring CTargetElement::scoring() const
+{
+    auto guard = lock();
+    return {m_clip == VARIANT_TRUE,   m_calcAfterRings == VARIANT_TRUE,
+            m_ignoreResult == VARIANT_TRUE, m_result,
+            m_areaIndex,              m_left + m_width / 2,
+            m_top + m_height / 2};
+}
+
+const CLSID& CTargetElement::persistentClassId() const
+{
+    return CLSID_TargetElement;
+}
+
+HRESULT CTargetElement::saveRecord(IStream* stream)
+{
+    RETURN_IF_FAILED(writeInt32(stream, kRecordVersion));
+    RETURN_IF_FAILED(writeUInt32(stream, m_bodyColor));
+    RETURN_IF_FAILED(writeUInt32(stream, m_borderColor));
+    RETURN_IF_FAILED(writeInt32(stream, m_type));
+    RETURN_IF_FAILED(writeFloat(stream, m_borderWidth));
+    RETURN_IF_FAILED(writeFloat(stream, m_height));
+    RETURN_IF_FAILED(writeFloat(stream, m_left));
+    RETURN_IF_FAILED(writeFloat(stream, m_result));
+    RETURN_IF_FAILED(writeInt32(stream, m_areaIndex));
+    RETURN_IF_FAILED(writeFloat(stream, m_top));
+    RETURN_IF_FAILED(writeFloat(stream, m_width));
+    RETURN_IF_FAILED(writeInt16(stream, m_drawBeforeRings));
+    RETURN_IF_FAILED(writeInt16(stream, m_calcAfterRings));
+    RETURN_IF_FAILED(writeInt16(stream, m_clip));
+    RETURN_IF_FAILED(writeInt16(stream, m_fill));
+    RETURN_IF_FAILED(writeInt16(stream, m_visible));
+    RETURN_IF_FAILED(writeInt16(stream, m_ignoreResult));
+    RETURN_IF_FAILED(writeInt32(stream, static_cast<std::int32_t>(m_points.size())));
+    for (const PointF& point : m_points) {
+        RETURN_IF_FAILED(writeFloat(stream, point.x));
+        RETURN_IF_FAILED(writeFloat(stream, point.y));
+    }
+    RETURN_IF_FAILED(m_picture.save(stream));
+    return m_values.save(stream);
+}
+
+HRESULT CTargetElement::loadRecord(IStream* stream)
+{
+    std::int32_t version = 0;
+    RETURN_IF_FAILED(readInt32(stream, version));
+    if (version > kRecordVersion) {
+        return E_FAIL;
+    }
+    if (version < 1) {
+        return S_OK; // Nothing was stored before the first version's fields.
+    }
+    RETURN_IF_FAILED(readUInt32(stream, m_bodyColor));
+    RETURN_IF_FAILED(readUInt32(stream, m_borderColor));
+    RETURN_IF_FAILED(readEnum(stream, m_type));
+    RETURN_IF_FAILED(readFloat(stream, m_borderWidth));
+    RETURN_IF_FAILED(readFloat(stream, m_height));
+    RETURN_IF_FAILED(readFloat(stream, m_left));
+    RETURN_IF_FAILED(readFloat(stream, m_result));
+    if (version >= 3) {
+        RETURN_IF_FAILED(readInt32(stream, m_areaIndex));
+    }
+    RETURN_IF_FAILED(readFloat(stream, m_top));
+    RETURN_IF_FAILED(readFloat(stream, m_width));
+    RETURN_IF_FAILED(readBool(stream, m_drawBeforeRings));
+    if (version >= 5) {
+        RETURN_IF_FAILED(readBool(stream, m_calcAfterRings));
+    }
+    RETURN_IF_FAILED(readBool(stream, m_clip));
+    RETURN_IF_FAILED(readBool(stream, m_fill));
+    RETURN_IF_FAILED(readBool(stream, m_visible));
+    if (version >= 2) {
+        RETURN_IF_FAILED(readBool(stream, m_ignoreResult));
+    }
+    std::int32_t count = 0;
+    RETURN_IF_FAILED(readInt32(stream, count));
+    std::uint64_t left = 0;
+    RETURN_IF_FAILED(bytesLeft(stream, left));
+    if (count < 0 || static_cast<std::uint64_t>(count) * 8 > left) {
+        return E_FAIL;
+    }
+    m_points.reserve(m_points.size() + static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) {
+        PointF point{};
+        RETURN_IF_FAILED(readFloat(stream, point.x));
+        RETURN_IF_FAILED(readFloat(stream, point.y));
+        m_points.push_back(point);
+    }
+    RETURN_IF_FAILED(m_picture.load(stream));
+    if (version >= 4) {
+        RETURN_IF_FAILED(m_values.load(stream));
+    }
+    return S_OK;
+}
+
+} // namespace talvodata
