@@ -1,0 +1,446 @@
+#include "platform/gfx/DrawContextQt.h"
+
+#include "platform/gfx/BitmapQt.h"
+#include "platform/gfx/Color.h"
+#include "platform/gfx/FontQt.h"
+#include "platform/gfx/Picture.h"
+#include "platform/gfx/TextFormat.h"
+#include "platform/gfx/TextLayout.h"
+
+#include <QBrush>
+#include <QFontMetrics>
+#include <QPainterPathStroker>
+#include <QPen>
+#include <QPolygonF>
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+
+namespace platform::gfx {
+
+namespace {
+
+// Cosmetic dotted pens: three pixels on, three off.
+constexpr qreal kDotLength = 3;
+constexpr double kMetresPerInch = 0.0254;
+constexpr int kShadePatternSize = 8;
+constexpr COLORREF kShadeGrey = 0x808080;
+
+QColor toQColor(COLORREF color)
+{
+    const COLORREF resolved = resolveColor(color);
+    return QColor(redOf(resolved), greenOf(resolved), blueOf(resolved));
+}
+
+QString toQString(std::u16string_view text)
+{
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Aliased fills take the pixels whose centres lie inside, so a figure over the area (l, t)-(r, b) fills pixels
+// l..r-1 and t..b-1.
+QPainterPath figurePath(const QRectF& area, bool ellipse)
+{
+    QPainterPath path;
+    if (ellipse) {
+        path.addEllipse(area);
+    } else {
+        path.addRect(area);
+    }
+    return path;
+}
+
+QRectF areaOf(const Rect& rect)
+{
+    return QRectF(rect.left, rect.top, rect.width(), rect.height());
+}
+
+std::vector<QPoint> toQPoints(std::span<const Point> points, Point origin)
+{
+    std::vector<QPoint> qpoints;
+    qpoints.reserve(points.size());
+    for (const Point& point : points) {
+        qpoints.emplace_back(point.x + origin.x, point.y + origin.y);
+    }
+    return qpoints;
+}
+
+QPolygonF toPolygon(const std::vector<QPoint>& points)
+{
+    QPolygonF polygon;
+    polygon.reserve(static_cast<qsizetype>(points.size()));
+    for (const QPoint& point : points) {
+        polygon.append(QPointF(point));
+    }
+    return polygon;
+}
+
+// A line through pixel centres, for strokes centred on the figure's outline.
+QPainterPath centreLine(const std::vector<QPoint>& points, bool closed)
+{
+    QPainterPath path;
+    path.moveTo(QPointF(points.front()) + QPointF(0.5, 0.5));
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        path.lineTo(QPointF(points[i]) + QPointF(0.5, 0.5));
+    }
+    if (closed) {
+        path.closeSubpath();
+    }
+    return path;
+}
+
+QImage shadePattern()
+{
+    QImage pattern(kShadePatternSize, kShadePatternSize, QImage::Format_ARGB32);
+    for (int y = 0; y < kShadePatternSize; ++y) {
+        const unsigned row = y % 2 == 0 ? 0x55 : 0xAA;
+        for (int x = 0; x < kShadePatternSize; ++x) {
+            const bool bit = ((row >> (kShadePatternSize - 1 - x)) & 1) != 0;
+            pattern.setPixel(x, y, bit ? qRgba(0, 0, 0, 0) : qRgb(0x80, 0x80, 0x80));
+        }
+    }
+    return pattern;
+}
+
+} // namespace
+
+DrawContextQt::DrawContextQt(QImage& image) : m_image(image)
+{
+    assert(image.depth() == 32 && "raster operations need a 32-bit image");
+    m_painter.begin(&m_image);
+    m_painter.setRenderHint(QPainter::Antialiasing, false);
+    m_painter.setRenderHint(QPainter::TextAntialiasing, false);
+    m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+DrawContextQt::~DrawContextQt()
+{
+    m_painter.end();
+}
+
+Resolution DrawContextQt::resolution() const
+{
+    const auto dpi = [](int dotsPerMetre) {
+        return dotsPerMetre > 0 ? static_cast<LONG>(std::lround(dotsPerMetre * kMetresPerInch)) : Resolution{}.x;
+    };
+    return {dpi(m_image.dotsPerMeterX()), dpi(m_image.dotsPerMeterY())};
+}
+
+void DrawContextQt::onSave()
+{
+    m_savedClips.push_back(m_clip);
+}
+
+void DrawContextQt::onRestore()
+{
+    if (!m_savedClips.empty()) {
+        m_clip = std::move(m_savedClips.back());
+        m_savedClips.pop_back();
+    }
+    applyClip();
+}
+
+void DrawContextQt::applyClip()
+{
+    std::optional<QPainterPath> effective = m_clip.selected;
+    if (m_clip.outer) {
+        effective = effective ? effective->intersected(*m_clip.outer) : *m_clip.outer;
+    }
+    if (effective) {
+        m_painter.setClipPath(*effective);
+    } else {
+        m_painter.setClipping(false);
+    }
+}
+
+void DrawContextQt::useRasterOp()
+{
+    m_painter.setCompositionMode(state().rasterOp == RasterOp::NotXorPen
+                                     ? QPainter::RasterOp_NotSourceXorDestination
+                                     : QPainter::CompositionMode_SourceOver);
+}
+
+void DrawContextQt::fillArea(const QPainterPath& area, COLORREF color)
+{
+    m_painter.fillPath(area, QBrush(toQColor(color)));
+}
+
+void DrawContextQt::fillWithBrush(const QPainterPath& area)
+{
+    if (state().brush.style == BrushStyle::Solid) {
+        fillArea(area, state().brush.color);
+    }
+}
+
+void DrawContextQt::drawFigure(const Rect& deviceRect, Figure figure)
+{
+    const Rect rect = deviceRect.normalized();
+    const bool ellipse = figure == Figure::Ellipse;
+    if (m_openPath) {
+        m_openPath->addPath(figurePath(areaOf(rect), ellipse));
+        return;
+    }
+    if (rect.isEmpty()) {
+        return;
+    }
+    useRasterOp();
+    const Pen& pen = state().pen;
+    if (pen.style == PenStyle::Null) {
+        fillWithBrush(figurePath(areaOf({rect.left, rect.top, rect.right - 1, rect.bottom - 1}), ellipse));
+        return;
+    }
+    if (pen.style == PenStyle::Dot) {
+        fillWithBrush(figurePath(areaOf(rect.inset(1)), ellipse));
+        QPen dotted(toQColor(pen.color), 0, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+        dotted.setDashPattern({kDotLength, kDotLength});
+        m_painter.setPen(dotted);
+        m_painter.setBrush(Qt::NoBrush);
+        const QRect outline(rect.left, rect.top, rect.width() - 1, rect.height() - 1);
+        ellipse ? m_painter.drawEllipse(outline) : m_painter.drawRect(outline);
+        return;
+    }
+    const LONG width = std::max<LONG>(1, pen.width);
+    if (width == 1 || pen.style == PenStyle::InsideFrame) {
+        // The line is the band between the figure and the figure shrunk by the pen width, so it stays inside.
+        const Rect inner = rect.inset(width);
+        QPainterPath band = figurePath(areaOf(rect), ellipse);
+        if (!inner.isEmpty()) {
+            const QPainterPath innerPath = figurePath(areaOf(inner), ellipse);
+            fillWithBrush(innerPath);
+            band.addPath(innerPath);
+            band.setFillRule(Qt::OddEvenFill);
+        }
+        fillArea(band, pen.color);
+        return;
+    }
+    fillWithBrush(figurePath(areaOf(rect.inset((width + 1) / 2)), ellipse));
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    const QRectF centre(rect.left + 0.5, rect.top + 0.5, rect.width() - 1, rect.height() - 1);
+    fillArea(stroker.createStroke(figurePath(centre, ellipse)), pen.color);
+}
+
+void DrawContextQt::strokeOpenOrClosed(const std::vector<QPoint>& points, bool closed)
+{
+    const Pen& pen = state().pen;
+    if (pen.style == PenStyle::Null) {
+        return;
+    }
+    const LONG width = pen.style == PenStyle::Dot ? 1 : std::max<LONG>(1, pen.width);
+    if (width == 1) {
+        // A flat cap leaves out the last pixel of each line, as one-pixel GDI lines do.
+        QPen hairline(toQColor(pen.color), 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        if (pen.style == PenStyle::Dot) {
+            hairline.setStyle(Qt::CustomDashLine);
+            hairline.setDashPattern({kDotLength, kDotLength});
+        }
+        m_painter.setPen(hairline);
+        m_painter.setBrush(Qt::NoBrush);
+        const auto count = static_cast<int>(points.size());
+        closed ? m_painter.drawPolygon(points.data(), count) : m_painter.drawPolyline(points.data(), count);
+        return;
+    }
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    fillArea(stroker.createStroke(centreLine(points, closed)), pen.color);
+}
+
+void DrawContextQt::polyline(std::span<const Point> points)
+{
+    if (points.size() < 2) {
+        return;
+    }
+    const std::vector<QPoint> device = toQPoints(points, state().viewportOrigin);
+    if (m_openPath) {
+        m_openPath->addPolygon(toPolygon(device));
+        return;
+    }
+    useRasterOp();
+    strokeOpenOrClosed(device, /*closed=*/false);
+}
+
+void DrawContextQt::polygon(std::span<const Point> points)
+{
+    if (points.size() < 2) {
+        return;
+    }
+    const std::vector<QPoint> device = toQPoints(points, state().viewportOrigin);
+    QPainterPath area;
+    area.setFillRule(Qt::OddEvenFill);
+    area.addPolygon(toPolygon(device));
+    area.closeSubpath();
+    if (m_openPath) {
+        m_openPath->addPath(area);
+        return;
+    }
+    useRasterOp();
+    fillWithBrush(area);
+    strokeOpenOrClosed(device, /*closed=*/true);
+}
+
+void DrawContextQt::rectangle(const Rect& rect)
+{
+    drawFigure(toDevice(rect), Figure::Rectangle);
+}
+
+void DrawContextQt::ellipse(const Rect& rect)
+{
+    drawFigure(toDevice(rect), Figure::Ellipse);
+}
+
+void DrawContextQt::fillRect(const Rect& rect, COLORREF color)
+{
+    const Rect device = toDevice(rect).normalized();
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter.fillRect(QRect(device.left, device.top, device.width(), device.height()), toQColor(color));
+}
+
+void DrawContextQt::shadeRect(const Rect& rect)
+{
+    const Rect device = toDevice(rect).normalized();
+    const QRect area(device.left, device.top, device.width(), device.height());
+    m_painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+    m_painter.fillRect(area, toQColor(kShadeGrey));
+    // The pattern's transparent pixels keep the ORed colour; its grey pixels replace it.
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter.setBrushOrigin(0, 0);
+    m_painter.fillRect(area, QBrush(shadePattern()));
+}
+
+TextMetrics DrawContextQt::textMetrics() const
+{
+    return m_measure.metrics(state().font);
+}
+
+Size DrawContextQt::textExtent(std::u16string_view text) const
+{
+    return {m_measure.width(state().font, text), textMetrics().height};
+}
+
+void DrawContextQt::paintTextLine(Point deviceAnchor, std::u16string_view text, UINT align, LONG escapement)
+{
+    const QFont font = toQFont(state().font);
+    const QFontMetrics metrics(font);
+    const QString string = toQString(text);
+    const int width = metrics.horizontalAdvance(string);
+    const int x = (align & TA_CENTER) == TA_CENTER ? -width / 2 : (align & TA_RIGHT) != 0 ? -width : 0;
+    const int baseline = (align & TA_BASELINE) == TA_BASELINE ? 0
+                         : (align & TA_BOTTOM) != 0           ? -metrics.descent()
+                                                              : metrics.ascent();
+
+    m_painter.save();
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter.translate(deviceAnchor.x, deviceAnchor.y);
+    if (escapement != 0) {
+        m_painter.rotate(-escapement / 10.0);
+    }
+    if (state().backgroundMode == BackgroundMode::Opaque) {
+        m_painter.fillRect(QRect(x, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
+                           toQColor(state().backgroundColor));
+    }
+    m_painter.setFont(font);
+    m_painter.setPen(toQColor(state().textColor));
+    m_painter.drawText(QPoint(x, baseline), string);
+    m_painter.restore();
+}
+
+void DrawContextQt::textOut(Point point, std::u16string_view text)
+{
+    paintTextLine(toDevice(point), text, state().textAlign, state().font.escapement);
+}
+
+LONG DrawContextQt::drawText(std::u16string_view text, Rect& rect, UINT format)
+{
+    const TextLayout layout = layoutText(text, rect, format, state().font, m_measure);
+    if ((format & DT_CALCRECT) != 0) {
+        rect = layout.extent;
+        return layout.height;
+    }
+    m_painter.save();
+    if ((format & DT_NOCLIP) == 0) {
+        const Rect device = toDevice(rect).normalized();
+        m_painter.setClipRect(QRect(device.left, device.top, device.width(), device.height()), Qt::IntersectClip);
+    }
+    for (const TextRun& run : layout.runs) {
+        paintTextLine(toDevice(run.topLeft), run.text, TA_LEFT | TA_TOP, /*escapement=*/0);
+    }
+    m_painter.restore();
+    return layout.height;
+}
+
+void DrawContextQt::setClipRect(const Rect& rect)
+{
+    QPainterPath path;
+    path.addRect(areaOf(toDevice(rect).normalized()));
+    m_clip.selected = path;
+    applyClip();
+}
+
+void DrawContextQt::clearClip()
+{
+    m_clip.selected.reset();
+    applyClip();
+}
+
+void DrawContextQt::beginPath()
+{
+    m_openPath.emplace();
+    m_openPath->setFillRule(Qt::OddEvenFill);
+    m_closedPath.reset();
+}
+
+void DrawContextQt::endPath()
+{
+    if (m_openPath) {
+        m_closedPath = std::move(m_openPath);
+        m_openPath.reset();
+    }
+}
+
+void DrawContextQt::selectClipPath(ClipCombine combine)
+{
+    if (!m_closedPath) {
+        return;
+    }
+    if (combine == ClipCombine::Union && m_clip.selected) {
+        m_clip.selected = m_clip.selected->united(*m_closedPath);
+    } else {
+        m_clip.selected = std::move(m_closedPath);
+    }
+    m_closedPath.reset();
+    applyClip();
+}
+
+void DrawContextQt::drawPicture(const Picture& picture, const Rect& rect)
+{
+    if (picture.isBitmap()) {
+        drawBitmap(*picture.bitmap(), rect);
+        return;
+    }
+    StateSaver saver(*this);
+    if (m_clip.selected) {
+        m_clip.outer = m_clip.outer ? m_clip.selected->intersected(*m_clip.outer) : *m_clip.selected;
+    }
+    m_clip.selected.reset();
+    applyClip();
+    picture.play(*this, rect);
+}
+
+void DrawContextQt::drawBitmap(const Bitmap& bitmap, const Rect& rect)
+{
+    const Rect device = toDevice(rect);
+    if (!bitmap.isValid() || device.width() == 0 || device.height() == 0) {
+        return;
+    }
+    const Rect target = device.normalized();
+    const QImage image = toQImage(bitmap).mirrored(device.width() < 0, device.height() < 0);
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter.drawImage(QRect(target.left, target.top, target.width(), target.height()), image);
+}
+
+} // namespace platform::gfx

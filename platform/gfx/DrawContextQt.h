@@ -1,0 +1,76 @@
+#pragma once
+
+#include "platform/gfx/DrawContext.h"
+#include "platform/gfx/TextMeasureQt.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <optional>
+#include <vector>
+
+namespace platform::gfx {
+
+/// The raster backend: paints a QImage with antialiasing off, so every pixel is predictable. The image must be
+/// 32-bit (Format_RGB32 or an ARGB32 format) for the raster operations, and outlive the context.
+/// Owner thread only.
+class DrawContextQt final : public DrawContext {
+public:
+    explicit DrawContextQt(QImage& image);
+    ~DrawContextQt() override;
+
+    /// Measures like this context, for a PictureRecorder whose picture will be played here.
+    const TextMeasure& textMeasure() const { return m_measure; }
+
+    Resolution resolution() const override;
+    void polyline(std::span<const Point> points) override;
+    void polygon(std::span<const Point> points) override;
+    void rectangle(const Rect& rect) override;
+    void ellipse(const Rect& rect) override;
+    void fillRect(const Rect& rect, COLORREF color) override;
+    void shadeRect(const Rect& rect) override;
+    TextMetrics textMetrics() const override;
+    Size textExtent(std::u16string_view text) const override;
+    void textOut(Point point, std::u16string_view text) override;
+    LONG drawText(std::u16string_view text, Rect& rect, UINT format) override;
+    void setClipRect(const Rect& rect) override;
+    void clearClip() override;
+    void beginPath() override;
+    void endPath() override;
+    void selectClipPath(ClipCombine combine) override;
+    void drawPicture(const Picture& picture, const Rect& rect) override;
+    void drawBitmap(const Bitmap& bitmap, const Rect& rect) override;
+
+private:
+    enum class Figure {
+        Rectangle,
+        Ellipse,
+    };
+    // Device coordinates. A picture being played cannot draw outside `outer`, the clip it was drawn with.
+    struct Clip {
+        std::optional<QPainterPath> selected;
+        std::optional<QPainterPath> outer;
+    };
+
+    void onSave() override;
+    void onRestore() override;
+
+    void applyClip();
+    void useRasterOp();
+    void fillArea(const QPainterPath& area, COLORREF color);
+    void fillWithBrush(const QPainterPath& area);
+    void drawFigure(const Rect& deviceRect, Figure figure);
+    void strokeOpenOrClosed(const std::vector<QPoint>& points, bool closed);
+    void paintTextLine(Point deviceAnchor, std::u16string_view text, UINT align, LONG escapement);
+
+    QImage& m_image;
+    QPainter m_painter;
+    TextMeasureQt m_measure;
+    Clip m_clip;
+    std::vector<Clip> m_savedClips;
+    std::optional<QPainterPath> m_openPath;
+    std::optional<QPainterPath> m_closedPath;
+};
+
+} // namespace platform::gfx
