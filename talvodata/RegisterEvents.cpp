@@ -1,6 +1,7 @@
 #include "RegisterEvents.h"
 
 #include "TargetElement.h"
+#include "TargetParams.h"
 
 #include "platform/com/ClassTable.h"
 
@@ -13,6 +14,8 @@ void registerEventClasses(platform::com::ClassTable& table)
 {
     table.registerClass(ClassRegistration{CLSID_TargetElement, "TalvoData.TargetElement.1", "TalvoData.TargetElement",
                                           creatorOf<CTargetElement>()});
+    table.registerClass(ClassRegistration{CLSID_TargetParams, "TalvoData.TargetParams.1", "TalvoData.TargetParams",
+                                          creatorOf<CTargetParams>()});
 }
 
 } // namespace talvodata

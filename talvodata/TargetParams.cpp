@@ -1,0 +1,463 @@
+#include "TargetParams.h"
+
+#include "Property.h"
+#include "StreamForms.h"
+
+#include "interfaces/talvodata/Guids.h"
+#include "platform/com/EnumVariant.h"
+
+namespace talvodata {
+
+using platform::com::ComPtr;
+using platform::com::Variant;
+
+namespace {
+
+constexpr std::int32_t kRecordVersion = 1;
+// The smallest nested element: a class identifier and a record version.
+constexpr std::uint64_t kSmallestElement = 16 + 4;
+
+bool validRing(LONG score)
+{
+    return score >= 1 && score <= 10;
+}
+
+} // namespace
+
+ComPtr<CTargetParams> CTargetParams::create()
+{
+    return ComPtr<CTargetParams>(new CTargetParams());
+}
+
+HRESULT CTargetParams::get_FormWidth(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_formWidth, pVal);
+}
+
+HRESULT CTargetParams::put_FormWidth(float newVal)
+{
+    auto guard = lock();
+    m_formWidth = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_FormHeight(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_formHeight, pVal);
+}
+
+HRESULT CTargetParams::put_FormHeight(float newVal)
+{
+    auto guard = lock();
+    m_formHeight = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_InnerTen(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_innerTen, pVal);
+}
+
+HRESULT CTargetParams::put_InnerTen(float newVal)
+{
+    auto guard = lock();
+    m_innerTen = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_RingThickness(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_ringThickness, pVal);
+}
+
+HRESULT CTargetParams::put_RingThickness(float newVal)
+{
+    auto guard = lock();
+    m_ringThickness = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_Black(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_black, pVal);
+}
+
+HRESULT CTargetParams::put_Black(float newVal)
+{
+    auto guard = lock();
+    m_black = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_TextHeight(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_textHeight, pVal);
+}
+
+HRESULT CTargetParams::put_TextHeight(float newVal)
+{
+    auto guard = lock();
+    if (newVal < 0.0F) {
+        return E_INVALIDARG;
+    }
+    m_textHeight = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_LastNumberedRing(LONG* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_lastNumberedRing, pVal);
+}
+
+HRESULT CTargetParams::put_LastNumberedRing(LONG newVal)
+{
+    auto guard = lock();
+    if (newVal < 0 || newVal > 10) {
+        return E_INVALIDARG;
+    }
+    m_lastNumberedRing = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_TextOrientation(LONG* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_textOrientation, pVal);
+}
+
+HRESULT CTargetParams::put_TextOrientation(LONG newVal)
+{
+    auto guard = lock();
+    if (newVal != 0 && newVal != 1) {
+        return E_INVALIDARG;
+    }
+    m_textOrientation = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_FillCenter(enumTargetFillCenter* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_fillCenter, pVal);
+}
+
+HRESULT CTargetParams::put_FillCenter(enumTargetFillCenter newVal)
+{
+    auto guard = lock();
+    if (newVal != NoFill && newVal != FillCenter && newVal != FillInnerTen) {
+        return E_INVALIDARG;
+    }
+    m_fillCenter = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_BackgroundColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_backgroundColor, pVal);
+}
+
+HRESULT CTargetParams::put_BackgroundColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_backgroundColor = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_BlackColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_blackColor, pVal);
+}
+
+HRESULT CTargetParams::put_BlackColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_blackColor = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_RingColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_ringColor, pVal);
+}
+
+HRESULT CTargetParams::put_RingColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_ringColor = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_TraceThickness(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_traceThickness, pVal);
+}
+
+HRESULT CTargetParams::put_TraceThickness(float newVal)
+{
+    auto guard = lock();
+    if (newVal < 0.0F) {
+        return E_INVALIDARG;
+    }
+    m_traceThickness = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_InnerRingColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_innerRingColor, pVal);
+}
+
+HRESULT CTargetParams::put_InnerRingColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_innerRingColor = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_BreachColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_breachColor, pVal);
+}
+
+HRESULT CTargetParams::put_BreachColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_breachColor = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_SelectedBreachColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_selectedBreachColor, pVal);
+}
+
+HRESULT CTargetParams::put_SelectedBreachColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_selectedBreachColor = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_Ring(LONG Score, float* pVal)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    if (!validRing(Score)) {
+        return E_INVALIDARG;
+    }
+    *pVal = m_rings[Score - 1];
+    return S_OK;
+}
+
+HRESULT CTargetParams::put_Ring(LONG Score, float newVal)
+{
+    auto guard = lock();
+    if (!validRing(Score)) {
+        return E_INVALIDARG;
+    }
+    m_rings[Score - 1] = newVal;
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_Picture(IDispatch** pVal)
+{
+    auto guard = lock();
+    return m_picture.get(pVal);
+}
+
+HRESULT CTargetParams::put_Picture(IDispatch* newVal)
+{
+    auto guard = lock();
+    m_picture.set(newVal);
+    return S_OK;
+}
+
+HRESULT CTargetParams::AddElement(enumTargetElementType Type, float Left, float Top, float Width, float Height,
+                                  ITargetElement** ppElement)
+{
+    auto guard = lock();
+    if (!ppElement) {
+        return E_POINTER;
+    }
+    auto element = CTargetElement::create();
+    RETURN_IF_FAILED(element->put_Type(Type));
+    RETURN_IF_FAILED(element->put_Left(Left));
+    RETURN_IF_FAILED(element->put_Top(Top));
+    RETURN_IF_FAILED(element->put_Width(Width));
+    RETURN_IF_FAILED(element->put_Height(Height));
+    m_elements.push_back(element);
+    *ppElement = element.detach();
+    return S_OK;
+}
+
+HRESULT CTargetParams::get_Elements(LONG index, ITargetElement** pVal)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    if (index < 1 || static_cast<std::size_t>(index) > m_elements.size()) {
+        return E_INVALIDARG;
+    }
+    return ComPtr<ITargetElement>(m_elements[index - 1]).copyTo(pVal);
+}
+
+HRESULT CTargetParams::get_ElementCount(LONG* pVal)
+{
+    auto guard = lock();
+    return copyProperty(static_cast<LONG>(m_elements.size()), pVal);
+}
+
+HRESULT CTargetParams::get_Areas(LONG nArea, ITargetElement** pVal)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    for (const auto& element : m_elements) {
+        if (element->scoring().areaIndex == nArea) {
+            return ComPtr<ITargetElement>(element).copyTo(pVal);
+        }
+    }
+    return S_OK;
+}
+
+HRESULT CTargetParams::get__NewEnum(IUnknown** pVal)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    std::vector<Variant> items;
+    items.reserve(m_elements.size());
+    for (const auto& element : m_elements) {
+        items.push_back(Variant::fromDispatch(element.get()));
+    }
+    *pVal = platform::com::makeComObject<platform::com::EnumVariant>(std::move(items)).detach()->unknown();
+    return S_OK;
+}
+
+HRESULT CTargetParams::InterfaceSupportsErrorInfo(REFIID riid)
+{
+    return riid == ITargetParams::kIid ? S_OK : S_FALSE;
+}
+
+FaceGeometry CTargetParams::geometry() const
+{
+    return {m_formWidth, m_formHeight, m_rings, m_elements};
+}
+
+float CTargetParams::score(float x, float y, float caliber) const
+{
+    auto guard = lock();
+    return scoreOnFace(geometry(), x, y, caliber);
+}
+
+AreaHit CTargetParams::pointArea(float x, float y) const
+{
+    auto guard = lock();
+    return pointAreaOnFace(geometry(), x, y);
+}
+
+AreaHit CTargetParams::nearestArea(float x, float y) const
+{
+    auto guard = lock();
+    return nearestAreaOnFace(geometry(), x, y);
+}
+
+const CLSID& CTargetParams::persistentClassId() const
+{
+    return CLSID_TargetParams;
+}
+
+HRESULT CTargetParams::saveRecord(IStream* stream)
+{
+    RETURN_IF_FAILED(writeInt32(stream, kRecordVersion));
+    RETURN_IF_FAILED(writeUInt32(stream, m_backgroundColor));
+    RETURN_IF_FAILED(writeUInt32(stream, m_blackColor));
+    RETURN_IF_FAILED(writeUInt32(stream, m_breachColor));
+    RETURN_IF_FAILED(writeUInt32(stream, m_innerRingColor));
+    RETURN_IF_FAILED(writeUInt32(stream, m_ringColor));
+    RETURN_IF_FAILED(writeUInt32(stream, m_selectedBreachColor));
+    RETURN_IF_FAILED(writeInt32(stream, m_fillCenter));
+    RETURN_IF_FAILED(writeFloat(stream, m_black));
+    RETURN_IF_FAILED(writeFloat(stream, m_formHeight));
+    RETURN_IF_FAILED(writeFloat(stream, m_formWidth));
+    RETURN_IF_FAILED(writeFloat(stream, m_innerTen));
+    RETURN_IF_FAILED(writeFloat(stream, m_ringThickness));
+    RETURN_IF_FAILED(writeFloat(stream, m_textHeight));
+    RETURN_IF_FAILED(writeFloat(stream, m_traceThickness));
+    RETURN_IF_FAILED(writeInt32(stream, m_lastNumberedRing));
+    RETURN_IF_FAILED(writeInt32(stream, m_textOrientation));
+    for (float ring : m_rings) {
+        RETURN_IF_FAILED(writeFloat(stream, ring));
+    }
+    RETURN_IF_FAILED(m_picture.save(stream));
+    RETURN_IF_FAILED(writeInt32(stream, static_cast<std::int32_t>(m_elements.size())));
+    for (const auto& element : m_elements) {
+        RETURN_IF_FAILED(writeObject(stream, element->unknown()));
+    }
+    return S_OK;
+}
+
+HRESULT CTargetParams::loadRecord(IStream* stream)
+{
+    std::int32_t version = 0;
+    RETURN_IF_FAILED(readInt32(stream, version));
+    if (version > kRecordVersion) {
+        return E_FAIL;
+    }
+    RETURN_IF_FAILED(readUInt32(stream, m_backgroundColor));
+    RETURN_IF_FAILED(readUInt32(stream, m_blackColor));
+    RETURN_IF_FAILED(readUInt32(stream, m_breachColor));
+    RETURN_IF_FAILED(readUInt32(stream, m_innerRingColor));
+    RETURN_IF_FAILED(readUInt32(stream, m_ringColor));
+    RETURN_IF_FAILED(readUInt32(stream, m_selectedBreachColor));
+    std::int32_t fillCenter = 0;
+    RETURN_IF_FAILED(readInt32(stream, fillCenter));
+    m_fillCenter = static_cast<enumTargetFillCenter>(fillCenter);
+    RETURN_IF_FAILED(readFloat(stream, m_black));
+    RETURN_IF_FAILED(readFloat(stream, m_formHeight));
+    RETURN_IF_FAILED(readFloat(stream, m_formWidth));
+    RETURN_IF_FAILED(readFloat(stream, m_innerTen));
+    RETURN_IF_FAILED(readFloat(stream, m_ringThickness));
+    RETURN_IF_FAILED(readFloat(stream, m_textHeight));
+    RETURN_IF_FAILED(readFloat(stream, m_traceThickness));
+    RETURN_IF_FAILED(readInt32(stream, m_lastNumberedRing));
+    RETURN_IF_FAILED(readInt32(stream, m_textOrientation));
+    for (float& ring : m_rings) {
+        RETURN_IF_FAILED(readFloat(stream, ring));
+    }
+    RETURN_IF_FAILED(m_picture.load(stream));
+    std::int32_t count = 0;
+    RETURN_IF_FAILED(readInt32(stream, count));
+    std::uint64_t left = 0;
+    RETURN_IF_FAILED(bytesLeft(stream, left));
+    if (count < 0 || static_cast<std::uint64_t>(count) * kSmallestElement > left) {
+        return E_FAIL;
+    }
+    for (std::int32_t i = 0; i < count; ++i) {
+        auto element = CTargetElement::create();
+        RETURN_IF_FAILED(readObject(stream, element->unknown()));
+        m_elements.push_back(std::move(element));
+    }
+    return S_OK;
+}
+
+} // namespace talvodata

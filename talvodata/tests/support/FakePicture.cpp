@@ -1,0 +1,34 @@
+#include "FakePicture.h"
+
+#include "talvodata/StreamForms.h"
+
+#include "platform/com/ClassTable.h"
+
+namespace talvodata::testing {
+
+void FakePicture::registerClass()
+{
+    platform::com::ClassTable::instance().registerClass(
+        {kClassId, "TalvoTest.FakePicture.1", "TalvoTest.FakePicture", platform::com::creatorOf<FakePicture>()});
+}
+
+HRESULT FakePicture::GetClassID(CLSID* classId)
+{
+    if (!classId) {
+        return E_POINTER;
+    }
+    *classId = kClassId;
+    return S_OK;
+}
+
+HRESULT FakePicture::Load(IStream* stream)
+{
+    return readInt32(stream, tag);
+}
+
+HRESULT FakePicture::Save(IStream* stream, BOOL /*clearDirty*/)
+{
+    return writeInt32(stream, tag);
+}
+
+} // namespace talvodata::testing
