@@ -6,11 +6,13 @@
 #include "platform/gfx/Picture.h"
 #include "platform/gfx/TextFormat.h"
 #include "platform/gfx/TextLayout.h"
+#include "platform/gfx/internal/Hairline.h"
 
 #include <QBrush>
 #include <QFontMetrics>
 #include <QPainterPathStroker>
 #include <QPen>
+#include <QPolygon>
 #include <QPolygonF>
 
 #include <algorithm>
@@ -21,8 +23,6 @@ namespace platform::gfx {
 
 namespace {
 
-// Cosmetic dotted pens: three pixels on, three off.
-constexpr qreal kDotLength = 3;
 constexpr double kMetresPerInch = 0.0254;
 constexpr int kShadePatternSize = 8;
 constexpr COLORREF kShadeGrey = 0x808080;
@@ -56,38 +56,43 @@ QRectF areaOf(const Rect& rect)
     return QRectF(rect.left, rect.top, rect.width(), rect.height());
 }
 
-std::vector<QPoint> toQPoints(std::span<const Point> points, Point origin)
+std::vector<Point> toDevicePoints(std::span<const Point> points, Point origin)
 {
-    std::vector<QPoint> qpoints;
-    qpoints.reserve(points.size());
+    std::vector<Point> device;
+    device.reserve(points.size());
     for (const Point& point : points) {
-        qpoints.emplace_back(point.x + origin.x, point.y + origin.y);
+        device.push_back({point.x + origin.x, point.y + origin.y});
     }
-    return qpoints;
+    return device;
 }
 
-QPolygonF toPolygon(const std::vector<QPoint>& points)
+QPolygonF toPolygon(const std::vector<Point>& points, qreal offset = 0)
 {
     QPolygonF polygon;
     polygon.reserve(static_cast<qsizetype>(points.size()));
-    for (const QPoint& point : points) {
-        polygon.append(QPointF(point));
+    for (const Point& point : points) {
+        polygon.append(QPointF(point.x + offset, point.y + offset));
     }
     return polygon;
 }
 
-// A line through pixel centres, for strokes centred on the figure's outline.
-QPainterPath centreLine(const std::vector<QPoint>& points, bool closed)
+// The corners of a dotted figure's one-pixel outline.
+std::vector<Point> outlinePoints(const Rect& rect, bool ellipse)
 {
+    if (!ellipse) {
+        return {{rect.left, rect.top}, {rect.right - 1, rect.top}, {rect.right - 1, rect.bottom - 1},
+                {rect.left, rect.bottom - 1}};
+    }
     QPainterPath path;
-    path.moveTo(QPointF(points.front()) + QPointF(0.5, 0.5));
-    for (std::size_t i = 1; i < points.size(); ++i) {
-        path.lineTo(QPointF(points[i]) + QPointF(0.5, 0.5));
+    path.addEllipse(QRectF(rect.left, rect.top, rect.width() - 1, rect.height() - 1));
+    std::vector<Point> points;
+    for (const QPointF& point : path.toFillPolygon()) {
+        const Point rounded{static_cast<LONG>(std::lround(point.x())), static_cast<LONG>(std::lround(point.y()))};
+        if (points.empty() || points.back() != rounded) {
+            points.push_back(rounded);
+        }
     }
-    if (closed) {
-        path.closeSubpath();
-    }
-    return path;
+    return points;
 }
 
 QImage shadePattern()
@@ -192,12 +197,7 @@ void DrawContextQt::drawFigure(const Rect& deviceRect, Figure figure)
     }
     if (pen.style == PenStyle::Dot) {
         fillWithBrush(figurePath(areaOf(rect.inset(1)), ellipse));
-        QPen dotted(toQColor(pen.color), 0, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
-        dotted.setDashPattern({kDotLength, kDotLength});
-        m_painter.setPen(dotted);
-        m_painter.setBrush(Qt::NoBrush);
-        const QRect outline(rect.left, rect.top, rect.width() - 1, rect.height() - 1);
-        ellipse ? m_painter.drawEllipse(outline) : m_painter.drawRect(outline);
+        stroke(outlinePoints(rect, ellipse), /*closed=*/true);
         return;
     }
     const LONG width = std::max<LONG>(1, pen.width);
@@ -223,7 +223,7 @@ void DrawContextQt::drawFigure(const Rect& deviceRect, Figure figure)
     fillArea(stroker.createStroke(figurePath(centre, ellipse)), pen.color);
 }
 
-void DrawContextQt::strokeOpenOrClosed(const std::vector<QPoint>& points, bool closed)
+void DrawContextQt::stroke(const std::vector<Point>& points, bool closed)
 {
     const Pen& pen = state().pen;
     if (pen.style == PenStyle::Null) {
@@ -231,23 +231,25 @@ void DrawContextQt::strokeOpenOrClosed(const std::vector<QPoint>& points, bool c
     }
     const LONG width = pen.style == PenStyle::Dot ? 1 : std::max<LONG>(1, pen.width);
     if (width == 1) {
-        // A flat cap leaves out the last pixel of each line, as one-pixel GDI lines do.
-        QPen hairline(toQColor(pen.color), 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-        if (pen.style == PenStyle::Dot) {
-            hairline.setStyle(Qt::CustomDashLine);
-            hairline.setDashPattern({kDotLength, kDotLength});
+        QPolygon pixels;
+        for (const Point& pixel : hairlinePixels(points, closed, pen.style == PenStyle::Dot)) {
+            pixels.append(QPoint(pixel.x, pixel.y));
         }
-        m_painter.setPen(hairline);
-        m_painter.setBrush(Qt::NoBrush);
-        const auto count = static_cast<int>(points.size());
-        closed ? m_painter.drawPolygon(points.data(), count) : m_painter.drawPolyline(points.data(), count);
+        m_painter.setPen(QPen(toQColor(pen.color), 0));
+        m_painter.drawPoints(pixels);
         return;
+    }
+    // Centred on the line through the pixel centres.
+    QPainterPath line;
+    line.addPolygon(toPolygon(points, 0.5));
+    if (closed) {
+        line.closeSubpath();
     }
     QPainterPathStroker stroker;
     stroker.setWidth(width);
     stroker.setCapStyle(Qt::RoundCap);
     stroker.setJoinStyle(Qt::RoundJoin);
-    fillArea(stroker.createStroke(centreLine(points, closed)), pen.color);
+    fillArea(stroker.createStroke(line), pen.color);
 }
 
 void DrawContextQt::polyline(std::span<const Point> points)
@@ -255,13 +257,13 @@ void DrawContextQt::polyline(std::span<const Point> points)
     if (points.size() < 2) {
         return;
     }
-    const std::vector<QPoint> device = toQPoints(points, state().viewportOrigin);
+    const std::vector<Point> device = toDevicePoints(points, state().viewportOrigin);
     if (m_openPath) {
         m_openPath->addPolygon(toPolygon(device));
         return;
     }
     useRasterOp();
-    strokeOpenOrClosed(device, /*closed=*/false);
+    stroke(device, /*closed=*/false);
 }
 
 void DrawContextQt::polygon(std::span<const Point> points)
@@ -269,7 +271,7 @@ void DrawContextQt::polygon(std::span<const Point> points)
     if (points.size() < 2) {
         return;
     }
-    const std::vector<QPoint> device = toQPoints(points, state().viewportOrigin);
+    const std::vector<Point> device = toDevicePoints(points, state().viewportOrigin);
     QPainterPath area;
     area.setFillRule(Qt::OddEvenFill);
     area.addPolygon(toPolygon(device));
@@ -280,7 +282,7 @@ void DrawContextQt::polygon(std::span<const Point> points)
     }
     useRasterOp();
     fillWithBrush(area);
-    strokeOpenOrClosed(device, /*closed=*/true);
+    stroke(device, /*closed=*/true);
 }
 
 void DrawContextQt::rectangle(const Rect& rect)

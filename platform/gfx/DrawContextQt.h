@@ -61,7 +61,8 @@ private:
     void fillArea(const QPainterPath& area, COLORREF color);
     void fillWithBrush(const QPainterPath& area);
     void drawFigure(const Rect& deviceRect, Figure figure);
-    void strokeOpenOrClosed(const std::vector<QPoint>& points, bool closed);
+    /// Outlines device points with the pen: one-pixel lines pixel by pixel, wider ones as a filled stroke.
+    void stroke(const std::vector<Point>& points, bool closed);
     void paintTextLine(Point deviceAnchor, std::u16string_view text, UINT align, LONG escapement);
 
     QImage& m_image;

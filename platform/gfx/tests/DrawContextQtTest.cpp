@@ -163,6 +163,20 @@ TEST_F(DrawContextQtTest, NotXorPenDrawnTwiceRestoresTheImage)
     EXPECT_EQ(before, m_image);
 }
 
+TEST_F(DrawContextQtTest, NotXorHairlinePolylineInvertsEachPixelOnce)
+{
+    DrawContextQt dc(m_image);
+    dc.setRasterOp(RasterOp::NotXorPen);
+    dc.setPen({PenStyle::Solid, 0, 0x000000});
+    const std::array<Point, 4> path = {Point{5, 5}, Point{20, 5}, Point{20, 20}, Point{5, 20}};
+    dc.polyline(path);
+    // ~(black ^ white) is black: every pixel of the path, joints included, turns black exactly once, and each
+    // line leaves out its last pixel whichever way it runs.
+    EXPECT_EQ(std::string(5, '.') + std::string(16, '#') + std::string(19, '.'), row(5, 0x000000));
+    EXPECT_EQ(std::string(5, '.') + std::string(16, '#') + std::string(19, '.'), column(20, 0x000000));
+    EXPECT_EQ(std::string(6, '.') + std::string(15, '#') + std::string(19, '.'), row(20, 0x000000));
+}
+
 TEST_F(DrawContextQtTest, ClipPathsReplaceThenUnite)
 {
     DrawContextQt dc(m_image);
