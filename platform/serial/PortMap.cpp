@@ -47,8 +47,10 @@ std::optional<int> portKind(const std::filesystem::path& entry)
         return 2;
     }
     std::ifstream typeFile(entry / "type");
-    int type = 0;
-    if (typeFile >> type && type != 0) {
+    std::string type;
+    std::getline(typeFile, type);
+    const std::optional<std::int64_t> uartType = text::parseInteger(type);
+    if (uartType && *uartType != 0) {
         return 0;
     }
     return std::nullopt;
@@ -133,8 +135,8 @@ PortMap PortMap::enumerate(const std::filesystem::path& classTty, const std::fil
 Result<std::string> PortMap::devicePath(int comNumber) const
 {
     if (comNumber < 1 || comNumber > kMaxComNumber) {
-        return Error{E_INVALIDARG, "COM" + std::to_string(comNumber) + " is outside COM1 to COM" +
-                                       std::to_string(kMaxComNumber)};
+        return Error{E_INVALIDARG,
+                     "COM" + std::to_string(comNumber) + " is outside COM1 to COM" + std::to_string(kMaxComNumber)};
     }
     const auto found = m_devices.find(comNumber);
     if (found == m_devices.end()) {

@@ -41,8 +41,8 @@ inline constexpr std::uint32_t kMaxTimeout = 0xFFFFFFFF;
 /// - read total = readTotalMultiplier x bytes asked + readTotalConstant (both 0: unused): a read ends after it with
 ///   the bytes that came, which is not an error;
 /// - readInterval kMaxTimeout with both totals 0: a read returns at once with what is waiting;
-/// - readInterval and readTotalMultiplier kMaxTimeout with a constant below kMaxTimeout: a read returns what is waiting,
-///   or waits up to the constant for the first byte;
+/// - readInterval and readTotalMultiplier kMaxTimeout with a constant below kMaxTimeout: a read returns what is
+///   waiting, or waits up to the constant for the first byte;
 /// - write total likewise (both 0: a write waits until every byte is taken).
 struct SerialTimeouts {
     std::uint32_t readInterval = 0;

@@ -18,19 +18,17 @@ SerialPortPty::~SerialPortPty()
     m_lines->setLine(OutputLine::Rts, LineLevel::Off);
 }
 
-IoGate SerialPortPty::gate(const VirtualModemLines& lines, const std::string& path)
+Status SerialPortPty::pluggedStatus(const VirtualModemLines& lines, const std::string& path)
 {
-    return [&lines, path]() -> Status {
-        if (!lines.isPlugged()) {
-            return disconnectedError(path);
-        }
-        return {};
-    };
+    if (!lines.isPlugged()) {
+        return disconnectedError(path);
+    }
+    return {};
 }
 
-Status SerialPortPty::checkPlugged() const
+IoGate SerialPortPty::gate(const VirtualModemLines& lines, const std::string& path)
 {
-    return gate(*m_lines, m_port->devicePath())();
+    return [&lines, path] { return pluggedStatus(lines, path); };
 }
 
 const std::string& SerialPortPty::devicePath() const
@@ -40,7 +38,7 @@ const std::string& SerialPortPty::devicePath() const
 
 Result<SerialSettings> SerialPortPty::settings() const
 {
-    if (Status plugged = checkPlugged(); !plugged) {
+    if (Status plugged = pluggedStatus(*m_lines, devicePath()); !plugged) {
         return plugged.error();
     }
     Result<SerialSettings> settings = m_port->settings();
@@ -53,7 +51,7 @@ Result<SerialSettings> SerialPortPty::settings() const
 
 Status SerialPortPty::setSettings(const SerialSettings& settings)
 {
-    if (Status plugged = checkPlugged(); !plugged) {
+    if (Status plugged = pluggedStatus(*m_lines, devicePath()); !plugged) {
         return plugged;
     }
     if (Status checked = checkSettings(settings); !checked) {
@@ -82,7 +80,7 @@ void SerialPortPty::setTimeouts(const SerialTimeouts& timeouts)
 
 Status SerialPortPty::setLine(OutputLine line, LineLevel level)
 {
-    if (Status plugged = checkPlugged(); !plugged) {
+    if (Status plugged = pluggedStatus(*m_lines, devicePath()); !plugged) {
         return plugged;
     }
     m_lines->setLine(line, level);
@@ -91,7 +89,7 @@ Status SerialPortPty::setLine(OutputLine line, LineLevel level)
 
 Result<ModemStatus> SerialPortPty::modemStatus() const
 {
-    if (Status plugged = checkPlugged(); !plugged) {
+    if (Status plugged = pluggedStatus(*m_lines, devicePath()); !plugged) {
         return plugged.error();
     }
     return m_lines->inputs();
@@ -99,7 +97,7 @@ Result<ModemStatus> SerialPortPty::modemStatus() const
 
 Status SerialPortPty::purge(PurgeQueue queue)
 {
-    if (Status plugged = checkPlugged(); !plugged) {
+    if (Status plugged = pluggedStatus(*m_lines, devicePath()); !plugged) {
         return plugged;
     }
     return m_port->purge(queue);
@@ -107,7 +105,7 @@ Status SerialPortPty::purge(PurgeQueue queue)
 
 Result<std::size_t> SerialPortPty::bytesWaiting() const
 {
-    if (Status plugged = checkPlugged(); !plugged) {
+    if (Status plugged = pluggedStatus(*m_lines, devicePath()); !plugged) {
         return plugged.error();
     }
     return m_port->bytesWaiting();

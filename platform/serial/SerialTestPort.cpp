@@ -68,8 +68,7 @@ Result<std::unique_ptr<SerialTestPort>> SerialTestPort::create()
         new SerialTestPort(master->release(), slave.release(), name, std::move(*lines)));
 }
 
-SerialTestPort::SerialTestPort(int master, int slave, std::string programPath,
-                               std::unique_ptr<VirtualModemLines> lines)
+SerialTestPort::SerialTestPort(int master, int slave, std::string programPath, std::unique_ptr<VirtualModemLines> lines)
     : m_master(master), m_slave(slave), m_programPath(std::move(programPath)), m_lines(std::move(lines))
 {
 }

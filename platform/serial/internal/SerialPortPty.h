@@ -15,7 +15,9 @@ public:
     SerialPortPty(std::unique_ptr<VirtualModemLines> lines, std::unique_ptr<SerialPort> port);
     ~SerialPortPty() override;
 
-    /// Fails while the device is unplugged; for the termios port beneath, so waiting reads end too.
+    /// kDeviceNotConnected while the device is unplugged.
+    static Status pluggedStatus(const VirtualModemLines& lines, const std::string& path);
+    /// pluggedStatus as a gate for the termios port beneath, so reads that are waiting end too.
     static IoGate gate(const VirtualModemLines& lines, const std::string& path);
 
     const std::string& devicePath() const override;
@@ -31,8 +33,6 @@ public:
     Result<std::size_t> write(std::span<const std::uint8_t> bytes) override;
 
 private:
-    Status checkPlugged() const;
-
     std::unique_ptr<VirtualModemLines> m_lines;
     std::unique_ptr<SerialPort> m_port; // Destroyed first: its gate refers to m_lines.
 };

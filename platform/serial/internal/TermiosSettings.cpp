@@ -150,7 +150,7 @@ void makeRaw(termios& attributes)
     attributes.c_oflag &= ~OPOST;
     attributes.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     attributes.c_cflag &= ~CRTSCTS;
-    attributes.c_cflag |= CLOCAL | CREAD;
+    attributes.c_cflag |= CLOCAL | CREAD | HUPCL;
     attributes.c_cc[VMIN] = 1;
     attributes.c_cc[VTIME] = 0;
 }

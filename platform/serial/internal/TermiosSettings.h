@@ -17,7 +17,7 @@ Status settingsToTermios(const SerialSettings& settings, termios& attributes);
 Result<SerialSettings> settingsFromTermios(const termios& attributes);
 
 /// Raw bytes both ways: no echo, no line editing, no character translation, no flow control, no parity check,
-/// modem lines not waited for (CLOCAL). Speed and framing are kept.
+/// modem lines not waited for (CLOCAL) and dropped on the last close (HUPCL). Speed and framing are kept.
 void makeRaw(termios& attributes);
 
 } // namespace platform::serial

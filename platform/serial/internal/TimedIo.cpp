@@ -120,8 +120,7 @@ Result<std::size_t> timedRead(int fd, std::span<std::uint8_t> buffer, const Seri
         return std::size_t{0};
     }
     const Clock::time_point start = Clock::now();
-    if (timeouts.readInterval == kMaxTimeout && timeouts.readTotalMultiplier == 0 &&
-        timeouts.readTotalConstant == 0) {
+    if (timeouts.readInterval == kMaxTimeout && timeouts.readTotalMultiplier == 0 && timeouts.readTotalConstant == 0) {
         return readWaiting(fd, buffer, start, gate, path);
     }
     if (timeouts.readInterval == kMaxTimeout && timeouts.readTotalMultiplier == kMaxTimeout &&

@@ -23,16 +23,16 @@ TEST(PortMapTest, ParsesTheOverrideList)
 TEST(PortMapTest, RejectsBadOverrideEntries)
 {
     const char* const cases[] = {
-        "COM1",               // no path
-        "PORT1=/dev/ttyS0",   // not a COM name
-        "COM=/dev/ttyS0",     // no number
-        "COMx=/dev/ttyS0",    // not a number
-        "COM0=/dev/ttyS0",    // below COM1
-        "COM257=/dev/ttyS0",  // above the highest port
-        "COM1=ttyS0",         // relative path
-        "COM1=",              // empty path
-        "COM1=/a,,COM2=/b",   // empty entry
-        "COM1=/a,COM1=/b",    // one number twice
+        "COM1",              // no path
+        "PORT1=/dev/ttyS0",  // not a COM name
+        "COM=/dev/ttyS0",    // no number
+        "COMx=/dev/ttyS0",   // not a number
+        "COM0=/dev/ttyS0",   // below COM1
+        "COM257=/dev/ttyS0", // above the highest port
+        "COM1=ttyS0",        // relative path
+        "COM1=",             // empty path
+        "COM1=/a,,COM2=/b",  // empty entry
+        "COM1=/a,COM1=/b",   // one number twice
     };
     for (const char* text : cases) {
         SCOPED_TRACE(text);
@@ -94,7 +94,7 @@ TEST(PortMapTest, EnumeratesRealPortsInAStableOrder)
     sysfs.add("ttyGS0", true); // a gadget port is not a serial port to a sensor
 
     const PortMap map = PortMap::enumerate(sysfs.classTty(), "/dev");
-    const char* const expected[] = {"/dev/ttyAMA0", "/dev/ttyS1",    "/dev/ttyS2",   "/dev/ttyS10",
+    const char* const expected[] = {"/dev/ttyAMA0", "/dev/ttyS1",    "/dev/ttyS2",  "/dev/ttyS10",
                                     "/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyACM0"};
     int comNumber = 1;
     for (const char* path : expected) {

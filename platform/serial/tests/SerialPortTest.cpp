@@ -15,8 +15,8 @@ using namespace platform::serial;
 
 namespace {
 
-// A pseudo-terminal nobody simulates: the port is the termios backend alone, without modem lines. The test writes the device's bytes
-// into the master.
+// A pseudo-terminal nobody simulates: the port is the termios backend alone, without modem lines. The test writes the
+// device's bytes into the master.
 class PlainPty {
 public:
     PlainPty() : m_master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC))
@@ -32,7 +32,10 @@ public:
     PlainPty& operator=(const PlainPty&) = delete;
 
     const std::string& path() const { return m_path; }
-    void send(const std::string& bytes) { ASSERT_EQ(ssize_t(bytes.size()), ::write(m_master, bytes.data(), bytes.size())); }
+    void send(const std::string& bytes)
+    {
+        ASSERT_EQ(ssize_t(bytes.size()), ::write(m_master, bytes.data(), bytes.size()));
+    }
 
 private:
     int m_master;
@@ -64,9 +67,9 @@ protected:
 TEST_F(SerialPortTest, SettingsRoundTripThroughTermios)
 {
     const SerialSettings cases[] = {
-        {1200, 8, Parity::None, StopBits::Two},   {9600, 8, Parity::None, StopBits::One},
-        {19200, 8, Parity::None, StopBits::Two},  {38400, 8, Parity::None, StopBits::Two},
-        {57600, 8, Parity::None, StopBits::Two},  {115200, 8, Parity::None, StopBits::One},
+        {1200, 8, Parity::None, StopBits::Two},  {9600, 8, Parity::None, StopBits::One},
+        {19200, 8, Parity::None, StopBits::Two}, {38400, 8, Parity::None, StopBits::Two},
+        {57600, 8, Parity::None, StopBits::Two}, {115200, 8, Parity::None, StopBits::One},
     };
     for (const SerialSettings& settings : cases) {
         SCOPED_TRACE(settings.baudRate);
@@ -82,12 +85,12 @@ TEST_F(SerialPortTest, RefusedSettingsKeepThePreviousOnes)
     const SerialSettings previous{19200, 8, Parity::None, StopBits::Two};
     ASSERT_THAT(m_port->setSettings(previous), IsOk());
     const SerialSettings refused[] = {
-        {1234, 8, Parity::None, StopBits::One},  // no termios speed code
-        {0, 8, Parity::None, StopBits::One},     // would hang up the line
-        {9600, 9, Parity::None, StopBits::One},  // too many data bits
-        {9600, 4, Parity::None, StopBits::One},  // too few
-        {1200, 7, Parity::None, StopBits::Two},  // a pseudo-terminal keeps 8 data bits
-        {9600, 8, Parity::Even, StopBits::One},  // and no parity
+        {1234, 8, Parity::None, StopBits::One}, // no termios speed code
+        {0, 8, Parity::None, StopBits::One},    // would hang up the line
+        {9600, 9, Parity::None, StopBits::One}, // too many data bits
+        {9600, 4, Parity::None, StopBits::One}, // too few
+        {1200, 7, Parity::None, StopBits::Two}, // a pseudo-terminal keeps 8 data bits
+        {9600, 8, Parity::Even, StopBits::One}, // and no parity
     };
     for (const SerialSettings& settings : refused) {
         SCOPED_TRACE(::testing::Message() << settings.baudRate << " " << settings.dataBits);
@@ -150,6 +153,17 @@ TEST_F(SerialPortTest, ImmediateReadsTakeOnlyWhatIsWaiting)
         EXPECT_EQ("y", read(8));
         EXPECT_EQ("", read(8));
     }
+}
+
+TEST_F(SerialPortTest, AWriteTimeOutReturnsTheBytesTaken)
+{
+    // Far more than a pseudo-terminal buffers while nobody reads the other side.
+    const std::vector<std::uint8_t> bytes(4 << 20, 0x55);
+    m_port->setTimeouts({0, 0, 0, 0, 20});
+    auto written = m_port->write(bytes);
+    ASSERT_THAT(written, IsOk());
+    EXPECT_GT(*written, 0u);
+    EXPECT_LT(*written, bytes.size());
 }
 
 TEST_F(SerialPortTest, PurgeDropsWhatWasReceived)

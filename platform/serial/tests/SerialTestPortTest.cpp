@@ -68,9 +68,9 @@ TEST_F(SerialTestPortTest, BytesFlowBothWays)
 TEST_F(SerialTestPortTest, TheDeviceSeesTheFramingTheProgramChose)
 {
     const SerialSettings cases[] = {
-        {1200, 7, Parity::None, StopBits::Two},   {19200, 8, Parity::None, StopBits::Two},
-        {9600, 5, Parity::Mark, StopBits::One},   {57600, 6, Parity::Space, StopBits::Two},
-        {38400, 7, Parity::Odd, StopBits::One},   {4800, 8, Parity::Even, StopBits::Two},
+        {1200, 7, Parity::None, StopBits::Two}, {19200, 8, Parity::None, StopBits::Two},
+        {9600, 5, Parity::Mark, StopBits::One}, {57600, 6, Parity::Space, StopBits::Two},
+        {38400, 7, Parity::Odd, StopBits::One}, {4800, 8, Parity::Even, StopBits::Two},
     };
     for (const SerialSettings& settings : cases) {
         SCOPED_TRACE(::testing::Message() << settings.baudRate << " " << settings.dataBits);
@@ -192,6 +192,14 @@ TEST_F(SerialTestPortTest, UnpluggingEndsAReadThatIsWaiting)
     reader.join();
     ASSERT_TRUE(result.has_value());
     EXPECT_HR(kDeviceNotConnected, *result);
+}
+
+TEST_F(SerialTestPortTest, TheDeviceSideGoingAwayDisconnectsTheProgram)
+{
+    m_device.reset();
+    std::vector<std::uint8_t> buffer(4);
+    EXPECT_THAT(m_port->read(buffer), FailsWith(kDeviceNotConnected));
+    EXPECT_THAT(m_port->write(bytes("x")), FailsWith(kDeviceNotConnected));
 }
 
 TEST_F(SerialTestPortTest, ASecondOpenerIsRefused)
