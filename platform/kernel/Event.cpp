@@ -1,12 +1,14 @@
 #include "Event.h"
 
+#include "platform/time/Clock.h"
+
 #include <algorithm>
 
 namespace platform::kernel {
 
 void Event::set()
 {
-    LockGuard guard(m_mutex);
+    const std::lock_guard lock(m_mutex);
     m_set = true;
     if (m_reset == EventReset::Auto) {
         m_changed.notify_one();
@@ -17,17 +19,16 @@ void Event::set()
 
 void Event::reset()
 {
-    LockGuard guard(m_mutex);
+    const std::lock_guard lock(m_mutex);
     m_set = false;
 }
 
-bool Event::wait(std::chrono::milliseconds timeout)
+bool Event::wait(std::chrono::milliseconds timeout, time::Clock& clock)
 {
-    // A steady deadline: a change of the wall clock neither shortens nor stretches the wait.
-    const auto deadline = std::chrono::steady_clock::now() + std::max(timeout, std::chrono::milliseconds(0));
-    LockGuard guard(m_mutex);
+    std::unique_lock lock(m_mutex);
+    const std::chrono::milliseconds deadline = clock.steadyNow() + std::max(timeout, std::chrono::milliseconds(0));
     while (!m_set) {
-        if (m_changed.wait_until(m_mutex, deadline) == std::cv_status::timeout) {
+        if (!clock.waitOnce(m_changed, lock, deadline)) {
             break;
         }
     }
@@ -38,6 +39,12 @@ bool Event::wait(std::chrono::milliseconds timeout)
         m_set = false;
     }
     return true;
+}
+
+bool Event::wait(std::chrono::milliseconds timeout)
+{
+    time::SystemClock clock;
+    return wait(timeout, clock);
 }
 
 } // namespace platform::kernel

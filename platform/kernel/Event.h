@@ -1,9 +1,12 @@
 #pragma once
 
-#include "Mutex.h"
-
 #include <chrono>
 #include <condition_variable>
+#include <mutex>
+
+namespace platform::time {
+class Clock;
+}
 
 namespace platform::kernel {
 
@@ -23,15 +26,18 @@ public:
     void set();
     void reset();
 
-    /// Waits until the event is set or the timeout has passed (0 only polls). True when it was set; an auto-reset
-    /// event is then unset again.
+    /// Waits until the event is set or the timeout has passed on `clock` (0 only polls). True when it was set; an
+    /// auto-reset event is then unset again. Timed loops (pacing, replay) pass their injectable clock.
+    [[nodiscard]] bool wait(std::chrono::milliseconds timeout, time::Clock& clock);
+    /// The same on the system's steady clock.
     [[nodiscard]] bool wait(std::chrono::milliseconds timeout);
 
 private:
     const EventReset m_reset;
-    Mutex m_mutex;
+    // A plain std::mutex, because clock-bounded waits take a std::unique_lock<std::mutex>. It guards m_set.
+    std::mutex m_mutex;
     std::condition_variable_any m_changed;
-    bool m_set TALVO_GUARDED_BY(m_mutex) = false;
+    bool m_set = false;
 };
 
 } // namespace platform::kernel

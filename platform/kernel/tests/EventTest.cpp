@@ -2,6 +2,7 @@
 #include "platform/kernel/Thread.h"
 
 #include "platform/testing/Matchers.h"
+#include "platform/time/ManualClock.h"
 
 #include <atomic>
 #include <vector>
@@ -64,36 +65,69 @@ TEST(EventTest, SetFromAnotherThreadReleasesAWaiter)
     EXPECT_TRUE(released);
 }
 
+TEST(EventTest, WaitTimesOutWhenItsClockReachesTheDeadline)
+{
+    time::ManualClock clock;
+    Event event(EventReset::Manual);
+    std::atomic<int> result = -1;
+    auto waiter = Thread::start([&](Event&) { result = event.wait(100ms, clock); });
+    ASSERT_THAT(waiter, IsOk());
+
+    clock.awaitWaiters(1);
+    clock.advance(99ms);
+    clock.awaitWaiters(1);
+    EXPECT_EQ(-1, result);
+    clock.advance(1ms);
+    waiter.value().reset();
+    EXPECT_EQ(0, result);
+}
+
+TEST(EventTest, SetEndsAWaitOnAClockThatStandsStill)
+{
+    time::ManualClock clock;
+    Event event(EventReset::Auto);
+    std::atomic<int> result = -1;
+    auto waiter = Thread::start([&](Event&) { result = event.wait(100ms, clock); });
+    ASSERT_THAT(waiter, IsOk());
+
+    clock.awaitWaiters(1);
+    event.set();
+    waiter.value().reset();
+    EXPECT_EQ(1, result);
+    EXPECT_FALSE(event.wait(0ms, clock));
+}
+
 TEST(EventTest, ManualEventReleasesEveryWaiterAutoEventOnlyOne)
 {
     struct Case {
         const char* name;
         EventReset reset;
-        std::chrono::milliseconds bound;
         int released;
     };
-    // The waiters of the auto-reset case that get nothing time out; whether set() comes before or after they
-    // begin to wait, exactly one of them takes it.
     const Case cases[] = {
-        {"manual", EventReset::Manual, kBound, 4},
-        {"auto", EventReset::Auto, 100ms, 1},
+        {"manual", EventReset::Manual, 4},
+        {"auto", EventReset::Auto, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        time::ManualClock clock;
         Event event(c.reset);
         std::atomic<int> released = 0;
         {
             std::vector<std::unique_ptr<Thread>> waiters;
             for (int i = 0; i < 4; ++i) {
                 auto thread = Thread::start([&](Event&) {
-                    if (event.wait(c.bound)) {
+                    if (event.wait(1h, clock)) {
                         ++released;
                     }
                 });
                 ASSERT_THAT(thread, IsOk());
                 waiters.push_back(std::move(thread).value());
             }
+            clock.awaitWaiters(4);
             event.set();
+            // Ends the waits that got nothing.
+            clock.advance(1h);
         }
         EXPECT_EQ(c.released, released);
     }

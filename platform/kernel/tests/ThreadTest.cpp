@@ -1,6 +1,7 @@
 #include "platform/kernel/Thread.h"
 
 #include "platform/testing/Matchers.h"
+#include "platform/time/ManualClock.h"
 
 #include <atomic>
 
@@ -30,27 +31,33 @@ TEST(ThreadTest, DestructionSetsTheStopEventAndWaitsForTheBody)
     EXPECT_TRUE(returned);
 }
 
-TEST(ThreadTest, StopRequestedFromAnotherThreadEndsAPacingLoop)
+TEST(ThreadTest, PacingLoopTicksOnItsClockUntilStopped)
 {
-    // The shape of the pacing and replay threads: wait on the stop event with a period, work on each time-out.
+    // The shape of the pacing and replay threads: wait on the stop event for one period, work on each time-out.
+    time::ManualClock clock;
     std::atomic<int> ticks = 0;
     Event ticked(EventReset::Auto);
     auto pacer = Thread::start([&](Event& stopEvent) {
-        while (!stopEvent.wait(1ms)) {
+        while (!stopEvent.wait(10ms, clock)) {
             ++ticks;
             ticked.set();
         }
     });
     ASSERT_THAT(pacer, IsOk());
+
+    clock.awaitWaiters(1);
+    clock.advance(10ms);
     ASSERT_TRUE(ticked.wait(kBound));
+    clock.awaitWaiters(1);
+    clock.advance(9ms);
+    EXPECT_EQ(1, ticks);
 
     Thread* const pacerThread = pacer.value().get();
     auto stopper = Thread::start([pacerThread](Event&) { pacerThread->requestStop(); });
     ASSERT_THAT(stopper, IsOk());
     stopper.value().reset();
-
     pacer.value().reset();
-    EXPECT_GE(ticks, 1);
+    EXPECT_EQ(1, ticks);
 }
 
 TEST(ThreadTest, BodyMayIgnoreTheStopEventWhenItEndsOnItsOwn)
