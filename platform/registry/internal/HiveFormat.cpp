@@ -31,31 +31,16 @@ std::string quoted(std::u16string_view text)
     return result + '"';
 }
 
-/// The text of a REG_SZ that the quoted form keeps exactly: one terminating zero, no other zero, no control
-/// character and no lone surrogate (UTF-8 cannot carry one).
+/// The text of a REG_SZ that the quoted form keeps exactly: plain text with one terminating zero.
 std::optional<std::u16string> plainText(const std::vector<std::uint8_t>& data)
 {
-    if (data.size() < 2 || data.size() % 2 != 0) {
+    if (data.size() < 2 || data.size() % 2 != 0 || data[data.size() - 2] != 0 || data[data.size() - 1] != 0) {
         return std::nullopt;
     }
     std::u16string text(data.size() / 2 - 1, u'\0');
     std::memcpy(text.data(), data.data(), text.size() * 2);
-    if (data[data.size() - 2] != 0 || data[data.size() - 1] != 0) {
+    if (!isPlainText(text)) {
         return std::nullopt;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        const bool lead = c >= 0xD800 && c <= 0xDBFF;
-        const bool trail = c >= 0xDC00 && c <= 0xDFFF;
-        if (c < 0x20 || c == 0x7F || trail) {
-            return std::nullopt;
-        }
-        if (lead) {
-            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
-                return std::nullopt;
-            }
-            ++i;
-        }
     }
     return text;
 }

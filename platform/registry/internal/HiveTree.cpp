@@ -11,13 +11,24 @@ namespace {
 constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16'383;
 
-/// The hive files are line-based text, so names carry no control characters.
-bool hasControlCharacter(std::u16string_view name)
-{
-    return std::any_of(name.begin(), name.end(), [](char16_t c) { return c < 0x20 || c == 0x7F; });
-}
-
 } // namespace
+
+bool isPlainText(std::u16string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c < 0x20 || c == 0x7F || (c >= 0xDC00 && c <= 0xDFFF)) {
+            return false;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
+                return false;
+            }
+            ++i;
+        }
+    }
+    return true;
+}
 
 const HiveValue* HiveKey::findValue(std::u16string_view valueName) const
 {
@@ -86,7 +97,7 @@ Result<std::vector<std::u16string>> splitKeyPath(std::u16string_view path)
     while (true) {
         const std::size_t separator = path.find(u'\\');
         const std::u16string_view component = path.substr(0, separator);
-        if (component.empty() || component.size() > kMaxKeyNameLength || hasControlCharacter(component)) {
+        if (component.empty() || component.size() > kMaxKeyNameLength || !isPlainText(component)) {
             return Error{E_INVALIDARG, "key path has an empty, overlong or unprintable name"};
         }
         components.emplace_back(component);
@@ -99,7 +110,7 @@ Result<std::vector<std::u16string>> splitKeyPath(std::u16string_view path)
 
 Status checkValueName(std::u16string_view name)
 {
-    if (name.size() > kMaxValueNameLength || hasControlCharacter(name)) {
+    if (name.size() > kMaxValueNameLength || !isPlainText(name)) {
         return Error{E_INVALIDARG, "value name is overlong or unprintable"};
     }
     return {};

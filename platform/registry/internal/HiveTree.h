@@ -42,10 +42,14 @@ struct HiveKey {
     bool setValue(std::u16string_view name, DWORD type, std::vector<std::uint8_t> data);
 };
 
+/// Text that a line of the hive file carries exactly: no control character and no lone surrogate (which UTF-8
+/// cannot hold).
+bool isPlainText(std::u16string_view text);
+
 /// The components of a backslash-separated key path; an empty path names the key itself.
 /// E_INVALIDARG for an empty component or a name no key can have.
 Result<std::vector<std::u16string>> splitKeyPath(std::u16string_view path);
-/// E_INVALIDARG for a value name that cannot be stored.
+/// E_INVALIDARG for a value name that cannot be stored (overlong, or not plain text).
 Status checkValueName(std::u16string_view name);
 
 /// The key at `path` below `root`, or null.

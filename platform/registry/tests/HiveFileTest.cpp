@@ -183,21 +183,36 @@ TEST_F(HiveFileTest, HivesLiveWhereTheEnvironmentSays)
     EXPECT_THAT(Key::open(Hive::CurrentUser, u"software"), FailsWith(E_FAIL));
 }
 
-TEST_F(HiveFileTest, UnwritableHiveFailsTheWriteAndKeepsTheFile)
+TEST_F(HiveFileTest, ReadOnlyHiveFailsTheWriteAndKeepsTheFile)
 {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "permissions do not bind root";
-    }
     const auto key = Key::create(Hive::CurrentUser, u"software");
     ASSERT_THAT(key, IsOk());
     ASSERT_THAT(key->setDword(u"A", 1), IsOk());
     const std::string before = readText(userHive());
-    std::filesystem::permissions(userHive().parent_path(),
-                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    EXPECT_FALSE(key->setDword(u"A", 2).hasValue());
-    std::filesystem::permissions(userHive().parent_path(), std::filesystem::perms::owner_all);
+    std::filesystem::permissions(userHive(), std::filesystem::perms::owner_read);
+    EXPECT_THAT(key->setDword(u"A", 2), FailsWith(STG_E_ACCESSDENIED));
+    EXPECT_THAT(key->deleteValue(u"A"), FailsWith(STG_E_ACCESSDENIED));
     EXPECT_EQ(before, readText(userHive()));
     EXPECT_EQ(1u, *key->dword(u"A"));
+    // Writing what is already there changes nothing, so it needs no write.
+    EXPECT_THAT(key->setDword(u"A", 1), IsOk());
+    EXPECT_THAT(Key::create(Hive::CurrentUser, u"software"), IsOk());
+}
+
+TEST_F(HiveFileTest, HostileFilesAreRejected)
+{
+    const std::filesystem::path folder = TALVO_MALFORMED_DIR;
+    std::size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        const std::string text = readText(entry.path());
+        writeText(userHive(), text);
+        EXPECT_THAT(Key::open(Hive::CurrentUser, u"software"), FailsWith(kErrorBadHive));
+        EXPECT_THAT(Key::create(Hive::CurrentUser, u"software\\Talvo"), FailsWith(kErrorBadHive));
+        EXPECT_EQ(text, readText(userHive()));
+        ++count;
+    }
+    EXPECT_GT(count, 0u);
 }
 
 } // namespace

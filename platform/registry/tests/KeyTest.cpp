@@ -193,8 +193,12 @@ TEST_F(KeyTest, EnumeratesAndDeletesKeysWithTheirSubkeys)
 
 TEST_F(KeyTest, RejectsNamesNoKeyOrValueCanHave)
 {
-    const std::u16string paths[] = {u"\\software", u"software\\", u"software\\\\Talvo", u"tab\there",
-                                    std::u16string(256, u'k')};
+    const std::u16string paths[] = {u"\\software",
+                                    u"software\\",
+                                    u"software\\\\Talvo",
+                                    u"tab\there",
+                                    std::u16string(256, u'k'),
+                                    std::u16string(1, char16_t(0xDC00))};
     for (const std::u16string& path : paths) {
         SCOPED_TRACE(narrow(path));
         EXPECT_THAT(Key::create(Hive::CurrentUser, path), FailsWith(E_INVALIDARG));
@@ -204,6 +208,8 @@ TEST_F(KeyTest, RejectsNamesNoKeyOrValueCanHave)
     const auto key = Key::create(Hive::CurrentUser, u"software");
     ASSERT_THAT(key, IsOk());
     EXPECT_THAT(key->setDword(u"line\nbreak", 1), FailsWith(E_INVALIDARG));
+    EXPECT_THAT(key->setDword(std::u16string(1, char16_t(0xD800)) + u"x", 1), FailsWith(E_INVALIDARG));
+    EXPECT_THAT(key->setDword(std::u16string(16'384, u'v'), 1), FailsWith(E_INVALIDARG));
     EXPECT_THAT(key->setDword(u"back\\slash \"quoted\" [x]=y", 1), IsOk());
     EXPECT_EQ(1u, *key->dword(u"back\\slash \"quoted\" [x]=y"));
 }
