@@ -248,6 +248,14 @@ TEST_F(SerialTestPortTest, OpensByComNumberThroughTheOverride)
     EXPECT_THAT(openSerialPort(1), FailsWith(kPortNotFound));
 }
 
+TEST_F(SerialTestPortTest, ABadOverrideFailsEveryOpenByNumber)
+{
+    PortsVariable variable("COM1:" + m_device->programPath());
+    auto port = openSerialPort(1);
+    ASSERT_THAT(port, FailsWith(E_INVALIDARG));
+    EXPECT_NE(std::string::npos, port.error().detail.find("TALVO_SERIAL_PORTS"));
+}
+
 TEST_F(SerialTestPortTest, TheProgramSideMayRunInAnotherProcess)
 {
     m_port.reset();
