@@ -6,7 +6,7 @@
 
 namespace platform::serial {
 
-/// Owns a POSIX file descriptor and closes it once.
+/// Owns a POSIX file descriptor and closes it once. Thread rule: owner thread only.
 class FileDescriptor {
 public:
     FileDescriptor() = default;
