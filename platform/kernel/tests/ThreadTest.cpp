@@ -60,16 +60,6 @@ TEST(ThreadTest, PacingLoopTicksOnItsClockUntilStopped)
     EXPECT_EQ(1, ticks);
 }
 
-TEST(ThreadTest, BodyMayIgnoreTheStopEventWhenItEndsOnItsOwn)
-{
-    std::atomic<bool> ran = false;
-    {
-        auto thread = Thread::start([&](Event&) { ran = true; });
-        ASSERT_THAT(thread, IsOk());
-    }
-    EXPECT_TRUE(ran);
-}
-
 TEST(ThreadTest, DestroyingAThreadOnItselfIsCaughtInDebugBuilds)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
