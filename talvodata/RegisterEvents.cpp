@@ -1,5 +1,6 @@
 #include "RegisterEvents.h"
 
+#include "EventParams.h"
 #include "TargetElement.h"
 #include "TargetParams.h"
 
@@ -16,6 +17,8 @@ void registerEventClasses(platform::com::ClassTable& table)
                                           creatorOf<CTargetElement>()});
     table.registerClass(ClassRegistration{CLSID_TargetParams, "TalvoData.TargetParams.1", "TalvoData.TargetParams",
                                           creatorOf<CTargetParams>()});
+    table.registerClass(ClassRegistration{CLSID_EventParams, "TalvoData.EventParams.1", "TalvoData.EventParams",
+                                          creatorOf<CEventParams>()});
 }
 
 } // namespace talvodata

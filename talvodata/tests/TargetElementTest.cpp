@@ -10,7 +10,7 @@ namespace {
 using platform::com::Bstr;
 using platform::com::ComPtr;
 using platform::com::Variant;
-using testing::Bytes;
+using testsupport::Bytes;
 
 struct Vertex {
     float x;
@@ -204,14 +204,14 @@ TEST(TargetElementTest, SavesTheDesignedRecordBytes)
     ASSERT_HR(S_OK, element->AddPoint(3, 4));
     ASSERT_HR(S_OK, element->put_Value(Bstr("font").get(), Variant::fromString(Bstr("Arial")).get()));
 
-    EXPECT_EQ(version5Record().bytes(), testing::savedRecord(element->unknown()));
+    EXPECT_EQ(version5Record().bytes(), testsupport::savedRecord(element->unknown()));
     EXPECT_HR(S_FALSE, element->IsDirty());
 }
 
 TEST(TargetElementTest, LoadRoundTripsAndAppendsPoints)
 {
     auto element = makePolygon(elementPolygon, {{7, 8}});
-    ASSERT_HR(S_OK, testing::loadRecord(element->unknown(), version5Record().bytes()));
+    ASSERT_HR(S_OK, testsupport::loadRecord(element->unknown(), version5Record().bytes()));
     LONG count = 0;
     ASSERT_HR(S_OK, element->get_PointCount(&count));
     EXPECT_EQ(3, count);
@@ -245,7 +245,7 @@ TEST(TargetElementTest, VersionOneRecordLoadsWithLaterFieldsAtTheirDefaults)
                             .u8(0)
                             .bytes();
     auto element = CTargetElement::create();
-    ASSERT_HR(S_OK, testing::loadRecord(element->unknown(), record));
+    ASSERT_HR(S_OK, testsupport::loadRecord(element->unknown(), record));
     LONG area = -1;
     VARIANT_BOOL ignore = 1;
     VARIANT_BOOL after = 1;
@@ -281,7 +281,7 @@ TEST(TargetElementTest, LoadRejectsDamagedRecords)
                                       std::pair{"negative point count", negativeCount}}) {
         SCOPED_TRACE(what);
         auto element = CTargetElement::create();
-        EXPECT_HR(E_FAIL, testing::loadRecord(element->unknown(), bytes));
+        EXPECT_HR(E_FAIL, testsupport::loadRecord(element->unknown(), bytes));
     }
 }
 

@@ -10,8 +10,8 @@ namespace talvodata {
 namespace {
 
 using platform::com::ComPtr;
-using testing::Bytes;
-using testing::FakePicture;
+using testsupport::Bytes;
+using testsupport::FakePicture;
 
 TEST(TargetParamsTest, RingsCountFromOneToTen)
 {
@@ -106,14 +106,14 @@ TEST(TargetParamsTest, SavesTheDesignedRecordBytesWithoutPicture)
 {
     auto face = airRifleFace();
     const auto expected = faceRecordHead(1).u8(0).i32(0).bytes();
-    EXPECT_EQ(expected, testing::savedRecord(face->unknown()));
+    EXPECT_EQ(expected, testsupport::savedRecord(face->unknown()));
 
     auto reloaded = CTargetParams::create();
-    ASSERT_HR(S_OK, testing::loadRecord(reloaded->unknown(), expected));
+    ASSERT_HR(S_OK, testsupport::loadRecord(reloaded->unknown(), expected));
     IDispatch* picture = nullptr;
     EXPECT_HR(E_FAIL, reloaded->get_Picture(&picture));
     EXPECT_EQ(nullptr, picture);
-    EXPECT_EQ(expected, testing::savedRecord(reloaded->unknown()));
+    EXPECT_EQ(expected, testsupport::savedRecord(reloaded->unknown()));
 }
 
 TEST(TargetParamsTest, ElementsAreNestedObjectsAfterThePicture)
@@ -126,14 +126,14 @@ TEST(TargetParamsTest, ElementsAreNestedObjectsAfterThePicture)
     ComPtr<ITargetElement> element;
     ASSERT_HR(S_OK, face->AddElement(elementEllipse, -1, -2, 3, 4, element.put()));
 
-    const auto saved = testing::savedRecord(face->unknown());
+    const auto saved = testsupport::savedRecord(face->unknown());
     const auto head = faceRecordHead(1).u8(1).guid(FakePicture::kClassId).i32(77).i32(1).guid(CLSID_TargetElement);
     ASSERT_GT(saved.size(), head.bytes().size());
     EXPECT_TRUE(std::equal(head.bytes().begin(), head.bytes().end(), saved.begin()));
 
     auto reloaded = CTargetParams::create();
-    ASSERT_HR(S_OK, testing::loadRecord(reloaded->unknown(), saved));
-    EXPECT_EQ(saved, testing::savedRecord(reloaded->unknown()));
+    ASSERT_HR(S_OK, testsupport::loadRecord(reloaded->unknown(), saved));
+    EXPECT_EQ(saved, testsupport::savedRecord(reloaded->unknown()));
     ComPtr<IDispatch> readPicture;
     EXPECT_HR(S_OK, reloaded->get_Picture(readPicture.put()));
     EXPECT_TRUE(readPicture);
@@ -144,11 +144,11 @@ TEST(TargetParamsTest, LoadAppendsElementsAndRejectsDamagedRecords)
     auto source = airRifleFace();
     ComPtr<ITargetElement> element;
     ASSERT_HR(S_OK, source->AddElement(elementRectangle, 0, 0, 1, 1, element.put()));
-    const auto saved = testing::savedRecord(source->unknown());
+    const auto saved = testsupport::savedRecord(source->unknown());
 
     auto face = CTargetParams::create();
     ASSERT_HR(S_OK, face->AddElement(elementText, 0, 0, 1, 1, element.put()));
-    ASSERT_HR(S_OK, testing::loadRecord(face->unknown(), saved));
+    ASSERT_HR(S_OK, testsupport::loadRecord(face->unknown(), saved));
     LONG count = 0;
     ASSERT_HR(S_OK, face->get_ElementCount(&count));
     EXPECT_EQ(2, count);
@@ -165,7 +165,7 @@ TEST(TargetParamsTest, LoadAppendsElementsAndRejectsDamagedRecords)
           std::pair{"negative count", negativeCount}, std::pair{"unknown picture class", unknownPicture}}) {
         SCOPED_TRACE(what);
         auto damaged = CTargetParams::create();
-        EXPECT_TRUE(FAILED(testing::loadRecord(damaged->unknown(), bytes)));
+        EXPECT_TRUE(FAILED(testsupport::loadRecord(damaged->unknown(), bytes)));
     }
 }
 

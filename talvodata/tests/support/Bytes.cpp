@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace talvodata::testing {
+namespace talvodata::testsupport {
 
 using platform::com::ComPtr;
 using platform::com::MemoryStream;
@@ -62,4 +62,4 @@ HRESULT loadRecord(IUnknown* object, const std::vector<std::uint8_t>& bytes)
     return persist->Load(streamOf(bytes).get());
 }
 
-} // namespace talvodata::testing
+} // namespace talvodata::testsupport

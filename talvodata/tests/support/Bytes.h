@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace talvodata::testing {
+namespace talvodata::testsupport {
 
 /// Builds the little-endian bytes of a record field by field: Bytes().i32(5).f32(1.5F).bytes().
 class Bytes {
@@ -40,4 +40,4 @@ std::vector<std::uint8_t> savedRecord(IUnknown* object);
 /// Loads `bytes` into the object through IPersistStreamInit::Load.
 HRESULT loadRecord(IUnknown* object, const std::vector<std::uint8_t>& bytes);
 
-} // namespace talvodata::testing
+} // namespace talvodata::testsupport

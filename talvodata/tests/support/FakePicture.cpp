@@ -4,7 +4,7 @@
 
 #include "platform/com/ClassTable.h"
 
-namespace talvodata::testing {
+namespace talvodata::testsupport {
 
 void FakePicture::registerClass()
 {
@@ -31,4 +31,4 @@ HRESULT FakePicture::Save(IStream* stream, BOOL /*clearDirty*/)
     return writeInt32(stream, tag);
 }
 
-} // namespace talvodata::testing
+} // namespace talvodata::testsupport

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace talvodata::testing {
+namespace talvodata::testsupport {
 
 /// A stand-in picture: a dispatch object that stores one int32 as its record.
 class FakePicture final : public platform::com::ComObject<IDispatch, IPersistStream> {
@@ -30,4 +30,4 @@ private:
     ~FakePicture() override = default;
 };
 
-} // namespace talvodata::testing
+} // namespace talvodata::testsupport

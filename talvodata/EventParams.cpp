@@ -1,0 +1,387 @@
+#include "EventParams.h"
+
+#include "EventFile.h"
+#include "EventsFolder.h"
+#include "NamedValueAt.h"
+#include "Property.h"
+#include "StreamForms.h"
+
+#include "interfaces/talvodata/Guids.h"
+
+namespace talvodata {
+
+using platform::com::Bstr;
+using platform::com::ComPtr;
+
+namespace {
+
+constexpr std::int32_t kRecordVersion = 4;
+// The smallest nested face: a class identifier and a record version.
+constexpr std::uint64_t kSmallestFace = 16 + 4;
+constexpr float kSmallestCaliber = 0.1F;
+constexpr float kNearestDistance = 2.0F;
+constexpr float kFarthestDistance = 1000.0F;
+
+// A short name becomes a file name: it must name one file inside the events folder.
+bool usableAsFileName(std::u16string_view name)
+{
+    return name != u"." && name != u".." && name.find_first_of(u"/\\", 0) == std::u16string_view::npos &&
+           name.find(u'\0') == std::u16string_view::npos;
+}
+
+} // namespace
+
+CEventParams::CEventParams()
+{
+    m_faces.push_back(CTargetParams::create());
+}
+
+ComPtr<CEventParams> CEventParams::create()
+{
+    return ComPtr<CEventParams>(new CEventParams());
+}
+
+HRESULT CEventParams::get_Value(BSTR bstrValue, VARIANT* pVal)
+{
+    auto guard = lock();
+    return m_values.get(bstrValue, pVal);
+}
+
+HRESULT CEventParams::put_Value(BSTR bstrValue, VARIANT newVal)
+{
+    auto guard = lock();
+    bool changed = false;
+    RETURN_IF_FAILED(m_values.put(bstrValue, newVal, changed));
+    if (changed) {
+        setDirty();
+    }
+    return S_OK;
+}
+
+HRESULT CEventParams::putref_Value(BSTR bstrValue, VARIANT newVal)
+{
+    return put_Value(bstrValue, newVal);
+}
+
+HRESULT CEventParams::get_ShortName(BSTR* pVal)
+{
+    auto guard = lock();
+    return m_shortName.copyTo(pVal);
+}
+
+HRESULT CEventParams::put_ShortName(BSTR newVal)
+{
+    auto guard = lock();
+    m_shortName = Bstr::copyOf(newVal);
+    return S_OK;
+}
+
+HRESULT CEventParams::get_Target(LONG SubTarget, ITargetParams** pVal)
+{
+    auto guard = lock();
+    if (!pVal || *pVal) {
+        return E_POINTER;
+    }
+    const auto count = static_cast<LONG>(m_faces.size());
+    if (SubTarget < 1 || SubTarget > count + 1) {
+        return E_INVALIDARG;
+    }
+    if (SubTarget == count + 1) {
+        m_faces.push_back(CTargetParams::create());
+    }
+    return ComPtr<ITargetParams>(m_faces[SubTarget - 1]).copyTo(pVal);
+}
+
+HRESULT CEventParams::GetTargetAppearance(LONG /*SubTarget*/, VARIANT_BOOL /*Background*/,
+                                          VARIANT_BOOL /*ScoreRings*/, IDispatch** Picture)
+{
+    if (!Picture) {
+        return E_POINTER;
+    }
+    *Picture = nullptr;
+    // FIXME: drawing the face as a picture (and its per-flag cache) waits for platform/gfx's Picture.
+    return E_NOTIMPL;
+}
+
+HRESULT CEventParams::get_Name(BSTR* pVal)
+{
+    auto guard = lock();
+    return m_name.copyTo(pVal);
+}
+
+HRESULT CEventParams::put_Name(BSTR newVal)
+{
+    auto guard = lock();
+    m_name = Bstr::copyOf(newVal);
+    return S_OK;
+}
+
+HRESULT CEventParams::get_Caliber(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_caliber, pVal);
+}
+
+HRESULT CEventParams::put_Caliber(float newVal)
+{
+    auto guard = lock();
+    if (!(newVal >= kSmallestCaliber)) { // NaN is refused as well.
+        return E_INVALIDARG;
+    }
+    m_caliber = newVal;
+    return S_OK;
+}
+
+HRESULT CEventParams::get_Distance(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_distance, pVal);
+}
+
+HRESULT CEventParams::put_Distance(float newVal)
+{
+    auto guard = lock();
+    if (!(newVal >= kNearestDistance && newVal <= kFarthestDistance)) {
+        return E_INVALIDARG;
+    }
+    m_distance = newVal;
+    return S_OK;
+}
+
+HRESULT CEventParams::get_MinShotsPerAiming(LONG* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_minShotsPerAiming, pVal);
+}
+
+HRESULT CEventParams::put_MinShotsPerAiming(LONG newVal)
+{
+    auto guard = lock();
+    m_minShotsPerAiming = newVal;
+    return S_OK;
+}
+
+HRESULT CEventParams::get_MaxShotsPerAiming(LONG* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_maxShotsPerAiming, pVal);
+}
+
+HRESULT CEventParams::put_MaxShotsPerAiming(LONG newVal)
+{
+    auto guard = lock();
+    m_maxShotsPerAiming = newVal;
+    return S_OK;
+}
+
+HRESULT CEventParams::GetPointScore(float x, float y, LONG SubTarget, float* pScore)
+{
+    auto guard = lock();
+    return score(x, y, SubTarget, 0.0F, pScore);
+}
+
+HRESULT CEventParams::GetBreachScore(float x, float y, LONG SubTarget, float* pScore)
+{
+    auto guard = lock();
+    return score(x, y, SubTarget, m_caliber, pScore);
+}
+
+HRESULT CEventParams::Save()
+{
+    auto guard = lock();
+    if (m_shortName.length() == 0) {
+        return E_UNEXPECTED;
+    }
+    if (!usableAsFileName(m_shortName.view())) {
+        return E_INVALIDARG;
+    }
+    return writeEventFile(eventsFolder() / (m_shortName.toUtf8() + ".evl"), unknown());
+}
+
+HRESULT CEventParams::Update()
+{
+    return S_OK;
+}
+
+HRESULT CEventParams::get_DisplayCaliber(float* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_displayCaliber, pVal);
+}
+
+HRESULT CEventParams::put_DisplayCaliber(float newVal)
+{
+    auto guard = lock();
+    if (!(newVal >= kSmallestCaliber)) {
+        return E_INVALIDARG;
+    }
+    m_displayCaliber = newVal;
+    return S_OK;
+}
+
+HRESULT CEventParams::get_TargetCount(LONG* pVal)
+{
+    auto guard = lock();
+    return copyProperty(static_cast<LONG>(m_faces.size()), pVal);
+}
+
+HRESULT CEventParams::GetPointArea(float x, float y, LONG SubTarget, LONG* AreaIndex, float* cx, float* cy)
+{
+    auto guard = lock();
+    return area(x, y, SubTarget, /*nearest=*/false, AreaIndex, cx, cy);
+}
+
+HRESULT CEventParams::GetNearestArea(float x, float y, LONG SubTarget, LONG* AreaIndex, float* cx, float* cy)
+{
+    auto guard = lock();
+    return area(x, y, SubTarget, /*nearest=*/true, AreaIndex, cx, cy);
+}
+
+HRESULT CEventParams::get_MaxShotsPerSerie(LONG* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_maxShotsPerSerie, pVal);
+}
+
+HRESULT CEventParams::put_MaxShotsPerSerie(LONG newVal)
+{
+    auto guard = lock();
+    m_maxShotsPerSerie = newVal;
+    return S_OK;
+}
+
+HRESULT CEventParams::get_ValuesCount(LONG* pVal)
+{
+    auto guard = lock();
+    return copyProperty(static_cast<LONG>(m_values.size()), pVal);
+}
+
+HRESULT CEventParams::KeyValue(LONG index, BSTR* key, VARIANT* value)
+{
+    auto guard = lock();
+    return namedValueAt(m_values, index, key, value);
+}
+
+HRESULT CEventParams::InterfaceSupportsErrorInfo(REFIID riid)
+{
+    return riid == IEventParams::kIid ? S_OK : S_FALSE;
+}
+
+CTargetParams* CEventParams::face(LONG subTarget) const
+{
+    if (subTarget < 1 || static_cast<std::size_t>(subTarget) > m_faces.size()) {
+        return nullptr;
+    }
+    return m_faces[subTarget - 1].get();
+}
+
+HRESULT CEventParams::score(float x, float y, LONG subTarget, float caliber, float* pScore) const
+{
+    if (!pScore) {
+        return E_POINTER;
+    }
+    *pScore = 0.0F;
+    const CTargetParams* target = face(subTarget);
+    if (!target) {
+        return E_INVALIDARG;
+    }
+    *pScore = target->score(x, y, caliber);
+    return S_OK;
+}
+
+HRESULT CEventParams::area(float x, float y, LONG subTarget, bool nearest, LONG* areaIndex, float* cx,
+                           float* cy) const
+{
+    if (!areaIndex || !cx || !cy) {
+        return E_POINTER;
+    }
+    *areaIndex = 0;
+    *cx = 0.0F;
+    *cy = 0.0F;
+    const CTargetParams* target = face(subTarget);
+    if (!target) {
+        return E_INVALIDARG;
+    }
+    const AreaHit hit = nearest ? target->nearestArea(x, y) : target->pointArea(x, y);
+    *areaIndex = hit.areaIndex;
+    *cx = hit.cx;
+    *cy = hit.cy;
+    return S_OK;
+}
+
+const CLSID& CEventParams::persistentClassId() const
+{
+    return CLSID_EventParams;
+}
+
+HRESULT CEventParams::saveRecord(IStream* stream)
+{
+    RETURN_IF_FAILED(writeInt32(stream, kRecordVersion));
+    RETURN_IF_FAILED(writeBstr(stream, m_name.get()));
+    RETURN_IF_FAILED(writeBstr(stream, m_shortName.get()));
+    RETURN_IF_FAILED(writeFloat(stream, m_caliber));
+    RETURN_IF_FAILED(writeFloat(stream, m_displayCaliber));
+    RETURN_IF_FAILED(writeFloat(stream, m_distance));
+    RETURN_IF_FAILED(writeInt32(stream, m_maxShotsPerAiming));
+    RETURN_IF_FAILED(writeInt32(stream, m_minShotsPerAiming));
+    RETURN_IF_FAILED(writeInt32(stream, m_maxShotsPerSerie));
+    RETURN_IF_FAILED(writeInt32(stream, static_cast<std::int32_t>(m_faces.size())));
+    for (const auto& target : m_faces) {
+        RETURN_IF_FAILED(writeObject(stream, target->unknown()));
+    }
+    return m_values.save(stream);
+}
+
+HRESULT CEventParams::loadFace(IStream* stream, LONG subTarget)
+{
+    CLSID classId{};
+    RETURN_IF_FAILED(readGuid(stream, classId));
+    if (classId != CLSID_TargetParams) {
+        return E_FAIL;
+    }
+    if (static_cast<std::size_t>(subTarget) > m_faces.size()) {
+        m_faces.push_back(CTargetParams::create());
+    }
+    return m_faces[subTarget - 1]->Load(stream);
+}
+
+HRESULT CEventParams::loadRecord(IStream* stream)
+{
+    std::int32_t version = 0;
+    RETURN_IF_FAILED(readInt32(stream, version));
+    if (version > kRecordVersion) {
+        return E_FAIL;
+    }
+    if (version < 1) {
+        return S_OK; // Nothing was stored before the first version's fields.
+    }
+    RETURN_IF_FAILED(readBstr(stream, m_name));
+    RETURN_IF_FAILED(readBstr(stream, m_shortName));
+    RETURN_IF_FAILED(readFloat(stream, m_caliber));
+    if (version >= 2) {
+        RETURN_IF_FAILED(readFloat(stream, m_displayCaliber));
+    }
+    RETURN_IF_FAILED(readFloat(stream, m_distance));
+    RETURN_IF_FAILED(readInt32(stream, m_maxShotsPerAiming));
+    RETURN_IF_FAILED(readInt32(stream, m_minShotsPerAiming));
+    if (version >= 4) {
+        RETURN_IF_FAILED(readInt32(stream, m_maxShotsPerSerie));
+    }
+    if (version < 3) {
+        RETURN_IF_FAILED(loadFace(stream, 1));
+    } else {
+        std::int32_t count = 0;
+        RETURN_IF_FAILED(readInt32(stream, count));
+        std::uint64_t left = 0;
+        RETURN_IF_FAILED(bytesLeft(stream, left));
+        if (count < 0 || static_cast<std::uint64_t>(count) * kSmallestFace > left) {
+            return E_FAIL;
+        }
+        for (LONG subTarget = 1; subTarget <= count; ++subTarget) {
+            RETURN_IF_FAILED(loadFace(stream, subTarget));
+        }
+    }
+    return m_values.load(stream);
+}
+
+} // namespace talvodata
