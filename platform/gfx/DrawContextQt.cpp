@@ -195,12 +195,12 @@ void DrawContextQt::drawFigure(const Rect& deviceRect, Figure figure)
         fillWithBrush(figurePath(areaOf({rect.left, rect.top, rect.right - 1, rect.bottom - 1}), ellipse));
         return;
     }
-    if (pen.style == PenStyle::Dot) {
+    const LONG width = std::max<LONG>(1, pen.width);
+    if (pen.style == PenStyle::Dot && width == 1) {
         fillWithBrush(figurePath(areaOf(rect.inset(1)), ellipse));
         stroke(outlinePoints(rect, ellipse), /*closed=*/true);
         return;
     }
-    const LONG width = std::max<LONG>(1, pen.width);
     if (width == 1 || pen.style == PenStyle::InsideFrame) {
         // The line is the band between the figure and the figure shrunk by the pen width, so it stays inside.
         const Rect inner = rect.inset(width);
@@ -229,7 +229,7 @@ void DrawContextQt::stroke(const std::vector<Point>& points, bool closed)
     if (pen.style == PenStyle::Null) {
         return;
     }
-    const LONG width = pen.style == PenStyle::Dot ? 1 : std::max<LONG>(1, pen.width);
+    const LONG width = std::max<LONG>(1, pen.width);
     if (width == 1) {
         QPolygon pixels;
         for (const Point& pixel : hairlinePixels(points, closed, pen.style == PenStyle::Dot)) {

@@ -8,7 +8,7 @@ namespace platform::gfx {
 
 enum class PenStyle {
     Solid,
-    /// Dotted; drawn one pixel wide whatever the width.
+    /// Three pixels on, three off; wider than one pixel it is solid, as in GDI.
     Dot,
     Null,
     /// Like Solid, but closed figures with a bounding rectangle (rectangles, ellipses) keep the whole line inside it.

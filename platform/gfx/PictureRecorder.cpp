@@ -107,16 +107,16 @@ void PictureRecorder::addBounds(const Rect& deviceRect)
 void PictureRecorder::addFigureBounds(const Rect& deviceRect, bool insideFrame)
 {
     const Pen& pen = state().pen;
-    const bool spills = pen.style != PenStyle::Null && pen.style != PenStyle::Dot && pen.width > 1 && !insideFrame;
+    const bool spills = pen.style != PenStyle::Null && pen.width > 1 && !insideFrame;
     addBounds(spills ? deviceRect.normalized().inset(-(pen.width / 2 + 1)) : deviceRect);
 }
 
-std::vector<Point> PictureRecorder::toDevice(std::span<const Point> points) const
+std::vector<Point> PictureRecorder::devicePoints(std::span<const Point> points) const
 {
     std::vector<Point> device;
     device.reserve(points.size());
     for (const Point& point : points) {
-        device.push_back(DrawContext::toDevice(point));
+        device.push_back(toDevice(point));
     }
     return device;
 }
@@ -127,7 +127,7 @@ void PictureRecorder::polyline(std::span<const Point> points)
         return;
     }
     syncState();
-    std::vector<Point> device = toDevice(points);
+    std::vector<Point> device = devicePoints(points);
     addFigureBounds(boundsOf(device), /*insideFrame=*/false);
     m_ops.push_back({PolylineOp{std::move(device)}});
 }
@@ -138,7 +138,7 @@ void PictureRecorder::polygon(std::span<const Point> points)
         return;
     }
     syncState();
-    std::vector<Point> device = toDevice(points);
+    std::vector<Point> device = devicePoints(points);
     addFigureBounds(boundsOf(device), /*insideFrame=*/false);
     m_ops.push_back({PolygonOp{std::move(device)}});
 }
@@ -146,7 +146,7 @@ void PictureRecorder::polygon(std::span<const Point> points)
 void PictureRecorder::rectangle(const Rect& rect)
 {
     syncState();
-    const Rect device = DrawContext::toDevice(rect);
+    const Rect device = toDevice(rect);
     addFigureBounds(device, state().pen.style == PenStyle::InsideFrame);
     m_ops.push_back({RectangleOp{device}});
 }
@@ -154,21 +154,21 @@ void PictureRecorder::rectangle(const Rect& rect)
 void PictureRecorder::ellipse(const Rect& rect)
 {
     syncState();
-    const Rect device = DrawContext::toDevice(rect);
+    const Rect device = toDevice(rect);
     addFigureBounds(device, state().pen.style == PenStyle::InsideFrame);
     m_ops.push_back({EllipseOp{device}});
 }
 
 void PictureRecorder::fillRect(const Rect& rect, COLORREF color)
 {
-    const Rect device = DrawContext::toDevice(rect);
+    const Rect device = toDevice(rect);
     addBounds(device);
     m_ops.push_back({FillRectOp{device, color}});
 }
 
 void PictureRecorder::shadeRect(const Rect& rect)
 {
-    const Rect device = DrawContext::toDevice(rect);
+    const Rect device = toDevice(rect);
     addBounds(device);
     m_ops.push_back({ShadeRectOp{device}});
 }
@@ -189,7 +189,7 @@ Size PictureRecorder::textExtent(std::u16string_view text) const
 void PictureRecorder::textOut(Point point, std::u16string_view text)
 {
     syncState();
-    const Point device = DrawContext::toDevice(point);
+    const Point device = toDevice(point);
     // Turned text and text without a measure count by its reference point alone.
     Rect box{device.x, device.y, device.x + 1, device.y + 1};
     if (m_measure && state().font.escapement == 0) {
@@ -219,7 +219,7 @@ LONG PictureRecorder::drawText(std::u16string_view text, Rect& rect, UINT format
         return layout.height;
     }
     syncState();
-    const Rect device = DrawContext::toDevice(rect);
+    const Rect device = toDevice(rect);
     LONG height = 0;
     Rect box = device;
     if (m_measure) {
@@ -239,7 +239,7 @@ LONG PictureRecorder::drawText(std::u16string_view text, Rect& rect, UINT format
 
 void PictureRecorder::setClipRect(const Rect& rect)
 {
-    m_ops.push_back({SetClipRectOp{DrawContext::toDevice(rect)}});
+    m_ops.push_back({SetClipRectOp{toDevice(rect)}});
 }
 
 void PictureRecorder::clearClip()
@@ -269,7 +269,7 @@ void PictureRecorder::drawPicture(const Picture& picture, const Rect& rect)
     if (picture.isEmpty()) {
         return;
     }
-    const Rect device = DrawContext::toDevice(rect);
+    const Rect device = toDevice(rect);
     addBounds(device);
     m_ops.push_back({DrawPictureOp{picture, device}});
 }
@@ -279,7 +279,7 @@ void PictureRecorder::drawBitmap(const Bitmap& bitmap, const Rect& rect)
     if (!bitmap.isValid()) {
         return;
     }
-    const Rect device = DrawContext::toDevice(rect);
+    const Rect device = toDevice(rect);
     addBounds(device);
     m_ops.push_back({DrawBitmapOp{bitmap, device}});
 }

@@ -51,7 +51,7 @@ private:
     void addBounds(const Rect& deviceRect);
     /// Bounds of a figure outlined with the current pen.
     void addFigureBounds(const Rect& deviceRect, bool insideFrame);
-    std::vector<Point> toDevice(std::span<const Point> points) const;
+    std::vector<Point> devicePoints(std::span<const Point> points) const;
     Picture take(const Rect& bounds, const Rect& frame);
 
     Resolution m_reference;

@@ -122,6 +122,16 @@ TEST_F(DrawContextQtTest, HairlineIsOnePixelAndLeavesOutItsLastPixel)
     }
 }
 
+TEST_F(DrawContextQtTest, DottedPenRunsItsPatternOnAcrossJoints)
+{
+    DrawContextQt dc(m_image);
+    dc.setPen({PenStyle::Dot, 0, kRed});
+    const std::array<Point, 3> corner = {Point{2, 10}, Point{9, 10}, Point{9, 20}};
+    dc.polyline(corner);
+    EXPECT_EQ("###...#", row(10, kRed, 2, 9));
+    EXPECT_EQ("##...###..", column(9, kRed, 10, 20)); // continues from the seventh pixel
+}
+
 TEST_F(DrawContextQtTest, WidePenIsCentredWithRoundCaps)
 {
     DrawContextQt dc(m_image);
