@@ -16,9 +16,6 @@ class QTimer;
 
 namespace platform::ui {
 
-using WPARAM = std::uintptr_t;
-using LPARAM = std::intptr_t;
-
 /// The hidden window that receives work from other threads: posted messages run their handlers on the owner thread,
 /// in posting order for each posting thread, and window timers fire there too.
 /// Thread rule: owner thread only, except post() and postOnce(), which any thread may call while the window lives.
