@@ -1,5 +1,6 @@
 #include "CodePage.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -65,6 +66,9 @@ std::size_t skipByte(const char*, std::size_t)
 /// Converts all of `input`, writing `replacement` for each character that does not convert.
 std::string convert(const Converter& converter, std::string_view input, SkipRule skip, std::string_view replacement)
 {
+    if (input.empty()) {
+        return {};
+    }
     std::string output(input.size() * 2 + 16, '\0');
     char* in = const_cast<char*>(input.data()); // iconv's signature is not const-correct; it only reads.
     std::size_t inLeft = input.size();
@@ -72,15 +76,17 @@ std::string convert(const Converter& converter, std::string_view input, SkipRule
     while (true) {
         char* out = output.data() + used;
         std::size_t outLeft = output.size() - used;
-        const std::size_t result = ::iconv(converter.handle(), inLeft > 0 ? &in : nullptr, &inLeft, &out, &outLeft);
-        used = output.size() - outLeft;
-        if (result != static_cast<std::size_t>(-1)) {
-            if (inLeft == 0) {
-                break;
+        // Without a converter (iconv_open failed for want of memory), no character converts.
+        int error = EILSEQ;
+        if (converter.isOpen()) {
+            const std::size_t result = ::iconv(converter.handle(), &in, &inLeft, &out, &outLeft);
+            used = output.size() - outLeft;
+            if (result != static_cast<std::size_t>(-1)) {
+                break; // iconv converts everything or stops with an error.
             }
-            continue;
+            error = errno;
         }
-        if (errno == E2BIG) {
+        if (error == E2BIG) {
             output.resize(output.size() * 2);
             continue;
         }
@@ -88,7 +94,7 @@ std::string convert(const Converter& converter, std::string_view input, SkipRule
         output.replace(used, 0, replacement);
         used += replacement.size();
         output.resize(std::max(output.size(), used + 16));
-        const std::size_t skipped = errno == EINVAL ? inLeft : skip(in, inLeft);
+        const std::size_t skipped = error == EINVAL ? inLeft : skip(in, inLeft);
         in += skipped;
         inLeft -= skipped;
         if (inLeft == 0) {

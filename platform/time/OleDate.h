@@ -27,8 +27,9 @@ Result<CalendarTime> toCalendarTime(DATE date);
 /// E_INVALIDARG when a field is out of its range (30 February, hour 24, year 10000).
 Result<DATE> toDate(const CalendarTime& time);
 
-/// Conversions between the local time zone and UTC as the C library knows them; a local time that a change to
-/// summer time skips is taken as if the change had not happened yet. E_INVALIDARG as above.
+/// Conversions between the local time zone and UTC as the C library knows them (TZ). A local time that the change
+/// to summer time skips is taken with the offset before the change; an hour that occurs twice, as the C library's
+/// mktime resolves it. E_INVALIDARG as above.
 Result<DATE> localToUtc(DATE local);
 Result<DATE> utcToLocal(DATE utc);
 

@@ -153,7 +153,12 @@ TEST(OleDateTest, ConvertsBetweenLocalTimeAndUtcWithSummerTime)
         ASSERT_THAT(local, IsOk());
         EXPECT_EQ(describe(c.local), describe(*toCalendarTime(*local)));
     }
+    // 02:30 on the last Sunday of March does not exist; it is read with the winter offset.
+    const auto skipped = localToUtc(*toDate({2024, 3, 31, 2, 30, 0, 0}));
+    ASSERT_THAT(skipped, IsOk());
+    EXPECT_EQ(describe({2024, 3, 31, 1, 30, 0, 0}), describe(*toCalendarTime(*skipped)));
     EXPECT_THAT(utcToLocal(std::numeric_limits<double>::quiet_NaN()), FailsWith(E_INVALIDARG));
+    EXPECT_THAT(localToUtc(-657435.0), FailsWith(E_INVALIDARG));
 }
 
 } // namespace
