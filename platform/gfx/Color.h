@@ -11,9 +11,18 @@ constexpr COLORREF rgb(BYTE red, BYTE green, BYTE blue)
 {
     return static_cast<COLORREF>(red) | (static_cast<COLORREF>(green) << 8) | (static_cast<COLORREF>(blue) << 16);
 }
-constexpr BYTE redOf(COLORREF color) { return static_cast<BYTE>(color & 0xFF); }
-constexpr BYTE greenOf(COLORREF color) { return static_cast<BYTE>((color >> 8) & 0xFF); }
-constexpr BYTE blueOf(COLORREF color) { return static_cast<BYTE>((color >> 16) & 0xFF); }
+constexpr BYTE redOf(COLORREF color)
+{
+    return static_cast<BYTE>(color & 0xFF);
+}
+constexpr BYTE greenOf(COLORREF color)
+{
+    return static_cast<BYTE>((color >> 8) & 0xFF);
+}
+constexpr BYTE blueOf(COLORREF color)
+{
+    return static_cast<BYTE>((color >> 16) & 0xFF);
+}
 
 inline constexpr int COLOR_SCROLLBAR = 0;
 inline constexpr int COLOR_BACKGROUND = 1;
@@ -44,7 +53,10 @@ inline constexpr int COLOR_INFOBK = 24;
 inline constexpr COLORREF kSystemColorFlag = 0x80000000;
 
 /// The COLORREF that names system colour `index` (COLOR_WINDOW ...).
-constexpr COLORREF systemColorRef(int index) { return kSystemColorFlag | static_cast<COLORREF>(index); }
+constexpr COLORREF systemColorRef(int index)
+{
+    return kSystemColorFlag | static_cast<COLORREF>(index);
+}
 
 /// The RGB value of a system colour from a fixed table; black for an index the table does not hold.
 COLORREF sysColor(int index);

@@ -80,7 +80,9 @@ QPolygonF toPolygon(const std::vector<Point>& points, qreal offset = 0)
 std::vector<Point> outlinePoints(const Rect& rect, bool ellipse)
 {
     if (!ellipse) {
-        return {{rect.left, rect.top}, {rect.right - 1, rect.top}, {rect.right - 1, rect.bottom - 1},
+        return {{rect.left, rect.top},
+                {rect.right - 1, rect.top},
+                {rect.right - 1, rect.bottom - 1},
                 {rect.left, rect.bottom - 1}};
     }
     QPainterPath path;
@@ -161,9 +163,8 @@ void DrawContextQt::applyClip()
 
 void DrawContextQt::useRasterOp()
 {
-    m_painter.setCompositionMode(state().rasterOp == RasterOp::NotXorPen
-                                     ? QPainter::RasterOp_NotSourceXorDestination
-                                     : QPainter::CompositionMode_SourceOver);
+    m_painter.setCompositionMode(state().rasterOp == RasterOp::NotXorPen ? QPainter::RasterOp_NotSourceXorDestination
+                                                                         : QPainter::CompositionMode_SourceOver);
 }
 
 void DrawContextQt::fillArea(const QPainterPath& area, COLORREF color)

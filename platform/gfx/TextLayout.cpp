@@ -22,9 +22,8 @@ public:
     LONG width(std::u16string_view line) const
     {
         LONG x = 0;
-        forEachSegment(line, [&](LONG segmentX, std::u16string_view segment) {
-            x = segmentX + m_measure.width(m_font, segment);
-        });
+        forEachSegment(
+            line, [&](LONG segmentX, std::u16string_view segment) { x = segmentX + m_measure.width(m_font, segment); });
         return x;
     }
 
@@ -97,7 +96,7 @@ void wrapParagraph(std::u16string_view paragraph, LONG maxWidth, bool breakWords
 {
     std::size_t start = 0;
     do {
-        std::size_t lineEnd = start; // end of the line before the last space run
+        std::size_t lineEnd = start;   // end of the line before the last space run
         std::size_t nextStart = start; // first character after that space run
         std::size_t spaceRun = start;
         std::size_t i = start;

@@ -12,14 +12,14 @@ TEST(ColorTest, ResolveColorTranslatesSystemColorsOnly)
         COLORREF expected;
     };
     const Case cases[] = {
-        {0x000000FF, 0x000000FF},                          // plain red stays
-        {systemColorRef(COLOR_WINDOW), 0x00FFFFFF},        // 0x80000005
-        {systemColorRef(COLOR_BTNSHADOW), 0x00808080},     // 0x80000010
+        {0x000000FF, 0x000000FF},                      // plain red stays
+        {systemColorRef(COLOR_WINDOW), 0x00FFFFFF},    // 0x80000005
+        {systemColorRef(COLOR_BTNSHADOW), 0x00808080}, // 0x80000010
         {systemColorRef(COLOR_HIGHLIGHT), rgb(10, 36, 106)},
         {systemColorRef(COLOR_INFOBK), rgb(255, 255, 225)}, // last entry of the table
-        {systemColorRef(25), 0x00000000},                  // one past the table
-        {0x80010005, 0x00000000},                          // not a plain index
-        {0x02123456, 0x00123456},                          // palette-relative: the RGB part
+        {systemColorRef(25), 0x00000000},                   // one past the table
+        {0x80010005, 0x00000000},                           // not a plain index
+        {0x02123456, 0x00123456},                           // palette-relative: the RGB part
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.input);

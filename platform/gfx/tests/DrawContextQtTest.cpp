@@ -318,7 +318,7 @@ TEST_F(DrawContextQtTest, PolygonFillsWithTheAlternateRule)
     dc.setPen({PenStyle::Null, 0, 0});
     dc.setBrush({BrushStyle::Solid, kBlue});
     // Two overlapping squares in one outline: the overlap is outside under the alternate rule.
-    const std::array<Point, 10> points = {Point{0, 0},   Point{20, 0},  Point{20, 20}, Point{0, 20}, Point{0, 0},
+    const std::array<Point, 10> points = {Point{0, 0},   Point{20, 0},  Point{20, 20}, Point{0, 20},  Point{0, 0},
                                           Point{10, 10}, Point{30, 10}, Point{30, 30}, Point{10, 30}, Point{10, 10}};
     dc.polygon(points);
     EXPECT_EQ(kBlue, at(5, 5));

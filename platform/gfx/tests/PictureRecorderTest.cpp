@@ -24,7 +24,12 @@ TEST(PictureRecorderTest, BoundsAndFrameFollowWhatWasDrawn)
         LONG frameWidth; // HIMETRIC at 96 dpi, rounded
     };
     const Case cases[] = {
-        {"fill", [](DrawContext& dc) { dc.fillRect({0, 0, 96, 48}, 0); }, {0, 0, 96, 48}, 2540},
+        {"fill",
+         [](DrawContext& dc) {
+             dc.fillRect({0, 0, 96, 48}, 0);
+         },
+         {0, 0, 96, 48},
+         2540},
         {"zero-length lines at two corners span the face",
          [](DrawContext& dc) {
              dc.moveTo({-50, -50});
@@ -32,25 +37,29 @@ TEST(PictureRecorderTest, BoundsAndFrameFollowWhatWasDrawn)
              dc.moveTo({49, 49});
              dc.lineTo({49, 49});
          },
-         {-50, -50, 50, 50}, 2646},
+         {-50, -50, 50, 50},
+         2646},
         {"inside-frame pen stays in the figure",
          [](DrawContext& dc) {
              dc.setPen({PenStyle::InsideFrame, 8, 0});
              dc.ellipse({0, 0, 20, 20});
          },
-         {0, 0, 20, 20}, 529},
+         {0, 0, 20, 20},
+         529},
         {"wide solid pen spills over",
          [](DrawContext& dc) {
              dc.setPen({PenStyle::Solid, 4, 0});
              dc.rectangle({0, 0, 20, 20});
          },
-         {-3, -3, 23, 23}, 688},
+         {-3, -3, 23, 23},
+         688},
         {"viewport origin moves the drawing",
          [](DrawContext& dc) {
              dc.setViewportOrigin({-10, 5});
              dc.fillRect({10, 0, 20, 10}, 0);
          },
-         {0, 5, 10, 15}, 265},
+         {0, 5, 10, 15},
+         265},
         {"a path draws nothing",
          [](DrawContext& dc) {
              dc.beginPath();
@@ -59,7 +68,8 @@ TEST(PictureRecorderTest, BoundsAndFrameFollowWhatWasDrawn)
              dc.selectClipPath(ClipCombine::Replace);
              dc.fillRect({1, 1, 2, 2}, 0);
          },
-         {1, 1, 2, 2}, 27},
+         {1, 1, 2, 2},
+         27},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -95,9 +105,9 @@ TEST(PictureRecorderTest, PlaybackScalesIntoTheDestination)
 
     testing::CallLog target;
     target.drawPicture(picture, {10, 10, 210, 110});
-    EXPECT_THAT(target.calls, ElementsAre("drawPicture(10,10,210,110)", "fillRect(10,10,210,110) 00FF00",
-                                          "rectangle(10,10,30,30) pen 3/6/0000FF brush hollow",
-                                          "textOut(110,60) font -24"));
+    EXPECT_THAT(target.calls,
+                ElementsAre("drawPicture(10,10,210,110)", "fillRect(10,10,210,110) 00FF00",
+                            "rectangle(10,10,30,30) pen 3/6/0000FF brush hollow", "textOut(110,60) font -24"));
 }
 
 TEST(PictureRecorderTest, PlaybackStartsFromDefaultsAndLeavesTargetStateAlone)
@@ -223,10 +233,9 @@ TEST(PictureRecorderTest, ClipOperationsAreRecordedInOrder)
 
     testing::CallLog target;
     picture.play(target, picture.bounds());
-    EXPECT_THAT(target.calls,
-                ElementsAre("beginPath", "ellipse(1,1,11,11) pen 0/0/000000 brush FFFFFF", "polygon 1,1 6,1 1,6",
-                            "endPath", "selectClipPath replace", "setClipRect(1,1,5,5)", "clearClip",
-                            "fillRect(1,1,11,11) 000000"));
+    EXPECT_THAT(target.calls, ElementsAre("beginPath", "ellipse(1,1,11,11) pen 0/0/000000 brush FFFFFF",
+                                          "polygon 1,1 6,1 1,6", "endPath", "selectClipPath replace",
+                                          "setClipRect(1,1,5,5)", "clearClip", "fillRect(1,1,11,11) 000000"));
 }
 
 TEST(PictureRecorderTest, BitmapPictureHasItsSizeInHimetric)

@@ -49,8 +49,8 @@ TEST(PictureTest, PlayedTwiceAsLargeDrawsScaledShapes)
         COLORREF expected;
     };
     // Along row 20: background, a pen of 4 pixels from x = 10, the inside, the pen up to x = 29, background.
-    const Case cases[] = {{9, kBlue},  {10, kRed},  {13, kRed},  {14, kBlue}, {25, kBlue},
-                          {26, kRed},  {29, kRed},  {30, kBlue}, {39, kBlue}, {40, kWhite}};
+    const Case cases[] = {{9, kBlue}, {10, kRed}, {13, kRed},  {14, kBlue}, {25, kBlue},
+                          {26, kRed}, {29, kRed}, {30, kBlue}, {39, kBlue}, {40, kWhite}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.x);
         EXPECT_EQ(c.expected, pixelAt(image, c.x, 20));

@@ -14,10 +14,14 @@ TEST(TextMeasureQtTest, WindowsFacesBecomeMetricCompatibleFamilies)
         const char* family;
     };
     const Case cases[] = {
-        {u"Arial", "Liberation Sans"},        {u"ARIAL", "Liberation Sans"},
-        {u"Times New Roman", "Liberation Serif"}, {u"Times", "Liberation Serif"},
-        {u"Courier New", "Liberation Mono"},  {u"MS Shell Dlg", "Liberation Sans"},
-        {u"", "Liberation Sans"},             {u"No Such Face 12345", "Liberation Sans"},
+        {u"Arial", "Liberation Sans"},
+        {u"ARIAL", "Liberation Sans"},
+        {u"Times New Roman", "Liberation Serif"},
+        {u"Times", "Liberation Serif"},
+        {u"Courier New", "Liberation Mono"},
+        {u"MS Shell Dlg", "Liberation Sans"},
+        {u"", "Liberation Sans"},
+        {u"No Such Face 12345", "Liberation Sans"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.family);

@@ -84,7 +84,8 @@ private:
         const Pen& pen = state().pen;
         const Brush& brush = state().brush;
         return " pen " + std::to_string(static_cast<int>(pen.style)) + "/" + std::to_string(pen.width) + "/" +
-               hex(pen.color) + " brush " + (brush.style == BrushStyle::Hollow ? std::string("hollow") : hex(brush.color));
+               hex(pen.color) + " brush " +
+               (brush.style == BrushStyle::Hollow ? std::string("hollow") : hex(brush.color));
     }
 };
 

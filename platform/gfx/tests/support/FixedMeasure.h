@@ -12,8 +12,10 @@ public:
 
     TextMetrics metrics(const Font&) const override
     {
-        return {kLineHeight, /*ascent=*/16, /*descent=*/4, /*internalLeading=*/2, /*externalLeading=*/0,
-                /*aveCharWidth=*/5, /*maxCharWidth=*/kCharWidth};
+        return {kLineHeight,           /*ascent=*/16,
+                /*descent=*/4,         /*internalLeading=*/2,
+                /*externalLeading=*/0,
+                /*aveCharWidth=*/5,    /*maxCharWidth=*/kCharWidth};
     }
     LONG width(const Font&, std::u16string_view text) const override
     {
