@@ -87,7 +87,8 @@ public:
     /// background mode is opaque, turned by the font's escapement about point.
     virtual void textOut(Point point, std::u16string_view text) = 0;
     /// DrawText: lays text out in rect with the DT_ flags (TextLayout.h) and returns its height. With DT_CALCRECT
-    /// it only sets rect to the size of the text. Clipped to rect unless DT_NOCLIP. Returns 0 when it cannot measure.
+    /// it only sets rect to the size of the text. Clipped to rect unless DT_NOCLIP. The TA_ flags and the escapement
+    /// play no part. Returns 0 when it cannot measure.
     virtual LONG drawText(std::u16string_view text, Rect& rect, UINT format) = 0;
 
     /// Clip paths and rectangles are fixed in device coordinates when selected, and play inside the clip a
@@ -102,7 +103,8 @@ public:
     /// does nothing.
     virtual void selectClipPath(ClipCombine combine) = 0;
 
-    /// Plays a picture scaled into rect; a bitmap picture is stretched.
+    /// Plays a picture upright, scaled from its bounds into rect, inside the current clip; a bitmap picture is
+    /// stretched.
     virtual void drawPicture(const Picture& picture, const Rect& rect) = 0;
     /// Stretches a bitmap over rect.
     virtual void drawBitmap(const Bitmap& bitmap, const Rect& rect) = 0;
