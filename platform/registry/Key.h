@@ -14,7 +14,8 @@
 namespace platform::registry {
 
 /// The two hives, each one file: HKEY_CURRENT_USER is $XDG_CONFIG_HOME/talvo/user.reg (or $HOME/.config/talvo/),
-/// HKEY_LOCAL_MACHINE is machine.reg beside it unless TALVO_MACHINE_REGISTRY names another file.
+/// HKEY_LOCAL_MACHINE is machine.reg beside it unless TALVO_MACHINE_REGISTRY names another file. As on Windows, a
+/// new hive already holds the key "Software".
 enum class Hive { CurrentUser, LocalMachine };
 
 struct Value {

@@ -84,8 +84,10 @@ Result<std::unique_ptr<HiveKey>> readHive(const HiveFile& file)
     if (!bytes) {
         const HRESULT code = bytes.error().code;
         if (code == STG_E_FILENOTFOUND || code == STG_E_PATHNOTFOUND) {
+            // Windows hives always hold "Software", and programs open it without creating it.
             auto root = std::make_unique<HiveKey>();
             root->name = file.rootName;
+            (void)root->subkey(u"Software");
             return root;
         }
         return bytes.error();

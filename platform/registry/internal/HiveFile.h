@@ -23,7 +23,7 @@ struct HiveFile {
 /// TALVO_MACHINE_REGISTRY names another file. E_FAIL when neither variable gives a folder.
 Result<HiveFile> locateHive(Hive hive);
 
-/// The hive's tree; an empty hive when the file does not exist yet.
+/// The hive's tree. A hive whose file does not exist yet holds one empty key, "Software", as on Windows.
 Result<std::unique_ptr<HiveKey>> readHive(const HiveFile& file);
 
 /// Applies `change` to the current tree under the lock and writes the result when `change` reports a change

@@ -27,9 +27,9 @@ TEST_F(HiveFileTest, WritesReadableRegeditText)
     ASSERT_THAT(key->setString(u"", u"unnamed"), IsOk());
     EXPECT_EQ("REGEDIT4\n"
               "\n[HKEY_CURRENT_USER]\n"
-              "\n[HKEY_CURRENT_USER\\software]\n"
-              "\n[HKEY_CURRENT_USER\\software\\Talvo]\n"
-              "\n[HKEY_CURRENT_USER\\software\\Talvo\\Talvo Professional]\n"
+              "\n[HKEY_CURRENT_USER\\Software]\n"
+              "\n[HKEY_CURRENT_USER\\Software\\Talvo]\n"
+              "\n[HKEY_CURRENT_USER\\Software\\Talvo\\Talvo Professional]\n"
               "\"ReplaySpeed\"=dword:00000064\n"
               "\"ShooterName\"=\"Anna \\\"A\\\\B\\\" \xC3\x85\"\n"
               "\"WindowRectOpen\"=hex:01,00,00,00,ff\n"
@@ -175,10 +175,10 @@ TEST_F(HiveFileTest, HivesLiveWhereTheEnvironmentSays)
     const std::filesystem::path home = folder() / "home";
     setEnvironment("HOME", home.c_str());
     setEnvironment("XDG_CONFIG_HOME", "relative");
-    ASSERT_THAT(Key::create(Hive::CurrentUser, u"software"), IsOk());
+    ASSERT_THAT(Key::create(Hive::CurrentUser, u"software\\Home"), IsOk());
     EXPECT_TRUE(std::filesystem::exists(home / ".config" / "talvo" / "user.reg"));
     setEnvironment("XDG_CONFIG_HOME", nullptr);
-    EXPECT_THAT(Key::open(Hive::CurrentUser, u"software"), IsOk());
+    EXPECT_THAT(Key::open(Hive::CurrentUser, u"software\\Home"), IsOk());
     setEnvironment("HOME", nullptr);
     EXPECT_THAT(Key::open(Hive::CurrentUser, u"software"), FailsWith(E_FAIL));
 }

@@ -150,7 +150,7 @@ TEST_F(KeyTest, NamesCompareWithoutCaseAndKeepTheirFirstCase)
 
     const auto root = Key::open(Hive::CurrentUser, u"");
     ASSERT_THAT(root, IsOk());
-    EXPECT_EQ(std::vector<std::u16string>{u"software"}, *root->subkeyNames());
+    EXPECT_EQ(std::vector<std::u16string>{u"Software"}, *root->subkeyNames());
     EXPECT_EQ(std::vector<std::u16string>{u"\u00d6l"}, *reopened->subkeyNames());
     EXPECT_THAT(Key::open(Hive::CurrentUser, u"software\\Talvo\\\u00f6L"), FailsWith(kErrorFileNotFound));
     EXPECT_THAT(Key::open(Hive::CurrentUser, u"software\\Talvo\\Talvo Professional\\\u00f6L"), IsOk());
@@ -214,8 +214,10 @@ TEST_F(KeyTest, RejectsNamesNoKeyOrValueCanHave)
     EXPECT_EQ(1u, *key->dword(u"back\\slash \"quoted\" [x]=y"));
 }
 
-TEST_F(KeyTest, OpeningAMissingKeyCreatesNothing)
+TEST_F(KeyTest, ANewHiveHoldsSoftwareAndOpeningCreatesNothing)
 {
+    EXPECT_THAT(Key::open(Hive::CurrentUser, u"software"), IsOk());
+    EXPECT_THAT(Key::open(Hive::LocalMachine, u"SOFTWARE"), IsOk());
     EXPECT_THAT(Key::open(Hive::CurrentUser, u"software\\Talvo"), FailsWith(kErrorFileNotFound));
     EXPECT_FALSE(std::filesystem::exists(userHive()));
     const auto key = Key::create(Hive::CurrentUser, u"software\\Talvo");
