@@ -123,7 +123,7 @@ std::u16string Key::path() const
     return joined;
 }
 
-Result<Value> Key::find(std::u16string_view name) const
+Result<Value> Key::value(std::u16string_view name) const
 {
     return withKey(m_hive, m_components, [&](const HiveKey* key) -> Result<Value> {
         if (!key) {
@@ -142,7 +142,7 @@ HRESULT Key::queryValue(std::u16string_view name, DWORD* type, std::uint8_t* dat
     if (data && !size) {
         return E_INVALIDARG;
     }
-    const Result<Value> found = find(name);
+    const Result<Value> found = value(name);
     if (!found) {
         return found.error().code;
     }
@@ -167,14 +167,9 @@ HRESULT Key::queryValue(std::u16string_view name, DWORD* type, std::uint8_t* dat
     return S_OK;
 }
 
-Result<Value> Key::value(std::u16string_view name) const
-{
-    return find(name);
-}
-
 Result<DWORD> Key::dword(std::u16string_view name) const
 {
-    const Result<Value> found = find(name);
+    const Result<Value> found = value(name);
     if (!found) {
         return found.error();
     }
@@ -190,7 +185,7 @@ Result<DWORD> Key::dword(std::u16string_view name) const
 
 Result<std::u16string> Key::string(std::u16string_view name) const
 {
-    const Result<Value> found = find(name);
+    const Result<Value> found = value(name);
     if (!found) {
         return found.error();
     }

@@ -79,7 +79,6 @@ public:
 private:
     Key(Hive hive, std::vector<std::u16string> components) : m_hive(hive), m_components(std::move(components)) {}
 
-    Result<Value> find(std::u16string_view name) const;
     /// Changes this key under the hive's lock; kErrorKeyDeleted when it no longer exists.
     template <typename Change> Status update(Change change) const;
 
