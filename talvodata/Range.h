@@ -1,0 +1,109 @@
+#pragma once
+
+#include "interfaces/talvodata/IAimingAttr.h"
+#include "interfaces/talvodata/IAimingTrace.h"
+#include "interfaces/talvodata/IRange.h"
+#include "platform/com/ComObject.h"
+#include "platform/com/ComPtr.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace talvodata {
+
+/// A window of one aiming's trace in relative sample indexes around a reference sample, with its statistics
+/// and the extrapolated breach. Made, attached and windowed by an aiming or a shot, then only read; never
+/// stored. Thread rule: any thread; every method holds the object's lock.
+class CRange final : public platform::com::ComObject<IRange> {
+public:
+    CRange() = default;
+    static platform::com::ComPtr<CRange> create();
+    static platform::com::ComPtr<CRange> create(platform::com::ComPtr<IAimingAttr> attributes);
+
+    /// Binds the range to a trace whose sample `indexBase` becomes relative index 0. The window becomes the
+    /// whole trace when it holds samples; otherwise the range stays not valid.
+    void attach(platform::com::ComPtr<IAimingTrace> trace, LONG indexBase);
+    /// Narrows the window to the last unbroken run of valid samples between the two times (seconds around the
+    /// reference sample), clipped to the trace. False when the end lies before the start or the trace cannot
+    /// be read. A window holding no valid sample leaves the range not valid.
+    bool window(float firstSeconds, float lastSeconds);
+
+    HRESULT get_Valid(VARIANT_BOOL* pVal) override;
+    HRESULT get_RequestedFirst(LONG* pVal) override;
+    HRESULT get_RequestedLast(LONG* pVal) override;
+    HRESULT get_Count(LONG* pVal) override;
+    HRESULT get_First(LONG* pVal) override;
+    HRESULT get_Last(LONG* pVal) override;
+    HRESULT get_x(LONG nIndex, float* pVal) override;
+    HRESULT get_y(LONG nIndex, float* pVal) override;
+    HRESULT get_SampleRate(LONG* pVal) override;
+    HRESULT get_Length(float* pVal) override;
+    HRESULT get_LengthX(float* pVal) override;
+    HRESULT get_LengthY(float* pVal) override;
+    HRESULT get_AveragePointX(float* pVal) override;
+    HRESULT get_AveragePointY(float* pVal) override;
+    /// E_UNEXPECTED while the sample rate is unknown.
+    HRESULT Index2Sec(LONG nIndex, float* pVal) override;
+    HRESULT Sec2Index(float Seconds, LONG* pVal) override;
+    HRESULT Steadiness(float Radius, LONG nFCoefficient, float CenterX, float CenterY, float* pPercent) override;
+    HRESULT Breaches(LONG nIndex, LONG nFCoefficient, float* pX, float* pY) override;
+    /// E_FAIL when the attributes have no event.
+    HRESULT get_Event(IEventParams** pVal) override;
+    HRESULT GetBounds(float* Left, float* Top, float* Right, float* Bottom) override;
+    HRESULT get_ValidCoordinate(LONG nIndex, VARIANT_BOOL* pVal) override;
+    /// The event's answer on the aiming's sub-target; E_FAIL without an event.
+    HRESULT GetNearestArea(float x, float y, LONG* AreaIndex, float* cx, float* cy) override;
+    HRESULT get_Trace(IAimingTrace** pVal) override;
+    HRESULT get_IndexBase(LONG* pVal) override;
+    HRESULT get_UserData(LONG DataIndex, LONG index, LONG* pVal) override;
+    /// E_INVALIDARG when the trace holds no sample at the index.
+    HRESULT Breaches2(LONG nIndex, LONG nFCoefficient, double microphonePhase, float* pX, float* pY) override;
+
+private:
+    /// Millimetres; all zero when the window is a single sample or the trace cannot be read.
+    struct Statistics {
+        float length = 0;
+        float lengthX = 0;
+        float lengthY = 0;
+        float averageX = 0;
+        float averageY = 0;
+        float minX = 0;
+        float minY = 0;
+        float maxX = 0;
+        float maxY = 0;
+    };
+
+    struct BreachCache {
+        LONG coefficient = 0;
+        double phase = 0;
+        float x = 0;
+        float y = 0;
+    };
+
+    ~CRange() override = default;
+
+    bool inWindow(LONG index) const { return index >= m_first && index <= m_last; }
+    /// The trace index of a relative index; E_INVALIDARG past the 32-bit indexes.
+    HRESULT absolute(std::int64_t relative, LONG& index) const;
+    /// The stored hundredths at a relative index.
+    HRESULT point(std::int64_t relative, LONG& x, LONG& y) const;
+    HRESULT coordinate(LONG nIndex, bool wantX, float* pVal) const;
+    HRESULT statistic(float Statistics::*member, float* pVal);
+    const Statistics& statistics();
+    HRESULT computeStatistics(Statistics& result) const;
+    HRESULT extrapolate(LONG nIndex, LONG coefficient, double phase, float& x, float& y) const;
+
+    platform::com::ComPtr<IAimingAttr> m_attributes;
+    platform::com::ComPtr<IAimingTrace> m_trace;
+    LONG m_indexBase = 0;
+    LONG m_requestedFirst = 0;
+    LONG m_requestedLast = -1;
+    LONG m_first = 0;
+    LONG m_last = -1;
+    bool m_valid = false;
+    LONG m_sampleRate = 0;
+    std::optional<Statistics> m_statistics;
+    std::optional<BreachCache> m_breachCache;
+};
+
+} // namespace talvodata
