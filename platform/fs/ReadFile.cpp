@@ -2,7 +2,9 @@
 
 #include "internal/SystemError.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,7 +36,7 @@ private:
 
 } // namespace
 
-Result<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& path)
+Result<std::vector<std::uint8_t>> readFileStart(const std::filesystem::path& path, std::size_t limit)
 {
     const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) {
@@ -48,15 +50,16 @@ Result<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& pat
         return Error{STG_E_ACCESSDENIED, "'" + path.string() + "' is not a regular file"};
     }
     std::vector<std::uint8_t> bytes;
-    if (static_cast<std::uint64_t>(status.st_size) > bytes.max_size()) {
+    const auto expected = std::min<std::uint64_t>(static_cast<std::uint64_t>(status.st_size), limit);
+    if (expected > bytes.max_size()) {
         return Error{STG_E_INSUFFICIENTMEMORY, "'" + path.string() + "' is too large to read"};
     }
-    bytes.resize(static_cast<std::size_t>(status.st_size));
+    bytes.resize(static_cast<std::size_t>(expected));
     std::size_t filled = 0;
     // The file may shrink or grow while we read; what read() gives until the end is the content.
-    for (;;) {
+    while (filled < limit) {
         if (filled == bytes.size()) {
-            bytes.resize(bytes.size() + 4096);
+            bytes.resize(std::min(bytes.size() + 4096, limit));
         }
         const ssize_t count = ::read(file.get(), bytes.data() + filled, bytes.size() - filled);
         if (count < 0) {
@@ -72,6 +75,11 @@ Result<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& pat
     }
     bytes.resize(filled);
     return bytes;
+}
+
+Result<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& path)
+{
+    return readFileStart(path, std::numeric_limits<std::size_t>::max());
 }
 
 } // namespace platform::fs

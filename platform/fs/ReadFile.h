@@ -13,4 +13,7 @@ namespace platform::fs {
 /// permission, or a folder), STG_E_INSUFFICIENTMEMORY (too large to hold), STG_E_READFAULT (any other failure).
 Result<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& path);
 
+/// At most the first `limit` bytes of a regular file (fewer when it is shorter). Errors as readWholeFile's.
+Result<std::vector<std::uint8_t>> readFileStart(const std::filesystem::path& path, std::size_t limit);
+
 } // namespace platform::fs

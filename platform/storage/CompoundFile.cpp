@@ -1,6 +1,7 @@
 #include "CompoundFile.h"
 
 #include "internal/CompoundFileReader.h"
+#include "internal/Format.h"
 #include "internal/ElementStorage.h"
 
 #include "platform/fs/ReadFile.h"
@@ -57,7 +58,7 @@ Result<com::ComPtr<IStorage>> openCompoundFile(const std::filesystem::path& path
 
 Result<bool> isCompoundFile(const std::filesystem::path& path)
 {
-    auto bytes = fs::readWholeFile(path);
+    auto bytes = fs::readFileStart(path, internal::kSignature.size());
     if (!bytes) {
         return bytes.error();
     }
