@@ -39,6 +39,10 @@ struct IStorage : IUnknown {
     virtual HRESULT OpenStorage(const OLECHAR* name, DWORD mode, IStorage** storage) = 0;
     /// On the root of a file, writes the whole file (see CompoundFile.h); elsewhere S_OK.
     virtual HRESULT Commit(DWORD flags) = 0;
+    /// On the root of a file, abandons the changes made since the last Commit: the file keeps what it holds and
+    /// the last release writes nothing. A save that fails part-way calls it so the old file stays whole. The open
+    /// objects keep their content in memory. Elsewhere S_OK.
+    virtual HRESULT Revert() = 0;
     /// The elements directly inside, in the format's name order (shorter names first).
     virtual HRESULT ListElements(std::vector<STATSTG>* elements) = 0;
     /// Removes a stream or a storage with everything in it. STG_E_FILENOTFOUND when nothing has that name.

@@ -34,6 +34,8 @@ public:
     const std::filesystem::path& path() const { return m_path; }
 
     void markChanged() { m_changed = true; }
+    /// Nothing is written until the next change.
+    void abandonChanges() { m_changed = false; }
     /// Writes the whole file through an atomic replace; nothing to do in memory or when unchanged.
     Status commit();
 

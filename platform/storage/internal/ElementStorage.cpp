@@ -126,6 +126,15 @@ HRESULT ElementStorage::Commit(DWORD /*flags*/)
     return m_kind == Kind::Root ? toHresult(m_document->commit()) : S_OK;
 }
 
+HRESULT ElementStorage::Revert()
+{
+    std::lock_guard guard(m_document->mutex());
+    if (m_kind == Kind::Root) {
+        m_document->abandonChanges();
+    }
+    return S_OK;
+}
+
 HRESULT ElementStorage::ListElements(std::vector<STATSTG>* elements)
 {
     std::lock_guard guard(m_document->mutex());

@@ -22,6 +22,7 @@ public:
     HRESULT CreateStorage(const OLECHAR* name, DWORD mode, IStorage** storage) override;
     HRESULT OpenStorage(const OLECHAR* name, DWORD mode, IStorage** storage) override;
     HRESULT Commit(DWORD flags) override;
+    HRESULT Revert() override;
     HRESULT ListElements(std::vector<STATSTG>* elements) override;
     HRESULT DestroyElement(const OLECHAR* name) override;
     HRESULT SetClass(REFCLSID clsid) override;

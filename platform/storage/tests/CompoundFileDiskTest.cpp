@@ -141,6 +141,27 @@ TEST_F(CompoundFileDiskTest, AFullDiskKeepsTheOldFile)
     expectDocument(path, 200000, 2);
 }
 
+TEST_F(CompoundFileDiskTest, RevertKeepsTheOldFileAfterAFailedSave)
+{
+    const auto path = m_folder / "practice.talvo";
+    writeDocument(path, 100, 1);
+    {
+        auto created = createCompoundFile(path, CreateMode::CreateOrReplace);
+        ASSERT_THAT(created, IsOk());
+        ASSERT_HR(S_OK, writeStream(**created, u"Contents", pattern(7, 2)));
+        ASSERT_HR(S_OK, (*created)->Revert());
+    }
+    expectDocument(path, 100, 1);
+
+    // A change after Revert is written again.
+    auto created = createCompoundFile(path, CreateMode::CreateOrReplace);
+    ASSERT_THAT(created, IsOk());
+    ASSERT_HR(S_OK, (*created)->Revert());
+    ASSERT_HR(S_OK, writeStream(**created, u"Contents", pattern(9, 3)));
+    created = platform::Error{};
+    expectDocument(path, 9, 3);
+}
+
 TEST_F(CompoundFileDiskTest, ReportsUnwritableTargetsAtCreation)
 {
     writeDocument(m_folder / "readonly.talvo", 10, 1);
