@@ -1,5 +1,6 @@
 #include "RegisterEvents.h"
 
+#include "EventManager.h"
 #include "EventParams.h"
 #include "TargetElement.h"
 #include "TargetParams.h"
@@ -19,6 +20,9 @@ void registerEventClasses(platform::com::ClassTable& table)
                                           creatorOf<CTargetParams>()});
     table.registerClass(ClassRegistration{CLSID_EventParams, "TalvoData.EventParams.1", "TalvoData.EventParams",
                                           creatorOf<CEventParams>()});
+    // One manager per process: its list is read once, when the first caller asks for it.
+    table.registerClass(ClassRegistration{CLSID_EventManager, "TalvoData.EventManager.1", "TalvoData.EventManager",
+                                          creatorOf<CEventManager>(), platform::com::Instancing::Singleton});
 }
 
 } // namespace talvodata

@@ -1,0 +1,26 @@
+#include "ShortNameMatch.h"
+
+namespace talvodata {
+
+bool answersToShortName(std::u16string_view wanted, std::u16string_view shortName, std::u16string_view synonyms)
+{
+    if (wanted.empty()) {
+        return false;
+    }
+    if (shortName == wanted) {
+        return true;
+    }
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = synonyms.find(u',', start);
+        if (synonyms.substr(start, comma == std::u16string_view::npos ? comma : comma - start) == wanted) {
+            return true;
+        }
+        if (comma == std::u16string_view::npos) {
+            return false;
+        }
+        start = comma + 1;
+    }
+}
+
+} // namespace talvodata
