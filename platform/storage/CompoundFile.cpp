@@ -1,8 +1,8 @@
 #include "CompoundFile.h"
 
 #include "internal/CompoundFileReader.h"
-#include "internal/Format.h"
 #include "internal/ElementStorage.h"
+#include "internal/Format.h"
 
 #include "platform/fs/ReadFile.h"
 

@@ -29,8 +29,8 @@ TEST(ReadFileTest, ReadsTheStartOfAFile)
 {
     TemporaryFolder folder;
     writeText(folder / "file", std::string(10000, 'q') + "tail");
-    for (const std::size_t limit : {std::size_t{0}, std::size_t{8}, std::size_t{4096}, std::size_t{10004},
-                                    std::size_t{20000}}) {
+    for (const std::size_t limit :
+         {std::size_t{0}, std::size_t{8}, std::size_t{4096}, std::size_t{10004}, std::size_t{20000}}) {
         SCOPED_TRACE(limit);
         const auto bytes = readFileStart(folder / "file", limit);
         ASSERT_THAT(bytes, IsOk());

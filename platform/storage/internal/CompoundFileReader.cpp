@@ -139,7 +139,8 @@ Status Reader::readHeader()
 void Reader::copySector(std::uint32_t sector, std::uint8_t* destination) const
 {
     const std::uint64_t offset = (static_cast<std::uint64_t>(sector) + 1) * m_sectorSize;
-    const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(m_sectorSize, m_bytes.size() - offset));
+    const std::size_t available =
+        static_cast<std::size_t>(std::min<std::uint64_t>(m_sectorSize, m_bytes.size() - offset));
     std::memcpy(destination, m_bytes.data() + offset, available);
     std::memset(destination + available, 0, m_sectorSize - available);
 }
@@ -201,8 +202,7 @@ Result<std::vector<std::uint32_t>> Reader::chain(std::uint32_t start, Space spac
                            ", out of range (" + number(limit) + " sectors)");
         }
         if (used[current]) {
-            return corrupt(what + " reaches " + (mini ? "mini " : "") + "sector " + number(current) +
-                           " a second time");
+            return corrupt(what + " reaches " + (mini ? "mini " : "") + "sector " + number(current) + " a second time");
         }
         used[current] = true;
         sectors.push_back(current);

@@ -10,8 +10,8 @@
 
 namespace platform::storage::internal {
 
-/// Storages nested deeper than this, counting the root, are refused, so a hostile file cannot exhaust the stack of whoever walks or
-/// frees the tree.
+/// Storages nested deeper than this, counting the root, are refused, so a hostile file cannot exhaust the stack of
+/// whoever walks or frees the tree.
 inline constexpr std::size_t kMaxStorageDepth = 256;
 
 /// True when `bytes` begin with the compound file signature.

@@ -116,7 +116,7 @@ void writeEntry(std::uint8_t* out, const DirectoryEntry& entry, bool isRoot)
         writeU16(out + 2 * i, name[i]);
     }
     writeU16(out + kNameLengthOffset, static_cast<std::uint16_t>((name.size() + 1) * 2));
-    const ObjectType type = isRoot ? ObjectType::Root
+    const ObjectType type = isRoot                                 ? ObjectType::Root
                             : element.type == ElementType::Storage ? ObjectType::Storage
                                                                    : ObjectType::Stream;
     out[kObjectTypeOffset] = static_cast<std::uint8_t>(type);

@@ -15,8 +15,8 @@ HRESULT checkName(const OLECHAR* name)
 
 } // namespace
 
-ElementStorage::ElementStorage(std::shared_ptr<Document> document, std::shared_ptr<Element> element,
-                               AccessMode access, Kind kind)
+ElementStorage::ElementStorage(std::shared_ptr<Document> document, std::shared_ptr<Element> element, AccessMode access,
+                               Kind kind)
     : m_document(std::move(document)), m_element(std::move(element)), m_access(access), m_kind(kind)
 {
 }
@@ -46,8 +46,8 @@ HRESULT ElementStorage::createElement(const OLECHAR* name, DWORD mode, ElementTy
     return S_OK;
 }
 
-HRESULT ElementStorage::openElement(const OLECHAR* name, DWORD mode, ElementType type,
-                                    std::shared_ptr<Element>& found, AccessMode& access)
+HRESULT ElementStorage::openElement(const OLECHAR* name, DWORD mode, ElementType type, std::shared_ptr<Element>& found,
+                                    AccessMode& access)
 {
     RETURN_IF_FAILED(checkName(name));
     const Result<AccessMode> requested = accessMode(mode);

@@ -14,8 +14,7 @@ class ElementStorage final : public com::ComObject<IStorage> {
 public:
     enum class Kind { Root, Nested };
 
-    ElementStorage(std::shared_ptr<Document> document, std::shared_ptr<Element> element, AccessMode access,
-                   Kind kind);
+    ElementStorage(std::shared_ptr<Document> document, std::shared_ptr<Element> element, AccessMode access, Kind kind);
 
     HRESULT CreateStream(const OLECHAR* name, DWORD mode, IStream** stream) override;
     HRESULT OpenStream(const OLECHAR* name, DWORD mode, IStream** stream) override;

@@ -8,8 +8,8 @@
 
 namespace platform::storage::internal {
 
-ElementStream::ElementStream(std::shared_ptr<Document> document, std::shared_ptr<Element> element,
-                             AccessMode access, std::uint64_t position)
+ElementStream::ElementStream(std::shared_ptr<Document> document, std::shared_ptr<Element> element, AccessMode access,
+                             std::uint64_t position)
     : m_document(std::move(document)), m_element(std::move(element)), m_access(access), m_position(position)
 {
 }

@@ -193,7 +193,8 @@ TEST(CompoundFileReaderTest, RefusesStoragesNestedTooDeep)
 TEST(CompoundFileReaderTest, RandomMutationsFailCleanlyOrRoundTrip)
 {
     const std::vector<std::uint8_t> bases[] = {version3File(), version4File()};
-    const std::uint32_t specials[] = {0, 1, 2, 0x7F, 0x1000, 0x7FFFFFFF, 0xFFFFFFFA, 0xFFFFFFFC, 0xFFFFFFFD, kEnd, kFree};
+    const std::uint32_t specials[] = {0,          1,          2,          0x7F, 0x1000, 0x7FFFFFFF,
+                                      0xFFFFFFFA, 0xFFFFFFFC, 0xFFFFFFFD, kEnd, kFree};
     std::mt19937 random(20261208);
     std::size_t opened = 0;
     std::size_t refused = 0;

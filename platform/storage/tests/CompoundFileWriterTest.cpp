@@ -69,7 +69,10 @@ TEST(CompoundFileWriterTest, OlefileReadsOurFiles)
 {
     TemporaryFolder folder;
     const std::vector<std::vector<StreamSpec>> files = {
-        {{"Contents", 1000, 1}, {"Empty", 0, 2}, {"Exact", 4096, 3}, {"Nested/Inner", 4095, 4},
+        {{"Contents", 1000, 1},
+         {"Empty", 0, 2},
+         {"Exact", 4096, 3},
+         {"Nested/Inner", 4095, 4},
          {"Nested/Deeper/Last", 70000, 5}},
         // More than 109 FAT sectors (7 MB of sectors), so the DIFAT is needed.
         {{"Contents", 8 * 1024 * 1024, 6}, {"Small", 100, 7}},

@@ -24,8 +24,7 @@ std::vector<std::uint8_t> pattern(std::size_t size, unsigned seed)
 HRESULT writeStream(IStorage& storage, const std::u16string& name, std::span<const std::uint8_t> bytes)
 {
     ComPtr<IStream> stream;
-    RETURN_IF_FAILED(storage.CreateStream(name.c_str(), STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE,
-                                          stream.put()));
+    RETURN_IF_FAILED(storage.CreateStream(name.c_str(), STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, stream.put()));
     ULONG written = 0;
     RETURN_IF_FAILED(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written));
     return written == bytes.size() ? S_OK : STG_E_WRITEFAULT;
@@ -119,7 +118,8 @@ namespace {
 
 std::uint32_t u32(std::span<const std::uint8_t> bytes, std::size_t offset)
 {
-    return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 | static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+    return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 |
+           static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
 }
 
 struct Entry {
