@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/com/ComPtr.h"
+
+namespace talvodata {
+
+/// Whether two interface pointers lead to one object (compared by their IUnknown); two nulls are the same.
+template <typename A, typename B> bool isSameObject(A* left, B* right)
+{
+    if (!left || !right) {
+        return !left && !right;
+    }
+    platform::com::ComPtr<IUnknown> leftIdentity;
+    platform::com::ComPtr<IUnknown> rightIdentity;
+    (void)left->QueryInterface(IUnknown::kIid, leftIdentity.putVoid()); // Every object answers IUnknown.
+    (void)right->QueryInterface(IUnknown::kIid, rightIdentity.putVoid());
+    return leftIdentity.get() == rightIdentity.get();
+}
+
+} // namespace talvodata
