@@ -1,0 +1,435 @@
+#include "RangeCollection.h"
+
+#include "Allocation.h"
+#include "ObjectEnum.h"
+#include "ObjectIdentity.h"
+#include "TraceChannel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace talvodata {
+
+using platform::com::ComPtr;
+
+namespace {
+
+// An hour at the highest sample rate: a requested span beyond it is a request no memory should be spent on.
+constexpr std::int64_t kMaxCurveLength = 500 * 3600;
+
+/// What the curves need of one range: its valid window and where it reads its trace.
+struct RangeSpan {
+    LONG first = 0;
+    LONG last = -1;
+    LONG indexBase = 0;
+    ComPtr<IAimingTrace> trace;
+};
+
+HRESULT spanOf(IRange& range, RangeSpan& span)
+{
+    RETURN_IF_FAILED(range.get_First(&span.first));
+    RETURN_IF_FAILED(range.get_Last(&span.last));
+    RETURN_IF_FAILED(range.get_IndexBase(&span.indexBase));
+    RETURN_IF_FAILED(range.get_Trace(span.trace.put()));
+    return span.trace ? S_OK : E_FAIL;
+}
+
+// The stored hundredths at a range's relative index. False for an invalid sample, which has no distance to
+// anything, and for one the trace does not hold.
+bool pointAt(const RangeSpan& span, std::int64_t relative, LONG& x, LONG& y)
+{
+    const std::int64_t index = relative + span.indexBase;
+    if (index < std::numeric_limits<LONG>::min() || index > std::numeric_limits<LONG>::max()) {
+        return false;
+    }
+    return SUCCEEDED(span.trace->_GetPoint(static_cast<LONG>(index), &x, &y)) && x != TraceChannel::kInvalid;
+}
+
+float distance(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t by)
+{
+    const auto dx = static_cast<float>(ax - bx);
+    const auto dy = static_cast<float>(ay - by);
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+/// Per-index sums over the requested span.
+struct CurveSums {
+    std::vector<float> sums;
+    std::vector<LONG> counts;
+
+    HRESULT allocate(std::size_t length)
+    {
+        RETURN_IF_FAILED(assignDefaults(sums, length));
+        return assignDefaults(counts, length);
+    }
+    void add(std::int64_t position, float value)
+    {
+        // Only an outside range whose window moved since it was added reaches past the span.
+        if (position >= 0 && static_cast<std::size_t>(position) < sums.size()) {
+            sums[static_cast<std::size_t>(position)] += value;
+            ++counts[static_cast<std::size_t>(position)];
+        }
+    }
+};
+
+} // namespace
+
+ComPtr<CRangeCollection> CRangeCollection::create()
+{
+    return platform::com::makeComObject<CRangeCollection>();
+}
+
+void CRangeCollection::setEvent(ComPtr<IEventParams> event)
+{
+    auto guard = lock();
+    m_event = std::move(event);
+}
+
+HRESULT CRangeCollection::get_Item(LONG nIndex, IRange** pVal)
+{
+    auto guard = lock();
+    if (!pVal || *pVal) {
+        return E_POINTER;
+    }
+    if (nIndex < 1 || static_cast<std::size_t>(nIndex) > m_ranges.size()) {
+        return E_INVALIDARG;
+    }
+    return m_ranges[static_cast<std::size_t>(nIndex - 1)].copyTo(pVal);
+}
+
+HRESULT CRangeCollection::get_Valid(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = m_ranges.empty() ? VARIANT_FALSE : VARIANT_TRUE;
+    return S_OK;
+}
+
+HRESULT CRangeCollection::get_PointCount(LONG* pVal)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    // Windows that do not overlap have no common point, not a negative number of them.
+    *pVal = m_last >= m_first ? m_last - m_first + 1 : 0;
+    return S_OK;
+}
+
+HRESULT CRangeCollection::get_RequestedFirst(LONG* pVal)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = m_requestedFirst;
+    return S_OK;
+}
+
+HRESULT CRangeCollection::get_RequestedLast(LONG* pVal)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = m_requestedLast;
+    return S_OK;
+}
+
+HRESULT CRangeCollection::get_Count(LONG* pVal)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = static_cast<LONG>(m_ranges.size());
+    return S_OK;
+}
+
+HRESULT CRangeCollection::get_First(LONG* pVal)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = m_first;
+    return S_OK;
+}
+
+HRESULT CRangeCollection::get_Last(LONG* pVal)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = m_last;
+    return S_OK;
+}
+
+HRESULT CRangeCollection::computeStatistics(Statistics& result) const
+{
+    for (const ComPtr<IRange>& range : m_ranges) {
+        float value = 0;
+        RETURN_IF_FAILED(range->get_Length(&value));
+        result.length += value;
+        RETURN_IF_FAILED(range->get_LengthX(&value));
+        result.lengthX += value;
+        RETURN_IF_FAILED(range->get_LengthY(&value));
+        result.lengthY += value;
+        RETURN_IF_FAILED(range->get_AveragePointX(&value));
+        result.averageX += value;
+        RETURN_IF_FAILED(range->get_AveragePointY(&value));
+        result.averageY += value;
+    }
+    const auto count = static_cast<float>(m_ranges.size());
+    for (float* mean : {&result.length, &result.lengthX, &result.lengthY, &result.averageX, &result.averageY}) {
+        *mean /= count;
+    }
+    return S_OK;
+}
+
+HRESULT CRangeCollection::statistic(float Statistics::*member, float* pVal)
+{
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = 0;
+    if (m_ranges.empty()) {
+        return S_OK;
+    }
+    if (!m_statistics) {
+        Statistics computed;
+        RETURN_IF_FAILED(computeStatistics(computed));
+        m_statistics = computed;
+    }
+    *pVal = (*m_statistics).*member;
+    return S_OK;
+}
+
+HRESULT CRangeCollection::get_Length(float* pVal)
+{
+    auto guard = lock();
+    return statistic(&Statistics::length, pVal);
+}
+
+HRESULT CRangeCollection::get_LengthX(float* pVal)
+{
+    auto guard = lock();
+    return statistic(&Statistics::lengthX, pVal);
+}
+
+HRESULT CRangeCollection::get_LengthY(float* pVal)
+{
+    auto guard = lock();
+    return statistic(&Statistics::lengthY, pVal);
+}
+
+HRESULT CRangeCollection::get_AveragePointX(float* pVal)
+{
+    auto guard = lock();
+    return statistic(&Statistics::averageX, pVal);
+}
+
+HRESULT CRangeCollection::get_AveragePointY(float* pVal)
+{
+    auto guard = lock();
+    return statistic(&Statistics::averageY, pVal);
+}
+
+HRESULT CRangeCollection::curvePoint(LONG nIndex, float* pVal, std::optional<Curve>& curve, CurveBuilder build)
+{
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = 0;
+    if (m_ranges.empty() || m_last < m_first) {
+        return S_OK;
+    }
+    const std::int64_t position = std::int64_t{nIndex} - m_requestedFirst;
+    if (position < 0 || position > std::int64_t{m_requestedLast} - m_requestedFirst) {
+        return E_INVALIDARG;
+    }
+    if (!curve) {
+        if (std::int64_t{m_requestedLast} - m_requestedFirst + 1 > kMaxCurveLength) {
+            return E_OUTOFMEMORY;
+        }
+        Curve built;
+        RETURN_IF_FAILED((this->*build)(built));
+        curve = std::move(built);
+    }
+    *pVal = (*curve)[static_cast<std::size_t>(position)];
+    return S_OK;
+}
+
+HRESULT CRangeCollection::buildCoordination(Curve& curve) const
+{
+    const auto length = static_cast<std::size_t>(std::int64_t{m_requestedLast} - m_requestedFirst + 1);
+    CurveSums sums;
+    RETURN_IF_FAILED(sums.allocate(length));
+    for (const ComPtr<IRange>& range : m_ranges) {
+        RangeSpan span;
+        RETURN_IF_FAILED(spanOf(*range, span));
+        // The aim at the shot, or at the end of a window that stops before it, picks the area aimed at.
+        const LONG reference = span.first <= 0 && span.last >= 0 ? 0 : span.last;
+        float aimX = 0;
+        float aimY = 0;
+        RETURN_IF_FAILED(range->get_x(reference, &aimX));
+        RETURN_IF_FAILED(range->get_y(reference, &aimY));
+        LONG area = 0;
+        float centreX = 0;
+        float centreY = 0;
+        if (FAILED(range->GetNearestArea(aimX, aimY, &area, &centreX, &centreY))) {
+            centreX = 0; // Without an event the face centre is the only centre there is.
+            centreY = 0;
+        }
+        const std::int64_t centreXHundredths = std::llround(centreX * 100.0);
+        const std::int64_t centreYHundredths = std::llround(centreY * 100.0);
+        for (LONG i = span.first; i <= span.last; ++i) {
+            LONG x = 0;
+            LONG y = 0;
+            if (pointAt(span, i, x, y)) {
+                sums.add(std::int64_t{i} - m_requestedFirst, distance(x, y, centreXHundredths, centreYHundredths));
+            }
+        }
+    }
+    RETURN_IF_FAILED(assignDefaults(curve, length));
+    const auto rangeCount = static_cast<LONG>(m_ranges.size());
+    for (std::size_t i = 0; i < length; ++i) {
+        const LONG count = sums.counts[i];
+        if (count == 0) {
+            continue;
+        }
+        // 0.01 keeps a covered index from reading as an uncovered one; the sign says not every window covers it.
+        const float value = sums.sums[i] / (static_cast<float>(count) * 100.0f) + 0.01f;
+        curve[i] = count < rangeCount ? -value : value;
+    }
+    return S_OK;
+}
+
+HRESULT CRangeCollection::buildSpeed(Curve& curve) const
+{
+    const auto length = static_cast<std::size_t>(std::int64_t{m_requestedLast} - m_requestedFirst + 1);
+    const LONG step = std::max<LONG>(1, m_sampleRate / 25); // 40 ms in whole samples
+    CurveSums sums;
+    RETURN_IF_FAILED(sums.allocate(length));
+    for (const ComPtr<IRange>& range : m_ranges) {
+        RangeSpan span;
+        RETURN_IF_FAILED(spanOf(*range, span));
+        for (LONG i = span.first; i <= span.last; ++i) {
+            const std::int64_t partner = i > std::int64_t{span.first} + step ? std::int64_t{i} - step
+                                                                              : std::int64_t{i} + step;
+            LONG x = 0;
+            LONG y = 0;
+            LONG partnerX = 0;
+            LONG partnerY = 0;
+            if (pointAt(span, i, x, y) && pointAt(span, partner, partnerX, partnerY)) {
+                sums.add(std::int64_t{i} - m_requestedFirst, distance(x, y, partnerX, partnerY));
+            }
+        }
+    }
+    RETURN_IF_FAILED(assignDefaults(curve, length));
+    const auto rate = static_cast<float>(m_sampleRate);
+    for (std::size_t i = 0; i < length; ++i) {
+        if (sums.counts[i] > 0) {
+            curve[i] = sums.sums[i] * rate / (static_cast<float>(sums.counts[i]) * static_cast<float>(step) * 100.0f);
+        }
+    }
+    return S_OK;
+}
+
+HRESULT CRangeCollection::get_CoordinationPoint(LONG nIndex, float* pVal)
+{
+    auto guard = lock();
+    return curvePoint(nIndex, pVal, m_coordination, &CRangeCollection::buildCoordination);
+}
+
+HRESULT CRangeCollection::get_SpeedPoint(LONG nIndex, float* pVal)
+{
+    auto guard = lock();
+    return curvePoint(nIndex, pVal, m_speed, &CRangeCollection::buildSpeed);
+}
+
+HRESULT CRangeCollection::Steadiness(float Radius, LONG nFCoefficient, float CenterX, float CenterY, float* pPercent)
+{
+    auto guard = lock();
+    if (!pPercent) {
+        return E_POINTER;
+    }
+    *pPercent = 0;
+    if (m_ranges.empty()) {
+        return S_OK;
+    }
+    float sum = 0;
+    for (const ComPtr<IRange>& range : m_ranges) {
+        float percent = 0;
+        RETURN_IF_FAILED(range->Steadiness(Radius, nFCoefficient, CenterX, CenterY, &percent));
+        sum += percent;
+    }
+    *pPercent = std::trunc(sum / static_cast<float>(m_ranges.size()));
+    return S_OK;
+}
+
+HRESULT CRangeCollection::Add(IRange* pRange)
+{
+    auto guard = lock();
+    if (!pRange) {
+        return E_INVALIDARG;
+    }
+    VARIANT_BOOL valid = VARIANT_FALSE;
+    RETURN_IF_FAILED(pRange->get_Valid(&valid));
+    if (valid != VARIANT_TRUE) {
+        return S_OK;
+    }
+    for (const ComPtr<IRange>& held : m_ranges) {
+        if (isSameObject(held.get(), pRange)) {
+            return S_OK;
+        }
+    }
+    LONG sampleRate = 0;
+    RETURN_IF_FAILED(pRange->get_SampleRate(&sampleRate));
+    if (!m_ranges.empty() && sampleRate != m_sampleRate) {
+        return E_INVALIDARG;
+    }
+    ComPtr<IEventParams> event;
+    if (FAILED(pRange->get_Event(event.put()))) {
+        event.reset(); // A range whose aiming has no event belongs to no event.
+    }
+    if (m_event && !isSameObject(m_event.get(), event.get())) {
+        return E_INVALIDARG;
+    }
+    LONG first = 0;
+    LONG last = 0;
+    LONG requestedFirst = 0;
+    LONG requestedLast = 0;
+    RETURN_IF_FAILED(pRange->get_First(&first));
+    RETURN_IF_FAILED(pRange->get_Last(&last));
+    RETURN_IF_FAILED(pRange->get_RequestedFirst(&requestedFirst));
+    RETURN_IF_FAILED(pRange->get_RequestedLast(&requestedLast));
+
+    const bool isFirst = m_ranges.empty();
+    m_first = isFirst ? first : std::max(m_first, first);
+    m_last = isFirst ? last : std::min(m_last, last);
+    m_requestedFirst = isFirst ? requestedFirst : std::min(m_requestedFirst, requestedFirst);
+    m_requestedLast = isFirst ? requestedLast : std::max(m_requestedLast, requestedLast);
+    m_sampleRate = sampleRate;
+    if (!m_event) {
+        m_event = std::move(event);
+    }
+    m_ranges.emplace_back(pRange);
+    m_statistics.reset();
+    m_coordination.reset();
+    m_speed.reset();
+    return S_OK;
+}
+
+HRESULT CRangeCollection::get__NewEnum(IUnknown** pVal)
+{
+    auto guard = lock();
+    return enumerateObjects(m_ranges, pVal);
+}
+
+} // namespace talvodata
