@@ -65,7 +65,10 @@ std::filesystem::path temporaryName(const std::filesystem::path& target, unsigne
     std::snprintf(suffix, sizeof suffix, ".%x.%x.%llx.%x", static_cast<unsigned>(::getpid()), s_counter++, ticks,
                   attempt);
     // The leading dot hides the file from the catalog watcher and from listings.
-    return target.parent_path() / ("." + target.filename().string() + suffix);
+    std::string name = ".";
+    name += target.filename().string();
+    name += suffix;
+    return target.parent_path() / name;
 }
 
 Result<std::unique_ptr<TemporaryFile>> createTemporaryFile(const std::filesystem::path& target)

@@ -47,12 +47,12 @@ Result<std::vector<std::uint8_t>> readFileStart(const std::filesystem::path& pat
         return readError(errno, "cannot inspect", path);
     }
     if (!S_ISREG(status.st_mode)) {
-        return Error{STG_E_ACCESSDENIED, "'" + path.string() + "' is not a regular file"};
+        return Error{STG_E_ACCESSDENIED, path.string() + " is not a regular file"};
     }
     std::vector<std::uint8_t> bytes;
     const auto expected = std::min<std::uint64_t>(static_cast<std::uint64_t>(status.st_size), limit);
     if (expected > bytes.max_size()) {
-        return Error{STG_E_INSUFFICIENTMEMORY, "'" + path.string() + "' is too large to read"};
+        return Error{STG_E_INSUFFICIENTMEMORY, path.string() + " is too large to read"};
     }
     bytes.resize(static_cast<std::size_t>(expected));
     std::size_t filled = 0;

@@ -51,7 +51,7 @@ Result<com::ComPtr<IStorage>> openCompoundFile(const std::filesystem::path& path
     }
     auto root = internal::readCompoundFile(*bytes);
     if (!root) {
-        return Error{root.error().code, "'" + path.string() + "': " + root.error().detail};
+        return Error{root.error().code, path.string() + ": " + root.error().detail};
     }
     return rootStorage(std::move(*root), DocumentAccess::Read, path, std::nullopt);
 }
