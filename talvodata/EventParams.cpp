@@ -92,8 +92,8 @@ HRESULT CEventParams::get_Target(LONG SubTarget, ITargetParams** pVal)
     return ComPtr<ITargetParams>(m_faces[SubTarget - 1]).copyTo(pVal);
 }
 
-HRESULT CEventParams::GetTargetAppearance(LONG /*SubTarget*/, VARIANT_BOOL /*Background*/,
-                                          VARIANT_BOOL /*ScoreRings*/, IDispatch** Picture)
+HRESULT CEventParams::GetTargetAppearance(LONG /*SubTarget*/, VARIANT_BOOL /*Background*/, VARIANT_BOOL /*ScoreRings*/,
+                                          IDispatch** Picture)
 {
     if (!Picture) {
         return E_POINTER;
@@ -289,8 +289,7 @@ HRESULT CEventParams::score(float x, float y, LONG subTarget, float caliber, flo
     return S_OK;
 }
 
-HRESULT CEventParams::area(float x, float y, LONG subTarget, bool nearest, LONG* areaIndex, float* cx,
-                           float* cy) const
+HRESULT CEventParams::area(float x, float y, LONG subTarget, bool nearest, LONG* areaIndex, float* cx, float* cy) const
 {
     if (!areaIndex || !cx || !cy) {
         return E_POINTER;

@@ -363,8 +363,7 @@ bool CTargetElement::holds(float x, float y, float caliber) const
     }
     case elementRectangle: {
         const float half = caliber / 2;
-        return m_left <= x + half && m_left + m_width >= x - half && m_top <= y + half &&
-               m_top + m_height >= y - half;
+        return m_left <= x + half && m_left + m_width >= x - half && m_top <= y + half && m_top + m_height >= y - half;
     }
     case elementPolyline:
     case elementPolygon:
@@ -379,9 +378,12 @@ bool CTargetElement::holds(float x, float y, float caliber) const
 ElementScoring CTargetElement::scoring() const
 {
     auto guard = lock();
-    return {m_clip == VARIANT_TRUE,   m_calcAfterRings == VARIANT_TRUE,
-            m_ignoreResult == VARIANT_TRUE, m_result,
-            m_areaIndex,              m_left + m_width / 2,
+    return {m_clip == VARIANT_TRUE,
+            m_calcAfterRings == VARIANT_TRUE,
+            m_ignoreResult == VARIANT_TRUE,
+            m_result,
+            m_areaIndex,
+            m_left + m_width / 2,
             m_top + m_height / 2};
 }
 

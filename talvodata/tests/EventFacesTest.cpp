@@ -103,68 +103,64 @@ TEST_P(EventFaceScoreTest, ScoresThePoint)
 // Widened ring radii, (diameter + calibre) / 2: air rifle 2.5 x (11 - n); air pistol 8 x (11 - n);
 // 50 m rifle 8 x (11 - n); 25/50 m precision 25 x (11 - n) + 2.8 (.22) or + 4.825 (centre-fire); rapid fire
 // 52.8, 92.8, ... 252.8 for rings 10 to 5 (.22); 300 m 50 x (11 - n) + 4; running target 5 + 2.5 x (10 - n).
-INSTANTIATE_TEST_SUITE_P(
-    AirRifle, EventFaceScoreTest,
-    ::testing::Values(FacePoint{"AR10", 2.5F, 0, 10.0F}, FacePoint{"AR10", 0.25F, 0, 10.9F},
-                      FacePoint{"AR10", 0, 0, 10.9F}, FacePoint{"AR10", 0, -0.5F, 10.8F},
-                      FacePoint{"AR10", 1.25F, 0, 10.5F}, FacePoint{"AR10", 3, 4, 9.0F},
-                      FacePoint{"AR10", 0, 3.75F, 9.5F}, FacePoint{"AR10", -12.5F, 0, 6.0F},
-                      FacePoint{"AR10", 13.75F, 0, 5.5F}, FacePoint{"AR10", 15, 20, 1.0F},
-                      FacePoint{"AR10", 25.01F, 0, 0.0F}, FacePoint{"AR10", 40.5F, 0, 0.0F},
-                      FacePoint{"AR10", 0.25F, 0, 10.0F, /*breach=*/false},
-                      FacePoint{"AR10", 2.5F, 0, 9.1F, /*breach=*/false}));
+INSTANTIATE_TEST_SUITE_P(AirRifle, EventFaceScoreTest,
+                         ::testing::Values(FacePoint{"AR10", 2.5F, 0, 10.0F}, FacePoint{"AR10", 0.25F, 0, 10.9F},
+                                           FacePoint{"AR10", 0, 0, 10.9F}, FacePoint{"AR10", 0, -0.5F, 10.8F},
+                                           FacePoint{"AR10", 1.25F, 0, 10.5F}, FacePoint{"AR10", 3, 4, 9.0F},
+                                           FacePoint{"AR10", 0, 3.75F, 9.5F}, FacePoint{"AR10", -12.5F, 0, 6.0F},
+                                           FacePoint{"AR10", 13.75F, 0, 5.5F}, FacePoint{"AR10", 15, 20, 1.0F},
+                                           FacePoint{"AR10", 25.01F, 0, 0.0F}, FacePoint{"AR10", 40.5F, 0, 0.0F},
+                                           FacePoint{"AR10", 0.25F, 0, 10.0F, /*breach=*/false},
+                                           FacePoint{"AR10", 2.5F, 0, 9.1F, /*breach=*/false}));
 
-INSTANTIATE_TEST_SUITE_P(
-    AirPistol, EventFaceScoreTest,
-    ::testing::Values(FacePoint{"AP10", 0, 0, 10.9F}, FacePoint{"AP10", 8, 0, 10.0F}, FacePoint{"AP10", 4, 0, 10.5F},
-                      FacePoint{"AP10", 0, 1, 10.8F}, FacePoint{"AP10", 16, 0, 9.0F}, FacePoint{"AP10", 0, -12, 9.5F},
-                      FacePoint{"AP10", 24, 32, 6.0F}, FacePoint{"AP10", 48, 64, 1.0F},
-                      FacePoint{"AP10", 80.5F, 0, 0.0F}, FacePoint{"AP10", 86, 0, 0.0F},
-                      FacePoint{"AP10", 5.75F, 0, 10.0F, /*breach=*/false},
-                      FacePoint{"AP10", 6, 0, 9.9F, /*breach=*/false}));
+INSTANTIATE_TEST_SUITE_P(AirPistol, EventFaceScoreTest,
+                         ::testing::Values(FacePoint{"AP10", 0, 0, 10.9F}, FacePoint{"AP10", 8, 0, 10.0F},
+                                           FacePoint{"AP10", 4, 0, 10.5F}, FacePoint{"AP10", 0, 1, 10.8F},
+                                           FacePoint{"AP10", 16, 0, 9.0F}, FacePoint{"AP10", 0, -12, 9.5F},
+                                           FacePoint{"AP10", 24, 32, 6.0F}, FacePoint{"AP10", 48, 64, 1.0F},
+                                           FacePoint{"AP10", 80.5F, 0, 0.0F}, FacePoint{"AP10", 86, 0, 0.0F},
+                                           FacePoint{"AP10", 5.75F, 0, 10.0F, /*breach=*/false},
+                                           FacePoint{"AP10", 6, 0, 9.9F, /*breach=*/false}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Rifle50, EventFaceScoreTest,
-    ::testing::Values(FacePoint{"SBR50", 0, 0, 10.9F}, FacePoint{"SBR50", 4, 0, 10.5F},
-                      FacePoint{"SBR50", 0, 12, 9.5F}, FacePoint{"SBR50", 44, 0, 5.5F},
-                      FacePoint{"SBR50", 79, 0, 1.1F}, FacePoint{"SBR50", 81, 0, 0.0F},
-                      FacePoint{"SBR50", 0, 125.5F, 0.0F}));
+INSTANTIATE_TEST_SUITE_P(Rifle50, EventFaceScoreTest,
+                         ::testing::Values(FacePoint{"SBR50", 0, 0, 10.9F}, FacePoint{"SBR50", 4, 0, 10.5F},
+                                           FacePoint{"SBR50", 0, 12, 9.5F}, FacePoint{"SBR50", 44, 0, 5.5F},
+                                           FacePoint{"SBR50", 79, 0, 1.1F}, FacePoint{"SBR50", 81, 0, 0.0F},
+                                           FacePoint{"SBR50", 0, 125.5F, 0.0F}));
 
-INSTANTIATE_TEST_SUITE_P(
-    PistolPrecision, EventFaceScoreTest,
-    ::testing::Values(FacePoint{"SBP50", 0, 0, 10.9F}, FacePoint{"SBP50", 10, 0, 10.6F},
-                      FacePoint{"SBP50", 0, 40, 9.5F}, FacePoint{"SBP50", 60, 80, 7.1F},
-                      FacePoint{"SBP50", 250, 0, 1.1F}, FacePoint{"SBP50", 253, 0, 0.0F},
-                      FacePoint{"SBP50", 270, 0, 0.0F}, FacePoint{"SBP50", 0, 260.5F, 0.0F},
-                      FacePoint{"SP1", 10, 0, 10.6F}, FacePoint{"N4TL15", 10, 0, 10.6F},
-                      FacePoint{"N4TL3", 0, 254, 1.0F}, FacePoint{"SP1", 0, 254, 0.0F}));
+INSTANTIATE_TEST_SUITE_P(PistolPrecision, EventFaceScoreTest,
+                         ::testing::Values(FacePoint{"SBP50", 0, 0, 10.9F}, FacePoint{"SBP50", 10, 0, 10.6F},
+                                           FacePoint{"SBP50", 0, 40, 9.5F}, FacePoint{"SBP50", 60, 80, 7.1F},
+                                           FacePoint{"SBP50", 250, 0, 1.1F}, FacePoint{"SBP50", 253, 0, 0.0F},
+                                           FacePoint{"SBP50", 270, 0, 0.0F}, FacePoint{"SBP50", 0, 260.5F, 0.0F},
+                                           FacePoint{"SP1", 10, 0, 10.6F}, FacePoint{"N4TL15", 10, 0, 10.6F},
+                                           FacePoint{"N4TL3", 0, 254, 1.0F}, FacePoint{"SP1", 0, 254, 0.0F}));
 
-INSTANTIATE_TEST_SUITE_P(
-    RapidFire, EventFaceScoreTest,
-    ::testing::Values(FacePoint{"SP2", 0, 0, 10.9F}, FacePoint{"SP2", 20, 0, 10.6F}, FacePoint{"SPF", 0, 60, 9.8F},
-                      FacePoint{"MRF-22-10", 250, 0, 5.0F}, FacePoint{"MRF-22-8", 253, 0, 0.0F},
-                      FacePoint{"MRF-32-8", 253, 0, 5.0F}, FacePoint{"MRF-22-6", 0, 255, 0.0F},
-                      FacePoint{"MRF-32-6", 0, 255, 0.0F}, FacePoint{"MRF-32-10", 270, 0, 0.0F}));
+INSTANTIATE_TEST_SUITE_P(RapidFire, EventFaceScoreTest,
+                         ::testing::Values(FacePoint{"SP2", 0, 0, 10.9F}, FacePoint{"SP2", 20, 0, 10.6F},
+                                           FacePoint{"SPF", 0, 60, 9.8F}, FacePoint{"MRF-22-10", 250, 0, 5.0F},
+                                           FacePoint{"MRF-22-8", 253, 0, 0.0F}, FacePoint{"MRF-32-8", 253, 0, 5.0F},
+                                           FacePoint{"MRF-22-6", 0, 255, 0.0F}, FacePoint{"MRF-32-6", 0, 255, 0.0F},
+                                           FacePoint{"MRF-32-10", 270, 0, 0.0F}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Rifle300, EventFaceScoreTest,
-    ::testing::Values(FacePoint{"R300", 0, 0, 10.9F}, FacePoint{"R300", 27, 0, 10.5F}, FacePoint{"R300", 54, 0, 10.0F},
-                      FacePoint{"R300", 0, 79, 9.5F}, FacePoint{"R300", 504, 0, 1.0F},
-                      FacePoint{"R300", 505, 0, 0.0F}, FacePoint{"R300", 600, 0, 0.0F},
-                      FacePoint{"R300", 650.5F, 0, 0.0F}));
+INSTANTIATE_TEST_SUITE_P(Rifle300, EventFaceScoreTest,
+                         ::testing::Values(FacePoint{"R300", 0, 0, 10.9F}, FacePoint{"R300", 27, 0, 10.5F},
+                                           FacePoint{"R300", 54, 0, 10.0F}, FacePoint{"R300", 0, 79, 9.5F},
+                                           FacePoint{"R300", 504, 0, 1.0F}, FacePoint{"R300", 505, 0, 0.0F},
+                                           FacePoint{"R300", 600, 0, 0.0F}, FacePoint{"R300", 650.5F, 0, 0.0F}));
 
-INSTANTIATE_TEST_SUITE_P(
-    RunningTarget, EventFaceScoreTest,
-    ::testing::Values(FacePoint{"RT10", 0, 0, 10.9F}, FacePoint{"RT10", 2.5F, 0, 10.5F}, FacePoint{"RT10", 5, 0, 10.0F},
-                      FacePoint{"RT10", 0, 6.25F, 9.5F}, FacePoint{"RT10", 27.5F, 0, 1.0F},
-                      FacePoint{"RT10", 27.6F, 0, 0.0F}));
+INSTANTIATE_TEST_SUITE_P(RunningTarget, EventFaceScoreTest,
+                         ::testing::Values(FacePoint{"RT10", 0, 0, 10.9F}, FacePoint{"RT10", 2.5F, 0, 10.5F},
+                                           FacePoint{"RT10", 5, 0, 10.0F}, FacePoint{"RT10", 0, 6.25F, 9.5F},
+                                           FacePoint{"RT10", 27.5F, 0, 1.0F}, FacePoint{"RT10", 27.6F, 0, 0.0F}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Biathlon, EventFaceScoreTest,
-    ::testing::Values(FacePoint{"BTLN", 0, 0, 10.0F}, FacePoint{"BTLN", -330, 57, 10.0F},
-                      FacePoint{"BTLN", -330, 58, 0.0F}, FacePoint{"BTLN", 82, 0, 0.0F},
-                      FacePoint{"BTLN", 165, 22, 10.0F, true, 2}, FacePoint{"BTLN", 165, 30, 0.0F, true, 2},
-                      FacePoint{"BTLN", 330, 0, 10.0F, true, 2}, FacePoint{"BTLN", 500, 0, 0.0F, true, 2}));
+INSTANTIATE_TEST_SUITE_P(Biathlon, EventFaceScoreTest,
+                         ::testing::Values(FacePoint{"BTLN", 0, 0, 10.0F}, FacePoint{"BTLN", -330, 57, 10.0F},
+                                           FacePoint{"BTLN", -330, 58, 0.0F}, FacePoint{"BTLN", 82, 0, 0.0F},
+                                           FacePoint{"BTLN", 165, 22, 10.0F, true, 2},
+                                           FacePoint{"BTLN", 165, 30, 0.0F, true, 2},
+                                           FacePoint{"BTLN", 330, 0, 10.0F, true, 2},
+                                           FacePoint{"BTLN", 500, 0, 0.0F, true, 2}));
 
 TEST_F(EventFacesTest, BiathlonTargetsAreScoringAreas)
 {
@@ -180,8 +176,8 @@ TEST_F(EventFacesTest, BiathlonTargetsAreScoringAreas)
         LONG area;
         float cx;
     };
-    for (const Case& c : {Case{2, 165, 22, 4, 165}, Case{2, -330, 0, 1, -330}, Case{2, 165, 30, 0, 0},
-                          Case{1, 0, 57, 3, 0}}) {
+    for (const Case& c :
+         {Case{2, 165, 22, 4, 165}, Case{2, -330, 0, 1, -330}, Case{2, 165, 30, 0, 0}, Case{1, 0, 57, 3, 0}}) {
         SCOPED_TRACE(testing::PrintToString(c.subTarget) + " " + testing::PrintToString(c.x));
         LONG area = -7;
         float cx = -1;

@@ -67,10 +67,11 @@ TEST_F(EventManagerTest, SkipsFilesThatDoNotHoldAnEvent)
     save("A.evl", makeEvent("A")->unknown());
     testsupport::writePlainFile(m_folder.path() / "plain.evl", "not a compound file");
     testsupport::writeCompoundContents(m_folder.path() / "newer.evl", Bytes().guid(CLSID_EventParams).i32(5).bytes());
-    testsupport::writeCompoundContents(m_folder.path() / "face.evl",
-                                       Bytes().guid(CLSID_TargetParams).append(
-                                           testsupport::savedRecord(CTargetParams::create()->unknown())).bytes());
-    testsupport::writeCompoundContents(m_folder.path() / "truncated.evl", Bytes().guid(CLSID_EventParams).i32(4).bytes());
+    testsupport::writeCompoundContents(
+        m_folder.path() / "face.evl",
+        Bytes().guid(CLSID_TargetParams).append(testsupport::savedRecord(CTargetParams::create()->unknown())).bytes());
+    testsupport::writeCompoundContents(m_folder.path() / "truncated.evl",
+                                       Bytes().guid(CLSID_EventParams).i32(4).bytes());
     save("other.txt", makeEvent("TXT")->unknown());
     save(".saving.evl", makeEvent("HIDDEN")->unknown());
 
@@ -92,8 +93,8 @@ TEST_F(EventManagerTest, FindsBySynonymOnlyWhenNoEarlierEventOwnsTheName)
         const char16_t* expected; // Null: not found.
     };
     const Case cases[] = {
-        {"ONE", u"ONE"},   {"TWO", u"TWO"},   {"OLD2", u"TWO"},   {"LAST", u"TWO"},     {" SPACED", u"TWO"},
-        {"SPACED", nullptr}, {"", nullptr},  {"OLD", nullptr},    {"OLD2,ONE", nullptr},
+        {"ONE", u"ONE"},     {"TWO", u"TWO"}, {"OLD2", u"TWO"}, {"LAST", u"TWO"},      {" SPACED", u"TWO"},
+        {"SPACED", nullptr}, {"", nullptr},   {"OLD", nullptr}, {"OLD2,ONE", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.wanted);

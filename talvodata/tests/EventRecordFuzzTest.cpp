@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <map>
 #include <iterator>
+#include <map>
 #include <random>
 
 // Damaged and hostile event, face and element records: each loads or fails, and never crashes, hangs or

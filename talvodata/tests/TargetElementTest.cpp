@@ -113,7 +113,8 @@ TEST(TargetElementTest, PolygonEdgesAreThickenedByTheCaliber)
 TEST(TargetElementTest, FlatEllipsePictureAndTextHoldNothing)
 {
     auto ellipse = makeElement(elementEllipse, -5, -5, 10, 10);
-    expectHits(*ellipse, {{"centre", 0, 0, 0, true}, {"on the edge", 5, 0, 0, true}, {"corner of box", 4, 4, 9, false}});
+    expectHits(*ellipse,
+               {{"centre", 0, 0, 0, true}, {"on the edge", 5, 0, 0, true}, {"corner of box", 4, 4, 9, false}});
     for (auto [width, height] : {std::pair{0.0F, 10.0F}, std::pair{10.0F, 0.0F}}) {
         auto flat = makeElement(elementEllipse, 0, 0, width, height);
         EXPECT_FALSE(inside(*flat, 0, 5, 0));
@@ -163,25 +164,28 @@ Bytes version5Record()
 {
     return std::move(Bytes()
                          .i32(5)
-                         .u32(0x00FF00)  // BodyColor
-                         .u32(0x0000FF)  // BorderColor
+                         .u32(0x00FF00) // BodyColor
+                         .u32(0x0000FF) // BorderColor
                          .i32(elementPolygon)
-                         .f32(0.5F)      // BorderWidth
-                         .f32(20)        // Height
-                         .f32(-10)       // Left
-                         .f32(9)         // Result
-                         .i32(3)         // AreaIndex
-                         .f32(-20)       // Top
-                         .f32(30)        // Width
-                         .i16(-1)        // DrawBeforeRings
-                         .i16(-1)        // CalcAfterRings
-                         .i16(0)         // Clip
-                         .i16(0)         // Fill
-                         .i16(-1)        // Visible
-                         .i16(-1)        // IgnoreResult
+                         .f32(0.5F) // BorderWidth
+                         .f32(20)   // Height
+                         .f32(-10)  // Left
+                         .f32(9)    // Result
+                         .i32(3)    // AreaIndex
+                         .f32(-20)  // Top
+                         .f32(30)   // Width
+                         .i16(-1)   // DrawBeforeRings
+                         .i16(-1)   // CalcAfterRings
+                         .i16(0)    // Clip
+                         .i16(0)    // Fill
+                         .i16(-1)   // Visible
+                         .i16(-1)   // IgnoreResult
                          .i32(2)
-                         .f32(1).f32(2).f32(3).f32(4)
-                         .u8(0)          // no picture
+                         .f32(1)
+                         .f32(2)
+                         .f32(3)
+                         .f32(4)
+                         .u8(0) // no picture
                          .i32(1)
                          .bstr(u"font")
                          .u16(VT_BSTR)
@@ -276,9 +280,9 @@ TEST(TargetElementTest, LoadRejectsDamagedRecords)
     hugeCount[countOffset + 3] = 0x7F;
     auto negativeCount = good;
     negativeCount[countOffset + 3] = 0x80;
-    for (const auto& [what, bytes] : {std::pair{"newer version", newer}, std::pair{"truncated", truncated},
-                                      std::pair{"huge point count", hugeCount},
-                                      std::pair{"negative point count", negativeCount}}) {
+    for (const auto& [what, bytes] :
+         {std::pair{"newer version", newer}, std::pair{"truncated", truncated},
+          std::pair{"huge point count", hugeCount}, std::pair{"negative point count", negativeCount}}) {
         SCOPED_TRACE(what);
         auto element = CTargetElement::create();
         EXPECT_HR(E_FAIL, testsupport::loadRecord(element->unknown(), bytes));

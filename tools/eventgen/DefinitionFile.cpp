@@ -50,7 +50,8 @@ std::optional<DefinitionFile> readDefinitionFile(const std::filesystem::path& pa
             error = where + "a value before any section";
             return std::nullopt;
         }
-        file.sections.back().entries.push_back({trimmed(text.substr(0, equals)), trimmed(text.substr(equals + 1)), line});
+        file.sections.back().entries.push_back(
+            {trimmed(text.substr(0, equals)), trimmed(text.substr(equals + 1)), line});
     }
     return file;
 }

@@ -182,7 +182,8 @@ const Setters<ITargetElement>& elementSetters()
                      {"result", &ITargetElement::put_Result},
                      {"border_width", &ITargetElement::put_BorderWidth}})
             .longs({{"area", &ITargetElement::put_AreaIndex}})
-            .colors({{"body_color", &ITargetElement::put_BodyColor}, {"border_color", &ITargetElement::put_BorderColor}})
+            .colors(
+                {{"body_color", &ITargetElement::put_BodyColor}, {"border_color", &ITargetElement::put_BorderColor}})
             .flags({{"fill", &ITargetElement::put_Fill},
                     {"visible", &ITargetElement::put_Visible},
                     {"clip", &ITargetElement::put_Clip},
@@ -192,9 +193,8 @@ const Setters<ITargetElement>& elementSetters()
             .custom("type",
                     [](ITargetElement& element, const std::string& text) {
                         static const std::map<std::string, enumTargetElementType> types = {
-                            {"polyline", elementPolyline}, {"ellipse", elementEllipse},
-                            {"picture", elementPicture},   {"rectangle", elementRectangle},
-                            {"polygon", elementPolygon},   {"text", elementText}};
+                            {"polyline", elementPolyline},   {"ellipse", elementEllipse}, {"picture", elementPicture},
+                            {"rectangle", elementRectangle}, {"polygon", elementPolygon}, {"text", elementText}};
                         const auto it = types.find(text);
                         return it == types.end() ? E_INVALIDARG : element.put_Type(it->second);
                     })

@@ -31,8 +31,8 @@ void writeCompoundContents(const std::filesystem::path& path, const std::vector<
     auto root = platform::storage::createCompoundFile(path, platform::storage::CreateMode::CreateOrReplace);
     ASSERT_TRUE(root);
     ComPtr<IStream> stream;
-    ASSERT_EQ(S_OK, root.value()->CreateStream(u"Contents", STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE,
-                                               stream.put()));
+    ASSERT_EQ(S_OK,
+              root.value()->CreateStream(u"Contents", STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, stream.put()));
     ULONG written = 0;
     ASSERT_EQ(S_OK, stream->Write(contents.data(), static_cast<ULONG>(contents.size()), &written));
     ASSERT_EQ(S_OK, root.value()->Commit(STGC_DEFAULT));
