@@ -99,7 +99,8 @@ HRESULT CEventParams::GetTargetAppearance(LONG /*SubTarget*/, VARIANT_BOOL /*Bac
         return E_POINTER;
     }
     *Picture = nullptr;
-    // FIXME: drawing the face as a picture (and its per-flag cache) waits for platform/gfx's Picture.
+    // FIXME: draw the face as a picture, cached per sub-target and flag pair; needs a COM picture over
+    // platform/gfx's Picture.
     return E_NOTIMPL;
 }
 

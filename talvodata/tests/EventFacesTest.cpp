@@ -103,6 +103,9 @@ TEST_P(EventFaceScoreTest, ScoresThePoint)
 // Widened ring radii, (diameter + calibre) / 2: air rifle 2.5 x (11 - n); air pistol 8 x (11 - n);
 // 50 m rifle 8 x (11 - n); 25/50 m precision 25 x (11 - n) + 2.8 (.22) or + 4.825 (centre-fire); rapid fire
 // 52.8, 92.8, ... 252.8 for rings 10 to 5 (.22); 300 m 50 x (11 - n) + 4; running target 5 + 2.5 x (10 - n).
+// Where ring 10's widened radius is wider than one ring step (25/50 m pistol, rapid fire, 300 m, running target),
+// its tenths spread over that whole radius (5.4 mm each on the 300 m face, not a tenth of the 50 mm step), so
+// R300 at 27 mm scores 10.5, not the 10.4 of tenths counted by ring step.
 INSTANTIATE_TEST_SUITE_P(AirRifle, EventFaceScoreTest,
                          ::testing::Values(FacePoint{"AR10", 2.5F, 0, 10.0F}, FacePoint{"AR10", 0.25F, 0, 10.9F},
                                            FacePoint{"AR10", 0, 0, 10.9F}, FacePoint{"AR10", 0, -0.5F, 10.8F},
