@@ -473,8 +473,7 @@ HRESULT CRange::Breaches2(LONG nIndex, LONG nFCoefficient, double microphonePhas
     if (!m_valid) {
         return S_OK;
     }
-    if (nIndex == 0 && m_breachCache && m_breachCache->coefficient == nFCoefficient &&
-        m_breachCache->phase == phase) {
+    if (nIndex == 0 && m_breachCache && m_breachCache->coefficient == nFCoefficient && m_breachCache->phase == phase) {
         *pX = m_breachCache->x;
         *pY = m_breachCache->y;
         return S_OK;

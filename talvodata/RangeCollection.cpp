@@ -320,8 +320,8 @@ HRESULT CRangeCollection::buildSpeed(Curve& curve) const
         RangeSpan span;
         RETURN_IF_FAILED(spanOf(*range, span));
         for (LONG i = span.first; i <= span.last; ++i) {
-            const std::int64_t partner = i > std::int64_t{span.first} + step ? std::int64_t{i} - step
-                                                                              : std::int64_t{i} + step;
+            const std::int64_t partner =
+                i > std::int64_t{span.first} + step ? std::int64_t{i} - step : std::int64_t{i} + step;
             LONG x = 0;
             LONG y = 0;
             LONG partnerX = 0;

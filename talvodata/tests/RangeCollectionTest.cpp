@@ -60,8 +60,7 @@ float speedAt(IRangeCollection& collection, LONG index)
 /// shot A aims steadily at (3, 4) mm with its first 50 samples lost, so (-1 s, 0 s) keeps -150..0; shot B aims
 /// at (0, 1) mm and loses its last 40 samples, so (-1.1 s, 0.1 s) keeps -200..-20.
 struct TwoShots {
-    explicit TwoShots(FakeEvent* event)
-        : a(RangeBuilder(200, event)), b(RangeBuilder(200, event))
+    explicit TwoShots(FakeEvent* event) : a(RangeBuilder(200, event)), b(RangeBuilder(200, event))
     {
         a.invalid(50).points(151, 300, 400);
         b.points(181, 0, 100).invalid(40);

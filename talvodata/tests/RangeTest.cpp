@@ -307,11 +307,11 @@ TEST(RangeTest, BreachIsTheRawSampleWithoutTwoValidSamplesBeforeIt)
     RangeBuilder builder(200);
     builder.point(100, 100).point(300, 200).point(600, 400).invalid().point(900, 900).point(1000, 1000);
     auto range = builder.range(0);
-    EXPECT_EQ(std::make_pair(1.0f, 1.0f), breachOf(*range, 0, 50, kNoPhase));  // c - 2 before the trace
-    EXPECT_EQ(std::make_pair(3.0f, 2.0f), breachOf(*range, 1, 50, kNoPhase));  // c - 2 before the trace
-    EXPECT_EQ(std::make_pair(9.0f, 9.0f), breachOf(*range, 4, 50, kNoPhase));  // an invalid sample before
+    EXPECT_EQ(std::make_pair(1.0f, 1.0f), breachOf(*range, 0, 50, kNoPhase));   // c - 2 before the trace
+    EXPECT_EQ(std::make_pair(3.0f, 2.0f), breachOf(*range, 1, 50, kNoPhase));   // c - 2 before the trace
+    EXPECT_EQ(std::make_pair(9.0f, 9.0f), breachOf(*range, 4, 50, kNoPhase));   // an invalid sample before
     EXPECT_EQ(std::make_pair(10.0f, 10.0f), breachOf(*range, 5, 50, kNoPhase)); // an invalid one two before
-    EXPECT_NE(std::make_pair(6.0f, 4.0f), breachOf(*range, 2, 50, kNoPhase));  // extrapolated
+    EXPECT_NE(std::make_pair(6.0f, 4.0f), breachOf(*range, 2, 50, kNoPhase));   // extrapolated
     float x = -1;
     float y = -1;
     EXPECT_HR(E_INVALIDARG, range->Breaches2(6, 0, kNoPhase, &x, &y)); // no sample there

@@ -10,8 +10,7 @@ namespace talvodata::testing {
 /// correction coefficient, match flag and the use of real breaches. `Event` fails while none is set.
 class FakeAttributes final : public platform::com::ComObject<IAimingAttr> {
 public:
-    explicit FakeAttributes(LONG sampleRate, IEventParams* event = nullptr)
-        : m_sampleRate(sampleRate), m_event(event)
+    explicit FakeAttributes(LONG sampleRate, IEventParams* event = nullptr) : m_sampleRate(sampleRate), m_event(event)
     {
     }
 

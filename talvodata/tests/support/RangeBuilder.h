@@ -16,8 +16,7 @@ namespace talvodata::testing {
 class RangeBuilder {
 public:
     explicit RangeBuilder(LONG sampleRate = 200, IEventParams* event = nullptr)
-        : m_attributes(platform::com::makeComObject<FakeAttributes>(sampleRate, event)),
-          m_trace(CAimingTrace::create())
+        : m_attributes(platform::com::makeComObject<FakeAttributes>(sampleRate, event)), m_trace(CAimingTrace::create())
     {
         m_trace->attachAttributes(m_attributes);
         EXPECT_EQ(S_OK, m_trace->put_WrapEnabled(VARIANT_FALSE));
