@@ -3,6 +3,7 @@
 #include "talvodata/EventFile.h"
 
 #include "support/Bytes.h"
+#include "support/FakePicture.h"
 #include "support/TempFolder.h"
 
 #include "platform/fs/Attributes.h"
@@ -134,6 +135,34 @@ TEST(EventParamsTest, NamedValuesAloneMakeItDirty)
     EXPECT_HR(S_OK, event->IsDirty());
     (void)testsupport::savedRecord(event->unknown()); // Saving with clear-dirty is what is tested.
     EXPECT_HR(S_FALSE, event->IsDirty());
+}
+
+TEST(EventParamsTest, KeyValueWalksTheBagInKeyOrder)
+{
+    testsupport::FakePicture::registerClass();
+    auto event = CEventParams::create();
+    auto object = testsupport::FakePicture::create();
+    ASSERT_HR(S_OK, event->put_Value(Bstr("b").get(), Variant::fromString(Bstr("text")).get()));
+    ASSERT_HR(S_OK, event->put_Value(Bstr("a").get(), Variant::fromDispatch(object.get()).get()));
+    LONG count = 0;
+    ASSERT_HR(S_OK, event->get_ValuesCount(&count));
+    ASSERT_EQ(2, count);
+
+    BSTR key = nullptr;
+    VARIANT value;
+    ASSERT_HR(S_OK, event->KeyValue(0, &key, &value));
+    EXPECT_EQ(u"a", Bstr::adopt(key).view());
+    Variant first = Variant::adopt(value);
+    ASSERT_EQ(VT_DISPATCH, first.type());
+    EXPECT_EQ(static_cast<IDispatch*>(object.get()), first.get().pdispVal) << "the stored object, not a copy";
+    ASSERT_HR(S_OK, event->KeyValue(1, &key, &value));
+    EXPECT_EQ(u"b", Bstr::adopt(key).view());
+    EXPECT_EQ(VT_BSTR, Variant::adopt(value).type());
+    for (LONG index : {-1, 2}) {
+        EXPECT_HR(E_INVALIDARG, event->KeyValue(index, &key, &value));
+        EXPECT_EQ(nullptr, key);
+        EXPECT_EQ(VT_EMPTY, value.vt);
+    }
 }
 
 TEST(EventParamsTest, RingEdgesWidenedByHalfTheCaliber)
