@@ -251,6 +251,9 @@ TEST(EventParamsTest, ElementsForceZeroOrGiveTheirOwnResult)
     auto afterRingsInside = addElement(*event, elementRectangle, -1, 20, 2, 2);
     ASSERT_HR(S_OK, afterRingsInside->put_CalcAfterRings(VARIANT_TRUE));
     ASSERT_HR(S_OK, afterRingsInside->put_IgnoreResult(VARIANT_TRUE));
+    auto afterRingsIgnore = addElement(*event, elementRectangle, 90, 90, 3, 3);
+    ASSERT_HR(S_OK, afterRingsIgnore->put_CalcAfterRings(VARIANT_TRUE));
+    ASSERT_HR(S_OK, afterRingsIgnore->put_IgnoreResult(VARIANT_TRUE));
 
     struct Case {
         const char* what;
@@ -262,6 +265,7 @@ TEST(EventParamsTest, ElementsForceZeroOrGiveTheirOwnResult)
         {"fixed result before the rings", 45, 0, 3.5F},
         {"ignored before the rings", -4, -4, 0.0F},
         {"after-rings element outside all rings", 95, 95, 2.0F},
+        {"a later after-rings element forces 0 over it", 92, 92, 0.0F},
         {"after-rings element inside a ring is not consulted", 0, 21, 8.4F},
         {"rings elsewhere", 0, 0, 10.9F},
     };
