@@ -1,8 +1,12 @@
 #include "talvodata/EventManager.h"
+#include "talvodata/EventsFolder.h"
 
 #include "platform/com/Bstr.h"
+#include "platform/storage/CompoundFile.h"
 #include "platform/testing/Matchers.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -70,6 +74,28 @@ TEST_F(EventFacesTest, EveryDataFileBecameAnEventThatScores)
         ASSERT_HR(S_OK, found->GetBreachScore(width / 2 + 0.5F, 0, 1, &score));
         EXPECT_EQ(0.0F, score);
     }
+}
+
+TEST_F(EventFacesTest, EventFileHoldsOneContentsStreamWithTheEventRecord)
+{
+    auto root = platform::storage::openCompoundFile(eventsFolder() / "AR10.evl");
+    ASSERT_THAT(root, IsOk());
+    std::vector<STATSTG> elements;
+    ASSERT_HR(S_OK, root.value()->ListElements(&elements));
+    ASSERT_EQ(1U, elements.size());
+    EXPECT_EQ(u"Contents", elements[0].name);
+    EXPECT_EQ(DWORD(STGTY_STREAM), elements[0].type);
+
+    ComPtr<IStream> contents;
+    ASSERT_HR(S_OK, root.value()->OpenStream(u"Contents", STGM_READ | STGM_SHARE_EXCLUSIVE, contents.put()));
+    std::uint8_t head[20] = {};
+    ULONG read = 0;
+    ASSERT_HR(S_OK, contents->Read(head, sizeof head, &read));
+    ASSERT_EQ(sizeof head, read);
+    const auto classId = platform::com::guidToBytes(CLSID_EventParams);
+    EXPECT_TRUE(std::equal(classId.begin(), classId.end(), head));
+    EXPECT_EQ((std::array<std::uint8_t, 4>{4, 0, 0, 0}),
+              (std::array<std::uint8_t, 4>{head[16], head[17], head[18], head[19]}));
 }
 
 struct FacePoint {
