@@ -304,11 +304,11 @@ HRESULT CAimingCollection::get_ReadErrorMsg(BSTR* pVal)
 
 HRESULT CAimingCollection::saveRecord(IStream* stream)
 {
-    if (!m_event) {
-        return E_UNEXPECTED;
-    }
+    // Without an event the short name is null, and the record cannot be read back as a practice.
     Bstr shortName;
-    RETURN_IF_FAILED(m_event->get_ShortName(shortName.put()));
+    if (m_event) {
+        RETURN_IF_FAILED(m_event->get_ShortName(shortName.put()));
+    }
     const auto count = static_cast<LONG>(m_aimings.size());
     RETURN_IF_FAILED(writeInt32(stream, kRecordVersion));
     RETURN_IF_FAILED(writeInt32(stream, count));

@@ -46,7 +46,6 @@ private:
     ~CAimingCollection() override;
 
     const CLSID& persistentClassId() const override;
-    /// E_UNEXPECTED without an event: the record names its event and could not be read back.
     HRESULT saveRecord(IStream* stream) override;
     HRESULT loadRecord(IStream* stream) override;
 

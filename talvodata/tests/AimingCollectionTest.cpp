@@ -286,11 +286,15 @@ TEST_F(AimingCollectionTest, SaveWritesTheRecordAndFiresProgressPerAiming)
     EXPECT_EQ(record, testsupport::savedRecord(loaded->unknown()));
 }
 
-TEST_F(AimingCollectionTest, SaveWithoutAnEventFails)
+TEST_F(AimingCollectionTest, RecordWithoutAnEventCannotBeReadBack)
 {
-    auto collection = newCollection();
-    auto stream = testsupport::streamOf({});
-    EXPECT_HR(E_UNEXPECTED, collection->Save(stream.get(), TRUE));
+    const auto record = testsupport::savedRecord(newCollection()->unknown());
+    EXPECT_EQ(Bytes().i32(2).i32(0).u32(0).bytes(), record);
+    auto loaded = newCollection();
+    EXPECT_HR(E_FAIL, testsupport::loadRecord(loaded->unknown(), record));
+    Bstr message;
+    EXPECT_HR(S_OK, loaded->get_ReadErrorMsg(message.put()));
+    EXPECT_EQ(u"Missing shooting event . Please install it and restart the program.", message.view());
 }
 
 TEST_F(AimingCollectionTest, LoadReadsEveryVersionAndRefusesDamage)
