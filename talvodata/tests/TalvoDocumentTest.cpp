@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <unistd.h>
 
 namespace talvodata {
@@ -158,6 +160,24 @@ TEST_F(TalvoDocumentTest, PracticeOfSixtyShotsComesBackEqual)
     ASSERT_HR(S_OK, loaded->Save());
     EXPECT_EQ(testsupport::contentsOf(first), testsupport::contentsOf(second));
     EXPECT_FALSE(testsupport::contentsOf(first).empty());
+}
+
+TEST_F(TalvoDocumentTest, OlefileSeesTheClassAndOneContentsStream)
+{
+#ifndef TALVO_PYTHON3
+    GTEST_SKIP() << "no Python 3 with olefile";
+#else
+    auto practice = PracticeBuilder().shooter(u"Olle").matchShots(60, dateOf(2021, 7, 1, 9, 30, 0)).build();
+    const auto path = m_folder.path() / "olefile.talvo";
+    ASSERT_HR(S_OK, practice->put_FileName(Bstr(path.string()).get()));
+    ASSERT_HR(S_OK, practice->Save());
+    const std::size_t size = testsupport::contentsOf(path).size();
+    ASSERT_GT(size, 4096u); // Past the mini stream: the file's big-sector chains are read too.
+    const std::string command = std::string("'") + TALVO_PYTHON3 + "' '" + TALVO_DOCUMENT_OLEFILE_CHECK + "' '" +
+                                path.string() + "' " + platform::com::guidToString(CLSID_TalvoDocument) + " " +
+                                std::to_string(size);
+    EXPECT_EQ(0, std::system(command.c_str()));
+#endif
 }
 
 TEST_F(TalvoDocumentTest, FileIsACompoundFileWithOneContentsStream)
