@@ -2,6 +2,7 @@
 
 #include "support/AimingBuilder.h"
 #include "support/Bytes.h"
+#include "support/MalformedInputs.h"
 #include "support/ProgressRecorder.h"
 #include "support/StandInClasses.h"
 
@@ -377,6 +378,16 @@ TEST_F(AimingCollectionTest, AnswersItsEventInterface)
     auto container = ComPtr<IAimingCollection>(collection).queryInterface<IConnectionPointContainer>();
     ComPtr<IConnectionPoint> point;
     EXPECT_HR(CONNECT_E_NOCONNECTION, container->FindConnectionPoint(IID_IAimingCollection, point.put()));
+}
+
+TEST_F(AimingCollectionTest, KeptMalformedRecordsFail)
+{
+    const auto inputs = testsupport::keptMalformedInputs("AimingCollection");
+    EXPECT_GE(inputs.size(), 3u);
+    for (const auto& [name, bytes] : inputs) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(FAILED(testsupport::loadRecord(newCollection()->unknown(), bytes)));
+    }
 }
 
 } // namespace

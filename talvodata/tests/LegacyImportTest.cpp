@@ -3,6 +3,7 @@
 #include "support/DocumentFiles.h"
 #include "support/Events.h"
 #include "support/LegacyFileBuilder.h"
+#include "support/MalformedInputs.h"
 #include "support/ProgressRecorder.h"
 #include "support/StandInClasses.h"
 #include "support/TempFolder.h"
@@ -450,6 +451,22 @@ TEST_F(LegacyImportTest, TruncatedAndMutatedFilesFailWithoutHarm)
         VARIANT_BOOL valid = VARIANT_FALSE;
         ASSERT_HR(S_OK, document->get_Valid(&valid));
         EXPECT_EQ(SUCCEEDED(hr), valid == VARIANT_TRUE);
+    }
+}
+
+TEST_F(LegacyImportTest, KeptMalformedFilesFail)
+{
+    const auto inputs = testsupport::keptMalformedInputs("LegacyPractice");
+    EXPECT_GE(inputs.size(), 5u);
+    for (const auto& [name, file] : inputs) {
+        SCOPED_TRACE(name);
+        const auto path = m_folder.path() / "malformed.prc";
+        testsupport::writeFileBytes(path, file);
+        ComPtr<ITalvoDocument> document;
+        ASSERT_HR(S_OK,
+                  CoCreateInstance(CLSID_TalvoDocument, nullptr, CLSCTX_ALL, ITalvoDocument::kIid, document.putVoid()));
+        ASSERT_HR(S_OK, document->put_FileName(Bstr(path.string()).get()));
+        EXPECT_TRUE(FAILED(document->Load()));
     }
 }
 

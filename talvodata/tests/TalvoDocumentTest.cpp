@@ -2,6 +2,7 @@
 
 #include "support/Bytes.h"
 #include "support/DocumentFiles.h"
+#include "support/MalformedInputs.h"
 #include "support/PracticeBuilder.h"
 #include "support/ProgressRecorder.h"
 #include "support/StandInClasses.h"
@@ -516,6 +517,20 @@ TEST_F(TalvoDocumentTest, AnswersItsEventInterface)
     CLSID classId{};
     EXPECT_HR(S_OK, CLSIDFromProgID(progId.get(), &classId));
     EXPECT_EQ(CLSID_TalvoDocument, classId);
+}
+
+TEST_F(TalvoDocumentTest, KeptMalformedContentsFail)
+{
+    const auto inputs = testsupport::keptMalformedInputs("TalvoDocument");
+    EXPECT_GE(inputs.size(), 3u);
+    const auto path = m_folder.path() / "malformed.talvo";
+    for (const auto& [name, contents] : inputs) {
+        SCOPED_TRACE(name);
+        testsupport::writeDocumentFile(path, CLSID_TalvoDocument, contents);
+        auto document = documentFor(path);
+        EXPECT_HR(E_FAIL, document->Load());
+        EXPECT_FALSE(isValid(*document));
+    }
 }
 
 } // namespace
