@@ -15,6 +15,7 @@
 #include "platform/time/OleDate.h"
 
 #include <filesystem>
+#include <optional>
 
 namespace talvodata {
 
@@ -299,11 +300,12 @@ HRESULT CTalvoDocument::SaveUnique(BSTR Folder)
         RETURN_IF_FAILED(referenceShot(*m_aimings, shot));
         ComPtr<IAimingAttr> attributes;
         DATE entered = 0;
-        const bool hasTime =
-            shot && SUCCEEDED(shot->get_Attr(attributes.put())) && SUCCEEDED(attributes->get_EnterTime(&entered));
-        // An enter time outside the calendar's range names the file by the present, as a practice without shots.
-        timeText = uniqueNameTime(hasTime ? entered : platform::time::nowLocal())
-                       .value_or(uniqueNameTime(platform::time::nowLocal()).value_or(""));
+        std::optional<std::string> shotText;
+        if (shot && SUCCEEDED(shot->get_Attr(attributes.put())) && SUCCEEDED(attributes->get_EnterTime(&entered))) {
+            shotText = uniqueNameTime(entered);
+        }
+        // Without a shot, or with an enter time outside the calendar's range, the present names the file.
+        timeText = shotText ? *shotText : uniqueNameTime(platform::time::nowLocal()).value_or("");
     }
     auto bytes = fileBytes();
     if (!bytes) {

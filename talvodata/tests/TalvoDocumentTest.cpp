@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <regex>
 
 #include <unistd.h>
 
@@ -388,6 +389,13 @@ TEST_F(TalvoDocumentTest, SaveUniqueNamesTheFileByShooterAndFirstMatchShot)
             PracticeBuilder().shooter(c.shooter).sightingShots(1, c.entered - 1).matchShots(2, c.entered).build();
         EXPECT_EQ(c.expected, savedUniqueName(*practice, folder.path()));
     }
+}
+
+TEST_F(TalvoDocumentTest, SaveUniqueOfAnEnterTimeOutsideTheCalendarUsesThePresent)
+{
+    auto practice = PracticeBuilder().shooter(u"Max").matchShots(1, 3.0e6).build();
+    const std::string name = savedUniqueName(*practice, m_folder.path());
+    EXPECT_TRUE(std::regex_match(name, std::regex(R"(Max \d\d-\d\d-\d\d \d\d-\d\d-\d\d\.talvo)"))) << name;
 }
 
 TEST_F(TalvoDocumentTest, SaveUniqueNeverReplacesAFile)
