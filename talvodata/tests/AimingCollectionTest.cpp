@@ -2,9 +2,9 @@
 
 #include "support/AimingBuilder.h"
 #include "support/Bytes.h"
+#include "support/DocumentClasses.h"
 #include "support/MalformedInputs.h"
 #include "support/ProgressRecorder.h"
-#include "support/StandInClasses.h"
 
 #include "interfaces/talvodata/DispIds.h"
 #include "platform/com/EnumVariant.h"
@@ -23,7 +23,7 @@ using testsupport::ProgressAdvice;
 
 class AimingCollectionTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { testsupport::registerStandInsWhereMissing(); }
+    static void SetUpTestSuite() { testsupport::registerDocumentClassesWhereMissing(); }
 
     static ComPtr<CAimingCollection> newCollection()
     {

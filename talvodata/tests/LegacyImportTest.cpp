@@ -1,17 +1,16 @@
 #include "talvodata/LegacyImport.h"
 
+#include "support/DocumentClasses.h"
 #include "support/DocumentFiles.h"
 #include "support/Events.h"
 #include "support/LegacyFileBuilder.h"
 #include "support/MalformedInputs.h"
 #include "support/ProgressRecorder.h"
-#include "support/StandInClasses.h"
 #include "support/TempFolder.h"
 
 #include "platform/com/ClassTable.h"
 #include "platform/testing/Matchers.h"
 #include "platform/time/OleDate.h"
-#include "talvodata/RegisterDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -40,11 +39,7 @@ std::int32_t legacySeconds(int year, int month, int day, int hour, int minute, i
 
 class LegacyImportTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        testsupport::registerStandInsWhereMissing();
-        registerDocumentClasses(platform::com::ClassTable::instance());
-    }
+    static void SetUpTestSuite() { testsupport::registerDocumentClassesWhereMissing(); }
 
     /// Writes the file and loads it through a new document.
     ComPtr<ITalvoDocument> load(const std::vector<std::uint8_t>& file, HRESULT expected = S_OK)

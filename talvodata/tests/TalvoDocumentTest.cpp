@@ -1,11 +1,11 @@
 #include "talvodata/TalvoDocument.h"
 
 #include "support/Bytes.h"
+#include "support/DocumentClasses.h"
 #include "support/DocumentFiles.h"
 #include "support/MalformedInputs.h"
 #include "support/PracticeBuilder.h"
 #include "support/ProgressRecorder.h"
-#include "support/StandInClasses.h"
 #include "support/TempFolder.h"
 
 #include "platform/fs/Attributes.h"
@@ -13,7 +13,6 @@
 #include "platform/storage/CompoundFile.h"
 #include "platform/testing/Matchers.h"
 #include "platform/time/OleDate.h"
-#include "talvodata/RegisterDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -47,11 +46,7 @@ private:
 
 class TalvoDocumentTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        testsupport::registerStandInsWhereMissing();
-        registerDocumentClasses(platform::com::ClassTable::instance());
-    }
+    static void SetUpTestSuite() { testsupport::registerDocumentClassesWhereMissing(); }
 
     static ComPtr<ITalvoDocument> newDocument()
     {
