@@ -22,7 +22,7 @@ constexpr int kSamples = 120000;
 ComPtr<CAimingTrace> recordedTrace()
 {
     auto trace = CAimingTrace::create();
-    trace->attachAttributes(makeComObject<talvodata::testing::FakeAimingAttr>(200));
+    trace->attachAttributes(makeComObject<talvodata::testsupport::FakeAimingAttr>(200));
     (void)trace->put_WrapEnabled(VARIANT_FALSE);
     for (int i = 0; i < kSamples; ++i) {
         const double t = i / 200.0;

@@ -10,8 +10,8 @@
 #include <random>
 
 using namespace talvodata;
-using talvodata::testing::FakeAimingAttr;
-using talvodata::testing::TraceBuilder;
+using talvodata::testsupport::FakeAimingAttr;
+using talvodata::testsupport::TraceBuilder;
 using platform::com::Bstr;
 using platform::com::ComPtr;
 using platform::com::makeComObject;

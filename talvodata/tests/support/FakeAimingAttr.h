@@ -3,7 +3,7 @@
 #include "interfaces/talvodata/IAimingAttr.h"
 #include "platform/com/ComObject.h"
 
-namespace talvodata::testing {
+namespace talvodata::testsupport {
 
 /// Attributes that only know their sample rate, for testing traces on their own.
 class FakeAimingAttr final : public platform::com::ComObject<IAimingAttr> {
@@ -44,4 +44,4 @@ private:
     LONG m_sampleRate;
 };
 
-} // namespace talvodata::testing
+} // namespace talvodata::testsupport

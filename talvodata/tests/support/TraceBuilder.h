@@ -8,7 +8,7 @@
 
 #include <cmath>
 
-namespace talvodata::testing {
+namespace talvodata::testsupport {
 
 /// Builds traces sample by sample: `TraceBuilder(200).samples(1200).build()`.
 class TraceBuilder {
@@ -60,4 +60,4 @@ private:
     int m_appended = 0;
 };
 
-} // namespace talvodata::testing
+} // namespace talvodata::testsupport
