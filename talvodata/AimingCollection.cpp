@@ -3,6 +3,7 @@
 #include "Aiming.h"
 #include "ObjectIdentity.h"
 #include "ProgressRelay.h"
+#include "ShotCollection.h"
 #include "StreamForms.h"
 
 #include "interfaces/talvodata/DispIds.h"
@@ -132,10 +133,8 @@ HRESULT CAimingCollection::get_Shots(VARIANT_BOOL IncludeHidden, IShotCollection
         return E_POINTER;
     }
     *pVal = nullptr;
-    // The shot collection takes its event from the shots it is given.
-    ComPtr<IShotCollection> shots;
-    RETURN_IF_FAILED(
-        CoCreateInstance(CLSID_ShotCollection, nullptr, CLSCTX_ALL, IShotCollection::kIid, shots.putVoid()));
+    ComPtr<CShotCollection> shots = CShotCollection::create();
+    shots->setEvent(m_event);
     for (const ComPtr<IAiming>& aiming : m_aimings) {
         LONG count = 0;
         RETURN_IF_FAILED(aiming->get_ShotCount(&count));

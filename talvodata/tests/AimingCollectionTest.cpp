@@ -149,6 +149,15 @@ TEST_F(AimingCollectionTest, ShotsLeaveHiddenShotsOutUnlessAsked)
     ComPtr<IShot> last;
     ASSERT_HR(S_OK, all->get_Item(3, last.put()));
     EXPECT_EQ(shotOf(*second, 1).get(), last.get());
+
+    // The shot collection has the aimings' event even when it holds no shot.
+    auto empty = newCollection();
+    ASSERT_HR(S_OK, empty->put_Event(testsupport::shippedEvent("AP10").get()));
+    ComPtr<IShotCollection> none;
+    ASSERT_HR(S_OK, empty->get_Shots(VARIANT_TRUE, none.put()));
+    ComPtr<IEventParams> event;
+    ASSERT_HR(S_OK, none->get_Event(event.put()));
+    EXPECT_EQ(testsupport::shippedEvent("AP10").get(), event.get());
 }
 
 TEST_F(AimingCollectionTest, SightingAndMatchAreSubCollectionsOfTheSameEvent)
