@@ -1,6 +1,10 @@
 #include "Register.h"
 
+#include "Aiming.h"
+#include "AimingAttr.h"
 #include "AimingTrace.h"
+#include "RegisterEvents.h"
+#include "Shot.h"
 
 #include "platform/com/ClassTable.h"
 
@@ -19,7 +23,11 @@ void registerClass(platform::com::ClassTable& table, const CLSID& classId, const
 
 void registerClasses(platform::com::ClassTable& table)
 {
+    registerEventClasses(table);
+    registerClass<CAimingAttr>(table, CLSID_AimingAttr, "AimingAttr");
     registerClass<CAimingTrace>(table, CLSID_AimingTrace, "AimingTrace");
+    registerClass<CShot>(table, CLSID_Shot, "Shot");
+    registerClass<CAiming>(table, CLSID_Aiming, "Aiming");
 }
 
 } // namespace talvodata

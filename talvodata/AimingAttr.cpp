@@ -1,0 +1,210 @@
+#include "AimingAttr.h"
+
+#include "Property.h"
+#include "StreamForms.h"
+
+#include "platform/com/ClassTable.h"
+
+namespace talvodata {
+
+using platform::com::Bstr;
+using platform::com::ComPtr;
+
+CAimingAttr::CAimingAttr(ComPtr<IEventManager> events) : m_events(std::move(events)) {}
+
+platform::Result<ComPtr<CAimingAttr>> CAimingAttr::create()
+{
+    ComPtr<IEventManager> events;
+    const HRESULT hr = CoCreateInstance(CLSID_EventManager, nullptr, CLSCTX_ALL, IEventManager::kIid, events.putVoid());
+    if (FAILED(hr)) {
+        return platform::Error{hr, "the event manager cannot be made"};
+    }
+    return platform::com::makeComObject<CAimingAttr>(std::move(events));
+}
+
+const CLSID& CAimingAttr::persistentClassId() const
+{
+    return CLSID_AimingAttr;
+}
+
+template <typename T> HRESULT CAimingAttr::putTracked(T& field, T value)
+{
+    auto guard = lock();
+    if (field != value) {
+        field = value;
+        setDirty();
+    }
+    return S_OK;
+}
+
+HRESULT CAimingAttr::get_FCoefficient(LONG* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_fCoefficient, pVal);
+}
+
+HRESULT CAimingAttr::put_FCoefficient(LONG newVal)
+{
+    return putTracked(m_fCoefficient, newVal);
+}
+
+HRESULT CAimingAttr::get_Event(IEventParams** pVal)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = nullptr;
+    if (!m_event) {
+        return E_UNEXPECTED;
+    }
+    return m_event.copyTo(pVal);
+}
+
+HRESULT CAimingAttr::put_Event(IEventParams* newVal)
+{
+    auto guard = lock();
+    if (!newVal) {
+        return E_INVALIDARG;
+    }
+    m_event = ComPtr<IEventParams>(newVal);
+    setDirty();
+    return S_OK;
+}
+
+HRESULT CAimingAttr::get_Match(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyFlag(m_match, pVal);
+}
+
+HRESULT CAimingAttr::put_Match(VARIANT_BOOL newVal)
+{
+    return putTracked(m_match, newVal == VARIANT_TRUE);
+}
+
+HRESULT CAimingAttr::get_SampleRate(LONG* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_sampleRate, pVal);
+}
+
+HRESULT CAimingAttr::put_SampleRate(LONG newVal)
+{
+    auto guard = lock();
+    const auto rate = static_cast<std::uint32_t>(newVal);
+    if (rate < 20 || rate > 500) {
+        return E_INVALIDARG;
+    }
+    if (m_sampleRate != 0) {
+        return E_UNEXPECTED;
+    }
+    m_sampleRate = newVal;
+    setDirty();
+    return S_OK;
+}
+
+HRESULT CAimingAttr::get_EnterTime(DATE* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_enterTime, pVal);
+}
+
+HRESULT CAimingAttr::put_EnterTime(DATE newVal)
+{
+    return putTracked(m_enterTime, newVal);
+}
+
+HRESULT CAimingAttr::get_StartTime(DATE* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_startTime, pVal);
+}
+
+HRESULT CAimingAttr::put_StartTime(DATE newVal)
+{
+    return putTracked(m_startTime, newVal);
+}
+
+HRESULT CAimingAttr::get_UseRealBreaches(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyFlag(m_useRealBreaches, pVal);
+}
+
+HRESULT CAimingAttr::put_UseRealBreaches(VARIANT_BOOL newVal)
+{
+    return putTracked(m_useRealBreaches, newVal == VARIANT_TRUE);
+}
+
+HRESULT CAimingAttr::get_SubTarget(LONG* pVal)
+{
+    auto guard = lock();
+    return copyProperty(m_subTarget, pVal);
+}
+
+HRESULT CAimingAttr::put_SubTarget(LONG newVal)
+{
+    auto guard = lock();
+    m_subTarget = newVal;
+    return S_OK;
+}
+
+HRESULT CAimingAttr::saveRecord(IStream* stream)
+{
+    if (!m_event) {
+        return E_UNEXPECTED;
+    }
+    Bstr shortName;
+    RETURN_IF_FAILED(m_event->get_ShortName(shortName.put()));
+    RETURN_IF_FAILED(writeInt32(stream, kRecordVersion));
+    RETURN_IF_FAILED(writeBstr(stream, shortName.get()));
+    RETURN_IF_FAILED(writeDouble(stream, m_startTime));
+    RETURN_IF_FAILED(writeDouble(stream, m_enterTime));
+    RETURN_IF_FAILED(writeInt32(stream, m_sampleRate));
+    RETURN_IF_FAILED(writeInt32(stream, m_fCoefficient));
+    RETURN_IF_FAILED(writeFlag(stream, m_match));
+    RETURN_IF_FAILED(writeInt32(stream, m_subTarget));
+    return m_values.save(stream);
+}
+
+HRESULT CAimingAttr::loadRecord(IStream* stream)
+{
+    std::int32_t version = 0;
+    RETURN_IF_FAILED(readInt32(stream, version));
+    if (version < 0 || version > kRecordVersion) {
+        return E_FAIL;
+    }
+    Bstr shortName;
+    RETURN_IF_FAILED(readBstr(stream, shortName));
+    ComPtr<IEventParams> event;
+    // A record whose event is not installed here cannot be read.
+    if (m_events->FindByShortName(shortName.get(), event.put()) != S_OK || !event) {
+        return E_FAIL;
+    }
+    m_event = std::move(event);
+    if (version == 1) {
+        Bstr ignored;
+        RETURN_IF_FAILED(readBstr(stream, ignored));
+    }
+    RETURN_IF_FAILED(readDouble(stream, m_startTime));
+    RETURN_IF_FAILED(readDouble(stream, m_enterTime));
+    RETURN_IF_FAILED(readInt32(stream, m_sampleRate));
+    RETURN_IF_FAILED(readInt32(stream, m_fCoefficient));
+    if (version == 1) {
+        std::int32_t matchWord = 0;
+        std::int32_t ignored[2] = {};
+        RETURN_IF_FAILED(readInt32(stream, matchWord));
+        RETURN_IF_FAILED(readInt32(stream, ignored[0]));
+        RETURN_IF_FAILED(readInt32(stream, ignored[1]));
+        m_match = matchWord == 1;
+        return S_OK;
+    }
+    RETURN_IF_FAILED(readFlag(stream, m_match));
+    if (version == 3) {
+        RETURN_IF_FAILED(readInt32(stream, m_subTarget));
+    }
+    return m_values.load(stream);
+}
+
+} // namespace talvodata
