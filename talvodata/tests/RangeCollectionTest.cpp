@@ -248,6 +248,18 @@ TEST(RangeCollectionTest, CurvesRefuseIndexesOutsideTheRequestedSpan)
     EXPECT_EQ(0.0f, speedAt(*collection, -220)); // inside the span, but no window covers it
 }
 
+TEST(RangeCollectionTest, AHugeRequestedSpanIsRefusedRatherThanAllocated)
+{
+    RangeBuilder builder(200);
+    builder.points(10, 0, 0);
+    auto collection = CRangeCollection::create();
+    ASSERT_HR(S_OK, collection->Add(builder.window(-5000.0f, 5000.0f, 5).get())); // two million samples
+    float value = -1;
+    EXPECT_HR(E_OUTOFMEMORY, collection->get_CoordinationPoint(0, &value));
+    EXPECT_EQ(0.0f, value);
+    EXPECT_HR(E_OUTOFMEMORY, collection->get_SpeedPoint(0, &value));
+}
+
 TEST(RangeCollectionTest, SpeedOfACircleIsItsChordOverFortyMilliseconds)
 {
     // Radius 10 mm, one turn a second: 8 samples apart the points are 2 x 10 x sin(8 pi / 200) = 2.5067 mm

@@ -316,6 +316,7 @@ TEST(RangeTest, BreachIsTheRawSampleWithoutTwoValidSamplesBeforeIt)
     float y = -1;
     EXPECT_HR(E_INVALIDARG, range->Breaches2(6, 0, kNoPhase, &x, &y)); // no sample there
     EXPECT_HR(E_INVALIDARG, range->Breaches2(7, 0, kNoPhase, &x, &y));
+    EXPECT_HR(E_INVALIDARG, range->Breaches2(std::numeric_limits<LONG>::max(), 0, kNoPhase, &x, &y));
     EXPECT_EQ(0.0f, x);
 }
 
