@@ -46,7 +46,10 @@ HRESULT writeEventFile(const std::filesystem::path& path, IUnknown* event)
     if (!root) {
         return platform::toHresult(root);
     }
-    RETURN_IF_FAILED(writeEventContents(*root.value(), event));
+    if (const HRESULT hr = writeEventContents(*root.value(), event); FAILED(hr)) {
+        (void)root.value()->Revert(); // Nothing was committed yet; the release must not write half a file.
+        return hr;
+    }
     return root.value()->Commit(STGC_DEFAULT);
 }
 

@@ -2,7 +2,6 @@
 
 #include "EventFile.h"
 #include "EventsFolder.h"
-#include "NamedValueAt.h"
 #include "Property.h"
 #include "StreamForms.h"
 
@@ -260,7 +259,7 @@ HRESULT CEventParams::get_ValuesCount(LONG* pVal)
 HRESULT CEventParams::KeyValue(LONG index, BSTR* key, VARIANT* value)
 {
     auto guard = lock();
-    return namedValueAt(m_values, index, key, value);
+    return m_values.entryAt(index, key, value);
 }
 
 HRESULT CEventParams::InterfaceSupportsErrorInfo(REFIID riid)

@@ -4,6 +4,8 @@
 
 #include "platform/com/StringOrder.h"
 
+#include <iterator>
+
 namespace talvodata {
 
 using platform::com::Bstr;
@@ -46,6 +48,21 @@ HRESULT NamedValues::put(BSTR key, const VARIANT& value, bool& changed)
 bool NamedValues::contains(BSTR key) const
 {
     return m_entries.contains(Bstr::copyOf(key));
+}
+
+HRESULT NamedValues::entryAt(LONG index, BSTR* key, VARIANT* value) const
+{
+    if (!key || !value) {
+        return E_POINTER;
+    }
+    *key = nullptr;
+    VariantInit(value);
+    if (index < 0 || static_cast<std::size_t>(index) >= m_entries.size()) {
+        return E_INVALIDARG;
+    }
+    const auto& [entryKey, entryValue] = *std::next(m_entries.begin(), index);
+    RETURN_IF_FAILED(entryValue.copyTo(value));
+    return entryKey.copyTo(key);
 }
 
 HRESULT NamedValues::save(IStream* stream) const

@@ -20,6 +20,9 @@ public:
     /// `changed` tells whether a value was stored or an existing entry removed.
     HRESULT put(BSTR key, const VARIANT& value, bool& changed);
     bool contains(BSTR key) const;
+    /// The entry at `index` (from 0) in key order; E_POINTER for a null out-pointer, E_INVALIDARG with a null
+    /// key and VT_EMPTY outside 0 .. size - 1.
+    HRESULT entryAt(LONG index, BSTR* key, VARIANT* value) const;
     std::size_t size() const { return m_entries.size(); }
     void clear() { m_entries.clear(); }
 

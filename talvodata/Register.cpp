@@ -3,6 +3,8 @@
 #include "Aiming.h"
 #include "AimingAttr.h"
 #include "AimingTrace.h"
+#include "RegisterCollections.h"
+#include "RegisterDocument.h"
 #include "RegisterEvents.h"
 #include "Shot.h"
 
@@ -28,6 +30,8 @@ void registerClasses(platform::com::ClassTable& table)
     registerClass<CAimingTrace>(table, CLSID_AimingTrace, "AimingTrace");
     registerClass<CShot>(table, CLSID_Shot, "Shot");
     registerClass<CAiming>(table, CLSID_Aiming, "Aiming");
+    registerCollectionClasses(table);
+    registerDocumentClasses(table);
 }
 
 } // namespace talvodata

@@ -1,6 +1,5 @@
 #include "TargetElement.h"
 
-#include "NamedValueAt.h"
 #include "PolygonHitTest.h"
 #include "Property.h"
 #include "StreamForms.h"
@@ -325,7 +324,7 @@ HRESULT CTargetElement::get_ValuesCount(LONG* pVal)
 HRESULT CTargetElement::KeyValue(LONG index, BSTR* key, VARIANT* value)
 {
     auto guard = lock();
-    return namedValueAt(m_values, index, key, value);
+    return m_values.entryAt(index, key, value);
 }
 
 HRESULT CTargetElement::get_CalcAfterRings(VARIANT_BOOL* pVal)

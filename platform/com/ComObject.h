@@ -21,7 +21,7 @@ public:
         }
         *ppvObject = nullptr;
         if (riid == IUnknown::kIid) {
-            *ppvObject = static_cast<IUnknown*>(static_cast<First*>(this));
+            *ppvObject = static_cast<IUnknown*>(static_cast<PrimaryInterface*>(this));
         } else {
             (void)(findInterface<Interfaces>(riid, ppvObject) || ...);
         }
@@ -43,7 +43,7 @@ public:
         return count;
     }
 
-    IUnknown* unknown() { return static_cast<IUnknown*>(static_cast<First*>(this)); }
+    IUnknown* unknown() { return static_cast<IUnknown*>(static_cast<PrimaryInterface*>(this)); }
 
 protected:
     ComObject() = default;
@@ -62,7 +62,7 @@ private:
     template <typename T, typename... Ts> struct FirstOf<T, Ts...> {
         using Type = T;
     };
-    using First = typename FirstOf<Interfaces...>::Type;
+    using PrimaryInterface = typename FirstOf<Interfaces...>::Type;
 
     template <typename I> bool findInterface(REFIID riid, void** ppvObject)
     {

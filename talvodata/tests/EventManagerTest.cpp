@@ -21,9 +21,6 @@ using testsupport::makeEvent;
 
 class EventManagerTest : public ::testing::Test {
 protected:
-    // FIXME: drop once the library's registerClasses enters the event classes.
-    void SetUp() override { registerEventClasses(platform::com::ClassTable::instance()); }
-
     void save(const char* fileName, IUnknown* event)
     {
         ASSERT_HR(S_OK, writeEventFile(m_folder.path() / fileName, event));
