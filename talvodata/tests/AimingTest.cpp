@@ -7,6 +7,8 @@
 #include "platform/com/MemoryStream.h"
 #include "platform/testing/Matchers.h"
 
+#include <random>
+
 using namespace talvodata;
 using talvodata::testsupport::AimingBuilder;
 using platform::com::Bstr;
@@ -147,6 +149,39 @@ TEST(AimingTest, DamagedRecordsFail)
     const std::size_t countAt = good.size() - (16 + 4 + 1 + 1 + 4 + 8 + 4) - 4; // Before the one shot.
     hugeCount[countAt + 3] = 0x7F;
     loaded(hugeCount, E_FAIL);
+}
+
+TEST(AimingTest, MutatedRecordsNeverCrash)
+{
+    auto aiming = AimingBuilder().samples(200, 4, -3).shot().samples(40, 1, 0).shot(/*missed=*/true).conclude().build();
+    ComPtr<IShot> shot;
+    ASSERT_HR(S_OK, aiming->get_Shot(1, shot.put()));
+    ASSERT_HR(S_OK, shot->put_Value(Bstr("_comments").get(), Variant::fromString(Bstr("wind")).get()));
+    const Bytes good = saved(*aiming);
+    std::mt19937 random(8122026);
+    int loadedCount = 0;
+    for (int round = 0; round < 2000; ++round) {
+        Bytes mutated = good;
+        for (int edit = 1 + static_cast<int>(random() % 3); edit > 0; --edit) {
+            mutated[random() % mutated.size()] = static_cast<std::uint8_t>(random());
+        }
+        auto copy = CAiming::create();
+        ASSERT_THAT(copy, IsOk());
+        auto stream = makeComObject<MemoryStream>(mutated);
+        if (FAILED(copy.value()->Load(stream.get()))) {
+            continue;
+        }
+        ++loadedCount;
+        LONG count = 0;
+        ASSERT_HR(S_OK, copy.value()->get_ShotCount(&count));
+        for (LONG n = 1; n <= count; ++n) {
+            ComPtr<IShot> loadedShot;
+            ASSERT_HR(S_OK, copy.value()->get_Shot(n, loadedShot.put()));
+            float result = 0;
+            (void)loadedShot->get_Result(&result); // Any answer will do; it must not crash.
+        }
+    }
+    EXPECT_GT(loadedCount, 0);
 }
 
 } // namespace
