@@ -176,15 +176,13 @@ HRESULT CAimingTrace::AddInvalid()
 HRESULT CAimingTrace::resizeStorage(std::size_t capacity)
 {
     // Allocate every channel before committing any, so a failure leaves the trace as it was.
-    std::vector<TraceChannel> resized;
-    for (TraceChannel* channel : channels()) {
-        TraceChannel copy = *channel;
-        RETURN_IF_FAILED(copy.reallocate(capacity, m_offset, static_cast<std::size_t>(m_count)));
-        resized.push_back(std::move(copy));
+    const std::vector<TraceChannel*> all = channels();
+    std::vector<TraceChannel> resized(all.size());
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        RETURN_IF_FAILED(all[i]->resizedCopy(capacity, m_offset, static_cast<std::size_t>(m_count), resized[i]));
     }
-    std::size_t i = 0;
-    for (TraceChannel* channel : channels()) {
-        *channel = std::move(resized[i++]);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        *all[i] = std::move(resized[i]);
     }
     m_capacity = capacity;
     m_offset = 0;

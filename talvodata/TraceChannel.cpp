@@ -44,19 +44,19 @@ HRESULT TraceChannel::allocate(std::size_t capacity, bool narrow)
     return S_OK;
 }
 
-HRESULT TraceChannel::reallocate(std::size_t capacity, std::size_t from, std::size_t count)
+HRESULT TraceChannel::resizedCopy(std::size_t capacity, std::size_t from, std::size_t count,
+                                  TraceChannel& resized) const
 {
+    TraceChannel copy;
+    RETURN_IF_FAILED(copy.allocate(capacity, m_isNarrow));
+    const auto begin = static_cast<std::ptrdiff_t>(from);
+    const auto length = static_cast<std::ptrdiff_t>(count);
     if (m_isNarrow) {
-        std::vector<std::int16_t> storage;
-        RETURN_IF_FAILED(makeStorage(storage, capacity));
-        std::copy_n(m_narrow.begin() + static_cast<std::ptrdiff_t>(from), count, storage.begin());
-        m_narrow = std::move(storage);
+        std::copy(m_narrow.begin() + begin, m_narrow.begin() + begin + length, copy.m_narrow.begin());
     } else {
-        std::vector<std::int32_t> storage;
-        RETURN_IF_FAILED(makeStorage(storage, capacity));
-        std::copy_n(m_wide.begin() + static_cast<std::ptrdiff_t>(from), count, storage.begin());
-        m_wide = std::move(storage);
+        std::copy(m_wide.begin() + begin, m_wide.begin() + begin + length, copy.m_wide.begin());
     }
+    resized = std::move(copy);
     return S_OK;
 }
 

@@ -22,8 +22,9 @@ public:
 
     /// Fresh storage of `capacity` zeros, of the given width.
     HRESULT allocate(std::size_t capacity, bool narrow);
-    /// New storage of `capacity` holding the `count` samples from `from` at position 0. E_OUTOFMEMORY leaves it.
-    HRESULT reallocate(std::size_t capacity, std::size_t from, std::size_t count);
+    /// Fills `resized` with storage of `capacity` holding the `count` samples from `from` at position 0, in this
+    /// channel's width. E_OUTOFMEMORY leaves both as they were.
+    HRESULT resizedCopy(std::size_t capacity, std::size_t from, std::size_t count, TraceChannel& resized) const;
     /// Moves `count` samples from `from` down to position 0, in place.
     void moveDown(std::size_t from, std::size_t count);
 
