@@ -88,7 +88,6 @@ TEST(AimingTraceTest, ALoweredWindowKeepsSliding)
 {
     auto trace = TraceBuilder(200).samples(1000).build();
     ASSERT_HR(S_OK, trace->put_MaxTimeBeforeShot(1.0f));
-    TraceBuilder more(200);
     for (int i = 0; i < 10; ++i) {
         ASSERT_HR(S_OK, trace->_Add(i, i));
     }
