@@ -60,7 +60,8 @@ private:
 
     mutable std::mutex m_mutex;
     std::map<CLSID, Entry> m_entries;
-    std::mutex m_singletonCreation; // Serialises first creation of singletons so only one is ever kept.
+    // Serialises first creation of singletons so only one is ever kept; recursive, as one may need another.
+    std::recursive_mutex m_singletonCreation;
 };
 
 /// Creates an object of a class T that offers `T::create()` returning Result<ComPtr<T>> or ComPtr<T>.
