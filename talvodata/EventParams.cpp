@@ -6,6 +6,8 @@
 #include "StreamForms.h"
 
 #include "interfaces/talvodata/Guids.h"
+#include "platform/com/MemoryStream.h"
+#include "platform/gfx/PictureObject.h"
 
 namespace talvodata {
 
@@ -91,16 +93,31 @@ HRESULT CEventParams::get_Target(LONG SubTarget, ITargetParams** pVal)
     return ComPtr<ITargetParams>(m_faces[SubTarget - 1]).copyTo(pVal);
 }
 
-HRESULT CEventParams::GetTargetAppearance(LONG /*SubTarget*/, VARIANT_BOOL /*Background*/, VARIANT_BOOL /*ScoreRings*/,
+HRESULT CEventParams::GetTargetAppearance(LONG SubTarget, VARIANT_BOOL Background, VARIANT_BOOL ScoreRings,
                                           IDispatch** Picture)
 {
     if (!Picture) {
         return E_POINTER;
     }
     *Picture = nullptr;
-    // FIXME: draw the face as a picture, cached per sub-target and flag pair; needs a COM picture over
-    // platform/gfx's Picture.
-    return E_NOTIMPL;
+    auto guard = lock();
+    CTargetParams* target = face(SubTarget);
+    if (!target) {
+        return E_INVALIDARG;
+    }
+    const int slot = (Background != VARIANT_TRUE ? 1 : 0) + (ScoreRings == VARIANT_TRUE ? 2 : 0);
+    CachedFace& cached = m_faceCache[{SubTarget, slot}];
+    // The record stands for everything drawn; a face that cannot save itself is drawn every time.
+    auto stream = platform::com::makeComObject<platform::com::MemoryStream>();
+    const bool recorded = SUCCEEDED(target->Save(stream.get(), FALSE));
+    std::vector<std::uint8_t> record = recorded ? stream->bytes() : std::vector<std::uint8_t>{};
+    if (!cached.picture || !recorded || cached.record != record) {
+        const auto background = Background == VARIANT_TRUE ? FaceBackground::Filled : FaceBackground::Transparent;
+        const auto rings = ScoreRings == VARIANT_TRUE ? FaceRings::Drawn : FaceRings::Omitted;
+        cached.picture = ComPtr<IDispatch>(platform::gfx::PictureObject::create(drawFace(target->look(), background, rings)));
+        cached.record = std::move(record);
+    }
+    return cached.picture.copyTo(Picture);
 }
 
 HRESULT CEventParams::get_Name(BSTR* pVal)

@@ -9,12 +9,15 @@
 #include "platform/com/ClassInfo.h"
 #include "platform/com/ComPtr.h"
 
+#include <cstdint>
+#include <map>
+#include <utility>
 #include <vector>
 
 namespace talvodata {
 
 /// A shooting event: names, calibre, distance, shot limits, its faces and named values; scores points on its
-/// faces and writes itself as an event-definition file. Thread rule: any thread; every method holds the
+/// faces, draws them as pictures and writes itself as an event-definition file. Thread rule: any thread; every method holds the
 /// event's lock, and calls into faces and elements take theirs (event, then face, then element).
 class CEventParams final : public PersistentObject<IEventParams, ISupportErrorInfo> {
 public:
@@ -70,6 +73,12 @@ private:
     HRESULT score(float x, float y, LONG subTarget, float caliber, float* pScore) const;
     HRESULT area(float x, float y, LONG subTarget, bool nearest, LONG* areaIndex, float* cx, float* cy) const;
 
+    /// A drawn face and the face record it was drawn from.
+    struct CachedFace {
+        std::vector<std::uint8_t> record;
+        platform::com::ComPtr<IDispatch> picture;
+    };
+
     platform::com::Bstr m_name;
     platform::com::Bstr m_shortName;
     float m_caliber = 0.0F;
@@ -80,6 +89,8 @@ private:
     LONG m_maxShotsPerSerie = 10;
     std::vector<platform::com::ComPtr<CTargetParams>> m_faces;
     NamedValues m_values;
+    // Keyed by sub-target and flag slot; an entry is drawn again when its face's record has changed.
+    std::map<std::pair<LONG, int>, CachedFace> m_faceCache;
 };
 
 } // namespace talvodata

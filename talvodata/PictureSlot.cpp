@@ -4,6 +4,7 @@
 
 #include "platform/com/ClassTable.h"
 #include "platform/com/Persist.h"
+#include "platform/gfx/PictureObject.h"
 
 namespace talvodata {
 
@@ -11,10 +12,21 @@ using platform::com::ComPtr;
 
 namespace {
 
-bool canSaveItself(IDispatch* object)
+bool canSaveItself(const ComPtr<IPicture>& picture)
 {
-    ComPtr<IDispatch> held(object);
-    return held.queryInterface<IPersistStream>() || held.queryInterface<IPersistStreamInit>();
+    return picture.queryInterface<IPersistStream>() || picture.queryInterface<IPersistStreamInit>();
+}
+
+HRESULT createPicture(const CLSID& classId, ComPtr<IPicture>& picture)
+{
+    if (classId == platform::gfx::PictureObject::kClassId) {
+        picture = platform::gfx::PictureObject::create();
+        return S_OK;
+    }
+    ComPtr<IUnknown> object;
+    RETURN_IF_FAILED(CoCreateInstance(classId, nullptr, CLSCTX_ALL, IUnknown::kIid, object.putVoid()));
+    picture = object.queryInterface<IPicture>();
+    return picture ? S_OK : E_NOINTERFACE;
 }
 
 } // namespace
@@ -28,17 +40,22 @@ HRESULT PictureSlot::get(IDispatch** picture) const
     if (!m_picture) {
         return E_FAIL;
     }
-    return m_picture.copyTo(picture);
+    ComPtr<IDispatch> disp = m_picture.queryInterface<IPictureDisp>();
+    if (!disp) {
+        return E_NOINTERFACE;
+    }
+    *picture = disp.detach();
+    return S_OK;
 }
 
 void PictureSlot::set(IDispatch* picture)
 {
-    m_picture = ComPtr<IDispatch>(picture);
+    m_picture = picture ? ComPtr<IDispatch>(picture).queryInterface<IPicture>() : ComPtr<IPicture>();
 }
 
 HRESULT PictureSlot::save(IStream* stream) const
 {
-    const bool follows = m_picture && canSaveItself(m_picture.get());
+    const bool follows = m_picture && canSaveItself(m_picture);
     RETURN_IF_FAILED(writeFlag(stream, follows));
     return follows ? writeObject(stream, m_picture.get()) : S_OK;
 }
@@ -52,8 +69,8 @@ HRESULT PictureSlot::load(IStream* stream)
     }
     CLSID classId{};
     RETURN_IF_FAILED(readGuid(stream, classId));
-    ComPtr<IDispatch> picture;
-    RETURN_IF_FAILED(CoCreateInstance(classId, nullptr, CLSCTX_ALL, IDispatch::kIid, picture.putVoid()));
+    ComPtr<IPicture> picture;
+    RETURN_IF_FAILED(createPicture(classId, picture));
     // readObject takes the identifier again.
     RETURN_IF_FAILED(stream->Seek(-static_cast<LONGLONG>(sizeof(GUID)), STREAM_SEEK_CUR, nullptr));
     RETURN_IF_FAILED(readObject(stream, picture.get()));

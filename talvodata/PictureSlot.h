@@ -3,6 +3,7 @@
 #include "platform/com/ComPtr.h"
 #include "platform/com/Dispatch.h"
 #include "platform/com/Stream.h"
+#include "platform/gfx/IPicture.h"
 
 namespace talvodata {
 
@@ -10,19 +11,20 @@ namespace talvodata {
 /// nested object when the flag is 1. Thread rule: guarded by its owner's lock.
 class PictureSlot {
 public:
-    /// E_FAIL when no picture is held.
+    /// The picture's IPictureDisp; E_FAIL when no picture is held.
     HRESULT get(IDispatch** picture) const;
-    /// FIXME: keep only the object's IPicture once platform/gfx offers IPicture; any object is held for now.
+    /// Keeps the object's IPicture; an object without one, or null, leaves the slot empty.
     void set(IDispatch* picture);
-    bool has() const { return static_cast<bool>(m_picture); }
+    const platform::com::ComPtr<IPicture>& picture() const { return m_picture; }
 
     /// Writes the flag 1 and the picture only when one is held and can save itself to a stream.
     HRESULT save(IStream* stream) const;
-    /// The picture is made from its stored class identifier; an unknown class fails.
+    /// Our own pictures are made directly, others from the class table by their stored class identifier; an
+    /// unknown class or an object without IPicture fails.
     HRESULT load(IStream* stream);
 
 private:
-    platform::com::ComPtr<IDispatch> m_picture;
+    platform::com::ComPtr<IPicture> m_picture;
 };
 
 } // namespace talvodata

@@ -9,6 +9,7 @@
 namespace talvodata {
 
 using platform::com::ComPtr;
+using platform::com::Variant;
 
 namespace {
 
@@ -384,6 +385,38 @@ ElementScoring CTargetElement::scoring() const
             m_areaIndex,
             m_left + m_width / 2,
             m_top + m_height / 2};
+}
+
+ElementLook CTargetElement::look() const
+{
+    auto guard = lock();
+    ElementLook look;
+    look.type = m_type;
+    look.left = m_left;
+    look.top = m_top;
+    look.width = m_width;
+    look.height = m_height;
+    look.points = m_points;
+    look.borderWidth = m_borderWidth;
+    look.borderColor = m_borderColor;
+    look.bodyColor = m_bodyColor;
+    look.fill = m_fill == VARIANT_TRUE;
+    look.visible = m_visible != VARIANT_FALSE;
+    look.clip = m_clip == VARIANT_TRUE;
+    look.drawBeforeRings = m_drawBeforeRings == VARIANT_TRUE;
+    look.picture = m_picture.picture();
+    look.text = stringValue("text");
+    look.font = stringValue("font");
+    return look;
+}
+
+std::optional<std::u16string> CTargetElement::stringValue(const char* key) const
+{
+    Variant value;
+    if (FAILED(m_values.get(platform::com::Bstr(key).get(), value.put())) || value.type() != VT_BSTR) {
+        return std::nullopt;
+    }
+    return std::u16string(platform::com::viewOf(value.get().bstrVal));
 }
 
 const CLSID& CTargetElement::persistentClassId() const

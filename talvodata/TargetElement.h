@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FaceDrawing.h"
 #include "NamedValues.h"
 #include "PersistentObject.h"
 #include "PictureSlot.h"
@@ -80,6 +81,8 @@ public:
     /// The hit test of IsPointInside, for scoring inside the library.
     bool holds(float x, float y, float caliber) const;
     ElementScoring scoring() const;
+    /// What drawing reads, copied under the element's lock.
+    ElementLook look() const;
 
 private:
     CTargetElement() = default;
@@ -88,6 +91,8 @@ private:
     const CLSID& persistentClassId() const override;
     HRESULT saveRecord(IStream* stream) override;
     HRESULT loadRecord(IStream* stream) override;
+    /// A named value that holds a string; none for a missing or other value.
+    std::optional<std::u16string> stringValue(const char* key) const;
 
     enumTargetElementType m_type = elementRectangle;
     float m_left = 0.0F;

@@ -381,6 +381,32 @@ AreaHit CTargetParams::nearestArea(float x, float y) const
     return nearestAreaOnFace(geometry(), x, y);
 }
 
+FaceLook CTargetParams::look() const
+{
+    auto guard = lock();
+    FaceLook look;
+    look.formWidth = m_formWidth;
+    look.formHeight = m_formHeight;
+    look.black = m_black;
+    look.innerTen = m_innerTen;
+    look.ringThickness = m_ringThickness;
+    look.rings = m_rings;
+    look.textHeight = m_textHeight;
+    look.lastNumberedRing = m_lastNumberedRing;
+    look.textOrientation = m_textOrientation;
+    look.fillCenter = m_fillCenter;
+    look.backgroundColor = m_backgroundColor;
+    look.blackColor = m_blackColor;
+    look.ringColor = m_ringColor;
+    look.innerRingColor = m_innerRingColor;
+    look.picture = m_picture.picture();
+    look.elements.reserve(m_elements.size());
+    for (const auto& element : m_elements) {
+        look.elements.push_back(element->look());
+    }
+    return look;
+}
+
 const CLSID& CTargetParams::persistentClassId() const
 {
     return CLSID_TargetParams;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FaceDrawing.h"
 #include "PersistentObject.h"
 #include "PictureSlot.h"
 #include "Scoring.h"
@@ -69,6 +70,8 @@ public:
     float score(float x, float y, float caliber) const;
     AreaHit pointArea(float x, float y) const;
     AreaHit nearestArea(float x, float y) const;
+    /// What drawing reads of the face and its elements, copied under the face's lock.
+    FaceLook look() const;
 
 private:
     CTargetParams() = default;

@@ -4,6 +4,7 @@
 #include "support/FakePicture.h"
 
 #include "platform/com/EnumVariant.h"
+#include "platform/gfx/PictureObject.h"
 #include "platform/testing/Matchers.h"
 
 namespace talvodata {
@@ -118,16 +119,22 @@ TEST(TargetParamsTest, SavesTheDesignedRecordBytesWithoutPicture)
 
 TEST(TargetParamsTest, ElementsAreNestedObjectsAfterThePicture)
 {
-    FakePicture::registerClass();
     auto face = airRifleFace();
-    auto picture = FakePicture::create();
-    picture->tag = 77;
+    auto picture = platform::gfx::PictureObject::create();
     ASSERT_HR(S_OK, face->put_Picture(picture.get()));
     ComPtr<ITargetElement> element;
     ASSERT_HR(S_OK, face->AddElement(elementEllipse, -1, -2, 3, 4, element.put()));
 
     const auto saved = testsupport::savedRecord(face->unknown());
-    const auto head = faceRecordHead(1).u8(1).guid(FakePicture::kClassId).i32(77).i32(1).guid(CLSID_TargetElement);
+    // The empty picture's record: version 1, one byte, the empty kind.
+    const auto head = faceRecordHead(1)
+                          .u8(1)
+                          .guid(platform::gfx::PictureObject::kClassId)
+                          .i32(1)
+                          .i32(1)
+                          .u8(0)
+                          .i32(1)
+                          .guid(CLSID_TargetElement);
     ASSERT_GT(saved.size(), head.bytes().size());
     EXPECT_TRUE(std::equal(head.bytes().begin(), head.bytes().end(), saved.begin()));
 
@@ -136,7 +143,17 @@ TEST(TargetParamsTest, ElementsAreNestedObjectsAfterThePicture)
     EXPECT_EQ(saved, testsupport::savedRecord(reloaded->unknown()));
     ComPtr<IDispatch> readPicture;
     EXPECT_HR(S_OK, reloaded->get_Picture(readPicture.put()));
-    EXPECT_TRUE(readPicture);
+    EXPECT_TRUE(readPicture.queryInterface<IPicture>());
+}
+
+TEST(TargetParamsTest, ObjectsWithoutIPictureAreNotKept)
+{
+    auto face = airRifleFace();
+    ASSERT_HR(S_OK, face->put_Picture(platform::gfx::PictureObject::create().get()));
+    ASSERT_HR(S_OK, face->put_Picture(FakePicture::create().get()));
+    ComPtr<IDispatch> picture;
+    EXPECT_HR(E_FAIL, face->get_Picture(picture.put()));
+    EXPECT_EQ(faceRecordHead(1).u8(0).i32(0).bytes(), testsupport::savedRecord(face->unknown()));
 }
 
 TEST(TargetParamsTest, LoadAppendsElementsAndRejectsDamagedRecords)
