@@ -1,0 +1,82 @@
+#include "AimSample.h"
+
+#include <cmath>
+
+namespace sensorsim {
+namespace {
+
+constexpr double kRestSeconds = 0.5;
+constexpr double kFollowThroughSeconds = 0.8;
+constexpr double kLoweredSeconds = 0.5;
+constexpr int kJoltSamples = 3;
+
+// A small linear congruential generator: the same wobble on every machine.
+class Wobble {
+public:
+    explicit Wobble(unsigned seed) : m_state(seed) {}
+    double next()
+    {
+        m_state = m_state * 1103515245u + 12345u;
+        return static_cast<double>((m_state >> 16) & 0x7FFF) / 16384.0 - 1.0; // -1..1
+    }
+
+private:
+    unsigned m_state;
+};
+
+struct Scale {
+    double position; // units per "millimetre" of the hold's path
+    int level;       // steady signal
+    int jolt;        // piezo at the shot
+};
+
+Scale scaleFor(SensorKind kind)
+{
+    // Pavane: sensor units near the centre; Biathlon: tenths of a millimetre on a 250 mm plate pitch.
+    return kind == SensorKind::Biathlon ? Scale{10.0, 120, 400} : Scale{1.0, 180, 400};
+}
+
+} // namespace
+
+std::size_t shotIndex(const HoldParameters& parameters)
+{
+    const double rate = parameters.sampleRate;
+    return static_cast<std::size_t>(std::lround((kRestSeconds + parameters.shotAfterSeconds) * rate));
+}
+
+std::vector<AimSample> holdWithShot(SensorKind kind, const HoldParameters& parameters)
+{
+    const double rate = parameters.sampleRate;
+    const Scale scale = scaleFor(kind);
+    const auto rest = static_cast<std::size_t>(std::lround(kRestSeconds * rate));
+    const std::size_t shot = shotIndex(parameters);
+    const std::size_t release = shot + static_cast<std::size_t>(std::lround(kFollowThroughSeconds * rate));
+    const std::size_t end = release + static_cast<std::size_t>(std::lround(kLoweredSeconds * rate));
+    Wobble wobble(parameters.seed);
+    std::vector<AimSample> script(end);
+    for (std::size_t i = 0; i < end; ++i) {
+        AimSample& sample = script[i];
+        sample.pulse = 512 + static_cast<int>(300 * std::sin(2 * M_PI * 1.2 * static_cast<double>(i) / rate));
+        if (i < rest || i >= release) {
+            continue; // resting or lowered: no light
+        }
+        const double t = static_cast<double>(i - rest) / rate;
+        // Comes down from above right onto the centre and settles in a shrinking figure.
+        const double settle = std::exp(-1.5 * t);
+        double x = 60.0 * settle * std::cos(3.0 * t) + 4.0 * wobble.next();
+        double y = -80.0 * settle * std::cos(2.3 * t) + 4.0 * wobble.next();
+        if (i >= shot) {
+            y -= 25.0 * (1.0 - std::exp(-10.0 * static_cast<double>(i - shot) / rate)); // recoil lifts the muzzle
+        }
+        sample.x = static_cast<int>(std::lround(x * scale.position));
+        sample.y = static_cast<int>(std::lround(y * scale.position));
+        sample.level = scale.level + static_cast<int>(std::lround(5.0 * wobble.next()));
+        sample.trigger = i + static_cast<std::size_t>(rate / 2) >= shot && i < shot ? 600 : 100;
+        if (i >= shot && i < shot + kJoltSamples) {
+            sample.piezo = scale.jolt;
+        }
+    }
+    return script;
+}
+
+} // namespace sensorsim

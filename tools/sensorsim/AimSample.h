@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace sensorsim {
+
+/// What the sensor sees at one sample. Pavane family: x and y in sensor units around the centre (-512..511), level
+/// 0..511 (0: no light), piezo 0..1020. Biathlon: the aim point on the plate in tenths of a millimetre (x right, y
+/// down as the records carry it), level the light spots' size (below 32: no target in sight), piezo 0..1023.
+struct AimSample {
+    int x = 0;
+    int y = 0;
+    int level = 0;
+    int piezo = 0;
+    int pulse = 0;   ///< Model 306: the pulse sensor, 0..1023.
+    int trigger = 0; ///< Model 306: the trigger sensor, 0..1023.
+};
+
+enum class SensorKind : std::uint8_t { Pavane, Model306, Biathlon };
+
+/// A shooter's hold with one shot at `sampleRate`: the weapon rests, rises onto the target, settles with a
+/// shrinking wobble, fires (a piezo jolt and a recoil jump), follows through for 0.8 s and is lowered. The wobble
+/// is pseudo-random from `seed`, so a script is repeatable. The shot comes `shotAfterSeconds` after the rise.
+struct HoldParameters {
+    int sampleRate = 200;
+    double shotAfterSeconds = 2.0;
+    unsigned seed = 1;
+};
+std::vector<AimSample> holdWithShot(SensorKind kind, const HoldParameters& parameters);
+
+/// The index of the first sample of the shot's jolt in holdWithShot's script.
+std::size_t shotIndex(const HoldParameters& parameters);
+
+} // namespace sensorsim
