@@ -1,5 +1,6 @@
 #include "PnpProbe.h"
 
+#include "talvolink/DeviceHost.h"
 #include "talvolink/serial/Pause.h"
 #include "talvolink/serial/PnpParser.h"
 
@@ -96,6 +97,13 @@ bool ProbePnpDevice(SerialPort& port, PnpRecord& record, platform::time::Clock& 
         return false;
     }
     return std::strcmp(record.manufacturer.data(), kTalvoManufacturer) == 0;
+}
+
+bool IdentifiesConnectedModel(SerialPort& port, DeviceHost& host)
+{
+    PnpRecord scratch{};
+    return ProbePnpDevice(port, scratch, host.clock()) &&
+           scratch.modelCode == host.deviceInformation().record.modelCode;
 }
 
 } // namespace talvolink

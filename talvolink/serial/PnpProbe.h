@@ -18,4 +18,10 @@ namespace talvolink {
 /// its time-outs are restored. Pauses run on `clock`. Owner thread of the port's model.
 bool ProbePnpDevice(platform::serial::SerialPort& port, PnpRecord& record, platform::time::Clock& clock);
 
+class DeviceHost;
+
+/// The reconnection's check: probes the sensor on the open port into a scratch record and is true when one of our
+/// sensors of the connected model (the host's device information) answered.
+bool IdentifiesConnectedModel(platform::serial::SerialPort& port, DeviceHost& host);
+
 } // namespace talvolink
