@@ -1,0 +1,1098 @@
+#include "Target.h"
+
+#include "TargetWidget.h"
+#include "internal/PropertyTable.h"
+#include "internal/TargetGeometry.h"
+#include "internal/TargetPainter.h"
+#include "internal/Zoom.h"
+
+#include "interfaces/talvoboard/DispIds.h"
+#include "interfaces/talvodata/Guids.h"
+#include "platform/com/ClassTable.h"
+#include "platform/gfx/Himetric.h"
+#include "talvodata/ObjectIdentity.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace talvoboard {
+
+using platform::com::Bstr;
+using platform::com::ComPtr;
+using platform::gfx::DrawContext;
+using platform::gfx::Rect;
+using platform::gfx::Resolution;
+using platform::gfx::Size;
+using talvodata::isSameObject;
+
+namespace {
+
+/// The screen resolution the extent is measured in.
+constexpr Resolution kScreen{};
+
+template <typename T> HRESULT copyField(const T& field, T* out)
+{
+    if (!out) {
+        return E_POINTER;
+    }
+    *out = field;
+    return S_OK;
+}
+
+HRESULT copyFlag(bool field, VARIANT_BOOL* out)
+{
+    if (!out) {
+        return E_POINTER;
+    }
+    *out = field ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+bool isLabelPosition(LONG position)
+{
+    return position == 1 || position == 2;
+}
+
+} // namespace
+
+platform::Result<ComPtr<CTarget>> CTarget::create()
+{
+    ComPtr<IEventManager> events;
+    const HRESULT hr = CoCreateInstance(talvodata::CLSID_EventManager, nullptr, CLSCTX_INPROC_SERVER,
+                                        IEventManager::kIid, events.putVoid());
+    if (FAILED(hr)) {
+        return platform::Error{hr, "the event manager cannot be made"};
+    }
+    return ComPtr<CTarget>(new CTarget(std::move(events)));
+}
+
+CTarget::CTarget(ComPtr<IEventManager> events)
+    : m_events(std::move(events)),
+      m_eventPoint(platform::com::makeComObject<platform::com::ConnectionPoint>(this, DIID__ITargetEvents))
+{
+    m_widget = new TargetWidget([this](DrawContext& context, const Rect& bounds) { paint(context, bounds); });
+    setExtent(m_extent);
+}
+
+CTarget::~CTarget()
+{
+    m_eventPoint->detachContainer();
+    delete m_widget.data(); // Null when a host's parent already deleted it.
+}
+
+bool CTarget::storeFlag(bool& field, VARIANT_BOOL value)
+{
+    const bool stored = value == VARIANT_TRUE;
+    return std::exchange(field, stored) != stored;
+}
+
+void CTarget::refresh()
+{
+    if (!m_state.enableUpdate) {
+        m_state.updatePending = true;
+        return;
+    }
+    if (m_widget) {
+        m_widget->invalidate();
+    }
+}
+
+TargetDrawSurface CTarget::windowSurface() const
+{
+    const Rect client = m_widget ? m_widget->clientRect() : Rect{};
+    return TargetDrawSurface(client, m_state.visible);
+}
+
+void CTarget::showRectangle(const Rect& visible)
+{
+    if (visible != m_state.visible) {
+        m_state.visible = visible;
+        refresh();
+    }
+}
+
+void CTarget::paint(DrawContext& context, const Rect& bounds)
+{
+    auto guard = lock();
+    TargetPainter(context, TargetDrawSurface(bounds, m_state.visible), m_state).paintAll(m_userMode);
+}
+
+void CTarget::setExtent(Size himetric)
+{
+    m_extent = himetric;
+    if (m_widget) {
+        const Rect pixels = platform::gfx::pixelsFromHimetric({0, 0, himetric.cx, himetric.cy}, kScreen);
+        m_widget->resize(std::max(pixels.width(), 0), std::max(pixels.height(), 0));
+    }
+}
+
+Size CTarget::extent()
+{
+    if (m_widget) {
+        const Rect current = platform::gfx::pixelsFromHimetric({0, 0, m_extent.cx, m_extent.cy}, kScreen);
+        // A size the extent already gives keeps the extent, so a loaded extent survives its own rounding.
+        if (current.width() != m_widget->width() || current.height() != m_widget->height()) {
+            const Rect himetric = platform::gfx::himetricFromPixels(m_widget->clientRect(), kScreen);
+            m_extent = {himetric.width(), himetric.height()};
+        }
+    }
+    return m_extent;
+}
+
+// Content.
+
+HRESULT CTarget::get_Item(LONG nIndex, IAiming** pVal)
+{
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = nullptr;
+    auto guard = lock();
+    if (nIndex < 1 || static_cast<std::size_t>(nIndex) > m_state.aimings.size()) {
+        return E_INVALIDARG;
+    }
+    return m_state.aimings[static_cast<std::size_t>(nIndex) - 1].aiming.copyTo(pVal);
+}
+
+HRESULT CTarget::get_Count(LONG* pVal)
+{
+    auto guard = lock();
+    return copyField(static_cast<LONG>(m_state.aimings.size()), pVal);
+}
+
+HRESULT CTarget::Add(IAiming* pAiming)
+{
+    if (!pAiming) {
+        return E_INVALIDARG;
+    }
+    auto guard = lock();
+    const bool held = std::any_of(m_state.aimings.begin(), m_state.aimings.end(), [&](const AimingEntry& entry) {
+        return isSameObject(entry.aiming.get(), pAiming);
+    });
+    if (held) {
+        return S_OK;
+    }
+    m_state.aimings.push_back({ComPtr<IAiming>(pAiming), 0, 0});
+    if (m_state.autoZoom) {
+        zoomToFit(false);
+    }
+    refresh();
+    return S_OK;
+}
+
+HRESULT CTarget::Clear()
+{
+    auto guard = lock();
+    // FIXME: end a shot drag, zoom rectangle or pan in progress as aborted, and stop a replay, once the control
+    // has mouse handling and replay.
+    m_state.elements.clear();
+    m_state.selectedAiming.reset();
+    m_state.selectedShot.reset();
+    m_state.replayPaused = false;
+    m_state.aimings.clear();
+    m_state.labels = {};
+    if (m_state.autoZoom) {
+        zoomToFit(false);
+    }
+    refresh();
+    return S_OK;
+}
+
+HRESULT CTarget::get_SelectedAiming(IAiming** pVal)
+{
+    if (!pVal) {
+        return E_INVALIDARG;
+    }
+    auto guard = lock();
+    return m_state.selectedAiming.copyTo(pVal);
+}
+
+HRESULT CTarget::get_SelectedShot(IShot** pVal)
+{
+    if (!pVal) {
+        return E_INVALIDARG;
+    }
+    auto guard = lock();
+    return m_state.selectedShot.copyTo(pVal);
+}
+
+HRESULT CTarget::put_SelectedShot(IShot* newVal)
+{
+    auto guard = lock();
+    auto& aimings = m_state.aimings;
+    for (std::size_t index = 0; newVal && index < aimings.size(); ++index) {
+        LONG shots = 0;
+        (void)aimings[index].aiming->get_ShotCount(&shots); // No count, no shots.
+        for (LONG number = 1; number <= shots; ++number) {
+            ComPtr<IShot> shot;
+            if (FAILED(aimings[index].aiming->get_Shot(number, shot.put())) || !isSameObject(shot.get(), newVal)) {
+                continue;
+            }
+            if (isSameObject(m_state.selectedAiming.get(), aimings[index].aiming.get()) &&
+                isSameObject(m_state.selectedShot.get(), newVal)) {
+                return S_OK;
+            }
+            m_state.selectedAiming = aimings[index].aiming;
+            m_state.selectedShot = ComPtr<IShot>(newVal);
+            // The selected aiming is drawn last, on top of the others.
+            std::swap(aimings[index], aimings.back());
+            refresh();
+            return S_OK;
+        }
+    }
+    const bool wasSelected = m_state.selectedAiming || m_state.selectedShot;
+    m_state.selectedAiming.reset();
+    m_state.selectedShot.reset();
+    if (wasSelected) {
+        refresh();
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::SetShotCorrection(IShot* pShot, float /*dx*/, float /*dy*/)
+{
+    auto guard = lock();
+    if (!m_state.dragable) {
+        return S_OK;
+    }
+    if (!pShot) {
+        return E_INVALIDARG;
+    }
+    // FIXME: make the shot the drag shot at its corrected position, once the control has shot dragging.
+    return E_NOTIMPL;
+}
+
+HRESULT CTarget::AddElement(enumTargetElementType Type, float Left, float Top, float Width, float Height,
+                            ITargetElement** ppElement)
+{
+    if (!ppElement) {
+        return E_POINTER;
+    }
+    *ppElement = nullptr;
+    ComPtr<ITargetElement> element;
+    if (FAILED(CoCreateInstance(talvodata::CLSID_TargetElement, nullptr, CLSCTX_INPROC_SERVER, ITargetElement::kIid,
+                                element.putVoid()))) {
+        return E_FAIL;
+    }
+    RETURN_IF_FAILED(element->put_Type(Type));
+    RETURN_IF_FAILED(element->put_Left(Left));
+    RETURN_IF_FAILED(element->put_Top(Top));
+    RETURN_IF_FAILED(element->put_Width(Width));
+    RETURN_IF_FAILED(element->put_Height(Height));
+    auto guard = lock();
+    m_state.elements.push_back(element);
+    refresh();
+    *ppElement = element.detach();
+    return S_OK;
+}
+
+HRESULT CTarget::get_Elements(LONG index, ITargetElement** pVal)
+{
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = nullptr;
+    auto guard = lock();
+    if (index < 1 || static_cast<std::size_t>(index) > m_state.elements.size()) {
+        return E_INVALIDARG;
+    }
+    return m_state.elements[static_cast<std::size_t>(index) - 1].copyTo(pVal);
+}
+
+HRESULT CTarget::get_ElementCount(LONG* pVal)
+{
+    auto guard = lock();
+    return copyField(static_cast<LONG>(m_state.elements.size()), pVal);
+}
+
+HRESULT CTarget::ClearElements()
+{
+    auto guard = lock();
+    if (!m_state.elements.empty()) {
+        m_state.elements.clear();
+        refresh();
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::Refresh()
+{
+    auto guard = lock();
+    refresh();
+    return S_OK;
+}
+
+HRESULT CTarget::UpdateAiming(IAiming* pAiming)
+{
+    auto guard = lock();
+    const auto entry = std::find_if(m_state.aimings.begin(), m_state.aimings.end(), [&](const AimingEntry& held) {
+        return pAiming && isSameObject(held.aiming.get(), pAiming);
+    });
+    if (entry == m_state.aimings.end() || !m_state.displayTrace) {
+        return S_OK;
+    }
+    ComPtr<IAimingTrace> trace;
+    LONG first = 0;
+    LONG last = 0;
+    if (FAILED(pAiming->get_Trace(trace.put())) || !trace || FAILED(trace->get_First(&first)) ||
+        FAILED(trace->get_Last(&last))) {
+        return S_OK;
+    }
+    const LONG drawnTo = std::max(entry->drawnTo, first);
+    if (drawnTo >= last) {
+        return S_OK;
+    }
+    if (!m_state.enableUpdate) {
+        refresh();
+        return S_OK;
+    }
+    LONG shots = 0;
+    (void)pAiming->get_ShotCount(&shots); // No count, no new shots.
+    const bool newShots = shots > entry->shotsDrawn;
+    if (newShots) {
+        entry->shotsDrawn = shots;
+    }
+    entry->drawnTo = last;
+    if (!m_widget) {
+        return S_OK;
+    }
+    const ComPtr<IAiming> aiming(pAiming);
+    m_widget->drawIncrement([&](DrawContext& context, const Rect& bounds) {
+        TargetPainter painter(context, TargetDrawSurface(bounds, m_state.visible), m_state);
+        if (newShots) {
+            painter.breaches(/*filled=*/true);
+            painter.trace(aiming.get(), first, last);
+        } else {
+            painter.trace(aiming.get(), std::max(first, drawnTo - painter.headingSamples(aiming.get())), last);
+        }
+    });
+    return S_OK;
+}
+
+// Event and face.
+
+HRESULT CTarget::get_Event(IEventParams** pVal)
+{
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = nullptr;
+    auto guard = lock();
+    if (!m_state.event) {
+        return E_INVALIDARG;
+    }
+    return m_state.event.copyTo(pVal);
+}
+
+HRESULT CTarget::put_Event(IEventParams* newVal)
+{
+    if (!newVal) {
+        return E_INVALIDARG;
+    }
+    ComPtr<ITargetParams> face;
+    RETURN_IF_FAILED(newVal->get_Target(1, face.put()));
+    float width = 0.0f;
+    float height = 0.0f;
+    RETURN_IF_FAILED(face->get_FormWidth(&width));
+    RETURN_IF_FAILED(face->get_FormHeight(&height));
+    auto guard = lock();
+    m_state.event = ComPtr<IEventParams>(newVal);
+    m_state.targetParams = std::move(face);
+    m_state.face = centredForm(width, height);
+    m_state.visible = m_state.face;
+    refresh();
+    return S_OK;
+}
+
+HRESULT CTarget::get_EventShortName(BSTR* pVal)
+{
+    auto guard = lock();
+    return m_state.eventShortName.copyTo(pVal);
+}
+
+HRESULT CTarget::put_EventShortName(BSTR newVal)
+{
+    auto guard = lock();
+    m_state.eventShortName = Bstr::copyOf(newVal);
+    ComPtr<IEventParams> event;
+    if (SUCCEEDED(m_events->FindByShortName(newVal, event.put())) && event) {
+        return put_Event(event.get());
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::get_SubTarget(LONG* pVal)
+{
+    auto guard = lock();
+    return copyField(m_state.subTarget, pVal);
+}
+
+HRESULT CTarget::put_SubTarget(LONG newVal)
+{
+    auto guard = lock();
+    if (std::exchange(m_state.subTarget, newVal) != newVal) {
+        refresh();
+    }
+    return S_OK;
+}
+
+// Zoom.
+
+HRESULT CTarget::get_Zoom(float* pVal)
+{
+    auto guard = lock();
+    return copyField(m_state.zoom, pVal);
+}
+
+HRESULT CTarget::put_Zoom(float newVal)
+{
+    if (!(newVal >= 0.0f && newVal <= 10.0f)) {
+        return E_INVALIDARG;
+    }
+    auto guard = lock();
+    m_state.zoom = storedZoom(newVal);
+    if (!m_state.targetParams) {
+        return S_OK;
+    }
+    const ZoomLevel level =
+        zoomLevel(m_state.zoom, m_state.event.get(), m_state.targetParams.get(), m_state.face);
+    m_state.zoom = level.zoom;
+    if (level.visible) {
+        showRectangle(*level.visible);
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::get_AutoZoom(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyFlag(m_state.autoZoom, pVal);
+}
+
+HRESULT CTarget::put_AutoZoom(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    if (storeFlag(m_state.autoZoom, newVal) && m_state.autoZoom) {
+        zoomToFit(false);
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::ZoomTo(float Left, float Top, float Width, float Height)
+{
+    auto guard = lock();
+    return zoomTo(Left, Top, Width, Height);
+}
+
+HRESULT CTarget::zoomTo(float left, float top, float width, float height)
+{
+    if (!m_state.targetParams) {
+        return E_UNEXPECTED;
+    }
+    const float minimum = minimumZoomSide(m_state.targetParams.get());
+    if (minimum > width || minimum > height) {
+        return E_INVALIDARG;
+    }
+    const LONG x = toUnits(left);
+    const LONG y = toUnits(top);
+    showRectangle({x, y, x + toUnits(width), y + toUnits(height)});
+    return S_OK;
+}
+
+HRESULT CTarget::ZoomToFit(VARIANT_BOOL vbSquare)
+{
+    auto guard = lock();
+    zoomToFit(vbSquare == VARIANT_TRUE);
+    return S_OK;
+}
+
+void CTarget::zoomToFit(bool square)
+{
+    if (!m_state.targetParams) {
+        return;
+    }
+    const HalfExtents half = fitHalfExtents(m_state.aimings, m_state.displayTrace, m_state.event.get(),
+                                            m_state.targetParams.get(), square);
+    (void)zoomTo(-half.x, -half.y, 2.0f * half.x, 2.0f * half.y); // A frame below the minimum keeps the view.
+}
+
+HRESULT CTarget::get_VisibleLeft(float* pVal)
+{
+    auto guard = lock();
+    return copyField(toMillimetres(m_state.visible.left), pVal);
+}
+
+HRESULT CTarget::get_VisibleTop(float* pVal)
+{
+    auto guard = lock();
+    return copyField(toMillimetres(m_state.visible.top), pVal);
+}
+
+HRESULT CTarget::get_VisibleWidth(float* pVal)
+{
+    auto guard = lock();
+    return copyField(toMillimetres(windowSurface().visibleWidth()), pVal);
+}
+
+HRESULT CTarget::get_VisibleHeight(float* pVal)
+{
+    auto guard = lock();
+    return copyField(toMillimetres(windowSurface().visibleHeight()), pVal);
+}
+
+HRESULT CTarget::GetImage(VARIANT_BOOL /*Metafile*/, IDispatch** Image)
+{
+    if (!Image) {
+        return E_POINTER;
+    }
+    *Image = nullptr;
+    // FIXME: hand out the drawing as a picture object once platform/gfx has one.
+    return E_NOTIMPL;
+}
+
+// Colour intervals.
+
+HRESULT CTarget::ResetIntervals()
+{
+    auto guard = lock();
+    m_state.intervals.reset(m_state.traceColor, m_state.traceAfterShotColor);
+    return S_OK;
+}
+
+HRESULT CTarget::AddTraceInterval(float secStart, float secEnd, OLE_COLOR color)
+{
+    auto guard = lock();
+    m_state.intervals.add(secStart, secEnd, color);
+    return S_OK;
+}
+
+// Replay.
+
+HRESULT CTarget::get_ReplaySpeed(LONG* pVal)
+{
+    auto guard = lock();
+    return copyField(m_state.replaySpeed, pVal);
+}
+
+HRESULT CTarget::put_ReplaySpeed(LONG newVal)
+{
+    if (newVal < 10 || newVal > 300) {
+        return E_INVALIDARG;
+    }
+    auto guard = lock();
+    // FIXME: rebase a running replay on the new speed, once the control replays.
+    m_state.replaySpeed = newVal;
+    return S_OK;
+}
+
+HRESULT CTarget::get_ReplayPosition(float* pVal)
+{
+    // FIXME: seconds from the replay shot, once the control replays; without a replay it is 0.
+    return copyField(0.0f, pVal);
+}
+
+HRESULT CTarget::put_ReplayPosition(float /*newVal*/)
+{
+    // FIXME: move the replay, once the control replays; without a replay there is nothing to move.
+    return S_OK;
+}
+
+HRESULT CTarget::get_ReplayAiming(IAiming** pVal)
+{
+    if (!pVal) {
+        return E_INVALIDARG;
+    }
+    // FIXME: the replay aiming, once the control replays.
+    *pVal = nullptr;
+    return S_OK;
+}
+
+HRESULT CTarget::put_ReplayAiming(IAiming* newVal)
+{
+    if (!newVal) {
+        return S_OK; // Stopping: no replay runs.
+    }
+    // FIXME: start a replay of the aiming.
+    return E_NOTIMPL;
+}
+
+HRESULT CTarget::get_ReplayShot(IShot** pVal)
+{
+    if (!pVal) {
+        return E_INVALIDARG;
+    }
+    // FIXME: the replay shot, once the control replays.
+    *pVal = nullptr;
+    return S_OK;
+}
+
+HRESULT CTarget::put_ReplayShot(IShot* /*newVal*/)
+{
+    // FIXME: search the replay aiming's shots once the control replays; without a replay aiming none is found.
+    return E_INVALIDARG;
+}
+
+HRESULT CTarget::get_ReplayPaused(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyFlag(m_state.replayPaused, pVal);
+}
+
+HRESULT CTarget::put_ReplayPaused(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    // FIXME: stop or restart the replay timer and raise PauseReplay or StartReplay, once the control replays.
+    if (storeFlag(m_state.replayPaused, newVal)) {
+        refresh();
+    }
+    return S_OK;
+}
+
+// Labels.
+
+HRESULT CTarget::get_Label(LONG nPosition, BSTR* pVal)
+{
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = nullptr;
+    if (!isLabelPosition(nPosition)) {
+        return E_INVALIDARG;
+    }
+    auto guard = lock();
+    return m_state.labels[static_cast<std::size_t>(nPosition) - 1].copyTo(pVal);
+}
+
+HRESULT CTarget::put_Label(LONG nPosition, BSTR newVal)
+{
+    if (!isLabelPosition(nPosition)) {
+        return E_INVALIDARG;
+    }
+    auto guard = lock();
+    Bstr& label = m_state.labels[static_cast<std::size_t>(nPosition) - 1];
+    Bstr text = Bstr::copyOf(newVal);
+    if (label.view() != text.view()) {
+        label = std::move(text);
+        refresh();
+    } else {
+        label = std::move(text);
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::get_ReplayLabel(BSTR* pVal)
+{
+    auto guard = lock();
+    return m_state.replayLabel.copyTo(pVal);
+}
+
+HRESULT CTarget::put_ReplayLabel(BSTR newVal)
+{
+    auto guard = lock();
+    // FIXME: refresh when a running replay shows the caption, once the control replays.
+    m_state.replayLabel = Bstr::copyOf(newVal);
+    return S_OK;
+}
+
+HRESULT CTarget::get_ReplayPausedLabel(BSTR* pVal)
+{
+    auto guard = lock();
+    return m_state.replayPausedLabel.copyTo(pVal);
+}
+
+HRESULT CTarget::put_ReplayPausedLabel(BSTR newVal)
+{
+    auto guard = lock();
+    // FIXME: refresh when a paused replay shows the caption, once the control replays.
+    m_state.replayPausedLabel = Bstr::copyOf(newVal);
+    return S_OK;
+}
+
+HRESULT CTarget::get_ShadeLabel(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyFlag(m_state.shadeLabel, pVal);
+}
+
+HRESULT CTarget::put_ShadeLabel(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    const bool anyLabel = m_state.labels[0].length() > 0 || m_state.labels[1].length() > 0;
+    if (storeFlag(m_state.shadeLabel, newVal) && anyLabel) {
+        refresh();
+    }
+    return S_OK;
+}
+
+// Plain display properties.
+
+HRESULT CTarget::get_Match(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyFlag(m_state.match, pVal);
+}
+
+HRESULT CTarget::put_Match(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    if (storeFlag(m_state.match, newVal)) {
+        refresh();
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::get_TraceHeadingLength(float* pVal)
+{
+    auto guard = lock();
+    return copyField(m_state.traceHeadingLength, pVal);
+}
+
+HRESULT CTarget::put_TraceHeadingLength(float newVal)
+{
+    if (!(newVal >= 0.0f)) {
+        return E_INVALIDARG;
+    }
+    auto guard = lock();
+    m_state.traceHeadingLength = newVal;
+    return S_OK;
+}
+
+HRESULT CTarget::get_DisplayBreach(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyFlag(m_state.displayBreach, pVal);
+}
+
+HRESULT CTarget::put_DisplayBreach(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    if (storeFlag(m_state.displayBreach, newVal)) {
+        refresh();
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::get_DisplayTrace(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyFlag(m_state.displayTrace, pVal);
+}
+
+HRESULT CTarget::put_DisplayTrace(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    if (storeFlag(m_state.displayTrace, newVal)) {
+        if (m_state.autoZoom) {
+            zoomToFit(false);
+        }
+        refresh();
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::get_DisplayReplayMark(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyFlag(m_state.displayReplayMark, pVal);
+}
+
+HRESULT CTarget::put_DisplayReplayMark(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    if (storeFlag(m_state.displayReplayMark, newVal)) {
+        refresh();
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::get_Selectable(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyFlag(m_state.selectable, pVal);
+}
+
+HRESULT CTarget::put_Selectable(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    (void)storeFlag(m_state.selectable, newVal); // Nothing shown depends on it.
+    return S_OK;
+}
+
+HRESULT CTarget::get_Dragable(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyFlag(m_state.dragable, pVal);
+}
+
+HRESULT CTarget::put_Dragable(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    // FIXME: turning it off ends a shot drag as aborted and releases the drag shot, once the control drags shots.
+    if (storeFlag(m_state.dragable, newVal) && !m_state.dragable) {
+        refresh();
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::get_EnableUpdate(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyFlag(m_state.enableUpdate, pVal);
+}
+
+HRESULT CTarget::put_EnableUpdate(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    if (storeFlag(m_state.enableUpdate, newVal) && m_state.enableUpdate && m_state.updatePending) {
+        m_state.updatePending = false;
+        refresh();
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::get_DefaultBackground(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyFlag(m_state.defaultBackground, pVal);
+}
+
+HRESULT CTarget::put_DefaultBackground(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    if (storeFlag(m_state.defaultBackground, newVal)) {
+        refresh();
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::get_DisplayScoreRings(VARIANT_BOOL* pVal)
+{
+    auto guard = lock();
+    return copyFlag(m_state.displayScoreRings, pVal);
+}
+
+HRESULT CTarget::put_DisplayScoreRings(VARIANT_BOOL newVal)
+{
+    auto guard = lock();
+    if (storeFlag(m_state.displayScoreRings, newVal)) {
+        refresh();
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::get_TraceThickness(float* pVal)
+{
+    auto guard = lock();
+    return copyField(m_state.traceThickness, pVal);
+}
+
+HRESULT CTarget::put_TraceThickness(float newVal)
+{
+    auto guard = lock();
+    if (std::exchange(m_state.traceThickness, newVal) != newVal) {
+        refresh();
+    }
+    return S_OK;
+}
+
+HRESULT CTarget::get_ReplayMarkColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyField(m_state.replayMarkColor, pVal);
+}
+
+HRESULT CTarget::put_ReplayMarkColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_state.replayMarkColor = newVal;
+    refresh();
+    return S_OK;
+}
+
+HRESULT CTarget::get_SightingMarkColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyField(m_state.sightingMarkColor, pVal);
+}
+
+HRESULT CTarget::put_SightingMarkColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_state.sightingMarkColor = newVal;
+    refresh();
+    return S_OK;
+}
+
+HRESULT CTarget::get_LabelColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyField(m_state.labelColor, pVal);
+}
+
+HRESULT CTarget::put_LabelColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_state.labelColor = newVal;
+    refresh();
+    return S_OK;
+}
+
+HRESULT CTarget::get_BackColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyField(m_state.backColor, pVal);
+}
+
+HRESULT CTarget::put_BackColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_state.backColor = newVal;
+    refresh();
+    return S_OK;
+}
+
+HRESULT CTarget::get_TraceAfterShotColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyField(m_state.traceAfterShotColor, pVal);
+}
+
+HRESULT CTarget::put_TraceAfterShotColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_state.traceAfterShotColor = newVal;
+    m_state.intervals.recolor(1, newVal);
+    return S_OK;
+}
+
+HRESULT CTarget::get_TraceColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyField(m_state.traceColor, pVal);
+}
+
+HRESULT CTarget::put_TraceColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_state.traceColor = newVal;
+    m_state.intervals.recolor(0, newVal);
+    return S_OK;
+}
+
+HRESULT CTarget::get_TraceHeadingColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyField(m_state.traceHeadingColor, pVal);
+}
+
+HRESULT CTarget::put_TraceHeadingColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_state.traceHeadingColor = newVal;
+    return S_OK;
+}
+
+HRESULT CTarget::get_BreachColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyField(m_state.breachColor, pVal);
+}
+
+HRESULT CTarget::put_BreachColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_state.breachColor = newVal;
+    return S_OK;
+}
+
+HRESULT CTarget::get_SelectedBreachColor(OLE_COLOR* pVal)
+{
+    auto guard = lock();
+    return copyField(m_state.selectedBreachColor, pVal);
+}
+
+HRESULT CTarget::put_SelectedBreachColor(OLE_COLOR newVal)
+{
+    auto guard = lock();
+    m_state.selectedBreachColor = newVal;
+    return S_OK;
+}
+
+// Late binding.
+
+HRESULT CTarget::Invoke(DISPID dispIdMember, REFIID /*riid*/, LCID /*lcid*/, WORD flags, DISPPARAMS* params,
+                        VARIANT* result, EXCEPINFO* /*exceptionInfo*/, UINT* /*argumentError*/)
+{
+    const PropertyEntry* entry = findProperty(dispIdMember);
+    if (!entry) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    const UINT count = params ? params->cArgs : 0;
+    if (flags & DISPATCH_PROPERTYPUT) {
+        if (!entry->put) {
+            return DISP_E_MEMBERNOTFOUND;
+        }
+        if (count < 1) {
+            return DISP_E_PARAMNOTFOUND;
+        }
+        // Arguments come last first: the new value, then the optional position.
+        LONG index = 1;
+        if (count >= 2) {
+            platform::com::Variant position = platform::com::Variant::copyOf(params->rgvarg[1]);
+            if (FAILED(position.changeType(VT_I4))) {
+                return DISP_E_TYPEMISMATCH;
+            }
+            index = position.get().lVal;
+        }
+        return entry->put(*this, index, params->rgvarg[0]);
+    }
+    if (flags & DISPATCH_PROPERTYGET) {
+        LONG index = 1;
+        if (count >= 1) {
+            platform::com::Variant position = platform::com::Variant::copyOf(params->rgvarg[0]);
+            if (FAILED(position.changeType(VT_I4))) {
+                return DISP_E_TYPEMISMATCH;
+            }
+            index = position.get().lVal;
+        }
+        platform::com::Variant value;
+        RETURN_IF_FAILED(entry->get(*this, index, value.put()));
+        return value.copyTo(result);
+    }
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+// Connection points and the host.
+
+HRESULT CTarget::FindConnectionPoint(REFIID riid, IConnectionPoint** point)
+{
+    if (!point) {
+        return E_POINTER;
+    }
+    *point = nullptr;
+    if (riid != DIID__ITargetEvents) {
+        return CONNECT_E_NOCONNECTION;
+    }
+    return m_eventPoint.copyTo(point);
+}
+
+HRESULT CTarget::GetWidget(QWidget** widget)
+{
+    if (!widget) {
+        return E_POINTER;
+    }
+    auto guard = lock();
+    *widget = m_widget.data();
+    return m_widget ? S_OK : E_UNEXPECTED;
+}
+
+HRESULT CTarget::put_UserMode(VARIANT_BOOL userMode)
+{
+    auto guard = lock();
+    if (std::exchange(m_userMode, userMode == VARIANT_TRUE) != (userMode == VARIANT_TRUE)) {
+        refresh();
+    }
+    return S_OK;
+}
+
+} // namespace talvoboard

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/gfx/Geometry.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+
+namespace platform::gfx {
+class DrawContext;
+}
+
+namespace talvoboard {
+
+/// The target control's window. It keeps its drawing in a backing image, so the control can also draw into it
+/// outside a paint event (incremental updates); an invalidated image is redrawn whole at the next paint.
+/// Thread rule: owner (user-interface) thread only.
+class TargetWidget final : public QWidget {
+public:
+    /// Draws into a context whose bounds are the given client rectangle.
+    using Painter = std::function<void(platform::gfx::DrawContext& context, const platform::gfx::Rect& bounds)>;
+
+    /// `paintAll` draws the whole control; it must outlive the widget.
+    explicit TargetWidget(Painter paintAll);
+
+    platform::gfx::Rect clientRect() const { return {0, 0, width(), height()}; }
+
+    /// The whole drawing is redone at the next paint.
+    void invalidate();
+    /// Draws over the current drawing now (redoing it first when it is stale) and shows it at the next paint.
+    void drawIncrement(const Painter& painter);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    /// False when no image of the client size can be had.
+    bool ensureBacking();
+
+    Painter m_paintAll;
+    QImage m_backing;
+    bool m_stale = true;
+};
+
+} // namespace talvoboard

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "interfaces/talvodata/IEventParams.h"
+#include "platform/gfx/Geometry.h"
+
+namespace talvoboard {
+
+// The target plane is in units of 1/100 mm with the origin at the target centre, x to the right and y downwards,
+// as on the screen: no axis is ever flipped.
+
+/// Millimetres to units, to the nearest unit.
+LONG toUnits(double millimetres);
+float toMillimetres(LONG units);
+
+/// A square of `side` millimetres centred on the origin.
+platform::gfx::Rect centredSquare(float side);
+/// A form of that size in millimetres centred on the origin.
+platform::gfx::Rect centredForm(float width, float height);
+
+/// The event's DisplayCaliber, or its Caliber where that is 0; 0 when neither can be read.
+float displayCalibre(IEventParams* event);
+
+/// Maps the visible rectangle of the plane into device bounds, keeping its aspect ratio and centring it, for one
+/// drawing or mapping. `origin` is the top-left of a memory bitmap drawn into double-buffered, else (0, 0).
+/// Thread rule: a value type.
+class TargetDrawSurface {
+public:
+    TargetDrawSurface(const platform::gfx::Rect& bounds, const platform::gfx::Rect& visible,
+                      platform::gfx::Point origin = {});
+
+    const platform::gfx::Rect& bounds() const { return m_bounds; }
+    /// The part of the bounds that shows the visible rectangle.
+    const platform::gfx::Rect& viewport() const { return m_viewport; }
+
+    /// Plane to device. Truncates towards zero; an empty visible rectangle or viewport maps to the viewport's corner.
+    platform::gfx::Point toDevice(platform::gfx::Point plane) const;
+    /// Device to plane, the inverse of toDevice up to truncation.
+    platform::gfx::Point toPlane(platform::gfx::Point device) const;
+    /// A length of units in pixels with the size ratio.
+    LONG toPixels(LONG units) const;
+    /// The visible width and height in units as the viewport shows them.
+    LONG visibleWidth() const;
+    LONG visibleHeight() const;
+
+private:
+    platform::gfx::Rect m_bounds;
+    platform::gfx::Rect m_visible;
+    platform::gfx::Point m_origin;
+    platform::gfx::Rect m_viewport;
+    LONG m_viewportWidth = 0;
+    LONG m_viewportHeight = 0;
+    LONG m_ratioNumerator = 0;
+    LONG m_ratioDenominator = 1;
+};
+
+} // namespace talvoboard

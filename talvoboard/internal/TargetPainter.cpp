@@ -1,0 +1,275 @@
+#include "TargetPainter.h"
+
+#include "platform/com/Variant.h"
+#include "platform/gfx/Color.h"
+#include "platform/gfx/TextFormat.h"
+#include "platform/text/CodePage.h"
+#include "talvodata/ObjectIdentity.h"
+
+#include <algorithm>
+
+namespace talvoboard {
+
+using platform::com::Bstr;
+using platform::com::ComPtr;
+using platform::gfx::Brush;
+using platform::gfx::BrushStyle;
+using platform::gfx::Pen;
+using platform::gfx::PenStyle;
+using platform::gfx::Point;
+using platform::gfx::Rect;
+using platform::gfx::resolveColor;
+
+namespace {
+
+constexpr COLORREF kBlack = 0x000000;
+constexpr Brush kNoBrush{BrushStyle::Hollow, 0};
+/// Breaches are never drawn smaller than this.
+constexpr LONG kSmallestBreach = 6;
+
+bool hasValue(ITargetElement* element, const char* name)
+{
+    platform::com::Variant value;
+    return SUCCEEDED(element->get_Value(Bstr(name).get(), value.put())) && value.type() != VT_EMPTY;
+}
+
+} // namespace
+
+TargetPainter::TargetPainter(platform::gfx::DrawContext& context, const TargetDrawSurface& surface,
+                             const TargetState& state)
+    : m_context(context), m_surface(surface), m_state(state), m_traces(context, surface, state)
+{
+}
+
+void TargetPainter::paintAll(bool userMode)
+{
+    if (!m_state.event) {
+        noEvent(userMode);
+        return;
+    }
+    m_context.fillRect(m_surface.bounds(), backgroundColor());
+    m_context.setBackgroundMode(platform::gfx::BackgroundMode::Transparent);
+    face();
+    breaches(/*filled=*/true);
+    if (m_state.displayTrace) {
+        for (const AimingEntry& entry : m_state.aimings) {
+            LONG first = 0;
+            LONG last = 0;
+            ComPtr<IAimingTrace> trace;
+            if (SUCCEEDED(entry.aiming->get_Trace(trace.put())) && trace && SUCCEEDED(trace->get_First(&first)) &&
+                SUCCEEDED(trace->get_Last(&last))) {
+                m_traces.trace(entry.aiming.get(), first, last);
+            }
+        }
+        breaches(/*filled=*/false);
+    }
+    // FIXME: the replay's breaches, trace and caption (passes 3, 4, 6 and 9) once the control replays, and the
+    // drag feedback once it drags shots.
+    elements(/*underBreaches=*/false);
+    sightingMark();
+    labels();
+}
+
+void TargetPainter::noEvent(bool userMode)
+{
+    const Rect& bounds = m_surface.bounds();
+    if (userMode) {
+        m_context.fillRect(bounds, platform::gfx::sysColor(platform::gfx::COLOR_WINDOW));
+        return;
+    }
+    m_context.fillRect(bounds, backgroundColor());
+    m_context.setPen(Pen{PenStyle::Solid, 0, kBlack});
+    m_context.setBrush(kNoBrush);
+    m_context.rectangle(bounds);
+    m_context.setBackgroundMode(platform::gfx::BackgroundMode::Transparent);
+    m_context.setTextColor(kBlack);
+    const platform::gfx::TextMetrics metrics = m_context.textMetrics();
+    m_context.textOut({bounds.left + metrics.aveCharWidth, bounds.top + metrics.height / 2}, u"Event not specified.");
+}
+
+COLORREF TargetPainter::backgroundColor() const
+{
+    OLE_COLOR color = m_state.backColor;
+    if (m_state.defaultBackground && m_state.targetParams) {
+        (void)m_state.targetParams->get_BackgroundColor(&color); // Unreadable: the control's own colour.
+    }
+    return resolveColor(color);
+}
+
+void TargetPainter::face()
+{
+    // FIXME: render the event's GetTargetAppearance picture into the mapped face rectangle (less 2 pixels) once
+    // the document model hands out face pictures.
+    elements(/*underBreaches=*/true);
+}
+
+void TargetPainter::breaches(bool filled)
+{
+    if (!m_state.displayBreach) {
+        return;
+    }
+    const LONG size = std::max<LONG>(m_surface.toPixels(toUnits(displayCalibre(m_state.event.get()))), 0);
+    for (const AimingEntry& entry : m_state.aimings) {
+        const bool selectedAiming = talvodata::isSameObject(entry.aiming.get(), m_state.selectedAiming.get());
+        LONG count = 0;
+        (void)entry.aiming->get_ShotCount(&count); // No count, no shots.
+        for (LONG number = 1; number <= count; ++number) {
+            ComPtr<IShot> shot;
+            VARIANT_BOOL missed = VARIANT_TRUE;
+            if (FAILED(entry.aiming->get_Shot(number, shot.put())) || !shot || FAILED(shot->get_Missed(&missed)) ||
+                missed != VARIANT_FALSE) {
+                continue;
+            }
+            const bool selected = selectedAiming && m_state.selectedShot &&
+                                  talvodata::isSameObject(shot.get(), m_state.selectedShot.get());
+            breach(shot.get(), selected, filled, size < 7 ? kSmallestBreach : size);
+        }
+    }
+}
+
+COLORREF TargetPainter::breachColor(bool selected) const
+{
+    OLE_COLOR color = selected ? m_state.selectedBreachColor : m_state.breachColor;
+    if (color == 0 && m_state.targetParams) {
+        (void)(selected ? m_state.targetParams->get_SelectedBreachColor(&color)
+                        : m_state.targetParams->get_BreachColor(&color)); // Unreadable: black.
+    }
+    return resolveColor(color);
+}
+
+void TargetPainter::breach(IShot* shot, bool selected, bool filled, LONG size)
+{
+    float x = 0.0f;
+    float y = 0.0f;
+    if (FAILED(shot->Breach(&x, &y))) {
+        return;
+    }
+    const COLORREF color = breachColor(selected);
+    m_context.setPen(m_state.displayTrace ? Pen{PenStyle::InsideFrame, 2, color} : Pen{PenStyle::InsideFrame, 0, kBlack});
+    m_context.setBrush(filled ? Brush{BrushStyle::Solid, color} : kNoBrush);
+    const Point centre = m_surface.toDevice({toUnits(x), toUnits(y)});
+    const LONG left = centre.x - size / 2;
+    const LONG top = centre.y - size / 2;
+    const Rect circle{left, top, left + size, top + size};
+    m_context.ellipse(circle);
+    VARIANT_BOOL hidden = VARIANT_FALSE;
+    if (SUCCEEDED(shot->get_Hidden(&hidden)) && hidden != VARIANT_FALSE) {
+        const LONG k = size * 3 / 10;
+        m_context.setPen(Pen{PenStyle::Solid, 0, kBlack});
+        m_context.moveTo({circle.right - k, circle.bottom - k});
+        m_context.lineTo({circle.left + k, circle.top + k});
+        m_context.moveTo({circle.right - k, circle.top + k});
+        m_context.lineTo({circle.left + k, circle.bottom - k});
+    }
+}
+
+void TargetPainter::elements(bool underBreaches)
+{
+    for (const auto& element : m_state.elements) {
+        VARIANT_BOOL visible = VARIANT_FALSE;
+        if (SUCCEEDED(element->get_Visible(&visible)) && visible != VARIANT_FALSE &&
+            hasValue(element.get(), "_bs") == underBreaches) {
+            this->element(element.get());
+        }
+    }
+}
+
+void TargetPainter::element(ITargetElement* element)
+{
+    float left = 0.0f, top = 0.0f, width = 0.0f, height = 0.0f, border = 0.0f;
+    OLE_COLOR borderColor = 0;
+    OLE_COLOR bodyColor = 0;
+    VARIANT_BOOL fill = VARIANT_FALSE;
+    enumTargetElementType type = elementText;
+    if (FAILED(element->get_Left(&left)) || FAILED(element->get_Top(&top)) || FAILED(element->get_Width(&width)) ||
+        FAILED(element->get_Height(&height)) || FAILED(element->get_BorderWidth(&border)) ||
+        FAILED(element->get_BorderColor(&borderColor)) || FAILED(element->get_BodyColor(&bodyColor)) ||
+        FAILED(element->get_Fill(&fill)) || FAILED(element->get_Type(&type))) {
+        return;
+    }
+    const Point corner = m_surface.toDevice({toUnits(left), toUnits(top)});
+    const Rect rect{corner.x, corner.y, corner.x + m_surface.toPixels(toUnits(width)),
+                    corner.y + m_surface.toPixels(toUnits(height))};
+    m_context.setPen(Pen{PenStyle::InsideFrame, m_surface.toPixels(toUnits(border)), resolveColor(borderColor)});
+    m_context.setBrush(fill != VARIANT_FALSE ? Brush{BrushStyle::Solid, resolveColor(bodyColor)} : kNoBrush);
+    switch (type) {
+    case elementPolyline:
+    case elementPolygon: {
+        LONG count = 0;
+        (void)element->get_PointCount(&count); // No count, no points.
+        std::vector<Point> points;
+        for (LONG index = 1; index <= count; ++index) {
+            float x = 0.0f;
+            float y = 0.0f;
+            if (SUCCEEDED(element->get_x(index, &x)) && SUCCEEDED(element->get_y(index, &y))) {
+                points.push_back(m_surface.toDevice({toUnits(x), toUnits(y)}));
+            }
+        }
+        if (count >= 2 && type == elementPolyline) {
+            m_context.polyline(points);
+        } else if (count >= 2) {
+            m_context.polygon(points);
+        }
+        break;
+    }
+    case elementEllipse:
+        m_context.ellipse(rect);
+        break;
+    case elementPicture:
+        // FIXME: render the element's Picture upright into rect once pictures can be drawn from their objects.
+        break;
+    case elementRectangle:
+        m_context.rectangle(rect);
+        break;
+    case elementText:
+        break;
+    }
+}
+
+void TargetPainter::sightingMark()
+{
+    if (m_state.match) {
+        return;
+    }
+    const Rect& bounds = m_surface.bounds();
+    const LONG m = std::min(bounds.width(), bounds.height()) / 5;
+    m_context.setPen(Pen{PenStyle::Null, 0, kBlack});
+    m_context.setBrush(Brush{BrushStyle::Solid, resolveColor(m_state.sightingMarkColor)});
+    const Point corners[] = {{bounds.right - m, bounds.top}, {bounds.right, bounds.top}, {bounds.right, bounds.top + m}};
+    m_context.polygon(corners);
+}
+
+void TargetPainter::labels()
+{
+    label(m_state.labels[0], /*rightAligned=*/false);
+    label(m_state.labels[1], /*rightAligned=*/true);
+}
+
+void TargetPainter::label(const Bstr& text, bool rightAligned)
+{
+    if (text.length() == 0) {
+        return;
+    }
+    using namespace platform::gfx;
+    const Rect& bounds = m_surface.bounds();
+    m_context.setFont(Font{u"Arial", std::max<LONG>(14, std::min(bounds.width(), bounds.height()) / 10), FW_BOLD});
+    // Labels show what the ANSI code page can: anything else becomes "?".
+    const std::u16string shown = platform::text::fromAnsi(platform::text::toAnsi(text.view()));
+    constexpr UINT kFormat = DT_WORDBREAK | DT_EXPANDTABS | DT_EDITCONTROL | DT_NOCLIP;
+    Rect area = bounds;
+    (void)m_context.drawText(shown, area, kFormat | DT_CALCRECT); // The area gets the text's size.
+    if (area.height() < bounds.height()) {
+        area = area.translated({0, bounds.bottom - area.bottom});
+    }
+    if (rightAligned) {
+        area = area.translated({bounds.right - area.right, 0});
+    }
+    if (m_state.shadeLabel) {
+        m_context.shadeRect(area);
+    }
+    m_context.setTextColor(resolveColor(m_state.labelColor));
+    m_context.setBackgroundMode(BackgroundMode::Transparent);
+    (void)m_context.drawText(shown, area, kFormat); // The height it returns is not needed.
+}
+
+} // namespace talvoboard
