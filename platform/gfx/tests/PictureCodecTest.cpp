@@ -9,6 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
 
 namespace platform::gfx {
 namespace {
@@ -163,6 +168,67 @@ TEST(PictureCodecTest, EncodingRefusesWhatCouldNotBeLoaded)
     PictureRecorder recorder;
     recorder.fillRect({0, 0, 1 << 25, 10}, 0);
     EXPECT_EQ(E_FAIL, encodePicture(recorder.finish()).code());
+}
+
+// Random damage to a stored picture: each result decodes or fails, and what decodes encodes again to bytes
+// that decode to the same picture (run under the sanitizers).
+TEST(PictureCodecTest, MutatedPicturesDecodeOrFailCleanly)
+{
+    constexpr int kRounds = 3000;
+    const auto seed = encoded(richPicture());
+    std::mt19937 random(20261208);
+    int failures = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        auto bytes = seed;
+        std::uniform_int_distribution<std::size_t> position(0, bytes.size() - 1);
+        const std::size_t at = position(random);
+        switch (random() % 3) {
+        case 0:
+            bytes[at] ^= static_cast<std::uint8_t>(1U << (random() % 8));
+            break;
+        case 1:
+            bytes.resize(at);
+            break;
+        default:
+            if (at + 4 <= bytes.size()) {
+                putU32(bytes, at, random() % 2 ? 0x7FFFFFFF : 0xFFFFFFFF);
+            }
+            break;
+        }
+        auto decoded = decodePicture(bytes);
+        if (!decoded) {
+            ++failures;
+            continue;
+        }
+        auto again = encodePicture(*decoded);
+        ASSERT_TRUE(again.hasValue()) << again.error().detail;
+        auto twice = decodePicture(*again);
+        ASSERT_TRUE(twice.hasValue());
+        EXPECT_EQ(*again, encoded(*twice));
+    }
+    EXPECT_GT(failures, kRounds / 10);
+}
+
+std::filesystem::path malformedFolder()
+{
+    if (const char* source = std::getenv("TALVO_SOURCE_DIR")) {
+        return std::filesystem::path(source) / "platform" / "gfx" / "tests" / "data" / "malformed";
+    }
+    return std::filesystem::path(__FILE__).parent_path() / "data" / "malformed";
+}
+
+// Kept hostile pictures, "Picture-<what>.bin": each must fail to decode.
+TEST(PictureCodecTest, KeptMalformedPicturesFail)
+{
+    int replayed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(malformedFolder())) {
+        SCOPED_TRACE(entry.path().filename().string());
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(E_FAIL, decodePicture(bytes).code());
+        ++replayed;
+    }
+    EXPECT_GE(replayed, 4);
 }
 
 } // namespace
