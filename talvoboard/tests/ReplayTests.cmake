@@ -1,4 +1,6 @@
-# Tests of the replay engine and the mouse handling, which run without the control's widget.
-talvo_add_test(talvoboard_replay_tests
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ReplayTestMain.cpp ${CMAKE_CURRENT_LIST_DIR}/ReplayTest.cpp
-    LIBS talvoboard talvodata platform_ui platform_kernel platform_time)
+# The replay engine's and the mouse handling's tests run in the control's test program, without its widget.
+if(TARGET talvoboard_tests)
+    target_sources(talvoboard_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ReplayTest.cpp
+                                            ${CMAKE_CURRENT_LIST_DIR}/TargetMouseTest.cpp)
+    target_link_libraries(talvoboard_tests PRIVATE platform_ui platform_kernel platform_time)
+endif()
