@@ -114,7 +114,8 @@ HRESULT CEventParams::GetTargetAppearance(LONG SubTarget, VARIANT_BOOL Backgroun
     if (!cached.picture || !recorded || cached.record != record) {
         const auto background = Background == VARIANT_TRUE ? FaceBackground::Filled : FaceBackground::Transparent;
         const auto rings = ScoreRings == VARIANT_TRUE ? FaceRings::Drawn : FaceRings::Omitted;
-        cached.picture = ComPtr<IDispatch>(platform::gfx::PictureObject::create(drawFace(target->look(), background, rings)));
+        cached.picture =
+            ComPtr<IDispatch>(platform::gfx::PictureObject::create(drawFace(target->look(), background, rings)));
         cached.record = std::move(record);
     }
     return cached.picture.copyTo(Picture);

@@ -27,8 +27,8 @@ namespace {
 
 // Sizes from an event file can be absurd; clamping keeps every device coordinate and width far from overflow.
 constexpr double kLargestCoordinate = 1 << 24;
-constexpr UINT kCentredLine = platform::gfx::DT_CENTER | platform::gfx::DT_VCENTER | platform::gfx::DT_SINGLELINE |
-                              platform::gfx::DT_NOCLIP;
+constexpr UINT kCentredLine =
+    platform::gfx::DT_CENTER | platform::gfx::DT_VCENTER | platform::gfx::DT_SINGLELINE | platform::gfx::DT_NOCLIP;
 
 struct Direction {
     double u;

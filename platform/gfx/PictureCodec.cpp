@@ -284,9 +284,10 @@ private:
 // A resolution at which `pixels` of one axis give `himetric`, checked by the conversion the loader uses.
 template <typename Matches> std::optional<LONG> findResolution(LONG pixelExtent, LONG himetricExtent, Matches matches)
 {
-    const LONG guess = himetricExtent != 0 ? static_cast<LONG>(std::llround(static_cast<double>(pixelExtent) *
-                                                                             kHimetricPerInch / himetricExtent))
-                                           : Resolution{}.x;
+    const LONG guess =
+        himetricExtent != 0
+            ? static_cast<LONG>(std::llround(static_cast<double>(pixelExtent) * kHimetricPerInch / himetricExtent))
+            : Resolution{}.x;
     for (LONG candidate : {guess, guess - 1, guess + 1, guess - 2, guess + 2}) {
         if (candidate >= 1 && candidate <= kMaxResolution && matches(candidate)) {
             return candidate;
@@ -493,9 +494,7 @@ Result<Picture> decodeBody(ByteReader& in, int depth);
 // Replays stored operations into a recorder, one at a time.
 class OpDecoder {
 public:
-    OpDecoder(ByteReader& in, PictureRecorder& recorder, int depth) : m_in(in), m_recorder(recorder), m_depth(depth)
-    {
-    }
+    OpDecoder(ByteReader& in, PictureRecorder& recorder, int depth) : m_in(in), m_recorder(recorder), m_depth(depth) {}
 
     void decode()
     {

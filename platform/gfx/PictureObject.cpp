@@ -109,7 +109,7 @@ HRESULT PictureObject::Render(DrawContext* context, LONG x, LONG y, LONG cx, LON
     if (!context) {
         return E_POINTER;
     }
-    // Played from a copy, so a picture drawn into itself through a recorder cannot deadlock.
+    // Played from a copy without the lock: the context may call back into pictures.
     const Picture picture = this->picture();
     context->drawPicture(picture, Rect{x, y, x + cx, y + cy});
     return S_OK;
@@ -141,8 +141,8 @@ HRESULT PictureObject::Load(IStream* stream)
     std::uint64_t left = 0;
     RETURN_IF_FAILED(bytesLeft(stream, left));
     if (size > left) {
-        return reportFailure(
-            {E_FAIL, "picture of " + std::to_string(size) + " bytes in a stream with " + std::to_string(left) + " left"});
+        return reportFailure({E_FAIL, "picture of " + std::to_string(size) + " bytes in a stream with " +
+                                          std::to_string(left) + " left"});
     }
     std::vector<std::uint8_t> bytes(size);
     RETURN_IF_FAILED(readAll(stream, bytes.data(), bytes.size()));

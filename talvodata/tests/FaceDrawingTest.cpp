@@ -132,7 +132,8 @@ TEST(FaceDrawingTest, AppearanceRefusesBadArguments)
         EXPECT_HR(E_INVALIDARG, event->GetTargetAppearance(subTarget, VARIANT_TRUE, VARIANT_TRUE, &picture));
         EXPECT_EQ(nullptr, picture);
     }
-    const ComPtr<IPictureDisp> picture = appearance(*event, 1, VARIANT_TRUE, VARIANT_TRUE).queryInterface<IPictureDisp>();
+    const ComPtr<IPictureDisp> picture =
+        appearance(*event, 1, VARIANT_TRUE, VARIANT_TRUE).queryInterface<IPictureDisp>();
     EXPECT_TRUE(picture);
 }
 

@@ -128,8 +128,8 @@ TEST(PictureCodecTest, HostileRecordsFailWithoutAllocating)
     auto trailing = valid;
     trailing.push_back(0);
     const std::uint8_t hugeBitmap[] = {2, 96, 0, 0, 0, 96, 0, 0, 0, 0, 0x80, 0, 0, 0, 0x80, 0, 0};
-    const std::uint8_t restoreFirst[] = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                         96, 0, 0, 0, 96, 0, 0, 0, 1, 0, 0, 0, 10};
+    const std::uint8_t restoreFirst[] = {1, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0,
+                                         0, 0, 96, 0, 0, 0, 96, 0, 0, 0, 1, 0, 0, 0, 10};
     const std::pair<const char*, std::vector<std::uint8_t>> cases[] = {
         {"huge operation count", with(25, 0xFFFFFFFF)},
         {"huge point count", with(30, 0x7FFFFFFF)},

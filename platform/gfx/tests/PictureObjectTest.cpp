@@ -3,8 +3,8 @@
 #include "platform/com/MemoryStream.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Color.h"
-#include "platform/gfx/Himetric.h"
 #include "platform/gfx/DrawContextQt.h"
+#include "platform/gfx/Himetric.h"
 #include "platform/gfx/PictureRecorder.h"
 #include "platform/gfx/TextFormat.h"
 #include "platform/testing/Matchers.h"
@@ -108,11 +108,8 @@ TEST(PictureObjectTest, DamagedRecordsFailAndKeepThePicture)
     auto damagedBody = good;
     damagedBody[8] = 9; // No such picture kind.
     const std::pair<const char*, std::vector<std::uint8_t>> cases[] = {
-        {"truncated", truncated},
-        {"newer version", newer},
-        {"size beyond the stream", sizeBeyondStream},
-        {"damaged picture", damagedBody},
-        {"no bytes", {}},
+        {"truncated", truncated},         {"newer version", newer}, {"size beyond the stream", sizeBeyondStream},
+        {"damaged picture", damagedBody}, {"no bytes", {}},
     };
     for (const auto& [what, bytes] : cases) {
         SCOPED_TRACE(what);

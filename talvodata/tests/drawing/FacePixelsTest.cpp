@@ -95,7 +95,7 @@ TEST(FacePixelsTest, AirRifleBlackAndRingLinesLieAtTheirRadii)
         COLORREF around;
     };
     // Rings 1 to 3 are black lines on the grey card, 5 to 9 white lines inside the black; ring 4 is the black's edge.
-    const Ring rings[] = {{1, 45.5, kBlack, kGrey}, {2, 40.5, kBlack, kGrey},  {3, 35.5, kBlack, kGrey},
+    const Ring rings[] = {{1, 45.5, kBlack, kGrey},  {2, 40.5, kBlack, kGrey},  {3, 35.5, kBlack, kGrey},
                           {5, 25.5, kWhite, kBlack}, {6, 20.5, kWhite, kBlack}, {7, 15.5, kWhite, kBlack},
                           {8, 10.5, kWhite, kBlack}, {9, 5.5, kWhite, kBlack}};
     for (const Ring& ring : rings) {
@@ -157,8 +157,8 @@ ComPtr<ITargetParams> plainFace(IEventParams& event)
     return face;
 }
 
-ComPtr<ITargetElement> addElement(ITargetParams& face, enumTargetElementType type, float left, float top,
-                                  float width, float height, OLE_COLOR body)
+ComPtr<ITargetElement> addElement(ITargetParams& face, enumTargetElementType type, float left, float top, float width,
+                                  float height, OLE_COLOR body)
 {
     ComPtr<ITargetElement> element;
     EXPECT_HR(S_OK, face.AddElement(type, left, top, width, height, element.put()));
