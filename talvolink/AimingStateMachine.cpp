@@ -258,6 +258,9 @@ void AimingStateMachine::ConcludeAiming()
         while (m_shotCount < minimum) {
             const LONG before = m_shotCount;
             Shot(VARIANT_TRUE);
+            if (!m_aimingOpen) {
+                return; // A sink closed the device, which concluded the aiming already.
+            }
             if (m_shotCount == before) {
                 break; // The event's maximum is below its minimum.
             }

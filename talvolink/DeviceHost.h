@@ -65,6 +65,11 @@ public:
     virtual void fireReconnected() = 0;
     virtual void fireTimeout(LONG seconds) = 0;
 
+    /// A model's drain of its records begins and ends. In between the host stays alive, and a model that a sink
+    /// disconnects meanwhile is closed at once but deleted only when the drain has ended.
+    virtual void beginDispatch() {}
+    virtual void endDispatch() {}
+
 protected:
     ~DeviceHost() = default;
 };

@@ -39,6 +39,7 @@ CGenericTalvo::~CGenericTalvo()
 
 bool CGenericTalvo::Close()
 {
+    m_closed = true;
     m_closing.set();
     m_reader.reset(); // Sets the reader's stop event and joins it.
     Stop();
@@ -99,6 +100,9 @@ void CGenericTalvo::ProcessRecords(std::span<const DeviceRecord> records)
     BeginRecords(static_cast<int>(records.size()));
     m_received += static_cast<LONG>(records.size());
     for (const DeviceRecord& record : records) {
+        if (m_closed) {
+            return; // A sink disconnected the device.
+        }
         const int sequence = record.sequence;
         if (m_lastSequence != -1) {
             // A repeated number lowers the count by one; a wrap adds the modulus back.
@@ -172,9 +176,13 @@ void CGenericTalvo::drain()
         // Cleared as the batch is taken, so a record queued while it is processed brings its own message.
         m_drainPending = false;
     }
-    if (!batch.empty()) {
-        ProcessRecords(batch);
+    if (batch.empty()) {
+        return;
     }
+    DeviceHost& host = m_host;
+    host.beginDispatch();
+    ProcessRecords(batch);
+    host.endDispatch(); // May delete this model: nothing may follow.
 }
 
 void CGenericTalvo::postDeviceMessage(DeviceMessage message, LPARAM lParam)
@@ -242,7 +250,8 @@ void CGenericTalvo::openLink()
     m_window->setHandler(kAppMessage1, [this](WPARAM wParam, LPARAM lParam) { OnAppMessage1(wParam, lParam); });
     m_window->setTimerHandler([this](std::uintptr_t timerId) {
         if (timerId == kDrainTimer) {
-            drain();
+            drain(); // May delete this model.
+            return;
         }
         OnTimer(timerId, 0);
     });

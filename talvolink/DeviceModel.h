@@ -79,7 +79,8 @@ public:
     /// Reader thread: decodes one framed packet into a zeroed record; false when its check fails.
     virtual bool ParsePacket(std::span<const std::uint8_t> packet, DeviceRecord& record);
     virtual void BeginRecords(int count);
-    /// Counts received and skipped records by sequence number, OnRecord for each, then FlushCoordinates.
+    /// Counts received and skipped records by sequence number, OnRecord for each, then FlushCoordinates. Stops
+    /// early when a sink closed the model.
     virtual void ProcessRecords(std::span<const DeviceRecord> records);
     virtual void OnRecord(const DeviceRecord& record) = 0;
     virtual void FlushCoordinates();
@@ -142,8 +143,10 @@ protected:
 
     /// Hidden window, 10 ms drain timer and an empty ring of 5 x SampleRate records; the sequence count restarts.
     void openLink();
-    /// Drains the ring now (what the drain message does).
+    /// Drains the ring now (what the drain message does). The model may be deleted when it returns.
     void drain();
+    /// True once Close ran.
+    bool isClosed() const { return m_closed; }
 
 private:
     void onDeviceMessage(WPARAM wParam, LPARAM lParam);
@@ -167,6 +170,7 @@ private:
     bool m_drainPending TALVO_GUARDED_BY(m_lock) = false;
     bool m_windowOpen TALVO_GUARDED_BY(m_lock) = false;
 
+    bool m_closed = false;
     int m_lastSequence = -1;
     LONG m_received = 0;
     std::atomic<LONG> m_invalid{0};

@@ -214,14 +214,32 @@ platform::Result<std::unique_ptr<CGenericTalvo>> CTalvoDevice::createSerialModel
 
 void CTalvoDevice::disconnect()
 {
-    if (!m_model) {
+    // Taken first: the events that closing fires may call back in here.
+    std::unique_ptr<CGenericTalvo> model = std::move(m_model);
+    if (!model) {
         return;
     }
-    if (m_model->SemaphoreAvailable()) {
-        (void)m_model->PutSemaphore(SemaphoreOff); // The device goes away either way.
+    if (model->SemaphoreAvailable()) {
+        (void)model->PutSemaphore(SemaphoreOff); // The device goes away either way.
     }
-    (void)m_model->Close(); // Always true.
-    m_model.reset();
+    (void)model->Close(); // Always true.
+    if (m_dispatchDepth > 0) {
+        m_retiredModels.push_back(std::move(model)); // Still on the stack below this call.
+    }
+}
+
+void CTalvoDevice::beginDispatch()
+{
+    AddRef(); // A sink may let the control go while it runs.
+    ++m_dispatchDepth;
+}
+
+void CTalvoDevice::endDispatch()
+{
+    if (--m_dispatchDepth == 0) {
+        m_retiredModels.clear();
+    }
+    (void)Release(); // May delete the control.
 }
 
 HRESULT CTalvoDevice::LookupDevice(VARIANT_BOOL* bExist)
@@ -872,7 +890,9 @@ HRESULT CTalvoDevice::Reset(LONG nSubDevice)
         return E_INVALIDARG;
     }
     if (m_model) {
+        beginDispatch(); // Its events may disconnect.
         m_model->Reset(nSubDevice);
+        endDispatch();
     }
     return S_OK;
 }
@@ -884,7 +904,9 @@ HRESULT CTalvoDevice::ConcludeCurrentAiming(LONG nSubDevice)
         return E_INVALIDARG;
     }
     if (m_model) {
+        beginDispatch(); // Its events may disconnect.
         m_model->ConcludeCurrentAiming(nSubDevice);
+        endDispatch();
     }
     return S_OK;
 }
@@ -893,7 +915,9 @@ HRESULT CTalvoDevice::AddShot(VARIANT_BOOL vbUnlimited)
 {
     auto guard = lock();
     if (m_model) {
+        beginDispatch(); // Its events may disconnect.
         m_model->AddShot(vbUnlimited);
+        endDispatch();
     }
     return S_OK;
 }

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform::time {
 class Clock;
@@ -126,6 +127,8 @@ public:
     void fireDisconnected() override;
     void fireReconnected() override;
     void fireTimeout(LONG seconds) override;
+    void beginDispatch() override;
+    void endDispatch() override;
 
 private:
     struct SubDevice {
@@ -161,6 +164,9 @@ private:
     DeviceInformation m_information;
     std::string m_lastErrorText;
     std::unique_ptr<CGenericTalvo> m_model; // Non-null exactly while connected.
+    // Models disconnected by a sink while they dispatched: closed, deleted when the outermost dispatch ends.
+    std::vector<std::unique_ptr<CGenericTalvo>> m_retiredModels;
+    int m_dispatchDepth = 0;
 };
 
 } // namespace talvolink

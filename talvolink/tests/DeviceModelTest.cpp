@@ -188,6 +188,41 @@ TEST_F(DeviceModelTest, ClosingReleasesAReaderStalledOnAFullRing)
     EXPECT_TRUE(finished->load());
 }
 
+TEST_F(DeviceModelTest, SinkThatDisconnectsDuringADrainEndsIt)
+{
+    m_recorder->hook = [this](const testsupport::ReceivedEvent& event) {
+        if (event.dispId == DISPID_TALVODEVICEEVENTS_SHOT) {
+            EXPECT_EQ(S_OK, m_control->put_Connected(VARIANT_FALSE));
+        }
+    };
+    std::vector<DeviceRecord> records(3, makeRecord(0));
+    records.insert(records.end(), 6, makeRecord(78));
+    records.push_back(makeRecord(78, 40));
+    records.insert(records.end(), 20, makeRecord(78));
+    feed(records);
+
+    EXPECT_THAT(m_recorder->sequence(),
+                ElementsAre(DISPID_TALVODEVICEEVENTS_STARTAIMING, DISPID_TALVODEVICEEVENTS_NEWCOORDINATES,
+                            DISPID_TALVODEVICEEVENTS_SHOT, DISPID_TALVODEVICEEVENTS_CONCLUDEAIMING));
+    VARIANT_BOOL connected = VARIANT_TRUE;
+    ASSERT_EQ(S_OK, m_control->get_Connected(&connected));
+    EXPECT_EQ(VARIANT_FALSE, connected);
+    EXPECT_EQ(0, factory()->openPorts());
+}
+
+TEST_F(DeviceModelTest, SinkThatReleasesTheControlDuringADrainIsSafe)
+{
+    const auto ports = factory()->openPortCounter();
+    m_recorder->hook = [this](const testsupport::ReceivedEvent& event) {
+        if (event.dispId == DISPID_TALVODEVICEEVENTS_STARTAIMING) {
+            m_control = nullptr; // The drain keeps the control until it ends.
+        }
+    };
+    feed({makeRecord(0), makeRecord(78), makeRecord(78)});
+
+    EXPECT_EQ(0, ports->load()) << "the control went once the drain ended, and closed its device";
+}
+
 TEST_F(DeviceModelTest, LineMessagesBecomeEventsOnTheControlsThread)
 {
     std::thread reader([this] {
