@@ -2,6 +2,7 @@
 
 #include "../support/Events.h"
 
+#include "platform/com/MemoryStream.h"
 #include "platform/com/Variant.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Color.h"
@@ -244,6 +245,30 @@ TEST(FacePixelsTest, FacePictureKeepsItsAspectAndElementsShowPicturesAndText)
     EXPECT_EQ(kRed, pixelAt(image, -30, -30));
     EXPECT_GT(countInWindow(image, 25, -30, 20, kBlue), 20);
     EXPECT_EQ(0, countInWindow(image, 25, -18, 20, kBlue));
+}
+
+TEST(FacePixelsTest, PicturesOfFacesAndElementsDrawTheSameAfterTheEventIsStored)
+{
+    auto event = CEventParams::create();
+    auto face = plainFace(*event);
+    // A recorded picture (the air rifle face itself) in an element, a bitmap over the face.
+    auto rifle = testsupport::shippedEvent("AR10");
+    ASSERT_TRUE(rifle);
+    ComPtr<IDispatch> rifleFace;
+    ASSERT_HR(S_OK, rifle->GetTargetAppearance(1, VARIANT_TRUE, VARIANT_TRUE, rifleFace.put()));
+    auto element = addElement(*face, elementPicture, 10, 10, 25, 25, 0);
+    ASSERT_HR(S_OK, element->put_Picture(rifleFace.get()));
+    ASSERT_HR(S_OK, face->put_Picture(redPicture(4, 1).get()));
+
+    auto stream = platform::com::makeComObject<platform::com::MemoryStream>();
+    ASSERT_HR(S_OK, event->Save(stream.get(), TRUE));
+    ASSERT_HR(S_OK, stream->Seek(0, STREAM_SEEK_SET, nullptr));
+    auto reloaded = CEventParams::create();
+    ASSERT_HR(S_OK, reloaded->Load(stream.get()));
+
+    EXPECT_EQ(renderFace(*event), renderFace(*reloaded));
+    // The rifle face's black between its rings 7 and 8, shrunk into the element.
+    EXPECT_EQ(kBlack, pixelAt(renderFace(*reloaded), 23.9, 23.9));
 }
 
 TEST(FacePixelsTest, DiagonalOrientationMovesTheNumbersOffTheAxes)
