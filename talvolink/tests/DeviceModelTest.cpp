@@ -238,6 +238,26 @@ TEST_F(DeviceModelTest, LineMessagesBecomeEventsOnTheControlsThread)
     EXPECT_EQ(3, m_recorder->events.at(1).intArgument(0));
 }
 
+TEST_F(DeviceModelTest, ReconnectionRestartsTheSensorWhenItIsTheSameOne)
+{
+    feed({makeRecord(0, 0, 0, 0, 7)});
+    model().setLineUp(false);
+    model().postDeviceMessage(DeviceMessage::Reconnect);
+    deliverPosted();
+    EXPECT_TRUE(m_recorder->sequence().empty()) << "a sensor that is not identified again stays down";
+    EXPECT_FALSE(model().lineUp());
+
+    model().setIdentifiesAgain(true);
+    model().postDeviceMessage(DeviceMessage::Reconnect);
+    model().postDeviceMessage(DeviceMessage::Reconnect); // Rounds pile up while the lines were down.
+    deliverPosted();
+    EXPECT_THAT(m_recorder->sequence(), ElementsAre(DISPID_TALVODEVICEEVENTS_RECONNECTED));
+    EXPECT_TRUE(model().lineUp());
+
+    feed({makeRecord(0, 0, 0, 0, 200)});
+    EXPECT_EQ(0, stat(&ITalvoDevice::get_StatTotalSkipped)) << "sequence numbers start over";
+}
+
 TEST_F(DeviceModelTest, CommandsCarryTheComplementOfTheirSum)
 {
     model().BeginCommand(13);

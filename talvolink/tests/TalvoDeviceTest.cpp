@@ -357,6 +357,43 @@ TEST_F(TalvoDeviceTest, DataStartsWithZerosAndTwoNotANumbers)
     EXPECT_TRUE(std::isnan(values[8]));
 }
 
+TEST_F(TalvoDeviceTest, EventsCarryTheirArgumentsAsVariantsOfTheirTypes)
+{
+    struct Case {
+        DISPID dispId;
+        std::function<void()> fire;
+        std::vector<VARTYPE> types;
+    };
+    const Case cases[] = {
+        {DISPID_TALVODEVICEEVENTS_FINALCONCLUDEAIMING, [&] { m_control->fireFinalConcludeAiming(2); }, {VT_I4}},
+        {DISPID_TALVODEVICEEVENTS_PULSECHANGED, [&] { m_control->firePulseChanged(1, 72); }, {VT_I4, VT_I4}},
+        {DISPID_TALVODEVICEEVENTS_TRIGGER, [&] { m_control->fireTrigger(1, 12); }, {VT_I4, VT_I4}},
+        {DISPID_TALVODEVICEEVENTS_HEARTBEAT, [&] { m_control->fireHeartBeat(1, 46000.25, 46000.5); },
+         {VT_I4, VT_R8, VT_R8}},
+        {DISPID_TALVODEVICEEVENTS_DISCONNECTED, [&] { m_control->fireDisconnected(); }, {}},
+        {DISPID_TALVODEVICEEVENTS_RECONNECTED, [&] { m_control->fireReconnected(); }, {}},
+        {DISPID_TALVODEVICEEVENTS_TIMEOUT, [&] { m_control->fireTimeout(4); }, {VT_I4}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dispId);
+        m_recorder->events.clear();
+        c.fire();
+        ASSERT_EQ(1u, m_recorder->events.size());
+        const testsupport::ReceivedEvent& event = m_recorder->events[0];
+        EXPECT_EQ(c.dispId, event.dispId);
+        std::vector<VARTYPE> types;
+        for (const platform::com::Variant& argument : event.arguments) {
+            types.push_back(argument.type());
+        }
+        EXPECT_EQ(c.types, types);
+    }
+
+    m_recorder->events.clear();
+    m_control->fireHeartBeat(1, 46000.25, 46000.5);
+    EXPECT_DOUBLE_EQ(46000.25, m_recorder->events.at(0).arguments.at(1).get().dblVal);
+    EXPECT_DOUBLE_EQ(46000.5, m_recorder->events.at(0).arguments.at(2).get().dblVal);
+}
+
 TEST_F(TalvoDeviceTest, ReleasingAConnectedControlClosesItsDevice)
 {
     makeControl(scripted(10));

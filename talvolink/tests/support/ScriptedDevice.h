@@ -24,6 +24,8 @@ public:
     void OnRecord(const DeviceRecord& record) override;
 
     const std::vector<DeviceRecord>& processed() const { return m_processed; }
+    /// Whether a reconnection finds the same sensor again (it needs a port).
+    void setIdentifiesAgain(bool identifies) { m_identifiesAgain = identifies; }
     /// Set when the reader thread has left its body; shared so it outlives the model.
     std::shared_ptr<std::atomic<bool>> readerFinished() const { return m_readerFinished; }
     /// The number of scripted records the reader has queued so far.
@@ -31,10 +33,12 @@ public:
 
 protected:
     bool StartReader() override;
+    bool IdentifyAgain() override { return m_identifiesAgain; }
 
 private:
     std::vector<DeviceRecord> m_script;
     int m_rangeDivisor;
+    bool m_identifiesAgain = false;
     std::vector<DeviceRecord> m_processed;
     std::shared_ptr<std::atomic<bool>> m_readerFinished = std::make_shared<std::atomic<bool>>(false);
     std::shared_ptr<std::atomic<int>> m_readerQueued = std::make_shared<std::atomic<int>>(0);
