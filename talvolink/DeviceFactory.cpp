@@ -1,6 +1,7 @@
 #include "talvolink/DeviceFactory.h"
 
 #include "talvolink/DeviceModel.h"
+#include "talvolink/serial/PnpProbe.h"
 
 namespace talvolink {
 
@@ -13,13 +14,12 @@ public:
         return platform::serial::openSerialPort(commPort);
     }
 
-    // FIXME: the serial sensors' plug-and-play probe and models are not built yet.
-    bool probe(platform::serial::SerialPort& /*port*/, PnpRecord& record) override
+    bool probe(platform::serial::SerialPort& port, PnpRecord& record, platform::time::Clock& clock) override
     {
-        record = PnpRecord{};
-        return false;
+        return ProbePnpDevice(port, record, clock);
     }
 
+    // FIXME: the serial sensor models are not selectable by their code yet.
     std::unique_ptr<CGenericTalvo> createSerialModel(LONG /*modelCode*/, DeviceHost& /*host*/,
                                                      std::unique_ptr<platform::serial::SerialPort> /*port*/) override
     {

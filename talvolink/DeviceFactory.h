@@ -9,6 +9,10 @@
 #include <memory>
 #include <string>
 
+namespace platform::time {
+class Clock;
+}
+
 namespace talvolink {
 
 class CGenericTalvo;
@@ -23,9 +27,9 @@ public:
 
     /// Opens COM<commPort> for reading and writing, exclusively.
     virtual platform::Result<std::unique_ptr<platform::serial::SerialPort>> openPort(LONG commPort) = 0;
-    /// The plug-and-play probe: true when one of our sensors answered; the record is filled whenever the answer
-    /// parses and zeroed when it does not.
-    virtual bool probe(platform::serial::SerialPort& port, PnpRecord& record) = 0;
+    /// The plug-and-play probe, pausing on `clock`: true when one of our sensors answered; the record is filled
+    /// whenever the answer parses and zeroed when it does not.
+    virtual bool probe(platform::serial::SerialPort& port, PnpRecord& record, platform::time::Clock& clock) = 0;
     /// The model of a serial sensor by its model code, owning the open port; null for an unknown code.
     virtual std::unique_ptr<CGenericTalvo> createSerialModel(LONG modelCode, DeviceHost& host,
                                                              std::unique_ptr<platform::serial::SerialPort> port) = 0;

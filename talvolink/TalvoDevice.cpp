@@ -197,7 +197,7 @@ platform::Result<std::unique_ptr<CGenericTalvo>> CTalvoDevice::createSerialModel
         return platform::Error{E_FAIL, port.error().detail};
     }
     const std::string portName = "COM" + std::to_string(m_commPort);
-    if (!m_factory->probe(*port.value(), m_information.record)) {
+    if (!m_factory->probe(*port.value(), m_information.record, m_clock)) {
         return platform::Error{E_FAIL, "no sensor answers on " + portName};
     }
     if (!m_subDevices[0].settings.event) {
@@ -256,7 +256,7 @@ HRESULT CTalvoDevice::LookupDevice(VARIANT_BOOL* bExist)
     if (!port) {
         return S_OK;
     }
-    *bExist = toVariantBool(m_factory->probe(*port.value(), m_information.record));
+    *bExist = toVariantBool(m_factory->probe(*port.value(), m_information.record, m_clock));
     return S_OK;
 }
 

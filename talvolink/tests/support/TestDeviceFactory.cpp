@@ -14,7 +14,7 @@ platform::Result<std::unique_ptr<platform::serial::SerialPort>> TestDeviceFactor
     return std::unique_ptr<platform::serial::SerialPort>(std::make_unique<FakeSerialPort>(m_openPorts));
 }
 
-bool TestDeviceFactory::probe(platform::serial::SerialPort&, PnpRecord& record)
+bool TestDeviceFactory::probe(platform::serial::SerialPort&, PnpRecord& record, platform::time::Clock&)
 {
     ++m_probes;
     record = PnpRecord{};

@@ -24,7 +24,7 @@ public:
     explicit TestDeviceFactory(Settings settings) : m_settings(std::move(settings)) {}
 
     platform::Result<std::unique_ptr<platform::serial::SerialPort>> openPort(LONG commPort) override;
-    bool probe(platform::serial::SerialPort& port, PnpRecord& record) override;
+    bool probe(platform::serial::SerialPort& port, PnpRecord& record, platform::time::Clock& clock) override;
     std::unique_ptr<CGenericTalvo> createSerialModel(LONG modelCode, DeviceHost& host,
                                                      std::unique_ptr<platform::serial::SerialPort> port) override;
     std::unique_ptr<CGenericTalvo> createUsbModel(const std::u16string& devicePath, DeviceHost& host) override;
