@@ -142,6 +142,13 @@ void SensorSimulator::followLines(std::vector<std::uint8_t>& out)
     const bool dtr = lines.isOn(OutputLine::Dtr);
     const bool rts = lines.isOn(OutputLine::Rts);
     if (!dtr && m_state.powered) {
+        // What came before the power went is heard: a program closing the port sends its stop command first.
+        std::vector<std::uint8_t> last(256);
+        const auto read = m_port->read(last, 0ms);
+        const auto settings = m_port->settings();
+        if (read && *read > 0 && settings) {
+            takeBytes(std::span(last).first(*read), *settings);
+        }
         powerDown();
     }
     const bool changed = m_state.powered != dtr;
@@ -168,9 +175,10 @@ void SensorSimulator::answerProbe(std::vector<std::uint8_t>& out)
     if (!settings) {
         return;
     }
+    // The port opening raises RTS too: an answer then would reach the program as noise at another speed.
     const SerialSettings expected{1200, 7, settings->parity, platform::serial::StopBits::Two};
     if (*settings != expected) {
-        fault("plug-and-play probe at " + describe(*settings));
+        ++m_state.ignoredRtsEdges;
         return;
     }
     const std::string answer = m_profile.pnpAnswer(m_serialNumber);
@@ -181,8 +189,9 @@ void SensorSimulator::answerProbe(std::vector<std::uint8_t>& out)
 
 void SensorSimulator::takeBytes(std::span<const std::uint8_t> bytes, const SerialSettings& settings)
 {
-    if (!m_state.powered) {
-        return; // an unpowered sensor hears nothing (the probe's answer phase, a dropped DTR)
+    // The line itself too, not only the state last followed: the program may write right after raising DTR.
+    if (!m_state.powered && !m_port->lines().isOn(OutputLine::Dtr)) {
+        return;
     }
     for (std::uint8_t byte : bytes) {
         m_pending.push_back(byte);

@@ -1,0 +1,57 @@
+#include "RecordingHost.h"
+
+#include "interfaces/talvodata/IShot.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace talvolink::testsupport {
+
+void RecordingHost::fireStartAiming(LONG, IAiming* aiming)
+{
+    aimings.push_back(platform::com::ComPtr<IAiming>(aiming));
+    fired.push_back({Kind::StartAiming});
+}
+
+void RecordingHost::fireShot(LONG, IAiming*, IShot* shot)
+{
+    VARIANT_BOOL missed = VARIANT_FALSE;
+    (void)shot->get_Missed(&missed);
+    fired.push_back({Kind::Shot, missed == VARIANT_FALSE ? 0 : 1});
+}
+
+void RecordingHost::fireTrigger(LONG, LONG count)
+{
+    fired.push_back({Kind::Trigger, count});
+    if (onTrigger) {
+        onTrigger(count);
+    }
+}
+
+std::size_t RecordingHost::count(Kind kind) const
+{
+    return static_cast<std::size_t>(std::count_if(fired.begin(), fired.end(), [kind](const Fired& f) {
+        return f.kind == kind;
+    }));
+}
+
+bool RecordingHost::pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done() || std::chrono::steady_clock::now() >= deadline) {
+            loop.quit();
+        }
+    });
+    check.start(5);
+    if (!done()) {
+        loop.exec();
+    }
+    return done();
+}
+
+} // namespace talvolink::testsupport
