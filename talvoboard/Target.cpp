@@ -9,7 +9,12 @@
 #include "interfaces/talvoboard/DispIds.h"
 #include "interfaces/talvodata/Guids.h"
 #include "platform/com/ClassTable.h"
+#include "platform/gfx/BitmapQt.h"
+#include "platform/gfx/DrawContextQt.h"
 #include "platform/gfx/Himetric.h"
+#include "platform/gfx/PictureObject.h"
+#include "platform/gfx/PictureRecorder.h"
+#include "platform/gfx/TextMeasureQt.h"
 #include "talvodata/ObjectIdentity.h"
 
 #include <algorithm>
@@ -540,14 +545,37 @@ HRESULT CTarget::get_VisibleHeight(float* pVal)
     return copyField(toMillimetres(windowSurface().visibleHeight()), pVal);
 }
 
-HRESULT CTarget::GetImage(VARIANT_BOOL /*Metafile*/, IDispatch** Image)
+HRESULT CTarget::GetImage(VARIANT_BOOL Metafile, IDispatch** Image)
 {
     if (!Image) {
         return E_POINTER;
     }
     *Image = nullptr;
-    // FIXME: hand out the drawing as a picture object once platform/gfx has one.
-    return E_NOTIMPL;
+    auto guard = lock();
+    // The window's size also before it was ever shown.
+    const Rect client = m_widget ? m_widget->clientRect() : Rect{};
+    if (client.isEmpty()) {
+        return E_FAIL;
+    }
+    const TargetDrawSurface surface(client, m_state.visible);
+    platform::gfx::Picture picture;
+    if (Metafile == VARIANT_TRUE) {
+        const platform::gfx::TextMeasureQt measure;
+        platform::gfx::PictureRecorder recorder(kScreen, &measure);
+        recorder.setClipRect(surface.viewport());
+        TargetPainter(recorder, surface, m_state).paintAll(m_userMode);
+        picture = recorder.finish(platform::gfx::himetricFromPixels(client, kScreen));
+    } else {
+        QImage image(client.width(), client.height(), QImage::Format_RGB32);
+        if (image.isNull()) {
+            return E_OUTOFMEMORY;
+        }
+        platform::gfx::DrawContextQt context(image);
+        TargetPainter(context, surface, m_state).paintAll(m_userMode);
+        picture = platform::gfx::Picture::fromBitmap(platform::gfx::toBitmap(image), kScreen);
+    }
+    const auto object = platform::gfx::PictureObject::create(std::move(picture));
+    return object->QueryInterface(IDispatch::kIid, reinterpret_cast<void**>(Image));
 }
 
 // Colour intervals.

@@ -53,10 +53,4 @@ void TargetWidget::paintEvent(QPaintEvent* /*event*/)
     }
 }
 
-void TargetWidget::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    m_stale = true;
-}
-
 } // namespace talvoboard

@@ -32,8 +32,8 @@ public:
     void drawIncrement(const Painter& painter);
 
 protected:
+    /// Shows the backing image, redrawn first when stale or of another size than the window.
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     /// False when no image of the client size can be had.

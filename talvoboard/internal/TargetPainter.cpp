@@ -2,6 +2,7 @@
 
 #include "platform/com/Variant.h"
 #include "platform/gfx/Color.h"
+#include "platform/gfx/IPicture.h"
 #include "platform/gfx/TextFormat.h"
 #include "platform/text/CodePage.h"
 #include "talvodata/ObjectIdentity.h"
@@ -27,6 +28,15 @@ constexpr Brush kNoBrush{BrushStyle::Hollow, 0};
 /// Breaches are never drawn smaller than this.
 constexpr LONG kSmallestBreach = 6;
 
+/// Plays a picture object upright into rect; nothing when it is no picture.
+void render(platform::gfx::DrawContext& context, IDispatch* picture, const Rect& rect)
+{
+    const auto drawable = ComPtr<IDispatch>(picture).queryInterface<IPicture>();
+    if (drawable) {
+        (void)drawable->Render(&context, rect.left, rect.top, rect.width(), rect.height()); // A face may be missing.
+    }
+}
+
 bool hasValue(ITargetElement* element, const char* name)
 {
     platform::com::Variant value;
@@ -35,9 +45,8 @@ bool hasValue(ITargetElement* element, const char* name)
 
 } // namespace
 
-TargetPainter::TargetPainter(platform::gfx::DrawContext& context, const TargetDrawSurface& surface,
-                             const TargetState& state)
-    : m_context(context), m_surface(surface), m_state(state), m_traces(context, surface, state)
+TargetPainter::TargetPainter(platform::gfx::DrawContext& context, TargetDrawSurface surface, const TargetState& state)
+    : m_context(context), m_surface(surface), m_state(state), m_traces(context, m_surface, state)
 {
 }
 
@@ -98,8 +107,16 @@ COLORREF TargetPainter::backgroundColor() const
 
 void TargetPainter::face()
 {
-    // FIXME: render the event's GetTargetAppearance picture into the mapped face rectangle (less 2 pixels) once
-    // the document model hands out face pictures.
+    ComPtr<IDispatch> picture;
+    if (SUCCEEDED(m_state.event->GetTargetAppearance(m_state.subTarget,
+                                                     m_state.defaultBackground ? VARIANT_TRUE : VARIANT_FALSE,
+                                                     m_state.displayScoreRings ? VARIANT_TRUE : VARIANT_FALSE,
+                                                     picture.put())) &&
+        picture) {
+        const Point topLeft = m_surface.toDevice({m_state.face.left, m_state.face.top});
+        const Point bottomRight = m_surface.toDevice({m_state.face.right, m_state.face.bottom});
+        render(m_context, picture.get(), {topLeft.x, topLeft.y, bottomRight.x - 2, bottomRight.y - 2});
+    }
     elements(/*underBreaches=*/true);
 }
 
@@ -215,9 +232,13 @@ void TargetPainter::element(ITargetElement* element)
     case elementEllipse:
         m_context.ellipse(rect);
         break;
-    case elementPicture:
-        // FIXME: render the element's Picture upright into rect once pictures can be drawn from their objects.
+    case elementPicture: {
+        ComPtr<IDispatch> picture;
+        if (SUCCEEDED(element->get_Picture(picture.put())) && picture) {
+            render(m_context, picture.get(), rect);
+        }
         break;
+    }
     case elementRectangle:
         m_context.rectangle(rect);
         break;

@@ -13,7 +13,7 @@ namespace talvoboard {
 /// Thread rule: owner thread, for one drawing.
 class TargetPainter {
 public:
-    TargetPainter(platform::gfx::DrawContext& context, const TargetDrawSurface& surface, const TargetState& state);
+    TargetPainter(platform::gfx::DrawContext& context, TargetDrawSurface surface, const TargetState& state);
 
     /// Everything, over the background. Without an event: the window colour in user mode, a framed
     /// "Event not specified." in design mode.
@@ -38,7 +38,7 @@ private:
     void label(const platform::com::Bstr& text, bool rightAligned);
 
     platform::gfx::DrawContext& m_context;
-    const TargetDrawSurface& m_surface;
+    const TargetDrawSurface m_surface;
     const TargetState& m_state;
     TracePainter m_traces;
 };

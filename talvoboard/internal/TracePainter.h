@@ -8,7 +8,8 @@
 namespace talvoboard {
 
 /// Draws aiming traces: a live heading in the heading colour, the colour intervals around every shot, and the
-/// step over each shot split at the shot's microphone phase. Thread rule: owner thread, for one drawing.
+/// step over each shot split at the shot's microphone phase. It observes the surface and the state, which must
+/// outlive it. Thread rule: owner thread, for one drawing.
 class TracePainter {
 public:
     TracePainter(platform::gfx::DrawContext& context, const TargetDrawSurface& surface, const TargetState& state);

@@ -1,0 +1,298 @@
+#include "support/TestEvent.h"
+#include "support/Targets.h"
+
+#include "talvoboard/TargetWindow.h"
+
+#include "platform/com/Variant.h"
+#include "platform/gfx/Color.h"
+#include "platform/gfx/DrawContextQt.h"
+#include "platform/gfx/IPicture.h"
+#include "platform/testing/Matchers.h"
+#include "talvodata/tests/support/AimingBuilder.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace talvoboard {
+namespace {
+
+using platform::com::Bstr;
+using platform::com::ComPtr;
+using platform::gfx::rgb;
+using talvodata::testsupport::AimingBuilder;
+using testsupport::makeEvent;
+using testsupport::makeTarget;
+
+// A new control is 192 pixels square; the test face is 170 mm, so a plane unit is 192 / 17000 pixels and the
+// target centre is pixel (96, 96).
+constexpr int kSide = 192;
+constexpr COLORREF kRed = 0x0000FF;
+constexpr COLORREF kGreen = 0x00FF00;
+constexpr COLORREF kBlue = 0xFF0000;
+constexpr COLORREF kMagenta = 0xFF00FF;
+
+COLORREF colorAt(const QImage& image, int x, int y)
+{
+    const QRgb pixel = image.pixel(x, y);
+    return rgb(static_cast<BYTE>(qRed(pixel)), static_cast<BYTE>(qGreen(pixel)), static_cast<BYTE>(qBlue(pixel)));
+}
+
+/// The control's drawing, through the picture GetImage hands out.
+QImage imageOf(ITarget* target, VARIANT_BOOL metafile = VARIANT_FALSE)
+{
+    ComPtr<IDispatch> image;
+    EXPECT_HR(S_OK, target->GetImage(metafile, image.put()));
+    QImage result(kSide, kSide, QImage::Format_RGB32);
+    result.fill(Qt::black);
+    const auto picture = image.queryInterface<IPicture>();
+    if (picture) {
+        platform::gfx::DrawContextQt context(result);
+        EXPECT_HR(S_OK, picture->Render(&context, 0, 0, kSide, kSide));
+    }
+    return result;
+}
+
+/// What the window shows now.
+QImage windowOf(ITarget* target)
+{
+    QWidget* widget = nullptr;
+    EXPECT_HR(S_OK, ComPtr<ITarget>(target).queryInterface<ITargetWindow>()->GetWidget(&widget));
+    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+int countOf(const QImage& image, COLORREF color, const QRect& area)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            count += colorAt(image, x, y) == color ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+class TargetPainterTest : public testing::Test {
+protected:
+    TargetPainterTest()
+    {
+        EXPECT_HR(S_OK, m_target->put_Event(makeEvent().get()));
+        EXPECT_HR(S_OK, m_target->put_BreachColor(kRed));
+        EXPECT_HR(S_OK, m_target->put_TraceThickness(0.0f));
+    }
+
+    ComPtr<ITarget> m_target = makeTarget();
+};
+
+TEST_F(TargetPainterTest, DrawsABreachInItsColourWhereTheShotHitWithoutFlippingY)
+{
+    // (20, -10) mm lies right of and above the centre: pixel (118, 84).
+    ASSERT_HR(S_OK, m_target->put_DisplayTrace(VARIANT_FALSE));
+    ASSERT_HR(S_OK, m_target->Add(AimingBuilder().at(2000, -1000).samples(20).shot().build().get()));
+    const QImage image = imageOf(m_target.get());
+    EXPECT_EQ(kRed, colorAt(image, 118, 84));
+    EXPECT_NE(kRed, colorAt(image, 118, 108));
+}
+
+TEST_F(TargetPainterTest, ABreachBelowSevenPixelsIsDrawnSixWide)
+{
+    // Calibre 4.5 mm is 450 units, 5 pixels: drawn from 93 to 98 around the centre.
+    ASSERT_HR(S_OK, m_target->Add(AimingBuilder().samples(20).shot().build().get()));
+    const QImage image = imageOf(m_target.get());
+    EXPECT_EQ(kRed, colorAt(image, 96, 96));
+    EXPECT_EQ(6, countOf(image, kRed, QRect(80, 96, 32, 1)));
+    EXPECT_EQ(kRed, colorAt(image, 93, 96));
+    EXPECT_EQ(kRed, colorAt(image, 98, 96));
+}
+
+TEST_F(TargetPainterTest, ColoursTheTraceBeforeAndAfterTheShot)
+{
+    // Along y = 0 from x = -60 mm to +60 mm with the shot in the middle; a hairline on row 96.
+    const auto aiming =
+        AimingBuilder().stopSliding().at(-6000, 0).samples(100, 60, 0).shot().samples(100, 60, 0).conclude().build();
+    ASSERT_HR(S_OK, m_target->Add(aiming.get()));
+    const QImage image = imageOf(m_target.get());
+    EXPECT_EQ(0x20C040u, colorAt(image, 62, 96));
+    EXPECT_EQ(kRed, colorAt(image, 129, 96));
+    EXPECT_NE(0x20C040u, colorAt(image, 62, 95));
+    EXPECT_NE(0x20C040u, colorAt(image, 62, 97));
+
+    ASSERT_HR(S_OK, m_target->put_TraceColor(kGreen));
+    ASSERT_HR(S_OK, m_target->put_TraceAfterShotColor(kBlue));
+    ASSERT_HR(S_OK, m_target->AddTraceInterval(-1.0f, -0.3f, kMagenta));
+    const QImage recoloured = imageOf(m_target.get());
+    EXPECT_EQ(kMagenta, colorAt(recoloured, 41, 96)); // 0.4 s before the shot.
+    EXPECT_EQ(kGreen, colorAt(recoloured, 85, 96));   // 0.15 s before it.
+    EXPECT_EQ(kBlue, colorAt(recoloured, 129, 96));
+}
+
+TEST_F(TargetPainterTest, ALiveTraceShowsItsHeading)
+{
+    // No shot: the trace colour, and the last 0.1 s (20 samples, 12 mm) in the heading colour.
+    ASSERT_HR(S_OK, m_target->put_TraceHeadingColor(kBlue));
+    const auto aiming = AimingBuilder().stopSliding().at(-6000, 0).samples(201, 60, 0).build();
+    ASSERT_HR(S_OK, m_target->Add(aiming.get()));
+    QImage image = imageOf(m_target.get());
+    EXPECT_EQ(0x20C040u, colorAt(image, 62, 96));
+    EXPECT_EQ(kBlue, colorAt(image, 155, 96));
+
+    // Concluded, the heading is gone at the next full drawing.
+    ComPtr<IAimingTrace> trace;
+    ASSERT_HR(S_OK, aiming->get_Trace(trace.put()));
+    ASSERT_HR(S_OK, trace->put_ReadOnly(VARIANT_TRUE));
+    image = imageOf(m_target.get());
+    EXPECT_EQ(0x20C040u, colorAt(image, 155, 96));
+}
+
+TEST_F(TargetPainterTest, AnInvalidSampleBreaksTheTrace)
+{
+    const auto aiming = AimingBuilder().stopSliding().at(-6000, 0).samples(50, 60, 0).build();
+    ComPtr<IAimingTrace> trace;
+    ASSERT_HR(S_OK, aiming->get_Trace(trace.put()));
+    ASSERT_HR(S_OK, trace->AddInvalid());
+    ASSERT_HR(S_OK, trace->_Add(0, 0));
+    ASSERT_HR(S_OK, trace->AddInvalid());
+    ASSERT_HR(S_OK, trace->_Add(3000, 0));
+    ASSERT_HR(S_OK, trace->_Add(6000, 0));
+    ASSERT_HR(S_OK, trace->put_ReadOnly(VARIANT_TRUE));
+    ASSERT_HR(S_OK, m_target->Add(aiming.get()));
+    const QImage image = imageOf(m_target.get());
+    EXPECT_EQ(0x20C040u, colorAt(image, 50, 96));  // The first piece.
+    EXPECT_NE(0x20C040u, colorAt(image, 94, 96));  // Nothing joins it to the lone sample at the centre.
+    EXPECT_NE(0x20C040u, colorAt(image, 110, 96)); // Nor the lone sample to the last piece.
+    EXPECT_EQ(0x20C040u, colorAt(image, 140, 96)); // The last piece.
+}
+
+TEST_F(TargetPainterTest, DrawsTheSelectedBreachInTheSelectedColour)
+{
+    ASSERT_HR(S_OK, m_target->put_SelectedBreachColor(kGreen));
+    const auto left = AimingBuilder().at(-2000, 0).samples(20).shot().build();
+    const auto right = AimingBuilder().at(2000, 0).samples(20).shot().build();
+    ASSERT_HR(S_OK, m_target->Add(left.get()));
+    ASSERT_HR(S_OK, m_target->Add(right.get()));
+    ComPtr<IShot> shot;
+    ASSERT_HR(S_OK, left->get_Shot(1, shot.put()));
+    ASSERT_HR(S_OK, m_target->put_SelectedShot(shot.get()));
+    const QImage image = imageOf(m_target.get());
+    EXPECT_EQ(kGreen, colorAt(image, 73, 96));
+    EXPECT_EQ(kRed, colorAt(image, 118, 96));
+    ComPtr<IAiming> last;
+    ASSERT_HR(S_OK, m_target->get_Item(2, last.put()));
+    EXPECT_EQ(static_cast<IAiming*>(left.get()), last.get()); // The selected aiming is drawn last.
+}
+
+TEST_F(TargetPainterTest, ElementsMarkedBsLieUnderTheBreaches)
+{
+    ASSERT_HR(S_OK, m_target->put_DisplayTrace(VARIANT_FALSE));
+    ASSERT_HR(S_OK, m_target->Add(AimingBuilder().samples(20).shot().build().get()));
+    ComPtr<ITargetElement> element;
+    ASSERT_HR(S_OK, m_target->AddElement(elementRectangle, -5.0f, -5.0f, 10.0f, 10.0f, element.put()));
+    ASSERT_HR(S_OK, element->put_Fill(VARIANT_TRUE));
+    ASSERT_HR(S_OK, element->put_BodyColor(kBlue));
+    ASSERT_HR(S_OK, element->put_BorderColor(kBlue));
+    EXPECT_EQ(kBlue, colorAt(imageOf(m_target.get()), 96, 96));
+
+    ASSERT_HR(S_OK, element->put_Value(Bstr("_bs").get(), platform::com::Variant::fromBool(false).get()));
+    QImage image = imageOf(m_target.get());
+    EXPECT_EQ(kRed, colorAt(image, 96, 96));
+    EXPECT_EQ(kBlue, colorAt(image, 92, 92));
+}
+
+TEST_F(TargetPainterTest, SightingShowsTheMarkInTheTopRightCorner)
+{
+    EXPECT_NE(0x00FFFFu, colorAt(imageOf(m_target.get()), 190, 1));
+    ASSERT_HR(S_OK, m_target->put_Match(VARIANT_FALSE));
+    const QImage image = imageOf(m_target.get());
+    EXPECT_EQ(0x00FFFFu, colorAt(image, 190, 1));
+    EXPECT_EQ(0x00FFFFu, colorAt(image, 156, 0));
+    EXPECT_NE(0x00FFFFu, colorAt(image, 160, 30));
+}
+
+TEST_F(TargetPainterTest, LabelsSitAtTheBottomCorners)
+{
+    ASSERT_HR(S_OK, m_target->put_LabelColor(kMagenta));
+    ASSERT_HR(S_OK, m_target->put_Label(2, Bstr("8.5").get()));
+    QImage image = imageOf(m_target.get());
+    EXPECT_GT(countOf(image, kMagenta, QRect(96, 150, 96, 42)), 0);
+    EXPECT_EQ(0, countOf(image, kMagenta, QRect(0, 0, 96, 192)));
+    EXPECT_EQ(0, countOf(image, kMagenta, QRect(96, 0, 96, 150)));
+
+    ASSERT_HR(S_OK, m_target->put_Label(2, nullptr));
+    ASSERT_HR(S_OK, m_target->put_Label(1, Bstr("8.5").get()));
+    image = imageOf(m_target.get());
+    EXPECT_GT(countOf(image, kMagenta, QRect(0, 150, 96, 42)), 0);
+    // The shading under it: grey where the pattern bit is 0.
+    EXPECT_EQ(0x808080u, colorAt(image, 1, 191));
+}
+
+TEST(TargetPainterNoEventTest, SaysSoInDesignModeAndShowsTheWindowColourInUserMode)
+{
+    const auto target = makeTarget();
+    QImage image = imageOf(target.get());
+    const COLORREF window = platform::gfx::sysColor(platform::gfx::COLOR_WINDOW);
+    EXPECT_EQ(kSide * kSide, countOf(image, window, QRect(0, 0, kSide, kSide)));
+
+    ASSERT_HR(S_OK, target.queryInterface<ITargetWindow>()->put_UserMode(VARIANT_FALSE));
+    image = imageOf(target.get());
+    QImage expected(kSide, kSide, QImage::Format_RGB32);
+    {
+        platform::gfx::DrawContextQt context(expected);
+        context.fillRect({0, 0, kSide, kSide}, 0xFFFFFF);
+        context.setBrush({platform::gfx::BrushStyle::Hollow, 0});
+        context.rectangle({0, 0, kSide, kSide});
+        context.setBackgroundMode(platform::gfx::BackgroundMode::Transparent);
+        const platform::gfx::TextMetrics metrics = context.textMetrics();
+        context.textOut({metrics.aveCharWidth, metrics.height / 2}, u"Event not specified.");
+    }
+    EXPECT_EQ(expected, image);
+    EXPECT_GT(countOf(image, 0x000000, QRect(2, 2, 100, 20)), 20);
+}
+
+TEST_F(TargetPainterTest, RedrawsAskedWhileUpdatesAreOffWaitForThem)
+{
+    const QImage before = windowOf(m_target.get());
+    ASSERT_HR(S_OK, m_target->put_EnableUpdate(VARIANT_FALSE));
+    ASSERT_HR(S_OK, m_target->put_DisplayTrace(VARIANT_FALSE));
+    ASSERT_HR(S_OK, m_target->Add(AimingBuilder().samples(20).shot().build().get()));
+    EXPECT_EQ(before, windowOf(m_target.get()));
+    ASSERT_HR(S_OK, m_target->put_EnableUpdate(VARIANT_TRUE));
+    EXPECT_EQ(kRed, colorAt(windowOf(m_target.get()), 96, 96));
+}
+
+TEST_F(TargetPainterTest, AGrowingAimingIsDrawnIntoTheWindow)
+{
+    ASSERT_HR(S_OK, m_target->put_TraceHeadingColor(kBlue));
+    const auto aiming = AimingBuilder().stopSliding().at(-6000, 0).samples(50, 60, 0).build();
+    ASSERT_HR(S_OK, m_target->Add(aiming.get()));
+    (void)windowOf(m_target.get());
+    ComPtr<IAimingTrace> trace;
+    ASSERT_HR(S_OK, aiming->get_Trace(trace.put()));
+    for (LONG x = -3000; x <= 6000; x += 60) {
+        ASSERT_HR(S_OK, trace->_Add(x, 0));
+    }
+    ASSERT_HR(S_OK, m_target->UpdateAiming(aiming.get()));
+    const QImage image = windowOf(m_target.get());
+    EXPECT_EQ(0x20C040u, colorAt(image, 62, 96));  // Drawn before.
+    EXPECT_EQ(0x20C040u, colorAt(image, 129, 96)); // Drawn by the update, now past the heading.
+    EXPECT_EQ(kBlue, colorAt(image, 155, 96));     // The new heading.
+}
+
+TEST_F(TargetPainterTest, MetafileImageDrawsTheSameBreach)
+{
+    ASSERT_HR(S_OK, m_target->Add(AimingBuilder().at(2000, -1000).samples(20).shot().build().get()));
+    ComPtr<IDispatch> image;
+    ASSERT_HR(S_OK, m_target->GetImage(VARIANT_TRUE, image.put()));
+    const auto picture = image.queryInterface<IPicture>();
+    ASSERT_TRUE(picture);
+    SHORT type = 0;
+    ASSERT_HR(S_OK, picture->get_Type(&type));
+    EXPECT_EQ(PICTYPE_ENHMETAFILE, type);
+    OLE_XSIZE_HIMETRIC width = 0;
+    ASSERT_HR(S_OK, picture->get_Width(&width));
+    EXPECT_EQ(5080, width);
+    EXPECT_EQ(kRed, colorAt(imageOf(m_target.get(), VARIANT_TRUE), 118, 84));
+}
+
+} // namespace
+} // namespace talvoboard
