@@ -17,8 +17,8 @@ constexpr LONG kSubDevice = 1; // Serial sensors are always sub-device 1.
 constexpr int kDefaultSignalThreshold = 40;
 constexpr int kDefaultPiezoThreshold = 30;
 constexpr int kCalibrationThreshold = 20;
-constexpr float kEnterScore = 1.0F;  // A point scoring this marks when the aim entered the target.
-constexpr float kAdaptScore = 7.0F;  // A shot this good teaches the signal threshold.
+constexpr float kEnterScore = 1.0F; // A point scoring this marks when the aim entered the target.
+constexpr float kAdaptScore = 7.0F; // A shot this good teaches the signal threshold.
 
 // Pulls a raw value towards the previous one: small steps (jitter) are halved, large ones (real motion) pass.
 float smooth(float value, float previous)
@@ -39,10 +39,8 @@ ComPtr<IAimingAttr> attributesOf(IAiming* aiming)
 } // namespace
 
 AimingStateMachine::AimingStateMachine(DeviceHost& host, std::unique_ptr<platform::serial::SerialPort> port)
-    : CGenericTalvo(host, std::move(port)),
-      m_signalThreshold(kDefaultSignalThreshold),
-      m_piezoThreshold(kDefaultPiezoThreshold),
-      m_rejectLength(host.sampleRate() / 4)
+    : CGenericTalvo(host, std::move(port)), m_signalThreshold(kDefaultSignalThreshold),
+      m_piezoThreshold(kDefaultPiezoThreshold), m_rejectLength(host.sampleRate() / 4)
 {
 }
 
@@ -55,11 +53,23 @@ void AimingStateMachine::PutPiezoSensitivity(LONG nSubDevice, LONG value)
     }
 }
 
-LONG AimingStateMachine::GetPiezoSensitivity(LONG /*nSubDevice*/) { return m_piezoThreshold; }
-LONG AimingStateMachine::GetSignalLevel(LONG /*nSubDevice*/) { return m_lastLevel; }
-LONG AimingStateMachine::GetPiezoLevel(LONG /*nSubDevice*/) { return m_lastPiezo; }
+LONG AimingStateMachine::GetPiezoSensitivity(LONG /*nSubDevice*/)
+{
+    return m_piezoThreshold;
+}
+LONG AimingStateMachine::GetSignalLevel(LONG /*nSubDevice*/)
+{
+    return m_lastLevel;
+}
+LONG AimingStateMachine::GetPiezoLevel(LONG /*nSubDevice*/)
+{
+    return m_lastPiezo;
+}
 
-void AimingStateMachine::BeginRecords(int /*count*/) { m_pendingPoints = 0; }
+void AimingStateMachine::BeginRecords(int /*count*/)
+{
+    m_pendingPoints = 0;
+}
 
 void AimingStateMachine::OnRecord(const DeviceRecord& record)
 {
@@ -68,7 +78,7 @@ void AimingStateMachine::OnRecord(const DeviceRecord& record)
     m_lastLevel = level;
     m_lastPiezo = piezo;
     const bool calibrating = host().subDevice(kSubDevice).calibrationMode;
-    const int startThreshold = calibrating ? kCalibrationThreshold : m_signalThreshold * 4 / 5;  // T1
+    const int startThreshold = calibrating ? kCalibrationThreshold : m_signalThreshold * 4 / 5; // T1
     const int concludeThreshold = calibrating ? kCalibrationThreshold : m_signalThreshold;      // T2
 
     if (m_idle) {

@@ -23,8 +23,8 @@ struct SubDeviceSettings {
     platform::com::ComPtr<IEventParams> event;
     enumTargetType targetType = Target10m;
     LONG piezoSensitivity = 40;
-    float maxTimeBeforeShot = 5.0F; ///< Seconds.
-    float maxTimeAfterShot = 0.5F;  ///< Seconds.
+    float maxTimeBeforeShot = 5.0F;   ///< Seconds.
+    float maxTimeAfterShot = 0.5F;    ///< Seconds.
     float piezoRejectInterval = 1.0F; ///< Seconds.
     LONG subTarget = 1;
     enumSensorPosition sensorPosition = SensorBottom;

@@ -59,30 +59,81 @@ bool CGenericTalvo::Close()
     return true;
 }
 
-bool CGenericTalvo::GetValue(LONG /*index*/, VARIANT* /*result*/) { return false; }
-bool CGenericTalvo::PutValue(LONG /*index*/, const VARIANT& /*value*/) { return false; }
-bool CGenericTalvo::SemaphoreAvailable() { return false; }
-bool CGenericTalvo::PulseAvailable() { return false; }
-bool CGenericTalvo::TriggerControlAvailable() { return false; }
-bool CGenericTalvo::LedsBrightnessAvailable() { return false; }
-LONG CGenericTalvo::GetLedsBrightness() { return 0; }
+bool CGenericTalvo::GetValue(LONG /*index*/, VARIANT* /*result*/)
+{
+    return false;
+}
+bool CGenericTalvo::PutValue(LONG /*index*/, const VARIANT& /*value*/)
+{
+    return false;
+}
+bool CGenericTalvo::SemaphoreAvailable()
+{
+    return false;
+}
+bool CGenericTalvo::PulseAvailable()
+{
+    return false;
+}
+bool CGenericTalvo::TriggerControlAvailable()
+{
+    return false;
+}
+bool CGenericTalvo::LedsBrightnessAvailable()
+{
+    return false;
+}
+LONG CGenericTalvo::GetLedsBrightness()
+{
+    return 0;
+}
 void CGenericTalvo::PutLedsBrightness(LONG /*value*/) {}
-bool CGenericTalvo::LampsBrightnessAvailable() { return false; }
-LONG CGenericTalvo::GetLampsBrightness() { return 0; }
+bool CGenericTalvo::LampsBrightnessAvailable()
+{
+    return false;
+}
+LONG CGenericTalvo::GetLampsBrightness()
+{
+    return 0;
+}
 void CGenericTalvo::PutLampsBrightness(LONG /*value*/) {}
-int CGenericTalvo::PacketLength() { return 0; }
-std::uint32_t CGenericTalvo::BaudRate() { return 0; }
-platform::serial::StopBits CGenericTalvo::StopBits() { return platform::serial::StopBits::One; }
-bool CGenericTalvo::PutSemaphore(enumSemaphoreMode /*mode*/) { return false; }
-bool CGenericTalvo::PutSubTarget(LONG /*nSubDevice*/, LONG /*value*/) { return true; }
-bool CGenericTalvo::GetTrigger(LONG /*nSubDevice*/, LONG /*index*/, LONG* /*value*/) { return false; }
+int CGenericTalvo::PacketLength()
+{
+    return 0;
+}
+std::uint32_t CGenericTalvo::BaudRate()
+{
+    return 0;
+}
+platform::serial::StopBits CGenericTalvo::StopBits()
+{
+    return platform::serial::StopBits::One;
+}
+bool CGenericTalvo::PutSemaphore(enumSemaphoreMode /*mode*/)
+{
+    return false;
+}
+bool CGenericTalvo::PutSubTarget(LONG /*nSubDevice*/, LONG /*value*/)
+{
+    return true;
+}
+bool CGenericTalvo::GetTrigger(LONG /*nSubDevice*/, LONG /*index*/, LONG* /*value*/)
+{
+    return false;
+}
 void CGenericTalvo::GetData(std::array<float, 9>& /*values*/) {}
-bool CGenericTalvo::ParsePacket(std::span<const std::uint8_t> /*packet*/, DeviceRecord& /*record*/) { return false; }
+bool CGenericTalvo::ParsePacket(std::span<const std::uint8_t> /*packet*/, DeviceRecord& /*record*/)
+{
+    return false;
+}
 void CGenericTalvo::BeginRecords(int /*count*/) {}
 void CGenericTalvo::FlushCoordinates() {}
 void CGenericTalvo::SetupPort() {}
 void CGenericTalvo::ApplyEventTarget() {}
-bool CGenericTalvo::Start() { return true; }
+bool CGenericTalvo::Start()
+{
+    return true;
+}
 void CGenericTalvo::ConcludeCurrentAiming(LONG /*nSubDevice*/) {}
 void CGenericTalvo::Reset(LONG /*nSubDevice*/) {}
 void CGenericTalvo::OnCorrectionChanged() {}
@@ -92,8 +143,14 @@ void CGenericTalvo::AddShot(VARIANT_BOOL /*vbUnlimited*/) {}
 void CGenericTalvo::OnAppMessage(WPARAM /*wParam*/, LPARAM /*lParam*/) {}
 void CGenericTalvo::OnAppMessage1(WPARAM /*wParam*/, LPARAM /*lParam*/) {}
 void CGenericTalvo::OnTimer(WPARAM /*wParam*/, LPARAM /*lParam*/) {}
-bool CGenericTalvo::StartReader() { return true; }
-bool CGenericTalvo::IdentifyAgain() { return false; }
+bool CGenericTalvo::StartReader()
+{
+    return true;
+}
+bool CGenericTalvo::IdentifyAgain()
+{
+    return false;
+}
 
 void CGenericTalvo::ProcessRecords(std::span<const DeviceRecord> records)
 {
@@ -339,10 +396,9 @@ bool CGenericTalvo::SendCommand()
         return false;
     }
     std::vector<std::uint8_t> wire = m_command;
-    const auto sum = std::accumulate(m_command.begin(), m_command.end(), std::uint8_t{0},
-                                     [](std::uint8_t total, std::uint8_t byte) {
-                                         return static_cast<std::uint8_t>(total + byte);
-                                     });
+    const auto sum =
+        std::accumulate(m_command.begin(), m_command.end(), std::uint8_t{0},
+                        [](std::uint8_t total, std::uint8_t byte) { return static_cast<std::uint8_t>(total + byte); });
     wire.push_back(static_cast<std::uint8_t>(~sum));
     const auto written = m_port->write(wire);
     // The sensor needs a pause between commands; a closing model does not wait for it.

@@ -31,7 +31,10 @@ constexpr float kMinTraceTime = 0.5F;
 constexpr LONG kFirstUsbModelCode = 500;
 constexpr LONG kErrorTextIndex = 3;
 
-VARIANT_BOOL toVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+VARIANT_BOOL toVariantBool(bool value)
+{
+    return value ? VARIANT_TRUE : VARIANT_FALSE;
+}
 
 // Sensor texts are zero-terminated bytes of at most the field's width, taken as Latin-1.
 HRESULT copyText(std::string_view field, BSTR* pVal)
@@ -72,8 +75,8 @@ platform::Result<ComPtr<CTalvoDevice>> CTalvoDevice::create(std::unique_ptr<Devi
                                                             platform::time::Clock& clock)
 {
     ComPtr<IEventManager> eventManager;
-    const HRESULT hr = CoCreateInstance(talvodata::CLSID_EventManager, nullptr, 0, IEventManager::kIid,
-                                        eventManager.putVoid());
+    const HRESULT hr =
+        CoCreateInstance(talvodata::CLSID_EventManager, nullptr, 0, IEventManager::kIid, eventManager.putVoid());
     if (FAILED(hr)) {
         return platform::Error{hr, "the event manager cannot be made"};
     }
@@ -82,9 +85,7 @@ platform::Result<ComPtr<CTalvoDevice>> CTalvoDevice::create(std::unique_ptr<Devi
 
 CTalvoDevice::CTalvoDevice(std::unique_ptr<DeviceFactory> factory, platform::time::Clock& clock,
                            ComPtr<IEventManager> eventManager)
-    : m_factory(std::move(factory)),
-      m_clock(clock),
-      m_eventManager(std::move(eventManager)),
+    : m_factory(std::move(factory)), m_clock(clock), m_eventManager(std::move(eventManager)),
       m_events(platform::com::makeComObject<platform::com::ConnectionPoint>(this, _ITalvoDeviceEvents::kIid))
 {
 }
@@ -206,8 +207,8 @@ platform::Result<std::unique_ptr<CGenericTalvo>> CTalvoDevice::createSerialModel
     const LONG modelCode = m_information.record.modelCode;
     auto model = m_factory->createSerialModel(modelCode, *this, std::move(port.value()));
     if (!model) {
-        return platform::Error{E_FAIL, "the sensor on " + portName + " is of an unknown model " +
-                                           std::to_string(modelCode)};
+        return platform::Error{E_FAIL,
+                               "the sensor on " + portName + " is of an unknown model " + std::to_string(modelCode)};
     }
     return model;
 }
@@ -423,8 +424,7 @@ HRESULT CTalvoDevice::get_Event(LONG nSubDevice, IEventParams** pVal)
     *pVal = nullptr;
     if (!sub->settings.event) {
         ComPtr<IEventParams> event;
-        if (FAILED(CoCreateInstance(talvodata::CLSID_EventParams, nullptr, 0, IEventParams::kIid,
-                                    event.putVoid()))) {
+        if (FAILED(CoCreateInstance(talvodata::CLSID_EventParams, nullptr, 0, IEventParams::kIid, event.putVoid()))) {
             return E_FAIL;
         }
         sub->settings.event = std::move(event);
@@ -1084,9 +1084,15 @@ void CTalvoDevice::fireHeartBeat(LONG nSubDevice, DATE dateMin, DATE dateMax)
          {Variant::fromInt32(nSubDevice), Variant::fromDouble(dateMin), Variant::fromDouble(dateMax)});
 }
 
-void CTalvoDevice::fireDisconnected() { fire(DISPID_TALVODEVICEEVENTS_DISCONNECTED, {}); }
+void CTalvoDevice::fireDisconnected()
+{
+    fire(DISPID_TALVODEVICEEVENTS_DISCONNECTED, {});
+}
 
-void CTalvoDevice::fireReconnected() { fire(DISPID_TALVODEVICEEVENTS_RECONNECTED, {}); }
+void CTalvoDevice::fireReconnected()
+{
+    fire(DISPID_TALVODEVICEEVENTS_RECONNECTED, {});
+}
 
 void CTalvoDevice::fireTimeout(LONG seconds)
 {

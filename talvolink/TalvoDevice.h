@@ -28,14 +28,13 @@ class CGenericTalvo;
 /// The device control: keeps the settings of the sensor link, picks and owns the device model while connected,
 /// and fires the model's aimings and shots to the advised _ITalvoDeviceEvents sinks.
 /// Thread rule: owner thread (the thread that created it); its models post from their reader threads to it.
-class CTalvoDevice final : public platform::com::ComObject<ITalvoDevice, IConnectionPointContainer>,
-                           public DeviceHost {
+class CTalvoDevice final : public platform::com::ComObject<ITalvoDevice, IConnectionPointContainer>, public DeviceHost {
 public:
     /// With the real devices and the system clock.
     static platform::Result<platform::com::ComPtr<CTalvoDevice>> create();
     /// With the given devices and clock; the clock must outlive the control.
     static platform::Result<platform::com::ComPtr<CTalvoDevice>> create(std::unique_ptr<DeviceFactory> factory,
-                                                                         platform::time::Clock& clock);
+                                                                        platform::time::Clock& clock);
 
     // IConnectionPointContainer
     HRESULT FindConnectionPoint(REFIID riid, IConnectionPoint** point) override;

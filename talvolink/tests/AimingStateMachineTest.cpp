@@ -10,9 +10,9 @@ namespace talvolink {
 namespace {
 
 using platform::com::ComPtr;
+using ::testing::ElementsAre;
 using testsupport::makeRecord;
 using testsupport::ReceivedEvent;
-using ::testing::ElementsAre;
 
 constexpr DISPID kStart = DISPID_TALVODEVICEEVENTS_STARTAIMING;
 constexpr DISPID kPoints = DISPID_TALVODEVICEEVENTS_NEWCOORDINATES;

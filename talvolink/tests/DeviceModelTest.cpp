@@ -11,8 +11,8 @@
 namespace talvolink {
 namespace {
 
-using testsupport::makeRecord;
 using ::testing::ElementsAre;
+using testsupport::makeRecord;
 
 testsupport::TestDeviceFactory::Settings scripted(int records)
 {

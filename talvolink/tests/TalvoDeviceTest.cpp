@@ -240,9 +240,8 @@ TEST_F(TalvoDeviceTest, ConnectingPicksTheModelOfTheProbedCode)
 
 TEST_F(TalvoDeviceTest, ConnectingWithoutAnEventFailsAndClosesThePort)
 {
-    auto created = CTalvoDevice::create(std::make_unique<testsupport::TestDeviceFactory>(
-                                            testsupport::TestDeviceFactory::Settings{}),
-                                        m_clock);
+    auto created = CTalvoDevice::create(
+        std::make_unique<testsupport::TestDeviceFactory>(testsupport::TestDeviceFactory::Settings{}), m_clock);
     ASSERT_TRUE(created);
     const ComPtr<CTalvoDevice> control = created.value();
 
@@ -348,8 +347,8 @@ TEST_F(TalvoDeviceTest, DataStartsWithZerosAndTwoNotANumbers)
 {
     std::array<float, 9> values{};
     values.fill(5.0F);
-    ASSERT_EQ(S_OK, m_control->Data(&values[0], &values[1], &values[2], &values[3], &values[4], &values[5],
-                                    &values[6], &values[7], &values[8]));
+    ASSERT_EQ(S_OK, m_control->Data(&values[0], &values[1], &values[2], &values[3], &values[4], &values[5], &values[6],
+                                    &values[7], &values[8]));
     for (std::size_t i = 0; i < 7; ++i) {
         EXPECT_EQ(0.0F, values[i]);
     }
@@ -368,7 +367,8 @@ TEST_F(TalvoDeviceTest, EventsCarryTheirArgumentsAsVariantsOfTheirTypes)
         {DISPID_TALVODEVICEEVENTS_FINALCONCLUDEAIMING, [&] { m_control->fireFinalConcludeAiming(2); }, {VT_I4}},
         {DISPID_TALVODEVICEEVENTS_PULSECHANGED, [&] { m_control->firePulseChanged(1, 72); }, {VT_I4, VT_I4}},
         {DISPID_TALVODEVICEEVENTS_TRIGGER, [&] { m_control->fireTrigger(1, 12); }, {VT_I4, VT_I4}},
-        {DISPID_TALVODEVICEEVENTS_HEARTBEAT, [&] { m_control->fireHeartBeat(1, 46000.25, 46000.5); },
+        {DISPID_TALVODEVICEEVENTS_HEARTBEAT,
+         [&] { m_control->fireHeartBeat(1, 46000.25, 46000.5); },
          {VT_I4, VT_R8, VT_R8}},
         {DISPID_TALVODEVICEEVENTS_DISCONNECTED, [&] { m_control->fireDisconnected(); }, {}},
         {DISPID_TALVODEVICEEVENTS_RECONNECTED, [&] { m_control->fireReconnected(); }, {}},

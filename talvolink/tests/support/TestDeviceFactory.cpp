@@ -28,8 +28,8 @@ bool TestDeviceFactory::probe(platform::serial::SerialPort&, PnpRecord& record, 
     return true;
 }
 
-std::unique_ptr<CGenericTalvo> TestDeviceFactory::createSerialModel(
-    LONG modelCode, DeviceHost& host, std::unique_ptr<platform::serial::SerialPort> port)
+std::unique_ptr<CGenericTalvo> TestDeviceFactory::createSerialModel(LONG modelCode, DeviceHost& host,
+                                                                    std::unique_ptr<platform::serial::SerialPort> port)
 {
     if (modelCode != m_settings.modelCode) {
         return nullptr;
