@@ -3,23 +3,13 @@
 #include "interfaces/talvodata/IAiming.h"
 #include "interfaces/talvodata/IShot.h"
 #include "platform/com/ComPtr.h"
-#include "platform/com/Unknown.h"
+#include "talvodata/ObjectIdentity.h"
 
 namespace talvoboard {
 
-/// True when both point to one object, compared through their IUnknown. A null equals nothing, not even a null.
-inline bool sameObject(IUnknown* a, IUnknown* b)
-{
-    if (!a || !b) {
-        return false;
-    }
-    if (a == b) {
-        return true;
-    }
-    const auto identityA = platform::com::ComPtr<IUnknown>(a).queryInterface<IUnknown>();
-    const auto identityB = platform::com::ComPtr<IUnknown>(b).queryInterface<IUnknown>();
-    return identityA && identityA == identityB;
-}
+/// True when both point to one object. Unlike talvodata::isSameObject, a null equals nothing, not even a null: the
+/// control never takes "no shot hit" for "the selected shot" when none is selected.
+inline bool sameObject(IUnknown* a, IUnknown* b) { return a && b && talvodata::isSameObject(a, b); }
 
 /// True when one of the aiming's shots is `shot`. An aiming whose shots cannot be read holds none.
 inline bool holdsShot(IAiming* aiming, IShot* shot)
