@@ -171,9 +171,8 @@ HRESULT CTarget::Add(IAiming* pAiming)
         return E_INVALIDARG;
     }
     auto guard = lock();
-    const bool held = std::any_of(m_state.aimings.begin(), m_state.aimings.end(), [&](const AimingEntry& entry) {
-        return isSameObject(entry.aiming.get(), pAiming);
-    });
+    const bool held = std::any_of(m_state.aimings.begin(), m_state.aimings.end(),
+                                  [&](const AimingEntry& entry) { return isSameObject(entry.aiming.get(), pAiming); });
     if (held) {
         return S_OK;
     }
@@ -459,8 +458,7 @@ HRESULT CTarget::put_Zoom(float newVal)
     if (!m_state.targetParams) {
         return S_OK;
     }
-    const ZoomLevel level =
-        zoomLevel(m_state.zoom, m_state.event.get(), m_state.targetParams.get(), m_state.face);
+    const ZoomLevel level = zoomLevel(m_state.zoom, m_state.event.get(), m_state.targetParams.get(), m_state.face);
     m_state.zoom = level.zoom;
     if (level.visible) {
         showRectangle(*level.visible);
@@ -516,8 +514,8 @@ void CTarget::zoomToFit(bool square)
     if (!m_state.targetParams) {
         return;
     }
-    const HalfExtents half = fitHalfExtents(m_state.aimings, m_state.displayTrace, m_state.event.get(),
-                                            m_state.targetParams.get(), square);
+    const HalfExtents half =
+        fitHalfExtents(m_state.aimings, m_state.displayTrace, m_state.event.get(), m_state.targetParams.get(), square);
     (void)zoomTo(-half.x, -half.y, 2.0f * half.x, 2.0f * half.y); // A frame below the minimum keeps the view.
 }
 

@@ -32,9 +32,10 @@ class TargetDrawSurface;
 /// its property map to streams and property bags and sends _ITargetEvents to advised sinks. Sinks are held until
 /// they unadvise or the control goes; the widget only observes the control, so releasing the control frees it all.
 /// Thread rule: owner (user-interface) thread only.
-class CTarget final : public platform::com::ComObject<
-                          ITarget, IPersistStreamInit, IPersistPropertyBag, IConnectionPointContainer,
-                          platform::com::ProvidesClassInfo<IProvideClassInfo2, DIID__ITargetEvents>, ITargetWindow> {
+class CTarget final
+    : public platform::com::ComObject<ITarget, IPersistStreamInit, IPersistPropertyBag, IConnectionPointContainer,
+                                      platform::com::ProvidesClassInfo<IProvideClassInfo2, DIID__ITargetEvents>,
+                                      ITargetWindow> {
 public:
     /// Fails when the document model's event manager cannot be made.
     static platform::Result<platform::com::ComPtr<CTarget>> create();

@@ -19,8 +19,8 @@ HRESULT PropertyBag::Read(const OLECHAR* name, VARIANT* value, IErrorLog* /*erro
         return E_POINTER;
     }
     auto guard = lock();
-    const auto found = std::find_if(m_values.begin(), m_values.end(),
-                                    [&](const auto& entry) { return entry.first == nameOf(name); });
+    const auto found =
+        std::find_if(m_values.begin(), m_values.end(), [&](const auto& entry) { return entry.first == nameOf(name); });
     if (found == m_values.end()) {
         return E_INVALIDARG;
     }
@@ -42,8 +42,8 @@ HRESULT PropertyBag::Write(const OLECHAR* name, VARIANT* value)
     Variant copy;
     RETURN_IF_FAILED(VariantCopyInd(copy.put(), value));
     auto guard = lock();
-    const auto found = std::find_if(m_values.begin(), m_values.end(),
-                                    [&](const auto& entry) { return entry.first == nameOf(name); });
+    const auto found =
+        std::find_if(m_values.begin(), m_values.end(), [&](const auto& entry) { return entry.first == nameOf(name); });
     if (found != m_values.end()) {
         found->second = std::move(copy);
     } else {

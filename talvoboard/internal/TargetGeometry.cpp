@@ -106,8 +106,7 @@ LONG TargetDrawSurface::visibleWidth() const
 
 LONG TargetDrawSurface::visibleHeight() const
 {
-    return m_viewportHeight == 0 ? m_visible.height()
-                                 : scale(m_viewportHeight, m_visible.height(), m_viewportHeight);
+    return m_viewportHeight == 0 ? m_visible.height() : scale(m_viewportHeight, m_visible.height(), m_viewportHeight);
 }
 
 } // namespace talvoboard

@@ -108,10 +108,9 @@ COLORREF TargetPainter::backgroundColor() const
 void TargetPainter::face()
 {
     ComPtr<IDispatch> picture;
-    if (SUCCEEDED(m_state.event->GetTargetAppearance(m_state.subTarget,
-                                                     m_state.defaultBackground ? VARIANT_TRUE : VARIANT_FALSE,
-                                                     m_state.displayScoreRings ? VARIANT_TRUE : VARIANT_FALSE,
-                                                     picture.put())) &&
+    if (SUCCEEDED(m_state.event->GetTargetAppearance(
+            m_state.subTarget, m_state.defaultBackground ? VARIANT_TRUE : VARIANT_FALSE,
+            m_state.displayScoreRings ? VARIANT_TRUE : VARIANT_FALSE, picture.put())) &&
         picture) {
         const Point topLeft = m_surface.toDevice({m_state.face.left, m_state.face.top});
         const Point bottomRight = m_surface.toDevice({m_state.face.right, m_state.face.bottom});
@@ -162,7 +161,8 @@ void TargetPainter::breach(IShot* shot, bool selected, bool filled, LONG size)
         return;
     }
     const COLORREF color = breachColor(selected);
-    m_context.setPen(m_state.displayTrace ? Pen{PenStyle::InsideFrame, 2, color} : Pen{PenStyle::InsideFrame, 0, kBlack});
+    m_context.setPen(m_state.displayTrace ? Pen{PenStyle::InsideFrame, 2, color}
+                                          : Pen{PenStyle::InsideFrame, 0, kBlack});
     m_context.setBrush(filled ? Brush{BrushStyle::Solid, color} : kNoBrush);
     const Point centre = m_surface.toDevice({toUnits(x), toUnits(y)});
     const LONG left = centre.x - size / 2;
@@ -256,7 +256,8 @@ void TargetPainter::sightingMark()
     const LONG m = std::min(bounds.width(), bounds.height()) / 5;
     m_context.setPen(Pen{PenStyle::Null, 0, kBlack});
     m_context.setBrush(Brush{BrushStyle::Solid, resolveColor(m_state.sightingMarkColor)});
-    const Point corners[] = {{bounds.right - m, bounds.top}, {bounds.right, bounds.top}, {bounds.right, bounds.top + m}};
+    const Point corners[] = {
+        {bounds.right - m, bounds.top}, {bounds.right, bounds.top}, {bounds.right, bounds.top + m}};
     m_context.polygon(corners);
 }
 

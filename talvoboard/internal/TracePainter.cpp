@@ -87,8 +87,7 @@ void TracePainter::trace(IAiming* aiming, LONG from, LONG to)
     shotIntervals(trace.get(), shots, from, to, rate);
 }
 
-void TracePainter::shotIntervals(IAimingTrace* trace, const std::vector<ShotMark>& shots, LONG from, LONG to,
-                                 LONG rate)
+void TracePainter::shotIntervals(IAimingTrace* trace, const std::vector<ShotMark>& shots, LONG from, LONG to, LONG rate)
 {
     const auto& intervals = m_state.intervals.normalized();
     LONG previous = from;
@@ -97,7 +96,8 @@ void TracePainter::shotIntervals(IAimingTrace* trace, const std::vector<ShotMark
         // The trace after a shot stops where the next shot's begins.
         const LONG limit = i + 1 < shots.size() ? std::min(to, shots[i + 1].index) : to;
         for (std::size_t j = 0; j < intervals.size(); ++j) {
-            const LONG a = std::clamp(k + secondsToSamples(intervals[j].from, rate), previous, std::max(previous, limit));
+            const LONG a =
+                std::clamp(k + secondsToSamples(intervals[j].from, rate), previous, std::max(previous, limit));
             const LONG b = std::clamp(k + secondsToSamples(intervals[j].to, rate), previous, std::max(previous, limit));
             if (b == k && !std::isnan(shots[i].phase) && j + 1 < intervals.size()) {
                 splitRun(trace, a, b, shots[i].phase, intervals[j].color, intervals[j + 1].color);

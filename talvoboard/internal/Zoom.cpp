@@ -28,9 +28,8 @@ float ring(ITargetParams* face, LONG score)
 std::string zoomName(float zoom, bool withTenths)
 {
     char digits[32] = {};
-    const auto end = withTenths
-                         ? std::to_chars(digits, digits + sizeof digits, zoom, std::chars_format::fixed, 1).ptr
-                         : std::to_chars(digits, digits + sizeof digits, static_cast<int>(zoom)).ptr;
+    const auto end = withTenths ? std::to_chars(digits, digits + sizeof digits, zoom, std::chars_format::fixed, 1).ptr
+                                : std::to_chars(digits, digits + sizeof digits, static_cast<int>(zoom)).ptr;
     return "_zoom_" + std::string(digits, end);
 }
 

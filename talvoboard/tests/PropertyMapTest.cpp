@@ -45,32 +45,32 @@ Bytes defaultForm(std::u16string_view shortName = {}, float zoom = 0.0f, LONG re
     } else {
         bytes.u16(kText).bstr(shortName);
     }
-    bytes.u16(kBool).i16(-1);             // DisplayTrace
-    bytes.u16(kBool).i16(0);              // AutoZoom
-    bytes.u16(kInt).i32(replaySpeed);     // ReplaySpeed
-    bytes.u16(kBool).i16(0);              // Dragable
-    bytes.u16(kBool).i16(-1);             // Match
-    bytes.u16(kColor).u32(0x00FFFF);      // ReplayMarkColor
-    bytes.u16(kColor).u32(0x00FFFF);      // SightingMarkColor
-    bytes.u16(kBool).i16(-1);             // DisplayBreach
-    bytes.u16(kBool).i16(-1);             // DisplayReplayMark
-    bytes.u16(kText).u32(0);              // Label
-    bytes.u16(kFloat).f32(zoom);          // Zoom
-    bytes.u16(kFloat).f32(0.1f);          // TraceHeadingLength
-    bytes.u16(kColor).u32(0x0000FF);      // TraceHeadingColor
-    bytes.u16(kColor).u32(0x20C040);      // TraceColor
-    bytes.u16(kColor).u32(0x0000FF);      // TraceAfterShotColor
-    bytes.u16(kBool).i16(-1);             // Selectable
-    bytes.u16(kBool).i16(-1);             // ShadeLabel
-    bytes.u16(kColor).u32(0x00FFFF);      // LabelColor
-    bytes.u16(kBool).i16(-1);             // DefaultBackground
-    bytes.u16(kText).bstr(u"REPLAY");     // "ReplayPaused", which carries ReplayLabel
+    bytes.u16(kBool).i16(-1);                // DisplayTrace
+    bytes.u16(kBool).i16(0);                 // AutoZoom
+    bytes.u16(kInt).i32(replaySpeed);        // ReplaySpeed
+    bytes.u16(kBool).i16(0);                 // Dragable
+    bytes.u16(kBool).i16(-1);                // Match
+    bytes.u16(kColor).u32(0x00FFFF);         // ReplayMarkColor
+    bytes.u16(kColor).u32(0x00FFFF);         // SightingMarkColor
+    bytes.u16(kBool).i16(-1);                // DisplayBreach
+    bytes.u16(kBool).i16(-1);                // DisplayReplayMark
+    bytes.u16(kText).u32(0);                 // Label
+    bytes.u16(kFloat).f32(zoom);             // Zoom
+    bytes.u16(kFloat).f32(0.1f);             // TraceHeadingLength
+    bytes.u16(kColor).u32(0x0000FF);         // TraceHeadingColor
+    bytes.u16(kColor).u32(0x20C040);         // TraceColor
+    bytes.u16(kColor).u32(0x0000FF);         // TraceAfterShotColor
+    bytes.u16(kBool).i16(-1);                // Selectable
+    bytes.u16(kBool).i16(-1);                // ShadeLabel
+    bytes.u16(kColor).u32(0x00FFFF);         // LabelColor
+    bytes.u16(kBool).i16(-1);                // DefaultBackground
+    bytes.u16(kText).bstr(u"REPLAY");        // "ReplayPaused", which carries ReplayLabel
     bytes.u16(kText).bstr(u"REPLAY PAUSED"); // ReplayPausedLabel
-    bytes.u16(kFloat).f32(-1.0f);         // TraceThickness
-    bytes.u16(kColor).u32(0);             // BreachColor
-    bytes.u16(kColor).u32(0);             // SelectedBreachColor
-    bytes.u16(kInt).i32(1);               // SubTarget
-    bytes.u16(kColor).u32(0xFFFFFF);      // BackColor
+    bytes.u16(kFloat).f32(-1.0f);            // TraceThickness
+    bytes.u16(kColor).u32(0);                // BreachColor
+    bytes.u16(kColor).u32(0);                // SelectedBreachColor
+    bytes.u16(kInt).i32(1);                  // SubTarget
+    bytes.u16(kColor).u32(0xFFFFFF);         // BackColor
     return bytes;
 }
 
@@ -88,15 +88,33 @@ HRESULT load(ITarget* target, const std::vector<std::uint8_t>& bytes)
 
 /// Every property the map persists, read late-bound.
 const DISPID kPersisted[] = {
-    DISPID_TARGET_EVENTSHORTNAME,    DISPID_TARGET_DISPLAYTRACE,      DISPID_TARGET_AUTOZOOM,
-    DISPID_TARGET_REPLAYSPEED,       DISPID_TARGET_DRAGABLE,          DISPID_TARGET_MATCH,
-    DISPID_TARGET_REPLAYMARKCOLOR,   DISPID_TARGET_SIGHTINGMARKCOLOR, DISPID_TARGET_DISPLAYBREACH,
-    DISPID_TARGET_DISPLAYREPLAYMARK, DISPID_TARGET_LABEL,             DISPID_TARGET_ZOOM,
-    DISPID_TARGET_TRACEHEADINGLENGTH, DISPID_TARGET_TRACEHEADINGCOLOR, DISPID_TARGET_TRACECOLOR,
-    DISPID_TARGET_TRACEAFTERSHOTCOLOR, DISPID_TARGET_SELECTABLE,       DISPID_TARGET_SHADELABEL,
-    DISPID_TARGET_LABELCOLOR,        DISPID_TARGET_DEFAULTBACKGROUND, DISPID_TARGET_REPLAYLABEL,
-    DISPID_TARGET_REPLAYPAUSEDLABEL, DISPID_TARGET_TRACETHICKNESS,    DISPID_TARGET_BREACHCOLOR,
-    DISPID_TARGET_SELECTEDBREACHCOLOR, DISPID_TARGET_SUBTARGET,       DISPID_TARGET_BACKCOLOR,
+    DISPID_TARGET_EVENTSHORTNAME,
+    DISPID_TARGET_DISPLAYTRACE,
+    DISPID_TARGET_AUTOZOOM,
+    DISPID_TARGET_REPLAYSPEED,
+    DISPID_TARGET_DRAGABLE,
+    DISPID_TARGET_MATCH,
+    DISPID_TARGET_REPLAYMARKCOLOR,
+    DISPID_TARGET_SIGHTINGMARKCOLOR,
+    DISPID_TARGET_DISPLAYBREACH,
+    DISPID_TARGET_DISPLAYREPLAYMARK,
+    DISPID_TARGET_LABEL,
+    DISPID_TARGET_ZOOM,
+    DISPID_TARGET_TRACEHEADINGLENGTH,
+    DISPID_TARGET_TRACEHEADINGCOLOR,
+    DISPID_TARGET_TRACECOLOR,
+    DISPID_TARGET_TRACEAFTERSHOTCOLOR,
+    DISPID_TARGET_SELECTABLE,
+    DISPID_TARGET_SHADELABEL,
+    DISPID_TARGET_LABELCOLOR,
+    DISPID_TARGET_DEFAULTBACKGROUND,
+    DISPID_TARGET_REPLAYLABEL,
+    DISPID_TARGET_REPLAYPAUSEDLABEL,
+    DISPID_TARGET_TRACETHICKNESS,
+    DISPID_TARGET_BREACHCOLOR,
+    DISPID_TARGET_SELECTEDBREACHCOLOR,
+    DISPID_TARGET_SUBTARGET,
+    DISPID_TARGET_BACKCOLOR,
 };
 
 void expectSameProperties(ITarget* expected, ITarget* actual)

@@ -41,12 +41,10 @@ TEST(TargetGeometryTest, MapsThePlaneWithoutFlippingAnAxis)
         Point plane;
         Point device;
     } cases[] = {
-        {{-500, -500}, {50, 0}},
-        {{0, 0}, {100, 50}},
-        {{500, 500}, {150, 100}},
-        {{250, -250}, {125, 25}},  // Positive y is below the centre on the screen as in the plane.
-        {{-1, -1}, {99, 49}},      // 49.9 pixels truncate to 49.
-        {{-501, -501}, {50, 0}},   // -0.1 truncates towards zero, not down.
+        {{-500, -500}, {50, 0}},  {{0, 0}, {100, 50}}, {{500, 500}, {150, 100}},
+        {{250, -250}, {125, 25}}, // Positive y is below the centre on the screen as in the plane.
+        {{-1, -1}, {99, 49}},     // 49.9 pixels truncate to 49.
+        {{-501, -501}, {50, 0}},  // -0.1 truncates towards zero, not down.
         {{-520, 0}, {48, 50}},
     };
     for (const auto& test : cases) {

@@ -1,5 +1,5 @@
-#include "support/TestEvent.h"
 #include "support/Targets.h"
+#include "support/TestEvent.h"
 
 #include "talvoboard/TargetWindow.h"
 

@@ -87,7 +87,8 @@ TEST(TargetTest, NewControlHasTheDocumentedDefaults)
     };
     for (const auto& property : defaults) {
         SCOPED_TRACE(property.dispId);
-        EXPECT_TRUE(platform::com::variantsEqual(property.expected.get(), propertyOf(target.get(), property.dispId).get()));
+        EXPECT_TRUE(
+            platform::com::variantsEqual(property.expected.get(), propertyOf(target.get(), property.dispId).get()));
     }
     ComPtr<IEventParams> event;
     EXPECT_HR(E_INVALIDARG, target->get_Event(event.put()));
@@ -346,7 +347,7 @@ TEST(TargetTest, AHostThatHoldsItsControlBreaksTheCycleByUnadvising)
 
     ComPtr<IConnectionPoint> point;
     ASSERT_HR(S_OK, target.queryInterface<IConnectionPointContainer>()->FindConnectionPoint(DIID__ITargetEvents,
-                                                                                          point.put()));
+                                                                                            point.put()));
     ASSERT_HR(S_OK, point->Unadvise(cookie));
     point.reset();
     sink.reset();

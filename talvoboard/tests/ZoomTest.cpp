@@ -1,5 +1,5 @@
-#include "support/TestEvent.h"
 #include "support/Targets.h"
+#include "support/TestEvent.h"
 
 #include "platform/com/Variant.h"
 #include "platform/testing/Matchers.h"
@@ -68,12 +68,9 @@ TEST(ZoomTest, LevelsFrameTheirRings)
         float stored;
         float side;
     } cases[] = {
-        {"below 1 shows the face", 0.5f, 0.0f, 170.0f},
-        {"0 shows the face", 0.0f, 0.0f, 170.0f},
-        {"1 frames ring 1", 1.0f, 1.0f, kRings[0]},
-        {"a fraction lies between rings", 2.5f, 2.5f, 131.5f},
-        {"above 9 is 9", 9.5f, 9.0f, kRings[8]},
-        {"10 is 9", 10.0f, 9.0f, kRings[8]},
+        {"below 1 shows the face", 0.5f, 0.0f, 170.0f}, {"0 shows the face", 0.0f, 0.0f, 170.0f},
+        {"1 frames ring 1", 1.0f, 1.0f, kRings[0]},     {"a fraction lies between rings", 2.5f, 2.5f, 131.5f},
+        {"above 9 is 9", 9.5f, 9.0f, kRings[8]},        {"10 is 9", 10.0f, 9.0f, kRings[8]},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
@@ -116,10 +113,10 @@ TEST(ZoomTest, EventValuesOverrideLevels)
         float level;
         float side;
     } cases[] = {
-        {3.0f, 40.0f},      // "_zoom_3.0" is missing, "_zoom_3" holds.
-        {3.5f, 40.0f},      // "_zoom_3" serves every level from 3 to below 4.
-        {2.5f, 50.0f},      // Texts convert.
-        {4.0f, kRings[3]},  // A side that is not above 0 is no override.
+        {3.0f, 40.0f},     // "_zoom_3.0" is missing, "_zoom_3" holds.
+        {3.5f, 40.0f},     // "_zoom_3" serves every level from 3 to below 4.
+        {2.5f, 50.0f},     // Texts convert.
+        {4.0f, kRings[3]}, // A side that is not above 0 is no override.
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.level);

@@ -18,8 +18,8 @@ inline constexpr std::array<float, 10> kRings{155.5f, 139.5f, 123.5f, 107.5f, 91
 inline platform::com::ComPtr<IEventParams> makeEvent(float formSide = 170.0f)
 {
     platform::com::ComPtr<IEventParams> event;
-    EXPECT_EQ(S_OK, CoCreateInstance(talvodata::CLSID_EventParams, nullptr, CLSCTX_ALL, IEventParams::kIid,
-                                     event.putVoid()));
+    EXPECT_EQ(S_OK,
+              CoCreateInstance(talvodata::CLSID_EventParams, nullptr, CLSCTX_ALL, IEventParams::kIid, event.putVoid()));
     EXPECT_EQ(S_OK, event->put_Caliber(4.5f));
     platform::com::ComPtr<ITargetParams> face;
     EXPECT_EQ(S_OK, event->get_Target(1, face.put()));
