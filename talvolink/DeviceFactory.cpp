@@ -2,6 +2,9 @@
 
 #include "talvolink/DeviceModel.h"
 #include "talvolink/serial/PnpProbe.h"
+#include "talvolink/serial/TalvoPavane.h"
+#include "talvolink/serial/TalvoPavane_s.h"
+#include "talvolink/serial/TalvoPavanei.h"
 
 namespace talvolink {
 
@@ -19,11 +22,20 @@ public:
         return ProbePnpDevice(port, record, clock);
     }
 
-    // FIXME: the serial sensor models are not selectable by their code yet.
-    std::unique_ptr<CGenericTalvo> createSerialModel(LONG /*modelCode*/, DeviceHost& /*host*/,
-                                                     std::unique_ptr<platform::serial::SerialPort> /*port*/) override
+    // FIXME: models 306 and 307 are not built yet.
+    std::unique_ptr<CGenericTalvo> createSerialModel(LONG modelCode, DeviceHost& host,
+                                                     std::unique_ptr<platform::serial::SerialPort> port) override
     {
-        return nullptr;
+        switch (modelCode) {
+        case 300:
+            return std::make_unique<CTalvoPavane>(host, std::move(port));
+        case 302:
+            return std::make_unique<CTalvoPavanei>(host, std::move(port));
+        case 303:
+            return std::make_unique<CTalvoPavane_s>(host, std::move(port));
+        default:
+            return nullptr;
+        }
     }
 
     // FIXME: the USB device models are not built yet.
