@@ -9,6 +9,7 @@
 #include "Shot.h"
 
 #include "platform/com/ClassTable.h"
+#include "platform/gfx/PictureObject.h"
 
 namespace talvodata {
 namespace {
@@ -32,6 +33,9 @@ void registerClasses(platform::com::ClassTable& table)
     registerClass<CAiming>(table, CLSID_Aiming, "Aiming");
     registerCollectionClasses(table);
     registerDocumentClasses(table);
+    // Pictures stored in faces, elements and named values are read back by their class.
+    table.registerClass({platform::gfx::PictureObject::kClassId, "Talvo.Picture.1", "Talvo.Picture",
+                         platform::com::creatorOf<platform::gfx::PictureObject>()});
 }
 
 } // namespace talvodata

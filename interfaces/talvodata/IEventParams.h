@@ -20,7 +20,8 @@ struct IEventParams : IDispatch {
     /// *pVal must hold null. SubTarget TargetCount + 1 appends a new face; outside 1..TargetCount + 1:
     /// E_INVALIDARG.
     virtual HRESULT get_Target(LONG SubTarget, ITargetParams** pVal) = 0;
-    /// The face drawn as a picture (an IPictureDisp), cached per combination of the two flags.
+    /// The face drawn as a picture (an IPictureDisp), cached per sub-target and flag pair; drawn again when the
+    /// face changes.
     virtual HRESULT GetTargetAppearance(LONG SubTarget, VARIANT_BOOL Background, VARIANT_BOOL ScoreRings,
                                         IDispatch** Picture) = 0;
     virtual HRESULT get_Name(BSTR* pVal) = 0;
