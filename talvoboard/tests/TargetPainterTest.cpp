@@ -106,6 +106,61 @@ TEST_F(TargetPainterTest, ABreachBelowSevenPixelsIsDrawnSixWide)
     EXPECT_EQ(kRed, colorAt(image, 98, 96));
 }
 
+TEST_F(TargetPainterTest, DrawsTheFacePictureIntoTheMappedFace)
+{
+    ComPtr<IEventParams> event;
+    ASSERT_HR(S_OK, m_target->get_Event(event.put()));
+    ASSERT_HR(S_OK, testsupport::faceOf(event.get())->put_Black(testsupport::kRings[6]));
+    ComPtr<IDispatch> face;
+    ASSERT_HR(S_OK, event->GetTargetAppearance(1, VARIANT_TRUE, VARIANT_TRUE, face.put()));
+    OLE_COLOR background = 0;
+    ASSERT_HR(S_OK, testsupport::faceOf(event.get())->get_BackgroundColor(&background));
+    QImage expected(kSide, kSide, QImage::Format_RGB32);
+    {
+        platform::gfx::DrawContextQt context(expected);
+        context.fillRect({0, 0, kSide, kSide}, platform::gfx::resolveColor(background));
+        // The face fills the view: from the mapped corner, two pixels short of the mapped far corner.
+        ASSERT_HR(S_OK, face.queryInterface<IPicture>()->Render(&context, 0, 0, kSide - 2, kSide - 2));
+    }
+    ASSERT_NE(expected.pixel(0, 0), expected.pixel(96, 96)); // The face draws something over its background.
+    EXPECT_EQ(expected, imageOf(m_target.get()));
+}
+
+TEST_F(TargetPainterTest, AHiddenShotIsCrossed)
+{
+    const auto aiming = AimingBuilder().samples(20).shot().build();
+    ASSERT_HR(S_OK, m_target->Add(aiming.get()));
+    EXPECT_EQ(kRed, colorAt(imageOf(m_target.get()), 96, 96));
+    ComPtr<IShot> shot;
+    ASSERT_HR(S_OK, aiming->get_Shot(1, shot.put()));
+    ASSERT_HR(S_OK, shot->put_Hidden(VARIANT_TRUE));
+    const QImage image = imageOf(m_target.get());
+    EXPECT_EQ(0x000000u, colorAt(image, 96, 96));
+    EXPECT_EQ(0x000000u, colorAt(image, 95, 97));
+    EXPECT_EQ(kRed, colorAt(image, 94, 96));
+}
+
+TEST_F(TargetPainterTest, TheStepOverTheShotIsSplitAtItsMicrophonePhase)
+{
+    // Samples every 6 mm up to the shot at x = 0; the step from -6 mm to 0 changes colour at -3 mm.
+    ASSERT_HR(S_OK, m_target->put_DisplayBreach(VARIANT_FALSE));
+    ASSERT_HR(S_OK, m_target->put_TraceColor(kGreen));
+    const auto aiming = AimingBuilder().stopSliding().at(-6000, 0).samples(11, 600, 0).build();
+    ComPtr<IShot> shot;
+    ASSERT_HR(S_OK, aiming->AddShot2(VARIANT_FALSE, 0.5, shot.put()));
+    ComPtr<IAimingTrace> trace;
+    ASSERT_HR(S_OK, aiming->get_Trace(trace.put()));
+    for (LONG x = 600; x <= 6000; x += 600) {
+        ASSERT_HR(S_OK, trace->_Add(x, 0));
+    }
+    ASSERT_HR(S_OK, trace->put_ReadOnly(VARIANT_TRUE));
+    ASSERT_HR(S_OK, m_target->Add(aiming.get()));
+    const QImage image = imageOf(m_target.get());
+    EXPECT_EQ(kGreen, colorAt(image, 90, 96)); // -4.5 mm.
+    EXPECT_EQ(kRed, colorAt(image, 94, 96));   // -1.5 mm, already after the shot.
+    EXPECT_EQ(kRed, colorAt(image, 110, 96));
+}
+
 TEST_F(TargetPainterTest, ColoursTheTraceBeforeAndAfterTheShot)
 {
     // Along y = 0 from x = -60 mm to +60 mm with the shot in the middle; a hairline on row 96.
