@@ -10,7 +10,7 @@ namespace talvolink {
 
 /// One sample as a reader thread decodes it and the control's thread drains it. Producers zero it before filling
 /// it. Fixed layout (little-endian, byte offsets asserted below): the USB and image-sensor models keep their own
-/// fields in `modelData`.
+/// fields in `modelData`. The fields are unaligned: copy them, never bind a reference or pointer to one.
 struct DeviceRecord {
     std::uint64_t timeStamp = 0; ///< Milliseconds where the source has one; 0 for serial sensors.
     std::uint8_t sequence = 0;   ///< Counted modulo the model's SequenceModulus.
