@@ -17,6 +17,8 @@
 #include "platform/gfx/TextMeasureQt.h"
 #include "talvodata/ObjectIdentity.h"
 
+#include <QApplication>
+
 #include <algorithm>
 #include <utility>
 
@@ -62,6 +64,10 @@ bool isLabelPosition(LONG position)
 
 platform::Result<ComPtr<CTarget>> CTarget::create()
 {
+    // The control is a widget: without a widget application (a console program) it cannot be made.
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return platform::Error{E_UNEXPECTED, "the target control needs a QApplication"};
+    }
     ComPtr<IEventManager> events;
     const HRESULT hr = CoCreateInstance(talvodata::CLSID_EventManager, nullptr, CLSCTX_INPROC_SERVER,
                                         IEventManager::kIid, events.putVoid());
