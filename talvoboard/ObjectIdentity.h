@@ -9,7 +9,10 @@ namespace talvoboard {
 
 /// True when both point to one object. Unlike talvodata::isSameObject, a null equals nothing, not even a null: the
 /// control never takes "no shot hit" for "the selected shot" when none is selected.
-inline bool sameObject(IUnknown* a, IUnknown* b) { return a && b && talvodata::isSameObject(a, b); }
+inline bool sameObject(IUnknown* a, IUnknown* b)
+{
+    return a && b && talvodata::isSameObject(a, b);
+}
 
 /// True when one of the aiming's shots is `shot`. An aiming whose shots cannot be read holds none.
 inline bool holdsShot(IAiming* aiming, IShot* shot)

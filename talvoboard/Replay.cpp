@@ -24,7 +24,10 @@ Replay::Replay(ReplayView& view, platform::time::Clock& clock)
 }
 
 // The timer thread posts to the window, so it goes first.
-Replay::~Replay() { stopTimer(); }
+Replay::~Replay()
+{
+    stopTimer();
+}
 
 HRESULT Replay::setAiming(IAiming* aiming)
 {
@@ -159,9 +162,9 @@ HRESULT Replay::setPositionSeconds(float seconds)
         return E_FAIL;
     }
     // Limited in double first, so a huge time cannot overflow the index.
-    const double offset = std::clamp(std::round(static_cast<double>(span->sampleRate) * seconds),
-                                     static_cast<double>(span->first) - shotIndex,
-                                     static_cast<double>(span->last) - shotIndex);
+    const double offset =
+        std::clamp(std::round(static_cast<double>(span->sampleRate) * seconds),
+                   static_cast<double>(span->first) - shotIndex, static_cast<double>(span->last) - shotIndex);
     const LONG target = std::clamp(static_cast<LONG>(offset) + shotIndex, span->first, span->last);
     if (target == m_position) {
         return S_OK;
@@ -193,8 +196,8 @@ void Replay::step()
     const std::int64_t elapsed = (m_clock.steadyNow() - m_baseTick).count();
     // Integer arithmetic in this order: samples per second at this speed first, truncated.
     const std::int64_t samplesPerSecond = static_cast<std::int64_t>(m_speed) * span->sampleRate / 100;
-    const LONG target = static_cast<LONG>(
-        std::min<std::int64_t>(m_basePosition + elapsed * samplesPerSecond / 1000, span->last));
+    const LONG target =
+        static_cast<LONG>(std::min<std::int64_t>(m_basePosition + elapsed * samplesPerSecond / 1000, span->last));
     const std::uint64_t generation = m_generation;
     if (target != m_position) {
         const LONG former = m_position;
@@ -206,8 +209,8 @@ void Replay::step()
             std::optional<bool> caption;
             if (m_view.displaysReplayMark()) {
                 // The caption blinks with the replayed time, so a paused replay keeps its state.
-                const std::int64_t phase = (static_cast<std::int64_t>(target) - m_basePosition) * 2 /
-                                               span->sampleRate + 1;
+                const std::int64_t phase =
+                    (static_cast<std::int64_t>(target) - m_basePosition) * 2 / span->sampleRate + 1;
                 caption = phase % 2 == 0;
             }
             drawForwards(former, target, *span, caption);

@@ -21,10 +21,19 @@ Point breachInUnits(IShot* shot, float dx, float dy)
     return {static_cast<LONG>(std::lround(100.0f * (x + dx))), static_cast<LONG>(std::lround(100.0f * (y + dy)))};
 }
 
-Point plus(Point a, Point b) { return {a.x + b.x, a.y + b.y}; }
-Point minus(Point a, Point b) { return {a.x - b.x, a.y - b.y}; }
+Point plus(Point a, Point b)
+{
+    return {a.x + b.x, a.y + b.y};
+}
+Point minus(Point a, Point b)
+{
+    return {a.x - b.x, a.y - b.y};
+}
 
-float millimetres(LONG units) { return static_cast<float>(units) / 100.0f; }
+float millimetres(LONG units)
+{
+    return static_cast<float>(units) / 100.0f;
+}
 
 } // namespace
 
@@ -205,9 +214,8 @@ void TargetMouse::finish(std::optional<Point> point)
         m_host.setCapture(false);
         return;
     case Mode::ZoomRectangle: {
-        const bool applied =
-            point && m_host.applyZoomRectangle(platform::gfx::Rect{m_anchor.x, m_anchor.y, point->x, point->y}
-                                                   .normalized());
+        const bool applied = point && m_host.applyZoomRectangle(
+                                          platform::gfx::Rect{m_anchor.x, m_anchor.y, point->x, point->y}.normalized());
         m_host.setCapture(false);
         if (applied || m_zoomRectangleDrawn) {
             m_host.refresh();
@@ -222,7 +230,10 @@ void TargetMouse::finish(std::optional<Point> point)
     }
 }
 
-void TargetMouse::abort() { finish(std::nullopt); }
+void TargetMouse::abort()
+{
+    finish(std::nullopt);
+}
 
 void TargetMouse::abortShotDrag()
 {

@@ -33,9 +33,18 @@ void TargetMouseBinding::attach(QWidget& widget)
     }
 }
 
-bool TargetMouseBinding::hasTarget() const { return m_access.state.event && m_access.state.targetParams; }
-bool TargetMouseBinding::isSelectable() const { return m_access.state.selectable; }
-bool TargetMouseBinding::isDragable() const { return m_access.state.dragable; }
+bool TargetMouseBinding::hasTarget() const
+{
+    return m_access.state.event && m_access.state.targetParams;
+}
+bool TargetMouseBinding::isSelectable() const
+{
+    return m_access.state.selectable;
+}
+bool TargetMouseBinding::isDragable() const
+{
+    return m_access.state.dragable;
+}
 
 platform::gfx::Size TargetMouseBinding::clientSize() const
 {
@@ -58,7 +67,10 @@ MouseHit TargetMouseBinding::hitTest(Point plane)
     return {std::move(hit.aiming), std::move(hit.shot), hit.dx, hit.dy};
 }
 
-IShot* TargetMouseBinding::selectedShot() const { return m_access.state.selectedShot.get(); }
+IShot* TargetMouseBinding::selectedShot() const
+{
+    return m_access.state.selectedShot.get();
+}
 
 void TargetMouseBinding::selectShot(IShot* shot)
 {
@@ -124,7 +136,10 @@ void TargetMouseBinding::zoomToPoint(Point plane)
     m_access.fire(DISPID_TARGETEVENTS_ZOOMCHANGED, {});
 }
 
-void TargetMouseBinding::refresh() { (void)m_access.target.Refresh(); }
+void TargetMouseBinding::refresh()
+{
+    (void)m_access.target.Refresh();
+}
 
 void TargetMouseBinding::setCursor(MouseCursor cursor)
 {

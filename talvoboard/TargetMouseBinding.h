@@ -3,7 +3,6 @@
 #include "TargetAccess.h"
 #include "TargetMouse.h"
 
-
 class QWidget;
 
 namespace talvoboard {

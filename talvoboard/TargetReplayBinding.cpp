@@ -6,19 +6,46 @@ namespace talvoboard {
 
 TargetReplayBinding::TargetReplayBinding(TargetAccess access) : m_access(std::move(access)) {}
 
-bool TargetReplayBinding::updatesEnabled() const { return m_access.state.enableUpdate; }
-bool TargetReplayBinding::displaysReplayMark() const { return m_access.state.displayReplayMark; }
-float TargetReplayBinding::headingLength() const { return m_access.state.traceHeadingLength; }
+bool TargetReplayBinding::updatesEnabled() const
+{
+    return m_access.state.enableUpdate;
+}
+bool TargetReplayBinding::displaysReplayMark() const
+{
+    return m_access.state.displayReplayMark;
+}
+float TargetReplayBinding::headingLength() const
+{
+    return m_access.state.traceHeadingLength;
+}
 
-void TargetReplayBinding::refresh() { (void)m_access.target.Refresh(); }
+void TargetReplayBinding::refresh()
+{
+    (void)m_access.target.Refresh();
+}
 
 // FIXME: draw the replay's increments on the window's surface instead of repainting it whole, once the painter
 // draws the replay breaches, trace, heading and caption.
-void TargetReplayBinding::drawCaption() { refresh(); }
-void TargetReplayBinding::invalidateCaption() { refresh(); }
-void TargetReplayBinding::drawBreachesAndTrace(LONG /*from*/, LONG /*to*/) { refresh(); }
-void TargetReplayBinding::drawTrace(LONG /*from*/, LONG /*to*/) { refresh(); }
-void TargetReplayBinding::drawHeading(LONG /*from*/, LONG /*to*/) { refresh(); }
+void TargetReplayBinding::drawCaption()
+{
+    refresh();
+}
+void TargetReplayBinding::invalidateCaption()
+{
+    refresh();
+}
+void TargetReplayBinding::drawBreachesAndTrace(LONG /*from*/, LONG /*to*/)
+{
+    refresh();
+}
+void TargetReplayBinding::drawTrace(LONG /*from*/, LONG /*to*/)
+{
+    refresh();
+}
+void TargetReplayBinding::drawHeading(LONG /*from*/, LONG /*to*/)
+{
+    refresh();
+}
 
 void TargetReplayBinding::raise(ReplayEvent event)
 {

@@ -361,9 +361,9 @@ TEST_F(ReplayTest, CaptionBlinksWithTheReplayedTime)
     view.heading = 0.0f;
     ASSERT_HR(S_OK, replay.setAiming(makeAiming(1000, {900}).get()));
     view.forget();
-    advanceTo(250ms, 50);   // k = 1: hidden
-    advanceTo(250ms, 100);  // k = 2: shown
-    advanceTo(100ms, 120);  // still shown
+    advanceTo(250ms, 50);  // k = 1: hidden
+    advanceTo(250ms, 100); // k = 2: shown
+    advanceTo(100ms, 120); // still shown
     EXPECT_THAT(view.drawn, ElementsAre("hide caption", "trace 0..50", "caption", "trace 50..100", "trace 100..120"));
 
     view.forget();
@@ -378,11 +378,11 @@ TEST_F(ReplayTest, StepDrawsTheHeadingAndRepaintsWhatLeftIt)
     view.replayMark = false;
     ASSERT_HR(S_OK, replay.setAiming(makeAiming(1000, {300}).get()));
     view.forget();
-    advanceTo(50ms, 10);  // heading 20 samples: nothing left it yet
+    advanceTo(50ms, 10); // heading 20 samples: nothing left it yet
     advanceTo(200ms, 50);
     advanceTo(1000ms, 250);
-    EXPECT_THAT(view.drawn, ElementsAre("heading -10..10", "heading 30..50", "trace 0..30", "heading 230..250",
-                                        "trace 30..230"));
+    EXPECT_THAT(view.drawn,
+                ElementsAre("heading -10..10", "heading 30..50", "trace 0..30", "heading 230..250", "trace 30..230"));
 
     view.forget();
     advanceTo(500ms, 350); // passes the shot at 299

@@ -15,10 +15,10 @@ using platform::com::ComPtr;
 using platform::gfx::Point;
 using platform::gfx::Rect;
 using platform::gfx::Size;
-using testsupport::breachOf;
-using testsupport::FakeHost;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using testsupport::breachOf;
+using testsupport::FakeHost;
 
 class TargetMouseTest : public ::testing::Test {
 protected:
@@ -141,8 +141,8 @@ TEST_F(TargetMouseTest, ReleasingOutsideTheWindowAbortsTheDrag)
     send(MouseMessage::LeftDown, 100, 50);
     send(MouseMessage::Move, 150, 50);
     send(MouseMessage::LeftUp, 201, 50);
-    EXPECT_THAT(host.events, ElementsAre("LeftClick 10 5", "SelectionChanged", "StartDrag A 10 5", "Drag A 15 5",
-                                         "DragAborted A"));
+    EXPECT_THAT(host.events,
+                ElementsAre("LeftClick 10 5", "SelectionChanged", "StartDrag A 10 5", "Drag A 15 5", "DragAborted A"));
     EXPECT_FALSE(host.capture);
     EXPECT_EQ(shotA(), mouse.dragShot());
 }
