@@ -42,28 +42,6 @@ ComPtr<CEventParams> CEventParams::create()
     return ComPtr<CEventParams>(new CEventParams());
 }
 
-HRESULT CEventParams::get_Value(BSTR bstrValue, VARIANT* pVal)
-{
-    auto guard = lock();
-    return m_values.get(bstrValue, pVal);
-}
-
-HRESULT CEventParams::put_Value(BSTR bstrValue, VARIANT newVal)
-{
-    auto guard = lock();
-    bool changed = false;
-    RETURN_IF_FAILED(m_values.put(bstrValue, newVal, changed));
-    if (changed) {
-        setDirty();
-    }
-    return S_OK;
-}
-
-HRESULT CEventParams::putref_Value(BSTR bstrValue, VARIANT newVal)
-{
-    return put_Value(bstrValue, newVal);
-}
-
 HRESULT CEventParams::get_ShortName(BSTR* pVal)
 {
     auto guard = lock();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NamedValues.h"
+#include "NamedValueProperty.h"
 #include "PersistentObject.h"
 #include "TargetParams.h"
 
@@ -19,16 +19,13 @@ namespace talvodata {
 /// A shooting event: names, calibre, distance, shot limits, its faces and named values; scores points on its
 /// faces, draws them as pictures and writes itself as an event-definition file. Thread rule: any thread; every method holds the
 /// event's lock, and calls into faces and elements take theirs (event, then face, then element).
-class CEventParams final : public PersistentObject<IEventParams, ISupportErrorInfo> {
+class CEventParams final : public NamedValueProperty<PersistentObject<IEventParams, ISupportErrorInfo>> {
 public:
     /// A new event with one new face.
     static platform::com::ComPtr<CEventParams> create();
 
     using PersistentObject::Save;
 
-    HRESULT get_Value(BSTR bstrValue, VARIANT* pVal) override;
-    HRESULT put_Value(BSTR bstrValue, VARIANT newVal) override;
-    HRESULT putref_Value(BSTR bstrValue, VARIANT newVal) override;
     HRESULT get_ShortName(BSTR* pVal) override;
     HRESULT put_ShortName(BSTR newVal) override;
     HRESULT get_Target(LONG SubTarget, ITargetParams** pVal) override;
@@ -88,7 +85,6 @@ private:
     LONG m_maxShotsPerAiming = -1;
     LONG m_maxShotsPerSerie = 10;
     std::vector<platform::com::ComPtr<CTargetParams>> m_faces;
-    NamedValues m_values;
     // Keyed by sub-target and flag slot; an entry is drawn again when its face's record has changed.
     std::map<std::pair<LONG, int>, CachedFace> m_faceCache;
 };

@@ -38,28 +38,6 @@ ComPtr<CTargetElement> CTargetElement::create()
     return ComPtr<CTargetElement>(new CTargetElement());
 }
 
-HRESULT CTargetElement::get_Value(BSTR bstrValue, VARIANT* pVal)
-{
-    auto guard = lock();
-    return m_values.get(bstrValue, pVal);
-}
-
-HRESULT CTargetElement::put_Value(BSTR bstrValue, VARIANT newVal)
-{
-    auto guard = lock();
-    bool changed = false;
-    RETURN_IF_FAILED(m_values.put(bstrValue, newVal, changed));
-    if (changed) {
-        setDirty();
-    }
-    return S_OK;
-}
-
-HRESULT CTargetElement::putref_Value(BSTR bstrValue, VARIANT newVal)
-{
-    return put_Value(bstrValue, newVal);
-}
-
 HRESULT CTargetElement::get_Picture(IDispatch** pVal)
 {
     auto guard = lock();

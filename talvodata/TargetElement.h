@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FaceDrawing.h"
-#include "NamedValues.h"
+#include "NamedValueProperty.h"
 #include "PersistentObject.h"
 #include "PictureSlot.h"
 #include "PolygonHitTest.h"
@@ -27,13 +27,10 @@ struct ElementScoring {
 
 /// An extra shape on a target face that is drawn, clips the face or scores on its own.
 /// Thread rule: any thread; every method holds the element's lock.
-class CTargetElement final : public PersistentObject<ITargetElement, ISupportErrorInfo> {
+class CTargetElement final : public NamedValueProperty<PersistentObject<ITargetElement, ISupportErrorInfo>> {
 public:
     static platform::com::ComPtr<CTargetElement> create();
 
-    HRESULT get_Value(BSTR bstrValue, VARIANT* pVal) override;
-    HRESULT put_Value(BSTR bstrValue, VARIANT newVal) override;
-    HRESULT putref_Value(BSTR bstrValue, VARIANT newVal) override;
     HRESULT get_Picture(IDispatch** pVal) override;
     HRESULT put_Picture(IDispatch* newVal) override;
     HRESULT get_Result(float* pVal) override;
@@ -112,7 +109,6 @@ private:
     float m_result = 0.0F;
     LONG m_areaIndex = 0;
     PictureSlot m_picture;
-    NamedValues m_values;
 };
 
 } // namespace talvodata
