@@ -99,6 +99,7 @@ bool CTarget::storeFlag(bool& field, VARIANT_BOOL value)
 
 void CTarget::refresh()
 {
+    m_ownerThread.assertOwnerThread(); // The widget lives on the control's thread.
     if (!m_state.enableUpdate) {
         m_state.updatePending = true;
         return;
@@ -124,6 +125,7 @@ void CTarget::showRectangle(const Rect& visible)
 
 void CTarget::paint(DrawContext& context, const Rect& bounds)
 {
+    m_ownerThread.assertOwnerThread();
     auto guard = lock();
     TargetPainter(context, TargetDrawSurface(bounds, m_state.visible), m_state).paintAll(m_userMode);
 }
@@ -366,6 +368,7 @@ HRESULT CTarget::UpdateAiming(IAiming* pAiming)
     if (!m_widget) {
         return S_OK;
     }
+    m_ownerThread.assertOwnerThread(); // Draws into the window.
     const ComPtr<IAiming> aiming(pAiming);
     m_widget->drawIncrement([&](DrawContext& context, const Rect& bounds) {
         TargetPainter painter(context, TargetDrawSurface(bounds, m_state.visible), m_state);
@@ -555,6 +558,7 @@ HRESULT CTarget::GetImage(VARIANT_BOOL Metafile, IDispatch** Image)
         return E_POINTER;
     }
     *Image = nullptr;
+    m_ownerThread.assertOwnerThread(); // Text is measured with the GUI thread's fonts.
     auto guard = lock();
     // The window's size also before it was ever shown.
     const Rect client = m_widget ? m_widget->clientRect() : Rect{};

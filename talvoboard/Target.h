@@ -13,6 +13,7 @@
 #include "platform/com/PropertyBag.h"
 #include "platform/com/Result.h"
 #include "platform/gfx/Geometry.h"
+#include "platform/kernel/OwnerThread.h"
 
 #include <QPointer>
 
@@ -181,6 +182,7 @@ private:
     /// Stores a VARIANT_BOOL put (TRUE only for -1); true when the value changed.
     static bool storeFlag(bool& field, VARIANT_BOOL value);
 
+    platform::kernel::OwnerThread m_ownerThread;
     TargetState m_state;
     platform::com::ComPtr<IEventManager> m_events;
     platform::com::ComPtr<platform::com::ConnectionPoint> m_eventPoint;
