@@ -39,6 +39,7 @@ CGenericTalvo::~CGenericTalvo()
 
 bool CGenericTalvo::Close()
 {
+    m_ownerThread.assertOwnerThread();
     m_closed = true;
     m_closing.set();
     m_reader.reset(); // Sets the reader's stop event and joins it.
@@ -154,6 +155,7 @@ bool CGenericTalvo::IdentifyAgain()
 
 void CGenericTalvo::ProcessRecords(std::span<const DeviceRecord> records)
 {
+    m_ownerThread.assertOwnerThread(); // The state machines and all their events run on the control's thread.
     BeginRecords(static_cast<int>(records.size()));
     m_received += static_cast<LONG>(records.size());
     for (const DeviceRecord& record : records) {
@@ -323,6 +325,7 @@ void CGenericTalvo::openLink()
 
 bool CGenericTalvo::Open()
 {
+    m_ownerThread.assertOwnerThread(); // The hidden window belongs to this thread.
     if (m_port) {
         m_savedTimeouts = m_port->timeouts();
         m_haveSavedTimeouts = true;

@@ -8,6 +8,7 @@
 #include "platform/com/Variant.h"
 #include "platform/kernel/Event.h"
 #include "platform/kernel/Mutex.h"
+#include "platform/kernel/OwnerThread.h"
 #include "platform/kernel/Thread.h"
 #include "platform/serial/SerialPort.h"
 
@@ -154,6 +155,7 @@ private:
     void resetRing();
     bool tryQueue(const DeviceRecord& record);
 
+    platform::kernel::OwnerThread m_ownerThread;
     DeviceHost& m_host;
     std::unique_ptr<platform::serial::SerialPort> m_port;
     platform::serial::SerialTimeouts m_savedTimeouts;

@@ -1037,6 +1037,7 @@ HRESULT CTalvoDevice::put_LampsBrightness(LONG newVal)
 
 void CTalvoDevice::fire(DISPID dispId, std::vector<Variant> arguments) const
 {
+    m_ownerThread.assertOwnerThread(); // Sinks are called on the control's thread only.
     m_events->fire(dispId, std::move(arguments));
 }
 

@@ -10,6 +10,7 @@
 #include "platform/com/ComObject.h"
 #include "platform/com/ConnectionPoint.h"
 #include "platform/com/Result.h"
+#include "platform/kernel/OwnerThread.h"
 
 #include <array>
 #include <atomic>
@@ -148,6 +149,7 @@ private:
     HRESULT serialNumberText(LONG slot, BSTR* pVal) const;
     void fire(DISPID dispId, std::vector<platform::com::Variant> arguments) const;
 
+    platform::kernel::OwnerThread m_ownerThread;
     std::unique_ptr<DeviceFactory> m_factory;
     platform::time::Clock& m_clock;
     platform::com::ComPtr<IEventManager> m_eventManager;
