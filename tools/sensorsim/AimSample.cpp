@@ -9,6 +9,8 @@ constexpr double kRestSeconds = 0.5;
 constexpr double kFollowThroughSeconds = 0.8;
 constexpr double kLoweredSeconds = 0.5;
 constexpr int kJoltSamples = 3;
+constexpr double kPulseHertz = 1.2;
+constexpr double kPulseCycle = 2.5;
 
 // A small linear congruential generator: the same wobble on every machine.
 class Wobble {
@@ -51,12 +53,16 @@ std::vector<AimSample> holdWithShot(SensorKind kind, const HoldParameters& param
     const auto rest = static_cast<std::size_t>(std::lround(kRestSeconds * rate));
     const std::size_t shot = shotIndex(parameters);
     const std::size_t release = shot + static_cast<std::size_t>(std::lround(kFollowThroughSeconds * rate));
-    const std::size_t end = release + static_cast<std::size_t>(std::lround(kLoweredSeconds * rate));
+    // Lowered long enough to end on a whole number of pulse cycles (three beats at 72 a minute take 2.5 s), so a
+    // looping script keeps a regular pulse.
+    const double seconds = static_cast<double>(release) / rate + kLoweredSeconds;
+    const std::size_t end = static_cast<std::size_t>(std::lround(std::ceil(seconds / kPulseCycle) * kPulseCycle * rate));
     Wobble wobble(parameters.seed);
     std::vector<AimSample> script(end);
     for (std::size_t i = 0; i < end; ++i) {
         AimSample& sample = script[i];
-        sample.pulse = 512 + static_cast<int>(300 * std::sin(2 * M_PI * 1.2 * static_cast<double>(i) / rate));
+        sample.pulse = 512 + static_cast<int>(300 * std::sin(2 * M_PI * kPulseHertz * static_cast<double>(i) / rate));
+        sample.trigger = 100; // resting finger
         if (i < rest || i >= release) {
             continue; // resting or lowered: no light
         }
@@ -71,7 +77,9 @@ std::vector<AimSample> holdWithShot(SensorKind kind, const HoldParameters& param
         sample.x = static_cast<int>(std::lround(x * scale.position));
         sample.y = static_cast<int>(std::lround(y * scale.position));
         sample.level = scale.level + static_cast<int>(std::lround(5.0 * wobble.next()));
-        sample.trigger = i + static_cast<std::size_t>(rate / 2) >= shot && i < shot ? 600 : 100;
+        if (i < shot && i + static_cast<std::size_t>(rate / 2) >= shot) {
+            sample.trigger = 600; // taking up the trigger
+        }
         if (i >= shot && i < shot + kJoltSamples) {
             sample.piezo = scale.jolt;
         }
