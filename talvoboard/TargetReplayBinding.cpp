@@ -2,9 +2,16 @@
 
 #include "interfaces/talvoboard/DispIds.h"
 
+#include <QWidget>
+
 namespace talvoboard {
 
 TargetReplayBinding::TargetReplayBinding(TargetAccess access) : m_access(std::move(access)) {}
+
+void TargetReplayBinding::attach(QWidget& widget)
+{
+    QObject::connect(&widget, &QObject::destroyed, m_windowWatch.get(), [this] { m_replay.stopTimer(); });
+}
 
 bool TargetReplayBinding::updatesEnabled() const
 {

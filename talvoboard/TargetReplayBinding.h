@@ -5,6 +5,12 @@
 
 #include "platform/time/Clock.h"
 
+#include <QObject>
+
+#include <memory>
+
+class QWidget;
+
 namespace talvoboard {
 
 /// Connects the replay to the control: its display switches, its window and its events.
@@ -15,6 +21,8 @@ public:
 
     Replay& replay() { return m_replay; }
     const Replay& replay() const { return m_replay; }
+    /// Stops the replay timer when the control's window goes.
+    void attach(QWidget& widget);
 
     bool updatesEnabled() const override;
     bool displaysReplayMark() const override;
@@ -31,6 +39,8 @@ private:
     TargetAccess m_access;
     platform::time::SystemClock m_clock;
     Replay m_replay{*this, m_clock};
+    // The receiver of the window's destruction, so the connection ends with the binding.
+    std::unique_ptr<QObject> m_windowWatch = std::make_unique<QObject>();
 };
 
 } // namespace talvoboard

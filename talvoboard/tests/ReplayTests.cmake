@@ -3,6 +3,7 @@ if(TARGET talvoboard_tests)
     target_sources(talvoboard_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ReplayTest.cpp
                                             ${CMAKE_CURRENT_LIST_DIR}/TargetMouseTest.cpp
                                             ${CMAKE_CURRENT_LIST_DIR}/TargetMouseFilterTest.cpp
-                                            ${CMAKE_CURRENT_LIST_DIR}/TargetMouseBindingTest.cpp)
+                                            ${CMAKE_CURRENT_LIST_DIR}/TargetMouseBindingTest.cpp
+                                            ${CMAKE_CURRENT_LIST_DIR}/TargetReplayBindingTest.cpp)
     target_link_libraries(talvoboard_tests PRIVATE platform_ui platform_kernel platform_time)
 endif()
