@@ -147,8 +147,8 @@ void AimingStateMachine::StartAiming()
 bool AimingStateMachine::AddCoordinates(const DeviceRecord& record)
 {
     const SubDeviceSettings& settings = host().subDevice(kSubDevice);
-    const int recordsAfterShot =
-        static_cast<int>(static_cast<double>(host().sampleRate()) * static_cast<double>(settings.maxTimeAfterShot));
+    // In single precision, so that 0.7 s at 100 per second is 70 records, not 69.
+    const int recordsAfterShot = static_cast<int>(static_cast<float>(host().sampleRate()) * settings.maxTimeAfterShot);
     if (m_shotCount > 0 && m_recordsSinceShot == recordsAfterShot) {
         ConcludeAiming();
         return false;

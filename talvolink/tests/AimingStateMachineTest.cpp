@@ -138,6 +138,41 @@ TEST_F(AimingStateMachineTest, OneAimingWithOneShot)
     EXPECT_EQ(kLevel * 2 / 3, model().signalThreshold());
 }
 
+TEST_F(AimingStateMachineTest, ConclusionComesAfterMaxTimeAfterShotInRecords)
+{
+    struct Case {
+        LONG sampleRate;
+        float seconds;
+        int records;
+    };
+    for (const Case& c : {Case{200, 0.5F, 100}, Case{100, 0.7F, 70}, Case{300, 1.1F, 330}}) {
+        SCOPED_TRACE(c.sampleRate);
+        makeControl();
+        ASSERT_EQ(S_OK, m_control->put_SampleRate(c.sampleRate));
+        ASSERT_EQ(S_OK, m_control->put_MaxTimeAfterShot(1, c.seconds));
+        connect();
+        feed(start() + aim(5) + fire() + aim(c.records) + aim(1));
+        const auto concluded = eventsOf(kConclude);
+        ASSERT_EQ(1u, concluded.size());
+        EXPECT_EQ(4 + 6 + c.records + 1, concluded[0].stamp);
+    }
+}
+
+TEST_F(AimingStateMachineTest, ShotNeedsThePiezoAtItsThreshold)
+{
+    struct Case {
+        int piezo;
+        std::size_t shots;
+    };
+    for (const Case& c : {Case{39, 0u}, Case{40, 1u}}) {
+        SCOPED_TRACE(c.piezo);
+        makeControl();
+        connect();
+        feed(start() + aim(5) + times(1, makeRecord(kLevel, c.piezo)));
+        EXPECT_EQ(c.shots, eventsOf(kShot).size());
+    }
+}
+
 TEST_F(AimingStateMachineTest, TraceKeepsOnlyMaxTimeBeforeShotBeforeTheShot)
 {
     ASSERT_EQ(S_OK, m_control->put_MaxTimeBeforeShot(1, 0.5F)); // 100 samples at 200 per second.
