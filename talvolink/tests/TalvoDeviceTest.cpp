@@ -402,9 +402,11 @@ TEST_F(TalvoDeviceTest, ReleasingAConnectedControlClosesItsDevice)
     const auto finished = model().readerFinished();
     ASSERT_EQ(1, ports->load());
 
-    m_control = nullptr; // The last reference goes while connected.
+    m_control = nullptr; // The last reference goes while connected, with the sink still advised.
     EXPECT_EQ(0, ports->load());
     EXPECT_TRUE(finished->load());
+    EXPECT_EQ(2u, m_recorder->AddRef()) << "the control let its sink go";
+    (void)m_recorder->Release(); // Back to the fixture's own reference.
 }
 
 } // namespace
