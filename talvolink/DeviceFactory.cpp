@@ -2,6 +2,7 @@
 
 #include "talvolink/DeviceModel.h"
 #include "talvolink/serial/PnpProbe.h"
+#include "talvolink/serial/Talvo306.h"
 #include "talvolink/serial/TalvoPavane.h"
 #include "talvolink/serial/TalvoPavane_s.h"
 #include "talvolink/serial/TalvoPavanei.h"
@@ -22,7 +23,7 @@ public:
         return ProbePnpDevice(port, record, clock);
     }
 
-    // FIXME: models 306 and 307 are not built yet.
+    // FIXME: model 307 (Biathlon) is not built yet.
     std::unique_ptr<CGenericTalvo> createSerialModel(LONG modelCode, DeviceHost& host,
                                                      std::unique_ptr<platform::serial::SerialPort> port) override
     {
@@ -33,6 +34,8 @@ public:
             return std::make_unique<CTalvoPavanei>(host, std::move(port));
         case 303:
             return std::make_unique<CTalvoPavane_s>(host, std::move(port));
+        case 306:
+            return std::make_unique<CTalvo306>(host, std::move(port));
         default:
             return nullptr;
         }
