@@ -146,8 +146,6 @@ protected:
     void openLink();
     /// Drains the ring now (what the drain message does). The model may be deleted when it returns.
     void drain();
-    /// True once Close ran.
-    bool isClosed() const { return m_closed; }
 
 private:
     void onDeviceMessage(WPARAM wParam, LPARAM lParam);
