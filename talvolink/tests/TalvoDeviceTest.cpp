@@ -31,6 +31,13 @@ testsupport::TestDeviceFactory::Settings silentSensor()
     return settings;
 }
 
+testsupport::TestDeviceFactory::Settings sensorThatDoesNotStart()
+{
+    testsupport::TestDeviceFactory::Settings settings;
+    settings.sensorStarts = false;
+    return settings;
+}
+
 testsupport::TestDeviceFactory::Settings scripted(int records)
 {
     testsupport::TestDeviceFactory::Settings settings;
@@ -274,6 +281,26 @@ TEST_F(TalvoDeviceTest, FailedConnectionsLeaveTheirReason)
         ASSERT_EQ(VT_BSTR, reason.type());
         EXPECT_NE(0u, Bstr::copyOf(reason.get().bstrVal).length());
     }
+}
+
+TEST_F(TalvoDeviceTest, ModelThatDoesNotStartIsClosedWithItsReason)
+{
+    makeControl(sensorThatDoesNotStart());
+    EXPECT_HR(E_FAIL, m_control->put_Connected(VARIANT_TRUE));
+    EXPECT_EQ(0, factory()->openPorts());
+    VARIANT_BOOL connected = VARIANT_TRUE;
+    ASSERT_EQ(S_OK, m_control->get_Connected(&connected));
+    EXPECT_EQ(VARIANT_FALSE, connected);
+    platform::com::Variant reason;
+    ASSERT_EQ(S_OK, m_control->get_Value(3, reason.put()));
+    ASSERT_EQ(VT_BSTR, reason.type());
+    EXPECT_EQ("the scripted sensor does not start", Bstr::copyOf(reason.get().bstrVal).toUtf8());
+
+    ASSERT_EQ(S_OK, m_control->put_Connected(VARIANT_FALSE));
+    EXPECT_HR(E_FAIL, m_control->put_Connected(VARIANT_TRUE));
+    ASSERT_EQ(S_OK, m_control->get_Value(3, reason.put()));
+    EXPECT_EQ("the scripted sensor does not start", Bstr::copyOf(reason.get().bstrVal).toUtf8())
+        << "emptied at each attempt and given again";
 }
 
 TEST_F(TalvoDeviceTest, LookupDeviceProbesAndClosesThePort)

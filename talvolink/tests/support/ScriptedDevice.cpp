@@ -15,6 +15,14 @@ ScriptedDevice::ScriptedDevice(DeviceHost& host, std::unique_ptr<platform::seria
 
 ScriptedDevice::~ScriptedDevice() = default;
 
+bool ScriptedDevice::Start()
+{
+    if (!m_starts) {
+        host().setLastErrorText("the scripted sensor does not start");
+    }
+    return m_starts;
+}
+
 void ScriptedDevice::Stop()
 {
     if (isAimingOpen()) {

@@ -20,10 +20,13 @@ public:
 
     int SequenceModulus() override { return 256; }
     void ApplyEventTarget() override { setRangeDivisor(m_rangeDivisor); }
+    /// False, with its reason in the host's last error text, when told so.
+    bool Start() override;
     void Stop() override;
     void OnRecord(const DeviceRecord& record) override;
 
     const std::vector<DeviceRecord>& processed() const { return m_processed; }
+    void setStarts(bool starts) { m_starts = starts; }
     /// Whether a reconnection finds the same sensor again (it needs a port).
     void setIdentifiesAgain(bool identifies) { m_identifiesAgain = identifies; }
     /// Set when the reader thread has left its body; shared so it outlives the model.
@@ -39,6 +42,7 @@ private:
     std::vector<DeviceRecord> m_script;
     int m_rangeDivisor;
     bool m_identifiesAgain = false;
+    bool m_starts = true;
     std::vector<DeviceRecord> m_processed;
     std::shared_ptr<std::atomic<bool>> m_readerFinished = std::make_shared<std::atomic<bool>>(false);
     std::shared_ptr<std::atomic<int>> m_readerQueued = std::make_shared<std::atomic<int>>(0);

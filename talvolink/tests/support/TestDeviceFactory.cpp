@@ -35,6 +35,7 @@ std::unique_ptr<CGenericTalvo> TestDeviceFactory::createSerialModel(LONG modelCo
         return nullptr;
     }
     auto model = std::make_unique<ScriptedDevice>(host, std::move(port), m_settings.script);
+    model->setStarts(m_settings.sensorStarts);
     m_lastModel = model.get();
     return model;
 }

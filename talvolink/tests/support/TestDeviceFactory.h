@@ -18,6 +18,7 @@ public:
         bool portOpens = true;
         bool sensorAnswers = true;
         LONG modelCode = 300;
+        bool sensorStarts = true;
         std::vector<DeviceRecord> script;
     };
 
