@@ -9,7 +9,7 @@
 namespace talvolink {
 
 /// The current user's settings root "software\Talvo\Talvo Professional", which the training application shares;
-/// created when missing. Nothing when a step fails.
+/// created when missing. Nothing when a step fails. Any thread, as the registry keys.
 std::optional<platform::registry::Key> OpenSettingsKey();
 
 /// Reads a REG_DWORD setting of at most 4 bytes into `value`: 0 on success, 13 (invalid data) for a value of
