@@ -151,7 +151,8 @@ void SensorSimulator::followLines(std::vector<std::uint8_t>& out)
         }
         powerDown();
     }
-    const bool changed = m_state.powered != dtr;
+    const bool wasPowered = m_state.powered;
+    const bool changed = wasPowered != dtr;
     m_state.powered = dtr;
     if (lines.isPlugged()) {
         lines.setLine(InputLine::Dsr, level(dtr));
@@ -160,8 +161,11 @@ void SensorSimulator::followLines(std::vector<std::uint8_t>& out)
     const std::uint32_t rising = lines.edges(OutputLine::Rts, Edge::Rising);
     if (rising != m_seenRtsRising) {
         m_seenRtsRising = rising;
-        if (dtr) {
+        // The probe powers the sensor well before it raises RTS; opening the port raises both at once.
+        if (dtr && wasPowered) {
             answerProbe(out);
+        } else {
+            ++m_state.ignoredRtsEdges;
         }
     }
     if (changed) {

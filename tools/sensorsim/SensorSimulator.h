@@ -28,7 +28,7 @@ struct ReceivedCommand {
 /// What a test may watch of the simulated sensor.
 struct Observation {
     int pnpAnswers = 0;
-    int ignoredRtsEdges = 0; ///< Rising RTS while the port was not at the probe's framing.
+    int ignoredRtsEdges = 0; ///< Rising RTS not from a probe: unpowered before, or not at the probe's framing.
     std::vector<ReceivedCommand> commands;
     std::vector<std::string> faults; ///< Protocol errors of the program: wrong speed, framing, checksum, command.
     bool powered = false;
@@ -39,10 +39,11 @@ struct Observation {
 };
 
 /// A serial sensor on a pseudo-terminal test port, behaving as the model of its profile: powered by DTR (DSR follows
-/// it, CTS follows RTS), it answers the plug-and-play probe on the rising RTS edge when the program listens at 1200
-/// baud, 7 data bits, two stop bits (and stays quiet at other framings); it takes commands with their checksum at its current speed (a rate command
-/// switches it), and once started streams one packet per sample period: the script's samples, then samples with no
-/// light. Losing power or being unplugged resets it to its initial speed, stopped.
+/// it, CTS follows RTS), it answers the plug-and-play probe on a rising RTS edge while powered, when the program
+/// listens at 1200 baud, 7 data bits, two stop bits (and stays quiet at other framings); it takes commands with their
+/// checksum at its current speed (a rate command switches it), and once started streams one packet per sample
+/// period: the script's samples, then samples with no light. Losing power or being unplugged resets it to its
+/// initial speed, stopped.
 /// Thread rule: any thread; the sensor runs on a thread of its own.
 class SensorSimulator {
 public:
