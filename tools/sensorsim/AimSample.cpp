@@ -6,7 +6,7 @@ namespace sensorsim {
 namespace {
 
 constexpr double kRestSeconds = 0.5;
-constexpr double kFollowThroughSeconds = 0.8;
+constexpr double kFollowThroughSeconds = 0.4;
 constexpr double kLoweredSeconds = 0.5;
 constexpr int kJoltSamples = 3;
 constexpr double kPulseHertz = 1.2;

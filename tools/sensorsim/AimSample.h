@@ -20,7 +20,7 @@ struct AimSample {
 enum class SensorKind : std::uint8_t { Pavane, Model306, Biathlon };
 
 /// A shooter's hold with one shot at `sampleRate`: the weapon rests, rises onto the target, settles with a
-/// shrinking wobble, fires (a piezo jolt and a recoil jump), follows through for 0.8 s and is lowered for at least
+/// shrinking wobble, fires (a piezo jolt and a recoil jump), follows through for 0.4 s and is lowered for at least
 /// 0.5 s. The wobble is pseudo-random from `seed`, so a script is repeatable. The shot comes `shotAfterSeconds`
 /// after the rise. Throughout, a pulse of 72 a minute; the trigger reads 100, and 600 while it is taken up in the
 /// half second before the shot.

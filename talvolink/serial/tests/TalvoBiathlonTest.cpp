@@ -1,0 +1,118 @@
+#include "talvolink/serial/TalvoBiathlon.h"
+
+#include "support/SerialSensorFixture.h"
+
+#include "AimSample.h"
+#include "PacketEncoder.h"
+
+#include <vector>
+
+using talvolink::CTalvoBiathlon;
+using talvolink::DeviceRecord;
+using talvolink::testsupport::RecordingHost;
+using Kind = talvolink::testsupport::RecordingHost::Kind;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+class TalvoBiathlonTest : public talvolink::testsupport::SerialSensorFixture {
+protected:
+    // The aiming steps the host saw, each run of NewCoordinates left out.
+    std::vector<Kind> steps() const
+    {
+        std::vector<Kind> seen;
+        for (const RecordingHost::Fired& fired : m_host.fired) {
+            if (fired.kind != Kind::NewCoordinates) {
+                seen.push_back(fired.kind);
+            }
+        }
+        return seen;
+    }
+};
+
+TEST_F(TalvoBiathlonTest, StartsAtItsOwnSpeedAndRate)
+{
+    m_host.setSampleRate(200);
+    plugSensor(307, /*probe=*/false);
+    openModel<CTalvoBiathlon>();
+    EXPECT_EQ(100, m_host.sampleRate());
+    const auto commands = commandsOnce(2);
+    ASSERT_EQ(2u, commands.size());
+    EXPECT_EQ(8, commands[0].code);
+    EXPECT_EQ(Bytes({1, 0x1F, 0}), commands[0].arguments);
+    EXPECT_EQ(57600u, commands[0].baud);
+    EXPECT_EQ(6, commands[1].code); // state reset
+    closeModel();
+    EXPECT_TRUE(m_sensor->waitUntil([](const sensorsim::Observation& seen) { return seen.commands.size() >= 3; },
+                                    kPatience));
+    EXPECT_EQ(9, m_sensor->observe().commands[2].code);
+}
+
+TEST_F(TalvoBiathlonTest, AHoldWithAShotBecomesAnAimingWithItsShot)
+{
+    plugSensor(307);
+    sensorsim::HoldParameters hold;
+    hold.sampleRate = 100;
+    m_sensor->setScript(sensorsim::holdWithShot(sensorsim::SensorKind::Biathlon, hold));
+    CTalvoBiathlon& model = openModel<CTalvoBiathlon>();
+
+    ASSERT_TRUE(pumpUntilFired(Kind::FinalConcludeAiming));
+    EXPECT_EQ(std::vector<Kind>({Kind::StartAiming, Kind::Shot, Kind::ConcludeAiming, Kind::FinalConcludeAiming}),
+              steps());
+    ASSERT_EQ(1u, m_host.aimings.size());
+    platform::com::ComPtr<IAimingTrace> trace;
+    ASSERT_EQ(S_OK, m_host.aimings[0]->get_Trace(trace.put()));
+    LONG points = 0;
+    ASSERT_EQ(S_OK, trace->get_Count(&points));
+    // From the rise through 0.5 s after the shot, 2.5 s at 100 a second.
+    EXPECT_NEAR(250, points, 5);
+    // The hold settles on the middle target's centre: the last points before the shot lie within 10 mm of it.
+    LONG x = 0;
+    LONG y = 0;
+    ASSERT_EQ(S_OK, trace->_GetPoint(points - 60, &x, &y));
+    EXPECT_NEAR(0, x, 1000);
+    EXPECT_NEAR(0, y, 1000);
+    EXPECT_EQ(0, model.statTotalSkipped());
+    EXPECT_EQ(40, model.GetPiezoSensitivity(1));
+}
+
+TEST_F(TalvoBiathlonTest, LosingSightWithoutAShotEndsTheAimingWithAMissedShot)
+{
+    plugSensor(307);
+    std::vector<sensorsim::AimSample> script(50); // no target in sight
+    sensorsim::AimSample onTarget;
+    onTarget.x = 100;
+    onTarget.level = 120;
+    script.insert(script.end(), 80, onTarget);
+    m_sensor->setScript(script);
+    openModel<CTalvoBiathlon>();
+
+    ASSERT_TRUE(pumpUntilFired(Kind::FinalConcludeAiming));
+    EXPECT_EQ(std::vector<Kind>({Kind::StartAiming, Kind::Shot, Kind::ConcludeAiming, Kind::FinalConcludeAiming}),
+              steps());
+    for (const RecordingHost::Fired& fired : m_host.fired) {
+        EXPECT_TRUE(fired.kind != Kind::Shot || fired.value == 1) << "a shot that was not missed";
+    }
+}
+
+TEST_F(TalvoBiathlonTest, ADamagedPacketIsARecordWithoutAim)
+{
+    CTalvoBiathlon model(m_host, nullptr);
+    sensorsim::AimSample sample;
+    sample.level = 120;
+    Bytes packet = sensorsim::encodeBiathlon(sample, 7);
+    DeviceRecord record{};
+    ASSERT_TRUE(model.ParsePacket(packet, record));
+    EXPECT_EQ(1, record.aimValid);
+
+    packet[5] ^= 0x01;
+    DeviceRecord damaged{};
+    ASSERT_TRUE(model.ParsePacket(packet, damaged));
+    EXPECT_EQ(0, damaged.aimValid);
+    EXPECT_EQ(7, damaged.sequence);
+
+    DeviceRecord truncated{};
+    EXPECT_FALSE(model.ParsePacket(std::span(packet).first(27), truncated));
+}
+
+} // namespace
