@@ -63,9 +63,9 @@ std::array<int, 4> order(const Spots& spots)
             }
             const bool bigK = spots.size[static_cast<std::size_t>(k)] >= kMinSpotSize;
             const bool bigBest = spots.size[static_cast<std::size_t>(best)] >= kMinSpotSize;
-            if (bigK != bigBest ? bigK
-                                : spots.distance[static_cast<std::size_t>(k)] <
-                                      spots.distance[static_cast<std::size_t>(best)]) {
+            if (bigK != bigBest
+                    ? bigK
+                    : spots.distance[static_cast<std::size_t>(k)] < spots.distance[static_cast<std::size_t>(best)]) {
                 best = k;
             }
         }
@@ -93,7 +93,8 @@ bool plausible(const std::array<int, 4>& ordered, const Spots& spots)
     }
     // The far neighbour came third: accepted when the near one, fourth, is not much farther.
     return second == 2 && std::abs(ordered[3] - j) == 1 &&
-           1.3 * spots.distance[static_cast<std::size_t>(ordered[3])] > spots.distance[static_cast<std::size_t>(ordered[2])];
+           1.3 * spots.distance[static_cast<std::size_t>(ordered[3])] >
+               spots.distance[static_cast<std::size_t>(ordered[2])];
 }
 
 // The angle of (dx, dy) in [0, 2 pi), vertical vectors exactly.

@@ -12,8 +12,14 @@ constexpr std::size_t kBeginWindow = 17;
 constexpr std::size_t kFieldsOffset = 6; // "(", two revision and three manufacturer characters
 constexpr std::uint8_t kEndMarkValue = ')';
 
-bool isEndMark(std::uint8_t byte) { return byte == ')' || byte == '\t'; }
-bool isFieldEnd(std::uint8_t byte) { return byte == '\\' || isEndMark(byte); }
+bool isEndMark(std::uint8_t byte)
+{
+    return byte == ')' || byte == '\t';
+}
+bool isFieldEnd(std::uint8_t byte)
+{
+    return byte == '\\' || isEndMark(byte);
+}
 
 std::optional<int> hexDigit(std::uint8_t byte)
 {

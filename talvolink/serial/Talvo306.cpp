@@ -19,11 +19,26 @@ CTalvo306::CTalvo306(DeviceHost& host, std::unique_ptr<platform::serial::SerialP
 
 CTalvo306::~CTalvo306() = default;
 
-int CTalvo306::PacketLength() { return static_cast<int>(k306PacketLength); }
-std::uint32_t CTalvo306::BaudRate() { return 38400; }
-int CTalvo306::SequenceModulus() { return 16; }
-bool CTalvo306::PulseAvailable() { return true; }
-bool CTalvo306::TriggerControlAvailable() { return true; }
+int CTalvo306::PacketLength()
+{
+    return static_cast<int>(k306PacketLength);
+}
+std::uint32_t CTalvo306::BaudRate()
+{
+    return 38400;
+}
+int CTalvo306::SequenceModulus()
+{
+    return 16;
+}
+bool CTalvo306::PulseAvailable()
+{
+    return true;
+}
+bool CTalvo306::TriggerControlAvailable()
+{
+    return true;
+}
 
 bool CTalvo306::ParsePacket(std::span<const std::uint8_t> packet, DeviceRecord& record)
 {

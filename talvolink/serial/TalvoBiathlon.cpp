@@ -43,10 +43,22 @@ CTalvoBiathlon::CTalvoBiathlon(DeviceHost& host, std::unique_ptr<platform::seria
 
 CTalvoBiathlon::~CTalvoBiathlon() = default;
 
-int CTalvoBiathlon::PacketLength() { return static_cast<int>(kBiathlonPacketLength); }
-std::uint32_t CTalvoBiathlon::BaudRate() { return 57600; }
-platform::serial::StopBits CTalvoBiathlon::StopBits() { return platform::serial::StopBits::Two; }
-int CTalvoBiathlon::SequenceModulus() { return 32; }
+int CTalvoBiathlon::PacketLength()
+{
+    return static_cast<int>(kBiathlonPacketLength);
+}
+std::uint32_t CTalvoBiathlon::BaudRate()
+{
+    return 57600;
+}
+platform::serial::StopBits CTalvoBiathlon::StopBits()
+{
+    return platform::serial::StopBits::Two;
+}
+int CTalvoBiathlon::SequenceModulus()
+{
+    return 32;
+}
 
 void CTalvoBiathlon::PutPiezoSensitivity(LONG nSubDevice, LONG value)
 {
@@ -55,9 +67,18 @@ void CTalvoBiathlon::PutPiezoSensitivity(LONG nSubDevice, LONG value)
     }
 }
 
-LONG CTalvoBiathlon::GetPiezoSensitivity(LONG /*nSubDevice*/) { return m_piezoThreshold.load(); }
-LONG CTalvoBiathlon::GetSignalLevel(LONG /*nSubDevice*/) { return m_lastLevel; }
-LONG CTalvoBiathlon::GetPiezoLevel(LONG /*nSubDevice*/) { return m_lastPiezo; }
+LONG CTalvoBiathlon::GetPiezoSensitivity(LONG /*nSubDevice*/)
+{
+    return m_piezoThreshold.load();
+}
+LONG CTalvoBiathlon::GetSignalLevel(LONG /*nSubDevice*/)
+{
+    return m_lastLevel;
+}
+LONG CTalvoBiathlon::GetPiezoLevel(LONG /*nSubDevice*/)
+{
+    return m_lastPiezo;
+}
 
 bool CTalvoBiathlon::ParsePacket(std::span<const std::uint8_t> packet, DeviceRecord& record)
 {
@@ -78,7 +99,10 @@ bool CTalvoBiathlon::ParsePacket(std::span<const std::uint8_t> packet, DeviceRec
     return true;
 }
 
-void CTalvoBiathlon::BeginRecords(int /*count*/) { m_pendingPoints = 0; }
+void CTalvoBiathlon::BeginRecords(int /*count*/)
+{
+    m_pendingPoints = 0;
+}
 
 void CTalvoBiathlon::OnRecord(const DeviceRecord& record)
 {
@@ -265,7 +289,10 @@ void CTalvoBiathlon::FlushCoordinates()
     }
 }
 
-void CTalvoBiathlon::SetupPort() { host().setSampleRate(kSampleRate); }
+void CTalvoBiathlon::SetupPort()
+{
+    host().setSampleRate(kSampleRate);
+}
 
 bool CTalvoBiathlon::Start()
 {
@@ -304,7 +331,10 @@ void CTalvoBiathlon::ConcludeCurrentAiming(LONG nSubDevice)
     m_armingCount = 0;
 }
 
-void CTalvoBiathlon::Reset(LONG nSubDevice) { ConcludeCurrentAiming(nSubDevice); }
+void CTalvoBiathlon::Reset(LONG nSubDevice)
+{
+    ConcludeCurrentAiming(nSubDevice);
+}
 
 void CTalvoBiathlon::AddShot(VARIANT_BOOL /*vbUnlimited*/)
 {

@@ -56,9 +56,9 @@ private:
     LONG recordsAfterShot() const;
 
     SerialReader m_reader;
-    BiathlonGeometry m_geometry;                // reader thread
-    std::atomic<bool> m_forgetGeometry{false};  // set by the control's thread, taken by the reader
-    std::atomic<int> m_piezoThreshold{30};      // P, read by the reader thread too
+    BiathlonGeometry m_geometry;               // reader thread
+    std::atomic<bool> m_forgetGeometry{false}; // set by the control's thread, taken by the reader
+    std::atomic<int> m_piezoThreshold{30};     // P, read by the reader thread too
 
     platform::com::ComPtr<IAiming> m_aiming;
     platform::com::ComPtr<IAimingTrace> m_trace;

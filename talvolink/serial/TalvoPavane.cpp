@@ -51,18 +51,29 @@ float targetSize(IEventParams& event)
 } // namespace
 
 CTalvoPavane::CTalvoPavane(DeviceHost& host, std::unique_ptr<platform::serial::SerialPort> port)
-    : AimingStateMachine(host, std::move(port)),
-      m_reader(*this, host),
+    : AimingStateMachine(host, std::move(port)), m_reader(*this, host),
       m_calibrationMode(host.subDevice(kSubDevice).calibrationMode)
 {
 }
 
 CTalvoPavane::~CTalvoPavane() = default;
 
-int CTalvoPavane::PacketLength() { return static_cast<int>(kPavanePacketLength); }
-std::uint32_t CTalvoPavane::BaudRate() { return 19200; }
-platform::serial::StopBits CTalvoPavane::StopBits() { return platform::serial::StopBits::Two; }
-int CTalvoPavane::SequenceModulus() { return 256; }
+int CTalvoPavane::PacketLength()
+{
+    return static_cast<int>(kPavanePacketLength);
+}
+std::uint32_t CTalvoPavane::BaudRate()
+{
+    return 19200;
+}
+platform::serial::StopBits CTalvoPavane::StopBits()
+{
+    return platform::serial::StopBits::Two;
+}
+int CTalvoPavane::SequenceModulus()
+{
+    return 256;
+}
 
 bool CTalvoPavane::ParsePacket(std::span<const std::uint8_t> packet, DeviceRecord& record)
 {

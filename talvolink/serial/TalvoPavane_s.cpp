@@ -2,7 +2,10 @@
 
 namespace talvolink {
 
-bool CTalvoPavane_s::SemaphoreAvailable() { return true; }
+bool CTalvoPavane_s::SemaphoreAvailable()
+{
+    return true;
+}
 
 bool CTalvoPavane_s::PutSemaphore(enumSemaphoreMode mode)
 {

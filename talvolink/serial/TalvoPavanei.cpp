@@ -2,7 +2,10 @@
 
 namespace talvolink {
 
-bool CTalvoPavanei::SemaphoreAvailable() { return true; }
+bool CTalvoPavanei::SemaphoreAvailable()
+{
+    return true;
+}
 
 bool CTalvoPavanei::PutSemaphore(enumSemaphoreMode mode)
 {

@@ -56,7 +56,8 @@ std::vector<AimSample> holdWithShot(SensorKind kind, const HoldParameters& param
     // Lowered long enough to end on a whole number of pulse cycles (three beats at 72 a minute take 2.5 s), so a
     // looping script keeps a regular pulse.
     const double seconds = static_cast<double>(release) / rate + kLoweredSeconds;
-    const std::size_t end = static_cast<std::size_t>(std::lround(std::ceil(seconds / kPulseCycle) * kPulseCycle * rate));
+    const std::size_t end =
+        static_cast<std::size_t>(std::lround(std::ceil(seconds / kPulseCycle) * kPulseCycle * rate));
     Wobble wobble(parameters.seed);
     std::vector<AimSample> script(end);
     for (std::size_t i = 0; i < end; ++i) {

@@ -7,7 +7,10 @@
 namespace sensorsim {
 namespace {
 
-int clamp(int value, int low, int high) { return std::clamp(value, low, high); }
+int clamp(int value, int low, int high)
+{
+    return std::clamp(value, low, high);
+}
 
 // Bytes 0 to 5 of both Pavane forms: x, y (10 bits around 512), twice the level (10 bits), piezo / 4 (8 bits) and
 // three sequence bits in byte 5.
@@ -74,7 +77,8 @@ std::vector<std::uint8_t> encodeBiathlon(const AimSample& sample, std::uint8_t s
         const double a = ((k - 2) * kSpacing - aimX) / r;
         const double b = aimY / r;
         values[static_cast<std::size_t>(3 * k)] = clamp(static_cast<int>(std::lround((a - b) / 2.0)) + 512, 0, 1023);
-        values[static_cast<std::size_t>(3 * k + 1)] = clamp(static_cast<int>(std::lround((a + b) / 2.0)) + 512, 0, 1023);
+        values[static_cast<std::size_t>(3 * k + 1)] =
+            clamp(static_cast<int>(std::lround((a + b) / 2.0)) + 512, 0, 1023);
         values[static_cast<std::size_t>(3 * k + 2)] = size;
     }
     values[15] = clamp(sample.piezo, 0, 1023);
@@ -85,7 +89,8 @@ std::vector<std::uint8_t> encodeBiathlon(const AimSample& sample, std::uint8_t s
     for (std::size_t index = 0; index < values.size(); ++index) {
         for (int bit = 0; bit < 10; ++bit) {
             const std::size_t position = index * 10 + static_cast<std::size_t>(bit);
-            p[position / 7] = static_cast<std::uint8_t>(p[position / 7] | (((values[index] >> bit) & 1) << (position % 7)));
+            p[position / 7] =
+                static_cast<std::uint8_t>(p[position / 7] | (((values[index] >> bit) & 1) << (position % 7)));
         }
     }
     p[0] |= 0x80;

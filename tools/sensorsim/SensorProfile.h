@@ -19,7 +19,7 @@ struct SensorProfile {
     std::uint32_t initialBaud = 0;
     std::array<std::uint32_t, 4> rateBauds{}; ///< The speed each rate code of command 2 switches to.
     int sequenceModulus = 256;
-    int fixedSampleRate = 0; ///< The Biathlon's; 0 when command 16 sets the rate.
+    int fixedSampleRate = 0;                      ///< The Biathlon's; 0 when command 16 sets the rate.
     std::map<std::uint8_t, int> commandArguments; ///< Command code: argument bytes before the checksum.
 
     /// The plug-and-play answer: "(", revision, "TLV", product id, the fields, checksum digits, ")".

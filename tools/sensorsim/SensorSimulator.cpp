@@ -22,7 +22,10 @@ constexpr std::chrono::milliseconds kMaxLag = 100ms;
 // Packets are timed in ticks of 0.8 us: the period command carries 1250000 / SampleRate.
 constexpr long kTicksPerSecond = 1250000;
 
-LineLevel level(bool on) { return on ? LineLevel::On : LineLevel::Off; }
+LineLevel level(bool on)
+{
+    return on ? LineLevel::On : LineLevel::Off;
+}
 
 std::string describe(const SerialSettings& settings)
 {
@@ -44,8 +47,8 @@ platform::Result<std::unique_ptr<SensorSimulator>> SensorSimulator::create(int m
     }
     std::unique_ptr<SensorSimulator> simulator(
         new SensorSimulator(std::move(*profile), std::move(serialNumber), std::move(*port)));
-    auto thread = platform::kernel::Thread::start(
-        [raw = simulator.get()](platform::kernel::Event& stop) { raw->run(stop); });
+    auto thread =
+        platform::kernel::Thread::start([raw = simulator.get()](platform::kernel::Event& stop) { raw->run(stop); });
     if (!thread) {
         return thread.error();
     }
@@ -70,7 +73,10 @@ SensorSimulator::~SensorSimulator()
     }
 }
 
-const std::string& SensorSimulator::programPath() const { return m_port->programPath(); }
+const std::string& SensorSimulator::programPath() const
+{
+    return m_port->programPath();
+}
 
 void SensorSimulator::setScript(std::vector<AimSample> script, bool loop)
 {
@@ -213,8 +219,7 @@ void SensorSimulator::takeBytes(std::span<const std::uint8_t> bytes, const Seria
         ReceivedCommand command{m_pending[0], {m_pending.begin() + 1, m_pending.end() - 1}, settings.baudRate};
         const bool checked = static_cast<std::uint8_t>(~sum) == m_pending.back();
         m_pending.clear();
-        const SerialSettings expected{m_deviceBaud, 8, platform::serial::Parity::None,
-                                      platform::serial::StopBits::Two};
+        const SerialSettings expected{m_deviceBaud, 8, platform::serial::Parity::None, platform::serial::StopBits::Two};
         if (settings != expected) {
             fault("command " + std::to_string(command.code) + " at " + describe(settings) + ", the sensor listens at " +
                   describe(expected));

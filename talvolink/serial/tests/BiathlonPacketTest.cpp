@@ -1,5 +1,5 @@
-#include "talvolink/serial/BiathlonGeometry.h"
 #include "talvolink/serial/BiathlonPacket.h"
+#include "talvolink/serial/BiathlonGeometry.h"
 
 #include "PacketEncoder.h"
 

@@ -35,7 +35,9 @@ TEST(PacketFramerTest, SplitsBytesIntoPackets)
         {"one and a half packets", {0x81, 1, 2, 3, 0x82, 4}, {{0x81, 1, 2, 3}}, {0x82, 4}},
         {"a start byte inside a packet drops what came before", {0x81, 1, 0x82, 2, 3, 4}, {{0x82, 2, 3, 4}}, {}},
         {"a truncated packet at the end waits", {0x81, 1, 2}, {}, {0x81, 1, 2}},
-        {"bytes after a full packet begin the next", {0x81, 1, 2, 3, 4, 5, 6, 7, 0x83}, {{0x81, 1, 2, 3}, {4, 5, 6, 7}},
+        {"bytes after a full packet begin the next",
+         {0x81, 1, 2, 3, 4, 5, 6, 7, 0x83},
+         {{0x81, 1, 2, 3}, {4, 5, 6, 7}},
          {0x83}},
         {"nothing", {}, {}, {}},
     };

@@ -31,7 +31,10 @@ TEST(PavanePacketTest, DecodesPackets)
         Decoded expected;
     };
     const Case cases[] = {
-        {"all zero, with its valid check", {0x80, 0x00, 0x08, 0x00, 0x00, 0x00, 0x00, 0x44}, false, {-512, -384, 0, 0, 0}},
+        {"all zero, with its valid check",
+         {0x80, 0x00, 0x08, 0x00, 0x00, 0x00, 0x00, 0x44},
+         false,
+         {-512, -384, 0, 0, 0}},
         {"centre", {0x80, 0x04, 0x20, 0x48, 0x21, 0x36, 0x05, 0x24}, false, {0, 0, 100, 400, 43}},
         // x = 506 is outside the field: the sensor lost the spot, except while calibrating.
         {"outside the field", {0xFA, 0x07, 0x20, 0x48, 0x01, 0x00, 0x00, 0x35}, false, {506, 0, 0, 0, 0}},

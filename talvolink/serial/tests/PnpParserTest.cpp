@@ -27,7 +27,10 @@ bool parse(const std::string& answer, PnpRecord& record)
     return ParsePnpRecord({reinterpret_cast<const std::uint8_t*>(answer.data()), answer.size()}, record);
 }
 
-std::string text(const auto& field) { return std::string(field.data()); }
+std::string text(const auto& field)
+{
+    return std::string(field.data());
+}
 
 TEST(PnpParserTest, ReadsEveryField)
 {

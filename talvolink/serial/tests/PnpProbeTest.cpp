@@ -23,7 +23,10 @@ namespace {
 
 constexpr std::chrono::milliseconds kPatience = 10s;
 
-std::string text(const auto& field) { return std::string(field.data()); }
+std::string text(const auto& field)
+{
+    return std::string(field.data());
+}
 
 TEST(PnpProbeTest, IdentifiesEverySerialModel)
 {

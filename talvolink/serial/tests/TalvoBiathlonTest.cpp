@@ -43,8 +43,8 @@ TEST_F(TalvoBiathlonTest, StartsAtItsOwnSpeedAndRate)
     EXPECT_EQ(57600u, commands[0].baud);
     EXPECT_EQ(6, commands[1].code); // state reset
     closeModel();
-    EXPECT_TRUE(m_sensor->waitUntil([](const sensorsim::Observation& seen) { return seen.commands.size() >= 3; },
-                                    kPatience));
+    EXPECT_TRUE(
+        m_sensor->waitUntil([](const sensorsim::Observation& seen) { return seen.commands.size() >= 3; }, kPatience));
     EXPECT_EQ(9, m_sensor->observe().commands[2].code);
 }
 

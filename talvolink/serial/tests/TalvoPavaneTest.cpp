@@ -37,11 +37,8 @@ TEST_F(TalvoPavaneTest, ConfiguresTheSensorForTheSampleRate)
         Bytes period; // 1250000 / SampleRate, high byte first
     };
     const Case cases[] = {
-        {100, 0, 9600, {0x30, 0xD4}},
-        {200, 1, 19200, {0x18, 0x6A}},
-        {201, 2, 38400, {0x18, 0x4A}},
-        {400, 2, 38400, {0x0C, 0x35}},
-        {500, 3, 57600, {0x09, 0xC4}},
+        {100, 0, 9600, {0x30, 0xD4}},  {200, 1, 19200, {0x18, 0x6A}}, {201, 2, 38400, {0x18, 0x4A}},
+        {400, 2, 38400, {0x0C, 0x35}}, {500, 3, 57600, {0x09, 0xC4}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sampleRate);
@@ -165,9 +162,8 @@ TEST_F(TalvoPavaneTest, TheSignalLightTakesTheModelsCommand)
     for (const Case& c : {Case{302, 22}, Case{303, 21}}) {
         SCOPED_TRACE(c.modelCode);
         plugSensor(c.modelCode, /*probe=*/false);
-        CTalvoPavane& model =
-            c.modelCode == 302 ? static_cast<CTalvoPavane&>(openModel<talvolink::CTalvoPavanei>())
-                               : static_cast<CTalvoPavane&>(openModel<talvolink::CTalvoPavane_s>());
+        CTalvoPavane& model = c.modelCode == 302 ? static_cast<CTalvoPavane&>(openModel<talvolink::CTalvoPavanei>())
+                                                 : static_cast<CTalvoPavane&>(openModel<talvolink::CTalvoPavane_s>());
         EXPECT_TRUE(model.SemaphoreAvailable());
         EXPECT_TRUE(model.PutSemaphore(SemaphoreRed));
         const auto commands = commandsOnce(5);

@@ -32,9 +32,8 @@ void RecordingHost::fireTrigger(LONG, LONG count)
 
 std::size_t RecordingHost::count(Kind kind) const
 {
-    return static_cast<std::size_t>(std::count_if(fired.begin(), fired.end(), [kind](const Fired& f) {
-        return f.kind == kind;
-    }));
+    return static_cast<std::size_t>(
+        std::count_if(fired.begin(), fired.end(), [kind](const Fired& f) { return f.kind == kind; }));
 }
 
 bool RecordingHost::pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)

@@ -48,8 +48,8 @@ void SerialSensorFixture::closeModel()
 
 std::vector<sensorsim::ReceivedCommand> SerialSensorFixture::commandsOnce(std::size_t count)
 {
-    EXPECT_TRUE(m_sensor->waitUntil([count](const sensorsim::Observation& seen) { return seen.commands.size() >= count; },
-                                    kPatience));
+    EXPECT_TRUE(m_sensor->waitUntil(
+        [count](const sensorsim::Observation& seen) { return seen.commands.size() >= count; }, kPatience));
     return m_sensor->observe().commands;
 }
 
