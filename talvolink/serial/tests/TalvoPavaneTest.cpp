@@ -6,6 +6,8 @@
 
 #include "AimSample.h"
 
+#include "talvodata/tests/support/Events.h"
+
 #include <dirent.h>
 
 #include <vector>
@@ -59,6 +61,34 @@ TEST_F(TalvoPavaneTest, ConfiguresTheSensorForTheSampleRate)
                 return seen.commands.back().code == 13 && seen.commands.back().arguments == Bytes({0, 0, 0});
             },
             kPatience));
+    }
+}
+
+TEST_F(TalvoPavaneTest, ChoosesTheRangeByTheTargetsSizeAtItsDistance)
+{
+    struct Case {
+        const char* event;
+        enumTargetType targetType;
+        std::uint8_t range;
+    };
+    // 10 m rifle: 45.5 mm, 10 m pistol: 155.5 mm; near range up to 0.06 (0.03 at 5 m) of the distance, seen
+    // through a tenfold (fivefold) sight.
+    const Case cases[] = {
+        {"AR10", Target10m, 1},
+        {"AP10", Target10m, 0},
+        {"AR10", Target5m, 1},
+        {"AP10", Target5m, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.event << " " << c.targetType);
+        m_host.settings[0].event = talvodata::testsupport::shippedEvent(c.event);
+        m_host.settings[0].targetType = c.targetType;
+        plugSensor(300, /*probe=*/false);
+        openModel<CTalvoPavane>();
+        const auto commands = commandsOnce(3);
+        ASSERT_GE(commands.size(), 3u);
+        expectCommand(commands[2], 1, {c.range}, 19200);
+        closeModel();
     }
 }
 
