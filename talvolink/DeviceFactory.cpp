@@ -2,10 +2,7 @@
 
 #include "talvolink/DeviceModel.h"
 #include "talvolink/serial/PnpProbe.h"
-#include "talvolink/serial/Talvo306.h"
-#include "talvolink/serial/TalvoPavane.h"
-#include "talvolink/serial/TalvoPavane_s.h"
-#include "talvolink/serial/TalvoPavanei.h"
+#include "talvolink/serial/SerialModels.h"
 
 namespace talvolink {
 
@@ -23,22 +20,10 @@ public:
         return ProbePnpDevice(port, record, clock);
     }
 
-    // FIXME: model 307 (Biathlon) is not built yet.
     std::unique_ptr<CGenericTalvo> createSerialModel(LONG modelCode, DeviceHost& host,
                                                      std::unique_ptr<platform::serial::SerialPort> port) override
     {
-        switch (modelCode) {
-        case 300:
-            return std::make_unique<CTalvoPavane>(host, std::move(port));
-        case 302:
-            return std::make_unique<CTalvoPavanei>(host, std::move(port));
-        case 303:
-            return std::make_unique<CTalvoPavane_s>(host, std::move(port));
-        case 306:
-            return std::make_unique<CTalvo306>(host, std::move(port));
-        default:
-            return nullptr;
-        }
+        return CreateSerialModel(modelCode, host, std::move(port));
     }
 
     // FIXME: the USB device models are not built yet.

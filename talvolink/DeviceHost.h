@@ -36,7 +36,7 @@ struct SubDeviceSettings {
 
 /// What a device model sees of the control that owns it: its settings and its events (CTalvoDevice is the one host;
 /// tests may give their own).
-/// Thread rule: owner (control's) thread, except sampleRate(), which reader threads read too.
+/// Thread rule: owner (control's) thread, except sampleRate() and clock(), which reader threads use too.
 class DeviceHost {
 public:
     /// Samples per second.
