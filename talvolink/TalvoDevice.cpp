@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <limits>
 #include <string_view>
+#include <type_traits>
 
 namespace talvolink {
 
@@ -922,7 +923,8 @@ HRESULT CTalvoDevice::AddShot(VARIANT_BOOL vbUnlimited)
     return S_OK;
 }
 
-HRESULT CTalvoDevice::get_PulseAvailable(VARIANT_BOOL* pVal)
+template <typename Value, typename Out>
+HRESULT CTalvoDevice::modelProperty(Value (CGenericTalvo::*query)(), Out* pVal)
 {
     auto guard = lock();
     if (!pVal) {
@@ -931,73 +933,43 @@ HRESULT CTalvoDevice::get_PulseAvailable(VARIANT_BOOL* pVal)
     if (!m_model) {
         return E_UNEXPECTED;
     }
-    *pVal = toVariantBool(m_model->PulseAvailable());
+    const Value value = (m_model.get()->*query)();
+    if constexpr (std::is_same_v<Value, bool>) {
+        *pVal = toVariantBool(value);
+    } else {
+        *pVal = value;
+    }
     return S_OK;
+}
+
+HRESULT CTalvoDevice::get_PulseAvailable(VARIANT_BOOL* pVal)
+{
+    return modelProperty(&CGenericTalvo::PulseAvailable, pVal);
 }
 
 HRESULT CTalvoDevice::get_TriggerControlAvailable(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    if (!m_model) {
-        return E_UNEXPECTED;
-    }
-    *pVal = toVariantBool(m_model->TriggerControlAvailable());
-    return S_OK;
+    return modelProperty(&CGenericTalvo::TriggerControlAvailable, pVal);
 }
 
 HRESULT CTalvoDevice::get_SemaphoreAvailable(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    if (!m_model) {
-        return E_UNEXPECTED;
-    }
-    *pVal = toVariantBool(m_model->SemaphoreAvailable());
-    return S_OK;
+    return modelProperty(&CGenericTalvo::SemaphoreAvailable, pVal);
 }
 
 HRESULT CTalvoDevice::get_LedsBrightnessAvailable(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    if (!m_model) {
-        return E_UNEXPECTED;
-    }
-    *pVal = toVariantBool(m_model->LedsBrightnessAvailable());
-    return S_OK;
+    return modelProperty(&CGenericTalvo::LedsBrightnessAvailable, pVal);
 }
 
 HRESULT CTalvoDevice::get_LampsBrightnessAvailable(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    if (!m_model) {
-        return E_UNEXPECTED;
-    }
-    *pVal = toVariantBool(m_model->LampsBrightnessAvailable());
-    return S_OK;
+    return modelProperty(&CGenericTalvo::LampsBrightnessAvailable, pVal);
 }
 
 HRESULT CTalvoDevice::get_LedsBrightness(LONG* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    if (!m_model) {
-        return E_UNEXPECTED;
-    }
-    *pVal = m_model->GetLedsBrightness();
-    return S_OK;
+    return modelProperty(&CGenericTalvo::GetLedsBrightness, pVal);
 }
 
 HRESULT CTalvoDevice::put_LedsBrightness(LONG newVal)
@@ -1012,15 +984,7 @@ HRESULT CTalvoDevice::put_LedsBrightness(LONG newVal)
 
 HRESULT CTalvoDevice::get_LampsBrightness(LONG* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    if (!m_model) {
-        return E_UNEXPECTED;
-    }
-    *pVal = m_model->GetLampsBrightness();
-    return S_OK;
+    return modelProperty(&CGenericTalvo::GetLampsBrightness, pVal);
 }
 
 HRESULT CTalvoDevice::put_LampsBrightness(LONG newVal)

@@ -131,6 +131,8 @@ public:
     void endDispatch() override;
 
 private:
+    /// A property the connected model answers; E_UNEXPECTED while none is connected.
+    template <typename Value, typename Out> HRESULT modelProperty(Value (CGenericTalvo::*query)(), Out* pVal);
     struct SubDevice {
         platform::com::Bstr eventShortName = platform::com::Bstr::empty();
         SubDeviceSettings settings;
