@@ -1,5 +1,7 @@
 #include "talvolink/AimingStateMachine.h"
 
+#include "talvolink/AimingRecording.h"
+
 #include "interfaces/talvodata/Guids.h"
 #include "platform/com/ClassTable.h"
 #include "platform/time/Clock.h"
@@ -25,15 +27,6 @@ float smooth(float value, float previous)
 {
     const float step = value - previous;
     return value - 0.5F * step / (std::fabs(step) / 10.0F + 1.0F);
-}
-
-ComPtr<IAimingAttr> attributesOf(IAiming* aiming)
-{
-    ComPtr<IAimingAttr> attributes;
-    if (aiming) {
-        (void)aiming->get_Attr(attributes.put()); // Null on failure, checked by the callers.
-    }
-    return attributes;
 }
 
 } // namespace
@@ -118,24 +111,9 @@ void AimingStateMachine::StartAiming()
 {
     FlushCoordinates();
     m_trace = nullptr;
-    ComPtr<IAiming> aiming;
-    if (FAILED(CoCreateInstance(talvodata::CLSID_Aiming, nullptr, 0, IAiming::kIid, aiming.putVoid()))) {
+    if (!startRecordedAiming(host(), kSubDevice, m_aiming, m_trace)) {
         return; // Stays idle and tries again with the next record that qualifies.
     }
-    ComPtr<IAimingTrace> trace;
-    ComPtr<IAimingAttr> attributes = attributesOf(aiming.get());
-    if (FAILED(aiming->get_Trace(trace.put())) || !attributes) {
-        return;
-    }
-    const SubDeviceSettings& settings = host().subDevice(kSubDevice);
-    (void)trace->put_MaxTimeBeforeShot(settings.maxTimeBeforeShot); // The control keeps it at 0.5 or more.
-    (void)attributes->put_SampleRate(host().sampleRate());
-    if (settings.event) {
-        (void)attributes->put_Event(settings.event.get());
-    }
-    (void)attributes->put_StartTime(host().clock().wallNow());
-    m_aiming = std::move(aiming);
-    m_trace = std::move(trace);
     host().fireStartAiming(kSubDevice, m_aiming.get());
     m_idle = false;
     m_aimingOpen = true;
@@ -242,16 +220,9 @@ void AimingStateMachine::addShotToAiming(VARIANT_BOOL missed)
     ++m_shotCount;
     m_recordsSinceShot = 0;
     FlushCoordinates();
-    ComPtr<IShot> shot;
-    if (FAILED(m_aiming->AddShot(missed, shot.put())) || !shot) {
+    ComPtr<IShot> shot = addRecordedShot(host(), *m_aiming, missed);
+    if (!shot) {
         return;
-    }
-    const DATE now = host().clock().wallNow();
-    (void)shot->put_ShotTime(now);
-    ComPtr<IAimingAttr> attributes = attributesOf(m_aiming.get());
-    DATE enterTime = 0.0;
-    if (attributes && SUCCEEDED(attributes->get_EnterTime(&enterTime)) && enterTime == 0.0) {
-        (void)attributes->put_EnterTime(now);
     }
     host().fireShot(kSubDevice, m_aiming.get(), shot.get());
     m_shotArmed = false;

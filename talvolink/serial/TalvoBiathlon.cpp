@@ -1,5 +1,6 @@
 #include "TalvoBiathlon.h"
 
+#include "talvolink/AimingRecording.h"
 #include "talvolink/serial/BiathlonPacket.h"
 #include "talvolink/serial/PnpProbe.h"
 
@@ -155,24 +156,9 @@ void CTalvoBiathlon::StartAiming()
 {
     FlushCoordinates();
     m_trace = nullptr;
-    ComPtr<IAiming> aiming;
-    if (FAILED(CoCreateInstance(talvodata::CLSID_Aiming, nullptr, 0, IAiming::kIid, aiming.putVoid()))) {
+    if (!startRecordedAiming(host(), kSubDevice, m_aiming, m_trace)) {
         return; // keeps waiting and tries again with the next valid record
     }
-    ComPtr<IAimingTrace> trace;
-    ComPtr<IAimingAttr> attributes = attributesOf(aiming.get());
-    if (FAILED(aiming->get_Trace(trace.put())) || !attributes) {
-        return;
-    }
-    const SubDeviceSettings& settings = host().subDevice(kSubDevice);
-    (void)trace->put_MaxTimeBeforeShot(settings.maxTimeBeforeShot);
-    (void)attributes->put_SampleRate(host().sampleRate());
-    if (settings.event) {
-        (void)attributes->put_Event(settings.event.get());
-    }
-    (void)attributes->put_StartTime(host().clock().wallNow());
-    m_aiming = std::move(aiming);
-    m_trace = std::move(trace);
     host().fireStartAiming(kSubDevice, m_aiming.get());
     m_waitingForStart = false;
     m_armed = true;
@@ -219,16 +205,9 @@ void CTalvoBiathlon::Shot(VARIANT_BOOL missed)
     ++m_shotCount;
     m_recordsSinceShot = 0;
     FlushCoordinates();
-    ComPtr<IShot> shot;
-    if (FAILED(m_aiming->AddShot(missed, shot.put())) || !shot) {
+    ComPtr<IShot> shot = addRecordedShot(host(), *m_aiming, missed);
+    if (!shot) {
         return;
-    }
-    const DATE now = host().clock().wallNow();
-    (void)shot->put_ShotTime(now);
-    ComPtr<IAimingAttr> attributes = attributesOf(m_aiming.get());
-    DATE enterTime = 0.0;
-    if (attributes && SUCCEEDED(attributes->get_EnterTime(&enterTime)) && enterTime == 0.0) {
-        (void)attributes->put_EnterTime(now);
     }
     LONG area = 0;
     if (SUCCEEDED(shot->get_AreaIndex(&area)) && area > 0) {
