@@ -1,5 +1,8 @@
 #include "Target.h"
 
+#include "ObjectIdentity.h"
+#include "TargetMouseBinding.h"
+#include "TargetReplayBinding.h"
 #include "TargetWidget.h"
 #include "internal/PropertyTable.h"
 #include "internal/TargetGeometry.h"
@@ -82,6 +85,14 @@ CTarget::CTarget(ComPtr<IEventManager> events)
       m_eventPoint(platform::com::makeComObject<platform::com::ConnectionPoint>(this, DIID__ITargetEvents))
 {
     m_widget = new TargetWidget([this](DrawContext& context, const Rect& bounds) { paint(context, bounds); });
+    const TargetAccess access{*this, m_state, m_widget,
+                              [this](DISPID dispId, std::vector<platform::com::Variant> arguments) {
+                                  m_eventPoint->fire(dispId, std::move(arguments));
+                              }};
+    m_replay = std::make_unique<TargetReplayBinding>(access);
+    m_mouse = std::make_unique<TargetMouseBinding>(access);
+    m_replay->attach(*m_widget);
+    m_mouse->attach(*m_widget);
     setExtent(m_extent);
 }
 
@@ -195,12 +206,12 @@ HRESULT CTarget::Add(IAiming* pAiming)
 HRESULT CTarget::Clear()
 {
     auto guard = lock();
-    // FIXME: end a shot drag, zoom rectangle or pan in progress as aborted, and stop a replay, once the control
-    // has mouse handling and replay.
+    m_mouse->mouse().abort();
     m_state.elements.clear();
     m_state.selectedAiming.reset();
     m_state.selectedShot.reset();
-    m_state.replayPaused = false;
+    m_mouse->mouse().releaseDragShot();
+    m_replay->replay().clear();
     m_state.aimings.clear();
     m_state.labels = {};
     if (m_state.autoZoom) {
@@ -261,7 +272,7 @@ HRESULT CTarget::put_SelectedShot(IShot* newVal)
     return S_OK;
 }
 
-HRESULT CTarget::SetShotCorrection(IShot* pShot, float /*dx*/, float /*dy*/)
+HRESULT CTarget::SetShotCorrection(IShot* pShot, float dx, float dy)
 {
     auto guard = lock();
     if (!m_state.dragable) {
@@ -270,8 +281,14 @@ HRESULT CTarget::SetShotCorrection(IShot* pShot, float /*dx*/, float /*dy*/)
     if (!pShot) {
         return E_INVALIDARG;
     }
-    // FIXME: make the shot the drag shot at its corrected position, once the control has shot dragging.
-    return E_NOTIMPL;
+    const auto holder = std::find_if(m_state.aimings.begin(), m_state.aimings.end(),
+                                     [&](const AimingEntry& entry) { return holdsShot(entry.aiming.get(), pShot); });
+    if (holder == m_state.aimings.end()) {
+        return S_OK;
+    }
+    m_mouse->mouse().setCorrection(holder->aiming.get(), pShot, dx, dy);
+    refresh();
+    return S_OK;
 }
 
 HRESULT CTarget::AddElement(enumTargetElementType Type, float Left, float Top, float Width, float Height,
@@ -607,80 +624,61 @@ HRESULT CTarget::AddTraceInterval(float secStart, float secEnd, OLE_COLOR color)
 HRESULT CTarget::get_ReplaySpeed(LONG* pVal)
 {
     auto guard = lock();
-    return copyField(m_state.replaySpeed, pVal);
+    return copyField(m_replay->replay().speed(), pVal);
 }
 
 HRESULT CTarget::put_ReplaySpeed(LONG newVal)
 {
-    if (newVal < 10 || newVal > 300) {
-        return E_INVALIDARG;
-    }
     auto guard = lock();
-    // FIXME: rebase a running replay on the new speed, once the control replays.
-    m_state.replaySpeed = newVal;
-    return S_OK;
+    return m_replay->replay().setSpeed(newVal);
 }
 
 HRESULT CTarget::get_ReplayPosition(float* pVal)
 {
-    // FIXME: seconds from the replay shot, once the control replays; without a replay it is 0.
-    return copyField(0.0f, pVal);
+    auto guard = lock();
+    return m_replay->replay().positionSeconds(pVal);
 }
 
-HRESULT CTarget::put_ReplayPosition(float /*newVal*/)
+HRESULT CTarget::put_ReplayPosition(float newVal)
 {
-    // FIXME: move the replay, once the control replays; without a replay there is nothing to move.
-    return S_OK;
+    auto guard = lock();
+    return m_replay->replay().setPositionSeconds(newVal);
 }
 
 HRESULT CTarget::get_ReplayAiming(IAiming** pVal)
 {
-    if (!pVal) {
-        return E_INVALIDARG;
-    }
-    // FIXME: the replay aiming, once the control replays.
-    *pVal = nullptr;
-    return S_OK;
+    auto guard = lock();
+    return m_replay->replay().aiming(pVal);
 }
 
 HRESULT CTarget::put_ReplayAiming(IAiming* newVal)
 {
-    if (!newVal) {
-        return S_OK; // Stopping: no replay runs.
-    }
-    // FIXME: start a replay of the aiming.
-    return E_NOTIMPL;
+    auto guard = lock();
+    return m_replay->replay().setAiming(newVal);
 }
 
 HRESULT CTarget::get_ReplayShot(IShot** pVal)
 {
-    if (!pVal) {
-        return E_INVALIDARG;
-    }
-    // FIXME: the replay shot, once the control replays.
-    *pVal = nullptr;
-    return S_OK;
+    auto guard = lock();
+    return m_replay->replay().shot(pVal);
 }
 
-HRESULT CTarget::put_ReplayShot(IShot* /*newVal*/)
+HRESULT CTarget::put_ReplayShot(IShot* newVal)
 {
-    // FIXME: search the replay aiming's shots once the control replays; without a replay aiming none is found.
-    return E_INVALIDARG;
+    auto guard = lock();
+    return m_replay->replay().setShot(newVal);
 }
 
 HRESULT CTarget::get_ReplayPaused(VARIANT_BOOL* pVal)
 {
     auto guard = lock();
-    return copyFlag(m_state.replayPaused, pVal);
+    return copyFlag(m_replay->replay().isPaused(), pVal);
 }
 
 HRESULT CTarget::put_ReplayPaused(VARIANT_BOOL newVal)
 {
     auto guard = lock();
-    // FIXME: stop or restart the replay timer and raise PauseReplay or StartReplay, once the control replays.
-    if (storeFlag(m_state.replayPaused, newVal)) {
-        refresh();
-    }
+    m_replay->replay().setPaused(newVal == VARIANT_TRUE);
     return S_OK;
 }
 
@@ -725,8 +723,12 @@ HRESULT CTarget::get_ReplayLabel(BSTR* pVal)
 HRESULT CTarget::put_ReplayLabel(BSTR newVal)
 {
     auto guard = lock();
-    // FIXME: refresh when a running replay shows the caption, once the control replays.
-    m_state.replayLabel = Bstr::copyOf(newVal);
+    Bstr text = Bstr::copyOf(newVal);
+    const bool shown = !m_replay->replay().isPaused() && (!m_state.replayLabel.view().empty() || !text.view().empty());
+    m_state.replayLabel = std::move(text);
+    if (shown && m_state.displayReplayMark && m_replay->replay().isCaptionShown()) {
+        refresh();
+    }
     return S_OK;
 }
 
@@ -739,8 +741,13 @@ HRESULT CTarget::get_ReplayPausedLabel(BSTR* pVal)
 HRESULT CTarget::put_ReplayPausedLabel(BSTR newVal)
 {
     auto guard = lock();
-    // FIXME: refresh when a paused replay shows the caption, once the control replays.
-    m_state.replayPausedLabel = Bstr::copyOf(newVal);
+    Bstr text = Bstr::copyOf(newVal);
+    const bool shown =
+        m_replay->replay().isPaused() && (!m_state.replayPausedLabel.view().empty() || !text.view().empty());
+    m_state.replayPausedLabel = std::move(text);
+    if (shown && m_state.displayReplayMark && m_replay->replay().isCaptionShown()) {
+        refresh();
+    }
     return S_OK;
 }
 
@@ -863,8 +870,9 @@ HRESULT CTarget::get_Dragable(VARIANT_BOOL* pVal)
 HRESULT CTarget::put_Dragable(VARIANT_BOOL newVal)
 {
     auto guard = lock();
-    // FIXME: turning it off ends a shot drag as aborted and releases the drag shot, once the control drags shots.
     if (storeFlag(m_state.dragable, newVal) && !m_state.dragable) {
+        m_mouse->mouse().abortShotDrag();
+        m_mouse->mouse().releaseDragShot();
         refresh();
     }
     return S_OK;

@@ -18,6 +18,7 @@
 #include <QPointer>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace platform::gfx {
@@ -28,6 +29,8 @@ namespace talvoboard {
 
 class TargetWidget;
 class TargetDrawSurface;
+class TargetMouseBinding;
+class TargetReplayBinding;
 
 /// The target display control: one event's face with the aimings added to it, drawn in its own widget. It persists
 /// its property map to streams and property bags and sends _ITargetEvents to advised sinks. Sinks are held until
@@ -191,6 +194,9 @@ private:
     std::vector<std::uint8_t> m_persisted;
     // Made by the control; a host that parents it hands it to the parent, so it is observed, not owned.
     QPointer<TargetWidget> m_widget;
+    // After the state and the widget, which they observe.
+    std::unique_ptr<TargetReplayBinding> m_replay;
+    std::unique_ptr<TargetMouseBinding> m_mouse;
 };
 
 } // namespace talvoboard
