@@ -99,6 +99,8 @@ public:
     /// Trace index of the replay mark.
     LONG position() const { return m_position; }
 
+    /// A replay aiming with a replay shot: the replay is shown.
+    bool isSet() const { return m_aiming && m_shot; }
     bool isCaptionShown() const { return m_caption; }
     bool isTimerRunning() const { return m_timer != nullptr; }
 
@@ -126,7 +128,6 @@ private:
     /// Draws the move p0 -> d forwards; `caption` is the caption state a step wants, if any.
     void drawForwards(LONG from, LONG to, const TraceSpan& span, std::optional<bool> caption);
     void rebase();
-    bool isSet() const { return m_aiming && m_shot; }
 
     ReplayView& m_view;
     platform::time::Clock& m_clock;

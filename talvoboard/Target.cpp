@@ -134,11 +134,32 @@ void CTarget::showRectangle(const Rect& visible)
     }
 }
 
+TargetOverlay CTarget::overlay() const
+{
+    // The bindings come after the widget, which may ask for a drawing in between.
+    TargetOverlay shown = m_replay ? m_replay->overlay() : TargetOverlay{};
+    if (m_mouse) {
+        const TargetMouse& mouse = m_mouse->mouse();
+        shown.dragShot = mouse.dragShot();
+        shown.draggingShot = mouse.isDraggingShot();
+        shown.dragAnchor = mouse.dragAnchor();
+        shown.dragCurrent = mouse.dragCurrent();
+        shown.drawingZoomRectangle = mouse.isDrawingZoomRectangle();
+        shown.zoomAnchor = mouse.anchor();
+        shown.zoomCurrent = mouse.current();
+    }
+    return shown;
+}
+
 void CTarget::paint(DrawContext& context, const Rect& bounds)
 {
     m_ownerThread.assertOwnerThread();
     auto guard = lock();
-    TargetPainter(context, TargetDrawSurface(bounds, m_state.visible), m_state).paintAll(m_userMode);
+    TargetPainter painter(context, TargetDrawSurface(bounds, m_state.visible), m_state, overlay());
+    painter.paintAll(m_userMode);
+    if (m_mouse) {
+        m_mouse->mouse().setZoomRectangleDrawn(painter.zoomRectangleDrawn());
+    }
 }
 
 void CTarget::setExtent(Size himetric)
@@ -588,7 +609,7 @@ HRESULT CTarget::GetImage(VARIANT_BOOL Metafile, IDispatch** Image)
         const platform::gfx::TextMeasureQt measure;
         platform::gfx::PictureRecorder recorder(kScreen, &measure);
         recorder.setClipRect(surface.viewport());
-        TargetPainter(recorder, surface, m_state).paintAll(m_userMode);
+        TargetPainter(recorder, surface, m_state, overlay()).paintAll(m_userMode);
         picture = recorder.finish(platform::gfx::himetricFromPixels(client, kScreen));
     } else {
         QImage image(client.width(), client.height(), QImage::Format_RGB32);
@@ -596,7 +617,7 @@ HRESULT CTarget::GetImage(VARIANT_BOOL Metafile, IDispatch** Image)
             return E_OUTOFMEMORY;
         }
         platform::gfx::DrawContextQt context(image);
-        TargetPainter(context, surface, m_state).paintAll(m_userMode);
+        TargetPainter(context, surface, m_state, overlay()).paintAll(m_userMode);
         picture = platform::gfx::Picture::fromBitmap(platform::gfx::toBitmap(image), kScreen);
     }
     const auto object = platform::gfx::PictureObject::create(std::move(picture));

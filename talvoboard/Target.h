@@ -31,6 +31,7 @@ class TargetWidget;
 class TargetDrawSurface;
 class TargetMouseBinding;
 class TargetReplayBinding;
+struct TargetOverlay;
 
 /// The target display control: one event's face with the aimings added to it, drawn in its own widget. It persists
 /// its property map to streams and property bags and sends _ITargetEvents to advised sinks. Sinks are held until
@@ -172,6 +173,8 @@ private:
     void showRectangle(const platform::gfx::Rect& visible);
     HRESULT zoomTo(float left, float top, float width, float height);
     void zoomToFit(bool square);
+    /// The replay and the mouse feedback as they are now.
+    TargetOverlay overlay() const;
     /// The whole drawing into `bounds`: background, face and every pass.
     void paint(platform::gfx::DrawContext& context, const platform::gfx::Rect& bounds);
     /// The extent in HIMETRIC, following the widget's size; a new control's is 5080 x 5080.

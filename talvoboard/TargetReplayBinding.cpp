@@ -8,6 +8,18 @@ namespace talvoboard {
 
 TargetReplayBinding::TargetReplayBinding(TargetAccess access) : m_access(std::move(access)) {}
 
+TargetOverlay TargetReplayBinding::overlay() const
+{
+    TargetOverlay shown;
+    if (m_replay.isSet()) {
+        shown.replayAiming = m_replay.aiming();
+        shown.replayPosition = m_replay.position();
+        shown.replayPaused = m_replay.isPaused();
+        shown.captionShown = m_replay.isCaptionShown();
+    }
+    return shown;
+}
+
 void TargetReplayBinding::attach(QWidget& widget)
 {
     QObject::connect(&widget, &QObject::destroyed, m_windowWatch.get(), [this] { m_replay.stopTimer(); });

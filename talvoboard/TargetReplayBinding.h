@@ -2,6 +2,7 @@
 
 #include "Replay.h"
 #include "TargetAccess.h"
+#include "internal/TargetPainter.h"
 
 #include "platform/time/Clock.h"
 
@@ -21,6 +22,8 @@ public:
 
     Replay& replay() { return m_replay; }
     const Replay& replay() const { return m_replay; }
+    /// The replay as the painter shows it, without the mouse's part.
+    TargetOverlay overlay() const;
     /// Stops the replay timer when the control's window goes.
     void attach(QWidget& widget);
 

@@ -8,6 +8,7 @@
 #include "talvodata/ObjectIdentity.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace talvoboard {
 
@@ -45,8 +46,9 @@ bool hasValue(ITargetElement* element, const char* name)
 
 } // namespace
 
-TargetPainter::TargetPainter(platform::gfx::DrawContext& context, TargetDrawSurface surface, const TargetState& state)
-    : m_context(context), m_surface(surface), m_state(state), m_traces(context, m_surface, state)
+TargetPainter::TargetPainter(platform::gfx::DrawContext& context, TargetDrawSurface surface, const TargetState& state,
+                             const TargetOverlay& overlay)
+    : m_context(context), m_surface(surface), m_state(state), m_overlay(overlay), m_traces(context, m_surface, state)
 {
 }
 
@@ -70,11 +72,16 @@ void TargetPainter::paintAll(bool userMode)
                 m_traces.trace(entry.aiming.get(), first, last);
             }
         }
+    }
+    replayBreaches(/*filled=*/true);
+    replayTrace();
+    if (m_state.displayTrace) {
         breaches(/*filled=*/false);
     }
-    // FIXME: the replay's breaches, trace and caption (passes 3, 4, 6 and 9) once the control replays, and the
-    // drag feedback once it drags shots.
+    replayBreaches(/*filled=*/false);
     elements(/*underBreaches=*/false);
+    dragFeedback();
+    caption();
     sightingMark();
     labels();
 }
@@ -117,6 +124,7 @@ void TargetPainter::face()
         render(m_context, picture.get(), {topLeft.x, topLeft.y, bottomRight.x - 2, bottomRight.y - 2});
     }
     elements(/*underBreaches=*/true);
+    m_zoomRectangleDrawn = false;
 }
 
 void TargetPainter::breaches(bool filled)
@@ -124,23 +132,55 @@ void TargetPainter::breaches(bool filled)
     if (!m_state.displayBreach) {
         return;
     }
-    const LONG size = std::max<LONG>(m_surface.toPixels(toUnits(displayCalibre(m_state.event.get()))), 0);
     for (const AimingEntry& entry : m_state.aimings) {
-        const bool selectedAiming = talvodata::isSameObject(entry.aiming.get(), m_state.selectedAiming.get());
-        LONG count = 0;
-        (void)entry.aiming->get_ShotCount(&count); // No count, no shots.
-        for (LONG number = 1; number <= count; ++number) {
-            ComPtr<IShot> shot;
-            VARIANT_BOOL missed = VARIANT_TRUE;
-            if (FAILED(entry.aiming->get_Shot(number, shot.put())) || !shot || FAILED(shot->get_Missed(&missed)) ||
-                missed != VARIANT_FALSE) {
-                continue;
-            }
-            const bool selected = selectedAiming && m_state.selectedShot &&
-                                  talvodata::isSameObject(shot.get(), m_state.selectedShot.get());
-            breach(shot.get(), selected, filled, size < 7 ? kSmallestBreach : size);
-        }
+        // While a shot is dragged no breach shows as selected.
+        const bool selectedAiming = !m_overlay.draggingShot &&
+                                    talvodata::isSameObject(entry.aiming.get(), m_state.selectedAiming.get());
+        aimingBreaches(entry.aiming.get(), selectedAiming ? m_state.selectedShot.get() : nullptr, filled,
+                       std::nullopt);
     }
+}
+
+void TargetPainter::replayBreaches(bool filled)
+{
+    if (m_overlay.replayAiming) {
+        aimingBreaches(m_overlay.replayAiming, nullptr, filled, m_overlay.replayPosition);
+    }
+}
+
+void TargetPainter::aimingBreaches(IAiming* aiming, IShot* selected, bool filled, std::optional<LONG> upTo)
+{
+    const LONG calibre = std::max<LONG>(m_surface.toPixels(toUnits(displayCalibre(m_state.event.get()))), 0);
+    const LONG size = calibre < 7 ? kSmallestBreach : calibre;
+    LONG count = 0;
+    (void)aiming->get_ShotCount(&count); // No count, no shots.
+    for (LONG number = 1; number <= count; ++number) {
+        ComPtr<IShot> shot;
+        VARIANT_BOOL missed = VARIANT_TRUE;
+        if (FAILED(aiming->get_Shot(number, shot.put())) || !shot || FAILED(shot->get_Missed(&missed)) ||
+            missed != VARIANT_FALSE) {
+            continue;
+        }
+        LONG index = 0;
+        if (upTo && (FAILED(shot->get_TraceIndex(&index)) || index > *upTo)) {
+            continue;
+        }
+        breach(shot.get(), selected && talvodata::isSameObject(shot.get(), selected), filled, size);
+    }
+}
+
+void TargetPainter::replayTrace()
+{
+    IAiming* aiming = m_overlay.replayAiming;
+    ComPtr<IAimingTrace> trace;
+    LONG first = 0;
+    if (!aiming || FAILED(aiming->get_Trace(trace.put())) || !trace || FAILED(trace->get_First(&first))) {
+        return;
+    }
+    const LONG position = m_overlay.replayPosition;
+    const LONG headingStart = std::max(first, position - headingSamples(aiming));
+    m_traces.trace(aiming, first, headingStart);
+    replayHeading(headingStart, position);
 }
 
 COLORREF TargetPainter::breachColor(bool selected) const
@@ -245,6 +285,68 @@ void TargetPainter::element(ITargetElement* element)
     case elementText:
         break;
     }
+}
+
+void TargetPainter::dragFeedback()
+{
+    const platform::gfx::RasterOp previous = m_context.state().rasterOp;
+    m_context.setRasterOp(platform::gfx::RasterOp::NotXorPen);
+    if (m_overlay.dragShot) {
+        dragMark();
+    }
+    if (m_overlay.drawingZoomRectangle) {
+        zoomRectangle();
+    }
+    m_context.setRasterOp(previous);
+}
+
+void TargetPainter::dragMark()
+{
+    float x = 0.0f;
+    float y = 0.0f;
+    if (FAILED(m_overlay.dragShot->Breach(&x, &y))) {
+        return;
+    }
+    const Point breach{toUnits(x), toUnits(y)};
+    const Point moved{breach.x + m_overlay.dragCurrent.x - m_overlay.dragAnchor.x,
+                      breach.y + m_overlay.dragCurrent.y - m_overlay.dragAnchor.y};
+    const Point centre = m_surface.toDevice(moved);
+    m_context.setPen(Pen{PenStyle::Dot, 1, kBlack});
+    m_context.moveTo(m_surface.toDevice(breach));
+    m_context.lineTo(centre);
+    // A ring a little smaller than the breach, its line a tenth of the calibre.
+    const double calibre = displayCalibre(m_state.event.get());
+    const LONG radius = m_surface.toPixels(toUnits(0.9 * calibre * 0.5));
+    m_context.setPen(Pen{PenStyle::Solid, m_surface.toPixels(toUnits(0.1 * calibre)), kBlack});
+    m_context.setBrush(kNoBrush);
+    m_context.ellipse({centre.x - radius, centre.y - radius, centre.x + radius, centre.y + radius});
+}
+
+void TargetPainter::zoomRectangle()
+{
+    const Point a = m_surface.toDevice(m_overlay.zoomAnchor);
+    const Point b = m_surface.toDevice(m_overlay.zoomCurrent);
+    m_context.setPen(Pen{PenStyle::Dot, 1, kBlack});
+    // One-pixel lines leave out their last pixel, so every corner is inverted once.
+    m_context.moveTo(a);
+    m_context.lineTo({b.x, a.y});
+    m_context.lineTo(b);
+    m_context.lineTo({a.x, b.y});
+    m_context.lineTo(a);
+    m_zoomRectangleDrawn = true;
+}
+
+void TargetPainter::caption()
+{
+    if (!m_overlay.replayAiming || !m_overlay.captionShown || !m_state.displayReplayMark) {
+        return;
+    }
+    const platform::com::Bstr& text = m_overlay.replayPaused ? m_state.replayPausedLabel : m_state.replayLabel;
+    const Rect& bounds = m_surface.bounds();
+    const platform::gfx::TextMetrics metrics = m_context.textMetrics();
+    m_context.setTextColor(resolveColor(m_state.replayMarkColor));
+    m_context.setBackgroundMode(platform::gfx::BackgroundMode::Transparent);
+    m_context.textOut({bounds.left + metrics.aveCharWidth, bounds.top + metrics.height}, text.view());
 }
 
 void TargetPainter::sightingMark()

@@ -77,9 +77,6 @@ struct TargetState {
     std::array<platform::com::Bstr, 2> labels;
     platform::com::Bstr replayLabel{"REPLAY"};
     platform::com::Bstr replayPausedLabel{"REPLAY PAUSED"};
-    /// Percent of real time.
-    LONG replaySpeed = 100;
-    bool replayPaused = false;
 };
 
 } // namespace talvoboard

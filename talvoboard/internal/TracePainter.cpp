@@ -44,6 +44,14 @@ LONG TracePainter::headingSamples(IAiming* aiming) const
     return secondsToSamples(m_state.traceHeadingLength, sampleRateOf(aiming));
 }
 
+void TracePainter::heading(IAiming* aiming, LONG from, LONG to)
+{
+    ComPtr<IAimingTrace> trace;
+    if (aiming && SUCCEEDED(aiming->get_Trace(trace.put())) && trace) {
+        run(trace.get(), from, to, m_state.traceHeadingColor);
+    }
+}
+
 void TracePainter::trace(IAiming* aiming, LONG from, LONG to)
 {
     ComPtr<IAimingTrace> trace;

@@ -16,6 +16,8 @@ public:
 
     /// The trace of an aiming over trace indexes from..to, clipped to the trace.
     void trace(IAiming* aiming, LONG from, LONG to);
+    /// Samples from..to of an aiming in the heading colour.
+    void heading(IAiming* aiming, LONG from, LONG to);
     /// The samples of the heading: TraceHeadingLength at the aiming's sample rate.
     LONG headingSamples(IAiming* aiming) const;
 

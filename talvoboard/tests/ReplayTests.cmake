@@ -5,6 +5,7 @@ if(TARGET talvoboard_tests)
                                             ${CMAKE_CURRENT_LIST_DIR}/TargetMouseFilterTest.cpp
                                             ${CMAKE_CURRENT_LIST_DIR}/TargetMouseBindingTest.cpp
                                             ${CMAKE_CURRENT_LIST_DIR}/TargetReplayBindingTest.cpp
-                                            ${CMAKE_CURRENT_LIST_DIR}/TargetInteractionTest.cpp)
+                                            ${CMAKE_CURRENT_LIST_DIR}/TargetInteractionTest.cpp
+                                            ${CMAKE_CURRENT_LIST_DIR}/TargetReplayDrawingTest.cpp)
     target_link_libraries(talvoboard_tests PRIVATE platform_ui platform_kernel platform_time)
 endif()
