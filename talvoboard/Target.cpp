@@ -409,7 +409,7 @@ HRESULT CTarget::UpdateAiming(IAiming* pAiming)
     m_ownerThread.assertOwnerThread(); // Draws into the window.
     const ComPtr<IAiming> aiming(pAiming);
     m_widget->drawIncrement([&](DrawContext& context, const Rect& bounds) {
-        TargetPainter painter(context, TargetDrawSurface(bounds, m_state.visible), m_state);
+        TargetPainter painter(context, TargetDrawSurface(bounds, m_state.visible), m_state, overlay());
         if (newShots) {
             painter.breaches(/*filled=*/true);
             painter.trace(aiming.get(), first, last);

@@ -1,5 +1,7 @@
 #include "TargetReplayBinding.h"
 
+#include "TargetWidget.h"
+
 #include "interfaces/talvoboard/DispIds.h"
 
 #include <QWidget>
@@ -43,27 +45,40 @@ void TargetReplayBinding::refresh()
     (void)m_access.target.Refresh();
 }
 
-// FIXME: draw the replay's increments on the window's surface instead of repainting it whole, once the painter
-// draws the replay breaches, trace, heading and caption.
+void TargetReplayBinding::drawIncrement(const std::function<void(TargetPainter&)>& draw)
+{
+    if (!m_access.widget) {
+        return;
+    }
+    m_access.widget->drawIncrement([&](platform::gfx::DrawContext& context, const platform::gfx::Rect& bounds) {
+        TargetPainter painter(context, TargetDrawSurface(bounds, m_access.state.visible), m_access.state, overlay());
+        draw(painter);
+    });
+}
+
 void TargetReplayBinding::drawCaption()
 {
-    refresh();
+    drawIncrement([](TargetPainter& painter) { painter.caption(); });
 }
 void TargetReplayBinding::invalidateCaption()
 {
+    // The window redraws its image whole, so there is no smaller area to invalidate.
     refresh();
 }
-void TargetReplayBinding::drawBreachesAndTrace(LONG /*from*/, LONG /*to*/)
+void TargetReplayBinding::drawBreachesAndTrace(LONG from, LONG to)
 {
-    refresh();
+    drawIncrement([&](TargetPainter& painter) {
+        painter.replayBreaches(/*filled=*/true);
+        painter.trace(m_replay.aiming(), from, to);
+    });
 }
-void TargetReplayBinding::drawTrace(LONG /*from*/, LONG /*to*/)
+void TargetReplayBinding::drawTrace(LONG from, LONG to)
 {
-    refresh();
+    drawIncrement([&](TargetPainter& painter) { painter.trace(m_replay.aiming(), from, to); });
 }
-void TargetReplayBinding::drawHeading(LONG /*from*/, LONG /*to*/)
+void TargetReplayBinding::drawHeading(LONG from, LONG to)
 {
-    refresh();
+    drawIncrement([&](TargetPainter& painter) { painter.replayHeading(from, to); });
 }
 
 void TargetReplayBinding::raise(ReplayEvent event)

@@ -8,6 +8,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -39,6 +40,9 @@ public:
     void raise(ReplayEvent event) override;
 
 private:
+    /// Draws over the window's current image, with the replay as it is now.
+    void drawIncrement(const std::function<void(TargetPainter&)>& draw);
+
     TargetAccess m_access;
     platform::time::SystemClock m_clock;
     Replay m_replay{*this, m_clock};

@@ -133,6 +133,31 @@ TEST_F(TargetReplayDrawingTest, ABreachAppearsOnceTheReplayPassesItsShot)
     EXPECT_NE(kRed, colorAt(imageOf(m_target.get()), 96, 94));
 }
 
+TEST_F(TargetReplayDrawingTest, TheWindowGrowsTheReplayForwardsInPlace)
+{
+    QWidget* widget = nullptr;
+    ASSERT_HR(S_OK, m_target.queryInterface<ITargetWindow>()->GetWidget(&widget));
+    const auto grab = [widget] { return widget->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    replayAt(-0.3f);
+    QImage image = grab();
+    EXPECT_EQ(kBlue, colorAt(image, 48, 96));
+    EXPECT_GT(countOf(image, kMagenta, QRect(0, 0, kSide, 48)), 0);
+
+    // Forwards without a shot: the former heading is repainted in the trace colour behind the new one.
+    ASSERT_HR(S_OK, m_target->put_ReplayPosition(-0.15f));
+    image = grab();
+    EXPECT_EQ(kTraceColor, colorAt(image, 48, 96));
+    EXPECT_EQ(kBlue, colorAt(image, 72, 96));
+    EXPECT_NE(kRed, colorAt(image, 96, 94));
+
+    // Over the shot: its breach and the trace on in the interval colours; the heading follows at the next step.
+    ASSERT_HR(S_OK, m_target->put_ReplayPosition(0.1f));
+    image = grab();
+    EXPECT_EQ(kRed, colorAt(image, 96, 94));
+    EXPECT_EQ(kTraceColor, colorAt(image, 72, 96));
+    EXPECT_EQ(0x0000FFu, colorAt(image, 104, 96)); // The after-shot colour.
+}
+
 TEST_F(TargetReplayDrawingTest, NothingOfTheReplayStaysOnceItStops)
 {
     replayAt(0.1f);
