@@ -134,10 +134,9 @@ void TargetPainter::breaches(bool filled)
     }
     for (const AimingEntry& entry : m_state.aimings) {
         // While a shot is dragged no breach shows as selected.
-        const bool selectedAiming = !m_overlay.draggingShot &&
-                                    talvodata::isSameObject(entry.aiming.get(), m_state.selectedAiming.get());
-        aimingBreaches(entry.aiming.get(), selectedAiming ? m_state.selectedShot.get() : nullptr, filled,
-                       std::nullopt);
+        const bool selectedAiming =
+            !m_overlay.draggingShot && talvodata::isSameObject(entry.aiming.get(), m_state.selectedAiming.get());
+        aimingBreaches(entry.aiming.get(), selectedAiming ? m_state.selectedShot.get() : nullptr, filled, std::nullopt);
     }
 }
 

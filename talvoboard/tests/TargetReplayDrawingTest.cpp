@@ -178,7 +178,8 @@ TEST_F(TargetReplayDrawingTest, TheCaptionShowsItsLabelWhileDisplayed)
     ASSERT_HR(S_OK, m_target->put_ReplayPaused(VARIANT_FALSE));
     const int running = captionPixels();
     EXPECT_GT(running, 0);
-    EXPECT_GT(paused, running); // "REPLAY PAUSED" is longer than "REPLAY".
+    // "REPLAY PAUSED" is longer than "REPLAY".
+    EXPECT_GT(paused, running);
     ASSERT_HR(S_OK, m_target->put_ReplayPaused(VARIANT_TRUE)); // No timer ticks into the test.
 
     ASSERT_HR(S_OK, m_target->put_DisplayReplayMark(VARIANT_FALSE));
@@ -199,8 +200,8 @@ TEST_F(TargetReplayDrawingTest, AShotCorrectionShowsTheBreachAtItsMovedPlace)
     ASSERT_HR(S_OK, m_target->SetShotCorrection(shot.get(), 20.0f, 0.0f));
     const QImage after = imageOf(m_target.get());
     const QRect changed = differenceOf(before, after);
-    EXPECT_TRUE(QRect(94, 92, 30, 9).contains(changed)) << changed.x() << "," << changed.y() << " " << changed.width()
-                                                        << "x" << changed.height();
+    EXPECT_TRUE(QRect(94, 92, 30, 9).contains(changed))
+        << changed.x() << "," << changed.y() << " " << changed.width() << "x" << changed.height();
     EXPECT_FALSE(differenceOf(before.copy(114, 92, 9, 9), after.copy(114, 92, 9, 9)).isEmpty());
     EXPECT_EQ(kRed, colorAt(after, 96, 94)); // The breach itself stays where it hit.
 }
@@ -263,8 +264,8 @@ TEST_F(TargetReplayDrawingTest, TheWindowShowsTheZoomRectangleUntilTheButtonGoes
     send(QEvent::MouseMove, {50, 50});
     const QRect changed = differenceOf(before, grab());
     EXPECT_FALSE(changed.isEmpty());
-    EXPECT_TRUE(QRect(38, 38, 15, 15).contains(changed)) << changed.x() << "," << changed.y() << " " << changed.width()
-                                                         << "x" << changed.height();
+    EXPECT_TRUE(QRect(38, 38, 15, 15).contains(changed))
+        << changed.x() << "," << changed.y() << " " << changed.width() << "x" << changed.height();
 
     // Too small to zoom to, the rectangle is only taken away.
     send(QEvent::MouseButtonRelease, {50, 50});
