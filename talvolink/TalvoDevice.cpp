@@ -447,7 +447,7 @@ HRESULT CTalvoDevice::put_Event(LONG nSubDevice, IEventParams* newVal)
     return S_OK;
 }
 
-HRESULT CTalvoDevice::get_TargetType(LONG nSubDevice, enumTargetType* pVal)
+template <typename Out, typename Read> HRESULT CTalvoDevice::subDeviceProperty(LONG nSubDevice, Out* pVal, Read read)
 {
     auto guard = lock();
     const SubDevice* sub = subDeviceAt(nSubDevice);
@@ -457,8 +457,13 @@ HRESULT CTalvoDevice::get_TargetType(LONG nSubDevice, enumTargetType* pVal)
     if (!pVal) {
         return E_POINTER;
     }
-    *pVal = sub->settings.targetType;
+    *pVal = read(sub->settings);
     return S_OK;
+}
+
+HRESULT CTalvoDevice::get_TargetType(LONG nSubDevice, enumTargetType* pVal)
+{
+    return subDeviceProperty(nSubDevice, pVal, [](const SubDeviceSettings& settings) { return settings.targetType; });
 }
 
 HRESULT CTalvoDevice::put_TargetType(LONG nSubDevice, enumTargetType newVal)
@@ -477,16 +482,8 @@ HRESULT CTalvoDevice::put_TargetType(LONG nSubDevice, enumTargetType newVal)
 
 HRESULT CTalvoDevice::get_PiezoSensitivity(LONG nSubDevice, LONG* pVal)
 {
-    auto guard = lock();
-    const SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = sub->settings.piezoSensitivity;
-    return S_OK;
+    return subDeviceProperty(nSubDevice, pVal,
+                             [](const SubDeviceSettings& settings) { return settings.piezoSensitivity; });
 }
 
 HRESULT CTalvoDevice::put_PiezoSensitivity(LONG nSubDevice, LONG newVal)
@@ -505,16 +502,8 @@ HRESULT CTalvoDevice::put_PiezoSensitivity(LONG nSubDevice, LONG newVal)
 
 HRESULT CTalvoDevice::get_MaxTimeBeforeShot(LONG nSubDevice, float* pVal)
 {
-    auto guard = lock();
-    const SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = sub->settings.maxTimeBeforeShot;
-    return S_OK;
+    return subDeviceProperty(nSubDevice, pVal,
+                             [](const SubDeviceSettings& settings) { return settings.maxTimeBeforeShot; });
 }
 
 HRESULT CTalvoDevice::put_MaxTimeBeforeShot(LONG nSubDevice, float newVal)
@@ -530,16 +519,8 @@ HRESULT CTalvoDevice::put_MaxTimeBeforeShot(LONG nSubDevice, float newVal)
 
 HRESULT CTalvoDevice::get_MaxTimeAfterShot(LONG nSubDevice, float* pVal)
 {
-    auto guard = lock();
-    const SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = sub->settings.maxTimeAfterShot;
-    return S_OK;
+    return subDeviceProperty(nSubDevice, pVal,
+                             [](const SubDeviceSettings& settings) { return settings.maxTimeAfterShot; });
 }
 
 HRESULT CTalvoDevice::put_MaxTimeAfterShot(LONG nSubDevice, float newVal)
@@ -556,16 +537,9 @@ HRESULT CTalvoDevice::put_MaxTimeAfterShot(LONG nSubDevice, float newVal)
 
 HRESULT CTalvoDevice::get_CorrectionX(LONG nSubDevice, float* pVal)
 {
-    auto guard = lock();
-    const SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = static_cast<float>(sub->settings.correctionX / 100.0);
-    return S_OK;
+    return subDeviceProperty(nSubDevice, pVal, [](const SubDeviceSettings& settings) {
+        return static_cast<float>(settings.correctionX / 100.0);
+    });
 }
 
 HRESULT CTalvoDevice::put_CorrectionX(LONG nSubDevice, float newVal)
@@ -580,16 +554,9 @@ HRESULT CTalvoDevice::put_CorrectionX(LONG nSubDevice, float newVal)
 
 HRESULT CTalvoDevice::get_CorrectionY(LONG nSubDevice, float* pVal)
 {
-    auto guard = lock();
-    const SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = static_cast<float>(sub->settings.correctionY / 100.0);
-    return S_OK;
+    return subDeviceProperty(nSubDevice, pVal, [](const SubDeviceSettings& settings) {
+        return static_cast<float>(settings.correctionY / 100.0);
+    });
 }
 
 HRESULT CTalvoDevice::put_CorrectionY(LONG nSubDevice, float newVal)
@@ -607,16 +574,8 @@ HRESULT CTalvoDevice::put_CorrectionY(LONG nSubDevice, float newVal)
 
 HRESULT CTalvoDevice::get_CalibrationMode(LONG nSubDevice, VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    const SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = toVariantBool(sub->settings.calibrationMode);
-    return S_OK;
+    return subDeviceProperty(nSubDevice, pVal,
+                             [](const SubDeviceSettings& settings) { return toVariantBool(settings.calibrationMode); });
 }
 
 HRESULT CTalvoDevice::put_CalibrationMode(LONG nSubDevice, VARIANT_BOOL newVal)
@@ -635,30 +594,13 @@ HRESULT CTalvoDevice::put_CalibrationMode(LONG nSubDevice, VARIANT_BOOL newVal)
 
 HRESULT CTalvoDevice::get_CalibrationWanted(LONG nSubDevice, VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    const SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = toVariantBool(sub->settings.calibrationWanted);
-    return S_OK;
+    return subDeviceProperty(
+        nSubDevice, pVal, [](const SubDeviceSettings& settings) { return toVariantBool(settings.calibrationWanted); });
 }
 
 HRESULT CTalvoDevice::get_SubTarget(LONG nSubDevice, LONG* pVal)
 {
-    auto guard = lock();
-    const SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = sub->settings.subTarget;
-    return S_OK;
+    return subDeviceProperty(nSubDevice, pVal, [](const SubDeviceSettings& settings) { return settings.subTarget; });
 }
 
 HRESULT CTalvoDevice::put_SubTarget(LONG nSubDevice, LONG newVal)
@@ -677,16 +619,8 @@ HRESULT CTalvoDevice::put_SubTarget(LONG nSubDevice, LONG newVal)
 
 HRESULT CTalvoDevice::get_PiezoRejectInterval(LONG nSubDevice, float* pVal)
 {
-    auto guard = lock();
-    const SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = sub->settings.piezoRejectInterval;
-    return S_OK;
+    return subDeviceProperty(nSubDevice, pVal,
+                             [](const SubDeviceSettings& settings) { return settings.piezoRejectInterval; });
 }
 
 HRESULT CTalvoDevice::put_PiezoRejectInterval(LONG nSubDevice, float newVal)
@@ -702,16 +636,8 @@ HRESULT CTalvoDevice::put_PiezoRejectInterval(LONG nSubDevice, float newVal)
 
 HRESULT CTalvoDevice::get_SensorPosition(LONG nSubDevice, enumSensorPosition* pVal)
 {
-    auto guard = lock();
-    const SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = sub->settings.sensorPosition;
-    return S_OK;
+    return subDeviceProperty(nSubDevice, pVal,
+                             [](const SubDeviceSettings& settings) { return settings.sensorPosition; });
 }
 
 HRESULT CTalvoDevice::put_SensorPosition(LONG nSubDevice, enumSensorPosition newVal)
@@ -923,8 +849,7 @@ HRESULT CTalvoDevice::AddShot(VARIANT_BOOL vbUnlimited)
     return S_OK;
 }
 
-template <typename Value, typename Out>
-HRESULT CTalvoDevice::modelProperty(Value (CGenericTalvo::*query)(), Out* pVal)
+template <typename Value, typename Out> HRESULT CTalvoDevice::modelProperty(Value (CGenericTalvo::*query)(), Out* pVal)
 {
     auto guard = lock();
     if (!pVal) {

@@ -131,6 +131,8 @@ public:
     void endDispatch() override;
 
 private:
+    /// A setting of one sub-device; E_INVALIDARG for an unknown sub-device, E_POINTER for a null out-pointer.
+    template <typename Out, typename Read> HRESULT subDeviceProperty(LONG nSubDevice, Out* pVal, Read read);
     /// A property the connected model answers; E_UNEXPECTED while none is connected.
     template <typename Value, typename Out> HRESULT modelProperty(Value (CGenericTalvo::*query)(), Out* pVal);
     struct SubDevice {
