@@ -2,6 +2,7 @@
 
 #include "talvolink/DeviceModel.h"
 #include "talvolink/serial/PacketFramer.h"
+#include "talvolink/serial/PnpProbe.h"
 
 #include "platform/kernel/Event.h"
 #include "platform/serial/SerialPort.h"
@@ -83,6 +84,15 @@ void SerialReader::Run(platform::serial::SerialPort& port, platform::kernel::Eve
             }
         }
     }
+}
+
+bool SerialReader::identifyAgain(platform::serial::SerialPort* port)
+{
+    const bool same = port && IdentifiesConnectedModel(*port, m_host);
+    if (!same) {
+        reconnectionFailed();
+    }
+    return same;
 }
 
 } // namespace talvolink

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "platform/kernel/Thread.h"
+
 #include <atomic>
 
-namespace platform::kernel {
-class Event;
-}
 namespace platform::serial {
 class SerialPort;
 }
@@ -28,6 +27,16 @@ public:
     /// The reconnection the reader asked for did not bring the sensor back: it may ask again. One request is
     /// outstanding at a time, so failing identifications never pile up on the control's thread.
     void reconnectionFailed() { m_reconnectAsked.store(false); }
+
+    /// The body of the model's reader thread: Run on `port` until the thread's stop event is set.
+    platform::kernel::Thread::Body body(platform::serial::SerialPort& port)
+    {
+        return [this, &port](platform::kernel::Event& stop) { Run(port, stop); };
+    }
+
+    /// The model's IdentifyAgain: true when the sensor on `port` is still the connected model; otherwise the
+    /// reader may ask for a reconnection again.
+    bool identifyAgain(platform::serial::SerialPort* port);
 
 private:
     CGenericTalvo& m_model;

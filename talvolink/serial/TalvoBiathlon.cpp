@@ -324,21 +324,12 @@ void CTalvoBiathlon::AddShot(VARIANT_BOOL /*vbUnlimited*/)
 
 bool CTalvoBiathlon::StartReader()
 {
-    platform::serial::SerialPort* serial = port();
-    if (!serial) {
-        return false;
-    }
-    return startReaderThread([this, serial](platform::kernel::Event& stop) { m_reader.Run(*serial, stop); });
+    return port() && startReaderThread(m_reader.body(*port()));
 }
 
 bool CTalvoBiathlon::IdentifyAgain()
 {
-    platform::serial::SerialPort* serial = port();
-    const bool same = serial && IdentifiesConnectedModel(*serial, host());
-    if (!same) {
-        m_reader.reconnectionFailed();
-    }
-    return same;
+    return m_reader.identifyAgain(port());
 }
 
 } // namespace talvolink

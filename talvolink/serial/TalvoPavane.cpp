@@ -164,21 +164,12 @@ void CTalvoPavane::PutCalibrationMode()
 
 bool CTalvoPavane::StartReader()
 {
-    platform::serial::SerialPort* serial = port();
-    if (!serial) {
-        return false;
-    }
-    return startReaderThread([this, serial](platform::kernel::Event& stop) { m_reader.Run(*serial, stop); });
+    return port() && startReaderThread(m_reader.body(*port()));
 }
 
 bool CTalvoPavane::IdentifyAgain()
 {
-    platform::serial::SerialPort* serial = port();
-    const bool same = serial && IdentifiesConnectedModel(*serial, host());
-    if (!same) {
-        m_reader.reconnectionFailed();
-    }
-    return same;
+    return m_reader.identifyAgain(port());
 }
 
 } // namespace talvolink
