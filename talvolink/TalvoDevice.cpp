@@ -506,15 +506,21 @@ HRESULT CTalvoDevice::get_MaxTimeBeforeShot(LONG nSubDevice, float* pVal)
                              [](const SubDeviceSettings& settings) { return settings.maxTimeBeforeShot; });
 }
 
-HRESULT CTalvoDevice::put_MaxTimeBeforeShot(LONG nSubDevice, float newVal)
+HRESULT CTalvoDevice::putTraceTime(LONG nSubDevice, float seconds, float SubDeviceSettings::*time)
 {
     auto guard = lock();
     SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub || !(newVal >= kMinTraceTime) || !std::isfinite(newVal)) {
+    // The record count after a shot is SampleRate x the time after it: an infinite time would never conclude.
+    if (!sub || !(seconds >= kMinTraceTime) || !std::isfinite(seconds)) {
         return E_INVALIDARG;
     }
-    sub->settings.maxTimeBeforeShot = newVal;
+    sub->settings.*time = seconds;
     return S_OK;
+}
+
+HRESULT CTalvoDevice::put_MaxTimeBeforeShot(LONG nSubDevice, float newVal)
+{
+    return putTraceTime(nSubDevice, newVal, &SubDeviceSettings::maxTimeBeforeShot);
 }
 
 HRESULT CTalvoDevice::get_MaxTimeAfterShot(LONG nSubDevice, float* pVal)
@@ -525,14 +531,7 @@ HRESULT CTalvoDevice::get_MaxTimeAfterShot(LONG nSubDevice, float* pVal)
 
 HRESULT CTalvoDevice::put_MaxTimeAfterShot(LONG nSubDevice, float newVal)
 {
-    auto guard = lock();
-    SubDevice* sub = subDeviceAt(nSubDevice);
-    // The record count after a shot is SampleRate x this: an infinite time would never conclude.
-    if (!sub || !(newVal >= kMinTraceTime) || !std::isfinite(newVal)) {
-        return E_INVALIDARG;
-    }
-    sub->settings.maxTimeAfterShot = newVal;
-    return S_OK;
+    return putTraceTime(nSubDevice, newVal, &SubDeviceSettings::maxTimeAfterShot);
 }
 
 HRESULT CTalvoDevice::get_CorrectionX(LONG nSubDevice, float* pVal)

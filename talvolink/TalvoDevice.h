@@ -133,6 +133,8 @@ public:
 private:
     /// A setting of one sub-device; E_INVALIDARG for an unknown sub-device, E_POINTER for a null out-pointer.
     template <typename Out, typename Read> HRESULT subDeviceProperty(LONG nSubDevice, Out* pVal, Read read);
+    /// A time before or after the shot: E_INVALIDARG below the minimum, for NaN or infinity.
+    HRESULT putTraceTime(LONG nSubDevice, float seconds, float SubDeviceSettings::*time);
     /// A property the connected model answers; E_UNEXPECTED while none is connected.
     template <typename Value, typename Out> HRESULT modelProperty(Value (CGenericTalvo::*query)(), Out* pVal);
     struct SubDevice {
