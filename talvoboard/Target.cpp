@@ -12,6 +12,7 @@
 #include "interfaces/talvoboard/DispIds.h"
 #include "interfaces/talvodata/Guids.h"
 #include "platform/com/ClassTable.h"
+#include "platform/com/Property.h"
 #include "platform/gfx/BitmapQt.h"
 #include "platform/gfx/DrawContextQt.h"
 #include "platform/gfx/Himetric.h"
@@ -29,6 +30,8 @@ namespace talvoboard {
 
 using platform::com::Bstr;
 using platform::com::ComPtr;
+using platform::com::copyFlag;
+using platform::com::copyProperty;
 using platform::gfx::DrawContext;
 using platform::gfx::Rect;
 using platform::gfx::Resolution;
@@ -39,24 +42,6 @@ namespace {
 
 /// The screen resolution the extent is measured in.
 constexpr Resolution kScreen{};
-
-template <typename T> HRESULT copyField(const T& field, T* out)
-{
-    if (!out) {
-        return E_POINTER;
-    }
-    *out = field;
-    return S_OK;
-}
-
-HRESULT copyFlag(bool field, VARIANT_BOOL* out)
-{
-    if (!out) {
-        return E_POINTER;
-    }
-    *out = field ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
 
 bool isLabelPosition(LONG position)
 {
@@ -202,7 +187,7 @@ HRESULT CTarget::get_Item(LONG nIndex, IAiming** pVal)
 HRESULT CTarget::get_Count(LONG* pVal)
 {
     auto guard = lock();
-    return copyField(static_cast<LONG>(m_state.aimings.size()), pVal);
+    return copyProperty(static_cast<LONG>(m_state.aimings.size()), pVal);
 }
 
 HRESULT CTarget::Add(IAiming* pAiming)
@@ -352,7 +337,7 @@ HRESULT CTarget::get_Elements(LONG index, ITargetElement** pVal)
 HRESULT CTarget::get_ElementCount(LONG* pVal)
 {
     auto guard = lock();
-    return copyField(static_cast<LONG>(m_state.elements.size()), pVal);
+    return copyProperty(static_cast<LONG>(m_state.elements.size()), pVal);
 }
 
 HRESULT CTarget::ClearElements()
@@ -475,7 +460,7 @@ HRESULT CTarget::put_EventShortName(BSTR newVal)
 HRESULT CTarget::get_SubTarget(LONG* pVal)
 {
     auto guard = lock();
-    return copyField(m_state.subTarget, pVal);
+    return copyProperty(m_state.subTarget, pVal);
 }
 
 HRESULT CTarget::put_SubTarget(LONG newVal)
@@ -492,7 +477,7 @@ HRESULT CTarget::put_SubTarget(LONG newVal)
 HRESULT CTarget::get_Zoom(float* pVal)
 {
     auto guard = lock();
-    return copyField(m_state.zoom, pVal);
+    return copyProperty(m_state.zoom, pVal);
 }
 
 HRESULT CTarget::put_Zoom(float newVal)
@@ -569,25 +554,25 @@ void CTarget::zoomToFit(bool square)
 HRESULT CTarget::get_VisibleLeft(float* pVal)
 {
     auto guard = lock();
-    return copyField(toMillimetres(m_state.visible.left), pVal);
+    return copyProperty(toMillimetres(m_state.visible.left), pVal);
 }
 
 HRESULT CTarget::get_VisibleTop(float* pVal)
 {
     auto guard = lock();
-    return copyField(toMillimetres(m_state.visible.top), pVal);
+    return copyProperty(toMillimetres(m_state.visible.top), pVal);
 }
 
 HRESULT CTarget::get_VisibleWidth(float* pVal)
 {
     auto guard = lock();
-    return copyField(toMillimetres(windowSurface().visibleWidth()), pVal);
+    return copyProperty(toMillimetres(windowSurface().visibleWidth()), pVal);
 }
 
 HRESULT CTarget::get_VisibleHeight(float* pVal)
 {
     auto guard = lock();
-    return copyField(toMillimetres(windowSurface().visibleHeight()), pVal);
+    return copyProperty(toMillimetres(windowSurface().visibleHeight()), pVal);
 }
 
 HRESULT CTarget::GetImage(VARIANT_BOOL Metafile, IDispatch** Image)
@@ -645,7 +630,7 @@ HRESULT CTarget::AddTraceInterval(float secStart, float secEnd, OLE_COLOR color)
 HRESULT CTarget::get_ReplaySpeed(LONG* pVal)
 {
     auto guard = lock();
-    return copyField(m_replay->replay().speed(), pVal);
+    return copyProperty(m_replay->replay().speed(), pVal);
 }
 
 HRESULT CTarget::put_ReplaySpeed(LONG newVal)
@@ -808,7 +793,7 @@ HRESULT CTarget::put_Match(VARIANT_BOOL newVal)
 HRESULT CTarget::get_TraceHeadingLength(float* pVal)
 {
     auto guard = lock();
-    return copyField(m_state.traceHeadingLength, pVal);
+    return copyProperty(m_state.traceHeadingLength, pVal);
 }
 
 HRESULT CTarget::put_TraceHeadingLength(float newVal)
@@ -948,7 +933,7 @@ HRESULT CTarget::put_DisplayScoreRings(VARIANT_BOOL newVal)
 HRESULT CTarget::get_TraceThickness(float* pVal)
 {
     auto guard = lock();
-    return copyField(m_state.traceThickness, pVal);
+    return copyProperty(m_state.traceThickness, pVal);
 }
 
 HRESULT CTarget::put_TraceThickness(float newVal)
@@ -963,7 +948,7 @@ HRESULT CTarget::put_TraceThickness(float newVal)
 HRESULT CTarget::get_ReplayMarkColor(OLE_COLOR* pVal)
 {
     auto guard = lock();
-    return copyField(m_state.replayMarkColor, pVal);
+    return copyProperty(m_state.replayMarkColor, pVal);
 }
 
 HRESULT CTarget::put_ReplayMarkColor(OLE_COLOR newVal)
@@ -977,7 +962,7 @@ HRESULT CTarget::put_ReplayMarkColor(OLE_COLOR newVal)
 HRESULT CTarget::get_SightingMarkColor(OLE_COLOR* pVal)
 {
     auto guard = lock();
-    return copyField(m_state.sightingMarkColor, pVal);
+    return copyProperty(m_state.sightingMarkColor, pVal);
 }
 
 HRESULT CTarget::put_SightingMarkColor(OLE_COLOR newVal)
@@ -991,7 +976,7 @@ HRESULT CTarget::put_SightingMarkColor(OLE_COLOR newVal)
 HRESULT CTarget::get_LabelColor(OLE_COLOR* pVal)
 {
     auto guard = lock();
-    return copyField(m_state.labelColor, pVal);
+    return copyProperty(m_state.labelColor, pVal);
 }
 
 HRESULT CTarget::put_LabelColor(OLE_COLOR newVal)
@@ -1005,7 +990,7 @@ HRESULT CTarget::put_LabelColor(OLE_COLOR newVal)
 HRESULT CTarget::get_BackColor(OLE_COLOR* pVal)
 {
     auto guard = lock();
-    return copyField(m_state.backColor, pVal);
+    return copyProperty(m_state.backColor, pVal);
 }
 
 HRESULT CTarget::put_BackColor(OLE_COLOR newVal)
@@ -1019,7 +1004,7 @@ HRESULT CTarget::put_BackColor(OLE_COLOR newVal)
 HRESULT CTarget::get_TraceAfterShotColor(OLE_COLOR* pVal)
 {
     auto guard = lock();
-    return copyField(m_state.traceAfterShotColor, pVal);
+    return copyProperty(m_state.traceAfterShotColor, pVal);
 }
 
 HRESULT CTarget::put_TraceAfterShotColor(OLE_COLOR newVal)
@@ -1033,7 +1018,7 @@ HRESULT CTarget::put_TraceAfterShotColor(OLE_COLOR newVal)
 HRESULT CTarget::get_TraceColor(OLE_COLOR* pVal)
 {
     auto guard = lock();
-    return copyField(m_state.traceColor, pVal);
+    return copyProperty(m_state.traceColor, pVal);
 }
 
 HRESULT CTarget::put_TraceColor(OLE_COLOR newVal)
@@ -1047,7 +1032,7 @@ HRESULT CTarget::put_TraceColor(OLE_COLOR newVal)
 HRESULT CTarget::get_TraceHeadingColor(OLE_COLOR* pVal)
 {
     auto guard = lock();
-    return copyField(m_state.traceHeadingColor, pVal);
+    return copyProperty(m_state.traceHeadingColor, pVal);
 }
 
 HRESULT CTarget::put_TraceHeadingColor(OLE_COLOR newVal)
@@ -1060,7 +1045,7 @@ HRESULT CTarget::put_TraceHeadingColor(OLE_COLOR newVal)
 HRESULT CTarget::get_BreachColor(OLE_COLOR* pVal)
 {
     auto guard = lock();
-    return copyField(m_state.breachColor, pVal);
+    return copyProperty(m_state.breachColor, pVal);
 }
 
 HRESULT CTarget::put_BreachColor(OLE_COLOR newVal)
@@ -1073,7 +1058,7 @@ HRESULT CTarget::put_BreachColor(OLE_COLOR newVal)
 HRESULT CTarget::get_SelectedBreachColor(OLE_COLOR* pVal)
 {
     auto guard = lock();
-    return copyField(m_state.selectedBreachColor, pVal);
+    return copyProperty(m_state.selectedBreachColor, pVal);
 }
 
 HRESULT CTarget::put_SelectedBreachColor(OLE_COLOR newVal)

@@ -1,12 +1,14 @@
 #include "AimingAttr.h"
 
-#include "Property.h"
 #include "StreamForms.h"
 
 #include "platform/com/ClassTable.h"
+#include "platform/com/Property.h"
 
 namespace talvodata {
 
+using platform::com::copyFlag;
+using platform::com::copyProperty;
 using platform::com::Bstr;
 using platform::com::ComPtr;
 

@@ -3,21 +3,19 @@
 #include "PackedChannel.h"
 #include "StreamForms.h"
 
+#include "platform/com/Property.h"
+
 #include <cmath>
 #include <cstring>
 #include <limits>
 
 namespace talvodata {
 
+using platform::com::toVariantBool;
 using platform::com::Bstr;
 using platform::com::ComPtr;
 
 namespace {
-
-VARIANT_BOOL toVariantBool(bool value)
-{
-    return value ? VARIANT_TRUE : VARIANT_FALSE;
-}
 
 // Hundredths of a millimetre, rounded in single precision and then half to even.
 HRESULT toHundredths(float millimetres, LONG& hundredths)

@@ -2,16 +2,17 @@
 
 #include "EventFile.h"
 #include "EventsFolder.h"
-#include "Property.h"
 #include "ShortNameMatch.h"
 
 #include "platform/com/EnumVariant.h"
+#include "platform/com/Property.h"
 
 #include <algorithm>
 #include <system_error>
 
 namespace talvodata {
 
+using platform::com::copyProperty;
 using platform::com::Bstr;
 using platform::com::ComPtr;
 using platform::com::Variant;

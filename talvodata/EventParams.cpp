@@ -2,15 +2,16 @@
 
 #include "EventFile.h"
 #include "EventsFolder.h"
-#include "Property.h"
 #include "StreamForms.h"
 
 #include "interfaces/talvodata/Guids.h"
 #include "platform/com/MemoryStream.h"
+#include "platform/com/Property.h"
 #include "platform/gfx/PictureObject.h"
 
 namespace talvodata {
 
+using platform::com::copyProperty;
 using platform::com::Bstr;
 using platform::com::ComPtr;
 

@@ -1,7 +1,8 @@
 #include "Shot.h"
 
+#include "platform/com/Property.h"
+
 #include "Range.h"
-#include "Property.h"
 #include "StreamForms.h"
 
 #include "interfaces/talvodata/IEventParams.h"
@@ -10,6 +11,8 @@
 
 namespace talvodata {
 
+using platform::com::copyFlag;
+using platform::com::copyProperty;
 using platform::com::Bstr;
 using platform::com::ComPtr;
 using platform::com::Variant;
@@ -42,8 +45,8 @@ HRESULT CShot::setMicrophonePhase(double phase)
 {
     auto guard = lock();
     bool changed = false;
-    RETURN_IF_FAILED(m_values.put(phaseKey().get(), std::isnan(phase) ? Variant().get() : Variant::fromDouble(phase).get(),
-                                  changed));
+    RETURN_IF_FAILED(m_values.put(phaseKey().get(),
+                                  std::isnan(phase) ? Variant().get() : Variant::fromDouble(phase).get(), changed));
     if (changed) {
         setDirty();
     }

@@ -1,13 +1,15 @@
 #include "TargetElement.h"
 
+#include "platform/com/Property.h"
+
 #include "PolygonHitTest.h"
-#include "Property.h"
 #include "StreamForms.h"
 
 #include "interfaces/talvodata/Guids.h"
 
 namespace talvodata {
 
+using platform::com::copyProperty;
 using platform::com::ComPtr;
 using platform::com::Variant;
 

@@ -1,13 +1,14 @@
 #include "TargetParams.h"
 
-#include "Property.h"
 #include "StreamForms.h"
 
 #include "interfaces/talvodata/Guids.h"
 #include "platform/com/EnumVariant.h"
+#include "platform/com/Property.h"
 
 namespace talvodata {
 
+using platform::com::copyProperty;
 using platform::com::ComPtr;
 using platform::com::Variant;
 

@@ -8,6 +8,7 @@
 #include "interfaces/talvolink/DispIds.h"
 #include "interfaces/talvolink/_ITalvoDeviceEvents.h"
 #include "platform/com/ClassTable.h"
+#include "platform/com/Property.h"
 #include "platform/time/Clock.h"
 
 #include <cmath>
@@ -18,6 +19,7 @@
 
 namespace talvolink {
 
+using platform::com::toVariantBool;
 using platform::com::Bstr;
 using platform::com::ComPtr;
 using platform::com::Variant;
@@ -31,11 +33,6 @@ constexpr LONG kMaxSampleRate = 500;
 constexpr float kMinTraceTime = 0.5F;
 constexpr LONG kFirstUsbModelCode = 500;
 constexpr LONG kErrorTextIndex = 3;
-
-VARIANT_BOOL toVariantBool(bool value)
-{
-    return value ? VARIANT_TRUE : VARIANT_FALSE;
-}
 
 // Sensor texts are zero-terminated bytes of at most the field's width, taken as Latin-1.
 HRESULT copyText(std::string_view field, BSTR* pVal)
