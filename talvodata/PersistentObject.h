@@ -5,6 +5,10 @@
 
 namespace talvodata {
 
+// An interface of the final class may declare a Save() of its own, which Save(IStream*, BOOL) hides here; that
+// class brings both overloads together.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Woverloaded-virtual"
 /// The base of every document-model class stored as a record: a COM-lite object answering its own
 /// interfaces and IPersistStreamInit/IPersistStream over one versioned record and a dirty flag.
 /// Thread rule: any thread; every method holds the object's lock.
@@ -71,5 +75,6 @@ protected:
 private:
     bool m_dirty = false;
 };
+#pragma GCC diagnostic pop
 
 } // namespace talvodata

@@ -92,7 +92,7 @@ TEST_F(TargetMouseTest, ZoomRectangleIsAppliedNormalisedOnRelease)
     send(MouseMessage::LeftDown, 160, 190);
     send(MouseMessage::Move, 60, 40);
     EXPECT_EQ(MouseCursor::Cross, host.cursor);
-    EXPECT_EQ(Point(600, 400), mouse.current());
+    EXPECT_EQ((Point{600, 400}), mouse.current());
     EXPECT_EQ(1, host.refreshes);
     mouse.setZoomRectangleDrawn(true);
     send(MouseMessage::LeftUp, 20, 30);
@@ -166,7 +166,7 @@ TEST_F(TargetMouseTest, OnlyTheDraggedShotCanBeDraggedAgainAndKeepsItsMove)
     EXPECT_THAT(host.events, ElementsAre("LeftClick 12.1 4", "SelectionChanged", "StartDrag A 12 4", "Drag A 13 4",
                                          "EndDrag A 13 4"));
     EXPECT_EQ(breachOf(shotA()), mouse.dragAnchor());
-    EXPECT_EQ(Point(1300, 400), mouse.dragCurrent());
+    EXPECT_EQ((Point{1300, 400}), mouse.dragCurrent());
 
     host.events.clear();
     mouse.releaseDragShot();
@@ -210,10 +210,10 @@ TEST_F(TargetMouseTest, CtrlPressPansWithoutAClick)
     send(MouseMessage::Move, 90, 40, /*ctrl=*/true);
     send(MouseMessage::Move, 80, 30, /*ctrl=*/false);
     ASSERT_EQ(2u, host.pans.size());
-    EXPECT_EQ(Point(1000, 500), host.pans[0].anchor);
-    EXPECT_EQ(Point(900, 400), host.pans[0].mouse);
-    EXPECT_EQ(Point(90, 40), host.pans[0].pixel);
-    EXPECT_EQ(Point(1001, 501), host.pans[1].anchor); // the anchor the first pan left
+    EXPECT_EQ((Point{1000, 500}), host.pans[0].anchor);
+    EXPECT_EQ((Point{900, 400}), host.pans[0].mouse);
+    EXPECT_EQ((Point{90, 40}), host.pans[0].pixel);
+    EXPECT_EQ((Point{1001, 501}), host.pans[1].anchor); // the anchor the first pan left
     send(MouseMessage::LeftUp, 80, 30);
     EXPECT_FALSE(mouse.isPanning());
     EXPECT_FALSE(host.capture);
@@ -326,8 +326,8 @@ TEST_F(TargetMouseTest, ShotCorrectionHoldsTheShotMovedByTheOffset)
     EXPECT_THAT(host.events, ElementsAre("DragAborted B"));
     EXPECT_FALSE(mouse.isDraggingShot());
     EXPECT_EQ(shotA(), mouse.dragShot());
-    EXPECT_EQ(Point(1000, 500), mouse.dragAnchor());
-    EXPECT_EQ(Point(1150, 300), mouse.dragCurrent());
+    EXPECT_EQ((Point{1000, 500}), mouse.dragAnchor());
+    EXPECT_EQ((Point{1150, 300}), mouse.dragCurrent());
 
     // The corrected breach is where the next drag picks it up.
     host.events.clear();

@@ -103,7 +103,7 @@ public:
     Setters& floats(std::initializer_list<std::pair<const char*, Put<float>>> setters)
     {
         for (const auto& [key, put] : setters) {
-            m_apply[key] = [put](Object& object, const std::string& text) {
+            m_apply[key] = [put = put](Object& object, const std::string& text) {
                 const auto value = parseFloat(text);
                 return value ? (object.*put)(*value) : E_INVALIDARG;
             };
@@ -113,7 +113,7 @@ public:
     Setters& longs(std::initializer_list<std::pair<const char*, Put<LONG>>> setters)
     {
         for (const auto& [key, put] : setters) {
-            m_apply[key] = [put](Object& object, const std::string& text) {
+            m_apply[key] = [put = put](Object& object, const std::string& text) {
                 const auto value = parseLong(text);
                 return value ? (object.*put)(*value) : E_INVALIDARG;
             };
@@ -123,7 +123,7 @@ public:
     Setters& colors(std::initializer_list<std::pair<const char*, Put<OLE_COLOR>>> setters)
     {
         for (const auto& [key, put] : setters) {
-            m_apply[key] = [put](Object& object, const std::string& text) {
+            m_apply[key] = [put = put](Object& object, const std::string& text) {
                 const auto value = parseColor(text);
                 return value ? (object.*put)(*value) : E_INVALIDARG;
             };
@@ -133,7 +133,7 @@ public:
     Setters& flags(std::initializer_list<std::pair<const char*, Put<VARIANT_BOOL>>> setters)
     {
         for (const auto& [key, put] : setters) {
-            m_apply[key] = [put](Object& object, const std::string& text) {
+            m_apply[key] = [put = put](Object& object, const std::string& text) {
                 const auto value = parseFlag(text);
                 return value ? (object.*put)(*value) : E_INVALIDARG;
             };
