@@ -9,6 +9,7 @@ namespace talvodata {
 
 using platform::com::Bstr;
 using platform::com::ComPtr;
+using platform::com::copyRequired;
 using platform::com::fromVariantBool;
 using platform::com::Notify;
 
@@ -42,25 +43,12 @@ HRESULT CAimingAttr::put_FCoefficient(LONG newVal)
 HRESULT CAimingAttr::get_Event(IEventParams** pVal)
 {
     auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = nullptr;
-    if (!m_event) {
-        return E_UNEXPECTED;
-    }
-    return m_event.copyTo(pVal);
+    return copyRequired(m_event, pVal);
 }
 
 HRESULT CAimingAttr::put_Event(IEventParams* newVal)
 {
-    auto guard = lock();
-    if (!newVal) {
-        return E_INVALIDARG;
-    }
-    m_event = ComPtr<IEventParams>(newVal);
-    setDirty();
-    return S_OK;
+    return putChecked(m_event, ComPtr<IEventParams>(newVal), newVal != nullptr, Notify::Always, markDirty());
 }
 
 HRESULT CAimingAttr::get_Match(VARIANT_BOOL* pVal)

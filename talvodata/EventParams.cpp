@@ -215,18 +215,6 @@ HRESULT CEventParams::put_MaxShotsPerSerie(LONG newVal)
     return putProperty(m_maxShotsPerSerie, newVal);
 }
 
-HRESULT CEventParams::get_ValuesCount(LONG* pVal)
-{
-    auto guard = lock();
-    return copyProperty(static_cast<LONG>(m_values.size()), pVal);
-}
-
-HRESULT CEventParams::KeyValue(LONG index, BSTR* key, VARIANT* value)
-{
-    auto guard = lock();
-    return m_values.entryAt(index, key, value);
-}
-
 HRESULT CEventParams::InterfaceSupportsErrorInfo(REFIID riid)
 {
     return riid == IEventParams::kIid ? S_OK : S_FALSE;

@@ -138,51 +138,41 @@ HRESULT CShot::get_BreachY(float* pVal)
     return breach(x, *pVal);
 }
 
-HRESULT CShot::scoringEvent(ComPtr<IEventParams>& event, LONG& subTarget, float& x, float& y)
+template <typename T, typename Ask> HRESULT CShot::askEvent(T* pVal, std::type_identity_t<T> missed, Ask ask)
 {
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = missed;
+    if (m_missed) {
+        return S_OK;
+    }
+    ComPtr<IEventParams> event;
+    LONG subTarget = 0;
+    float x = 0;
+    float y = 0;
     if (!m_attributes || FAILED(m_attributes->get_Event(event.put())) || !event ||
         FAILED(m_attributes->get_SubTarget(&subTarget)) || FAILED(breach(x, y))) {
         return E_FAIL;
     }
-    return S_OK;
+    return ask(*event, subTarget, x, y);
 }
 
 HRESULT CShot::get_Result(float* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = 0;
-    if (m_missed) {
-        return S_OK;
-    }
-    ComPtr<IEventParams> event;
-    LONG subTarget = 0;
-    float x = 0;
-    float y = 0;
-    RETURN_IF_FAILED(scoringEvent(event, subTarget, x, y));
-    return event->GetBreachScore(x, y, subTarget, pVal);
+    return askEvent(pVal, 0.0F, [&](IEventParams& event, LONG subTarget, float x, float y) {
+        return event.GetBreachScore(x, y, subTarget, pVal);
+    });
 }
 
 HRESULT CShot::get_AreaIndex(LONG* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = -1;
-    if (m_missed) {
-        return S_OK;
-    }
-    ComPtr<IEventParams> event;
-    LONG subTarget = 0;
-    float x = 0;
-    float y = 0;
-    RETURN_IF_FAILED(scoringEvent(event, subTarget, x, y));
-    float centreX = 0;
-    float centreY = 0;
-    return event->GetPointArea(x, y, subTarget, pVal, &centreX, &centreY);
+    return askEvent(pVal, -1, [&](IEventParams& event, LONG subTarget, float x, float y) {
+        float centreX = 0;
+        float centreY = 0;
+        return event.GetPointArea(x, y, subTarget, pVal, &centreX, &centreY);
+    });
 }
 
 HRESULT CShot::get_ShotTime(DATE* pVal)

@@ -136,7 +136,7 @@ HRESULT CTargetElement::get_PointCount(LONG* pVal)
     return copyProperty(static_cast<LONG>(m_points.size()), pVal);
 }
 
-HRESULT CTargetElement::get_x(LONG index, float* pVal)
+HRESULT CTargetElement::coordinate(LONG index, float PointF::*axis, float* pVal)
 {
     auto guard = lock();
     if (!pVal) {
@@ -145,21 +145,18 @@ HRESULT CTargetElement::get_x(LONG index, float* pVal)
     if (index < 1 || static_cast<std::size_t>(index) > m_points.size()) {
         return E_INVALIDARG;
     }
-    *pVal = m_points[index - 1].x;
+    *pVal = m_points[index - 1].*axis;
     return S_OK;
+}
+
+HRESULT CTargetElement::get_x(LONG index, float* pVal)
+{
+    return coordinate(index, &PointF::x, pVal);
 }
 
 HRESULT CTargetElement::get_y(LONG index, float* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    if (index < 1 || static_cast<std::size_t>(index) > m_points.size()) {
-        return E_INVALIDARG;
-    }
-    *pVal = m_points[index - 1].y;
-    return S_OK;
+    return coordinate(index, &PointF::y, pVal);
 }
 
 HRESULT CTargetElement::get_BorderWidth(float* pVal)
@@ -249,18 +246,6 @@ HRESULT CTargetElement::get_AreaIndex(LONG* pVal)
 HRESULT CTargetElement::put_AreaIndex(LONG newVal)
 {
     return putProperty(m_areaIndex, newVal);
-}
-
-HRESULT CTargetElement::get_ValuesCount(LONG* pVal)
-{
-    auto guard = lock();
-    return copyProperty(static_cast<LONG>(m_values.size()), pVal);
-}
-
-HRESULT CTargetElement::KeyValue(LONG index, BSTR* key, VARIANT* value)
-{
-    auto guard = lock();
-    return m_values.entryAt(index, key, value);
 }
 
 HRESULT CTargetElement::get_CalcAfterRings(VARIANT_BOOL* pVal)

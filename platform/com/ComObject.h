@@ -84,13 +84,18 @@ protected:
     // Any non-zero VARIANT_BOOL would convert to true: a flag is stored through fromVariantBool.
     HRESULT putProperty(bool& field, VARIANT_BOOL value) = delete;
     template <typename Tell> HRESULT putProperty(bool& field, VARIANT_BOOL value, Notify when, Tell tell) = delete;
-    /// E_INVALIDARG, storing nothing, unless `valid`.
-    template <typename T> HRESULT putChecked(T& field, std::type_identity_t<T> value, bool valid)
+    /// E_INVALIDARG, storing nothing, unless `valid`; then as putProperty.
+    template <typename T, typename Tell>
+    HRESULT putChecked(T& field, std::type_identity_t<T> value, bool valid, Notify when, Tell tell)
     {
         if (!valid) {
             return E_INVALIDARG;
         }
-        return putProperty(field, std::move(value));
+        return putProperty(field, std::move(value), when, tell);
+    }
+    template <typename T> HRESULT putChecked(T& field, std::type_identity_t<T> value, bool valid)
+    {
+        return putChecked(field, std::move(value), valid, Notify::Never, [] {});
     }
 
     /// For interfaces an object answers beyond its base list (aggregates, tear-offs). Sets *ppvObject with a

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Bstr.h"
+#include "ComPtr.h"
 #include "HResult.h"
 #include "Types.h"
 
@@ -34,6 +35,19 @@ template <typename T> HRESULT copyProperty(const T& field, T* out)
 /// A copy of the text the caller owns; E_POINTER for a null out-pointer.
 inline HRESULT copyProperty(const Bstr& field, BSTR* out)
 {
+    return field.copyTo(out);
+}
+
+/// An object that must be set first: E_POINTER for a null out-pointer, E_UNEXPECTED (and null) while none is.
+template <typename I> HRESULT copyRequired(const ComPtr<I>& field, I** out)
+{
+    if (!out) {
+        return E_POINTER;
+    }
+    *out = nullptr;
+    if (!field) {
+        return E_UNEXPECTED;
+    }
     return field.copyTo(out);
 }
 

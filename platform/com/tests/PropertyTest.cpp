@@ -96,13 +96,29 @@ TEST(PropertyTest, PutsTellOnlyAfterStoringAndRefuseWithoutStoring)
     EXPECT_EQ(1, told);
     EXPECT_EQ(7, seen);
 
-    EXPECT_HR(E_INVALIDARG, holder->putChecked(field, 11, inRange(11, 0, 10)));
+    EXPECT_HR(E_INVALIDARG, holder->putChecked(field, 11, inRange(11, 0, 10), Notify::Always, tell));
+    EXPECT_EQ(1, told);
     EXPECT_HR(S_OK, holder->putChecked(field, 10, inRange(10, 0, 10)));
     LONG read = 0;
     EXPECT_HR(S_OK, holder->getProperty(field, &read));
     EXPECT_EQ(10, read);
     EXPECT_HR(E_POINTER, holder->getProperty(field, static_cast<LONG*>(nullptr)));
     EXPECT_HR(E_POINTER, holder->getFlag(true, nullptr));
+}
+
+TEST(PropertyTest, RequiredObjectIsUnexpectedUntilSet)
+{
+    const auto stale = makeComObject<Holder>();
+    ComPtr<IHolder> field;
+    IHolder* out = stale.get(); // A failure must not leave the caller's old pointer behind.
+    EXPECT_HR(E_POINTER, copyRequired(field, static_cast<IHolder**>(nullptr)));
+    EXPECT_HR(E_UNEXPECTED, copyRequired(field, &out));
+    EXPECT_EQ(nullptr, out);
+
+    field = makeComObject<Holder>();
+    EXPECT_HR(S_OK, copyRequired(field, &out));
+    EXPECT_EQ(field.get(), out);
+    out->Release();
 }
 
 } // namespace
