@@ -440,16 +440,10 @@ HRESULT CTalvoDevice::get_Event(LONG nSubDevice, IEventParams** pVal)
 
 HRESULT CTalvoDevice::put_Event(LONG nSubDevice, IEventParams* newVal)
 {
-    auto guard = lock();
-    SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
     if (!newVal) {
         return E_INVALIDARG;
     }
-    sub->settings.event = ComPtr<IEventParams>(newVal);
-    return S_OK;
+    return putSubDevice(nSubDevice, &SubDeviceSettings::event, ComPtr<IEventParams>(newVal));
 }
 
 template <typename Out, typename Read> HRESULT CTalvoDevice::subDeviceProperty(LONG nSubDevice, Out* pVal, Read read)
