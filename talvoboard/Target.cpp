@@ -32,6 +32,9 @@ using platform::com::Bstr;
 using platform::com::ComPtr;
 using platform::com::copyFlag;
 using platform::com::copyProperty;
+using platform::com::fromVariantBool;
+using platform::com::Notify;
+using platform::com::storeProperty;
 using platform::gfx::DrawContext;
 using platform::gfx::Rect;
 using platform::gfx::Resolution;
@@ -85,12 +88,6 @@ CTarget::~CTarget()
 {
     m_eventPoint->detachContainer();
     delete m_widget.data(); // Null when a host's parent already deleted it.
-}
-
-bool CTarget::storeFlag(bool& field, VARIANT_BOOL value)
-{
-    const bool stored = value == VARIANT_TRUE;
-    return std::exchange(field, stored) != stored;
 }
 
 void CTarget::refresh()
@@ -442,8 +439,7 @@ HRESULT CTarget::put_Event(IEventParams* newVal)
 
 HRESULT CTarget::get_EventShortName(BSTR* pVal)
 {
-    auto guard = lock();
-    return m_state.eventShortName.copyTo(pVal);
+    return getProperty(m_state.eventShortName, pVal);
 }
 
 HRESULT CTarget::put_EventShortName(BSTR newVal)
@@ -459,25 +455,19 @@ HRESULT CTarget::put_EventShortName(BSTR newVal)
 
 HRESULT CTarget::get_SubTarget(LONG* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_state.subTarget, pVal);
+    return getProperty(m_state.subTarget, pVal);
 }
 
 HRESULT CTarget::put_SubTarget(LONG newVal)
 {
-    auto guard = lock();
-    if (std::exchange(m_state.subTarget, newVal) != newVal) {
-        refresh();
-    }
-    return S_OK;
+    return putProperty(m_state.subTarget, newVal, Notify::OnChange, repaint());
 }
 
 // Zoom.
 
 HRESULT CTarget::get_Zoom(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_state.zoom, pVal);
+    return getProperty(m_state.zoom, pVal);
 }
 
 HRESULT CTarget::put_Zoom(float newVal)
@@ -500,14 +490,13 @@ HRESULT CTarget::put_Zoom(float newVal)
 
 HRESULT CTarget::get_AutoZoom(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_state.autoZoom, pVal);
+    return getFlag(m_state.autoZoom, pVal);
 }
 
 HRESULT CTarget::put_AutoZoom(VARIANT_BOOL newVal)
 {
     auto guard = lock();
-    if (storeFlag(m_state.autoZoom, newVal) && m_state.autoZoom) {
+    if (storeProperty(m_state.autoZoom, fromVariantBool(newVal), Notify::OnChange) && m_state.autoZoom) {
         zoomToFit(false);
     }
     return S_OK;
@@ -711,19 +700,17 @@ HRESULT CTarget::put_Label(LONG nPosition, BSTR newVal)
     auto guard = lock();
     Bstr& label = m_state.labels[static_cast<std::size_t>(nPosition) - 1];
     Bstr text = Bstr::copyOf(newVal);
-    if (label.view() != text.view()) {
-        label = std::move(text);
+    const bool changed = label.view() != text.view(); // A null and an empty label look the same.
+    label = std::move(text);
+    if (changed) {
         refresh();
-    } else {
-        label = std::move(text);
     }
     return S_OK;
 }
 
 HRESULT CTarget::get_ReplayLabel(BSTR* pVal)
 {
-    auto guard = lock();
-    return m_state.replayLabel.copyTo(pVal);
+    return getProperty(m_state.replayLabel, pVal);
 }
 
 HRESULT CTarget::put_ReplayLabel(BSTR newVal)
@@ -740,8 +727,7 @@ HRESULT CTarget::put_ReplayLabel(BSTR newVal)
 
 HRESULT CTarget::get_ReplayPausedLabel(BSTR* pVal)
 {
-    auto guard = lock();
-    return m_state.replayPausedLabel.copyTo(pVal);
+    return getProperty(m_state.replayPausedLabel, pVal);
 }
 
 HRESULT CTarget::put_ReplayPausedLabel(BSTR newVal)
@@ -759,15 +745,14 @@ HRESULT CTarget::put_ReplayPausedLabel(BSTR newVal)
 
 HRESULT CTarget::get_ShadeLabel(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_state.shadeLabel, pVal);
+    return getFlag(m_state.shadeLabel, pVal);
 }
 
 HRESULT CTarget::put_ShadeLabel(VARIANT_BOOL newVal)
 {
     auto guard = lock();
     const bool anyLabel = m_state.labels[0].length() > 0 || m_state.labels[1].length() > 0;
-    if (storeFlag(m_state.shadeLabel, newVal) && anyLabel) {
+    if (storeProperty(m_state.shadeLabel, fromVariantBool(newVal), Notify::OnChange) && anyLabel) {
         refresh();
     }
     return S_OK;
@@ -777,60 +762,43 @@ HRESULT CTarget::put_ShadeLabel(VARIANT_BOOL newVal)
 
 HRESULT CTarget::get_Match(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_state.match, pVal);
+    return getFlag(m_state.match, pVal);
 }
 
 HRESULT CTarget::put_Match(VARIANT_BOOL newVal)
 {
-    auto guard = lock();
-    if (storeFlag(m_state.match, newVal)) {
-        refresh();
-    }
-    return S_OK;
+    return putProperty(m_state.match, fromVariantBool(newVal), Notify::OnChange, repaint());
 }
 
 HRESULT CTarget::get_TraceHeadingLength(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_state.traceHeadingLength, pVal);
+    return getProperty(m_state.traceHeadingLength, pVal);
 }
 
 HRESULT CTarget::put_TraceHeadingLength(float newVal)
 {
-    if (!(newVal >= 0.0f)) {
-        return E_INVALIDARG;
-    }
-    auto guard = lock();
-    m_state.traceHeadingLength = newVal;
-    return S_OK;
+    return putChecked(m_state.traceHeadingLength, newVal, newVal >= 0.0f);
 }
 
 HRESULT CTarget::get_DisplayBreach(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_state.displayBreach, pVal);
+    return getFlag(m_state.displayBreach, pVal);
 }
 
 HRESULT CTarget::put_DisplayBreach(VARIANT_BOOL newVal)
 {
-    auto guard = lock();
-    if (storeFlag(m_state.displayBreach, newVal)) {
-        refresh();
-    }
-    return S_OK;
+    return putProperty(m_state.displayBreach, fromVariantBool(newVal), Notify::OnChange, repaint());
 }
 
 HRESULT CTarget::get_DisplayTrace(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_state.displayTrace, pVal);
+    return getFlag(m_state.displayTrace, pVal);
 }
 
 HRESULT CTarget::put_DisplayTrace(VARIANT_BOOL newVal)
 {
     auto guard = lock();
-    if (storeFlag(m_state.displayTrace, newVal)) {
+    if (storeProperty(m_state.displayTrace, fromVariantBool(newVal), Notify::OnChange)) {
         if (m_state.autoZoom) {
             zoomToFit(false);
         }
@@ -841,42 +809,33 @@ HRESULT CTarget::put_DisplayTrace(VARIANT_BOOL newVal)
 
 HRESULT CTarget::get_DisplayReplayMark(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_state.displayReplayMark, pVal);
+    return getFlag(m_state.displayReplayMark, pVal);
 }
 
 HRESULT CTarget::put_DisplayReplayMark(VARIANT_BOOL newVal)
 {
-    auto guard = lock();
-    if (storeFlag(m_state.displayReplayMark, newVal)) {
-        refresh();
-    }
-    return S_OK;
+    return putProperty(m_state.displayReplayMark, fromVariantBool(newVal), Notify::OnChange, repaint());
 }
 
 HRESULT CTarget::get_Selectable(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_state.selectable, pVal);
+    return getFlag(m_state.selectable, pVal);
 }
 
 HRESULT CTarget::put_Selectable(VARIANT_BOOL newVal)
 {
-    auto guard = lock();
-    (void)storeFlag(m_state.selectable, newVal); // Nothing shown depends on it.
-    return S_OK;
+    return putProperty(m_state.selectable, fromVariantBool(newVal)); // Nothing shown depends on it.
 }
 
 HRESULT CTarget::get_Dragable(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_state.dragable, pVal);
+    return getFlag(m_state.dragable, pVal);
 }
 
 HRESULT CTarget::put_Dragable(VARIANT_BOOL newVal)
 {
     auto guard = lock();
-    if (storeFlag(m_state.dragable, newVal) && !m_state.dragable) {
+    if (storeProperty(m_state.dragable, fromVariantBool(newVal), Notify::OnChange) && !m_state.dragable) {
         m_mouse->mouse().abortShotDrag();
         m_mouse->mouse().releaseDragShot();
         refresh();
@@ -886,14 +845,14 @@ HRESULT CTarget::put_Dragable(VARIANT_BOOL newVal)
 
 HRESULT CTarget::get_EnableUpdate(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_state.enableUpdate, pVal);
+    return getFlag(m_state.enableUpdate, pVal);
 }
 
 HRESULT CTarget::put_EnableUpdate(VARIANT_BOOL newVal)
 {
     auto guard = lock();
-    if (storeFlag(m_state.enableUpdate, newVal) && m_state.enableUpdate && m_state.updatePending) {
+    if (storeProperty(m_state.enableUpdate, fromVariantBool(newVal), Notify::OnChange) && m_state.enableUpdate &&
+        m_state.updatePending) {
         m_state.updatePending = false;
         refresh();
     }
@@ -902,170 +861,123 @@ HRESULT CTarget::put_EnableUpdate(VARIANT_BOOL newVal)
 
 HRESULT CTarget::get_DefaultBackground(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_state.defaultBackground, pVal);
+    return getFlag(m_state.defaultBackground, pVal);
 }
 
 HRESULT CTarget::put_DefaultBackground(VARIANT_BOOL newVal)
 {
-    auto guard = lock();
-    if (storeFlag(m_state.defaultBackground, newVal)) {
-        refresh();
-    }
-    return S_OK;
+    return putProperty(m_state.defaultBackground, fromVariantBool(newVal), Notify::OnChange, repaint());
 }
 
 HRESULT CTarget::get_DisplayScoreRings(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_state.displayScoreRings, pVal);
+    return getFlag(m_state.displayScoreRings, pVal);
 }
 
 HRESULT CTarget::put_DisplayScoreRings(VARIANT_BOOL newVal)
 {
-    auto guard = lock();
-    if (storeFlag(m_state.displayScoreRings, newVal)) {
-        refresh();
-    }
-    return S_OK;
+    return putProperty(m_state.displayScoreRings, fromVariantBool(newVal), Notify::OnChange, repaint());
 }
 
 HRESULT CTarget::get_TraceThickness(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_state.traceThickness, pVal);
+    return getProperty(m_state.traceThickness, pVal);
 }
 
 HRESULT CTarget::put_TraceThickness(float newVal)
 {
-    auto guard = lock();
-    if (std::exchange(m_state.traceThickness, newVal) != newVal) {
-        refresh();
-    }
-    return S_OK;
+    return putProperty(m_state.traceThickness, newVal, Notify::OnChange, repaint());
 }
 
 HRESULT CTarget::get_ReplayMarkColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_state.replayMarkColor, pVal);
+    return getProperty(m_state.replayMarkColor, pVal);
 }
 
 HRESULT CTarget::put_ReplayMarkColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_state.replayMarkColor = newVal;
-    refresh();
-    return S_OK;
+    return putProperty(m_state.replayMarkColor, newVal, Notify::Always, repaint());
 }
 
 HRESULT CTarget::get_SightingMarkColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_state.sightingMarkColor, pVal);
+    return getProperty(m_state.sightingMarkColor, pVal);
 }
 
 HRESULT CTarget::put_SightingMarkColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_state.sightingMarkColor = newVal;
-    refresh();
-    return S_OK;
+    return putProperty(m_state.sightingMarkColor, newVal, Notify::Always, repaint());
 }
 
 HRESULT CTarget::get_LabelColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_state.labelColor, pVal);
+    return getProperty(m_state.labelColor, pVal);
 }
 
 HRESULT CTarget::put_LabelColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_state.labelColor = newVal;
-    refresh();
-    return S_OK;
+    return putProperty(m_state.labelColor, newVal, Notify::Always, repaint());
 }
 
 HRESULT CTarget::get_BackColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_state.backColor, pVal);
+    return getProperty(m_state.backColor, pVal);
 }
 
 HRESULT CTarget::put_BackColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_state.backColor = newVal;
-    refresh();
-    return S_OK;
+    return putProperty(m_state.backColor, newVal, Notify::Always, repaint());
 }
 
 HRESULT CTarget::get_TraceAfterShotColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_state.traceAfterShotColor, pVal);
+    return getProperty(m_state.traceAfterShotColor, pVal);
 }
 
 HRESULT CTarget::put_TraceAfterShotColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_state.traceAfterShotColor = newVal;
-    m_state.intervals.recolor(1, newVal);
-    return S_OK;
+    return putProperty(m_state.traceAfterShotColor, newVal, Notify::Always,
+                       [=, this] { m_state.intervals.recolor(1, newVal); });
 }
 
 HRESULT CTarget::get_TraceColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_state.traceColor, pVal);
+    return getProperty(m_state.traceColor, pVal);
 }
 
 HRESULT CTarget::put_TraceColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_state.traceColor = newVal;
-    m_state.intervals.recolor(0, newVal);
-    return S_OK;
+    return putProperty(m_state.traceColor, newVal, Notify::Always, [=, this] { m_state.intervals.recolor(0, newVal); });
 }
 
 HRESULT CTarget::get_TraceHeadingColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_state.traceHeadingColor, pVal);
+    return getProperty(m_state.traceHeadingColor, pVal);
 }
 
 HRESULT CTarget::put_TraceHeadingColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_state.traceHeadingColor = newVal;
-    return S_OK;
+    return putProperty(m_state.traceHeadingColor, newVal);
 }
 
 HRESULT CTarget::get_BreachColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_state.breachColor, pVal);
+    return getProperty(m_state.breachColor, pVal);
 }
 
 HRESULT CTarget::put_BreachColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_state.breachColor = newVal;
-    return S_OK;
+    return putProperty(m_state.breachColor, newVal);
 }
 
 HRESULT CTarget::get_SelectedBreachColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_state.selectedBreachColor, pVal);
+    return getProperty(m_state.selectedBreachColor, pVal);
 }
 
 HRESULT CTarget::put_SelectedBreachColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_state.selectedBreachColor = newVal;
-    return S_OK;
+    return putProperty(m_state.selectedBreachColor, newVal);
 }
 
 // Late binding.
@@ -1138,11 +1050,7 @@ HRESULT CTarget::GetWidget(QWidget** widget)
 
 HRESULT CTarget::put_UserMode(VARIANT_BOOL userMode)
 {
-    auto guard = lock();
-    if (std::exchange(m_userMode, userMode == VARIANT_TRUE) != (userMode == VARIANT_TRUE)) {
-        refresh();
-    }
-    return S_OK;
+    return putProperty(m_userMode, fromVariantBool(userMode), Notify::OnChange, repaint());
 }
 
 } // namespace talvoboard

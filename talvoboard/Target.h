@@ -185,8 +185,11 @@ private:
     HRESULT persistedForm(std::vector<std::uint8_t>& bytes);
     void rememberPersisted();
 
-    /// Stores a VARIANT_BOOL put (TRUE only for -1); true when the value changed.
-    static bool storeFlag(bool& field, VARIANT_BOOL value);
+    /// The hook of puts that change what is drawn.
+    auto repaint()
+    {
+        return [this] { refresh(); };
+    }
 
     platform::kernel::OwnerThread m_ownerThread;
     TargetState m_state;

@@ -7,10 +7,11 @@
 
 namespace talvodata {
 
-using platform::com::copyFlag;
-using platform::com::copyProperty;
 using platform::com::Bstr;
 using platform::com::ComPtr;
+using platform::com::copyRequired;
+using platform::com::fromVariantBool;
+using platform::com::Notify;
 
 CAimingAttr::CAimingAttr(ComPtr<IEventManager> events) : m_events(std::move(events)) {}
 
@@ -29,66 +30,40 @@ const CLSID& CAimingAttr::persistentClassId() const
     return CLSID_AimingAttr;
 }
 
-template <typename T> HRESULT CAimingAttr::putTracked(T& field, T value)
-{
-    auto guard = lock();
-    if (field != value) {
-        field = value;
-        setDirty();
-    }
-    return S_OK;
-}
-
 HRESULT CAimingAttr::get_FCoefficient(LONG* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_fCoefficient, pVal);
+    return getProperty(m_fCoefficient, pVal);
 }
 
 HRESULT CAimingAttr::put_FCoefficient(LONG newVal)
 {
-    return putTracked(m_fCoefficient, newVal);
+    return putProperty(m_fCoefficient, newVal, Notify::OnChange, markDirty());
 }
 
 HRESULT CAimingAttr::get_Event(IEventParams** pVal)
 {
     auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = nullptr;
-    if (!m_event) {
-        return E_UNEXPECTED;
-    }
-    return m_event.copyTo(pVal);
+    return copyRequired(m_event, pVal);
 }
 
 HRESULT CAimingAttr::put_Event(IEventParams* newVal)
 {
-    auto guard = lock();
-    if (!newVal) {
-        return E_INVALIDARG;
-    }
-    m_event = ComPtr<IEventParams>(newVal);
-    setDirty();
-    return S_OK;
+    return putChecked(m_event, ComPtr<IEventParams>(newVal), newVal != nullptr, Notify::Always, markDirty());
 }
 
 HRESULT CAimingAttr::get_Match(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_match, pVal);
+    return getFlag(m_match, pVal);
 }
 
 HRESULT CAimingAttr::put_Match(VARIANT_BOOL newVal)
 {
-    return putTracked(m_match, newVal == VARIANT_TRUE);
+    return putProperty(m_match, fromVariantBool(newVal), Notify::OnChange, markDirty());
 }
 
 HRESULT CAimingAttr::get_SampleRate(LONG* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_sampleRate, pVal);
+    return getProperty(m_sampleRate, pVal);
 }
 
 HRESULT CAimingAttr::put_SampleRate(LONG newVal)
@@ -108,48 +83,42 @@ HRESULT CAimingAttr::put_SampleRate(LONG newVal)
 
 HRESULT CAimingAttr::get_EnterTime(DATE* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_enterTime, pVal);
+    return getProperty(m_enterTime, pVal);
 }
 
 HRESULT CAimingAttr::put_EnterTime(DATE newVal)
 {
-    return putTracked(m_enterTime, newVal);
+    return putProperty(m_enterTime, newVal, Notify::OnChange, markDirty());
 }
 
 HRESULT CAimingAttr::get_StartTime(DATE* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_startTime, pVal);
+    return getProperty(m_startTime, pVal);
 }
 
 HRESULT CAimingAttr::put_StartTime(DATE newVal)
 {
-    return putTracked(m_startTime, newVal);
+    return putProperty(m_startTime, newVal, Notify::OnChange, markDirty());
 }
 
 HRESULT CAimingAttr::get_UseRealBreaches(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_useRealBreaches, pVal);
+    return getFlag(m_useRealBreaches, pVal);
 }
 
 HRESULT CAimingAttr::put_UseRealBreaches(VARIANT_BOOL newVal)
 {
-    return putTracked(m_useRealBreaches, newVal == VARIANT_TRUE);
+    return putProperty(m_useRealBreaches, fromVariantBool(newVal), Notify::OnChange, markDirty());
 }
 
 HRESULT CAimingAttr::get_SubTarget(LONG* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_subTarget, pVal);
+    return getProperty(m_subTarget, pVal);
 }
 
 HRESULT CAimingAttr::put_SubTarget(LONG newVal)
 {
-    auto guard = lock();
-    m_subTarget = newVal;
-    return S_OK;
+    return putProperty(m_subTarget, newVal);
 }
 
 HRESULT CAimingAttr::saveRecord(IStream* stream)

@@ -46,8 +46,6 @@ private:
     HRESULT saveRecord(IStream* stream) override;
     HRESULT loadRecord(IStream* stream) override;
 
-    template <typename T> HRESULT putTracked(T& field, T value);
-
     platform::com::ComPtr<IEventManager> m_events;
     platform::com::ComPtr<IEventParams> m_event;
     bool m_match = true;

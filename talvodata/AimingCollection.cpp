@@ -9,12 +9,15 @@
 #include "interfaces/talvodata/DispIds.h"
 #include "platform/com/ClassTable.h"
 #include "platform/com/EnumVariant.h"
+#include "platform/com/Property.h"
 #include "platform/time/OleDate.h"
 
 namespace talvodata {
 
 using platform::com::Bstr;
 using platform::com::ComPtr;
+using platform::com::copyRequired;
+using platform::com::Notify;
 using platform::com::Variant;
 
 namespace {
@@ -105,25 +108,12 @@ HRESULT CAimingCollection::get_Count(LONG* pVal)
 HRESULT CAimingCollection::get_Event(IEventParams** pVal)
 {
     auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = nullptr;
-    if (!m_event) {
-        return E_UNEXPECTED;
-    }
-    return m_event.copyTo(pVal);
+    return copyRequired(m_event, pVal);
 }
 
 HRESULT CAimingCollection::put_Event(IEventParams* newVal)
 {
-    auto guard = lock();
-    if (!newVal) {
-        return E_INVALIDARG;
-    }
-    m_event = ComPtr<IEventParams>(newVal);
-    setDirty();
-    return S_OK;
+    return putChecked(m_event, ComPtr<IEventParams>(newVal), newVal != nullptr, Notify::Always, markDirty());
 }
 
 HRESULT CAimingCollection::get_Shots(VARIANT_BOOL IncludeHidden, IShotCollection** pVal)

@@ -11,9 +11,10 @@
 
 namespace talvodata {
 
-using platform::com::copyProperty;
 using platform::com::Bstr;
 using platform::com::ComPtr;
+using platform::com::copyProperty;
+using platform::com::inRange;
 
 namespace {
 
@@ -45,15 +46,12 @@ ComPtr<CEventParams> CEventParams::create()
 
 HRESULT CEventParams::get_ShortName(BSTR* pVal)
 {
-    auto guard = lock();
-    return m_shortName.copyTo(pVal);
+    return getProperty(m_shortName, pVal);
 }
 
 HRESULT CEventParams::put_ShortName(BSTR newVal)
 {
-    auto guard = lock();
-    m_shortName = Bstr::copyOf(newVal);
-    return S_OK;
+    return putProperty(m_shortName, Bstr::copyOf(newVal));
 }
 
 HRESULT CEventParams::get_Target(LONG SubTarget, ITargetParams** pVal)
@@ -102,73 +100,52 @@ HRESULT CEventParams::GetTargetAppearance(LONG SubTarget, VARIANT_BOOL Backgroun
 
 HRESULT CEventParams::get_Name(BSTR* pVal)
 {
-    auto guard = lock();
-    return m_name.copyTo(pVal);
+    return getProperty(m_name, pVal);
 }
 
 HRESULT CEventParams::put_Name(BSTR newVal)
 {
-    auto guard = lock();
-    m_name = Bstr::copyOf(newVal);
-    return S_OK;
+    return putProperty(m_name, Bstr::copyOf(newVal));
 }
 
 HRESULT CEventParams::get_Caliber(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_caliber, pVal);
+    return getProperty(m_caliber, pVal);
 }
 
 HRESULT CEventParams::put_Caliber(float newVal)
 {
-    auto guard = lock();
-    if (!(newVal >= kSmallestCaliber)) { // NaN is refused as well.
-        return E_INVALIDARG;
-    }
-    m_caliber = newVal;
-    return S_OK;
+    return putChecked(m_caliber, newVal, newVal >= kSmallestCaliber);
 }
 
 HRESULT CEventParams::get_Distance(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_distance, pVal);
+    return getProperty(m_distance, pVal);
 }
 
 HRESULT CEventParams::put_Distance(float newVal)
 {
-    auto guard = lock();
-    if (!(newVal >= kNearestDistance && newVal <= kFarthestDistance)) {
-        return E_INVALIDARG;
-    }
-    m_distance = newVal;
-    return S_OK;
+    return putChecked(m_distance, newVal, inRange(newVal, kNearestDistance, kFarthestDistance));
 }
 
 HRESULT CEventParams::get_MinShotsPerAiming(LONG* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_minShotsPerAiming, pVal);
+    return getProperty(m_minShotsPerAiming, pVal);
 }
 
 HRESULT CEventParams::put_MinShotsPerAiming(LONG newVal)
 {
-    auto guard = lock();
-    m_minShotsPerAiming = newVal;
-    return S_OK;
+    return putProperty(m_minShotsPerAiming, newVal);
 }
 
 HRESULT CEventParams::get_MaxShotsPerAiming(LONG* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_maxShotsPerAiming, pVal);
+    return getProperty(m_maxShotsPerAiming, pVal);
 }
 
 HRESULT CEventParams::put_MaxShotsPerAiming(LONG newVal)
 {
-    auto guard = lock();
-    m_maxShotsPerAiming = newVal;
-    return S_OK;
+    return putProperty(m_maxShotsPerAiming, newVal);
 }
 
 HRESULT CEventParams::GetPointScore(float x, float y, LONG SubTarget, float* pScore)
@@ -202,18 +179,12 @@ HRESULT CEventParams::Update()
 
 HRESULT CEventParams::get_DisplayCaliber(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_displayCaliber, pVal);
+    return getProperty(m_displayCaliber, pVal);
 }
 
 HRESULT CEventParams::put_DisplayCaliber(float newVal)
 {
-    auto guard = lock();
-    if (!(newVal >= kSmallestCaliber)) {
-        return E_INVALIDARG;
-    }
-    m_displayCaliber = newVal;
-    return S_OK;
+    return putChecked(m_displayCaliber, newVal, newVal >= kSmallestCaliber);
 }
 
 HRESULT CEventParams::get_TargetCount(LONG* pVal)
@@ -236,27 +207,12 @@ HRESULT CEventParams::GetNearestArea(float x, float y, LONG SubTarget, LONG* Are
 
 HRESULT CEventParams::get_MaxShotsPerSerie(LONG* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_maxShotsPerSerie, pVal);
+    return getProperty(m_maxShotsPerSerie, pVal);
 }
 
 HRESULT CEventParams::put_MaxShotsPerSerie(LONG newVal)
 {
-    auto guard = lock();
-    m_maxShotsPerSerie = newVal;
-    return S_OK;
-}
-
-HRESULT CEventParams::get_ValuesCount(LONG* pVal)
-{
-    auto guard = lock();
-    return copyProperty(static_cast<LONG>(m_values.size()), pVal);
-}
-
-HRESULT CEventParams::KeyValue(LONG index, BSTR* key, VARIANT* value)
-{
-    auto guard = lock();
-    return m_values.entryAt(index, key, value);
+    return putProperty(m_maxShotsPerSerie, newVal);
 }
 
 HRESULT CEventParams::InterfaceSupportsErrorInfo(REFIID riid)

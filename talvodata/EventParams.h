@@ -17,9 +17,9 @@
 namespace talvodata {
 
 /// A shooting event: names, calibre, distance, shot limits, its faces and named values; scores points on its
-/// faces, draws them as pictures and writes itself as an event-definition file. Thread rule: any thread; every method holds the
-/// event's lock, and calls into faces and elements take theirs (event, then face, then element).
-class CEventParams final : public NamedValueProperty<PersistentObject<IEventParams, ISupportErrorInfo>> {
+/// faces, draws them as pictures and writes itself as an event-definition file. Thread rule: any thread; every method
+/// holds the event's lock, and calls into faces and elements take theirs (event, then face, then element).
+class CEventParams final : public ListedNamedValueProperty<PersistentObject<IEventParams, ISupportErrorInfo>> {
 public:
     /// A new event with one new face.
     static platform::com::ComPtr<CEventParams> create();
@@ -52,8 +52,6 @@ public:
     HRESULT GetNearestArea(float x, float y, LONG SubTarget, LONG* AreaIndex, float* cx, float* cy) override;
     HRESULT get_MaxShotsPerSerie(LONG* pVal) override;
     HRESULT put_MaxShotsPerSerie(LONG newVal) override;
-    HRESULT get_ValuesCount(LONG* pVal) override;
-    HRESULT KeyValue(LONG index, BSTR* key, VARIANT* value) override;
 
     HRESULT InterfaceSupportsErrorInfo(REFIID riid) override;
 

@@ -2,6 +2,8 @@
 
 #include "NamedValues.h"
 
+#include "platform/com/Property.h"
+
 namespace talvodata {
 
 /// The `Value` property of every class that carries a named-value bag: a get, and a put (by value or by
@@ -32,6 +34,25 @@ protected:
     ~NamedValueProperty() override = default;
 
     NamedValues m_values;
+};
+
+/// The bag's listing as well (`ValuesCount`, `KeyValue`), for the interfaces that let callers walk it.
+template <typename Base> class ListedNamedValueProperty : public NamedValueProperty<Base> {
+public:
+    HRESULT get_ValuesCount(LONG* pVal) override
+    {
+        auto guard = this->lock();
+        return platform::com::copyProperty(static_cast<LONG>(this->m_values.size()), pVal);
+    }
+
+    HRESULT KeyValue(LONG index, BSTR* key, VARIANT* value) override
+    {
+        auto guard = this->lock();
+        return this->m_values.entryAt(index, key, value);
+    }
+
+protected:
+    ~ListedNamedValueProperty() override = default;
 };
 
 } // namespace talvodata

@@ -71,6 +71,11 @@ protected:
     bool isDirty() const { return m_dirty; }
     void setDirty() { m_dirty = true; }
     void clearDirty() { m_dirty = false; }
+    /// The hook of puts that change what the record holds.
+    auto markDirty()
+    {
+        return [this] { setDirty(); };
+    }
 
 private:
     bool m_dirty = false;

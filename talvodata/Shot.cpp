@@ -11,10 +11,12 @@
 
 namespace talvodata {
 
-using platform::com::copyFlag;
-using platform::com::copyProperty;
 using platform::com::Bstr;
 using platform::com::ComPtr;
+using platform::com::copyFlag;
+using platform::com::copyProperty;
+using platform::com::fromVariantBool;
+using platform::com::Notify;
 using platform::com::Variant;
 
 namespace {
@@ -136,73 +138,56 @@ HRESULT CShot::get_BreachY(float* pVal)
     return breach(x, *pVal);
 }
 
-HRESULT CShot::scoringEvent(ComPtr<IEventParams>& event, LONG& subTarget, float& x, float& y)
+template <typename T, typename Ask> HRESULT CShot::askEvent(T* pVal, std::type_identity_t<T> missed, Ask ask)
 {
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = missed;
+    if (m_missed) {
+        return S_OK;
+    }
+    ComPtr<IEventParams> event;
+    LONG subTarget = 0;
+    float x = 0;
+    float y = 0;
     if (!m_attributes || FAILED(m_attributes->get_Event(event.put())) || !event ||
         FAILED(m_attributes->get_SubTarget(&subTarget)) || FAILED(breach(x, y))) {
         return E_FAIL;
     }
-    return S_OK;
+    return ask(*event, subTarget, x, y);
 }
 
 HRESULT CShot::get_Result(float* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = 0;
-    if (m_missed) {
-        return S_OK;
-    }
-    ComPtr<IEventParams> event;
-    LONG subTarget = 0;
-    float x = 0;
-    float y = 0;
-    RETURN_IF_FAILED(scoringEvent(event, subTarget, x, y));
-    return event->GetBreachScore(x, y, subTarget, pVal);
+    return askEvent(pVal, 0.0F, [&](IEventParams& event, LONG subTarget, float x, float y) {
+        return event.GetBreachScore(x, y, subTarget, pVal);
+    });
 }
 
 HRESULT CShot::get_AreaIndex(LONG* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = -1;
-    if (m_missed) {
-        return S_OK;
-    }
-    ComPtr<IEventParams> event;
-    LONG subTarget = 0;
-    float x = 0;
-    float y = 0;
-    RETURN_IF_FAILED(scoringEvent(event, subTarget, x, y));
-    float centreX = 0;
-    float centreY = 0;
-    return event->GetPointArea(x, y, subTarget, pVal, &centreX, &centreY);
+    return askEvent(pVal, -1, [&](IEventParams& event, LONG subTarget, float x, float y) {
+        float centreX = 0;
+        float centreY = 0;
+        return event.GetPointArea(x, y, subTarget, pVal, &centreX, &centreY);
+    });
 }
 
 HRESULT CShot::get_ShotTime(DATE* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_shotTime, pVal);
+    return getProperty(m_shotTime, pVal);
 }
 
 HRESULT CShot::put_ShotTime(DATE newVal)
 {
-    auto guard = lock();
-    if (newVal != m_shotTime) {
-        m_shotTime = newVal;
-        setDirty();
-    }
-    return S_OK;
+    return putProperty(m_shotTime, newVal, Notify::OnChange, markDirty());
 }
 
 HRESULT CShot::get_Missed(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_missed, pVal);
+    return getFlag(m_missed, pVal);
 }
 
 HRESULT CShot::get_Attr(IAimingAttr** pVal)
@@ -219,8 +204,7 @@ HRESULT CShot::get_Trace(IAimingTrace** pVal)
 
 HRESULT CShot::get_TraceIndex(LONG* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_traceIndex, pVal);
+    return getProperty(m_traceIndex, pVal);
 }
 
 HRESULT CShot::Range(float First, float Last, IRange** pVal)
@@ -261,9 +245,7 @@ HRESULT CShot::get_RealBreachX(float* pVal)
 
 HRESULT CShot::put_RealBreachX(float newVal)
 {
-    auto guard = lock();
-    m_realBreachX = newVal;
-    return S_OK;
+    return putProperty(m_realBreachX, newVal);
 }
 
 HRESULT CShot::get_RealBreachY(float* pVal)
@@ -274,9 +256,7 @@ HRESULT CShot::get_RealBreachY(float* pVal)
 
 HRESULT CShot::put_RealBreachY(float newVal)
 {
-    auto guard = lock();
-    m_realBreachY = newVal;
-    return S_OK;
+    return putProperty(m_realBreachY, newVal);
 }
 
 HRESULT CShot::get_IsRealBreachValid(VARIANT_BOOL* pVal)
@@ -287,41 +267,32 @@ HRESULT CShot::get_IsRealBreachValid(VARIANT_BOOL* pVal)
 
 HRESULT CShot::get_OffsetX(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_offsetX, pVal);
+    return getProperty(m_offsetX, pVal);
 }
 
 HRESULT CShot::put_OffsetX(float newVal)
 {
-    auto guard = lock();
-    m_offsetX = newVal;
-    return S_OK;
+    return putProperty(m_offsetX, newVal);
 }
 
 HRESULT CShot::get_OffsetY(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_offsetY, pVal);
+    return getProperty(m_offsetY, pVal);
 }
 
 HRESULT CShot::put_OffsetY(float newVal)
 {
-    auto guard = lock();
-    m_offsetY = newVal;
-    return S_OK;
+    return putProperty(m_offsetY, newVal);
 }
 
 HRESULT CShot::get_Hidden(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyFlag(m_hidden, pVal);
+    return getFlag(m_hidden, pVal);
 }
 
 HRESULT CShot::put_Hidden(VARIANT_BOOL newVal)
 {
-    auto guard = lock();
-    m_hidden = newVal == VARIANT_TRUE;
-    return S_OK;
+    return putProperty(m_hidden, fromVariantBool(newVal));
 }
 
 HRESULT CShot::saveRecord(IStream* stream)

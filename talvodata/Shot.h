@@ -10,6 +10,7 @@
 #include <bit>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 
 namespace talvodata {
 
@@ -67,7 +68,9 @@ private:
     bool hasRealBreach() const { return m_realBreachX != kNoRealBreach && m_realBreachY != kNoRealBreach; }
     double microphonePhase() const;
     HRESULT breach(float& x, float& y);
-    HRESULT scoringEvent(platform::com::ComPtr<IEventParams>& event, LONG& subTarget, float& x, float& y);
+    /// Asks the shot's event about its breach: E_POINTER for a null out-pointer, `missed` for a missed shot, E_FAIL
+    /// when the attributes name no event or sub-target.
+    template <typename T, typename Ask> HRESULT askEvent(T* pVal, std::type_identity_t<T> missed, Ask ask);
 
     struct BreachCache {
         bool filled = false;

@@ -9,8 +9,8 @@
 
 namespace talvodata {
 
-using platform::com::copyProperty;
 using platform::com::ComPtr;
+using platform::com::copyProperty;
 using platform::com::Variant;
 
 namespace {
@@ -55,93 +55,72 @@ HRESULT CTargetElement::put_Picture(IDispatch* newVal)
 
 HRESULT CTargetElement::get_Result(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_result, pVal);
+    return getProperty(m_result, pVal);
 }
 
 HRESULT CTargetElement::put_Result(float newVal)
 {
-    auto guard = lock();
-    m_result = newVal;
-    return S_OK;
+    return putProperty(m_result, newVal);
 }
 
 HRESULT CTargetElement::get_Left(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_left, pVal);
+    return getProperty(m_left, pVal);
 }
 
 HRESULT CTargetElement::put_Left(float newVal)
 {
-    auto guard = lock();
-    m_left = newVal;
-    return S_OK;
+    return putProperty(m_left, newVal);
 }
 
 HRESULT CTargetElement::get_Top(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_top, pVal);
+    return getProperty(m_top, pVal);
 }
 
 HRESULT CTargetElement::put_Top(float newVal)
 {
-    auto guard = lock();
-    m_top = newVal;
-    return S_OK;
+    return putProperty(m_top, newVal);
 }
 
 HRESULT CTargetElement::get_Width(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_width, pVal);
+    return getProperty(m_width, pVal);
 }
 
 HRESULT CTargetElement::put_Width(float newVal)
 {
-    auto guard = lock();
-    m_width = newVal;
-    return S_OK;
+    return putProperty(m_width, newVal);
 }
 
 HRESULT CTargetElement::get_Height(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_height, pVal);
+    return getProperty(m_height, pVal);
 }
 
 HRESULT CTargetElement::put_Height(float newVal)
 {
-    auto guard = lock();
-    m_height = newVal;
-    return S_OK;
+    return putProperty(m_height, newVal);
 }
 
 HRESULT CTargetElement::get_Type(enumTargetElementType* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_type, pVal);
+    return getProperty(m_type, pVal);
 }
 
 HRESULT CTargetElement::put_Type(enumTargetElementType newVal)
 {
-    auto guard = lock();
-    m_type = newVal;
-    return S_OK;
+    return putProperty(m_type, newVal);
 }
 
 HRESULT CTargetElement::get_Clip(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_clip, pVal);
+    return getProperty(m_clip, pVal);
 }
 
 HRESULT CTargetElement::put_Clip(VARIANT_BOOL newVal)
 {
-    auto guard = lock();
-    m_clip = newVal;
-    return S_OK;
+    return putProperty(m_clip, newVal);
 }
 
 HRESULT CTargetElement::AddPoint(float x, float y)
@@ -157,7 +136,7 @@ HRESULT CTargetElement::get_PointCount(LONG* pVal)
     return copyProperty(static_cast<LONG>(m_points.size()), pVal);
 }
 
-HRESULT CTargetElement::get_x(LONG index, float* pVal)
+HRESULT CTargetElement::coordinate(LONG index, float PointF::*axis, float* pVal)
 {
     auto guard = lock();
     if (!pVal) {
@@ -166,99 +145,78 @@ HRESULT CTargetElement::get_x(LONG index, float* pVal)
     if (index < 1 || static_cast<std::size_t>(index) > m_points.size()) {
         return E_INVALIDARG;
     }
-    *pVal = m_points[index - 1].x;
+    *pVal = m_points[index - 1].*axis;
     return S_OK;
+}
+
+HRESULT CTargetElement::get_x(LONG index, float* pVal)
+{
+    return coordinate(index, &PointF::x, pVal);
 }
 
 HRESULT CTargetElement::get_y(LONG index, float* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    if (index < 1 || static_cast<std::size_t>(index) > m_points.size()) {
-        return E_INVALIDARG;
-    }
-    *pVal = m_points[index - 1].y;
-    return S_OK;
+    return coordinate(index, &PointF::y, pVal);
 }
 
 HRESULT CTargetElement::get_BorderWidth(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_borderWidth, pVal);
+    return getProperty(m_borderWidth, pVal);
 }
 
 HRESULT CTargetElement::put_BorderWidth(float newVal)
 {
-    auto guard = lock();
-    m_borderWidth = newVal;
-    return S_OK;
+    return putProperty(m_borderWidth, newVal);
 }
 
 HRESULT CTargetElement::get_Fill(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_fill, pVal);
+    return getProperty(m_fill, pVal);
 }
 
 HRESULT CTargetElement::put_Fill(VARIANT_BOOL newVal)
 {
-    auto guard = lock();
-    m_fill = newVal;
-    return S_OK;
+    return putProperty(m_fill, newVal);
 }
 
 HRESULT CTargetElement::get_BodyColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_bodyColor, pVal);
+    return getProperty(m_bodyColor, pVal);
 }
 
 HRESULT CTargetElement::put_BodyColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_bodyColor = newVal;
-    return S_OK;
+    return putProperty(m_bodyColor, newVal);
 }
 
 HRESULT CTargetElement::get_BorderColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_borderColor, pVal);
+    return getProperty(m_borderColor, pVal);
 }
 
 HRESULT CTargetElement::put_BorderColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_borderColor = newVal;
-    return S_OK;
+    return putProperty(m_borderColor, newVal);
 }
 
 HRESULT CTargetElement::get_DrawBeforeRings(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_drawBeforeRings, pVal);
+    return getProperty(m_drawBeforeRings, pVal);
 }
 
 HRESULT CTargetElement::put_DrawBeforeRings(VARIANT_BOOL newVal)
 {
-    auto guard = lock();
-    m_drawBeforeRings = newVal;
-    return S_OK;
+    return putProperty(m_drawBeforeRings, newVal);
 }
 
 HRESULT CTargetElement::get_Visible(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_visible, pVal);
+    return getProperty(m_visible, pVal);
 }
 
 HRESULT CTargetElement::put_Visible(VARIANT_BOOL newVal)
 {
-    auto guard = lock();
-    m_visible = newVal;
-    return S_OK;
+    return putProperty(m_visible, newVal);
 }
 
 HRESULT CTargetElement::IsPointInside(float x, float y, float Caliber, VARIANT_BOOL* pVal)
@@ -272,53 +230,32 @@ HRESULT CTargetElement::IsPointInside(float x, float y, float Caliber, VARIANT_B
 
 HRESULT CTargetElement::get_IgnoreResult(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_ignoreResult, pVal);
+    return getProperty(m_ignoreResult, pVal);
 }
 
 HRESULT CTargetElement::put_IgnoreResult(VARIANT_BOOL newVal)
 {
-    auto guard = lock();
-    m_ignoreResult = newVal;
-    return S_OK;
+    return putProperty(m_ignoreResult, newVal);
 }
 
 HRESULT CTargetElement::get_AreaIndex(LONG* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_areaIndex, pVal);
+    return getProperty(m_areaIndex, pVal);
 }
 
 HRESULT CTargetElement::put_AreaIndex(LONG newVal)
 {
-    auto guard = lock();
-    m_areaIndex = newVal;
-    return S_OK;
-}
-
-HRESULT CTargetElement::get_ValuesCount(LONG* pVal)
-{
-    auto guard = lock();
-    return copyProperty(static_cast<LONG>(m_values.size()), pVal);
-}
-
-HRESULT CTargetElement::KeyValue(LONG index, BSTR* key, VARIANT* value)
-{
-    auto guard = lock();
-    return m_values.entryAt(index, key, value);
+    return putProperty(m_areaIndex, newVal);
 }
 
 HRESULT CTargetElement::get_CalcAfterRings(VARIANT_BOOL* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_calcAfterRings, pVal);
+    return getProperty(m_calcAfterRings, pVal);
 }
 
 HRESULT CTargetElement::put_CalcAfterRings(VARIANT_BOOL newVal)
 {
-    auto guard = lock();
-    m_calcAfterRings = newVal;
-    return S_OK;
+    return putProperty(m_calcAfterRings, newVal);
 }
 
 HRESULT CTargetElement::InterfaceSupportsErrorInfo(REFIID riid)

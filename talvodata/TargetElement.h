@@ -27,7 +27,7 @@ struct ElementScoring {
 
 /// An extra shape on a target face that is drawn, clips the face or scores on its own.
 /// Thread rule: any thread; every method holds the element's lock.
-class CTargetElement final : public NamedValueProperty<PersistentObject<ITargetElement, ISupportErrorInfo>> {
+class CTargetElement final : public ListedNamedValueProperty<PersistentObject<ITargetElement, ISupportErrorInfo>> {
 public:
     static platform::com::ComPtr<CTargetElement> create();
 
@@ -68,8 +68,6 @@ public:
     HRESULT put_IgnoreResult(VARIANT_BOOL newVal) override;
     HRESULT get_AreaIndex(LONG* pVal) override;
     HRESULT put_AreaIndex(LONG newVal) override;
-    HRESULT get_ValuesCount(LONG* pVal) override;
-    HRESULT KeyValue(LONG index, BSTR* key, VARIANT* value) override;
     HRESULT get_CalcAfterRings(VARIANT_BOOL* pVal) override;
     HRESULT put_CalcAfterRings(VARIANT_BOOL newVal) override;
 
@@ -88,6 +86,8 @@ private:
     const CLSID& persistentClassId() const override;
     HRESULT saveRecord(IStream* stream) override;
     HRESULT loadRecord(IStream* stream) override;
+    /// One coordinate of the 1-based `index`th point: E_POINTER, then E_INVALIDARG for an index out of range.
+    HRESULT coordinate(LONG index, float PointF::*axis, float* pVal);
     /// A named value that holds a string; none for a missing or other value.
     std::optional<std::u16string> stringValue(const char* key) const;
 

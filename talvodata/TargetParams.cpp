@@ -8,8 +8,9 @@
 
 namespace talvodata {
 
-using platform::com::copyProperty;
 using platform::com::ComPtr;
+using platform::com::copyProperty;
+using platform::com::inRange;
 using platform::com::Variant;
 
 namespace {
@@ -32,225 +33,162 @@ ComPtr<CTargetParams> CTargetParams::create()
 
 HRESULT CTargetParams::get_FormWidth(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_formWidth, pVal);
+    return getProperty(m_formWidth, pVal);
 }
 
 HRESULT CTargetParams::put_FormWidth(float newVal)
 {
-    auto guard = lock();
-    m_formWidth = newVal;
-    return S_OK;
+    return putProperty(m_formWidth, newVal);
 }
 
 HRESULT CTargetParams::get_FormHeight(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_formHeight, pVal);
+    return getProperty(m_formHeight, pVal);
 }
 
 HRESULT CTargetParams::put_FormHeight(float newVal)
 {
-    auto guard = lock();
-    m_formHeight = newVal;
-    return S_OK;
+    return putProperty(m_formHeight, newVal);
 }
 
 HRESULT CTargetParams::get_InnerTen(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_innerTen, pVal);
+    return getProperty(m_innerTen, pVal);
 }
 
 HRESULT CTargetParams::put_InnerTen(float newVal)
 {
-    auto guard = lock();
-    m_innerTen = newVal;
-    return S_OK;
+    return putProperty(m_innerTen, newVal);
 }
 
 HRESULT CTargetParams::get_RingThickness(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_ringThickness, pVal);
+    return getProperty(m_ringThickness, pVal);
 }
 
 HRESULT CTargetParams::put_RingThickness(float newVal)
 {
-    auto guard = lock();
-    m_ringThickness = newVal;
-    return S_OK;
+    return putProperty(m_ringThickness, newVal);
 }
 
 HRESULT CTargetParams::get_Black(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_black, pVal);
+    return getProperty(m_black, pVal);
 }
 
 HRESULT CTargetParams::put_Black(float newVal)
 {
-    auto guard = lock();
-    m_black = newVal;
-    return S_OK;
+    return putProperty(m_black, newVal);
 }
 
 HRESULT CTargetParams::get_TextHeight(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_textHeight, pVal);
+    return getProperty(m_textHeight, pVal);
 }
 
 HRESULT CTargetParams::put_TextHeight(float newVal)
 {
-    auto guard = lock();
-    if (newVal < 0.0F) {
-        return E_INVALIDARG;
-    }
-    m_textHeight = newVal;
-    return S_OK;
+    return putChecked(m_textHeight, newVal, !(newVal < 0.0F));
 }
 
 HRESULT CTargetParams::get_LastNumberedRing(LONG* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_lastNumberedRing, pVal);
+    return getProperty(m_lastNumberedRing, pVal);
 }
 
 HRESULT CTargetParams::put_LastNumberedRing(LONG newVal)
 {
-    auto guard = lock();
-    if (newVal < 0 || newVal > 10) {
-        return E_INVALIDARG;
-    }
-    m_lastNumberedRing = newVal;
-    return S_OK;
+    return putChecked(m_lastNumberedRing, newVal, inRange(newVal, 0, 10));
 }
 
 HRESULT CTargetParams::get_TextOrientation(LONG* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_textOrientation, pVal);
+    return getProperty(m_textOrientation, pVal);
 }
 
 HRESULT CTargetParams::put_TextOrientation(LONG newVal)
 {
-    auto guard = lock();
-    if (newVal != 0 && newVal != 1) {
-        return E_INVALIDARG;
-    }
-    m_textOrientation = newVal;
-    return S_OK;
+    return putChecked(m_textOrientation, newVal, newVal == 0 || newVal == 1);
 }
 
 HRESULT CTargetParams::get_FillCenter(enumTargetFillCenter* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_fillCenter, pVal);
+    return getProperty(m_fillCenter, pVal);
 }
 
 HRESULT CTargetParams::put_FillCenter(enumTargetFillCenter newVal)
 {
-    auto guard = lock();
-    if (newVal != NoFill && newVal != FillCenter && newVal != FillInnerTen) {
-        return E_INVALIDARG;
-    }
-    m_fillCenter = newVal;
-    return S_OK;
+    return putChecked(m_fillCenter, newVal, newVal == NoFill || newVal == FillCenter || newVal == FillInnerTen);
 }
 
 HRESULT CTargetParams::get_BackgroundColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_backgroundColor, pVal);
+    return getProperty(m_backgroundColor, pVal);
 }
 
 HRESULT CTargetParams::put_BackgroundColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_backgroundColor = newVal;
-    return S_OK;
+    return putProperty(m_backgroundColor, newVal);
 }
 
 HRESULT CTargetParams::get_BlackColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_blackColor, pVal);
+    return getProperty(m_blackColor, pVal);
 }
 
 HRESULT CTargetParams::put_BlackColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_blackColor = newVal;
-    return S_OK;
+    return putProperty(m_blackColor, newVal);
 }
 
 HRESULT CTargetParams::get_RingColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_ringColor, pVal);
+    return getProperty(m_ringColor, pVal);
 }
 
 HRESULT CTargetParams::put_RingColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_ringColor = newVal;
-    return S_OK;
+    return putProperty(m_ringColor, newVal);
 }
 
 HRESULT CTargetParams::get_TraceThickness(float* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_traceThickness, pVal);
+    return getProperty(m_traceThickness, pVal);
 }
 
 HRESULT CTargetParams::put_TraceThickness(float newVal)
 {
-    auto guard = lock();
-    if (newVal < 0.0F) {
-        return E_INVALIDARG;
-    }
-    m_traceThickness = newVal;
-    return S_OK;
+    return putChecked(m_traceThickness, newVal, !(newVal < 0.0F));
 }
 
 HRESULT CTargetParams::get_InnerRingColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_innerRingColor, pVal);
+    return getProperty(m_innerRingColor, pVal);
 }
 
 HRESULT CTargetParams::put_InnerRingColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_innerRingColor = newVal;
-    return S_OK;
+    return putProperty(m_innerRingColor, newVal);
 }
 
 HRESULT CTargetParams::get_BreachColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_breachColor, pVal);
+    return getProperty(m_breachColor, pVal);
 }
 
 HRESULT CTargetParams::put_BreachColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_breachColor = newVal;
-    return S_OK;
+    return putProperty(m_breachColor, newVal);
 }
 
 HRESULT CTargetParams::get_SelectedBreachColor(OLE_COLOR* pVal)
 {
-    auto guard = lock();
-    return copyProperty(m_selectedBreachColor, pVal);
+    return getProperty(m_selectedBreachColor, pVal);
 }
 
 HRESULT CTargetParams::put_SelectedBreachColor(OLE_COLOR newVal)
 {
-    auto guard = lock();
-    m_selectedBreachColor = newVal;
-    return S_OK;
+    return putProperty(m_selectedBreachColor, newVal);
 }
 
 HRESULT CTargetParams::get_Ring(LONG Score, float* pVal)

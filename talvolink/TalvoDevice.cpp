@@ -13,15 +13,20 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <string_view>
 #include <type_traits>
 
 namespace talvolink {
 
-using platform::com::toVariantBool;
 using platform::com::Bstr;
 using platform::com::ComPtr;
+using platform::com::copyProperty;
+using platform::com::fromVariantBool;
+using platform::com::inRange;
+using platform::com::Notify;
+using platform::com::toVariantBool;
 using platform::com::Variant;
 
 namespace {
@@ -124,6 +129,43 @@ void CTalvoDevice::setCalibrationWanted(LONG nSubDevice, bool wanted)
     if (SubDevice* sub = subDeviceAt(nSubDevice)) {
         sub->settings.calibrationWanted = wanted;
     }
+}
+
+template <typename T, typename Tell>
+HRESULT CTalvoDevice::putSubDevice(LONG nSubDevice, T SubDeviceSettings::*field, std::type_identity_t<T> value,
+                                   Tell tell)
+{
+    auto guard = lock();
+    SubDevice* sub = subDeviceAt(nSubDevice);
+    if (!sub) {
+        return E_INVALIDARG;
+    }
+    return putProperty(sub->settings.*field, std::move(value), Notify::Always, tell);
+}
+
+template <typename T>
+HRESULT CTalvoDevice::putSubDevice(LONG nSubDevice, T SubDeviceSettings::*field, std::type_identity_t<T> value)
+{
+    return putSubDevice(nSubDevice, field, std::move(value), [] {});
+}
+
+template <typename Method, typename... Args> auto CTalvoDevice::toModel(Method method, Args... args)
+{
+    return [=, this] {
+        if (m_model) {
+            (void)std::invoke(method, *m_model, args...); // What a model answers is its own affair.
+        }
+    };
+}
+
+template <typename Read, typename... Args> HRESULT CTalvoDevice::modelReading(LONG* pVal, Read read, Args... args)
+{
+    auto guard = lock();
+    if (!pVal) {
+        return E_POINTER;
+    }
+    *pVal = m_model ? std::invoke(read, *m_model, args...) : 0;
+    return S_OK;
 }
 
 // Connection ------------------------------------------------------------------------------------------------------
@@ -263,18 +305,13 @@ HRESULT CTalvoDevice::LookupDevice(VARIANT_BOOL* bExist)
 
 HRESULT CTalvoDevice::get_CommPort(LONG* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = m_commPort;
-    return S_OK;
+    return getProperty(m_commPort, pVal);
 }
 
 HRESULT CTalvoDevice::put_CommPort(LONG newVal)
 {
     auto guard = lock();
-    if (newVal < kMinCommPort || newVal > kMaxCommPort) {
+    if (!inRange(newVal, kMinCommPort, kMaxCommPort)) {
         return E_INVALIDARG;
     }
     if (m_model && newVal != m_commPort) {
@@ -287,17 +324,13 @@ HRESULT CTalvoDevice::put_CommPort(LONG newVal)
 HRESULT CTalvoDevice::get_SampleRate(LONG* pVal)
 {
     auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = m_sampleRate.load();
-    return S_OK;
+    return copyProperty(m_sampleRate.load(), pVal);
 }
 
 HRESULT CTalvoDevice::put_SampleRate(LONG newVal)
 {
     auto guard = lock();
-    if (newVal < kMinSampleRate || newVal > kMaxSampleRate) {
+    if (!inRange(newVal, kMinSampleRate, kMaxSampleRate)) {
         return E_INVALIDARG;
     }
     m_sampleRate.store(newVal);
@@ -306,25 +339,17 @@ HRESULT CTalvoDevice::put_SampleRate(LONG newVal)
 
 HRESULT CTalvoDevice::get_DevicePath(BSTR* pVal)
 {
-    auto guard = lock();
-    return m_devicePath.copyTo(pVal);
+    return getProperty(m_devicePath, pVal);
 }
 
 HRESULT CTalvoDevice::put_DevicePath(BSTR newVal)
 {
-    auto guard = lock();
-    m_devicePath = Bstr(platform::com::viewOf(newVal));
-    return S_OK;
+    return putProperty(m_devicePath, Bstr(platform::com::viewOf(newVal)));
 }
 
 HRESULT CTalvoDevice::get_Semaphore(enumSemaphoreMode* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = m_semaphore;
-    return S_OK;
+    return getProperty(m_semaphore, pVal);
 }
 
 HRESULT CTalvoDevice::put_Semaphore(enumSemaphoreMode newVal)
@@ -346,39 +371,22 @@ HRESULT CTalvoDevice::put_Semaphore(enumSemaphoreMode newVal)
 
 HRESULT CTalvoDevice::get_FiringPoint(LONG* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = m_firingPoint;
-    return S_OK;
+    return getProperty(m_firingPoint, pVal);
 }
 
 HRESULT CTalvoDevice::put_FiringPoint(LONG newVal)
 {
-    auto guard = lock();
-    m_firingPoint = newVal;
-    if (m_model) {
-        m_model->PutFiringPoint();
-    }
-    return S_OK;
+    return putProperty(m_firingPoint, newVal, Notify::Always, toModel(&CGenericTalvo::PutFiringPoint));
 }
 
 HRESULT CTalvoDevice::get_WirelessTargetDistance(float* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = m_wirelessTargetDistance;
-    return S_OK;
+    return getProperty(m_wirelessTargetDistance, pVal);
 }
 
 HRESULT CTalvoDevice::put_WirelessTargetDistance(float newVal)
 {
-    auto guard = lock();
-    m_wirelessTargetDistance = newVal;
-    return S_OK;
+    return putProperty(m_wirelessTargetDistance, newVal);
 }
 
 // Sub-device settings --------------------------------------------------------------------------------------------
@@ -432,16 +440,10 @@ HRESULT CTalvoDevice::get_Event(LONG nSubDevice, IEventParams** pVal)
 
 HRESULT CTalvoDevice::put_Event(LONG nSubDevice, IEventParams* newVal)
 {
-    auto guard = lock();
-    SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
     if (!newVal) {
         return E_INVALIDARG;
     }
-    sub->settings.event = ComPtr<IEventParams>(newVal);
-    return S_OK;
+    return putSubDevice(nSubDevice, &SubDeviceSettings::event, ComPtr<IEventParams>(newVal));
 }
 
 template <typename Out, typename Read> HRESULT CTalvoDevice::subDeviceProperty(LONG nSubDevice, Out* pVal, Read read)
@@ -485,16 +487,8 @@ HRESULT CTalvoDevice::get_PiezoSensitivity(LONG nSubDevice, LONG* pVal)
 
 HRESULT CTalvoDevice::put_PiezoSensitivity(LONG nSubDevice, LONG newVal)
 {
-    auto guard = lock();
-    SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    sub->settings.piezoSensitivity = newVal;
-    if (m_model) {
-        m_model->PutPiezoSensitivity(nSubDevice, newVal);
-    }
-    return S_OK;
+    return putSubDevice(nSubDevice, &SubDeviceSettings::piezoSensitivity, newVal,
+                        toModel(&CGenericTalvo::PutPiezoSensitivity, nSubDevice, newVal));
 }
 
 HRESULT CTalvoDevice::get_MaxTimeBeforeShot(LONG nSubDevice, float* pVal)
@@ -576,16 +570,8 @@ HRESULT CTalvoDevice::get_CalibrationMode(LONG nSubDevice, VARIANT_BOOL* pVal)
 
 HRESULT CTalvoDevice::put_CalibrationMode(LONG nSubDevice, VARIANT_BOOL newVal)
 {
-    auto guard = lock();
-    SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    sub->settings.calibrationMode = newVal == VARIANT_TRUE;
-    if (m_model) {
-        m_model->PutCalibrationMode();
-    }
-    return S_OK;
+    return putSubDevice(nSubDevice, &SubDeviceSettings::calibrationMode, fromVariantBool(newVal),
+                        toModel(&CGenericTalvo::PutCalibrationMode));
 }
 
 HRESULT CTalvoDevice::get_CalibrationWanted(LONG nSubDevice, VARIANT_BOOL* pVal)
@@ -601,16 +587,9 @@ HRESULT CTalvoDevice::get_SubTarget(LONG nSubDevice, LONG* pVal)
 
 HRESULT CTalvoDevice::put_SubTarget(LONG nSubDevice, LONG newVal)
 {
-    auto guard = lock();
-    SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    sub->settings.subTarget = newVal;
-    if (m_model) {
-        (void)m_model->PutSubTarget(nSubDevice, newVal); // Kept here either way.
-    }
-    return S_OK;
+    // A model that keeps no sub-target says true anyway; the value is kept here either way.
+    return putSubDevice(nSubDevice, &SubDeviceSettings::subTarget, newVal,
+                        toModel(&CGenericTalvo::PutSubTarget, nSubDevice, newVal));
 }
 
 HRESULT CTalvoDevice::get_PiezoRejectInterval(LONG nSubDevice, float* pVal)
@@ -621,13 +600,7 @@ HRESULT CTalvoDevice::get_PiezoRejectInterval(LONG nSubDevice, float* pVal)
 
 HRESULT CTalvoDevice::put_PiezoRejectInterval(LONG nSubDevice, float newVal)
 {
-    auto guard = lock();
-    SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    sub->settings.piezoRejectInterval = newVal;
-    return S_OK;
+    return putSubDevice(nSubDevice, &SubDeviceSettings::piezoRejectInterval, newVal);
 }
 
 HRESULT CTalvoDevice::get_SensorPosition(LONG nSubDevice, enumSensorPosition* pVal)
@@ -638,13 +611,7 @@ HRESULT CTalvoDevice::get_SensorPosition(LONG nSubDevice, enumSensorPosition* pV
 
 HRESULT CTalvoDevice::put_SensorPosition(LONG nSubDevice, enumSensorPosition newVal)
 {
-    auto guard = lock();
-    SubDevice* sub = subDeviceAt(nSubDevice);
-    if (!sub) {
-        return E_INVALIDARG;
-    }
-    sub->settings.sensorPosition = newVal;
-    return S_OK;
+    return putSubDevice(nSubDevice, &SubDeviceSettings::sensorPosition, newVal);
 }
 
 // Readings of the model ------------------------------------------------------------------------------------------
@@ -655,11 +622,7 @@ HRESULT CTalvoDevice::get_SignalLevel(LONG nSubDevice, LONG* pVal)
     if (!subDeviceAt(nSubDevice)) {
         return E_INVALIDARG;
     }
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = m_model ? m_model->GetSignalLevel(nSubDevice) : 0;
-    return S_OK;
+    return modelReading(pVal, &CGenericTalvo::GetSignalLevel, nSubDevice);
 }
 
 HRESULT CTalvoDevice::get_PiezoLevel(LONG nSubDevice, LONG* pVal)
@@ -668,41 +631,22 @@ HRESULT CTalvoDevice::get_PiezoLevel(LONG nSubDevice, LONG* pVal)
     if (!subDeviceAt(nSubDevice)) {
         return E_INVALIDARG;
     }
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = m_model ? m_model->GetPiezoLevel(nSubDevice) : 0;
-    return S_OK;
+    return modelReading(pVal, &CGenericTalvo::GetPiezoLevel, nSubDevice);
 }
 
 HRESULT CTalvoDevice::get_StatTotalReceived(LONG* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = m_model ? m_model->statTotalReceived() : 0;
-    return S_OK;
+    return modelReading(pVal, &CGenericTalvo::statTotalReceived);
 }
 
 HRESULT CTalvoDevice::get_StatTotalInvalid(LONG* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = m_model ? m_model->statTotalInvalid() : 0;
-    return S_OK;
+    return modelReading(pVal, &CGenericTalvo::statTotalInvalid);
 }
 
 HRESULT CTalvoDevice::get_StatTotalSkipped(LONG* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = m_model ? m_model->statTotalSkipped() : 0;
-    return S_OK;
+    return modelReading(pVal, &CGenericTalvo::statTotalSkipped);
 }
 
 HRESULT CTalvoDevice::get_ModelName(BSTR* pVal)
@@ -713,12 +657,7 @@ HRESULT CTalvoDevice::get_ModelName(BSTR* pVal)
 
 HRESULT CTalvoDevice::get_ModelVersion(LONG* pVal)
 {
-    auto guard = lock();
-    if (!pVal) {
-        return E_POINTER;
-    }
-    *pVal = m_information.record.modelCode;
-    return S_OK;
+    return getProperty(m_information.record.modelCode, pVal);
 }
 
 HRESULT CTalvoDevice::serialNumberText(LONG slot, BSTR* pVal) const

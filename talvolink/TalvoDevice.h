@@ -137,6 +137,15 @@ private:
     HRESULT putTraceTime(LONG nSubDevice, float seconds, float SubDeviceSettings::*time);
     /// A property the connected model answers; E_UNEXPECTED while none is connected.
     template <typename Value, typename Out> HRESULT modelProperty(Value (CGenericTalvo::*query)(), Out* pVal);
+    /// Stores a setting of one sub-device and calls `tell()`; E_INVALIDARG for an unknown sub-device.
+    template <typename T, typename Tell>
+    HRESULT putSubDevice(LONG nSubDevice, T SubDeviceSettings::*field, std::type_identity_t<T> value, Tell tell);
+    template <typename T>
+    HRESULT putSubDevice(LONG nSubDevice, T SubDeviceSettings::*field, std::type_identity_t<T> value);
+    /// The hook of puts the connected model takes as well: calls `method` with `args` on it, if any.
+    template <typename Method, typename... Args> auto toModel(Method method, Args... args);
+    /// A reading of the connected model; 0 while none is connected.
+    template <typename Read, typename... Args> HRESULT modelReading(LONG* pVal, Read read, Args... args);
     struct SubDevice {
         platform::com::Bstr eventShortName = platform::com::Bstr::empty();
         SubDeviceSettings settings;

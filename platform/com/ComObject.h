@@ -1,10 +1,12 @@
 #pragma once
 
 #include "ComPtr.h"
+#include "Property.h"
 
 #include <atomic>
 #include <mutex>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 namespace platform::com {
@@ -52,6 +54,49 @@ protected:
     ComObject& operator=(const ComObject&) = delete;
 
     [[nodiscard]] std::unique_lock<std::recursive_mutex> lock() const { return std::unique_lock(m_mutex); }
+
+    // Plain property bodies under the object's lock, one line per property (Property.h). `field` is read under
+    // the lock: pass the member itself, never a value computed from members.
+    template <typename T, typename Out> HRESULT getProperty(const T& field, Out* out) const
+    {
+        auto guard = lock();
+        return copyProperty(field, out);
+    }
+    HRESULT getFlag(const bool& field, VARIANT_BOOL* out) const
+    {
+        auto guard = lock();
+        return copyFlag(field, out);
+    }
+    template <typename T> HRESULT putProperty(T& field, std::type_identity_t<T> value)
+    {
+        return putProperty(field, std::move(value), Notify::Never, [] {});
+    }
+    /// Stores `value`, and calls `tell()` (still under the lock) when `when` says so.
+    template <typename T, typename Tell>
+    HRESULT putProperty(T& field, std::type_identity_t<T> value, Notify when, Tell tell)
+    {
+        auto guard = lock();
+        if (storeProperty(field, std::move(value), when)) {
+            tell();
+        }
+        return S_OK;
+    }
+    // Any non-zero VARIANT_BOOL would convert to true: a flag is stored through fromVariantBool.
+    HRESULT putProperty(bool& field, VARIANT_BOOL value) = delete;
+    template <typename Tell> HRESULT putProperty(bool& field, VARIANT_BOOL value, Notify when, Tell tell) = delete;
+    /// E_INVALIDARG, storing nothing, unless `valid`; then as putProperty.
+    template <typename T, typename Tell>
+    HRESULT putChecked(T& field, std::type_identity_t<T> value, bool valid, Notify when, Tell tell)
+    {
+        if (!valid) {
+            return E_INVALIDARG;
+        }
+        return putProperty(field, std::move(value), when, tell);
+    }
+    template <typename T> HRESULT putChecked(T& field, std::type_identity_t<T> value, bool valid)
+    {
+        return putChecked(field, std::move(value), valid, Notify::Never, [] {});
+    }
 
     /// For interfaces an object answers beyond its base list (aggregates, tear-offs). Sets *ppvObject with a
     /// reference on success.
