@@ -1,17 +1,11 @@
 #include "talvolink/AimingStateMachine.h"
 
-#include "talvolink/AimingRecording.h"
-
-#include "interfaces/talvodata/Guids.h"
-#include "platform/com/ClassTable.h"
 #include "platform/time/Clock.h"
 
 #include <cmath>
 #include <utility>
 
 namespace talvolink {
-
-using platform::com::ComPtr;
 
 namespace {
 
@@ -32,8 +26,9 @@ float smooth(float value, float previous)
 } // namespace
 
 AimingStateMachine::AimingStateMachine(DeviceHost& host, std::unique_ptr<platform::serial::SerialPort> port)
-    : CGenericTalvo(host, std::move(port)), m_signalThreshold(kDefaultSignalThreshold),
-      m_piezoThreshold(kDefaultPiezoThreshold), m_rejectLength(host.sampleRate() / 4)
+    : CGenericTalvo(host, std::move(port)), m_session(host, *this, kSubDevice),
+      m_signalThreshold(kDefaultSignalThreshold), m_piezoThreshold(kDefaultPiezoThreshold),
+      m_rejectLength(host.sampleRate() / 4)
 {
 }
 
@@ -61,7 +56,7 @@ LONG AimingStateMachine::GetPiezoLevel(LONG /*nSubDevice*/)
 
 void AimingStateMachine::BeginRecords(int /*count*/)
 {
-    m_pendingPoints = 0;
+    m_session.dropPendingPoints();
 }
 
 void AimingStateMachine::OnRecord(const DeviceRecord& record)
@@ -74,21 +69,20 @@ void AimingStateMachine::OnRecord(const DeviceRecord& record)
     const int startThreshold = calibrating ? kCalibrationThreshold : m_signalThreshold * 4 / 5; // T1
     const int concludeThreshold = calibrating ? kCalibrationThreshold : m_signalThreshold;      // T2
 
-    if (m_idle) {
+    if (!m_session.hasAiming()) {
         if (level <= startThreshold) {
-            if (m_belowCount == 0 && m_finalConclusionPending) {
-                m_finalConclusionPending = false;
-                host().fireFinalConcludeAiming(kSubDevice);
+            if (m_belowCount == 0) {
+                m_session.fireFinalConclusion();
             }
             ++m_belowCount;
-        } else if (m_shotCount == 0 || m_belowCount > host().sampleRate() / 2) {
+        } else if (m_session.shotCount() == 0 || m_belowCount > host().sampleRate() / 2) {
             StartAiming();
         } else {
             m_belowCount = 0;
         }
         return;
     }
-    if (!m_aimingOpen) {
+    if (!m_session.isOpen()) {
         return;
     }
     if (level < concludeThreshold) {
@@ -109,34 +103,22 @@ void AimingStateMachine::OnRecord(const DeviceRecord& record)
 
 void AimingStateMachine::StartAiming()
 {
-    FlushCoordinates();
-    m_trace = nullptr;
-    if (!startRecordedAiming(host(), kSubDevice, m_aiming, m_trace)) {
+    if (!m_session.start()) {
         return; // Stays idle and tries again with the next record that qualifies.
     }
-    host().fireStartAiming(kSubDevice, m_aiming.get());
-    m_idle = false;
-    m_aimingOpen = true;
     m_shotArmed = true;
-    m_shotCount = 0;
     m_levelBeforeShot = 0;
 }
 
 bool AimingStateMachine::AddCoordinates(const DeviceRecord& record)
 {
-    const SubDeviceSettings& settings = host().subDevice(kSubDevice);
-    // In single precision, so that 0.7 s at 100 per second is 70 records, not 69.
-    const int recordsAfterShot = static_cast<int>(static_cast<float>(host().sampleRate()) * settings.maxTimeAfterShot);
-    if (m_shotCount > 0 && m_recordsSinceShot == recordsAfterShot) {
+    if (!m_session.countRecordAfterShot()) {
         ConcludeAiming();
         return false;
     }
     const int level = record.level;
     if (record.piezo < m_piezoThreshold) {
         m_levelBeforeShot = level;
-    }
-    if (m_shotCount > 0) {
-        ++m_recordsSinceShot;
     }
 
     // The sensor's axes sit at 45 degrees to the target's.
@@ -150,14 +132,14 @@ bool AimingStateMachine::AddCoordinates(const DeviceRecord& record)
 
     if (level + 22 <= 0 || m_rangeDivisor <= 0) {
         // No scale for this point: keep its place in time without inventing a position.
-        (void)m_trace->AddInvalid();
-        ++m_pendingPoints;
+        m_session.addInvalidPoint();
         return true;
     }
     // Hundredths of a millimetre: the spot's apparent size shrinks with the signal level.
     const double scale = (1000.0 / (level + 22)) * 100.0 / m_rangeDivisor;
     double x = scale * smoothU;
     double y = scale * smoothV;
+    const SubDeviceSettings& settings = host().subDevice(kSubDevice);
     switch (settings.sensorPosition) {
     case SensorTop:
         x = -x;
@@ -174,19 +156,14 @@ bool AimingStateMachine::AddCoordinates(const DeviceRecord& record)
     }
     const LONG pointX = static_cast<LONG>(std::lround(x)) + settings.correctionX;
     const LONG pointY = static_cast<LONG>(std::lround(y)) + settings.correctionY;
-    (void)m_trace->_Add(pointX, pointY); // The trace is writable until the aiming concludes.
-
-    ComPtr<IAimingAttr> attributes;
-    DATE enterTime = 0.0;
-    if (SUCCEEDED(m_trace->get_Attr(attributes.put())) && attributes &&
-        SUCCEEDED(attributes->get_EnterTime(&enterTime)) && enterTime == 0.0) {
+    m_session.addPoint(pointX, pointY);
+    if (!m_session.hasEntered()) {
         float score = 0.0F;
         if (scorePoint(static_cast<float>(x) / 100.0F, static_cast<float>(y) / 100.0F, &score) &&
             score >= kEnterScore) {
-            (void)attributes->put_EnterTime(host().clock().wallNow());
+            m_session.enter();
         }
     }
-    ++m_pendingPoints;
     return true;
 }
 
@@ -196,7 +173,7 @@ void AimingStateMachine::adaptSignalThreshold()
     LONG last = 0;
     LONG x = 0;
     LONG y = 0;
-    if (remembered <= 0 || FAILED(m_trace->get_Last(&last)) || FAILED(m_trace->_GetPoint(last, &x, &y))) {
+    if (remembered <= 0 || FAILED(trace()->get_Last(&last)) || FAILED(trace()->_GetPoint(last, &x, &y))) {
         return;
     }
     float score = 0.0F;
@@ -213,78 +190,38 @@ void AimingStateMachine::Shot(VARIANT_BOOL missed)
 
 void AimingStateMachine::addShotToAiming(VARIANT_BOOL missed)
 {
-    if (m_shotCount == maxShotsPerAiming()) {
-        return;
+    if (m_session.addShot(missed)) {
+        m_shotArmed = false;
+        m_armingCount = 0;
     }
-    (void)m_trace->put_WrapEnabled(VARIANT_FALSE); // Keeps the samples before the shot from sliding away.
-    ++m_shotCount;
-    m_recordsSinceShot = 0;
-    FlushCoordinates();
-    ComPtr<IShot> shot = addRecordedShot(host(), *m_aiming, missed);
-    if (!shot) {
-        return;
-    }
-    host().fireShot(kSubDevice, m_aiming.get(), shot.get());
-    m_shotArmed = false;
-    m_armingCount = 0;
 }
 
 void AimingStateMachine::ConcludeAiming()
 {
-    m_levelBeforeShot = 0;
-    LONG points = 0;
-    // An aiming that never had a point is a flicker of the signal, not a missed shot.
-    if (SUCCEEDED(m_trace->get_Count(&points)) && points > 0) {
-        const LONG minimum = minShotsPerAiming();
-        while (m_shotCount < minimum) {
-            const LONG before = m_shotCount;
-            Shot(VARIANT_TRUE);
-            if (!m_aimingOpen) {
-                return; // A sink closed the device, which concluded the aiming already.
-            }
-            if (m_shotCount == before) {
-                break; // The event's maximum is below its minimum.
-            }
-        }
+    m_levelBeforeShot = 0; // The missed shots teach the threshold nothing.
+    if (m_session.conclude()) {
+        EndAiming();
     }
-    (void)m_trace->put_ReadOnly(VARIANT_TRUE);
-    FlushCoordinates();
-    host().fireConcludeAiming(kSubDevice, m_aiming.get());
-    EndAiming();
-    m_finalConclusionPending = true;
 }
 
 void AimingStateMachine::EndAiming()
 {
-    FlushCoordinates();
-    m_aiming = nullptr;
-    m_trace = nullptr;
-    m_aimingOpen = false;
+    m_session.end();
     m_shotArmed = false;
     m_belowCount = 0;
-    m_recordsSinceShot = 0;
     m_levelBeforeShot = 0;
     m_havePrevious = false;
-    m_idle = true;
 }
 
 void AimingStateMachine::FlushCoordinates()
 {
-    if (m_aimingOpen && m_pendingPoints > 0) {
-        const LONG count = std::exchange(m_pendingPoints, 0);
-        host().fireNewCoordinates(kSubDevice, m_aiming.get(), count);
-    }
+    m_session.flushPoints();
 }
 
 void AimingStateMachine::ConcludeCurrentAiming(LONG nSubDevice)
 {
-    FlushCoordinates();
-    if (m_aimingOpen) {
-        ConcludeAiming();
-        host().fireFinalConcludeAiming(nSubDevice);
-    }
+    m_session.concludeCurrent(nSubDevice);
     EndAiming();
-    m_shotCount = 0;
 }
 
 void AimingStateMachine::Reset(LONG nSubDevice)
@@ -295,7 +232,7 @@ void AimingStateMachine::Reset(LONG nSubDevice)
 
 void AimingStateMachine::AddShot(VARIANT_BOOL /*vbUnlimited*/)
 {
-    if (m_aimingOpen) {
+    if (m_session.isOpen()) {
         addShotToAiming(VARIANT_FALSE);
     }
 }
@@ -304,26 +241,6 @@ bool AimingStateMachine::scorePoint(float x, float y, float* score) const
 {
     const auto& event = host().subDevice(kSubDevice).event;
     return event && SUCCEEDED(event->GetPointScore(x, y, 1, score));
-}
-
-LONG AimingStateMachine::maxShotsPerAiming() const
-{
-    LONG value = 0;
-    const auto& event = host().subDevice(kSubDevice).event;
-    if (!event || FAILED(event->get_MaxShotsPerAiming(&value))) {
-        return -1; // No limit.
-    }
-    return value;
-}
-
-LONG AimingStateMachine::minShotsPerAiming() const
-{
-    LONG value = 0;
-    const auto& event = host().subDevice(kSubDevice).event;
-    if (!event || FAILED(event->get_MinShotsPerAiming(&value))) {
-        return 0;
-    }
-    return value;
 }
 
 } // namespace talvolink

@@ -1,15 +1,13 @@
 #pragma once
 
+#include "talvolink/AimingSession.h"
 #include "talvolink/DeviceModel.h"
-
-#include "interfaces/talvodata/IAiming.h"
-#include "platform/com/ComPtr.h"
 
 namespace talvolink {
 
-/// The aiming state machine of the serial optical sensors (the Pavane family): starts an aiming when the signal
-/// rises above its threshold, adds trace points, adds a shot when the piezo fires, concludes the aiming after
-/// MaxTimeAfterShot or when the signal falls, and announces each step through the control's events (sub-device 1).
+/// The aiming rules of the serial optical sensors (the Pavane family), run on an aiming session of sub-device 1:
+/// starts an aiming when the signal rises above its threshold, adds trace points, adds a shot when the piezo fires,
+/// concludes the aiming after MaxTimeAfterShot or when the signal falls, and adapts the signal threshold to good shots.
 /// Derived models decode packets, configure the sensor and set the range divisor in ApplyEventTarget.
 /// Thread rule: owner (control's) thread.
 class AimingStateMachine : public CGenericTalvo {
@@ -42,10 +40,10 @@ protected:
     virtual void Shot(VARIANT_BOOL missed);
     virtual void ConcludeAiming();
 
-    bool isAimingOpen() const { return m_aimingOpen; }
+    bool isAimingOpen() const { return m_session.isOpen(); }
     /// The open aiming and its trace; null while idle.
-    IAiming* aiming() const { return m_aiming.get(); }
-    IAimingTrace* trace() const { return m_trace.get(); }
+    IAiming* aiming() const { return m_session.aiming(); }
+    IAimingTrace* trace() const { return m_session.trace(); }
     /// D: sensor units to hundredths of a millimetre at the level's scale; 0 until ApplyEventTarget sets it.
     void setRangeDivisor(int divisor) { m_rangeDivisor = divisor; }
 
@@ -53,23 +51,14 @@ private:
     void addShotToAiming(VARIANT_BOOL missed);
     void adaptSignalThreshold();
     bool scorePoint(float x, float y, float* score) const;
-    LONG maxShotsPerAiming() const;
-    LONG minShotsPerAiming() const;
 
-    platform::com::ComPtr<IAiming> m_aiming;
-    platform::com::ComPtr<IAimingTrace> m_trace;
-    LONG m_shotCount = 0;
+    AimingSession m_session;
     int m_signalThreshold = 40; // L
     int m_piezoThreshold = 30;  // P
     int m_rejectLength = 0;     // N
-    bool m_idle = true;
-    bool m_aimingOpen = false;
     bool m_shotArmed = false;
-    bool m_finalConclusionPending = false;
     int m_belowCount = 0;
-    int m_recordsSinceShot = 0;
     int m_armingCount = 0;
-    LONG m_pendingPoints = 0;
     int m_levelBeforeShot = 0;
     float m_previousU = 0.0F;
     float m_previousV = 0.0F;

@@ -65,13 +65,25 @@ public:
     virtual void fireReconnected() = 0;
     virtual void fireTimeout(LONG seconds) = 0;
 
-    /// A model's drain of its records begins and ends. In between the host stays alive, and a model that a sink
-    /// disconnects meanwhile is closed at once but deleted only when the drain has ended.
+    /// Work that fires events begins and ends (use DispatchScope). In between the host stays alive, and a model
+    /// that a sink disconnects meanwhile finishes the step it is in and is closed when the outermost work has ended.
     virtual void beginDispatch() {}
     virtual void endDispatch() {}
 
 protected:
     ~DeviceHost() = default;
+};
+
+/// Pairs the host's beginDispatch and endDispatch. When it ends the model that made it may be deleted.
+class DispatchScope {
+public:
+    explicit DispatchScope(DeviceHost& host) : m_host(host) { m_host.beginDispatch(); }
+    ~DispatchScope() { m_host.endDispatch(); }
+    DispatchScope(const DispatchScope&) = delete;
+    DispatchScope& operator=(const DispatchScope&) = delete;
+
+private:
+    DeviceHost& m_host;
 };
 
 } // namespace talvolink

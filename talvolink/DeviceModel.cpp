@@ -238,10 +238,8 @@ void CGenericTalvo::drain()
     if (batch.empty()) {
         return;
     }
-    DeviceHost& host = m_host;
-    host.beginDispatch();
+    const DispatchScope dispatch(m_host); // Its end may delete this model: nothing may follow.
     ProcessRecords(batch);
-    host.endDispatch(); // May delete this model: nothing may follow.
 }
 
 void CGenericTalvo::postDeviceMessage(DeviceMessage message, LPARAM lParam)

@@ -53,6 +53,9 @@ public:
 
     /// Stops and joins the reader thread, Stop, restores the port's time-outs, frees the ring, closes the port.
     virtual bool Close();
+    /// A sink disconnected the device inside an event: the record being processed is the last, and the control
+    /// calls Close once its dispatch has ended.
+    void markClosing() { m_closed = true; }
     virtual bool GetValue(LONG index, VARIANT* result);
     virtual bool PutValue(LONG index, const VARIANT& value);
     virtual bool SemaphoreAvailable();
@@ -81,7 +84,7 @@ public:
     virtual bool ParsePacket(std::span<const std::uint8_t> packet, DeviceRecord& record);
     virtual void BeginRecords(int count);
     /// Counts received and skipped records by sequence number, OnRecord for each, then FlushCoordinates. Stops
-    /// early when a sink closed the model.
+    /// early when a sink disconnected the device (markClosing).
     virtual void ProcessRecords(std::span<const DeviceRecord> records);
     virtual void OnRecord(const DeviceRecord& record) = 0;
     virtual void FlushCoordinates();

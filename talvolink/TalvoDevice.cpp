@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <mutex>
 #include <string_view>
 #include <type_traits>
 
@@ -67,6 +68,19 @@ bool toHundredths(float millimetres, LONG* hundredths)
 }
 
 } // namespace
+
+/// Held by every method that may fire events: its reference, taken before the lock and dropped after it, keeps the
+/// control alive while a sink lets it go, and the dispatch it counts keeps a model that a sink disconnects open until
+/// the outermost dispatch ends.
+class CTalvoDevice::EventScope {
+public:
+    explicit EventScope(CTalvoDevice& control) : m_control(&control), m_lock(control.lock()), m_dispatch(control) {}
+
+private:
+    ComPtr<CTalvoDevice> m_control;
+    std::unique_lock<std::recursive_mutex> m_lock;
+    DispatchScope m_dispatch;
+};
 
 platform::Result<ComPtr<CTalvoDevice>> CTalvoDevice::create()
 {
@@ -182,7 +196,7 @@ HRESULT CTalvoDevice::get_Connected(VARIANT_BOOL* pVal)
 
 HRESULT CTalvoDevice::put_Connected(VARIANT_BOOL newVal)
 {
-    auto guard = lock();
+    const EventScope scope(*this);
     if (!newVal) {
         disconnect();
         return S_OK;
@@ -263,9 +277,22 @@ void CTalvoDevice::disconnect()
     if (model->SemaphoreAvailable()) {
         (void)model->PutSemaphore(SemaphoreOff); // The device goes away either way.
     }
-    (void)model->Close(); // Always true.
-    if (m_dispatchDepth > 0) {
-        m_retiredModels.push_back(std::move(model)); // Still on the stack below this call.
+    // A sink may be inside an event of this model: it finishes the step it is in, and closing it now would conclude
+    // the aiming under that step.
+    model->markClosing();
+    m_retiredModels.push_back(std::move(model));
+    if (m_dispatchDepth == 0) {
+        closeRetiredModels(); // The destructor, the one caller outside a dispatch.
+    }
+}
+
+void CTalvoDevice::closeRetiredModels()
+{
+    // Closing concludes an open aiming, and a sink of that conclusion may disconnect a model connected since.
+    while (!m_retiredModels.empty()) {
+        const std::unique_ptr<CGenericTalvo> model = std::move(m_retiredModels.back());
+        m_retiredModels.pop_back();
+        (void)model->Close(); // Always true.
     }
 }
 
@@ -277,9 +304,10 @@ void CTalvoDevice::beginDispatch()
 
 void CTalvoDevice::endDispatch()
 {
-    if (--m_dispatchDepth == 0) {
-        m_retiredModels.clear();
+    if (m_dispatchDepth == 1) {
+        closeRetiredModels(); // Still counted, so that disconnections in its events wait for this loop.
     }
+    --m_dispatchDepth;
     (void)Release(); // May delete the control.
 }
 
@@ -747,39 +775,33 @@ HRESULT CTalvoDevice::put_Value(LONG index, VARIANT newVal)
 
 HRESULT CTalvoDevice::Reset(LONG nSubDevice)
 {
-    auto guard = lock();
+    const EventScope scope(*this);
     if (!subDeviceAt(nSubDevice)) {
         return E_INVALIDARG;
     }
     if (m_model) {
-        beginDispatch(); // Its events may disconnect.
         m_model->Reset(nSubDevice);
-        endDispatch();
     }
     return S_OK;
 }
 
 HRESULT CTalvoDevice::ConcludeCurrentAiming(LONG nSubDevice)
 {
-    auto guard = lock();
+    const EventScope scope(*this);
     if (!subDeviceAt(nSubDevice)) {
         return E_INVALIDARG;
     }
     if (m_model) {
-        beginDispatch(); // Its events may disconnect.
         m_model->ConcludeCurrentAiming(nSubDevice);
-        endDispatch();
     }
     return S_OK;
 }
 
 HRESULT CTalvoDevice::AddShot(VARIANT_BOOL vbUnlimited)
 {
-    auto guard = lock();
+    const EventScope scope(*this);
     if (m_model) {
-        beginDispatch(); // Its events may disconnect.
         m_model->AddShot(vbUnlimited);
-        endDispatch();
     }
     return S_OK;
 }

@@ -150,6 +150,7 @@ private:
         platform::com::Bstr eventShortName = platform::com::Bstr::empty();
         SubDeviceSettings settings;
     };
+    class EventScope;
 
     CTalvoDevice(std::unique_ptr<DeviceFactory> factory, platform::time::Clock& clock,
                  platform::com::ComPtr<IEventManager> eventManager);
@@ -158,7 +159,9 @@ private:
     /// Null for an nSubDevice other than 1 or 2.
     SubDevice* subDeviceAt(LONG nSubDevice);
     HRESULT connect();
+    /// Retires the model: closed at once outside a dispatch, else when the outermost dispatch ends.
     void disconnect();
+    void closeRetiredModels();
     platform::Result<std::unique_ptr<CGenericTalvo>> createModel();
     platform::Result<std::unique_ptr<CGenericTalvo>> createSerialModel();
     HRESULT serialNumberText(LONG slot, BSTR* pVal) const;
@@ -180,7 +183,7 @@ private:
     DeviceInformation m_information;
     std::string m_lastErrorText;
     std::unique_ptr<CGenericTalvo> m_model; // Non-null exactly while connected.
-    // Models disconnected by a sink while they dispatched: closed, deleted when the outermost dispatch ends.
+    // Models disconnected while a dispatch ran: closed when the outermost dispatch ends.
     std::vector<std::unique_ptr<CGenericTalvo>> m_retiredModels;
     int m_dispatchDepth = 0;
 };

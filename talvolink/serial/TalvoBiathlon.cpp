@@ -1,21 +1,13 @@
 #include "TalvoBiathlon.h"
 
-#include "talvolink/AimingRecording.h"
 #include "talvolink/serial/BiathlonPacket.h"
 #include "talvolink/serial/PnpProbe.h"
 
-#include "interfaces/talvodata/Guids.h"
 #include "interfaces/talvodata/IShot.h"
-#include "platform/com/ClassTable.h"
 #include "platform/kernel/Event.h"
-#include "platform/time/Clock.h"
-
-#include <utility>
 
 namespace talvolink {
 namespace {
-
-using platform::com::ComPtr;
 
 constexpr LONG kSubDevice = 1;
 constexpr LONG kSampleRate = 100;
@@ -26,19 +18,11 @@ constexpr std::uint8_t kStopCommand = 9;
 // Start streaming, all five targets, no averaging.
 constexpr std::uint8_t kStartParameters[3] = {1, 0x1F, 0};
 
-ComPtr<IAimingAttr> attributesOf(IAiming* aiming)
-{
-    ComPtr<IAimingAttr> attributes;
-    if (aiming) {
-        (void)aiming->get_Attr(attributes.put()); // null on failure, checked by the callers
-    }
-    return attributes;
-}
-
 } // namespace
 
 CTalvoBiathlon::CTalvoBiathlon(DeviceHost& host, std::unique_ptr<platform::serial::SerialPort> port)
-    : CGenericTalvo(host, std::move(port)), m_reader(*this, host)
+    : CGenericTalvo(host, std::move(port)), m_reader(*this, host),
+      m_session(host, *this, kSubDevice, [this](IShot& shot) { lightHitTarget(shot); })
 {
 }
 
@@ -102,7 +86,7 @@ bool CTalvoBiathlon::ParsePacket(std::span<const std::uint8_t> packet, DeviceRec
 
 void CTalvoBiathlon::BeginRecords(int /*count*/)
 {
-    m_pendingPoints = 0;
+    m_session.dropPendingPoints();
 }
 
 void CTalvoBiathlon::OnRecord(const DeviceRecord& record)
@@ -110,15 +94,14 @@ void CTalvoBiathlon::OnRecord(const DeviceRecord& record)
     m_lastLevel = record.level;
     m_lastPiezo = record.piezo;
     const bool valid = record.aimValid != 0;
-    if (m_waitingForStart) {
+    if (!m_session.hasAiming()) {
         if (valid) {
             StartAiming();
-        } else if (m_finalConclusionPending) {
-            m_finalConclusionPending = false;
-            host().fireFinalConcludeAiming(kSubDevice);
+        } else {
+            m_session.fireFinalConclusion();
         }
     }
-    if (!m_aimingOpen) {
+    if (!m_session.isOpen()) {
         return;
     }
     const SubDeviceSettings& settings = host().subDevice(kSubDevice);
@@ -137,135 +120,76 @@ void CTalvoBiathlon::OnRecord(const DeviceRecord& record)
         return;
     }
     // Lost sight of the plate: the follow-through after a shot goes on for a while, anything else ends the aiming.
-    if (m_shotCount > 0 && ++m_armingCount < recordsAfterShot()) {
+    if (m_session.shotCount() > 0 && ++m_armingCount < m_session.recordsAfterShot()) {
         (void)AddCoordinates(record);
         return;
     }
     ConcludeAiming();
-    m_finalConclusionPending = false;
-    host().fireFinalConcludeAiming(kSubDevice);
-}
-
-LONG CTalvoBiathlon::recordsAfterShot() const
-{
-    return static_cast<LONG>(static_cast<double>(host().sampleRate()) *
-                             static_cast<double>(host().subDevice(kSubDevice).maxTimeAfterShot));
+    m_session.fireFinalConclusion();
 }
 
 void CTalvoBiathlon::StartAiming()
 {
-    FlushCoordinates();
-    m_trace = nullptr;
-    if (!startRecordedAiming(host(), kSubDevice, m_aiming, m_trace)) {
-        return; // keeps waiting and tries again with the next valid record
+    if (m_session.start()) { // Else it keeps waiting and tries again with the next valid record.
+        m_armed = true;
     }
-    host().fireStartAiming(kSubDevice, m_aiming.get());
-    m_waitingForStart = false;
-    m_armed = true;
-    m_aimingOpen = true;
-    m_shotCount = 0;
 }
 
 bool CTalvoBiathlon::AddCoordinates(const DeviceRecord& record)
 {
-    if (m_shotCount > 0 && m_recordsSinceShot == recordsAfterShot()) {
+    if (!m_session.countRecordAfterShot()) {
         ConcludeAiming();
         return false;
     }
-    if (m_shotCount > 0) {
-        ++m_recordsSinceShot;
+    if (record.aimValid == 0) {
+        m_session.addInvalidPoint();
+        return true;
     }
-    if (record.aimValid != 0) {
-        const SubDeviceSettings& settings = host().subDevice(kSubDevice);
-        // Tenths of a millimetre to the trace's hundredths.
-        (void)m_trace->_Add(record.x * 10 + settings.correctionX, record.y * 10 + settings.correctionY);
-        ComPtr<IAimingAttr> attributes = attributesOf(m_aiming.get());
-        DATE enterTime = 0.0;
-        if (attributes && SUCCEEDED(attributes->get_EnterTime(&enterTime)) && enterTime == 0.0) {
-            (void)attributes->put_EnterTime(host().clock().wallNow());
-        }
-    } else {
-        (void)m_trace->AddInvalid();
-    }
-    ++m_pendingPoints;
+    const SubDeviceSettings& settings = host().subDevice(kSubDevice);
+    // Tenths of a millimetre to the trace's hundredths.
+    m_session.addPoint(record.x * 10 + settings.correctionX, record.y * 10 + settings.correctionY);
+    m_session.enter();
     return true;
 }
 
 void CTalvoBiathlon::Shot(VARIANT_BOOL missed)
 {
-    LONG maximum = -1; // no limit without an event
-    const auto& event = host().subDevice(kSubDevice).event;
-    if (event) {
-        (void)event->get_MaxShotsPerAiming(&maximum);
+    if (m_session.addShot(missed)) {
+        m_armed = false;
+        m_armingCount = 0;
     }
-    if (m_shotCount == maximum) {
-        return;
-    }
-    (void)m_trace->put_WrapEnabled(VARIANT_FALSE); // keeps the hold before the shot from sliding away
-    ++m_shotCount;
-    m_recordsSinceShot = 0;
-    FlushCoordinates();
-    ComPtr<IShot> shot = addRecordedShot(host(), *m_aiming, missed);
-    if (!shot) {
-        return;
-    }
+}
+
+void CTalvoBiathlon::lightHitTarget(IShot& shot)
+{
     LONG area = 0;
-    if (SUCCEEDED(shot->get_AreaIndex(&area)) && area > 0) {
-        BeginCommand(kLightTargetCommand); // the plate lights the target hit
+    if (SUCCEEDED(shot.get_AreaIndex(&area)) && area > 0) {
+        BeginCommand(kLightTargetCommand);
         (void)AddCommandByte(static_cast<std::uint8_t>(area));
         (void)SendCommand();
     }
-    host().fireShot(kSubDevice, m_aiming.get(), shot.get());
-    m_armed = false;
-    m_armingCount = 0;
 }
 
 void CTalvoBiathlon::ConcludeAiming()
 {
-    LONG minimum = 0;
-    const auto& event = host().subDevice(kSubDevice).event;
-    if (event) {
-        (void)event->get_MinShotsPerAiming(&minimum);
+    if (m_session.conclude()) {
+        resetState();
     }
-    LONG points = 0;
-    // An aiming that never had a point gets no missed shots; a maximum below the minimum ends the filling.
-    if (SUCCEEDED(m_trace->get_Count(&points)) && points > 0) {
-        while (m_shotCount < minimum) {
-            const LONG before = m_shotCount;
-            Shot(VARIANT_TRUE);
-            if (m_shotCount == before) {
-                break;
-            }
-        }
-    }
-    (void)m_trace->put_ReadOnly(VARIANT_TRUE);
-    FlushCoordinates();
-    host().fireConcludeAiming(kSubDevice, m_aiming.get());
-    resetState();
-    m_finalConclusionPending = true;
 }
 
 void CTalvoBiathlon::resetState()
 {
-    FlushCoordinates();
-    m_aiming = nullptr;
-    m_trace = nullptr;
+    m_session.end();
     BeginCommand(kStateResetCommand);
     (void)SendCommand();
     m_forgetGeometry.store(true);
     m_armed = false;
-    m_aimingOpen = false;
-    m_recordsSinceShot = 0;
     m_armingCount = 0;
-    m_pendingPoints = 0;
-    m_waitingForStart = true;
 }
 
 void CTalvoBiathlon::FlushCoordinates()
 {
-    if (m_aimingOpen && m_pendingPoints > 0) {
-        host().fireNewCoordinates(kSubDevice, m_aiming.get(), std::exchange(m_pendingPoints, 0));
-    }
+    m_session.flushPoints();
 }
 
 void CTalvoBiathlon::SetupPort()
@@ -293,21 +217,15 @@ void CTalvoBiathlon::Stop()
 {
     BeginCommand(kStopCommand);
     (void)SendCommand();
-    if (m_aimingOpen) {
+    if (m_session.isOpen()) {
         ConcludeAiming();
     }
 }
 
 void CTalvoBiathlon::ConcludeCurrentAiming(LONG nSubDevice)
 {
-    FlushCoordinates();
-    if (m_aimingOpen) {
-        ConcludeAiming();
-        host().fireFinalConcludeAiming(nSubDevice);
-    }
+    m_session.concludeCurrent(nSubDevice);
     resetState();
-    m_shotCount = 0;
-    m_armingCount = 0;
 }
 
 void CTalvoBiathlon::Reset(LONG nSubDevice)
@@ -317,7 +235,7 @@ void CTalvoBiathlon::Reset(LONG nSubDevice)
 
 void CTalvoBiathlon::AddShot(VARIANT_BOOL /*vbUnlimited*/)
 {
-    if (m_aimingOpen) {
+    if (m_session.isOpen()) {
         Shot(VARIANT_FALSE);
     }
 }

@@ -1,19 +1,17 @@
 #pragma once
 
+#include "talvolink/AimingSession.h"
 #include "talvolink/DeviceModel.h"
 #include "talvolink/serial/BiathlonGeometry.h"
 #include "talvolink/serial/SerialReader.h"
-
-#include "interfaces/talvodata/IAiming.h"
-#include "platform/com/ComPtr.h"
 
 #include <atomic>
 
 namespace talvolink {
 
 /// The Biathlon sensor (model 307): sees the five lit targets of a biathlon plate, finds the one aimed at and
-/// where, and runs its own aiming state machine on the aim-valid flag: an aiming while a target is in sight, shots
-/// from the piezo once the reject interval after the last one has passed, the hit target lit by command.
+/// where, and runs its own rules on the aiming session: an aiming while a target is in sight (the aim-valid flag),
+/// shots from the piezo once the reject interval after the last one has passed, the hit target lit by command.
 /// 28-byte packets at 57600 baud, 100 samples a second.
 /// Thread rule: owner (control's) thread, except ParsePacket, which the reader thread calls.
 class CTalvoBiathlon : public CGenericTalvo {
@@ -51,25 +49,18 @@ private:
     void StartAiming();
     bool AddCoordinates(const DeviceRecord& record);
     void Shot(VARIANT_BOOL missed);
+    void lightHitTarget(IShot& shot);
     void ConcludeAiming();
     void resetState();
-    LONG recordsAfterShot() const;
 
     SerialReader m_reader;
     BiathlonGeometry m_geometry;               // reader thread
     std::atomic<bool> m_forgetGeometry{false}; // set by the control's thread, taken by the reader
     std::atomic<int> m_piezoThreshold{30};     // P, read by the reader thread too
 
-    platform::com::ComPtr<IAiming> m_aiming;
-    platform::com::ComPtr<IAimingTrace> m_trace;
-    LONG m_shotCount = 0;
-    bool m_waitingForStart = true;
-    bool m_aimingOpen = false;
+    AimingSession m_session;
     bool m_armed = false;
-    bool m_finalConclusionPending = false;
-    LONG m_recordsSinceShot = 0;
     LONG m_armingCount = 0;
-    LONG m_pendingPoints = 0;
     int m_lastLevel = 0;
     int m_lastPiezo = 0;
 };

@@ -421,6 +421,53 @@ TEST_F(TalvoDeviceTest, EventsCarryTheirArgumentsAsVariantsOfTheirTypes)
     EXPECT_DOUBLE_EQ(46000.5, m_recorder->events.at(0).arguments.at(2).get().dblVal);
 }
 
+TEST_F(TalvoDeviceTest, SinkActingInsideTheEventsOfAMethodLeavesEveryAimingConcludedOnce)
+{
+    struct Case {
+        const char* what;
+        DISPID actIn;
+        std::function<HRESULT(ITalvoDevice&)> call;
+    };
+    const Case cases[] = {
+        {"Connected false", DISPID_TALVODEVICEEVENTS_CONCLUDEAIMING,
+         [](ITalvoDevice& control) { return control.put_Connected(VARIANT_FALSE); }},
+        {"Reset", DISPID_TALVODEVICEEVENTS_CONCLUDEAIMING, [](ITalvoDevice& control) { return control.Reset(1); }},
+        {"ConcludeCurrentAiming", DISPID_TALVODEVICEEVENTS_SHOT, // The missed shot it adds.
+         [](ITalvoDevice& control) { return control.ConcludeCurrentAiming(1); }},
+        {"AddShot", DISPID_TALVODEVICEEVENTS_SHOT,
+         [](ITalvoDevice& control) { return control.AddShot(VARIANT_FALSE); }},
+    };
+    for (const Case& c : cases) {
+        for (const bool release : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (release ? ", released" : ", disconnected") + " inside the event");
+            makeControl();
+            connect();
+            feed({testsupport::makeRecord(0), testsupport::makeRecord(78), testsupport::makeRecord(78)});
+            const auto ports = factory()->openPortCounter();
+            bool acted = false;
+            m_recorder->hook = [&](const testsupport::ReceivedEvent& event) {
+                if (event.dispId != c.actIn || acted) {
+                    return;
+                }
+                acted = true;
+                if (release) {
+                    m_control = nullptr; // The call's own reference keeps the control until it returns.
+                } else {
+                    EXPECT_EQ(S_OK, m_control->put_Connected(VARIANT_FALSE));
+                }
+            };
+            ITalvoDevice& control = *m_control;
+            EXPECT_EQ(S_OK, c.call(control));
+            EXPECT_TRUE(acted);
+            if (m_control) {
+                ASSERT_EQ(S_OK, m_control->put_Connected(VARIANT_FALSE));
+            }
+            EXPECT_EQ(0, ports->load());
+            EXPECT_EQ("", m_recorder->aimingOrderFault());
+        }
+    }
+}
+
 TEST_F(TalvoDeviceTest, ReleasingAConnectedControlClosesItsDevice)
 {
     makeControl(scripted(10));

@@ -58,6 +58,10 @@ public:
         return ids;
     }
 
+    /// What breaks the order of the aimings received: an aiming event without an aiming, an aiming started twice,
+    /// an event for an aiming not started or concluded already, an aiming never concluded. Empty when none.
+    std::string aimingOrderFault() const;
+
     std::vector<ReceivedEvent> eventsOf(DISPID dispId) const
     {
         std::vector<ReceivedEvent> found;

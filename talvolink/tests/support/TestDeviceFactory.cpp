@@ -2,6 +2,8 @@
 
 #include "FakeSerialPort.h"
 
+#include "talvolink/serial/SerialModels.h"
+
 #include <cstring>
 
 namespace talvolink::testsupport {
@@ -33,6 +35,11 @@ std::unique_ptr<CGenericTalvo> TestDeviceFactory::createSerialModel(LONG modelCo
 {
     if (modelCode != m_settings.modelCode) {
         return nullptr;
+    }
+    if (m_settings.serialModels) {
+        auto model = CreateSerialModel(modelCode, host, std::move(port));
+        m_lastSerialModel = model.get();
+        return model;
     }
     auto model = std::make_unique<ScriptedDevice>(host, std::move(port), m_settings.script);
     model->setStarts(m_settings.sensorStarts);
