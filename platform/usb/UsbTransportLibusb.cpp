@@ -109,8 +109,12 @@ public:
     ~LibusbConnection() override
     {
         cancelAndReap([](std::uint8_t) { return true; });
+        std::lock_guard lock(m_mutex);
         for (auto& [tag, transfer] : m_transfers) {
-            libusb_free_transfer(transfer);
+            // A transfer that never came back is left to libusb rather than freed under its feet.
+            if (!m_inFlight.contains(transfer)) {
+                libusb_free_transfer(transfer);
+            }
         }
         libusb_release_interface(m_handle, 0);
         libusb_close(m_handle);

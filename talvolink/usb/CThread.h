@@ -20,6 +20,7 @@ public:
     /// Sets the stop event, wakes Run and waits for it without limit. Nothing when not started.
     void Stop();
     bool isRunning() const { return m_thread != nullptr; }
+    bool isCurrentThread() const { return m_thread != nullptr && m_thread->isCurrentThread(); }
 
 protected:
     virtual void Run(platform::kernel::Event& stop) = 0;

@@ -1,6 +1,7 @@
 #include "UsbDevice.h"
 
 #include <algorithm>
+#include <cassert>
 #include <vector>
 
 namespace talvolink {
@@ -173,6 +174,7 @@ bool UsbDevice::findReadPipe()
 
 void UsbDevice::Close()
 {
+    assert(!m_reader.isCurrentThread() && "Close called from a handler on the reader thread");
     if (isOpen() && m_initialized) {
         Shutdown();
     }

@@ -29,9 +29,12 @@ public:
 
     /// Opens and sets the device up; false with the reason in errorText() (an open device answers false at once).
     bool Open(const std::string& path);
-    /// Shutdown when open, then stops the reader and closes the handle. The error code becomes 0.
+    /// Shutdown when open, then stops the reader and closes the handle. The error code becomes 0. Never from a
+    /// handler on the reader thread: the reader would lose its handle under its feet.
     void Close();
     bool isOpen() const;
+    /// The reader thread exists (it may have ended after a fatal error; Close joins it).
+    bool isReading() const { return m_reader.isRunning(); }
 
     /// A vendor request reading exactly buffer.size() bytes.
     bool ReadVendor(std::uint8_t request, std::uint16_t value, std::uint16_t index, std::span<std::uint8_t> buffer);
@@ -53,8 +56,6 @@ public:
     /// Cleared, Open neither checks the pipes nor starts the reader (a probe that only tries to open the device).
     void setUsesReader(bool usesReader) { m_usesReader = usesReader; }
     bool usesReader() const { return m_usesReader; }
-    void setOverlapped(bool overlapped) { m_overlapped = overlapped; }
-    bool isOverlapped() const { return m_overlapped; }
     bool usesTaggedBlocks() const { return m_taggedBlocks; }
     std::size_t readBufferSize() const { return m_readBufferSize; }
     /// How long the older driver's loop waits for a read before OnReadTimeout; max() waits without limit.
@@ -99,7 +100,6 @@ private:
     std::unique_ptr<platform::usb::UsbConnection> m_connection TALVO_GUARDED_BY(m_requestLock);
     std::string m_errorText;
     platform::usb::UsbError m_errorCode = platform::usb::kErrorSuccess;
-    bool m_overlapped = true;
     bool m_usesReader = true;
     bool m_taggedBlocks = true;
     bool m_winUsb = false;

@@ -148,6 +148,7 @@ TEST(UsbDeviceReaderTest, UnpluggedDeviceEndsTheReaderWithAReadError)
     EXPECT_EQ((std::vector<UsbError>{kErrorBadCommand}), device.errors);
     EXPECT_FALSE(device.isOpen());
     device.Close(); // joins the finished reader; nothing hangs
+    EXPECT_FALSE(device.isReading());
     EXPECT_FALSE(device.Open(kPath));
     EXPECT_EQ("Error opening device", device.errorText());
 }

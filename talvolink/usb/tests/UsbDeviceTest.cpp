@@ -80,7 +80,7 @@ TEST(UsbDeviceTest, OpenFailuresLeaveTheirTextAndCloseTheDevice)
         EXPECT_EQ(test.code, device.errorCode());
         EXPECT_FALSE(device.isOpen());
         EXPECT_FALSE(fake.isOpen());
-        EXPECT_EQ(0u, fake.pendingReads());
+        EXPECT_FALSE(device.isReading());
     }
 }
 
@@ -171,7 +171,8 @@ TEST(UsbDeviceTest, ProbeOpensWithoutCheckingPipesOrStartingTheReader)
     UsbDeviceProbe probe(bus);
     probe.setUsesReader(false);
     ASSERT_TRUE(probe.Open(kPath)) << probe.errorText();
-    EXPECT_FALSE(fake.waitForPendingReads(1, std::chrono::milliseconds(50)));
+    EXPECT_FALSE(probe.isReading());
+    EXPECT_EQ(0u, fake.pendingReads());
 
     UsbDeviceProbe busy(bus);
     busy.setUsesReader(false);
@@ -188,7 +189,9 @@ TEST(UsbDeviceTest, CloseWhileReadingStopsTheReaderAndFreesTheDevice)
     RecordingUsbDevice device(bus);
     ASSERT_TRUE(device.Open(kPath));
     ASSERT_TRUE(fake.waitForPendingReads(32, std::chrono::seconds(10)));
+    EXPECT_TRUE(device.isReading());
     device.Close();
+    EXPECT_FALSE(device.isReading());
     EXPECT_FALSE(fake.isOpen());
     EXPECT_EQ(0u, fake.pendingReads());
     EXPECT_EQ(kErrorSuccess, device.errorCode());
