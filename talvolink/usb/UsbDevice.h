@@ -93,7 +93,8 @@ private:
     bool readDescriptor();
     bool findReadPipe();
     bool fail(std::string text, platform::usb::UsbError code = platform::usb::kErrorSuccess);
-    platform::usb::Transfer vendorTransfer(const platform::usb::SetupPacket& setup, std::span<std::uint8_t> data);
+    platform::usb::Transfer vendorTransfer(const platform::usb::SetupPacket& setup, std::span<std::uint8_t> data)
+        TALVO_REQUIRES(m_requestLock);
 
     platform::usb::UsbTransport& m_transport;
     mutable platform::kernel::RecursiveMutex m_requestLock;
