@@ -1,5 +1,7 @@
 #include "BiathlonGeometry.h"
 
+#include "talvolink/Angle.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -8,11 +10,6 @@
 namespace talvolink {
 namespace {
 
-// The sensor's own constants, kept as it computes them.
-constexpr double kHalfPi = 1.57079632675;
-constexpr double kPi = 3.1415926535;
-constexpr double kThreeHalfPi = 4.71238898025;
-constexpr double kTwoPi = 6.283185307;
 constexpr double kTwoPiStep = 6.2831855;
 
 constexpr int kMinSpotSize = 32;       // smaller spots are reflections, not a target's light
@@ -95,31 +92,6 @@ bool plausible(const std::array<int, 4>& ordered, const Spots& spots)
     return second == 2 && std::abs(ordered[3] - j) == 1 &&
            1.3 * spots.distance[static_cast<std::size_t>(ordered[3])] >
                spots.distance[static_cast<std::size_t>(ordered[2])];
-}
-
-// The angle of (dx, dy) in [0, 2 pi), vertical vectors exactly.
-double direction(double dx, double dy)
-{
-    if (dx == 0.0) {
-        return dy >= 0.0 ? kHalfPi : kThreeHalfPi;
-    }
-    double angle = std::atan2(dy, dx);
-    if (angle < 0.0) {
-        angle += kTwoPi;
-    }
-    return angle;
-}
-
-double AngleBetween(double first, double second)
-{
-    double difference = first - second;
-    while (difference > kPi) {
-        difference -= kTwoPi;
-    }
-    while (difference <= -kPi) {
-        difference += kTwoPi;
-    }
-    return difference;
 }
 
 std::vector<int> neighbours(int j)
