@@ -98,15 +98,23 @@ CStreamingSound::~CStreamingSound()
 void CStreamingSound::refillLoop(kernel::Event& stop)
 {
     while (!stop.wait(kRefillPoll)) {
-        for (std::size_t played = m_stream->takeProcessed(); played > 0; --played) {
-            if (FAILED(HandleWaveStreamNotification(/*looped=*/true))) {
-                m_refilling = false;
-                m_stream->stop();
-                return;
-            }
+        if (FAILED(refillPlayedPieces())) {
+            m_refilling = false;
+            m_stream->stop();
+            return;
         }
     }
     m_refilling = false;
+}
+
+HRESULT CStreamingSound::refillPlayedPieces()
+{
+    // Under the lock, as Play may be taking the same voice's pieces back.
+    kernel::LockGuard lock(m_mutex);
+    for (std::size_t played = m_stream->takeProcessed(); played > 0; --played) {
+        RETURN_IF_FAILED(handleNotification(/*looped=*/true));
+    }
+    return S_OK;
 }
 
 bool CStreamingSound::isRefilling() const
@@ -135,6 +143,11 @@ HRESULT CStreamingSound::Play(DWORD priority, DWORD flags, LONG volume, DWORD fr
 HRESULT CStreamingSound::HandleWaveStreamNotification(bool looped)
 {
     kernel::LockGuard lock(m_mutex);
+    return handleNotification(looped);
+}
+
+HRESULT CStreamingSound::handleNotification(bool looped)
+{
     if (!m_source) {
         return CO_E_NOTINITIALIZED;
     }

@@ -64,6 +64,8 @@ private:
     CStreamingSound(std::unique_ptr<StreamBuffer> stream, std::unique_ptr<CWaveFile> source, DWORD flags,
                     DWORD notificationCount, DWORD notifySize);
     void refillLoop(kernel::Event& stop);
+    HRESULT refillPlayedPieces();
+    HRESULT handleNotification(bool looped) TALVO_REQUIRES(m_mutex);
     HRESULT fillPiece(bool looped) TALVO_REQUIRES(m_mutex);
 
     StreamBuffer* m_stream;
