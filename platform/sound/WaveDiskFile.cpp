@@ -1,5 +1,7 @@
 #include "platform/sound/WaveDiskFile.h"
 
+#include "platform/sound/internal/RiffParser.h"
+
 #include "platform/fs/AtomicWrite.h"
 #include "platform/fs/ReadFile.h"
 
@@ -13,22 +15,6 @@ namespace {
 
 constexpr std::size_t kChunkHeader = 8;
 constexpr std::size_t kPcmFormatSize = 16;
-
-std::uint32_t u32At(const std::vector<std::uint8_t>& bytes, std::size_t offset)
-{
-    return static_cast<std::uint32_t>(bytes[offset]) | static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 | static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
-}
-
-std::uint16_t u16At(const std::vector<std::uint8_t>& bytes, std::size_t offset)
-{
-    return static_cast<std::uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
-}
-
-bool hasId(const std::vector<std::uint8_t>& bytes, std::size_t offset, std::string_view id)
-{
-    return std::memcmp(bytes.data() + offset, id.data(), 4) == 0;
-}
 
 void append(std::vector<std::uint8_t>& bytes, std::string_view id)
 {
@@ -46,36 +32,6 @@ void appendU16(std::vector<std::uint8_t>& bytes, std::uint16_t value)
 {
     bytes.push_back(static_cast<std::uint8_t>(value));
     bytes.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-/// The format stored in a "fmt " chunk of `size` bytes at `body`; nothing when it is short of its own fields.
-std::optional<WAVEFORMATEX> formatAt(const std::vector<std::uint8_t>& bytes, std::size_t body, std::size_t size)
-{
-    if (size < kPcmFormatSize) {
-        return std::nullopt;
-    }
-    WAVEFORMATEX format{u16At(bytes, body),
-                        u16At(bytes, body + 2),
-                        u32At(bytes, body + 4),
-                        u32At(bytes, body + 8),
-                        u16At(bytes, body + 12),
-                        u16At(bytes, body + 14),
-                        {}};
-    if (format.wFormatTag != WAVE_FORMAT_PCM) {
-        if (size < kPcmFormatSize + 2) {
-            return std::nullopt;
-        }
-        const std::size_t extra = u16At(bytes, body + kPcmFormatSize);
-        if (size < kPcmFormatSize + 2 + extra) {
-            return std::nullopt;
-        }
-        const auto first = bytes.begin() + static_cast<std::ptrdiff_t>(body + kPcmFormatSize + 2);
-        format.extra.assign(first, first + static_cast<std::ptrdiff_t>(extra));
-    }
-    if (format.nChannels == 0 || format.nBlockAlign == 0) {
-        return std::nullopt;
-    }
-    return format;
 }
 
 } // namespace
@@ -106,35 +62,14 @@ HRESULT CWaveDiskFile::openForReading(const std::filesystem::path& path)
     if (!file) {
         return E_FAIL;
     }
-    std::vector<std::uint8_t>& bytes = *file;
-    if (bytes.size() < 12 || !hasId(bytes, 0, "RIFF") || !hasId(bytes, 8, "WAVE")) {
+    std::optional<internal::ParsedWave> wave = internal::parseWave(*file);
+    if (!wave) {
         return E_FAIL;
     }
-    const std::size_t riffEnd = std::min<std::size_t>(bytes.size(), kChunkHeader + std::size_t{u32At(bytes, 4)});
-    std::optional<WAVEFORMATEX> format;
-    std::optional<std::pair<std::size_t, std::size_t>> data;
-    for (std::size_t chunk = 12; chunk + kChunkHeader <= riffEnd;) {
-        const std::size_t body = chunk + kChunkHeader;
-        const std::size_t size = u32At(bytes, chunk + 4);
-        const std::size_t present = std::min(size, riffEnd - body);
-        if (!format && hasId(bytes, chunk, "fmt ")) {
-            // The whole chunk must be there, and hold the fields its format needs.
-            format = size == present ? formatAt(bytes, body, size) : std::nullopt;
-            if (!format) {
-                return E_FAIL;
-            }
-        } else if (!data && hasId(bytes, chunk, "data")) {
-            data.emplace(body, present);
-        }
-        chunk = body + present + (size & 1);
-    }
-    if (!format || !data) {
-        return E_FAIL;
-    }
-    m_format = std::move(format);
-    m_bytes = std::move(bytes);
-    m_dataStart = data->first;
-    m_dataSize = static_cast<DWORD>(data->second);
+    m_format = std::move(wave->format);
+    m_bytes = std::move(*file);
+    m_dataStart = wave->dataStart;
+    m_dataSize = wave->dataSize;
     m_cursor = 0;
     m_mode = WaveOpenMode::Read;
     return S_OK;
