@@ -23,6 +23,7 @@ inline constexpr HRESULT E_INVALIDARG = makeHresult(0x80070057);
 inline constexpr HRESULT CLASS_E_NOAGGREGATION = makeHresult(0x80040110);
 inline constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = makeHresult(0x80040111);
 inline constexpr HRESULT REGDB_E_CLASSNOTREG = makeHresult(0x80040154);
+inline constexpr HRESULT CO_E_NOTINITIALIZED = makeHresult(0x800401F0);
 inline constexpr HRESULT CO_E_CLASSSTRING = makeHresult(0x800401F3);
 inline constexpr HRESULT CONNECT_E_NOCONNECTION = makeHresult(0x80040200);
 inline constexpr HRESULT CONNECT_E_ADVISELIMIT = makeHresult(0x80040201);

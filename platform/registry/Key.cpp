@@ -42,6 +42,17 @@ template <typename Use> auto withKey(Hive hive, const std::vector<std::u16string
     return use(internal::findKey(std::as_const(**root), path));
 }
 
+Status checkValue(std::u16string_view name, std::size_t size)
+{
+    if (Status valid = internal::checkValueName(name); !valid) {
+        return valid;
+    }
+    if (size > std::numeric_limits<DWORD>::max()) {
+        return Error{E_INVALIDARG, "value data over 4 GiB"};
+    }
+    return {};
+}
+
 Status changeHive(Hive hive, const std::function<Result<bool>(HiveKey& root)>& change)
 {
     const Result<internal::HiveFile> file = internal::locateHive(hive);
@@ -210,14 +221,27 @@ template <typename Change> Status Key::update(Change change) const
 
 Status Key::setValue(std::u16string_view name, DWORD type, std::span<const std::uint8_t> data) const
 {
-    if (Status valid = internal::checkValueName(name); !valid) {
+    if (Status valid = checkValue(name, data.size()); !valid) {
         return valid;
-    }
-    if (data.size() > std::numeric_limits<DWORD>::max()) {
-        return Error{E_INVALIDARG, "value data over 4 GiB"};
     }
     return update([&](HiveKey& key) -> Result<bool> {
         return key.setValue(name, type, std::vector<std::uint8_t>(data.begin(), data.end()));
+    });
+}
+
+Status Key::setValues(std::span<const NamedValue> values) const
+{
+    for (const NamedValue& value : values) {
+        if (Status valid = checkValue(value.name, value.value.data.size()); !valid) {
+            return valid;
+        }
+    }
+    return update([&](HiveKey& key) -> Result<bool> {
+        bool changed = false;
+        for (const NamedValue& value : values) {
+            changed = key.setValue(value.name, value.value.type, value.value.data) || changed;
+        }
+        return changed;
     });
 }
 

@@ -65,6 +65,8 @@ public:
     Status setDword(std::u16string_view name, DWORD value) const;
     /// Stored as REG_SZ with its terminating zero, as Windows stores text.
     Status setString(std::u16string_view name, std::u16string_view text) const;
+    /// Sets several values in one change of the hive: all of them or, on any error, none.
+    Status setValues(std::span<const NamedValue> values) const;
 
     /// RegDeleteValue.
     Status deleteValue(std::u16string_view name) const;

@@ -226,4 +226,18 @@ TEST_F(KeyTest, ANewHiveHoldsSoftwareAndOpeningCreatesNothing)
     EXPECT_THAT(key->openSubkey(u"Options"), FailsWith(kErrorFileNotFound));
 }
 
+TEST_F(KeyTest, SetValuesWritesAllOrNothing)
+{
+    const auto key = Key::create(Hive::CurrentUser, u"software\\Talvo");
+    ASSERT_THAT(key, IsOk());
+    const NamedValue both[] = {{u"A", {REG_DWORD, bytes({1, 0, 0, 0})}}, {u"B", {REG_BINARY, bytes({2})}}};
+    ASSERT_THAT(key->setValues(both), IsOk());
+    EXPECT_EQ(1u, *key->dword(u"a"));
+    EXPECT_EQ(bytes({2}), key->value(u"B")->data);
+
+    const NamedValue oneBad[] = {{u"A", {REG_DWORD, bytes({7, 0, 0, 0})}}, {u"bad\nname", {REG_BINARY, {}}}};
+    EXPECT_THAT(key->setValues(oneBad), FailsWith(E_INVALIDARG));
+    EXPECT_EQ(1u, *key->dword(u"A"));
+}
+
 } // namespace

@@ -1,0 +1,124 @@
+#include "talvodesk/core/ItemIdList.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace talvodesk {
+
+namespace {
+
+constexpr std::uint32_t kTerminator = 2;
+
+std::uint16_t itemSize(LPCITEMIDLIST item)
+{
+    return static_cast<std::uint16_t>(item->bytes[0] | item->bytes[1] << 8);
+}
+
+/// The bytes of the items, without the terminator.
+std::uint32_t itemBytes(LPCITEMIDLIST list)
+{
+    const std::uint32_t size = ILGetSize(list);
+    return size == 0 ? 0 : size - kTerminator;
+}
+
+/// A list of `size` item bytes; the caller copies them in, the terminator is written here.
+LPITEMIDLIST allocate(std::uint32_t size)
+{
+    return static_cast<LPITEMIDLIST>(std::calloc(size + kTerminator, 1));
+}
+
+} // namespace
+
+LPCITEMIDLIST ILNext(LPCITEMIDLIST item)
+{
+    if (!item || itemSize(item) == 0) {
+        return nullptr;
+    }
+    auto next = reinterpret_cast<LPCITEMIDLIST>(item->bytes + itemSize(item));
+    return itemSize(next) == 0 ? nullptr : next;
+}
+
+std::uint32_t ILGetSize(LPCITEMIDLIST list)
+{
+    if (!list || itemSize(list) == 0) {
+        return 0;
+    }
+    std::uint32_t size = kTerminator;
+    for (LPCITEMIDLIST item = list; item; item = ILNext(item)) {
+        size += itemSize(item);
+    }
+    return size;
+}
+
+const std::uint8_t* ILItemData(LPCITEMIDLIST item)
+{
+    return item->bytes + 2;
+}
+
+bool ILIsEqual(LPCITEMIDLIST a, LPCITEMIDLIST b)
+{
+    const std::uint32_t size = ILGetSize(a);
+    return size == ILGetSize(b) && (size == 0 || std::memcmp(a, b, size) == 0);
+}
+
+LPITEMIDLIST ILClone(LPCITEMIDLIST list)
+{
+    return ILCombine(list, nullptr);
+}
+
+LPITEMIDLIST ILCombine(LPCITEMIDLIST a, LPCITEMIDLIST b)
+{
+    const std::uint32_t first = itemBytes(a);
+    const std::uint32_t second = itemBytes(b);
+    if (first + second == 0) {
+        return nullptr;
+    }
+    LPITEMIDLIST list = allocate(first + second);
+    if (!list) {
+        return nullptr;
+    }
+    if (first > 0) {
+        std::memcpy(list->bytes, a, first);
+    }
+    if (second > 0) {
+        std::memcpy(list->bytes + first, b, second);
+    }
+    return list;
+}
+
+LPITEMIDLIST ILAppend(LPITEMIDLIST a, LPCITEMIDLIST b)
+{
+    LPITEMIDLIST combined = ILCombine(a, b);
+    ILFree(a);
+    return combined;
+}
+
+void ILFree(LPITEMIDLIST list)
+{
+    std::free(list);
+}
+
+LPITEMIDLIST MakeCatalogItem(std::uint32_t kind, std::u16string_view name)
+{
+    const std::size_t size = 8 + 2 * name.size();
+    if (size > 0xFFFF) {
+        return nullptr;
+    }
+    LPITEMIDLIST list = allocate(static_cast<std::uint32_t>(size));
+    if (!list) {
+        return nullptr;
+    }
+    std::uint8_t* bytes = list->bytes;
+    bytes[0] = static_cast<std::uint8_t>(size);
+    bytes[1] = static_cast<std::uint8_t>(size >> 8);
+    for (int i = 0; i < 4; ++i) {
+        bytes[2 + i] = static_cast<std::uint8_t>(kind >> (8 * i));
+    }
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        bytes[6 + 2 * i] = static_cast<std::uint8_t>(name[i]);
+        bytes[7 + 2 * i] = static_cast<std::uint8_t>(name[i] >> 8);
+    }
+    return list; // The name's terminating 0 and the list's terminator are the zeroed tail.
+}
+
+} // namespace talvodesk

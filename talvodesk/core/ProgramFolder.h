@@ -1,0 +1,14 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace talvodesk {
+
+/// The folder of the running program (GetModuleFolder).
+std::filesystem::path ProgramFolder();
+/// The installed data folder <prefix>/share/talvo/<name> beside the program's bin folder, or the program's own
+/// folder when that does not exist (an uninstalled build).
+std::filesystem::path DataFolder(std::string_view name);
+
+} // namespace talvodesk

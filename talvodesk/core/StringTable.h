@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/com/Result.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace talvodesk {
+
+/// The user-interface texts of one language, keyed by their string-table number. A language file is UTF-8 text,
+/// one "<number><tab><text>" per line; "\n", "\t" and "\\" in a text stand for a line break, a tab and a
+/// backslash; empty lines and lines beginning with "#" are skipped. Immutable once made.
+class StringTable {
+public:
+    /// The English table built into the program.
+    static const StringTable& english();
+    /// E_FAIL with the line number for a line that is not of that form or a number given twice; the file's
+    /// errors for a file that cannot be read.
+    static platform::Result<StringTable> load(const std::filesystem::path& file);
+    static platform::Result<StringTable> parse(std::string_view text);
+
+    /// The text, or null when this table has none for the number.
+    const std::u16string* find(std::uint32_t id) const;
+    std::size_t size() const { return m_texts.size(); }
+
+private:
+    std::map<std::uint32_t, std::u16string> m_texts;
+};
+
+} // namespace talvodesk

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/com/Types.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+struct IEventParams;
+
+namespace talvodesk {
+
+class CTalvoAppModule;
+
+/// Appends a span given in days, rounded to whole seconds before it is split: "hh:mm:ss", or "mm:ss" when the short
+/// form is asked and the span is under an hour.
+void AppendDuration(std::u16string& text, double days, bool shortForm);
+/// Appends the number in a printf format with one integer conversion, or "n/a" when `notAvailable` is set and the
+/// value is below 1. A format that does not hold exactly one integer conversion appends nothing.
+void AppendFormattedInt(std::u16string& text, int value, bool notAvailable, std::u16string_view format);
+/// Appends the number in a printf format with one real conversion, numbers always with "."; with a wrapper, the
+/// result is first put into the wrapper's one "%s". A format or wrapper of another shape appends nothing.
+void AppendFormattedFloat(std::u16string& text, float value, std::u16string_view format,
+                          std::optional<std::u16string_view> wrapper = std::nullopt);
+/// Appends the date and time as the user-interface locale writes them; exactly 0.0 (no date) and a date outside
+/// the calendar append "n/a".
+void FormatDate(std::u16string& text, DATE date, LCID userInterfaceLocale);
+
+/// The event's name for lists: its "_name_<language id>" text, else its Name, else its ShortName, followed by the
+/// calibre in the string-table format 61224 ("%-3.1f mm") in brackets. True.
+bool GetEventDisplayName(IEventParams& event, const CTalvoAppModule& module, std::u16string& text);
+/// The event order of lists: by distance, then by display name in the user's locale (case-sensitive). -1, 0, 1.
+int CompareEvents(IEventParams& a, IEventParams& b, const CTalvoAppModule& module);
+
+} // namespace talvodesk
