@@ -130,7 +130,8 @@ void rescanAfterOneNewPractice(benchmark::State& state)
     auto worker = catalog().openWorker(/*empty=*/false);
     worker->rescan();
     const fs::path source = catalog().root / "catalog" / "shooter 0" / "practice 0.talvo";
-    int added = 0;
+    static int added = 0; // The function runs more than once.
+
     for (auto _ : state) {
         state.PauseTiming();
         fs::copy_file(source, catalog().root / "catalog" / "shooter 7" / ("new " + std::to_string(added++) + ".talvo"));

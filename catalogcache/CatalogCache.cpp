@@ -117,7 +117,7 @@ bool CatalogCache::index()
         }
         documents += place.state == RecordState::Document ? 1 : 0;
         m_live.emplace(place.offset, place.length);
-        m_byPath.try_emplace(record(place.offset).path, place.offset);
+        m_byPath.try_emplace(path(place.offset), place.offset);
     });
     return walked && documents == header().liveDocuments;
 }
@@ -191,7 +191,7 @@ void CatalogCache::compact()
     m_live = std::move(moved);
     m_byPath.clear();
     for (const auto& [offset, length] : m_live) {
-        m_byPath.try_emplace(record(offset).path, offset);
+        m_byPath.try_emplace(path(offset), offset);
     }
     CatalogHeader updated = header();
     updated.deleted = 0;

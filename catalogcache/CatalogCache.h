@@ -44,6 +44,7 @@ public:
     /// The first live record of exactly this path (file names are case-sensitive).
     std::optional<std::size_t> find(std::u16string_view path) const;
     CatalogRecord record(std::size_t offset) const { return readRecord(bytes(), offset); }
+    std::u16string path(std::size_t offset) const { return readPath(bytes(), offset); }
     /// The offsets of the live records, in file order.
     std::vector<std::size_t> liveOffsets() const;
 

@@ -89,6 +89,16 @@ platform::Result<std::size_t> checkRecord(std::span<const std::uint8_t> cache, s
     return static_cast<std::size_t>(expected);
 }
 
+/// The string whose length is at `lengthAt` and whose units begin at `textAt`, both within the record `at`.
+std::u16string readText(const std::uint8_t* at, std::size_t lengthAt, std::size_t textAt)
+{
+    std::u16string text(static_cast<std::size_t>(load<std::int32_t>(at + lengthAt)), u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<char16_t>(load<std::uint16_t>(at + textAt + 2 * i));
+    }
+    return text;
+}
+
 } // namespace
 
 CatalogHeader readHeader(std::span<const std::uint8_t> cache)
@@ -172,14 +182,16 @@ CatalogRecord readRecord(std::span<const std::uint8_t> cache, std::size_t offset
     std::size_t text = kStringsAt;
     std::size_t lengthAt = kStringLengthsAt;
     for (std::u16string* value : stringsOf(record)) {
-        const auto length = static_cast<std::size_t>(load<std::int32_t>(at + lengthAt));
+        *value = readText(at, lengthAt, text);
+        text += 2 * value->size();
         lengthAt += 4;
-        value->resize(length);
-        for (std::size_t i = 0; i < length; ++i, text += 2) {
-            (*value)[i] = static_cast<char16_t>(load<std::uint16_t>(at + text));
-        }
     }
     return record;
+}
+
+std::u16string readPath(std::span<const std::uint8_t> cache, std::size_t offset)
+{
+    return readText(cache.data() + offset, kStringLengthsAt, kStringsAt);
 }
 
 void writeState(std::span<std::uint8_t> cache, std::size_t offset, RecordState state)

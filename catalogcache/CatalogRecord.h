@@ -68,6 +68,8 @@ std::size_t recordLength(const CatalogRecord& record);
 void writeRecord(std::span<std::uint8_t> to, const CatalogRecord& record);
 /// The record at `offset`; the walk has checked it.
 CatalogRecord readRecord(std::span<const std::uint8_t> cache, std::size_t offset);
+/// Only the path of the record at `offset`, which the walk has checked.
+std::u16string readPath(std::span<const std::uint8_t> cache, std::size_t offset);
 /// Sets the state byte of the record at `offset`.
 void writeState(std::span<std::uint8_t> cache, std::size_t offset, RecordState state);
 

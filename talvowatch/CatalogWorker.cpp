@@ -10,9 +10,14 @@
 #include "platform/time/Clock.h"
 
 #include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -103,74 +108,86 @@ void CatalogWorker::rescan()
 {
     m_services.tray.setCount(m_services.cache.header().liveDocuments);
     m_services.tray.setIcon(TrayIcon::Busy);
+    std::vector<ListedFile> files;
+    listFolder(m_folder, m_folderPrefix, files);
+    std::unordered_set<std::u16string_view> listed;
+    for (const ListedFile& file : files) {
+        listed.insert(file.recordPath);
+    }
     // The live records as they are now: deleting some while walking must not end the walk early.
     for (const std::size_t offset : m_services.cache.liveOffsets()) {
         if (m_services.changes.stopRequested()) {
             return;
         }
-        const CatalogRecord record = m_services.cache.record(offset);
-        // Records of an earlier catalog folder go too, or its practices would stay listed for ever.
-        if (!isInsideFolder(record.path) || !isRegularFile(record.path)) {
-            removeRecord(offset, record, Notify::Yes);
+        // The listing has just found most files; any other is looked for by its exact path. Records of an earlier
+        // catalog folder go too, or its practices would stay listed for ever.
+        const std::u16string path = m_services.cache.path(offset);
+        if (!isInsideFolder(path) || (!listed.contains(path) && !isRegularFile(path))) {
+            removeRecord(offset, m_services.cache.record(offset), Notify::Yes);
         }
     }
-    scanFolder(m_folder);
-    if (!m_services.changes.stopRequested()) {
-        m_services.tray.setIcon(TrayIcon::Idle);
+    for (const ListedFile& file : files) {
+        if (m_services.changes.stopRequested()) {
+            return;
+        }
+        indexFile(file);
     }
+    m_services.tray.setIcon(TrayIcon::Idle);
 }
 
-void CatalogWorker::scanFolder(const std::filesystem::path& folder)
+void CatalogWorker::listFolder(const std::filesystem::path& folder, const std::u16string& recordFolder,
+                               std::vector<ListedFile>& files)
 {
     watch(folder);
-    std::vector<std::pair<std::string, struct stat>> files;
+    const std::unique_ptr<DIR, int (*)(DIR*)> entries(::opendir(folder.c_str()), ::closedir);
+    if (!entries) {
+        return;
+    }
+    const int folderFd = ::dirfd(entries.get());
+    std::vector<ListedFile> found;
     std::vector<std::string> folders;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        std::string name = entry.path().filename().string();
-        struct stat status {};
-        if (!isListedName(name) || ::lstat(entry.path().c_str(), &status) != 0) {
+    while (const dirent* entry = ::readdir(entries.get())) {
+        if (m_services.changes.stopRequested()) {
+            return;
+        }
+        const std::string name = entry->d_name;
+        if (!isListedName(name)) {
             continue;
         }
-        if (S_ISDIR(status.st_mode)) {
-            folders.push_back(std::move(name));
-        } else if (::stat(entry.path().c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
-            files.emplace_back(std::move(name), status);
+        struct stat status {};
+        const bool isFolder =
+            entry->d_type == DT_UNKNOWN
+                ? ::fstatat(folderFd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode)
+                : entry->d_type == DT_DIR;
+        if (isFolder) {
+            folders.push_back(name);
+        } else if (::fstatat(folderFd, entry->d_name, &status, 0) == 0 && S_ISREG(status.st_mode)) {
+            found.push_back(ListedFile{folder / name, recordFolder + utf8ToUtf16(name), fileTimeOf(status),
+                                       static_cast<std::int32_t>(static_cast<std::uint32_t>(status.st_size))});
         }
     }
     // Name order, so that a scan is the same on every run.
-    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::sort(found.begin(), found.end(), [](const ListedFile& a, const ListedFile& b) { return a.path < b.path; });
+    std::move(found.begin(), found.end(), std::back_inserter(files));
     std::sort(folders.begin(), folders.end());
-    for (const auto& [name, status] : files) {
-        if (m_services.changes.stopRequested()) {
-            return;
-        }
-        indexFile(folder / name, status);
-    }
     for (const std::string& name : folders) {
-        if (m_services.changes.stopRequested()) {
-            return;
-        }
-        scanFolder(folder / name);
+        listFolder(folder / name, recordFolder + utf8ToUtf16(name) + u"/", files);
     }
 }
 
-void CatalogWorker::indexFile(const std::filesystem::path& path, const struct stat& status)
+void CatalogWorker::indexFile(const ListedFile& file)
 {
-    const std::u16string recordPath = utf8ToUtf16(path.string());
-    const std::uint64_t fileTime = fileTimeOf(status);
-    const auto fileSize = static_cast<std::int32_t>(static_cast<std::uint32_t>(status.st_size));
-    if (const auto offset = m_services.cache.find(recordPath)) {
+    if (const auto offset = m_services.cache.find(file.recordPath)) {
         const CatalogRecord known = m_services.cache.record(*offset);
-        if (known.fileTime == fileTime && known.fileSize == fileSize) {
+        if (known.fileTime == file.fileTime && known.fileSize == file.fileSize) {
             return;
         }
         removeRecord(*offset, known, Notify::No);
     }
-    CatalogRecord record = summarisePractice(path);
-    record.path = recordPath;
-    record.fileTime = fileTime;
-    record.fileSize = fileSize;
+    CatalogRecord record = summarisePractice(file.path);
+    record.path = file.recordPath;
+    record.fileTime = file.fileTime;
+    record.fileSize = file.fileSize;
     appendRecord(record);
 }
 

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
-
-struct stat;
+#include <string>
+#include <vector>
 
 namespace catalogcache {
 class CatalogCache;
@@ -58,9 +58,19 @@ public:
 
 private:
     enum class Notify { No, Yes };
+    /// A file the scan found, as its record will name it.
+    struct ListedFile {
+        std::filesystem::path path;
+        std::u16string recordPath;
+        std::uint64_t fileTime;
+        std::int32_t fileSize;
+    };
 
-    void scanFolder(const std::filesystem::path& folder);
-    void indexFile(const std::filesystem::path& path, const struct stat& status);
+    /// Lists the files of `folder`'s tree depth first (a folder's files before its subfolders, each in name order)
+    /// and watches each folder it enters.
+    void listFolder(const std::filesystem::path& folder, const std::u16string& recordFolder,
+                    std::vector<ListedFile>& files);
+    void indexFile(const ListedFile& file);
     void removeRecord(std::size_t offset, const catalogcache::CatalogRecord& record, Notify notify);
     void appendRecord(const catalogcache::CatalogRecord& record);
     bool isInsideFolder(const std::u16string& path) const;
