@@ -124,7 +124,7 @@ bool CatalogCache::index()
 
 std::optional<std::size_t> CatalogCache::find(std::u16string_view path) const
 {
-    const auto found = m_byPath.find(std::u16string(path));
+    const auto found = m_byPath.find(path);
     return found == m_byPath.end() ? std::nullopt : std::optional(found->second);
 }
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -73,8 +74,14 @@ private:
     std::size_t m_size;
     GenerationPage& m_generation;
     bool m_reused = false;
+    /// Looks paths up without copying them.
+    struct PathHash {
+        using is_transparent = void;
+        std::size_t operator()(std::u16string_view path) const { return std::hash<std::u16string_view>()(path); }
+    };
+
     std::map<std::size_t, std::size_t> m_live; // Offset to length, in file order.
-    std::unordered_map<std::u16string, std::size_t> m_byPath;
+    std::unordered_map<std::u16string, std::size_t, PathHash, std::equal_to<>> m_byPath;
 };
 
 } // namespace catalogcache

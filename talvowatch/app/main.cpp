@@ -55,13 +55,13 @@ int main(int argc, char** argv)
     if (!location) {
         return 1;
     }
+    quitOnStopSignals(application); // Before the worker starts, so that no stop signal can kill it mid-write.
     talvowatch::TrayModel tray;
     const std::filesystem::path folder(platform::com::utf16ToUtf8(talvodata::catalogPath()));
     auto server = talvowatch::CatalogServer::start(*location, folder, tray, {});
     if (!server) {
         return server.error().code == E_ACCESSDENIED ? 0 : 1; // A second watcher leaves the first one alone.
     }
-    quitOnStopSignals(application);
     talvowatch::SystemTray systemTray(tray);
     const int result = QApplication::exec();
     server->reset(); // Stops the worker while the icon it reports to still exists.

@@ -255,6 +255,7 @@ TEST_F(CatalogWorkerTest, StopEndsTheSettleWaitAtOnce)
     EXPECT_EQ(12s, m_clock.steadyNow());
     EXPECT_EQ((std::vector<std::chrono::milliseconds>{0s}), m_changes.scans);
     EXPECT_EQ(TrayIcon::ChangeSeen, m_tray.icon());
+    EXPECT_EQ("Talvo catalog busy - 0 file(s)", m_tray.tip());
 }
 
 } // namespace

@@ -1,3 +1,6 @@
+#include "support/PracticeFile.h"
+
+#include "catalogcache/CatalogReader.h"
 #include "catalogcache/GenerationPage.h"
 #include "platform/fs/tests/support/TemporaryFolder.h"
 
@@ -41,12 +44,12 @@ int exitCode(pid_t pid)
     return waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-/// Polls the generation page until the watcher is ready (bounded).
-bool awaitReady(const std::filesystem::path& page)
+/// Polls until `done` holds (bounded).
+template <typename Condition> bool awaitCondition(Condition done)
 {
     const auto deadline = std::chrono::steady_clock::now() + 60s;
     while (std::chrono::steady_clock::now() < deadline) {
-        if (auto opened = catalogcache::GenerationPage::open(page); opened && opened->isReady()) {
+        if (done()) {
             return true;
         }
         std::this_thread::sleep_for(20ms);
@@ -54,13 +57,20 @@ bool awaitReady(const std::filesystem::path& page)
     return false;
 }
 
-TEST(ProgramTest, RunsOncePerUserAndStopsCleanlyOnSigterm)
+TEST(ProgramTest, IndexesTheCatalogOncePerUserAndStopsCleanlyOnSigterm)
 {
     platform::fs::testing::TemporaryFolder home;
     std::filesystem::create_directories(home / "Talvo catalog");
+    ASSERT_TRUE(talvowatch::testsupport::writePractice(home / "Talvo catalog" / "a.talvo", {}).hasValue());
+    const catalogcache::CatalogLocation location{home / "cache" / "talvo" / "talvowatch.tmp", home / "run" / "talvo"};
     const pid_t watcher = startWatcher(home.path());
     ASSERT_GT(watcher, 0);
-    ASSERT_TRUE(awaitReady(home / "run" / "talvo" / "TALVOWATCHIM"));
+    ASSERT_TRUE(awaitCondition([&] {
+        auto page = catalogcache::GenerationPage::open(location.generationPage());
+        return page && page->isReady();
+    }));
+    const auto reader = catalogcache::CatalogReader::create(location).value();
+    EXPECT_TRUE(awaitCondition([&] { return reader->refresh() && reader->records().size() == 1; }));
 
     const pid_t second = startWatcher(home.path());
     ASSERT_GT(second, 0);
@@ -68,8 +78,7 @@ TEST(ProgramTest, RunsOncePerUserAndStopsCleanlyOnSigterm)
 
     ASSERT_EQ(0, kill(watcher, SIGTERM));
     EXPECT_EQ(0, exitCode(watcher));
-    EXPECT_FALSE(catalogcache::GenerationPage::open(home / "run" / "talvo" / "TALVOWATCHIM")->isReady());
-    EXPECT_TRUE(std::filesystem::exists(home / "cache" / "talvo" / "talvowatch.tmp"));
+    EXPECT_FALSE(catalogcache::GenerationPage::open(location.generationPage())->isReady());
 }
 
 } // namespace
