@@ -1,5 +1,6 @@
 #include "CatalogReader.h"
 
+#include "platform/kernel/FileLock.h"
 #include "platform/kernel/SwmrgGuard.h"
 
 #include <fcntl.h>
@@ -70,6 +71,23 @@ CatalogReader::CatalogReader(CatalogLocation location, std::unique_ptr<platform:
 }
 
 CatalogReader::~CatalogReader() = default;
+
+bool CatalogReader::isWatcherReady(const CatalogLocation& location)
+{
+    const auto page = GenerationPage::open(location.generationPage());
+    if (!page || !page->isReady()) {
+        return false;
+    }
+    // Taking the lock shared for a moment only succeeds when no watcher holds it; a watcher starting meanwhile
+    // waits for it briefly.
+    auto instance = platform::kernel::FileLock::open(location.instanceLock());
+    if (!instance) {
+        return false;
+    }
+    const bool isFree = instance->lock(platform::kernel::LockMode::Shared, platform::kernel::Timeout(0));
+    instance->unlock();
+    return !isFree;
+}
 
 platform::Result<CatalogReader::Refresh> CatalogReader::refresh()
 {

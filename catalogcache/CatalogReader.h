@@ -37,6 +37,10 @@ public:
     /// for a damaged header or record.
     platform::Result<Refresh> refresh();
 
+    /// Whether a watcher runs with its cache open: its ready flag is set and it holds its instance lock (a watcher
+    /// that died leaves the flag set but not the lock). A reader that finds none starts the watcher.
+    static bool isWatcherReady(const CatalogLocation& location);
+
     const std::vector<CatalogRecord>& records() const { return m_records; }
     /// The generation counter when the records were read.
     std::uint32_t generation() const { return m_generation; }

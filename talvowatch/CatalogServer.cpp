@@ -22,6 +22,12 @@ using platform::Error;
 using platform::kernel::FileLock;
 using platform::kernel::SwmrgGuard;
 
+namespace {
+
+constexpr platform::kernel::Timeout kInstanceLockWait{500};
+
+} // namespace
+
 struct CatalogServer::Parts {
     Parts(FileLock instanceLock, GenerationPage page, std::unique_ptr<SwmrgGuard> writerGuard,
           std::unique_ptr<platform::kernel::FolderWatch> watch)
@@ -48,7 +54,8 @@ platform::Result<std::unique_ptr<CatalogServer>> CatalogServer::start(const cata
     if (!instance) {
         return instance.error();
     }
-    if (!instance->lock(platform::kernel::LockMode::Exclusive, platform::kernel::Timeout(0))) {
+    // A reader that checks whether a watcher runs holds the lock for a moment only.
+    if (!instance->lock(platform::kernel::LockMode::Exclusive, kInstanceLockWait)) {
         return Error{E_ACCESSDENIED, "another watcher runs"};
     }
     auto generation = GenerationPage::create(location.generationPage());

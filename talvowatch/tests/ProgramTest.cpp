@@ -69,6 +69,7 @@ TEST(ProgramTest, IndexesTheCatalogOncePerUserAndStopsCleanlyOnSigterm)
         auto page = catalogcache::GenerationPage::open(location.generationPage());
         return page && page->isReady();
     }));
+    EXPECT_TRUE(catalogcache::CatalogReader::isWatcherReady(location));
     const auto reader = catalogcache::CatalogReader::create(location).value();
     EXPECT_TRUE(awaitCondition([&] { return reader->refresh() && reader->records().size() == 1; }));
 
@@ -79,6 +80,16 @@ TEST(ProgramTest, IndexesTheCatalogOncePerUserAndStopsCleanlyOnSigterm)
     ASSERT_EQ(0, kill(watcher, SIGTERM));
     EXPECT_EQ(0, exitCode(watcher));
     EXPECT_FALSE(catalogcache::GenerationPage::open(location.generationPage())->isReady());
+    EXPECT_FALSE(catalogcache::CatalogReader::isWatcherReady(location));
+
+    // A watcher that dies leaves its ready flag set, but not its instance lock.
+    const pid_t killed = startWatcher(home.path());
+    ASSERT_GT(killed, 0);
+    ASSERT_TRUE(awaitCondition([&] { return catalogcache::CatalogReader::isWatcherReady(location); }));
+    ASSERT_EQ(0, kill(killed, SIGKILL));
+    EXPECT_EQ(-1, exitCode(killed));
+    EXPECT_TRUE(catalogcache::GenerationPage::open(location.generationPage())->isReady());
+    EXPECT_FALSE(catalogcache::CatalogReader::isWatcherReady(location));
 }
 
 } // namespace
