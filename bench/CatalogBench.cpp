@@ -1,0 +1,161 @@
+// The catalog watcher over a catalog of 10,000 practices in 100 shooter folders.
+// Targets: the first index under 5 s on one core; a rescan after one new practice under 50 ms; a reader's refresh
+// of the whole cache under 20 ms.
+#include "talvowatch/CatalogWorker.h"
+#include "talvowatch/ChangeSource.h"
+#include "talvowatch/TrayModel.h"
+#include "talvowatch/tests/support/PracticeFile.h"
+
+#include "catalogcache/CatalogCache.h"
+#include "catalogcache/CatalogReader.h"
+#include "catalogcache/GenerationPage.h"
+#include "platform/com/ClassTable.h"
+#include "platform/kernel/SwmrgGuard.h"
+#include "platform/time/Clock.h"
+#include "talvodata/Register.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <mutex>
+#include <unistd.h>
+
+namespace {
+
+using namespace talvowatch;
+namespace fs = std::filesystem;
+
+constexpr int kPractices = 10000;
+constexpr int kShooters = 100;
+
+/// No folder changes and no stop: the benchmarks call rescan() themselves.
+class Quiet final : public ChangeSource {
+public:
+    platform::Status watchFolder(const fs::path&) override { return {}; }
+    Wake wait(platform::kernel::Timeout) override { return Wake::Stop; }
+    bool stopRequested() const override { return false; }
+};
+
+/// The catalog and the watcher's cache, runtime folder and services, made once for all benchmarks.
+struct Catalog {
+    Catalog()
+    {
+        talvodata::registerClasses(platform::com::ClassTable::instance());
+        fs::create_directories(root / "catalog");
+        fs::create_directories(root / "run");
+        // Ten practices of different shooters' lengths and scores, copied over the folders.
+        std::vector<std::string> templates;
+        for (int i = 0; i < 10; ++i) {
+            const fs::path path = root / ("template" + std::to_string(i));
+            testsupport::PracticeSpec spec;
+            spec.shooter = u"Shooter " + std::u16string(1, static_cast<char16_t>(u'A' + i));
+            spec.matchShots = 10 + i;
+            if (!testsupport::writePractice(path, spec)) {
+                return;
+            }
+            std::ifstream in(path, std::ios::binary);
+            templates.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            fs::remove(path);
+        }
+        for (int i = 0; i < kPractices; ++i) {
+            const fs::path folder = root / "catalog" / ("shooter " + std::to_string(i % kShooters));
+            fs::create_directories(folder);
+            std::ofstream(folder / ("practice " + std::to_string(i) + ".talvo"), std::ios::binary)
+                << templates[static_cast<std::size_t>(i) % templates.size()];
+        }
+        page.emplace(catalogcache::GenerationPage::create(root / "run" / "TALVOWATCHIM").value());
+        guard = platform::kernel::SwmrgGuard::CreateGuard(root / "run", catalogcache::kGuardName).value();
+        ready = true;
+    }
+    ~Catalog() { fs::remove_all(root); }
+
+    /// A worker over a cache opened afresh (`empty`) or as the last one left it.
+    std::unique_ptr<CatalogWorker> openWorker(bool empty)
+    {
+        cache.reset();
+        if (empty) {
+            fs::remove(cacheFile());
+        }
+        cache = catalogcache::CatalogCache::open(cacheFile(), *page).value();
+        return std::make_unique<CatalogWorker>(WorkerServices{*cache, *guard, changes, tray, clock, {}},
+                                               root / "catalog");
+    }
+    fs::path cacheFile() const { return root / "talvowatch.tmp"; }
+
+    fs::path root = fs::temp_directory_path() / ("talvo-catalog-bench-" + std::to_string(getpid()));
+    bool ready = false;
+    std::optional<catalogcache::GenerationPage> page;
+    std::unique_ptr<platform::kernel::SwmrgGuard> guard;
+    std::unique_ptr<catalogcache::CatalogCache> cache;
+    Quiet changes;
+    TrayModel tray;
+    platform::time::SystemClock clock;
+};
+
+Catalog& catalog()
+{
+    static Catalog shared;
+    return shared;
+}
+
+bool prepared(benchmark::State& state, double targetMs)
+{
+    state.counters["target_ms"] = targetMs;
+    if (!catalog().ready) {
+        state.SkipWithError("the practices cannot be written: build the talvo_events target first");
+    }
+    return catalog().ready;
+}
+
+void firstIndexOf10000Practices(benchmark::State& state)
+{
+    if (!prepared(state, 5000)) {
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        const auto worker = catalog().openWorker(/*empty=*/true);
+        state.ResumeTiming();
+        worker->rescan();
+    }
+    state.counters["records"] = catalog().cache->header().liveDocuments;
+}
+BENCHMARK(firstIndexOf10000Practices)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void rescanAfterOneNewPractice(benchmark::State& state)
+{
+    if (!prepared(state, 50)) {
+        return;
+    }
+    auto worker = catalog().openWorker(/*empty=*/false);
+    worker->rescan();
+    const fs::path source = catalog().root / "catalog" / "shooter 0" / "practice 0.talvo";
+    static int added = 0; // The function runs more than once.
+
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::copy_file(source, catalog().root / "catalog" / "shooter 7" / ("new " + std::to_string(added++) + ".talvo"));
+        state.ResumeTiming();
+        worker->rescan();
+    }
+    state.counters["records"] = catalog().cache->header().liveDocuments;
+}
+BENCHMARK(rescanAfterOneNewPractice)->Unit(benchmark::kMillisecond);
+
+void readerRefreshOfTheWholeCache(benchmark::State& state)
+{
+    if (!prepared(state, 20)) {
+        return;
+    }
+    catalog().openWorker(/*empty=*/false)->rescan();
+    const catalogcache::CatalogLocation location{catalog().cacheFile(), catalog().root / "run"};
+    const auto reader = catalogcache::CatalogReader::create(location).value();
+    for (auto _ : state) {
+        catalog().page->increment(); // Each refresh reads every record again.
+        benchmark::DoNotOptimize(reader->refresh());
+    }
+    state.counters["records"] = static_cast<double>(reader->records().size());
+}
+BENCHMARK(readerRefreshOfTheWholeCache)->Unit(benchmark::kMillisecond);
+
+} // namespace

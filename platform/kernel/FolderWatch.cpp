@@ -1,0 +1,134 @@
+#include "FolderWatch.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <string>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+namespace platform::kernel {
+
+namespace {
+
+constexpr std::uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MODIFY | IN_ATTRIB |
+                                     IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+
+// Superblock magic numbers of file systems whose changes may come from another machine.
+constexpr std::array<long, 8> kNetworkFileSystems{
+    0x6969,                        // NFS
+    0x517B,                        // SMB
+    static_cast<long>(0xFF534D42), // CIFS
+    static_cast<long>(0xFE534D42), // SMB2
+    0x5346414F,                    // AFS
+    0x73757245,                    // Coda
+    0x564C,                        // NCP
+    0x01021997,                    // 9P
+};
+
+bool isNetworkFileSystem(const std::filesystem::path& folder)
+{
+    struct statfs status {};
+    return ::statfs(folder.c_str(), &status) == 0 &&
+           std::find(kNetworkFileSystems.begin(), kNetworkFileSystems.end(), static_cast<long>(status.f_type)) !=
+               kNetworkFileSystems.end();
+}
+
+} // namespace
+
+Result<std::unique_ptr<FolderWatch>> FolderWatch::create()
+{
+    const int stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (stopFd < 0) {
+        return Error{E_OUTOFMEMORY, std::string("cannot make a stop signal: ") + std::strerror(errno)};
+    }
+    const int inotifyFd = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK); // -1 leaves only stop and timeouts.
+    return std::unique_ptr<FolderWatch>(new FolderWatch(inotifyFd, stopFd));
+}
+
+FolderWatch::~FolderWatch()
+{
+    if (m_inotifyFd >= 0) {
+        ::close(m_inotifyFd);
+    }
+    ::close(m_stopFd);
+}
+
+Status FolderWatch::watch(const std::filesystem::path& folder)
+{
+    if (m_inotifyFd < 0) {
+        return Error{E_NOTIMPL, "folder notifications are not available"};
+    }
+    if (isNetworkFileSystem(folder)) {
+        return Error{E_NOTIMPL, folder.string() + " is on a network file system"};
+    }
+    if (::inotify_add_watch(m_inotifyFd, folder.c_str(), kWatchMask) >= 0) {
+        return {};
+    }
+    const int error = errno;
+    const HRESULT code = error == ENOSPC || error == ENOMEM    ? STG_E_INSUFFICIENTMEMORY
+                         : error == ENOENT || error == ENOTDIR ? STG_E_PATHNOTFOUND
+                                                               : STG_E_ACCESSDENIED;
+    return Error{code, "cannot watch " + folder.string() + ": " + std::strerror(error)};
+}
+
+FolderWatch::Wake FolderWatch::wait(Timeout timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::min(timeout, Timeout(std::chrono::hours(24)));
+    for (;;) {
+        if (stopRequested()) {
+            return Wake::Stop;
+        }
+        int waitMs = -1;
+        if (timeout != kWaitForever) {
+            const auto left = std::chrono::duration_cast<Timeout>(deadline - std::chrono::steady_clock::now());
+            waitMs = static_cast<int>(std::max<Timeout::rep>(0, left.count()));
+        }
+        std::array<pollfd, 2> fds{pollfd{m_stopFd, POLLIN, 0}, pollfd{m_inotifyFd, POLLIN, 0}};
+        const int ready = ::poll(fds.data(), m_inotifyFd >= 0 ? 2 : 1, waitMs);
+        if (ready < 0 && errno != EINTR) {
+            return Wake::Stop; // Cannot wait at all: end rather than spin.
+        }
+        if (stopRequested()) {
+            return Wake::Stop;
+        }
+        if (ready > 0 && (fds[1].revents & POLLIN) != 0 && drainEvents()) {
+            return Wake::Change;
+        }
+        if (ready == 0 && waitMs >= 0) {
+            return Wake::TimedOut;
+        }
+    }
+}
+
+bool FolderWatch::drainEvents()
+{
+    alignas(inotify_event) std::array<char, 16384> buffer;
+    bool changed = false;
+    for (;;) {
+        const ssize_t length = ::read(m_inotifyFd, buffer.data(), buffer.size());
+        if (length <= 0) {
+            return changed;
+        }
+        for (ssize_t offset = 0; offset + static_cast<ssize_t>(sizeof(inotify_event)) <= length;) {
+            inotify_event event{};
+            std::memcpy(&event, buffer.data() + offset, sizeof event);
+            changed = changed || (event.mask & ~IN_IGNORED) != 0;
+            offset += static_cast<ssize_t>(sizeof(inotify_event) + event.len);
+        }
+    }
+}
+
+void FolderWatch::stop()
+{
+    m_stopped.store(true);
+    const std::uint64_t one = 1;
+    // Fails only when the counter is already near its maximum, which leaves it readable all the same.
+    [[maybe_unused]] const ssize_t written = ::write(m_stopFd, &one, sizeof one);
+}
+
+} // namespace platform::kernel

@@ -1,0 +1,70 @@
+#include "TrayModel.h"
+
+namespace talvowatch {
+
+using platform::kernel::LockGuard;
+using platform::kernel::Mutex;
+
+void TrayModel::setObserver(Observer observer)
+{
+    const LockGuard lock(m_mutex);
+    m_observer = std::move(observer);
+}
+
+void TrayModel::setIcon(TrayIcon icon)
+{
+    {
+        const LockGuard lock(m_mutex);
+        m_icon = icon;
+    }
+    changed();
+}
+
+void TrayModel::setCount(int count)
+{
+    {
+        const LockGuard lock(m_mutex);
+        m_count = count;
+    }
+    changed();
+}
+
+void TrayModel::setPeriodicRescan(bool periodic)
+{
+    {
+        const LockGuard lock(m_mutex);
+        m_periodic = periodic;
+    }
+    changed();
+}
+
+TrayIcon TrayModel::icon() const
+{
+    const LockGuard lock(m_mutex);
+    return m_icon;
+}
+
+std::string TrayModel::tip() const
+{
+    const LockGuard lock(m_mutex);
+    std::string tip = std::string("Talvo catalog") + (m_icon == TrayIcon::Idle ? "" : " busy") + " - " +
+                      std::to_string(m_count) + " file(s)";
+    if (m_periodic) {
+        tip += "\nFolder changes cannot be watched: rescanning every minute";
+    }
+    return tip;
+}
+
+void TrayModel::changed()
+{
+    Observer observer;
+    {
+        const LockGuard lock(m_mutex);
+        observer = m_observer;
+    }
+    if (observer) {
+        observer();
+    }
+}
+
+} // namespace talvowatch

@@ -1,0 +1,86 @@
+#include "SystemTray.h"
+
+#include "talvowatch/TrayModel.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
+
+namespace talvowatch {
+
+namespace {
+
+// The catalog browser program; the watcher opens it when it is installed beside the watcher or on the path.
+constexpr char kBrowserProgram[] = "talvoshell";
+
+QIcon iconFor(TrayIcon state)
+{
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 2));
+    const QColor fill = state == TrayIcon::Idle   ? QColor(0x2e, 0x8b, 0x57)
+                        : state == TrayIcon::Busy ? QColor(0xe0, 0x9a, 0x1a)
+                                                  : QColor(0x1e, 0x6f, 0xd0);
+    painter.setBrush(fill);
+    painter.drawEllipse(3, 3, 26, 26);
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(12, 12, 8, 8);
+    return QIcon(picture);
+}
+
+} // namespace
+
+SystemTray::SystemTray(TrayModel& model) : m_model(model)
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_tray = new QSystemTrayIcon(this);
+        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::DoubleClick) {
+                openCatalogBrowser();
+            }
+        });
+    }
+    m_model.setObserver([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { refresh(); }, Qt::QueuedConnection);
+    });
+    refresh();
+    if (m_tray != nullptr) {
+        m_tray->show();
+    }
+}
+
+SystemTray::~SystemTray()
+{
+    m_model.setObserver({});
+}
+
+void SystemTray::refresh()
+{
+    if (m_tray == nullptr) {
+        return;
+    }
+    m_tray->setIcon(iconFor(m_model.icon()));
+    m_tray->setToolTip(QString::fromStdString(m_model.tip()));
+}
+
+void SystemTray::openCatalogBrowser() const
+{
+    QString program = QDir(QCoreApplication::applicationDirPath()).filePath(kBrowserProgram);
+    if (!QFileInfo(program).isExecutable()) {
+        program = QStandardPaths::findExecutable(kBrowserProgram);
+    }
+    if (!program.isEmpty()) {
+        QProcess::startDetached(program, {});
+    }
+}
+
+} // namespace talvowatch
