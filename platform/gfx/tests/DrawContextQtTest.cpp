@@ -1,5 +1,6 @@
 #include "platform/gfx/DrawContextQt.h"
 
+#include "platform/gfx/BitmapQt.h"
 #include "platform/gfx/Color.h"
 #include "platform/gfx/TextFormat.h"
 
@@ -60,6 +61,28 @@ protected:
 
     QImage m_image;
 };
+
+TEST(BitmapQtTest, BitmapsHoldColorRefsWithoutAlphaRowByRow)
+{
+    // An ARGB image with a translucent pixel: the bitmap keeps the colour channels only.
+    QImage image(3, 2, QImage::Format_ARGB32);
+    const QRgb pixels[2][3] = {{qRgb(0x12, 0x34, 0x56), qRgb(0xFF, 0, 0), qRgba(0, 0, 0xFF, 0x80)},
+                               {qRgb(0, 0xFF, 0), qRgb(0xFF, 0xFF, 0xFF), qRgb(0, 0, 0)}};
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            image.setPixel(x, y, pixels[y][x]);
+        }
+    }
+    const Bitmap bitmap = toBitmap(image);
+    ASSERT_TRUE(bitmap.isValid());
+    EXPECT_EQ((std::vector<COLORREF>{0x563412, kRed, kBlue, 0x00FF00, 0xFFFFFF, 0}), bitmap.pixels);
+    const QImage back = toQImage(bitmap);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            EXPECT_EQ(pixels[y][x] | 0xFF000000u, back.pixel(x, y)) << x << "," << y;
+        }
+    }
+}
 
 TEST_F(DrawContextQtTest, RectangleExcludesRightAndBottomEdges)
 {
