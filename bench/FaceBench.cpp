@@ -50,7 +50,5 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0); // Fonts need an application, not a display.
     QGuiApplication application(argc, argv);
     talvodata::registerClasses(platform::com::ClassTable::instance());
-    const int result = bench::runBenchmarks(argc, argv);
-    platform::com::ClassTable::instance().clear(); // The event manager goes before the application.
-    return result;
+    return bench::runBenchmarks(argc, argv);
 }

@@ -9,42 +9,16 @@
 
 #include "platform/com/Bstr.h"
 #include "platform/com/ClassTable.h"
+#include "platform/fs/tests/support/TemporaryFolder.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <string>
 
 namespace {
 
 using platform::com::Bstr;
 using platform::com::ComPtr;
-
-/// A folder of its own under the system's temporary folder, removed with everything in it.
-class TemporaryFolder {
-public:
-    TemporaryFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "talvo-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) {
-            bench::fail("no temporary folder");
-        }
-        m_path = pattern;
-    }
-    ~TemporaryFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 ComPtr<talvodata::CTalvoDocument> newDocument()
 {
@@ -79,7 +53,7 @@ ComPtr<talvodata::CTalvoDocument> practice(int aimings, const std::filesystem::p
 
 void practiceSave(benchmark::State& state)
 {
-    const TemporaryFolder folder;
+    const platform::fs::testing::TemporaryFolder folder;
     const auto file = folder.path() / "practice.talvo";
     const auto document = practice(static_cast<int>(state.range(0)), file);
     for (auto _ : state) {
@@ -96,7 +70,7 @@ void practiceSave(benchmark::State& state)
 
 void practiceLoad(benchmark::State& state)
 {
-    const TemporaryFolder folder;
+    const platform::fs::testing::TemporaryFolder folder;
     const auto file = folder.path() / "practice.talvo";
     if (FAILED(practice(static_cast<int>(state.range(0)), file)->Save())) {
         bench::fail("the practice cannot be saved");

@@ -174,7 +174,5 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     talvodata::registerClasses(platform::com::ClassTable::instance());
     talvolink::registerClasses(platform::com::ClassTable::instance());
-    const int result = bench::runBenchmarks(argc, argv);
-    platform::com::ClassTable::instance().clear(); // The event manager goes before the application.
-    return result;
+    return bench::runBenchmarks(argc, argv);
 }

@@ -91,7 +91,5 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     talvodata::registerClasses(platform::com::ClassTable::instance());
     talvoboard::registerClasses(platform::com::ClassTable::instance());
-    const int result = bench::runBenchmarks(argc, argv);
-    platform::com::ClassTable::instance().clear(); // The event manager goes before the application.
-    return result;
+    return bench::runBenchmarks(argc, argv);
 }

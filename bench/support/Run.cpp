@@ -1,5 +1,7 @@
 #include "Run.h"
 
+#include "platform/com/ClassTable.h"
+
 #include <benchmark/benchmark.h>
 
 namespace bench {
@@ -12,6 +14,8 @@ int runBenchmarks(int argc, char** argv)
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    // The singletons (the event manager) go before a Qt application does.
+    platform::com::ClassTable::instance().clear();
     return 0;
 }
 
