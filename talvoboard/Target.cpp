@@ -590,8 +590,10 @@ HRESULT CTarget::GetImage(VARIANT_BOOL Metafile, IDispatch** Image)
         if (image.isNull()) {
             return E_OUTOFMEMORY;
         }
-        platform::gfx::DrawContextQt context(image);
-        TargetPainter(context, surface, m_state, overlay()).paintAll(m_userMode);
+        {
+            platform::gfx::DrawContextQt context(image);
+            TargetPainter(context, surface, m_state, overlay()).paintAll(m_userMode);
+        } // The painting ends first: an image that is still painted on is copied whole whenever it is shared.
         picture = platform::gfx::Picture::fromBitmap(platform::gfx::toBitmap(image), kScreen);
     }
     const auto object = platform::gfx::PictureObject::create(std::move(picture));

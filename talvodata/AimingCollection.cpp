@@ -143,16 +143,6 @@ HRESULT CAimingCollection::get_Shots(VARIANT_BOOL IncludeHidden, IShotCollection
     return S_OK;
 }
 
-bool CAimingCollection::holds(IAiming* aiming) const
-{
-    for (const ComPtr<IAiming>& held : m_aimings) {
-        if (isSameObject(held.get(), aiming)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 HRESULT CAimingCollection::Add(IAiming* Aiming)
 {
     auto guard = lock();
@@ -163,7 +153,7 @@ HRESULT CAimingCollection::Add(IAiming* Aiming)
     if (m_event && !isSameObject(m_event.get(), event.get())) {
         return E_INVALIDARG;
     }
-    if (holds(Aiming)) {
+    if (m_held.contains(Aiming)) {
         return S_OK;
     }
     auto position = m_aimings.end();
@@ -175,6 +165,7 @@ HRESULT CAimingCollection::Add(IAiming* Aiming)
         }
     }
     m_aimings.insert(position, ComPtr<IAiming>(Aiming));
+    m_held.add(Aiming);
     if (!m_event) {
         m_event = std::move(event);
     }
@@ -312,6 +303,7 @@ HRESULT CAimingCollection::saveRecord(IStream* stream)
 HRESULT CAimingCollection::loadRecord(IStream* stream)
 {
     m_aimings.clear();
+    m_held.clear();
     m_event.reset();
     m_readErrorMsg = Bstr();
     std::int32_t version = 0;

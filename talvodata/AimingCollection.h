@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ObjectIdentity.h"
 #include "PersistentObject.h"
 
 #include "interfaces/talvodata/IAimingCollection.h"
@@ -51,11 +52,11 @@ private:
 
     /// The aimings whose attributes' Match equals `match`, in a new collection of the same event.
     HRESULT subCollection(bool match, IAimingCollection** pVal);
-    bool holds(IAiming* aiming) const;
 
     platform::com::ComPtr<IEventManager> m_events;
     platform::com::ComPtr<IEventParams> m_event;
     std::vector<platform::com::ComPtr<IAiming>> m_aimings;
+    IdentitySet m_held;
     platform::com::Bstr m_readErrorMsg;
     platform::com::ComPtr<platform::com::ConnectionPoint> m_progress;
 };

@@ -1,19 +1,21 @@
 #include "AimingTrace.h"
 
+#include "Allocation.h"
 #include "PackedChannel.h"
 #include "StreamForms.h"
 
 #include "platform/com/Property.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 
 namespace talvodata {
 
-using platform::com::toVariantBool;
 using platform::com::Bstr;
 using platform::com::ComPtr;
+using platform::com::toVariantBool;
 
 namespace {
 
@@ -397,6 +399,22 @@ HRESULT CAimingTrace::_GetPoint(LONG nIndex, LONG* pX, LONG* pY)
     }
     *pX = m_x.at(positionOf(nIndex));
     *pY = m_y.at(positionOf(nIndex));
+    return S_OK;
+}
+
+HRESULT CAimingTrace::copyPoints(std::int64_t from, std::int64_t to, TracePoints& points)
+{
+    auto guard = lock();
+    const std::int64_t first = std::max<std::int64_t>(from, m_first);
+    const std::int64_t last = std::min<std::int64_t>(to, std::int64_t{m_first} + m_count - 1);
+    points.first = first;
+    const auto count = static_cast<std::size_t>(std::max<std::int64_t>(last - first + 1, 0));
+    RETURN_IF_FAILED(assignDefaults(points.x, count));
+    RETURN_IF_FAILED(assignDefaults(points.y, count));
+    if (count > 0) {
+        m_x.copyOut(positionOf(static_cast<LONG>(first)), count, points.x.data());
+        m_y.copyOut(positionOf(static_cast<LONG>(first)), count, points.y.data());
+    }
     return S_OK;
 }
 

@@ -2,6 +2,7 @@
 
 #include "PersistentObject.h"
 #include "TraceChannel.h"
+#include "TracePoints.h"
 
 #include "interfaces/talvodata/IAimingTrace.h"
 #include "platform/com/Bstr.h"
@@ -14,7 +15,7 @@ namespace talvodata {
 /// The samples of one aiming. While recorded it keeps a sliding window of the last seconds; once read-only it
 /// is trimmed and narrowed to 16-bit storage where the values allow. Stored as a version 4 record with every
 /// channel packed. Thread rule: any thread; every method holds the object's lock.
-class CAimingTrace final : public PersistentObject<IAimingTrace> {
+class CAimingTrace final : public PersistentObject<IAimingTrace, ITracePoints> {
 public:
     CAimingTrace() = default;
     static platform::com::ComPtr<CAimingTrace> create();
@@ -46,6 +47,8 @@ public:
     HRESULT _Add(LONG x, LONG y) override;
     HRESULT _GetPoint(LONG nIndex, LONG* pX, LONG* pY) override;
     HRESULT RemoveUserData(BSTR Name) override;
+
+    HRESULT copyPoints(std::int64_t from, std::int64_t to, TracePoints& points) override;
 
     /// The record version written.
     static constexpr std::int32_t kRecordVersion = 4;

@@ -2,19 +2,37 @@
 
 #include "platform/com/ComPtr.h"
 
+#include <unordered_set>
+
 namespace talvodata {
+
+/// The identity of an object: its IUnknown pointer, which every interface pointer to it leads to; null for null.
+template <typename I> IUnknown* identityOf(I* object)
+{
+    if (!object) {
+        return nullptr;
+    }
+    platform::com::ComPtr<IUnknown> identity;
+    (void)object->QueryInterface(IUnknown::kIid, identity.putVoid()); // Every object answers IUnknown.
+    return identity.get();
+}
 
 /// Whether two interface pointers lead to one object (compared by their IUnknown); two nulls are the same.
 template <typename A, typename B> bool isSameObject(A* left, B* right)
 {
-    if (!left || !right) {
-        return !left && !right;
-    }
-    platform::com::ComPtr<IUnknown> leftIdentity;
-    platform::com::ComPtr<IUnknown> rightIdentity;
-    (void)left->QueryInterface(IUnknown::kIid, leftIdentity.putVoid()); // Every object answers IUnknown.
-    (void)right->QueryInterface(IUnknown::kIid, rightIdentity.putVoid());
-    return leftIdentity.get() == rightIdentity.get();
+    return identityOf(left) == identityOf(right);
 }
+
+/// The identities of the objects a collection holds, so that finding one already held takes constant time. The
+/// identities stay valid while the collection keeps its references to the objects. Thread rule: the owner's.
+class IdentitySet {
+public:
+    template <typename I> bool contains(I* object) const { return m_identities.count(identityOf(object)) > 0; }
+    template <typename I> void add(I* object) { m_identities.insert(identityOf(object)); }
+    void clear() { m_identities.clear(); }
+
+private:
+    std::unordered_set<IUnknown*> m_identities;
+};
 
 } // namespace talvodata

@@ -38,6 +38,10 @@ void CRange::attach(ComPtr<IAimingTrace> trace, LONG indexBase)
 {
     auto guard = lock();
     m_trace = std::move(trace);
+    m_points.reset();
+    if (m_trace) {
+        m_points = m_trace.queryInterface<ITracePoints>();
+    }
     m_indexBase = indexBase;
     m_sampleRate = 0;
     if (m_attributes && FAILED(m_attributes->get_SampleRate(&m_sampleRate))) {
@@ -88,14 +92,17 @@ bool CRange::window(float firstSeconds, float lastSeconds)
     if (FAILED(m_trace->get_First(&traceFirst)) || FAILED(m_trace->get_Last(&traceLast))) {
         return false;
     }
-    const auto isValid = [this](std::int64_t relative) {
-        LONG index = 0;
-        VARIANT_BOOL valid = VARIANT_FALSE;
-        return SUCCEEDED(absolute(relative, index)) && SUCCEEDED(m_trace->get_ValidCoordinate(index, &valid)) &&
-               valid == VARIANT_TRUE;
-    };
     const std::int64_t start = std::max<std::int64_t>(requestedFirst, std::int64_t{traceFirst} - m_indexBase);
     std::int64_t end = std::min<std::int64_t>(requestedLast, std::int64_t{traceLast} - m_indexBase);
+    TracePoints points;
+    if (FAILED(copyPoints(start, end, points))) {
+        return false;
+    }
+    const auto isValid = [&](std::int64_t relative) {
+        LONG x = 0;
+        LONG y = 0;
+        return SUCCEEDED(point(points, relative, x, y)) && x != TraceChannel::kInvalid;
+    };
     while (start < end && !isValid(end)) {
         --end;
     }
@@ -128,14 +135,12 @@ HRESULT CRange::absolute(std::int64_t relative, LONG& index) const
     return S_OK;
 }
 
-HRESULT CRange::point(std::int64_t relative, LONG& x, LONG& y) const
+HRESULT CRange::copyPoints(std::int64_t firstRelative, std::int64_t lastRelative, TracePoints& points) const
 {
-    LONG index = 0;
-    RETURN_IF_FAILED(absolute(relative, index));
-    if (!m_trace) {
-        return E_INVALIDARG;
+    if (!m_points) {
+        return E_NOINTERFACE;
     }
-    return m_trace->_GetPoint(index, &x, &y);
+    return m_points->copyPoints(firstRelative + m_indexBase, lastRelative + m_indexBase, points);
 }
 
 HRESULT CRange::get_Valid(VARIANT_BOOL* pVal)
@@ -250,10 +255,12 @@ HRESULT CRange::computeStatistics(Statistics& result) const
     LONG maxY = maxX;
     LONG previousX = 0;
     LONG previousY = 0;
+    TracePoints points;
+    RETURN_IF_FAILED(copyPoints(m_first, m_last, points));
     for (LONG i = m_first; i <= m_last; ++i) {
         LONG x = 0;
         LONG y = 0;
-        RETURN_IF_FAILED(point(i, x, y));
+        RETURN_IF_FAILED(point(points, i, x, y));
         if (i > m_first) {
             const std::int64_t dx = std::int64_t{x} - previousX;
             const std::int64_t dy = std::int64_t{y} - previousY;
@@ -400,10 +407,13 @@ HRESULT CRange::Steadiness(float Radius, LONG nFCoefficient, float CenterX, floa
     }
     const float radiusSquared = Radius * Radius;
     std::int64_t inside = 0;
+    // Two samples before the window too: the first breaches follow the curve through them.
+    TracePoints points;
+    RETURN_IF_FAILED(copyPoints(std::int64_t{m_first} - 2, m_last, points));
     for (LONG i = m_first; i <= m_last; ++i) {
         float x = 0;
         float y = 0;
-        RETURN_IF_FAILED(Breaches(i, nFCoefficient, &x, &y));
+        RETURN_IF_FAILED(breach(points, i, nFCoefficient, /*phase=*/1.0, x, y));
         const float dx = x - CenterX;
         const float dy = y - CenterY;
         if (dx * dx + dy * dy <= radiusSquared) {
@@ -422,24 +432,33 @@ HRESULT CRange::Breaches(LONG nIndex, LONG nFCoefficient, float* pX, float* pY)
     return Breaches2(nIndex, nFCoefficient, std::numeric_limits<double>::quiet_NaN(), pX, pY);
 }
 
-HRESULT CRange::extrapolate(LONG nIndex, LONG coefficient, double phase, float& x, float& y) const
+HRESULT CRange::breach(const TracePoints& points, LONG nIndex, LONG coefficient, double phase, float& x, float& y)
 {
-    LONG cx = 0;
-    LONG cy = 0;
-    RETURN_IF_FAILED(point(nIndex, cx, cy));
-    LONG traceFirst = 0;
-    LONG traceLast = 0;
-    RETURN_IF_FAILED(m_trace->get_First(&traceFirst));
-    RETURN_IF_FAILED(m_trace->get_Last(&traceLast));
-    const std::int64_t twoBefore = std::int64_t{nIndex} + m_indexBase - 2;
-    LONG ax = 0;
-    LONG ay = 0;
-    LONG bx = 0;
-    LONG by = 0;
-    // Without two valid samples before it there is no curve to follow: the sample itself is the breach.
-    if (twoBefore < traceFirst || twoBefore > traceLast || FAILED(point(std::int64_t{nIndex} - 2, ax, ay)) ||
-        FAILED(point(std::int64_t{nIndex} - 1, bx, by)) || ax == TraceChannel::kInvalid ||
-        bx == TraceChannel::kInvalid || cx == TraceChannel::kInvalid) {
+    if (nIndex == 0 && m_breachCache && m_breachCache->coefficient == coefficient && m_breachCache->phase == phase) {
+        x = m_breachCache->x;
+        y = m_breachCache->y;
+        return S_OK;
+    }
+    RETURN_IF_FAILED(extrapolate(points, nIndex, coefficient, phase, x, y));
+    if (nIndex == 0) {
+        m_breachCache = BreachCache{coefficient, phase, x, y};
+    }
+    return S_OK;
+}
+
+HRESULT CRange::extrapolate(const TracePoints& points, LONG nIndex, LONG coefficient, double phase, float& x,
+                            float& y) const
+{
+    const std::int64_t index = std::int64_t{nIndex} + m_indexBase;
+    if (!points.holds(index)) {
+        return E_INVALIDARG;
+    }
+    const LONG cx = points.xAt(index);
+    const LONG cy = points.yAt(index);
+    // Without two valid samples before it there is no curve to follow: the sample itself is the breach. The copy
+    // holds every sample the trace stores from two before, and holding two before it holds one before.
+    if (!points.holds(index - 2) || points.xAt(index - 2) == TraceChannel::kInvalid ||
+        points.xAt(index - 1) == TraceChannel::kInvalid || cx == TraceChannel::kInvalid) {
         x = static_cast<float>(cx / 100.0);
         y = static_cast<float>(cy / 100.0);
         return S_OK;
@@ -456,8 +475,8 @@ HRESULT CRange::extrapolate(LONG nIndex, LONG coefficient, double phase, float& 
         const double quadratic = 0.5 * pc + 0.5 * pa - pb;
         return pa + linear * u + quadratic * u * u + (linear + 2.0 * quadratic * u) * k;
     };
-    x = static_cast<float>(along(ax, bx, cx));
-    y = static_cast<float>(along(ay, by, cy));
+    x = static_cast<float>(along(points.xAt(index - 2), points.xAt(index - 1), cx));
+    y = static_cast<float>(along(points.yAt(index - 2), points.yAt(index - 1), cy));
     return S_OK;
 }
 
@@ -473,17 +492,11 @@ HRESULT CRange::Breaches2(LONG nIndex, LONG nFCoefficient, double microphonePhas
     if (!m_valid) {
         return S_OK;
     }
-    if (nIndex == 0 && m_breachCache && m_breachCache->coefficient == nFCoefficient && m_breachCache->phase == phase) {
-        *pX = m_breachCache->x;
-        *pY = m_breachCache->y;
-        return S_OK;
-    }
+    TracePoints points;
+    RETURN_IF_FAILED(copyPoints(std::int64_t{nIndex} - 2, nIndex, points));
     float x = 0;
     float y = 0;
-    RETURN_IF_FAILED(extrapolate(nIndex, nFCoefficient, phase, x, y));
-    if (nIndex == 0) {
-        m_breachCache = BreachCache{nFCoefficient, phase, x, y};
-    }
+    RETURN_IF_FAILED(breach(points, nIndex, nFCoefficient, phase, x, y));
     *pX = x;
     *pY = y;
     return S_OK;

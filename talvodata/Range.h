@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TracePoints.h"
+
 #include "interfaces/talvodata/IAimingAttr.h"
 #include "interfaces/talvodata/IAimingTrace.h"
 #include "interfaces/talvodata/IRange.h"
@@ -85,16 +87,32 @@ private:
     bool inWindow(LONG index) const { return index >= m_first && index <= m_last; }
     /// The trace index of a relative index; E_INVALIDARG past the 32-bit indexes.
     HRESULT absolute(std::int64_t relative, LONG& index) const;
-    /// The stored hundredths at a relative index.
-    HRESULT point(std::int64_t relative, LONG& x, LONG& y) const;
+    /// The samples the trace holds between two relative indexes, copied under one lock of the trace.
+    HRESULT copyPoints(std::int64_t firstRelative, std::int64_t lastRelative, TracePoints& points) const;
+    /// The stored hundredths at a relative index; E_INVALIDARG when the copy does not hold it. Every index a trace
+    /// holds is a 32-bit one.
+    HRESULT point(const TracePoints& points, std::int64_t relative, LONG& x, LONG& y) const
+    {
+        const std::int64_t index = relative + m_indexBase;
+        if (!points.holds(index)) {
+            return E_INVALIDARG;
+        }
+        x = points.xAt(index);
+        y = points.yAt(index);
+        return S_OK;
+    }
     HRESULT coordinate(LONG nIndex, bool wantX, float* pVal) const;
     HRESULT statistic(float Statistics::*member, float* pVal);
     const Statistics& statistics();
     HRESULT computeStatistics(Statistics& result) const;
-    HRESULT extrapolate(LONG nIndex, LONG coefficient, double phase, float& x, float& y) const;
+    /// The breach at relative index nIndex (phase given), from the cache when it holds that one; index 0's is cached.
+    HRESULT breach(const TracePoints& points, LONG nIndex, LONG coefficient, double phase, float& x, float& y);
+    HRESULT extrapolate(const TracePoints& points, LONG nIndex, LONG coefficient, double phase, float& x,
+                        float& y) const;
 
     platform::com::ComPtr<IAimingAttr> m_attributes;
     platform::com::ComPtr<IAimingTrace> m_trace;
+    platform::com::ComPtr<ITracePoints> m_points; // Null for a trace of another maker, which cannot be read.
     LONG m_indexBase = 0;
     LONG m_requestedFirst = 0;
     LONG m_requestedLast = -1;

@@ -2,13 +2,12 @@
 
 #include "Allocation.h"
 #include "ObjectEnum.h"
-#include "ObjectIdentity.h"
 #include "TraceChannel.h"
+#include "TracePoints.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 namespace talvodata {
 
@@ -19,21 +18,31 @@ namespace {
 // An hour at the highest sample rate: a requested span beyond it is a request no memory should be spent on.
 constexpr std::int64_t kMaxCurveLength = 500 * 3600;
 
-/// What the curves need of one range: its valid window and where it reads its trace.
+/// What the curves need of one range: its valid window and the samples of its trace over it.
 struct RangeSpan {
     LONG first = 0;
     LONG last = -1;
     LONG indexBase = 0;
-    ComPtr<IAimingTrace> trace;
+    TracePoints points;
 };
 
-HRESULT spanOf(IRange& range, RangeSpan& span)
+/// The range's window and the samples from its start to `samplesAfter` past its end, read at once.
+HRESULT spanOf(IRange& range, LONG samplesAfter, RangeSpan& span)
 {
     RETURN_IF_FAILED(range.get_First(&span.first));
     RETURN_IF_FAILED(range.get_Last(&span.last));
     RETURN_IF_FAILED(range.get_IndexBase(&span.indexBase));
-    RETURN_IF_FAILED(range.get_Trace(span.trace.put()));
-    return span.trace ? S_OK : E_FAIL;
+    ComPtr<IAimingTrace> trace;
+    RETURN_IF_FAILED(range.get_Trace(trace.put()));
+    if (!trace) {
+        return E_FAIL;
+    }
+    const auto points = trace.queryInterface<ITracePoints>();
+    if (!points) {
+        return E_NOINTERFACE;
+    }
+    return points->copyPoints(std::int64_t{span.first} + span.indexBase,
+                              std::int64_t{span.last} + samplesAfter + span.indexBase, span.points);
 }
 
 // The stored hundredths at a range's relative index. False for an invalid sample, which has no distance to
@@ -41,10 +50,12 @@ HRESULT spanOf(IRange& range, RangeSpan& span)
 bool pointAt(const RangeSpan& span, std::int64_t relative, LONG& x, LONG& y)
 {
     const std::int64_t index = relative + span.indexBase;
-    if (index < std::numeric_limits<LONG>::min() || index > std::numeric_limits<LONG>::max()) {
+    if (!span.points.holds(index)) {
         return false;
     }
-    return SUCCEEDED(span.trace->_GetPoint(static_cast<LONG>(index), &x, &y)) && x != TraceChannel::kInvalid;
+    x = span.points.xAt(index);
+    y = span.points.yAt(index);
+    return x != TraceChannel::kInvalid;
 }
 
 float distance(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t by)
@@ -272,7 +283,7 @@ HRESULT CRangeCollection::buildCoordination(Curve& curve) const
     RETURN_IF_FAILED(sums.allocate(length));
     for (const ComPtr<IRange>& range : m_ranges) {
         RangeSpan span;
-        RETURN_IF_FAILED(spanOf(*range, span));
+        RETURN_IF_FAILED(spanOf(*range, /*samplesAfter=*/0, span));
         // The aim at the shot, or at the end of a window that stops before it, picks the area aimed at.
         const LONG reference = span.first <= 0 && span.last >= 0 ? 0 : span.last;
         float aimX = 0;
@@ -318,7 +329,7 @@ HRESULT CRangeCollection::buildSpeed(Curve& curve) const
     RETURN_IF_FAILED(sums.allocate(length));
     for (const ComPtr<IRange>& range : m_ranges) {
         RangeSpan span;
-        RETURN_IF_FAILED(spanOf(*range, span));
+        RETURN_IF_FAILED(spanOf(*range, step, span)); // A sample near the start is paired with a later one.
         for (LONG i = span.first; i <= span.last; ++i) {
             const std::int64_t partner =
                 i > std::int64_t{span.first} + step ? std::int64_t{i} - step : std::int64_t{i} + step;
@@ -384,10 +395,8 @@ HRESULT CRangeCollection::Add(IRange* pRange)
     if (valid != VARIANT_TRUE) {
         return S_OK;
     }
-    for (const ComPtr<IRange>& held : m_ranges) {
-        if (isSameObject(held.get(), pRange)) {
-            return S_OK;
-        }
+    if (m_held.contains(pRange)) {
+        return S_OK;
     }
     LONG sampleRate = 0;
     RETURN_IF_FAILED(pRange->get_SampleRate(&sampleRate));
@@ -420,6 +429,7 @@ HRESULT CRangeCollection::Add(IRange* pRange)
         m_event = std::move(event);
     }
     m_ranges.emplace_back(pRange);
+    m_held.add(pRange);
     m_statistics.reset();
     m_coordination.reset();
     m_speed.reset();

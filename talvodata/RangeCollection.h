@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ObjectIdentity.h"
+
 #include "interfaces/talvodata/IEventParams.h"
 #include "interfaces/talvodata/IRangeCollection.h"
 #include "platform/com/ComObject.h"
@@ -64,6 +66,7 @@ private:
     HRESULT buildSpeed(Curve& curve) const;
 
     std::vector<platform::com::ComPtr<IRange>> m_ranges;
+    IdentitySet m_held;
     platform::com::ComPtr<IEventParams> m_event;
     LONG m_sampleRate = 0;
     LONG m_first = 0;

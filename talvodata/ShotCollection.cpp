@@ -1,7 +1,6 @@
 #include "ShotCollection.h"
 
 #include "ObjectEnum.h"
-#include "ObjectIdentity.h"
 #include "RangeCollection.h"
 
 #include <algorithm>
@@ -182,12 +181,11 @@ HRESULT CShotCollection::Add(IShot* Shot)
     if (m_event && !isSameObject(m_event.get(), event.get())) {
         return E_INVALIDARG;
     }
-    for (const ComPtr<IShot>& held : m_shots) {
-        if (isSameObject(held.get(), Shot)) {
-            return S_OK;
-        }
+    if (m_held.contains(Shot)) {
+        return S_OK;
     }
     m_shots.emplace_back(Shot);
+    m_held.add(Shot);
     if (!m_event) {
         m_event = std::move(event);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ObjectIdentity.h"
+
 #include "interfaces/talvodata/IEventParams.h"
 #include "interfaces/talvodata/IShotCollection.h"
 #include "platform/com/ComObject.h"
@@ -48,6 +50,7 @@ private:
     HRESULT subset(bool match, IShotCollection** pVal) const;
 
     std::vector<platform::com::ComPtr<IShot>> m_shots;
+    IdentitySet m_held;
     platform::com::ComPtr<IEventParams> m_event;
 };
 

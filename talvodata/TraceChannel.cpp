@@ -23,6 +23,15 @@ template <typename T> HRESULT makeStorage(std::vector<T>& storage, std::size_t c
 
 } // namespace
 
+void TraceChannel::copyOut(std::size_t from, std::size_t count, std::int32_t* out) const
+{
+    if (m_isNarrow) {
+        std::copy_n(m_narrow.begin() + static_cast<std::ptrdiff_t>(from), count, out);
+    } else {
+        std::copy_n(m_wide.begin() + static_cast<std::ptrdiff_t>(from), count, out);
+    }
+}
+
 void TraceChannel::set(std::size_t position, std::int32_t value)
 {
     if (m_isNarrow) {

@@ -17,6 +17,8 @@ public:
     bool isNarrow() const { return m_isNarrow; }
     std::size_t capacity() const { return m_isNarrow ? m_narrow.size() : m_wide.size(); }
     std::int32_t at(std::size_t position) const { return m_isNarrow ? m_narrow[position] : m_wide[position]; }
+    /// The `count` samples from `from` on, widened to 32 bits.
+    void copyOut(std::size_t from, std::size_t count, std::int32_t* out) const;
     /// A value outside -32768 .. 32767 needs 32-bit storage: `widen()` first.
     void set(std::size_t position, std::int32_t value);
 

@@ -1,5 +1,7 @@
 #include "MemoryStream.h"
 
+#include "WriteAt.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -52,12 +54,7 @@ HRESULT MemoryStream::Write(const void* pv, ULONG cb, ULONG* pcbWritten)
     if (end > m_buffer->data.max_size()) {
         return STG_E_MEDIUMFULL;
     }
-    if (end > m_buffer->data.size()) {
-        m_buffer->data.resize(end);
-    }
-    if (cb > 0) {
-        std::memcpy(m_buffer->data.data() + m_position, pv, cb);
-    }
+    writeAt(m_buffer->data, m_position, pv, cb);
     m_position = end;
     if (pcbWritten) {
         *pcbWritten = cb;

@@ -2,6 +2,8 @@
 
 #include "platform/gfx/Color.h"
 
+#include <algorithm>
+
 namespace platform::gfx {
 
 QImage toQImage(const Bitmap& bitmap)
@@ -24,14 +26,16 @@ QImage toQImage(const Bitmap& bitmap)
 Bitmap toBitmap(const QImage& image)
 {
     const QImage converted = image.convertToFormat(QImage::Format_RGB32);
-    Bitmap bitmap{converted.width(), converted.height(), {}};
-    bitmap.pixels.reserve(static_cast<std::size_t>(converted.width()) * static_cast<std::size_t>(converted.height()));
-    for (int y = 0; y < converted.height(); ++y) {
+    const auto width = static_cast<std::size_t>(converted.width());
+    Bitmap bitmap{converted.width(), converted.height(),
+                  std::vector<COLORREF>(width * static_cast<std::size_t>(converted.height()))};
+    COLORREF* out = bitmap.pixels.data();
+    for (int y = 0; y < converted.height(); ++y, out += width) {
+        // 0xffRRGGBB to 0x00BBGGRR: red and blue trade places and alpha goes. A plain loop the compiler vectorises.
         const auto* line = reinterpret_cast<const QRgb*>(converted.constScanLine(y));
-        for (int x = 0; x < converted.width(); ++x) {
-            bitmap.pixels.push_back(rgb(static_cast<BYTE>(qRed(line[x])), static_cast<BYTE>(qGreen(line[x])),
-                                        static_cast<BYTE>(qBlue(line[x]))));
-        }
+        std::transform(line, line + width, out, [](QRgb pixel) {
+            return ((pixel & 0xFFu) << 16) | (pixel & 0xFF00u) | ((pixel >> 16) & 0xFFu);
+        });
     }
     return bitmap;
 }

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <iterator>
 
 namespace platform::gfx {
 
@@ -74,6 +75,17 @@ QPolygonF toPolygon(const std::vector<Point>& points, qreal offset = 0)
         polygon.append(QPointF(point.x + offset, point.y + offset));
     }
     return polygon;
+}
+
+// The points without the ones that repeat their predecessor. A wide stroke comes out the same without them (a
+// zero-length step adds nothing to the outline) but each costs a round join: a trace sampled faster than it moves
+// across pixels repeats most of its points.
+std::vector<Point> withoutRepeats(const std::vector<Point>& points)
+{
+    std::vector<Point> kept;
+    kept.reserve(points.size());
+    std::unique_copy(points.begin(), points.end(), std::back_inserter(kept));
+    return kept;
 }
 
 // The corners of a dotted figure's one-pixel outline.
@@ -242,7 +254,7 @@ void DrawContextQt::stroke(const std::vector<Point>& points, bool closed)
     }
     // Centred on the line through the pixel centres.
     QPainterPath line;
-    line.addPolygon(toPolygon(points, 0.5));
+    line.addPolygon(toPolygon(withoutRepeats(points), 0.5));
     if (closed) {
         line.closeSubpath();
     }

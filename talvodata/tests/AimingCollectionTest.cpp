@@ -296,6 +296,24 @@ TEST_F(AimingCollectionTest, SaveWritesTheRecordAndFiresProgressPerAiming)
     EXPECT_EQ(record, testsupport::savedRecord(loaded->unknown()));
 }
 
+TEST_F(AimingCollectionTest, LoadForgetsTheAimingsHeldBefore)
+{
+    auto source = newCollection();
+    ASSERT_HR(S_OK, source->Add(aiming(true).get()));
+    const auto record = testsupport::savedRecord(source->unknown());
+
+    auto collection = newCollection();
+    const ComPtr<IAiming> before = aiming(true);
+    ASSERT_HR(S_OK, collection->Add(before.get()));
+    ASSERT_HR(S_OK, testsupport::loadRecord(collection->unknown(), record));
+    ASSERT_EQ(1, count(*collection));
+    // The aiming held before the load is no longer held, so it is added again; then it is held once.
+    ASSERT_HR(S_OK, collection->Add(before.get()));
+    ASSERT_HR(S_OK, collection->Add(before.get()));
+    EXPECT_EQ(2, count(*collection));
+    EXPECT_EQ(before.get(), item(*collection, 2).get());
+}
+
 TEST_F(AimingCollectionTest, RecordWithoutAnEventCannotBeReadBack)
 {
     const auto record = testsupport::savedRecord(newCollection()->unknown());

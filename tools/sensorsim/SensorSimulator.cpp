@@ -107,6 +107,12 @@ Observation SensorSimulator::observe() const
     return m_state;
 }
 
+void SensorSimulator::setPacketsWritten(PacketsWritten listener)
+{
+    const std::lock_guard lock(m_mutex);
+    m_packetsWritten = std::move(listener);
+}
+
 bool SensorSimulator::waitUntil(const std::function<bool(const Observation&)>& condition,
                                 std::chrono::milliseconds timeout)
 {
@@ -120,13 +126,22 @@ void SensorSimulator::run(platform::kernel::Event& stop)
     while (!stop.wait(0ms)) {
         // Written outside the lock: a program that stopped reading must not block the test's observations.
         std::vector<std::uint8_t> out;
+        std::size_t sentBefore = 0;
+        std::size_t sent = 0;
+        PacketsWritten packetsWritten;
         {
             const std::lock_guard lock(m_mutex);
+            sentBefore = m_state.packetsSent;
             followLines(out);
             streamDuePackets(out);
+            sent = m_state.packetsSent;
+            packetsWritten = m_packetsWritten;
         }
         if (!out.empty()) {
             (void)m_port->write(out); // unplugged: the bytes are lost, as on a pulled cable
+        }
+        if (sent != sentBefore && packetsWritten) {
+            packetsWritten(sent, std::chrono::steady_clock::now());
         }
         if (!m_port->lines().isPlugged()) {
             (void)stop.wait(kListen);

@@ -65,6 +65,10 @@ public:
     void plugIn();
 
     Observation observe() const;
+    /// Called on the sensor's thread right after each write that carried streamed packets, with the number of
+    /// packets streamed so far: what a latency measurement needs to know when each packet went out.
+    using PacketsWritten = std::function<void(std::size_t packetsSent, std::chrono::steady_clock::time_point at)>;
+    void setPacketsWritten(PacketsWritten listener);
     /// Waits until `condition` holds for the sensor's state; false when `timeout` passed first.
     bool waitUntil(const std::function<bool(const Observation&)>& condition, std::chrono::milliseconds timeout);
 
@@ -98,6 +102,7 @@ private:
     std::uint8_t m_sequence = 0;
     std::chrono::microseconds m_period{0};
     std::chrono::steady_clock::time_point m_nextPacket;
+    PacketsWritten m_packetsWritten;
 
     std::unique_ptr<platform::kernel::Thread> m_thread; // Last: stopped before the rest goes.
 };

@@ -1,4 +1,5 @@
 #include "platform/com/MemoryStream.h"
+#include "platform/com/WriteAt.h"
 
 #include "platform/testing/Matchers.h"
 
@@ -20,6 +21,33 @@ TEST(MemoryStreamTest, ReadsShortAtTheEndAndWritesGrowTheBuffer)
     ASSERT_HR(S_OK, stream->Seek(6, STREAM_SEEK_SET, nullptr));
     ASSERT_HR(S_OK, stream->Write("z", 1, nullptr));
     EXPECT_EQ((std::vector<std::uint8_t>{'a', 'b', 'c', 'd', 0, 0, 'z'}), stream->bytes());
+}
+
+TEST(MemoryStreamTest, WriteAtOverwritesAppendsAndZeroFillsAGap)
+{
+    using Bytes = std::vector<std::uint8_t>;
+    struct Case {
+        const char* what;
+        Bytes initial;
+        std::uint64_t position;
+        Bytes written;
+        Bytes expected;
+    };
+    const Case cases[] = {
+        {"append to nothing", {}, 0, {1, 2}, {1, 2}},
+        {"overwrite inside", {1, 2, 3, 4}, 1, {8, 9}, {1, 8, 9, 4}},
+        {"overwrite across the end", {1, 2, 3}, 2, {8, 9}, {1, 2, 8, 9}},
+        {"append at the end", {1, 2}, 2, {3}, {1, 2, 3}},
+        {"past the end", {1}, 3, {7}, {1, 0, 0, 7}},
+        {"nothing past the end still grows", {1}, 2, {}, {1, 0}},
+        {"nothing inside", {1, 2}, 1, {}, {1, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes data = c.initial;
+        writeAt(data, c.position, c.written.data(), c.written.size());
+        EXPECT_EQ(c.expected, data);
+    }
 }
 
 TEST(MemoryStreamTest, SeekingBeforeTheStartFailsAndKeepsThePosition)

@@ -1,11 +1,14 @@
 #include "platform/gfx/DrawContextQt.h"
 
+#include "platform/gfx/BitmapQt.h"
 #include "platform/gfx/Color.h"
 #include "platform/gfx/TextFormat.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
+#include <QPainterPathStroker>
 
 #include <algorithm>
 #include <array>
@@ -60,6 +63,28 @@ protected:
 
     QImage m_image;
 };
+
+TEST(BitmapQtTest, BitmapsHoldColorRefsWithoutAlphaRowByRow)
+{
+    // An ARGB image with a translucent pixel: the bitmap keeps the colour channels only.
+    QImage image(3, 2, QImage::Format_ARGB32);
+    const QRgb pixels[2][3] = {{qRgb(0x12, 0x34, 0x56), qRgb(0xFF, 0, 0), qRgba(0, 0, 0xFF, 0x80)},
+                               {qRgb(0, 0xFF, 0), qRgb(0xFF, 0xFF, 0xFF), qRgb(0, 0, 0)}};
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            image.setPixel(x, y, pixels[y][x]);
+        }
+    }
+    const Bitmap bitmap = toBitmap(image);
+    ASSERT_TRUE(bitmap.isValid());
+    EXPECT_EQ((std::vector<COLORREF>{0x563412, kRed, kBlue, 0x00FF00, 0xFFFFFF, 0}), bitmap.pixels);
+    const QImage back = toQImage(bitmap);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            EXPECT_EQ(pixels[y][x] | 0xFF000000u, back.pixel(x, y)) << x << "," << y;
+        }
+    }
+}
 
 TEST_F(DrawContextQtTest, RectangleExcludesRightAndBottomEdges)
 {
@@ -130,6 +155,43 @@ TEST_F(DrawContextQtTest, DottedPenRunsItsPatternOnAcrossJoints)
     dc.polyline(corner);
     EXPECT_EQ("###...#", row(10, kRed, 2, 9));
     EXPECT_EQ("##...###..", column(9, kRed, 10, 20)); // continues from the seventh pixel
+}
+
+TEST_F(DrawContextQtTest, WidePolylinesWithRepeatedPointsDrawWhatTheStrokerDrawsOfAllOfThem)
+{
+    // A wandering line that repeats points, as a trace sampled faster than it moves does, and a line of one point.
+    const std::vector<Point> wandering = {{5, 5},  {5, 5},   {6, 5},   {6, 5},   {6, 5},   {9, 8},
+                                          {9, 8},  {20, 8},  {20, 30}, {20, 30}, {12, 9},  {12, 10},
+                                          {12, 9}, {30, 33}, {30, 33}, {31, 33}, {31, 34}, {31, 34}};
+    const std::vector<Point> standing = {{15, 15}, {15, 15}, {15, 15}};
+    for (const auto* points : {&wandering, &standing}) {
+        for (LONG width : {2, 3, 5}) {
+            SCOPED_TRACE(testing::Message() << points->size() << " points, width " << width);
+            m_image.fill(Qt::white);
+            {
+                DrawContextQt dc(m_image);
+                dc.setPen({PenStyle::Solid, width, kRed});
+                dc.polyline(*points);
+            }
+            // Every point given to Qt's stroker, centred on the pixel centres.
+            QImage expected(kSize, kSize, QImage::Format_RGB32);
+            expected.fill(Qt::white);
+            QPainterPath line;
+            QPolygonF polygon;
+            for (const Point& point : *points) {
+                polygon.append(QPointF(point.x + 0.5, point.y + 0.5));
+            }
+            line.addPolygon(polygon);
+            QPainterPathStroker stroker;
+            stroker.setWidth(width);
+            stroker.setCapStyle(Qt::RoundCap);
+            stroker.setJoinStyle(Qt::RoundJoin);
+            QPainter painter(&expected);
+            painter.fillPath(stroker.createStroke(line), QColor(255, 0, 0));
+            painter.end();
+            EXPECT_EQ(expected, m_image);
+        }
+    }
 }
 
 TEST_F(DrawContextQtTest, WidePenIsCentredWithRoundCaps)

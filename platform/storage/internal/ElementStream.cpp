@@ -2,6 +2,8 @@
 
 #include "CompoundFileWriter.h"
 
+#include "platform/com/WriteAt.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -55,13 +57,7 @@ HRESULT ElementStream::Write(const void* pv, ULONG cb, ULONG* pcbWritten)
     if (end > kMaxStreamSize) {
         return STG_E_MEDIUMFULL;
     }
-    std::vector<std::uint8_t>& data = m_element->data;
-    if (end > data.size()) {
-        data.resize(static_cast<std::size_t>(end));
-    }
-    if (cb > 0) {
-        std::memcpy(data.data() + m_position, pv, cb);
-    }
+    com::writeAt(m_element->data, m_position, pv, cb);
     m_position = end;
     m_document->markChanged();
     if (pcbWritten) {

@@ -1,0 +1,95 @@
+// A full redraw of an 800 x 800 target control showing the 10 m air rifle face, breaches and one 10 s trace drawn
+// with the 2-pixel pen; and the control's GetImage of that drawing. Target: the redraw with 60 breaches under 5 ms
+// on one core; it grows linearly with the breaches.
+#include "support/Aimings.h"
+#include "support/Run.h"
+
+#include "talvoboard/Register.h"
+#include "talvoboard/TargetWindow.h"
+#include "talvodata/Register.h"
+
+#include "interfaces/talvoboard/ITarget.h"
+#include "platform/com/ClassTable.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QWidget>
+
+#include <cstdlib>
+
+namespace {
+
+using platform::com::ComPtr;
+
+constexpr int kSide = 800;
+
+/// A control of 800 x 800 pixels with `breaches` aimings: one with a 10 s trace, the others a single sample each.
+ComPtr<ITarget> targetWithBreaches(int breaches, QWidget*& widget)
+{
+    const ComPtr<IEventParams> event = bench::shippedEvent("AR10");
+    if (!event) {
+        bench::fail("no AR10 event file: build the talvo_events target first");
+    }
+    ComPtr<ITarget> target;
+    if (FAILED(CoCreateInstance(talvoboard::CLSID_Target, nullptr, CLSCTX_ALL, ITarget::kIid, target.putVoid())) ||
+        FAILED(target.queryInterface<ITargetWindow>()->GetWidget(&widget))) {
+        bench::fail("no target control");
+    }
+    widget->resize(kSide, kSide);
+    if (FAILED(target->put_Event(event.get())) || FAILED(target->put_DisplayTrace(VARIANT_TRUE)) ||
+        FAILED(target->put_TraceThickness(0.1F))) {
+        bench::fail("the control cannot be set up");
+    }
+    const ComPtr<IAiming> traced = bench::recordedAiming(event.get(), {1800, 200, 0, 0}, 0);
+    if (!traced || FAILED(target->Add(traced.get()))) {
+        bench::fail("the traced aiming cannot be added");
+    }
+    for (int i = 1; i < breaches; ++i) {
+        // Spread over rings 4 to 10 on a spiral.
+        const bench::AimingShape shape{1, 0, (i * 37 % 3000) - 1500, (i * 53 % 3000) - 1500};
+        const ComPtr<IAiming> aiming = bench::recordedAiming(event.get(), shape, static_cast<unsigned>(i));
+        if (!aiming || FAILED(target->Add(aiming.get()))) {
+            bench::fail("the aimings cannot be added");
+        }
+    }
+    return target;
+}
+
+void fullRedraw(benchmark::State& state)
+{
+    QWidget* widget = nullptr;
+    const ComPtr<ITarget> target = targetWithBreaches(static_cast<int>(state.range(0)), widget);
+    QImage shown(kSide, kSide, QImage::Format_RGB32);
+    for (auto _ : state) {
+        (void)target->Refresh(); // Cannot fail.
+        widget->render(&shown);
+    }
+    state.counters["target_ms"] = 5;
+    state.SetLabel("60 breaches: target under 5 ms");
+}
+BENCHMARK(fullRedraw)->Arg(10)->Arg(60)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+void imageOfTarget(benchmark::State& state)
+{
+    QWidget* widget = nullptr;
+    const ComPtr<ITarget> target = targetWithBreaches(60, widget);
+    for (auto _ : state) {
+        ComPtr<IDispatch> image;
+        benchmark::DoNotOptimize(target->GetImage(VARIANT_FALSE, image.put()));
+    }
+    state.SetLabel("60 breaches, the redraw and one copy of the pixels");
+}
+BENCHMARK(imageOfTarget)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0); // Widgets need an application, not a display.
+    QApplication application(argc, argv);
+    talvodata::registerClasses(platform::com::ClassTable::instance());
+    talvoboard::registerClasses(platform::com::ClassTable::instance());
+    return bench::runBenchmarks(argc, argv);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "interfaces/talvodata/IAiming.h"
+#include "interfaces/talvodata/IEventParams.h"
+#include "platform/com/ComPtr.h"
+
+namespace bench {
+
+/// One of the shipped shooting events from the process's event manager; null when the event files are missing.
+platform::com::ComPtr<IEventParams> shippedEvent(const char* shortName);
+
+/// How an aiming of the benchmarks is recorded: a wandering hold at 200 Hz with one shot.
+struct AimingShape {
+    int samplesBeforeShot = 1000;
+    int samplesAfterShot = 200;
+    /// Where the hold is centred, in hundredths of a millimetre, so breaches spread over the face.
+    long centreX = 0;
+    long centreY = 0;
+};
+
+/// A concluded (read-only) aiming of `event` recorded as the device link records one; null when it cannot be made.
+platform::com::ComPtr<IAiming> recordedAiming(IEventParams* event, const AimingShape& shape, unsigned seed);
+
+/// Aborts the benchmark program with a message: a set-up that fails gives no figure worth printing.
+[[noreturn]] void fail(const char* what);
+
+} // namespace bench
