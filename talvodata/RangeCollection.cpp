@@ -2,8 +2,8 @@
 
 #include "Allocation.h"
 #include "ObjectEnum.h"
-#include "ObjectIdentity.h"
 #include "TraceChannel.h"
+#include "platform/com/ObjectIdentity.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +13,7 @@
 namespace talvodata {
 
 using platform::com::ComPtr;
+using platform::com::isSameObject;
 
 namespace {
 

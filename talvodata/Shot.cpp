@@ -1,9 +1,9 @@
 #include "Shot.h"
 
 #include "platform/com/Property.h"
+#include "platform/com/StreamForms.h"
 
 #include "Range.h"
-#include "StreamForms.h"
 
 #include "interfaces/talvodata/IEventParams.h"
 
@@ -11,11 +11,17 @@
 
 namespace talvodata {
 
-using platform::com::copyFlag;
-using platform::com::copyProperty;
 using platform::com::Bstr;
 using platform::com::ComPtr;
+using platform::com::copyFlag;
+using platform::com::copyProperty;
+using platform::com::readDouble;
+using platform::com::readFlag;
+using platform::com::readInt32;
 using platform::com::Variant;
+using platform::com::writeDouble;
+using platform::com::writeFlag;
+using platform::com::writeInt32;
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "ShotCollection.h"
 
 #include "ObjectEnum.h"
-#include "ObjectIdentity.h"
 #include "RangeCollection.h"
+#include "platform/com/ObjectIdentity.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -10,6 +10,7 @@
 namespace talvodata {
 
 using platform::com::ComPtr;
+using platform::com::isSameObject;
 
 namespace {
 

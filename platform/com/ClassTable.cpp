@@ -2,23 +2,14 @@
 
 #include "Bstr.h"
 #include "Result.h"
+#include "platform/text/Ascii.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace platform::com {
-namespace {
 
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
-
-} // namespace
-
+using text::equalsIgnoringAsciiCase;
 ClassTable& ClassTable::instance()
 {
     static ClassTable table;

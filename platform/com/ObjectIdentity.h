@@ -2,7 +2,7 @@
 
 #include "platform/com/ComPtr.h"
 
-namespace talvodata {
+namespace platform::com {
 
 /// Whether two interface pointers lead to one object (compared by their IUnknown); two nulls are the same.
 template <typename A, typename B> bool isSameObject(A* left, B* right)
@@ -10,11 +10,11 @@ template <typename A, typename B> bool isSameObject(A* left, B* right)
     if (!left || !right) {
         return !left && !right;
     }
-    platform::com::ComPtr<IUnknown> leftIdentity;
-    platform::com::ComPtr<IUnknown> rightIdentity;
+    ComPtr<IUnknown> leftIdentity;
+    ComPtr<IUnknown> rightIdentity;
     (void)left->QueryInterface(IUnknown::kIid, leftIdentity.putVoid()); // Every object answers IUnknown.
     (void)right->QueryInterface(IUnknown::kIid, rightIdentity.putVoid());
     return leftIdentity.get() == rightIdentity.get();
 }
 
-} // namespace talvodata
+} // namespace platform::com
