@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <ostream>
 #include <utility>
 
 namespace platform::com {
@@ -70,3 +71,8 @@ std::string hresultName(HRESULT hr)
 }
 
 } // namespace platform::com
+
+void PrintTo(HRESULT hr, std::ostream* out)
+{
+    *out << platform::com::hresultName(hr);
+}

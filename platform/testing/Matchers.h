@@ -6,19 +6,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 // Result codes print by name ("E_FAIL"), so a failed expectation reads at once.
 #define EXPECT_HR(expected, actual)                                                                                    \
     EXPECT_EQ(::platform::com::hresultName(expected), ::platform::com::hresultName(actual))
 #define ASSERT_HR(expected, actual)                                                                                    \
     ASSERT_EQ(::platform::com::hresultName(expected), ::platform::com::hresultName(actual))
-
-// GoogleTest finds this by argument-dependent lookup, so EXPECT_EQ on results prints names as well.
-inline void PrintTo(HRESULT hr, std::ostream* out)
-{
-    *out << ::platform::com::hresultName(hr);
-}
 
 MATCHER(IsOk, "succeeds")
 {
