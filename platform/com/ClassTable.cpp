@@ -23,16 +23,6 @@ void ClassTable::registerClass(ClassRegistration registration)
     m_entries.insert_or_assign(classId, Entry{std::move(registration), nullptr});
 }
 
-void ClassTable::unregisterClass(REFCLSID classId)
-{
-    ComPtr<IUnknown> singleton; // Released after the lock, so its destructor may use the table.
-    std::lock_guard guard(m_mutex);
-    if (auto it = m_entries.find(classId); it != m_entries.end()) {
-        singleton = std::move(it->second.singleton);
-        m_entries.erase(it);
-    }
-}
-
 void ClassTable::clear()
 {
     std::vector<ComPtr<IUnknown>> singletons;
