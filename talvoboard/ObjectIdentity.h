@@ -3,15 +3,15 @@
 #include "interfaces/talvodata/IAiming.h"
 #include "interfaces/talvodata/IShot.h"
 #include "platform/com/ComPtr.h"
-#include "talvodata/ObjectIdentity.h"
+#include "platform/com/ObjectIdentity.h"
 
 namespace talvoboard {
 
-/// True when both point to one object. Unlike talvodata::isSameObject, a null equals nothing, not even a null: the
+/// True when both point to one object. Unlike platform::com::isSameObject, a null equals nothing, not even a null: the
 /// control never takes "no shot hit" for "the selected shot" when none is selected.
 inline bool sameObject(IUnknown* a, IUnknown* b)
 {
-    return a && b && talvodata::isSameObject(a, b);
+    return a && b && platform::com::isSameObject(a, b);
 }
 
 /// True when one of the aiming's shots is `shot`. An aiming whose shots cannot be read holds none.

@@ -12,6 +12,7 @@
 #include "interfaces/talvoboard/DispIds.h"
 #include "interfaces/talvodata/Guids.h"
 #include "platform/com/ClassTable.h"
+#include "platform/com/ObjectIdentity.h"
 #include "platform/com/Property.h"
 #include "platform/gfx/BitmapQt.h"
 #include "platform/gfx/DrawContextQt.h"
@@ -19,7 +20,6 @@
 #include "platform/gfx/PictureObject.h"
 #include "platform/gfx/PictureRecorder.h"
 #include "platform/gfx/TextMeasureQt.h"
-#include "talvodata/ObjectIdentity.h"
 
 #include <QApplication>
 
@@ -33,13 +33,13 @@ using platform::com::ComPtr;
 using platform::com::copyFlag;
 using platform::com::copyProperty;
 using platform::com::fromVariantBool;
+using platform::com::isSameObject;
 using platform::com::Notify;
 using platform::com::storeProperty;
 using platform::gfx::DrawContext;
 using platform::gfx::Rect;
 using platform::gfx::Resolution;
 using platform::gfx::Size;
-using talvodata::isSameObject;
 
 namespace {
 

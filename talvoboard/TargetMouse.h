@@ -118,7 +118,6 @@ public:
 
     /// Set by the drawing of the zoom-rectangle feedback, cleared by a full paint.
     void setZoomRectangleDrawn(bool drawn) { m_zoomRectangleDrawn = drawn; }
-    bool isZoomRectangleDrawn() const { return m_zoomRectangleDrawn; }
 
 private:
     enum class Mode {

@@ -4,15 +4,20 @@
 #include "AimingTrace.h"
 #include "Range.h"
 #include "Shot.h"
-#include "StreamForms.h"
 
 #include "platform/com/EnumVariant.h"
-
+#include "platform/com/StreamForms.h"
 
 namespace talvodata {
 
+using platform::com::bytesLeft;
 using platform::com::ComPtr;
+using platform::com::readGuid;
+using platform::com::readInt32;
+using platform::com::readObject;
 using platform::com::Variant;
+using platform::com::writeInt32;
+using platform::com::writeObject;
 
 CAiming::CAiming(ComPtr<CAimingAttr> attributes, ComPtr<CAimingTrace> trace)
     : m_attributes(std::move(attributes)), m_trace(std::move(trace))

@@ -1,17 +1,27 @@
 #include "AimingAttr.h"
 
-#include "StreamForms.h"
-
+#include "interfaces/talvodata/Sampling.h"
 #include "platform/com/ClassTable.h"
 #include "platform/com/Property.h"
+#include "platform/com/StreamForms.h"
 
 namespace talvodata {
 
 using platform::com::Bstr;
 using platform::com::ComPtr;
+using platform::com::copyFlag;
+using platform::com::copyProperty;
 using platform::com::copyRequired;
 using platform::com::fromVariantBool;
 using platform::com::Notify;
+using platform::com::readBstr;
+using platform::com::readDouble;
+using platform::com::readFlag;
+using platform::com::readInt32;
+using platform::com::writeBstr;
+using platform::com::writeDouble;
+using platform::com::writeFlag;
+using platform::com::writeInt32;
 
 CAimingAttr::CAimingAttr(ComPtr<IEventManager> events) : m_events(std::move(events)) {}
 
@@ -69,8 +79,7 @@ HRESULT CAimingAttr::get_SampleRate(LONG* pVal)
 HRESULT CAimingAttr::put_SampleRate(LONG newVal)
 {
     auto guard = lock();
-    const auto rate = static_cast<std::uint32_t>(newVal);
-    if (rate < 20 || rate > 500) {
+    if (newVal < kLowestSampleRate || newVal > kHighestSampleRate) {
         return E_INVALIDARG;
     }
     if (m_sampleRate != 0) {

@@ -1,10 +1,10 @@
 #include "AimingCollection.h"
 
 #include "Aiming.h"
-#include "ObjectIdentity.h"
 #include "ProgressRelay.h"
 #include "ShotCollection.h"
-#include "StreamForms.h"
+#include "platform/com/ObjectIdentity.h"
+#include "platform/com/StreamForms.h"
 
 #include "interfaces/talvodata/DispIds.h"
 #include "platform/com/ClassTable.h"
@@ -15,10 +15,18 @@
 namespace talvodata {
 
 using platform::com::Bstr;
+using platform::com::bytesLeft;
 using platform::com::ComPtr;
 using platform::com::copyRequired;
+using platform::com::isSameObject;
 using platform::com::Notify;
+using platform::com::readBstr;
+using platform::com::readInt32;
+using platform::com::readObject;
 using platform::com::Variant;
+using platform::com::writeBstr;
+using platform::com::writeInt32;
+using platform::com::writeObject;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ObjectIdentity.h"
+#include "platform/com/ObjectIdentity.h"
 #include "PersistentObject.h"
 
 #include "interfaces/talvodata/IAimingCollection.h"
@@ -56,7 +56,7 @@ private:
     platform::com::ComPtr<IEventManager> m_events;
     platform::com::ComPtr<IEventParams> m_event;
     std::vector<platform::com::ComPtr<IAiming>> m_aimings;
-    IdentitySet m_held;
+    platform::com::IdentitySet m_held;
     platform::com::Bstr m_readErrorMsg;
     platform::com::ComPtr<platform::com::ConnectionPoint> m_progress;
 };

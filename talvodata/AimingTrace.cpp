@@ -2,9 +2,10 @@
 
 #include "Allocation.h"
 #include "PackedChannel.h"
-#include "StreamForms.h"
 
+#include "platform/com/LittleEndian.h"
 #include "platform/com/Property.h"
+#include "platform/com/StreamForms.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,8 +15,15 @@
 namespace talvodata {
 
 using platform::com::Bstr;
+using platform::com::bytesLeft;
 using platform::com::ComPtr;
+using platform::com::readBstr;
+using platform::com::readBytes;
+using platform::com::readInt32;
 using platform::com::toVariantBool;
+using platform::com::writeBstr;
+using platform::com::writeBytes;
+using platform::com::writeInt32;
 
 namespace {
 
@@ -545,8 +553,8 @@ HRESULT CAimingTrace::loadUnpacked(IStream* stream)
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* pair = pairs.data() + i * pairSize;
         if (narrowPairs != 0) {
-            m_x.set(i, static_cast<std::int16_t>(pair[0] | pair[1] << 8));
-            m_y.set(i, static_cast<std::int16_t>(pair[2] | pair[3] << 8));
+            m_x.set(i, static_cast<std::int16_t>(platform::com::loadLittleEndian<std::uint16_t>(pair)));
+            m_y.set(i, static_cast<std::int16_t>(platform::com::loadLittleEndian<std::uint16_t>(pair + 2)));
         } else {
             std::int32_t x = 0;
             std::int32_t y = 0;

@@ -1,8 +1,8 @@
 #include "EventFile.h"
 
 #include "EventParams.h"
-#include "StreamForms.h"
 
+#include "platform/com/StreamForms.h"
 #include "platform/fs/Attributes.h"
 #include "platform/storage/CompoundFile.h"
 
@@ -13,6 +13,8 @@ namespace talvodata {
 using platform::Error;
 using platform::Result;
 using platform::com::ComPtr;
+using platform::com::readGuid;
+using platform::com::writeObject;
 
 namespace {
 

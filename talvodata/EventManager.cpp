@@ -6,15 +6,16 @@
 
 #include "platform/com/EnumVariant.h"
 #include "platform/com/Property.h"
+#include "platform/text/Ascii.h"
 
 #include <algorithm>
 #include <system_error>
 
 namespace talvodata {
 
-using platform::com::copyProperty;
 using platform::com::Bstr;
 using platform::com::ComPtr;
+using platform::com::copyProperty;
 using platform::com::Variant;
 
 namespace {
@@ -22,12 +23,10 @@ namespace {
 bool isEventFile(const std::filesystem::directory_entry& entry)
 {
     const std::string name = entry.path().filename().string();
-    std::string extension = entry.path().extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
     std::error_code error;
     // Names beginning with "." are the temporary files of saves still in progress.
-    return extension == ".evl" && !name.starts_with(".") && entry.is_regular_file(error);
+    return platform::text::equalsIgnoringAsciiCase(entry.path().extension().string(), ".evl") &&
+           !name.starts_with(".") && entry.is_regular_file(error);
 }
 
 Bstr synonymsOf(IEventParams& event)

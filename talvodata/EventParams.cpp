@@ -2,19 +2,28 @@
 
 #include "EventFile.h"
 #include "EventsFolder.h"
-#include "StreamForms.h"
 
 #include "interfaces/talvodata/Guids.h"
 #include "platform/com/MemoryStream.h"
 #include "platform/com/Property.h"
+#include "platform/com/StreamForms.h"
 #include "platform/gfx/PictureObject.h"
 
 namespace talvodata {
 
 using platform::com::Bstr;
+using platform::com::bytesLeft;
 using platform::com::ComPtr;
 using platform::com::copyProperty;
 using platform::com::inRange;
+using platform::com::readBstr;
+using platform::com::readFloat;
+using platform::com::readGuid;
+using platform::com::readInt32;
+using platform::com::writeBstr;
+using platform::com::writeFloat;
+using platform::com::writeInt32;
+using platform::com::writeObject;
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "platform/gfx/Color.h"
 #include "platform/gfx/DrawContext.h"
 #include "platform/gfx/Himetric.h"
+#include "platform/gfx/Letterbox.h"
 #include "platform/gfx/PictureRecorder.h"
 #include "platform/gfx/TextFormat.h"
 
@@ -207,18 +208,7 @@ private:
             pictureWidth <= 0 || pictureHeight <= 0 || box.isEmpty()) {
             return;
         }
-        const std::int64_t aspect = std::int64_t{pictureWidth} * 1000 / pictureHeight;
-        const std::int64_t w = box.width();
-        const std::int64_t h = box.height();
-        if (w * 1000 / h < aspect) {
-            const auto pad = static_cast<LONG>((h - w * 1000 / aspect + 1) / 2);
-            box.top += pad;
-            box.bottom -= pad;
-        } else {
-            const auto pad = static_cast<LONG>((w - h * aspect / 1000 + 1) / 2);
-            box.left += pad;
-            box.right -= pad;
-        }
+        box = platform::gfx::letterbox(box, pictureWidth, pictureHeight);
         (void)m_face.picture->Render(&m_context, box.left, box.top, box.width(), box.height()); // Drawn or not.
     }
 

@@ -3,7 +3,9 @@
 #include "Aiming.h"
 #include "LegacyReader.h"
 
+#include "interfaces/talvodata/Sampling.h"
 #include "platform/com/Variant.h"
+#include "platform/text/Ascii.h"
 #include "platform/text/CodePage.h"
 
 #include <array>
@@ -19,8 +21,6 @@ namespace {
 
 constexpr LONG kFewestSamples = 1;
 constexpr LONG kMostSamples = 16380;
-constexpr LONG kLowestSampleRate = 20;
-constexpr LONG kHighestSampleRate = 500;
 constexpr std::int32_t kMatchFlag = 0x40;
 constexpr std::int32_t kHiddenFlag = 0x4000;
 constexpr std::int32_t kPositionBits = 0x1C;
@@ -38,24 +38,10 @@ constexpr std::array kOldEvents{
     OldEvent{"Smallbore Pistol 50 meters", u"SBP50"},
 };
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 const char16_t* shortNameOf(std::string_view oldName)
 {
     for (const OldEvent& event : kOldEvents) {
-        if (equalsIgnoringCase(event.name, oldName)) {
+        if (platform::text::equalsIgnoringAsciiCase(event.name, oldName)) {
             return event.shortName;
         }
     }

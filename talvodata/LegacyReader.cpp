@@ -1,5 +1,7 @@
 #include "LegacyReader.h"
 
+#include "platform/com/LittleEndian.h"
+
 #include <algorithm>
 
 namespace talvodata {
@@ -19,9 +21,7 @@ bool LegacyReader::int32(std::int32_t& value)
     if (!skip(sizeof value)) {
         return false;
     }
-    const std::uint32_t raw = std::uint32_t{m_bytes[start]} | std::uint32_t{m_bytes[start + 1]} << 8 |
-                              std::uint32_t{m_bytes[start + 2]} << 16 | std::uint32_t{m_bytes[start + 3]} << 24;
-    value = static_cast<std::int32_t>(raw);
+    value = static_cast<std::int32_t>(platform::com::loadLittleEndian<std::uint32_t>(&m_bytes[start]));
     return true;
 }
 
@@ -31,7 +31,7 @@ bool LegacyReader::int16(std::int16_t& value)
     if (!skip(sizeof value)) {
         return false;
     }
-    value = static_cast<std::int16_t>(std::uint16_t{m_bytes[start]} | std::uint16_t{m_bytes[start + 1]} << 8);
+    value = static_cast<std::int16_t>(platform::com::loadLittleEndian<std::uint16_t>(&m_bytes[start]));
     return true;
 }
 

@@ -1,7 +1,6 @@
 #include "NamedValues.h"
 
-#include "StreamForms.h"
-
+#include "platform/com/StreamForms.h"
 #include "platform/com/StringOrder.h"
 
 #include <iterator>
@@ -9,7 +8,14 @@
 namespace talvodata {
 
 using platform::com::Bstr;
+using platform::com::bytesLeft;
+using platform::com::readBstr;
+using platform::com::readInt32;
+using platform::com::readVariant;
 using platform::com::Variant;
+using platform::com::writeBstr;
+using platform::com::writeInt32;
+using platform::com::writeVariant;
 
 bool NamedValues::KeyOrder::operator()(const Bstr& left, const Bstr& right) const
 {

@@ -1,11 +1,16 @@
 #include "PackedChannel.h"
 
-#include "StreamForms.h"
+#include "platform/com/LittleEndian.h"
+#include "platform/com/StreamForms.h"
 
 #include <cstring>
 #include <limits>
 
 namespace talvodata::packed {
+
+using platform::com::loadLittleEndian;
+using platform::com::readBytes;
+
 namespace {
 
 struct Run {
@@ -135,7 +140,8 @@ std::vector<std::uint8_t> encode(const TraceChannel& channel, std::size_t from, 
             }
             // Differences of class 1 and 2 samples fit their field: they were classified against this value.
             const auto difference = static_cast<std::uint32_t>(static_cast<std::int64_t>(value) - previous);
-            appendLittleEndian(bytes, run.kind == 3 ? static_cast<std::uint32_t>(value) : difference, run.kind == 3 ? 4 : run.kind);
+            appendLittleEndian(bytes, run.kind == 3 ? static_cast<std::uint32_t>(value) : difference,
+                               run.kind == 3 ? 4 : run.kind);
             previous = value;
         }
     }
@@ -186,10 +192,9 @@ HRESULT decode(IStream* stream, std::size_t count, TraceChannel& channel)
             if (kind == 1) {
                 value = previous + static_cast<std::int8_t>(field[0]);
             } else if (kind == 2) {
-                value = previous + static_cast<std::int16_t>(field[0] | field[1] << 8);
+                value = previous + static_cast<std::int16_t>(loadLittleEndian<std::uint16_t>(field));
             } else {
-                value = static_cast<std::int32_t>(static_cast<std::uint32_t>(field[0]) | field[1] << 8 |
-                                                  field[2] << 16 | static_cast<std::uint32_t>(field[3]) << 24);
+                value = static_cast<std::int32_t>(loadLittleEndian<std::uint32_t>(field));
             }
             if (value < low || value > high) {
                 return E_FAIL;

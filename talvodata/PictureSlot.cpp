@@ -1,14 +1,18 @@
 #include "PictureSlot.h"
 
-#include "StreamForms.h"
-
 #include "platform/com/ClassTable.h"
 #include "platform/com/Persist.h"
+#include "platform/com/StreamForms.h"
 #include "platform/gfx/PictureObject.h"
 
 namespace talvodata {
 
 using platform::com::ComPtr;
+using platform::com::readFlag;
+using platform::com::readGuid;
+using platform::com::readObject;
+using platform::com::writeFlag;
+using platform::com::writeObject;
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include "ObjectEnum.h"
 #include "TraceChannel.h"
 #include "TracePoints.h"
+#include "platform/com/ObjectIdentity.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,7 @@
 namespace talvodata {
 
 using platform::com::ComPtr;
+using platform::com::isSameObject;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ObjectIdentity.h"
+#include "platform/com/ObjectIdentity.h"
 
 #include "interfaces/talvodata/IEventParams.h"
 #include "interfaces/talvodata/IRangeCollection.h"
@@ -66,7 +66,7 @@ private:
     HRESULT buildSpeed(Curve& curve) const;
 
     std::vector<platform::com::ComPtr<IRange>> m_ranges;
-    IdentitySet m_held;
+    platform::com::IdentitySet m_held;
     platform::com::ComPtr<IEventParams> m_event;
     LONG m_sampleRate = 0;
     LONG m_first = 0;

@@ -1,9 +1,9 @@
 #include "Shot.h"
 
 #include "platform/com/Property.h"
+#include "platform/com/StreamForms.h"
 
 #include "Range.h"
-#include "StreamForms.h"
 
 #include "interfaces/talvodata/IEventParams.h"
 
@@ -17,7 +17,13 @@ using platform::com::copyFlag;
 using platform::com::copyProperty;
 using platform::com::fromVariantBool;
 using platform::com::Notify;
+using platform::com::readDouble;
+using platform::com::readFlag;
+using platform::com::readInt32;
 using platform::com::Variant;
+using platform::com::writeDouble;
+using platform::com::writeFlag;
+using platform::com::writeInt32;
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "ObjectEnum.h"
 #include "RangeCollection.h"
+#include "platform/com/ObjectIdentity.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -9,6 +10,7 @@
 namespace talvodata {
 
 using platform::com::ComPtr;
+using platform::com::isSameObject;
 
 namespace {
 

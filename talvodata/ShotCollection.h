@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ObjectIdentity.h"
+#include "platform/com/ObjectIdentity.h"
 
 #include "interfaces/talvodata/IEventParams.h"
 #include "interfaces/talvodata/IShotCollection.h"
@@ -50,7 +50,7 @@ private:
     HRESULT subset(bool match, IShotCollection** pVal) const;
 
     std::vector<platform::com::ComPtr<IShot>> m_shots;
-    IdentitySet m_held;
+    platform::com::IdentitySet m_held;
     platform::com::ComPtr<IEventParams> m_event;
 };
 

@@ -4,10 +4,10 @@
 #include "CatalogPath.h"
 #include "LegacyImport.h"
 #include "ProgressRelay.h"
-#include "StreamForms.h"
 #include "UniqueName.h"
 
 #include "platform/com/ClassTable.h"
+#include "platform/com/StreamForms.h"
 #include "platform/fs/AtomicWrite.h"
 #include "platform/fs/Attributes.h"
 #include "platform/fs/ReadFile.h"
@@ -21,6 +21,12 @@ namespace talvodata {
 
 using platform::com::Bstr;
 using platform::com::ComPtr;
+using platform::com::readBstr;
+using platform::com::readGuid;
+using platform::com::readInt32;
+using platform::com::writeBstr;
+using platform::com::writeInt32;
+using platform::com::writeObject;
 
 namespace {
 

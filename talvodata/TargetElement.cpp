@@ -1,17 +1,26 @@
 #include "TargetElement.h"
 
 #include "platform/com/Property.h"
+#include "platform/com/StreamForms.h"
 
 #include "PolygonHitTest.h"
-#include "StreamForms.h"
 
 #include "interfaces/talvodata/Guids.h"
 
 namespace talvodata {
 
+using platform::com::bytesLeft;
 using platform::com::ComPtr;
 using platform::com::copyProperty;
+using platform::com::readFloat;
+using platform::com::readInt16;
+using platform::com::readInt32;
+using platform::com::readUInt32;
 using platform::com::Variant;
+using platform::com::writeFloat;
+using platform::com::writeInt16;
+using platform::com::writeInt32;
+using platform::com::writeUInt32;
 
 namespace {
 

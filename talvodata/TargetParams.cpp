@@ -1,17 +1,25 @@
 #include "TargetParams.h"
 
-#include "StreamForms.h"
-
 #include "interfaces/talvodata/Guids.h"
 #include "platform/com/EnumVariant.h"
 #include "platform/com/Property.h"
+#include "platform/com/StreamForms.h"
 
 namespace talvodata {
 
+using platform::com::bytesLeft;
 using platform::com::ComPtr;
 using platform::com::copyProperty;
 using platform::com::inRange;
+using platform::com::readFloat;
+using platform::com::readInt32;
+using platform::com::readObject;
+using platform::com::readUInt32;
 using platform::com::Variant;
+using platform::com::writeFloat;
+using platform::com::writeInt32;
+using platform::com::writeObject;
+using platform::com::writeUInt32;
 
 namespace {
 

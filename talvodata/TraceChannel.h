@@ -1,5 +1,6 @@
 #pragma once
 
+#include "interfaces/talvodata/Sampling.h"
 #include "platform/com/HResult.h"
 
 #include <cstddef>
@@ -12,7 +13,7 @@ namespace talvodata {
 /// trace keeps the offset and capacity that all its channels share. Thread rule: guarded by the trace's lock.
 class TraceChannel {
 public:
-    static constexpr std::int32_t kInvalid = 2147483647;
+    static constexpr std::int32_t kInvalid = kInvalidSample;
 
     bool isNarrow() const { return m_isNarrow; }
     std::size_t capacity() const { return m_isNarrow ? m_narrow.size() : m_wide.size(); }

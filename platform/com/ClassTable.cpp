@@ -2,23 +2,14 @@
 
 #include "Bstr.h"
 #include "Result.h"
+#include "platform/text/Ascii.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace platform::com {
-namespace {
 
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
-
-} // namespace
-
+using text::equalsIgnoringAsciiCase;
 ClassTable& ClassTable::instance()
 {
     static ClassTable table;
@@ -30,16 +21,6 @@ void ClassTable::registerClass(ClassRegistration registration)
     std::lock_guard guard(m_mutex);
     const CLSID classId = registration.classId;
     m_entries.insert_or_assign(classId, Entry{std::move(registration), nullptr});
-}
-
-void ClassTable::unregisterClass(REFCLSID classId)
-{
-    ComPtr<IUnknown> singleton; // Released after the lock, so its destructor may use the table.
-    std::lock_guard guard(m_mutex);
-    if (auto it = m_entries.find(classId); it != m_entries.end()) {
-        singleton = std::move(it->second.singleton);
-        m_entries.erase(it);
-    }
 }
 
 void ClassTable::clear()

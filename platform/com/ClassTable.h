@@ -43,7 +43,6 @@ public:
 
     /// Replaces an earlier registration of the same class.
     void registerClass(ClassRegistration registration);
-    void unregisterClass(REFCLSID classId);
     /// Forgets every class and drops the singletons (tests, and the end of the process).
     void clear();
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <ostream>
 #include <utility>
 
 namespace platform::com {
@@ -71,3 +72,8 @@ std::string hresultName(HRESULT hr)
 }
 
 } // namespace platform::com
+
+void PrintTo(HRESULT hr, std::ostream* out)
+{
+    *out << platform::com::hresultName(hr);
+}

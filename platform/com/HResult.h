@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 
 // The Windows result vocabulary, with the Windows values: callers and stored files rely on them.
@@ -76,3 +77,7 @@ namespace platform::com {
 std::string hresultName(HRESULT hr);
 
 } // namespace platform::com
+
+// GoogleTest finds this by argument-dependent lookup, so an EXPECT_EQ on results prints their names. It sits beside
+// HRESULT so that every file printing one sees it: a printer chosen differently in two files breaks the ODR.
+void PrintTo(HRESULT hr, std::ostream* out);

@@ -1,10 +1,10 @@
 #include "MemoryStream.h"
 
 #include "WriteAt.h"
+#include "SeekTarget.h"
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 namespace platform::com {
 
@@ -65,25 +65,12 @@ HRESULT MemoryStream::Write(const void* pv, ULONG cb, ULONG* pcbWritten)
 HRESULT MemoryStream::Seek(LONGLONG move, DWORD origin, ULONGLONG* newPosition)
 {
     auto guard = lock();
-    std::int64_t base = 0;
-    switch (origin) {
-    case STREAM_SEEK_SET:
-        break;
-    case STREAM_SEEK_CUR:
-        base = static_cast<std::int64_t>(m_position);
-        break;
-    case STREAM_SEEK_END: {
+    ULONGLONG end = 0;
+    {
         std::lock_guard bufferGuard(m_buffer->mutex);
-        base = static_cast<std::int64_t>(m_buffer->data.size());
-        break;
+        end = m_buffer->data.size();
     }
-    default:
-        return STG_E_INVALIDFUNCTION;
-    }
-    if ((move < 0 && base + move < 0) || (move > 0 && base > std::numeric_limits<std::int64_t>::max() - move)) {
-        return STG_E_INVALIDFUNCTION;
-    }
-    m_position = static_cast<std::uint64_t>(base + move);
+    RETURN_IF_FAILED(seekTarget(move, origin, m_position, end, m_position));
     if (newPosition) {
         *newPosition = m_position;
     }

@@ -1,6 +1,7 @@
 #include "Variant.h"
 
 #include "Dispatch.h"
+#include "platform/text/Ascii.h"
 #include "platform/text/Number.h"
 
 #include <cmath>
@@ -144,6 +145,7 @@ HRESULT VariantCopyInd(VARIANT* destination, const VARIANT* source)
 namespace {
 
 using platform::com::Bstr;
+using platform::text::equalsIgnoringAsciiCase;
 
 // A number on its way from one variant type to another.
 struct Number {
@@ -229,20 +231,6 @@ std::optional<Number> numberOf(const VARIANT& value)
     default:
         return std::nullopt;
     }
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 HRESULT parseNumber(BSTR text, VARTYPE target, Number& number)
@@ -351,8 +339,7 @@ HRESULT storeNumber(const Number& number, VARTYPE target, VARIANT& out)
         return unsignedInto(0xFFFF, out.uiVal);
     case VT_I4:
     case VT_INT:
-        return signedInto(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max(),
-                          out.lVal);
+        return signedInto(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max(), out.lVal);
     case VT_UI4:
     case VT_UINT:
         return unsignedInto(0xFFFFFFFFu, out.ulVal);
@@ -443,9 +430,8 @@ HRESULT convert(const VARIANT& source, VARTYPE target, VARIANT& out)
             return out.bstrVal ? S_OK : E_OUTOFMEMORY;
         }
         if (!isNumericType(source.vt)) {
-            return source.vt == VT_DISPATCH || source.vt == VT_UNKNOWN || source.vt == VT_ERROR
-                       ? DISP_E_TYPEMISMATCH
-                       : DISP_E_BADVARTYPE;
+            return source.vt == VT_DISPATCH || source.vt == VT_UNKNOWN || source.vt == VT_ERROR ? DISP_E_TYPEMISMATCH
+                                                                                                : DISP_E_BADVARTYPE;
         }
         out.vt = VT_BSTR;
         out.bstrVal = Bstr(textOfNumber(source)).detach();
@@ -461,7 +447,7 @@ HRESULT convert(const VARIANT& source, VARTYPE target, VARIANT& out)
         number = *value;
     } else {
         return source.vt == VT_DISPATCH || source.vt == VT_UNKNOWN || source.vt == VT_ERROR ? DISP_E_TYPEMISMATCH
-                                                                                              : DISP_E_BADVARTYPE;
+                                                                                            : DISP_E_BADVARTYPE;
     }
     return storeNumber(number, target, out);
 }

@@ -1,5 +1,6 @@
 #include "platform/gfx/PictureObject.h"
 
+#include "platform/com/StreamForms.h"
 #include "platform/gfx/DrawContext.h"
 #include "platform/gfx/PictureCodec.h"
 
@@ -7,54 +8,14 @@
 
 namespace platform::gfx {
 
+using com::bytesLeft;
 using com::ComPtr;
-
-namespace {
+using com::readBytes;
+using com::readUInt32;
+using com::writeBytes;
+using com::writeUInt32;
 
 constexpr std::int32_t kRecordVersion = 1;
-
-HRESULT writeAll(IStream* stream, const void* data, std::size_t size)
-{
-    ULONG written = 0;
-    RETURN_IF_FAILED(stream->Write(data, static_cast<ULONG>(size), &written));
-    return written == size ? S_OK : E_FAIL;
-}
-
-HRESULT readAll(IStream* stream, void* data, std::size_t size)
-{
-    ULONG read = 0;
-    RETURN_IF_FAILED(stream->Read(data, static_cast<ULONG>(size), &read));
-    return read == size ? S_OK : E_FAIL;
-}
-
-HRESULT writeUInt32(IStream* stream, std::uint32_t value)
-{
-    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-    return writeAll(stream, bytes, sizeof bytes);
-}
-
-HRESULT readUInt32(IStream* stream, std::uint32_t& value)
-{
-    std::uint8_t bytes[4] = {};
-    RETURN_IF_FAILED(readAll(stream, bytes, sizeof bytes));
-    value = static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-            (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
-    return S_OK;
-}
-
-HRESULT bytesLeft(IStream* stream, std::uint64_t& left)
-{
-    ULONGLONG position = 0;
-    ULONGLONG end = 0;
-    RETURN_IF_FAILED(stream->Seek(0, STREAM_SEEK_CUR, &position));
-    RETURN_IF_FAILED(stream->Seek(0, STREAM_SEEK_END, &end));
-    RETURN_IF_FAILED(stream->Seek(static_cast<LONGLONG>(position), STREAM_SEEK_SET, nullptr));
-    left = end >= position ? end - position : 0;
-    return S_OK;
-}
-
-} // namespace
 
 PictureObject::PictureObject(Picture picture) : m_picture(std::move(picture)) {}
 
@@ -145,7 +106,7 @@ HRESULT PictureObject::Load(IStream* stream)
                                           std::to_string(left) + " left"});
     }
     std::vector<std::uint8_t> bytes(size);
-    RETURN_IF_FAILED(readAll(stream, bytes.data(), bytes.size()));
+    RETURN_IF_FAILED(readBytes(stream, bytes.data(), bytes.size()));
     Result<Picture> decoded = decodePicture(bytes);
     if (!decoded) {
         return toHresult(decoded);
@@ -165,7 +126,7 @@ HRESULT PictureObject::Save(IStream* stream, BOOL /*clearDirty*/)
     RETURN_IF_FAILED(encoded(&bytes));
     RETURN_IF_FAILED(writeUInt32(stream, static_cast<std::uint32_t>(kRecordVersion)));
     RETURN_IF_FAILED(writeUInt32(stream, static_cast<std::uint32_t>(bytes->size())));
-    return writeAll(stream, bytes->data(), bytes->size());
+    return writeBytes(stream, bytes->data(), bytes->size());
 }
 
 HRESULT PictureObject::GetSizeMax(ULONGLONG* size)

@@ -1,6 +1,7 @@
 #include "Key.h"
 
 #include "internal/HiveFile.h"
+#include "platform/com/LittleEndian.h"
 
 #include <cstring>
 #include <limits>
@@ -187,11 +188,7 @@ Result<DWORD> Key::dword(std::u16string_view name) const
     if (found->type != REG_DWORD || found->data.size() != 4) {
         return Error{kErrorUnsupportedType, "value is not a REG_DWORD of 4 bytes"};
     }
-    DWORD number = 0;
-    for (int i = 3; i >= 0; --i) {
-        number = (number << 8) | found->data[static_cast<std::size_t>(i)];
-    }
-    return number;
+    return com::loadLittleEndian<DWORD>(found->data.data());
 }
 
 Result<std::u16string> Key::string(std::u16string_view name) const
@@ -247,8 +244,8 @@ Status Key::setValues(std::span<const NamedValue> values) const
 
 Status Key::setDword(std::u16string_view name, DWORD value) const
 {
-    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    std::uint8_t bytes[4] = {};
+    com::storeLittleEndian(bytes, value);
     return setValue(name, REG_DWORD, bytes);
 }
 

@@ -1,7 +1,7 @@
 #include "PropertyMap.h"
 
 #include "interfaces/talvoboard/DispIds.h"
-#include "talvodata/StreamForms.h"
+#include "platform/com/StreamForms.h"
 
 #include <array>
 
@@ -98,13 +98,13 @@ HRESULT savePropertyMap(IDispatch& control, Size extent, IStream* stream)
     if (!stream) {
         return E_POINTER;
     }
-    RETURN_IF_FAILED(talvodata::writeUInt32(stream, kPropertyMapVersion));
-    RETURN_IF_FAILED(talvodata::writeInt32(stream, extent.cx));
-    RETURN_IF_FAILED(talvodata::writeInt32(stream, extent.cy));
+    RETURN_IF_FAILED(platform::com::writeUInt32(stream, kPropertyMapVersion));
+    RETURN_IF_FAILED(platform::com::writeInt32(stream, extent.cx));
+    RETURN_IF_FAILED(platform::com::writeInt32(stream, extent.cy));
     for (const MapEntry& entry : kPersisted) {
         Variant value;
         RETURN_IF_FAILED(getProperty(control, entry.dispId, value));
-        RETURN_IF_FAILED(talvodata::writeVariant(stream, value.get()));
+        RETURN_IF_FAILED(platform::com::writeVariant(stream, value.get()));
     }
     return S_OK;
 }
@@ -115,17 +115,17 @@ HRESULT loadPropertyMap(IDispatch& control, Size& extent, IStream* stream)
         return E_POINTER;
     }
     std::uint32_t version = 0;
-    RETURN_IF_FAILED(talvodata::readUInt32(stream, version));
+    RETURN_IF_FAILED(platform::com::readUInt32(stream, version));
     if (version > kPropertyMapVersion) {
         return E_FAIL;
     }
     Size loaded;
-    RETURN_IF_FAILED(talvodata::readInt32(stream, loaded.cx));
-    RETURN_IF_FAILED(talvodata::readInt32(stream, loaded.cy));
+    RETURN_IF_FAILED(platform::com::readInt32(stream, loaded.cx));
+    RETURN_IF_FAILED(platform::com::readInt32(stream, loaded.cy));
     extent = loaded;
     for (const MapEntry& entry : kPersisted) {
         Variant value;
-        RETURN_IF_FAILED(talvodata::readVariant(stream, value));
+        RETURN_IF_FAILED(platform::com::readVariant(stream, value));
         RETURN_IF_FAILED(putProperty(control, entry.dispId, value));
     }
     return S_OK;

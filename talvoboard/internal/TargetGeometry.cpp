@@ -1,5 +1,7 @@
 #include "TargetGeometry.h"
 
+#include "platform/gfx/Letterbox.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -54,24 +56,11 @@ LONG scale(std::int64_t value, std::int64_t numerator, std::int64_t denominator)
 } // namespace
 
 TargetDrawSurface::TargetDrawSurface(const Rect& bounds, const Rect& visible, Point origin)
-    : m_bounds(bounds), m_visible(visible), m_origin(origin), m_viewport(bounds)
+    : m_bounds(bounds), m_visible(visible), m_origin(origin),
+      m_viewport(platform::gfx::letterbox(bounds, visible.width(), visible.height()))
 {
     const std::int64_t unitsWide = visible.width();
     const std::int64_t unitsHigh = visible.height();
-    const std::int64_t pixelsWide = bounds.width();
-    const std::int64_t pixelsHigh = bounds.height();
-    if (unitsWide != 0 && unitsHigh != 0 && pixelsWide != 0 && pixelsHigh != 0) {
-        const std::int64_t aspect = unitsWide * 1000 / unitsHigh;
-        if (aspect != 0 && pixelsWide * 1000 / pixelsHigh < aspect) {
-            const auto d = static_cast<LONG>((pixelsHigh - pixelsWide * 1000 / aspect + 1) / 2);
-            m_viewport.top += d;
-            m_viewport.bottom -= d;
-        } else {
-            const auto d = static_cast<LONG>((pixelsWide - pixelsHigh * aspect / 1000 + 1) / 2);
-            m_viewport.left += d;
-            m_viewport.right -= d;
-        }
-    }
     m_viewportWidth = std::abs(m_viewport.right - m_viewport.left);
     m_viewportHeight = std::abs(m_viewport.bottom - m_viewport.top);
     m_ratioNumerator = m_viewportHeight;

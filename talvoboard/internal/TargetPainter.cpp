@@ -1,11 +1,11 @@
 #include "TargetPainter.h"
 
+#include "platform/com/ObjectIdentity.h"
 #include "platform/com/Variant.h"
 #include "platform/gfx/Color.h"
 #include "platform/gfx/IPicture.h"
 #include "platform/gfx/TextFormat.h"
 #include "platform/text/CodePage.h"
-#include "talvodata/ObjectIdentity.h"
 
 #include <algorithm>
 #include <optional>
@@ -135,7 +135,7 @@ void TargetPainter::breaches(bool filled)
     for (const AimingEntry& entry : m_state.aimings) {
         // While a shot is dragged no breach shows as selected.
         const bool selectedAiming =
-            !m_overlay.draggingShot && talvodata::isSameObject(entry.aiming.get(), m_state.selectedAiming.get());
+            !m_overlay.draggingShot && platform::com::isSameObject(entry.aiming.get(), m_state.selectedAiming.get());
         aimingBreaches(entry.aiming.get(), selectedAiming ? m_state.selectedShot.get() : nullptr, filled, std::nullopt);
     }
 }
@@ -164,7 +164,7 @@ void TargetPainter::aimingBreaches(IAiming* aiming, IShot* selected, bool filled
         if (upTo && (FAILED(shot->get_TraceIndex(&index)) || index > *upTo)) {
             continue;
         }
-        breach(shot.get(), selected && talvodata::isSameObject(shot.get(), selected), filled, size);
+        breach(shot.get(), selected && platform::com::isSameObject(shot.get(), selected), filled, size);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "TracePainter.h"
 
+#include "interfaces/talvodata/Sampling.h"
 #include "platform/gfx/Color.h"
 
 #include <algorithm>
@@ -12,9 +13,6 @@ using platform::gfx::Pen;
 using platform::gfx::Point;
 
 namespace {
-
-/// The x of a sample that was not measured.
-constexpr LONG kInvalidSample = 0x7FFFFFFF;
 
 LONG secondsToSamples(float seconds, LONG rate)
 {

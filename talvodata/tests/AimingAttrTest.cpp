@@ -1,18 +1,21 @@
 #include "talvodata/AimingAttr.h"
 
 #include "support/Events.h"
-#include "talvodata/StreamForms.h"
 
 #include "platform/com/MemoryStream.h"
+#include "platform/com/StreamForms.h"
 #include "platform/testing/Matchers.h"
 
 using namespace talvodata;
-using talvodata::testsupport::shippedEvent;
 using platform::com::Bstr;
 using platform::com::ComPtr;
 using platform::com::makeComObject;
 using platform::com::MemoryStream;
 using platform::com::Variant;
+using platform::com::writeBstr;
+using platform::com::writeDouble;
+using platform::com::writeInt32;
+using talvodata::testsupport::shippedEvent;
 
 namespace {
 

@@ -1,21 +1,21 @@
 #include "talvodata/Aiming.h"
 
 #include "support/AimingBuilder.h"
-#include "talvodata/StreamForms.h"
 
 #include "platform/com/EnumVariant.h"
 #include "platform/com/MemoryStream.h"
+#include "platform/com/StreamForms.h"
 #include "platform/testing/Matchers.h"
 
 #include <random>
 
 using namespace talvodata;
-using talvodata::testsupport::AimingBuilder;
 using platform::com::Bstr;
 using platform::com::ComPtr;
 using platform::com::makeComObject;
 using platform::com::MemoryStream;
 using platform::com::Variant;
+using talvodata::testsupport::AimingBuilder;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {

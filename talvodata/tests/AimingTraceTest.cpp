@@ -2,20 +2,21 @@
 
 #include "support/TraceBuilder.h"
 #include "talvodata/PackedChannel.h"
-#include "talvodata/StreamForms.h"
 
 #include "platform/com/MemoryStream.h"
+#include "platform/com/StreamForms.h"
 #include "platform/testing/Matchers.h"
 
 #include <random>
 
 using namespace talvodata;
-using talvodata::testsupport::FakeAimingAttr;
-using talvodata::testsupport::TraceBuilder;
 using platform::com::Bstr;
 using platform::com::ComPtr;
 using platform::com::makeComObject;
 using platform::com::MemoryStream;
+using platform::com::writeInt32;
+using talvodata::testsupport::FakeAimingAttr;
+using talvodata::testsupport::TraceBuilder;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {

@@ -1,15 +1,20 @@
 #include "talvodata/NamedValues.h"
 
-#include "talvodata/StreamForms.h"
-
 #include "platform/com/MemoryStream.h"
+#include "platform/com/StreamForms.h"
 #include "platform/testing/Matchers.h"
 
 using namespace talvodata;
 using platform::com::Bstr;
 using platform::com::makeComObject;
 using platform::com::MemoryStream;
+using platform::com::readBstr;
+using platform::com::readInt32;
+using platform::com::readVariant;
 using platform::com::Variant;
+using platform::com::writeBstr;
+using platform::com::writeInt32;
+using platform::com::writeVariant;
 
 namespace {
 

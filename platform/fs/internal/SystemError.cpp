@@ -1,9 +1,10 @@
 #include "SystemError.h"
 
+#include "platform/com/ErrorText.h"
+
 #include <cerrno>
 #include <string>
 #include <sys/stat.h>
-#include <system_error>
 
 namespace platform::fs::internal {
 namespace {
@@ -48,7 +49,7 @@ HRESULT codeFor(int error, const std::filesystem::path& path, Access access)
 Error systemError(int error, std::string_view operation, const std::filesystem::path& path, Access access)
 {
     std::string detail(operation);
-    detail += " '" + path.string() + "': " + std::generic_category().message(error);
+    detail += " '" + path.string() + "': " + platform::com::errorText(error);
     return Error{codeFor(error, path, access), std::move(detail)};
 }
 

@@ -2,12 +2,12 @@
 
 #include "HiveFormat.h"
 
+#include "platform/com/ErrorText.h"
 #include "platform/fs/AtomicWrite.h"
 #include "platform/fs/ReadFile.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -18,7 +18,7 @@ namespace {
 Error systemError(const char* operation, const std::filesystem::path& path, int error)
 {
     const HRESULT code = error == EACCES || error == EPERM || error == EROFS ? E_ACCESSDENIED : E_FAIL;
-    return Error{code, std::string(operation) + " '" + path.string() + "': " + std::strerror(error)};
+    return Error{code, std::string(operation) + " '" + path.string() + "': " + platform::com::errorText(error)};
 }
 
 std::filesystem::path environmentPath(const char* name)

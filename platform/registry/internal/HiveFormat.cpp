@@ -1,6 +1,7 @@
 #include "HiveFormat.h"
 
 #include "platform/com/Bstr.h"
+#include "platform/com/LittleEndian.h"
 #include "platform/registry/RegistryTypes.h"
 #include "platform/text/CaseFolding.h"
 
@@ -223,8 +224,8 @@ std::optional<HiveValue> parseValue(std::string_view line)
             return std::nullopt;
         }
         value.type = REG_DWORD;
-        value.data = {static_cast<std::uint8_t>(*number), static_cast<std::uint8_t>(*number >> 8),
-                      static_cast<std::uint8_t>(*number >> 16), static_cast<std::uint8_t>(*number >> 24)};
+        value.data.resize(sizeof *number);
+        com::storeLittleEndian(value.data.data(), *number);
         return value;
     }
     if (reader.consume("hex:")) {

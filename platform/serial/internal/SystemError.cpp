@@ -1,9 +1,9 @@
 #include "SystemError.h"
 
+#include "platform/com/ErrorText.h"
 #include "platform/serial/SerialPort.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace platform::serial {
 namespace {
@@ -33,9 +33,7 @@ HRESULT resultForErrno(int error)
 
 Error systemError(int error, const std::string& path, std::string_view what)
 {
-    // strerrordesc_np is thread-safe and ignores the locale, unlike strerror.
-    const char* reason = strerrordesc_np(error);
-    std::string detail = path + ": " + std::string(what) + ": " + (reason ? reason : "error " + std::to_string(error));
+    std::string detail = path + ": " + std::string(what) + ": " + platform::com::errorText(error);
     return Error{resultForErrno(error), std::move(detail)};
 }
 

@@ -3,10 +3,10 @@
 #include "CompoundFileWriter.h"
 
 #include "platform/com/WriteAt.h"
+#include "platform/com/SeekTarget.h"
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 namespace platform::storage::internal {
 
@@ -69,23 +69,7 @@ HRESULT ElementStream::Write(const void* pv, ULONG cb, ULONG* pcbWritten)
 HRESULT ElementStream::Seek(LONGLONG move, DWORD origin, ULONGLONG* newPosition)
 {
     std::lock_guard guard(m_document->mutex());
-    std::int64_t base = 0;
-    switch (origin) {
-    case STREAM_SEEK_SET:
-        break;
-    case STREAM_SEEK_CUR:
-        base = static_cast<std::int64_t>(m_position);
-        break;
-    case STREAM_SEEK_END:
-        base = static_cast<std::int64_t>(m_element->data.size());
-        break;
-    default:
-        return STG_E_INVALIDFUNCTION;
-    }
-    if ((move < 0 && base + move < 0) || (move > 0 && base > std::numeric_limits<std::int64_t>::max() - move)) {
-        return STG_E_INVALIDFUNCTION;
-    }
-    m_position = static_cast<std::uint64_t>(base + move);
+    RETURN_IF_FAILED(com::seekTarget(move, origin, m_position, m_element->data.size(), m_position));
     if (newPosition) {
         *newPosition = m_position;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/com/LittleEndian.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -64,32 +66,27 @@ enum class Color : std::uint8_t { Red = 0, Black = 1 };
 
 inline std::uint16_t readU16(const std::uint8_t* p)
 {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+    return com::loadLittleEndian<std::uint16_t>(p);
 }
 inline std::uint32_t readU32(const std::uint8_t* p)
 {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+    return com::loadLittleEndian<std::uint32_t>(p);
 }
 inline std::uint64_t readU64(const std::uint8_t* p)
 {
-    return readU32(p) | static_cast<std::uint64_t>(readU32(p + 4)) << 32;
+    return com::loadLittleEndian<std::uint64_t>(p);
 }
 inline void writeU16(std::uint8_t* p, std::uint16_t value)
 {
-    p[0] = static_cast<std::uint8_t>(value);
-    p[1] = static_cast<std::uint8_t>(value >> 8);
+    com::storeLittleEndian(p, value);
 }
 inline void writeU32(std::uint8_t* p, std::uint32_t value)
 {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
+    com::storeLittleEndian(p, value);
 }
 inline void writeU64(std::uint8_t* p, std::uint64_t value)
 {
-    writeU32(p, static_cast<std::uint32_t>(value));
-    writeU32(p + 4, static_cast<std::uint32_t>(value >> 32));
+    com::storeLittleEndian(p, value);
 }
 
 } // namespace platform::storage::internal

@@ -1,6 +1,7 @@
 #include "platform/storage/CompoundFile.h"
 
 #include "platform/com/Bstr.h"
+#include "platform/com/LittleEndian.h"
 #include "platform/fs/ReadFile.h"
 #include "platform/fs/tests/support/TemporaryFolder.h"
 #include "platform/testing/Matchers.h"
@@ -20,8 +21,7 @@ constexpr DWORD kCreateWrite = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSI
 
 std::uint32_t headerField(const std::vector<std::uint8_t>& bytes, std::size_t offset)
 {
-    return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 |
-           static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+    return platform::com::loadLittleEndian<std::uint32_t>(&bytes[offset]);
 }
 
 struct StreamSpec {

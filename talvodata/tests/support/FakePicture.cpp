@@ -1,10 +1,12 @@
 #include "FakePicture.h"
 
-#include "talvodata/StreamForms.h"
-
 #include "platform/com/ClassTable.h"
+#include "platform/com/StreamForms.h"
 
 namespace talvodata::testsupport {
+
+using platform::com::readInt32;
+using platform::com::writeInt32;
 
 void FakePicture::registerClass()
 {

@@ -2,6 +2,7 @@
 
 #include "platform/com/Bstr.h"
 #include "platform/com/ComPtr.h"
+#include "platform/com/LittleEndian.h"
 #include "platform/storage/CompoundFile.h"
 
 #include <cstdio>
@@ -118,8 +119,7 @@ namespace {
 
 std::uint32_t u32(std::span<const std::uint8_t> bytes, std::size_t offset)
 {
-    return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 |
-           static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+    return platform::com::loadLittleEndian<std::uint32_t>(&bytes[offset]);
 }
 
 struct Entry {

@@ -1,9 +1,9 @@
-#include "talvodata/StreamForms.h"
+#include "platform/com/StreamForms.h"
 
 #include "platform/com/MemoryStream.h"
 #include "platform/testing/Matchers.h"
 
-using namespace talvodata;
+using namespace platform::com;
 using platform::com::Bstr;
 using platform::com::ComPtr;
 using platform::com::makeComObject;
@@ -111,9 +111,9 @@ TEST(StreamFormsTest, VariantPayloadsFollowTheirType)
 
 TEST(StreamFormsTest, VariantsReadBackWithTheirExactType)
 {
-    for (const Variant& value : {Variant(), Variant::null(), Variant::fromBool(false), Variant::fromFloat(1.5f),
-                                 Variant::fromDate(45000.25), Variant::fromString(Bstr("Ä")),
-                                 Variant::fromString(Bstr())}) {
+    for (const Variant& value :
+         {Variant(), Variant::null(), Variant::fromBool(false), Variant::fromFloat(1.5f), Variant::fromDate(45000.25),
+          Variant::fromString(Bstr("Ä")), Variant::fromString(Bstr())}) {
         SCOPED_TRACE(value.type());
         auto stream = streamOf(variantBytes(value));
         Variant read = Variant::fromInt32(99);

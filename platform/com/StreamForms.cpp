@@ -1,9 +1,9 @@
 #include "StreamForms.h"
 
-#include "platform/com/ClassTable.h"
-#include "platform/com/ComPtr.h"
-#include "platform/com/Dispatch.h"
-#include "platform/com/Persist.h"
+#include "ClassTable.h"
+#include "ComPtr.h"
+#include "Dispatch.h"
+#include "Persist.h"
 
 #include <array>
 #include <bit>
@@ -11,11 +11,7 @@
 #include <limits>
 #include <vector>
 
-namespace talvodata {
-
-using platform::com::Bstr;
-using platform::com::ComPtr;
-using platform::com::Variant;
+namespace platform::com {
 
 static_assert(std::endian::native == std::endian::little, "the record forms are little-endian");
 
@@ -61,18 +57,54 @@ HRESULT seekBack(IStream* stream, LONGLONG bytes)
 
 } // namespace
 
-HRESULT writeInt32(IStream* stream, std::int32_t value) { return writeValue(stream, value); }
-HRESULT readInt32(IStream* stream, std::int32_t& value) { return readValue(stream, value); }
-HRESULT writeUInt32(IStream* stream, std::uint32_t value) { return writeValue(stream, value); }
-HRESULT readUInt32(IStream* stream, std::uint32_t& value) { return readValue(stream, value); }
-HRESULT writeInt16(IStream* stream, std::int16_t value) { return writeValue(stream, value); }
-HRESULT readInt16(IStream* stream, std::int16_t& value) { return readValue(stream, value); }
-HRESULT writeUInt16(IStream* stream, std::uint16_t value) { return writeValue(stream, value); }
-HRESULT readUInt16(IStream* stream, std::uint16_t& value) { return readValue(stream, value); }
-HRESULT writeFloat(IStream* stream, float value) { return writeValue(stream, value); }
-HRESULT readFloat(IStream* stream, float& value) { return readValue(stream, value); }
-HRESULT writeDouble(IStream* stream, double value) { return writeValue(stream, value); }
-HRESULT readDouble(IStream* stream, double& value) { return readValue(stream, value); }
+HRESULT writeInt32(IStream* stream, std::int32_t value)
+{
+    return writeValue(stream, value);
+}
+HRESULT readInt32(IStream* stream, std::int32_t& value)
+{
+    return readValue(stream, value);
+}
+HRESULT writeUInt32(IStream* stream, std::uint32_t value)
+{
+    return writeValue(stream, value);
+}
+HRESULT readUInt32(IStream* stream, std::uint32_t& value)
+{
+    return readValue(stream, value);
+}
+HRESULT writeInt16(IStream* stream, std::int16_t value)
+{
+    return writeValue(stream, value);
+}
+HRESULT readInt16(IStream* stream, std::int16_t& value)
+{
+    return readValue(stream, value);
+}
+HRESULT writeUInt16(IStream* stream, std::uint16_t value)
+{
+    return writeValue(stream, value);
+}
+HRESULT readUInt16(IStream* stream, std::uint16_t& value)
+{
+    return readValue(stream, value);
+}
+HRESULT writeFloat(IStream* stream, float value)
+{
+    return writeValue(stream, value);
+}
+HRESULT readFloat(IStream* stream, float& value)
+{
+    return readValue(stream, value);
+}
+HRESULT writeDouble(IStream* stream, double value)
+{
+    return writeValue(stream, value);
+}
+HRESULT readDouble(IStream* stream, double& value)
+{
+    return readValue(stream, value);
+}
 
 HRESULT writeFlag(IStream* stream, bool value)
 {
@@ -303,4 +335,4 @@ HRESULT readVariant(IStream* stream, Variant& value)
     return S_OK;
 }
 
-} // namespace talvodata
+} // namespace platform::com

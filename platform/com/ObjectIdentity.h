@@ -4,7 +4,7 @@
 
 #include <unordered_set>
 
-namespace talvodata {
+namespace platform::com {
 
 /// The identity of an object: its IUnknown pointer, which every interface pointer to it leads to; null for null.
 template <typename I> IUnknown* identityOf(I* object)
@@ -12,12 +12,12 @@ template <typename I> IUnknown* identityOf(I* object)
     if (!object) {
         return nullptr;
     }
-    platform::com::ComPtr<IUnknown> identity;
+    ComPtr<IUnknown> identity;
     (void)object->QueryInterface(IUnknown::kIid, identity.putVoid()); // Every object answers IUnknown.
     return identity.get();
 }
 
-/// Whether two interface pointers lead to one object (compared by their IUnknown); two nulls are the same.
+/// Whether two interface pointers lead to one object (two nulls are the same; a null and an object are not).
 template <typename A, typename B> bool isSameObject(A* left, B* right)
 {
     return identityOf(left) == identityOf(right);
@@ -35,4 +35,4 @@ private:
     std::unordered_set<IUnknown*> m_identities;
 };
 
-} // namespace talvodata
+} // namespace platform::com

@@ -7,10 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// The byte forms every record of the document model shares: little-endian, no padding.
+// The byte forms that stored records share: little-endian, no padding.
 // A short write or read is E_FAIL. Counts and lengths read from a stream are checked against what is
 // left in it before anything is allocated.
-namespace talvodata {
+namespace platform::com {
 
 HRESULT writeBytes(IStream* stream, const void* data, std::size_t size);
 HRESULT readBytes(IStream* stream, void* data, std::size_t size);
@@ -39,18 +39,18 @@ HRESULT bytesLeft(IStream* stream, std::uint64_t& left);
 /// u32 byte count (0 for a null string, else the UTF-16 byte length plus 2), the characters, a zero character.
 HRESULT writeBstr(IStream* stream, BSTR text);
 /// On failure the stream is moved back to the count and the string is null.
-HRESULT readBstr(IStream* stream, platform::com::Bstr& text);
+HRESULT readBstr(IStream* stream, Bstr& text);
 
 /// u16 type, then a payload chosen by the type. By-reference values are written as the value they refer to;
 /// VT_NULL is written as its type and an empty string.
 HRESULT writeVariant(IStream* stream, const VARIANT& value);
 /// Objects are created from the stored class identifier; an unknown class fails, except an all-zero
 /// identifier, which reads as a null object.
-HRESULT readVariant(IStream* stream, platform::com::Variant& value);
+HRESULT readVariant(IStream* stream, Variant& value);
 
 /// The class identifier of `object` and its record (all zero for no object).
 HRESULT writeObject(IStream* stream, IUnknown* object);
 /// Skips the stored class identifier and loads the record into `object`, which the caller made.
 HRESULT readObject(IStream* stream, IUnknown* object);
 
-} // namespace talvodata
+} // namespace platform::com
