@@ -8,7 +8,6 @@
 
 #include "platform/com/EnumVariant.h"
 
-
 namespace talvodata {
 
 using platform::com::ComPtr;
@@ -65,7 +64,7 @@ HRESULT CAiming::get_ShotCount(LONG* pVal)
 HRESULT CAiming::get_Shot(LONG nShot, IShot** pVal)
 {
     auto guard = lock();
-    if (!pVal) {
+    if (!pVal || *pVal) { // An object already held there would leak.
         return E_POINTER;
     }
     *pVal = nullptr;

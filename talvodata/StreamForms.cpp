@@ -1,10 +1,13 @@
 #include "StreamForms.h"
 
+#include "interfaces/talvodata/Guids.h"
 #include "platform/com/ClassTable.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/Dispatch.h"
 #include "platform/com/Persist.h"
+#include "platform/gfx/PictureObject.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -61,18 +64,54 @@ HRESULT seekBack(IStream* stream, LONGLONG bytes)
 
 } // namespace
 
-HRESULT writeInt32(IStream* stream, std::int32_t value) { return writeValue(stream, value); }
-HRESULT readInt32(IStream* stream, std::int32_t& value) { return readValue(stream, value); }
-HRESULT writeUInt32(IStream* stream, std::uint32_t value) { return writeValue(stream, value); }
-HRESULT readUInt32(IStream* stream, std::uint32_t& value) { return readValue(stream, value); }
-HRESULT writeInt16(IStream* stream, std::int16_t value) { return writeValue(stream, value); }
-HRESULT readInt16(IStream* stream, std::int16_t& value) { return readValue(stream, value); }
-HRESULT writeUInt16(IStream* stream, std::uint16_t value) { return writeValue(stream, value); }
-HRESULT readUInt16(IStream* stream, std::uint16_t& value) { return readValue(stream, value); }
-HRESULT writeFloat(IStream* stream, float value) { return writeValue(stream, value); }
-HRESULT readFloat(IStream* stream, float& value) { return readValue(stream, value); }
-HRESULT writeDouble(IStream* stream, double value) { return writeValue(stream, value); }
-HRESULT readDouble(IStream* stream, double& value) { return readValue(stream, value); }
+HRESULT writeInt32(IStream* stream, std::int32_t value)
+{
+    return writeValue(stream, value);
+}
+HRESULT readInt32(IStream* stream, std::int32_t& value)
+{
+    return readValue(stream, value);
+}
+HRESULT writeUInt32(IStream* stream, std::uint32_t value)
+{
+    return writeValue(stream, value);
+}
+HRESULT readUInt32(IStream* stream, std::uint32_t& value)
+{
+    return readValue(stream, value);
+}
+HRESULT writeInt16(IStream* stream, std::int16_t value)
+{
+    return writeValue(stream, value);
+}
+HRESULT readInt16(IStream* stream, std::int16_t& value)
+{
+    return readValue(stream, value);
+}
+HRESULT writeUInt16(IStream* stream, std::uint16_t value)
+{
+    return writeValue(stream, value);
+}
+HRESULT readUInt16(IStream* stream, std::uint16_t& value)
+{
+    return readValue(stream, value);
+}
+HRESULT writeFloat(IStream* stream, float value)
+{
+    return writeValue(stream, value);
+}
+HRESULT readFloat(IStream* stream, float& value)
+{
+    return readValue(stream, value);
+}
+HRESULT writeDouble(IStream* stream, double value)
+{
+    return writeValue(stream, value);
+}
+HRESULT readDouble(IStream* stream, double& value)
+{
+    return readValue(stream, value);
+}
 
 HRESULT writeFlag(IStream* stream, bool value)
 {
@@ -245,6 +284,16 @@ HRESULT writeVariant(IStream* stream, const VARIANT& value)
 
 namespace {
 
+bool isPersistableValueClass(const CLSID& classId)
+{
+    static constexpr const CLSID* kValueClasses[] = {
+        &CLSID_AimingAttr,  &CLSID_AimingTrace,  &CLSID_Shot,          &CLSID_Aiming,
+        &CLSID_EventParams, &CLSID_TargetParams, &CLSID_TargetElement, &platform::gfx::PictureObject::kClassId,
+    };
+    return std::any_of(std::begin(kValueClasses), std::end(kValueClasses),
+                       [&](const CLSID* valueClass) { return *valueClass == classId; });
+}
+
 HRESULT readObjectVariant(IStream* stream, VARTYPE type, Variant& value)
 {
     CLSID classId{};
@@ -257,7 +306,11 @@ HRESULT readObjectVariant(IStream* stream, VARTYPE type, Variant& value)
         value = Variant::adopt(read);
         return S_OK;
     }
-    // The record that follows cannot be skipped without its class, so an unknown class fails the read.
+    // The record that follows cannot be skipped without its class, so an unknown class fails the read. A file may
+    // only make the value classes of the document model, never just any class the process has registered.
+    if (!isPersistableValueClass(classId)) {
+        return E_FAIL;
+    }
     ComPtr<IUnknown> object;
     if (FAILED(CoCreateInstance(classId, nullptr, CLSCTX_ALL, IUnknown::kIid, object.putVoid()))) {
         return E_FAIL;

@@ -19,9 +19,9 @@
 
 namespace talvolink {
 
-using platform::com::toVariantBool;
 using platform::com::Bstr;
 using platform::com::ComPtr;
+using platform::com::toVariantBool;
 using platform::com::Variant;
 
 namespace {
@@ -31,6 +31,8 @@ constexpr LONG kMaxCommPort = 256;
 constexpr LONG kMinSampleRate = 20;
 constexpr LONG kMaxSampleRate = 500;
 constexpr float kMinTraceTime = 0.5F;
+// The longest trace a document keeps, an hour; the sample count of any longer time may not fit an int32.
+constexpr float kMaxTraceTime = 3600.0F;
 constexpr LONG kFirstUsbModelCode = 500;
 constexpr LONG kErrorTextIndex = 3;
 
@@ -50,14 +52,15 @@ template <std::size_t N> std::string_view fieldOf(const std::array<char, N>& fie
     return std::string_view(field.data(), N);
 }
 
-// Hundredths of a millimetre from millimetres, truncated; nothing for values no LONG can hold.
+// Hundredths of a millimetre from millimetres, to the nearest, so a value read and written back never drifts;
+// nothing for values no LONG can hold.
 bool toHundredths(float millimetres, LONG* hundredths)
 {
     const double scaled = static_cast<double>(millimetres) * 100.0;
     if (!std::isfinite(scaled) || std::fabs(scaled) > static_cast<double>(std::numeric_limits<LONG>::max())) {
         return false;
     }
-    *hundredths = static_cast<LONG>(scaled);
+    *hundredths = static_cast<LONG>(std::lround(scaled));
     return true;
 }
 
@@ -507,8 +510,8 @@ HRESULT CTalvoDevice::putTraceTime(LONG nSubDevice, float seconds, float SubDevi
 {
     auto guard = lock();
     SubDevice* sub = subDeviceAt(nSubDevice);
-    // The record count after a shot is SampleRate x the time after it: an infinite time would never conclude.
-    if (!sub || !(seconds >= kMinTraceTime) || !std::isfinite(seconds)) {
+    // The record count after a shot is SampleRate x the time after it: a huge time would overflow it.
+    if (!sub || !(seconds >= kMinTraceTime && seconds <= kMaxTraceTime)) {
         return E_INVALIDARG;
     }
     sub->settings.*time = seconds;

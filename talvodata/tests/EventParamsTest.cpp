@@ -3,6 +3,7 @@
 #include "talvodata/EventFile.h"
 
 #include "support/Bytes.h"
+#include "support/DocumentFiles.h"
 #include "support/FakePicture.h"
 #include "support/TempFolder.h"
 
@@ -481,12 +482,25 @@ TEST_F(EventParamsSaveTest, SaveNeedsAShortNameThatNamesOneFile)
     EXPECT_HR(E_UNEXPECTED, event->Save());
     ASSERT_HR(S_OK, event->put_ShortName(Bstr::empty().get()));
     EXPECT_HR(E_UNEXPECTED, event->Save());
-    for (const char* name : {"../AR10", "a/b", ".."}) {
-        SCOPED_TRACE(name);
+    // Names the manager could not list back: hidden, or not whole text (two such names would share one file).
+    const std::u16string names[] = {u"../AR10", u"a/b", u"..", u".hidden", u"tab\tname", u"x\xD800", u"x\xDC00"};
+    for (const std::u16string& name : names) {
+        SCOPED_TRACE(platform::com::utf16ToUtf8(name));
         ASSERT_HR(S_OK, event->put_ShortName(Bstr(name).get()));
         EXPECT_HR(E_INVALIDARG, event->Save());
     }
     EXPECT_TRUE(std::filesystem::is_empty(m_folder.path()));
+}
+
+TEST_F(EventParamsSaveTest, SaveRefusesANameOnlyTheCaseSetsApartFromAnotherEvent)
+{
+    auto event = smallEvent();
+    ASSERT_HR(S_OK, event->Save());
+    ASSERT_HR(S_OK, event->Save()); // Its own file is replaced.
+    auto other = smallEvent();
+    ASSERT_HR(S_OK, other->put_ShortName(Bstr("ar10").get()));
+    EXPECT_HR(STG_E_FILEALREADYEXISTS, other->Save());
+    EXPECT_EQ(std::vector<std::string>{"AR10.evl"}, testsupport::namesIn(m_folder.path()));
 }
 
 } // namespace

@@ -1,5 +1,10 @@
 #include "talvodata/StreamForms.h"
 
+#include "talvodata/Shot.h"
+
+#include "support/Bytes.h"
+
+#include "platform/com/ClassTable.h"
 #include "platform/com/MemoryStream.h"
 #include "platform/testing/Matchers.h"
 
@@ -111,9 +116,9 @@ TEST(StreamFormsTest, VariantPayloadsFollowTheirType)
 
 TEST(StreamFormsTest, VariantsReadBackWithTheirExactType)
 {
-    for (const Variant& value : {Variant(), Variant::null(), Variant::fromBool(false), Variant::fromFloat(1.5f),
-                                 Variant::fromDate(45000.25), Variant::fromString(Bstr("Ä")),
-                                 Variant::fromString(Bstr())}) {
+    for (const Variant& value :
+         {Variant(), Variant::null(), Variant::fromBool(false), Variant::fromFloat(1.5f), Variant::fromDate(45000.25),
+          Variant::fromString(Bstr("Ä")), Variant::fromString(Bstr())}) {
         SCOPED_TRACE(value.type());
         auto stream = streamOf(variantBytes(value));
         Variant read = Variant::fromInt32(99);
@@ -141,6 +146,29 @@ TEST(StreamFormsTest, TypesStoredAsTextConvertBackOrFailTheRead)
 
     auto shortType = streamOf({3});
     EXPECT_HR(E_FAIL, readVariant(shortType.get(), read));
+}
+
+TEST(StreamFormsTest, StoredObjectsComeOnlyFromTheValueClassesOfTheDocumentModel)
+{
+    // A class the process can make, stored as a named value would be: the file must not be able to make it.
+    constexpr CLSID kOtherClass = platform::com::makeGuid("5D1B7C2E-8F4A-4E61-9C3B-2A7F0E6D4B19");
+    int created = 0;
+    auto& classes = platform::com::ClassTable::instance();
+    classes.registerClass({kOtherClass, "Talvo.Other.1", "Talvo.Other", [&](REFIID riid, void** object) {
+                               ++created;
+                               return CShot::create()->QueryInterface(riid, object);
+                           }});
+    const Bytes shotRecord = testsupport::savedRecord(CShot::create()->unknown());
+    for (const VARTYPE type : {VT_UNKNOWN, VT_DISPATCH}) {
+        SCOPED_TRACE(type);
+        Variant value;
+        const Bytes stored = testsupport::Bytes().u16(type).guid(kOtherClass).append(shotRecord).bytes();
+        EXPECT_HR(E_FAIL, readVariant(streamOf(stored).get(), value));
+        const Bytes shot = testsupport::Bytes().u16(type).guid(CLSID_Shot).append(shotRecord).bytes();
+        EXPECT_HR(S_OK, readVariant(streamOf(shot).get(), value));
+    }
+    classes.unregisterClass(kOtherClass);
+    EXPECT_EQ(0, created);
 }
 
 } // namespace
