@@ -10,6 +10,8 @@
 #include "platform/fs/Attributes.h"
 #include "platform/testing/Matchers.h"
 
+#include <limits>
+
 namespace talvodata {
 namespace {
 
@@ -444,6 +446,39 @@ TEST(EventParamsTest, LoadRejectsDamagedRecords)
         SCOPED_TRACE(what);
         auto event = CEventParams::create();
         EXPECT_HR(E_FAIL, testsupport::loadRecord(event->unknown(), bytes));
+    }
+}
+
+TEST(EventParamsTest, LoadRefusesValuesItsSettersRefuse)
+{
+    // A distance of NaN or 1e-30 once reached the serial sensors, which divide by it and convert to an integer.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        const char* what;
+        float caliber;
+        float displayCaliber;
+        float distance;
+        HRESULT expected;
+    } cases[] = {
+        {"as set", 4.5F, 4.5F, 10.0F, S_OK},
+        {"never set", 0.0F, 0.0F, 0.0F, S_OK},
+        {"nearest and farthest", 0.1F, 0.1F, 2.0F, S_OK},
+        {"farthest", 4.5F, 4.5F, 1000.0F, S_OK},
+        {"distance NaN", 4.5F, 4.5F, nan, E_FAIL},
+        {"distance 1e-30", 4.5F, 4.5F, 1e-30F, E_FAIL},
+        {"distance 1e30", 4.5F, 4.5F, 1e30F, E_FAIL},
+        {"distance -10", 4.5F, 4.5F, -10.0F, E_FAIL},
+        {"caliber NaN", nan, 4.5F, 10.0F, E_FAIL},
+        {"caliber -4.5", -4.5F, 4.5F, 10.0F, E_FAIL},
+        {"display caliber 0.01", 4.5F, 0.01F, 10.0F, E_FAIL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes bytes;
+        bytes.i32(4).bstr(u"Air Rifle 10 Meters").bstr(u"AR10").f32(c.caliber).f32(c.displayCaliber).f32(c.distance);
+        bytes.i32(1).i32(1).i32(10).i32(0).i32(0);
+        auto event = CEventParams::create();
+        EXPECT_HR(c.expected, testsupport::loadRecord(event->unknown(), bytes.bytes()));
     }
 }
 
