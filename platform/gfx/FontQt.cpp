@@ -32,8 +32,9 @@ constexpr const char* kFallbackFamily = "Liberation Sans";
 constexpr int kDefaultPixelSize = 12;
 // Large enough that the measured cell-to-character ratio carries no rounding.
 constexpr int kReferencePixelSize = 1000;
-// Taller than any text a picture frame can show; a stored height beyond it would only cost time and memory.
-constexpr double kMaxPixelSize = 1 << 15;
+// Taller than any screen shows text; a stored height beyond it would only cost time and memory (a glyph cache of
+// that size per character).
+constexpr double kMaxPixelSize = 4096;
 
 int pixelSizeFor(const QFont& font, LONG height)
 {
