@@ -70,7 +70,7 @@ HRESULT CAiming::get_ShotCount(LONG* pVal)
 HRESULT CAiming::get_Shot(LONG nShot, IShot** pVal)
 {
     auto guard = lock();
-    if (!pVal) {
+    if (!pVal || *pVal) { // An object already held there would leak.
         return E_POINTER;
     }
     *pVal = nullptr;

@@ -292,11 +292,12 @@ HRESULT CAimingCollection::get_ReadErrorMsg(BSTR* pVal)
 
 HRESULT CAimingCollection::saveRecord(IStream* stream)
 {
-    // Without an event the short name is null, and the record cannot be read back as a practice.
-    Bstr shortName;
-    if (m_event) {
-        RETURN_IF_FAILED(m_event->get_ShortName(shortName.put()));
+    // Without an event the record could not be read back as a practice: nothing is written.
+    if (!m_event) {
+        return E_UNEXPECTED;
     }
+    Bstr shortName;
+    RETURN_IF_FAILED(m_event->get_ShortName(shortName.put()));
     const auto count = static_cast<LONG>(m_aimings.size());
     RETURN_IF_FAILED(writeInt32(stream, kRecordVersion));
     RETURN_IF_FAILED(writeInt32(stream, count));

@@ -1,6 +1,7 @@
 #include "AimingTrace.h"
 
 #include "Allocation.h"
+#include "LoadScope.h"
 #include "PackedChannel.h"
 
 #include "platform/com/LittleEndian.h"
@@ -482,19 +483,27 @@ HRESULT CAimingTrace::loadRecord(IStream* stream)
     if (version < 0 || version > kRecordVersion) {
         return E_FAIL;
     }
-    RETURN_IF_FAILED(readInt32(stream, m_first));
+    // Indexes count from the start of the aiming, so a first index below 0 is damage (and Last would wrap).
+    std::int32_t first = 0;
+    RETURN_IF_FAILED(readInt32(stream, first));
+    if (first < 0) {
+        return E_FAIL;
+    }
     if (version == 1) {
         std::int32_t ignored = 0;
         RETURN_IF_FAILED(readInt32(stream, ignored));
     }
     std::int32_t count = 0;
     RETURN_IF_FAILED(readInt32(stream, count));
+    m_first = first;
     m_offset = 0;
     m_count = 0;
     if (count <= 0) {
         return S_OK;
     }
-    if (count > kMaxStoredSamples || m_first > std::numeric_limits<std::int32_t>::max() - count) {
+    // The samples claimed come out of what the whole stream may claim, not this record's alone.
+    if (count > kMaxStoredSamples || m_first > std::numeric_limits<std::int32_t>::max() - count ||
+        !LoadScope::claimSamples(2 * static_cast<std::uint64_t>(count))) {
         return E_FAIL;
     }
     m_count = count;
@@ -527,6 +536,9 @@ HRESULT CAimingTrace::loadPacked(IStream* stream, std::int32_t version)
         std::uint8_t channelFlags = 0;
         RETURN_IF_FAILED(readBytes(stream, &channelFlags, 1));
         RETURN_IF_FAILED(readBstr(stream, channel.name));
+        if (!LoadScope::claimSamples(count)) {
+            return E_FAIL;
+        }
         RETURN_IF_FAILED(channel.values.allocate(count, (channelFlags & 1) != 0));
         RETURN_IF_FAILED(packed::decode(stream, count, channel.values));
         m_userChannels.push_back(std::move(channel));

@@ -68,8 +68,12 @@ private:
     HRESULT loadRecord(IStream* stream) override;
 
     HRESULT sampleRate(std::int32_t& rate) const;
-    bool isStored(LONG index) const { return index >= m_first && index - m_first < m_count; }
-    std::size_t positionOf(LONG index) const { return m_offset + static_cast<std::size_t>(index - m_first); }
+    // In 64 bits: an index far from the first one must not wrap around into the stored range.
+    bool isStored(LONG index) const { return index >= m_first && std::int64_t{index} - m_first < m_count; }
+    std::size_t positionOf(LONG index) const
+    {
+        return m_offset + static_cast<std::size_t>(std::int64_t{index} - m_first);
+    }
     HRESULT coordinate(const TraceChannel& channel, LONG index, float* value) const;
     HRESULT findUserChannel(BSTR name, LONG& index) const;
     std::vector<TraceChannel*> channels();

@@ -8,6 +8,10 @@
 #include "platform/com/Property.h"
 #include "platform/com/StreamForms.h"
 #include "platform/gfx/PictureObject.h"
+#include "platform/text/CaseFolding.h"
+
+#include <algorithm>
+#include <filesystem>
 
 namespace talvodata {
 
@@ -15,7 +19,6 @@ using platform::com::Bstr;
 using platform::com::bytesLeft;
 using platform::com::ComPtr;
 using platform::com::copyProperty;
-using platform::com::inRange;
 using platform::com::readBstr;
 using platform::com::readFloat;
 using platform::com::readGuid;
@@ -34,11 +37,39 @@ constexpr float kSmallestCaliber = 0.1F;
 constexpr float kNearestDistance = 2.0F;
 constexpr float kFarthestDistance = 1000.0F;
 
-// A short name becomes a file name: it must name one file inside the events folder.
+// NaN is refused as well. A loaded event is held to the same rules as one set through its properties.
+bool isCaliber(float value)
+{
+    return value >= kSmallestCaliber;
+}
+
+bool isDistance(float value)
+{
+    return value >= kNearestDistance && value <= kFarthestDistance;
+}
+
+// A short name becomes a file name: it must name one file inside the events folder that the manager lists back
+// (not hidden) and that no other short name maps to (whole text: a lone surrogate has no UTF-8 form of its own).
 bool usableAsFileName(std::u16string_view name)
 {
-    return name != u"." && name != u".." && name.find_first_of(u"/\\", 0) == std::u16string_view::npos &&
-           name.find(u'\0') == std::u16string_view::npos;
+    const bool control = std::any_of(name.begin(), name.end(), [](char16_t c) { return c < 0x20 || c == 0x7F; });
+    return !name.starts_with(u'.') && !control && name.find_first_of(u"/\\", 0) == std::u16string_view::npos &&
+           platform::com::utf8ToUtf16(platform::com::utf16ToUtf8(name)) == name;
+}
+
+// Another event's file whose name differs from this one only in case: the two would be one file wherever names
+// ignore case (a copied events folder, a shared drive), so one event would overwrite the other.
+bool clashesWithAnotherFile(const std::filesystem::path& folder, const std::string& fileName)
+{
+    const std::u16string folded = platform::text::foldCase(platform::com::utf8ToUtf16(fileName));
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string other = entry.path().filename().string();
+        if (other != fileName && platform::text::foldCase(platform::com::utf8ToUtf16(other)) == folded) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -124,7 +155,7 @@ HRESULT CEventParams::get_Caliber(float* pVal)
 
 HRESULT CEventParams::put_Caliber(float newVal)
 {
-    return putChecked(m_caliber, newVal, newVal >= kSmallestCaliber);
+    return putChecked(m_caliber, newVal, isCaliber(newVal));
 }
 
 HRESULT CEventParams::get_Distance(float* pVal)
@@ -134,7 +165,7 @@ HRESULT CEventParams::get_Distance(float* pVal)
 
 HRESULT CEventParams::put_Distance(float newVal)
 {
-    return putChecked(m_distance, newVal, inRange(newVal, kNearestDistance, kFarthestDistance));
+    return putChecked(m_distance, newVal, isDistance(newVal));
 }
 
 HRESULT CEventParams::get_MinShotsPerAiming(LONG* pVal)
@@ -178,7 +209,12 @@ HRESULT CEventParams::Save()
     if (!usableAsFileName(m_shortName.view())) {
         return E_INVALIDARG;
     }
-    return writeEventFile(eventsFolder() / (m_shortName.toUtf8() + ".evl"), unknown());
+    const std::filesystem::path folder = eventsFolder();
+    const std::string fileName = m_shortName.toUtf8() + ".evl";
+    if (clashesWithAnotherFile(folder, fileName)) {
+        return STG_E_FILEALREADYEXISTS;
+    }
+    return writeEventFile(folder / fileName, unknown());
 }
 
 HRESULT CEventParams::Update()
@@ -193,7 +229,7 @@ HRESULT CEventParams::get_DisplayCaliber(float* pVal)
 
 HRESULT CEventParams::put_DisplayCaliber(float newVal)
 {
-    return putChecked(m_displayCaliber, newVal, newVal >= kSmallestCaliber);
+    return putChecked(m_displayCaliber, newVal, isCaliber(newVal));
 }
 
 HRESULT CEventParams::get_TargetCount(LONG* pVal)
@@ -323,6 +359,11 @@ HRESULT CEventParams::loadRecord(IStream* stream)
         RETURN_IF_FAILED(readFloat(stream, m_displayCaliber));
     }
     RETURN_IF_FAILED(readFloat(stream, m_distance));
+    // 0 is what a new event holds until it is set; anything else must be what the setters take.
+    const auto unsetOr = [](float value, bool (*valid)(float)) { return value == 0.0F || valid(value); };
+    if (!unsetOr(m_caliber, isCaliber) || !unsetOr(m_displayCaliber, isCaliber) || !unsetOr(m_distance, isDistance)) {
+        return E_FAIL;
+    }
     RETURN_IF_FAILED(readInt32(stream, m_maxShotsPerAiming));
     RETURN_IF_FAILED(readInt32(stream, m_minShotsPerAiming));
     if (version >= 4) {

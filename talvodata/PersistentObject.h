@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LoadScope.h"
+
 #include "platform/com/ComObject.h"
 #include "platform/com/Persist.h"
 
@@ -38,6 +40,10 @@ public:
         auto guard = this->lock();
         if (!stream) {
             return E_POINTER;
+        }
+        const LoadScope scope(stream);
+        if (!scope.withinDepth()) {
+            return E_FAIL;
         }
         RETURN_IF_FAILED(loadRecord(stream));
         m_dirty = false;

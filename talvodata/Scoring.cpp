@@ -72,9 +72,10 @@ float ringScore(const std::array<float, 10>& rings, float x, float y, float cali
             previousScore = n;
             continue;
         }
-        // Tenths run linearly from n.0 at the widened edge towards the next ring inward. The fraction is taken in
-        // double so that a point on a tenth boundary (0.25 mm on the air-rifle face) is not floored one below.
-        const double fraction = double(radius - d) / double(radius - previousRadius);
+        // Tenths run linearly from n.0 at the widened edge towards the next ring inward. The differences and the
+        // fraction are taken in double: a difference rounded to single precision can cross a tenth's boundary
+        // (0.79999995 mm on the air-pistol face would score 10.8, 1.6 mm 10.8 instead of 10.7).
+        const double fraction = (double(radius) - double(d)) / (double(radius) - double(previousRadius));
         const double score = std::floor(10.0 * (n + (previousScore - n) * fraction)) / 10.0;
         return score > kBestScore ? kBestScore : static_cast<float>(score);
     }

@@ -9,8 +9,8 @@
 // The parts of the unique file name a practice is saved under in the catalog folder.
 namespace talvodata {
 
-/// The shooter name as a file-name part: through the ANSI code page and back, the first 50 characters, a space
-/// kept, each of " * / : < > ? \ | becoming ".", control characters dropped, never two separators in a row and
+/// The shooter name as a file-name part: through the user's locale charset (UTF-8) and back, the first 50 characters, a
+/// space kept, each of " * / : < > ? \ | becoming ".", control characters dropped, never two separators in a row and
 /// nothing (not even a ".", which would hide the file) at the start. May be empty.
 std::u16string cleanShooterName(std::u16string_view name);
 

@@ -5,6 +5,7 @@
 #include "interfaces/talvodata/Guids.h"
 #include "interfaces/talvodata/IAiming.h"
 #include "interfaces/talvodata/IShot.h"
+#include "interfaces/talvodata/Sampling.h"
 #include "interfaces/talvolink/DispIds.h"
 #include "interfaces/talvolink/_ITalvoDeviceEvents.h"
 #include "platform/com/ClassTable.h"
@@ -34,9 +35,9 @@ namespace {
 
 constexpr LONG kMinCommPort = 1;
 constexpr LONG kMaxCommPort = 256;
-constexpr LONG kMinSampleRate = 20;
-constexpr LONG kMaxSampleRate = 500;
 constexpr float kMinTraceTime = 0.5F;
+// The longest trace a document keeps, an hour; the sample count of any longer time may not fit an int32.
+constexpr float kMaxTraceTime = 3600.0F;
 constexpr LONG kFirstUsbModelCode = 500;
 constexpr LONG kErrorTextIndex = 3;
 
@@ -56,14 +57,15 @@ template <std::size_t N> std::string_view fieldOf(const std::array<char, N>& fie
     return std::string_view(field.data(), N);
 }
 
-// Hundredths of a millimetre from millimetres, truncated; nothing for values no LONG can hold.
+// Hundredths of a millimetre from millimetres, to the nearest, so a value read and written back never drifts;
+// nothing for values no LONG can hold.
 bool toHundredths(float millimetres, LONG* hundredths)
 {
     const double scaled = static_cast<double>(millimetres) * 100.0;
     if (!std::isfinite(scaled) || std::fabs(scaled) > static_cast<double>(std::numeric_limits<LONG>::max())) {
         return false;
     }
-    *hundredths = static_cast<LONG>(scaled);
+    *hundredths = static_cast<LONG>(std::lround(scaled));
     return true;
 }
 
@@ -358,7 +360,7 @@ HRESULT CTalvoDevice::get_SampleRate(LONG* pVal)
 HRESULT CTalvoDevice::put_SampleRate(LONG newVal)
 {
     auto guard = lock();
-    if (!inRange(newVal, kMinSampleRate, kMaxSampleRate)) {
+    if (!inRange(newVal, kLowestSampleRate, kHighestSampleRate)) {
         return E_INVALIDARG;
     }
     m_sampleRate.store(newVal);
@@ -529,8 +531,8 @@ HRESULT CTalvoDevice::putTraceTime(LONG nSubDevice, float seconds, float SubDevi
 {
     auto guard = lock();
     SubDevice* sub = subDeviceAt(nSubDevice);
-    // The record count after a shot is SampleRate x the time after it: an infinite time would never conclude.
-    if (!sub || !(seconds >= kMinTraceTime) || !std::isfinite(seconds)) {
+    // The record count after a shot is SampleRate x the time after it: a huge time would overflow it.
+    if (!sub || !(seconds >= kMinTraceTime && seconds <= kMaxTraceTime)) {
         return E_INVALIDARG;
     }
     sub->settings.*time = seconds;

@@ -97,6 +97,13 @@ bool ClassTable::isRegistered(REFCLSID classId) const
     return m_entries.contains(classId);
 }
 
+bool ClassTable::isStoredValueClass(REFCLSID classId) const
+{
+    std::lock_guard guard(m_mutex);
+    const auto it = m_entries.find(classId);
+    return it != m_entries.end() && it->second.registration.streaming == Streaming::AsStoredValue;
+}
+
 } // namespace platform::com
 
 HRESULT CoCreateInstance(REFCLSID classId, IUnknown* outer, DWORD /*context*/, REFIID riid, void** object)

@@ -24,6 +24,13 @@ enum class Instancing {
     Singleton,
 };
 
+/// Whether a stream may name the class of an object it holds (a named value, a face's picture), so that reading
+/// it creates one. Only the document model's value classes may: a file must not make just any class.
+enum class Streaming {
+    Never,
+    AsStoredValue,
+};
+
 /// Makes a new object and returns the asked interface with one reference.
 using ClassCreator = std::function<HRESULT(REFIID riid, void** object)>;
 
@@ -33,6 +40,7 @@ struct ClassRegistration {
     std::string versionIndependentProgId; // "TalvoData.Aiming"
     ClassCreator create;
     Instancing instancing = Instancing::PerCall;
+    Streaming streaming = Streaming::Never;
 };
 
 /// The process-wide table of creatable classes, filled by each library's registerClasses().
@@ -50,6 +58,7 @@ public:
     HRESULT createInstance(REFCLSID classId, REFIID riid, void** object);
     std::optional<CLSID> classIdFromProgId(std::string_view progId) const;
     bool isRegistered(REFCLSID classId) const;
+    bool isStoredValueClass(REFCLSID classId) const;
 
 private:
     struct Entry {

@@ -289,7 +289,11 @@ HRESULT readObjectVariant(IStream* stream, VARTYPE type, Variant& value)
         value = Variant::adopt(read);
         return S_OK;
     }
-    // The record that follows cannot be skipped without its class, so an unknown class fails the read.
+    // The record that follows cannot be skipped without its class, so an unknown class fails the read. A file may
+    // only make the classes registered as stored values, never just any class the process has registered.
+    if (!ClassTable::instance().isStoredValueClass(classId)) {
+        return E_FAIL;
+    }
     ComPtr<IUnknown> object;
     if (FAILED(CoCreateInstance(classId, nullptr, CLSCTX_ALL, IUnknown::kIid, object.putVoid()))) {
         return E_FAIL;

@@ -64,9 +64,19 @@ std::filesystem::path temporaryName(const std::filesystem::path& target, unsigne
     char suffix[64];
     std::snprintf(suffix, sizeof suffix, ".%x.%x.%llx.%x", static_cast<unsigned>(::getpid()), s_counter++, ticks,
                   attempt);
-    // The leading dot hides the file from the catalog watcher and from listings.
+    // The leading dot hides the file from the catalog watcher and from listings. Only the start of the target's
+    // name is kept (whole UTF-8 characters), so any name the folder takes leaves room for the suffix.
+    constexpr std::size_t kKeptBytes = 32;
+    std::string kept = target.filename().string();
+    if (kept.size() > kKeptBytes) {
+        std::size_t end = kKeptBytes;
+        while (end > 0 && (static_cast<unsigned char>(kept[end]) & 0xC0) == 0x80) {
+            --end;
+        }
+        kept.resize(end);
+    }
     std::string name = ".";
-    name += target.filename().string();
+    name += kept;
     name += suffix;
     return target.parent_path() / name;
 }

@@ -38,7 +38,8 @@ private:
 
 Result<std::vector<std::uint8_t>> readFileStart(const std::filesystem::path& path, std::size_t limit)
 {
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so a named pipe is refused below instead of waiting for a writer; a regular file ignores it.
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) {
         return readError(errno, "cannot open", path);
     }

@@ -245,7 +245,8 @@ void DrawContextQt::stroke(const std::vector<Point>& points, bool closed)
     const LONG width = std::max<LONG>(1, pen.width);
     if (width == 1) {
         QPolygon pixels;
-        for (const Point& pixel : hairlinePixels(points, closed, pen.style == PenStyle::Dot)) {
+        const Rect device{0, 0, m_painter.device()->width(), m_painter.device()->height()};
+        for (const Point& pixel : hairlinePixels(points, closed, pen.style == PenStyle::Dot, device)) {
             pixels.append(QPoint(pixel.x, pixel.y));
         }
         m_painter.setPen(QPen(toQColor(pen.color), 0));

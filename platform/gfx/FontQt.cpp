@@ -32,6 +32,9 @@ constexpr const char* kFallbackFamily = "Liberation Sans";
 constexpr int kDefaultPixelSize = 12;
 // Large enough that the measured cell-to-character ratio carries no rounding.
 constexpr int kReferencePixelSize = 1000;
+// Taller than any screen shows text; a stored height beyond it would only cost time and memory (a glyph cache of
+// that size per character).
+constexpr double kMaxPixelSize = 4096;
 
 int pixelSizeFor(const QFont& font, LONG height)
 {
@@ -39,7 +42,7 @@ int pixelSizeFor(const QFont& font, LONG height)
         return kDefaultPixelSize;
     }
     if (height < 0) {
-        return static_cast<int>(std::max<LONG>(1, -height));
+        return static_cast<int>(std::clamp(-static_cast<double>(height), 1.0, kMaxPixelSize));
     }
     // A positive height is the cell, so find the character height whose ascent + descent gives it.
     QFont reference(font);
@@ -49,7 +52,7 @@ int pixelSizeFor(const QFont& font, LONG height)
     if (cell <= 0) {
         return static_cast<int>(height);
     }
-    return std::max(1, static_cast<int>(std::lround(height * kReferencePixelSize / cell)));
+    return static_cast<int>(std::lround(std::clamp(double(height) * kReferencePixelSize / cell, 1.0, kMaxPixelSize)));
 }
 
 } // namespace

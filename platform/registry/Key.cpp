@@ -23,6 +23,9 @@ Result<std::vector<std::u16string>> joinedPath(const std::vector<std::u16string>
     if (!components) {
         return components.error();
     }
+    if (base.size() + components->size() > internal::kMaxKeyDepth) {
+        return Error{E_INVALIDARG, "key path nested deeper than " + std::to_string(internal::kMaxKeyDepth) + " keys"};
+    }
     std::vector<std::u16string> joined = base;
     joined.insert(joined.end(), components->begin(), components->end());
     return joined;

@@ -149,7 +149,7 @@ void TracePainter::run(IAimingTrace* trace, LONG a, LONG b, OLE_COLOR color)
     }
     a = std::max(a, first);
     b = std::min(b, last);
-    if (b - a + 1 < 2) {
+    if (b <= a) { // Fewer than two samples; compared, not subtracted, so no index range can overflow.
         return;
     }
     std::vector<Point> points;

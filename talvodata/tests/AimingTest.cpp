@@ -63,6 +63,10 @@ TEST(AimingTest, AShotIsRegisteredAtTheLastSample)
     ASSERT_HR(S_OK, notMissed->get_Missed(&missed));
     EXPECT_EQ(VARIANT_FALSE, missed);
     EXPECT_HR(S_OK, aiming->IsDirty());
+    // An out-pointer that already holds an object is refused, not overwritten (its reference would leak).
+    IShot* held = shot.get();
+    EXPECT_HR(E_POINTER, aiming->get_Shot(2, &held));
+    EXPECT_EQ(shot.get(), held);
 }
 
 TEST(AimingTest, RangesOfTheWholeTraceOrAWindowInSeconds)
@@ -87,8 +91,15 @@ TEST(AimingTest, RangesOfTheWholeTraceOrAWindowInSeconds)
 
 TEST(AimingTest, SavedAimingsLoadBackEqualWithShotsInOrder)
 {
-    auto aiming = AimingBuilder().at(-300, 200).stopSliding().samples(900, 3, -2).shot().samples(100, 1, 1).shot()
-                      .conclude().build();
+    auto aiming = AimingBuilder()
+                      .at(-300, 200)
+                      .stopSliding()
+                      .samples(900, 3, -2)
+                      .shot()
+                      .samples(100, 1, 1)
+                      .shot()
+                      .conclude()
+                      .build();
     ComPtr<IShot> second;
     ASSERT_HR(S_OK, aiming->get_Shot(2, second.put()));
     ASSERT_HR(S_OK, second->put_Value(Bstr("_trigger").get(), Variant::fromInt32(7).get()));

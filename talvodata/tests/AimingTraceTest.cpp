@@ -209,8 +209,8 @@ TEST(AimingTraceTest, ChannelsArePackedAsRunsOfDifferences)
 {
     // Differences 0, 100, 200, 0, 99700 classify as 1, 1, 2, 1, 3. The lone class 1 sample after the class 2
     // one costs a header of its own, so it joins the class 2 run.
-    auto trace = TraceBuilder(200).point(0, 0).point(100, 0).point(300, 0).point(300, 0).point(100000, 0)
-                     .stopSliding().build();
+    auto trace =
+        TraceBuilder(200).point(0, 0).point(100, 0).point(300, 0).point(300, 0).point(100000, 0).stopSliding().build();
     const Bytes record = saved(*trace);
     const Bytes expectedX{0x11, 2, 0, 100, 0x12, 2, 200, 0, 0, 0, 0x13, 1, 0xA0, 0x86, 0x01, 0x00};
     ASSERT_GE(record.size(), 13 + expectedX.size());
@@ -240,8 +240,8 @@ TEST(AimingTraceTest, PromotionJoinsShortRunsIntoTheirNeighbours)
 
 TEST(AimingTraceTest, RecordsRoundTripWithUserChannelsAndInvalidSamples)
 {
-    auto trace = TraceBuilder(200).samples(900).invalid().invalid().samples(400).point(5000000, -5000000)
-                     .stopSliding().build();
+    auto trace =
+        TraceBuilder(200).samples(900).invalid().invalid().samples(400).point(5000000, -5000000).stopSliding().build();
     LONG channel = 0;
     ASSERT_HR(S_OK, trace->AddUserData(Bstr("_trigger").get(), &channel));
     const Extent extent = extentOf(*trace);
@@ -297,6 +297,12 @@ TEST(AimingTraceTest, DamagedRecordsFailWithoutHugeAllocations)
         {"value too wide for 16-bit storage", {4, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0x13, 1, 0, 0, 1, 0}},
         {"unpacked pairs cut short", {2, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0}},
         {"cut in the user channels", Bytes(good.begin(), good.end() - 1)},
+        // Indexes count from the start of the aiming: a first index below 0 would wrap the index arithmetic.
+        {"first index -1", {4, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 0, 0x11, 1, 0, 0x11, 1, 0, 0, 0, 0, 0}},
+        {"first index near INT_MIN", {4, 0, 0, 0, 2, 0, 0, 0x80, 1, 0, 0, 0, 0, 0x11, 1, 0, 0x11, 1, 0, 0, 0, 0, 0}},
+        {"empty, first index INT_MIN", {4, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0, 0}},
+        {"last index past INT_MAX",
+         {4, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 1, 0, 0, 0, 0, 0x11, 1, 0, 0x11, 1, 0, 0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -148,6 +148,9 @@ INSTANTIATE_TEST_SUITE_P(AirPistol, EventFaceScoreTest,
                                            FacePoint{"AP10", 16, 0, 9.0F}, FacePoint{"AP10", 0, -12, 9.5F},
                                            FacePoint{"AP10", 24, 32, 6.0F}, FacePoint{"AP10", 48, 64, 1.0F},
                                            FacePoint{"AP10", 80.5F, 0, 0.0F}, FacePoint{"AP10", 86, 0, 0.0F},
+                                           // Within a float step of a tenth: R - d in single precision rounds
+                                           // across the boundary.
+                                           FacePoint{"AP10", 0.79999995F, 0, 10.9F}, FacePoint{"AP10", 1.6F, 0, 10.7F},
                                            FacePoint{"AP10", 5.75F, 0, 10.0F, /*breach=*/false},
                                            FacePoint{"AP10", 6, 0, 9.9F, /*breach=*/false}));
 

@@ -3,11 +3,14 @@
 #include "talvodata/EventFile.h"
 
 #include "support/Bytes.h"
+#include "support/DocumentFiles.h"
 #include "support/FakePicture.h"
 #include "support/TempFolder.h"
 
 #include "platform/fs/Attributes.h"
 #include "platform/testing/Matchers.h"
+
+#include <limits>
 
 namespace talvodata {
 namespace {
@@ -446,6 +449,39 @@ TEST(EventParamsTest, LoadRejectsDamagedRecords)
     }
 }
 
+TEST(EventParamsTest, LoadRefusesValuesItsSettersRefuse)
+{
+    // A distance of NaN or 1e-30 once reached the serial sensors, which divide by it and convert to an integer.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        const char* what;
+        float caliber;
+        float displayCaliber;
+        float distance;
+        HRESULT expected;
+    } cases[] = {
+        {"as set", 4.5F, 4.5F, 10.0F, S_OK},
+        {"never set", 0.0F, 0.0F, 0.0F, S_OK},
+        {"nearest and farthest", 0.1F, 0.1F, 2.0F, S_OK},
+        {"farthest", 4.5F, 4.5F, 1000.0F, S_OK},
+        {"distance NaN", 4.5F, 4.5F, nan, E_FAIL},
+        {"distance 1e-30", 4.5F, 4.5F, 1e-30F, E_FAIL},
+        {"distance 1e30", 4.5F, 4.5F, 1e30F, E_FAIL},
+        {"distance -10", 4.5F, 4.5F, -10.0F, E_FAIL},
+        {"caliber NaN", nan, 4.5F, 10.0F, E_FAIL},
+        {"caliber -4.5", -4.5F, 4.5F, 10.0F, E_FAIL},
+        {"display caliber 0.01", 4.5F, 0.01F, 10.0F, E_FAIL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes bytes;
+        bytes.i32(4).bstr(u"Air Rifle 10 Meters").bstr(u"AR10").f32(c.caliber).f32(c.displayCaliber).f32(c.distance);
+        bytes.i32(1).i32(1).i32(10).i32(0).i32(0);
+        auto event = CEventParams::create();
+        EXPECT_HR(c.expected, testsupport::loadRecord(event->unknown(), bytes.bytes()));
+    }
+}
+
 class EventParamsSaveTest : public ::testing::Test {
 protected:
     testsupport::TempFolder m_folder;
@@ -481,12 +517,25 @@ TEST_F(EventParamsSaveTest, SaveNeedsAShortNameThatNamesOneFile)
     EXPECT_HR(E_UNEXPECTED, event->Save());
     ASSERT_HR(S_OK, event->put_ShortName(Bstr::empty().get()));
     EXPECT_HR(E_UNEXPECTED, event->Save());
-    for (const char* name : {"../AR10", "a/b", ".."}) {
-        SCOPED_TRACE(name);
+    // Names the manager could not list back: hidden, or not whole text (two such names would share one file).
+    const std::u16string names[] = {u"../AR10", u"a/b", u"..", u".hidden", u"tab\tname", u"x\xD800", u"x\xDC00"};
+    for (const std::u16string& name : names) {
+        SCOPED_TRACE(platform::com::utf16ToUtf8(name));
         ASSERT_HR(S_OK, event->put_ShortName(Bstr(name).get()));
         EXPECT_HR(E_INVALIDARG, event->Save());
     }
     EXPECT_TRUE(std::filesystem::is_empty(m_folder.path()));
+}
+
+TEST_F(EventParamsSaveTest, SaveRefusesANameOnlyTheCaseSetsApartFromAnotherEvent)
+{
+    auto event = smallEvent();
+    ASSERT_HR(S_OK, event->Save());
+    ASSERT_HR(S_OK, event->Save()); // Its own file is replaced.
+    auto other = smallEvent();
+    ASSERT_HR(S_OK, other->put_ShortName(Bstr("ar10").get()));
+    EXPECT_HR(STG_E_FILEALREADYEXISTS, other->Save());
+    EXPECT_EQ(std::vector<std::string>{"AR10.evl"}, testsupport::namesIn(m_folder.path()));
 }
 
 } // namespace

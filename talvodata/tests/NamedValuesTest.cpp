@@ -1,5 +1,10 @@
 #include "talvodata/NamedValues.h"
 
+#include "talvodata/Shot.h"
+
+#include "support/Bytes.h"
+
+#include "platform/com/ClassTable.h"
 #include "platform/com/MemoryStream.h"
 #include "platform/com/StreamForms.h"
 #include "platform/testing/Matchers.h"
@@ -99,6 +104,28 @@ TEST(NamedValuesTest, LoadingKeepsTheFirstOfRepeatedKeysAndRefusesLyingCounts)
         NamedValues empty;
         EXPECT_HR(E_FAIL, empty.load(lying.get()));
     }
+}
+
+TEST(NamedValuesTest, StoredObjectsComeOnlyFromTheValueClassesOfTheDocumentModel)
+{
+    // A class the process can make, stored as a named value would be: the file must not be able to make it.
+    constexpr CLSID kOtherClass = platform::com::makeGuid("5D1B7C2E-8F4A-4E61-9C3B-2A7F0E6D4B19");
+    int created = 0;
+    platform::com::ClassTable::instance().registerClass(
+        {kOtherClass, "Talvo.Other.1", "Talvo.Other", [&](REFIID riid, void** object) {
+             ++created;
+             return CShot::create()->QueryInterface(riid, object);
+         }});
+    const std::vector<std::uint8_t> shotRecord = testsupport::savedRecord(CShot::create()->unknown());
+    for (const VARTYPE type : {VT_UNKNOWN, VT_DISPATCH}) {
+        SCOPED_TRACE(type);
+        Variant value;
+        const auto stored = testsupport::Bytes().u16(type).guid(kOtherClass).append(shotRecord).bytes();
+        EXPECT_HR(E_FAIL, readVariant(makeComObject<MemoryStream>(stored).get(), value));
+        const auto shot = testsupport::Bytes().u16(type).guid(CLSID_Shot).append(shotRecord).bytes();
+        EXPECT_HR(S_OK, readVariant(makeComObject<MemoryStream>(shot).get(), value));
+    }
+    EXPECT_EQ(0, created);
 }
 
 } // namespace

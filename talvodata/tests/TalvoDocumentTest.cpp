@@ -12,6 +12,7 @@
 #include "platform/registry/Key.h"
 #include "platform/storage/CompoundFile.h"
 #include "platform/testing/Matchers.h"
+#include "platform/testing/Unprivileged.h"
 #include "platform/time/OleDate.h"
 
 #include <gtest/gtest.h>
@@ -337,9 +338,6 @@ TEST_F(TalvoDocumentTest, FailedSaveLeavesThePreviousFileIntact)
 
 TEST_F(TalvoDocumentTest, FailedSaveInAReadOnlyFolderLeavesThePreviousFileIntact)
 {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "permissions do not bind the superuser";
-    }
     const auto path = m_folder.path() / "kept.talvo";
     auto practice = PracticeBuilder().matchShots(2, 40000).build();
     ASSERT_HR(S_OK, practice->put_FileName(Bstr(path.string()).get()));
@@ -348,7 +346,8 @@ TEST_F(TalvoDocumentTest, FailedSaveInAReadOnlyFolderLeavesThePreviousFileIntact
     std::filesystem::permissions(m_folder.path(), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::remove);
     ASSERT_HR(S_OK, practice->ClearShots());
-    EXPECT_TRUE(FAILED(practice->Save()));
+    platform::testing::handOver(m_folder.path());
+    platform::testing::runUnprivileged([&] { EXPECT_TRUE(FAILED(practice->Save())); });
     std::filesystem::permissions(m_folder.path(), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
     EXPECT_EQ(before, testsupport::fileBytes(path));
@@ -372,8 +371,11 @@ TEST_F(TalvoDocumentTest, SaveUniqueNamesTheFileByShooterAndFirstMatchShot)
         {"leading dots dropped", u"..hidden", dateOf(2018, 3, 5, 14, 7, 9), "hidden 05-03-18 14-07-09.talvo"},
         {"control characters and slashes", u"a\tb/c\\\\d \"e\" ", dateOf(2018, 3, 5, 14, 7, 9),
          "ab.c.d e. 05-03-18 14-07-09.talvo"},
-        {"not in the code page", u"J\u00f6rg\u0416s \u0416", dateOf(2018, 3, 5, 14, 7, 9),
-         "J\u00f6rg.s  05-03-18 14-07-09.talvo"},
+        {"rounds once, not first to the millisecond", u"Fay", dateOf(2019, 12, 31, 12, 0, 0) + 0.4996 / 86400,
+         "Fay 31-12-19 12-00-00.talvo"},
+        {"letters of every script", u"J\u00f6rg \u0416\u0443\u043a \u0141ukasz \u017b\u00f3\u0142\u0107",
+         dateOf(2018, 3, 5, 14, 7, 9),
+         "J\u00f6rg \u0416\u0443\u043a \u0141ukasz \u017b\u00f3\u0142\u0107 05-03-18 14-07-09.talvo"},
         {"fifty characters looked at", std::u16string(60, u'x'), dateOf(2018, 3, 5, 14, 7, 9),
          std::string(50, 'x') + " 05-03-18 14-07-09.talvo"},
     };
@@ -412,10 +414,13 @@ TEST_F(TalvoDocumentTest, SaveUniqueOfDocumentsWithoutAMatchShot)
     auto sighting = PracticeBuilder().shooter(u"Hal").sightingShots(2, dateOf(2018, 3, 5, 10, 0, 0)).build();
     EXPECT_EQ("Hal 05-03-18 10-00-00.talvo", savedUniqueName(*sighting, m_folder.path()));
 
-    // Not valid: no shooter, no time, the space stays.
+    // Not valid (no event): a file that Load would refuse is never written.
     auto invalid = newDocument();
     ASSERT_HR(S_OK, invalid->put_ShooterName(Bstr("Ida").get()));
-    EXPECT_EQ("Untitled .talvo", savedUniqueName(*invalid, m_folder.path()));
+    EXPECT_HR(E_UNEXPECTED, invalid->SaveUnique(Bstr(m_folder.path().string()).get()));
+    ASSERT_HR(S_OK, invalid->put_FileName(Bstr((m_folder.path() / "ida.talvo").string()).get()));
+    EXPECT_HR(E_UNEXPECTED, invalid->Save());
+    EXPECT_EQ(std::vector<std::string>{"Hal 05-03-18 10-00-00.talvo"}, testsupport::namesIn(m_folder.path()));
 
     EXPECT_HR(E_INVALIDARG, invalid->SaveUnique(nullptr));
     EXPECT_HR(E_INVALIDARG, invalid->SaveUnique(Bstr("").get()));
@@ -468,6 +473,10 @@ TEST_F(TalvoDocumentTest, CatalogPathComesFromTheMachineSettings)
     ASSERT_TRUE(key->setString(u"InstallDir2", u"/srv/catalog").hasValue());
     ASSERT_HR(S_OK, document->get_CatalogPath(path.put()));
     EXPECT_EQ(u"/srv/catalog/", path.view());
+    const std::u16string deep = u"/srv" + std::u16string(2000, u'd'); // Far past the 260 of old Windows paths.
+    ASSERT_TRUE(key->setString(u"InstallDir2", deep).hasValue());
+    ASSERT_HR(S_OK, document->get_CatalogPath(path.put()));
+    EXPECT_EQ(deep + u"/", path.view());
 
     ASSERT_TRUE(key->setString(u"InstallDir2", u"").hasValue());
     ASSERT_HR(S_OK, document->get_CatalogPath(path.put()));

@@ -130,6 +130,8 @@ TEST_F(TalvoDeviceTest, RangesAreChecked)
         {"MaxTimeAfterShot 0.49", [&] { return m_control->put_MaxTimeAfterShot(1, 0.49F); }, E_INVALIDARG},
         {"MaxTimeAfterShot NaN", [&] { return m_control->put_MaxTimeAfterShot(1, std::nanf("")); }, E_INVALIDARG},
         {"MaxTimeAfterShot 0.5", [&] { return m_control->put_MaxTimeAfterShot(1, 0.5F); }, S_OK},
+        {"MaxTimeAfterShot 3600", [&] { return m_control->put_MaxTimeAfterShot(1, 3600.0F); }, S_OK},
+        {"MaxTimeAfterShot 1e30", [&] { return m_control->put_MaxTimeAfterShot(1, 1e30F); }, E_INVALIDARG},
         {"CorrectionX infinite", [&] { return m_control->put_CorrectionX(1, INFINITY); }, E_INVALIDARG},
         {"CorrectionY 1e30", [&] { return m_control->put_CorrectionY(1, 1e30F); }, E_INVALIDARG},
         {"SerialNumber2 0", [&] { return m_control->get_SerialNumber2(0, Bstr().put()); }, E_INVALIDARG},
@@ -168,15 +170,23 @@ TEST_F(TalvoDeviceTest, SubDevicesOtherThanOneAndTwoAreRefused)
     }
 }
 
-TEST_F(TalvoDeviceTest, CorrectionIsKeptInWholeHundredths)
+TEST_F(TalvoDeviceTest, CorrectionIsKeptInTheNearestWholeHundredth)
 {
-    ASSERT_EQ(S_OK, m_control->put_CorrectionX(1, 1.239F));
-    float value = 0;
-    ASSERT_EQ(S_OK, m_control->get_CorrectionX(1, &value));
-    EXPECT_FLOAT_EQ(1.23F, value);
-    ASSERT_EQ(S_OK, m_control->put_CorrectionY(2, -0.456F));
-    ASSERT_EQ(S_OK, m_control->get_CorrectionY(2, &value));
-    EXPECT_FLOAT_EQ(-0.45F, value) << "truncated towards zero";
+    // 0.29F lies just below 0.29: truncation kept 0.28, and every read and write back lost another hundredth.
+    const struct {
+        float put;
+        float expected;
+    } cases[] = {{1.239F, 1.24F}, {-0.456F, -0.46F}, {0.29F, 0.29F}, {-0.29F, -0.29F}, {0.004F, 0.0F}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.put);
+        float value = 0;
+        ASSERT_EQ(S_OK, m_control->put_CorrectionX(1, c.put));
+        ASSERT_EQ(S_OK, m_control->get_CorrectionX(1, &value));
+        EXPECT_FLOAT_EQ(c.expected, value);
+        ASSERT_EQ(S_OK, m_control->put_CorrectionY(2, value));
+        ASSERT_EQ(S_OK, m_control->get_CorrectionY(2, &value));
+        EXPECT_FLOAT_EQ(c.expected, value) << "read and written back";
+    }
 }
 
 TEST_F(TalvoDeviceTest, CalibrationModeStoresTrueOnlyForVariantTrue)

@@ -2,6 +2,7 @@
 
 #include "platform/fs/ReadFile.h"
 #include "platform/testing/Matchers.h"
+#include "platform/testing/Unprivileged.h"
 #include "support/TemporaryFolder.h"
 
 #include <csignal>
@@ -37,6 +38,25 @@ TEST_F(AtomicWriteTest, ReplaceWritesTheWholeContentEachTime)
         ASSERT_THAT(writeFileAtomically(path, bytesOf(text), WriteMode::Replace), IsOk());
         expectContent(path, text);
         EXPECT_EQ(std::vector<std::string>{"doc.tdc"}, m_folder.names());
+    }
+}
+
+TEST_F(AtomicWriteTest, AnyNameTheFolderTakesCanBeWritten)
+{
+    // The longest names a Linux folder takes, in one-byte and in two-byte characters (the cut of the temporary
+    // name must not split one).
+    std::string twoByte;
+    for (int i = 0; i < 127; ++i) {
+        twoByte += "\u017c";
+    }
+    for (const std::string& name : {std::string(255, 'n'), std::string(250, 'p') + ".tdc", "a" + twoByte}) {
+        SCOPED_TRACE(name.size());
+        for (const WriteMode mode : {WriteMode::CreateOnly, WriteMode::Replace}) {
+            ASSERT_THAT(writeFileAtomically(m_folder / name, bytesOf("content"), mode), IsOk());
+        }
+        expectContent(m_folder / name, "content");
+        EXPECT_EQ(std::vector<std::string>{name}, m_folder.names());
+        std::filesystem::remove(m_folder / name);
     }
 }
 
@@ -138,16 +158,16 @@ TEST_F(AtomicWriteTest, ReplaceRefusesAReadOnlyFileAndKeepsOtherPermissions)
 
 TEST_F(AtomicWriteTest, FolderWithoutWritePermissionIsAccessDenied)
 {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "permission bits do not stop root";
-    }
     const auto folder = m_folder / "locked";
     std::filesystem::create_directory(folder);
     writeText(folder / "doc.tdc", "old");
     ASSERT_EQ(0, ::chmod(folder.c_str(), 0555));
-    for (const WriteMode mode : {WriteMode::Replace, WriteMode::CreateOnly}) {
-        EXPECT_THAT(writeFileAtomically(folder / "doc.tdc", bytesOf("new"), mode), FailsWith(STG_E_ACCESSDENIED));
-    }
+    platform::testing::handOver(m_folder.path());
+    platform::testing::runUnprivileged([&] {
+        for (const WriteMode mode : {WriteMode::Replace, WriteMode::CreateOnly}) {
+            EXPECT_THAT(writeFileAtomically(folder / "doc.tdc", bytesOf("new"), mode), FailsWith(STG_E_ACCESSDENIED));
+        }
+    });
     expectContent(folder / "doc.tdc", "old");
 }
 

@@ -1,8 +1,12 @@
 #include "platform/fs/ReadFile.h"
 
 #include "platform/testing/Matchers.h"
+#include "platform/testing/Unprivileged.h"
 #include "support/TemporaryFolder.h"
 
+#include <chrono>
+#include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,13 +54,26 @@ TEST(ReadFileTest, MapsFailuresToStorageResults)
 
 TEST(ReadFileTest, UnreadableFileIsAccessDenied)
 {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "permission bits do not stop root";
-    }
     TemporaryFolder folder;
     writeText(folder / "file", "secret");
     ASSERT_EQ(0, ::chmod((folder / "file").c_str(), 0));
-    EXPECT_THAT(readWholeFile(folder / "file"), FailsWith(STG_E_ACCESSDENIED));
+    platform::testing::handOver(folder.path());
+    platform::testing::runUnprivileged(
+        [&] { EXPECT_THAT(readWholeFile(folder / "file"), FailsWith(STG_E_ACCESSDENIED)); });
+}
+
+TEST(ReadFileTest, NamedPipeIsRefusedWithoutWaitingForAWriter)
+{
+    TemporaryFolder folder;
+    const auto pipe = folder / "practice.talvo";
+    ASSERT_EQ(0, ::mkfifo(pipe.c_str(), 0600));
+    auto read = std::async(std::launch::async, [&] { return readFileStart(pipe, 8); });
+    if (read.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        ADD_FAILURE() << "reading a named pipe waits for a writer";
+        const int writer = ::open(pipe.c_str(), O_WRONLY); // Lets the blocked reader go.
+        ::close(writer);
+    }
+    EXPECT_THAT(read.get(), FailsWith(STG_E_ACCESSDENIED));
 }
 
 } // namespace

@@ -194,6 +194,29 @@ TEST_F(DrawContextQtTest, WidePolylinesWithRepeatedPointsDrawWhatTheStrokerDraws
     }
 }
 
+TEST_F(DrawContextQtTest, HairlinesReachingFarOutOfSightCostOnlyWhatIsSeen)
+{
+    // Ends a billion pixels away: drawn pixel by pixel, one line would need gigabytes.
+    constexpr LONG kFar = 1 << 30;
+    DrawContextQt dc(m_image);
+    for (const PenStyle style : {PenStyle::Solid, PenStyle::Dot}) {
+        SCOPED_TRACE(static_cast<int>(style));
+        m_image.fill(Qt::white);
+        dc.setPen({style, 0, kRed});
+        const std::array<Point, 4> lines = {Point{-kFar, 10}, Point{kFar, 10}, Point{20, -kFar}, Point{20, kFar}};
+        dc.polyline(std::span(lines).first(2));
+        dc.polyline(std::span(lines).last(2));
+        if (style == PenStyle::Solid) {
+            EXPECT_EQ(std::string(kSize, '#'), row(10, kRed));
+            EXPECT_EQ(std::string(kSize, '#'), column(20, kRed));
+        } else {
+            // The pattern runs on through the unseen part: three on, three off wherever it is cut.
+            EXPECT_EQ(std::string::npos, row(10, kRed).find("####"));
+            EXPECT_EQ(std::string::npos, row(10, kRed).find("...."));
+        }
+    }
+}
+
 TEST_F(DrawContextQtTest, WidePenIsCentredWithRoundCaps)
 {
     DrawContextQt dc(m_image);

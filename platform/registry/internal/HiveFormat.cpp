@@ -80,15 +80,22 @@ std::string formatData(const HiveValue& value)
     return prefix + hexList(value.data);
 }
 
-void formatKey(const HiveKey& key, const std::string& path, std::string& out)
+// One path buffer grows and shrinks on the way down, so no level copies the path of the one above it.
+void formatKey(const HiveKey& key, std::string& path, std::string& out)
 {
-    out += "\n[" + path + "]\n";
+    out += "\n[";
+    out += path;
+    out += "]\n";
     for (const HiveValue& value : key.values) {
         out += value.name.empty() ? std::string("@") : quoted(value.name);
         out += '=' + formatData(value) + '\n';
     }
     for (const auto& [folded, subkey] : key.subkeys) {
-        formatKey(*subkey, path + '\\' + utf16ToUtf8(subkey->name), out);
+        const std::size_t length = path.size();
+        path += '\\';
+        path += utf16ToUtf8(subkey->name);
+        formatKey(*subkey, path, out);
+        path.resize(length);
     }
 }
 
@@ -283,7 +290,8 @@ std::string formatHive(const HiveKey& root, std::u16string_view rootName)
 {
     std::string out(kHeader);
     out += '\n';
-    formatKey(root, utf16ToUtf8(rootName), out);
+    std::string path = utf16ToUtf8(rootName);
+    formatKey(root, path, out);
     return out;
 }
 

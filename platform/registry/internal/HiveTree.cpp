@@ -100,6 +100,9 @@ Result<std::vector<std::u16string>> splitKeyPath(std::u16string_view path)
         if (component.empty() || component.size() > kMaxKeyNameLength || !isPlainText(component)) {
             return Error{E_INVALIDARG, "key path has an empty, overlong or unprintable name"};
         }
+        if (components.size() == kMaxKeyDepth) {
+            return Error{E_INVALIDARG, "key path nested deeper than " + std::to_string(kMaxKeyDepth) + " keys"};
+        }
         components.emplace_back(component);
         if (separator == std::u16string_view::npos) {
             return components;

@@ -46,8 +46,12 @@ struct HiveKey {
 /// cannot hold).
 bool isPlainText(std::u16string_view text);
 
+/// The most keys a path may pass through below its hive: deeper trees only serve to exhaust the stack and time of
+/// whoever reads or writes them.
+inline constexpr std::size_t kMaxKeyDepth = 512;
+
 /// The components of a backslash-separated key path; an empty path names the key itself.
-/// E_INVALIDARG for an empty component or a name no key can have.
+/// E_INVALIDARG for an empty component, a name no key can have, or more than kMaxKeyDepth components.
 Result<std::vector<std::u16string>> splitKeyPath(std::u16string_view path);
 /// E_INVALIDARG for a value name that cannot be stored (overlong, or not plain text).
 Status checkValueName(std::u16string_view name);

@@ -199,6 +199,25 @@ TEST_F(HiveFileTest, ReadOnlyHiveFailsTheWriteAndKeepsTheFile)
     EXPECT_THAT(Key::create(Hive::CurrentUser, u"software"), IsOk());
 }
 
+TEST_F(HiveFileTest, KeyPathsReachAtMostFiveHundredAndTwelveKeysDown)
+{
+    const auto pathOf = [](std::size_t depth) {
+        std::u16string path = u"software";
+        for (std::size_t i = 1; i < depth; ++i) {
+            path += u"\\k";
+        }
+        return path;
+    };
+    EXPECT_THAT(Key::create(Hive::CurrentUser, pathOf(512)), IsOk());
+    EXPECT_THAT(Key::create(Hive::CurrentUser, pathOf(513)), FailsWith(E_INVALIDARG));
+    auto deep = Key::open(Hive::CurrentUser, pathOf(500));
+    ASSERT_THAT(deep, IsOk());
+    EXPECT_THAT(deep->createSubkey(u"a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\l"), IsOk());
+    EXPECT_THAT(deep->createSubkey(u"a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\l\\m"), FailsWith(E_INVALIDARG));
+    // What was written reads back.
+    EXPECT_THAT(Key::open(Hive::CurrentUser, pathOf(512)), IsOk());
+}
+
 TEST_F(HiveFileTest, HostileFilesAreRejected)
 {
     const std::filesystem::path folder = TALVO_MALFORMED_DIR;

@@ -1,6 +1,6 @@
 #include "support/StorageHelpers.h"
 
-// libFuzzer entry (Clang builds only): start it with tests/data/malformed as a seed corpus.
+// Fuzz entry: libFuzzer starts from tests/data/malformed, which the replay test feeds to it in every build.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     platform::storage::testing::exerciseCompoundFile({data, size});

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-// libFuzzer entry (Clang builds only): every parser of what a serial sensor sends, over one input.
+// Fuzz entry: every parser of what a serial sensor sends, over one input; tests/data/fuzz is its corpus.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::span<const std::uint8_t> input(data, size);

@@ -1,0 +1,53 @@
+#include "CommandLine.h"
+
+#include "SensorProfile.h"
+
+#include <charconv>
+#include <cstring>
+#include <optional>
+#include <string>
+
+namespace sensorsim {
+namespace {
+
+constexpr int kFirstPort = 1;
+constexpr int kLastPort = 256;
+
+/// The whole argument as a decimal number; nothing for text, a sign-less overflow or trailing characters.
+std::optional<int> wholeNumber(const char* text)
+{
+    int value = 0;
+    const char* end = text + std::strlen(text);
+    const auto [stop, error] = std::from_chars(text, end, value);
+    if (error != std::errc() || stop != end || stop == text) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+platform::Result<CommandLine> parseCommandLine(std::span<const char* const> arguments)
+{
+    CommandLine line;
+    if (arguments.size() > 2) {
+        return platform::Error{E_INVALIDARG, std::string("unexpected argument \"") + arguments[2] + "\""};
+    }
+    if (!arguments.empty()) {
+        const std::optional<int> model = wholeNumber(arguments[0]);
+        if (!model || !profileFor(*model)) {
+            return platform::Error{E_INVALIDARG, std::string("no sensor model \"") + arguments[0] + "\""};
+        }
+        line.model = *model;
+    }
+    if (arguments.size() == 2) {
+        const std::optional<int> port = wholeNumber(arguments[1]);
+        if (!port || *port < kFirstPort || *port > kLastPort) {
+            return platform::Error{E_INVALIDARG, std::string("no COM port \"") + arguments[1] + "\" (1 to 256)"};
+        }
+        line.comPort = *port;
+    }
+    return line;
+}
+
+} // namespace sensorsim
