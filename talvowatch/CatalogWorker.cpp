@@ -166,8 +166,10 @@ void CatalogWorker::listFolder(const std::filesystem::path& folder, const std::u
                                        static_cast<std::int32_t>(static_cast<std::uint32_t>(status.st_size))});
         }
     }
-    // Name order, so that a scan is the same on every run.
-    std::sort(found.begin(), found.end(), [](const ListedFile& a, const ListedFile& b) { return a.path < b.path; });
+    // Name order, so that a scan is the same on every run. The files share their folder, so their whole paths sort
+    // as their names do, without the component-wise comparison of paths.
+    std::sort(found.begin(), found.end(),
+              [](const ListedFile& a, const ListedFile& b) { return a.path.native() < b.path.native(); });
     std::move(found.begin(), found.end(), std::back_inserter(files));
     std::sort(folders.begin(), folders.end());
     for (const std::string& name : folders) {
