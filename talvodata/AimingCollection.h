@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/com/ObjectIdentity.h"
 #include "PersistentObject.h"
+#include "platform/com/ObjectIdentity.h"
 
 #include "interfaces/talvodata/IAimingCollection.h"
 #include "interfaces/talvodata/IEventManager.h"

@@ -44,10 +44,8 @@ Section designSection(double cutoff, FilterKind kind, double ripple, int poles, 
                                                  : -std::cos(w / 2.0 + 0.5) / std::cos(w / 2.0 - 0.5);
     d = 1.0 + y1 * k - y2 * k * k;
     Section section{
-        (x0 - x1 * k + x2 * k * k) / d,
-        (-2.0 * x0 * k + x1 + x1 * k * k - 2.0 * x2 * k) / d,
-        (x0 * k * k - x1 * k + x2) / d,
-        (2.0 * k + y1 + y1 * k * k - 2.0 * y2 * k) / d,
+        (x0 - x1 * k + x2 * k * k) / d, (-2.0 * x0 * k + x1 + x1 * k * k - 2.0 * x2 * k) / d,
+        (x0 * k * k - x1 * k + x2) / d, (2.0 * k + y1 + y1 * k * k - 2.0 * y2 * k) / d,
         (-k * k - y1 * k + y2) / d,
     };
     if (kind == FilterKind::HighPass) {

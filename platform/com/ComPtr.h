@@ -18,16 +18,15 @@ public:
     ComPtr(const ComPtr& other) : m_pointer(other.m_pointer) { addRef(); }
     ComPtr(ComPtr&& other) noexcept : m_pointer(std::exchange(other.m_pointer, nullptr)) {}
     template <typename U>
-        requires std::is_convertible_v<U*, T*>
+    requires std::is_convertible_v<U*, T*>
     /*implicit*/ ComPtr(const ComPtr<U>& other) : m_pointer(other.get())
     {
         addRef();
     }
     template <typename U>
-        requires std::is_convertible_v<U*, T*>
-    /*implicit*/ ComPtr(ComPtr<U>&& other) noexcept : m_pointer(other.detach())
-    {
-    }
+    requires std::is_convertible_v<U*, T*>
+    /*implicit*/ ComPtr(ComPtr<U>&& other)
+    noexcept : m_pointer(other.detach()) {}
     ~ComPtr() { release(); }
 
     ComPtr& operator=(ComPtr other) noexcept

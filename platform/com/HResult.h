@@ -6,9 +6,15 @@
 
 // The Windows result vocabulary, with the Windows values: callers and stored files rely on them.
 // HRESULT is a [[nodiscard]] type, so a dropped result is a compiler warning.
+// Version 14 of clang-format reads the empty enumerator list as a braced initialiser.
+// clang-format off
 enum [[nodiscard]] HRESULT : std::int32_t {};
+// clang-format on
 
-constexpr HRESULT makeHresult(std::uint32_t value) { return static_cast<HRESULT>(static_cast<std::int32_t>(value)); }
+constexpr HRESULT makeHresult(std::uint32_t value)
+{
+    return static_cast<HRESULT>(static_cast<std::int32_t>(value));
+}
 
 inline constexpr HRESULT S_OK = makeHresult(0);
 inline constexpr HRESULT S_FALSE = makeHresult(1);
@@ -59,8 +65,14 @@ inline constexpr HRESULT STG_E_DOCFILECORRUPT = makeHresult(0x80030109);
 inline constexpr HRESULT STG_E_OLDFORMAT = makeHresult(0x80030104);
 inline constexpr HRESULT STG_S_CONVERTED = makeHresult(0x00030200);
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr)
+{
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr)
+{
+    return hr < 0;
+}
 
 // The only macro allowed to hide a return.
 #define RETURN_IF_FAILED(expr)                                                                                         \

@@ -1,7 +1,7 @@
 #include "MemoryStream.h"
 
-#include "WriteAt.h"
 #include "SeekTarget.h"
+#include "WriteAt.h"
 
 #include <algorithm>
 #include <cstring>

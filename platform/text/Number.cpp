@@ -29,8 +29,8 @@ std::string formatReal(double value, int significantDigits)
         return value < 0 ? "-Infinity" : "Infinity";
     }
     char buffer[64];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
-                                            significantDigits);
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, significantDigits);
     std::string result(buffer, error == std::errc() ? end : buffer);
     for (char& c : result) {
         if (c == 'e') {

@@ -8,12 +8,12 @@
 #include <cmath>
 
 using namespace talvodata;
-using talvodata::testsupport::AimingBuilder;
 using platform::com::Bstr;
 using platform::com::ComPtr;
 using platform::com::makeComObject;
 using platform::com::MemoryStream;
 using platform::com::Variant;
+using talvodata::testsupport::AimingBuilder;
 
 namespace {
 
@@ -140,7 +140,8 @@ TEST(ShotTest, HiddenIsTrueOnlyForVariantTrueAndIsStored)
     ASSERT_HR(S_OK, persist->Save(stream.get(), TRUE));
     const auto bytes = stream->bytes();
     ASSERT_GE(bytes.size(), 6u);
-    EXPECT_EQ((std::vector<std::uint8_t>{3, 0, 0, 0, 0, 1}), std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 6));
+    EXPECT_EQ((std::vector<std::uint8_t>{3, 0, 0, 0, 0, 1}),
+              std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 6));
 
     auto loaded = CShot::create();
     ASSERT_HR(S_OK, stream->Seek(0, STREAM_SEEK_SET, nullptr));
@@ -154,8 +155,8 @@ TEST(ShotTest, HiddenIsTrueOnlyForVariantTrueAndIsStored)
 
 TEST(ShotTest, VersionOneRecordsHaveNoHiddenFlagOrNamedValues)
 {
-    auto stream = makeComObject<MemoryStream>(std::vector<std::uint8_t>{
-        1, 0, 0, 0, 1, 0, 0, 0, 44, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F});
+    auto stream = makeComObject<MemoryStream>(
+        std::vector<std::uint8_t>{1, 0, 0, 0, 1, 0, 0, 0, 44, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F});
     auto loaded = CShot::create();
     ASSERT_HR(S_OK, loaded->Load(stream.get()));
     VARIANT_BOOL missed = VARIANT_FALSE;

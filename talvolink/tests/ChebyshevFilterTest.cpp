@@ -72,8 +72,8 @@ Coefficients referenceDesign(const DesignCase& c)
     const double warp = std::tan(std::numbers::pi * c.cutoff);
     Coefficients result{{1.0}, {1.0}};
     for (int k = 1; k <= c.poles / 2; ++k) {
-        const std::complex<double> analog = highPass ? 1.0 / prototypePole(c.ripple, c.poles, k)
-                                                     : prototypePole(c.ripple, c.poles, k);
+        const std::complex<double> analog =
+            highPass ? 1.0 / prototypePole(c.ripple, c.poles, k) : prototypePole(c.ripple, c.poles, k);
         const std::complex<double> z = (1.0 + analog * warp) / (1.0 - analog * warp);
         result.denominator = multiply(result.denominator, {1.0, -2.0 * z.real(), std::norm(z)});
         result.numerator = multiply(result.numerator, {1.0, highPass ? -2.0 : 2.0, 1.0});
@@ -173,7 +173,9 @@ TEST(ChebyshevFilterTest, ImpulseResponseOfTwoPolesMatchesTheClosedForm)
         const double r = std::sqrt(-b2);
         const double theta = std::acos(b1 / (2.0 * r));
         const double g = (1.0 - b1 - b2) / 4.0;
-        const auto s = [&](int n) { return n < 0 ? 0.0 : std::pow(r, n) * std::sin((n + 1) * theta) / std::sin(theta); };
+        const auto s = [&](int n) {
+            return n < 0 ? 0.0 : std::pow(r, n) * std::sin((n + 1) * theta) / std::sin(theta);
+        };
 
         EXPECT_EQ(0.0, filter.Step(0.0)); // Starts the filter at rest.
         for (int n = 0; n < 60; ++n) {

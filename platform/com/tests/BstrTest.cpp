@@ -38,7 +38,8 @@ TEST(BstrTest, Utf8RoundTripsThroughSurrogatesAndReplacesBadBytes)
     const Bstr converted(text);
     EXPECT_EQ(10u, converted.length()); // The target emoji needs two UTF-16 units.
     EXPECT_EQ(text, converted.toUtf8());
-    EXPECT_EQ(u"\uFFFDa", platform::com::utf8ToUtf16("\xC3" "a"));
+    EXPECT_EQ(u"\uFFFDa", platform::com::utf8ToUtf16("\xC3"
+                                                     "a"));
     EXPECT_EQ(u"\uFFFD\uFFFD", platform::com::utf8ToUtf16("\xE2\x82")); // One mark per stray byte.
     EXPECT_EQ("\xEF\xBF\xBD", platform::com::utf16ToUtf8(u"\xD800"));
 }

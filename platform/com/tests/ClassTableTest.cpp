@@ -36,16 +36,15 @@ protected:
 
     void registerCounter(Instancing instancing, bool failFirst = false)
     {
-        ClassTable::instance().registerClass(
-            {kCounterClass, "Test.Counter.1", "Test.Counter",
-             [this, failFirst](REFIID riid, void** object) -> HRESULT {
-                 ++m_made;
-                 if (failFirst && m_made == 1) {
-                     return E_FAIL;
-                 }
-                 return makeComObject<Counter>(m_made)->QueryInterface(riid, object);
-             },
-             instancing});
+        ClassTable::instance().registerClass({kCounterClass, "Test.Counter.1", "Test.Counter",
+                                              [this, failFirst](REFIID riid, void** object) -> HRESULT {
+                                                  ++m_made;
+                                                  if (failFirst && m_made == 1) {
+                                                      return E_FAIL;
+                                                  }
+                                                  return makeComObject<Counter>(m_made)->QueryInterface(riid, object);
+                                              },
+                                              instancing});
     }
 
     int m_made = 0;
@@ -54,7 +53,8 @@ protected:
 TEST_F(ClassTableTest, UnknownClassesAndProgIdsAreRefused)
 {
     ComPtr<ICounter> counter;
-    EXPECT_HR(REGDB_E_CLASSNOTREG, CoCreateInstance(kUnknownClass, nullptr, CLSCTX_ALL, ICounter::kIid, counter.putVoid()));
+    EXPECT_HR(REGDB_E_CLASSNOTREG,
+              CoCreateInstance(kUnknownClass, nullptr, CLSCTX_ALL, ICounter::kIid, counter.putVoid()));
     EXPECT_FALSE(counter);
     CLSID found = kUnknownClass;
     EXPECT_HR(CO_E_CLASSSTRING, CLSIDFromProgID(u"Test.Counter", &found));

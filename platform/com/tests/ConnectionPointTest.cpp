@@ -16,8 +16,7 @@ public:
     std::vector<std::pair<DISPID, std::vector<std::int32_t>>> calls;
     std::function<void()> onCall;
 
-    HRESULT Invoke(DISPID dispId, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                   UINT*) override
+    HRESULT Invoke(DISPID dispId, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override
     {
         EXPECT_EQ(DISPATCH_METHOD, flags);
         std::vector<std::int32_t> arguments;

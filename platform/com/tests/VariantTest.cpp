@@ -21,14 +21,10 @@ TEST(VariantTest, NumbersToTextUseTheCLocaleAndAutomationDigits)
         const char* text;
     };
     const Case cases[] = {
-        {Variant::fromInt32(-42), "-42"},
-        {Variant::fromDouble(0.1), "0.1"},
-        {Variant::fromDouble(1e20), "1E+20"},
-        {Variant::fromDouble(123456789012345678.0), "1.23456789012346E+17"},
-        {Variant::fromFloat(0.1f), "0.1"},
-        {Variant::fromFloat(3.14159274f), "3.141593"},
-        {Variant::fromBool(true), "True"},
-        {Variant(), ""},
+        {Variant::fromInt32(-42), "-42"},     {Variant::fromDouble(0.1), "0.1"},
+        {Variant::fromDouble(1e20), "1E+20"}, {Variant::fromDouble(123456789012345678.0), "1.23456789012346E+17"},
+        {Variant::fromFloat(0.1f), "0.1"},    {Variant::fromFloat(3.14159274f), "3.141593"},
+        {Variant::fromBool(true), "True"},    {Variant(), ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -46,10 +42,16 @@ TEST(VariantTest, RealsBecomeIntegersHalfToEvenWithOverflowChecked)
         HRESULT hr;
         std::int64_t expected;
     } cases[] = {
-        {2.5, VT_I4, S_OK, 2},      {3.5, VT_I4, S_OK, 4},         {-2.5, VT_I2, S_OK, -2},
-        {32767.4, VT_I2, S_OK, 32767}, {32767.5, VT_I2, DISP_E_OVERFLOW, 0}, {-0.5, VT_UI1, S_OK, 0},
-        {-0.6, VT_UI1, DISP_E_OVERFLOW, 0}, {2147483647.0, VT_I4, S_OK, 2147483647},
-        {2147483648.0, VT_I4, DISP_E_OVERFLOW, 0}, {NAN, VT_I4, DISP_E_OVERFLOW, 0},
+        {2.5, VT_I4, S_OK, 2},
+        {3.5, VT_I4, S_OK, 4},
+        {-2.5, VT_I2, S_OK, -2},
+        {32767.4, VT_I2, S_OK, 32767},
+        {32767.5, VT_I2, DISP_E_OVERFLOW, 0},
+        {-0.5, VT_UI1, S_OK, 0},
+        {-0.6, VT_UI1, DISP_E_OVERFLOW, 0},
+        {2147483647.0, VT_I4, S_OK, 2147483647},
+        {2147483648.0, VT_I4, DISP_E_OVERFLOW, 0},
+        {NAN, VT_I4, DISP_E_OVERFLOW, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);

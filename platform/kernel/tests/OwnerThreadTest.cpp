@@ -26,11 +26,7 @@ TEST(OwnerThreadTest, UseFromAnotherThreadIsCaughtInDebugBuilds)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const OwnerThread owner;
-    EXPECT_DEBUG_DEATH(
-        {
-            auto thread = Thread::start([&](Event&) { owner.assertOwnerThread(); });
-        },
-        "another thread");
+    EXPECT_DEBUG_DEATH({ auto thread = Thread::start([&](Event&) { owner.assertOwnerThread(); }); }, "another thread");
 }
 
 } // namespace

@@ -2,8 +2,8 @@
 
 #include "CompoundFileWriter.h"
 
-#include "platform/com/WriteAt.h"
 #include "platform/com/SeekTarget.h"
+#include "platform/com/WriteAt.h"
 
 #include <algorithm>
 #include <cstring>

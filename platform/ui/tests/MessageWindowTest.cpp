@@ -34,7 +34,10 @@ struct Received {
 };
 
 // Delivers everything already queued for the window.
-void deliverQueued(MessageWindow& window) { QCoreApplication::sendPostedEvents(&window, QEvent::MetaCall); }
+void deliverQueued(MessageWindow& window)
+{
+    QCoreApplication::sendPostedEvents(&window, QEvent::MetaCall);
+}
 
 std::unique_ptr<Thread> startThread(Thread::Body body)
 {
