@@ -4,9 +4,9 @@
 
 #include "interfaces/talvodata/IAimingAttr.h"
 #include "interfaces/talvodata/IAimingTrace.h"
+#include "platform/testing/EventPump.h"
 #include "platform/testing/Matchers.h"
 #include "platform/time/ManualClock.h"
-#include "platform/ui/tests/support/EventPump.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using platform::com::ComPtr;
-using platform::ui::support::pumpUntil;
+using platform::testing::pumpUntil;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 

@@ -1,3 +1,4 @@
+#include "support/Pixels.h"
 #include "support/Targets.h"
 #include "support/TestEvent.h"
 
@@ -22,37 +23,19 @@ using platform::com::Bstr;
 using platform::com::ComPtr;
 using platform::gfx::rgb;
 using talvodata::testsupport::AimingBuilder;
+using testsupport::colorAt;
+using testsupport::countOf;
+using testsupport::imageOf;
 using testsupport::makeEvent;
 using testsupport::makeTarget;
 
 // A new control is 192 pixels square; the test face is 170 mm, so a plane unit is 192 / 17000 pixels and the
 // target centre is pixel (96, 96).
-constexpr int kSide = 192;
+constexpr int kSide = testsupport::kNewControlSide;
 constexpr COLORREF kRed = 0x0000FF;
 constexpr COLORREF kGreen = 0x00FF00;
 constexpr COLORREF kBlue = 0xFF0000;
 constexpr COLORREF kMagenta = 0xFF00FF;
-
-COLORREF colorAt(const QImage& image, int x, int y)
-{
-    const QRgb pixel = image.pixel(x, y);
-    return rgb(static_cast<BYTE>(qRed(pixel)), static_cast<BYTE>(qGreen(pixel)), static_cast<BYTE>(qBlue(pixel)));
-}
-
-/// The control's drawing, through the picture GetImage hands out.
-QImage imageOf(ITarget* target, VARIANT_BOOL metafile = VARIANT_FALSE)
-{
-    ComPtr<IDispatch> image;
-    EXPECT_HR(S_OK, target->GetImage(metafile, image.put()));
-    QImage result(kSide, kSide, QImage::Format_RGB32);
-    result.fill(Qt::black);
-    const auto picture = image.queryInterface<IPicture>();
-    if (picture) {
-        platform::gfx::DrawContextQt context(result);
-        EXPECT_HR(S_OK, picture->Render(&context, 0, 0, kSide, kSide));
-    }
-    return result;
-}
 
 /// What the window shows now.
 QImage windowOf(ITarget* target)
@@ -60,17 +43,6 @@ QImage windowOf(ITarget* target)
     QWidget* widget = nullptr;
     EXPECT_HR(S_OK, ComPtr<ITarget>(target).queryInterface<ITargetWindow>()->GetWidget(&widget));
     return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-int countOf(const QImage& image, COLORREF color, const QRect& area)
-{
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            count += colorAt(image, x, y) == color ? 1 : 0;
-        }
-    }
-    return count;
 }
 
 class TargetPainterTest : public testing::Test {

@@ -1,3 +1,4 @@
+#include "support/Pixels.h"
 #include "support/Targets.h"
 #include "support/TestEvent.h"
 
@@ -24,45 +25,18 @@ namespace {
 using platform::com::ComPtr;
 using platform::gfx::rgb;
 using talvodata::testsupport::AimingBuilder;
+using testsupport::colorAt;
+using testsupport::countOf;
+using testsupport::imageOf;
 using testsupport::makeEvent;
 using testsupport::makeTarget;
 
 // A new control is 192 pixels square showing the 170 mm face: x mm lies at pixel 96 + x * 192 / 170.
-constexpr int kSide = 192;
+constexpr int kSide = testsupport::kNewControlSide;
 constexpr COLORREF kRed = 0x0000FF;
 constexpr COLORREF kBlue = 0xFF0000;
 constexpr COLORREF kMagenta = 0xFF00FF;
 constexpr COLORREF kTraceColor = 0x20C040;
-
-COLORREF colorAt(const QImage& image, int x, int y)
-{
-    const QRgb pixel = image.pixel(x, y);
-    return rgb(static_cast<BYTE>(qRed(pixel)), static_cast<BYTE>(qGreen(pixel)), static_cast<BYTE>(qBlue(pixel)));
-}
-
-QImage imageOf(ITarget* target)
-{
-    ComPtr<IDispatch> image;
-    EXPECT_HR(S_OK, target->GetImage(VARIANT_FALSE, image.put()));
-    QImage result(kSide, kSide, QImage::Format_RGB32);
-    result.fill(Qt::black);
-    if (const auto picture = image.queryInterface<IPicture>()) {
-        platform::gfx::DrawContextQt context(result);
-        EXPECT_HR(S_OK, picture->Render(&context, 0, 0, kSide, kSide));
-    }
-    return result;
-}
-
-int countOf(const QImage& image, COLORREF color, const QRect& area)
-{
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            count += colorAt(image, x, y) == color ? 1 : 0;
-        }
-    }
-    return count;
-}
 
 /// The smallest rectangle around the pixels in which two images differ; empty when they are equal.
 QRect differenceOf(const QImage& a, const QImage& b)

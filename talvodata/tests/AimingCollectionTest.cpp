@@ -9,6 +9,7 @@
 #include "interfaces/talvodata/DispIds.h"
 #include "platform/com/EnumVariant.h"
 #include "platform/com/MemoryStream.h"
+#include "platform/testing/ByteMutator.h"
 #include "platform/testing/Matchers.h"
 
 #include <gtest/gtest.h>
@@ -378,20 +379,9 @@ TEST_F(AimingCollectionTest, MutatedRecordsLoadOrFailWithoutHarm)
     ASSERT_HR(S_OK, collection->Add(aiming(false).get()));
     ASSERT_HR(S_OK, collection->Add(aiming(true, "AR10", 2).get()));
     const auto saved = testsupport::savedRecord(collection->unknown());
-    std::uint32_t seed = 12345;
-    auto next = [&seed] {
-        seed = seed * 1103515245u + 12345u;
-        return seed >> 8;
-    };
+    platform::testing::ByteMutator mutator(12345);
     for (int round = 0; round < 400; ++round) {
-        auto mutated = saved;
-        const int edits = 1 + static_cast<int>(next() % 4);
-        for (int e = 0; e < edits; ++e) {
-            mutated[next() % mutated.size()] = static_cast<std::uint8_t>(next());
-        }
-        if (round % 5 == 0) {
-            mutated.resize(next() % mutated.size());
-        }
+        const auto mutated = mutator.mutate(saved, 4, round % 5 == 0);
         auto loaded = newCollection();
         const HRESULT hr = testsupport::loadRecord(loaded->unknown(), mutated);
         EXPECT_TRUE(hr == S_OK || FAILED(hr));

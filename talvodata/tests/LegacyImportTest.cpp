@@ -9,6 +9,7 @@
 #include "support/TempFolder.h"
 
 #include "platform/com/ClassTable.h"
+#include "platform/testing/ByteMutator.h"
 #include "platform/testing/Matchers.h"
 #include "platform/time/OleDate.h"
 
@@ -431,17 +432,9 @@ TEST_F(LegacyImportTest, TruncatedAndMutatedFilesFailWithoutHarm)
                                     std::vector<std::uint8_t>(file.begin(), file.begin() + static_cast<long>(size)));
         EXPECT_TRUE(FAILED(document->Load())) << size;
     }
-    std::uint32_t seed = 99;
-    auto next = [&seed] {
-        seed = seed * 1103515245u + 12345u;
-        return seed >> 8;
-    };
+    platform::testing::ByteMutator mutator(99);
     for (int round = 0; round < 300; ++round) {
-        auto mutated = file;
-        for (int e = 0; e < 1 + static_cast<int>(next() % 3); ++e) {
-            mutated[next() % mutated.size()] = static_cast<std::uint8_t>(next());
-        }
-        testsupport::writeFileBytes(path, mutated);
+        testsupport::writeFileBytes(path, mutator.mutate(file, 3));
         const HRESULT hr = document->Load();
         VARIANT_BOOL valid = VARIANT_FALSE;
         ASSERT_HR(S_OK, document->get_Valid(&valid));

@@ -11,6 +11,7 @@
 #include "platform/fs/Attributes.h"
 #include "platform/registry/Key.h"
 #include "platform/storage/CompoundFile.h"
+#include "platform/testing/ByteMutator.h"
 #include "platform/testing/Matchers.h"
 #include "platform/testing/Unprivileged.h"
 #include "platform/time/OleDate.h"
@@ -497,20 +498,9 @@ TEST_F(TalvoDocumentTest, MutatedContentsLoadOrFailWithoutHarm)
     const auto contents = testsupport::contentsOf(path);
     ASSERT_FALSE(contents.empty());
     const auto mutatedPath = m_folder.path() / "mutated.talvo";
-    std::uint32_t seed = 777;
-    auto next = [&seed] {
-        seed = seed * 1103515245u + 12345u;
-        return seed >> 8;
-    };
+    platform::testing::ByteMutator mutator(777);
     for (int round = 0; round < 300; ++round) {
-        auto mutated = contents;
-        for (int e = 0; e < 1 + static_cast<int>(next() % 3); ++e) {
-            mutated[next() % mutated.size()] = static_cast<std::uint8_t>(next());
-        }
-        if (round % 4 == 0) {
-            mutated.resize(next() % mutated.size());
-        }
-        testsupport::writeDocumentFile(mutatedPath, CLSID_TalvoDocument, mutated);
+        testsupport::writeDocumentFile(mutatedPath, CLSID_TalvoDocument, mutator.mutate(contents, 3, round % 4 == 0));
         auto document = documentFor(mutatedPath);
         const HRESULT hr = document->Load();
         EXPECT_EQ(SUCCEEDED(hr), isValid(*document));

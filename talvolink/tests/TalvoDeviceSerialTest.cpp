@@ -4,19 +4,16 @@
 
 #include "interfaces/talvodata/IShot.h"
 #include "interfaces/talvolink/_ITalvoDeviceEvents.h"
+#include "platform/testing/EventPump.h"
 #include "platform/testing/Matchers.h"
 
 #include "SensorSimulator.h"
-
-#include <QEventLoop>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -54,24 +51,6 @@ private:
     std::optional<std::string> m_saved;
 };
 
-// Runs the control's thread (posted drains and the drain timer) until `done` holds or the patience runs out.
-bool pumpUntil(const std::function<bool()>& done)
-{
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || std::chrono::steady_clock::now() >= deadline) {
-            loop.quit();
-        }
-    });
-    check.start(5);
-    if (!done()) {
-        loop.exec();
-    }
-    return done();
-}
-
 TEST(TalvoDeviceSerialTest, ShotOfTheSimulatedPavaneReachesTheSinks)
 {
     auto sensor = sensorsim::SensorSimulator::create(300);
@@ -98,7 +77,8 @@ TEST(TalvoDeviceSerialTest, ShotOfTheSimulatedPavaneReachesTheSinks)
     ASSERT_EQ(S_OK, control->get_ModelVersion(&modelCode));
     EXPECT_EQ(300, modelCode);
 
-    EXPECT_TRUE(pumpUntil([&] { return !recorder->eventsOf(DISPID_TALVODEVICEEVENTS_FINALCONCLUDEAIMING).empty(); }));
+    EXPECT_TRUE(platform::testing::pumpUntil(
+        [&] { return !recorder->eventsOf(DISPID_TALVODEVICEEVENTS_FINALCONCLUDEAIMING).empty(); }, kPatience));
     const std::vector<DISPID> sequence = recorder->sequence();
     ASSERT_FALSE(sequence.empty());
     EXPECT_EQ(DISPID_TALVODEVICEEVENTS_STARTAIMING, sequence.front());

@@ -3,7 +3,7 @@
 #include "platform/kernel/Event.h"
 #include "platform/kernel/Thread.h"
 #include "platform/testing/Matchers.h"
-#include "support/EventPump.h"
+#include "platform/testing/EventPump.h"
 
 #include <QCoreApplication>
 
@@ -20,7 +20,7 @@ using namespace std::chrono_literals;
 using kernel::Event;
 using kernel::EventReset;
 using kernel::Thread;
-using support::pumpUntil;
+using platform::testing::pumpUntil;
 
 constexpr UINT kDrain = 0x7FFF;
 constexpr UINT kOther = 0x8000;

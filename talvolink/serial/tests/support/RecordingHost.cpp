@@ -1,9 +1,7 @@
 #include "RecordingHost.h"
 
 #include "interfaces/talvodata/IShot.h"
-
-#include <QEventLoop>
-#include <QTimer>
+#include "platform/testing/EventPump.h"
 
 #include <algorithm>
 
@@ -38,19 +36,7 @@ std::size_t RecordingHost::count(Kind kind) const
 
 bool RecordingHost::pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || std::chrono::steady_clock::now() >= deadline) {
-            loop.quit();
-        }
-    });
-    check.start(5);
-    if (!done()) {
-        loop.exec();
-    }
-    return done();
+    return platform::testing::pumpUntil(done, timeout);
 }
 
 } // namespace talvolink::testsupport

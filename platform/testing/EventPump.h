@@ -6,11 +6,11 @@
 
 #include <chrono>
 
-namespace platform::ui::support {
+namespace platform::testing {
 
 /// Runs the owner thread's event loop until done() holds; false when the bound passes first. The bound is only
 /// reached when a test fails.
-template <typename Predicate> bool pumpUntil(Predicate done, std::chrono::seconds bound = std::chrono::seconds(30))
+template <typename Predicate> bool pumpUntil(Predicate done, std::chrono::milliseconds bound = std::chrono::seconds(30))
 {
     const QDeadlineTimer deadline(bound);
     // Wakes the blocking wait below now and then, so the deadline is seen even when no event comes.
@@ -25,4 +25,4 @@ template <typename Predicate> bool pumpUntil(Predicate done, std::chrono::second
     return true;
 }
 
-} // namespace platform::ui::support
+} // namespace platform::testing
