@@ -74,7 +74,6 @@ protected:
     virtual HRESULT saveRecord(IStream* stream) = 0;
     virtual HRESULT loadRecord(IStream* stream) = 0;
 
-    bool isDirty() const { return m_dirty; }
     void setDirty() { m_dirty = true; }
     void clearDirty() { m_dirty = false; }
     /// The hook of puts that change what the record holds.

@@ -9,9 +9,10 @@
 namespace platform::storage {
 namespace {
 
+enum class DocumentAccess { Read, ReadWrite };
+
 using internal::AccessMode;
 using internal::Document;
-using internal::DocumentAccess;
 using internal::Element;
 using internal::ElementStorage;
 
@@ -26,7 +27,7 @@ com::ComPtr<IStorage> rootStorage(std::shared_ptr<Element> root, DocumentAccess 
                                   std::optional<fs::WriteMode> writeMode)
 {
     std::shared_ptr<Element> element = root;
-    auto document = std::make_shared<Document>(std::move(root), access, std::move(path), writeMode);
+    auto document = std::make_shared<Document>(std::move(root), std::move(path), writeMode);
     const AccessMode mode{true, access == DocumentAccess::ReadWrite};
     return com::makeComObject<ElementStorage>(std::move(document), std::move(element), mode,
                                               ElementStorage::Kind::Root);

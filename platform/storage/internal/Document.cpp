@@ -4,10 +4,8 @@
 
 namespace platform::storage::internal {
 
-Document::Document(std::shared_ptr<Element> root, DocumentAccess access, std::filesystem::path path,
-                   std::optional<fs::WriteMode> writeMode)
-    : m_root(std::move(root)), m_access(access), m_path(std::move(path)), m_writeMode(writeMode),
-      m_changed(writeMode.has_value())
+Document::Document(std::shared_ptr<Element> root, std::filesystem::path path, std::optional<fs::WriteMode> writeMode)
+    : m_root(std::move(root)), m_path(std::move(path)), m_writeMode(writeMode), m_changed(writeMode.has_value())
 {
 }
 

@@ -12,8 +12,6 @@
 
 namespace platform::storage::internal {
 
-enum class DocumentAccess { Read, ReadWrite };
-
 /// What every storage and stream object of one compound file shares: the element tree, one lock for all of
 /// them, and the file the tree is written to. It is held by each of those objects, so the file is written when
 /// the last of them goes, whatever order they are released in.
@@ -21,8 +19,7 @@ enum class DocumentAccess { Read, ReadWrite };
 class Document {
 public:
     /// A document in memory only, or (with a write mode) one written to `path` on commit().
-    Document(std::shared_ptr<Element> root, DocumentAccess access, std::filesystem::path path,
-             std::optional<fs::WriteMode> writeMode);
+    Document(std::shared_ptr<Element> root, std::filesystem::path path, std::optional<fs::WriteMode> writeMode);
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
     /// Writes a file that changed since its last commit; a failure can only be logged here.
@@ -30,7 +27,6 @@ public:
 
     std::recursive_mutex& mutex() const { return m_mutex; }
     const std::shared_ptr<Element>& root() const { return m_root; }
-    bool isWritable() const { return m_access == DocumentAccess::ReadWrite; }
     const std::filesystem::path& path() const { return m_path; }
 
     void markChanged() { m_changed = true; }
@@ -41,7 +37,6 @@ public:
 
 private:
     std::shared_ptr<Element> m_root;
-    DocumentAccess m_access;
     std::filesystem::path m_path;
     std::optional<fs::WriteMode> m_writeMode;
     // A new file counts as changed: it must come into being even if nothing is put in it.
