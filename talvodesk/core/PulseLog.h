@@ -49,6 +49,18 @@ template <typename Object> bool bounds(Object* object, long& first, long& last)
     return true;
 }
 
+/// The two values of entry i (counted from 0) of a log; false outside the log or when a read fails.
+template <typename Object>
+bool entry(Object* object, long i, const char* first, const char* second, platform::com::Variant& a,
+           platform::com::Variant& b)
+{
+    long low = 0;
+    long high = 0;
+    return object && bounds(object, low, high) && i >= 0 && i < high - low + 1 &&
+           SUCCEEDED(object->get_Value(key(first, low + i).get(), a.put())) &&
+           SUCCEEDED(object->get_Value(key(second, low + i).get(), b.put()));
+}
+
 /// The index the next entry goes to; writes "_pulse_fi" 0 when the log is new. False when "_pulse_li" cannot be
 /// read (or "_pulse_fi" not written).
 template <typename Object> bool nextIndex(Object* object, long& index)
@@ -99,16 +111,10 @@ template <typename Object> bool AppendHeartBeat(Object* object, DATE earliest, D
 /// Beat i (counted from 0) of a heart-beat log; false, outputs untouched, outside the log or for another type.
 template <typename Object> bool GetPulseMinMax(Object* object, long i, DATE& earliest, DATE& latest)
 {
-    long first = 0;
-    long last = 0;
-    if (!object || !pulselog::bounds(object, first, last) || i < 0 || i >= last - first + 1) {
-        return false;
-    }
     platform::com::Variant minimum;
     platform::com::Variant maximum;
-    if (FAILED(object->get_Value(pulselog::key("_pulse_min", first + i).get(), minimum.put())) ||
-        FAILED(object->get_Value(pulselog::key("_pulse_max", first + i).get(), maximum.put())) ||
-        minimum.type() != VT_DATE || maximum.type() != VT_DATE) {
+    if (!pulselog::entry(object, i, "_pulse_min", "_pulse_max", minimum, maximum) || minimum.type() != VT_DATE ||
+        maximum.type() != VT_DATE) {
         return false;
     }
     earliest = minimum.get().date;

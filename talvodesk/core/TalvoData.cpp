@@ -3,6 +3,7 @@
 #include "talvodesk/core/AppModule.h"
 #include "talvodesk/core/PulseLog.h"
 #include "talvodesk/core/TextFormat.h"
+#include "talvodesk/core/internal/ShotCount.h"
 
 #include "interfaces/talvodata/DispIds.h"
 #include "interfaces/talvodata/Guids.h"
@@ -82,12 +83,6 @@ bool positionText(const CTalvoAppModule* module, bool found, const Bstr& stored,
         }
     }
     return true;
-}
-
-long countOf(IShotCollection* shots)
-{
-    LONG count = 0;
-    return shots && SUCCEEDED(shots->get_Count(&count)) ? count : 0;
 }
 
 } // namespace
@@ -771,15 +766,9 @@ long CTalvoData::GetPulseCount() const
 
 bool CTalvoData::GetPulseSample(long index, DATE& time, long& pulse) const
 {
-    long first = 0;
-    long last = 0;
-    if (!IsValid() || !pulselog::bounds(m_spDocument.get(), first, last) || index < 0 || index >= last - first + 1) {
-        return false;
-    }
     Variant value;
     Variant when;
-    if (FAILED(m_spDocument->get_Value(pulselog::key("_pulse_s", first + index).get(), value.put())) ||
-        FAILED(m_spDocument->get_Value(pulselog::key("_pulse_t", first + index).get(), when.put())) ||
+    if (!IsValid() || !pulselog::entry(m_spDocument.get(), index, "_pulse_s", "_pulse_t", value, when) ||
         value.type() != VT_I2 || when.type() != VT_DATE) {
         return false;
     }

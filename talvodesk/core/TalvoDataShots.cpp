@@ -1,5 +1,7 @@
 #include "talvodesk/core/TalvoData.h"
 
+#include "talvodesk/core/internal/ShotCount.h"
+
 #include "interfaces/talvodata/IEventParams.h"
 #include "platform/com/ObjectIdentity.h"
 #include "platform/com/Variant.h"
@@ -17,12 +19,6 @@ namespace {
 
 constexpr long kDefaultShotsPerSerie = 10;
 constexpr long kBiathlonCode = 2;
-
-long countOf(IShotCollection* shots)
-{
-    LONG count = 0;
-    return shots && SUCCEEDED(shots->get_Count(&count)) ? count : 0;
-}
 
 bool isMissed(IShot* shot)
 {
