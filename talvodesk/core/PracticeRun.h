@@ -33,7 +33,8 @@ public:
 
     explicit PracticeRun(Services services) : m_services(services) {}
 
-    /// Practice start and stop (the frame's commands). Start clears the auto-save counter.
+    /// Practice start and stop (the frame's commands). Start clears the auto-save counter and takes the series
+    /// start time; Stop posts the live state 5 and forgets the device and the current aiming.
     void Start(PracticeDevice* device, bool matchMode, long subTarget);
     void Stop();
     bool IsRunning() const { return m_running; }

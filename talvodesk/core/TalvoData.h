@@ -167,6 +167,9 @@ private:
     void ComputeRealBreach(IShot* shot);
     void NextDispersionOffset(IShot* shot);
     bool CentreShots(IShotCollection* shots);
+    /// Steps -2 and 2 of the biathlon event: by aimings. Of other events: by series.
+    long AimingStepTarget(IShotCollection* list, long n, IShot* from, long p, int step);
+    long SeriesStepTarget(long p, int step);
 
     TalvoDataServices m_services;
     CDocumentViews m_views;

@@ -277,6 +277,53 @@ bool CTalvoData::ApplyShotParameters(IShotCollection* shots)
     return true;
 }
 
+long CTalvoData::AimingStepTarget(IShotCollection* list, long n, IShot* from, long p, int step)
+{
+    // The shot count of the aiming holding the shot at a position; 0 when there is none.
+    const auto shotCountAt = [&](long position) -> long {
+        ComPtr<IAiming> aiming;
+        ComPtr<IShot> shot = position >= 1 && position <= n ? itemOf(list, position) : nullptr;
+        LONG count = 0;
+        return shot && FindAiming(shot.get(), aiming) && SUCCEEDED(aiming->get_ShotCount(&count)) ? count : 0;
+    };
+    ComPtr<IAiming> aiming;
+    LONG c = 0;
+    long i = 0; // The from shot's number within its aiming.
+    if (FindAiming(from, aiming) && SUCCEEDED(aiming->get_ShotCount(&c))) {
+        for (long k = 1; k <= c && i == 0; ++k) {
+            ComPtr<IShot> shot;
+            if (SUCCEEDED(aiming->get_Shot(k, shot.put())) && platform::com::isSameObject(shot.get(), from)) {
+                i = k;
+            }
+        }
+    }
+    if (i == 0) {
+        return p;
+    }
+    if (step > 0) {
+        const long next = shotCountAt(p + 1);
+        return i < c ? p + (c - i) : (next > 0 ? p + next : p);
+    }
+    const long previous = shotCountAt(p - 1);
+    return i >= 2 ? p - i + 1 : (previous > 0 ? p - previous : p);
+}
+
+long CTalvoData::SeriesStepTarget(long p, int step)
+{
+    LONG size = 0;
+    ComPtr<IEventParams> event;
+    if (!GetEvent(event) || FAILED(event->get_MaxShotsPerSerie(&size)) || size < 1) {
+        size = kDefaultShotsPerSerie;
+    }
+    ComPtr<IShotCollection> sightings;
+    const long k = m_bShowSightings && GetSightingShots(sightings) ? countOf(sightings.get()) : 0;
+    const Series series{size, k};
+    if (step < 0) {
+        return p != series.first(p) ? series.first(p) : (p > 1 ? series.first(p - 1) : p);
+    }
+    return p != series.last(p) ? series.last(p) : series.last(p + 1);
+}
+
 bool CTalvoData::NavigateShot(IShot* from, ComPtr<IShot>& out, int step)
 {
     ComPtr<IShotCollection> list;
@@ -297,47 +344,9 @@ bool CTalvoData::NavigateShot(IShot* from, ComPtr<IShot>& out, int step)
         q = step == -2 || step == -1 ? n : 1;
     } else if (step == -1 || step == 1) {
         q = p + step;
-    } else if ((step == -2 || step == 2) && GetEventCode() == kBiathlonCode) {
-        q = p;
-        // The shots of one aiming, and the aiming's count of the shot at a position.
-        const auto shotCountAt = [&](long position) -> long {
-            ComPtr<IAiming> aiming;
-            ComPtr<IShot> shot = position >= 1 && position <= n ? itemOf(list.get(), position) : nullptr;
-            LONG count = 0;
-            return shot && FindAiming(shot.get(), aiming) && SUCCEEDED(aiming->get_ShotCount(&count)) ? count : 0;
-        };
-        ComPtr<IAiming> aiming;
-        LONG c = 0;
-        long i = 0;
-        if (FindAiming(from, aiming) && SUCCEEDED(aiming->get_ShotCount(&c))) {
-            for (long k = 1; k <= c && i == 0; ++k) {
-                ComPtr<IShot> shot;
-                if (SUCCEEDED(aiming->get_Shot(k, shot.put())) && platform::com::isSameObject(shot.get(), from)) {
-                    i = k;
-                }
-            }
-        }
-        if (i > 0 && step == 2) {
-            const long next = shotCountAt(p + 1);
-            q = i < c ? p + (c - i) : (next > 0 ? p + next : p);
-        } else if (i > 0) {
-            const long previous = shotCountAt(p - 1);
-            q = i >= 2 ? p - i + 1 : (previous > 0 ? p - previous : p);
-        }
     } else if (step == -2 || step == 2) {
-        LONG size = 0;
-        ComPtr<IEventParams> event;
-        if (!GetEvent(event) || FAILED(event->get_MaxShotsPerSerie(&size)) || size < 1) {
-            size = kDefaultShotsPerSerie;
-        }
-        ComPtr<IShotCollection> sightings;
-        const long k = m_bShowSightings && GetSightingShots(sightings) ? countOf(sightings.get()) : 0;
-        const Series series{size, k};
-        if (step < 0) {
-            q = p != series.first(p) ? series.first(p) : (p > 1 ? series.first(p - 1) : p);
-        } else {
-            q = p != series.last(p) ? series.last(p) : series.last(p + 1);
-        }
+        q = GetEventCode() == kBiathlonCode ? AimingStepTarget(list.get(), n, from, p, step)
+                                            : SeriesStepTarget(p, step);
     } else {
         q = p;
     }

@@ -8,6 +8,7 @@
 
 #include "talvodata/tests/support/Events.h"
 
+#include "interfaces/talvolink/DispIds.h"
 #include "platform/com/Variant.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
 #include "platform/time/ManualClock.h"
@@ -361,6 +362,44 @@ TEST_F(PracticeRunTest, EventRulesSetTheAimingsSubTargetAndSeriesTimes)
     EXPECT_EQ(S_OK, attributes->get_EnterTime(&enterTime));
     EXPECT_DOUBLE_EQ(green, startTime);
     EXPECT_DOUBLE_EQ(green, enterTime);
+}
+
+TEST_F(PracticeRunTest, EventsWithArgumentsThatDoNotFitChangeNothing)
+{
+    (void)start();
+    // Too few arguments, too many, and a number where the aiming belongs.
+    const std::pair<DISPID, UINT> cases[] = {
+        {DISPID_TALVODEVICEEVENTS_STARTAIMING, 0},
+        {DISPID_TALVODEVICEEVENTS_STARTAIMING, 1},
+        {DISPID_TALVODEVICEEVENTS_STARTAIMING, 2},
+        {DISPID_TALVODEVICEEVENTS_NEWCOORDINATES, 2},
+        {DISPID_TALVODEVICEEVENTS_NEWCOORDINATES, 3},
+        {DISPID_TALVODEVICEEVENTS_SHOT, 3},
+        {DISPID_TALVODEVICEEVENTS_SHOT, 4},
+        {DISPID_TALVODEVICEEVENTS_CONCLUDEAIMING, 2},
+        {DISPID_TALVODEVICEEVENTS_FINALCONCLUDEAIMING, 0},
+        {DISPID_TALVODEVICEEVENTS_FINALCONCLUDEAIMING, 2},
+        {DISPID_TALVODEVICEEVENTS_PULSECHANGED, 1},
+        {DISPID_TALVODEVICEEVENTS_TRIGGER, 3},
+        {DISPID_TALVODEVICEEVENTS_HEARTBEAT, 2},
+        {DISPID_TALVODEVICEEVENTS_HEARTBEAT, 4},
+    };
+    for (const auto& [id, count] : cases) {
+        SCOPED_TRACE(testing::Message() << "DISPID " << id << ", " << count << " arguments");
+        std::vector<VARIANT> arguments(count);
+        for (VARIANT& argument : arguments) {
+            argument.vt = VT_I4;
+            argument.lVal = 1;
+        }
+        DISPPARAMS params;
+        params.rgvarg = arguments.data();
+        params.cArgs = count;
+        EXPECT_EQ(S_OK, sink->Invoke(id, IID{}, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
+    }
+    EXPECT_TRUE(view.received.empty());
+    EXPECT_TRUE(live.posts.empty());
+    EXPECT_EQ(E_INVALIDARG, sink->Invoke(DISPID_TALVODEVICEEVENTS_SHOT, IID{}, 0, DISPATCH_METHOD, nullptr, nullptr,
+                                         nullptr, nullptr));
 }
 
 } // namespace
