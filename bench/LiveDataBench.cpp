@@ -4,9 +4,13 @@
 
 #include "talvodata/AimingAttr.h"
 #include "talvodata/AimingTrace.h"
+#include "talvodata/Register.h"
 
 #include "platform/com/Bstr.h"
+#include "platform/com/ClassTable.h"
 #include "platform/ipc/DatagramSocket.h"
+
+#include "support/Run.h"
 
 #include <benchmark/benchmark.h>
 
@@ -31,8 +35,12 @@ void pointBatchToTenClients(benchmark::State& state)
     }
     auto server = talvodesk::LiveDataServer::create(std::filesystem::path(folder) / "livedata");
     auto attributes = talvodata::CAimingAttr::create();
-    if (!server || !attributes || FAILED((*attributes)->put_SampleRate(200))) {
+    if (!server) {
         state.SkipWithError("no live-data socket");
+        return;
+    }
+    if (!attributes || FAILED((*attributes)->put_SampleRate(200))) {
+        state.SkipWithError("no aiming attributes");
         return;
     }
     std::vector<std::unique_ptr<platform::ipc::DatagramSocket>> clients;
@@ -74,3 +82,9 @@ void pointBatchToTenClients(benchmark::State& state)
 BENCHMARK(pointBatchToTenClients)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+int main(int argc, char** argv)
+{
+    talvodata::registerClasses(platform::com::ClassTable::instance());
+    return bench::runBenchmarks(argc, argv);
+}
