@@ -18,7 +18,10 @@ constexpr std::string_view kEnglish = "128\tTalvo Professional\n"
                                       "61221\tOpen model\n"
                                       "61222\tThis program requires Microsoft (r) Internet Explorer, version 4.01 "
                                       "or later. Please install Internet Explorer and try again.\n"
-                                      "61224\t%-3.1f mm\n";
+                                      "61224\t%-3.1f mm\n"
+                                      "61283\tClick Continue button...\n"
+                                      "61284\t%i seconds left\n"
+                                      "61285\t%i seconds or %i shot(s) left\n";
 
 /// The text with its escapes replaced; nothing for a lone or unknown escape.
 std::optional<std::string> unescaped(std::string_view text)
