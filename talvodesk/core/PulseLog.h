@@ -1,0 +1,125 @@
+#pragma once
+
+#include "platform/com/Bstr.h"
+#include "platform/com/Variant.h"
+
+#include <cstdint>
+#include <string>
+
+namespace talvodesk {
+
+// The logs kept in named values: "_pulse_fi" and "_pulse_li" (VT_I4) bound the indexes of the entries; the last
+// index is written last, so an entry whose writing failed half-way is never counted.
+
+namespace pulselog {
+
+inline platform::com::Bstr key(const char* prefix, long index)
+{
+    return platform::com::Bstr(std::string(prefix) + std::to_string(index));
+}
+
+inline platform::com::Variant int16Value(std::int16_t value)
+{
+    VARIANT raw;
+    raw.vt = VT_I2;
+    raw.iVal = value;
+    return platform::com::Variant::adopt(raw);
+}
+
+template <typename Object> bool read(Object* object, const char* name, platform::com::Variant& value)
+{
+    return SUCCEEDED(object->get_Value(platform::com::Bstr(name).get(), value.put()));
+}
+
+template <typename Object> bool write(Object* object, const platform::com::Bstr& name, const platform::com::Variant& v)
+{
+    return SUCCEEDED(object->put_Value(name.get(), v.get()));
+}
+
+/// The first and last index when both are VT_I4.
+template <typename Object> bool bounds(Object* object, long& first, long& last)
+{
+    platform::com::Variant fi;
+    platform::com::Variant li;
+    if (!read(object, "_pulse_fi", fi) || !read(object, "_pulse_li", li) || fi.type() != VT_I4 || li.type() != VT_I4) {
+        return false;
+    }
+    first = fi.get().lVal;
+    last = li.get().lVal;
+    return true;
+}
+
+/// The two values of entry i (counted from 0) of a log; false outside the log or when a read fails.
+template <typename Object>
+bool entry(Object* object, long i, const char* first, const char* second, platform::com::Variant& a,
+           platform::com::Variant& b)
+{
+    long low = 0;
+    long high = 0;
+    return object && bounds(object, low, high) && i >= 0 && i < high - low + 1 &&
+           SUCCEEDED(object->get_Value(key(first, low + i).get(), a.put())) &&
+           SUCCEEDED(object->get_Value(key(second, low + i).get(), b.put()));
+}
+
+/// The index the next entry goes to; writes "_pulse_fi" 0 when the log is new. False when "_pulse_li" cannot be
+/// read (or "_pulse_fi" not written).
+template <typename Object> bool nextIndex(Object* object, long& index)
+{
+    platform::com::Variant li;
+    if (!read(object, "_pulse_li", li)) {
+        return false;
+    }
+    if (li.type() == VT_EMPTY) {
+        index = 0;
+        return write(object, platform::com::Bstr("_pulse_fi"), platform::com::Variant::fromInt32(0));
+    }
+    if (FAILED(li.changeType(VT_I4))) {
+        // An unreadable last index starts the log again from 0.
+        index = 0;
+        return write(object, platform::com::Bstr("_pulse_fi"), platform::com::Variant::fromInt32(0));
+    }
+    index = li.get().lVal + 1;
+    return true;
+}
+
+} // namespace pulselog
+
+/// The number of entries of a log: last - first + 1 when both bounds are VT_I4, else 0.
+template <typename Object> long GetPulseSampleCount(Object* object)
+{
+    long first = 0;
+    long last = 0;
+    if (!object || !pulselog::bounds(object, first, last) || last < first) {
+        return 0;
+    }
+    return last - first + 1;
+}
+
+/// Appends one beat (earliest, latest) to a heart-beat log; false when latest < earliest or a write fails.
+template <typename Object> bool AppendHeartBeat(Object* object, DATE earliest, DATE latest)
+{
+    long index = 0;
+    if (!object || latest < earliest || !pulselog::nextIndex(object, index)) {
+        return false;
+    }
+    using platform::com::Variant;
+    return pulselog::write(object, pulselog::key("_pulse_min", index), Variant::fromDate(earliest)) &&
+           pulselog::write(object, pulselog::key("_pulse_max", index), Variant::fromDate(latest)) &&
+           pulselog::write(object, platform::com::Bstr("_pulse_li"), Variant::fromInt32(index));
+}
+
+/// Beat i (counted from 0) of a heart-beat log; false, outputs untouched, outside the log or for another type.
+template <typename Object> bool GetPulseMinMax(Object* object, long i, DATE& earliest, DATE& latest)
+{
+    platform::com::Variant minimum;
+    platform::com::Variant maximum;
+    if (!pulselog::entry(object, i, "_pulse_min", "_pulse_max", minimum, maximum) || minimum.type() != VT_DATE ||
+        maximum.type() != VT_DATE) {
+        return false;
+    }
+    earliest = minimum.get().date;
+    latest = maximum.get().date;
+    return true;
+}
+
+} // namespace talvodesk
