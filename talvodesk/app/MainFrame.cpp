@@ -18,6 +18,7 @@
 #include "talvodesk/core/TextFormat.h"
 
 #include "platform/com/Bstr.h"
+#include "platform/fs/ReadFile.h"
 #include "platform/time/Clock.h"
 
 #include <QAbstractSpinBox>
@@ -54,7 +55,7 @@ constexpr std::uint32_t kChooseFolder = 32847;
 constexpr std::uint32_t kDeleteAll = 32850;
 constexpr std::uint32_t kDeleteSighting = 32851;
 constexpr std::uint32_t kUnableToLoad = 32863;
-constexpr std::uint32_t kDocumentChanged = 32817;
+constexpr std::uint32_t kOpenModel = 61221;
 const QString kIdleText = QStringLiteral("Press F1 for help");
 const QString kUnableToSave = QStringLiteral("Unable to save the file.");
 const QString kUnableToSwitch =
@@ -122,12 +123,15 @@ const char* const kViewNames[] = {"InfoView",      "TraceView", "DistanceView", 
 } // namespace
 
 MainFrame::MainFrame(Services services)
-    : m_services(services), m_timers(services.clock), m_hints(m_timers, services.options, *this)
+    : m_services(services), m_root(OpenSettingsRoot()),
+      m_data(TalvoDataServices{this, m_root ? &*m_root : nullptr, &services.module, {}}), m_timers(services.clock),
+      m_hints(m_timers, services.options, *this)
 {
+    m_data.AddView(this);
     setWindowTitle(text(kTitle));
     setObjectName(QStringLiteral("MainFrame"));
-    if (const auto root = OpenSettingsRoot()) {
-        m_settings = LoadFrameSettings(*root);
+    if (m_root) {
+        m_settings = LoadFrameSettings(*m_root);
     }
     createActions();
     buildMenus();
@@ -192,6 +196,87 @@ MainFrame::MainFrame(Services services)
 MainFrame::~MainFrame()
 {
     qApp->removeEventFilter(this);
+    m_data.RemoveView(this);
+}
+
+namespace {
+
+std::uint32_t countOf(bool found, const platform::com::ComPtr<IShotCollection>& shots)
+{
+    LONG count = 0;
+    if (!found || !shots || FAILED(shots->get_Count(&count))) {
+        return 0;
+    }
+    return static_cast<std::uint32_t>(std::max<LONG>(count, 0));
+}
+
+/// The first match shot's entry time; 0 without one.
+DATE firstMatchEnterTime(CTalvoData& data)
+{
+    platform::com::ComPtr<IAimingCollection> match;
+    platform::com::ComPtr<IAiming> first;
+    platform::com::ComPtr<IAimingAttr> attributes;
+    DATE when = 0;
+    if (!data.GetMatchAimings(match) || !match || FAILED(match->get_Item(1, first.put())) || !first ||
+        FAILED(first->get_Attr(attributes.put())) || FAILED(attributes->get_EnterTime(&when))) {
+        return 0;
+    }
+    return when;
+}
+
+std::u16string text16(const platform::com::Bstr& text)
+{
+    return std::u16string(text.view());
+}
+
+} // namespace
+
+std::uint32_t MainFrame::sightingShots()
+{
+    platform::com::ComPtr<IShotCollection> shots;
+    return m_data.IsValid() ? countOf(m_data.GetSightingShots(shots), shots) : 0;
+}
+
+std::uint32_t MainFrame::matchShots()
+{
+    platform::com::ComPtr<IShotCollection> shots;
+    return m_data.IsValid() ? countOf(m_data.GetMatchShots(shots), shots) : 0;
+}
+
+void MainFrame::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t)
+{
+    m_hints.onUpdate(static_cast<std::uint32_t>(hint), static_cast<std::uintptr_t>(p1),
+                     static_cast<std::uintptr_t>(p2));
+    armTimer();
+}
+
+void MainFrame::SetProgress(long done, long total)
+{
+    if (m_progress) {
+        m_progress->setRange(0, static_cast<int>(total));
+        m_progress->setValue(static_cast<int>(done));
+    }
+}
+
+void MainFrame::SetWaitCursor(bool wait)
+{
+    if (wait) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+Answer MainFrame::AskYesNoCancel(std::uint32_t textId)
+{
+    switch (ResMessageBox(m_services.module, textId, MB_YESNOCANCEL | MB_ICONQUESTION, kTitle, this)) {
+    case IDYES:
+        return Answer::Yes;
+    case IDNO:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
 }
 
 QString MainFrame::text(std::uint32_t id) const
@@ -321,16 +406,30 @@ QWidget* MainFrame::makeRightPane()
     return pane;
 }
 
-FrameSnapshot MainFrame::snapshot() const
+FrameSnapshot MainFrame::snapshot()
 {
     FrameSnapshot s;
-    s.documentValid = m_document.isValid();
-    s.sightingShots = m_document.sightingShots();
-    s.matchShots = m_document.matchShots();
-    s.showSightings = m_document.showSightings;
+    s.documentValid = m_data.IsValid();
+    s.modelValid = m_data.IsModelValid();
+    s.sightingShots = sightingShots();
+    s.matchShots = matchShots();
+    s.showSightings = m_data.ShowSightings();
+    s.hiddenShotsShown = m_data.IncludeHidden();
+    platform::com::ComPtr<IShot> current;
+    s.currentShot = m_data.GetCurrentShot(current) && current;
+    if (s.documentValid) {
+        s.eventCode = static_cast<std::int32_t>(m_data.GetEventCode());
+        s.threePositions = m_data.HasThreePositions();
+        s.replayState = static_cast<std::int32_t>(m_data.GetReplayState());
+        s.shotTimesAscending = m_data.HasOrderedShotTimes();
+        platform::com::Bstr position;
+        if (m_data.GetPosition(position)) {
+            s.position = text16(position);
+        }
+    }
     s.matchMode = m_matchMode;
     s.advancedMode = m_services.options.advancedMode != 0;
-    s.bothPanesShown = m_leftPane->isVisibleTo(const_cast<MainFrame*>(this));
+    s.bothPanesShown = m_leftPane->isVisibleTo(this);
     s.shotListMode = m_shotListMode;
     s.toolbarVisible = m_settings.toolBar;
     s.statusBarVisible = m_settings.statusBar;
@@ -339,7 +438,7 @@ FrameSnapshot MainFrame::snapshot() const
     s.soundEnabled = m_services.options.soundEnabled != 0;
     s.replayAll = m_hints.flags.replayAll;
     s.aimingOpen = m_hints.flags.aimingOpen;
-    s.previewOpen = m_previewToolBar->isVisibleTo(const_cast<MainFrame*>(this));
+    s.previewOpen = m_previewToolBar->isVisibleTo(this);
     s.mailAvailable = m_mailAvailable == 1;
     s.currentView = m_currentView;
     s.uiLocale = m_services.module.m_lcid;
@@ -375,16 +474,18 @@ void MainFrame::applyExpertVisibility()
 void MainFrame::refreshStatus()
 {
     std::u16string started;
-    if (m_document.matchShots() > 0) {
-        FormatDate(started, m_document.firstMatchEnterTime(), m_services.module.m_lcid);
+    if (matchShots() > 0) {
+        FormatDate(started, firstMatchEnterTime(m_data), m_services.module.m_lcid);
     }
-    const std::u16string shooter = m_document.shooterName();
-    const std::u16string event = m_document.eventShortName();
+    platform::com::Bstr shooterName;
+    platform::com::Bstr eventName;
+    const std::u16string shooter = m_data.GetShooterName(shooterName) ? text16(shooterName) : std::u16string();
+    const std::u16string event = m_data.GetEventShortName(eventName) ? text16(eventName) : std::u16string();
     const std::u16string untitled(m_services.module.LoadString(kUntitled));
     const std::u16string title(m_services.module.LoadString(kTitle));
     const auto since = m_services.clock.steadyNow() - std::chrono::milliseconds(m_lastDataTick);
-    const QString caption = qtext(FormatCaption(
-        {m_document.isValid(), shooter, event, started, m_document.modified, false, since, untitled, title}));
+    const QString caption = qtext(
+        FormatCaption({m_data.IsValid(), shooter, event, started, m_data.IsModified(), false, since, untitled, title}));
     if (windowTitle() != caption) {
         setWindowTitle(caption);
     }
@@ -414,8 +515,7 @@ void MainFrame::speakResult(IShot* shot)
 
 void MainFrame::deliverHint(std::uint32_t hint)
 {
-    m_hints.onUpdate(hint, 0, 0);
-    armTimer();
+    m_data.UpdateAllViews(nullptr, static_cast<DocumentHint>(hint));
 }
 
 void MainFrame::armTimer()
@@ -530,8 +630,8 @@ void MainFrame::showSeriesPane(bool hide)
 
 bool MainFrame::openFile(const std::filesystem::path& path)
 {
-    const bool wasOpen = m_document.isValid();
-    if (!m_document.open(path)) {
+    const bool wasOpen = m_data.IsValid();
+    if (!m_data.Open(platform::com::Bstr(path.string()).get())) {
         return false;
     }
     m_hints.flags.replayAll = false;
@@ -539,64 +639,74 @@ bool MainFrame::openFile(const std::filesystem::path& path)
         showSeriesPane(false);
     }
     if (!m_services.options.advancedMode) {
-        m_document.showSightings = m_document.sightingShots() > 0;
+        m_data.SetShowSightings(sightingShots() > 0, true);
     }
-    deliverHint(0);
     return true;
+}
+
+QString MainFrame::loadFailure(const std::filesystem::path& path) const
+{
+    QString reason = qtext(m_data.ReadError().view());
+    if (reason.isEmpty()) {
+        // The document names only damaged contents; say why a file could not be read at all.
+        const auto start = platform::fs::readFileStart(path, 1);
+        reason = start ? QStringLiteral("the file is not a practice") : QString::fromStdString(start.error().detail);
+    }
+    return text(kUnableToLoad) + QLatin1Char('\n') + reason;
 }
 
 void MainFrame::reportOpenFailure(const std::filesystem::path& path)
 {
-    QString message = text(kUnableToLoad);
-    if (!m_document.readError().empty()) {
-        message += QLatin1Char('\n') + qtext(m_document.readError());
-    }
-    ShowError(m_services.module, this, message, QString::fromStdString(path.string()));
+    ShowError(m_services.module, this, loadFailure(path), QString::fromStdString(path.string()));
 }
 
 void MainFrame::openChosenFile(const std::filesystem::path& path)
 {
-    if (!saveModified()) {
+    if (!m_data.SaveModified()) {
         return;
     }
-    m_document.reset();
+    m_data.Reset();
     if (!openFile(path)) {
         showSeriesPane(true);
         reportOpenFailure(path);
     }
 }
 
-bool MainFrame::saveModified()
+void MainFrame::onSave()
 {
-    if (!m_document.modified || !m_document.isValid() || m_document.matchShots() == 0) {
-        return true;
+    platform::com::ComPtr<IShotCollection> shots;
+    if (!m_data.IsValid() || !m_data.IsModified() || countOf(m_data.GetShots(shots), shots) == 0) {
+        return;
     }
-    switch (ResMessageBox(m_services.module, kDocumentChanged, MB_YESNOCANCEL | MB_ICONQUESTION, kTitle, this)) {
-    case IDCANCEL:
-        return false;
-    case IDYES:
-        if (FAILED(m_document.document()->Save())) {
-            ShowError(m_services.module, this, kUnableToSave);
-            return false;
-        }
-        m_document.modified = false;
-        return true;
-    default:
-        return true;
+    if (!m_data.Save()) {
+        ShowError(m_services.module, this, kUnableToSave);
     }
 }
 
-void MainFrame::onSave()
+void MainFrame::onOpenModel()
 {
-    if (!m_document.isValid() || !m_document.modified || m_document.sightingShots() + m_document.matchShots() == 0) {
-        return;
+    const auto path = m_services.dialogs.openPractice(this, text(kOpenModel));
+    if (path && !m_data.OpenModel(platform::com::Bstr(path->string()).get())) {
+        ShowError(m_services.module, this, loadFailure(*path), QString::fromStdString(path->string()));
     }
-    if (FAILED(m_document.document()->Save())) {
-        ShowError(m_services.module, this, kUnableToSave);
-        return;
+}
+
+void MainFrame::onHideShot()
+{
+    platform::com::ComPtr<IShot> shot;
+    VARIANT_BOOL hidden = VARIANT_FALSE;
+    if (m_data.GetCurrentShot(shot) && shot && SUCCEEDED(shot->get_Hidden(&hidden))) {
+        (void)m_data.SetShotHidden(shot.get(), hidden != VARIANT_TRUE); // always succeeds
     }
-    m_document.modified = false;
-    deliverHint(3);
+}
+
+void MainFrame::onReplay()
+{
+    if (m_data.GetReplayState() != 0) {
+        (void)m_data.StopReplay(); // the views answer the stop themselves
+    } else {
+        (void)m_data.StartReplay(); // a vetoed replay simply does not start
+    }
 }
 
 void MainFrame::onOpen()
@@ -609,33 +719,28 @@ void MainFrame::onOpen()
 void MainFrame::onSendToFolder()
 {
     const auto folder = m_services.dialogs.chooseFolder(this, text(kChooseFolder));
-    if (!folder || !m_document.isValid()) {
+    if (!folder || !m_data.IsValid()) {
         return;
     }
-    // The copy gets a name of its own; the document keeps pointing at its own file.
-    ITalvoDocument* document = m_document.document();
-    platform::com::Bstr kept;
-    const bool copied = SUCCEEDED(document->get_FileName(kept.put())) &&
-                        SUCCEEDED(document->SaveUnique(platform::com::Bstr(folder->string()).get()));
-    (void)document->put_FileName(kept.get()); // putting back a name it held cannot fail
-    if (!copied) {
+    if (!m_data.SaveCopyToFolder(platform::com::Bstr(folder->string()).get())) {
         ShowError(m_services.module, this, kUnableToSave);
     }
 }
 
 void MainFrame::onSendMail()
 {
-    if (!m_document.isValid()) {
+    platform::com::Bstr file;
+    if (!m_data.IsValid()) {
         return;
     }
-    if (MailNeedsSave(m_document.modified, m_document.fileVersion())) {
-        if (FAILED(m_document.document()->Save())) {
-            ShowError(m_services.module, this, kUnableToSave);
-            return;
-        }
-        m_document.modified = false;
+    if (MailNeedsSave(m_data.IsModified(), static_cast<std::int32_t>(m_data.GetFileVersion())) && !m_data.Save()) {
+        ShowError(m_services.module, this, kUnableToSave);
+        return;
     }
-    const std::vector<std::string> arguments = MailArguments(m_document.fileName());
+    if (!m_data.GetFileName(file)) {
+        return;
+    }
+    const std::vector<std::string> arguments = MailArguments(platform::com::utf16ToUtf8(file.view()));
     QStringList rest;
     for (auto it = arguments.begin() + 1; it != arguments.end(); ++it) {
         rest << QString::fromStdString(*it);
@@ -653,12 +758,11 @@ void MainFrame::onDeleteShots(bool sightingOnly)
         return;
     }
     if (sightingOnly) {
-        m_document.clearSightingShots();
+        (void)m_data.DeleteSightingShots(); // always succeeds
     } else {
-        m_document.clearShots();
+        (void)m_data.ClearShots(); // fails only without a practice, which the command's state excludes
     }
-    deliverHint(0);
-    if (!sightingOnly || m_document.matchShots() + m_document.sightingShots() == 0) {
+    if (!sightingOnly || matchShots() + sightingShots() == 0) {
         switchToView(cmd::ViewInfo);
     }
 }
@@ -704,8 +808,8 @@ void MainFrame::applyExpertMode()
     buildMenus();
     if (!m_services.options.advancedMode) {
         m_shotListMode = true;
-        if (m_document.isValid()) {
-            m_document.showSightings = m_document.sightingShots() > 0;
+        if (m_data.IsValid()) {
+            m_data.SetShowSightings(sightingShots() > 0, true);
         }
         if (isExpertView(m_currentView)) {
             switchToView(cmd::ViewInfo);
@@ -802,8 +906,22 @@ void MainFrame::runCommand(cmd::Id id)
             statusBar()->setVisible(m_settings.statusBar);
             break;
         case cmd::DisplaySightings:
-            m_document.showSightings = !m_document.showSightings;
-            deliverHint(5);
+            m_data.SetShowSightings(!m_data.ShowSightings(), true);
+            break;
+        case cmd::DisplayHiddenShots:
+            (void)m_data.SetIncludeHidden(!m_data.IncludeHidden()); // fails only without a practice
+            break;
+        case cmd::OpenModel:
+            onOpenModel();
+            break;
+        case cmd::CloseModel:
+            (void)m_data.CloseModel(); // nothing to close is not an error here
+            break;
+        case cmd::HideShot:
+            onHideShot();
+            break;
+        case cmd::Replay:
+            onReplay();
             break;
         case cmd::FullScreen:
             onFullScreen();
@@ -873,7 +991,7 @@ void MainFrame::closeEvent(QCloseEvent* event)
             this, [this] { runCommand(cmd::PreviewClose); }, Qt::QueuedConnection);
         return;
     }
-    if (!saveModified()) {
+    if (!m_data.SaveModified()) {
         event->ignore();
         return;
     }
@@ -888,7 +1006,7 @@ void MainFrame::shutDown()
     }
     m_closed = true;
     m_timer.stop();
-    if (const auto root = OpenSettingsRoot()) {
+    if (const auto& root = m_root) {
         m_settings.zoomed = isMaximized();
         const QRect normal = m_fullScreen ? m_normalGeometry : normalGeometry();
         m_settings.windowRect = WindowRect{normal.left(), normal.top(), normal.right() + 1, normal.bottom() + 1};

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "talvodesk/app/FrameServices.h"
-#include "talvodesk/app/PracticeDocument.h"
 #include "talvodesk/core/AppModule.h"
 #include "talvodesk/core/CommandState.h"
 #include "talvodesk/core/FrameHints.h"
 #include "talvodesk/core/FramePlacement.h"
 #include "talvodesk/core/FrameTimers.h"
+#include "talvodesk/core/TalvoData.h"
 
+#include "platform/registry/Key.h"
 #include "platform/sound/SoundManager.h"
 
 #include <QMainWindow>
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QSplitter;
@@ -37,7 +39,11 @@ class ServerLockMonitor;
 
 /// The program's one top-level window: bars, the series pane and the tabbed views, the command layer and the
 /// timers. Its rules live in talvodesk/core; this class turns Qt events into calls on them. Main thread only.
-class MainFrame final : public QMainWindow, public CMainFrameBase, private FrameActions {
+class MainFrame final : public QMainWindow,
+                        public CMainFrameBase,
+                        public CView,
+                        private DocumentServices,
+                        private FrameActions {
     Q_OBJECT
 public:
     /// What the frame uses and does not own.
@@ -64,11 +70,14 @@ public:
     /// Runs the practice start of the command line; false ends the program without a window.
     bool startPractice(const std::string& eventName, const std::string& shooterName);
 
-    PracticeDocument& document() { return m_document; }
+    CTalvoData& document() { return m_data; }
+    /// The counts of sighting and match shots (hidden shots only while they are displayed).
+    std::uint32_t sightingShots();
+    std::uint32_t matchShots();
     cmd::Id currentView() const { return m_currentView; }
     QAction* action(cmd::Id id) const;
     bool isFullScreenMode() const { return m_fullScreen; }
-    FrameSnapshot snapshot() const;
+    FrameSnapshot snapshot();
     void refreshCommandStates() override;
 
     // CMainFrameBase
@@ -78,7 +87,7 @@ public:
     bool BeginProgress(std::uint32_t textId) override;
     void EndProgress() override;
     std::uint32_t* lastDataTick() override { return &m_lastDataTick; }
-    std::int32_t GetEventCode() override { return 0; }
+    std::int32_t GetEventCode() override { return static_cast<std::int32_t>(m_data.GetEventCode()); }
     bool devicePresent() override { return false; }
     bool matchMode() override { return m_matchMode; }
     bool GetDevice(ITalvoDevice** device) override;
@@ -95,7 +104,15 @@ protected:
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // CView: the frame is a view of its own document.
+    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
+
 private:
+    // DocumentServices
+    void SetProgress(long done, long total) override;
+    void SetWaitCursor(bool wait) override;
+    Answer AskYesNoCancel(std::uint32_t textId) override;
+
     // FrameActions
     void refreshStatus() override;
     void applyExpertVisibility() override;
@@ -103,7 +120,7 @@ private:
     void switchToView(cmd::Id view) override;
     void playSound(std::u16string_view name) override;
     void speakResult(IShot* shot) override;
-    void startReplay() override {}
+    void startReplay() override { (void)m_data.StartReplay(); }
     void replayNextShot() override {}
     void releaseOpenAiming() override {}
     void addSensorCorrection(float, float) override {}
@@ -129,8 +146,12 @@ private:
     void onFullScreen();
     void onOpen();
     void openChosenFile(const std::filesystem::path& path);
-    bool saveModified();
+    /// "Unable to load file." with the reason on a second line.
+    QString loadFailure(const std::filesystem::path& path) const;
     void onSave();
+    void onOpenModel();
+    void onHideShot();
+    void onReplay();
     void onSendToFolder();
     void onSendMail();
     void onDeleteShots(bool sightingOnly);
@@ -140,7 +161,8 @@ private:
     QString text(std::uint32_t id) const;
 
     Services m_services;
-    PracticeDocument m_document;
+    std::optional<platform::registry::Key> m_root;
+    CTalvoData m_data;
     FrameTimers m_timers;
     FrameHintReactions m_hints;
     platform::sound::CSoundManager m_sound;

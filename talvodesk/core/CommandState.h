@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -45,7 +46,7 @@ struct FrameSnapshot {
     /// The frame's biathlon sub-target: 2 prone, 1 standing, -1 none.
     std::int32_t subTarget = -1;
     /// The document's stored position ("prone", "standing", "kneeling" or anything else).
-    std::u16string_view position;
+    std::u16string position;
     cmd::Id currentView = cmd::ViewInfo;
     LCID uiLocale = 0x409;
 };

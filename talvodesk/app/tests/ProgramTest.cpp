@@ -90,9 +90,9 @@ TEST_F(ProgramTest, OpensThePracticeSwitchesEveryViewRunsTheCommandsAndSavesTheP
         QObject::connect(&frame, &MainFrame::commandRan, &frame,
                          [&](int id) { ran.push_back(static_cast<cmd::Id>(id)); });
         EXPECT_TRUE(frame.isVisible());
-        EXPECT_TRUE(frame.document().isValid());
-        EXPECT_EQ(frame.document().matchShots(), 60U);
-        EXPECT_EQ(frame.document().sightingShots(), 2U);
+        EXPECT_TRUE(frame.document().IsValid());
+        EXPECT_EQ(frame.matchShots(), 60U);
+        EXPECT_EQ(frame.sightingShots(), 2U);
         EXPECT_EQ(frame.windowTitle().toStdString().find("Ann - AR10 - "), 0U) << frame.windowTitle().toStdString();
         for (const cmd::Id view : cmd::kViews) {
             frame.runCommand(view);
@@ -132,11 +132,13 @@ TEST_F(ProgramTest, OpensThePracticeSwitchesEveryViewRunsTheCommandsAndSavesTheP
         EXPECT_EQ(dialogs.abouts, 1);
         EXPECT_FALSE(frame.isFullScreenMode());
         EXPECT_EQ(std::distance(fs::directory_iterator(copies), fs::directory_iterator()), 1);
-        EXPECT_EQ(frame.document().fileName(), file);
+        platform::com::Bstr name;
+        EXPECT_TRUE(frame.document().GetFileName(name));
+        EXPECT_EQ(platform::com::utf16ToUtf8(name.view()), file.string());
 
         frame.runCommand(cmd::DeleteSightingShots);
-        EXPECT_EQ(frame.document().sightingShots(), 0U);
-        EXPECT_TRUE(frame.document().modified);
+        EXPECT_EQ(frame.sightingShots(), 0U);
+        EXPECT_TRUE(frame.document().IsModified());
         frame.runCommand(cmd::Exit);
     });
     EXPECT_EQ(code, 0);
