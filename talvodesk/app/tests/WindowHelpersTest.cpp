@@ -1,10 +1,12 @@
 #include "talvodesk/app/WindowHelpers.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/MessageLoop.h"
+#include "talvodesk/app/SensingBar.h"
 #include "talvodesk/core/AppModule.h"
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 
@@ -60,6 +62,19 @@ TEST(WindowHelpersTest, ResMessageBoxIsTaskModalAndReadsRightToLeftWithTheLangua
     EXPECT_EQ(boxes[0].caption.toStdString(), "Talvo Professional");
     EXPECT_EQ(boxes[0].type, MB_YESNO | MB_ICONERROR | MB_TASKMODAL);
     EXPECT_EQ(boxes[1].type, MB_OK | MB_TASKMODAL | MB_RTLREADING);
+}
+
+TEST(WindowHelpersTest, SensingBarPaintsGreenUpToTheHighMarkAndRedAbove)
+{
+    SensingBar bar;
+    bar.resize(20, 512);
+    bar.setPosition(400);
+    QImage image(bar.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    bar.render(&image);
+    EXPECT_EQ(image.pixelColor(10, 500), QColor(0, 255, 0));
+    EXPECT_EQ(image.pixelColor(10, 150), QColor(255, 0, 0));
+    EXPECT_EQ(image.pixelColor(10, 50), bar.palette().color(QPalette::Window)); // the default background
 }
 
 TEST(MessageLoopTest, IdleHandlersRunWhenIdleAndAfterMessagesButNotAfterTimers)
