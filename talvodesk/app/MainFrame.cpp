@@ -72,6 +72,16 @@ std::filesystem::path localPath(const QString& path)
     return std::filesystem::path(path.toStdString());
 }
 
+/// A command line split into the program and its arguments, each passed on as it is (no shell).
+std::pair<QString, QStringList> programAndArguments(const std::vector<std::string>& line)
+{
+    QStringList arguments;
+    for (auto it = line.begin() + 1; it != line.end(); ++it) {
+        arguments << QString::fromStdString(*it);
+    }
+    return {QString::fromStdString(line.front()), arguments};
+}
+
 /// The views that need expert mode.
 bool isExpertView(cmd::Id id)
 {
@@ -740,12 +750,8 @@ void MainFrame::onSendMail()
     if (!m_data.GetFileName(file)) {
         return;
     }
-    const std::vector<std::string> arguments = MailArguments(platform::com::utf16ToUtf8(file.view()));
-    QStringList rest;
-    for (auto it = arguments.begin() + 1; it != arguments.end(); ++it) {
-        rest << QString::fromStdString(*it);
-    }
-    const int exitCode = QProcess::execute(QString::fromStdString(arguments.front()), rest);
+    const auto [program, arguments] = programAndArguments(MailArguments(platform::com::utf16ToUtf8(file.view())));
+    const int exitCode = QProcess::execute(program, arguments);
     if (const auto failure = MailResultMessage(exitCode)) {
         ShowError(m_services.module, this, qtext(*failure));
     }
@@ -774,12 +780,8 @@ void MainFrame::onHelp(std::uint32_t topic)
     if (!page) {
         return;
     }
-    const std::vector<std::string> arguments = OpenInBrowserArguments(*page);
-    QStringList rest;
-    for (auto it = arguments.begin() + 1; it != arguments.end(); ++it) {
-        rest << QString::fromStdString(*it);
-    }
-    QProcess::startDetached(QString::fromStdString(arguments.front()), rest);
+    const auto [program, arguments] = programAndArguments(OpenInBrowserArguments(*page));
+    QProcess::startDetached(program, arguments);
 }
 
 void MainFrame::onViewCommand(cmd::Id id)
