@@ -105,6 +105,23 @@ void CTalvoAppModule::SetLanguage(LCID lcid, const Environment& environment)
     m_lcid = kEnglishUnitedStates;
 }
 
+bool CTalvoAppModule::SwitchLanguage(LCID lcid, const Environment& environment)
+{
+    if (lcid == m_lcid) {
+        return true;
+    }
+    CTalvoAppModule switched;
+    switched.SetLanguage(lcid, environment);
+    if (switched.m_lcid != lcid) {
+        return false;
+    }
+    m_lcid = lcid;
+    m_bRTL = switched.m_bRTL;
+    m_szHelpFile = std::move(switched.m_szHelpFile);
+    m_language = std::move(switched.m_language);
+    return true;
+}
+
 void CTalvoAppModule::Term(const platform::registry::Key* settingsRoot)
 {
     if (settingsRoot) {

@@ -56,6 +56,9 @@ public:
     HRESULT Init(const Environment& environment);
     /// Switches the language during the run with the same table and fallbacks as Init.
     void SetLanguage(LCID lcid, const Environment& environment);
+    /// The frame's language command: nothing for the locale in force (true); false, with the language, help file and
+    /// right-to-left flag kept as they were, when the locale's language file cannot be loaded.
+    bool SwitchLanguage(LCID lcid, const Environment& environment);
     /// Writes m_lcid back as "Locale" and returns to the built-in English table. Failures are ignored.
     void Term(const platform::registry::Key* settingsRoot);
 

@@ -11,6 +11,8 @@ namespace talvodesk {
 namespace {
 
 constexpr std::string_view kEnglish = "128\tTalvo Professional\n"
+                                      "32816\tUntitled\n"
+                                      "32817\tDocument was changed. Save changes to this file?\n"
                                       "32847\tChoose where to copy this file\n"
                                       "32850\tDo you want to delete all shots?\n"
                                       "32851\tDo you want to delete all sighting shots?\n"

@@ -1,0 +1,1033 @@
+#include "talvodesk/app/MainFrame.h"
+
+#include "talvodesk/app/FrameDialogs.h"
+#include "talvodesk/app/MenuLayout.h"
+#include "talvodesk/app/MessageBoxes.h"
+#include "talvodesk/app/WindowHelpers.h"
+#include "talvodesk/core/BandLayout.h"
+#include "talvodesk/core/Caption.h"
+#include "talvodesk/core/CommandTable.h"
+#include "talvodesk/core/FrameCommands.h"
+#include "talvodesk/core/LanguageCommands.h"
+#include "talvodesk/core/MenuTrimming.h"
+#include "talvodesk/core/Options.h"
+#include "talvodesk/core/ProgramFolder.h"
+#include "talvodesk/core/ServerLockMonitor.h"
+#include "talvodesk/core/Settings.h"
+#include "talvodesk/core/SoundPlayback.h"
+#include "talvodesk/core/TextFormat.h"
+
+#include "platform/com/Bstr.h"
+#include "platform/fs/ReadFile.h"
+#include "platform/time/Clock.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace talvodesk {
+
+namespace {
+
+constexpr std::uint32_t kTitle = 128;
+constexpr std::uint32_t kUntitled = 32816;
+constexpr std::uint32_t kChooseFolder = 32847;
+constexpr std::uint32_t kDeleteAll = 32850;
+constexpr std::uint32_t kDeleteSighting = 32851;
+constexpr std::uint32_t kUnableToLoad = 32863;
+constexpr std::uint32_t kOpenModel = 61221;
+const QString kIdleText = QStringLiteral("Press F1 for help");
+const QString kUnableToSave = QStringLiteral("Unable to save the file.");
+const QString kUnableToSwitch =
+    QStringLiteral("Unable to switch language. Please make sure all the files were installed properly.");
+constexpr int kProgressWidth = 150;
+
+QString qtext(std::u16string_view text)
+{
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::filesystem::path localPath(const QString& path)
+{
+    return std::filesystem::path(path.toStdString());
+}
+
+/// A command line split into the program and its arguments, each passed on as it is (no shell).
+std::pair<QString, QStringList> programAndArguments(const std::vector<std::string>& line)
+{
+    QStringList arguments;
+    for (auto it = line.begin() + 1; it != line.end(); ++it) {
+        arguments << QString::fromStdString(*it);
+    }
+    return {QString::fromStdString(line.front()), arguments};
+}
+
+/// The views that need expert mode.
+bool isExpertView(cmd::Id id)
+{
+    return id != cmd::ViewInfo && id != cmd::ViewTrace && id != cmd::ViewDistance;
+}
+
+/// A widget in which Space and Enter belong to the text being typed.
+bool isTextEntry(const QWidget* widget)
+{
+    if (!widget) {
+        return false;
+    }
+    if (const auto* combo = qobject_cast<const QComboBox*>(widget)) {
+        return combo->isEditable();
+    }
+    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QTextEdit*>(widget) ||
+           qobject_cast<const QPlainTextEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget);
+}
+
+constexpr cmd::Id kCheckable[] = {
+    cmd::Replay,
+    cmd::ReplayAll,
+    cmd::Prone,
+    cmd::Standing,
+    cmd::Kneeling,
+    cmd::ExpertMode,
+    cmd::ShotList,
+    cmd::Series,
+    cmd::ViewToolbar,
+    cmd::ViewStatusBar,
+    cmd::DisplaySightings,
+    cmd::DisplayAllTraces,
+    cmd::DisplayHiddenShots,
+    cmd::FullScreen,
+    cmd::Sound,
+    cmd::ViewInfo,
+    cmd::ViewTrace,
+    cmd::ViewDistance,
+    cmd::ViewCoordination,
+    cmd::ViewShift,
+    cmd::ViewSpeed,
+    cmd::ViewIntervals,
+    cmd::ViewProbability,
+};
+
+const char* const kViewNames[] = {"InfoView",      "TraceView", "DistanceView",      "CoordinationView",
+                                  "TimeShiftView", "SpeedView", "TimeIntervalsView", "ProbabilityView"};
+
+} // namespace
+
+MainFrame::MainFrame(Services services)
+    : m_services(services), m_root(OpenSettingsRoot()),
+      m_data(TalvoDataServices{this, m_root ? &*m_root : nullptr, &services.module, {}}), m_timers(services.clock),
+      m_hints(m_timers, services.options, *this)
+{
+    m_data.AddView(this);
+    setWindowTitle(text(kTitle));
+    setObjectName(QStringLiteral("MainFrame"));
+    if (m_root) {
+        m_settings = LoadFrameSettings(*m_root);
+    }
+    createActions();
+    buildMenus();
+
+    m_mainToolBar =
+        makeToolBar(QStringLiteral("MainToolBar"),
+                    {cmd::StartPractice, cmd::FileOpen, cmd::FileSave, cmd::Print, cmd::OpenModel, cmd::StopPractice,
+                     cmd::Continue, cmd::AdjustSensor, cmd::Match, cmd::Series, cmd::ShotsParameters, cmd::Sound});
+    m_previewToolBar = makeToolBar(QStringLiteral("PreviewToolBar"),
+                                   {cmd::PreviewClose, cmd::PreviewNextPage, cmd::PreviewPreviousPage});
+    addToolBar(m_mainToolBar);
+    addToolBarBreak();
+    addToolBar(m_previewToolBar);
+    m_previewToolBar->hide();
+
+    m_statusText = new QLabel(kIdleText, this);
+    statusBar()->addWidget(m_statusText, 1);
+
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("Splitter"));
+    m_leftPane = makeLeftPane();
+    m_splitter->addWidget(m_leftPane);
+    m_splitter->addWidget(makeRightPane());
+    m_splitter->setSizes({static_cast<int>(m_settings.splitterPos), 800});
+    m_leftPane->hide();
+    setCentralWidget(m_splitter);
+
+    refreshCommandStates();
+    applyExpertVisibility();
+    if (!m_services.options.advancedMode) {
+        buildMenus();
+    }
+    qApp->installEventFilter(this);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &MainFrame::onTimer);
+    m_timers.start(FrameTimers::kCommandState, std::chrono::milliseconds(100));
+    deliverHint(0);
+
+    m_mainToolBar->setVisible(m_settings.toolBar);
+    statusBar()->setVisible(m_settings.statusBar);
+    restoreBands();
+    if (m_services.module.m_bRTL) {
+        ApplyRTLLayout(this, true, true);
+    }
+    setAcceptDrops(true);
+
+    // A missing sound output leaves the program silent; it is not reported.
+    m_soundReady = SUCCEEDED(m_sound.Initialize()) && SUCCEEDED(m_sound.SetPrimaryBufferFormat(2, 22050, 16));
+
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        // Escape only leaves full screen; toggling would otherwise enter it.
+        if (m_fullScreen) {
+            runCommand(cmd::FullScreen);
+        }
+    });
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { onHelp(0); });
+    resize(1024, 720);
+}
+
+MainFrame::~MainFrame()
+{
+    qApp->removeEventFilter(this);
+    m_data.RemoveView(this);
+}
+
+namespace {
+
+std::uint32_t countOf(bool found, const platform::com::ComPtr<IShotCollection>& shots)
+{
+    LONG count = 0;
+    if (!found || !shots || FAILED(shots->get_Count(&count))) {
+        return 0;
+    }
+    return static_cast<std::uint32_t>(std::max<LONG>(count, 0));
+}
+
+/// The first match shot's entry time; 0 without one.
+DATE firstMatchEnterTime(CTalvoData& data)
+{
+    platform::com::ComPtr<IAimingCollection> match;
+    platform::com::ComPtr<IAiming> first;
+    platform::com::ComPtr<IAimingAttr> attributes;
+    DATE when = 0;
+    if (!data.GetMatchAimings(match) || !match || FAILED(match->get_Item(1, first.put())) || !first ||
+        FAILED(first->get_Attr(attributes.put())) || FAILED(attributes->get_EnterTime(&when))) {
+        return 0;
+    }
+    return when;
+}
+
+std::u16string text16(const platform::com::Bstr& text)
+{
+    return std::u16string(text.view());
+}
+
+} // namespace
+
+std::uint32_t MainFrame::sightingShots()
+{
+    platform::com::ComPtr<IShotCollection> shots;
+    return m_data.IsValid() ? countOf(m_data.GetSightingShots(shots), shots) : 0;
+}
+
+std::uint32_t MainFrame::matchShots()
+{
+    platform::com::ComPtr<IShotCollection> shots;
+    return m_data.IsValid() ? countOf(m_data.GetMatchShots(shots), shots) : 0;
+}
+
+void MainFrame::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t)
+{
+    m_hints.onUpdate(static_cast<std::uint32_t>(hint), static_cast<std::uintptr_t>(p1),
+                     static_cast<std::uintptr_t>(p2));
+    armTimer();
+}
+
+void MainFrame::SetProgress(long done, long total)
+{
+    if (m_progress) {
+        m_progress->setRange(0, static_cast<int>(total));
+        m_progress->setValue(static_cast<int>(done));
+    }
+}
+
+void MainFrame::SetWaitCursor(bool wait)
+{
+    if (wait) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+Answer MainFrame::AskYesNoCancel(std::uint32_t textId)
+{
+    switch (ResMessageBox(m_services.module, textId, MB_YESNOCANCEL | MB_ICONQUESTION, kTitle, this)) {
+    case IDYES:
+        return Answer::Yes;
+    case IDNO:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+QString MainFrame::text(std::uint32_t id) const
+{
+    return qtext(m_services.module.LoadString(id));
+}
+
+void MainFrame::createActions()
+{
+    for (const CommandInfo& command : CommandTable()) {
+        const cmd::Id id = command.id;
+        QString label = QString::fromUtf8(command.text.data(), static_cast<qsizetype>(command.text.size()));
+        label = label.section(QLatin1Char('\n'), 0, 0);
+        auto* action = new QAction(label, this);
+        if (!command.key.empty() && id != cmd::Help) {
+            action->setShortcut(QKeySequence(QString::fromLatin1(command.key.data(), command.key.size())));
+        }
+        action->setCheckable(std::find(std::begin(kCheckable), std::end(kCheckable), id) != std::end(kCheckable));
+        connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+        addAction(action);
+        m_actions[id] = action;
+    }
+    for (const LanguageCommand& language : LanguageMenu()) {
+        auto* action = new QAction(QString::fromUtf8(language.text.data(), language.text.size()), this);
+        action->setCheckable(true);
+        const cmd::Id id = language.id;
+        connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+        m_actions[id] = action;
+    }
+}
+
+QAction* MainFrame::action(cmd::Id id) const
+{
+    const auto found = m_actions.find(id);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+void MainFrame::fillLanguageMenu(QMenu* menu)
+{
+    const auto items = LanguageMenu();
+    menu->addAction(action(items.front().id));
+    menu->addSeparator();
+    for (const LanguageCommand& language : items.subspan(1)) {
+        menu->addAction(action(language.id));
+    }
+}
+
+void MainFrame::buildMenus()
+{
+    menuBar()->clear();
+    const bool trim = m_services.options.advancedMode == 0;
+    for (const MenuPopup& popup : MainMenu()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.title.data(), popup.title.size()));
+        std::vector<std::size_t> positions(popup.items.size());
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            positions[i] = i;
+        }
+        if (trim) {
+            positions = TrimmedPopup(popup.items);
+        }
+        for (const std::size_t position : positions) {
+            const cmd::Id id = popup.items[position];
+            if (id == kSeparatorItem) {
+                menu->addSeparator();
+            } else if (id == kSubmenuItem) {
+                QMenu* submenu = menu->addMenu(QString::fromUtf8(popup.submenuTitle.data(), popup.submenuTitle.size()));
+                if (popup.submenu.front() == cmd::LanguagePlaceholder) {
+                    fillLanguageMenu(submenu);
+                } else {
+                    for (const cmd::Id item : popup.submenu) {
+                        submenu->addAction(action(item));
+                    }
+                }
+            } else {
+                menu->addAction(action(id));
+            }
+        }
+    }
+}
+
+QToolBar* MainFrame::makeToolBar(const QString& name, std::initializer_list<cmd::Id> ids)
+{
+    auto* bar = new QToolBar(name, this);
+    bar->setObjectName(name);
+    bar->setMovable(false);
+    for (const cmd::Id id : ids) {
+        bar->addAction(action(id));
+    }
+    return bar;
+}
+
+QWidget* MainFrame::makeLeftPane()
+{
+    auto* pane = new QWidget(this);
+    pane->setObjectName(QStringLiteral("ContentsFrame"));
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_displayToolBar = makeToolBar(QStringLiteral("DisplayToolBar"), {cmd::DisplayAllTraces, cmd::DisplaySightings});
+    m_displayToolBar->setParent(pane);
+    layout->addWidget(m_displayToolBar);
+    auto* series = new QWidget(pane);
+    series->setObjectName(QStringLiteral("SeriesView"));
+    layout->addWidget(series, 1);
+    return pane;
+}
+
+QWidget* MainFrame::makeRightPane()
+{
+    auto* pane = new QWidget(this);
+    pane->setObjectName(QStringLiteral("TabsViewFrame"));
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_viewsToolBar = new QToolBar(QStringLiteral("ViewsToolBar"), pane);
+    m_viewsToolBar->setObjectName(QStringLiteral("ViewsToolBar"));
+    for (const cmd::Id id : cmd::kViews) {
+        m_viewsToolBar->addAction(action(id));
+    }
+    layout->addWidget(m_viewsToolBar);
+    m_viewsToolBar->hide();
+    m_views = new QStackedWidget(pane);
+    for (const char* name : kViewNames) {
+        auto* page = new QWidget(m_views);
+        page->setObjectName(QString::fromLatin1(name));
+        m_views->addWidget(page);
+    }
+    layout->addWidget(m_views, 1);
+    return pane;
+}
+
+FrameSnapshot MainFrame::snapshot()
+{
+    FrameSnapshot s;
+    s.documentValid = m_data.IsValid();
+    s.modelValid = m_data.IsModelValid();
+    s.sightingShots = sightingShots();
+    s.matchShots = matchShots();
+    s.showSightings = m_data.ShowSightings();
+    s.hiddenShotsShown = m_data.IncludeHidden();
+    platform::com::ComPtr<IShot> current;
+    s.currentShot = m_data.GetCurrentShot(current) && current;
+    if (s.documentValid) {
+        s.eventCode = static_cast<std::int32_t>(m_data.GetEventCode());
+        s.threePositions = m_data.HasThreePositions();
+        s.replayState = static_cast<std::int32_t>(m_data.GetReplayState());
+        s.shotTimesAscending = m_data.HasOrderedShotTimes();
+        platform::com::Bstr position;
+        if (m_data.GetPosition(position)) {
+            s.position = text16(position);
+        }
+    }
+    s.matchMode = m_matchMode;
+    s.advancedMode = m_services.options.advancedMode != 0;
+    s.bothPanesShown = m_leftPane->isVisibleTo(this);
+    s.shotListMode = m_shotListMode;
+    s.toolbarVisible = m_settings.toolBar;
+    s.statusBarVisible = m_settings.statusBar;
+    s.fullScreen = m_fullScreen;
+    s.uiLocked = m_uiLock;
+    s.soundEnabled = m_services.options.soundEnabled != 0;
+    s.replayAll = m_hints.flags.replayAll;
+    s.aimingOpen = m_hints.flags.aimingOpen;
+    s.previewOpen = m_previewToolBar->isVisibleTo(this);
+    s.mailAvailable = m_mailAvailable == 1;
+    s.currentView = m_currentView;
+    s.uiLocale = m_services.module.m_lcid;
+    return s;
+}
+
+void MainFrame::refreshCommandStates()
+{
+    if (m_mailAvailable < 0) {
+        m_mailAvailable = QStandardPaths::findExecutable(QStringLiteral("xdg-email")).isEmpty() ? 0 : 1;
+    }
+    for (const CommandState& state : ComputeCommandStates(snapshot())) {
+        if (QAction* item = action(state.id)) {
+            item->setEnabled(state.enabled);
+            item->setChecked(state.checked);
+        }
+    }
+}
+
+void MainFrame::applyExpertVisibility()
+{
+    const FrameSnapshot state = snapshot();
+    for (const ButtonVisibility& button : ComputeHiddenButtons(state)) {
+        for (QToolBar* bar : {m_mainToolBar, m_viewsToolBar, m_displayToolBar}) {
+            if (QWidget* widget = bar->widgetForAction(action(button.id))) {
+                widget->setVisible(!button.hidden);
+            }
+        }
+    }
+    m_displayToolBar->setVisible(!IsSeriesPaneToolbarHidden(state));
+}
+
+void MainFrame::refreshStatus()
+{
+    std::u16string started;
+    if (matchShots() > 0) {
+        FormatDate(started, firstMatchEnterTime(m_data), m_services.module.m_lcid);
+    }
+    platform::com::Bstr shooterName;
+    platform::com::Bstr eventName;
+    const std::u16string shooter = m_data.GetShooterName(shooterName) ? text16(shooterName) : std::u16string();
+    const std::u16string event = m_data.GetEventShortName(eventName) ? text16(eventName) : std::u16string();
+    const std::u16string untitled(m_services.module.LoadString(kUntitled));
+    const std::u16string title(m_services.module.LoadString(kTitle));
+    const auto since = m_services.clock.steadyNow() - std::chrono::milliseconds(m_lastDataTick);
+    const QString caption = qtext(
+        FormatCaption({m_data.IsValid(), shooter, event, started, m_data.IsModified(), false, since, untitled, title}));
+    if (windowTitle() != caption) {
+        setWindowTitle(caption);
+    }
+}
+
+void MainFrame::switchToView(cmd::Id view)
+{
+    const auto index = std::find(std::begin(cmd::kViews), std::end(cmd::kViews), view) - std::begin(cmd::kViews);
+    m_currentView = view;
+    m_views->setCurrentIndex(static_cast<int>(index));
+    refreshCommandStates();
+}
+
+void MainFrame::playSound(std::u16string_view name)
+{
+    (void)PlayLocalizedSound(
+        {m_services.options, m_soundReady ? &m_sound : nullptr, DataFolder("sounds"), m_services.module.languageId()},
+        name); // A sound that cannot play leaves the shot silent.
+}
+
+void MainFrame::speakResult(IShot* shot)
+{
+    SpeakResult(
+        {m_services.options, m_soundReady ? &m_sound : nullptr, DataFolder("sounds"), m_services.module.languageId()},
+        shot);
+}
+
+void MainFrame::deliverHint(std::uint32_t hint)
+{
+    m_data.UpdateAllViews(nullptr, static_cast<DocumentHint>(hint));
+}
+
+void MainFrame::armTimer()
+{
+    const auto deadline = m_timers.nextDeadline();
+    if (!deadline) {
+        m_timer.stop();
+        return;
+    }
+    const auto wait = std::max(std::chrono::milliseconds(0), *deadline - m_services.clock.steadyNow());
+    m_timer.start(static_cast<int>(wait.count()));
+}
+
+void MainFrame::onTimer()
+{
+    for (const int id : m_timers.due()) {
+        m_hints.onTimer(id, m_services.clock.steadyNow());
+    }
+    armTimer();
+}
+
+void MainFrame::showStatusText(const QString& message)
+{
+    m_statusText->setText(message);
+}
+
+QStatusBar* MainFrame::statusBarControl()
+{
+    return statusBar();
+}
+
+bool MainFrame::BeginProgress(std::uint32_t textId)
+{
+    EndProgress();
+    showStatusText(textId ? text(textId) : QString());
+    m_progress = new QProgressBar(statusBar());
+    m_progress->setFixedWidth(kProgressWidth);
+    statusBar()->addWidget(m_progress);
+    m_progress->show();
+    return true;
+}
+
+void MainFrame::EndProgress()
+{
+    delete m_progress;
+    showStatusText(kIdleText);
+}
+
+bool MainFrame::GetDevice(ITalvoDevice** device)
+{
+    if (device) {
+        *device = nullptr;
+    }
+    return false;
+}
+
+bool MainFrame::startPractice(const std::string&, const std::string&)
+{
+    return false;
+}
+
+void MainFrame::restoreBands()
+{
+    const auto key = OpenSettingsSubkey(u"ReBar");
+    if (!key) {
+        return;
+    }
+    std::vector<Band> bands = {{kFirstBandId, true, 0}, {kFirstBandId + 1, false, 0}, {kFirstBandId + 2, true, 0}};
+    RestoreBandLayout(*key, bands);
+    // The menu bar stays above the tool bars; the order and row breaks of the two tool bars follow the bands.
+    for (const Band& band : bands) {
+        QToolBar* bar = band.id == kFirstBandId + 1   ? m_mainToolBar
+                        : band.id == kFirstBandId + 2 ? m_previewToolBar
+                                                      : nullptr;
+        if (!bar) {
+            continue;
+        }
+        const bool visible = bar->isVisibleTo(this);
+        removeToolBar(bar);
+        if (band.breakBefore) {
+            addToolBarBreak();
+        }
+        addToolBar(bar);
+        bar->setVisible(visible);
+    }
+}
+
+void MainFrame::saveBands()
+{
+    const auto key = OpenSettingsSubkey(u"ReBar");
+    if (!key) {
+        return;
+    }
+    std::vector<Band> bands = {{kFirstBandId, true, static_cast<std::uint32_t>(menuBar()->width())}};
+    std::vector<QToolBar*> bars = {m_mainToolBar, m_previewToolBar};
+    std::stable_sort(bars.begin(), bars.end(), [this](QToolBar* a, QToolBar* b) {
+        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+    });
+    for (QToolBar* bar : bars) {
+        bands.push_back({bar == m_mainToolBar ? kFirstBandId + 1 : kFirstBandId + 2, toolBarBreak(bar),
+                         static_cast<std::uint32_t>(std::max(bar->width(), 0))});
+    }
+    SaveBandLayout(*key, bands);
+}
+
+void MainFrame::showSeriesPane(bool hide)
+{
+    m_leftPane->setVisible(!hide);
+    m_viewsToolBar->setVisible(!hide);
+    switchToView(cmd::ViewInfo);
+}
+
+bool MainFrame::openFile(const std::filesystem::path& path)
+{
+    const bool wasOpen = m_data.IsValid();
+    if (!m_data.Open(platform::com::Bstr(path.string()).get())) {
+        return false;
+    }
+    m_hints.flags.replayAll = false;
+    if (!wasOpen) {
+        showSeriesPane(false);
+    }
+    if (!m_services.options.advancedMode) {
+        m_data.SetShowSightings(sightingShots() > 0, true);
+    }
+    return true;
+}
+
+QString MainFrame::loadFailure(const std::filesystem::path& path) const
+{
+    QString reason = qtext(m_data.ReadError().view());
+    if (reason.isEmpty()) {
+        // The document names only damaged contents; say why a file could not be read at all.
+        const auto start = platform::fs::readFileStart(path, 1);
+        reason = start ? QStringLiteral("the file is not a practice") : QString::fromStdString(start.error().detail);
+    }
+    return text(kUnableToLoad) + QLatin1Char('\n') + reason;
+}
+
+void MainFrame::reportOpenFailure(const std::filesystem::path& path)
+{
+    ShowError(m_services.module, this, loadFailure(path), QString::fromStdString(path.string()));
+}
+
+void MainFrame::openChosenFile(const std::filesystem::path& path)
+{
+    if (!m_data.SaveModified()) {
+        return;
+    }
+    m_data.Reset();
+    if (!openFile(path)) {
+        showSeriesPane(true);
+        reportOpenFailure(path);
+    }
+}
+
+void MainFrame::onSave()
+{
+    platform::com::ComPtr<IShotCollection> shots;
+    if (!m_data.IsValid() || !m_data.IsModified() || countOf(m_data.GetShots(shots), shots) == 0) {
+        return;
+    }
+    if (!m_data.Save()) {
+        ShowError(m_services.module, this, kUnableToSave);
+    }
+}
+
+void MainFrame::onOpenModel()
+{
+    const auto path = m_services.dialogs.openPractice(this, text(kOpenModel));
+    if (path && !m_data.OpenModel(platform::com::Bstr(path->string()).get())) {
+        ShowError(m_services.module, this, loadFailure(*path), QString::fromStdString(path->string()));
+    }
+}
+
+void MainFrame::onHideShot()
+{
+    platform::com::ComPtr<IShot> shot;
+    VARIANT_BOOL hidden = VARIANT_FALSE;
+    if (m_data.GetCurrentShot(shot) && shot && SUCCEEDED(shot->get_Hidden(&hidden))) {
+        (void)m_data.SetShotHidden(shot.get(), hidden != VARIANT_TRUE); // always succeeds
+    }
+}
+
+void MainFrame::onReplay()
+{
+    if (m_data.GetReplayState() != 0) {
+        (void)m_data.StopReplay(); // the views answer the stop themselves
+    } else {
+        (void)m_data.StartReplay(); // a vetoed replay simply does not start
+    }
+}
+
+void MainFrame::onOpen()
+{
+    if (const auto path = m_services.dialogs.openPractice(this, tr("Open"))) {
+        openChosenFile(*path);
+    }
+}
+
+void MainFrame::onSendToFolder()
+{
+    const auto folder = m_services.dialogs.chooseFolder(this, text(kChooseFolder));
+    if (!folder || !m_data.IsValid()) {
+        return;
+    }
+    if (!m_data.SaveCopyToFolder(platform::com::Bstr(folder->string()).get())) {
+        ShowError(m_services.module, this, kUnableToSave);
+    }
+}
+
+void MainFrame::onSendMail()
+{
+    platform::com::Bstr file;
+    if (!m_data.IsValid()) {
+        return;
+    }
+    if (MailNeedsSave(m_data.IsModified(), static_cast<std::int32_t>(m_data.GetFileVersion())) && !m_data.Save()) {
+        ShowError(m_services.module, this, kUnableToSave);
+        return;
+    }
+    if (!m_data.GetFileName(file)) {
+        return;
+    }
+    const auto [program, arguments] = programAndArguments(MailArguments(platform::com::utf16ToUtf8(file.view())));
+    const int exitCode = QProcess::execute(program, arguments);
+    if (const auto failure = MailResultMessage(exitCode)) {
+        ShowError(m_services.module, this, qtext(*failure));
+    }
+}
+
+void MainFrame::onDeleteShots(bool sightingOnly)
+{
+    if (ResMessageBox(m_services.module, sightingOnly ? kDeleteSighting : kDeleteAll, MB_YESNO | MB_ICONERROR, kTitle,
+                      this) != IDYES) {
+        return;
+    }
+    if (sightingOnly) {
+        (void)m_data.DeleteSightingShots(); // always succeeds
+    } else {
+        (void)m_data.ClearShots(); // fails only without a practice, which the command's state excludes
+    }
+    if (!sightingOnly || matchShots() + sightingShots() == 0) {
+        switchToView(cmd::ViewInfo);
+    }
+}
+
+void MainFrame::onHelp(std::uint32_t topic)
+{
+    const std::filesystem::path helpFile = m_services.module.m_szHelpFile;
+    const auto page = HelpTopicPage(helpFile.parent_path() / helpFile.stem(), topic);
+    if (!page) {
+        return;
+    }
+    const auto [program, arguments] = programAndArguments(OpenInBrowserArguments(*page));
+    QProcess::startDetached(program, arguments);
+}
+
+void MainFrame::onViewCommand(cmd::Id id)
+{
+    if (id != cmd::ViewTrace) {
+        m_hints.flags.replayAll = false;
+    }
+    if (isExpertView(id) && !m_services.options.advancedMode) {
+        return;
+    }
+    switchToView(id);
+}
+
+void MainFrame::onExpertMode()
+{
+    m_services.options.advancedMode = m_services.options.advancedMode ? 0 : 1;
+    if (const auto root = OpenSettingsRoot()) {
+        (void)m_services.options.Save(*root); // an unsaved option only lasts this run
+    }
+    applyExpertMode();
+}
+
+void MainFrame::applyExpertMode()
+{
+    applyExpertVisibility();
+    buildMenus();
+    if (!m_services.options.advancedMode) {
+        m_shotListMode = true;
+        if (m_data.IsValid()) {
+            m_data.SetShowSightings(sightingShots() > 0, true);
+        }
+        if (isExpertView(m_currentView)) {
+            switchToView(cmd::ViewInfo);
+        }
+    }
+    refreshCommandStates();
+}
+
+void MainFrame::onLanguage(LCID locale)
+{
+    if (locale == m_services.module.m_lcid) {
+        return;
+    }
+    const bool wasRightToLeft = m_services.module.m_bRTL;
+    if (!m_services.module.SwitchLanguage(locale, m_services.environment)) {
+        ShowError(m_services.module, this, kUnableToSwitch);
+        return;
+    }
+    buildMenus();
+    refreshCommandStates();
+    applyExpertVisibility();
+    deliverHint(1);
+    showStatusText(kIdleText);
+    if (wasRightToLeft != m_services.module.m_bRTL) {
+        ApplyRTLLayout(this, m_services.module.m_bRTL, true);
+    }
+}
+
+void MainFrame::onFullScreen()
+{
+    if (!m_fullScreen) {
+        m_normalGeometry = normalGeometry();
+        m_fullScreen = true;
+        showFullScreen();
+    } else {
+        m_fullScreen = false;
+        showNormal();
+        setGeometry(m_normalGeometry);
+    }
+}
+
+void MainFrame::onSeriesPaneMode(bool shotList)
+{
+    if (!m_leftPane->isVisible() || m_shotListMode != shotList) {
+        m_leftPane->show();
+        m_shotListMode = shotList;
+    } else {
+        m_leftPane->hide();
+    }
+}
+
+void MainFrame::runCommand(cmd::Id id)
+{
+    if (const auto locale = LanguageCommandLocale(id)) {
+        onLanguage(*locale);
+    } else if (std::find(std::begin(cmd::kViews), std::end(cmd::kViews), id) != std::end(cmd::kViews)) {
+        onViewCommand(id);
+    } else {
+        switch (id) {
+        case cmd::FileOpen:
+            onOpen();
+            break;
+        case cmd::FileSave:
+            onSave();
+            break;
+        case cmd::SendToFolder:
+            onSendToFolder();
+            break;
+        case cmd::SendMail:
+            onSendMail();
+            break;
+        case cmd::Exit:
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+            break;
+        case cmd::DeleteSightingShots:
+        case cmd::DeleteAllShots:
+            onDeleteShots(id == cmd::DeleteSightingShots);
+            break;
+        case cmd::Continue:
+            break;
+        case cmd::ExpertMode:
+            onExpertMode();
+            break;
+        case cmd::ShotList:
+        case cmd::Series:
+            onSeriesPaneMode(id == cmd::ShotList);
+            break;
+        case cmd::ViewToolbar:
+            m_settings.toolBar = !m_settings.toolBar;
+            m_mainToolBar->setVisible(m_settings.toolBar);
+            break;
+        case cmd::ViewStatusBar:
+            m_settings.statusBar = !m_settings.statusBar;
+            statusBar()->setVisible(m_settings.statusBar);
+            break;
+        case cmd::DisplaySightings:
+            m_data.SetShowSightings(!m_data.ShowSightings(), true);
+            break;
+        case cmd::DisplayHiddenShots:
+            (void)m_data.SetIncludeHidden(!m_data.IncludeHidden()); // fails only without a practice
+            break;
+        case cmd::OpenModel:
+            onOpenModel();
+            break;
+        case cmd::CloseModel:
+            (void)m_data.CloseModel(); // nothing to close is not an error here
+            break;
+        case cmd::HideShot:
+            onHideShot();
+            break;
+        case cmd::Replay:
+            onReplay();
+            break;
+        case cmd::FullScreen:
+            onFullScreen();
+            break;
+        case cmd::ClosePane:
+            m_leftPane->hide();
+            break;
+        case cmd::Sound:
+            m_services.options.soundEnabled = m_services.options.soundEnabled ? 0 : 1;
+            if (const auto root = OpenSettingsRoot()) {
+                (void)m_services.options.Save(*root); // an unsaved option only lasts this run
+            }
+            break;
+        case cmd::About:
+            m_services.dialogs.about(this);
+            break;
+        case cmd::PreviewClose:
+            m_previewToolBar->hide();
+            m_mainToolBar->setVisible(m_settings.toolBar);
+            break;
+        default:
+            break;
+        }
+    }
+    refreshCommandStates();
+    armTimer();
+    emit commandRan(id);
+}
+
+bool MainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = key->modifiers() == Qt::NoModifier &&
+                           (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
+        if (plain && isTextEntry(QApplication::focusWidget())) {
+            // Accepting the override hands the key to the text entry instead of the accelerator.
+            event->accept();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainFrame::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.front().isLocalFile()) {
+        return;
+    }
+    event->acceptProposedAction();
+    openChosenFile(localPath(urls.front().toLocalFile()));
+}
+
+void MainFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_previewToolBar->isVisible()) {
+        event->ignore();
+        QMetaObject::invokeMethod(
+            this, [this] { runCommand(cmd::PreviewClose); }, Qt::QueuedConnection);
+        return;
+    }
+    if (!m_data.SaveModified()) {
+        event->ignore();
+        return;
+    }
+    shutDown();
+    event->accept();
+}
+
+void MainFrame::shutDown()
+{
+    if (m_closed) {
+        return;
+    }
+    m_closed = true;
+    m_timer.stop();
+    if (const auto& root = m_root) {
+        m_settings.zoomed = isMaximized();
+        const QRect normal = m_fullScreen ? m_normalGeometry : normalGeometry();
+        m_settings.windowRect = WindowRect{normal.left(), normal.top(), normal.right() + 1, normal.bottom() + 1};
+        const QList<int> sizes = m_splitter->sizes();
+        if (m_leftPane->isVisible() && !sizes.isEmpty()) {
+            m_settings.splitterPos = static_cast<std::uint32_t>(sizes.front());
+        }
+        SaveFrameSettings(*root, m_settings, {m_shown, m_fullScreen});
+        if (m_shown) {
+            saveBands();
+        }
+    }
+    qApp->removeEventFilter(this);
+    if (m_services.monitor.lockCount() == 1) {
+        // No outside client holds the server: end at once.
+        m_services.monitor.setTimes(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+    }
+    setAcceptDrops(false);
+    m_services.monitor.unlock();
+}
+
+} // namespace talvodesk

@@ -1,0 +1,196 @@
+#pragma once
+
+#include "talvodesk/app/FrameServices.h"
+#include "talvodesk/core/AppModule.h"
+#include "talvodesk/core/CommandState.h"
+#include "talvodesk/core/FrameHints.h"
+#include "talvodesk/core/FramePlacement.h"
+#include "talvodesk/core/FrameTimers.h"
+#include "talvodesk/core/TalvoData.h"
+
+#include "platform/registry/Key.h"
+#include "platform/sound/SoundManager.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QProgressBar>
+#include <QRect>
+#include <QTimer>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+
+class QLabel;
+class QSplitter;
+class QStackedWidget;
+class QToolBar;
+
+namespace platform::time {
+class Clock;
+}
+
+namespace talvodesk {
+
+class COptions;
+class FrameDialogs;
+class ServerLockMonitor;
+
+/// The program's one top-level window: bars, the series pane and the tabbed views, the command layer and the
+/// timers. Its rules live in talvodesk/core; this class turns Qt events into calls on them. Main thread only.
+class MainFrame final : public QMainWindow,
+                        public CMainFrameBase,
+                        public CView,
+                        private DocumentServices,
+                        private FrameActions {
+    Q_OBJECT
+public:
+    /// What the frame uses and does not own.
+    struct Services {
+        CTalvoAppModule& module;
+        CTalvoAppModule::Environment environment;
+        COptions& options;
+        ServerLockMonitor& monitor;
+        const platform::time::Clock& clock;
+        FrameDialogs& dialogs;
+    };
+
+    explicit MainFrame(Services services);
+    ~MainFrame() override;
+
+    /// Opens a practice file into the document; on success shows both panes when no practice was open.
+    bool openFile(const std::filesystem::path& path);
+    /// The open command's failure: only the right pane and "Unable to load file." with the read error.
+    void reportOpenFailure(const std::filesystem::path& path);
+    /// A command by its identifier, as the menus, keys and tool bars run it.
+    void runCommand(cmd::Id id);
+    /// Marks the frame as shown: only a shown frame stores its placement when it closes.
+    void markShown() { m_shown = true; }
+    /// Runs the practice start of the command line; false ends the program without a window.
+    bool startPractice(const std::string& eventName, const std::string& shooterName);
+
+    CTalvoData& document() { return m_data; }
+    /// The counts of sighting and match shots (hidden shots only while they are displayed).
+    std::uint32_t sightingShots();
+    std::uint32_t matchShots();
+    cmd::Id currentView() const { return m_currentView; }
+    QAction* action(cmd::Id id) const;
+    bool isFullScreenMode() const { return m_fullScreen; }
+    FrameSnapshot snapshot();
+    void refreshCommandStates() override;
+
+    // CMainFrameBase
+    QWidget* frameWindow() override { return this; }
+    QStatusBar* statusBarControl() override;
+    QProgressBar* progressBar() override { return m_progress; }
+    bool BeginProgress(std::uint32_t textId) override;
+    void EndProgress() override;
+    std::uint32_t* lastDataTick() override { return &m_lastDataTick; }
+    std::int32_t GetEventCode() override { return static_cast<std::int32_t>(m_data.GetEventCode()); }
+    bool devicePresent() override { return false; }
+    bool matchMode() override { return m_matchMode; }
+    bool GetDevice(ITalvoDevice** device) override;
+    bool uiLock() override { return m_uiLock; }
+    bool setUiLock(bool locked) override { return m_uiLock = locked; }
+
+signals:
+    /// A command ran (after its handler).
+    void commandRan(int id);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // CView: the frame is a view of its own document.
+    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
+
+private:
+    // DocumentServices
+    void SetProgress(long done, long total) override;
+    void SetWaitCursor(bool wait) override;
+    Answer AskYesNoCancel(std::uint32_t textId) override;
+
+    // FrameActions
+    void refreshStatus() override;
+    void applyExpertVisibility() override;
+    void refreshPrintPreview() override {}
+    void switchToView(cmd::Id view) override;
+    void playSound(std::u16string_view name) override;
+    void speakResult(IShot* shot) override;
+    void startReplay() override { (void)m_data.StartReplay(); }
+    void replayNextShot() override {}
+    void releaseOpenAiming() override {}
+    void addSensorCorrection(float, float) override {}
+
+    void createActions();
+    void buildMenus();
+    void fillLanguageMenu(QMenu* menu);
+    QToolBar* makeToolBar(const QString& name, std::initializer_list<cmd::Id> ids);
+    QWidget* makeRightPane();
+    QWidget* makeLeftPane();
+    void restoreBands();
+    void saveBands();
+    void showSeriesPane(bool hide);
+    void deliverHint(std::uint32_t hint);
+    void armTimer();
+    void onTimer();
+    void showStatusText(const QString& text);
+
+    void onViewCommand(cmd::Id id);
+    void onExpertMode();
+    void applyExpertMode();
+    void onLanguage(LCID locale);
+    void onFullScreen();
+    void onOpen();
+    void openChosenFile(const std::filesystem::path& path);
+    /// "Unable to load file." with the reason on a second line.
+    QString loadFailure(const std::filesystem::path& path) const;
+    void onSave();
+    void onOpenModel();
+    void onHideShot();
+    void onReplay();
+    void onSendToFolder();
+    void onSendMail();
+    void onDeleteShots(bool sightingOnly);
+    void onHelp(std::uint32_t topic);
+    void onSeriesPaneMode(bool shotList);
+    void shutDown();
+    QString text(std::uint32_t id) const;
+
+    Services m_services;
+    std::optional<platform::registry::Key> m_root;
+    CTalvoData m_data;
+    FrameTimers m_timers;
+    FrameHintReactions m_hints;
+    platform::sound::CSoundManager m_sound;
+    bool m_soundReady = false;
+
+    std::map<cmd::Id, QAction*> m_actions;
+    QToolBar* m_mainToolBar = nullptr;
+    QToolBar* m_previewToolBar = nullptr;
+    QToolBar* m_viewsToolBar = nullptr;
+    QToolBar* m_displayToolBar = nullptr;
+    QLabel* m_statusText = nullptr;
+    QPointer<QProgressBar> m_progress;
+    QSplitter* m_splitter = nullptr;
+    QWidget* m_leftPane = nullptr;
+    QStackedWidget* m_views = nullptr;
+    QTimer m_timer;
+
+    FrameSettings m_settings;
+    cmd::Id m_currentView = cmd::ViewInfo;
+    bool m_shotListMode = true;
+    bool m_matchMode = false;
+    bool m_fullScreen = false;
+    QRect m_normalGeometry;
+    bool m_uiLock = false;
+    bool m_shown = false;
+    bool m_closed = false;
+    std::uint32_t m_lastDataTick = 0;
+    int m_mailAvailable = -1;
+};
+
+} // namespace talvodesk

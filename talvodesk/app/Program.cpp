@@ -1,0 +1,145 @@
+#include "talvodesk/app/Program.h"
+
+#include "talvodesk/app/FrameServices.h"
+#include "talvodesk/app/MainFrame.h"
+#include "talvodesk/app/MessageBoxes.h"
+#include "talvodesk/app/MessageLoop.h"
+#include "talvodesk/app/WindowHelpers.h"
+#include "talvodesk/core/AppCommandLine.h"
+#include "talvodesk/core/AppModule.h"
+#include "talvodesk/core/DesktopRegistration.h"
+#include "talvodesk/core/Options.h"
+#include "talvodesk/core/ProgramFolder.h"
+#include "talvodesk/core/ServerLockMonitor.h"
+#include "talvodesk/core/Settings.h"
+
+#include "platform/time/Clock.h"
+
+#include <QCoreApplication>
+
+#include <thread>
+
+namespace talvodesk {
+
+namespace {
+
+constexpr std::uint32_t kTitle = 128;
+constexpr std::uint32_t kBrowserMissing = 61222;
+
+CMainFrameBase* s_frame = nullptr;
+
+/// Clears the frame-services pointer when the run loop ends, whichever way.
+struct FrameServicesScope {
+    explicit FrameServicesScope(CMainFrameBase* frame) { SetFrameServices(frame); }
+    ~FrameServicesScope() { SetFrameServices(nullptr); }
+    FrameServicesScope(const FrameServicesScope&) = delete;
+    FrameServicesScope& operator=(const FrameServicesScope&) = delete;
+};
+
+void quitFromMonitor()
+{
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { app::CMessageLoop2::Quit(0); }, Qt::QueuedConnection);
+}
+
+/// The frame's run: create, act on the command line, show, loop, save the options.
+int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppModule::Environment& environment,
+        ServerLockMonitor& monitor, FrameDialogs& dialogs)
+{
+    app::CMessageLoop2 loop;
+    const platform::time::SystemClock clock;
+    COptions options;
+    const auto root = OpenSettingsRoot();
+    if (root) {
+        (void)options.Load(*root); // values that cannot be read keep their defaults
+    }
+    MainFrame frame({module, environment, options, monitor, clock, dialogs});
+    const FrameServicesScope scope(&frame);
+    const FrameSettings placement = root ? LoadFrameSettings(*root) : FrameSettings{};
+    if (placement.windowRect) {
+        const WindowRect& r = *placement.windowRect;
+        frame.setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
+    const auto show = [&] {
+        if (placement.zoomed) {
+            frame.showMaximized();
+        } else {
+            frame.show();
+        }
+        frame.raise();
+        frame.activateWindow();
+    };
+
+    if (line.m_action == CAppCommandLine::NewPractice && !frame.startPractice(line.m_eventName, line.m_shooterName)) {
+        return 0;
+    }
+    if (line.m_action == CAppCommandLine::OpenFile) {
+        show();
+        std::error_code error;
+        const std::filesystem::path path = std::filesystem::absolute(line.m_filePath, error);
+        if (!frame.openFile(path)) {
+            frame.reportOpenFailure(path);
+            return 0;
+        }
+    }
+    monitor.lock(); // this lock stands for the open frame
+    show();
+    frame.markShown();
+    const int code = loop.Run();
+    if (root) {
+        (void)options.Save(*root); // a lost save keeps the options of before
+    }
+    return code;
+}
+
+} // namespace
+
+CMainFrameBase* FrameServices()
+{
+    return s_frame;
+}
+
+void SetFrameServices(CMainFrameBase* frame)
+{
+    s_frame = frame;
+}
+
+int RunProgram(std::span<const std::string_view> arguments, FrameDialogs& dialogs)
+{
+    const auto root = OpenSettingsRoot();
+    const CTalvoAppModule::Environment environment = CTalvoAppModule::programEnvironment(root ? &*root : nullptr);
+    CTalvoAppModule module;
+    (void)module.Init(environment); // always succeeds; an unusable language falls back to English
+    if (!IsBrowserInstalled()) {
+        (void)ResMessageBox(module, kBrowserMissing, MB_OK | MB_ICONERROR, kTitle, nullptr);
+        module.Term(root ? &*root : nullptr);
+        return 1;
+    }
+
+    const CAppCommandLine line(arguments);
+    int code = 0;
+    if (line.m_action == CAppCommandLine::Register || line.m_action == CAppCommandLine::Unregister) {
+        const auto data = UserDataFolder();
+        const bool done = data && (line.m_action == CAppCommandLine::Register
+                                       ? RegisterDesktopEntry(*data, ProgramFolder() / "talvodesk").hasValue()
+                                       : UnregisterDesktopEntry(*data).hasValue());
+        code = done ? 0 : 1;
+    } else {
+        platform::time::SystemClock clock;
+        ServerLockMonitor monitor(clock, quitFromMonitor);
+        monitor.start();
+        if (line.m_bServer) {
+            // No outside client can reach the server here: the process ends after one quiet time-out.
+            monitor.lock();
+            monitor.unlock();
+            code = app::CMessageLoop2().Run();
+        } else {
+            code = Run(line, module, environment, monitor, dialogs);
+        }
+        std::this_thread::sleep_for(monitor.pause());
+    }
+    module.Term(root ? &*root : nullptr);
+    return code;
+}
+
+} // namespace talvodesk

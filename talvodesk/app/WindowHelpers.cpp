@@ -1,0 +1,35 @@
+#include "talvodesk/app/WindowHelpers.h"
+
+#include <QWidget>
+
+namespace talvodesk {
+
+void ApplyRTLLayout(QWidget* widget, bool rightToLeft, bool redraw)
+{
+    widget->setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    if (redraw) {
+        widget->update();
+    }
+}
+
+bool GetWindowRectInParent(const QWidget* widget, QRect* rect)
+{
+    if (!widget || !rect || !widget->parentWidget()) {
+        return false;
+    }
+    *rect = widget->geometry();
+    return true;
+}
+
+HRESULT SetHostExternalDispatch(QWidget* host, IDispatch* dispatch)
+{
+    auto* pageHost = dynamic_cast<ExternalDispatchHost*>(host);
+    return pageHost ? pageHost->SetExternalDispatch(dispatch) : E_NOINTERFACE;
+}
+
+bool IsBrowserInstalled()
+{
+    return true;
+}
+
+} // namespace talvodesk

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/com/HResult.h"
+#include "platform/com/Types.h"
+
+#include <QRect>
+
+class QWidget;
+struct IDispatch;
+
+namespace talvodesk {
+
+/// Lays the widget out right to left or left to right, and repaints it when asked.
+void ApplyRTLLayout(QWidget* widget, bool rightToLeft, bool redraw);
+
+/// The widget's rectangle in its parent's coordinates; false for a widget without a parent.
+bool GetWindowRectInParent(const QWidget* widget, QRect* rect);
+
+/// A widget that hosts a page, and gives the page an outside object to call.
+class ExternalDispatchHost {
+public:
+    virtual HRESULT SetExternalDispatch(IDispatch* dispatch) = 0;
+
+protected:
+    ~ExternalDispatchHost() = default;
+};
+
+/// Hands the object to the page hosted by the widget: E_NOINTERFACE when the widget hosts no page, else the
+/// host's answer.
+HRESULT SetHostExternalDispatch(QWidget* host, IDispatch* dispatch);
+
+/// Whether the component that shows the program's pages is present. The pages are drawn by the program's own
+/// widgets, so it always is.
+bool IsBrowserInstalled();
+
+} // namespace talvodesk

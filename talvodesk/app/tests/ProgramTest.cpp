@@ -1,0 +1,229 @@
+#include "talvodesk/app/Program.h"
+#include "talvodesk/app/FrameDialogs.h"
+#include "talvodesk/app/FrameServices.h"
+#include "talvodesk/app/MainFrame.h"
+#include "talvodesk/app/MessageBoxes.h"
+#include "talvodesk/core/CommandTable.h"
+#include "talvodesk/core/FramePlacement.h"
+#include "talvodesk/core/Settings.h"
+#include "talvowatch/tests/support/PracticeFile.h"
+
+#include "platform/registry/tests/support/RegistryFixture.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace talvodesk;
+namespace fs = std::filesystem;
+
+namespace {
+
+/// Dialogs that answer at once: no file to open, the given folder to copy into.
+class AnsweringDialogs final : public FrameDialogs {
+public:
+    std::optional<fs::path> openPractice(QWidget*, const QString&) override { return std::nullopt; }
+    std::optional<fs::path> chooseFolder(QWidget*, const QString&) override { return folder; }
+    void about(QWidget*) override { ++abouts; }
+
+    std::optional<fs::path> folder;
+    int abouts = 0;
+};
+
+/// Runs the program with its user folders in a temporary folder and every message box answered and recorded.
+class ProgramTest : public platform::registry::testing::RegistryFixture {
+protected:
+    ProgramTest()
+    {
+        setEnvironment("HOME", folder().c_str());
+        setEnvironment("XDG_DATA_HOME", nullptr);
+        SetMessageBoxAnswerer([this](const MessageBoxRequest& box) {
+            boxes.push_back(box);
+            return box.text.startsWith(QStringLiteral("Document was changed")) ? IDNO : IDYES;
+        });
+    }
+    ~ProgramTest() override { SetMessageBoxAnswerer({}); }
+
+    /// Runs the program; `whileRunning` gets the frame once its loop runs.
+    int run(std::vector<std::string> arguments, std::function<void(MainFrame&)> whileRunning = {})
+    {
+        if (whileRunning) {
+            QTimer::singleShot(0, qApp, [whileRunning] {
+                auto* frame = dynamic_cast<MainFrame*>(FrameServices());
+                ASSERT_NE(frame, nullptr);
+                whileRunning(*frame);
+            });
+        }
+        const std::vector<std::string_view> views(arguments.begin(), arguments.end());
+        return RunProgram(views, dialogs);
+    }
+
+    fs::path practice(int matchShots, int sightingShots)
+    {
+        const fs::path path = folder() / "practice.talvo";
+        talvowatch::testsupport::PracticeSpec spec;
+        spec.matchShots = matchShots;
+        spec.sightingShots = sightingShots;
+        EXPECT_TRUE(talvowatch::testsupport::writePractice(path, spec));
+        return path;
+    }
+
+    AnsweringDialogs dialogs;
+    std::vector<MessageBoxRequest> boxes;
+};
+
+TEST_F(ProgramTest, OpensThePracticeSwitchesEveryViewRunsTheCommandsAndSavesThePlacement)
+{
+    const fs::path file = practice(60, 2);
+    const fs::path copies = folder() / "copies";
+    fs::create_directories(copies);
+    dialogs.folder = copies;
+    std::vector<cmd::Id> ran;
+    const int code = run({file.string()}, [&](MainFrame& frame) {
+        QObject::connect(&frame, &MainFrame::commandRan, &frame,
+                         [&](int id) { ran.push_back(static_cast<cmd::Id>(id)); });
+        EXPECT_TRUE(frame.isVisible());
+        EXPECT_TRUE(frame.document().IsValid());
+        EXPECT_EQ(frame.matchShots(), 60U);
+        EXPECT_EQ(frame.sightingShots(), 2U);
+        EXPECT_EQ(frame.windowTitle().toStdString().find("Ann - AR10 - "), 0U) << frame.windowTitle().toStdString();
+        for (const cmd::Id view : cmd::kViews) {
+            frame.runCommand(view);
+            EXPECT_EQ(frame.currentView(), view);
+            EXPECT_TRUE(frame.action(view)->isChecked());
+        }
+        // Without expert mode the expert views are refused and the current one falls back to the info view.
+        frame.runCommand(cmd::ExpertMode);
+        EXPECT_EQ(frame.currentView(), cmd::ViewInfo);
+        frame.runCommand(cmd::ViewProbability);
+        EXPECT_EQ(frame.currentView(), cmd::ViewInfo);
+        frame.runCommand(cmd::ExpertMode);
+
+        for (const cmd::Id id : {cmd::FileSave,
+                                 cmd::ViewToolbar,
+                                 cmd::ViewToolbar,
+                                 cmd::ViewStatusBar,
+                                 cmd::ViewStatusBar,
+                                 cmd::Series,
+                                 cmd::ShotList,
+                                 cmd::ShotList,
+                                 cmd::DisplaySightings,
+                                 cmd::DisplaySightings,
+                                 cmd::FullScreen,
+                                 cmd::FullScreen,
+                                 cmd::Sound,
+                                 cmd::Sound,
+                                 cmd::About,
+                                 cmd::Help,
+                                 cmd::WebPage,
+                                 cmd::FileOpen,
+                                 cmd::SendToFolder,
+                                 cmd::ClosePane,
+                                 static_cast<cmd::Id>(0x8029)}) {
+            frame.runCommand(id);
+        }
+        EXPECT_EQ(dialogs.abouts, 1);
+        EXPECT_FALSE(frame.isFullScreenMode());
+        EXPECT_EQ(std::distance(fs::directory_iterator(copies), fs::directory_iterator()), 1);
+        platform::com::Bstr name;
+        EXPECT_TRUE(frame.document().GetFileName(name));
+        EXPECT_EQ(platform::com::utf16ToUtf8(name.view()), file.string());
+
+        frame.runCommand(cmd::DeleteSightingShots);
+        EXPECT_EQ(frame.sightingShots(), 0U);
+        EXPECT_TRUE(frame.document().IsModified());
+        frame.runCommand(cmd::Exit);
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_GE(ran.size(), 30U);
+    ASSERT_EQ(boxes.size(), 2U);
+    EXPECT_EQ(boxes[0].text.toStdString(), "Do you want to delete all sighting shots?");
+    EXPECT_EQ(boxes[1].text.toStdString(), "Document was changed. Save changes to this file?");
+
+    const auto root = OpenSettingsRoot();
+    ASSERT_TRUE(root);
+    EXPECT_TRUE(LoadFrameSettings(*root).windowRect);
+    EXPECT_TRUE(root->dword(u"Zoomed"));
+    EXPECT_TRUE(OpenSettingsSubkey(u"ReBar")->dword(u"60161"));
+}
+
+TEST_F(ProgramTest, AFileThatCannotBeReadShowsTheReadErrorAndEnds)
+{
+    const fs::path broken = folder() / "broken.talvo";
+    std::ofstream(broken) << "not a practice";
+    const std::vector<std::pair<fs::path, std::string>> cases = {
+        {broken, "the file is not a practice"},
+        {folder() / "missing.talvo", "No such file or directory"},
+    };
+    for (const auto& [file, reason] : cases) {
+        boxes.clear();
+        EXPECT_EQ(run({file.string()}), 0);
+        ASSERT_EQ(boxes.size(), 1U);
+        const QStringList lines = boxes[0].text.split(QLatin1Char('\n'));
+        ASSERT_EQ(lines.size(), 2) << boxes[0].text.toStdString();
+        EXPECT_EQ(lines[0].toStdString(), "Unable to load file.");
+        EXPECT_NE(lines[1].toStdString().find(reason), std::string::npos) << lines[1].toStdString();
+        EXPECT_EQ(boxes[0].caption.toStdString(), file.string());
+        EXPECT_EQ(boxes[0].type & MB_ICONERROR, MB_ICONERROR);
+        EXPECT_FALSE(LoadFrameSettings(*OpenSettingsRoot()).windowRect); // never shown as running
+    }
+}
+
+std::set<std::string> tree(const fs::path& folder)
+{
+    std::set<std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        entries.insert(fs::relative(entry.path(), folder).string());
+    }
+    return entries;
+}
+
+TEST_F(ProgramTest, RegisterThenUnregisterCreateNoWindowAndLeaveTheDataFolderAsBefore)
+{
+    const fs::path data = folder() / "data";
+    fs::create_directories(data / "applications");
+    setEnvironment("XDG_DATA_HOME", data.c_str());
+    const auto before = tree(data);
+    EXPECT_EQ(run({"/Register"}), 0);
+    EXPECT_TRUE(fs::exists(data / "applications" / "talvodesk.desktop"));
+    EXPECT_TRUE(fs::exists(data / "mime" / "packages" / "talvo-practice.xml"));
+    EXPECT_EQ(run({"-Unregserver"}), 0);
+    EXPECT_EQ(tree(data), before);
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+}
+
+TEST_F(ProgramTest, PlainKeysStayWithTextEntryAndEscapeNeverEntersFullScreen)
+{
+    std::vector<int> ran;
+    run({}, [&](MainFrame& frame) {
+        QObject::connect(&frame, &MainFrame::commandRan, &frame, [&](int id) { ran.push_back(id); });
+        QApplication::setActiveWindow(&frame);
+        auto* entry = new QLineEdit(&frame);
+        entry->show();
+        entry->setFocus();
+        frame.action(cmd::Replay)->setEnabled(true);
+        QTest::keyClick(entry, Qt::Key_Space);
+        EXPECT_EQ(entry->text().toStdString(), " ");
+        entry->clearFocus();
+        frame.setFocus();
+        QTest::keyClick(&frame, Qt::Key_Space);
+        EXPECT_EQ(ran, std::vector<int>{cmd::Replay});
+
+        QTest::keyClick(&frame, Qt::Key_Escape);
+        EXPECT_FALSE(frame.isFullScreenMode());
+        frame.runCommand(cmd::FullScreen);
+        EXPECT_TRUE(frame.isFullScreenMode());
+        QTest::keyClick(&frame, Qt::Key_Escape);
+        EXPECT_FALSE(frame.isFullScreenMode());
+        frame.close();
+    });
+}
+
+} // namespace

@@ -1,0 +1,245 @@
+#include "talvodesk/core/FrameTimers.h"
+#include "talvodesk/core/FrameCommands.h"
+#include "talvodesk/core/FrameHints.h"
+#include "talvodesk/core/Options.h"
+#include "talvodesk/core/ServerLockMonitor.h"
+
+#include "platform/time/ManualClock.h"
+#include "talvodata/Shot.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+using namespace talvodesk;
+using namespace std::chrono_literals;
+using platform::time::ManualClock;
+
+namespace {
+
+/// Writes down every action the frame asks for, one word each.
+class RecordingActions final : public FrameActions {
+public:
+    void refreshCommandStates() override { log.push_back("states"); }
+    void refreshStatus() override { log.push_back("status"); }
+    void applyExpertVisibility() override { log.push_back("expert"); }
+    void refreshPrintPreview() override { log.push_back("preview"); }
+    void switchToView(cmd::Id view) override { log.push_back("view " + std::to_string(view)); }
+    void playSound(std::u16string_view name) override
+    {
+        log.push_back("sound " + std::string(name.begin(), name.end()));
+    }
+    void speakResult(IShot* shot) override { log.push_back(shot ? "speak" : "speak none"), spoken.push_back(shot); }
+    void startReplay() override { log.push_back("replay"); }
+    void replayNextShot() override { log.push_back("next"); }
+    void releaseOpenAiming() override { log.push_back("release"); }
+    void addSensorCorrection(float dx, float dy) override
+    {
+        log.push_back("correct " + std::to_string(dx) + " " + std::to_string(dy));
+    }
+
+    std::vector<std::string> log;
+    std::vector<IShot*> spoken;
+};
+
+/// Frame, timers and a clock, with a helper that moves time and fires what fell due.
+struct Frame {
+    Frame() : timers(clock), hints(timers, options, actions) {}
+
+    void advance(std::chrono::milliseconds step)
+    {
+        clock.advance(step);
+        for (const int id : timers.due()) {
+            hints.onTimer(id, clock.steadyNow());
+        }
+    }
+    std::vector<std::string> take() { return std::exchange(actions.log, {}); }
+
+    ManualClock clock;
+    COptions options;
+    RecordingActions actions;
+    FrameTimers timers;
+    FrameHintReactions hints;
+};
+
+TEST(FrameTimersTest, RestartingATimerMovesItsDeadline)
+{
+    ManualClock clock;
+    FrameTimers timers(clock);
+    timers.start(FrameTimers::kCommandState, 100ms);
+    timers.start(FrameTimers::kSpeakResult, 500ms);
+    clock.advance(400ms);
+    EXPECT_EQ(timers.due(), std::vector<int>{1});
+    timers.start(FrameTimers::kSpeakResult, 500ms); // restarted at 400 ms
+    clock.advance(200ms);
+    EXPECT_EQ(timers.due(), std::vector<int>{1});
+    EXPECT_EQ(timers.nextDeadline(), 700ms);
+    clock.advance(300ms);
+    EXPECT_EQ(timers.due(), (std::vector<int>{1, 5}));
+    timers.kill(FrameTimers::kSpeakResult);
+    timers.kill(FrameTimers::kCommandState);
+    EXPECT_FALSE(timers.nextDeadline());
+}
+
+TEST(FrameHintsTest, SecondShotWithinHalfASecondIsTheOnlyOneSpoken)
+{
+    Frame frame;
+    auto first = talvodata::CShot::create();
+    auto second = talvodata::CShot::create();
+    frame.hints.onUpdate(12, 0, reinterpret_cast<std::uintptr_t>(static_cast<IShot*>(first.get())));
+    EXPECT_EQ(frame.take(), (std::vector<std::string>{"sound Shot", "status", "states", "preview"}));
+    frame.advance(400ms);
+    frame.hints.onUpdate(12, 0, reinterpret_cast<std::uintptr_t>(static_cast<IShot*>(second.get())));
+    frame.take();
+    frame.advance(499ms);
+    EXPECT_TRUE(frame.take().empty());
+    frame.advance(1ms);
+    EXPECT_EQ(frame.take(), std::vector<std::string>{"speak"});
+    EXPECT_EQ(frame.actions.spoken, std::vector<IShot*>{second.get()});
+    EXPECT_FALSE(frame.hints.flags.oneSecondAfterShot);
+    frame.advance(500ms); // one second after the second shot
+    EXPECT_EQ(frame.take(), std::vector<std::string>{"states"});
+    EXPECT_TRUE(frame.hints.flags.oneSecondAfterShot);
+    EXPECT_FALSE(frame.timers.nextDeadline());
+}
+
+TEST(FrameHintsTest, AutomaticReplayFollowsForceReplayAndAutoReplaySec)
+{
+    struct Case {
+        std::uint32_t forceReplay;
+        std::uint32_t autoReplaySec;
+        std::uint32_t triggeringHint;
+        std::uint32_t ignoredHint;
+        std::vector<std::string> atHint;
+    };
+    const std::vector<Case> cases = {
+        {1, 1, 13, 14, {"release"}},
+        {0, 1, 14, 13, {}},
+        {0, 0, 14, 13, {"replay"}},
+        {1, 0, 13, 14, {"release", "replay"}},
+    };
+    for (const Case& c : cases) {
+        Frame frame;
+        frame.options.forceReplay = c.forceReplay;
+        frame.options.autoReplaySec = c.autoReplaySec;
+        frame.hints.flags.autoReplayPending = true;
+        frame.hints.onUpdate(c.ignoredHint, 0, 0);
+        EXPECT_TRUE(frame.take().empty());
+        frame.hints.onUpdate(c.triggeringHint, 0, 0);
+        EXPECT_EQ(frame.take(), c.atHint);
+        frame.advance(1000ms);
+        const std::vector<std::string> later =
+            c.autoReplaySec ? std::vector<std::string>{"replay"} : std::vector<std::string>{};
+        EXPECT_EQ(frame.take(), later) << c.forceReplay << c.autoReplaySec;
+        EXPECT_FALSE(frame.hints.flags.autoReplayPending);
+    }
+}
+
+TEST(FrameHintsTest, HintsClearFlagsSwitchViewsVetoAndCorrect)
+{
+    Frame frame;
+    frame.options.replayAllPause = 2;
+    frame.hints.flags.replayAll = true;
+    frame.hints.onUpdate(17, 0, 0);
+    frame.advance(1999ms);
+    frame.take();
+    frame.advance(1ms);
+    EXPECT_EQ(frame.take(), std::vector<std::string>{"next"});
+
+    frame.hints.flags.autoReplayPending = frame.hints.flags.oneSecondAfterShot = true;
+    frame.hints.onUpdate(10, 0, 0);
+    EXPECT_EQ(frame.take(), (std::vector<std::string>{"view 32789", "states"}));
+    EXPECT_FALSE(frame.hints.flags.replayAll || frame.hints.flags.autoReplayPending ||
+                 frame.hints.flags.oneSecondAfterShot);
+
+    std::uint8_t veto = 0;
+    frame.hints.onUpdate(15, reinterpret_cast<std::uintptr_t>(&veto), 0);
+    EXPECT_EQ(veto, 0);
+    frame.hints.flags.aimingOpen = true;
+    frame.hints.onUpdate(15, reinterpret_cast<std::uintptr_t>(&veto), 0);
+    EXPECT_EQ(veto, 1);
+
+    const float dx = 1.5F;
+    const float dy = -0.25F;
+    frame.hints.onUpdate(19, reinterpret_cast<std::uintptr_t>(&dx), reinterpret_cast<std::uintptr_t>(&dy));
+    EXPECT_EQ(frame.take(), std::vector<std::string>{"correct 1.500000 -0.250000"});
+
+    frame.hints.flags.replayAll = true;
+    frame.hints.onUpdate(0, 0, 0);
+    EXPECT_EQ(frame.take(), (std::vector<std::string>{"status", "states", "expert", "preview"}));
+    EXPECT_FALSE(frame.hints.flags.replayAll);
+    frame.hints.onUpdate(3, 0, 0);
+    EXPECT_EQ(frame.take(), (std::vector<std::string>{"status", "states"}));
+}
+
+TEST(FrameHintsTest, CommandStateTickRefreshesTheStatusEveryHalfSecond)
+{
+    Frame frame;
+    frame.timers.start(FrameTimers::kCommandState, 100ms);
+    int statuses = 0;
+    for (int tick = 0; tick < 20; ++tick) {
+        frame.advance(100ms);
+        for (const std::string& action : frame.take()) {
+            statuses += action == "status";
+        }
+    }
+    EXPECT_EQ(statuses, 4);
+}
+
+TEST(FrameCommandsTest, TraceTimesResetFailureAndMail)
+{
+    COptions options;
+    options.saveSecBeforeShot = 7;
+    options.saveSecAfterShot = 2;
+    EXPECT_EQ(DeviceTraceTimes(options, 0), (TraceTimes{7, 2}));
+    EXPECT_EQ(DeviceTraceTimes(options, 2), (TraceTimes{15, 15}));
+
+    EXPECT_FALSE(ResetHardwareFailure(S_OK, u"ignored"));
+    EXPECT_EQ(ResetHardwareFailure(E_FAIL, u""), std::u16string(kNoConnectionText));
+    EXPECT_EQ(ResetHardwareFailure(E_FAIL, u"Port busy"), u"Port busy");
+
+    EXPECT_TRUE(MailNeedsSave(false, 9));
+    EXPECT_TRUE(MailNeedsSave(true, 10));
+    EXPECT_FALSE(MailNeedsSave(false, 10));
+    const std::filesystem::path quoted = "/tmp/Ann \"; rm -rf ~; \".talvo";
+    EXPECT_EQ(MailArguments(quoted), (std::vector<std::string>{"xdg-email", "--attach", quoted.string()}));
+    for (const int silent : {0, 1, 3}) {
+        EXPECT_FALSE(MailResultMessage(silent));
+    }
+    EXPECT_EQ(MailResultMessage(2), u"Send Mail failed to send message.");
+}
+
+TEST(ServerLockMonitorTest, QuitsOneQuietTimeOutAfterTheLastUnlock)
+{
+    for (const auto timeout : {5000ms, 0ms}) {
+        ManualClock clock;
+        std::atomic<int> quits = 0;
+        ServerLockMonitor monitor(clock, [&] { ++quits; });
+        monitor.setTimes(timeout, timeout);
+        monitor.start();
+        monitor.lock();
+        monitor.lock();
+        monitor.unlock(); // an outside client still holds the server
+        clock.awaitWaiters(1);
+        clock.advance(10000ms);
+        std::this_thread::sleep_for(10ms);
+        EXPECT_EQ(quits, 0);
+        monitor.unlock();
+        // Virtual time moves in steps until the monitor quits; it never quits before one quiet time-out.
+        auto quiet = 0ms;
+        for (int step = 0; step < 1000 && quits == 0; ++step) {
+            std::this_thread::sleep_for(1ms);
+            if (quits == 0) {
+                clock.advance(100ms);
+                quiet += 100ms;
+            }
+        }
+        EXPECT_EQ(quits, 1);
+        EXPECT_GE(quiet, timeout);
+        EXPECT_LE(quiet, timeout + 1000ms);
+    }
+}
+
+} // namespace
