@@ -53,16 +53,6 @@ void TriggerBatch::begin(std::size_t records)
 {
     m_values.clear();
     m_values.reserve(records);
-    m_announced = false;
-}
-
-LONG TriggerBatch::takeCount()
-{
-    if (m_announced || m_values.empty()) {
-        return 0;
-    }
-    m_announced = true;
-    return static_cast<LONG>(m_values.size());
 }
 
 bool TriggerBatch::value(LONG index, LONG* value) const

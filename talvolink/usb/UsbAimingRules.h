@@ -29,20 +29,20 @@ private:
 /// A trigger sensor's filtered value as a record carries it: value / 4 within 0..1023.
 std::int16_t TriggerValue(double sensorValue);
 
-/// The trigger values of one batch of records, announced once with the batch's points.
+/// The trigger values of a batch of records not yet announced; each is announced once.
 /// Thread rule: owner thread.
 class TriggerBatch {
 public:
     void begin(std::size_t records);
     void append(std::int16_t value) { m_values.push_back(value); }
-    /// The count to announce with Trigger, 0 for none; the values stay readable until the next batch.
-    LONG takeCount();
+    LONG count() const { return static_cast<LONG>(m_values.size()); }
+    /// The values of the announcement under way, by index from 0.
     bool value(LONG index, LONG* value) const;
-    void clear() { *this = TriggerBatch(); }
+    /// After the announcement: the count starts again at 0.
+    void clear() { m_values.clear(); }
 
 private:
     std::vector<std::int16_t> m_values;
-    bool m_announced = false;
 };
 
 /// Shot detection after a shot: the first records are dead (the sensor shakes with the recoil), then the piezo may

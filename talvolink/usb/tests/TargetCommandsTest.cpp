@@ -196,12 +196,14 @@ TEST(TriggerBatchTest, AnnouncedOnceAndClamped)
     batch.begin(2);
     batch.append(7);
     batch.append(9);
-    EXPECT_EQ(batch.takeCount(), 2);
-    EXPECT_EQ(batch.takeCount(), 0);
+    EXPECT_EQ(batch.count(), 2);
     LONG value = 0;
     EXPECT_TRUE(batch.value(1, &value));
     EXPECT_EQ(value, 9);
     EXPECT_FALSE(batch.value(2, &value));
+    EXPECT_FALSE(batch.value(-1, &value));
+    batch.clear();
+    EXPECT_EQ(batch.count(), 0);
 }
 
 } // namespace
