@@ -338,7 +338,7 @@ TEST_F(UsbSessionTest, EveryOpenAndStartErrorText)
         const char* name;
         InterfaceClass cls;
         bool controller;
-        int target; // -1: no receiver
+        int target; // -1: no receiver, -2: a Dovecote target instead
         std::vector<std::pair<std::string, int>> failing;
         enumTargetType targetType;
         const char* text;
@@ -394,6 +394,27 @@ TEST_F(UsbSessionTest, EveryOpenAndStartErrorText)
          {{"optical", 0x8B}},
          Target10m,
          "unable to retrieve serial number"},
+        {"dovecote start",
+         InterfaceClass::OpticalSensor,
+         false,
+         -2,
+         {{"dovecote", 0x90}},
+         Target10m,
+         "Unable to start target device (1)"},
+        {"dovecote optical",
+         InterfaceClass::OpticalSensor,
+         false,
+         -2,
+         {{"dovecote", 0xAC}},
+         Target10m,
+         "Unable to start target device (3)"},
+        {"dovecote wireless",
+         InterfaceClass::DovecoteTarget,
+         false,
+         -2,
+         {{"dovecote", 0xA6}},
+         Target10m,
+         "Unable to start target device (2)"},
         {"wireless elsewhere", InterfaceClass::WirelessTarget, false, 1, {}, Target25m, ""},
         {"wireless no target",
          InterfaceClass::WirelessTarget,
@@ -421,15 +442,18 @@ TEST_F(UsbSessionTest, EveryOpenAndStartErrorText)
         }
         if (c.target >= 0) {
             script.plugReceiver(c.target, 3);
+        } else if (c.target == -2) {
+            script.plugDovecote();
         }
         for (const auto& [device, request] : c.failing) {
             script.fail(device, request);
         }
         auto& clock = static_cast<platform::time::ManualClock&>(host.clock());
-        CTalvoDeviceUSB model(host, script.bus,
-                              c.cls == InterfaceClass::OpticalSensor ? ScriptedUsbBus::kOpticalPath
-                                                                     : ScriptedUsbBus::kReceiverPath,
-                              c.cls, [&clock](std::chrono::milliseconds d) { clock.advance(d); });
+        const char* path = c.cls == InterfaceClass::OpticalSensor    ? ScriptedUsbBus::kOpticalPath
+                           : c.cls == InterfaceClass::DovecoteTarget ? ScriptedUsbBus::kDovecotePath
+                                                                     : ScriptedUsbBus::kReceiverPath;
+        CTalvoDeviceUSB model(host, script.bus, path, c.cls,
+                              [&clock](std::chrono::milliseconds d) { clock.advance(d); });
         EXPECT_FALSE(model.Open());
         EXPECT_EQ(host.errorText, c.text);
         (void)model.Close();
@@ -464,6 +488,93 @@ TEST_F(UsbSessionTest, ZoneTargetOpensWithLampsZonesAndBrightness)
                                       "1100 receiver F0 500 2 [50 3 0]", "1100 receiver F0 500 2 [50 11 0]",
                                       "1100 receiver F0 500 2 [50 27 0]", "1100 receiver F0 1000 2 [80 128 128]"}));
     EXPECT_EQ(m_model->lampBytes().miss, 27);
+}
+
+TEST_F(UsbSessionTest, NoShotBeforeSixPointsAndARestartWaitsHalfASecondAfterAShot)
+{
+    auto& receiver = m_script.plugReceiver(1, 3);
+    make(ScriptedUsbBus::kReceiverPath, InterfaceClass::WirelessTarget);
+    ASSERT_TRUE(m_model->Open()) << m_host.errorText;
+    // The piezo fires with the 4th point: too early. It fires again once the trace holds six.
+    std::vector<Bytes> packets;
+    for (std::uint8_t c = 0; c < 5; ++c) {
+        packets.push_back(spotPacket(c, 0, c == 2 || c == 4 ? 20 : 0));
+    }
+    feed(receiver, ScriptedUsbBus::receiverRead(packets));
+    EXPECT_EQ(takeLog(), (Log{"StartAiming", "NewCoordinates 8", "Shot"}));
+    clock().advance(100ms);
+    m_model->OnTimer(2, 0);
+    EXPECT_EQ(takeLog(), (Log{"ConcludeAiming"}));
+
+    // Within half a second of the last point the aim goes on unrecorded; the signal lost ends the aiming's turn.
+    const auto spots = [](std::uint8_t from, std::uint8_t to) {
+        std::vector<Bytes> out;
+        for (std::uint8_t c = from; c < to; ++c) {
+            out.push_back(spotPacket(c, 0));
+        }
+        return out;
+    };
+    clock().advance(300ms);
+    feed(receiver, ScriptedUsbBus::receiverRead(spots(5, 8)));
+    EXPECT_TRUE(takeLog().empty());
+    clock().advance(300ms); // the last sample renewed the activity
+    feed(receiver, ScriptedUsbBus::receiverRead(spots(8, 9)));
+    EXPECT_TRUE(takeLog().empty());
+    clock().advance(500ms);
+    feed(receiver, ScriptedUsbBus::receiverRead(spots(9, 11)));
+    EXPECT_EQ(takeLog(), (Log{"StartAiming", "NewCoordinates 3"}));
+}
+
+TEST_F(UsbSessionTest, CalibrationShotSavedAndLoadedByTheNextOpen)
+{
+    m_script.plugController();
+    auto& optical = m_script.plugOptical();
+    make(ScriptedUsbBus::kOpticalPath, InterfaceClass::OpticalSensor);
+    ASSERT_TRUE(m_model->Open()) << m_host.errorText;
+    EXPECT_FALSE(m_model->calibrated());
+    m_host.settings[0].calibrationMode = true;
+    std::vector<Bytes> records;
+    for (std::uint32_t i = 0; i < 10; ++i) {
+        records.push_back(opticalRecord(i, 400.0F, 2.0F * i, i == 8 ? 200 : 0));
+    }
+    feed(optical, opticalReads(records));
+    ASSERT_TRUE(m_model->calibrated());
+    (void)m_model->Close();
+    m_model.reset();
+
+    m_host.settings[0].calibrationMode = false;
+    m_host.settings[0].correctionX = 0;
+    m_script.clearLog();
+    make(ScriptedUsbBus::kOpticalPath, InterfaceClass::OpticalSensor);
+    ASSERT_TRUE(m_model->Open()) << m_host.errorText;
+    EXPECT_TRUE(m_model->calibrated());
+    EXPECT_FALSE(m_host.settings[0].calibrationWanted);
+    EXPECT_EQ(m_host.correctionSet, 1);
+}
+
+TEST_F(UsbSessionTest, BiathlonZonesAndLamps)
+{
+    m_host.settings[0].event = talvodata::testsupport::shippedEvent("BTLN");
+    auto& receiver = m_script.plugReceiver(1, 18);
+    make(ScriptedUsbBus::kReceiverPath, InterfaceClass::WirelessTarget);
+    ASSERT_TRUE(m_model->Open()) << m_host.errorText;
+    m_script.clearLog();
+    std::vector<Bytes> packets;
+    for (std::uint8_t c = 0; c < 14; ++c) {
+        packets.push_back(spotPacket(c, 3 * c, c == 10 ? 20 : 0));
+    }
+    feed(receiver, ScriptedUsbBus::receiverRead(packets));
+    // The first five samples wait for the zone to settle; the shot lands in area 3, whose hit lamp lights (the
+    // zone target takes the miss byte first).
+    EXPECT_EQ(takeLog(), (Log{"StartAiming", "NewCoordinates 15", "Shot", "NewCoordinates 6"}));
+    EXPECT_EQ(m_model->zone(), 2);
+    EXPECT_EQ(m_script.outLog(), (Log{"1100 receiver F0 500 1 [64 10 16]", "1100 receiver F0 500 1 [50 0 4]"}));
+    EXPECT_EQ(m_model->lampBytes().hit, 4);
+    ASSERT_EQ(m_host.aimings.size(), 1U);
+    EXPECT_EQ(testsupport::LoggingHost::points(*m_host.aimings[0]),
+              (Points{{41, -83},   {43, -85},   {49, -94},   {58, -108},  {67, -123},  {74, -138},  {81, -152},
+                      {90, -166},  {98, -180},  {105, -193}, {112, -207}, {121, -221}, {130, -235}, {136, -248},
+                      {143, -262}, {153, -276}, {161, -290}, {167, -303}, {175, -316}, {184, -330}, {192, -344}}));
 }
 
 } // namespace

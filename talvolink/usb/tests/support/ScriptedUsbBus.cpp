@@ -152,6 +152,17 @@ FakeUsbDevice& ScriptedUsbBus::plugReceiver(int target, int kind)
     return plug("receiver", kReceiverPath, InterfaceClass::WirelessTarget);
 }
 
+FakeUsbDevice& ScriptedUsbBus::plugDovecote()
+{
+    m_answers["dovecote"] = {
+        {0x86, {0, 0, 1, 0}},
+        {0x81, {61, 62, 63, 64, 65, 66, 67, 68}},
+        {0x8B, {0}},
+        {0xAD, Bytes(16, 0)},
+    };
+    return plug("dovecote", kDovecotePath, InterfaceClass::DovecoteTarget);
+}
+
 FakeUsbDevice& ScriptedUsbBus::plugTrigger()
 {
     return plug("trigger", kTriggerPath, InterfaceClass::TriggerSensor);

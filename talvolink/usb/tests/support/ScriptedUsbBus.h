@@ -91,6 +91,7 @@ public:
     platform::usb::FakeUsbDevice& plugController();
     /// A receiver whose target `target` (0: none) has descriptor kind `kind`.
     platform::usb::FakeUsbDevice& plugReceiver(int target, int kind);
+    platform::usb::FakeUsbDevice& plugDovecote();
     platform::usb::FakeUsbDevice& plugTrigger();
     platform::usb::FakeUsbDevice& plugPulse();
 
