@@ -131,10 +131,10 @@ bool AimingSession::countRecordAfterShot()
     return true;
 }
 
-ComPtr<IShot> AimingSession::addShot(VARIANT_BOOL missed)
+ComPtr<IShot> AimingSession::addShot(VARIANT_BOOL missed, std::optional<double> microphonePhase, bool unlimited)
 {
     const ComPtr<IAiming> aiming = m_aiming;
-    if (!aiming || m_shotCount == maxShotsPerAiming(m_host.subDevice(m_subDevice))) {
+    if (!aiming || (!unlimited && m_shotCount == maxShotsPerAiming(m_host.subDevice(m_subDevice)))) {
         return nullptr;
     }
     (void)m_trace->put_WrapEnabled(VARIANT_FALSE); // Keeps the samples before the shot from sliding away.
@@ -142,7 +142,12 @@ ComPtr<IShot> AimingSession::addShot(VARIANT_BOOL missed)
     m_recordsSinceShot = 0;
     m_model.FlushCoordinates();
     ComPtr<IShot> shot;
-    if (m_aiming != aiming || FAILED(aiming->AddShot(missed, shot.put())) || !shot) {
+    if (m_aiming != aiming) {
+        return nullptr;
+    }
+    const HRESULT added =
+        microphonePhase ? aiming->AddShot2(missed, *microphonePhase, shot.put()) : aiming->AddShot(missed, shot.put());
+    if (FAILED(added) || !shot) {
         return nullptr;
     }
     const DATE now = m_host.clock().wallNow();

@@ -5,6 +5,7 @@
 #include "platform/com/Types.h"
 
 #include <functional>
+#include <optional>
 
 namespace talvolink {
 
@@ -61,7 +62,10 @@ public:
     /// A shot unless the event's maximum is reached: the trace stops sliding, the points so far are flushed, the
     /// shot is added with ShotTime now (the aiming's EnterTime too when unset) and announced. Null when refused, or
     /// when a sink concluded the aiming inside the flush.
-    platform::com::ComPtr<IShot> addShot(VARIANT_BOOL missed);
+    /// With a microphone phase (the fraction of a sample period at which the shot was heard) the shot keeps it; an
+    /// unlimited shot goes past the event's maximum.
+    platform::com::ComPtr<IShot> addShot(VARIANT_BOOL missed, std::optional<double> microphonePhase = std::nullopt,
+                                         bool unlimited = false);
     /// Missed shots up to the event's minimum (none for an aiming without points), the trace read-only, the flush,
     /// ConcludeAiming; then the aiming is let go and a final conclusion is pending. False when no aiming was open.
     bool conclude();

@@ -3,6 +3,10 @@
 #include "talvolink/DeviceModel.h"
 #include "talvolink/serial/PnpProbe.h"
 #include "talvolink/serial/SerialModels.h"
+#include "talvolink/usb/TalvoDeviceUsb.h"
+
+#include "platform/com/Bstr.h"
+#include "platform/usb/UsbTransport.h"
 
 namespace talvolink {
 
@@ -26,10 +30,9 @@ public:
         return CreateSerialModel(modelCode, host, std::move(port));
     }
 
-    // FIXME: the USB device models are not built yet.
-    std::unique_ptr<CGenericTalvo> createUsbModel(const std::u16string& /*devicePath*/, DeviceHost& /*host*/) override
+    std::unique_ptr<CGenericTalvo> createUsbModel(const std::u16string& devicePath, DeviceHost& host) override
     {
-        return nullptr;
+        return CreateUsbModel(platform::com::utf16ToUtf8(devicePath), host, platform::usb::systemUsbTransport());
     }
 };
 

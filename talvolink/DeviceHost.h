@@ -46,6 +46,10 @@ public:
     /// nSubDevice 1 or 2.
     virtual const SubDeviceSettings& subDevice(LONG nSubDevice) const = 0;
     virtual void setCalibrationWanted(LONG nSubDevice, bool wanted) = 0;
+    /// A loaded calibration brings back the correction it was made with (hundredths of a millimetre).
+    virtual void setCorrection(LONG nSubDevice, LONG x, LONG y) = 0;
+    /// The firing point the shooter stands at (1 and up); the targets light the sub-target it faces.
+    virtual LONG firingPoint() const = 0;
     virtual DeviceInformation& deviceInformation() = 0;
     /// The reason of a failed connection, which the host reads as Value index 3.
     virtual void setLastErrorText(std::string text) = 0;

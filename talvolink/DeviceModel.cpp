@@ -163,7 +163,7 @@ void CGenericTalvo::ProcessRecords(std::span<const DeviceRecord> records)
             return; // A sink disconnected the device.
         }
         const int sequence = record.sequence;
-        if (m_lastSequence != -1) {
+        if (m_lastSequence != -1 && SequenceModulus() > 0) {
             // A repeated number lowers the count by one; a wrap adds the modulus back.
             m_skipped += sequence - m_lastSequence - 1;
             if (sequence < m_lastSequence) {
@@ -247,6 +247,21 @@ void CGenericTalvo::postDeviceMessage(DeviceMessage message, LPARAM lParam)
     platform::kernel::LockGuard guard(m_lock);
     if (m_windowOpen) {
         m_window->post(kDeviceMessage, static_cast<WPARAM>(message), lParam);
+    }
+}
+
+void CGenericTalvo::postAppMessage(UINT message, WPARAM wParam)
+{
+    platform::kernel::LockGuard guard(m_lock);
+    if (m_windowOpen) {
+        m_window->post(message, wParam, 0);
+    }
+}
+
+void CGenericTalvo::startTimer(std::uintptr_t id, std::chrono::milliseconds interval)
+{
+    if (m_window) {
+        m_window->setTimer(id, interval);
     }
 }
 

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -83,8 +84,8 @@ public:
     /// Reader thread: decodes one framed packet into a zeroed record; false when its check fails.
     virtual bool ParsePacket(std::span<const std::uint8_t> packet, DeviceRecord& record);
     virtual void BeginRecords(int count);
-    /// Counts received and skipped records by sequence number, OnRecord for each, then FlushCoordinates. Stops
-    /// early when a sink disconnected the device (markClosing).
+    /// Counts received and skipped records by sequence number (skips only with a SequenceModulus), OnRecord for
+    /// each, then FlushCoordinates. Stops early when a sink disconnected the device (markClosing).
     virtual void ProcessRecords(std::span<const DeviceRecord> records);
     virtual void OnRecord(const DeviceRecord& record) = 0;
     virtual void FlushCoordinates();
@@ -147,6 +148,10 @@ protected:
 
     /// Hidden window, 10 ms drain timer and an empty ring of 5 x SampleRate records; the sequence count restarts.
     void openLink();
+    /// Any thread: posts an application message (kAppMessage, kAppMessage1) to the hidden window while it exists.
+    void postAppMessage(UINT message, WPARAM wParam);
+    /// A timer of the hidden window that calls OnTimer(id) every `interval`; id 1 is the drain's.
+    void startTimer(std::uintptr_t id, std::chrono::milliseconds interval);
     /// Drains the ring now (what the drain message does). The model may be deleted when it returns.
     void drain();
 

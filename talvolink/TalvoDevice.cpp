@@ -147,6 +147,14 @@ void CTalvoDevice::setCalibrationWanted(LONG nSubDevice, bool wanted)
     }
 }
 
+void CTalvoDevice::setCorrection(LONG nSubDevice, LONG x, LONG y)
+{
+    if (SubDevice* sub = subDeviceAt(nSubDevice)) {
+        sub->settings.correctionX = x;
+        sub->settings.correctionY = y;
+    }
+}
+
 template <typename T, typename Tell>
 HRESULT CTalvoDevice::putSubDevice(LONG nSubDevice, T SubDeviceSettings::*field, std::type_identity_t<T> value,
                                    Tell tell)

@@ -113,6 +113,8 @@ public:
     void setSampleRate(LONG samplesPerSecond) override { m_sampleRate.store(samplesPerSecond); }
     const SubDeviceSettings& subDevice(LONG nSubDevice) const override;
     void setCalibrationWanted(LONG nSubDevice, bool wanted) override;
+    void setCorrection(LONG nSubDevice, LONG x, LONG y) override;
+    LONG firingPoint() const override { return m_firingPoint; }
     DeviceInformation& deviceInformation() override { return m_information; }
     void setLastErrorText(std::string text) override { m_lastErrorText = std::move(text); }
     platform::time::Clock& clock() const override { return m_clock; }

@@ -39,6 +39,8 @@ public:
     void setSampleRate(LONG samplesPerSecond) override { m_sampleRate.store(samplesPerSecond); }
     const SubDeviceSettings& subDevice(LONG nSubDevice) const override { return settings[nSubDevice == 2 ? 1 : 0]; }
     void setCalibrationWanted(LONG /*nSubDevice*/, bool /*wanted*/) override {}
+    void setCorrection(LONG /*nSubDevice*/, LONG /*x*/, LONG /*y*/) override {}
+    LONG firingPoint() const override { return 1; }
     DeviceInformation& deviceInformation() override { return information; }
     void setLastErrorText(std::string text) override { lastErrorText = std::move(text); }
     platform::time::Clock& clock() const override { return m_clock; }
