@@ -8,6 +8,8 @@
 #include <QDialogButtonBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace talvodesk {
 
 namespace {
@@ -35,7 +37,11 @@ COptionsDlg::COptionsDlg(COptions& options, const TextLookup& texts, const platf
     resize(minimumSize());
     const auto rect = m_settingsRoot != nullptr ? LoadWindowRect(*m_settingsRoot, kRectValue) : std::nullopt;
     if (rect) {
-        setGeometry(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+        // A hand-edited rectangle may span more than an int holds.
+        const auto extent = [](std::int32_t from, std::int32_t to) {
+            return static_cast<int>(std::min<std::int64_t>(std::int64_t{to} - from, QWIDGETSIZE_MAX));
+        };
+        setGeometry(rect->left, rect->top, extent(rect->left, rect->right), extent(rect->top, rect->bottom));
     } else if (parent != nullptr) {
         move(parent->geometry().center() - QPoint(width() / 2, height() / 2));
     }

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -184,6 +185,39 @@ TEST_F(OptionsDlgTest, KeysToggleMoveBetweenEditorsAndDeleteAnInterval)
     dialog.reject();
 }
 
+/// Sends a mouse event of `type` with the left button to the tree's viewport over the item.
+void mouseOver(CTalvoOptionsTreeViewCtr& tree, QEvent::Type type, OptionsTree::ItemId id)
+{
+    tree.flush();
+    const QPoint position = tree.visualItemRect(tree.itemOf(id)).center();
+    QMouseEvent event(type, position, tree.viewport()->mapToGlobal(position), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(tree.viewport(), &event);
+}
+
+TEST_F(OptionsDlgTest, ADragMovesAnIntervalAndADoubleClickTogglesALeaf)
+{
+    COptions options;
+    options.additionalIntervals = {{0x0000FF, -1.0F, 0.0F}, {0x00FF00, -2.0F, 0.0F}, {0xFF0000, -3.0F, 0.0F}};
+    COptionsDlg dialog(options, english, &root, nullptr);
+    dialog.show();
+    CTalvoOptionsTreeViewCtr& tree = *dialog.tree();
+    const std::vector<OptionsTree::ItemId> intervals = dialog.model().tree().children(*dialog.model().intervalsGroup());
+
+    mouseOver(tree, QEvent::MouseButtonPress, intervals[2]);
+    mouseOver(tree, QEvent::MouseMove, intervals[0]);
+    mouseOver(tree, QEvent::MouseButtonRelease, intervals[0]);
+    tree.flush();
+    EXPECT_EQ(-3.0F, options.additionalIntervals[0].begin);
+    EXPECT_EQ(-1.0F, options.additionalIntervals[1].begin);
+
+    const auto length = findItem(dialog.model().tree(), u"Display trace length");
+    mouseOver(tree, QEvent::MouseButtonDblClick, *length);
+    EXPECT_EQ(1U, options.targetLen);
+    mouseOver(tree, QEvent::MouseButtonDblClick, *findItem(dialog.model().tree(), u"Sound generator"));
+    EXPECT_EQ(0U, options.blindGen);
+}
+
 TEST_F(OptionsDlgTest, FrequenciesOfAnUncheckedGeneratorOpenNoEditor)
 {
     COptions options;
@@ -207,6 +241,11 @@ TEST_F(OptionsDlgTest, TheRectangleIsSavedAndRestored)
     EXPECT_EQ((WindowRect{100, 120, 620, 580}), LoadWindowRect(root, u"WindowRectOptions"));
     COptionsDlg again(options, english, &root, nullptr);
     EXPECT_EQ(QRect(100, 120, 520, 460), again.geometry());
+
+    const WindowRect vast{std::numeric_limits<std::int32_t>::min(), 0, std::numeric_limits<std::int32_t>::max(), 600};
+    ASSERT_TRUE(SaveWindowRect(root, u"WindowRectOptions", vast));
+    COptionsDlg hostile(options, english, &root, nullptr);
+    EXPECT_GT(hostile.width(), 0);
 }
 
 TEST_F(OptionsDlgTest, HandEditedValuesNeverUpsetTheDialog)
