@@ -90,7 +90,21 @@ TEST_F(OptionsDlgTest, OpensWithTheCurrentOptions)
     COptions options;
     options.replaySpeed = 150;
     options.targetLen = 1;
+    options.traceHeading = 0;
     COptionsDlg dialog(options, english, &root, nullptr);
+    const auto swatchOf = [&dialog](std::u16string_view prefix) {
+        const auto id = findItem(dialog.model().tree(), prefix);
+        for (const QLabel* label : dialog.tree()->itemWidget(dialog.tree()->itemOf(*id), 0)->findChildren<QLabel*>()) {
+            if (!label->styleSheet().isEmpty()) {
+                return label->styleSheet();
+            }
+        }
+        return QString();
+    };
+    EXPECT_TRUE(swatchOf(u"Selected breach color").startsWith(QStringLiteral("background-color: #ff00ff")));
+    // An unchecked heading greys its colour and keeps it.
+    EXPECT_FALSE(swatchOf(u"Enable trace heading").contains(QStringLiteral("#ff0000")));
+    EXPECT_EQ(0x0000FFU, options.headingColor);
     const auto speed = findItem(dialog.model().tree(), u"Trace replay speed");
     QStringList texts;
     for (const QLabel* label : dialog.tree()->itemWidget(dialog.tree()->itemOf(*speed), 0)->findChildren<QLabel*>()) {
