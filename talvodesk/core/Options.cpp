@@ -230,4 +230,32 @@ platform::Status COptions::Save(const Key& root) const
     return key->setValues(values);
 }
 
+std::uint32_t COptions::Assign(const COptions& edited)
+{
+    const auto differs = [&](auto... members) { return ((this->*members != edited.*members) || ...); };
+    const auto flagIf = [](bool changed, std::uint32_t flag) { return changed ? flag : 0U; };
+    using O = COptions;
+    const std::uint32_t changes =
+        flagIf(differs(&O::saveSecBeforeShot, &O::saveSecAfterShot), kOptionsChangedTraceTimes) |
+        flagIf(differs(&O::printAllShots, &O::printGenInfo, &O::printSeries, &O::printCoordination, &O::printShift,
+                       &O::printSpeed, &O::printIntervals, &O::printProbability),
+               kOptionsChangedPrint) |
+        flagIf(differs(&O::shotListIndex, &O::shotListResult, &O::shotListTraceSpeed, &O::shotListTraceSpeed250,
+                       &O::shotListAimingTime, &O::shotListSteadiness6, &O::shotListSteadiness9,
+                       &O::shotListSteadiness10center, &O::shotListSteadiness10p5center, &O::shotListSteadiness10,
+                       &O::shotListSteadiness10p5, &O::shotListBreachFromAAP),
+               kOptionsChangedShotList) |
+        flagIf(differs(&O::replaySpeed), kOptionsChangedReplaySpeed) |
+        flagIf(differs(&O::traceHeading, &O::traceHeadingLength, &O::traceColorBeforeShot, &O::traceColorAfterShot,
+                       &O::headingColor, &O::controlIntervalColor, &O::breachColor, &O::selectedBreachColor,
+                       &O::additionalIntervals),
+               kOptionsChangedColors) |
+        flagIf(differs(&O::targetResult, &O::targetLen, &O::displayTimeCounter), kOptionsChangedTraceDisplay) |
+        flagIf(differs(&O::soundEnabled, &O::blindGen), kOptionsChangedSound) |
+        flagIf(differs(&O::blindGenFrequency), kOptionsChangedBlindGenFrequencies) |
+        flagIf(differs(&O::firingPoint), kOptionsChangedFiringPoint);
+    *this = edited;
+    return changes;
+}
+
 } // namespace talvodesk

@@ -22,6 +22,17 @@ struct TraceInterval {
     friend bool operator==(const TraceInterval&, const TraceInterval&) = default;
 };
 
+// What COptions::Assign reports as changed, so the frame refreshes only that.
+inline constexpr std::uint32_t kOptionsChangedTraceTimes = 0x01;
+inline constexpr std::uint32_t kOptionsChangedPrint = 0x02;
+inline constexpr std::uint32_t kOptionsChangedShotList = 0x04;
+inline constexpr std::uint32_t kOptionsChangedReplaySpeed = 0x08;
+inline constexpr std::uint32_t kOptionsChangedColors = 0x10;
+inline constexpr std::uint32_t kOptionsChangedTraceDisplay = 0x20;
+inline constexpr std::uint32_t kOptionsChangedSound = 0x40;
+inline constexpr std::uint32_t kOptionsChangedBlindGenFrequencies = 0x80;
+inline constexpr std::uint32_t kOptionsChangedFiringPoint = 0x100;
+
 /// The program options of the settings root's subkey "Options". Every switch is a u32 that is 0 or 1 (loading
 /// enforces no range); colours are COLORREF 0x00BBGGRR. Owner thread only (the user-interface thread).
 class COptions {
@@ -35,6 +46,10 @@ public:
     /// Creates or opens "Options" and writes every value in one change of the settings file. Fails when the
     /// subkey cannot be created or the file not written; a damaged settings file is never overwritten.
     platform::Status Save(const platform::registry::Key& root) const;
+
+    /// Takes every value of the edited copy and returns the kOptionsChanged* flags of what differed. Some
+    /// values (ReplayAllPause, the automatic replay and saving, PiezoRejectInterval...) set no flag.
+    std::uint32_t Assign(const COptions& edited);
 
     friend bool operator==(const COptions&, const COptions&) = default;
 

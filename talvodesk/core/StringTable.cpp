@@ -1,5 +1,7 @@
 #include "talvodesk/core/StringTable.h"
 
+#include "talvodesk/core/internal/OptionsEnglish.h"
+
 #include "platform/com/Bstr.h"
 #include "platform/fs/ReadFile.h"
 #include "platform/text/Number.h"
@@ -63,7 +65,7 @@ platform::Error badLine(std::size_t number, std::string_view why)
 
 const StringTable& StringTable::english()
 {
-    static const StringTable table = std::move(parse(kEnglish).value());
+    static const StringTable table = std::move(parse(std::string(kEnglish) + std::string(kOptionsEnglish)).value());
     return table;
 }
 

@@ -218,4 +218,82 @@ TEST_F(OptionsTest, AMissingKeyKeepsTheDefaultsAndADamagedFileIsNeverOverwritten
     EXPECT_EQ(damaged, readText(userHive()));
 }
 
+TEST(OptionsAssignTest, EachEditedValueSetsItsChangeFlag)
+{
+    struct Edit {
+        const char* what;
+        void (*edit)(COptions&);
+        std::uint32_t flags;
+    };
+    // clang-format off
+    const std::vector<Edit> edits = {
+        {"nothing", [](COptions&) {}, 0},
+        {"SaveSecBeforeShot", [](COptions& o) { o.saveSecBeforeShot = 6; }, 0x01},
+        {"SaveSecAfterShot", [](COptions& o) { o.saveSecAfterShot = 2; }, 0x01},
+        {"PrintAllShots", [](COptions& o) { o.printAllShots = 0; }, 0x02},
+        {"PrintGenInfo", [](COptions& o) { o.printGenInfo = 0; }, 0x02},
+        {"PrintSeries", [](COptions& o) { o.printSeries = 0; }, 0x02},
+        {"PrintCoordination", [](COptions& o) { o.printCoordination = 0; }, 0x02},
+        {"PrintShift", [](COptions& o) { o.printShift = 0; }, 0x02},
+        {"PrintSpeed", [](COptions& o) { o.printSpeed = 0; }, 0x02},
+        {"PrintIntervals", [](COptions& o) { o.printIntervals = 0; }, 0x02},
+        {"PrintProbability", [](COptions& o) { o.printProbability = 0; }, 0x02},
+        {"ShotListIndex", [](COptions& o) { o.shotListIndex = 0; }, 0x04},
+        {"ShotListResult", [](COptions& o) { o.shotListResult = 0; }, 0x04},
+        {"ShotListTraceSpeed", [](COptions& o) { o.shotListTraceSpeed = 0; }, 0x04},
+        {"ShotListTraceSpeed250", [](COptions& o) { o.shotListTraceSpeed250 = 0; }, 0x04},
+        {"ShotListAimingTime", [](COptions& o) { o.shotListAimingTime = 0; }, 0x04},
+        {"ShotListSteadiness6", [](COptions& o) { o.shotListSteadiness6 = 1; }, 0x04},
+        {"ShotListSteadiness9", [](COptions& o) { o.shotListSteadiness9 = 1; }, 0x04},
+        {"ShotListSteadiness10center", [](COptions& o) { o.shotListSteadiness10center = 0; }, 0x04},
+        {"ShotListSteadiness10p5center", [](COptions& o) { o.shotListSteadiness10p5center = 1; }, 0x04},
+        {"ShotListSteadiness10", [](COptions& o) { o.shotListSteadiness10 = 0; }, 0x04},
+        {"ShotListSteadiness10p5", [](COptions& o) { o.shotListSteadiness10p5 = 1; }, 0x04},
+        {"ShotListBreachFromAAP", [](COptions& o) { o.shotListBreachFromAAP = 0; }, 0x04},
+        {"ReplaySpeed", [](COptions& o) { o.replaySpeed = 150; }, 0x08},
+        {"trace heading on", [](COptions& o) { o.traceHeading = 0; }, 0x10},
+        {"trace heading length", [](COptions& o) { o.traceHeadingLength = 0.11F; }, 0x10},
+        {"colour before the shot", [](COptions& o) { o.traceColorBeforeShot = 1; }, 0x10},
+        {"colour after the shot", [](COptions& o) { o.traceColorAfterShot = 1; }, 0x10},
+        {"heading colour", [](COptions& o) { o.headingColor = 1; }, 0x10},
+        {"control-interval colour", [](COptions& o) { o.controlIntervalColor = 1; }, 0x10},
+        {"BreachColor", [](COptions& o) { o.breachColor = 1; }, 0x10},
+        {"SelectedBreachColor", [](COptions& o) { o.selectedBreachColor = 1; }, 0x10},
+        {"interval count", [](COptions& o) { o.additionalIntervals.clear(); }, 0x10},
+        {"interval colour", [](COptions& o) { o.additionalIntervals[0].color = 1; }, 0x10},
+        {"interval begin", [](COptions& o) { o.additionalIntervals[0].begin = -0.3F; }, 0x10},
+        {"interval end", [](COptions& o) { o.additionalIntervals[0].end = 0.1F; }, 0x10},
+        {"TargetResult", [](COptions& o) { o.targetResult = 0; }, 0x20},
+        {"TargetLen", [](COptions& o) { o.targetLen = 1; }, 0x20},
+        {"DisplayTimeCounter", [](COptions& o) { o.displayTimeCounter = 0; }, 0x20},
+        {"SoundEnabled", [](COptions& o) { o.soundEnabled = 0; }, 0x40},
+        {"BlindGen", [](COptions& o) { o.blindGen = 1; }, 0x40},
+        {"BlindGen0", [](COptions& o) { o.blindGenFrequency[0] = 100; }, 0x80},
+        {"BlindGen10", [](COptions& o) { o.blindGenFrequency[10] = 100; }, 0x80},
+        {"FiringPoint", [](COptions& o) { o.firingPoint = 2; }, 0x100},
+        {"ReplayAllPause", [](COptions& o) { o.replayAllPause = 2; }, 0},
+        {"TargetSmoothZoom", [](COptions& o) { o.targetSmoothZoom = 0; }, 0},
+        {"AdvancedMode", [](COptions& o) { o.advancedMode = 0; }, 0},
+        {"ShowControlInterval2", [](COptions& o) { o.showControlInterval2 = 0; }, 0},
+        {"ForceReplay", [](COptions& o) { o.forceReplay = 1; }, 0},
+        {"EnableRS232", [](COptions& o) { o.enableRS232 = 1; }, 0},
+        {"AutoReplay", [](COptions& o) { o.autoReplay = 0; }, 0},
+        {"AutoSwitchToTrace", [](COptions& o) { o.autoSwitchToTrace = 0; }, 0},
+        {"EnableAutoSaveAfterShot", [](COptions& o) { o.enableAutoSaveAfterShot = 1; }, 0},
+        {"AutoReplaySec", [](COptions& o) { o.autoReplaySec = 5; }, 0},
+        {"AutoSaveAfterShot", [](COptions& o) { o.autoSaveAfterShot = 5; }, 0},
+        {"PiezoRejectInterval", [](COptions& o) { o.piezoRejectInterval = 1.5F; }, 0},
+        {"several", [](COptions& o) { o.firingPoint = 3; o.replaySpeed = 50; o.saveSecAfterShot = 2; }, 0x109},
+    };
+    // clang-format on
+    for (const Edit& e : edits) {
+        SCOPED_TRACE(e.what);
+        COptions live;
+        COptions edited;
+        e.edit(edited);
+        EXPECT_EQ(e.flags, live.Assign(edited));
+        EXPECT_EQ(edited, live);
+    }
+}
+
 } // namespace
