@@ -37,8 +37,8 @@ public:
 
     /// Readable when registrations wait; the frame watches it and then calls processRegistrations().
     int fd() const;
-    /// Handles every waiting "TALVO:REGISTER"; any other datagram, and one from a socket without an address, is
-    /// dropped.
+    /// Handles the waiting "TALVO:REGISTER"s, at most 64 a call so that a flood cannot hold the frame's thread (the
+    /// socket stays readable for the rest). Any other datagram, and one from a socket without an address, is dropped.
     void processRegistrations();
     /// Mode 0 removes the client (nothing when unknown); any other mode adds it or replaces its mode. A client that
     /// cannot be reached is not added.
