@@ -31,6 +31,8 @@ public:
     void setSampleRate(LONG /*samplesPerSecond*/) override {}
     const talvolink::SubDeviceSettings& subDevice(LONG /*nSubDevice*/) const override { return m_settings; }
     void setCalibrationWanted(LONG /*nSubDevice*/, bool /*wanted*/) override {}
+    void setCorrection(LONG /*nSubDevice*/, LONG /*x*/, LONG /*y*/) override {}
+    LONG firingPoint() const override { return 1; }
     talvolink::DeviceInformation& deviceInformation() override { return m_information; }
     void setLastErrorText(std::string /*text*/) override {}
     platform::time::Clock& clock() const override { return m_clock; }

@@ -102,6 +102,12 @@ void setFields(DeviceRecord& record, const UsbRecordFields& fields)
     std::memcpy(record.modelData.data(), &fields, sizeof fields);
 }
 
+// A measured value as a record's 16-bit field; one that is not a number gives 0.
+std::int16_t toInt16(double value)
+{
+    return std::isfinite(value) ? static_cast<std::int16_t>(std::clamp(value, 0.0, 32767.0)) : std::int16_t{0};
+}
+
 int clampCurrent(double value, int low, int high)
 {
     return static_cast<int>(std::clamp(value, double(low), double(high)));
@@ -386,6 +392,7 @@ bool CTalvoDeviceUSB::setUpWirelessTarget()
     if (!m_commands.sendWithReply(m_targetNumber, settings, m_settings, kQuickCommand)) {
         return fail("Unable to retrieve target's settings");
     }
+    m_regulator.setCurrents({m_settings[0], m_settings[1]});
     if (zoneTarget()) {
         m_ledsAvailable = true;
         m_lampsAvailable = true;
@@ -394,8 +401,7 @@ bool CTalvoDeviceUSB::setUpWirelessTarget()
         loadBrightness();
         setSpacing(50.0);
         (void)selectSubTarget();
-        m_settings[0] = kMiddleSignal;
-        m_settings[1] = kMiddleSignal;
+        m_regulator.setCurrents({kMiddleSignal, kMiddleSignal});
         loadCalibration();
         m_zoneCountdown = kZoneCountdown;
         (void)selectZone(kMiddleZone, true);
@@ -404,7 +410,7 @@ bool CTalvoDeviceUSB::setUpWirelessTarget()
         (void)selectSubTarget();
         loadCalibration();
     }
-    (void)sendSignals(m_settings[0], m_settings[1]); // retried by the regulation
+    (void)sendCurrents(); // retried by the regulation
     return true;
 }
 
@@ -537,9 +543,9 @@ void CTalvoDeviceUSB::onOpticalSample(const OpticalSample& s)
     }
     DeviceRecord record;
     record.aimValid = valid ? 1 : 0;
-    record.level = static_cast<std::int16_t>(std::clamp(std::round(intensity), 0.0, 32767.0));
+    record.level = toInt16(std::round(intensity));
     const double shotValue = value(optical::kShotValue);
-    record.piezo = static_cast<std::int16_t>(std::clamp(shotValue / 4.0, 0.0, 32767.0));
+    record.piezo = toInt16(shotValue / 4.0);
     record.scale = scale;
     record.angle = value(optical::kAngleUsed);
     UsbRecordFields fields{};
@@ -713,8 +719,7 @@ bool CTalvoDeviceUSB::sendSignals(std::uint8_t s0, std::uint8_t s1)
     if (!sendCommand(bytes, kSignalsCommand)) {
         return false;
     }
-    m_settings[0] = s0;
-    m_settings[1] = s1;
+    m_regulator.setCurrents({s0, s1});
     return true;
 }
 
@@ -882,14 +887,10 @@ void CTalvoDeviceUSB::regulateWireless(const WirelessSample& packet)
     if (IsPositionKind(packet.kind)) {
         if (packet.counter % kRegulationEvery == 1) {
             const std::array<int, 2> levels{m_records.decoder().levelA(), m_records.decoder().levelB()};
-            next = RegulateLevels(dovecote ? m_regulator.currents() : Currents{m_settings[0], m_settings[1]}, levels,
-                                  packet.saturated, !dovecote);
+            next = RegulateLevels(m_regulator.currents(), levels, packet.saturated, !dovecote);
         }
     } else {
         const RegulationRule& rule = dovecote ? kWirelessDovecoteRule : kWirelessTargetRule;
-        if (!dovecote) {
-            m_regulator.setCurrents({m_settings[0], m_settings[1]});
-        }
         next = m_regulator.onSpots(rule, packet.quadrants, packet.spotSum, m_targetLevel, packet.saturated);
     }
     if (!next) {
@@ -943,10 +944,6 @@ void CTalvoDeviceUSB::loadCalibration()
     }
     host().setCalibrationWanted(kSubDevice, false);
     const Currents currents{static_cast<int>(values->signal0), static_cast<int>(values->signal1)};
-    if (m_receiver.isOpen()) {
-        m_settings[0] = static_cast<std::uint8_t>(currents[0]);
-        m_settings[1] = static_cast<std::uint8_t>(currents[1]);
-    }
     m_regulator.setCurrents(currents);
     m_offset = values->offset;
     m_calibrationScale = values->scale;
@@ -967,7 +964,7 @@ void CTalvoDeviceUSB::saveCalibration()
     }
     std::optional<CalibrationValues> values;
     if (m_calibrated) {
-        const Currents currents = m_receiver.isOpen() ? Currents{m_settings[0], m_settings[1]} : m_regulator.currents();
+        const Currents currents = m_regulator.currents();
         values = CalibrationValues{double(currents[0]), double(currents[1]), m_offset,
                                    m_corrx * 100.0,     m_corry * 100.0,     m_calibrationScale};
     }
@@ -1368,8 +1365,8 @@ void CTalvoDeviceUSB::Shot(const UsbSample* sample)
             m_lastShot = {true, sample->angle, sample->x, sample->y, m_lastTransformed, m_lastFactor};
         }
         if (!m_wireless) {
-            (void)m_optical.SendShotReference(
-                static_cast<std::uint16_t>(std::clamp(sample->shotReference, 0.0, 65535.0)));
+            const double reference = std::isfinite(sample->shotReference) ? sample->shotReference : 0.0;
+            (void)m_optical.SendShotReference(static_cast<std::uint16_t>(std::clamp(reference, 0.0, 65535.0)));
         }
     }
     const ComPtr<IShot> shot = m_session.addShot(VARIANT_FALSE, sample ? sample->phase : kNoValue);
@@ -1493,18 +1490,18 @@ void CTalvoDeviceUSB::OnAppMessage(WPARAM wParam, LPARAM /*lParam*/)
             m_targetNumber = 0;
             return;
         }
+        m_regulator.setCurrents({m_settings[0], m_settings[1]});
         const bool zones = descriptorKind() == kZoneTargetKind;
         m_ledsAvailable = zones;
         m_lampsAvailable = zones;
         setSpacing(zones ? 50.0 : 190.0);
         (void)selectSubTarget();
         if (zones) {
-            m_settings[0] = kMiddleSignal;
-            m_settings[1] = kMiddleSignal;
+            m_regulator.setCurrents({kMiddleSignal, kMiddleSignal});
             m_zoneCountdown = kZoneCountdown;
             (void)selectZone(kMiddleZone, true);
         }
-        (void)sendSignals(m_settings[0], m_settings[1]);
+        (void)sendCurrents();
         if (!Start()) {
             m_targetNumber = 0;
         }

@@ -1,5 +1,6 @@
 #include "talvolink/usb/WirelessRecords.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace talvolink {
@@ -84,7 +85,8 @@ void WirelessRecords::buildSpots(const WirelessSample& s, const UsbSample& base,
         result.count = 1;
         return;
     }
-    sample.level = static_cast<std::int16_t>(std::lround(s.spotSum[0] + s.spotSum[1]));
+    // Both sums reach 2 x 4 x 65535 / 12 at most, past the 16-bit field.
+    sample.level = static_cast<std::int16_t>(std::min(std::lround(s.spotSum[0] + s.spotSum[1]), 32767L));
     const double a = s.angle;
     const double k = s.scale;
     const double x = k * (s.midX * std::cos(a) + s.midY * std::sin(a));

@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -266,6 +267,24 @@ TEST_F(UsbSessionTest, OpticalSensorAlone)
                                                                             {-927, 618},
                                                                             {-1094, 729},
                                                                             {-1259, 839}}));
+}
+
+TEST_F(UsbSessionTest, OpticalRecordsThatAreNotNumbersStartNothing)
+{
+    m_host.settings[0].targetType = Target25m;
+    auto& optical = m_script.plugOptical();
+    make(ScriptedUsbBus::kOpticalPath, InterfaceClass::OpticalSensor);
+    ASSERT_TRUE(m_model->Open()) << m_host.errorText;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float huge = std::numeric_limits<float>::infinity();
+    std::vector<Bytes> records;
+    for (std::uint32_t i = 0; i < 6; ++i) {
+        records.push_back(opticalRecord(i, i % 2 ? nan : huge, 0.0F));
+    }
+    feed(optical, opticalReads(records));
+    EXPECT_TRUE(takeLog().empty());
+    EXPECT_TRUE(m_host.aimings.empty());
+    EXPECT_EQ(m_model->GetSignalLevel(1), 0);
 }
 
 TEST_F(UsbSessionTest, PulseRateFromHeartBeats)
