@@ -3,7 +3,7 @@ talvo_packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libicu-dev qt6-base-dev libusb-1.0-0-dev libudev-dev libopenal-dev
-    fonts-liberation python3 python3-olefile clang clang-format
+    fonts-liberation python3 python3-olefile clang clang-format locales
 )
 
 talvo_install_dependencies() {
@@ -25,4 +25,16 @@ talvo_install_dependencies() {
     echo "Installing ${missing[*]}"
     apt-get update -qq
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+}
+
+# The tests that prove numbers are written in the C locale need a locale with a decimal comma to run in.
+talvo_install_test_locale() {
+    if locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+        return 0
+    fi
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "No German locale: the decimal-comma tests will skip (sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8)" >&2
+        return 0
+    fi
+    localedef -i de_DE -f UTF-8 de_DE.UTF-8
 }
