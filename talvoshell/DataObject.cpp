@@ -1,5 +1,7 @@
 #include "talvoshell/DataObject.h"
 
+#include "platform/com/LittleEndian.h"
+
 #include <cstring>
 
 namespace talvoshell {
@@ -10,9 +12,7 @@ namespace {
 
 void storeU32(std::vector<std::uint8_t>& block, std::size_t at, std::uint32_t value)
 {
-    for (int i = 0; i < 4; ++i) {
-        block[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
+    platform::com::storeLittleEndian(block.data() + at, value);
 }
 
 /// A list's bytes with its terminator; an empty list is the terminator alone.

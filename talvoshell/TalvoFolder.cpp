@@ -11,8 +11,6 @@
 #include <QDate>
 #include <QTime>
 
-#include <cstring>
-
 namespace talvoshell {
 
 using namespace platform::shell;
@@ -62,19 +60,6 @@ ULONG attributesOf(const TreeNode* node)
         }
     }
     return attributes;
-}
-
-HRESULT wideName(std::u16string_view name, STRRET* out)
-{
-    auto* text = static_cast<char16_t*>(SHAlloc(2 * (name.size() + 1)));
-    if (!text) {
-        return E_OUTOFMEMORY;
-    }
-    std::memcpy(text, name.data(), 2 * name.size());
-    text[name.size()] = 0;
-    out->uType = STRRET::WSTR;
-    out->pOleStr = text;
-    return S_OK;
 }
 
 } // namespace
@@ -217,7 +202,7 @@ HRESULT CTalvoFolder::GetDisplayNameOf(LPCITEMIDLIST pidl, DWORD uFlags, STRRET*
             name = asPath ? node->name : PracticeDisplayName(node->date, m_services->locale);
         }
     }
-    return wideName(name, pName);
+    return StrRetFromText(name, pName);
 }
 
 HRESULT CTalvoFolder::SetNameOf(HWND, LPCITEMIDLIST pidl, const char16_t* name, DWORD, LPITEMIDLIST* ppidlOut)

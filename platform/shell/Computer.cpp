@@ -33,18 +33,6 @@ FolderFactory factoryOf(const std::u16string& name)
     return found == folders.folders.end() ? FolderFactory() : found->second;
 }
 
-HRESULT wideName(const std::u16string& name, STRRET* out)
-{
-    auto* text = static_cast<char16_t*>(SHAlloc(2 * (name.size() + 1)));
-    if (!text) {
-        return E_OUTOFMEMORY;
-    }
-    std::memcpy(text, name.c_str(), 2 * (name.size() + 1));
-    out->uType = STRRET::WSTR;
-    out->pOleStr = text;
-    return S_OK;
-}
-
 /// Lists the registered folders; each item is named like a catalog item.
 class ComputerFolder : public com::ComObject<IShellFolder> {
 public:
@@ -122,7 +110,7 @@ public:
     }
     HRESULT GetDisplayNameOf(LPCITEMIDLIST pidl, DWORD, STRRET* pName) override
     {
-        return pName ? wideName(ILItemName(pidl), pName) : E_POINTER;
+        return pName ? StrRetFromText(ILItemName(pidl), pName) : E_POINTER;
     }
     HRESULT SetNameOf(HWND, LPCITEMIDLIST, const char16_t*, DWORD, LPITEMIDLIST*) override { return E_NOTIMPL; }
 };
@@ -137,6 +125,19 @@ void* SHAlloc(std::size_t size)
 void SHFree(void* block)
 {
     std::free(block);
+}
+
+HRESULT StrRetFromText(std::u16string_view text, STRRET* out)
+{
+    auto* wide = static_cast<char16_t*>(SHAlloc(2 * (text.size() + 1)));
+    if (!wide) {
+        return E_OUTOFMEMORY;
+    }
+    std::memcpy(wide, text.data(), 2 * text.size());
+    wide[text.size()] = 0;
+    out->uType = STRRET::WSTR;
+    out->pOleStr = wide;
+    return S_OK;
 }
 
 void RegisterComputerFolder(const std::u16string& name, FolderFactory create)

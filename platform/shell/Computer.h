@@ -6,12 +6,15 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace platform::shell {
 
 /// The shell allocator: what display names and item lists handed across interfaces are allocated with.
 void* SHAlloc(std::size_t size);
 void SHFree(void* block);
+/// A display name as a wide string from the shell allocator.
+HRESULT StrRetFromText(std::u16string_view text, STRRET* out);
 
 /// Makes the folder object of a folder registered under the computer folder, for its absolute list.
 using FolderFactory = std::function<com::ComPtr<IShellFolder>(LPCITEMIDLIST absolute)>;

@@ -1,5 +1,6 @@
 #include "talvodesk/app/CatalogDlg.h"
 
+#include "platform/com/LittleEndian.h"
 #include "platform/shell/ChangeNotify.h"
 #include "platform/shell/Computer.h"
 #include "talvodesk/core/ShellItems.h"
@@ -26,7 +27,7 @@ constexpr LONG kTreeEvents = SHCNE_MKDIR | SHCNE_RMDIR | SHCNE_UPDATEDIR;
 
 std::uint32_t loadU32(const std::vector<std::uint8_t>& block, std::size_t at)
 {
-    return static_cast<std::uint32_t>(block[at] | block[at + 1] << 8 | block[at + 2] << 16 | block[at + 3] << 24);
+    return platform::com::loadLittleEndian<std::uint32_t>(block.data() + at);
 }
 
 /// The item list at `offset` of a "Shell IDList Array", when it lies wholly inside the block.
