@@ -17,7 +17,7 @@ namespace talvowatch {
 namespace {
 
 // The catalog browser program; the watcher opens it when it is installed beside the watcher or on the path.
-constexpr char kBrowserProgram[] = "talvoshell";
+constexpr char kBrowserProgram[] = "talvo-catalog";
 
 QIcon iconFor(TrayIcon state)
 {

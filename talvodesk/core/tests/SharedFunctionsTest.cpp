@@ -1,6 +1,5 @@
 #include "talvodesk/core/Dispersion.h"
 #include "talvodesk/core/Drawing.h"
-#include "talvodesk/core/ItemIdList.h"
 #include "talvodesk/core/ShotStatistics.h"
 
 #include "platform/gfx/tests/support/CallLog.h"
@@ -131,47 +130,6 @@ TEST(ShotStatisticsTest, BearingKeepsItsDesignedArithmetic)
         SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
         EXPECT_EQ(c.degrees, BearingDegrees(c.x, c.y));
     }
-}
-
-TEST(ItemIdListTest, CatalogItemsHaveTheirByteFormatAndListsCombine)
-{
-    LPITEMIDLIST event = MakeCatalogItem(1, u"AR");
-    ASSERT_TRUE(event);
-    const std::vector<std::uint8_t> expected{12, 0, 1, 0, 0, 0, 'A', 0, 'R', 0, 0, 0, 0, 0};
-    EXPECT_EQ(expected, std::vector<std::uint8_t>(event->bytes, event->bytes + expected.size()));
-    EXPECT_EQ(14u, ILGetSize(event));
-    EXPECT_EQ(event->bytes + 2, ILItemData(event));
-    EXPECT_EQ(nullptr, ILNext(event));
-
-    LPITEMIDLIST shooter = MakeCatalogItem(1, u"Anna");
-    LPITEMIDLIST path = ILCombine(event, shooter);
-    EXPECT_EQ(12u + 16u + 2u, ILGetSize(path));
-    LPCITEMIDLIST second = ILNext(path);
-    ASSERT_TRUE(second);
-    EXPECT_TRUE(ILIsEqual(second, shooter));
-    EXPECT_FALSE(ILIsEqual(path, event));
-
-    LPITEMIDLIST clone = ILClone(path);
-    EXPECT_TRUE(ILIsEqual(clone, path));
-    EXPECT_NE(clone, path);
-    clone = ILAppend(clone, event);
-    EXPECT_EQ(ILGetSize(path) + 12u, ILGetSize(clone));
-
-    const std::uint8_t emptyBytes[2] = {0, 0};
-    const auto* empty = reinterpret_cast<LPCITEMIDLIST>(emptyBytes);
-    EXPECT_EQ(0u, ILGetSize(empty));
-    EXPECT_EQ(0u, ILGetSize(nullptr));
-    EXPECT_EQ(nullptr, ILClone(empty));
-    EXPECT_EQ(nullptr, ILCombine(nullptr, nullptr));
-    EXPECT_EQ(nullptr, ILNext(nullptr));
-    LPITEMIDLIST copy = ILCombine(nullptr, event);
-    EXPECT_TRUE(ILIsEqual(copy, event));
-    EXPECT_TRUE(ILIsEqual(nullptr, empty));
-    EXPECT_EQ(nullptr, MakeCatalogItem(1, std::u16string(40000, u'x')));
-    for (LPITEMIDLIST list : {event, shooter, path, clone, copy}) {
-        ILFree(list);
-    }
-    ILFree(nullptr);
 }
 
 TEST(DrawingTest, FiveTargetsPictureDrawsTheFrameAndOneCircle)

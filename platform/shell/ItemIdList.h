@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <string_view>
 
-namespace talvodesk {
+namespace platform::shell {
 
 /// One item of an item-identifier list: a little-endian u16 size that counts itself, then size - 2 bytes. A list
 /// is its items one after another, ended by a u16 0. Lists are allocated with ILClone, ILCombine and
@@ -34,5 +36,16 @@ void ILFree(LPITEMIDLIST list);
 /// in UTF-16 with its terminating 0, then the list's terminator. Event and shooter folders have kind 1. Null for a
 /// name too long for an item.
 LPITEMIDLIST MakeCatalogItem(std::uint32_t kind, std::u16string_view name);
+/// The name of an item in the catalog folder's format (the UTF-16 text after its size and kind, up to its 0);
+/// empty for null or an item too short to hold one.
+std::u16string ILItemName(LPCITEMIDLIST item);
+/// The last item of a list; null for an empty list or null.
+LPCITEMIDLIST ILFindLastID(LPCITEMIDLIST list);
 
-} // namespace talvodesk
+/// Owns a list and frees it with ILFree.
+struct ItemIdListDeleter {
+    void operator()(LPITEMIDLIST list) const { ILFree(list); }
+};
+using ItemIdPtr = std::unique_ptr<ITEMIDLIST, ItemIdListDeleter>;
+
+} // namespace platform::shell

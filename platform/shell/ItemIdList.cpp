@@ -1,13 +1,14 @@
-#include "talvodesk/core/ItemIdList.h"
+#include "platform/shell/ItemIdList.h"
 
 #include <cstdlib>
 #include <cstring>
 
-namespace talvodesk {
+namespace platform::shell {
 
 namespace {
 
 constexpr std::uint32_t kTerminator = 2;
+constexpr std::uint32_t kNameOffset = 6; // After the u16 size and the u32 kind.
 
 std::uint16_t itemSize(LPCITEMIDLIST item)
 {
@@ -121,4 +122,33 @@ LPITEMIDLIST MakeCatalogItem(std::uint32_t kind, std::u16string_view name)
     return list; // The name's terminating 0 and the list's terminator are the zeroed tail.
 }
 
-} // namespace talvodesk
+std::u16string ILItemName(LPCITEMIDLIST item)
+{
+    std::u16string name;
+    if (!item) {
+        return name;
+    }
+    const std::uint16_t size = itemSize(item);
+    for (std::uint32_t at = kNameOffset; at + 1 < size; at += 2) {
+        const auto unit = static_cast<char16_t>(item->bytes[at] | item->bytes[at + 1] << 8);
+        if (unit == 0) {
+            break;
+        }
+        name.push_back(unit);
+    }
+    return name;
+}
+
+LPCITEMIDLIST ILFindLastID(LPCITEMIDLIST list)
+{
+    if (ILGetSize(list) == 0) {
+        return nullptr;
+    }
+    LPCITEMIDLIST last = list;
+    for (LPCITEMIDLIST next = ILNext(list); next; next = ILNext(next)) {
+        last = next;
+    }
+    return last;
+}
+
+} // namespace platform::shell

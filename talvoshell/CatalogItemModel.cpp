@@ -1,0 +1,143 @@
+#include "talvoshell/CatalogItemModel.h"
+
+#include "platform/shell/Computer.h"
+#include "talvoshell/TalvoFolder.h"
+
+#include <QApplication>
+#include <QStyle>
+
+#include <algorithm>
+
+namespace talvoshell {
+
+using namespace platform::shell;
+using platform::com::ComPtr;
+
+namespace {
+
+enum Column { kDateTime, kPosition, kShotCount, kResult, kComments, kColumnCount };
+
+constexpr const char* kTitles[kColumnCount] = {"Date & time", "Position", "Shot count", "Result", "Comments"};
+
+} // namespace
+
+CatalogItemModel::CatalogItemModel(ComPtr<CTalvoFolder> folder, QObject* parent)
+    : QAbstractTableModel(parent), m_folder(std::move(folder))
+{
+}
+
+CatalogItemModel::~CatalogItemModel() = default;
+
+void CatalogItemModel::Fill(const std::function<bool(LPCITEMIDLIST)>& include)
+{
+    std::vector<ItemIdPtr> items;
+    ComPtr<IEnumIDList> list;
+    if (SUCCEEDED(m_folder->EnumObjects(nullptr, SHCONTF_NONFOLDERS, list.put()))) {
+        LPITEMIDLIST item = nullptr;
+        while (list->Next(1, &item, nullptr) == S_OK) {
+            ItemIdPtr owned(item);
+            if (!include || include(owned.get())) {
+                items.push_back(std::move(owned));
+            }
+        }
+    }
+    bool holdsPractices = false;
+    {
+        auto guard = m_folder->Services().catalog->Lock();
+        const TreeNode* first = items.empty() ? nullptr : m_folder->NodeOf(items.front().get());
+        holdsPractices = first && first->isFile;
+    }
+    std::stable_sort(items.begin(), items.end(), [this](const ItemIdPtr& a, const ItemIdPtr& b) {
+        return static_cast<std::int16_t>(m_folder->CompareIDs(0, a.get(), b.get()) & 0xFFFF) < 0;
+    });
+    beginResetModel();
+    m_items = std::move(items);
+    m_holdsPractices = holdsPractices;
+    endResetModel();
+}
+
+LPCITEMIDLIST CatalogItemModel::Item(int row) const
+{
+    return row >= 0 && static_cast<std::size_t>(row) < m_items.size() ? m_items[row].get() : nullptr;
+}
+
+int CatalogItemModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_items.size());
+}
+
+int CatalogItemModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant CatalogItemModel::data(const QModelIndex& index, int role) const
+{
+    LPCITEMIDLIST item = Item(index.row());
+    if (!item) {
+        return {};
+    }
+    if (role == Qt::TextAlignmentRole) {
+        const bool number = index.column() == kShotCount || index.column() == kResult;
+        return QVariant::fromValue(number ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    if (role == Qt::DisplayRole && index.column() == kDateTime) {
+        STRRET name;
+        if (FAILED(m_folder->GetDisplayNameOf(item, SHGDN_INFOLDER, &name))) {
+            return {};
+        }
+        const QString text = QString::fromUtf16(name.pOleStr);
+        SHFree(name.pOleStr);
+        return text;
+    }
+    auto guard = m_folder->Services().catalog->Lock();
+    const TreeNode* node = m_folder->NodeOf(item);
+    if (!node) {
+        return {};
+    }
+    if (role == Qt::DecorationRole && index.column() == kDateTime) {
+        return CatalogIconImage(node->iconClosed);
+    }
+    if (role != Qt::DisplayRole || !node->isFile) {
+        return {};
+    }
+    switch (index.column()) {
+    case kPosition:
+        return QString::fromStdU16String(node->position);
+    case kShotCount:
+        return QString::number(node->shotCount);
+    case kResult:
+        return QString::number(node->total);
+    case kComments:
+        return QString::fromStdU16String(node->comments);
+    default:
+        return {};
+    }
+}
+
+QVariant CatalogItemModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumnCount) {
+        return {};
+    }
+    return QString::fromUtf8(kTitles[section]);
+}
+
+QIcon CatalogIconImage(int index)
+{
+    QStyle* style = QApplication::style();
+    switch (index) {
+    case kIconRoot:
+        return style->standardIcon(QStyle::SP_ComputerIcon);
+    case kIconShooter:
+    case kIconEvent:
+        return style->standardIcon(QStyle::SP_DirClosedIcon);
+    case kIconShooterOpen:
+    case kIconEventOpen:
+        return style->standardIcon(QStyle::SP_DirOpenIcon);
+    default:
+        return style->standardIcon(QStyle::SP_FileIcon);
+    }
+}
+
+} // namespace talvoshell
