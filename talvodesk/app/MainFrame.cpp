@@ -373,9 +373,21 @@ QToolBar* MainFrame::makeToolBar(const QString& name, std::initializer_list<cmd:
     bar->setObjectName(name);
     bar->setMovable(false);
     for (const cmd::Id id : ids) {
-        bar->addAction(action(id));
+        addButton(bar, id);
     }
     return bar;
+}
+
+void MainFrame::addButton(QToolBar* bar, cmd::Id id)
+{
+    // A button of its own, so hiding it leaves the menu item in place.
+    QAction* main = action(id);
+    auto* button = new QAction(main->text(), bar);
+    button->setCheckable(main->isCheckable());
+    button->setData(id);
+    connect(button, &QAction::triggered, this, [this, id] { runCommand(id); });
+    bar->addAction(button);
+    m_buttons.emplace(id, button);
 }
 
 QWidget* MainFrame::makeLeftPane()
@@ -402,7 +414,7 @@ QWidget* MainFrame::makeRightPane()
     m_viewsToolBar = new QToolBar(QStringLiteral("ViewsToolBar"), pane);
     m_viewsToolBar->setObjectName(QStringLiteral("ViewsToolBar"));
     for (const cmd::Id id : cmd::kViews) {
-        m_viewsToolBar->addAction(action(id));
+        addButton(m_viewsToolBar, id);
     }
     layout->addWidget(m_viewsToolBar);
     m_viewsToolBar->hide();
@@ -465,6 +477,11 @@ void MainFrame::refreshCommandStates()
             item->setEnabled(state.enabled);
             item->setChecked(state.checked);
         }
+        const auto [first, last] = m_buttons.equal_range(state.id);
+        for (auto it = first; it != last; ++it) {
+            it->second->setEnabled(state.enabled);
+            it->second->setChecked(state.checked);
+        }
     }
 }
 
@@ -472,10 +489,9 @@ void MainFrame::applyExpertVisibility()
 {
     const FrameSnapshot state = snapshot();
     for (const ButtonVisibility& button : ComputeHiddenButtons(state)) {
-        for (QToolBar* bar : {m_mainToolBar, m_viewsToolBar, m_displayToolBar}) {
-            if (QWidget* widget = bar->widgetForAction(action(button.id))) {
-                widget->setVisible(!button.hidden);
-            }
+        const auto [first, last] = m_buttons.equal_range(button.id);
+        for (auto it = first; it != last; ++it) {
+            it->second->setVisible(!button.hidden);
         }
     }
     m_displayToolBar->setVisible(!IsSeriesPaneToolbarHidden(state));
@@ -621,9 +637,8 @@ void MainFrame::saveBands()
     }
     std::vector<Band> bands = {{kFirstBandId, true, static_cast<std::uint32_t>(menuBar()->width())}};
     std::vector<QToolBar*> bars = {m_mainToolBar, m_previewToolBar};
-    std::stable_sort(bars.begin(), bars.end(), [this](QToolBar* a, QToolBar* b) {
-        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
-    });
+    std::stable_sort(bars.begin(), bars.end(),
+                     [](QToolBar* a, QToolBar* b) { return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x()); });
     for (QToolBar* bar : bars) {
         bands.push_back({bar == m_mainToolBar ? kFirstBandId + 1 : kFirstBandId + 2, toolBarBreak(bar),
                          static_cast<std::uint32_t>(std::max(bar->width(), 0))});

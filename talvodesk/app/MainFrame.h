@@ -129,6 +129,7 @@ private:
     void buildMenus();
     void fillLanguageMenu(QMenu* menu);
     QToolBar* makeToolBar(const QString& name, std::initializer_list<cmd::Id> ids);
+    void addButton(QToolBar* bar, cmd::Id id);
     QWidget* makeRightPane();
     QWidget* makeLeftPane();
     void restoreBands();
@@ -169,6 +170,8 @@ private:
     bool m_soundReady = false;
 
     std::map<cmd::Id, QAction*> m_actions;
+    /// The tool-bar buttons of each command; shaping hides these, never the menu items.
+    std::multimap<cmd::Id, QAction*> m_buttons;
     QToolBar* m_mainToolBar = nullptr;
     QToolBar* m_previewToolBar = nullptr;
     QToolBar* m_viewsToolBar = nullptr;

@@ -3,7 +3,7 @@
 namespace talvodesk {
 
 ServerLockMonitor::ServerLockMonitor(platform::time::Clock& clock, std::function<void()> quit)
-    : m_clock(clock), m_quit(std::move(quit)), m_changed(clock)
+    : m_quit(std::move(quit)), m_changed(clock)
 {
 }
 

@@ -37,7 +37,6 @@ public:
 private:
     void run();
 
-    platform::time::Clock& m_clock;
     std::function<void()> m_quit;
     mutable std::mutex m_mutex;
     platform::time::ClockCondition m_changed;

@@ -3,7 +3,11 @@
 #include "talvodesk/core/FrameHints.h"
 #include "talvodesk/core/Options.h"
 #include "talvodesk/core/ServerLockMonitor.h"
+#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/tests/support/PracticeFiles.h"
+#include "talvodesk/core/tests/support/RecordingView.h"
 
+#include "platform/fs/tests/support/TemporaryFolder.h"
 #include "platform/time/ManualClock.h"
 #include "talvodata/Shot.h"
 
@@ -172,6 +176,43 @@ TEST(FrameHintsTest, HintsClearFlagsSwitchViewsVetoAndCorrect)
     EXPECT_FALSE(frame.hints.flags.replayAll);
     frame.hints.onUpdate(3, 0, 0);
     EXPECT_EQ(frame.take(), (std::vector<std::string>{"status", "states"}));
+}
+
+TEST(FrameHintsTest, TheFrameAsAViewOfTheDocumentVetoesReplaysDuringAnAiming)
+{
+    struct FrameView final : CView {
+        explicit FrameView(FrameHintReactions& reactions) : hints(reactions) {}
+        void OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t) override
+        {
+            hints.onUpdate(hint, static_cast<std::uintptr_t>(p1), static_cast<std::uintptr_t>(p2));
+        }
+        FrameHintReactions& hints;
+    };
+    const platform::fs::testing::TemporaryFolder folder;
+    Frame frame;
+    FrameView frameView(frame.hints);
+    testsupport::RecordingView view;
+    CTalvoData data;
+    data.AddView(&frameView);
+    data.AddView(&view);
+    ASSERT_TRUE(data.Open(testsupport::writePractice(folder.path() / "practice.tlv", 3, 0).get()));
+    platform::com::ComPtr<IShotCollection> shots;
+    platform::com::ComPtr<IShot> first;
+    ASSERT_TRUE(data.GetMatchShots(shots));
+    ASSERT_EQ(S_OK, shots->get_Item(1, first.put()));
+    (void)data.SetCurrentShot(first.get()); // false when it already is the current one
+    frame.take();
+    view.received.clear();
+
+    frame.hints.flags.aimingOpen = true;
+    EXPECT_FALSE(data.StartReplay());
+    EXPECT_EQ(view.hints(), std::vector<int>{HintReplayQuery});
+    frame.hints.flags.aimingOpen = false;
+    EXPECT_TRUE(data.StartReplay());
+    EXPECT_EQ(view.hints(), (std::vector<int>{HintReplayQuery, HintReplayQuery, HintReplayStart}));
+    EXPECT_EQ(frame.take(), std::vector<std::string>{"view 32789"});
+    data.RemoveView(&view);
+    data.RemoveView(&frameView);
 }
 
 TEST(FrameHintsTest, CommandStateTickRefreshesTheStatusEveryHalfSecond)
