@@ -1,6 +1,6 @@
 // A shooter folder of 10,000 practices listed into the catalog view's model and sorted with the folder's own
 // order (newest first). Target: under 100 ms.
-#include "support/Run.h"
+#include "bench/support/Run.h"
 
 #include "catalogcache/GenerationPage.h"
 #include "catalogcache/tests/support/Records.h"

@@ -1,7 +1,7 @@
 // The 10 m air rifle face drawn into an 800 x 800 image, as every paint of a target draws it.
 // Target: under 2 ms on one core.
-#include "support/Aimings.h"
-#include "support/Run.h"
+#include "bench/support/Aimings.h"
+#include "bench/support/Run.h"
 
 #include "talvodata/Register.h"
 

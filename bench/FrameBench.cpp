@@ -1,8 +1,8 @@
 // The main frame: start-up to the frame shown with a 60-shot practice opened (target: under 300 ms), and one
 // refresh of the command states, as the pure rule and as the window applies it to its actions (target: under
 // 50 us).
-#include "support/Aimings.h"
-#include "support/Run.h"
+#include "bench/support/Aimings.h"
+#include "bench/support/Run.h"
 
 #include "talvodata/Register.h"
 #include "talvodesk/app/FrameDialogs.h"

@@ -10,7 +10,7 @@
 #include "platform/com/ClassTable.h"
 #include "platform/ipc/DatagramSocket.h"
 
-#include "support/Run.h"
+#include "bench/support/Run.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // Saving a practice to disk and loading it back, with 10 to 5,000 aimings of 6 s at 200 Hz.
 // Target: Save and Load of 1,000 aimings each under 100 ms on one core, and Load of 5,000 under 100 ms;
 // time grows linearly with the aimings.
-#include "support/Aimings.h"
-#include "support/Run.h"
+#include "bench/support/Aimings.h"
+#include "bench/support/Run.h"
 
 #include "talvodata/Register.h"
 #include "talvodata/TalvoDocument.h"

@@ -2,7 +2,7 @@
 // scripted device builds each aiming (5 s before the shot, 1 s after, coordinates in batches of 10 samples) and
 // fires its events, the handlers record aimings and shots in the document and tell a recording view and a
 // recording live-data poster. Target: over 100 times real time on one core.
-#include "support/Run.h"
+#include "bench/support/Run.h"
 
 #include "talvodesk/core/DeviceEventSink.h"
 #include "talvodesk/core/PracticeRun.h"

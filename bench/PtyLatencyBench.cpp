@@ -1,7 +1,7 @@
 // The delay from a packet written to the pseudo-terminal of a simulated serial sensor to the NewCoordinates event
 // that announces its point, through the device control's reader thread, ring and drain. Each run streams looping
 // holds for a few seconds at 200 Hz. Target: 99th percentile under 15 ms.
-#include "support/Run.h"
+#include "bench/support/Run.h"
 
 #include "talvodata/Register.h"
 #include "talvolink/Register.h"
@@ -13,7 +13,7 @@
 #include "platform/com/ClassTable.h"
 #include "platform/com/ComObject.h"
 
-#include "SensorSimulator.h"
+#include "tools/sensorsim/SensorSimulator.h"
 
 #include <benchmark/benchmark.h>
 

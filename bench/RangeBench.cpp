@@ -1,7 +1,7 @@
 // Range statistics over 1,000 shots of 6 s at 200 Hz: lengths, mean point, steadiness and the coordination and
 // speed curves of the windows 5 s before to 1 s after each shot. Target: under 50 ms on one core.
-#include "support/Aimings.h"
-#include "support/Run.h"
+#include "bench/support/Aimings.h"
+#include "bench/support/Run.h"
 
 #include "talvodata/Register.h"
 #include "talvodata/ShotCollection.h"

@@ -1,8 +1,8 @@
 // A full redraw of an 800 x 800 target control showing the 10 m air rifle face, breaches and one 10 s trace drawn
 // with the 2-pixel pen; and the control's GetImage of that drawing. Target: the redraw with 60 breaches under 5 ms
 // on one core; it grows linearly with the breaches.
-#include "support/Aimings.h"
-#include "support/Run.h"
+#include "bench/support/Aimings.h"
+#include "bench/support/Run.h"
 
 #include "talvoboard/Register.h"
 #include "talvoboard/TargetWindow.h"

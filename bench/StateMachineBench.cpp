@@ -1,8 +1,8 @@
 // Records per second through the aiming state machine of the serial sensors: a shooter's holds with a shot each,
 // as the sensor simulator scripts them, drained ten records at a time as the control's drain timer does.
 // Target: over one million records a second on one core.
-#include "support/Aimings.h"
-#include "support/Run.h"
+#include "bench/support/Aimings.h"
+#include "bench/support/Run.h"
 
 #include "talvodata/Register.h"
 #include "talvolink/AimingStateMachine.h"
@@ -10,7 +10,7 @@
 #include "platform/com/ClassTable.h"
 #include "platform/time/Clock.h"
 
-#include "AimSample.h"
+#include "tools/sensorsim/AimSample.h"
 
 #include <benchmark/benchmark.h>
 

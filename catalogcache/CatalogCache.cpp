@@ -1,6 +1,6 @@
-#include "CatalogCache.h"
+#include "catalogcache/CatalogCache.h"
 
-#include "GenerationPage.h"
+#include "catalogcache/GenerationPage.h"
 
 #include <cerrno>
 #include <cstring>

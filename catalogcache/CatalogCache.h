@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CatalogRecord.h"
+#include "catalogcache/CatalogRecord.h"
 
 #include "platform/com/Result.h"
 

@@ -1,6 +1,6 @@
-#include "CatalogItemId.h"
+#include "catalogcache/CatalogItemId.h"
 
-#include "internal/LittleEndian.h"
+#include "catalogcache/internal/LittleEndian.h"
 
 namespace catalogcache {
 

@@ -1,4 +1,4 @@
-#include "CatalogLocation.h"
+#include "catalogcache/CatalogLocation.h"
 
 #include "platform/fs/UserFolders.h"
 

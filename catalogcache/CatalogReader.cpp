@@ -1,4 +1,4 @@
-#include "CatalogReader.h"
+#include "catalogcache/CatalogReader.h"
 
 #include "platform/kernel/FileLock.h"
 #include "platform/kernel/SwmrgGuard.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CatalogLocation.h"
-#include "CatalogRecord.h"
-#include "GenerationPage.h"
+#include "catalogcache/CatalogLocation.h"
+#include "catalogcache/CatalogRecord.h"
+#include "catalogcache/GenerationPage.h"
 
 #include "platform/com/Result.h"
 

@@ -1,6 +1,6 @@
-#include "CatalogRecord.h"
+#include "catalogcache/CatalogRecord.h"
 
-#include "internal/LittleEndian.h"
+#include "catalogcache/internal/LittleEndian.h"
 
 #include <algorithm>
 #include <array>

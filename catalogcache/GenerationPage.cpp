@@ -1,4 +1,4 @@
-#include "GenerationPage.h"
+#include "catalogcache/GenerationPage.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,6 +1,6 @@
-#include "Register.h"
+#include "talvoboard/Register.h"
 
-#include "Target.h"
+#include "talvoboard/Target.h"
 
 #include "platform/com/ClassTable.h"
 

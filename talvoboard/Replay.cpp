@@ -1,6 +1,6 @@
-#include "Replay.h"
+#include "talvoboard/Replay.h"
 
-#include "ObjectIdentity.h"
+#include "talvoboard/ObjectIdentity.h"
 
 #include "interfaces/talvodata/IAimingAttr.h"
 #include "interfaces/talvodata/IAimingTrace.h"

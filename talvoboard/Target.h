@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TargetWindow.h"
-#include "internal/TargetState.h"
+#include "talvoboard/TargetWindow.h"
+#include "talvoboard/internal/TargetState.h"
 
 #include "interfaces/talvoboard/ITarget.h"
 #include "interfaces/talvoboard/_ITargetEvents.h"

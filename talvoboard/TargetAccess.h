@@ -1,6 +1,6 @@
 #pragma once
 
-#include "internal/TargetState.h"
+#include "talvoboard/internal/TargetState.h"
 
 #include "interfaces/talvoboard/ITarget.h"
 #include "platform/com/Variant.h"

@@ -1,6 +1,6 @@
-#include "TargetMouse.h"
+#include "talvoboard/TargetMouse.h"
 
-#include "ObjectIdentity.h"
+#include "talvoboard/ObjectIdentity.h"
 
 #include "interfaces/talvoboard/DispIds.h"
 

@@ -1,10 +1,10 @@
-#include "TargetMouseBinding.h"
+#include "talvoboard/TargetMouseBinding.h"
 
-#include "TargetMouseFilter.h"
-#include "TargetWidget.h"
-#include "internal/HitTest.h"
-#include "internal/TargetGeometry.h"
-#include "internal/Zoom.h"
+#include "talvoboard/TargetMouseFilter.h"
+#include "talvoboard/TargetWidget.h"
+#include "talvoboard/internal/HitTest.h"
+#include "talvoboard/internal/TargetGeometry.h"
+#include "talvoboard/internal/Zoom.h"
 
 #include "interfaces/talvoboard/DispIds.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TargetAccess.h"
-#include "TargetMouse.h"
+#include "talvoboard/TargetAccess.h"
+#include "talvoboard/TargetMouse.h"
 
 class QWidget;
 

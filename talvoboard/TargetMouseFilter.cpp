@@ -1,6 +1,6 @@
-#include "TargetMouseFilter.h"
+#include "talvoboard/TargetMouseFilter.h"
 
-#include "TargetMouse.h"
+#include "talvoboard/TargetMouse.h"
 
 #include <QMouseEvent>
 #include <QWidget>

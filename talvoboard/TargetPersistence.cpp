@@ -1,7 +1,7 @@
 // CTarget's persistence: the property map in its stream and property-bag forms.
-#include "Target.h"
+#include "talvoboard/Target.h"
 
-#include "internal/PropertyMap.h"
+#include "talvoboard/internal/PropertyMap.h"
 
 #include "interfaces/talvoboard/Guids.h"
 #include "platform/com/MemoryStream.h"

@@ -1,6 +1,6 @@
-#include "TargetReplayBinding.h"
+#include "talvoboard/TargetReplayBinding.h"
 
-#include "TargetWidget.h"
+#include "talvoboard/TargetWidget.h"
 
 #include "interfaces/talvoboard/DispIds.h"
 

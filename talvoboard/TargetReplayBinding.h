@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Replay.h"
-#include "TargetAccess.h"
-#include "internal/TargetPainter.h"
+#include "talvoboard/Replay.h"
+#include "talvoboard/TargetAccess.h"
+#include "talvoboard/internal/TargetPainter.h"
 
 #include "platform/time/Clock.h"
 

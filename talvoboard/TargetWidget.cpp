@@ -1,4 +1,4 @@
-#include "TargetWidget.h"
+#include "talvoboard/TargetWidget.h"
 
 #include "platform/gfx/DrawContextQt.h"
 

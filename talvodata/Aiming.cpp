@@ -1,9 +1,9 @@
-#include "Aiming.h"
+#include "talvodata/Aiming.h"
 
-#include "AimingAttr.h"
-#include "AimingTrace.h"
-#include "Range.h"
-#include "Shot.h"
+#include "talvodata/AimingAttr.h"
+#include "talvodata/AimingTrace.h"
+#include "talvodata/Range.h"
+#include "talvodata/Shot.h"
 
 #include "platform/com/EnumVariant.h"
 #include "platform/com/StreamForms.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PersistentObject.h"
+#include "talvodata/PersistentObject.h"
 
 #include "interfaces/talvodata/IAiming.h"
 #include "platform/com/ComPtr.h"

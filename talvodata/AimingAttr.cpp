@@ -1,4 +1,4 @@
-#include "AimingAttr.h"
+#include "talvodata/AimingAttr.h"
 
 #include "interfaces/talvodata/Sampling.h"
 #include "platform/com/ClassTable.h"

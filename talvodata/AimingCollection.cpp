@@ -1,10 +1,10 @@
-#include "AimingCollection.h"
+#include "talvodata/AimingCollection.h"
 
-#include "Aiming.h"
-#include "ProgressRelay.h"
-#include "ShotCollection.h"
 #include "platform/com/ObjectIdentity.h"
 #include "platform/com/StreamForms.h"
+#include "talvodata/Aiming.h"
+#include "talvodata/ProgressRelay.h"
+#include "talvodata/ShotCollection.h"
 
 #include "interfaces/talvodata/DispIds.h"
 #include "platform/com/ClassTable.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PersistentObject.h"
 #include "platform/com/ObjectIdentity.h"
+#include "talvodata/PersistentObject.h"
 
 #include "interfaces/talvodata/IAimingCollection.h"
 #include "interfaces/talvodata/IEventManager.h"

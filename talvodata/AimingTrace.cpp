@@ -1,8 +1,8 @@
-#include "AimingTrace.h"
+#include "talvodata/AimingTrace.h"
 
-#include "Allocation.h"
-#include "LoadScope.h"
-#include "PackedChannel.h"
+#include "talvodata/Allocation.h"
+#include "talvodata/LoadScope.h"
+#include "talvodata/PackedChannel.h"
 
 #include "platform/com/LittleEndian.h"
 #include "platform/com/Property.h"

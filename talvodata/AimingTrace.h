@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PersistentObject.h"
-#include "TraceChannel.h"
-#include "TracePoints.h"
+#include "talvodata/PersistentObject.h"
+#include "talvodata/TraceChannel.h"
+#include "talvodata/TracePoints.h"
 
 #include "interfaces/talvodata/IAimingTrace.h"
 #include "platform/com/Bstr.h"

@@ -1,4 +1,4 @@
-#include "CatalogPath.h"
+#include "talvodata/CatalogPath.h"
 
 #include "platform/com/Bstr.h"
 #include "platform/registry/Key.h"

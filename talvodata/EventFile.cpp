@@ -1,6 +1,6 @@
-#include "EventFile.h"
+#include "talvodata/EventFile.h"
 
-#include "EventParams.h"
+#include "talvodata/EventParams.h"
 
 #include "platform/com/StreamForms.h"
 #include "platform/fs/Attributes.h"

@@ -1,8 +1,8 @@
-#include "EventManager.h"
+#include "talvodata/EventManager.h"
 
-#include "EventFile.h"
-#include "EventsFolder.h"
-#include "ShortNameMatch.h"
+#include "talvodata/EventFile.h"
+#include "talvodata/EventsFolder.h"
+#include "talvodata/ShortNameMatch.h"
 
 #include "platform/com/EnumVariant.h"
 #include "platform/com/Property.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EventParams.h"
+#include "talvodata/EventParams.h"
 
 #include "interfaces/talvodata/IEventManager.h"
 #include "platform/com/ClassInfo.h"

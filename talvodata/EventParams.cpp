@@ -1,7 +1,7 @@
-#include "EventParams.h"
+#include "talvodata/EventParams.h"
 
-#include "EventFile.h"
-#include "EventsFolder.h"
+#include "talvodata/EventFile.h"
+#include "talvodata/EventsFolder.h"
 
 #include "interfaces/talvodata/Guids.h"
 #include "platform/com/MemoryStream.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "NamedValueProperty.h"
-#include "PersistentObject.h"
-#include "TargetParams.h"
+#include "talvodata/NamedValueProperty.h"
+#include "talvodata/PersistentObject.h"
+#include "talvodata/TargetParams.h"
 
 #include "interfaces/talvodata/IEventParams.h"
 #include "platform/com/Bstr.h"

@@ -1,4 +1,4 @@
-#include "EventsFolder.h"
+#include "talvodata/EventsFolder.h"
 
 #include <cstdlib>
 #include <dlfcn.h>

@@ -1,4 +1,4 @@
-#include "FaceDrawing.h"
+#include "talvodata/FaceDrawing.h"
 
 #include "platform/gfx/Color.h"
 #include "platform/gfx/DrawContext.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PolygonHitTest.h"
+#include "talvodata/PolygonHitTest.h"
 
 #include "interfaces/talvodata/Enums.h"
 #include "platform/com/ComPtr.h"

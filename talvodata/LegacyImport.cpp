@@ -1,7 +1,7 @@
-#include "LegacyImport.h"
+#include "talvodata/LegacyImport.h"
 
-#include "Aiming.h"
-#include "LegacyReader.h"
+#include "talvodata/Aiming.h"
+#include "talvodata/LegacyReader.h"
 
 #include "interfaces/talvodata/Sampling.h"
 #include "platform/com/Variant.h"

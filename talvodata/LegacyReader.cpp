@@ -1,4 +1,4 @@
-#include "LegacyReader.h"
+#include "talvodata/LegacyReader.h"
 
 #include "platform/com/LittleEndian.h"
 

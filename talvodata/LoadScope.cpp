@@ -1,4 +1,4 @@
-#include "LoadScope.h"
+#include "talvodata/LoadScope.h"
 
 #include "platform/com/StreamForms.h"
 

@@ -1,4 +1,4 @@
-#include "NamedValues.h"
+#include "talvodata/NamedValues.h"
 
 #include "platform/com/StreamForms.h"
 #include "platform/com/StringOrder.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Allocation.h"
+#include "talvodata/Allocation.h"
 
 #include "platform/com/ComPtr.h"
 #include "platform/com/EnumVariant.h"

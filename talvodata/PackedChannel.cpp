@@ -1,4 +1,4 @@
-#include "PackedChannel.h"
+#include "talvodata/PackedChannel.h"
 
 #include "platform/com/LittleEndian.h"
 #include "platform/com/StreamForms.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TraceChannel.h"
+#include "talvodata/TraceChannel.h"
 
 #include "platform/com/Stream.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LoadScope.h"
+#include "talvodata/LoadScope.h"
 
 #include "platform/com/ComObject.h"
 #include "platform/com/Persist.h"

@@ -1,4 +1,4 @@
-#include "PictureSlot.h"
+#include "talvodata/PictureSlot.h"
 
 #include "platform/com/ClassTable.h"
 #include "platform/com/Persist.h"

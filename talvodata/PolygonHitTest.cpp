@@ -1,4 +1,4 @@
-#include "PolygonHitTest.h"
+#include "talvodata/PolygonHitTest.h"
 
 #include <cmath>
 

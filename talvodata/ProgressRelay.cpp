@@ -1,4 +1,4 @@
-#include "ProgressRelay.h"
+#include "talvodata/ProgressRelay.h"
 
 #include "interfaces/talvodata/DispIds.h"
 #include "platform/com/ComObject.h"

@@ -1,6 +1,6 @@
-#include "Range.h"
+#include "talvodata/Range.h"
 
-#include "TraceChannel.h"
+#include "talvodata/TraceChannel.h"
 
 #include "interfaces/talvodata/IEventParams.h"
 

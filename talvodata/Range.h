@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TracePoints.h"
+#include "talvodata/TracePoints.h"
 
 #include "interfaces/talvodata/IAimingAttr.h"
 #include "interfaces/talvodata/IAimingTrace.h"

@@ -1,10 +1,10 @@
-#include "RangeCollection.h"
+#include "talvodata/RangeCollection.h"
 
-#include "Allocation.h"
-#include "ObjectEnum.h"
-#include "TraceChannel.h"
-#include "TracePoints.h"
 #include "platform/com/ObjectIdentity.h"
+#include "talvodata/Allocation.h"
+#include "talvodata/ObjectEnum.h"
+#include "talvodata/TraceChannel.h"
+#include "talvodata/TracePoints.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "RegisterCollections.h"
+#include "talvodata/RegisterCollections.h"
 
-#include "Range.h"
-#include "RangeCollection.h"
-#include "ShotCollection.h"
+#include "talvodata/Range.h"
+#include "talvodata/RangeCollection.h"
+#include "talvodata/ShotCollection.h"
 
 #include "platform/com/ClassTable.h"
 

@@ -1,7 +1,7 @@
-#include "RegisterDocument.h"
+#include "talvodata/RegisterDocument.h"
 
-#include "AimingCollection.h"
-#include "TalvoDocument.h"
+#include "talvodata/AimingCollection.h"
+#include "talvodata/TalvoDocument.h"
 
 #include "platform/com/ClassTable.h"
 

@@ -1,9 +1,9 @@
-#include "RegisterEvents.h"
+#include "talvodata/RegisterEvents.h"
 
-#include "EventManager.h"
-#include "EventParams.h"
-#include "TargetElement.h"
-#include "TargetParams.h"
+#include "talvodata/EventManager.h"
+#include "talvodata/EventParams.h"
+#include "talvodata/TargetElement.h"
+#include "talvodata/TargetParams.h"
 
 #include "platform/com/ClassTable.h"
 

@@ -1,6 +1,6 @@
-#include "Scoring.h"
+#include "talvodata/Scoring.h"
 
-#include "TargetElement.h"
+#include "talvodata/TargetElement.h"
 
 #include <cmath>
 #include <optional>

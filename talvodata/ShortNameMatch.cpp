@@ -1,4 +1,4 @@
-#include "ShortNameMatch.h"
+#include "talvodata/ShortNameMatch.h"
 
 namespace talvodata {
 

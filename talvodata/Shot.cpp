@@ -1,9 +1,9 @@
-#include "Shot.h"
+#include "talvodata/Shot.h"
 
 #include "platform/com/Property.h"
 #include "platform/com/StreamForms.h"
 
-#include "Range.h"
+#include "talvodata/Range.h"
 
 #include "interfaces/talvodata/IEventParams.h"
 

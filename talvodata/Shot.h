@@ -1,7 +1,7 @@
 #pragma once
 
-#include "NamedValueProperty.h"
-#include "PersistentObject.h"
+#include "talvodata/NamedValueProperty.h"
+#include "talvodata/PersistentObject.h"
 
 #include "interfaces/talvodata/IShot.h"
 #include "platform/com/ComPtr.h"

@@ -1,8 +1,8 @@
-#include "ShotCollection.h"
+#include "talvodata/ShotCollection.h"
 
-#include "ObjectEnum.h"
-#include "RangeCollection.h"
 #include "platform/com/ObjectIdentity.h"
+#include "talvodata/ObjectEnum.h"
+#include "talvodata/RangeCollection.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,10 +1,10 @@
-#include "TalvoDocument.h"
+#include "talvodata/TalvoDocument.h"
 
-#include "AimingCollection.h"
-#include "CatalogPath.h"
-#include "LegacyImport.h"
-#include "ProgressRelay.h"
-#include "UniqueName.h"
+#include "talvodata/AimingCollection.h"
+#include "talvodata/CatalogPath.h"
+#include "talvodata/LegacyImport.h"
+#include "talvodata/ProgressRelay.h"
+#include "talvodata/UniqueName.h"
 
 #include "platform/com/ClassTable.h"
 #include "platform/com/StreamForms.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NamedValues.h"
+#include "talvodata/NamedValues.h"
 
 #include "interfaces/talvodata/IEventManager.h"
 #include "interfaces/talvodata/ITalvoDocument.h"

@@ -1,9 +1,9 @@
-#include "TargetElement.h"
+#include "talvodata/TargetElement.h"
 
 #include "platform/com/Property.h"
 #include "platform/com/StreamForms.h"
 
-#include "PolygonHitTest.h"
+#include "talvodata/PolygonHitTest.h"
 
 #include "interfaces/talvodata/Guids.h"
 

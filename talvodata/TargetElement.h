@@ -1,10 +1,10 @@
 #pragma once
 
-#include "FaceDrawing.h"
-#include "NamedValueProperty.h"
-#include "PersistentObject.h"
-#include "PictureSlot.h"
-#include "PolygonHitTest.h"
+#include "talvodata/FaceDrawing.h"
+#include "talvodata/NamedValueProperty.h"
+#include "talvodata/PersistentObject.h"
+#include "talvodata/PictureSlot.h"
+#include "talvodata/PolygonHitTest.h"
 
 #include "interfaces/talvodata/ITargetElement.h"
 #include "platform/com/ClassInfo.h"

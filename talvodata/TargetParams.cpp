@@ -1,4 +1,4 @@
-#include "TargetParams.h"
+#include "talvodata/TargetParams.h"
 
 #include "interfaces/talvodata/Guids.h"
 #include "platform/com/EnumVariant.h"

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "FaceDrawing.h"
-#include "PersistentObject.h"
-#include "PictureSlot.h"
-#include "Scoring.h"
-#include "TargetElement.h"
+#include "talvodata/FaceDrawing.h"
+#include "talvodata/PersistentObject.h"
+#include "talvodata/PictureSlot.h"
+#include "talvodata/Scoring.h"
+#include "talvodata/TargetElement.h"
 
 #include "interfaces/talvodata/ITargetParams.h"
 #include "platform/com/ClassInfo.h"

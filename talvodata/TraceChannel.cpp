@@ -1,4 +1,4 @@
-#include "TraceChannel.h"
+#include "talvodata/TraceChannel.h"
 
 #include <algorithm>
 #include <cassert>

@@ -1,4 +1,4 @@
-#include "UniqueName.h"
+#include "talvodata/UniqueName.h"
 
 #include "platform/com/Bstr.h"
 #include "platform/time/OleDate.h"

@@ -1,4 +1,4 @@
-#include "Angle.h"
+#include "talvolink/Angle.h"
 
 #include <cmath>
 

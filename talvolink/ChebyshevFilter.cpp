@@ -1,4 +1,4 @@
-#include "ChebyshevFilter.h"
+#include "talvolink/ChebyshevFilter.h"
 
 #include <cmath>
 #include <string>

@@ -1,8 +1,8 @@
-#include "CatalogServer.h"
+#include "talvowatch/CatalogServer.h"
 
-#include "CatalogWorker.h"
-#include "ChangeSource.h"
-#include "TrayModel.h"
+#include "talvowatch/CatalogWorker.h"
+#include "talvowatch/ChangeSource.h"
+#include "talvowatch/TrayModel.h"
 
 #include "catalogcache/CatalogCache.h"
 #include "catalogcache/GenerationPage.h"

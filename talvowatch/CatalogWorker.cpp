@@ -1,8 +1,8 @@
-#include "CatalogWorker.h"
+#include "talvowatch/CatalogWorker.h"
 
-#include "ChangeSource.h"
-#include "PracticeSummary.h"
-#include "TrayModel.h"
+#include "talvowatch/ChangeSource.h"
+#include "talvowatch/PracticeSummary.h"
+#include "talvowatch/TrayModel.h"
 
 #include "catalogcache/CatalogCache.h"
 #include "platform/com/Bstr.h"

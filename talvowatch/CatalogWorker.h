@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DocumentFolders.h"
-#include "ShellNotifications.h"
+#include "talvowatch/DocumentFolders.h"
+#include "talvowatch/ShellNotifications.h"
 
 #include "catalogcache/CatalogRecord.h"
 

@@ -1,4 +1,4 @@
-#include "DocumentFolders.h"
+#include "talvowatch/DocumentFolders.h"
 
 namespace talvowatch {
 

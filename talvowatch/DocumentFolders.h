@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ShellNotifications.h"
+#include "talvowatch/ShellNotifications.h"
 
 #include <map>
 #include <string>

@@ -1,4 +1,4 @@
-#include "PracticeSummary.h"
+#include "talvowatch/PracticeSummary.h"
 
 #include "interfaces/talvodata/Guids.h"
 #include "interfaces/talvodata/IAimingAttr.h"

@@ -1,4 +1,4 @@
-#include "ShellNotifications.h"
+#include "talvowatch/ShellNotifications.h"
 
 namespace talvowatch {
 

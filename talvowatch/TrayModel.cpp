@@ -1,4 +1,4 @@
-#include "TrayModel.h"
+#include "talvowatch/TrayModel.h"
 
 namespace talvowatch {
 

@@ -1,4 +1,4 @@
-#include "Aimings.h"
+#include "bench/support/Aimings.h"
 
 #include "interfaces/talvodata/IEventManager.h"
 #include "platform/com/Bstr.h"

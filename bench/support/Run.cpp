@@ -1,4 +1,4 @@
-#include "Run.h"
+#include "bench/support/Run.h"
 
 #include "platform/com/ClassTable.h"
 

@@ -1,7 +1,7 @@
 #include "catalogcache/CatalogCache.h"
 
-#include "support/CacheFolder.h"
-#include "support/Records.h"
+#include "catalogcache/tests/support/CacheFolder.h"
+#include "catalogcache/tests/support/Records.h"
 
 #include <gtest/gtest.h>
 

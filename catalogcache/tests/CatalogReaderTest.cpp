@@ -1,8 +1,8 @@
 #include "catalogcache/CatalogReader.h"
 
 #include "catalogcache/CatalogCache.h"
-#include "support/CacheFolder.h"
-#include "support/Records.h"
+#include "catalogcache/tests/support/CacheFolder.h"
+#include "catalogcache/tests/support/Records.h"
 
 #include "platform/kernel/SwmrgGuard.h"
 

@@ -1,7 +1,7 @@
 #include "catalogcache/CatalogRecord.h"
 
-#include "support/CacheBytes.h"
-#include "support/Records.h"
+#include "catalogcache/tests/support/CacheBytes.h"
+#include "catalogcache/tests/support/Records.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Enums.h"
-#include "Guids.h"
+#include "interfaces/talvoboard/Enums.h"
+#include "interfaces/talvoboard/Guids.h"
 
 #include "interfaces/talvodata/IAiming.h"
 #include "interfaces/talvodata/IEventParams.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Guids.h"
+#include "interfaces/talvoboard/Guids.h"
 
 #include "platform/com/Dispatch.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Guids.h"
-#include "IEventParams.h"
+#include "interfaces/talvodata/Guids.h"
+#include "interfaces/talvodata/IEventParams.h"
 
 #include "platform/com/Dispatch.h"
 

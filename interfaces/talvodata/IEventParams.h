@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Guids.h"
-#include "ITargetParams.h"
+#include "interfaces/talvodata/Guids.h"
+#include "interfaces/talvodata/ITargetParams.h"
 
 #include "platform/com/Dispatch.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Enums.h"
-#include "Guids.h"
+#include "interfaces/talvodata/Enums.h"
+#include "interfaces/talvodata/Guids.h"
 
 #include "platform/com/Dispatch.h"
 

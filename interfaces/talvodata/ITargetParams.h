@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Enums.h"
-#include "Guids.h"
-#include "ITargetElement.h"
+#include "interfaces/talvodata/Enums.h"
+#include "interfaces/talvodata/Guids.h"
+#include "interfaces/talvodata/ITargetElement.h"
 
 #include "platform/com/Dispatch.h"
 

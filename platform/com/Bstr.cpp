@@ -1,6 +1,6 @@
-#include "Bstr.h"
+#include "platform/com/Bstr.h"
 
-#include "HResult.h"
+#include "platform/com/HResult.h"
 
 #include <cstdint>
 #include <cstdlib>

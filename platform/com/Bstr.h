@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HResult.h"
-#include "Types.h"
+#include "platform/com/HResult.h"
+#include "platform/com/Types.h"
 
 #include <cstddef>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Types.h"
-#include "Unknown.h"
+#include "platform/com/Types.h"
+#include "platform/com/Unknown.h"
 
 struct ITypeInfo;
 

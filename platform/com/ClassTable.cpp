@@ -1,7 +1,7 @@
-#include "ClassTable.h"
+#include "platform/com/ClassTable.h"
 
-#include "Bstr.h"
-#include "Result.h"
+#include "platform/com/Bstr.h"
+#include "platform/com/Result.h"
 #include "platform/text/Ascii.h"
 
 #include <algorithm>

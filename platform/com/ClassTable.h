@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ComPtr.h"
-#include "Types.h"
-#include "Unknown.h"
+#include "platform/com/ComPtr.h"
+#include "platform/com/Types.h"
+#include "platform/com/Unknown.h"
 
 #include <functional>
 #include <map>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ComPtr.h"
-#include "Property.h"
+#include "platform/com/ComPtr.h"
+#include "platform/com/Property.h"
 
 #include <atomic>
 #include <mutex>

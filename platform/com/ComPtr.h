@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Unknown.h"
+#include "platform/com/Unknown.h"
 
 #include <cstddef>
 #include <type_traits>

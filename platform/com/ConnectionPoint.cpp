@@ -1,4 +1,4 @@
-#include "ConnectionPoint.h"
+#include "platform/com/ConnectionPoint.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ComObject.h"
-#include "Dispatch.h"
+#include "platform/com/ComObject.h"
+#include "platform/com/Dispatch.h"
 
 #include <map>
 #include <vector>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Types.h"
-#include "Unknown.h"
-#include "Variant.h"
+#include "platform/com/Types.h"
+#include "platform/com/Unknown.h"
+#include "platform/com/Variant.h"
 
 inline constexpr WORD DISPATCH_METHOD = 1;
 inline constexpr WORD DISPATCH_PROPERTYGET = 2;

@@ -1,4 +1,4 @@
-#include "EnumVariant.h"
+#include "platform/com/EnumVariant.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ComObject.h"
-#include "Variant.h"
+#include "platform/com/ComObject.h"
+#include "platform/com/Variant.h"
 
 #include <vector>
 

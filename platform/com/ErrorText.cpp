@@ -1,4 +1,4 @@
-#include "ErrorText.h"
+#include "platform/com/ErrorText.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "HResult.h"
+#include "platform/com/HResult.h"
 
 #include <array>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "MemoryStream.h"
+#include "platform/com/MemoryStream.h"
 
-#include "SeekTarget.h"
-#include "WriteAt.h"
+#include "platform/com/SeekTarget.h"
+#include "platform/com/WriteAt.h"
 
 #include <algorithm>
 #include <cstring>

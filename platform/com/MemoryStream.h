@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ComObject.h"
-#include "Stream.h"
+#include "platform/com/ComObject.h"
+#include "platform/com/Stream.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Stream.h"
-#include "Types.h"
-#include "Unknown.h"
+#include "platform/com/Stream.h"
+#include "platform/com/Types.h"
+#include "platform/com/Unknown.h"
 
 struct IPersist : IUnknown {
     using Base = IUnknown;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Bstr.h"
-#include "ComPtr.h"
-#include "HResult.h"
-#include "Types.h"
+#include "platform/com/Bstr.h"
+#include "platform/com/ComPtr.h"
+#include "platform/com/HResult.h"
+#include "platform/com/Types.h"
 
 #include <type_traits>
 #include <utility>

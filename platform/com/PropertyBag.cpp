@@ -1,4 +1,4 @@
-#include "PropertyBag.h"
+#include "platform/com/PropertyBag.h"
 
 #include <algorithm>
 

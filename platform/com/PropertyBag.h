@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ComObject.h"
-#include "Persist.h"
-#include "Variant.h"
+#include "platform/com/ComObject.h"
+#include "platform/com/Persist.h"
+#include "platform/com/Variant.h"
 
 #include <string>
 #include <utility>

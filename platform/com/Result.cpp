@@ -1,4 +1,4 @@
-#include "Result.h"
+#include "platform/com/Result.h"
 
 #include <atomic>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HResult.h"
+#include "platform/com/HResult.h"
 
 #include <cassert>
 #include <string>

@@ -1,9 +1,9 @@
-#include "StreamForms.h"
+#include "platform/com/StreamForms.h"
 
-#include "ClassTable.h"
-#include "ComPtr.h"
-#include "Dispatch.h"
-#include "Persist.h"
+#include "platform/com/ClassTable.h"
+#include "platform/com/ComPtr.h"
+#include "platform/com/Dispatch.h"
+#include "platform/com/Persist.h"
 
 #include <array>
 #include <bit>

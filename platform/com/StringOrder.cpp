@@ -1,4 +1,4 @@
-#include "StringOrder.h"
+#include "platform/com/StringOrder.h"
 
 #include "platform/text/Collation.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Bstr.h"
-#include "Types.h"
+#include "platform/com/Bstr.h"
+#include "platform/com/Types.h"
 
 inline constexpr HRESULT VARCMP_LT = makeHresult(0);
 inline constexpr HRESULT VARCMP_EQ = makeHresult(1);

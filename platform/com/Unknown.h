@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Guid.h"
-#include "HResult.h"
-#include "Types.h"
+#include "platform/com/Guid.h"
+#include "platform/com/HResult.h"
+#include "platform/com/Types.h"
 
 #include <type_traits>
 

@@ -1,6 +1,6 @@
-#include "Variant.h"
+#include "platform/com/Variant.h"
 
-#include "Dispatch.h"
+#include "platform/com/Dispatch.h"
 #include "platform/text/Ascii.h"
 #include "platform/text/Number.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Bstr.h"
-#include "Types.h"
-#include "Unknown.h"
+#include "platform/com/Bstr.h"
+#include "platform/com/Types.h"
+#include "platform/com/Unknown.h"
 
 #include <cstdint>
 #include <utility>

@@ -1,6 +1,6 @@
-#include "AtomicWrite.h"
+#include "platform/fs/AtomicWrite.h"
 
-#include "internal/SystemError.h"
+#include "platform/fs/internal/SystemError.h"
 
 #include <atomic>
 #include <cerrno>

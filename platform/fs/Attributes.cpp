@@ -1,6 +1,6 @@
-#include "Attributes.h"
+#include "platform/fs/Attributes.h"
 
-#include "internal/SystemError.h"
+#include "platform/fs/internal/SystemError.h"
 
 #include <cerrno>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
-#include "ReadFile.h"
+#include "platform/fs/ReadFile.h"
 
-#include "internal/SystemError.h"
+#include "platform/fs/internal/SystemError.h"
 
 #include <algorithm>
 #include <cerrno>

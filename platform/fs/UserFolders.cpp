@@ -1,6 +1,6 @@
-#include "UserFolders.h"
+#include "platform/fs/UserFolders.h"
 
-#include "internal/SystemError.h"
+#include "platform/fs/internal/SystemError.h"
 
 #include <cerrno>
 #include <cstdlib>

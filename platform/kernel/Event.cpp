@@ -1,4 +1,4 @@
-#include "Event.h"
+#include "platform/kernel/Event.h"
 
 #include "platform/time/Clock.h"
 

@@ -1,4 +1,4 @@
-#include "FileLock.h"
+#include "platform/kernel/FileLock.h"
 
 #include <cerrno>
 #include <cstring>

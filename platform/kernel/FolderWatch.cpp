@@ -1,4 +1,4 @@
-#include "FolderWatch.h"
+#include "platform/kernel/FolderWatch.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Timeout.h"
+#include "platform/kernel/Timeout.h"
 
 #include "platform/com/Result.h"
 

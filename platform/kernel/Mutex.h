@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ThreadSafety.h"
+#include "platform/kernel/ThreadSafety.h"
 
 #include <mutex>
 

@@ -1,4 +1,4 @@
-#include "SharedPage.h"
+#include "platform/kernel/SharedPage.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "SwmrgGuard.h"
+#include "platform/kernel/SwmrgGuard.h"
 
 #include <string>
 

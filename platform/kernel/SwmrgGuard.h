@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileLock.h"
+#include "platform/kernel/FileLock.h"
 
 #include <condition_variable>
 #include <filesystem>

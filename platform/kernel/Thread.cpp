@@ -1,4 +1,4 @@
-#include "Thread.h"
+#include "platform/kernel/Thread.h"
 
 #include <cassert>
 #include <string>

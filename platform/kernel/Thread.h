@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Event.h"
+#include "platform/kernel/Event.h"
 
 #include "platform/com/Result.h"
 

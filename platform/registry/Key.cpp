@@ -1,7 +1,7 @@
-#include "Key.h"
+#include "platform/registry/Key.h"
 
-#include "internal/HiveFile.h"
 #include "platform/com/LittleEndian.h"
+#include "platform/registry/internal/HiveFile.h"
 
 #include <cstring>
 #include <limits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RegistryTypes.h"
+#include "platform/registry/RegistryTypes.h"
 
 #include "platform/com/Result.h"
 

@@ -1,6 +1,6 @@
-#include "PortMap.h"
+#include "platform/serial/PortMap.h"
 
-#include "SerialPort.h"
+#include "platform/serial/SerialPort.h"
 
 #include "platform/text/Number.h"
 

@@ -1,11 +1,11 @@
-#include "SerialPort.h"
+#include "platform/serial/SerialPort.h"
 
-#include "PortMap.h"
-#include "VirtualModemLines.h"
-#include "internal/SerialPortPty.h"
-#include "internal/SerialPortTermios.h"
-#include "internal/SystemError.h"
-#include "internal/TermiosSettings.h"
+#include "platform/serial/PortMap.h"
+#include "platform/serial/VirtualModemLines.h"
+#include "platform/serial/internal/SerialPortPty.h"
+#include "platform/serial/internal/SerialPortTermios.h"
+#include "platform/serial/internal/SystemError.h"
+#include "platform/serial/internal/TermiosSettings.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

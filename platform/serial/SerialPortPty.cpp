@@ -1,7 +1,7 @@
-#include "internal/SerialPortPty.h"
+#include "platform/serial/internal/SerialPortPty.h"
 
-#include "internal/SystemError.h"
-#include "internal/TermiosSettings.h"
+#include "platform/serial/internal/SystemError.h"
+#include "platform/serial/internal/TermiosSettings.h"
 
 namespace platform::serial {
 

@@ -1,7 +1,7 @@
-#include "internal/SerialPortTermios.h"
+#include "platform/serial/internal/SerialPortTermios.h"
 
-#include "internal/SystemError.h"
-#include "internal/TermiosSettings.h"
+#include "platform/serial/internal/SystemError.h"
+#include "platform/serial/internal/TermiosSettings.h"
 
 #include <sys/ioctl.h>
 #include <termios.h>

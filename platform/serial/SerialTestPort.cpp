@@ -1,10 +1,10 @@
-#include "SerialTestPort.h"
+#include "platform/serial/SerialTestPort.h"
 
-#include "internal/FileDescriptor.h"
-#include "internal/SerialPortPty.h"
-#include "internal/SystemError.h"
-#include "internal/TermiosSettings.h"
-#include "internal/TimedIo.h"
+#include "platform/serial/internal/FileDescriptor.h"
+#include "platform/serial/internal/SerialPortPty.h"
+#include "platform/serial/internal/SystemError.h"
+#include "platform/serial/internal/TermiosSettings.h"
+#include "platform/serial/internal/TimedIo.h"
 
 #include <fcntl.h>
 #include <stdlib.h>

@@ -1,7 +1,7 @@
-#include "VirtualModemLines.h"
+#include "platform/serial/VirtualModemLines.h"
 
-#include "internal/FileDescriptor.h"
-#include "internal/SystemError.h"
+#include "platform/serial/internal/FileDescriptor.h"
+#include "platform/serial/internal/SystemError.h"
 
 #include <fcntl.h>
 #include <linux/futex.h>

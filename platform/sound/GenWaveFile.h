@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WaveFile.h"
+#include "platform/sound/WaveFile.h"
 
 #include <atomic>
 

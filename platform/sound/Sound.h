@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SoundBackend.h"
-#include "WaveFile.h"
+#include "platform/sound/SoundBackend.h"
+#include "platform/sound/WaveFile.h"
 
 #include "platform/kernel/Mutex.h"
 #include "platform/kernel/Thread.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Sound.h"
+#include "platform/sound/Sound.h"
 
 #include <filesystem>
 #include <map>

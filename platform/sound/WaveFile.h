@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WaveFormat.h"
+#include "platform/sound/WaveFormat.h"
 
 #include "platform/com/HResult.h"
 

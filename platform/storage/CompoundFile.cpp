@@ -1,8 +1,8 @@
-#include "CompoundFile.h"
+#include "platform/storage/CompoundFile.h"
 
-#include "internal/CompoundFileReader.h"
-#include "internal/ElementStorage.h"
-#include "internal/Format.h"
+#include "platform/storage/internal/CompoundFileReader.h"
+#include "platform/storage/internal/ElementStorage.h"
+#include "platform/storage/internal/Format.h"
 
 #include "platform/fs/ReadFile.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Storage.h"
+#include "platform/storage/Storage.h"
 
 #include "platform/com/ComPtr.h"
 #include "platform/com/Result.h"

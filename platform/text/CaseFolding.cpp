@@ -1,4 +1,4 @@
-#include "CaseFolding.h"
+#include "platform/text/CaseFolding.h"
 
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>

@@ -1,4 +1,4 @@
-#include "CodePage.h"
+#include "platform/text/CodePage.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "Collation.h"
+#include "platform/text/Collation.h"
 
 #include <unicode/coll.h>
 #include <unicode/locid.h>

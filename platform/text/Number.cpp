@@ -1,4 +1,4 @@
-#include "Number.h"
+#include "platform/text/Number.h"
 
 #include <cctype>
 #include <charconv>

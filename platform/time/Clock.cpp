@@ -1,6 +1,6 @@
-#include "Clock.h"
+#include "platform/time/Clock.h"
 
-#include "OleDate.h"
+#include "platform/time/OleDate.h"
 
 namespace platform::time {
 

@@ -1,6 +1,6 @@
-#include "ManualClock.h"
+#include "platform/time/ManualClock.h"
 
-#include "OleDate.h"
+#include "platform/time/OleDate.h"
 
 #include <algorithm>
 #include <cassert>

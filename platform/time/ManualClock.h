@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Clock.h"
+#include "platform/time/Clock.h"
 
 #include <cstddef>
 #include <vector>

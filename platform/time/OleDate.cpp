@@ -1,4 +1,4 @@
-#include "OleDate.h"
+#include "platform/time/OleDate.h"
 
 #include <chrono>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "MessageWindow.h"
+#include "platform/ui/MessageWindow.h"
 
 #include <QMetaObject>
 #include <QTimer>

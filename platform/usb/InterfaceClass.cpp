@@ -1,4 +1,4 @@
-#include "InterfaceClass.h"
+#include "platform/usb/InterfaceClass.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "UsbTransport.h"
+#include "platform/usb/UsbTransport.h"
 
 #include <algorithm>
 

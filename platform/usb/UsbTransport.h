@@ -1,7 +1,7 @@
 #pragma once
 
-#include "InterfaceClass.h"
-#include "UsbTypes.h"
+#include "platform/usb/InterfaceClass.h"
+#include "platform/usb/UsbTypes.h"
 
 #include "platform/com/Result.h"
 

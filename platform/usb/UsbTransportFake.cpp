@@ -1,4 +1,4 @@
-#include "UsbTransportFake.h"
+#include "platform/usb/UsbTransportFake.h"
 
 #include <algorithm>
 #include <cstring>

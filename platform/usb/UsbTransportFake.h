@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UsbTransport.h"
+#include "platform/usb/UsbTransport.h"
 
 #include <condition_variable>
 #include <deque>

@@ -1,4 +1,4 @@
-#include "ColorIntervals.h"
+#include "talvoboard/internal/ColorIntervals.h"
 
 #include <utility>
 

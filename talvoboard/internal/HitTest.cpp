@@ -1,6 +1,6 @@
-#include "HitTest.h"
+#include "talvoboard/internal/HitTest.h"
 
-#include "TargetGeometry.h"
+#include "talvoboard/internal/TargetGeometry.h"
 
 namespace talvoboard {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TargetState.h"
+#include "talvoboard/internal/TargetState.h"
 
 #include "platform/com/ComPtr.h"
 #include "platform/gfx/Geometry.h"

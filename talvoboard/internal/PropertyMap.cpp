@@ -1,4 +1,4 @@
-#include "PropertyMap.h"
+#include "talvoboard/internal/PropertyMap.h"
 
 #include "interfaces/talvoboard/DispIds.h"
 #include "platform/com/StreamForms.h"

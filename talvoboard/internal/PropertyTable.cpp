@@ -1,4 +1,4 @@
-#include "PropertyTable.h"
+#include "talvoboard/internal/PropertyTable.h"
 
 #include "interfaces/talvoboard/DispIds.h"
 #include "platform/com/Variant.h"

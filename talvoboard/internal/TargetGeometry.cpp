@@ -1,4 +1,4 @@
-#include "TargetGeometry.h"
+#include "talvoboard/internal/TargetGeometry.h"
 
 #include "platform/gfx/Letterbox.h"
 

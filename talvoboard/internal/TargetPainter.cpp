@@ -1,4 +1,4 @@
-#include "TargetPainter.h"
+#include "talvoboard/internal/TargetPainter.h"
 
 #include "platform/com/ObjectIdentity.h"
 #include "platform/com/Variant.h"

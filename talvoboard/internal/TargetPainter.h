@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TargetGeometry.h"
-#include "TargetState.h"
-#include "TracePainter.h"
+#include "talvoboard/internal/TargetGeometry.h"
+#include "talvoboard/internal/TargetState.h"
+#include "talvoboard/internal/TracePainter.h"
 
 #include "platform/gfx/DrawContext.h"
 

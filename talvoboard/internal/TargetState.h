@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ColorIntervals.h"
+#include "talvoboard/internal/ColorIntervals.h"
 
 #include "interfaces/talvodata/IAiming.h"
 #include "interfaces/talvodata/IEventParams.h"

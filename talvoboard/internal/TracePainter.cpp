@@ -1,4 +1,4 @@
-#include "TracePainter.h"
+#include "talvoboard/internal/TracePainter.h"
 
 #include "interfaces/talvodata/Sampling.h"
 #include "platform/gfx/Color.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TargetGeometry.h"
-#include "TargetState.h"
+#include "talvoboard/internal/TargetGeometry.h"
+#include "talvoboard/internal/TargetState.h"
 
 #include "platform/gfx/DrawContext.h"
 

@@ -1,6 +1,6 @@
-#include "Zoom.h"
+#include "talvoboard/internal/Zoom.h"
 
-#include "TargetGeometry.h"
+#include "talvoboard/internal/TargetGeometry.h"
 
 #include "platform/com/Variant.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TargetState.h"
+#include "talvoboard/internal/TargetState.h"
 
 #include "interfaces/talvodata/IEventParams.h"
 #include "interfaces/talvodata/ITargetParams.h"

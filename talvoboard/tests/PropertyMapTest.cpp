@@ -1,4 +1,4 @@
-#include "support/Targets.h"
+#include "talvoboard/tests/support/Targets.h"
 
 #include "talvoboard/Target.h"
 

@@ -1,8 +1,8 @@
 #include "talvoboard/TargetWindow.h"
 
-#include "support/FakeMouseHost.h"
-#include "support/Targets.h"
-#include "support/TestEvent.h"
+#include "talvoboard/tests/support/FakeMouseHost.h"
+#include "talvoboard/tests/support/Targets.h"
+#include "talvoboard/tests/support/TestEvent.h"
 
 #include "interfaces/talvoboard/DispIds.h"
 #include "interfaces/talvoboard/_ITargetEvents.h"

@@ -1,6 +1,6 @@
 #include "talvoboard/TargetMouseFilter.h"
 
-#include "support/FakeMouseHost.h"
+#include "talvoboard/tests/support/FakeMouseHost.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>

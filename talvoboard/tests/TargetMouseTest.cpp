@@ -1,6 +1,6 @@
 #include "talvoboard/TargetMouse.h"
 
-#include "support/FakeMouseHost.h"
+#include "talvoboard/tests/support/FakeMouseHost.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "talvoboard/TargetReplayBinding.h"
 
-#include "support/FakeMouseHost.h"
-#include "support/Targets.h"
+#include "talvoboard/tests/support/FakeMouseHost.h"
+#include "talvoboard/tests/support/Targets.h"
 
 #include "interfaces/talvoboard/DispIds.h"
 

@@ -1,6 +1,6 @@
-#include "support/Pixels.h"
-#include "support/Targets.h"
-#include "support/TestEvent.h"
+#include "talvoboard/tests/support/Pixels.h"
+#include "talvoboard/tests/support/Targets.h"
+#include "talvoboard/tests/support/TestEvent.h"
 
 #include "talvoboard/TargetWindow.h"
 #include "talvoboard/internal/TargetPainter.h"

@@ -1,5 +1,5 @@
-#include "support/Targets.h"
-#include "support/TestEvent.h"
+#include "talvoboard/tests/support/Targets.h"
+#include "talvoboard/tests/support/TestEvent.h"
 
 #include "platform/com/Variant.h"
 #include "platform/testing/Matchers.h"

@@ -1,6 +1,6 @@
 #include "talvodata/AimingAttr.h"
 
-#include "support/Events.h"
+#include "talvodata/tests/support/Events.h"
 
 #include "platform/com/MemoryStream.h"
 #include "platform/com/StreamForms.h"

@@ -1,10 +1,10 @@
 #include "talvodata/AimingCollection.h"
 
-#include "support/AimingBuilder.h"
-#include "support/Bytes.h"
-#include "support/DocumentClasses.h"
-#include "support/MalformedInputs.h"
-#include "support/ProgressRecorder.h"
+#include "talvodata/tests/support/AimingBuilder.h"
+#include "talvodata/tests/support/Bytes.h"
+#include "talvodata/tests/support/DocumentClasses.h"
+#include "talvodata/tests/support/MalformedInputs.h"
+#include "talvodata/tests/support/ProgressRecorder.h"
 
 #include "interfaces/talvodata/DispIds.h"
 #include "platform/com/EnumVariant.h"

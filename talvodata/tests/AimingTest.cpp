@@ -1,6 +1,6 @@
 #include "talvodata/Aiming.h"
 
-#include "support/AimingBuilder.h"
+#include "talvodata/tests/support/AimingBuilder.h"
 
 #include "platform/com/EnumVariant.h"
 #include "platform/com/MemoryStream.h"

@@ -1,7 +1,7 @@
 #include "talvodata/AimingTrace.h"
 
-#include "support/TraceBuilder.h"
 #include "talvodata/PackedChannel.h"
+#include "talvodata/tests/support/TraceBuilder.h"
 
 #include "platform/com/MemoryStream.h"
 #include "platform/com/StreamForms.h"

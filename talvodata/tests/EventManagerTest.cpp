@@ -3,9 +3,9 @@
 #include "talvodata/EventFile.h"
 #include "talvodata/RegisterEvents.h"
 
-#include "support/Bytes.h"
-#include "support/EventFiles.h"
-#include "support/TempFolder.h"
+#include "talvodata/tests/support/Bytes.h"
+#include "talvodata/tests/support/EventFiles.h"
+#include "talvodata/tests/support/TempFolder.h"
 
 #include "platform/com/ClassTable.h"
 #include "platform/com/EnumVariant.h"

@@ -2,10 +2,10 @@
 
 #include "talvodata/EventFile.h"
 
-#include "support/Bytes.h"
-#include "support/DocumentFiles.h"
-#include "support/FakePicture.h"
-#include "support/TempFolder.h"
+#include "talvodata/tests/support/Bytes.h"
+#include "talvodata/tests/support/DocumentFiles.h"
+#include "talvodata/tests/support/FakePicture.h"
+#include "talvodata/tests/support/TempFolder.h"
 
 #include "platform/fs/Attributes.h"
 #include "platform/testing/Matchers.h"

@@ -2,7 +2,7 @@
 #include "talvodata/TargetElement.h"
 #include "talvodata/TargetParams.h"
 
-#include "support/Bytes.h"
+#include "talvodata/tests/support/Bytes.h"
 
 #include "platform/com/Bstr.h"
 #include "platform/testing/Matchers.h"

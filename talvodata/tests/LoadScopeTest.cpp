@@ -3,7 +3,7 @@
 #include "talvodata/AimingTrace.h"
 #include "talvodata/EventParams.h"
 
-#include "support/Bytes.h"
+#include "talvodata/tests/support/Bytes.h"
 
 #include "platform/testing/Matchers.h"
 

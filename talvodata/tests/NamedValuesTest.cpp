@@ -2,7 +2,7 @@
 
 #include "talvodata/Shot.h"
 
-#include "support/Bytes.h"
+#include "talvodata/tests/support/Bytes.h"
 
 #include "platform/com/ClassTable.h"
 #include "platform/com/MemoryStream.h"

@@ -1,7 +1,7 @@
 #include "talvodata/RangeCollection.h"
 
-#include "support/FakeEvent.h"
-#include "support/RangeBuilder.h"
+#include "talvodata/tests/support/FakeEvent.h"
+#include "talvodata/tests/support/RangeBuilder.h"
 
 #include "platform/com/EnumVariant.h"
 #include "platform/testing/Matchers.h"

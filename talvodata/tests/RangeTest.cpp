@@ -1,7 +1,7 @@
 #include "talvodata/Range.h"
 
-#include "support/FakeEvent.h"
-#include "support/RangeBuilder.h"
+#include "talvodata/tests/support/FakeEvent.h"
+#include "talvodata/tests/support/RangeBuilder.h"
 
 #include "platform/testing/Matchers.h"
 

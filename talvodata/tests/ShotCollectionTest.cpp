@@ -1,8 +1,8 @@
 #include "talvodata/ShotCollection.h"
 
-#include "support/FakeEvent.h"
-#include "support/ShotBuilder.h"
 #include "talvodata/RegisterCollections.h"
+#include "talvodata/tests/support/FakeEvent.h"
+#include "talvodata/tests/support/ShotBuilder.h"
 
 #include "platform/com/ClassTable.h"
 #include "platform/com/EnumVariant.h"

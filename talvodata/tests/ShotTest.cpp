@@ -1,6 +1,6 @@
 #include "talvodata/Shot.h"
 
-#include "support/AimingBuilder.h"
+#include "talvodata/tests/support/AimingBuilder.h"
 
 #include "platform/com/MemoryStream.h"
 #include "platform/testing/Matchers.h"

@@ -1,6 +1,6 @@
 #include "talvodata/TargetElement.h"
 
-#include "support/Bytes.h"
+#include "talvodata/tests/support/Bytes.h"
 
 #include "platform/testing/Matchers.h"
 

@@ -1,7 +1,7 @@
 #include "talvodata/TargetParams.h"
 
-#include "support/Bytes.h"
-#include "support/FakePicture.h"
+#include "talvodata/tests/support/Bytes.h"
+#include "talvodata/tests/support/FakePicture.h"
 
 #include "platform/com/EnumVariant.h"
 #include "platform/gfx/PictureObject.h"

@@ -1,4 +1,4 @@
-#include "BiathlonGeometry.h"
+#include "talvolink/serial/BiathlonGeometry.h"
 
 #include "talvolink/Angle.h"
 

@@ -1,4 +1,4 @@
-#include "BiathlonPacket.h"
+#include "talvolink/serial/BiathlonPacket.h"
 
 namespace talvolink {
 namespace {

@@ -1,4 +1,4 @@
-#include "PacketFramer.h"
+#include "talvolink/serial/PacketFramer.h"
 
 #include <algorithm>
 #include <cassert>

@@ -1,4 +1,4 @@
-#include "Pause.h"
+#include "talvolink/serial/Pause.h"
 
 #include "platform/kernel/Event.h"
 

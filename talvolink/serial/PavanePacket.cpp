@@ -1,4 +1,4 @@
-#include "PavanePacket.h"
+#include "talvolink/serial/PavanePacket.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "PnpParser.h"
+#include "talvolink/serial/PnpParser.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "PnpProbe.h"
+#include "talvolink/serial/PnpProbe.h"
 
 #include "talvolink/DeviceHost.h"
 #include "talvolink/serial/Pause.h"

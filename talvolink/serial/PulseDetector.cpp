@@ -1,4 +1,4 @@
-#include "PulseDetector.h"
+#include "talvolink/serial/PulseDetector.h"
 
 #include <algorithm>
 #include <cmath>

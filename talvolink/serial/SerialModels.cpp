@@ -1,4 +1,4 @@
-#include "SerialModels.h"
+#include "talvolink/serial/SerialModels.h"
 
 #include "talvolink/serial/Talvo306.h"
 #include "talvolink/serial/TalvoBiathlon.h"

@@ -1,4 +1,4 @@
-#include "SerialReader.h"
+#include "talvolink/serial/SerialReader.h"
 
 #include "talvolink/DeviceModel.h"
 #include "talvolink/serial/PacketFramer.h"

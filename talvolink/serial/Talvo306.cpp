@@ -1,4 +1,4 @@
-#include "Talvo306.h"
+#include "talvolink/serial/Talvo306.h"
 
 #include "talvolink/serial/PavanePacket.h"
 

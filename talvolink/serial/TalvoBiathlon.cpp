@@ -1,4 +1,4 @@
-#include "TalvoBiathlon.h"
+#include "talvolink/serial/TalvoBiathlon.h"
 
 #include "talvolink/serial/BiathlonPacket.h"
 #include "talvolink/serial/PnpProbe.h"

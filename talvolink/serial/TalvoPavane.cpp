@@ -1,4 +1,4 @@
-#include "TalvoPavane.h"
+#include "talvolink/serial/TalvoPavane.h"
 
 #include "talvolink/serial/PavanePacket.h"
 #include "talvolink/serial/PnpProbe.h"

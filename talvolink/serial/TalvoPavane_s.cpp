@@ -1,4 +1,4 @@
-#include "TalvoPavane_s.h"
+#include "talvolink/serial/TalvoPavane_s.h"
 
 namespace talvolink {
 

@@ -1,4 +1,4 @@
-#include "TalvoPavanei.h"
+#include "talvolink/serial/TalvoPavanei.h"
 
 namespace talvolink {
 

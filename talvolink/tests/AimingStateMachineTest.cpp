@@ -1,4 +1,4 @@
-#include "support/ControlFixture.h"
+#include "talvolink/tests/support/ControlFixture.h"
 
 #include "interfaces/talvodata/IAiming.h"
 #include "platform/testing/Matchers.h"

@@ -1,4 +1,4 @@
-#include "support/ControlFixture.h"
+#include "talvolink/tests/support/ControlFixture.h"
 
 #include "talvolink/DeviceModel.h"
 

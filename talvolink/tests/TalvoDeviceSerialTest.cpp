@@ -1,4 +1,4 @@
-#include "support/EventRecorder.h"
+#include "talvolink/tests/support/EventRecorder.h"
 
 #include "talvolink/TalvoDevice.h"
 
@@ -7,7 +7,7 @@
 #include "platform/testing/EventPump.h"
 #include "platform/testing/Matchers.h"
 
-#include "SensorSimulator.h"
+#include "tools/sensorsim/SensorSimulator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "support/EventRecorder.h"
-#include "support/TestDeviceFactory.h"
+#include "talvolink/tests/support/EventRecorder.h"
+#include "talvolink/tests/support/TestDeviceFactory.h"
 
 #include "talvolink/DeviceModel.h"
 #include "talvolink/TalvoDevice.h"

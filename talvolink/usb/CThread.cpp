@@ -1,4 +1,4 @@
-#include "CThread.h"
+#include "talvolink/usb/CThread.h"
 
 namespace talvolink {
 

@@ -1,7 +1,7 @@
-#include "DeviceRequests.h"
+#include "talvolink/usb/DeviceRequests.h"
 
-#include "Bytes.h"
-#include "UsbDevice.h"
+#include "talvolink/usb/Bytes.h"
+#include "talvolink/usb/UsbDevice.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SerialNumber.h"
+#include "talvolink/usb/SerialNumber.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "SerialNumber.h"
+#include "talvolink/usb/SerialNumber.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "UsbDevice.h"
+#include "talvolink/usb/UsbDevice.h"
 
 #include <algorithm>
 #include <cassert>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UsbDeviceReader.h"
+#include "talvolink/usb/UsbDeviceReader.h"
 
 #include "platform/kernel/Mutex.h"
 #include "platform/usb/UsbTransport.h"

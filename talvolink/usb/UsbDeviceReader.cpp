@@ -1,6 +1,6 @@
-#include "UsbDeviceReader.h"
+#include "talvolink/usb/UsbDeviceReader.h"
 
-#include "UsbDevice.h"
+#include "talvolink/usb/UsbDevice.h"
 
 #include <algorithm>
 #include <array>

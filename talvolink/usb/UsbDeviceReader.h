@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CThread.h"
+#include "talvolink/usb/CThread.h"
 
 #include <cstdint>
 #include <span>

@@ -1,7 +1,7 @@
-#include "UsbOpticalSensor.h"
+#include "talvolink/usb/UsbOpticalSensor.h"
 
-#include "Bytes.h"
-#include "DeviceRequests.h"
+#include "talvolink/usb/Bytes.h"
+#include "talvolink/usb/DeviceRequests.h"
 
 #include "talvolink/Angle.h"
 

@@ -1,6 +1,6 @@
-#include "UsbPulseSensor.h"
+#include "talvolink/usb/UsbPulseSensor.h"
 
-#include "DeviceRequests.h"
+#include "talvolink/usb/DeviceRequests.h"
 
 #include "platform/time/Clock.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "NativeEvent.h"
-#include "UsbDevice.h"
+#include "talvolink/usb/NativeEvent.h"
+#include "talvolink/usb/UsbDevice.h"
 
 #include "platform/com/Types.h"
 

@@ -1,6 +1,6 @@
-#include "UsbTarget.h"
+#include "talvolink/usb/UsbTarget.h"
 
-#include "DeviceRequests.h"
+#include "talvolink/usb/DeviceRequests.h"
 
 namespace talvolink {
 

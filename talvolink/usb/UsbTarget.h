@@ -1,8 +1,8 @@
 #pragma once
 
-#include "NativeEvent.h"
-#include "SerialNumber.h"
-#include "UsbDevice.h"
+#include "talvolink/usb/NativeEvent.h"
+#include "talvolink/usb/SerialNumber.h"
+#include "talvolink/usb/UsbDevice.h"
 
 namespace talvolink {
 

@@ -1,6 +1,6 @@
-#include "UsbTriggerSensor.h"
+#include "talvolink/usb/UsbTriggerSensor.h"
 
-#include "Bytes.h"
+#include "talvolink/usb/Bytes.h"
 
 namespace talvolink {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UsbDevice.h"
+#include "talvolink/usb/UsbDevice.h"
 
 #include "talvolink/ChebyshevFilter.h"
 

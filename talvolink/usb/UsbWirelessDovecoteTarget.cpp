@@ -1,6 +1,6 @@
-#include "UsbWirelessDovecoteTarget.h"
+#include "talvolink/usb/UsbWirelessDovecoteTarget.h"
 
-#include "SubBlocks.h"
+#include "talvolink/usb/SubBlocks.h"
 
 #include <algorithm>
 

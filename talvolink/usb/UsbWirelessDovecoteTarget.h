@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DeviceRequests.h"
-#include "NativeEvent.h"
-#include "SerialNumber.h"
-#include "UsbDevice.h"
+#include "talvolink/usb/DeviceRequests.h"
+#include "talvolink/usb/NativeEvent.h"
+#include "talvolink/usb/SerialNumber.h"
+#include "talvolink/usb/UsbDevice.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
-#include "UsbWirelessTarget.h"
+#include "talvolink/usb/UsbWirelessTarget.h"
 
-#include "DeviceRequests.h"
-#include "SubBlocks.h"
+#include "talvolink/usb/DeviceRequests.h"
+#include "talvolink/usb/SubBlocks.h"
 
 namespace talvolink {
 

@@ -1,4 +1,4 @@
-#include "SystemTray.h"
+#include "talvowatch/app/SystemTray.h"
 
 #include "talvowatch/CatalogServer.h"
 #include "talvowatch/TrayModel.h"

@@ -1,8 +1,8 @@
 #include "talvowatch/CatalogWorker.h"
 
-#include "support/PracticeFile.h"
-#include "support/ScriptedChanges.h"
 #include "talvowatch/TrayModel.h"
+#include "talvowatch/tests/support/PracticeFile.h"
+#include "talvowatch/tests/support/ScriptedChanges.h"
 
 #include "catalogcache/CatalogCache.h"
 #include "catalogcache/CatalogLocation.h"

@@ -1,4 +1,4 @@
-#include "support/PracticeFile.h"
+#include "talvowatch/tests/support/PracticeFile.h"
 
 #include "catalogcache/CatalogReader.h"
 #include "catalogcache/GenerationPage.h"

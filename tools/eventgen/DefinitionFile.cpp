@@ -1,4 +1,4 @@
-#include "DefinitionFile.h"
+#include "tools/eventgen/DefinitionFile.h"
 
 #include <fstream>
 

@@ -1,4 +1,4 @@
-#include "EventBuilder.h"
+#include "tools/eventgen/EventBuilder.h"
 
 #include "interfaces/talvodata/Guids.h"
 #include "platform/com/ClassTable.h"

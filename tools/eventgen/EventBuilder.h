@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DefinitionFile.h"
+#include "tools/eventgen/DefinitionFile.h"
 
 #include "interfaces/talvodata/IEventParams.h"
 #include "platform/com/ComPtr.h"

@@ -1,5 +1,5 @@
-#include "DefinitionFile.h"
-#include "EventBuilder.h"
+#include "tools/eventgen/DefinitionFile.h"
+#include "tools/eventgen/EventBuilder.h"
 
 #include "talvodata/RegisterEvents.h"
 

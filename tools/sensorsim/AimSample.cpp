@@ -1,4 +1,4 @@
-#include "AimSample.h"
+#include "tools/sensorsim/AimSample.h"
 
 #include <cmath>
 

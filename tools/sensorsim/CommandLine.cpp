@@ -1,6 +1,6 @@
-#include "CommandLine.h"
+#include "tools/sensorsim/CommandLine.h"
 
-#include "SensorProfile.h"
+#include "tools/sensorsim/SensorProfile.h"
 
 #include <charconv>
 #include <cstring>

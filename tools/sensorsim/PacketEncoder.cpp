@@ -1,4 +1,4 @@
-#include "PacketEncoder.h"
+#include "tools/sensorsim/PacketEncoder.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AimSample.h"
+#include "tools/sensorsim/AimSample.h"
 
 #include <cstdint>
 #include <vector>

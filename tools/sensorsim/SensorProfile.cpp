@@ -1,6 +1,6 @@
-#include "SensorProfile.h"
+#include "tools/sensorsim/SensorProfile.h"
 
-#include "PacketEncoder.h"
+#include "tools/sensorsim/PacketEncoder.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "SensorSimulator.h"
+#include "tools/sensorsim/SensorSimulator.h"
 
 #include "platform/kernel/Event.h"
 

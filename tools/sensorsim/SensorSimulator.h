@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AimSample.h"
-#include "SensorProfile.h"
+#include "tools/sensorsim/AimSample.h"
+#include "tools/sensorsim/SensorProfile.h"
 
 #include "platform/com/Result.h"
 #include "platform/kernel/Thread.h"

@@ -1,6 +1,6 @@
-#include "AimSample.h"
-#include "CommandLine.h"
-#include "SensorSimulator.h"
+#include "tools/sensorsim/AimSample.h"
+#include "tools/sensorsim/CommandLine.h"
+#include "tools/sensorsim/SensorSimulator.h"
 
 #include <cerrno>
 #include <csignal>

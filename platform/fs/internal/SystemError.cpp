@@ -1,4 +1,4 @@
-#include "SystemError.h"
+#include "platform/fs/internal/SystemError.h"
 
 #include "platform/com/ErrorText.h"
 

@@ -1,9 +1,9 @@
 #include "platform/fs/AtomicWrite.h"
 
 #include "platform/fs/ReadFile.h"
+#include "platform/fs/tests/support/TemporaryFolder.h"
 #include "platform/testing/Matchers.h"
 #include "platform/testing/Unprivileged.h"
-#include "support/TemporaryFolder.h"
 
 #include <csignal>
 #include <sys/resource.h>

@@ -1,7 +1,7 @@
 #include "platform/fs/Attributes.h"
 
+#include "platform/fs/tests/support/TemporaryFolder.h"
 #include "platform/testing/Matchers.h"
-#include "support/TemporaryFolder.h"
 
 #include <sys/stat.h>
 

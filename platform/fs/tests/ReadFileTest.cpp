@@ -1,8 +1,8 @@
 #include "platform/fs/ReadFile.h"
 
+#include "platform/fs/tests/support/TemporaryFolder.h"
 #include "platform/testing/Matchers.h"
 #include "platform/testing/Unprivileged.h"
-#include "support/TemporaryFolder.h"
 
 #include <chrono>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-#include "HiveFile.h"
+#include "platform/registry/internal/HiveFile.h"
 
-#include "HiveFormat.h"
+#include "platform/registry/internal/HiveFormat.h"
 
 #include "platform/com/ErrorText.h"
 #include "platform/fs/AtomicWrite.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HiveTree.h"
+#include "platform/registry/internal/HiveTree.h"
 
 #include "platform/registry/Key.h"
 

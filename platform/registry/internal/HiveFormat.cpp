@@ -1,4 +1,4 @@
-#include "HiveFormat.h"
+#include "platform/registry/internal/HiveFormat.h"
 
 #include "platform/com/Bstr.h"
 #include "platform/com/LittleEndian.h"

@@ -1,4 +1,4 @@
-#include "HiveTree.h"
+#include "platform/registry/internal/HiveTree.h"
 
 #include "platform/text/CaseFolding.h"
 

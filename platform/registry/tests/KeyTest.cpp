@@ -1,6 +1,6 @@
 #include "platform/registry/Key.h"
 
-#include "support/RegistryFixture.h"
+#include "platform/registry/tests/support/RegistryFixture.h"
 
 #include "platform/testing/Matchers.h"
 

@@ -1,4 +1,4 @@
-#include "SystemError.h"
+#include "platform/serial/internal/SystemError.h"
 
 #include "platform/com/ErrorText.h"
 #include "platform/serial/SerialPort.h"

@@ -1,4 +1,4 @@
-#include "TermiosSettings.h"
+#include "platform/serial/internal/TermiosSettings.h"
 
 #include <array>
 #include <string>

@@ -1,6 +1,6 @@
-#include "TimedIo.h"
+#include "platform/serial/internal/TimedIo.h"
 
-#include "SystemError.h"
+#include "platform/serial/internal/SystemError.h"
 
 #include <poll.h>
 #include <unistd.h>

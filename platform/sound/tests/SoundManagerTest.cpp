@@ -2,7 +2,7 @@
 #include "platform/sound/GenWaveFile.h"
 #include "platform/sound/WaveDiskFile.h"
 
-#include "support/RecordingBackend.h"
+#include "platform/sound/tests/support/RecordingBackend.h"
 
 #include "platform/testing/Matchers.h"
 

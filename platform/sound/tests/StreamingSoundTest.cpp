@@ -1,7 +1,7 @@
 #include "platform/sound/GenWaveFile.h"
 #include "platform/sound/SoundManager.h"
 
-#include "support/RecordingBackend.h"
+#include "platform/sound/tests/support/RecordingBackend.h"
 
 #include "platform/testing/Matchers.h"
 

@@ -1,6 +1,6 @@
-#include "CompoundFileReader.h"
+#include "platform/storage/internal/CompoundFileReader.h"
 
-#include "Format.h"
+#include "platform/storage/internal/Format.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "CompoundFileWriter.h"
+#include "platform/storage/internal/CompoundFileWriter.h"
 
-#include "Format.h"
+#include "platform/storage/internal/Format.h"
 
 #include <cassert>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "Document.h"
+#include "platform/storage/internal/Document.h"
 
-#include "CompoundFileWriter.h"
+#include "platform/storage/internal/CompoundFileWriter.h"
 
 namespace platform::storage::internal {
 

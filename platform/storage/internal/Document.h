@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Element.h"
+#include "platform/storage/internal/Element.h"
 
 #include "platform/com/Result.h"
 #include "platform/fs/AtomicWrite.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ElementName.h"
+#include "platform/storage/internal/ElementName.h"
 
 #include "platform/com/Guid.h"
 

@@ -1,4 +1,4 @@
-#include "ElementName.h"
+#include "platform/storage/internal/ElementName.h"
 
 #include "platform/com/Bstr.h"
 

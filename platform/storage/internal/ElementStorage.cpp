@@ -1,7 +1,7 @@
-#include "ElementStorage.h"
+#include "platform/storage/internal/ElementStorage.h"
 
-#include "CompoundFileWriter.h"
-#include "ElementStream.h"
+#include "platform/storage/internal/CompoundFileWriter.h"
+#include "platform/storage/internal/ElementStream.h"
 
 #include "platform/com/Bstr.h"
 

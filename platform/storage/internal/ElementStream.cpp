@@ -1,6 +1,6 @@
-#include "ElementStream.h"
+#include "platform/storage/internal/ElementStream.h"
 
-#include "CompoundFileWriter.h"
+#include "platform/storage/internal/CompoundFileWriter.h"
 
 #include "platform/com/SeekTarget.h"
 #include "platform/com/WriteAt.h"

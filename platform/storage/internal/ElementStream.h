@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AccessMode.h"
-#include "Document.h"
+#include "platform/storage/internal/AccessMode.h"
+#include "platform/storage/internal/Document.h"
 
 #include "platform/com/ComObject.h"
 #include "platform/com/Stream.h"

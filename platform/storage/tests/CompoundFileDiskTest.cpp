@@ -3,8 +3,8 @@
 #include "platform/com/Bstr.h"
 #include "platform/fs/ReadFile.h"
 #include "platform/fs/tests/support/TemporaryFolder.h"
+#include "platform/storage/tests/support/StorageHelpers.h"
 #include "platform/testing/Matchers.h"
-#include "support/StorageHelpers.h"
 
 #include <csignal>
 #include <sys/resource.h>

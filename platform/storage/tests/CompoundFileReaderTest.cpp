@@ -2,8 +2,8 @@
 
 #include "platform/com/Bstr.h"
 #include "platform/fs/ReadFile.h"
+#include "platform/storage/tests/support/StorageHelpers.h"
 #include "platform/testing/Matchers.h"
-#include "support/StorageHelpers.h"
 
 #include <cstring>
 #include <random>

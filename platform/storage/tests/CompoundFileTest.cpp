@@ -1,8 +1,8 @@
 #include "platform/storage/CompoundFile.h"
 
 #include "platform/com/Bstr.h"
+#include "platform/storage/tests/support/StorageHelpers.h"
 #include "platform/testing/Matchers.h"
-#include "support/StorageHelpers.h"
 
 using namespace platform::storage;
 using namespace platform::storage::testing;

@@ -4,8 +4,8 @@
 #include "platform/com/LittleEndian.h"
 #include "platform/fs/ReadFile.h"
 #include "platform/fs/tests/support/TemporaryFolder.h"
+#include "platform/storage/tests/support/StorageHelpers.h"
 #include "platform/testing/Matchers.h"
-#include "support/StorageHelpers.h"
 
 #include <cstdlib>
 

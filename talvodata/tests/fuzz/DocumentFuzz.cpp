@@ -1,6 +1,6 @@
-#include "FuzzSetup.h"
+#include "talvodata/tests/fuzz/FuzzSetup.h"
 
-#include "../support/DocumentFiles.h"
+#include "talvodata/tests/support/DocumentFiles.h"
 
 #include "talvodata/TalvoDocument.h"
 

@@ -1,6 +1,6 @@
-#include "FuzzSetup.h"
+#include "talvodata/tests/fuzz/FuzzSetup.h"
 
-#include "../support/EventFiles.h"
+#include "talvodata/tests/support/EventFiles.h"
 
 #include "talvodata/EventFile.h"
 #include "talvodata/EventParams.h"

@@ -1,7 +1,7 @@
-#include "FuzzSetup.h"
+#include "talvodata/tests/fuzz/FuzzSetup.h"
 
-#include "../support/EventFiles.h"
-#include "../support/TempFolder.h"
+#include "talvodata/tests/support/EventFiles.h"
+#include "talvodata/tests/support/TempFolder.h"
 
 #include "talvodata/EventFile.h"
 #include "talvodata/EventParams.h"

@@ -1,4 +1,4 @@
-#include "FuzzSetup.h"
+#include "talvodata/tests/fuzz/FuzzSetup.h"
 
 #include "talvodata/AimingTrace.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Events.h"
+#include "talvodata/tests/support/Events.h"
 
 #include "talvodata/Aiming.h"
 

@@ -1,4 +1,4 @@
-#include "Bytes.h"
+#include "talvodata/tests/support/Bytes.h"
 
 #include <gtest/gtest.h>
 

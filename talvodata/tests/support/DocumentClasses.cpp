@@ -1,4 +1,4 @@
-#include "DocumentClasses.h"
+#include "talvodata/tests/support/DocumentClasses.h"
 
 #include "talvodata/RegisterCollections.h"
 #include "talvodata/RegisterDocument.h"

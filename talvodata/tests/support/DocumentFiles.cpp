@@ -1,4 +1,4 @@
-#include "DocumentFiles.h"
+#include "talvodata/tests/support/DocumentFiles.h"
 
 #include "platform/com/ComPtr.h"
 #include "platform/fs/ReadFile.h"

@@ -1,4 +1,4 @@
-#include "EventFiles.h"
+#include "talvodata/tests/support/EventFiles.h"
 
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"

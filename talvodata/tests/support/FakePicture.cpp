@@ -1,4 +1,4 @@
-#include "FakePicture.h"
+#include "talvodata/tests/support/FakePicture.h"
 
 #include "platform/com/ClassTable.h"
 #include "platform/com/StreamForms.h"

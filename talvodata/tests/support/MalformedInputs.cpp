@@ -1,4 +1,4 @@
-#include "MalformedInputs.h"
+#include "talvodata/tests/support/MalformedInputs.h"
 
 #include <algorithm>
 #include <cstdlib>

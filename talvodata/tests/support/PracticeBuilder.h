@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AimingBuilder.h"
+#include "talvodata/tests/support/AimingBuilder.h"
 
 #include "platform/com/Variant.h"
 #include "talvodata/TalvoDocument.h"

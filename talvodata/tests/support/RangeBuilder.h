@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FakeAttributes.h"
+#include "talvodata/tests/support/FakeAttributes.h"
 
 #include "talvodata/AimingTrace.h"
 #include "talvodata/Range.h"

@@ -1,4 +1,4 @@
-#include "TempFolder.h"
+#include "talvodata/tests/support/TempFolder.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FakeAimingAttr.h"
+#include "talvodata/tests/support/FakeAimingAttr.h"
 
 #include "talvodata/AimingTrace.h"
 

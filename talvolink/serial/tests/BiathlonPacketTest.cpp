@@ -1,7 +1,7 @@
 #include "talvolink/serial/BiathlonPacket.h"
 #include "talvolink/serial/BiathlonGeometry.h"
 
-#include "PacketEncoder.h"
+#include "tools/sensorsim/PacketEncoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "talvolink/serial/PnpProbe.h"
 
-#include "SensorSimulator.h"
+#include "tools/sensorsim/SensorSimulator.h"
 
 #include "platform/serial/SerialTestPort.h"
 #include "platform/testing/Matchers.h"

@@ -4,7 +4,7 @@
 #include "talvolink/serial/TalvoBiathlon.h"
 #include "talvolink/serial/TalvoPavanei.h"
 
-#include "support/RecordingHost.h"
+#include "talvolink/serial/tests/support/RecordingHost.h"
 
 #include <gtest/gtest.h>
 

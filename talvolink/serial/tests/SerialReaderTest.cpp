@@ -3,9 +3,9 @@
 #include "talvolink/DeviceModel.h"
 #include "talvolink/serial/PavanePacket.h"
 
-#include "support/RecordingHost.h"
+#include "talvolink/serial/tests/support/RecordingHost.h"
 
-#include "PacketEncoder.h"
+#include "tools/sensorsim/PacketEncoder.h"
 
 #include "platform/serial/SerialTestPort.h"
 #include "platform/testing/Matchers.h"

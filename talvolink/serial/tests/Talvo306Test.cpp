@@ -1,8 +1,8 @@
 #include "talvolink/serial/Talvo306.h"
 
-#include "support/SerialSensorFixture.h"
+#include "talvolink/serial/tests/support/SerialSensorFixture.h"
 
-#include "AimSample.h"
+#include "tools/sensorsim/AimSample.h"
 
 #include "platform/com/Bstr.h"
 

@@ -1,9 +1,9 @@
 #include "talvolink/serial/TalvoBiathlon.h"
 
-#include "support/SerialSensorFixture.h"
+#include "talvolink/serial/tests/support/SerialSensorFixture.h"
 
-#include "AimSample.h"
-#include "PacketEncoder.h"
+#include "tools/sensorsim/AimSample.h"
+#include "tools/sensorsim/PacketEncoder.h"
 
 #include <vector>
 

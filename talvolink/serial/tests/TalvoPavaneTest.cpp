@@ -2,9 +2,9 @@
 #include "talvolink/serial/TalvoPavane_s.h"
 #include "talvolink/serial/TalvoPavanei.h"
 
-#include "support/SerialSensorFixture.h"
+#include "talvolink/serial/tests/support/SerialSensorFixture.h"
 
-#include "AimSample.h"
+#include "tools/sensorsim/AimSample.h"
 
 #include "talvodata/tests/support/Events.h"
 

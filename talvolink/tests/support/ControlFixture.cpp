@@ -1,4 +1,4 @@
-#include "ControlFixture.h"
+#include "talvolink/tests/support/ControlFixture.h"
 
 #include <QCoreApplication>
 

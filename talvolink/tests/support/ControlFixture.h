@@ -1,8 +1,8 @@
 #pragma once
 
-#include "EventRecorder.h"
-#include "TestDeviceFactory.h"
-#include "TestEvent.h"
+#include "talvolink/tests/support/EventRecorder.h"
+#include "talvolink/tests/support/TestDeviceFactory.h"
+#include "talvolink/tests/support/TestEvent.h"
 
 #include "talvolink/TalvoDevice.h"
 

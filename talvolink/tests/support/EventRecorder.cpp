@@ -1,4 +1,4 @@
-#include "EventRecorder.h"
+#include "talvolink/tests/support/EventRecorder.h"
 
 #include <map>
 

@@ -1,4 +1,4 @@
-#include "ScriptedDevice.h"
+#include "talvolink/tests/support/ScriptedDevice.h"
 
 #include "platform/time/Clock.h"
 

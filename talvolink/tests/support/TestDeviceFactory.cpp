@@ -1,6 +1,6 @@
-#include "TestDeviceFactory.h"
+#include "talvolink/tests/support/TestDeviceFactory.h"
 
-#include "FakeSerialPort.h"
+#include "talvolink/tests/support/FakeSerialPort.h"
 
 #include "talvolink/serial/SerialModels.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ScriptedDevice.h"
+#include "talvolink/tests/support/ScriptedDevice.h"
 
 #include "talvolink/DeviceFactory.h"
 

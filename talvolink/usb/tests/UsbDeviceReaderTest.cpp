@@ -1,4 +1,4 @@
-#include "support/RecordingUsbDevice.h"
+#include "talvolink/usb/tests/support/RecordingUsbDevice.h"
 
 #include <gtest/gtest.h>
 

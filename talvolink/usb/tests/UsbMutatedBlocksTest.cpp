@@ -1,4 +1,4 @@
-#include "support/UsbDecoders.h"
+#include "talvolink/usb/tests/support/UsbDecoders.h"
 
 #include <gtest/gtest.h>
 

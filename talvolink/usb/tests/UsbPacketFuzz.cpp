@@ -1,4 +1,4 @@
-#include "support/UsbDecoders.h"
+#include "talvolink/usb/tests/support/UsbDecoders.h"
 
 // libFuzzer entry (Clang builds only): every decoder of what a USB device reads, over one input.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

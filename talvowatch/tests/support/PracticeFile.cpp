@@ -1,4 +1,4 @@
-#include "PracticeFile.h"
+#include "talvowatch/tests/support/PracticeFile.h"
 
 #include "interfaces/talvodata/Guids.h"
 #include "interfaces/talvodata/IEventManager.h"

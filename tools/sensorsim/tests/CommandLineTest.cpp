@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "tools/sensorsim/CommandLine.h"
 
 #include "platform/testing/Matchers.h"
 

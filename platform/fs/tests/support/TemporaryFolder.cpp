@@ -1,4 +1,4 @@
-#include "TemporaryFolder.h"
+#include "platform/fs/tests/support/TemporaryFolder.h"
 
 #include <algorithm>
 #include <cassert>

@@ -1,4 +1,4 @@
-#include "RegistryFixture.h"
+#include "platform/registry/tests/support/RegistryFixture.h"
 
 #include <cstdlib>
 #include <fstream>

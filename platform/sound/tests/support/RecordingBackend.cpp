@@ -1,4 +1,4 @@
-#include "RecordingBackend.h"
+#include "platform/sound/tests/support/RecordingBackend.h"
 
 #include <chrono>
 

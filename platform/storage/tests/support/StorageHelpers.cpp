@@ -1,4 +1,4 @@
-#include "StorageHelpers.h"
+#include "platform/storage/tests/support/StorageHelpers.h"
 
 #include "platform/com/Bstr.h"
 #include "platform/com/ComPtr.h"

@@ -1,4 +1,4 @@
-#include "RecordingHost.h"
+#include "talvolink/serial/tests/support/RecordingHost.h"
 
 #include "interfaces/talvodata/IShot.h"
 #include "platform/testing/EventPump.h"

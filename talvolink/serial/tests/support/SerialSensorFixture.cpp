@@ -1,4 +1,4 @@
-#include "SerialSensorFixture.h"
+#include "talvolink/serial/tests/support/SerialSensorFixture.h"
 
 #include "talvolink/serial/PnpProbe.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "RecordingHost.h"
+#include "talvolink/serial/tests/support/RecordingHost.h"
 
 #include "talvolink/DeviceModel.h"
 
-#include "SensorSimulator.h"
+#include "tools/sensorsim/SensorSimulator.h"
 
 #include <gtest/gtest.h>
 
