@@ -1,8 +1,13 @@
 #include "talvolink/DeviceFactory.h"
 
 #include "talvolink/DeviceModel.h"
+#include "talvolink/qv/TalvoDeviceImageSensor.h"
 #include "talvolink/serial/PnpProbe.h"
 #include "talvolink/serial/SerialModels.h"
+
+#include "platform/com/Bstr.h"
+
+#include <algorithm>
 
 namespace talvolink {
 
@@ -10,6 +15,8 @@ namespace {
 
 class SystemDeviceFactory final : public DeviceFactory {
 public:
+    explicit SystemDeviceFactory(platform::usb::UsbTransport& usb) : m_usb(usb) {}
+
     platform::Result<std::unique_ptr<platform::serial::SerialPort>> openPort(LONG commPort) override
     {
         return platform::serial::openSerialPort(commPort);
@@ -26,18 +33,35 @@ public:
         return CreateSerialModel(modelCode, host, std::move(port));
     }
 
-    // FIXME: the USB device models are not built yet.
-    std::unique_ptr<CGenericTalvo> createUsbModel(const std::u16string& /*devicePath*/, DeviceHost& /*host*/) override
+    // FIXME: the USB sensor models are not built yet; only the image sensor's is.
+    std::unique_ptr<CGenericTalvo> createUsbModel(const std::u16string& devicePath, DeviceHost& host) override
     {
-        return nullptr;
+        const std::string path = platform::com::utf16ToUtf8(devicePath);
+        if (!FindDeviceInterface(m_usb, path, platform::usb::InterfaceClass::ImageSensor)) {
+            return nullptr;
+        }
+        PnpRecord& record = host.deviceInformation().record;
+        record.modelCode = CTalvoDeviceImageSensor::kModelCode;
+        record.modelName = {};
+        const std::string_view name = CTalvoDeviceImageSensor::kModelName;
+        std::copy_n(name.begin(), std::min(name.size(), record.modelName.size() - 1), record.modelName.begin());
+        return std::make_unique<CTalvoDeviceImageSensor>(host, m_usb, path);
     }
+
+private:
+    platform::usb::UsbTransport& m_usb;
 };
 
 } // namespace
 
 std::unique_ptr<DeviceFactory> makeDeviceFactory()
 {
-    return std::make_unique<SystemDeviceFactory>();
+    return makeDeviceFactory(platform::usb::systemUsbTransport());
+}
+
+std::unique_ptr<DeviceFactory> makeDeviceFactory(platform::usb::UsbTransport& usb)
+{
+    return std::make_unique<SystemDeviceFactory>(usb);
 }
 
 } // namespace talvolink
