@@ -1,4 +1,5 @@
 #include "talvolink/qv/TalvoQV.h"
+#include "talvolink/qv/QVProbe.h"
 #include "talvolink/qv/QVRecord.h"
 #include "talvolink/qv/tests/support/FakeImageSensor.h"
 #include "talvolink/usb/Bytes.h"
@@ -105,18 +106,24 @@ TEST_F(TalvoQVTest, StartExchangeReportsEachFailure)
 TEST_F(TalvoQVTest, ProbeReadsModelAndStateAndStartsNoThread)
 {
     FakeImageSensor fake(m_bus, kPath, {.model = 5});
-    TalvoQV probe(m_bus, m_clock, QVStateRequest::DeviceState2);
-    probe.setUsesReader(false);
-    ASSERT_TRUE(probe.Open(kPath));
-    EXPECT_FALSE(probe.isReading());
-    EXPECT_EQ(probe.modelCode(), 5);
-    EXPECT_EQ(probe.deviceState(), 1);
-    EXPECT_EQ(requestCodes(fake.device()), (std::vector<std::uint8_t>{0x81, 0x44, 0x40, 0x45, 0xA2, 0xA3, 0xA6}));
-    probe.Close();
+    const QVProbeResult probed = ProbeImageSensor(m_bus, m_clock, kPath);
+    EXPECT_TRUE(probed.opened);
+    EXPECT_EQ(probed.modelCode, 5);
+    EXPECT_EQ(requestCodes(fake.device()), (std::vector<std::uint8_t>{0x81, 0x44, 0x40, 0x45, 0xA2, 0xA3, 0xA6, 0x81}));
+    EXPECT_EQ(fake.device().pendingReads(), 0U) << "no reader";
+    EXPECT_FALSE(fake.device().isOpen());
 
     fake.failRequests({0xA6});
-    EXPECT_FALSE(probe.Open(kPath));
-    EXPECT_EQ(probe.errorText(), "unable to retrieve device state 2");
+    const QVProbeResult failed = ProbeImageSensor(m_bus, m_clock, kPath);
+    EXPECT_FALSE(failed.opened);
+    EXPECT_EQ(failed.errorText, "unable to retrieve device state 2");
+
+    // The device link's own start ends with the device state instead.
+    TalvoQV sensor(m_bus, m_clock);
+    sensor.setUsesReader(false);
+    ASSERT_TRUE(sensor.Open(kPath));
+    EXPECT_FALSE(sensor.isReading());
+    EXPECT_EQ(sensor.deviceState(), 0x1234);
 }
 
 class StreamingTest : public TalvoQVTest {
