@@ -2,7 +2,10 @@
 #include "talvolink/DeviceFactory.h"
 #include "talvolink/TalvoDevice.h"
 #include "talvolink/qv/tests/support/FakeImageSensor.h"
+#include "talvolink/serial/tests/support/RecordingHost.h"
 #include "talvolink/tests/support/EventRecorder.h"
+
+#include "talvodata/tests/support/Events.h"
 
 #include "interfaces/talvodata/IAiming.h"
 #include "interfaces/talvodata/IAimingTrace.h"
@@ -257,6 +260,30 @@ TEST_F(TalvoDeviceImageSensorTest, ValuesGetAndPut)
     EXPECT_EQ(parameters.at(21), 120);
     EXPECT_EQ(m_fake.gain(), 64);
     EXPECT_EQ(m_fake.exposure(), 100);
+}
+
+// Real time: the model's own timer asks again for a sequence that failed part-way.
+class TalvoDeviceImageSensorRetryTest : public platform::registry::testing::RegistryFixture {};
+
+TEST_F(TalvoDeviceImageSensorRetryTest, FailedSettingsAreRequestedAgainFromTheTimer)
+{
+    platform::usb::FakeUsbTransport bus;
+    FakeImageSensor fake(bus, kPath);
+    fake.failRequests({0x80});
+    testsupport::RecordingHost host;
+    host.settings[0].event = talvodata::testsupport::shippedEvent("AR10");
+    ASSERT_TRUE(host.settings[0].event);
+    auto model = makeDeviceFactory(bus)->createUsbModel(u"/dev/bus/usb/002/011", host);
+    ASSERT_NE(model, nullptr);
+    ASSERT_TRUE(model->Open());
+    auto& sensor = static_cast<CTalvoDeviceImageSensor&>(*model);
+    ASSERT_TRUE(
+        host.pumpUntil([&] { return sensor.sensor().sentSettings().parameter6 != 240; }, std::chrono::seconds(5)));
+    EXPECT_FALSE(fake.framesOn());
+
+    fake.failRequests({});
+    EXPECT_TRUE(host.pumpUntil([&] { return fake.framesOn(); }, std::chrono::seconds(5)));
+    model->Close();
 }
 
 } // namespace
