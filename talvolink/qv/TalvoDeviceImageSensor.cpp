@@ -378,13 +378,10 @@ bool CTalvoDeviceImageSensor::AddCoordinates(const DeviceRecord& record)
         m_yFilter.restart();
         m_frozenAngle = kNone;
     }
-    double angle = record.angle;
-    if (m_session.shotCount() > 0 || record.piezo > kFreezeLevel) {
-        if (std::isnan(m_frozenAngle)) {
-            m_frozenAngle = angle;
-        }
-        angle = m_frozenAngle;
+    if (std::isnan(m_frozenAngle) && (m_session.shotCount() > 0 || record.piezo > kFreezeLevel)) {
+        m_frozenAngle = record.angle;
     }
+    const double angle = std::isnan(m_frozenAngle) ? double{record.angle} : m_frozenAngle;
     if (m_tracePoints > 0) {
         // Keeps the angle continuous through the filter where it crosses +-pi.
         const double jump = angle - m_angleFilter.lastOutput();

@@ -166,6 +166,44 @@ TEST_F(TalvoDeviceImageSensorTest, PracticeAimsShootsAndConcludes)
     EXPECT_EQ(sentCentre(), (std::pair<int, int>{378, 239}));
 }
 
+TEST_F(TalvoDeviceImageSensorTest, LoudPiezoFreezesTheAngleForTheRestOfTheAiming)
+{
+    m_fake.setScript([](int frame) {
+        QVFrameFields fields{.x = 375.0F, .y = 240.0F};
+        // Level 303 on the second record: piezo 101, too early in the trace for a shot.
+        if (frame == 1) {
+            fields.event = 4;
+        }
+        if (frame == 2) {
+            fields.level = 303;
+            fields.counter = 1000;
+        }
+        // Then the sensor rolls a quarter turn.
+        if (frame >= 5) {
+            fields.axisX = 2148;
+            fields.axisY = 2048;
+        }
+        return fields;
+    });
+    run(40);
+    ASSERT_FALSE(m_recorder->events.empty());
+    ComPtr<IAiming> aiming;
+    ASSERT_EQ(S_OK, m_recorder->events.front().dispatchArgument(1)->QueryInterface(
+                        IAiming::kIid, reinterpret_cast<void**>(aiming.put())));
+    ComPtr<IAimingTrace> trace;
+    ASSERT_EQ(S_OK, aiming->get_Trace(trace.put()));
+    LONG last = 0;
+    ASSERT_EQ(S_OK, trace->get_Last(&last));
+    float x = 0.0F;
+    float y = 0.0F;
+    ASSERT_EQ(S_OK, trace->get_x(last, &x));
+    ASSERT_EQ(S_OK, trace->get_y(last, &y));
+    EXPECT_NEAR(x, 2.4F, 0.011F);
+    EXPECT_NEAR(y, 0.0F, 0.011F);
+    EXPECT_EQ(eventsBut(DISPID_TALVODEVICEEVENTS_NEWCOORDINATES),
+              std::vector<DISPID>{DISPID_TALVODEVICEEVENTS_STARTAIMING});
+}
+
 TEST_F(TalvoDeviceImageSensorTest, CalibrationTakesTheCentreAtTheFirstShot)
 {
     ASSERT_EQ(S_OK, m_control->put_CalibrationMode(1, VARIANT_TRUE));
@@ -262,10 +300,10 @@ TEST_F(TalvoDeviceImageSensorTest, ValuesGetAndPut)
     EXPECT_EQ(m_fake.exposure(), 100);
 }
 
-// Real time: the model's own timer asks again for a sequence that failed part-way.
-class TalvoDeviceImageSensorRetryTest : public platform::registry::testing::RegistryFixture {};
+// A stand-in host on real time: the model's own timer asks again for a sequence that failed part-way.
+class TalvoDeviceImageSensorHostTest : public platform::registry::testing::RegistryFixture {};
 
-TEST_F(TalvoDeviceImageSensorRetryTest, FailedSettingsAreRequestedAgainFromTheTimer)
+TEST_F(TalvoDeviceImageSensorHostTest, FailedSettingsAreRequestedAgainFromTheTimer)
 {
     platform::usb::FakeUsbTransport bus;
     FakeImageSensor fake(bus, kPath);
@@ -284,6 +322,42 @@ TEST_F(TalvoDeviceImageSensorRetryTest, FailedSettingsAreRequestedAgainFromTheTi
     fake.failRequests({});
     EXPECT_TRUE(host.pumpUntil([&] { return fake.framesOn(); }, std::chrono::seconds(5)));
     model->Close();
+}
+
+TEST_F(TalvoDeviceImageSensorHostTest, EventValuesChooseTheTrackedTarget)
+{
+    platform::usb::FakeUsbTransport bus;
+    FakeImageSensor fake(bus, kPath);
+    // The trigger distance in pixels: the form's size at 2.4 mm a pixel, or the named tracking size, at most 240.
+    const struct {
+        const char* name;
+        const char* value;
+        Variant given;
+        std::uint16_t trigger;
+        bool framesOn;
+    } cases[] = {
+        {"the form's size", "_qv_target_tracking", Variant(), 33, true},
+        {"tracking size 5 taken", "_qv_target_tracking", Variant::fromDouble(5.0), 240, true},
+        {"tracking size 5.01 refused", "_qv_target_tracking", Variant::fromDouble(5.01), 33, true},
+        {"tracking size 0 refused", "_qv_target_tracking", Variant::fromInt32(0), 33, true},
+        {"target 256 leaves the defaults", "_qv_target", Variant::fromInt32(256), 240, false},
+        {"target not a number", "_qv_target", Variant::fromString(Bstr("big")), 240, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::RecordingHost host;
+        host.settings[0].event = talvodata::testsupport::shippedEvent("AR10");
+        ASSERT_TRUE(host.settings[0].event);
+        if (c.given.type() != VT_EMPTY) {
+            ASSERT_EQ(S_OK, host.settings[0].event->put_Value(Bstr(c.value).get(), c.given.get()));
+        }
+        auto model = makeDeviceFactory(bus)->createUsbModel(u"/dev/bus/usb/002/011", host);
+        ASSERT_TRUE(model->Open());
+        const auto& wanted = static_cast<CTalvoDeviceImageSensor&>(*model).sensor().wantedSettings();
+        EXPECT_EQ(wanted.parameter6, c.trigger);
+        EXPECT_EQ(wanted.framesOn, c.framesOn);
+        model->Close();
+    }
 }
 
 } // namespace
