@@ -1,6 +1,7 @@
 #include "talvolink/DeviceFactory.h"
 
 #include "talvolink/DeviceModel.h"
+#include "talvolink/qv/TalvoDeviceImageSensor.h"
 #include "talvolink/serial/PnpProbe.h"
 #include "talvolink/serial/SerialModels.h"
 #include "talvolink/usb/TalvoDeviceUsb.h"
@@ -8,12 +9,16 @@
 #include "platform/com/Bstr.h"
 #include "platform/usb/UsbTransport.h"
 
+#include <algorithm>
+
 namespace talvolink {
 
 namespace {
 
 class SystemDeviceFactory final : public DeviceFactory {
 public:
+    explicit SystemDeviceFactory(platform::usb::UsbTransport& usb) : m_usb(usb) {}
+
     platform::Result<std::unique_ptr<platform::serial::SerialPort>> openPort(LONG commPort) override
     {
         return platform::serial::openSerialPort(commPort);
@@ -32,15 +37,32 @@ public:
 
     std::unique_ptr<CGenericTalvo> createUsbModel(const std::u16string& devicePath, DeviceHost& host) override
     {
-        return CreateUsbModel(platform::com::utf16ToUtf8(devicePath), host, platform::usb::systemUsbTransport());
+        const std::string path = platform::com::utf16ToUtf8(devicePath);
+        if (!FindDeviceInterface(m_usb, path, platform::usb::InterfaceClass::ImageSensor)) {
+            return CreateUsbModel(path, host, m_usb);
+        }
+        PnpRecord& record = host.deviceInformation().record;
+        record.modelCode = CTalvoDeviceImageSensor::kModelCode;
+        record.modelName = {};
+        const std::string_view name = CTalvoDeviceImageSensor::kModelName;
+        std::copy_n(name.begin(), std::min(name.size(), record.modelName.size() - 1), record.modelName.begin());
+        return std::make_unique<CTalvoDeviceImageSensor>(host, m_usb, path);
     }
+
+private:
+    platform::usb::UsbTransport& m_usb;
 };
 
 } // namespace
 
 std::unique_ptr<DeviceFactory> makeDeviceFactory()
 {
-    return std::make_unique<SystemDeviceFactory>();
+    return makeDeviceFactory(platform::usb::systemUsbTransport());
+}
+
+std::unique_ptr<DeviceFactory> makeDeviceFactory(platform::usb::UsbTransport& usb)
+{
+    return std::make_unique<SystemDeviceFactory>(usb);
 }
 
 } // namespace talvolink

@@ -12,6 +12,9 @@
 namespace platform::time {
 class Clock;
 }
+namespace platform::usb {
+class UsbTransport;
+}
 
 namespace talvolink {
 
@@ -40,5 +43,7 @@ public:
 
 /// The factory of the real devices.
 std::unique_ptr<DeviceFactory> makeDeviceFactory();
+/// The same on another bus (a fake one in tests).
+std::unique_ptr<DeviceFactory> makeDeviceFactory(platform::usb::UsbTransport& usb);
 
 } // namespace talvolink

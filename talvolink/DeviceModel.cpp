@@ -4,6 +4,7 @@
 #include "platform/ui/MessageWindow.h"
 
 #include <algorithm>
+#include <cassert>
 #include <chrono>
 #include <cstring>
 #include <numeric>
@@ -334,6 +335,14 @@ void CGenericTalvo::openLink()
         m_windowOpen = true;
     }
     resetRing();
+}
+
+void CGenericTalvo::setModelTimer(std::uintptr_t timerId, std::chrono::milliseconds interval)
+{
+    assert(timerId != kDrainTimer && "the drain timer is the base's");
+    if (m_window) {
+        m_window->setTimer(timerId, interval);
+    }
 }
 
 bool CGenericTalvo::Open()

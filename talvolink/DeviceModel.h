@@ -154,6 +154,9 @@ protected:
     void startTimer(std::uintptr_t id, std::chrono::milliseconds interval);
     /// Drains the ring now (what the drain message does). The model may be deleted when it returns.
     void drain();
+    /// Starts a timer of the model's own on the hidden window (any id but 1, the drain timer's); each tick goes to
+    /// OnTimer with the id. Nothing before openLink.
+    void setModelTimer(std::uintptr_t timerId, std::chrono::milliseconds interval);
 
 private:
     void onDeviceMessage(WPARAM wParam, LPARAM lParam);
