@@ -479,6 +479,20 @@ TEST_F(UsbSessionTest, EveryOpenAndStartErrorText)
     }
 }
 
+TEST_F(UsbSessionTest, OpticalStartThroughAReceiverWithoutATargetFails)
+{
+    m_script.plugOptical();
+    auto& receiver = m_script.plugReceiver(1, 3);
+    make(ScriptedUsbBus::kOpticalPath, InterfaceClass::OpticalSensor);
+    ASSERT_TRUE(m_model->Open()) << m_host.errorText;
+    // The receiver reports its target gone before the practice starts.
+    m_script.answer("receiver", 0x82, Bytes(16, 0));
+    feed(receiver, Bytes{4, 0x88, 2, 0});
+    ASSERT_EQ(m_model->targetNumber(), 0);
+    EXPECT_FALSE(m_model->Start());
+    EXPECT_EQ(m_host.errorText, "Target is not connected (3). Check cable.");
+}
+
 TEST_F(UsbSessionTest, ZoneTargetOpensWithLampsZonesAndBrightness)
 {
     m_host.settings[0].event = talvodata::testsupport::shippedEvent("BTLN");
