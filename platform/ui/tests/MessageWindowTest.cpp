@@ -2,8 +2,8 @@
 
 #include "platform/kernel/Event.h"
 #include "platform/kernel/Thread.h"
-#include "platform/testing/Matchers.h"
 #include "platform/testing/EventPump.h"
+#include "platform/testing/Matchers.h"
 
 #include <QCoreApplication>
 
