@@ -45,7 +45,6 @@ constexpr int kRegulationEvery = 12;
 // Vendor requests.
 constexpr std::uint8_t kControllerLamps = 0x81;
 constexpr std::uint8_t kReceiverSerial = 0x81;
-constexpr std::uint8_t kDovecoteSerial = 0x81;
 constexpr std::uint8_t kControllerStart = 0x83;
 constexpr std::uint8_t kStopRequest = 0x84;
 constexpr std::uint8_t kOpticalCalibration = 0x86;
