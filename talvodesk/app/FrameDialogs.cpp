@@ -1,6 +1,8 @@
 #include "talvodesk/app/FrameDialogs.h"
 
 #include "talvodesk/app/AboutDialog.h"
+#include "talvodesk/app/OptionsDlg.h"
+#include "talvodesk/app/ShotsParametersDlg.h"
 
 #include <QFileDialog>
 
@@ -22,6 +24,19 @@ void FrameDialogs::about(QWidget* owner)
 {
     AboutDialog dialog(owner);
     dialog.exec();
+}
+
+std::optional<std::uint32_t> FrameDialogs::editOptions(QWidget* owner, COptions& live, const TextLookup& texts,
+                                                       const platform::registry::Key* settingsRoot)
+{
+    return EditOptions(live, texts, settingsRoot, owner);
+}
+
+std::optional<ShotsParameters> FrameDialogs::editShotsParameters(QWidget* owner, const ShotsParameters& values,
+                                                                 std::int32_t eventCode)
+{
+    CShotsParametersDlg dialog(values, eventCode, owner);
+    return dialog.exec() == QDialog::Accepted ? std::optional(dialog.values()) : std::nullopt;
 }
 
 } // namespace talvodesk

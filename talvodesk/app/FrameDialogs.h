@@ -1,13 +1,23 @@
 #pragma once
 
+#include "talvodesk/core/ShotsParameters.h"
+#include "talvodesk/core/TalvoOptionsTree.h"
+
 #include <QString>
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 
 class QWidget;
 
+namespace platform::registry {
+class Key;
+}
+
 namespace talvodesk {
+
+class COptions;
 
 /// The dialogs the frame's commands open, so a headless run can answer them.
 class FrameDialogs {
@@ -18,6 +28,12 @@ public:
     /// A file-system folder; nothing when cancelled.
     virtual std::optional<std::filesystem::path> chooseFolder(QWidget* owner, const QString& title);
     virtual void about(QWidget* owner);
+    /// The options dialog over `live`: the change flags on OK, nothing on Cancel (`live` then untouched).
+    virtual std::optional<std::uint32_t> editOptions(QWidget* owner, COptions& live, const TextLookup& texts,
+                                                     const platform::registry::Key* settingsRoot);
+    /// The shots-parameters dialog: the values taken by OK, nothing on Cancel.
+    virtual std::optional<ShotsParameters> editShotsParameters(QWidget* owner, const ShotsParameters& values,
+                                                               std::int32_t eventCode);
 };
 
 } // namespace talvodesk

@@ -8,6 +8,7 @@
 #include "talvodesk/core/Caption.h"
 #include "talvodesk/core/CommandTable.h"
 #include "talvodesk/core/FrameCommands.h"
+#include "talvodesk/core/FrameKeys.h"
 #include "talvodesk/core/LanguageCommands.h"
 #include "talvodesk/core/MenuTrimming.h"
 #include "talvodesk/core/Options.h"
@@ -799,6 +800,50 @@ void MainFrame::onHelp(std::uint32_t topic)
     QProcess::startDetached(program, arguments);
 }
 
+void MainFrame::saveOptions()
+{
+    if (const auto root = OpenSettingsRoot()) {
+        (void)m_services.options.Save(*root);
+    }
+}
+
+void MainFrame::onOptions()
+{
+    const CTalvoAppModule& module = m_services.module;
+    const auto changed = m_services.dialogs.editOptions(
+        this, m_services.options, [&module](std::uint32_t id) { return module.LoadString(id); },
+        m_root ? &*m_root : nullptr);
+    if (!changed) {
+        return;
+    }
+    if (*changed & (kOptionsChangedPrint | kOptionsChangedShotList)) {
+        refreshPrintPreview();
+    }
+    showStatusText(qtext(PiezoRejectIntervalText(m_services.options.piezoRejectInterval)));
+    saveOptions();
+}
+
+void MainFrame::onShotsParameters()
+{
+    if (!m_data.IsValid()) {
+        return;
+    }
+    ShotsParameters values;
+    values.coincide = m_data.CentreGroup() ? 1 : 0;
+    values.bulletDispersion = m_data.DispersionValue();
+    values.shotMoment = m_data.RealBreachTime();
+    values.fCoefficient = static_cast<std::int32_t>(m_data.FCoefficient());
+    values.controlInterval = m_data.ControlInterval();
+    values.controlInterval2 = static_cast<std::int32_t>(m_data.ControlInterval2());
+    const auto edited =
+        m_services.dialogs.editShotsParameters(this, values, static_cast<std::int32_t>(m_data.GetEventCode()));
+    if (edited) {
+        (void)m_data.SetShotParameters(edited->fCoefficient, edited->controlInterval, edited->controlInterval2,
+                                       edited->shotMoment, edited->bulletDispersion,
+                                       edited->coincide != 0); // fails only without a practice, excluded above
+    }
+}
+
 void MainFrame::onViewCommand(cmd::Id id)
 {
     if (id != cmd::ViewTrace) {
@@ -813,9 +858,7 @@ void MainFrame::onViewCommand(cmd::Id id)
 void MainFrame::onExpertMode()
 {
     m_services.options.advancedMode = m_services.options.advancedMode ? 0 : 1;
-    if (const auto root = OpenSettingsRoot()) {
-        (void)m_services.options.Save(*root); // an unsaved option only lasts this run
-    }
+    saveOptions();
     applyExpertMode();
 }
 
@@ -948,9 +991,13 @@ void MainFrame::runCommand(cmd::Id id)
             break;
         case cmd::Sound:
             m_services.options.soundEnabled = m_services.options.soundEnabled ? 0 : 1;
-            if (const auto root = OpenSettingsRoot()) {
-                (void)m_services.options.Save(*root); // an unsaved option only lasts this run
-            }
+            saveOptions();
+            break;
+        case cmd::Options:
+            onOptions();
+            break;
+        case cmd::ShotsParameters:
+            onShotsParameters();
             break;
         case cmd::About:
             m_services.dialogs.about(this);

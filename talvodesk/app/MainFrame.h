@@ -157,6 +157,10 @@ private:
     void onSendMail();
     void onDeleteShots(bool sightingOnly);
     void onHelp(std::uint32_t topic);
+    void onOptions();
+    void onShotsParameters();
+    /// Stores the options; one that cannot be stored only lasts this run.
+    void saveOptions();
     void onSeriesPaneMode(bool shotList);
     void shutDown();
     QString text(std::uint32_t id) const;

@@ -5,13 +5,16 @@
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/core/CommandTable.h"
 #include "talvodesk/core/FramePlacement.h"
+#include "talvodesk/core/Options.h"
 #include "talvodesk/core/Settings.h"
 #include "talvowatch/tests/support/PracticeFile.h"
 
 #include "platform/registry/tests/support/RegistryFixture.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
@@ -32,9 +35,26 @@ public:
     std::optional<fs::path> openPractice(QWidget*, const QString&) override { return std::nullopt; }
     std::optional<fs::path> chooseFolder(QWidget*, const QString&) override { return folder; }
     void about(QWidget*) override { ++abouts; }
+    std::optional<std::uint32_t> editOptions(QWidget*, COptions& live, const TextLookup&,
+                                             const platform::registry::Key*) override
+    {
+        if (!options) {
+            return std::nullopt;
+        }
+        return live.Assign(*options);
+    }
+    std::optional<ShotsParameters> editShotsParameters(QWidget*, const ShotsParameters& values, std::int32_t) override
+    {
+        shownShots = values;
+        return shots;
+    }
 
     std::optional<fs::path> folder;
     int abouts = 0;
+    /// The options OK gives; Cancel without.
+    std::optional<COptions> options;
+    std::optional<ShotsParameters> shots;
+    ShotsParameters shownShots;
 };
 
 /// Runs the program with its user folders in a temporary folder and every message box answered and recorded.
@@ -174,6 +194,42 @@ TEST_F(ProgramTest, AFileThatCannotBeReadShowsTheReadErrorAndEnds)
         EXPECT_EQ(boxes[0].type & MB_ICONERROR, MB_ICONERROR);
         EXPECT_FALSE(LoadFrameSettings(*OpenSettingsRoot()).windowRect); // never shown as running
     }
+}
+
+TEST_F(ProgramTest, OptionsAndShotsParametersTakeWhatTheirDialogsAnswer)
+{
+    const fs::path file = practice(10, 0);
+    run({file.string()}, [&](MainFrame& frame) {
+        auto* status = frame.statusBar()->findChild<QLabel*>();
+        ASSERT_NE(status, nullptr);
+        frame.runCommand(cmd::Options); // cancelled
+        EXPECT_EQ(status->text().toStdString(), "Press F1 for help");
+
+        COptions edited;
+        edited.piezoRejectInterval = 2.5F;
+        dialogs.options = edited;
+        frame.runCommand(cmd::Options);
+        EXPECT_EQ(status->text().toStdString(), "PiezoRejectInterval = 2.5");
+        COptions stored;
+        (void)stored.Load(*OpenSettingsRoot());
+        EXPECT_FLOAT_EQ(stored.piezoRejectInterval, 2.5F);
+
+        CTalvoData& data = frame.document();
+        const ShotsParameters before{data.CentreGroup() ? 1 : 0, data.DispersionValue(),
+                                     data.RealBreachTime(),      static_cast<std::int32_t>(data.FCoefficient()),
+                                     data.ControlInterval(),     static_cast<std::int32_t>(data.ControlInterval2())};
+        frame.runCommand(cmd::ShotsParameters); // cancelled
+        EXPECT_EQ(dialogs.shownShots, before);
+        dialogs.shots = ShotsParameters{1, 12.5F, -0.25F, 40, 0.5F, 3};
+        frame.runCommand(cmd::ShotsParameters);
+        EXPECT_EQ(data.FCoefficient(), 40);
+        EXPECT_FLOAT_EQ(data.ControlInterval(), 0.5F);
+        EXPECT_EQ(data.ControlInterval2(), 3);
+        EXPECT_FLOAT_EQ(data.RealBreachTime(), -0.25F);
+        EXPECT_FLOAT_EQ(data.DispersionValue(), 12.5F);
+        EXPECT_TRUE(data.CentreGroup());
+        frame.close();
+    });
 }
 
 std::set<std::string> tree(const fs::path& folder)
