@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 class QWidget;
 
@@ -19,12 +20,23 @@ namespace talvodesk {
 
 class COptions;
 
+/// What the catalog dialog opens with: its caption, the one event it lists (empty: every event) and the event and
+/// shooter folders it selects.
+struct CatalogChoice {
+    QString caption;
+    std::u16string eventFilter;
+    std::u16string event;
+    std::u16string shooter;
+};
+
 /// The dialogs the frame's commands open, so a headless run can answer them.
 class FrameDialogs {
 public:
     virtual ~FrameDialogs() = default;
     /// A practice file to open; nothing when cancelled.
     virtual std::optional<std::filesystem::path> openPractice(QWidget* owner, const QString& caption);
+    /// A practice chosen in the catalog; nothing when cancelled. Without a catalog, the file dialog instead.
+    virtual std::optional<std::filesystem::path> openFromCatalog(QWidget* owner, const CatalogChoice& choice);
     /// A file-system folder; nothing when cancelled.
     virtual std::optional<std::filesystem::path> chooseFolder(QWidget* owner, const QString& title);
     virtual void about(QWidget* owner);

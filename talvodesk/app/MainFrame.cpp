@@ -711,7 +711,17 @@ void MainFrame::onSave()
 
 void MainFrame::onOpenModel()
 {
-    const auto path = m_services.dialogs.openPractice(this, text(kOpenModel));
+    platform::com::Bstr eventName;
+    platform::com::Bstr modelShooter;
+    CatalogChoice choice{text(kOpenModel), {}, {}, {}};
+    if (m_data.GetEventName(eventName)) {
+        choice.eventFilter = text16(eventName);
+        choice.event = choice.eventFilter;
+    }
+    if (m_data.IsModelValid() && m_data.GetModelShooterName(modelShooter)) {
+        choice.shooter = text16(modelShooter);
+    }
+    const auto path = m_services.dialogs.openFromCatalog(this, choice);
     if (path && !m_data.OpenModel(platform::com::Bstr(path->string()).get())) {
         ShowError(m_services.module, this, loadFailure(*path), QString::fromStdString(path->string()));
     }
@@ -737,7 +747,16 @@ void MainFrame::onReplay()
 
 void MainFrame::onOpen()
 {
-    if (const auto path = m_services.dialogs.openPractice(this, tr("Open"))) {
+    platform::com::Bstr eventName;
+    platform::com::Bstr shooterName;
+    CatalogChoice choice{tr("Open"), {}, {}, {}};
+    if (m_data.GetEventName(eventName)) {
+        choice.event = text16(eventName);
+    }
+    if (m_data.GetShooterName(shooterName)) {
+        choice.shooter = text16(shooterName);
+    }
+    if (const auto path = m_services.dialogs.openFromCatalog(this, choice)) {
         openChosenFile(*path);
     }
 }

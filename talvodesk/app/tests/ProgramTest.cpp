@@ -33,6 +33,11 @@ namespace {
 class AnsweringDialogs final : public FrameDialogs {
 public:
     std::optional<fs::path> openPractice(QWidget*, const QString&) override { return std::nullopt; }
+    std::optional<fs::path> openFromCatalog(QWidget*, const CatalogChoice& choice) override
+    {
+        choices.push_back(choice);
+        return chosen;
+    }
     std::optional<fs::path> chooseFolder(QWidget*, const QString&) override { return folder; }
     void about(QWidget*) override { ++abouts; }
     std::optional<std::uint32_t> editOptions(QWidget*, COptions& live, const TextLookup&,
@@ -51,6 +56,8 @@ public:
 
     std::optional<fs::path> folder;
     int abouts = 0;
+    std::vector<CatalogChoice> choices;
+    std::optional<fs::path> chosen;
     /// The options OK gives; Cancel without.
     std::optional<COptions> options;
     std::optional<ShotsParameters> shots;
@@ -230,6 +237,38 @@ TEST_F(ProgramTest, OptionsAndShotsParametersTakeWhatTheirDialogsAnswer)
         EXPECT_TRUE(data.CentreGroup());
         frame.close();
     });
+}
+
+TEST_F(ProgramTest, OpenAndOpenModelAskTheCatalogForTheDocumentsEventAndOpenItsAnswer)
+{
+    const fs::path file = practice(10, 0);
+    const fs::path model = folder() / "model.talvo";
+    talvowatch::testsupport::PracticeSpec spec;
+    spec.shooter = u"Bob";
+    ASSERT_TRUE(talvowatch::testsupport::writePractice(model, spec));
+    run({file.string()}, [&](MainFrame& frame) {
+        dialogs.chosen = model;
+        frame.runCommand(cmd::OpenModel);
+        EXPECT_TRUE(frame.document().IsModelValid());
+        frame.runCommand(cmd::OpenModel);
+        frame.runCommand(cmd::FileOpen);
+        platform::com::Bstr name;
+        EXPECT_TRUE(frame.document().GetFileName(name));
+        EXPECT_EQ(platform::com::utf16ToUtf8(name.view()), model.string());
+        frame.close();
+    });
+    ASSERT_EQ(dialogs.choices.size(), 3U);
+    const auto fields = [](const CatalogChoice& choice) {
+        return std::vector<std::string>{choice.caption.toStdString(), platform::com::utf16ToUtf8(choice.eventFilter),
+                                        platform::com::utf16ToUtf8(choice.event),
+                                        platform::com::utf16ToUtf8(choice.shooter)};
+    };
+    // The model's shooter is selected once a model is open; Open lists every event.
+    EXPECT_EQ(fields(dialogs.choices[0]),
+              (std::vector<std::string>{"Open model", "Air Rifle 10 Meters", "Air Rifle 10 Meters", ""}));
+    EXPECT_EQ(fields(dialogs.choices[1]),
+              (std::vector<std::string>{"Open model", "Air Rifle 10 Meters", "Air Rifle 10 Meters", "Bob"}));
+    EXPECT_EQ(fields(dialogs.choices[2]), (std::vector<std::string>{"Open", "", "Air Rifle 10 Meters", "Ann"}));
 }
 
 std::set<std::string> tree(const fs::path& folder)
