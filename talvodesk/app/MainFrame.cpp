@@ -36,6 +36,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QShortcut>
+#include <QSocketNotifier>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStandardPaths>
@@ -128,6 +129,17 @@ constexpr cmd::Id kCheckable[] = {
     cmd::ViewProbability,
 };
 
+/// The live-data server at its usual socket; null when it cannot serve there (another program does).
+std::unique_ptr<LiveDataServer> openLiveData()
+{
+    auto path = LiveDataServer::defaultSocketPath();
+    if (!path) {
+        return nullptr;
+    }
+    auto server = LiveDataServer::create(*path);
+    return server ? std::move(*server) : nullptr;
+}
+
 const char* const kViewNames[] = {"InfoView",      "TraceView", "DistanceView",      "CoordinationView",
                                   "TimeShiftView", "SpeedView", "TimeIntervalsView", "ProbabilityView"};
 
@@ -135,10 +147,15 @@ const char* const kViewNames[] = {"InfoView",      "TraceView", "DistanceView", 
 
 MainFrame::MainFrame(Services services)
     : m_services(services), m_root(OpenSettingsRoot()),
-      m_data(TalvoDataServices{this, m_root ? &*m_root : nullptr, &services.module, {}}), m_timers(services.clock),
+      m_data(TalvoDataServices{this, m_root ? &*m_root : nullptr, &services.module, {}}), m_live(openLiveData()),
+      m_practice({m_data, services.options, services.clock, this, m_live.get()}), m_timers(services.clock),
       m_hints(m_timers, services.options, *this)
 {
     m_data.AddView(this);
+    if (m_live) {
+        m_liveNotifier = std::make_unique<QSocketNotifier>(m_live->fd(), QSocketNotifier::Read);
+        connect(m_liveNotifier.get(), &QSocketNotifier::activated, this, [this] { m_live->processRegistrations(); });
+    }
     setWindowTitle(text(kTitle));
     setObjectName(QStringLiteral("MainFrame"));
     if (m_root) {
@@ -838,6 +855,9 @@ void MainFrame::onOptions()
     if (*changed & (kOptionsChangedPrint | kOptionsChangedShotList)) {
         refreshPrintPreview();
     }
+    if (PracticeDevice* device = m_practice.Device()) {
+        device->SetPiezoRejectInterval(m_services.options.piezoRejectInterval);
+    }
     showStatusText(qtext(PiezoRejectIntervalText(m_services.options.piezoRejectInterval)));
     saveOptions();
 }
@@ -968,6 +988,9 @@ void MainFrame::runCommand(cmd::Id id)
             onDeleteShots(id == cmd::DeleteSightingShots);
             break;
         case cmd::Continue:
+            break;
+        case cmd::StopPractice:
+            m_practice.Stop();
             break;
         case cmd::ExpertMode:
             onExpertMode();
@@ -1101,6 +1124,9 @@ void MainFrame::shutDown()
         if (m_shown) {
             saveBands();
         }
+    }
+    if (m_practice.IsRunning()) {
+        m_practice.Stop();
     }
     qApp->removeEventFilter(this);
     if (m_services.monitor.lockCount() == 1) {

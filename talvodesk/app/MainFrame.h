@@ -6,6 +6,8 @@
 #include "talvodesk/core/FrameHints.h"
 #include "talvodesk/core/FramePlacement.h"
 #include "talvodesk/core/FrameTimers.h"
+#include "talvodesk/core/LiveDataServer.h"
+#include "talvodesk/core/PracticeRun.h"
 #include "talvodesk/core/TalvoData.h"
 
 #include "platform/registry/Key.h"
@@ -23,6 +25,7 @@
 #include <optional>
 
 class QLabel;
+class QSocketNotifier;
 class QSplitter;
 class QStackedWidget;
 class QToolBar;
@@ -168,6 +171,10 @@ private:
     Services m_services;
     std::optional<platform::registry::Key> m_root;
     CTalvoData m_data;
+    /// Null when another program serves live data here.
+    std::unique_ptr<LiveDataServer> m_live;
+    std::unique_ptr<QSocketNotifier> m_liveNotifier;
+    PracticeRun m_practice;
     FrameTimers m_timers;
     FrameHintReactions m_hints;
     platform::sound::CSoundManager m_sound;

@@ -5,10 +5,12 @@
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/core/CommandTable.h"
 #include "talvodesk/core/FramePlacement.h"
+#include "talvodesk/core/LiveDataMessage.h"
 #include "talvodesk/core/Options.h"
 #include "talvodesk/core/Settings.h"
 #include "talvowatch/tests/support/PracticeFile.h"
 
+#include "platform/ipc/DatagramSocket.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
 
 #include <QApplication>
@@ -269,6 +271,29 @@ TEST_F(ProgramTest, OpenAndOpenModelAskTheCatalogForTheDocumentsEventAndOpenItsA
     EXPECT_EQ(fields(dialogs.choices[1]),
               (std::vector<std::string>{"Open model", "Air Rifle 10 Meters", "Air Rifle 10 Meters", "Bob"}));
     EXPECT_EQ(fields(dialogs.choices[2]), (std::vector<std::string>{"Open", "", "Air Rifle 10 Meters", "Ann"}));
+}
+
+TEST_F(ProgramTest, ARegisteredLiveDataClientHearsThePracticeStop)
+{
+    setEnvironment("XDG_RUNTIME_DIR", folder().c_str());
+    auto client = platform::ipc::DatagramSocket::bindAnonymous();
+    ASSERT_TRUE(client);
+    std::vector<LiveDataPacket> heard;
+    run({}, [&](MainFrame& frame) {
+        const LiveDataDatagram registration(LiveDataMessage::Register, 1, 0);
+        (void)(*client)->sendTo((folder() / "talvo" / kLiveDataSocketName).string(), registration.bytes());
+        QTest::qWait(50); // the frame's socket notifier takes the registration
+        frame.runCommand(cmd::StopPractice);
+        while (const auto datagram = (*client)->receive()) {
+            if (const auto packet = decodeLiveData(datagram->bytes)) {
+                heard.push_back(*packet);
+            }
+        }
+        frame.close();
+    });
+    ASSERT_EQ(heard.size(), 1U);
+    EXPECT_EQ(heard[0].message, LiveDataMessage::State);
+    EXPECT_EQ(heard[0].wParam, 5U);
 }
 
 std::set<std::string> tree(const fs::path& folder)
