@@ -46,6 +46,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace talvodesk {
 
@@ -101,6 +102,29 @@ bool isTextEntry(const QWidget* widget)
     }
     return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QTextEdit*>(widget) ||
            qobject_cast<const QPlainTextEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget);
+}
+
+/// The key as the frame's rules name it: letters, digits, Enter, Escape and the keypad's digits, + and -; 0 for
+/// any other key.
+KeyDown keyDownOf(const QKeyEvent& key)
+{
+    const int code = key.key();
+    const bool keypad = (key.modifiers() & Qt::KeypadModifier) != 0;
+    std::uint32_t virtualKey = 0;
+    if (code >= Qt::Key_0 && code <= Qt::Key_9) {
+        virtualKey = static_cast<std::uint32_t>(keypad ? kKeyNumpad0 + (code - Qt::Key_0) : code);
+    } else if (code >= Qt::Key_A && code <= Qt::Key_Z) {
+        virtualKey = static_cast<std::uint32_t>(code);
+    } else if (code == Qt::Key_Return || code == Qt::Key_Enter) {
+        virtualKey = kKeyEnter;
+    } else if (code == Qt::Key_Escape) {
+        virtualKey = kKeyEscape;
+    } else if (keypad && code == Qt::Key_Plus) {
+        virtualKey = kKeyAdd;
+    } else if (keypad && code == Qt::Key_Minus) {
+        virtualKey = kKeySubtract;
+    }
+    return {virtualKey, (key.modifiers() & Qt::ControlModifier) != 0};
 }
 
 constexpr cmd::Id kCheckable[] = {
@@ -209,13 +233,6 @@ MainFrame::MainFrame(Services services)
     // A missing sound output leaves the program silent; it is not reported.
     m_soundReady = SUCCEEDED(m_sound.Initialize()) && SUCCEEDED(m_sound.SetPrimaryBufferFormat(2, 22050, 16));
 
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, [this] {
-        // Escape only leaves full screen; toggling would otherwise enter it.
-        if (m_fullScreen) {
-            runCommand(cmd::FullScreen);
-        }
-    });
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { onHelp(0); });
     resize(1024, 720);
@@ -1057,6 +1074,34 @@ void MainFrame::runCommand(cmd::Id id)
     emit commandRan(id);
 }
 
+bool MainFrame::HasPrintPreview()
+{
+    return m_previewToolBar->isVisibleTo(this);
+}
+
+void MainFrame::PostCommand(std::uint16_t command)
+{
+    QMetaObject::invokeMethod(
+        this, [this, command] { runCommand(static_cast<cmd::Id>(command)); }, Qt::QueuedConnection);
+}
+
+void MainFrame::SetStatusText(const std::u16string& message)
+{
+    showStatusText(qtext(message));
+}
+
+bool MainFrame::preTranslateKey(QObject* receiver, const QKeyEvent& key)
+{
+    // The override travels up the focus widget's parents; the rules run once, at the first, and only for keys of
+    // this window, not of a dialog over it.
+    QWidget* focus = QApplication::focusWidget();
+    QWidget* first = focus ? focus : this;
+    if (receiver != first || first->window() != this) {
+        return false;
+    }
+    return PreTranslateKey(keyDownOf(key), *this, m_services.options);
+}
+
 bool MainFrame::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ShortcutOverride) {
@@ -1066,6 +1111,16 @@ bool MainFrame::eventFilter(QObject* watched, QEvent* event)
         if (plain && isTextEntry(QApplication::focusWidget())) {
             // Accepting the override hands the key to the text entry instead of the accelerator.
             event->accept();
+            return true;
+        }
+        if (preTranslateKey(watched, *key)) {
+            // No shortcut runs, and the press that follows is dropped.
+            m_consumedKey = key->key();
+            event->accept();
+            return true;
+        }
+    } else if (event->type() == QEvent::KeyPress && m_consumedKey != 0) {
+        if (static_cast<QKeyEvent*>(event)->key() == std::exchange(m_consumedKey, 0)) {
             return true;
         }
     }

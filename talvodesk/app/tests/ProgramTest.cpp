@@ -16,9 +16,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include <fstream>
 #include <functional>
@@ -337,10 +339,35 @@ TEST_F(ProgramTest, PlainKeysStayWithTextEntryAndEscapeNeverEntersFullScreen)
         EXPECT_EQ(ran, std::vector<int>{cmd::Replay});
 
         QTest::keyClick(&frame, Qt::Key_Escape);
+        QCoreApplication::processEvents(); // the key rules post their commands
         EXPECT_FALSE(frame.isFullScreenMode());
         frame.runCommand(cmd::FullScreen);
         EXPECT_TRUE(frame.isFullScreenMode());
         QTest::keyClick(&frame, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(frame.isFullScreenMode());
+        frame.close();
+    });
+}
+
+TEST_F(ProgramTest, EscapeClosesThePrintPreviewBeforeItLeavesFullScreen)
+{
+    run({}, [&](MainFrame& frame) {
+        QApplication::setActiveWindow(&frame);
+        auto* preview = frame.findChild<QToolBar*>(QStringLiteral("PreviewToolBar"));
+        ASSERT_NE(preview, nullptr);
+        // Keys typed in a focused child of the frame meet the rules too.
+        auto* button = new QPushButton(&frame);
+        button->show();
+        button->setFocus();
+        frame.runCommand(cmd::FullScreen);
+        preview->show();
+        QTest::keyClick(button, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(preview->isVisible());
+        EXPECT_TRUE(frame.isFullScreenMode());
+        QTest::keyClick(button, Qt::Key_Escape);
+        QCoreApplication::processEvents();
         EXPECT_FALSE(frame.isFullScreenMode());
         frame.close();
     });
