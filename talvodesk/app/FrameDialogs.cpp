@@ -1,6 +1,12 @@
 #include "talvodesk/app/FrameDialogs.h"
 
 #include "talvodesk/app/AboutDialog.h"
+#include "talvodesk/app/CatalogDlg.h"
+#include "talvodesk/app/OptionsDlg.h"
+#include "talvodesk/app/ShotsParametersDlg.h"
+#include "talvodesk/core/ShellItems.h"
+
+#include "platform/com/Bstr.h"
 
 #include <QFileDialog>
 
@@ -10,6 +16,23 @@ std::optional<std::filesystem::path> FrameDialogs::openPractice(QWidget* owner, 
 {
     const QString path = QFileDialog::getOpenFileName(owner, caption, {}, QStringLiteral("Practices (*.talvo)"));
     return path.isEmpty() ? std::nullopt : std::optional(std::filesystem::path(path.toStdString()));
+}
+
+std::optional<std::filesystem::path> FrameDialogs::openFromCatalog(QWidget* owner, const CatalogChoice& choice)
+{
+    platform::com::ComPtr<platform::shell::IShellFolder> root;
+    platform::shell::ItemIdPtr rootList;
+    if (!FindCatalogRoot(root, rootList)) {
+        return openPractice(owner, choice.caption);
+    }
+    CCatalogDlg dialog(owner);
+    dialog.SetCaption(choice.caption);
+    dialog.SetEventFilter(choice.eventFilter);
+    dialog.SetStartFolder(choice.event, choice.shooter);
+    if (dialog.DoModal() != 1 || dialog.Path().empty()) {
+        return std::nullopt;
+    }
+    return std::filesystem::path(platform::com::utf16ToUtf8(dialog.Path()));
 }
 
 std::optional<std::filesystem::path> FrameDialogs::chooseFolder(QWidget* owner, const QString& title)
@@ -22,6 +45,19 @@ void FrameDialogs::about(QWidget* owner)
 {
     AboutDialog dialog(owner);
     dialog.exec();
+}
+
+std::optional<std::uint32_t> FrameDialogs::editOptions(QWidget* owner, COptions& live, const TextLookup& texts,
+                                                       const platform::registry::Key* settingsRoot)
+{
+    return EditOptions(live, texts, settingsRoot, owner);
+}
+
+std::optional<ShotsParameters> FrameDialogs::editShotsParameters(QWidget* owner, const ShotsParameters& values,
+                                                                 std::int32_t eventCode)
+{
+    CShotsParametersDlg dialog(values, eventCode, owner);
+    return dialog.exec() == QDialog::Accepted ? std::optional(dialog.values()) : std::nullopt;
 }
 
 } // namespace talvodesk

@@ -8,6 +8,7 @@
 #include "talvodesk/core/Caption.h"
 #include "talvodesk/core/CommandTable.h"
 #include "talvodesk/core/FrameCommands.h"
+#include "talvodesk/core/FrameKeys.h"
 #include "talvodesk/core/LanguageCommands.h"
 #include "talvodesk/core/MenuTrimming.h"
 #include "talvodesk/core/Options.h"
@@ -35,6 +36,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QShortcut>
+#include <QSocketNotifier>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStandardPaths>
@@ -44,6 +46,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace talvodesk {
 
@@ -101,6 +104,29 @@ bool isTextEntry(const QWidget* widget)
            qobject_cast<const QPlainTextEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget);
 }
 
+/// The key as the frame's rules name it: letters, digits, Enter, Escape and the keypad's digits, + and -; 0 for
+/// any other key.
+KeyDown keyDownOf(const QKeyEvent& key)
+{
+    const int code = key.key();
+    const bool keypad = (key.modifiers() & Qt::KeypadModifier) != 0;
+    std::uint32_t virtualKey = 0;
+    if (code >= Qt::Key_0 && code <= Qt::Key_9) {
+        virtualKey = static_cast<std::uint32_t>(keypad ? kKeyNumpad0 + (code - Qt::Key_0) : code);
+    } else if (code >= Qt::Key_A && code <= Qt::Key_Z) {
+        virtualKey = static_cast<std::uint32_t>(code);
+    } else if (code == Qt::Key_Return || code == Qt::Key_Enter) {
+        virtualKey = kKeyEnter;
+    } else if (code == Qt::Key_Escape) {
+        virtualKey = kKeyEscape;
+    } else if (keypad && code == Qt::Key_Plus) {
+        virtualKey = kKeyAdd;
+    } else if (keypad && code == Qt::Key_Minus) {
+        virtualKey = kKeySubtract;
+    }
+    return {virtualKey, (key.modifiers() & Qt::ControlModifier) != 0};
+}
+
 constexpr cmd::Id kCheckable[] = {
     cmd::Replay,
     cmd::ReplayAll,
@@ -127,6 +153,17 @@ constexpr cmd::Id kCheckable[] = {
     cmd::ViewProbability,
 };
 
+/// The live-data server at its usual socket; null when it cannot serve there (another program does).
+std::unique_ptr<LiveDataServer> openLiveData()
+{
+    auto path = LiveDataServer::defaultSocketPath();
+    if (!path) {
+        return nullptr;
+    }
+    auto server = LiveDataServer::create(*path);
+    return server ? std::move(*server) : nullptr;
+}
+
 const char* const kViewNames[] = {"InfoView",      "TraceView", "DistanceView",      "CoordinationView",
                                   "TimeShiftView", "SpeedView", "TimeIntervalsView", "ProbabilityView"};
 
@@ -134,10 +171,15 @@ const char* const kViewNames[] = {"InfoView",      "TraceView", "DistanceView", 
 
 MainFrame::MainFrame(Services services)
     : m_services(services), m_root(OpenSettingsRoot()),
-      m_data(TalvoDataServices{this, m_root ? &*m_root : nullptr, &services.module, {}}), m_timers(services.clock),
+      m_data(TalvoDataServices{this, m_root ? &*m_root : nullptr, &services.module, {}}), m_live(openLiveData()),
+      m_practice({m_data, services.options, services.clock, this, m_live.get()}), m_timers(services.clock),
       m_hints(m_timers, services.options, *this)
 {
     m_data.AddView(this);
+    if (m_live) {
+        m_liveNotifier = std::make_unique<QSocketNotifier>(m_live->fd(), QSocketNotifier::Read);
+        connect(m_liveNotifier.get(), &QSocketNotifier::activated, this, [this] { m_live->processRegistrations(); });
+    }
     setWindowTitle(text(kTitle));
     setObjectName(QStringLiteral("MainFrame"));
     if (m_root) {
@@ -191,13 +233,6 @@ MainFrame::MainFrame(Services services)
     // A missing sound output leaves the program silent; it is not reported.
     m_soundReady = SUCCEEDED(m_sound.Initialize()) && SUCCEEDED(m_sound.SetPrimaryBufferFormat(2, 22050, 16));
 
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, [this] {
-        // Escape only leaves full screen; toggling would otherwise enter it.
-        if (m_fullScreen) {
-            runCommand(cmd::FullScreen);
-        }
-    });
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { onHelp(0); });
     resize(1024, 720);
@@ -710,7 +745,17 @@ void MainFrame::onSave()
 
 void MainFrame::onOpenModel()
 {
-    const auto path = m_services.dialogs.openPractice(this, text(kOpenModel));
+    platform::com::Bstr eventName;
+    platform::com::Bstr modelShooter;
+    CatalogChoice choice{text(kOpenModel), {}, {}, {}};
+    if (m_data.GetEventName(eventName)) {
+        choice.eventFilter = text16(eventName);
+        choice.event = choice.eventFilter;
+    }
+    if (m_data.IsModelValid() && m_data.GetModelShooterName(modelShooter)) {
+        choice.shooter = text16(modelShooter);
+    }
+    const auto path = m_services.dialogs.openFromCatalog(this, choice);
     if (path && !m_data.OpenModel(platform::com::Bstr(path->string()).get())) {
         ShowError(m_services.module, this, loadFailure(*path), QString::fromStdString(path->string()));
     }
@@ -736,7 +781,16 @@ void MainFrame::onReplay()
 
 void MainFrame::onOpen()
 {
-    if (const auto path = m_services.dialogs.openPractice(this, tr("Open"))) {
+    platform::com::Bstr eventName;
+    platform::com::Bstr shooterName;
+    CatalogChoice choice{tr("Open"), {}, {}, {}};
+    if (m_data.GetEventName(eventName)) {
+        choice.event = text16(eventName);
+    }
+    if (m_data.GetShooterName(shooterName)) {
+        choice.shooter = text16(shooterName);
+    }
+    if (const auto path = m_services.dialogs.openFromCatalog(this, choice)) {
         openChosenFile(*path);
     }
 }
@@ -799,6 +853,53 @@ void MainFrame::onHelp(std::uint32_t topic)
     QProcess::startDetached(program, arguments);
 }
 
+void MainFrame::saveOptions()
+{
+    if (const auto root = OpenSettingsRoot()) {
+        (void)m_services.options.Save(*root);
+    }
+}
+
+void MainFrame::onOptions()
+{
+    const CTalvoAppModule& module = m_services.module;
+    const auto changed = m_services.dialogs.editOptions(
+        this, m_services.options, [&module](std::uint32_t id) { return module.LoadString(id); },
+        m_root ? &*m_root : nullptr);
+    if (!changed) {
+        return;
+    }
+    if (*changed & (kOptionsChangedPrint | kOptionsChangedShotList)) {
+        refreshPrintPreview();
+    }
+    if (PracticeDevice* device = m_practice.Device()) {
+        device->SetPiezoRejectInterval(m_services.options.piezoRejectInterval);
+    }
+    showStatusText(qtext(PiezoRejectIntervalText(m_services.options.piezoRejectInterval)));
+    saveOptions();
+}
+
+void MainFrame::onShotsParameters()
+{
+    if (!m_data.IsValid()) {
+        return;
+    }
+    ShotsParameters values;
+    values.coincide = m_data.CentreGroup() ? 1 : 0;
+    values.bulletDispersion = m_data.DispersionValue();
+    values.shotMoment = m_data.RealBreachTime();
+    values.fCoefficient = static_cast<std::int32_t>(m_data.FCoefficient());
+    values.controlInterval = m_data.ControlInterval();
+    values.controlInterval2 = static_cast<std::int32_t>(m_data.ControlInterval2());
+    const auto edited =
+        m_services.dialogs.editShotsParameters(this, values, static_cast<std::int32_t>(m_data.GetEventCode()));
+    if (edited) {
+        (void)m_data.SetShotParameters(edited->fCoefficient, edited->controlInterval, edited->controlInterval2,
+                                       edited->shotMoment, edited->bulletDispersion,
+                                       edited->coincide != 0); // fails only without a practice, excluded above
+    }
+}
+
 void MainFrame::onViewCommand(cmd::Id id)
 {
     if (id != cmd::ViewTrace) {
@@ -813,9 +914,7 @@ void MainFrame::onViewCommand(cmd::Id id)
 void MainFrame::onExpertMode()
 {
     m_services.options.advancedMode = m_services.options.advancedMode ? 0 : 1;
-    if (const auto root = OpenSettingsRoot()) {
-        (void)m_services.options.Save(*root); // an unsaved option only lasts this run
-    }
+    saveOptions();
     applyExpertMode();
 }
 
@@ -907,6 +1006,9 @@ void MainFrame::runCommand(cmd::Id id)
             break;
         case cmd::Continue:
             break;
+        case cmd::StopPractice:
+            m_practice.Stop();
+            break;
         case cmd::ExpertMode:
             onExpertMode();
             break;
@@ -948,9 +1050,13 @@ void MainFrame::runCommand(cmd::Id id)
             break;
         case cmd::Sound:
             m_services.options.soundEnabled = m_services.options.soundEnabled ? 0 : 1;
-            if (const auto root = OpenSettingsRoot()) {
-                (void)m_services.options.Save(*root); // an unsaved option only lasts this run
-            }
+            saveOptions();
+            break;
+        case cmd::Options:
+            onOptions();
+            break;
+        case cmd::ShotsParameters:
+            onShotsParameters();
             break;
         case cmd::About:
             m_services.dialogs.about(this);
@@ -968,6 +1074,34 @@ void MainFrame::runCommand(cmd::Id id)
     emit commandRan(id);
 }
 
+bool MainFrame::HasPrintPreview()
+{
+    return m_previewToolBar->isVisibleTo(this);
+}
+
+void MainFrame::PostCommand(std::uint16_t command)
+{
+    QMetaObject::invokeMethod(
+        this, [this, command] { runCommand(static_cast<cmd::Id>(command)); }, Qt::QueuedConnection);
+}
+
+void MainFrame::SetStatusText(const std::u16string& message)
+{
+    showStatusText(qtext(message));
+}
+
+bool MainFrame::preTranslateKey(QObject* receiver, const QKeyEvent& key)
+{
+    // The override travels up the focus widget's parents; the rules run once, at the first, and only for keys of
+    // this window, not of a dialog over it.
+    QWidget* focus = QApplication::focusWidget();
+    QWidget* first = focus ? focus : this;
+    if (receiver != first || first->window() != this) {
+        return false;
+    }
+    return PreTranslateKey(keyDownOf(key), *this, m_services.options);
+}
+
 bool MainFrame::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ShortcutOverride) {
@@ -977,6 +1111,16 @@ bool MainFrame::eventFilter(QObject* watched, QEvent* event)
         if (plain && isTextEntry(QApplication::focusWidget())) {
             // Accepting the override hands the key to the text entry instead of the accelerator.
             event->accept();
+            return true;
+        }
+        if (preTranslateKey(watched, *key)) {
+            // No shortcut runs, and the press that follows is dropped.
+            m_consumedKey = key->key();
+            event->accept();
+            return true;
+        }
+    } else if (event->type() == QEvent::KeyPress && m_consumedKey != 0) {
+        if (static_cast<QKeyEvent*>(event)->key() == std::exchange(m_consumedKey, 0)) {
             return true;
         }
     }
@@ -1035,6 +1179,9 @@ void MainFrame::shutDown()
         if (m_shown) {
             saveBands();
         }
+    }
+    if (m_practice.IsRunning()) {
+        m_practice.Stop();
     }
     qApp->removeEventFilter(this);
     if (m_services.monitor.lockCount() == 1) {

@@ -4,8 +4,11 @@
 #include "talvodesk/core/AppModule.h"
 #include "talvodesk/core/CommandState.h"
 #include "talvodesk/core/FrameHints.h"
+#include "talvodesk/core/FrameKeys.h"
 #include "talvodesk/core/FramePlacement.h"
 #include "talvodesk/core/FrameTimers.h"
+#include "talvodesk/core/LiveDataServer.h"
+#include "talvodesk/core/PracticeRun.h"
 #include "talvodesk/core/TalvoData.h"
 
 #include "platform/registry/Key.h"
@@ -22,7 +25,9 @@
 #include <memory>
 #include <optional>
 
+class QKeyEvent;
 class QLabel;
+class QSocketNotifier;
 class QSplitter;
 class QStackedWidget;
 class QToolBar;
@@ -43,7 +48,8 @@ class MainFrame final : public QMainWindow,
                         public CMainFrameBase,
                         public CView,
                         private DocumentServices,
-                        private FrameActions {
+                        private FrameActions,
+                        private FrameKeyTargets {
     Q_OBJECT
 public:
     /// What the frame uses and does not own.
@@ -125,6 +131,26 @@ private:
     void releaseOpenAiming() override {}
     void addSensorCorrection(float, float) override {}
 
+    // FrameKeyTargets: the frame has no target controls yet, so the view rules find nothing to do.
+    bool HasPrintPreview() override;
+    bool IsFullScreen() override { return m_fullScreen; }
+    void PostCommand(std::uint16_t command) override;
+    void SendCommand(std::uint16_t command) override { runCommand(static_cast<cmd::Id>(command)); }
+    void SetTargetZoom(int) override {}
+    /// Qt's shortcuts translate the accelerators once the rules leave a key alone.
+    bool TranslateAccelerator(const KeyDown&) override { return false; }
+    bool InfoViewHasFocus() override { return false; }
+    bool InfoViewPreTranslate(const KeyDown&) override { return false; }
+    bool TraceViewVisible() override { return m_currentView == cmd::ViewTrace; }
+    bool TraceViewKey(const KeyDown&) override { return false; }
+    bool SeriesViewHasFocus() override { return false; }
+    bool SeriesViewNavigate(const KeyDown&) override { return false; }
+    void SetStatusText(const std::u16string& text) override;
+    PracticeDevice* Device() override { return m_practice.Device(); }
+
+    /// The frame's key rules, before Qt's shortcuts; true when they consumed the key.
+    bool preTranslateKey(QObject* receiver, const QKeyEvent& key);
+
     void createActions();
     void buildMenus();
     void fillLanguageMenu(QMenu* menu);
@@ -157,6 +183,10 @@ private:
     void onSendMail();
     void onDeleteShots(bool sightingOnly);
     void onHelp(std::uint32_t topic);
+    void onOptions();
+    void onShotsParameters();
+    /// Stores the options; one that cannot be stored only lasts this run.
+    void saveOptions();
     void onSeriesPaneMode(bool shotList);
     void shutDown();
     QString text(std::uint32_t id) const;
@@ -164,6 +194,10 @@ private:
     Services m_services;
     std::optional<platform::registry::Key> m_root;
     CTalvoData m_data;
+    /// Null when another program serves live data here.
+    std::unique_ptr<LiveDataServer> m_live;
+    std::unique_ptr<QSocketNotifier> m_liveNotifier;
+    PracticeRun m_practice;
     FrameTimers m_timers;
     FrameHintReactions m_hints;
     platform::sound::CSoundManager m_sound;
@@ -193,6 +227,8 @@ private:
     bool m_shown = false;
     bool m_closed = false;
     std::uint32_t m_lastDataTick = 0;
+    /// The key whose press the rules consumed at its shortcut override; its press is then dropped.
+    int m_consumedKey = 0;
     int m_mailAvailable = -1;
 };
 

@@ -25,7 +25,7 @@ public:
     struct Services {
         CTalvoData& data;
         COptions& options;
-        platform::time::Clock& clock;
+        const platform::time::Clock& clock;
         /// The frame's own view: hints sent with it as sender reach every other view.
         CView* frameView = nullptr;
         ILiveDataPoster* live = nullptr;

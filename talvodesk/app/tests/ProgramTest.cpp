@@ -5,15 +5,22 @@
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/core/CommandTable.h"
 #include "talvodesk/core/FramePlacement.h"
+#include "talvodesk/core/LiveDataMessage.h"
+#include "talvodesk/core/Options.h"
 #include "talvodesk/core/Settings.h"
 #include "talvowatch/tests/support/PracticeFile.h"
 
+#include "platform/ipc/DatagramSocket.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include <fstream>
 #include <functional>
@@ -30,11 +37,35 @@ namespace {
 class AnsweringDialogs final : public FrameDialogs {
 public:
     std::optional<fs::path> openPractice(QWidget*, const QString&) override { return std::nullopt; }
+    std::optional<fs::path> openFromCatalog(QWidget*, const CatalogChoice& choice) override
+    {
+        choices.push_back(choice);
+        return chosen;
+    }
     std::optional<fs::path> chooseFolder(QWidget*, const QString&) override { return folder; }
     void about(QWidget*) override { ++abouts; }
+    std::optional<std::uint32_t> editOptions(QWidget*, COptions& live, const TextLookup&,
+                                             const platform::registry::Key*) override
+    {
+        if (!options) {
+            return std::nullopt;
+        }
+        return live.Assign(*options);
+    }
+    std::optional<ShotsParameters> editShotsParameters(QWidget*, const ShotsParameters& values, std::int32_t) override
+    {
+        shownShots = values;
+        return shots;
+    }
 
     std::optional<fs::path> folder;
     int abouts = 0;
+    std::vector<CatalogChoice> choices;
+    std::optional<fs::path> chosen;
+    /// The options OK gives; Cancel without.
+    std::optional<COptions> options;
+    std::optional<ShotsParameters> shots;
+    ShotsParameters shownShots;
 };
 
 /// Runs the program with its user folders in a temporary folder and every message box answered and recorded.
@@ -176,6 +207,97 @@ TEST_F(ProgramTest, AFileThatCannotBeReadShowsTheReadErrorAndEnds)
     }
 }
 
+TEST_F(ProgramTest, OptionsAndShotsParametersTakeWhatTheirDialogsAnswer)
+{
+    const fs::path file = practice(10, 0);
+    run({file.string()}, [&](MainFrame& frame) {
+        auto* status = frame.statusBar()->findChild<QLabel*>();
+        ASSERT_NE(status, nullptr);
+        frame.runCommand(cmd::Options); // cancelled
+        EXPECT_EQ(status->text().toStdString(), "Press F1 for help");
+
+        COptions edited;
+        edited.piezoRejectInterval = 2.5F;
+        dialogs.options = edited;
+        frame.runCommand(cmd::Options);
+        EXPECT_EQ(status->text().toStdString(), "PiezoRejectInterval = 2.5");
+        COptions stored;
+        (void)stored.Load(*OpenSettingsRoot());
+        EXPECT_FLOAT_EQ(stored.piezoRejectInterval, 2.5F);
+
+        CTalvoData& data = frame.document();
+        const ShotsParameters before{data.CentreGroup() ? 1 : 0, data.DispersionValue(),
+                                     data.RealBreachTime(),      static_cast<std::int32_t>(data.FCoefficient()),
+                                     data.ControlInterval(),     static_cast<std::int32_t>(data.ControlInterval2())};
+        frame.runCommand(cmd::ShotsParameters); // cancelled
+        EXPECT_EQ(dialogs.shownShots, before);
+        dialogs.shots = ShotsParameters{1, 12.5F, -0.25F, 40, 0.5F, 3};
+        frame.runCommand(cmd::ShotsParameters);
+        EXPECT_EQ(data.FCoefficient(), 40);
+        EXPECT_FLOAT_EQ(data.ControlInterval(), 0.5F);
+        EXPECT_EQ(data.ControlInterval2(), 3);
+        EXPECT_FLOAT_EQ(data.RealBreachTime(), -0.25F);
+        EXPECT_FLOAT_EQ(data.DispersionValue(), 12.5F);
+        EXPECT_TRUE(data.CentreGroup());
+        frame.close();
+    });
+}
+
+TEST_F(ProgramTest, OpenAndOpenModelAskTheCatalogForTheDocumentsEventAndOpenItsAnswer)
+{
+    const fs::path file = practice(10, 0);
+    const fs::path model = folder() / "model.talvo";
+    talvowatch::testsupport::PracticeSpec spec;
+    spec.shooter = u"Bob";
+    ASSERT_TRUE(talvowatch::testsupport::writePractice(model, spec));
+    run({file.string()}, [&](MainFrame& frame) {
+        dialogs.chosen = model;
+        frame.runCommand(cmd::OpenModel);
+        EXPECT_TRUE(frame.document().IsModelValid());
+        frame.runCommand(cmd::OpenModel);
+        frame.runCommand(cmd::FileOpen);
+        platform::com::Bstr name;
+        EXPECT_TRUE(frame.document().GetFileName(name));
+        EXPECT_EQ(platform::com::utf16ToUtf8(name.view()), model.string());
+        frame.close();
+    });
+    ASSERT_EQ(dialogs.choices.size(), 3U);
+    const auto fields = [](const CatalogChoice& choice) {
+        return std::vector<std::string>{choice.caption.toStdString(), platform::com::utf16ToUtf8(choice.eventFilter),
+                                        platform::com::utf16ToUtf8(choice.event),
+                                        platform::com::utf16ToUtf8(choice.shooter)};
+    };
+    // The model's shooter is selected once a model is open; Open lists every event.
+    EXPECT_EQ(fields(dialogs.choices[0]),
+              (std::vector<std::string>{"Open model", "Air Rifle 10 Meters", "Air Rifle 10 Meters", ""}));
+    EXPECT_EQ(fields(dialogs.choices[1]),
+              (std::vector<std::string>{"Open model", "Air Rifle 10 Meters", "Air Rifle 10 Meters", "Bob"}));
+    EXPECT_EQ(fields(dialogs.choices[2]), (std::vector<std::string>{"Open", "", "Air Rifle 10 Meters", "Ann"}));
+}
+
+TEST_F(ProgramTest, ARegisteredLiveDataClientHearsThePracticeStop)
+{
+    setEnvironment("XDG_RUNTIME_DIR", folder().c_str());
+    auto client = platform::ipc::DatagramSocket::bindAnonymous();
+    ASSERT_TRUE(client);
+    std::vector<LiveDataPacket> heard;
+    run({}, [&](MainFrame& frame) {
+        const LiveDataDatagram registration(LiveDataMessage::Register, 1, 0);
+        (void)(*client)->sendTo((folder() / "talvo" / kLiveDataSocketName).string(), registration.bytes());
+        QTest::qWait(50); // the frame's socket notifier takes the registration
+        frame.runCommand(cmd::StopPractice);
+        while (const auto datagram = (*client)->receive()) {
+            if (const auto packet = decodeLiveData(datagram->bytes)) {
+                heard.push_back(*packet);
+            }
+        }
+        frame.close();
+    });
+    ASSERT_EQ(heard.size(), 1U);
+    EXPECT_EQ(heard[0].message, LiveDataMessage::State);
+    EXPECT_EQ(heard[0].wParam, 5U);
+}
+
 std::set<std::string> tree(const fs::path& folder)
 {
     std::set<std::string> entries;
@@ -217,10 +339,35 @@ TEST_F(ProgramTest, PlainKeysStayWithTextEntryAndEscapeNeverEntersFullScreen)
         EXPECT_EQ(ran, std::vector<int>{cmd::Replay});
 
         QTest::keyClick(&frame, Qt::Key_Escape);
+        QCoreApplication::processEvents(); // the key rules post their commands
         EXPECT_FALSE(frame.isFullScreenMode());
         frame.runCommand(cmd::FullScreen);
         EXPECT_TRUE(frame.isFullScreenMode());
         QTest::keyClick(&frame, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(frame.isFullScreenMode());
+        frame.close();
+    });
+}
+
+TEST_F(ProgramTest, EscapeClosesThePrintPreviewBeforeItLeavesFullScreen)
+{
+    run({}, [&](MainFrame& frame) {
+        QApplication::setActiveWindow(&frame);
+        auto* preview = frame.findChild<QToolBar*>(QStringLiteral("PreviewToolBar"));
+        ASSERT_NE(preview, nullptr);
+        // Keys typed in a focused child of the frame meet the rules too.
+        auto* button = new QPushButton(&frame);
+        button->show();
+        button->setFocus();
+        frame.runCommand(cmd::FullScreen);
+        preview->show();
+        QTest::keyClick(button, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(preview->isVisible());
+        EXPECT_TRUE(frame.isFullScreenMode());
+        QTest::keyClick(button, Qt::Key_Escape);
+        QCoreApplication::processEvents();
         EXPECT_FALSE(frame.isFullScreenMode());
         frame.close();
     });
