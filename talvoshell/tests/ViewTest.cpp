@@ -1,9 +1,13 @@
 #include "talvoshell/TalvoView.h"
 
 #include "platform/shell/Computer.h"
+#include "platform/testing/EventPump.h"
 #include "talvoshell/CatalogItemModel.h"
 #include "talvoshell/CatalogMonitor.h"
 #include "talvoshell/tests/support/CatalogFixture.h"
+#include "talvowatch/CatalogServer.h"
+#include "talvowatch/TrayModel.h"
+#include "talvowatch/tests/support/PracticeFile.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -153,6 +157,47 @@ TEST_F(ViewTest, RefillsWhenTheWatcherIndexesANewPractice)
     monitor.Poll();
     ASSERT_EQ(3, listOfView(*shooter).model()->rowCount());
     EXPECT_TRUE(listOfView(*shooter).model()->index(0, 0).data().toString().startsWith("12/11/25"));
+}
+
+TEST_F(ViewTest, RefillsWhenTheRunningWatcherIndexesAPracticeSavedIntoTheCatalog)
+{
+    // The pretended watcher of the fixture quits; the catalog starts the real one.
+    m_watcherLock.reset();
+    page().setReady(false);
+    const std::filesystem::path catalogFolder = m_folder / "catalog";
+    ASSERT_TRUE(talvowatch::testsupport::writePractice(catalogFolder / "first.talvo", {}));
+    talvowatch::TrayModel tray;
+    std::unique_ptr<talvowatch::CatalogServer> watcher;
+    m_services->catalog = std::make_shared<CCatalog>(
+        location(),
+        [&] {
+            auto started = talvowatch::CatalogServer::start(location(), catalogFolder, tray, [](const auto&) {});
+            if (!started) {
+                return false;
+            }
+            watcher = std::move(started).value();
+            return true;
+        },
+        u"talvowatch",
+        [this](const std::u16string& text, const std::u16string& caption) { m_failures.emplace_back(text, caption); });
+    auto browser = platform::com::makeComObject<PlainBrowser>();
+    CatalogMonitor monitor(m_services);
+    const auto rows = [&] {
+        monitor.Poll();
+        // The watcher files a practice under its event's name.
+        ComPtr<CTalvoView> shooter = open({u"Air Rifle 10 Meters", u"Ann"}, *browser);
+        return listOfView(*shooter).model()->rowCount();
+    };
+    ASSERT_TRUE(platform::testing::pumpUntil([&] { return rows() == 1; }));
+    EXPECT_NE(nullptr, watcher);
+
+    talvowatch::testsupport::PracticeSpec later;
+    later.firstShot = 46001.5;
+    ASSERT_TRUE(talvowatch::testsupport::writePractice(catalogFolder / "second.talvo", later));
+    // The watcher indexes once the folder has been quiet for its settle period.
+    EXPECT_TRUE(platform::testing::pumpUntil([&] { return rows() == 2; }));
+    EXPECT_TRUE(m_failures.empty());
+    m_services->catalog.reset();
 }
 
 TEST_F(ViewTest, ActivationGoesToTheDialogOrBrowsesOrOpens)
