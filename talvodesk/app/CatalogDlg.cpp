@@ -3,6 +3,7 @@
 #include "platform/com/LittleEndian.h"
 #include "platform/shell/ChangeNotify.h"
 #include "platform/shell/Computer.h"
+#include "talvodesk/app/internal/DialogParts.h"
 #include "talvodesk/core/ShellItems.h"
 
 #include <QHBoxLayout>
@@ -20,6 +21,7 @@ using platform::com::ComPtr;
 
 namespace {
 
+constexpr std::u16string_view kRectValue = u"WindowRectOpen";
 constexpr std::size_t kTreeNameLength = 520;
 constexpr std::size_t kPathLength = 32768;
 constexpr FOLDERSETTINGS kStartSettings{FVM_SMALLICON, 0xC1};
@@ -95,6 +97,12 @@ void CCatalogDlg::SetStartFolder(std::u16string event, std::u16string shooter)
     m_startShooter = std::move(shooter);
 }
 
+void CCatalogDlg::done(int result)
+{
+    StoreWindowRect(*this, m_settingsRoot, kRectValue);
+    QDialog::done(result);
+}
+
 int CCatalogDlg::DoModal()
 {
     OnInitDialog();
@@ -103,6 +111,10 @@ int CCatalogDlg::DoModal()
 
 void CCatalogDlg::OnInitDialog()
 {
+    if (parentWidget() != nullptr) {
+        move(parentWidget()->geometry().center() - QPoint(width() / 2, height() / 2));
+    }
+    (void)RestoreWindowRect(*this, m_settingsRoot, kRectValue); // else it stays centred
     if (!RefreshTree()) {
         return; // No catalog: an empty dialog that can only be cancelled.
     }

@@ -17,6 +17,10 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QVBoxLayout;
 
+namespace platform::registry {
+class Key;
+}
+
 namespace talvodesk {
 
 /// The catalog's open dialog: the catalog's event and shooter folders in a tree on the left, the shell view of the
@@ -37,6 +41,8 @@ public:
     void SetEventFilter(std::u16string event) { m_eventFilter = std::move(event); }
     void SetStartFolder(std::u16string event, std::u16string shooter);
     void SetEventNamer(EventNamer namer) { m_eventNamer = std::move(namer); }
+    /// Where the dialog keeps its rectangle ("WindowRectOpen"); none keeps nothing.
+    void SetSettingsRoot(const platform::registry::Key* root) { m_settingsRoot = root; }
 
     /// 1 (Open) or 2 (Cancel); the path is meant only after 1.
     int DoModal();
@@ -65,6 +71,8 @@ public:
     HRESULT OnDefaultCommand(platform::shell::IShellView* ppshv) override;
     HRESULT OnStateChange(platform::shell::IShellView* ppshv, ULONG uChange) override;
     HRESULT IncludeObject(platform::shell::IShellView*, platform::shell::LPCITEMIDLIST) override { return S_OK; }
+
+    void done(int result) override;
 
 private:
     struct TreeRecord {
@@ -103,6 +111,7 @@ private:
     std::u16string m_startEvent;
     std::u16string m_startShooter;
     EventNamer m_eventNamer;
+    const platform::registry::Key* m_settingsRoot = nullptr;
     platform::shell::ItemIdPtr m_root;
     platform::com::ComPtr<platform::shell::IShellFolder> m_rootFolder;
     platform::shell::ItemIdPtr m_current;

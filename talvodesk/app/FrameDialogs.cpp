@@ -29,6 +29,7 @@ std::optional<std::filesystem::path> FrameDialogs::openFromCatalog(QWidget* owne
     dialog.SetCaption(choice.caption);
     dialog.SetEventFilter(choice.eventFilter);
     dialog.SetStartFolder(choice.event, choice.shooter);
+    dialog.SetSettingsRoot(choice.settingsRoot);
     if (dialog.DoModal() != 1 || dialog.Path().empty()) {
         return std::nullopt;
     }

@@ -27,6 +27,8 @@ struct CatalogChoice {
     std::u16string eventFilter;
     std::u16string event;
     std::u16string shooter;
+    /// Where the dialog keeps its rectangle; none keeps nothing.
+    const platform::registry::Key* settingsRoot = nullptr;
 };
 
 /// The dialogs the frame's commands open, so a headless run can answer them.

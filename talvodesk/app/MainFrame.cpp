@@ -747,7 +747,7 @@ void MainFrame::onOpenModel()
 {
     platform::com::Bstr eventName;
     platform::com::Bstr modelShooter;
-    CatalogChoice choice{text(kOpenModel), {}, {}, {}};
+    CatalogChoice choice{text(kOpenModel), {}, {}, {}, m_root ? &*m_root : nullptr};
     if (m_data.GetEventName(eventName)) {
         choice.eventFilter = text16(eventName);
         choice.event = choice.eventFilter;
@@ -783,7 +783,7 @@ void MainFrame::onOpen()
 {
     platform::com::Bstr eventName;
     platform::com::Bstr shooterName;
-    CatalogChoice choice{tr("Open"), {}, {}, {}};
+    CatalogChoice choice{tr("Open"), {}, {}, {}, m_root ? &*m_root : nullptr};
     if (m_data.GetEventName(eventName)) {
         choice.event = text16(eventName);
     }

@@ -3,12 +3,9 @@
 #include "talvodesk/app/TalvoOptionsTreeViewCtr.h"
 #include "talvodesk/app/internal/DialogParts.h"
 #include "talvodesk/core/Options.h"
-#include "talvodesk/core/Settings.h"
 
 #include <QDialogButtonBox>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace talvodesk {
 
@@ -35,14 +32,7 @@ COptionsDlg::COptionsDlg(COptions& options, const TextLookup& texts, const platf
     const QFontMetrics metrics = fontMetrics();
     setMinimumSize(kWidthUnits * metrics.averageCharWidth() / 4, kHeightUnits * metrics.height() / 8);
     resize(minimumSize());
-    const auto rect = m_settingsRoot != nullptr ? LoadWindowRect(*m_settingsRoot, kRectValue) : std::nullopt;
-    if (rect) {
-        // A hand-edited rectangle may span more than an int holds.
-        const auto extent = [](std::int32_t from, std::int32_t to) {
-            return static_cast<int>(std::min<std::int64_t>(std::int64_t{to} - from, QWIDGETSIZE_MAX));
-        };
-        setGeometry(rect->left, rect->top, extent(rect->left, rect->right), extent(rect->top, rect->bottom));
-    } else if (parent != nullptr) {
+    if (!RestoreWindowRect(*this, m_settingsRoot, kRectValue) && parent != nullptr) {
         move(parent->geometry().center() - QPoint(width() / 2, height() / 2));
     }
 }
@@ -52,13 +42,7 @@ void COptionsDlg::done(int result)
     if (result == QDialog::Accepted) {
         m_view->commitEditors();
     }
-    if (m_settingsRoot != nullptr) {
-        const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-        // A failed write only loses the place for the next time.
-        (void)SaveWindowRect(
-            *m_settingsRoot, kRectValue,
-            {normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()});
-    }
+    StoreWindowRect(*this, m_settingsRoot, kRectValue);
     QDialog::done(result);
 }
 

@@ -1,8 +1,14 @@
 #include "talvodesk/app/internal/DialogParts.h"
 
+#include "talvodesk/core/Settings.h"
+
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdint>
 
 namespace talvodesk {
 
@@ -16,6 +22,30 @@ QDialogButtonBox* makeOkCancel(QDialog& dialog)
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     return buttons;
+}
+
+bool RestoreWindowRect(QWidget& window, const platform::registry::Key* root, std::u16string_view name)
+{
+    const auto rect = root != nullptr ? LoadWindowRect(*root, name) : std::nullopt;
+    if (!rect) {
+        return false;
+    }
+    // A hand-edited rectangle may span more than an int holds.
+    const auto extent = [](std::int32_t from, std::int32_t to) {
+        return static_cast<int>(std::min<std::int64_t>(std::int64_t{to} - from, QWIDGETSIZE_MAX));
+    };
+    window.setGeometry(rect->left, rect->top, extent(rect->left, rect->right), extent(rect->top, rect->bottom));
+    return true;
+}
+
+void StoreWindowRect(const QWidget& window, const platform::registry::Key* root, std::u16string_view name)
+{
+    if (root == nullptr) {
+        return;
+    }
+    const QRect normal = window.isMaximized() || window.isMinimized() ? window.normalGeometry() : window.geometry();
+    (void)SaveWindowRect(*root, name,
+                         {normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()});
 }
 
 } // namespace talvodesk

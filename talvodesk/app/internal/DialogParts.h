@@ -4,13 +4,25 @@
 
 #include <QColor>
 
+#include <string_view>
+
 class QDialog;
 class QDialogButtonBox;
+class QWidget;
+
+namespace platform::registry {
+class Key;
+}
 
 namespace talvodesk {
 
 /// "OK" (identifier 1, the default button) and "Cancel" (2), accepting and rejecting the dialog.
 QDialogButtonBox* makeOkCancel(QDialog& dialog);
+
+/// Moves and sizes the window to the rectangle stored under `name`; false, leaving it where it is, without one.
+bool RestoreWindowRect(QWidget& window, const platform::registry::Key* root, std::u16string_view name);
+/// Stores the window's normal-position rectangle under `name`; a failed write only loses the place for next time.
+void StoreWindowRect(const QWidget& window, const platform::registry::Key* root, std::u16string_view name);
 
 inline QColor toQColor(COLORREF colour)
 {

@@ -1,6 +1,8 @@
 #include "talvodesk/app/CatalogDlg.h"
 
+#include "platform/registry/tests/support/RegistryFixture.h"
 #include "platform/shell/ChangeNotify.h"
+#include "talvodesk/core/Settings.h"
 #include "talvoshell/CatalogMonitor.h"
 #include "talvoshell/TalvoView.h"
 #include "talvoshell/tests/support/CatalogFixture.h"
@@ -174,6 +176,24 @@ TEST(CatalogDlgWithoutCatalogTest, OpensEmptyAndCanOnlyBeCancelled)
     });
     EXPECT_EQ(2, dialog.DoModal());
     EXPECT_EQ(u"", dialog.Path());
+}
+
+class CatalogDlgRectangleTest : public platform::registry::testing::RegistryFixture {};
+
+TEST_F(CatalogDlgRectangleTest, KeepsItsRectangleAsWindowRectOpen)
+{
+    auto root = OpenSettingsRoot();
+    ASSERT_TRUE(root);
+    ASSERT_TRUE(SaveWindowRect(*root, u"WindowRectOpen", {100, 120, 620, 580}));
+    CCatalogDlg dialog;
+    dialog.SetSettingsRoot(&*root);
+    QTimer::singleShot(0, &dialog, [&] {
+        EXPECT_EQ(QRect(100, 120, 520, 460), dialog.geometry());
+        dialog.setGeometry(50, 60, 600, 400);
+        dialog.findChildren<QPushButton*>().back()->click();
+    });
+    EXPECT_EQ(2, dialog.DoModal());
+    EXPECT_EQ((WindowRect{50, 60, 650, 460}), LoadWindowRect(*root, u"WindowRectOpen"));
 }
 
 } // namespace
