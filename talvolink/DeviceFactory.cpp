@@ -9,8 +9,6 @@
 #include "platform/com/Bstr.h"
 #include "platform/usb/UsbTransport.h"
 
-#include <algorithm>
-
 namespace talvolink {
 
 namespace {
@@ -41,11 +39,8 @@ public:
         if (!FindDeviceInterface(m_usb, path, platform::usb::InterfaceClass::ImageSensor)) {
             return CreateUsbModel(path, host, m_usb);
         }
-        PnpRecord& record = host.deviceInformation().record;
-        record.modelCode = CTalvoDeviceImageSensor::kModelCode;
-        record.modelName = {};
-        const std::string_view name = CTalvoDeviceImageSensor::kModelName;
-        std::copy_n(name.begin(), std::min(name.size(), record.modelName.size() - 1), record.modelName.begin());
+        host.deviceInformation().record.setModel(CTalvoDeviceImageSensor::kModelCode,
+                                                 CTalvoDeviceImageSensor::kModelName);
         return std::make_unique<CTalvoDeviceImageSensor>(host, m_usb, path);
     }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace talvolink {
 
@@ -38,6 +39,14 @@ struct PnpRecord {
     std::array<char, 9> compatibleId{};
     std::array<char, 42> modelName{};
     std::array<char, 3> unused2{};
+
+    /// Names a model the device link made itself (a USB path); a long name is cut to keep the terminating zero.
+    void setModel(std::int32_t code, std::string_view name)
+    {
+        modelCode = code;
+        modelName = {};
+        name.copy(modelName.data(), modelName.size() - 1);
+    }
 };
 
 #pragma pack(pop)

@@ -1,5 +1,6 @@
 #include "talvodesk/core/ShellItems.h"
 
+#include "platform/com/LittleEndian.h"
 #include "platform/shell/Computer.h"
 #include "platform/text/CodePage.h"
 
@@ -28,7 +29,7 @@ std::optional<std::u16string> takeText(LPCITEMIDLIST item, STRRET& strret)
         return text;
     }
     case STRRET::OFFSET: {
-        const std::uint16_t size = item ? static_cast<std::uint16_t>(item->bytes[0] | item->bytes[1] << 8) : 0;
+        const std::uint16_t size = item ? platform::com::loadLittleEndian<std::uint16_t>(item->bytes) : 0;
         if (strret.uOffset >= size) {
             return std::nullopt;
         }

@@ -1547,11 +1547,7 @@ std::unique_ptr<CGenericTalvo> CreateUsbModel(const std::string& path, DeviceHos
     if (pathClass == InterfaceClass::ImageSensor) {
         return nullptr;
     }
-    PnpRecord& record = host.deviceInformation().record;
-    record.modelCode = CTalvoDeviceUSB::kModelCode;
-    record.modelName.fill(0);
-    const std::string name = CTalvoDeviceUSB::modelName(pathClass);
-    std::ranges::copy(name, record.modelName.begin());
+    host.deviceInformation().record.setModel(CTalvoDeviceUSB::kModelCode, CTalvoDeviceUSB::modelName(pathClass));
     return std::make_unique<CTalvoDeviceUSB>(host, transport, path, pathClass);
 }
 
