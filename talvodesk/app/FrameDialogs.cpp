@@ -61,4 +61,11 @@ std::optional<ShotsParameters> FrameDialogs::editShotsParameters(QWidget* owner,
     return dialog.exec() == QDialog::Accepted ? std::optional(dialog.values()) : std::nullopt;
 }
 
+std::optional<StartPracticeChoice> FrameDialogs::startPractice(QWidget*, const StartPracticeRequest&)
+{
+    return std::nullopt;
+}
+
+void FrameDialogs::calibrate(QWidget*, const CalibrationRequest&) {}
+
 } // namespace talvodesk

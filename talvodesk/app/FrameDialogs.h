@@ -3,6 +3,12 @@
 #include "talvodesk/core/ShotsParameters.h"
 #include "talvodesk/core/TalvoOptionsTree.h"
 
+#include "interfaces/talvodata/IEventParams.h"
+#include "interfaces/talvolink/ITalvoDevice.h"
+#include "platform/com/ComPtr.h"
+
+#include <functional>
+
 #include <QString>
 
 #include <cstdint>
@@ -19,6 +25,7 @@ class Key;
 namespace talvodesk {
 
 class COptions;
+class CTalvoData;
 
 /// What the catalog dialog opens with: its caption, the one event it lists (empty: every event) and the event and
 /// shooter folders it selects.
@@ -29,6 +36,36 @@ struct CatalogChoice {
     std::u16string shooter;
     /// Where the dialog keeps its rectangle; none keeps nothing.
     const platform::registry::Key* settingsRoot = nullptr;
+};
+
+/// What the start-practice dialog is given: the device control to configure and connect, and the event and
+/// shooter named on the command line (empty: the remembered ones; both given: the dialog starts by itself).
+struct StartPracticeRequest {
+    ITalvoDevice* device = nullptr;
+    std::u16string eventName;
+    std::u16string shooterName;
+    const COptions* options = nullptr;
+    const platform::registry::Key* settingsRoot = nullptr;
+};
+
+/// What the start-practice dialog chose; the device is configured and connected.
+struct StartPracticeChoice {
+    platform::com::ComPtr<IEventParams> event;
+    std::u16string shooter;
+    /// 0 prone, 1 standing, 2 kneeling; negative: none.
+    long position = -1;
+    std::u16string serialNumber;
+};
+
+/// What the calibration dialog works with while it is the device's only sink.
+struct CalibrationRequest {
+    ITalvoDevice* device = nullptr;
+    CTalvoData* data = nullptr;
+    const platform::registry::Key* settingsRoot = nullptr;
+    /// Plays one of the program's sounds by name.
+    std::function<void(std::u16string_view name)> playSound;
+    /// A strong signal was seen (the frame's last-signal time).
+    std::function<void()> signalSeen;
 };
 
 /// The dialogs the frame's commands open, so a headless run can answer them.
@@ -48,6 +85,10 @@ public:
     /// The shots-parameters dialog: the values taken by OK, nothing on Cancel.
     virtual std::optional<ShotsParameters> editShotsParameters(QWidget* owner, const ShotsParameters& values,
                                                                std::int32_t eventCode);
+    /// The start-practice dialog; nothing when cancelled or when no device could be connected.
+    virtual std::optional<StartPracticeChoice> startPractice(QWidget* owner, const StartPracticeRequest& request);
+    /// The calibration dialog, modal over the running practice.
+    virtual void calibrate(QWidget* owner, const CalibrationRequest& request);
 };
 
 } // namespace talvodesk
