@@ -21,6 +21,8 @@ public:
     ~FakeDevice() override;
 
     void advise(IUnknown* sink);
+    /// Where the events go out: give it to a FakeTalvoDevice so sinks advised there get these events.
+    const platform::com::ComPtr<platform::com::ConnectionPoint>& connectionPoint() const { return m_point; }
 
     // The events, one call each.
     platform::com::ComPtr<IAiming> newAiming(); // Builds an aiming without telling anyone.
