@@ -3,8 +3,6 @@
 #include "platform/com/ComPtr.h"
 #include "platform/com/Types.h"
 
-#include <string_view>
-
 struct IShotCollection;
 
 namespace talvodesk {
@@ -14,13 +12,21 @@ class RangeFrame;
 class RangePacing;
 class RangeSteps;
 
+namespace internal {
+struct RangeCondition;
+struct RangeEffect;
+struct RangeStep;
+struct RangeUntil;
+} // namespace internal
+
 /// The range officer of the events with timed range commands (event codes 4 to 11): prompts, signal light, shooting
 /// window, shot counting, missed shots, the wait for Continue between the series, and for codes 4 to 6 the end of
-/// the practice. The frame owns it beside the steps and the pacing it drives, and wires it in three places:
+/// the practice. The frame owns it beside the steps and the pacing it drives, implements RangeFrame for it, and
+/// wires it in three places:
 ///
-///   practice start (after the pacing started): Begin();
-///   the pacing's step message:                  OnRangeCommandStep();
-///   the Continue command:                       the steps' chooseContinue().
+///   practice start, with the other practice fields:  Begin();
+///   the pacing's step message (WM_USER + 100):       OnRangeCommandStep();
+///   the Continue command:                            the steps' chooseContinue().
 ///
 /// Each step message runs one pass: the steps are tried in ascending order, each when the state equals its number,
 /// so a step that moves on lets the next one run in the same pass; a step that moves back repeats the pass at once.
@@ -38,33 +44,15 @@ public:
 private:
     enum class Series { Sighting, Match };
 
-    void runPass(long code);
-    void runStep(long code, int state);
-    void stepSP1(int state);
-    /// "SP2" and "SPF": one shot per 3.2 s window.
-    void stepSP2(long code, int state);
-    void stepN4TL3(int state);
-    void stepN4TL15(int state);
-    void stepMRF(DWORD matchWindow, int state);
-
-    // Steps several events share; each but prepare moves on when it is done.
-    /// Light off, window closed, calibration with the pacing disarmed, then the prompt. False when the practice
-    /// stopped meanwhile, which ends the sequence.
-    bool prepare(std::u16string_view prompt);
-    void redAfter(DWORD ms, std::u16string_view prompt);
-    void greenAfter(DWORD ms, std::u16string_view prompt);
-    void matchAfterContinue(std::u16string_view prompt);
-    /// Window closed, light off, the prompt; a match series then books its missing shots.
-    void endSeries(Series series, std::u16string_view prompt);
-    /// The end of a one-shot window: closed and the missing shot booked; then after the series' last shot light off
-    /// and the prompt, else light red and the next shot's window from `windowStep` again.
-    void endShot(Series series, bool lastOfSeries, std::u16string_view prompt, int windowStep);
-    void finish();
-
+    void run(const internal::RangeStep& step);
+    bool isOver(const internal::RangeUntil& until);
+    bool holds(const internal::RangeCondition& condition);
+    /// False when the practice has ended, which leaves the step's remaining effects undone.
+    bool apply(const internal::RangeEffect& effect);
+    /// The calibration dialog, with the pacing disarmed while it is open. False when the practice stopped meanwhile,
+    /// which ends the sequence.
+    bool calibrate();
     void setWindow(bool open);
-    void play(std::u16string_view prompt);
-    void next() { goTo(-1); }
-    void goTo(int state);
     platform::com::ComPtr<IShotCollection> shots(Series series);
     LONG count(Series series);
     /// Books the shots the counter expects and the series lacks as missed shots, each made the current shot.
