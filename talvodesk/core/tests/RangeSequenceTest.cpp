@@ -63,7 +63,7 @@ protected:
         m_device->clearLog();
         m_log.clear();
         m_prompts.clear();
-        m_base = tick();
+        m_base += elapsed();
         m_sequence.Begin();
         m_pacing.setArmed(true);
         m_state = m_steps.rangeState();
@@ -85,9 +85,8 @@ protected:
         return m_log;
     }
 
-    std::uint32_t tick() const { return static_cast<std::uint32_t>(m_clock.steadyNow().count()); }
     /// Milliseconds since the practice started.
-    std::uint32_t elapsed() const { return tick() - m_base; }
+    std::uint32_t elapsed() const { return static_cast<std::uint32_t>(m_clock.steadyNow().count()) - m_base; }
 
     void act(Act what)
     {
@@ -110,8 +109,6 @@ protected:
         EXPECT_EQ(S_OK, shots->get_Count(&n));
         return n;
     }
-
-    std::vector<std::string> prompts() const { return m_prompts; }
 
     // RangeFrame
     ITalvoDevice* rangeDevice() override { return m_running ? m_device.get() : nullptr; }
@@ -230,6 +227,7 @@ protected:
     std::function<void()> onCalibrate;
     std::uint32_t m_openedAt = 0;
     ComPtr<IShot> m_lastMissed;
+    std::vector<std::string> m_prompts;
 
 private:
     const char* m_event = "";
@@ -238,7 +236,6 @@ private:
     int m_state = 0;
     std::vector<std::string> m_line;
     std::vector<std::string> m_log;
-    std::vector<std::string> m_prompts;
 };
 
 TEST_F(RangeSequenceTest, SP1SeriesEndByShotsOrTimeAndBookTheMissingMatchShots)
@@ -338,7 +335,7 @@ TEST_F(RangeSequenceTest, N4TL3RunsSilentThreeSecondWindowsUntilStopped)
         "86000 green conclude open [9]",
     };
     EXPECT_EQ(expected, play("N4TL3", actions, 86000));
-    EXPECT_TRUE(prompts().empty());
+    EXPECT_TRUE(m_prompts.empty());
 }
 
 TEST_F(RangeSequenceTest, N4TL15CountsTheMatchShotsOverAllSeries)
@@ -430,7 +427,7 @@ TEST_F(RangeSequenceTest, TheFirstThreeEventsStopThePracticeThemselves)
         EXPECT_EQ(5, count(false));
         EXPECT_EQ(e.matchShots, count(true));
         if (!e.prompts.empty()) {
-            EXPECT_EQ(e.prompts, prompts());
+            EXPECT_EQ(e.prompts, m_prompts);
         }
     }
 }
