@@ -21,10 +21,14 @@ class QWidget;
 namespace platform::registry {
 class Key;
 }
+namespace platform::usb {
+class UsbTransport;
+}
 
 namespace talvodesk {
 
 class COptions;
+class CTalvoAppModule;
 class CTalvoData;
 
 /// What the catalog dialog opens with: its caption, the one event it lists (empty: every event) and the event and
@@ -46,6 +50,10 @@ struct StartPracticeRequest {
     std::u16string shooterName;
     const COptions* options = nullptr;
     const platform::registry::Key* settingsRoot = nullptr;
+    /// The language of the event names and the messages; none: English.
+    const CTalvoAppModule* module = nullptr;
+    /// Where USB devices are listed; none: the system's bus.
+    platform::usb::UsbTransport* usb = nullptr;
 };
 
 /// What the start-practice dialog chose; the device is configured and connected.
