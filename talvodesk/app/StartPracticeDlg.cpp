@@ -131,7 +131,7 @@ CStartPracticeDlg::CStartPracticeDlg(const Setup& setup, QWidget* parent)
 {
     setWindowTitle(tr("Start Practice"));
     setSizeGripEnabled(true);
-    const auto named = [this](QWidget* widget, const char* id) {
+    const auto named = [](QWidget* widget, const char* id) {
         widget->setObjectName(QString::fromLatin1(id));
         return widget;
     };

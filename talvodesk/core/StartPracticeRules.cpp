@@ -2,6 +2,7 @@
 
 #include "talvodesk/core/FrameCommands.h"
 #include "talvodesk/core/Options.h"
+#include "talvodesk/core/TalvoData.h"
 #include "talvodesk/core/TextFormat.h"
 
 #include "platform/com/Bstr.h"
@@ -193,18 +194,9 @@ DeviceOptionEntries(DeviceKind kind, const std::vector<std::u16string>& current,
     return std::nullopt;
 }
 
-bool HasThreePositions(IEventParams& event)
-{
-    const Variant value = namedValue(event, "_three_positions");
-    if (value.type() == VT_EMPTY || value.type() == VT_NULL) {
-        return false;
-    }
-    return value.type() != VT_BSTR || !platform::com::viewOf(value.get().bstrVal).empty();
-}
-
 std::vector<std::u16string> InitialPositions(IEventParams* event)
 {
-    if (event && HasThreePositions(*event)) {
+    if (EventHasThreePositions(event)) {
         return {u"Prone", u"Standing", u"Kneeling"};
     }
     if (event && isBiathlon(*event)) {

@@ -81,8 +81,6 @@ bool ShowsDeviceOption(DeviceKind kind);
 std::optional<std::vector<std::u16string>>
 DeviceOptionEntries(DeviceKind kind, const std::vector<std::u16string>& current, std::uint32_t firingPoint);
 
-/// "_three_positions" holds a value that is neither empty, null nor an empty string.
-bool HasThreePositions(IEventParams& event);
 /// The initial positions an event offers ("Prone", "Standing", "Kneeling" or, for "BTLN", the first two); none
 /// for other events and without an event. "Standing" is preselected.
 std::vector<std::u16string> InitialPositions(IEventParams* event);

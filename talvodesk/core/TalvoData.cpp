@@ -3,7 +3,6 @@
 #include "talvodesk/core/AppModule.h"
 #include "talvodesk/core/FrameCommands.h"
 #include "talvodesk/core/PulseLog.h"
-#include "talvodesk/core/StartPracticeRules.h"
 #include "talvodesk/core/TextFormat.h"
 #include "talvodesk/core/internal/ShotCount.h"
 
@@ -407,10 +406,22 @@ long CTalvoData::GetEventCode() const
     return EventCodeOf(name.view());
 }
 
+bool EventHasThreePositions(IEventParams* event)
+{
+    Variant value;
+    if (!event || FAILED(event->get_Value(Bstr("_three_positions").get(), value.put()))) {
+        return false;
+    }
+    if (value.type() == VT_EMPTY || value.type() == VT_NULL) {
+        return false;
+    }
+    return value.type() != VT_BSTR || platform::com::viewOf(value.get().bstrVal).size() > 0;
+}
+
 bool CTalvoData::HasThreePositions() const
 {
     ComPtr<IEventParams> event;
-    return GetEvent(event) && talvodesk::HasThreePositions(*event);
+    return GetEvent(event) && EventHasThreePositions(event.get());
 }
 
 bool CTalvoData::GetShooterName(Bstr& name) const

@@ -76,111 +76,47 @@ protected:
 
 TEST_F(StartPracticeRulesTest, FiltersEventsByTagAndImageSensorTarget)
 {
+    using enum EventFilter;
     const struct {
-        const char* name;
-        std::map<std::string, Variant> values;
+        Variant tags;
         EventFilters filters;
-        EventCondition condition;
         bool passes;
-    } cases[] = {
-        {"issf with ISSF on", {{"tags", text("issf")}}, only({EventFilter::Issf}), EventCondition::Any, true},
-        {"issf with ISSF off", {{"tags", text("issf")}}, only({EventFilter::Other}), EventCondition::Any, false},
-        {"nra", {{"tags", text("nra")}}, only({EventFilter::Nra}), EventCondition::Any, true},
-        {"military", {{"tags", text("military")}}, only({EventFilter::Military}), EventCondition::Any, true},
-        {"tags compare case-sensitively",
-         {{"tags", text("ISSF")}},
-         only({EventFilter::Issf}),
-         EventCondition::Any,
-         false},
-        {"an unknown tag is Other",
-         {{"tags", text("issf,nra")}},
-         only({EventFilter::Other}),
-         EventCondition::Any,
-         true},
-        {"no tags is Other", {}, only({EventFilter::Other}), EventCondition::Any, true},
-        {"no tags without Other",
-         {},
-         only({EventFilter::Issf, EventFilter::Nra, EventFilter::Military}),
-         EventCondition::Any,
-         false},
-        {"tags that are no text count as Other",
-         {{"tags", Variant::fromInt32(1)}},
-         only({EventFilter::Other}),
-         EventCondition::Any,
-         true},
-        {"image sensor without a target number", {}, EventFilters{}, EventCondition::ImageSensor, false},
-        {"image sensor, target 0",
-         {{"_qv_target", Variant::fromInt32(0)}},
-         EventFilters{},
-         EventCondition::ImageSensor,
-         true},
-        {"image sensor, target 255 as text",
-         {{"_qv_target", text("255")}},
-         EventFilters{},
-         EventCondition::ImageSensor,
-         true},
-        {"image sensor, target 256",
-         {{"_qv_target", Variant::fromInt32(256)}},
-         EventFilters{},
-         EventCondition::ImageSensor,
-         false},
-        {"image sensor, target -1",
-         {{"_qv_target", Variant::fromInt32(-1)}},
-         EventFilters{},
-         EventCondition::ImageSensor,
-         false},
-        {"image sensor, target not a number",
-         {{"_qv_target", text("front")}},
-         EventFilters{},
-         EventCondition::ImageSensor,
-         false},
-        {"image sensor, target and tag both decide",
-         {{"_qv_target", Variant::fromInt32(3)}, {"tags", text("issf")}},
-         only({EventFilter::Other}),
-         EventCondition::ImageSensor,
-         false},
-        {"no image sensor, the target number does not matter",
-         {{"_qv_target", Variant::fromInt32(999)}},
-         EventFilters{},
-         EventCondition::Any,
-         true},
+    } byTag[] = {
+        {text("issf"), only({Issf}), true},
+        {text("issf"), only({Other}), false},
+        {text("nra"), only({Nra}), true},
+        {text("military"), only({Military}), true},
+        {text("ISSF"), only({Issf}), false},
+        {text("issf,nra"), only({Other}), true},
+        {{}, only({Other}), true},
+        {{}, only({Issf, Nra, Military}), false},
+        {Variant::fromInt32(1), only({Other}), true},
     };
     Events events;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto event = events.add("E", "E", 10, c.values);
-        EXPECT_EQ(PassesEventFilter(*event, c.filters, c.condition), c.passes);
+    for (std::size_t index = 0; index < std::size(byTag); ++index) {
+        SCOPED_TRACE(index);
+        const auto event = events.add("E", "E", 10, {{"tags", byTag[index].tags}});
+        EXPECT_EQ(PassesEventFilter(*event, byTag[index].filters, EventCondition::Any), byTag[index].passes);
     }
-}
-
-TEST_F(StartPracticeRulesTest, ClickingTheLastBoxOffTurnsIssfOnAndWritesAllFour)
-{
-    const auto key = root();
-    EXPECT_EQ(LoadEventFilters(&key), EventFilters{});
-    ASSERT_TRUE(key.setDword(u"EventFilterMilitary", 0));
-    EXPECT_EQ(LoadEventFilters(&key), (EventFilters{{true, true, false, true}}));
 
     const struct {
-        EventFilters before;
-        EventFilter box;
-        bool checked;
-        EventFilters after;
-    } cases[] = {
-        {EventFilters{}, EventFilter::Nra, false, {{true, false, true, true}}},
-        {only({EventFilter::Other}), EventFilter::Other, false, only({EventFilter::Issf})},
-        {only({EventFilter::Issf}), EventFilter::Issf, false, only({EventFilter::Issf})},
-        {only({EventFilter::Nra}), EventFilter::Military, true, only({EventFilter::Nra, EventFilter::Military})},
-    };
-    for (const auto& c : cases) {
-        const EventFilters after = ClickEventFilter(c.before, c.box, c.checked, &key);
-        EXPECT_EQ(after, c.after);
-        const std::u16string_view names[] = {u"EventFilterIssf", u"EventFilterNra", u"EventFilterMilitary",
-                                             u"EventFilterOther"};
-        for (std::size_t box = 0; box < 4; ++box) {
-            EXPECT_EQ(*key.dword(names[box]), c.after.on[box] ? 1U : 0U);
-        }
-        EXPECT_EQ(LoadEventFilters(&key), c.after);
+        Variant target;
+        bool passes;
+    } byTarget[] = {{{}, false},
+                    {Variant::fromInt32(0), true},
+                    {text("255"), true},
+                    {text("front"), false},
+                    {Variant::fromInt32(256), false},
+                    {Variant::fromInt32(-1), false}};
+    for (std::size_t index = 0; index < std::size(byTarget); ++index) {
+        SCOPED_TRACE(index);
+        const auto event = events.add("E", "E", 10, {{"_qv_target", byTarget[index].target}});
+        EXPECT_EQ(PassesEventFilter(*event, EventFilters{}, EventCondition::ImageSensor), byTarget[index].passes);
+        EXPECT_TRUE(PassesEventFilter(*event, EventFilters{}, EventCondition::Any));
     }
+    // With an image sensor the tag still decides as well.
+    const auto tagged = events.add("E", "E", 10, {{"_qv_target", Variant::fromInt32(3)}, {"tags", text("issf")}});
+    EXPECT_FALSE(PassesEventFilter(*tagged, only({Other}), EventCondition::ImageSensor));
 }
 
 TEST_F(StartPracticeRulesTest, ListsByDistanceThenNameAndMarksTheRememberedEvent)
@@ -368,36 +304,6 @@ TEST_F(StartPracticeRulesTest, StartChecksTheFormRemembersNamesAndConfiguresInOr
     };
     EXPECT_EQ(position(three), 2);
     EXPECT_EQ(position(rifle), -1);
-}
-
-TEST_F(StartPracticeRulesTest, ConnectionFailureShowsTheDevicesOwnTextElseTheDefault)
-{
-    const struct {
-        const char* name;
-        bool succeeds;
-        std::optional<Variant> errorValue;
-        std::u16string failure;
-    } cases[] = {
-        {"connected", true, text("ignored"), u""},
-        {"no error value", false, std::nullopt, u"Unable to establish connection with TALVO device."},
-        {"empty error text", false, text(""), u"Unable to establish connection with TALVO device."},
-        {"the device's text", false, text("Port COM7 is busy"), u"Port COM7 is busy"},
-        {"a number converted", false, Variant::fromInt32(31), u"31"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto device = platform::com::makeComObject<FakeTalvoDevice>();
-        device->connectSucceeds = c.succeeds;
-        device->serialNumber = u"SN-42";
-        if (c.errorValue) {
-            device->values[3] = *c.errorValue;
-        }
-        const Connection connection = ConnectDevice(*device);
-        EXPECT_EQ(connection.connected, c.succeeds);
-        EXPECT_EQ(connection.failure, c.failure);
-        EXPECT_EQ(connection.serialNumber, c.succeeds ? u"SN-42" : u"");
-        EXPECT_EQ(device->log(), (std::vector<std::string>{"Connected=1"}));
-    }
 }
 
 TEST_F(StartPracticeRulesTest, RemembersNamesOfAtMost520Bytes)
