@@ -115,7 +115,7 @@ bool CalibrationState::Subscribe()
     if (m_finished || m_sink) {
         return false;
     }
-    const auto container = ComPtr<ITalvoDevice>(m_device).queryInterface<IConnectionPointContainer>();
+    const auto container = m_device.queryInterface<IConnectionPointContainer>();
     ComPtr<IConnectionPoint> point;
     if (!container || FAILED(container->FindConnectionPoint(talvolink::DIID__ITalvoDeviceEvents, point.put()))) {
         return false;
@@ -126,6 +126,7 @@ bool CalibrationState::Subscribe()
         return false;
     }
     m_sink = std::move(sink);
+    m_point = std::move(point);
     return true;
 }
 
@@ -137,12 +138,9 @@ void CalibrationState::Finish()
     m_finished = true;
     if (m_sink) {
         m_sink->Detach();
-        const auto container = ComPtr<ITalvoDevice>(m_device).queryInterface<IConnectionPointContainer>();
-        ComPtr<IConnectionPoint> point;
-        if (container && SUCCEEDED(container->FindConnectionPoint(talvolink::DIID__ITalvoDeviceEvents, point.put()))) {
-            (void)point->Unadvise(m_cookie); // The cookie came from this point.
-        }
+        (void)m_point->Unadvise(m_cookie); // The cookie came from this point.
         m_sink.reset();
+        m_point.reset();
     }
     (void)m_device->put_CalibrationMode(kSubDevice, VARIANT_FALSE); // Nothing to do when the device refuses.
     (void)m_device->ConcludeCurrentAiming(kSubDevice);

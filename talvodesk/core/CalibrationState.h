@@ -13,6 +13,7 @@
 #include <string_view>
 
 struct IAiming;
+struct IConnectionPoint;
 struct IShot;
 
 namespace platform::registry {
@@ -122,6 +123,7 @@ private:
     long m_modelVersion = 0;
     CalibrationVariant m_variant = CalibrationVariant::Serial;
     platform::com::ComPtr<CalibrationEventSink> m_sink;
+    platform::com::ComPtr<IConnectionPoint> m_point;
     DWORD m_cookie = 0;
     bool m_finished = false;
 
