@@ -1,6 +1,7 @@
 #include "talvodesk/app/FrameDialogs.h"
 
 #include "talvodesk/app/AboutDialog.h"
+#include "talvodesk/app/CalibrationDlg.h"
 #include "talvodesk/app/CatalogDlg.h"
 #include "talvodesk/app/OptionsDlg.h"
 #include "talvodesk/app/ShotsParametersDlg.h"
@@ -85,6 +86,13 @@ std::optional<StartPracticeChoice> FrameDialogs::startPractice(QWidget* owner, c
     return StartPracticeChoice{dialog.chosenEvent(), dialog.shooterName(), dialog.position(), dialog.serialNumber()};
 }
 
-void FrameDialogs::calibrate(QWidget*, const CalibrationRequest&) {}
+void FrameDialogs::calibrate(QWidget* owner, const CalibrationRequest& request)
+{
+    if (request.device == nullptr) {
+        return;
+    }
+    CCalibrationDlg dialog(request, owner);
+    (void)dialog.exec(); // The dialog's result means nothing to the practice.
+}
 
 } // namespace talvodesk

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "interfaces/talvodata/IAiming.h"
+#include "platform/com/ComPtr.h"
+#include "platform/com/Variant.h"
+
+namespace talvodesk {
+
+/// The arguments of one device event in call order (automation passes them reversed). Arguments that do not
+/// convert read as 0 or none.
+class EventArguments {
+public:
+    explicit EventArguments(const DISPPARAMS& params) : m_params(params) {}
+
+    UINT count() const { return m_params.cArgs; }
+    long integer(UINT index) const
+    {
+        platform::com::Variant value = platform::com::Variant::copyOf(at(index));
+        return SUCCEEDED(value.changeType(VT_I4)) ? value.get().lVal : 0;
+    }
+    double date(UINT index) const
+    {
+        platform::com::Variant value = platform::com::Variant::copyOf(at(index));
+        return SUCCEEDED(value.changeType(VT_R8)) ? value.get().dblVal : 0.0;
+    }
+    IDispatch* object(UINT index) const
+    {
+        const VARIANT& value = at(index);
+        return value.vt == VT_DISPATCH ? value.pdispVal : nullptr;
+    }
+    platform::com::ComPtr<IAiming> aiming(UINT index) const
+    {
+        return platform::com::ComPtr<IDispatch>(object(index)).queryInterface<IAiming>();
+    }
+
+private:
+    const VARIANT& at(UINT index) const { return m_params.rgvarg[m_params.cArgs - 1 - index]; }
+    const DISPPARAMS& m_params;
+};
+
+} // namespace talvodesk
