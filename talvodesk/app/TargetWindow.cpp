@@ -36,6 +36,8 @@ HRESULT findEventPoint(ITarget& target, ComPtr<IConnectionPoint>& point)
 
 } // namespace
 
+CTargetWindow::CTargetWindow() = default;
+
 CTargetWindow::~CTargetWindow()
 {
     Release();

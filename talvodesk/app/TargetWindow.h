@@ -25,7 +25,7 @@ inline constexpr std::uint32_t kTargetWindowHiddenStyle = 0x40000000;
 /// as the host holds it, so a hidden host's control may outlive its window. Owner (user-interface) thread only.
 class CTargetWindow {
 public:
-    CTargetWindow() = default;
+    CTargetWindow();
     virtual ~CTargetWindow();
     CTargetWindow(const CTargetWindow&) = delete;
     CTargetWindow& operator=(const CTargetWindow&) = delete;
