@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace talvodesk {
@@ -51,13 +52,9 @@ TEST(TargetWindowTest, MakesAChildWindowThatTheControlFills)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QWidget parent;
-        parent.resize(400, 300);
         parent.show();
         CTargetWindow host;
-        EXPECT_EQ(nullptr, host.window());
-        EXPECT_FALSE(host.target());
         ASSERT_TRUE(host.Create(&parent, QRect(10, 20, 200, 150), c.style));
-        ASSERT_TRUE(host.window());
         ASSERT_TRUE(host.target());
         EXPECT_EQ(&parent, host.window()->parentWidget());
         EXPECT_EQ(QRect(10, 20, 200, 150), host.window()->geometry());
@@ -69,16 +66,12 @@ TEST(TargetWindowTest, MakesAChildWindowThatTheControlFills)
 
 TEST(TargetWindowTest, TheTraceWindowSetsTraceSpeedAndMark)
 {
-    struct Case {
-        std::uint32_t speed;
-        LONG expected;
-    };
     // A speed the control refuses leaves its default, and the window is still made.
-    const Case cases[] = {{250, 250}, {100, 100}, {5, 100}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.speed);
+    const std::pair<std::uint32_t, LONG> speeds[] = {{250, 250}, {5, 100}};
+    for (const auto& [option, expected] : speeds) {
+        SCOPED_TRACE(option);
         COptions options;
-        options.replaySpeed = c.speed;
+        options.replaySpeed = option;
         QWidget parent;
         CTraceWindow host(options);
         ASSERT_TRUE(host.Create(&parent, QRect(0, 0, 100, 100)));
@@ -87,10 +80,10 @@ TEST(TargetWindowTest, TheTraceWindowSetsTraceSpeedAndMark)
         LONG speed = 0;
         EXPECT_HR(S_OK, host.target()->get_DisplayTrace(&trace));
         EXPECT_HR(S_OK, host.target()->get_DisplayReplayMark(&mark));
+        EXPECT_HR(S_OK, host.target()->get_ReplaySpeed(&speed));
         EXPECT_EQ(VARIANT_TRUE, trace);
         EXPECT_EQ(VARIANT_FALSE, mark);
-        EXPECT_HR(S_OK, host.target()->get_ReplaySpeed(&speed));
-        EXPECT_EQ(c.expected, speed);
+        EXPECT_EQ(expected, speed);
     }
 }
 
@@ -110,35 +103,26 @@ TEST(TargetWindowTest, FailsWithoutAControl)
     talvoboard::registerClasses(table);
 }
 
-TEST(TargetWindowTest, TheControlOutlivesAWindowItsParentDestroyed)
-{
-    auto parent = std::make_unique<QWidget>();
-    CTargetWindow host;
-    ASSERT_TRUE(host.Create(parent.get(), QRect(0, 0, 100, 100), kTargetWindowHiddenStyle));
-    const ComPtr<IAiming> aiming = talvodata::testsupport::AimingBuilder().samples(400).shot().samples(40).build();
-    ASSERT_HR(S_OK, host.target()->put_ReplayAiming(aiming.get()));
-    ASSERT_HR(S_OK, host.target()->put_ReplayPaused(VARIANT_FALSE));
-    parent.reset();
-    EXPECT_EQ(nullptr, host.window());
-    // The control, replaying when its window went, still answers.
-    EXPECT_HR(S_OK, host.target()->put_Zoom(3.0F));
-    float zoom = 0;
-    EXPECT_HR(S_OK, host.target()->get_Zoom(&zoom));
-    EXPECT_FLOAT_EQ(3.0F, zoom);
-}
-
-TEST(TargetWindowTest, AnAdvisedSinkHearsTheControlUntilTheHostGoes)
+TEST(TargetWindowTest, TheSinkHearsTheControlAndTheControlOutlivesItsWindow)
 {
     int alive = 0;
     auto sink = platform::com::makeComObject<RecordingSink>(alive);
     {
-        QWidget parent;
+        auto parent = std::make_unique<QWidget>();
         CTargetWindow host;
-        ASSERT_TRUE(host.Create(&parent, QRect(0, 0, 100, 100), kTargetWindowStyle, sink.get()));
+        ASSERT_TRUE(host.Create(parent.get(), QRect(0, 0, 100, 100), kTargetWindowHiddenStyle, sink.get()));
         const ComPtr<IAiming> aiming = talvodata::testsupport::AimingBuilder().samples(400).shot().samples(40).build();
         ASSERT_HR(S_OK, host.target()->put_ReplayAiming(aiming.get()));
         ASSERT_HR(S_OK, host.target()->put_ReplayPaused(VARIANT_FALSE));
         EXPECT_FALSE(sink->events.empty());
+
+        // The parent takes the window; the control, replaying when its window went, still answers.
+        parent.reset();
+        EXPECT_EQ(nullptr, host.window());
+        float zoom = 0;
+        EXPECT_HR(S_OK, host.target()->put_Zoom(3.0F));
+        EXPECT_HR(S_OK, host.target()->get_Zoom(&zoom));
+        EXPECT_FLOAT_EQ(3.0F, zoom);
     }
     EXPECT_EQ(1, alive); // The host let the sink go; only the test holds it.
     sink.reset();

@@ -39,13 +39,6 @@ TEST(ReplayPositionTest, ScrollStepsFollowTheSampleRateAndStayInTheRange)
     }
 }
 
-TEST(ReplayPositionTest, SecondsAreLeftAlignedWithTwoDecimals)
-{
-    EXPECT_EQ(u"1.50 ", ReplaySecondsText(1.5F));
-    EXPECT_EQ(u"-0.25", ReplaySecondsText(-0.25F));
-    EXPECT_EQ(u"-12.00", ReplaySecondsText(-12.0F));
-}
-
 TEST(ReplayPositionTest, TheBeatPhaseIsZeroFromABeatsStartToItsBeat)
 {
     constexpr DATE kShot = 45000.0;
