@@ -65,27 +65,30 @@ ScrollCode scrollCodeOf(int action)
 } // namespace
 
 CReplayControlWindow::CReplayControlWindow(QWidget* owner, ReplayControlServices services)
-    : QWidget(owner), m_services(std::move(services))
+    : QFrame(owner), m_services(std::move(services))
 {
-    setAttribute(Qt::WA_StyledBackground);
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
     setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
     const int line = QFontMetrics(font()).height();
     const int scroll = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    setFixedSize(12 * scroll, line + scroll);
+    const int edge = 2 * frameWidth();
+    setFixedSize(12 * scroll + edge, line + scroll + edge);
 
-    const int third = width() / 3;
+    const QRect inside = contentsRect();
+    const int third = inside.width() / 3;
     const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
     QLabel** labels[] = {&m_left, &m_centre, &m_right};
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(this);
         label->setAlignment(alignments[i] | Qt::AlignVCenter);
-        label->setGeometry(i * third, 0, i == 2 ? width() - 2 * third : third, line);
+        label->setGeometry(inside.left() + i * third, inside.top(), i == 2 ? inside.width() - 2 * third : third, line);
         *labels[i] = label;
     }
     m_scroll = new QScrollBar(Qt::Horizontal, this);
-    m_scroll->setGeometry(0, line, width(), height() - line);
+    m_scroll->setGeometry(inside.left(), inside.top() + line, inside.width(), inside.height() - line);
     m_scroll->setRange(0, 0);
     connect(m_scroll, &QScrollBar::actionTriggered, this, &CReplayControlWindow::scrolled);
     hide();

@@ -7,7 +7,7 @@
 #include "interfaces/talvodata/IShot.h"
 #include "platform/com/ComPtr.h"
 
-#include <QWidget>
+#include <QFrame>
 
 #include <functional>
 #include <optional>
@@ -33,8 +33,9 @@ struct ReplayControlServices {
 };
 
 /// The panel over the target's top-left corner while a shot is replayed: start, current and end time above a
-/// scroll bar that moves the replay. Made hidden; SetShot shows and hides it. Owner (user-interface) thread only.
-class CReplayControlWindow final : public QWidget {
+/// scroll bar that moves the replay. Made hidden, with a thin sunken edge, 12 scroll-bar heights wide and a label line
+/// plus a scroll bar tall; SetShot shows and hides it. Owner (user-interface) thread only.
+class CReplayControlWindow final : public QFrame {
 public:
     /// `owner` is the trace view.
     CReplayControlWindow(QWidget* owner, ReplayControlServices services);
