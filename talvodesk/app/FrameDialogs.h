@@ -1,6 +1,7 @@
 #pragma once
 
 #include "talvodesk/core/ShotsParameters.h"
+#include "talvodesk/core/StartPracticeChoice.h"
 #include "talvodesk/core/TalvoOptionsTree.h"
 
 #include "interfaces/talvodata/IEventParams.h"
@@ -46,15 +47,6 @@ struct StartPracticeRequest {
     std::u16string shooterName;
     const COptions* options = nullptr;
     const platform::registry::Key* settingsRoot = nullptr;
-};
-
-/// What the start-practice dialog chose; the device is configured and connected.
-struct StartPracticeChoice {
-    platform::com::ComPtr<IEventParams> event;
-    std::u16string shooter;
-    /// 0 prone, 1 standing, 2 kneeling; negative: none.
-    long position = -1;
-    std::u16string serialNumber;
 };
 
 /// What the calibration dialog works with while it is the device's only sink.

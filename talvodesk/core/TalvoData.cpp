@@ -424,17 +424,22 @@ long CTalvoData::GetEventCode() const
     return 1;
 }
 
-bool CTalvoData::HasThreePositions() const
+bool EventHasThreePositions(IEventParams* event)
 {
-    ComPtr<IEventParams> event;
     Variant value;
-    if (!GetEvent(event) || FAILED(event->get_Value(Bstr("_three_positions").get(), value.put()))) {
+    if (!event || FAILED(event->get_Value(Bstr("_three_positions").get(), value.put()))) {
         return false;
     }
     if (value.type() == VT_EMPTY || value.type() == VT_NULL) {
         return false;
     }
     return value.type() != VT_BSTR || platform::com::viewOf(value.get().bstrVal).size() > 0;
+}
+
+bool CTalvoData::HasThreePositions() const
+{
+    ComPtr<IEventParams> event;
+    return GetEvent(event) && EventHasThreePositions(event.get());
 }
 
 bool CTalvoData::GetShooterName(Bstr& name) const
