@@ -1,7 +1,5 @@
 #include "talvodesk/core/PracticeLifecycle.h"
 
-#include "talvodesk/core/LiveDataMessage.h"
-#include "talvodesk/core/LiveDataServer.h"
 #include "talvodesk/core/Options.h"
 #include "talvodesk/core/PracticeRun.h"
 #include "talvodesk/core/Settings.h"
@@ -16,7 +14,6 @@
 #include "talvodata/tests/support/Events.h"
 
 #include "platform/com/Variant.h"
-#include "platform/ipc/DatagramSocket.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
 #include "platform/time/ManualClock.h"
 
@@ -340,37 +337,6 @@ TEST_F(PracticeLifecycleTest, StoppingWithoutShotsReturnsToTheEmptyStartState)
     EXPECT_EQ(expected, frame.log);
     EXPECT_FALSE(data.IsValid());
     EXPECT_EQ(std::optional<std::uint32_t>(12), storedFCoefficient("AP10"));
-}
-
-TEST_F(PracticeLifecycleTest, StopPostsTheStoppedStateToClientsWithAnyModeButZero)
-{
-    auto server = LiveDataServer::create(folder() / "livedata");
-    ASSERT_TRUE(server);
-    PracticeRun served{{data, options, clock, nullptr, server->get()}};
-    PracticeLifecycle practice{{data, served, frame, clock, nullptr}};
-    std::vector<std::unique_ptr<platform::ipc::DatagramSocket>> clients;
-    for (const LONG mode : {0, 1, 2, 3, -7}) {
-        auto client = platform::ipc::DatagramSocket::bindAnonymous();
-        ASSERT_TRUE(client);
-        (*server)->registerClient((*client)->address(), mode);
-        clients.push_back(std::move(*client));
-    }
-    choose("AR10");
-    ASSERT_TRUE(practice.OnStartPractice(u"", u""));
-    practice.OnStopPractice();
-    for (std::size_t i = 0; i < clients.size(); ++i) {
-        SCOPED_TRACE(i);
-        const auto received = clients[i]->receive();
-        ASSERT_EQ(i != 0, received.has_value());
-        if (received) {
-            const auto packet = decodeLiveData(received->bytes);
-            ASSERT_TRUE(packet);
-            EXPECT_EQ(LiveDataMessage::State, packet->message);
-            EXPECT_EQ(5U, packet->wParam);
-            EXPECT_EQ(0U, packet->lParam);
-            EXPECT_FALSE(clients[i]->receive()) << "posted once";
-        }
-    }
 }
 
 TEST_F(PracticeLifecycleTest, CalibrationMakesTheDialogTheOnlySinkWhileItRuns)
