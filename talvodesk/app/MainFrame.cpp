@@ -18,7 +18,9 @@
 #include "talvodesk/core/SoundPlayback.h"
 #include "talvodesk/core/TextFormat.h"
 
+#include "interfaces/talvolink/Guids.h"
 #include "platform/com/Bstr.h"
+#include "platform/com/ClassTable.h"
 #include "platform/fs/ReadFile.h"
 #include "platform/time/Clock.h"
 
@@ -172,7 +174,13 @@ const char* const kViewNames[] = {"InfoView",      "TraceView", "DistanceView", 
 MainFrame::MainFrame(Services services)
     : m_services(services), m_root(OpenSettingsRoot()),
       m_data(TalvoDataServices{this, m_root ? &*m_root : nullptr, &services.module, {}}), m_live(openLiveData()),
-      m_practice({m_data, services.options, services.clock, this, m_live.get()}), m_timers(services.clock),
+      m_practice({m_data, services.options, services.clock, this, m_live.get()}),
+      m_pacing(services.clock,
+               [this] {
+                   return QMetaObject::invokeMethod(
+                       this, [this] { onRangeStep(); }, Qt::QueuedConnection);
+               }),
+      m_lifecycle({m_data, m_practice, *this, services.clock, m_root ? &*m_root : nullptr}), m_timers(services.clock),
       m_hints(m_timers, services.options, *this)
 {
     m_data.AddView(this);
@@ -240,6 +248,7 @@ MainFrame::MainFrame(Services services)
 
 MainFrame::~MainFrame()
 {
+    m_lifecycle.OnStopPractice();
     qApp->removeEventFilter(this);
     m_data.RemoveView(this);
 }
@@ -484,7 +493,10 @@ FrameSnapshot MainFrame::snapshot()
             s.position = text16(position);
         }
     }
-    s.matchMode = m_matchMode;
+    s.device = m_lifecycle.HasDevice();
+    s.imageSensor = m_lifecycle.ModelVersion() == PracticeLifecycle::kImageSensorModel;
+    s.subTarget = static_cast<std::int32_t>(m_lifecycle.SubTarget());
+    s.matchMode = s.device && m_practice.MatchMode();
     s.advancedMode = m_services.options.advancedMode != 0;
     s.bothPanesShown = m_leftPane->isVisibleTo(this);
     s.shotListMode = m_shotListMode;
@@ -627,15 +639,76 @@ void MainFrame::EndProgress()
 
 bool MainFrame::GetDevice(ITalvoDevice** device)
 {
-    if (device) {
-        *device = nullptr;
+    if (!device) {
+        return false;
     }
-    return false;
+    *device = platform::com::ComPtr<ITalvoDevice>(m_lifecycle.Device()).detach();
+    return *device != nullptr;
 }
 
-bool MainFrame::startPractice(const std::string&, const std::string&)
+bool MainFrame::startPractice(const std::string& eventName, const std::string& shooterName)
 {
-    return false;
+    return m_lifecycle.OnStartPractice(platform::com::utf8ToUtf16(eventName), platform::com::utf8ToUtf16(shooterName));
+}
+
+platform::com::ComPtr<ITalvoDevice> MainFrame::CreateDevice()
+{
+    platform::com::ComPtr<ITalvoDevice> device;
+    if (FAILED(CoCreateInstance(talvolink::CLSID_TalvoDevice, nullptr, CLSCTX_ALL, ITalvoDevice::kIid,
+                                device.putVoid()))) {
+        device.reset();
+    }
+    return device;
+}
+
+std::optional<StartPracticeChoice> MainFrame::RunStartDialog(ITalvoDevice* device, const std::u16string& eventName,
+                                                             const std::u16string& shooterName)
+{
+    return m_services.dialogs.startPractice(
+        this, {device, eventName, shooterName, &m_services.options, m_root ? &*m_root : nullptr, &m_services.module});
+}
+
+void MainFrame::RunCalibrationDialog(ITalvoDevice* device)
+{
+    CalibrationRequest request{device, &m_data, m_root ? &*m_root : nullptr, {}, {}};
+    request.playSound = [this](std::u16string_view name) { playSound(name); };
+    request.signalSeen = [this] { m_lastDataTick = static_cast<std::uint32_t>(m_services.clock.steadyNow().count()); };
+    m_services.dialogs.calibrate(this, request);
+}
+
+void MainFrame::FocusSeriesView()
+{
+    if (m_leftPane->isVisibleTo(this)) {
+        m_leftPane->findChild<QWidget*>(QStringLiteral("SeriesView"))->setFocus();
+    }
+}
+
+void MainFrame::RefreshExpertMode()
+{
+    applyExpertVisibility();
+    refreshCommandStates();
+}
+
+void MainFrame::ClearAutoReplay()
+{
+    m_hints.flags.autoReplayPending = false;
+    (void)m_practice.TakeAutoReplayPending(); // Only cleared here.
+}
+
+void MainFrame::ReleaseOpenAiming()
+{
+    m_hints.flags.aimingOpen = false;
+    m_hints.flags.shotToSpeak.reset();
+}
+
+void MainFrame::StartRangePacing(std::chrono::milliseconds period)
+{
+    (void)m_pacing.StartRangePacing(period); // One that cannot start leaves the practice without range commands.
+}
+
+void MainFrame::onRangeStep()
+{
+    (void)m_pacing.takeStep();
 }
 
 void MainFrame::restoreBands()
@@ -725,6 +798,7 @@ void MainFrame::openChosenFile(const std::filesystem::path& path)
     if (!m_data.SaveModified()) {
         return;
     }
+    m_lifecycle.OnStopPractice();
     m_data.Reset();
     if (!openFile(path)) {
         showSeriesPane(true);
@@ -1004,10 +1078,15 @@ void MainFrame::runCommand(cmd::Id id)
         case cmd::DeleteAllShots:
             onDeleteShots(id == cmd::DeleteSightingShots);
             break;
-        case cmd::Continue:
+        case cmd::StartPractice:
+            (void)m_lifecycle.OnStartPractice({}, {}); // A start that did not happen has said why.
             break;
         case cmd::StopPractice:
-            m_practice.Stop();
+            m_lifecycle.OnStopPractice();
+            break;
+        case cmd::AdjustSensor:
+            m_hints.flags.replayAll = false;
+            m_lifecycle.OnCalibration();
             break;
         case cmd::ExpertMode:
             onExpertMode();
@@ -1180,9 +1259,7 @@ void MainFrame::shutDown()
             saveBands();
         }
     }
-    if (m_practice.IsRunning()) {
-        m_practice.Stop();
-    }
+    m_lifecycle.OnStopPractice();
     qApp->removeEventFilter(this);
     if (m_services.monitor.lockCount() == 1) {
         // No outside client holds the server: end at once.

@@ -8,7 +8,9 @@
 #include "talvodesk/core/FramePlacement.h"
 #include "talvodesk/core/FrameTimers.h"
 #include "talvodesk/core/LiveDataServer.h"
+#include "talvodesk/core/PracticeLifecycle.h"
 #include "talvodesk/core/PracticeRun.h"
+#include "talvodesk/core/RangePacing.h"
 #include "talvodesk/core/TalvoData.h"
 
 #include "platform/registry/Key.h"
@@ -49,7 +51,8 @@ class MainFrame final : public QMainWindow,
                         public CView,
                         private DocumentServices,
                         private FrameActions,
-                        private FrameKeyTargets {
+                        private FrameKeyTargets,
+                        private PracticeFrame {
     Q_OBJECT
 public:
     /// What the frame uses and does not own.
@@ -58,7 +61,7 @@ public:
         CTalvoAppModule::Environment environment;
         COptions& options;
         ServerLockMonitor& monitor;
-        const platform::time::Clock& clock;
+        platform::time::Clock& clock;
         FrameDialogs& dialogs;
     };
 
@@ -75,6 +78,8 @@ public:
     void markShown() { m_shown = true; }
     /// Runs the practice start of the command line; false ends the program without a window.
     bool startPractice(const std::string& eventName, const std::string& shooterName);
+    /// The frame's handling of the running practice's device events.
+    const PracticeRun& practiceRun() const { return m_practice; }
 
     CTalvoData& document() { return m_data; }
     /// The counts of sighting and match shots (hidden shots only while they are displayed).
@@ -94,8 +99,8 @@ public:
     void EndProgress() override;
     std::uint32_t* lastDataTick() override { return &m_lastDataTick; }
     std::int32_t GetEventCode() override { return static_cast<std::int32_t>(m_data.GetEventCode()); }
-    bool devicePresent() override { return false; }
-    bool matchMode() override { return m_matchMode; }
+    bool devicePresent() override { return m_lifecycle.HasDevice(); }
+    bool matchMode() override { return m_lifecycle.HasDevice() && m_practice.MatchMode(); }
     bool GetDevice(ITalvoDevice** device) override;
     bool uiLock() override { return m_uiLock; }
     bool setUiLock(bool locked) override { return m_uiLock = locked; }
@@ -148,6 +153,27 @@ private:
     void SetStatusText(const std::u16string& text) override;
     PracticeDevice* Device() override { return m_practice.Device(); }
 
+    // PracticeFrame
+    platform::com::ComPtr<ITalvoDevice> CreateDevice() override;
+    std::optional<StartPracticeChoice> RunStartDialog(ITalvoDevice* device, const std::u16string& eventName,
+                                                      const std::u16string& shooterName) override;
+    void RunCalibrationDialog(ITalvoDevice* device) override;
+    void ShowSeriesPane(bool hide) override { showSeriesPane(hide); }
+    void FocusSeriesView() override;
+    void SwitchToTraceView() override { switchToView(cmd::ViewTrace); }
+    void RefreshExpertMode() override;
+    void RefreshCommandStates() override { refreshCommandStates(); }
+    void PostCalibration() override { PostCommand(cmd::AdjustSensor); }
+    void ClearReplayAll() override { m_hints.flags.replayAll = false; }
+    void ClearAutoReplay() override;
+    void ReleaseOpenAiming() override;
+    void ResetRangeSequence() override {}
+    void StartRangePacing(std::chrono::milliseconds period) override;
+    bool StopRangePacing() override { return m_pacing.StopRangePacing(); }
+
+    /// One step of the range-command sequence, posted by the pacing.
+    void onRangeStep();
+
     /// The frame's key rules, before Qt's shortcuts; true when they consumed the key.
     bool preTranslateKey(QObject* receiver, const QKeyEvent& key);
 
@@ -198,6 +224,8 @@ private:
     std::unique_ptr<LiveDataServer> m_live;
     std::unique_ptr<QSocketNotifier> m_liveNotifier;
     PracticeRun m_practice;
+    RangePacing m_pacing;
+    PracticeLifecycle m_lifecycle;
     FrameTimers m_timers;
     FrameHintReactions m_hints;
     platform::sound::CSoundManager m_sound;
@@ -220,7 +248,6 @@ private:
     FrameSettings m_settings;
     cmd::Id m_currentView = cmd::ViewInfo;
     bool m_shotListMode = true;
-    bool m_matchMode = false;
     bool m_fullScreen = false;
     QRect m_normalGeometry;
     bool m_uiLock = false;

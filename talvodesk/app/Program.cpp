@@ -47,7 +47,7 @@ int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppMod
         ServerLockMonitor& monitor, FrameDialogs& dialogs)
 {
     app::CMessageLoop2 loop;
-    const platform::time::SystemClock clock;
+    platform::time::SystemClock clock;
     COptions options;
     const auto root = OpenSettingsRoot();
     if (root) {

@@ -3,6 +3,7 @@
 
 #include "talvoboard/Register.h"
 #include "talvodata/Register.h"
+#include "talvolink/Register.h"
 
 #include "platform/com/ClassTable.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     talvodata::registerClasses(platform::com::ClassTable::instance());
     talvoboard::registerClasses(platform::com::ClassTable::instance());
+    talvolink::registerClasses(platform::com::ClassTable::instance());
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     talvodesk::FrameDialogs dialogs;
     const int code = talvodesk::RunProgram(arguments, dialogs);

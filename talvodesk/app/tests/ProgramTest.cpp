@@ -8,8 +8,13 @@
 #include "talvodesk/core/LiveDataMessage.h"
 #include "talvodesk/core/Options.h"
 #include "talvodesk/core/Settings.h"
+#include "talvodesk/core/tests/support/FakeTalvoDevice.h"
 #include "talvowatch/tests/support/PracticeFile.h"
 
+#include "talvodata/tests/support/Events.h"
+
+#include "interfaces/talvolink/Guids.h"
+#include "platform/com/ClassTable.h"
 #include "platform/ipc/DatagramSocket.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
 
@@ -57,6 +62,14 @@ public:
         shownShots = values;
         return shots;
     }
+    /// Connects the device and starts a practice of `practiceEvent`; cancelled without one.
+    std::optional<StartPracticeChoice> startPractice(QWidget*, const StartPracticeRequest& request) override
+    {
+        if (!practiceEvent || FAILED(request.device->put_Connected(VARIANT_TRUE))) {
+            return std::nullopt;
+        }
+        return StartPracticeChoice{practiceEvent, u"Ann", -1, u"FAKE-0001"};
+    }
 
     std::optional<fs::path> folder;
     int abouts = 0;
@@ -66,6 +79,7 @@ public:
     std::optional<COptions> options;
     std::optional<ShotsParameters> shots;
     ShotsParameters shownShots;
+    platform::com::ComPtr<IEventParams> practiceEvent;
 };
 
 /// Runs the program with its user folders in a temporary folder and every message box answered and recorded.
@@ -278,6 +292,11 @@ TEST_F(ProgramTest, OpenAndOpenModelAskTheCatalogForTheDocumentsEventAndOpenItsA
 TEST_F(ProgramTest, ARegisteredLiveDataClientHearsThePracticeStop)
 {
     setEnvironment("XDG_RUNTIME_DIR", folder().c_str());
+    platform::com::ClassTable::instance().registerClass(
+        {talvolink::CLSID_TalvoDevice, "Test.TalvoDevice.1", "Test.TalvoDevice", [](REFIID riid, void** object) {
+             return platform::com::makeComObject<testsupport::FakeTalvoDevice>()->QueryInterface(riid, object);
+         }});
+    dialogs.practiceEvent = talvodata::testsupport::shippedEvent("AR10");
     auto client = platform::ipc::DatagramSocket::bindAnonymous();
     ASSERT_TRUE(client);
     std::vector<LiveDataPacket> heard;
@@ -286,6 +305,11 @@ TEST_F(ProgramTest, ARegisteredLiveDataClientHearsThePracticeStop)
         (void)(*client)->sendTo((folder() / "talvo" / kLiveDataSocketName).string(), registration.bytes());
         QTest::qWait(50); // the frame's socket notifier takes the registration
         frame.runCommand(cmd::StopPractice);
+        EXPECT_FALSE((*client)->receive()) << "no practice ran";
+        frame.runCommand(cmd::StartPractice);
+        ASSERT_TRUE(frame.devicePresent());
+        frame.runCommand(cmd::StopPractice);
+        EXPECT_FALSE(frame.devicePresent());
         while (const auto datagram = (*client)->receive()) {
             if (const auto packet = decodeLiveData(datagram->bytes)) {
                 heard.push_back(*packet);
