@@ -178,8 +178,12 @@ MainFrame::MainFrame(Services services)
       m_pacing(services.clock,
                [this] {
                    return QMetaObject::invokeMethod(
-                       this, [this] { onRangeStep(); }, Qt::QueuedConnection);
+                       this, [this] { m_range.OnRangeCommandStep(); }, Qt::QueuedConnection);
                }),
+      m_rangeSteps(
+          services.clock, [&module = services.module](std::uint32_t id) { return module.LoadString(id); },
+          [this](const std::u16string& status) { SetStatusText(status); }),
+      m_range(m_rangeSteps, m_pacing, m_data, *this),
       m_lifecycle({m_data, m_practice, *this, services.clock, m_root ? &*m_root : nullptr}), m_timers(services.clock),
       m_hints(m_timers, services.options, *this)
 {
@@ -497,6 +501,7 @@ FrameSnapshot MainFrame::snapshot()
     s.imageSensor = m_lifecycle.ModelVersion() == PracticeLifecycle::kImageSensorModel;
     s.subTarget = static_cast<std::int32_t>(m_lifecycle.SubTarget());
     s.matchMode = s.device && m_practice.MatchMode();
+    s.continueOffered = m_rangeSteps.isWaitingForContinue();
     s.advancedMode = m_services.options.advancedMode != 0;
     s.bothPanesShown = m_leftPane->isVisibleTo(this);
     s.shotListMode = m_shotListMode;
@@ -706,9 +711,11 @@ void MainFrame::StartRangePacing(std::chrono::milliseconds period)
     (void)m_pacing.StartRangePacing(period); // One that cannot start leaves the practice without range commands.
 }
 
-void MainFrame::onRangeStep()
+void MainFrame::onMatch()
 {
-    (void)m_pacing.takeStep();
+    m_hints.flags.replayAll = false;
+    m_practice.SetMatchMode(true);
+    deliverHint(22);
 }
 
 void MainFrame::restoreBands()
@@ -1083,6 +1090,12 @@ void MainFrame::runCommand(cmd::Id id)
             break;
         case cmd::StopPractice:
             m_lifecycle.OnStopPractice();
+            break;
+        case cmd::Continue:
+            (void)m_rangeSteps.chooseContinue(); // Taken only while a step waits for it.
+            break;
+        case cmd::Match:
+            onMatch();
             break;
         case cmd::AdjustSensor:
             m_hints.flags.replayAll = false;

@@ -10,7 +10,10 @@
 #include "talvodesk/core/LiveDataServer.h"
 #include "talvodesk/core/PracticeLifecycle.h"
 #include "talvodesk/core/PracticeRun.h"
+#include "talvodesk/core/RangeFrame.h"
 #include "talvodesk/core/RangePacing.h"
+#include "talvodesk/core/RangeSequence.h"
+#include "talvodesk/core/RangeSteps.h"
 #include "talvodesk/core/TalvoData.h"
 
 #include "platform/registry/Key.h"
@@ -52,7 +55,8 @@ class MainFrame final : public QMainWindow,
                         private DocumentServices,
                         private FrameActions,
                         private FrameKeyTargets,
-                        private PracticeFrame {
+                        private PracticeFrame,
+                        private RangeFrame {
     Q_OBJECT
 public:
     /// What the frame uses and does not own.
@@ -167,12 +171,24 @@ private:
     void ClearReplayAll() override { m_hints.flags.replayAll = false; }
     void ClearAutoReplay() override;
     void ReleaseOpenAiming() override;
-    void ResetRangeSequence() override {}
+    void ResetRangeSequence() override { m_range.Begin(); }
     void StartRangePacing(std::chrono::milliseconds period) override;
     bool StopRangePacing() override { return m_pacing.StopRangePacing(); }
 
-    /// One step of the range-command sequence, posted by the pacing.
-    void onRangeStep();
+    // RangeFrame
+    ITalvoDevice* rangeDevice() override { return m_lifecycle.Device(); }
+    void lightOff() override { m_practice.SemaphoreOff(); }
+    void lightRed() override { m_practice.SemaphoreRed(); }
+    void lightGreen() override { m_practice.SemaphoreGreen(); }
+    bool isShootingWindowOpen() const override { return m_practice.ShootingWindowOpen(); }
+    void setShootingWindowOpen(bool open) override { m_practice.SetShootingWindowOpen(open); }
+    void calibrate() override { runCommand(cmd::AdjustSensor); }
+    void enterMatchMode() override { runCommand(cmd::Match); }
+    void playPrompt(std::u16string_view name) override { playSound(name); }
+    void stopPractice() override { runCommand(cmd::StopPractice); }
+
+    /// Match mode on: the aimings that follow count as match aimings.
+    void onMatch();
 
     /// The frame's key rules, before Qt's shortcuts; true when they consumed the key.
     bool preTranslateKey(QObject* receiver, const QKeyEvent& key);
@@ -225,6 +241,8 @@ private:
     std::unique_ptr<QSocketNotifier> m_liveNotifier;
     PracticeRun m_practice;
     RangePacing m_pacing;
+    RangeSteps m_rangeSteps;
+    RangeSequence m_range;
     PracticeLifecycle m_lifecycle;
     FrameTimers m_timers;
     FrameHintReactions m_hints;

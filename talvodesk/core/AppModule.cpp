@@ -137,8 +137,7 @@ std::u16string_view CTalvoAppModule::LoadString(std::uint32_t id) const
             return *text;
         }
     }
-    const std::u16string* english = StringTable::english().find(id);
-    return english ? std::u16string_view(*english) : std::u16string_view();
+    return StringTable::englishText(id);
 }
 
 } // namespace talvodesk

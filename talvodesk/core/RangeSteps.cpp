@@ -1,6 +1,5 @@
 #include "talvodesk/core/RangeSteps.h"
 
-#include "talvodesk/core/StringTable.h"
 #include "talvodesk/core/TextFormat.h"
 
 #include "interfaces/talvodata/IShotCollection.h"
@@ -44,8 +43,9 @@ std::u16string formatTwoIntegers(std::u16string_view format, int first, int seco
 
 } // namespace
 
-RangeSteps::RangeSteps(platform::time::Clock& clock, const StringTable& strings, StatusPane statusPane)
-    : m_clock(clock), m_strings(strings), m_statusPane(std::move(statusPane))
+RangeSteps::RangeSteps(platform::time::Clock& clock, std::function<std::u16string_view(std::uint32_t id)> texts,
+                       StatusPane statusPane)
+    : m_clock(clock), m_texts(std::move(texts)), m_statusPane(std::move(statusPane))
 {
 }
 
@@ -130,8 +130,7 @@ bool RangeSteps::finishTimedWait(bool done, const std::u16string& left)
 
 std::u16string RangeSteps::text(std::uint32_t id) const
 {
-    const std::u16string* found = m_strings.find(id);
-    return found ? *found : std::u16string();
+    return std::u16string(m_texts(id));
 }
 
 } // namespace talvodesk

@@ -16,8 +16,6 @@ class Clock;
 
 namespace talvodesk {
 
-class StringTable;
-
 /// The state of the range-command sequence and the waits a step uses to decide whether it may move on: time
 /// elapsed, shots made, Continue chosen. Each wait measures from the first time the step asked, shows what is
 /// left in the status pane and clears it when done. Thread rule: owner thread only (the frame's).
@@ -26,7 +24,9 @@ public:
     /// Shows a text in the frame's first status pane; empty clears it.
     using StatusPane = std::function<void(const std::u16string& text)>;
 
-    RangeSteps(platform::time::Clock& clock, const StringTable& strings, StatusPane statusPane);
+    /// `texts` gives the status texts in the current language.
+    RangeSteps(platform::time::Clock& clock, std::function<std::u16string_view(std::uint32_t id)> texts,
+               StatusPane statusPane);
 
     int rangeState() const { return m_rangeState; }
     /// The next state for a negative argument, else the argument; every step measures its own time again and
@@ -54,7 +54,7 @@ private:
 
     platform::kernel::OwnerThread m_ownerThread;
     platform::time::Clock& m_clock;
-    const StringTable& m_strings;
+    const std::function<std::u16string_view(std::uint32_t id)> m_texts;
     const StatusPane m_statusPane;
     int m_rangeState = 0;
     std::optional<std::uint32_t> m_stepStart;

@@ -115,4 +115,10 @@ const std::u16string* StringTable::find(std::uint32_t id) const
     return found == m_texts.end() ? nullptr : &found->second;
 }
 
+std::u16string_view StringTable::englishText(std::uint32_t id)
+{
+    const std::u16string* text = english().find(id);
+    return text ? std::u16string_view(*text) : std::u16string_view();
+}
+
 } // namespace talvodesk

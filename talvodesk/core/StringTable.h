@@ -24,6 +24,8 @@ public:
 
     /// The text, or null when this table has none for the number.
     const std::u16string* find(std::uint32_t id) const;
+    /// The English text of a number; empty when there is none.
+    static std::u16string_view englishText(std::uint32_t id);
     std::size_t size() const { return m_texts.size(); }
 
 private:

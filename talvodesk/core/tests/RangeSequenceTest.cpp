@@ -221,7 +221,7 @@ protected:
     PracticeRun m_run{{m_data, m_options, m_clock, nullptr, nullptr}};
     ComPtr<testsupport::FakeTalvoDevice> m_device = platform::com::makeComObject<testsupport::FakeTalvoDevice>();
     TalvoDevicePort m_port{m_device};
-    RangeSteps m_steps{m_clock, StringTable::english(), [](const std::u16string&) {}};
+    RangeSteps m_steps{m_clock, &StringTable::englishText, [](const std::u16string&) {}};
     RangePacing m_pacing{m_clock, [] { return true; }};
     RangeSequence m_sequence{m_steps, m_pacing, m_data, *this};
     std::function<void()> onCalibrate;

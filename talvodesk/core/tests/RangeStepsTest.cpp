@@ -28,7 +28,7 @@ protected:
 
     platform::time::ManualClock m_clock{/*wall=*/46000.25};
     std::u16string m_status = u"untouched";
-    RangeSteps m_steps{m_clock, StringTable::english(), [this](const std::u16string& text) { m_status = text; }};
+    RangeSteps m_steps{m_clock, &StringTable::englishText, [this](const std::u16string& text) { m_status = text; }};
     platform::com::ComPtr<talvodata::testing::FakeEvent> m_event =
         platform::com::makeComObject<talvodata::testing::FakeEvent>();
 };
@@ -67,7 +67,7 @@ TEST_F(RangeStepsTest, TimedWaitsMeasureFromTheStepsFirstCheck)
         SCOPED_TRACE(c.name);
         platform::time::ManualClock clock;
         std::u16string status;
-        RangeSteps steps(clock, StringTable::english(), [&](const std::u16string& text) { status = text; });
+        RangeSteps steps(clock, &StringTable::englishText, [&](const std::u16string& text) { status = text; });
         clock.advance(c.startAt);
         (void)c.wait(steps); // The first check starts the step's clock.
         clock.advance(c.later);
