@@ -117,8 +117,14 @@ bool PracticeLifecycle::OnStartPractice(const std::u16string& eventName, const s
     if (!m_device) {
         return false;
     }
+    // A stop while the dialog runs releases the frame's device; the dialog keeps its own until it returns.
+    const platform::com::ComPtr<ITalvoDevice> device = m_device;
     const std::optional<StartPracticeChoice> choice =
-        m_services.frame.RunStartDialog(m_device.get(), eventName, shooterName);
+        m_services.frame.RunStartDialog(device.get(), eventName, shooterName);
+    if (!m_device) {
+        (void)device->put_Connected(VARIANT_FALSE);
+        return false;
+    }
     if (!BeginPractice(choice, documentWasOpen)) {
         AbandonDevice();
         return false;

@@ -3,20 +3,18 @@
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/Program.h"
-#include "talvodesk/core/DeviceListing.h"
+#include "talvodesk/core/Options.h"
+#include "talvodesk/core/Settings.h"
 #include "talvodesk/core/TalvoData.h"
 #include "talvolink/Register.h"
-
-#include "talvodata/tests/support/Events.h"
 
 #include "platform/com/Bstr.h"
 #include "platform/com/ClassTable.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
-#include "platform/time/Clock.h"
-#include "platform/usb/UsbTransportFake.h"
 #include "tools/sensorsim/SensorSimulator.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 
@@ -33,30 +31,6 @@ namespace {
 // Bounds the waits on the simulated sensor; passing it is a failure, never the expected path.
 constexpr int kPatienceMs = 60000;
 constexpr long kSimulatorPort = 7;
-
-/// The start-practice dialog as a shooter would answer it: lists the sensors, picks the one on the simulator's
-/// port, and connects it for the event and shooter of the command line.
-class SerialStartDialog final : public FrameDialogs {
-public:
-    std::optional<StartPracticeChoice> startPractice(QWidget*, const StartPracticeRequest& request) override
-    {
-        platform::usb::FakeUsbTransport noUsb;
-        platform::time::SystemClock clock;
-        listed = ListDevices({request.device, noUsb, clock}).entries;
-        const Bstr eventName(request.eventName);
-        auto event = talvodata::testsupport::shippedEvent(platform::com::utf16ToUtf8(request.eventName).c_str());
-        if (!event || FAILED(request.device->put_CommPort(kSimulatorPort)) ||
-            FAILED(request.device->put_EventShortName(1, eventName.get())) ||
-            FAILED(request.device->put_Connected(VARIANT_TRUE))) {
-            return std::nullopt;
-        }
-        Bstr serial;
-        (void)request.device->get_SerialNumber(serial.put()); // The practice keeps an empty one.
-        return StartPracticeChoice{event, request.shooterName, -1, std::u16string(serial.view())};
-    }
-
-    std::vector<DeviceListEntry> listed;
-};
 
 class PracticeEndToEndTest : public platform::registry::testing::RegistryFixture {
 protected:
@@ -85,7 +59,7 @@ protected:
         return found;
     }
 
-    SerialStartDialog dialogs;
+    FrameDialogs dialogs;
     std::vector<std::string> boxes;
 };
 
@@ -100,12 +74,32 @@ TEST_F(PracticeEndToEndTest, APracticeOnTheSimulatedSerialSensorSavesItsThreeSco
     }
     (*sensor)->setScript(std::move(script));
     setEnvironment("TALVO_SERIAL_PORTS", ("COM7=" + (*sensor)->programPath()).c_str());
+    // Serial sensors are listed only when the options ask for them.
+    COptions options;
+    options.enableRS232 = 1;
+    ASSERT_TRUE(options.Save(*OpenSettingsRoot()).hasValue());
 
     bool stopped = false;
-    QTimer::singleShot(0, qApp, [&] {
+    // The start dialog runs its own loop: the test goes on once the practice it started runs.
+    QElapsedTimer waited;
+    waited.start();
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, qApp, [&] {
         auto* frame = dynamic_cast<MainFrame*>(FrameServices());
-        ASSERT_NE(frame, nullptr);
-        EXPECT_TRUE(frame->devicePresent());
+        const bool running = frame != nullptr && frame->practiceRun().IsRunning();
+        if (!running && waited.elapsed() < kPatienceMs) {
+            return;
+        }
+        poll.stop();
+        ASSERT_TRUE(running) << "no practice started";
+        // The dialog started by itself on the first listed sensor, the simulator's port.
+        ComPtr<ITalvoDevice> device;
+        ASSERT_TRUE(frame->GetDevice(device.put()));
+        LONG port = 0;
+        EXPECT_EQ(S_OK, device->get_CommPort(&port));
+        EXPECT_EQ(kSimulatorPort, port);
+        device.reset();
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return frame->sightingShots() == 3 && frame->practiceRun().CurrentAiming() == nullptr; },
             kPatienceMs));
@@ -114,12 +108,10 @@ TEST_F(PracticeEndToEndTest, APracticeOnTheSimulatedSerialSensorSavesItsThreeSco
         frame->runCommand(cmd::FileSave);
         frame->runCommand(cmd::Exit);
     });
+    poll.start();
     const std::vector<std::string_view> arguments{"-n", "AR10", "Ann"};
     EXPECT_EQ(0, RunProgram(arguments, dialogs));
 
-    ASSERT_FALSE(dialogs.listed.empty());
-    EXPECT_EQ(u"COM7: TALVO PAVANE", dialogs.listed.front().text);
-    EXPECT_EQ(kSimulatorPort, dialogs.listed.front().id);
     EXPECT_TRUE(stopped);
     EXPECT_TRUE(boxes.empty()) << boxes.front();
 

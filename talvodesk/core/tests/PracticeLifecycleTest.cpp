@@ -44,6 +44,9 @@ public:
         if (choice) {
             (void)shown->put_Connected(VARIANT_TRUE); // The fake's answer decides.
         }
+        if (duringDialog) {
+            std::exchange(duringDialog, {})();
+        }
         return choice;
     }
     void RunCalibrationDialog(ITalvoDevice*) override
@@ -72,6 +75,8 @@ public:
 
     ComPtr<FakeTalvoDevice> device;
     std::optional<StartPracticeChoice> choice;
+    /// Runs once inside the dialog, as a command arriving while it is open would.
+    std::function<void()> duringDialog;
     std::vector<std::string> log;
 };
 
@@ -292,6 +297,9 @@ TEST_F(PracticeLifecycleTest, AFailedStartDisconnectsAndReleasesTheDevice)
         {"dialog cancelled", [this] { frame.choice.reset(); }, {}},
         {"not connected", [this] { frame.device->connectSucceeds = false; }, {}},
         {"new practice refused", [this] { frame.choice->event.reset(); }, {"hint 0"}},
+        {"stopped while the dialog runs",
+         [this] { frame.duringDialog = [this] { lifecycle.OnStopPractice(); }; },
+         {"hint 23", "hint 0"}},
         {"save question cancelled",
          [this] {
              writePractice(folder() / "old.talvo", 3, 0);
