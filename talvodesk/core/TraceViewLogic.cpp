@@ -480,6 +480,22 @@ void TraceViewLogic::ApplyTargetOptions(bool noRefresh)
     }
 }
 
+void TraceViewLogic::OptionsChanged(std::uint32_t flags)
+{
+    if (!m_target) {
+        return;
+    }
+    if (flags & kOptionsChangedReplaySpeed) {
+        (void)m_target->put_ReplaySpeed(static_cast<LONG>(m_options.replaySpeed));
+    }
+    if (flags & kOptionsChangedColors) {
+        ApplyTargetOptions(false);
+    }
+    if ((flags & kOptionsChangedTraceDisplay) && documentValid()) {
+        showCurrent(false);
+    }
+}
+
 void TraceViewLogic::FeedTone(IEventParams* event, long subTarget, float x, float y)
 {
     const bool biathlon = document() && document()->GetEventCode() == kBiathlonEventCode;

@@ -85,6 +85,9 @@ public:
     void StartSmoothZoom(float zoom);
     void RefreshTimeCounter();
     void ApplyTargetOptions(bool noRefresh);
+    /// The options dialog changed what the kOptionsChanged* flags say: the replay speed, the trace colours
+    /// (redrawn), the labels (the current aiming shown again).
+    void OptionsChanged(std::uint32_t flags);
     /// The blind-training tone at (x, y) on the event's face for an aiming of that sub-target.
     void FeedTone(IEventParams* event, long subTarget, float x, float y);
     void StopTone();

@@ -173,6 +173,25 @@ TEST_F(TraceViewLogicTest, ResetStartsFromTheStoredZoomAndTheTraceColours)
     EXPECT_EQ(8.0F, logic.storedZoom());
 }
 
+TEST_F(TraceViewLogicTest, ChangedOptionsReachTheControl)
+{
+    newPractice();
+    (void)shoot(1.4F, 0.0F);
+    options.replaySpeed = 250;
+    options.traceColorBeforeShot = 0x123456;
+    options.targetResult = 0;
+    logic.OptionsChanged(kOptionsChangedReplaySpeed | kOptionsChangedColors);
+    LONG speed = 0;
+    OLE_COLOR color = 0;
+    EXPECT_HR(S_OK, target()->get_ReplaySpeed(&speed));
+    EXPECT_HR(S_OK, target()->get_TraceColor(&color));
+    EXPECT_EQ(250, speed);
+    EXPECT_EQ(0x123456u, color);
+    EXPECT_EQ(u" 10.4 ", label(1));
+    logic.OptionsChanged(kOptionsChangedTraceDisplay);
+    EXPECT_EQ(u"", label(1));
+}
+
 TEST_F(TraceViewLogicTest, ShotZoomsToResultLessOneWithinStoredZoom)
 {
     newPractice(); // Expert mode: stored zoom 8.
