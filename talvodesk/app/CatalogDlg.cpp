@@ -111,9 +111,7 @@ int CCatalogDlg::DoModal()
 
 void CCatalogDlg::OnInitDialog()
 {
-    if (parentWidget() != nullptr) {
-        move(parentWidget()->geometry().center() - QPoint(width() / 2, height() / 2));
-    }
+    CentreOnOwner(*this);
     (void)RestoreWindowRect(*this, m_settingsRoot, kRectValue); // else it stays centred
     if (!RefreshTree()) {
         return; // No catalog: an empty dialog that can only be cancelled.

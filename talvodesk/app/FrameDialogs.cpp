@@ -1,12 +1,18 @@
 #include "talvodesk/app/FrameDialogs.h"
 
 #include "talvodesk/app/AboutDialog.h"
+#include "talvodesk/app/CalibrationDlg.h"
 #include "talvodesk/app/CatalogDlg.h"
 #include "talvodesk/app/OptionsDlg.h"
 #include "talvodesk/app/ShotsParametersDlg.h"
+#include "talvodesk/app/StartPracticeDlg.h"
+#include "talvodesk/core/AppModule.h"
+#include "talvodesk/core/Options.h"
 #include "talvodesk/core/ShellItems.h"
 
 #include "platform/com/Bstr.h"
+#include "platform/time/Clock.h"
+#include "platform/usb/UsbTransport.h"
 
 #include <QFileDialog>
 
@@ -61,11 +67,32 @@ std::optional<ShotsParameters> FrameDialogs::editShotsParameters(QWidget* owner,
     return dialog.exec() == QDialog::Accepted ? std::optional(dialog.values()) : std::nullopt;
 }
 
-std::optional<StartPracticeChoice> FrameDialogs::startPractice(QWidget*, const StartPracticeRequest&)
+std::optional<StartPracticeChoice> FrameDialogs::startPractice(QWidget* owner, const StartPracticeRequest& request)
 {
-    return std::nullopt;
+    if (!request.device) {
+        return std::nullopt;
+    }
+    static const COptions s_defaultOptions;
+    static const CTalvoAppModule s_english;
+    static platform::time::SystemClock s_clock;
+    CStartPracticeDlg dialog({*request.device, request.eventName, request.shooterName,
+                              request.options ? *request.options : s_defaultOptions, request.settingsRoot,
+                              request.module ? *request.module : s_english,
+                              request.usb ? *request.usb : platform::usb::systemUsbTransport(), s_clock},
+                             owner);
+    if (dialog.DoModal() != 1) {
+        return std::nullopt;
+    }
+    return StartPracticeChoice{dialog.chosenEvent(), dialog.shooterName(), dialog.position(), dialog.serialNumber()};
 }
 
-void FrameDialogs::calibrate(QWidget*, const CalibrationRequest&) {}
+void FrameDialogs::calibrate(QWidget* owner, const CalibrationRequest& request)
+{
+    if (request.device == nullptr) {
+        return;
+    }
+    CCalibrationDlg dialog(request, owner);
+    (void)dialog.exec(); // The dialog's result means nothing to the practice.
+}
 
 } // namespace talvodesk

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "talvodesk/core/ShotsParameters.h"
+#include "talvodesk/core/StartPracticeChoice.h"
 #include "talvodesk/core/TalvoOptionsTree.h"
 
 #include "interfaces/talvodata/IEventParams.h"
@@ -21,10 +22,14 @@ class QWidget;
 namespace platform::registry {
 class Key;
 }
+namespace platform::usb {
+class UsbTransport;
+}
 
 namespace talvodesk {
 
 class COptions;
+class CTalvoAppModule;
 class CTalvoData;
 
 /// What the catalog dialog opens with: its caption, the one event it lists (empty: every event) and the event and
@@ -46,15 +51,10 @@ struct StartPracticeRequest {
     std::u16string shooterName;
     const COptions* options = nullptr;
     const platform::registry::Key* settingsRoot = nullptr;
-};
-
-/// What the start-practice dialog chose; the device is configured and connected.
-struct StartPracticeChoice {
-    platform::com::ComPtr<IEventParams> event;
-    std::u16string shooter;
-    /// 0 prone, 1 standing, 2 kneeling; negative: none.
-    long position = -1;
-    std::u16string serialNumber;
+    /// The language of the event names and the messages; none: English.
+    const CTalvoAppModule* module = nullptr;
+    /// Where USB devices are listed; none: the system's bus.
+    platform::usb::UsbTransport* usb = nullptr;
 };
 
 /// What the calibration dialog works with while it is the device's only sink.

@@ -12,7 +12,7 @@ namespace talvodesk {
 namespace {
 
 constexpr std::u16string_view kRectValue = u"WindowRectOptions";
-// The dialog's size in dialog units: a quarter of the average character width, an eighth of the line height.
+// The dialog's size in dialog units.
 constexpr int kWidthUnits = 276;
 constexpr int kHeightUnits = 230;
 
@@ -29,11 +29,10 @@ COptionsDlg::COptionsDlg(COptions& options, const TextLookup& texts, const platf
     layout->addWidget(m_view, 1);
     layout->addWidget(makeOkCancel(*this));
 
-    const QFontMetrics metrics = fontMetrics();
-    setMinimumSize(kWidthUnits * metrics.averageCharWidth() / 4, kHeightUnits * metrics.height() / 8);
+    setMinimumSize(DialogUnitsSize(*this, kWidthUnits, kHeightUnits));
     resize(minimumSize());
-    if (!RestoreWindowRect(*this, m_settingsRoot, kRectValue) && parent != nullptr) {
-        move(parent->geometry().center() - QPoint(width() / 2, height() / 2));
+    if (!RestoreWindowRect(*this, m_settingsRoot, kRectValue)) {
+        CentreOnOwner(*this);
     }
 }
 

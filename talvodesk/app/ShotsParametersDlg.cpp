@@ -65,7 +65,7 @@ CShotsParametersDlg::CShotsParametersDlg(const ShotsParameters& values, std::int
     spinsFromEdits();
     if (parent != nullptr) {
         adjustSize();
-        move(parent->geometry().center() - QPoint(width() / 2, height() / 2));
+        CentreOnOwner(*this);
     }
 }
 

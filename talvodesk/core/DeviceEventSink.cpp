@@ -33,7 +33,7 @@ HRESULT DeviceEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD flags, D
     const EventArguments arguments(*params);
     const UINT n = arguments.count();
     const long subDevice = n > 0 ? arguments.integer(0) : 0;
-    const ComPtr<IAiming> aiming = n > 1 ? arguments.objectAs<IAiming>(1) : nullptr;
+    const ComPtr<IAiming> aiming = n > 1 ? arguments.aiming(1) : nullptr;
     switch (dispIdMember) {
     case DISPID_TALVODEVICEEVENTS_STARTAIMING:
         if (n == 2 && aiming) {

@@ -13,9 +13,12 @@ namespace talvodesk {
 
 class COptions;
 
-/// How many seconds of trace the device keeps before and after a shot: the options' values, and 15 both ways for
-/// the biathlon event. Practice start and the options command both take them from here, so a change of options
-/// during a practice follows the same rule.
+/// The event code of an event's short name: 2 the biathlon event, 4..11 the events with range commands, else 1.
+long EventCodeOf(std::u16string_view shortName);
+
+/// How many seconds of trace the device keeps before and after a shot: the options' values, 5 both ways for the
+/// biathlon event and 15 both ways for the rapid-fire and turning-target events (codes 7..11). Practice start and
+/// the options command both take them from here, so a change of options during a practice follows the same rule.
 struct TraceTimes {
     std::uint32_t beforeShot = 0;
     std::uint32_t afterShot = 0;

@@ -48,6 +48,7 @@ public:
     long AutoSaveCounter() const { return m_autoSaveCounter; }
     /// Range pacing: aiming events outside the shooting window are ignored. Open unless the pacing closes it.
     void SetShootingWindowOpen(bool open) { m_shootingWindowOpen = open; }
+    bool ShootingWindowOpen() const { return m_shootingWindowOpen; }
     bool ReplayingAllShots() const { return m_replayingAllShots; }
     void SetReplayingAllShots(bool replaying) { m_replayingAllShots = replaying; }
     /// Read and cleared by the frame's reaction to the final-conclusion hint.

@@ -4,7 +4,6 @@
 #include "talvodesk/core/TextFormat.h"
 
 #include "interfaces/talvodata/IShotCollection.h"
-#include "interfaces/talvolink/ITalvoDevice.h"
 
 #include "platform/time/Clock.h"
 
@@ -41,14 +40,6 @@ std::u16string formatTwoIntegers(std::u16string_view format, int first, int seco
         }
     }
     return {};
-}
-
-void switchLight(ITalvoDevice* device, enumSemaphoreMode mode)
-{
-    VARIANT_BOOL available = VARIANT_FALSE;
-    if (device && SUCCEEDED(device->get_SemaphoreAvailable(&available)) && available == VARIANT_TRUE) {
-        (void)device->put_Semaphore(mode); // The device sends the mode again when it reconnects.
-    }
 }
 
 } // namespace
@@ -111,22 +102,6 @@ bool RangeSteps::chooseContinue()
     }
     m_continueChosen = true;
     return true;
-}
-
-void RangeSteps::SemaphoreOff(ITalvoDevice* device)
-{
-    switchLight(device, ::SemaphoreOff);
-}
-
-void RangeSteps::SemaphoreRed(ITalvoDevice* device)
-{
-    switchLight(device, ::SemaphoreRed);
-}
-
-void RangeSteps::SemaphoreGreen(ITalvoDevice* device)
-{
-    m_seriesStart = m_clock.wallNow();
-    switchLight(device, ::SemaphoreGreen);
 }
 
 std::uint32_t RangeSteps::elapsed()

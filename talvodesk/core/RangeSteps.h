@@ -9,7 +9,6 @@
 #include <string>
 
 struct IShotCollection;
-struct ITalvoDevice;
 
 namespace platform::time {
 class Clock;
@@ -43,14 +42,6 @@ public:
     bool chooseContinue();
     bool isWaitingForContinue() const { return m_waitingForContinue; }
 
-    /// The signal light, on a device that has one; none of them does anything without a device. Green also takes
-    /// the series start time, with or without a light.
-    void SemaphoreOff(ITalvoDevice* device);
-    void SemaphoreRed(ITalvoDevice* device);
-    void SemaphoreGreen(ITalvoDevice* device);
-    /// The local time of the last green light as an OLE date; 0 before the first.
-    DATE seriesStart() const { return m_seriesStart; }
-
 private:
     /// Milliseconds since the step's first check, which starts the step's clock. A 32-bit tick count, so its wrap
     /// does no harm.
@@ -69,7 +60,6 @@ private:
     std::optional<std::uint32_t> m_stepStart;
     bool m_waitingForContinue = false;
     bool m_continueChosen = false;
-    DATE m_seriesStart = 0.0;
 };
 
 } // namespace talvodesk

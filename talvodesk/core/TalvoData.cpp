@@ -1,6 +1,7 @@
 #include "talvodesk/core/TalvoData.h"
 
 #include "talvodesk/core/AppModule.h"
+#include "talvodesk/core/FrameCommands.h"
 #include "talvodesk/core/PulseLog.h"
 #include "talvodesk/core/TextFormat.h"
 #include "talvodesk/core/internal/ShotCount.h"
@@ -402,39 +403,25 @@ long CTalvoData::GetEventCode() const
     if (!GetEventShortName(name)) {
         return 0;
     }
-    static constexpr std::array<std::pair<std::u16string_view, long>, 12> kCodes{{
-        {u"BTLN", 2},
-        {u"SP1", 4},
-        {u"SP2", 5},
-        {u"SPF", 6},
-        {u"N4TL3", 7},
-        {u"N4TL15", 8},
-        {u"MRF-22-10", 9},
-        {u"MRF-32-10", 9},
-        {u"MRF-22-8", 10},
-        {u"MRF-32-8", 10},
-        {u"MRF-22-6", 11},
-        {u"MRF-32-6", 11},
-    }};
-    for (const auto& [shortName, code] : kCodes) {
-        if (name.view() == shortName) {
-            return code;
-        }
-    }
-    return 1;
+    return EventCodeOf(name.view());
 }
 
-bool CTalvoData::HasThreePositions() const
+bool EventHasThreePositions(IEventParams* event)
 {
-    ComPtr<IEventParams> event;
     Variant value;
-    if (!GetEvent(event) || FAILED(event->get_Value(Bstr("_three_positions").get(), value.put()))) {
+    if (!event || FAILED(event->get_Value(Bstr("_three_positions").get(), value.put()))) {
         return false;
     }
     if (value.type() == VT_EMPTY || value.type() == VT_NULL) {
         return false;
     }
     return value.type() != VT_BSTR || platform::com::viewOf(value.get().bstrVal).size() > 0;
+}
+
+bool CTalvoData::HasThreePositions() const
+{
+    ComPtr<IEventParams> event;
+    return GetEvent(event) && EventHasThreePositions(event.get());
 }
 
 bool CTalvoData::GetShooterName(Bstr& name) const

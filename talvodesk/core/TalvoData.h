@@ -23,6 +23,9 @@ namespace talvodesk {
 
 class CTalvoAppModule;
 
+/// Whether the event is shot in three positions: its "_three_positions" value is present and not empty.
+bool EventHasThreePositions(IEventParams* event);
+
 /// What the document wrapper reaches outside itself. Every pointer may be null: without a frame there is no
 /// progress bar and no question (a modified practice is then kept unsaved), without a settings root the second
 /// control interval keeps its default, without a module the position texts stay as stored.

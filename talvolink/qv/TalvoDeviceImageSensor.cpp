@@ -13,6 +13,7 @@
 #include "platform/gfx/PictureObject.h"
 #include "platform/time/Clock.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -88,7 +89,8 @@ std::optional<Variant> namedValue(IEventParams& event, const char* name)
 
 CTalvoDeviceImageSensor::CTalvoDeviceImageSensor(DeviceHost& host, platform::usb::UsbTransport& usb,
                                                  std::string devicePath)
-    : CGenericTalvo(host, nullptr), m_qv(usb, host.clock()), m_devicePath(std::move(devicePath)),
+    : CGenericTalvo(host, nullptr), m_qv(usb, host.clock()),
+      m_side(host, usb, [this] { postAppMessage(kAppMessage1, 1); }), m_devicePath(std::move(devicePath)),
       m_session(host, *this, kSubDevice)
 {
     m_activity.renew(now());
@@ -153,6 +155,7 @@ bool CTalvoDeviceImageSensor::Open()
     information.serialSlots = {};
     std::ranges::copy(m_qv.serialNumber(), information.serialSlots[0].begin());
     (void)m_qv.Reset(); // Always succeeds.
+    (void)m_side.openMissing();
     openLink();
     setModelTimer(kInactivityTimer, kTimerInterval);
     Reconfigure();
@@ -164,6 +167,7 @@ bool CTalvoDeviceImageSensor::Close()
 {
     const bool closed = CGenericTalvo::Close();
     m_qv.Close();
+    m_side.close();
     return closed;
 }
 
@@ -277,22 +281,24 @@ void CTalvoDeviceImageSensor::GetData(std::array<float, 9>& values)
     values[4] = static_cast<float>(offset.y);
 }
 
-void CTalvoDeviceImageSensor::BeginRecords(int /*count*/)
+bool CTalvoDeviceImageSensor::GetTrigger(LONG /*nSubDevice*/, LONG index, LONG* value)
+{
+    return m_side.trigger(index, value);
+}
+
+void CTalvoDeviceImageSensor::BeginRecords(int count)
 {
     m_session.dropPendingPoints();
+    m_side.beginBatch(static_cast<std::size_t>(std::max(count, 0)));
+    (void)m_side.openMissing();
 }
 
-void CTalvoDeviceImageSensor::ProcessRecords(std::span<const DeviceRecord> records)
+void CTalvoDeviceImageSensor::OnRecord(const DeviceRecord& frameRecord)
 {
-    BeginRecords(static_cast<int>(records.size()));
-    for (const DeviceRecord& record : records) {
-        OnRecord(record);
+    DeviceRecord record = frameRecord;
+    if (const auto trigger = m_side.nextTrigger()) {
+        record.trigger = *trigger;
     }
-    FlushCoordinates();
-}
-
-void CTalvoDeviceImageSensor::OnRecord(const DeviceRecord& record)
-{
     m_lastPiezo = record.piezo;
     m_angle = record.angle;
     if (settings().calibrationMode) {
@@ -395,6 +401,7 @@ bool CTalvoDeviceImageSensor::AddCoordinates(const DeviceRecord& record)
     const Point point = rotate(x, y, filteredAngle);
     m_session.addPoint(static_cast<LONG>(point.x * 100.0), static_cast<LONG>(point.y * 100.0));
     ++m_tracePoints;
+    m_side.recordTrigger(*m_session.trace(), record.trigger);
     float score = 0.0F;
     if (!m_session.hasEntered() && settings().event &&
         SUCCEEDED(settings().event->GetPointScore(static_cast<float>(point.x), static_cast<float>(point.y), kSubDevice,
@@ -410,6 +417,7 @@ void CTalvoDeviceImageSensor::StartAiming()
     m_tracePoints = 0;
     if (m_session.start()) {
         m_detection.arm();
+        m_side.startTrace(*m_session.trace(), /*triggerData=*/false);
     }
 }
 
@@ -442,6 +450,7 @@ void CTalvoDeviceImageSensor::ConcludeAiming()
 void CTalvoDeviceImageSensor::EndAiming()
 {
     m_session.end();
+    m_side.endTrace();
     m_detection.disarm();
     m_tracePoints = 0;
 }
@@ -449,6 +458,7 @@ void CTalvoDeviceImageSensor::EndAiming()
 void CTalvoDeviceImageSensor::FlushCoordinates()
 {
     m_session.flushPoints();
+    m_side.flushBatch();
 }
 
 void CTalvoDeviceImageSensor::SetupPort()
@@ -469,6 +479,7 @@ void CTalvoDeviceImageSensor::Stop()
     if (m_session.isOpen()) {
         ConcludeAiming();
     }
+    m_side.stop();
 }
 
 void CTalvoDeviceImageSensor::ConcludeCurrentAiming(LONG nSubDevice)
@@ -501,6 +512,11 @@ void CTalvoDeviceImageSensor::PutCalibrationMode()
     if (calibrating) {
         m_calibrationCountdown = kCalibrationRecords;
     }
+}
+
+void CTalvoDeviceImageSensor::OnAppMessage1(WPARAM /*wParam*/, LPARAM /*lParam*/)
+{
+    m_side.onBeatMessage();
 }
 
 void CTalvoDeviceImageSensor::OnTimer(WPARAM /*wParam*/, LPARAM /*lParam*/)

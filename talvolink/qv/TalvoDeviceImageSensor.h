@@ -5,6 +5,7 @@
 #include "talvolink/DeviceModel.h"
 #include "talvolink/qv/TalvoQV.h"
 #include "talvolink/usb/UsbAimingRules.h"
+#include "talvolink/usb/UsbSideSensors.h"
 
 #include <limits>
 #include <string>
@@ -14,7 +15,8 @@ namespace talvolink {
 /// The image sensor's device model (model 600): the sensor finds the target in its frames and reports the point
 /// of aim in millimetres with a roll angle; the model smooths and rotates the points, runs the aiming on the
 /// shared rules of the USB models, takes the tracking centre in calibration mode and moves it with the
-/// corrections, and serves the sensor's settings and its current frame through `Value`.
+/// corrections, and serves the sensor's settings and its current frame through `Value`. Trigger and pulse sensors
+/// join as they do the USB model.
 /// Thread rule: owner (control's) thread; the transport's reader only queues packets.
 class CTalvoDeviceImageSensor final : public CGenericTalvo {
 public:
@@ -38,6 +40,9 @@ public:
     /// 0, 5 (automatic exposure), 7 and 9; other indexes and values that do not convert fail.
     bool PutValue(LONG index, const VARIANT& value) override;
     int SequenceModulus() override { return 0; }
+    bool PulseAvailable() override { return m_side.pulseOpen(); }
+    bool TriggerControlAvailable() override { return m_side.triggerOpen(); }
+    bool GetTrigger(LONG nSubDevice, LONG index, LONG* value) override;
     /// The sensor's shot threshold, from hardware revision 2.
     void PutPiezoSensitivity(LONG nSubDevice, LONG value) override;
     LONG GetPiezoSensitivity(LONG nSubDevice) override;
@@ -47,7 +52,6 @@ public:
     /// tracking centre in millimetres, turned by the current angle.
     void GetData(std::array<float, 9>& values) override;
     void BeginRecords(int count) override;
-    void ProcessRecords(std::span<const DeviceRecord> records) override;
     void OnRecord(const DeviceRecord& record) override;
     void FlushCoordinates() override;
     /// SampleRate is the frame rate of the mains frequency mode.
@@ -60,6 +64,7 @@ public:
     void PutCalibrationMode() override;
     void AddShot(VARIANT_BOOL vbUnlimited) override;
     bool DevicePresent() override { return true; }
+    void OnAppMessage1(WPARAM wParam, LPARAM lParam) override;
     void OnTimer(WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -77,6 +82,7 @@ private:
     static constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
     TalvoQV m_qv;
+    UsbSideSensors m_side;
     const std::string m_devicePath;
     AimingSession m_session;
     ShotDetection m_detection;

@@ -6,13 +6,13 @@
 #include "talvolink/qv/TalvoQVPattern.h"
 #include "talvolink/usb/Bytes.h"
 
+#include "platform/text/Printf.h"
 #include "platform/time/Clock.h"
 #include "platform/ui/MessageWindow.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 
 namespace talvolink {
 
@@ -42,13 +42,6 @@ constexpr std::size_t kEntryHeader = 12;
 constexpr std::u16string_view kUltraSensitiveTriggerValue = u"QV_UltraSensitiveTriggerMode";
 constexpr std::u16string_view kFilterForeignShotsValue = u"QV_FilterForeignShots";
 constexpr std::u16string_view kFrequencyModeValue = u"QV_powerSupplyFrequencyMode";
-
-template <typename... Args> std::string format(const char* pattern, Args... args)
-{
-    std::array<char, 256> text{};
-    std::snprintf(text.data(), text.size(), pattern, args...);
-    return text.data();
-}
 
 bool inRange(double value, double low, double high)
 {
@@ -127,12 +120,13 @@ bool TalvoQV::identify()
         return false;
     }
     if (m_hardware < kMinHardware) {
-        setErrorText(format("Unsupported TALVO QV sensor version hw:%d, fw:%d.", m_hardware, m_firmware));
+        setErrorText(
+            platform::text::formatC("Unsupported TALVO QV sensor version hw:%d, fw:%d.", m_hardware, m_firmware));
         return false;
     }
     if (m_firmware < kMinFirmware) {
-        setErrorText(format("Please update DU-02 firmware to version %d or better. (hw:%d, fw:%d)", kMinFirmware,
-                            m_hardware, m_firmware));
+        setErrorText(platform::text::formatC("Please update DU-02 firmware to version %d or better. (hw:%d, fw:%d)",
+                                             kMinFirmware, m_hardware, m_firmware));
         return false;
     }
     if (!ReadVendor(kProtocol, 0, 0, word)) {
@@ -142,9 +136,10 @@ bool TalvoQV::identify()
     m_protocolMajor = bytes::le16(word, 0);
     m_protocolMinor = bytes::le16(word, 2);
     if (m_protocolMajor > kMaxProtocolMajor) {
-        setErrorText(format("Unsupported TALVO QV sensor protocol version major:%d, minor:%d. Please update to the "
-                            "latest version of TALVO software.",
-                            m_protocolMajor, m_protocolMinor));
+        setErrorText(platform::text::formatC(
+            "Unsupported TALVO QV sensor protocol version major:%d, minor:%d. Please update to the "
+            "latest version of TALVO software.",
+            m_protocolMajor, m_protocolMinor));
         return false;
     }
     return true;
@@ -175,7 +170,8 @@ bool TalvoQV::readFlash()
         return false;
     }
     if (m_model != 0 && m_model != 5) {
-        setErrorText(format("Unsupported TALVO QV sensor hw:%d, fw:%d, model:%d.", m_hardware, m_firmware, m_model));
+        setErrorText(platform::text::formatC("Unsupported TALVO QV sensor hw:%d, fw:%d, model:%d.", m_hardware,
+                                             m_firmware, m_model));
         return false;
     }
     const bool second = m_finalRequest == QVStateRequest::DeviceState2;
@@ -265,10 +261,6 @@ void TalvoQV::onFrameComplete(const QVHeader& header, std::span<const std::uint8
     m_frameHeight = header[11];
     m_frame.assign(payload.begin(), payload.end());
     m_exposure.OnFrame(header[52], bytes::le16(header, 24), payload);
-    m_gainChange = m_gainChange || m_exposure.gainChanged;
-    m_exposureChange = m_exposureChange || m_exposure.exposureChanged;
-    m_exposure.gainChanged = false;
-    m_exposure.exposureChanged = false;
 }
 
 void TalvoQV::onFrameDelivered(const QVFrameRecord& frame, std::uint64_t time)
@@ -411,8 +403,8 @@ void TalvoQV::SetPowerSupplyFrequencyMode(int mode)
 void TalvoQV::SetAutomaticExposure(bool on)
 {
     m_automaticExposure = on;
-    m_gainChange = false;
-    m_exposureChange = false;
+    m_exposure.gainChanged = false;
+    m_exposure.exposureChanged = false;
     m_exposure.gain = kDefaultGain;
     m_exposure.exposure = kDefaultExposure;
     m_exposure.clearPending();
@@ -424,21 +416,21 @@ void TalvoQV::SetAutomaticExposure(bool on)
 
 bool TalvoQV::SendExposureChange()
 {
-    if (!m_gainChange && !m_exposureChange) {
+    if (!m_exposure.gainChanged && !m_exposure.exposureChanged) {
         return false;
     }
     TalvoQVSettings s = m_wanted;
     // The sent value is spoilt so the request goes out even when the sensor had the value already.
-    if (m_gainChange) {
+    if (m_exposure.gainChanged) {
         m_sent.parameter8B = kForceGain;
         s.parameter8B = m_exposure.gain;
     }
-    if (m_exposureChange) {
+    if (m_exposure.exposureChanged) {
         m_sent.parameter82 = kForceExposure;
         s.parameter82 = m_exposure.exposure;
     }
-    m_gainChange = false;
-    m_exposureChange = false;
+    m_exposure.gainChanged = false;
+    m_exposure.exposureChanged = false;
     m_exposure.pending = true;
     RequestSettings(s, false);
     return true;

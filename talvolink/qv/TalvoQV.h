@@ -182,8 +182,6 @@ private:
     int m_frequencyMode = 1;
     std::uint16_t m_triggerLevel = 100;
     bool m_automaticExposure = false;
-    bool m_gainChange = false;
-    bool m_exposureChange = false;
     std::uint16_t m_shotThreshold = 40;
     bool m_choiceA = true;
     bool m_choiceB = false;

@@ -130,8 +130,9 @@ CTalvoDeviceUSB::CTalvoDeviceUSB(DeviceHost& host, platform::usb::UsbTransport& 
                                  InterfaceClass pathClass, TargetCommands::PauseFunction pause)
     : CGenericTalvo(host, nullptr), m_transport(transport), m_path(std::move(path)), m_pathClass(pathClass),
       m_wireless(pathClass == InterfaceClass::WirelessTarget || pathClass == InterfaceClass::DovecoteTarget),
-      m_optical(transport), m_controller(transport), m_trigger(transport), m_pulse(transport, host.clock()),
-      m_receiver(transport), m_dovecote(transport),
+      m_optical(transport), m_controller(transport),
+      m_side(host, transport, [this] { postAppMessage(kAppMessage1, 1); }), m_receiver(transport),
+      m_dovecote(transport),
       m_pause(pause ? std::move(pause)
                     : TargetCommands::PauseFunction([&host](std::chrono::milliseconds d) { Pause(host.clock(), d); })),
       m_commands(m_receiver, host.clock(), m_pause), m_targetLevel(m_wireless ? 500 : 1200),
@@ -176,24 +177,10 @@ bool CTalvoDeviceUSB::openFirst(UsbDevice& device, InterfaceClass interfaceClass
     return false;
 }
 
-bool CTalvoDeviceUSB::openOptional(UsbDevice& device, InterfaceClass interfaceClass)
-{
-    const auto found = m_transport.enumerate(interfaceClass);
-    return found && !found.value().empty() && device.Open(found.value().front().path);
-}
-
 void CTalvoDeviceUSB::openSideSensors()
 {
-    if (!m_trigger.isOpen() && openOptional(m_trigger, InterfaceClass::TriggerSensor)) {
-        (void)m_trigger.SendVendorCommand(kSwitchRequest, 1, 0); // a sensor that misses it stays silent
+    if (m_side.openMissing()) {
         m_records.resetTrigger();
-    }
-    if (!m_pulse.isOpen() && openOptional(m_pulse, InterfaceClass::PulseSensor)) {
-        {
-            platform::kernel::LockGuard lock(m_pulseLock);
-            m_lastBeat = 0.0;
-        }
-        m_pulseRate.reset();
     }
 }
 
@@ -221,13 +208,11 @@ void CTalvoDeviceUSB::hookDevices()
     const auto data = [this](int, std::span<const std::uint8_t> bytes) { onWirelessData(bytes); };
     const auto wireless = m_receiver.eventWirelessData.hook(data);
     const auto dovecote = m_dovecote.eventWirelessData.hook(data);
-    const auto beat = m_pulse.eventHeartBeat.hook([this](DATE date) { onHeartBeat(date); });
     m_unhooks = {[this, connect] { m_controller.eventConnect.unhook(connect); },
                  [this, target] { m_receiver.eventTarget.unhook(target); },
                  [this, signal] { m_optical.eventSignal.unhook(signal); },
                  [this, wireless] { m_receiver.eventWirelessData.unhook(wireless); },
-                 [this, dovecote] { m_dovecote.eventWirelessData.unhook(dovecote); },
-                 [this, beat] { m_pulse.eventHeartBeat.unhook(beat); }};
+                 [this, dovecote] { m_dovecote.eventWirelessData.unhook(dovecote); }};
 }
 
 void CTalvoDeviceUSB::unhookDevices()
@@ -243,8 +228,7 @@ void CTalvoDeviceUSB::closeDevices()
     // Each Close joins its reader, so no handler runs once this returns.
     m_dovecote.Close();
     m_receiver.Close();
-    m_pulse.Close();
-    m_trigger.Close();
+    m_side.close();
     m_controller.Close();
     m_optical.Close();
 }
@@ -497,8 +481,7 @@ void CTalvoDeviceUSB::Stop()
         (void)m_dovecote.SendVendorCommand(kSwitchRequest, 0, kDovecoteStartIndex);
     }
     (void)m_optical.SendVendorCommand(kOpticalStop, 0, 0);
-    (void)m_trigger.SendVendorCommand(kStopRequest, 0, 0);
-    (void)m_pulse.SendVendorCommand(kStopRequest, 0, 0);
+    m_side.stop();
     m_records.resetTrigger();
 }
 
@@ -567,15 +550,6 @@ void CTalvoDeviceUSB::onWirelessData(std::span<const std::uint8_t> data)
     QueueRecord(record);
 }
 
-void CTalvoDeviceUSB::onHeartBeat(DATE beat)
-{
-    {
-        platform::kernel::LockGuard lock(m_pulseLock);
-        m_lastBeat = beat;
-    }
-    postAppMessage(kAppMessage1, 1);
-}
-
 // --- Availability, brightness, semaphore, data ----------------------------------------------------------------
 
 bool CTalvoDeviceUSB::isTarget10m() const
@@ -590,12 +564,12 @@ bool CTalvoDeviceUSB::SemaphoreAvailable()
 
 bool CTalvoDeviceUSB::PulseAvailable()
 {
-    return m_pulse.isOpen();
+    return m_side.pulseOpen();
 }
 
 bool CTalvoDeviceUSB::TriggerControlAvailable()
 {
-    return m_trigger.isOpen() || m_records.triggerSeen();
+    return m_side.triggerOpen() || m_records.triggerSeen();
 }
 
 void CTalvoDeviceUSB::PutLedsBrightness(LONG value)
@@ -674,7 +648,7 @@ bool CTalvoDeviceUSB::PutSemaphore(enumSemaphoreMode mode)
 
 bool CTalvoDeviceUSB::GetTrigger(LONG /*nSubDevice*/, LONG index, LONG* value)
 {
-    return m_batch.value(index, value);
+    return m_side.trigger(index, value);
 }
 
 void CTalvoDeviceUSB::GetData(std::array<float, 9>& values)
@@ -1038,18 +1012,14 @@ double CTalvoDeviceUSB::lensOf(const UsbSample& sample) const
 void CTalvoDeviceUSB::BeginRecords(int count)
 {
     m_session.dropPendingPoints();
-    m_batch.begin(static_cast<std::size_t>(std::max(count, 0)) * WirelessRecords::kMaxSamples);
+    m_side.beginBatch(static_cast<std::size_t>(std::max(count, 0)) * WirelessRecords::kMaxSamples);
     openSideSensors();
 }
 
 void CTalvoDeviceUSB::OnRecord(const DeviceRecord& record)
 {
     const UsbRecordFields fields = fieldsOf(record);
-    std::optional<std::int16_t> sensorTrigger;
-    if (m_trigger.isOpen()) {
-        sensorTrigger = TriggerValue(m_trigger.CurrentValue());
-        m_batch.append(*sensorTrigger);
-    }
+    const std::optional<std::int16_t> sensorTrigger = m_side.nextTrigger();
     if (!m_wireless) {
         UsbSample sample;
         sample.valid = record.aimValid != 0;
@@ -1076,7 +1046,7 @@ void CTalvoDeviceUSB::OnRecord(const DeviceRecord& record)
     }
     regulateWireless(m_result.packet);
     if (!sensorTrigger && m_records.triggerSeen() && m_result.count > 0) {
-        m_batch.append(m_result.samples[0].trigger);
+        m_side.appendTrigger(m_result.samples[0].trigger);
     }
     const WirelessRecords::Result result = m_result; // a sink may run the next batch inside onSample
     for (std::size_t i = 0; i < result.count; ++i) {
@@ -1261,20 +1231,14 @@ void CTalvoDeviceUSB::onOtherSample(const UsbSample& sample)
 
 void CTalvoDeviceUSB::StartAiming()
 {
-    m_triggerChannel = 0;
+    m_side.endTrace();
     m_belowCount = 0;
     m_recordsSince = 0;
     if (!m_session.start()) {
         return;
     }
     m_detection.arm();
-    if (m_trigger.isOpen() || m_records.triggerSeen()) {
-        LONG index = 0;
-        const platform::com::Bstr name(u"_trigger");
-        if (SUCCEEDED(m_session.trace()->AddUserData(name.get(), &index))) {
-            m_triggerChannel = index;
-        }
-    }
+    m_side.startTrace(*m_session.trace(), m_records.triggerSeen());
 }
 
 std::optional<Point> CTalvoDeviceUSB::transformed(const UsbSample& sample, double factor, bool biathlon)
@@ -1343,11 +1307,8 @@ bool CTalvoDeviceUSB::AddCoordinates(const UsbSample& sample)
         m_session.addInvalidPoint();
         added = true;
     }
-    if (added && m_triggerChannel != 0) {
-        LONG last = 0;
-        if (SUCCEEDED(trace->get_Last(&last))) {
-            (void)trace->put_UserData(m_triggerChannel, last, sample.trigger);
-        }
+    if (added) {
+        m_side.recordTrigger(*trace, sample.trigger);
     }
     return added;
 }
@@ -1431,16 +1392,13 @@ void CTalvoDeviceUSB::EndAiming()
     m_litMissLamp = 0;
     m_detection.disarm();
     m_recordsSince = 0;
-    m_triggerChannel = 0;
+    m_side.endTrace();
 }
 
 void CTalvoDeviceUSB::FlushCoordinates()
 {
     m_session.flushPoints();
-    if (const LONG count = m_batch.count(); count > 0) {
-        host().fireTrigger(kSubDevice, count); // its sinks read the values with GetTrigger
-        m_batch.clear();
-    }
+    m_side.flushBatch();
 }
 
 void CTalvoDeviceUSB::ConcludeCurrentAiming(LONG nSubDevice)
@@ -1517,19 +1475,7 @@ void CTalvoDeviceUSB::OnAppMessage(WPARAM wParam, LPARAM /*lParam*/)
 
 void CTalvoDeviceUSB::OnAppMessage1(WPARAM /*wParam*/, LPARAM /*lParam*/)
 {
-    DATE beat = 0.0;
-    {
-        platform::kernel::LockGuard lock(m_pulseLock);
-        beat = std::exchange(m_lastBeat, 0.0);
-    }
-    if (beat == 0.0) {
-        return;
-    }
-    const DispatchScope dispatch(host());
-    host().fireHeartBeat(kSubDevice, 0, beat);
-    if (const auto rate = m_pulseRate.onBeat(beat)) {
-        host().firePulseChanged(kSubDevice, *rate);
-    }
+    m_side.onBeatMessage();
 }
 
 // --- Factory ---------------------------------------------------------------------------------------------------

@@ -8,14 +8,12 @@
 #include "talvolink/usb/TargetCommands.h"
 #include "talvolink/usb/UsbAimingRules.h"
 #include "talvolink/usb/UsbOpticalSensor.h"
-#include "talvolink/usb/UsbPulseSensor.h"
+#include "talvolink/usb/UsbSideSensors.h"
 #include "talvolink/usb/UsbTarget.h"
-#include "talvolink/usb/UsbTriggerSensor.h"
 #include "talvolink/usb/UsbWirelessDovecoteTarget.h"
 #include "talvolink/usb/UsbWirelessTarget.h"
 #include "talvolink/usb/WirelessRecords.h"
 
-#include "platform/kernel/Mutex.h"
 #include "platform/usb/InterfaceClass.h"
 
 #include <array>
@@ -107,7 +105,6 @@ private:
     // Opening.
     bool fail(const std::string& text);
     bool openFirst(UsbDevice& device, platform::usb::InterfaceClass interfaceClass);
-    bool openOptional(UsbDevice& device, platform::usb::InterfaceClass interfaceClass);
     void openSideSensors();
     bool setUpController();
     bool setUpWirelessTarget();
@@ -122,7 +119,6 @@ private:
     // Reader threads.
     void onOpticalSample(const OpticalSample& sample);
     void onWirelessData(std::span<const std::uint8_t> data);
-    void onHeartBeat(DATE beat);
 
     // Targets.
     bool isTarget10m() const;
@@ -172,8 +168,7 @@ private:
 
     UsbOpticalSensor m_optical;
     UsbTarget m_controller;
-    UsbTriggerSensor m_trigger;
-    UsbPulseSensor m_pulse;
+    UsbSideSensors m_side;
     UsbWirelessTarget m_receiver;
     UsbWirelessDovecoteTarget m_dovecote;
     TargetCommands::PauseFunction m_pause;
@@ -200,13 +195,6 @@ private:
     LampBytes m_dovecoteLamps;
     int m_lampCountdown = 0;
     int m_litMissLamp = 0;
-
-    LONG m_triggerChannel = 0;
-    TriggerBatch m_batch;
-
-    platform::kernel::Mutex m_pulseLock;
-    DATE m_lastBeat TALVO_GUARDED_BY(m_pulseLock) = 0.0;
-    PulseRate m_pulseRate;
 
     ChebyshevFilter m_xFilter;
     ChebyshevFilter m_yFilter;

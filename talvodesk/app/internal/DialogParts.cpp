@@ -2,6 +2,7 @@
 
 #include "talvodesk/core/Settings.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -22,6 +23,29 @@ QDialogButtonBox* makeOkCancel(QDialog& dialog)
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     return buttons;
+}
+
+void CentreOnOwner(QWidget& window)
+{
+    if (const QWidget* owner = window.parentWidget()) {
+        window.move(owner->geometry().center() - QPoint(window.width() / 2, window.height() / 2));
+    }
+}
+
+QSize DialogUnitsSize(const QWidget& window, int width, int height)
+{
+    const QFontMetrics metrics = window.fontMetrics();
+    return {width * metrics.averageCharWidth() / 4, height * metrics.height() / 8};
+}
+
+WaitCursor::WaitCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+WaitCursor::~WaitCursor()
+{
+    QApplication::restoreOverrideCursor();
 }
 
 bool RestoreWindowRect(QWidget& window, const platform::registry::Key* root, std::u16string_view name)

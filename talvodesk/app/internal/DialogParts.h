@@ -3,6 +3,7 @@
 #include "platform/com/Types.h"
 
 #include <QColor>
+#include <QSize>
 
 #include <string_view>
 
@@ -18,6 +19,20 @@ namespace talvodesk {
 
 /// "OK" (identifier 1, the default button) and "Cancel" (2), accepting and rejecting the dialog.
 QDialogButtonBox* makeOkCancel(QDialog& dialog);
+
+/// Centres the window on its owner; a window without one stays where it is.
+void CentreOnOwner(QWidget& window);
+/// A size given in dialog units: a quarter of the font's average character width, an eighth of its line height.
+QSize DialogUnitsSize(const QWidget& window, int width, int height);
+
+/// Shows the wait cursor while it lives.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 /// Moves and sizes the window to the rectangle stored under `name`; false, leaving it where it is, without one.
 bool RestoreWindowRect(QWidget& window, const platform::registry::Key* root, std::u16string_view name);

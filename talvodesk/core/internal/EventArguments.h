@@ -1,13 +1,13 @@
 #pragma once
 
+#include "interfaces/talvodata/IAiming.h"
 #include "platform/com/ComPtr.h"
-#include "platform/com/Dispatch.h"
 #include "platform/com/Variant.h"
 
 namespace talvodesk {
 
-/// The arguments of one event a sink receives, in call order (automation passes them reversed). A value that
-/// does not convert reads as 0 or null.
+/// The arguments of one event a sink receives, in call order (automation passes them reversed). Arguments that do not
+/// convert read as 0 or none.
 class EventArguments {
 public:
     explicit EventArguments(const DISPPARAMS& params) : m_params(params) {}
@@ -37,6 +37,7 @@ public:
     {
         return platform::com::ComPtr<IDispatch>(object(index)).queryInterface<I>();
     }
+    platform::com::ComPtr<IAiming> aiming(UINT index) const { return objectAs<IAiming>(index); }
 
 private:
     const VARIANT& at(UINT index) const { return m_params.rgvarg[m_params.cArgs - 1 - index]; }

@@ -235,7 +235,13 @@ TEST(FrameCommandsTest, TraceTimesResetFailureAndMail)
     options.saveSecBeforeShot = 7;
     options.saveSecAfterShot = 2;
     EXPECT_EQ(DeviceTraceTimes(options, 0), (TraceTimes{7, 2}));
-    EXPECT_EQ(DeviceTraceTimes(options, 2), (TraceTimes{15, 15}));
+    EXPECT_EQ(DeviceTraceTimes(options, 2), (TraceTimes{5, 5}));
+    EXPECT_EQ(DeviceTraceTimes(options, 6), (TraceTimes{7, 2}));
+    EXPECT_EQ(DeviceTraceTimes(options, 7), (TraceTimes{15, 15}));
+    EXPECT_EQ(DeviceTraceTimes(options, 11), (TraceTimes{15, 15}));
+    EXPECT_EQ(DeviceTraceTimes(options, 12), (TraceTimes{7, 2}));
+    EXPECT_EQ(EventCodeOf(u"MRF-32-6"), 11);
+    EXPECT_EQ(EventCodeOf(u"btln"), 1);
 
     EXPECT_FALSE(ResetHardwareFailure(S_OK, u"ignored"));
     EXPECT_EQ(ResetHardwareFailure(E_FAIL, u""), std::u16string(kNoConnectionText));

@@ -1,7 +1,6 @@
 #include "talvodesk/core/RangeSteps.h"
 
 #include "talvodesk/core/StringTable.h"
-#include "talvodesk/core/tests/support/SignalLightDevice.h"
 
 #include "talvodata/ShotCollection.h"
 #include "talvodata/tests/support/FakeEvent.h"
@@ -107,24 +106,6 @@ TEST_F(RangeStepsTest, NextRangeStateStepsOnOrJumps)
         m_steps.NextRangeState(step.argument);
         EXPECT_EQ(step.state, m_steps.rangeState()) << step.argument;
     }
-}
-
-TEST_F(RangeStepsTest, SignalLightSwitchesOnlyADeviceThatHasOne)
-{
-    auto withLight = platform::com::makeComObject<testing::SignalLightDevice>(true);
-    auto withoutLight = platform::com::makeComObject<testing::SignalLightDevice>(false);
-    for (ITalvoDevice* device : {static_cast<ITalvoDevice*>(withLight.get()),
-                                 static_cast<ITalvoDevice*>(withoutLight.get()), static_cast<ITalvoDevice*>(nullptr)}) {
-        m_steps.SemaphoreRed(device);
-        m_steps.SemaphoreGreen(device);
-        m_steps.SemaphoreOff(device);
-    }
-    EXPECT_EQ((std::vector<enumSemaphoreMode>{SemaphoreRed, SemaphoreGreen, SemaphoreOff}), withLight->switched());
-    EXPECT_TRUE(withoutLight->switched().empty());
-
-    m_clock.advance(milliseconds(6 * 60 * 60 * 1000));
-    m_steps.SemaphoreGreen(withoutLight.get());
-    EXPECT_DOUBLE_EQ(46000.5, m_steps.seriesStart()) << "taken also without a light";
 }
 
 } // namespace

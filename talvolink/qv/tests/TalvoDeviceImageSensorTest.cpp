@@ -4,6 +4,7 @@
 #include "talvolink/qv/tests/support/FakeImageSensor.h"
 #include "talvolink/serial/tests/support/RecordingHost.h"
 #include "talvolink/tests/support/EventRecorder.h"
+#include "talvolink/usb/tests/support/ScriptedUsbBus.h"
 
 #include "talvodata/tests/support/Events.h"
 
@@ -19,6 +20,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace talvolink {
@@ -29,6 +32,7 @@ using platform::com::ComPtr;
 using platform::com::Variant;
 using testsupport::FakeImageSensor;
 using testsupport::QVFrameFields;
+using testsupport::ScriptedUsbBus;
 
 const std::string kPath = "/dev/bus/usb/002/011";
 constexpr int kShotFrame = 60;
@@ -52,7 +56,8 @@ class TalvoDeviceImageSensorTest : public platform::registry::testing::RegistryF
 protected:
     void SetUp() override
     {
-        auto created = CTalvoDevice::create(makeDeviceFactory(m_bus), m_clock);
+        plugSideSensors();
+        auto created = CTalvoDevice::create(makeDeviceFactory(m_script.bus), m_clock);
         ASSERT_TRUE(created);
         m_control = created.value();
         m_recorder = platform::com::makeComObject<testsupport::EventRecorder>();
@@ -92,11 +97,13 @@ protected:
         }
     }
 
-    std::vector<DISPID> eventsBut(DISPID skipped) const
+    virtual void plugSideSensors() {}
+
+    std::vector<DISPID> eventsBut(std::initializer_list<DISPID> skipped) const
     {
         std::vector<DISPID> ids;
         for (const DISPID id : m_recorder->sequence()) {
-            if (id != skipped) {
+            if (std::ranges::find(skipped, id) == skipped.end()) {
                 ids.push_back(id);
             }
         }
@@ -116,14 +123,27 @@ protected:
     }
 
     platform::time::ManualClock m_clock{/*wall=*/46000.5};
-    platform::usb::FakeUsbTransport m_bus;
-    FakeImageSensor m_fake{m_bus, kPath};
+    ScriptedUsbBus m_script{m_clock};
+    FakeImageSensor m_fake{m_script.bus, kPath};
     ComPtr<CTalvoDevice> m_control;
     ComPtr<testsupport::EventRecorder> m_recorder;
     DWORD m_cookie = 0;
 };
 
-TEST_F(TalvoDeviceImageSensorTest, PracticeAimsShootsAndConcludes)
+// A trigger sensor and a pulse sensor beside the image sensor.
+class ImageSensorWithSideSensorsTest : public TalvoDeviceImageSensorTest {
+protected:
+    void plugSideSensors() override
+    {
+        m_trigger = &m_script.plugTrigger();
+        m_pulse = &m_script.plugPulse();
+    }
+
+    platform::usb::FakeUsbDevice* m_trigger = nullptr;
+    platform::usb::FakeUsbDevice* m_pulse = nullptr;
+};
+
+TEST_F(ImageSensorWithSideSensorsTest, PracticeAimsShootsAndConcludes)
 {
     Bstr name;
     ASSERT_EQ(S_OK, m_control->get_ModelName(name.put()));
@@ -131,17 +151,39 @@ TEST_F(TalvoDeviceImageSensorTest, PracticeAimsShootsAndConcludes)
     LONG rate = 0;
     ASSERT_EQ(S_OK, m_control->get_SampleRate(&rate));
     EXPECT_EQ(rate, 100);
+    VARIANT_BOOL available = VARIANT_FALSE;
+    ASSERT_EQ(S_OK, m_control->get_TriggerControlAvailable(&available));
+    EXPECT_EQ(available, VARIANT_TRUE);
+    ASSERT_EQ(S_OK, m_control->get_PulseAvailable(&available));
+    EXPECT_EQ(available, VARIANT_TRUE);
 
+    // One trigger reading of 2000 before the first frame: every record carries 2000 / 4.
+    ScriptedUsbBus::feed(*m_trigger, {0xD0, 0x07});
+    std::vector<std::vector<LONG>> announced;
+    m_recorder->hook = [&](const testsupport::ReceivedEvent& event) {
+        if (event.dispId != DISPID_TALVODEVICEEVENTS_TRIGGER) {
+            return;
+        }
+        std::vector<LONG> values;
+        for (LONG i = 1; i <= event.intArgument(1); ++i) {
+            LONG value = -1;
+            EXPECT_EQ(S_OK, m_control->get_Trigger(1, i, &value));
+            values.push_back(value);
+        }
+        announced.push_back(values);
+    };
     m_fake.setScript(aim);
     run(kShotFrame + 60);
     m_fake.setScript([](int) { return QVFrameFields{.valid = false}; });
     run(3);
 
     EXPECT_EQ(
-        eventsBut(DISPID_TALVODEVICEEVENTS_NEWCOORDINATES),
+        eventsBut({DISPID_TALVODEVICEEVENTS_NEWCOORDINATES, DISPID_TALVODEVICEEVENTS_TRIGGER}),
         (std::vector<DISPID>{DISPID_TALVODEVICEEVENTS_STARTAIMING, DISPID_TALVODEVICEEVENTS_SHOT,
                              DISPID_TALVODEVICEEVENTS_CONCLUDEAIMING, DISPID_TALVODEVICEEVENTS_FINALCONCLUDEAIMING}));
-    const auto& start = m_recorder->events.front();
+    // Each record is a batch of its own, announced once, in or out of an aiming; the last frame waits for the next.
+    EXPECT_EQ(announced, std::vector<std::vector<LONG>>(kShotFrame + 60 + 3 - 1, {500}));
+    const auto start = m_recorder->eventsOf(DISPID_TALVODEVICEEVENTS_STARTAIMING).at(0);
     ComPtr<IAiming> aiming;
     ASSERT_EQ(S_OK, start.dispatchArgument(1)->QueryInterface(IAiming::kIid, reinterpret_cast<void**>(aiming.put())));
     ComPtr<IAimingTrace> trace;
@@ -150,6 +192,7 @@ TEST_F(TalvoDeviceImageSensorTest, PracticeAimsShootsAndConcludes)
     ASSERT_EQ(S_OK, trace->get_Count(&count));
     // Every frame up to the shot's, then 50 more (MaxTimeAfterShot 0.5 s at 100 a second).
     EXPECT_EQ(count, kShotFrame + 1 + 50);
+    EXPECT_EQ(testsupport::LoggingHost::triggerData(*aiming), std::vector<LONG>(kShotFrame + 1 + 50, 500));
     LONG last = 0;
     ASSERT_EQ(S_OK, trace->get_Last(&last));
     float x = 0.0F;
@@ -164,6 +207,35 @@ TEST_F(TalvoDeviceImageSensorTest, PracticeAimsShootsAndConcludes)
     ASSERT_EQ(S_OK, m_control->put_CorrectionY(1, -2.4F));
     deliver();
     EXPECT_EQ(sentCentre(), (std::pair<int, int>{378, 239}));
+
+    // Heart beats 800 ms apart: the first packet only sets the clock going, the fourth beat gives 75 a minute.
+    m_recorder->events.clear();
+    std::vector<DATE> beats;
+    for (int packet = 0; packet < 6; ++packet) {
+        m_clock.advance(std::chrono::milliseconds(800));
+        ScriptedUsbBus::feed(*m_pulse, {1, 0});
+        deliver();
+        if (packet > 0) {
+            beats.push_back(m_clock.wallNow());
+        }
+    }
+    ASSERT_EQ(m_recorder->sequence(),
+              (std::vector<DISPID>{DISPID_TALVODEVICEEVENTS_HEARTBEAT, DISPID_TALVODEVICEEVENTS_HEARTBEAT,
+                                   DISPID_TALVODEVICEEVENTS_HEARTBEAT, DISPID_TALVODEVICEEVENTS_HEARTBEAT,
+                                   DISPID_TALVODEVICEEVENTS_PULSECHANGED, DISPID_TALVODEVICEEVENTS_HEARTBEAT}));
+    const auto heartBeats = m_recorder->eventsOf(DISPID_TALVODEVICEEVENTS_HEARTBEAT);
+    for (std::size_t i = 0; i < beats.size(); ++i) {
+        EXPECT_EQ(heartBeats[i].arguments.at(2).get().date, beats[i]) << i;
+    }
+    EXPECT_EQ(m_recorder->eventsOf(DISPID_TALVODEVICEEVENTS_PULSECHANGED).front().intArgument(1), 75);
+
+    // Started with the sensor, stopped with it.
+    ASSERT_EQ(S_OK, m_control->put_Connected(VARIANT_FALSE));
+    const auto sent = m_script.outLog();
+    for (const char* request : {"trigger 90 1 0", "trigger 84 0 0", "pulse 84 0 0"}) {
+        EXPECT_EQ(std::ranges::count_if(sent, [&](const std::string& line) { return line.ends_with(request); }), 1)
+            << request;
+    }
 }
 
 TEST_F(TalvoDeviceImageSensorTest, LoudPiezoFreezesTheAngleForTheRestOfTheAiming)
@@ -200,7 +272,7 @@ TEST_F(TalvoDeviceImageSensorTest, LoudPiezoFreezesTheAngleForTheRestOfTheAiming
     ASSERT_EQ(S_OK, trace->get_y(last, &y));
     EXPECT_NEAR(x, 2.4F, 0.011F);
     EXPECT_NEAR(y, 0.0F, 0.011F);
-    EXPECT_EQ(eventsBut(DISPID_TALVODEVICEEVENTS_NEWCOORDINATES),
+    EXPECT_EQ(eventsBut({DISPID_TALVODEVICEEVENTS_NEWCOORDINATES}),
               std::vector<DISPID>{DISPID_TALVODEVICEEVENTS_STARTAIMING});
 }
 
@@ -357,6 +429,8 @@ TEST_F(TalvoDeviceImageSensorHostTest, EventValuesChooseTheTrackedTarget)
         EXPECT_EQ(wanted.parameter6, c.trigger);
         EXPECT_EQ(wanted.framesOn, c.framesOn);
         model->Close();
+        // The event is the process's own: later tests must not see the value.
+        EXPECT_EQ(S_OK, host.settings[0].event->put_Value(Bstr(c.value).get(), Variant().get()));
     }
 }
 
