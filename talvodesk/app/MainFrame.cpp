@@ -3,6 +3,7 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MenuLayout.h"
 #include "talvodesk/app/MessageBoxes.h"
+#include "talvodesk/app/TraceView.h"
 #include "talvodesk/app/WindowHelpers.h"
 #include "talvodesk/core/BandLayout.h"
 #include "talvodesk/core/Caption.h"
@@ -211,6 +212,12 @@ MainFrame::MainFrame(Services services)
     addToolBar(m_previewToolBar);
     m_previewToolBar->hide();
 
+    // A missing sound output leaves the program silent; it is not reported.
+    m_soundReady = SUCCEEDED(m_sound.Initialize()) && SUCCEEDED(m_sound.SetPrimaryBufferFormat(2, 22050, 16));
+    if (m_soundReady) {
+        m_tone = CreateStreamedTone(m_sound);
+    }
+
     m_statusText = new QLabel(kIdleText, this);
     statusBar()->addWidget(m_statusText, 1);
 
@@ -242,9 +249,6 @@ MainFrame::MainFrame(Services services)
     }
     setAcceptDrops(true);
 
-    // A missing sound output leaves the program silent; it is not reported.
-    m_soundReady = SUCCEEDED(m_sound.Initialize()) && SUCCEEDED(m_sound.SetPrimaryBufferFormat(2, 22050, 16));
-
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { onHelp(0); });
     resize(1024, 720);
@@ -255,6 +259,8 @@ MainFrame::~MainFrame()
     m_lifecycle.OnStopPractice();
     qApp->removeEventFilter(this);
     m_data.RemoveView(this);
+    // The view goes before the document and the tone it uses.
+    delete m_traceView;
 }
 
 namespace {
@@ -468,7 +474,14 @@ QWidget* MainFrame::makeRightPane()
     m_viewsToolBar->hide();
     m_views = new QStackedWidget(pane);
     for (const char* name : kViewNames) {
-        auto* page = new QWidget(m_views);
+        QWidget* page = nullptr;
+        if (std::string_view(name) == "TraceView") {
+            m_traceView = new CTraceView({m_data, m_services.options, m_services.clock, this, m_tone.get()}, m_views);
+            m_data.AddView(&m_traceView->logic());
+            page = m_traceView;
+        } else {
+            page = new QWidget(m_views);
+        }
         page->setObjectName(QString::fromLatin1(name));
         m_views->addWidget(page);
     }
@@ -589,6 +602,13 @@ void MainFrame::speakResult(IShot* shot)
     SpeakResult(
         {m_services.options, m_soundReady ? &m_sound : nullptr, DataFolder("sounds"), m_services.module.languageId()},
         shot);
+}
+
+void MainFrame::SetTargetZoom(int zoom)
+{
+    if (ITarget* target = m_traceView ? m_traceView->target() : nullptr) {
+        (void)target->put_Zoom(static_cast<float>(zoom));
+    }
 }
 
 void MainFrame::deliverHint(std::uint32_t hint)
@@ -953,6 +973,13 @@ void MainFrame::onOptions()
     if (*changed & (kOptionsChangedPrint | kOptionsChangedShotList)) {
         refreshPrintPreview();
     }
+    if (m_traceView) {
+        m_traceView->logic().OptionsChanged(*changed);
+    }
+    if ((*changed & kOptionsChangedSound) && m_tone &&
+        !(m_services.options.soundEnabled && m_services.options.blindGen)) {
+        m_tone->stop();
+    }
     if (PracticeDevice* device = m_practice.Device()) {
         device->SetPiezoRejectInterval(m_services.options.piezoRejectInterval);
     }
@@ -1143,6 +1170,9 @@ void MainFrame::runCommand(cmd::Id id)
         case cmd::Sound:
             m_services.options.soundEnabled = m_services.options.soundEnabled ? 0 : 1;
             saveOptions();
+            if (m_tone) {
+                m_tone->stop();
+            }
             break;
         case cmd::Options:
             onOptions();

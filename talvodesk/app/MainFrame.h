@@ -2,6 +2,7 @@
 
 #include "talvodesk/app/FrameServices.h"
 #include "talvodesk/core/AppModule.h"
+#include "talvodesk/core/BlindTone.h"
 #include "talvodesk/core/CommandState.h"
 #include "talvodesk/core/FrameHints.h"
 #include "talvodesk/core/FrameKeys.h"
@@ -44,6 +45,7 @@ class Clock;
 namespace talvodesk {
 
 class COptions;
+class CTraceView;
 class FrameDialogs;
 class ServerLockMonitor;
 
@@ -145,7 +147,7 @@ private:
     bool IsFullScreen() override { return m_fullScreen; }
     void PostCommand(std::uint16_t command) override;
     void SendCommand(std::uint16_t command) override { runCommand(static_cast<cmd::Id>(command)); }
-    void SetTargetZoom(int) override {}
+    void SetTargetZoom(int zoom) override;
     /// Qt's shortcuts translate the accelerators once the rules leave a key alone.
     bool TranslateAccelerator(const KeyDown&) override { return false; }
     bool InfoViewHasFocus() override { return false; }
@@ -248,6 +250,8 @@ private:
     FrameHintReactions m_hints;
     platform::sound::CSoundManager m_sound;
     bool m_soundReady = false;
+    /// The blind-training tone; null without a sound output.
+    std::unique_ptr<BlindTone> m_tone;
 
     std::map<cmd::Id, QAction*> m_actions;
     /// The tool-bar buttons of each command; shaping hides these, never the menu items.
@@ -261,6 +265,7 @@ private:
     QSplitter* m_splitter = nullptr;
     QWidget* m_leftPane = nullptr;
     QStackedWidget* m_views = nullptr;
+    CTraceView* m_traceView = nullptr;
     QTimer m_timer;
 
     FrameSettings m_settings;

@@ -6,7 +6,7 @@
 
 namespace talvodesk {
 
-/// The arguments of one device event in call order (automation passes them reversed). Arguments that do not
+/// The arguments of one event a sink receives, in call order (automation passes them reversed). Arguments that do not
 /// convert read as 0 or none.
 class EventArguments {
 public:
@@ -23,15 +23,21 @@ public:
         platform::com::Variant value = platform::com::Variant::copyOf(at(index));
         return SUCCEEDED(value.changeType(VT_R8)) ? value.get().dblVal : 0.0;
     }
+    float real(UINT index) const
+    {
+        platform::com::Variant value = platform::com::Variant::copyOf(at(index));
+        return SUCCEEDED(value.changeType(VT_R4)) ? value.get().fltVal : 0.0F;
+    }
     IDispatch* object(UINT index) const
     {
         const VARIANT& value = at(index);
         return value.vt == VT_DISPATCH ? value.pdispVal : nullptr;
     }
-    platform::com::ComPtr<IAiming> aiming(UINT index) const
+    template <typename I> platform::com::ComPtr<I> objectAs(UINT index) const
     {
-        return platform::com::ComPtr<IDispatch>(object(index)).queryInterface<IAiming>();
+        return platform::com::ComPtr<IDispatch>(object(index)).queryInterface<I>();
     }
+    platform::com::ComPtr<IAiming> aiming(UINT index) const { return objectAs<IAiming>(index); }
 
 private:
     const VARIANT& at(UINT index) const { return m_params.rgvarg[m_params.cArgs - 1 - index]; }
