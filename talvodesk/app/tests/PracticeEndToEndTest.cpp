@@ -3,10 +3,13 @@
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/Program.h"
+#include "talvodesk/app/TraceView.h"
 #include "talvodesk/core/Options.h"
 #include "talvodesk/core/Settings.h"
 #include "talvodesk/core/TalvoData.h"
 #include "talvolink/Register.h"
+
+#include "talvoboard/Register.h"
 
 #include "platform/com/Bstr.h"
 #include "platform/com/ClassTable.h"
@@ -15,9 +18,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <vector>
 
@@ -32,6 +38,98 @@ namespace {
 constexpr int kPatienceMs = 60000;
 constexpr long kSimulatorPort = 7;
 
+/// Where the control's plane (millimetres, y down) lands in its widget: the visible part, its aspect kept,
+/// centred.
+class PlaneToPixels {
+public:
+    PlaneToPixels(ITarget& target, const QSize& size)
+    {
+        float left = 0;
+        float top = 0;
+        float width = 1;
+        float height = 1;
+        EXPECT_EQ(S_OK, target.get_VisibleLeft(&left));
+        EXPECT_EQ(S_OK, target.get_VisibleTop(&top));
+        EXPECT_EQ(S_OK, target.get_VisibleWidth(&width));
+        EXPECT_EQ(S_OK, target.get_VisibleHeight(&height));
+        m_scale = std::min(size.width() / width, size.height() / height);
+        m_left = left - (size.width() / m_scale - width) / 2;
+        m_top = top - (size.height() / m_scale - height) / 2;
+    }
+    QPoint operator()(float x, float y) const
+    {
+        return {static_cast<int>(std::lround((x - m_left) * m_scale)),
+                static_cast<int>(std::lround((y - m_top) * m_scale))};
+    }
+
+private:
+    float m_scale = 1;
+    float m_left = 0;
+    float m_top = 0;
+};
+
+/// Whether the drawing differs from the bare face within `radius` pixels of `at`.
+bool drawnNear(const QImage& drawing, const QImage& face, QPoint at, int radius)
+{
+    for (int dy = -radius; dy <= radius; ++dy) {
+        for (int dx = -radius; dx <= radius; ++dx) {
+            const QPoint p = at + QPoint(dx, dy);
+            if (drawing.rect().contains(p) && drawing.pixel(p) != face.pixel(p)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+/// Checks that the trace view shows the last aiming's breach and its trace before the shot where their
+/// coordinates say, against the same face drawn bare, and leaves the face alone far from them.
+void expectLastAimingDrawn(CTraceView& view)
+{
+    ITarget* target = view.target();
+    QWidget* widget = view.targetWidget();
+    ASSERT_NE(target, nullptr);
+    const QImage drawing = widget->grab().toImage();
+    ComPtr<IAiming> aiming;
+    ComPtr<IShot> shot;
+    ComPtr<IAimingTrace> trace;
+    ASSERT_EQ(S_OK, target->get_Item(1, aiming.put()));
+    ASSERT_EQ(S_OK, aiming->get_Shot(1, shot.put()));
+    ASSERT_EQ(S_OK, aiming->get_Trace(trace.put()));
+    const PlaneToPixels toPixels(*target, widget->size());
+    float breachX = 0;
+    float breachY = 0;
+    ASSERT_EQ(S_OK, shot->get_BreachX(&breachX));
+    ASSERT_EQ(S_OK, shot->get_BreachY(&breachY));
+    LONG shotIndex = 0;
+    ASSERT_EQ(S_OK, shot->get_TraceIndex(&shotIndex));
+    std::vector<QPoint> tracePoints;
+    for (LONG i = shotIndex - 150; i <= shotIndex; i += 10) { // The last 0.75 s before the shot.
+        float x = 0;
+        float y = 0;
+        if (SUCCEEDED(trace->get_x(i, &x)) && SUCCEEDED(trace->get_y(i, &y))) {
+            tracePoints.push_back(toPixels(x, y));
+        }
+    }
+    ASSERT_EQ(S_OK, target->Clear());
+    ASSERT_EQ(S_OK, target->Refresh());
+    const QImage face = widget->grab().toImage();
+
+    EXPECT_TRUE(drawnNear(drawing, face, toPixels(breachX, breachY), 1));
+    ASSERT_FALSE(tracePoints.empty());
+    for (const QPoint& at : tracePoints) {
+        EXPECT_TRUE(drawnNear(drawing, face, at, 2)) << at.x() << ", " << at.y();
+    }
+    const QPoint corners[] = {{8, 8}, {widget->width() - 9, 8}};
+    for (const QPoint& corner : corners) {
+        const bool nearTrace = std::any_of(tracePoints.begin(), tracePoints.end(),
+                                           [&](const QPoint& p) { return (p - corner).manhattanLength() < 40; });
+        if (!nearTrace) {
+            EXPECT_FALSE(drawnNear(drawing, face, corner, 3)) << corner.x() << ", " << corner.y();
+        }
+    }
+}
+
 class PracticeEndToEndTest : public platform::registry::testing::RegistryFixture {
 protected:
     PracticeEndToEndTest()
@@ -39,6 +137,7 @@ protected:
         setEnvironment("HOME", folder().c_str());
         setEnvironment("XDG_DATA_HOME", nullptr);
         fs::create_directories(folder() / "Talvo catalog");
+        talvoboard::registerClasses(platform::com::ClassTable::instance());
         talvolink::registerClasses(platform::com::ClassTable::instance());
         SetMessageBoxAnswerer([this](const MessageBoxRequest& box) {
             boxes.push_back(box.text.toStdString());
@@ -63,7 +162,7 @@ protected:
     std::vector<std::string> boxes;
 };
 
-TEST_F(PracticeEndToEndTest, APracticeOnTheSimulatedSerialSensorSavesItsThreeScoredShots)
+TEST_F(PracticeEndToEndTest, APracticeOnTheSimulatedSerialSensorIsDrawnLiveAndSavesItsThreeScoredShots)
 {
     auto sensor = sensorsim::SensorSimulator::create(300);
     ASSERT_TRUE(sensor);
@@ -103,6 +202,15 @@ TEST_F(PracticeEndToEndTest, APracticeOnTheSimulatedSerialSensorSavesItsThreeSco
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return frame->sightingShots() == 3 && frame->practiceRun().CurrentAiming() == nullptr; },
             kPatienceMs));
+        QTest::qWait(600); // The zoom animation settles.
+        EXPECT_EQ(cmd::ViewTrace, frame->currentView());
+        const fs::path artifacts = fs::path(TALVO_TEST_ARTIFACTS);
+        fs::create_directories(artifacts);
+        EXPECT_TRUE(frame->grab().toImage().save(
+            QString::fromStdString((artifacts / "main-window-after-three-shots.png").string())));
+        auto* view = dynamic_cast<CTraceView*>(frame->findChild<QWidget*>(QStringLiteral("TraceView")));
+        ASSERT_NE(view, nullptr);
+        expectLastAimingDrawn(*view);
         frame->runCommand(cmd::StopPractice);
         stopped = !frame->devicePresent();
         frame->runCommand(cmd::FileSave);
