@@ -6,12 +6,12 @@
 #include "bench/support/Run.h"
 #include "bench/support/SensorStream.h"
 
-#include "talvodesk/app/TraceView.h"
 #include "talvodesk/core/DeviceEventSink.h"
 #include "talvodesk/core/Options.h"
 #include "talvodesk/core/PracticeDevice.h"
 #include "talvodesk/core/PracticeRun.h"
 #include "talvodesk/core/TalvoData.h"
+#include "talvodesk/views/TraceView.h"
 
 #include "talvoboard/Register.h"
 #include "talvoboard/TargetWindow.h"

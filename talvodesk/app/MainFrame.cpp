@@ -3,7 +3,6 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MenuLayout.h"
 #include "talvodesk/app/MessageBoxes.h"
-#include "talvodesk/app/TraceView.h"
 #include "talvodesk/app/WindowHelpers.h"
 #include "talvodesk/core/BandLayout.h"
 #include "talvodesk/core/Caption.h"
@@ -18,6 +17,7 @@
 #include "talvodesk/core/Settings.h"
 #include "talvodesk/core/SoundPlayback.h"
 #include "talvodesk/core/TextFormat.h"
+#include "talvodesk/views/TraceView.h"
 
 #include "interfaces/talvolink/Guids.h"
 #include "platform/com/Bstr.h"

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "talvodesk/app/FrameServices.h"
 #include "talvodesk/core/AppModule.h"
 #include "talvodesk/core/BlindTone.h"
 #include "talvodesk/core/CommandState.h"
@@ -16,6 +15,7 @@
 #include "talvodesk/core/RangeSequence.h"
 #include "talvodesk/core/RangeSteps.h"
 #include "talvodesk/core/TalvoData.h"
+#include "talvodesk/views/FrameServices.h"
 
 #include "platform/registry/Key.h"
 #include "platform/sound/SoundManager.h"

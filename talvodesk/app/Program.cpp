@@ -1,6 +1,5 @@
 #include "talvodesk/app/Program.h"
 
-#include "talvodesk/app/FrameServices.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/MessageLoop.h"
@@ -12,6 +11,7 @@
 #include "talvodesk/core/ProgramFolder.h"
 #include "talvodesk/core/ServerLockMonitor.h"
 #include "talvodesk/core/Settings.h"
+#include "talvodesk/views/FrameServices.h"
 
 #include "platform/time/Clock.h"
 
@@ -25,8 +25,6 @@ namespace {
 
 constexpr std::uint32_t kTitle = 128;
 constexpr std::uint32_t kBrowserMissing = 61222;
-
-CMainFrameBase* s_frame = nullptr;
 
 /// Clears the frame-services pointer when the run loop ends, whichever way.
 struct FrameServicesScope {
@@ -93,16 +91,6 @@ int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppMod
 }
 
 } // namespace
-
-CMainFrameBase* FrameServices()
-{
-    return s_frame;
-}
-
-void SetFrameServices(CMainFrameBase* frame)
-{
-    s_frame = frame;
-}
 
 int RunProgram(std::span<const std::string_view> arguments, FrameDialogs& dialogs)
 {

@@ -1,6 +1,5 @@
 #include "talvodesk/app/Program.h"
 #include "talvodesk/app/FrameDialogs.h"
-#include "talvodesk/app/FrameServices.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/core/CommandTable.h"
@@ -9,6 +8,7 @@
 #include "talvodesk/core/Options.h"
 #include "talvodesk/core/Settings.h"
 #include "talvodesk/core/tests/support/FakeTalvoDevice.h"
+#include "talvodesk/views/FrameServices.h"
 #include "talvowatch/tests/support/PracticeFile.h"
 
 #include "talvodata/tests/support/Events.h"

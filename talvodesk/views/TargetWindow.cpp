@@ -1,4 +1,4 @@
-#include "talvodesk/app/TargetWindow.h"
+#include "talvodesk/views/TargetWindow.h"
 
 #include "talvodesk/core/Options.h"
 

@@ -1,4 +1,4 @@
-#include "talvodesk/app/PulseWindow.h"
+#include "talvodesk/views/PulseWindow.h"
 
 #include "platform/gfx/DrawContextQt.h"
 

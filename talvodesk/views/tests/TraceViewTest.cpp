@@ -1,9 +1,9 @@
-#include "talvodesk/app/TraceView.h"
+#include "talvodesk/views/TraceView.h"
 
-#include "talvodesk/app/PulseWindow.h"
-#include "talvodesk/app/ReplayControlWindow.h"
 #include "talvodesk/core/Options.h"
 #include "talvodesk/core/TalvoData.h"
+#include "talvodesk/views/PulseWindow.h"
+#include "talvodesk/views/ReplayControlWindow.h"
 
 #include "talvodata/tests/support/AimingBuilder.h"
 #include "talvodata/tests/support/Events.h"

@@ -1,8 +1,8 @@
-#include "talvodesk/app/ReplayControlWindow.h"
+#include "talvodesk/views/ReplayControlWindow.h"
 
-#include "talvodesk/app/PulseWindow.h"
 #include "talvodesk/core/ReplayPosition.h"
 #include "talvodesk/core/TalvoData.h"
+#include "talvodesk/views/PulseWindow.h"
 
 #include "interfaces/talvodata/IAimingTrace.h"
 #include "interfaces/talvodata/IEventParams.h"

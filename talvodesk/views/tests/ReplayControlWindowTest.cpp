@@ -1,9 +1,9 @@
-#include "talvodesk/app/ReplayControlWindow.h"
+#include "talvodesk/views/ReplayControlWindow.h"
 
-#include "talvodesk/app/PulseWindow.h"
-#include "talvodesk/app/TargetWindow.h"
 #include "talvodesk/core/PulseLog.h"
 #include "talvodesk/core/TalvoData.h"
+#include "talvodesk/views/PulseWindow.h"
+#include "talvodesk/views/TargetWindow.h"
 
 #include "interfaces/talvodata/IAimingTrace.h"
 #include "platform/com/Bstr.h"

@@ -1,12 +1,12 @@
-#include "talvodesk/app/TraceView.h"
+#include "talvodesk/views/TraceView.h"
 
-#include "talvodesk/app/FrameServices.h"
-#include "talvodesk/app/PulseWindow.h"
-#include "talvodesk/app/ReplayControlWindow.h"
-#include "talvodesk/app/TargetWindow.h"
 #include "talvodesk/core/Options.h"
 #include "talvodesk/core/TalvoData.h"
 #include "talvodesk/core/TargetEventSink.h"
+#include "talvodesk/views/FrameServices.h"
+#include "talvodesk/views/PulseWindow.h"
+#include "talvodesk/views/ReplayControlWindow.h"
+#include "talvodesk/views/TargetWindow.h"
 
 #include "interfaces/talvolink/ITalvoDevice.h"
 #include "platform/com/ConnectionPoint.h"
