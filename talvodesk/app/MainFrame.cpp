@@ -17,6 +17,9 @@
 #include "talvodesk/core/Settings.h"
 #include "talvodesk/core/SoundPlayback.h"
 #include "talvodesk/core/TextFormat.h"
+#include "talvodesk/views/CoordinationView.h"
+#include "talvodesk/views/DistanceView.h"
+#include "talvodesk/views/ProbabilityView.h"
 #include "talvodesk/views/TraceView.h"
 
 #include "interfaces/talvolink/Guids.h"
@@ -261,6 +264,8 @@ MainFrame::~MainFrame()
     m_data.RemoveView(this);
     // The view goes before the document and the tone it uses.
     delete m_traceView;
+    // The graph views leave the document before it goes.
+    qDeleteAll(m_views->findChildren<CChartView*>(Qt::FindDirectChildrenOnly));
 }
 
 namespace {
@@ -479,6 +484,9 @@ QWidget* MainFrame::makeRightPane()
             m_traceView = new CTraceView({m_data, m_services.options, m_services.clock, this, m_tone.get()}, m_views);
             m_data.AddView(&m_traceView->logic());
             page = m_traceView;
+        } else if (CChartView* chart = makeChartView(name)) {
+            m_data.AddView(chart);
+            page = chart;
         } else {
             page = new QWidget(m_views);
         }
@@ -487,6 +495,21 @@ QWidget* MainFrame::makeRightPane()
     }
     layout->addWidget(m_views, 1);
     return pane;
+}
+
+CChartView* MainFrame::makeChartView(std::string_view name)
+{
+    const ChartServices services{m_data, m_services.options, &m_services.module, this};
+    if (name == "DistanceView") {
+        return new CDistanceView(services, m_views);
+    }
+    if (name == "CoordinationView") {
+        return new CCoordinationView(services, m_views);
+    }
+    if (name == "ProbabilityView") {
+        return new CProbabilityView(services, m_views);
+    }
+    return nullptr;
 }
 
 FrameSnapshot MainFrame::snapshot()

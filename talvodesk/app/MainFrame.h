@@ -44,6 +44,7 @@ class Clock;
 
 namespace talvodesk {
 
+class CChartView;
 class COptions;
 class CTraceView;
 class FrameDialogs;
@@ -201,6 +202,8 @@ private:
     QToolBar* makeToolBar(const QString& name, std::initializer_list<cmd::Id> ids);
     void addButton(QToolBar* bar, cmd::Id id);
     QWidget* makeRightPane();
+    /// The graph view of a page name; null for the other pages.
+    CChartView* makeChartView(std::string_view name);
     QWidget* makeLeftPane();
     void restoreBands();
     void saveBands();

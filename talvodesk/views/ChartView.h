@@ -1,0 +1,65 @@
+#pragma once
+
+#include "talvodesk/core/View.h"
+#include "talvodesk/core/chart/ChartView.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QSplitter;
+
+namespace talvodesk {
+
+class CChartWindow;
+
+/// What the graph views share: one chart filling the view or two in a splitter (the bar at 3/5 of the height),
+/// the "Control interval 2" and "Fraction mode" check boxes, and updates deferred while the view is hidden and
+/// computed once when it is shown (or printed). The document delivers hints to OnUpdate. Main thread only.
+class CChartView : public QWidget, public CView {
+public:
+    static constexpr int kControlIntervalId = 1105;
+    static constexpr int kFractionModeId = 1102;
+    static constexpr unsigned kAllParts = ~0U;
+
+    CChartView(ChartServices services, QWidget* parent);
+    /// Leaves the document's views.
+    ~CChartView() override;
+
+    /// Computes what arrived while the view was hidden, once; false when nothing was pending.
+    bool ApplyPendingUpdate();
+    unsigned pendingParts() const { return m_pending.pending(); }
+    QSplitter* splitter() const { return m_splitter; }
+    QCheckBox* controlIntervalBox() const { return m_controlInterval; }
+    QCheckBox* fractionModeBox() const { return m_fractionMode; }
+    bool fractionMode() const;
+
+protected:
+    /// Computes now when the view is visible, else remembers the parts.
+    void RecalculateOrDefer(unsigned parts = kAllParts);
+    virtual void Recalculate(unsigned parts) = 0;
+
+    /// The view's charts: one filling it, or top and bottom in the splitter.
+    void setCharts(CChartWindow* top, CChartWindow* bottom = nullptr);
+    /// The box follows the option; a click stores it and every view recomputes.
+    void addControlIntervalBox(CChartWindow& chart);
+    /// A click recomputes `parts` of this view.
+    void addFractionModeBox(CChartWindow& chart, unsigned parts = kAllParts);
+    /// Sets the control interval box from the option; each computation starts with it.
+    void syncControlIntervalBox();
+    /// The aiming of a hint 13 holds shots.
+    static bool aimingHasShots(std::intptr_t aiming);
+
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+    ChartServices m_services;
+
+private:
+    PendingUpdate m_pending;
+    QWidget* m_single = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QCheckBox* m_controlInterval = nullptr;
+    QCheckBox* m_fractionMode = nullptr;
+};
+
+} // namespace talvodesk

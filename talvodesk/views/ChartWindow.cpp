@@ -1,0 +1,105 @@
+#include "talvodesk/views/ChartWindow.h"
+
+#include "talvodesk/core/chart/ChartImpl.h"
+
+#include "platform/gfx/DrawContextQt.h"
+
+#include <QCheckBox>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace talvodesk {
+
+namespace {
+
+constexpr ChartMargins kMargins{5, 5, 5, 5};
+constexpr int kBoxInset = 5;
+
+platform::gfx::Rect rectOf(const QWidget& widget)
+{
+    return {0, 0, widget.width(), widget.height()};
+}
+
+} // namespace
+
+CChartWindow::CChartWindow(CChartImpl& chart, QWidget* parent) : QWidget(parent), m_chart(chart)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QCheckBox* CChartWindow::addCheckBox(const QString& text, int id)
+{
+    auto* box = new QCheckBox(text, this);
+    box->setObjectName(QString::number(id));
+    box->show();
+    m_boxes.append(box);
+    placeCheckBoxes();
+    return box;
+}
+
+void CChartWindow::setHitTesting(bool on)
+{
+    m_hitTesting = on;
+    setMouseTracking(on);
+}
+
+int CChartWindow::seriesAt(QPoint point)
+{
+    QImage probe(1, 1, QImage::Format_RGB32);
+    platform::gfx::DrawContextQt dc(probe);
+    const ChartSeriesInfo* series = nullptr;
+    return m_chart.HitTest(dc, rectOf(*this), kMargins, {point.x(), point.y()}, series) ? series->id : 0;
+}
+
+QImage CChartWindow::render() const
+{
+    QImage image(size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    platform::gfx::DrawContextQt dc(image);
+    m_chart.Draw(dc, rectOf(*this), kMargins, /*legend=*/true, /*print=*/false);
+    return image;
+}
+
+void CChartWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, render());
+}
+
+void CChartWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeCheckBoxes();
+}
+
+void CChartWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_hitTesting) {
+        const bool over = seriesAt(event->position().toPoint()) != 0;
+        setCursor(over ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void CChartWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (m_hitTesting && event->button() == Qt::LeftButton) {
+        if (const int id = seriesAt(event->position().toPoint())) {
+            setCursor(Qt::PointingHandCursor);
+            emit seriesClicked(id);
+        }
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void CChartWindow::placeCheckBoxes()
+{
+    int right = width() - kBoxInset;
+    for (QCheckBox* box : m_boxes) {
+        const QSize size = box->sizeHint();
+        box->setGeometry(right - size.width(), kBoxInset, size.width(), size.height());
+        right -= size.width() + kBoxInset;
+    }
+}
+
+} // namespace talvodesk

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+
+namespace talvodesk {
+
+class CChartImpl;
+
+/// A chart on screen: paints its chart with 5-pixel margins and the legend, and keeps its check boxes at the top
+/// right corner. With hit testing on, a click on a bar reports that bar's series. Main thread only.
+class CChartWindow : public QWidget {
+    Q_OBJECT
+public:
+    /// `chart` must outlive the window.
+    explicit CChartWindow(CChartImpl& chart, QWidget* parent = nullptr);
+
+    CChartImpl& chart() { return m_chart; }
+    /// A check box inside the chart at the top right corner; later ones stand left of the earlier ones.
+    QCheckBox* addCheckBox(const QString& text, int id);
+    /// Clicks and the pointer over a bar go through the chart's hit test.
+    void setHitTesting(bool on);
+    /// The series under a point of the window; 0 for none.
+    int seriesAt(QPoint point);
+    /// The chart drawn into an image of the window's size, as it paints.
+    QImage render() const;
+
+signals:
+    void seriesClicked(int id);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void placeCheckBoxes();
+
+    CChartImpl& m_chart;
+    QList<QCheckBox*> m_boxes;
+    bool m_hitTesting = false;
+};
+
+} // namespace talvodesk

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "talvodesk/core/chart/CoordinationGraph.h"
+#include "talvodesk/views/ChartView.h"
+
+namespace talvodesk {
+
+/// The main pane's coordination page: one chart of the practice's and the model's coordination curves, with the
+/// "Control interval 2" box. Main thread only.
+class CCoordinationView final : public CChartView {
+public:
+    explicit CCoordinationView(ChartServices services, QWidget* parent = nullptr);
+
+    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
+
+    CoordinationGraph& graph() { return m_graph; }
+    CChartWindow* chartWindow() const { return m_window; }
+
+private:
+    void Recalculate(unsigned parts) override;
+
+    CoordinationGraph m_graph;
+    CChartWindow* m_window;
+};
+
+} // namespace talvodesk

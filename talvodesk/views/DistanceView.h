@@ -1,0 +1,28 @@
+#pragma once
+
+#include "talvodesk/core/chart/DistanceGraph.h"
+#include "talvodesk/views/ChartView.h"
+
+namespace talvodesk {
+
+/// The main pane's distance page: the current shot's displacement (top) and distance with the trigger pressure
+/// (bottom), with the "Control interval 2" box on the top chart. Main thread only.
+class CDistanceView final : public CChartView {
+public:
+    explicit CDistanceView(ChartServices services, QWidget* parent = nullptr);
+
+    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
+
+    DistanceGraph& graph() { return m_graph; }
+    CChartWindow* displacementWindow() const { return m_top; }
+    CChartWindow* distanceWindow() const { return m_bottom; }
+
+private:
+    void Recalculate(unsigned parts) override;
+
+    DistanceGraph m_graph;
+    CChartWindow* m_top;
+    CChartWindow* m_bottom;
+};
+
+} // namespace talvodesk
