@@ -265,7 +265,10 @@ MainFrame::~MainFrame()
     // The view goes before the document and the tone it uses.
     delete m_traceView;
     // The graph views leave the document before it goes.
-    qDeleteAll(m_views->findChildren<CChartView*>(Qt::FindDirectChildrenOnly));
+    const QObjectList pages = m_views->children();
+    for (QObject* page : pages) {
+        delete dynamic_cast<CChartView*>(page);
+    }
 }
 
 namespace {

@@ -1,0 +1,127 @@
+#include "talvodesk/app/FrameDialogs.h"
+#include "talvodesk/app/MainFrame.h"
+#include "talvodesk/app/MessageBoxes.h"
+#include "talvodesk/app/Program.h"
+#include "talvodesk/core/tests/support/PracticeFiles.h"
+#include "talvodesk/views/ChartWindow.h"
+#include "talvodesk/views/CoordinationView.h"
+#include "talvodesk/views/DistanceView.h"
+#include "talvodesk/views/FrameServices.h"
+#include "talvodesk/views/ProbabilityView.h"
+
+#include "talvoboard/Register.h"
+
+#include "platform/com/ClassTable.h"
+#include "platform/registry/tests/support/RegistryFixture.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+
+using namespace talvodesk;
+namespace fs = std::filesystem;
+
+namespace {
+
+/// The catalog answers the open-model command with one practice.
+class ModelDialogs final : public FrameDialogs {
+public:
+    explicit ModelDialogs(fs::path model) : m_model(std::move(model)) {}
+    std::optional<fs::path> openFromCatalog(QWidget*, const CatalogChoice&) override { return m_model; }
+
+private:
+    fs::path m_model;
+};
+
+class ChartViewsProgramTest : public platform::registry::testing::RegistryFixture {
+protected:
+    ChartViewsProgramTest()
+    {
+        setEnvironment("HOME", folder().c_str());
+        setEnvironment("XDG_DATA_HOME", nullptr);
+        fs::create_directories(folder() / "Talvo catalog");
+        talvoboard::registerClasses(platform::com::ClassTable::instance());
+        SetMessageBoxAnswerer([this](const MessageBoxRequest& box) {
+            boxes.push_back(box.text.toStdString());
+            return IDNO;
+        });
+    }
+    ~ChartViewsProgramTest() override { SetMessageBoxAnswerer({}); }
+
+    std::vector<std::string> boxes;
+};
+
+long pointsOf(CChartImpl& chart, std::int32_t id)
+{
+    return static_cast<long>(chart.FindSeries(id)->points.size());
+}
+
+TEST_F(ChartViewsProgramTest, TheThreeGraphsOfASixtyShotPracticeWithAModelAreShownThroughTheViewCommands)
+{
+    const fs::path practice = folder() / "practice.talvo";
+    const fs::path model = folder() / "model.talvo";
+    (void)testsupport::writePractice(practice, 60, 2);
+    (void)testsupport::writePractice(model, 60, 4);
+    ModelDialogs dialogs(model);
+
+    bool checked = false;
+    const auto check = [&](MainFrame* frame) {
+        frame->runCommand(cmd::OpenModel);
+        EXPECT_TRUE(frame->snapshot().modelValid);
+        const fs::path artifacts = fs::path(TALVO_TEST_ARTIFACTS);
+        fs::create_directories(artifacts);
+        struct Page {
+            cmd::Id command;
+            const char* name;
+        };
+        for (const Page& page :
+             {Page{cmd::ViewDistance, "DistanceView"}, Page{cmd::ViewCoordination, "CoordinationView"},
+              Page{cmd::ViewProbability, "ProbabilityView"}}) {
+            SCOPED_TRACE(page.name);
+            auto* view = dynamic_cast<CChartView*>(frame->findChild<QWidget*>(QString::fromLatin1(page.name)));
+            ASSERT_NE(view, nullptr);
+            // Hidden until now, the view kept what it was told and computes as it is shown.
+            EXPECT_NE(view->pendingParts(), 0U);
+            frame->runCommand(page.command);
+            EXPECT_EQ(frame->currentView(), page.command);
+            EXPECT_TRUE(view->isVisible());
+            EXPECT_EQ(view->pendingParts(), 0U);
+            QTest::qWait(50);
+            EXPECT_TRUE(
+                view->grab().save(QString::fromStdString((artifacts / (std::string(page.name) + ".png")).string())));
+        }
+        auto* distance = dynamic_cast<CDistanceView*>(frame->findChild<QWidget*>(QStringLiteral("DistanceView")));
+        auto* coordination =
+            dynamic_cast<CCoordinationView*>(frame->findChild<QWidget*>(QStringLiteral("CoordinationView")));
+        auto* probability =
+            dynamic_cast<CProbabilityView*>(frame->findChild<QWidget*>(QStringLiteral("ProbabilityView")));
+        ASSERT_TRUE(distance && coordination && probability);
+        // The first match shot is current: the default 2 s window holds all 300 samples before the shot, and 40
+        // follow it.
+        EXPECT_EQ(pointsOf(distance->graph().distance(), DistanceGraph::kAbsoluteDistance), 300 + 40);
+        EXPECT_EQ(coordination->graph().chart().FindSeries(CoordinationGraph::kDocumentFinal)->name,
+                  u"Coordination: 60 match shots");
+        EXPECT_EQ(coordination->graph().chart().FindSeries(CoordinationGraph::kModelFinal)->name,
+                  u"Model: 60 match shots");
+        EXPECT_GT(pointsOf(coordination->graph().chart(), CoordinationGraph::kModelFinal) +
+                      pointsOf(coordination->graph().chart(), CoordinationGraph::kModelBefore),
+                  0);
+        EXPECT_EQ(pointsOf(probability->graph().probability(), ProbabilityGraph::kAtLeast), 41);
+        checked = true;
+    };
+    QTimer::singleShot(0, qApp, [&] {
+        auto* frame = dynamic_cast<MainFrame*>(FrameServices());
+        ASSERT_NE(frame, nullptr);
+        check(frame);
+        frame->runCommand(cmd::Exit);
+    });
+    const std::string path = practice.string();
+    const std::vector<std::string_view> arguments{path};
+    EXPECT_EQ(0, RunProgram(arguments, dialogs));
+    EXPECT_TRUE(checked);
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+}
+
+} // namespace
