@@ -1,0 +1,160 @@
+// The graph views of a 60-shot practice with a 60-shot model (5 s before each shot and 1 s after it at 200 Hz):
+// one recomputation of the distance graph (the current shot; target under 5 ms), of the coordination graph (the
+// practice and the model; target under 5 ms) and of the probability graph (target under 20 ms), and drawing the
+// distance view's displacement chart into an 800 x 600 image (target under 3 ms).
+#include "bench/support/Aimings.h"
+#include "bench/support/Run.h"
+
+#include "talvodesk/core/Options.h"
+#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/chart/CoordinationGraph.h"
+#include "talvodesk/core/chart/DistanceGraph.h"
+#include "talvodesk/core/chart/ProbabilityGraph.h"
+
+#include "talvodata/Register.h"
+#include "talvodata/TalvoDocument.h"
+
+#include "platform/com/Bstr.h"
+#include "platform/com/ClassTable.h"
+#include "platform/gfx/DrawContextQt.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+using platform::com::Bstr;
+using platform::com::ComPtr;
+namespace fs = std::filesystem;
+
+constexpr int kShots = 60;
+
+/// Writes a practice of 60 match shots spread over the face and returns its path.
+fs::path writePractice(const fs::path& path, unsigned seed)
+{
+    const ComPtr<IEventParams> event = bench::shippedEvent("AR10");
+    auto created = talvodata::CTalvoDocument::create();
+    if (!event || !created) {
+        bench::fail("no AR10 event file: build the talvo_events target first");
+    }
+    const ComPtr<talvodata::CTalvoDocument> document = std::move(created).value();
+    ComPtr<IAimingCollection> aimings;
+    if (FAILED(document->get_Aimings(aimings.put())) || FAILED(document->put_Event(event.get()))) {
+        bench::fail("no document");
+    }
+    for (int i = 0; i < kShots; ++i) {
+        bench::AimingShape shape;
+        shape.centreX = (i % 7 - 3) * 150;
+        shape.centreY = (i % 5 - 2) * 150;
+        const ComPtr<IAiming> aiming = bench::recordedAiming(event.get(), shape, seed + static_cast<unsigned>(i));
+        ComPtr<IAimingAttr> attributes;
+        if (!aiming || FAILED(aiming->get_Attr(attributes.put())) || FAILED(attributes->put_Match(VARIANT_TRUE)) ||
+            FAILED(aimings->Add(aiming.get()))) {
+            bench::fail("no aiming");
+        }
+    }
+    const Bstr name(path.string());
+    if (FAILED(document->put_FileName(name.get())) || FAILED(document->Save())) {
+        bench::fail("the practice cannot be saved");
+    }
+    return path;
+}
+
+/// The document of the views: the practice, its model and its first shot current.
+struct GraphWorld {
+    GraphWorld()
+    {
+        const fs::path folder = fs::temp_directory_path() / ("chart_bench_" + std::to_string(::getpid()));
+        fs::create_directories(folder);
+        if (!data.Open(Bstr(writePractice(folder / "practice.talvo", 1).string()).get()) ||
+            !data.OpenModel(Bstr(writePractice(folder / "model.talvo", 1000).string()).get())) {
+            bench::fail("the practice or its model does not open");
+        }
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+
+    talvodesk::CTalvoData data;
+    talvodesk::COptions options;
+    talvodesk::ChartServices services{data, options};
+};
+
+std::unique_ptr<GraphWorld> g_world;
+
+GraphWorld& world()
+{
+    if (!g_world) {
+        g_world = std::make_unique<GraphWorld>();
+    }
+    return *g_world;
+}
+
+void distanceGraph(benchmark::State& state)
+{
+    talvodesk::DistanceGraph graph(world().services);
+    for (auto _ : state) {
+        graph.Recalculate();
+    }
+    state.counters["points"] =
+        static_cast<double>(graph.distance().FindSeries(talvodesk::DistanceGraph::kAbsoluteDistance)->points.size());
+    state.counters["target_ms"] = 5;
+    state.SetLabel("current shot: target under 5 ms");
+}
+BENCHMARK(distanceGraph)->Unit(benchmark::kMillisecond);
+
+void coordinationGraph(benchmark::State& state)
+{
+    talvodesk::CoordinationGraph graph(world().services);
+    for (auto _ : state) {
+        graph.Recalculate(talvodesk::CoordinationGraph::kAllParts);
+    }
+    state.counters["target_ms"] = 5;
+    state.SetLabel("60 shots and a 60-shot model: target under 5 ms");
+}
+BENCHMARK(coordinationGraph)->Unit(benchmark::kMillisecond);
+
+void probabilityGraph(benchmark::State& state)
+{
+    talvodesk::ProbabilityGraph graph(world().services);
+    for (auto _ : state) {
+        graph.Recalculate(/*fractionMode=*/true);
+    }
+    state.counters["target_ms"] = 20;
+    state.SetLabel("60 shots, 41 dispersions: target under 20 ms");
+}
+BENCHMARK(probabilityGraph)->Unit(benchmark::kMillisecond);
+
+void drawChart(benchmark::State& state)
+{
+    talvodesk::DistanceGraph graph(world().services);
+    graph.Recalculate();
+    QImage image(800, 600, QImage::Format_RGB32);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        platform::gfx::DrawContextQt dc(image);
+        graph.displacement().Draw(dc, {0, 0, 800, 600}, {5, 5, 5, 5}, /*legend=*/true, /*print=*/false);
+    }
+    state.counters["target_ms"] = 3;
+    state.SetLabel("displacement chart into 800 x 600: target under 3 ms");
+}
+BENCHMARK(drawChart)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0); // Fonts need an application, not a display.
+    QApplication application(argc, argv);
+    talvodata::registerClasses(platform::com::ClassTable::instance());
+    const int code = bench::runBenchmarks(argc, argv);
+    g_world.reset();
+    return code;
+}
