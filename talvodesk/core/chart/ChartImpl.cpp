@@ -331,7 +331,9 @@ void CChartImpl::Draw(DrawContext& dc, const Rect& rect, const ChartMargins& mar
     const LONG resolutionY = dc.resolution().y;
     const Rect plotClip{plot.left, plot.top, plot.right + 1, plot.bottom + 1};
 
+    // Each stage gives back the caller's clip and selections when it ends.
     if (layout.legendShown) {
+        StateSaver stage(dc);
         dc.setClipRect(layout.legendRow);
         dc.setFont(fonts.text);
         dc.setTextColor(kBlack);
@@ -348,45 +350,46 @@ void CChartImpl::Draw(DrawContext& dc, const Rect& rect, const ChartMargins& mar
             dc.textOut({rect.left + offset, rect.top}, series.name);
             offset += dc.textExtent(series.name).cx + 2 * h / 3;
         }
-        dc.clearClip();
     }
 
-    dc.setClipRect(plotClip);
-    for (const ChartBand& band : m_bands) {
-        if (band.kind > 0 || band.reserved != 0) {
-            continue;
+    {
+        StateSaver stage(dc);
+        dc.setClipRect(plotClip);
+        for (const ChartBand& band : m_bands) {
+            if (band.kind > 0 || band.reserved != 0) {
+                continue;
+            }
+            const Point from = Map(plot, band.left, band.bottom);
+            const Point to = Map(plot, band.left + band.width, band.bottom + band.height);
+            Rect box{from.x, to.y, to.x, from.y};
+            if (band.width == 0) {
+                box.left = plot.left;
+                box.right = plot.right;
+            }
+            if (band.height == 0) {
+                box.top = plot.top;
+                box.bottom = plot.bottom;
+            }
+            dc.setPen({PenStyle::InsideFrame, band.borderWidth, band.borderColor});
+            dc.setBrush(band.filled ? Brush{BrushStyle::Solid, band.fillColor} : Brush{BrushStyle::Hollow, 0});
+            dc.rectangle(box.normalized());
         }
-        const Point from = Map(plot, band.left, band.bottom);
-        const Point to = Map(plot, band.left + band.width, band.bottom + band.height);
-        Rect box{from.x, to.y, to.x, from.y};
-        if (band.width == 0) {
-            box.left = plot.left;
-            box.right = plot.right;
-        }
-        if (band.height == 0) {
-            box.top = plot.top;
-            box.bottom = plot.bottom;
-        }
-        dc.setPen({PenStyle::InsideFrame, band.borderWidth, band.borderColor});
-        dc.setBrush(band.filled ? Brush{BrushStyle::Solid, band.fillColor} : Brush{BrushStyle::Hollow, 0});
-        dc.rectangle(box.normalized());
-    }
 
-    dc.setPen({PenStyle::Dot, 1, kGridColor});
-    for (const ChartLabel& label : m_labels) {
-        if (!label.grid) {
-            continue;
-        }
-        const Point at = Map(plot, label.x, label.y);
-        if (onVerticalAxis(label)) {
-            dc.moveTo({plot.left, at.y});
-            dc.lineTo({plot.right, at.y});
-        } else if (onHorizontalAxis(label)) {
-            dc.moveTo({at.x, plot.bottom});
-            dc.lineTo({at.x, plot.top});
+        dc.setPen({PenStyle::Dot, 1, kGridColor});
+        for (const ChartLabel& label : m_labels) {
+            if (!label.grid) {
+                continue;
+            }
+            const Point at = Map(plot, label.x, label.y);
+            if (onVerticalAxis(label)) {
+                dc.moveTo({plot.left, at.y});
+                dc.lineTo({plot.right, at.y});
+            } else if (onHorizontalAxis(label)) {
+                dc.moveTo({at.x, plot.bottom});
+                dc.lineTo({at.x, plot.top});
+            }
         }
     }
-    dc.clearClip();
 
     const Point axes = Map(plot, m_yAxisLevel, m_xAxisLevel);
     const TitleBoxes titles = placeTitles(dc, fonts, m_xTitle, m_yTitle, plot, axes, h);
@@ -405,26 +408,28 @@ void CChartImpl::Draw(DrawContext& dc, const Rect& rect, const ChartMargins& mar
     dc.setFont(fonts.text);
     dc.setTextColor(kBlack);
     dc.setPen({PenStyle::Solid, 1, kBlack});
-    dc.setClipRect(rect);
-    const Rect reach = plot.inset(-(h / 2));
-    for (const ChartLabel& label : m_labels) {
-        const Point at = Map(plot, label.x, label.y);
-        const Size size = dc.textExtent(label.text);
-        Point topLeft = at;
-        if (onVerticalAxis(label)) {
-            dc.moveTo({at.x + p, at.y});
-            dc.lineTo({at.x - 2 * p, at.y});
-            topLeft = {at.x + 2 * p, at.y - size.cy / 2};
-        } else if (onHorizontalAxis(label)) {
-            dc.moveTo({at.x, at.y + q});
-            dc.lineTo({at.x, at.y - 2 * q});
-            topLeft = {at.x - size.cx / 2, at.y + 2 * q};
-        }
-        if (!label.text.empty() && meets({topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy}, reach)) {
-            dc.textOut(topLeft, label.text);
+    {
+        StateSaver stage(dc);
+        dc.setClipRect(rect);
+        const Rect reach = plot.inset(-(h / 2));
+        for (const ChartLabel& label : m_labels) {
+            const Point at = Map(plot, label.x, label.y);
+            const Size size = dc.textExtent(label.text);
+            Point topLeft = at;
+            if (onVerticalAxis(label)) {
+                dc.moveTo({at.x + p, at.y});
+                dc.lineTo({at.x - 2 * p, at.y});
+                topLeft = {at.x + 2 * p, at.y - size.cy / 2};
+            } else if (onHorizontalAxis(label)) {
+                dc.moveTo({at.x, at.y + q});
+                dc.lineTo({at.x, at.y - 2 * q});
+                topLeft = {at.x - size.cx / 2, at.y + 2 * q};
+            }
+            if (!label.text.empty() && meets({topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy}, reach)) {
+                dc.textOut(topLeft, label.text);
+            }
         }
     }
-    dc.clearClip();
 
     dc.moveTo({plot.left, axes.y});
     dc.lineTo({plot.right, axes.y});
@@ -457,7 +462,6 @@ void CChartImpl::Draw(DrawContext& dc, const Rect& rect, const ChartMargins& mar
         dc.setPen({PenStyle::Solid, width, series.color});
         dc.polyline(mapped);
     }
-    dc.clearClip();
 }
 
 bool CChartImpl::HitTest(DrawContext& dc, const Rect& rect, const ChartMargins& margins, Point point,

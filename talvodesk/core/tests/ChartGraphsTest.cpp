@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <string>
 
@@ -147,6 +148,22 @@ TEST_F(ChartGraphsTest, DistanceFollowsTheCurrentShotFromTheCentreOfItsArea)
         EXPECT_FALSE(bottom.FindSeries(DistanceGraph::kTrigger)->visible);
         data.Reset();
     }
+}
+
+TEST_F(ChartGraphsTest, TickTextsAreWrittenInTheCLocaleWhateverTheUsersLocale)
+{
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "de_DE.utf8")) {
+        GTEST_SKIP() << "no German locale installed";
+    }
+    open("AR10", {HeldShot{300, 400}});
+    ASSERT_TRUE(data.SetShotParameters(12, 1.5F, 3, 0, 0, false));
+    selectShot(1);
+    DistanceGraph graph(services);
+    graph.Recalculate();
+    std::setlocale(LC_NUMERIC, previous.c_str());
+    EXPECT_TRUE(hasLabel(graph.distance(), double{-1.5F / 10}, 0, u"-0.15"));
+    EXPECT_TRUE(hasLabel(graph.distance(), double{-3 * 1.5F / -10}, 0, u"0.45"));
 }
 
 TEST_F(ChartGraphsTest, TriggerPressureIsScaledToTheShotAndLeftOutWithoutAReference)

@@ -2,6 +2,8 @@
 
 #include "platform/gfx/DrawContext.h"
 #include "platform/gfx/DrawContextQt.h"
+#include "platform/gfx/Picture.h"
+#include "platform/gfx/PictureRecorder.h"
 
 #include <QImage>
 
@@ -359,6 +361,20 @@ TEST(ChartImplTest, DrawsPixelsIntoAnImage)
     for (const Case& c : cases) {
         EXPECT_EQ(image.pixel(c.x, c.y), c.color) << c.x << "," << c.y;
     }
+
+    // Recorded for the printed report and played back, the chart comes out the same.
+    QImage played(image.size(), QImage::Format_RGB32);
+    played.setDotsPerMeterX(3780);
+    played.setDotsPerMeterY(3780);
+    played.fill(Qt::white);
+    {
+        platform::gfx::DrawContextQt dc(played);
+        platform::gfx::PictureRecorder recorder({96, 96}, &dc.textMeasure());
+        chart.Draw(recorder, kRect, kMargins, true, false);
+        const platform::gfx::Picture picture = recorder.finish();
+        dc.drawPicture(picture, picture.bounds());
+    }
+    EXPECT_EQ(played, image);
 }
 
 } // namespace
