@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <cmath>
+
 namespace talvodesk {
 
 namespace {
@@ -18,6 +20,16 @@ constexpr int kBoxInset = 5;
 platform::gfx::Rect rectOf(const QWidget& widget)
 {
     return {0, 0, widget.width(), widget.height()};
+}
+
+/// An image at the screen's logical resolution, so points and pens come out as the window paints them.
+QImage screenImage(const QWidget& widget, QSize size)
+{
+    constexpr double kInchesPerMetre = 1 / 0.0254;
+    QImage image(size, QImage::Format_RGB32);
+    image.setDotsPerMeterX(static_cast<int>(std::lround(widget.logicalDpiX() * kInchesPerMetre)));
+    image.setDotsPerMeterY(static_cast<int>(std::lround(widget.logicalDpiY() * kInchesPerMetre)));
+    return image;
 }
 
 } // namespace
@@ -45,7 +57,7 @@ void CChartWindow::setHitTesting(bool on)
 
 int CChartWindow::seriesAt(QPoint point)
 {
-    QImage probe(1, 1, QImage::Format_RGB32);
+    QImage probe = screenImage(*this, QSize(1, 1));
     platform::gfx::DrawContextQt dc(probe);
     const ChartSeriesInfo* series = nullptr;
     return m_chart.HitTest(dc, rectOf(*this), kMargins, {point.x(), point.y()}, series) ? series->id : 0;
@@ -53,7 +65,7 @@ int CChartWindow::seriesAt(QPoint point)
 
 QImage CChartWindow::render() const
 {
-    QImage image(size(), QImage::Format_RGB32);
+    QImage image = screenImage(*this, size());
     image.fill(Qt::white);
     platform::gfx::DrawContextQt dc(image);
     m_chart.Draw(dc, rectOf(*this), kMargins, /*legend=*/true, /*print=*/false);

@@ -1,5 +1,6 @@
 #include "talvodesk/core/Options.h"
 #include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/chart/ChartImpl.h"
 #include "talvodesk/core/tests/support/PracticeFiles.h"
 #include "talvodesk/core/tests/support/RecordingFrame.h"
 #include "talvodesk/views/ChartWindow.h"
@@ -12,6 +13,7 @@
 #include "interfaces/talvodata/IAiming.h"
 
 #include <QCheckBox>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QTest>
 
@@ -129,6 +131,27 @@ TEST_F(ChartViewTest, TwoChartViewsSplitAtThreeFifthsWithTheBoxAtTheTopRight)
     EXPECT_EQ(box->geometry().right() + 1, probability.probabilityWindow()->width() - 5);
     EXPECT_EQ(box->geometry().top(), 5);
     EXPECT_EQ(coordination.splitter(), nullptr);
+}
+
+TEST(ChartWindowTest, AClickOnABarReportsItsSeries)
+{
+    CChartImpl chart;
+    chart.m_xMin = -10;
+    chart.m_xMax = 10;
+    chart.m_yMin = -10;
+    chart.m_yMax = 10;
+    chart.AddSeries(7, 0x0000FF, 15, true); // a bar at x 238 from y 78 to 223 in a 400 x 300 window at 96 dpi
+    chart.AddPoint(7, 2, -5);
+    chart.AddPoint(7, 2, 5);
+    CChartWindow window(chart);
+    window.resize(400, 300);
+    window.setHitTesting(true);
+    QSignalSpy clicked(&window, &CChartWindow::seriesClicked);
+    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(200, 150));
+    EXPECT_EQ(clicked.count(), 0);
+    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(239, 20));
+    ASSERT_EQ(clicked.count(), 1);
+    EXPECT_EQ(clicked.front().front().toInt(), 7);
 }
 
 } // namespace
