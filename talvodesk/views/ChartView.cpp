@@ -81,6 +81,19 @@ void CChartView::syncControlIntervalBox()
     }
 }
 
+void CChartView::LoadBoxTexts()
+{
+    for (QCheckBox* box : {m_controlInterval, m_fractionMode}) {
+        if (box) {
+            const auto id = box == m_controlInterval ? chartstrings::kControlInterval2 : chartstrings::kFractionMode;
+            box->setText(qtext(ChartText(m_services, id)));
+            if (auto* chart = dynamic_cast<CChartWindow*>(box->parentWidget())) {
+                chart->placeCheckBoxes();
+            }
+        }
+    }
+}
+
 bool CChartView::aimingHasShots(std::intptr_t aiming)
 {
     LONG shots = 0;

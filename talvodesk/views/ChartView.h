@@ -46,6 +46,8 @@ protected:
     void addFractionModeBox(CChartWindow& chart, unsigned parts = kAllParts);
     /// Sets the control interval box from the option; each computation starts with it.
     void syncControlIntervalBox();
+    /// The check boxes' texts in the user-interface language.
+    void LoadBoxTexts();
     /// The aiming of a hint 13 holds shots.
     static bool aimingHasShots(std::intptr_t aiming);
 

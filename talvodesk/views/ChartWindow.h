@@ -25,6 +25,8 @@ public:
     int seriesAt(QPoint point);
     /// The chart drawn into an image of the window's size, as it paints.
     QImage render() const;
+    /// Places the check boxes at their ideal sizes, the first 5 pixels from the top right corner.
+    void placeCheckBoxes();
 
 signals:
     void seriesClicked(int id);
@@ -36,8 +38,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    void placeCheckBoxes();
-
     CChartImpl& m_chart;
     QList<QCheckBox*> m_boxes;
     bool m_hitTesting = false;

@@ -28,6 +28,7 @@ void CCoordinationView::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, st
         break;
     case HintLanguage:
         m_graph.LoadTexts();
+        LoadBoxTexts();
         m_window->update();
         break;
     default:

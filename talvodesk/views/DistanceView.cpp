@@ -22,6 +22,7 @@ void CDistanceView::OnUpdate(CView*, DocumentHint hint, std::intptr_t, std::intp
         break;
     case HintLanguage:
         m_graph.LoadTexts();
+        LoadBoxTexts();
         m_top->update();
         m_bottom->update();
         break;

@@ -26,6 +26,7 @@ void CProbabilityView::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std
         break;
     case HintLanguage:
         m_graph.LoadTexts();
+        LoadBoxTexts();
         m_top->update();
         m_bottom->update();
         break;
