@@ -4,6 +4,7 @@
 #include "talvodesk/app/CalibrationDlg.h"
 #include "talvodesk/app/CatalogDlg.h"
 #include "talvodesk/app/OptionsDlg.h"
+#include "talvodesk/app/PrintTargetDlg.h"
 #include "talvodesk/app/ShotsParametersDlg.h"
 #include "talvodesk/app/StartPracticeDlg.h"
 #include "talvodesk/core/AppModule.h"
@@ -93,6 +94,12 @@ void FrameDialogs::calibrate(QWidget* owner, const CalibrationRequest& request)
     }
     CCalibrationDlg dialog(request, owner);
     (void)dialog.exec(); // The dialog's result means nothing to the practice.
+}
+
+void FrameDialogs::printTarget(QWidget* owner, const CTalvoAppModule& module)
+{
+    CPrintTargetDlg dialog(module, owner);
+    (void)dialog.exec(); // printing happens inside the dialog
 }
 
 } // namespace talvodesk

@@ -89,6 +89,8 @@ public:
     virtual std::optional<StartPracticeChoice> startPractice(QWidget* owner, const StartPracticeRequest& request);
     /// The calibration dialog, modal over the running practice.
     virtual void calibrate(QWidget* owner, const CalibrationRequest& request);
+    /// The print-target tool, modal over the frame; it prints by itself.
+    virtual void printTarget(QWidget* owner, const CTalvoAppModule& module);
 };
 
 } // namespace talvodesk

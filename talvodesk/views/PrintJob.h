@@ -1,0 +1,30 @@
+#pragma once
+
+#include "talvodesk/core/PrintTarget.h"
+#include "talvodesk/core/Printout.h"
+
+#include <QImage>
+#include <QRect>
+
+class QPrinter;
+
+namespace talvodesk {
+
+// Printing and previewing a printout through Qt Print Support: one layout, drawn on paper, into a PDF file or into
+// a preview's page image. Owner thread only.
+
+/// The printer's paper and unprintable offsets in its device units, and its resolution.
+PrinterPage PrinterPageOf(const QPrinter& printer);
+
+/// Prints pages `from` to `to` (zero-based, inclusive, kept inside the printout) as one job; false when the job
+/// cannot be started or fails.
+bool PrintPrintout(const Printout& printout, QPrinter& printer, int from, int to);
+
+/// Where a page of `page`'s proportions sits, fitted into `area` less 10 pixels on each side (never inverted).
+QRect PreviewPageRect(const QRect& area, const PrinterPage& page);
+
+/// Paints a preview into `image`: the area outside the page in the button-shadow colour, the paper white and the
+/// printout's page `number` on it, scaled from the printer's units. A page the printout lacks leaves the paper blank.
+void PaintPreview(QImage& image, const Printout& printout, int number, const PrinterPage& page);
+
+} // namespace talvodesk
