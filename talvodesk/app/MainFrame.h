@@ -46,6 +46,7 @@ namespace talvodesk {
 
 class COptions;
 class CTraceView;
+class FramePrinting;
 class FrameDialogs;
 class ServerLockMonitor;
 
@@ -133,7 +134,7 @@ private:
     // FrameActions
     void refreshStatus() override;
     void applyExpertVisibility() override;
-    void refreshPrintPreview() override {}
+    void refreshPrintPreview() override;
     void switchToView(cmd::Id view) override;
     void playSound(std::u16string_view name) override;
     void speakResult(IShot* shot) override;
@@ -207,6 +208,8 @@ private:
     void showSeriesPane(bool hide);
     void deliverHint(std::uint32_t hint);
     void armTimer();
+    /// The print preview in place of the views, or the views back for null.
+    void showPrintPreview(QWidget* preview);
     void onTimer();
     void showStatusText(const QString& text);
 
@@ -252,6 +255,7 @@ private:
     bool m_soundReady = false;
     /// The blind-training tone; null without a sound output.
     std::unique_ptr<BlindTone> m_tone;
+    std::unique_ptr<FramePrinting> m_printing;
 
     std::map<cmd::Id, QAction*> m_actions;
     /// The tool-bar buttons of each command; shaping hides these, never the menu items.

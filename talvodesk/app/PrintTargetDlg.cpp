@@ -6,27 +6,22 @@
 #include "talvodesk/core/AppModule.h"
 #include "talvodesk/core/StartPracticeRules.h"
 #include "talvodesk/views/PrintJob.h"
+#include "talvodesk/views/PrintPreviewPane.h"
 
 #include "interfaces/talvodata/Guids.h"
 #include "platform/com/ClassTable.h"
-#include "platform/gfx/DrawContextQt.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
-#include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-#include <cmath>
 
 namespace talvodesk {
 
@@ -47,67 +42,10 @@ std::u16string u16(const QString& text)
     return text.toStdU16String();
 }
 
-bool askWithPrintDialog(QWidget* owner, QPrinter& printer, int pageCount, int& from, int& to)
-{
-    QPrintDialog dialog(&printer, owner);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    dialog.setMinMax(1, pageCount);
-    dialog.setFromTo(1, pageCount);
-    if (dialog.exec() != QDialog::Accepted) {
-        return false;
-    }
-    from = printer.fromPage() > 0 ? printer.fromPage() : 1;
-    to = printer.toPage() > 0 ? printer.toPage() : pageCount;
-    return true;
-}
-
-/// A context that measures text as the printer will draw it, without starting a print job.
-class PrinterMeasure {
-public:
-    explicit PrinterMeasure(const PrinterPage& page) : m_image(1, 1, QImage::Format_RGB32)
-    {
-        constexpr double kInchesPerMetre = 1 / 0.0254;
-        m_image.setDotsPerMeterX(static_cast<int>(std::lround(page.dpi.x * kInchesPerMetre)));
-        m_image.setDotsPerMeterY(static_cast<int>(std::lround(page.dpi.y * kInchesPerMetre)));
-        m_context.emplace(m_image);
-    }
-    platform::gfx::DrawContext& context() { return *m_context; }
-
-private:
-    QImage m_image;
-    std::optional<platform::gfx::DrawContextQt> m_context;
-};
-
 } // namespace
 
-/// The black frame the page is previewed in, drawn from the dialog's printout.
-class CPrintTargetDlg::PreviewArea : public QFrame {
-public:
-    explicit PreviewArea(CPrintTargetDlg& dialog) : QFrame(&dialog), m_dialog(dialog)
-    {
-        setObjectName(QStringLiteral("1084"));
-        setFrameStyle(QFrame::Box | QFrame::Plain);
-        setMinimumSize(260, 340);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        // A failure to lay the page out leaves the paper blank; unfolding and printing report it.
-        (void)m_dialog.ComposeTargetPrintout();
-        QImage image(size(), QImage::Format_RGB32);
-        PaintPreview(image, m_dialog.m_printout, 0, PrinterPageOf(m_dialog.m_printer));
-        QPainter(this).drawImage(0, 0, image);
-    }
-
-private:
-    CPrintTargetDlg& m_dialog;
-};
-
 CPrintTargetDlg::CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent, PrinterQuestion askPrinter, Beep beep)
-    : QDialog(parent), m_module(module), m_askPrinter(askPrinter ? std::move(askPrinter) : askWithPrintDialog),
+    : QDialog(parent), m_module(module), m_askPrinter(std::move(askPrinter)),
       m_beep(beep ? std::move(beep) : Beep([] { QApplication::beep(); })),
       m_printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution)
 {
@@ -143,7 +81,15 @@ CPrintTargetDlg::CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent,
     close->setObjectName(QStringLiteral("2"));
     m_previewButton = new QPushButton(QStringLiteral(">>"), this);
     m_previewButton->setObjectName(QStringLiteral("1081"));
-    m_preview = new PreviewArea(*this);
+    m_preview = new PrintPreviewPane(
+        [this]() -> const Printout& {
+            // A page that cannot be laid out previews blank; unfolding and printing report the failure.
+            (void)ComposeTargetPrintout();
+            return m_printout;
+        },
+        [this] { return PrinterPageOf(m_printer); }, this);
+    m_preview->setObjectName(QStringLiteral("1084"));
+    m_preview->setMinimumSize(260, 340);
 
     auto* distanceRow = new QHBoxLayout;
     distanceRow->addWidget(m_distanceEdit);

@@ -23,6 +23,7 @@ class QPushButton;
 namespace talvodesk {
 
 class CTalvoAppModule;
+class PrintPreviewPane;
 class UpDownControl;
 
 /// The print-target tool: an event's face printed for training at a shortened distance, reduced in the proportion
@@ -32,13 +33,13 @@ class UpDownControl;
 class CPrintTargetDlg : public QDialog {
     Q_OBJECT
 public:
-    /// Chooses the printer and the pages to print (one-based, within 1..pageCount); false when cancelled. The print
-    /// dialog in the program; tests answer it.
+    /// Chooses the printer and the pages to print (one-based, within 1..pageCount); false when cancelled: the
+    /// frame's print dialog.
     using PrinterQuestion = std::function<bool(QWidget* owner, QPrinter& printer, int pageCount, int& from, int& to)>;
     /// The system beep; tests count it.
     using Beep = std::function<void()>;
 
-    CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent, PrinterQuestion askPrinter = {}, Beep beep = {});
+    CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent, PrinterQuestion askPrinter, Beep beep = {});
 
     /// False when no event manager could be made: the dialog then closes at once.
     bool hasEvents() const { return m_manager != nullptr; }
@@ -55,8 +56,6 @@ public:
     void OnPrint();
 
 private:
-    class PreviewArea;
-
     void fillEvents();
     void distanceEdited(const QString& text);
     void reportFailure();
@@ -81,7 +80,7 @@ private:
     QCheckBox* m_clipBox;
     QPushButton* m_previewButton;
     QLabel* m_previewLabel;
-    PreviewArea* m_preview;
+    PrintPreviewPane* m_preview;
 };
 
 } // namespace talvodesk

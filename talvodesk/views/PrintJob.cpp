@@ -8,6 +8,7 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace talvodesk {
 
@@ -16,6 +17,15 @@ namespace {
 constexpr int kPreviewMargin = 10;
 
 } // namespace
+
+PrinterMeasure::PrinterMeasure(const PrinterPage& page) : m_image(1, 1, QImage::Format_RGB32)
+{
+    // The same pixel fonts on an image of the printer's resolution measure as they print.
+    constexpr double kInchesPerMetre = 1 / 0.0254;
+    m_image.setDotsPerMeterX(static_cast<int>(std::lround(page.dpi.x * kInchesPerMetre)));
+    m_image.setDotsPerMeterY(static_cast<int>(std::lround(page.dpi.y * kInchesPerMetre)));
+    m_context.emplace(m_image);
+}
 
 PrinterPage PrinterPageOf(const QPrinter& printer)
 {

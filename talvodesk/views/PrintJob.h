@@ -3,8 +3,12 @@
 #include "talvodesk/core/PrintTarget.h"
 #include "talvodesk/core/Printout.h"
 
+#include "platform/gfx/DrawContextQt.h"
+
 #include <QImage>
 #include <QRect>
+
+#include <optional>
 
 class QPrinter;
 
@@ -12,6 +16,20 @@ namespace talvodesk {
 
 // Printing and previewing a printout through Qt Print Support: one layout, drawn on paper, into a PDF file or into
 // a preview's page image. Owner thread only.
+
+/// A context that measures text as the printer will draw it, without starting a print job.
+class PrinterMeasure {
+public:
+    explicit PrinterMeasure(const PrinterPage& page);
+    PrinterMeasure(const PrinterMeasure&) = delete;
+    PrinterMeasure& operator=(const PrinterMeasure&) = delete;
+
+    platform::gfx::DrawContextQt& context() { return *m_context; }
+
+private:
+    QImage m_image;
+    std::optional<platform::gfx::DrawContextQt> m_context;
+};
 
 /// The printer's paper and unprintable offsets in its device units, and its resolution.
 PrinterPage PrinterPageOf(const QPrinter& printer);
