@@ -24,7 +24,6 @@ namespace platform::gfx {
 
 namespace {
 
-constexpr double kMetresPerInch = 0.0254;
 constexpr int kShadePatternSize = 8;
 constexpr COLORREF kShadeGrey = 0x808080;
 
@@ -124,10 +123,14 @@ QImage shadePattern()
 
 } // namespace
 
-DrawContextQt::DrawContextQt(QImage& image) : m_image(image)
+DrawContextQt::DrawContextQt(QImage& image) : DrawContextQt(static_cast<QPaintDevice&>(image))
 {
     assert(image.depth() == 32 && "raster operations need a 32-bit image");
-    m_painter.begin(&m_image);
+}
+
+DrawContextQt::DrawContextQt(QPaintDevice& device) : m_device(device)
+{
+    m_painter.begin(&m_device);
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::TextAntialiasing, false);
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -140,10 +143,9 @@ DrawContextQt::~DrawContextQt()
 
 Resolution DrawContextQt::resolution() const
 {
-    const auto dpi = [](int dotsPerMetre) {
-        return dotsPerMetre > 0 ? static_cast<LONG>(std::lround(dotsPerMetre * kMetresPerInch)) : Resolution{}.x;
-    };
-    return {dpi(m_image.dotsPerMeterX()), dpi(m_image.dotsPerMeterY())};
+    // An image without a resolution of its own reports 0.
+    const auto dpi = [](int dotsPerInch) { return dotsPerInch > 0 ? static_cast<LONG>(dotsPerInch) : Resolution{}.x; };
+    return {dpi(m_device.logicalDpiX()), dpi(m_device.logicalDpiY())};
 }
 
 void DrawContextQt::onSave()

@@ -18,6 +18,8 @@ namespace platform::gfx {
 class DrawContextQt final : public DrawContext {
 public:
     explicit DrawContextQt(QImage& image);
+    /// Paints any device, a printer or a PDF file among them; raster operations other than copying need an image.
+    explicit DrawContextQt(QPaintDevice& device);
     ~DrawContextQt() override;
 
     /// Measures like this context, for a PictureRecorder whose picture will be played here.
@@ -65,7 +67,7 @@ private:
     void stroke(const std::vector<Point>& points, bool closed);
     void paintTextLine(Point deviceAnchor, std::u16string_view text, UINT align, LONG escapement);
 
-    QImage& m_image;
+    QPaintDevice& m_device;
     QPainter m_painter;
     TextMeasureQt m_measure;
     Clip m_clip;

@@ -4,6 +4,7 @@
 #include "talvodesk/app/CalibrationDlg.h"
 #include "talvodesk/app/CatalogDlg.h"
 #include "talvodesk/app/OptionsDlg.h"
+#include "talvodesk/app/PrintTargetDlg.h"
 #include "talvodesk/app/ShotsParametersDlg.h"
 #include "talvodesk/app/StartPracticeDlg.h"
 #include "talvodesk/core/AppModule.h"
@@ -15,6 +16,11 @@
 #include "platform/usb/UsbTransport.h"
 
 #include <QFileDialog>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include <cmath>
 
 namespace talvodesk {
 
@@ -93,6 +99,50 @@ void FrameDialogs::calibrate(QWidget* owner, const CalibrationRequest& request)
     }
     CCalibrationDlg dialog(request, owner);
     (void)dialog.exec(); // The dialog's result means nothing to the practice.
+}
+
+void FrameDialogs::printTarget(QWidget* owner, const CTalvoAppModule& module)
+{
+    CPrintTargetDlg dialog(module, owner,
+                           [this](QWidget* dialogOwner, QPrinter& printer, int pageCount, int& from, int& to) {
+                               return choosePrinter(dialogOwner, printer, pageCount, from, to);
+                           });
+    (void)dialog.exec(); // printing happens inside the dialog
+}
+
+bool FrameDialogs::choosePrinter(QWidget* owner, QPrinter& printer, int pageCount, int& from, int& to)
+{
+    QPrintDialog dialog(&printer, owner);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setMinMax(1, pageCount);
+    dialog.setFromTo(1, pageCount);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    from = printer.fromPage() > 0 ? printer.fromPage() : 1;
+    to = printer.toPage() > 0 ? printer.toPage() : pageCount;
+    return true;
+}
+
+bool FrameDialogs::setUpPage(QWidget* owner, QPrinter& printer, PageMargins& margins)
+{
+    // The dialog shows and returns millimetres; the frame keeps hundredths of them.
+    constexpr double kHundredths = 100.0;
+    printer.setPageMargins(QMarginsF(margins.left / kHundredths, margins.top / kHundredths, margins.right / kHundredths,
+                                     margins.bottom / kHundredths),
+                           QPageLayout::Millimeter);
+    QPageSetupDialog dialog(&printer, owner);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    const QMarginsF chosen = printer.pageLayout().margins(QPageLayout::Millimeter);
+    const auto hundredths = [](double millimetres) {
+        return static_cast<LONG>(std::lround(millimetres * kHundredths));
+    };
+    margins = {hundredths(chosen.left()), hundredths(chosen.top()), hundredths(chosen.right()),
+               hundredths(chosen.bottom())};
+    return true;
 }
 
 } // namespace talvodesk

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "talvodesk/core/ReportLayout.h"
 #include "talvodesk/core/ShotsParameters.h"
 #include "talvodesk/core/StartPracticeChoice.h"
 #include "talvodesk/core/TalvoOptionsTree.h"
@@ -17,6 +18,7 @@
 #include <optional>
 #include <string>
 
+class QPrinter;
 class QWidget;
 
 namespace platform::registry {
@@ -89,6 +91,14 @@ public:
     virtual std::optional<StartPracticeChoice> startPractice(QWidget* owner, const StartPracticeRequest& request);
     /// The calibration dialog, modal over the running practice.
     virtual void calibrate(QWidget* owner, const CalibrationRequest& request);
+    /// The print-target tool, modal over the frame; it prints by itself.
+    virtual void printTarget(QWidget* owner, const CTalvoAppModule& module);
+    /// The print dialog over `printer` for a printout of `pageCount` pages: the pages to print, one-based; false
+    /// when cancelled.
+    virtual bool choosePrinter(QWidget* owner, QPrinter& printer, int pageCount, int& from, int& to);
+    /// The page-setup dialog: printer, paper and the margins, asked in millimetres and kept in hundredths of a
+    /// millimetre; false when cancelled.
+    virtual bool setUpPage(QWidget* owner, QPrinter& printer, PageMargins& margins);
 };
 
 } // namespace talvodesk

@@ -1,6 +1,7 @@
 #include "talvodesk/app/MainFrame.h"
 
 #include "talvodesk/app/FrameDialogs.h"
+#include "talvodesk/app/FramePrinting.h"
 #include "talvodesk/app/MenuLayout.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/WindowHelpers.h"
@@ -232,6 +233,9 @@ MainFrame::MainFrame(Services services)
     m_splitter->setSizes({static_cast<int>(m_settings.splitterPos), 800});
     m_leftPane->hide();
     setCentralWidget(m_splitter);
+    m_printing = std::make_unique<FramePrinting>(
+        FramePrinting::Services{m_data, m_services.options, m_services.module, m_services.dialogs, this, nullptr,
+                                [this](QWidget* preview) { showPrintPreview(preview); }});
 
     refreshCommandStates();
     applyExpertVisibility();
@@ -259,6 +263,8 @@ MainFrame::MainFrame(Services services)
 
 MainFrame::~MainFrame()
 {
+    // The views go back in place, so the frame deletes them with itself.
+    m_printing->OnClosePrintPreview();
     m_lifecycle.OnStopPractice();
     qApp->removeEventFilter(this);
     m_data.RemoveView(this);
@@ -283,19 +289,6 @@ std::uint32_t countOf(bool found, const platform::com::ComPtr<IShotCollection>& 
 }
 
 /// The first match shot's entry time; 0 without one.
-DATE firstMatchEnterTime(CTalvoData& data)
-{
-    platform::com::ComPtr<IAimingCollection> match;
-    platform::com::ComPtr<IAiming> first;
-    platform::com::ComPtr<IAimingAttr> attributes;
-    DATE when = 0;
-    if (!data.GetMatchAimings(match) || !match || FAILED(match->get_Item(1, first.put())) || !first ||
-        FAILED(first->get_Attr(attributes.put())) || FAILED(attributes->get_EnterTime(&when))) {
-        return 0;
-    }
-    return when;
-}
-
 std::u16string text16(const platform::com::Bstr& text)
 {
     return std::u16string(text.view());
@@ -551,7 +544,7 @@ FrameSnapshot MainFrame::snapshot()
     s.soundEnabled = m_services.options.soundEnabled != 0;
     s.replayAll = m_hints.flags.replayAll;
     s.aimingOpen = m_hints.flags.aimingOpen;
-    s.previewOpen = m_previewToolBar->isVisibleTo(this);
+    s.previewOpen = m_printing->previewOpen();
     s.mailAvailable = m_mailAvailable == 1;
     s.currentView = m_currentView;
     s.uiLocale = m_services.module.m_lcid;
@@ -592,7 +585,7 @@ void MainFrame::refreshStatus()
 {
     std::u16string started;
     if (matchShots() > 0) {
-        FormatDate(started, firstMatchEnterTime(m_data), m_services.module.m_lcid);
+        FormatDate(started, m_data.FirstMatchEnterTime(), m_services.module.m_lcid);
     }
     platform::com::Bstr shooterName;
     platform::com::Bstr eventName;
@@ -1209,9 +1202,29 @@ void MainFrame::runCommand(cmd::Id id)
         case cmd::About:
             m_services.dialogs.about(this);
             break;
+        case cmd::Print:
+            m_printing->OnFilePrint();
+            break;
+        case cmd::PrintPreview:
+            m_printing->OnFilePrintPreview();
+            break;
+        case cmd::PrintSetup:
+            m_printing->OnFilePrintSetup();
+            break;
+        case cmd::ShotPrint:
+            m_printing->OnShotPrint();
+            break;
+        case cmd::PrintTarget:
+            m_services.dialogs.printTarget(this, m_services.module);
+            break;
         case cmd::PreviewClose:
-            m_previewToolBar->hide();
-            m_mainToolBar->setVisible(m_settings.toolBar);
+            m_printing->OnClosePrintPreview();
+            break;
+        case cmd::PreviewNextPage:
+            m_printing->NextPage();
+            break;
+        case cmd::PreviewPreviousPage:
+            m_printing->PreviousPage();
             break;
         default:
             break;
@@ -1224,7 +1237,28 @@ void MainFrame::runCommand(cmd::Id id)
 
 bool MainFrame::HasPrintPreview()
 {
-    return m_previewToolBar->isVisibleTo(this);
+    return m_printing->previewOpen();
+}
+
+void MainFrame::refreshPrintPreview()
+{
+    m_printing->UpdatePrintPreview();
+}
+
+void MainFrame::showPrintPreview(QWidget* preview)
+{
+    // The preview takes the views' place; the splitter is kept aside, not deleted, meanwhile.
+    if (preview != nullptr) {
+        takeCentralWidget();
+        setCentralWidget(preview);
+    } else {
+        takeCentralWidget();
+        setCentralWidget(m_splitter);
+    }
+    menuBar()->setVisible(preview == nullptr);
+    m_mainToolBar->setVisible(preview == nullptr && m_settings.toolBar);
+    m_previewToolBar->setVisible(preview != nullptr);
+    refreshCommandStates();
 }
 
 void MainFrame::PostCommand(std::uint16_t command)

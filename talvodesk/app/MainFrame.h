@@ -47,6 +47,7 @@ namespace talvodesk {
 class CChartView;
 class COptions;
 class CTraceView;
+class FramePrinting;
 class FrameDialogs;
 class ServerLockMonitor;
 
@@ -134,7 +135,7 @@ private:
     // FrameActions
     void refreshStatus() override;
     void applyExpertVisibility() override;
-    void refreshPrintPreview() override {}
+    void refreshPrintPreview() override;
     void switchToView(cmd::Id view) override;
     void playSound(std::u16string_view name) override;
     void speakResult(IShot* shot) override;
@@ -210,6 +211,8 @@ private:
     void showSeriesPane(bool hide);
     void deliverHint(std::uint32_t hint);
     void armTimer();
+    /// The print preview in place of the views, or the views back for null.
+    void showPrintPreview(QWidget* preview);
     void onTimer();
     void showStatusText(const QString& text);
 
@@ -255,6 +258,7 @@ private:
     bool m_soundReady = false;
     /// The blind-training tone; null without a sound output.
     std::unique_ptr<BlindTone> m_tone;
+    std::unique_ptr<FramePrinting> m_printing;
 
     std::map<cmd::Id, QAction*> m_actions;
     /// The tool-bar buttons of each command; shaping hides these, never the menu items.

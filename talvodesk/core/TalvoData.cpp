@@ -655,6 +655,19 @@ bool CTalvoData::HasOrderedModelShotTimes()
     return ShotsOrdered(shots.get(), m_nModelShotTimesOrdered);
 }
 
+DATE CTalvoData::FirstMatchEnterTime()
+{
+    ComPtr<IAimingCollection> match;
+    ComPtr<IAiming> first;
+    ComPtr<IAimingAttr> attributes;
+    DATE when = 0;
+    if (!GetMatchAimings(match) || !match || FAILED(match->get_Item(1, first.put())) || !first ||
+        FAILED(first->get_Attr(attributes.put())) || FAILED(attributes->get_EnterTime(&when))) {
+        return 0;
+    }
+    return when;
+}
+
 bool CTalvoData::HasTriggerData()
 {
     ComPtr<IShotCollection> shots;

@@ -116,6 +116,8 @@ public:
     bool HasOrderedShotTimes();
     bool HasOrderedModelShotTimes();
     bool HasTriggerData();
+    /// When the first match aiming began; 0 without one.
+    DATE FirstMatchEnterTime();
 
     // Replay state: 0 none, 1 paused, 2 playing.
     long GetReplayState();

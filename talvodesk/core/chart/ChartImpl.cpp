@@ -73,18 +73,6 @@ struct TitleBoxes {
 
 } // namespace
 
-LONG MulDiv(LONG a, LONG b, LONG c)
-{
-    if (c == 0) {
-        return -1;
-    }
-    const long long product = static_cast<long long>(a) * b;
-    const long long divisor = c;
-    const bool negative = (product < 0) != (divisor < 0);
-    const long long magnitude = (std::llabs(product) + std::llabs(divisor) / 2) / std::llabs(divisor);
-    return static_cast<LONG>(negative ? -magnitude : magnitude);
-}
-
 CChartImpl::CChartImpl()
 {
     CreateFonts(0, u"Arial");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "talvodesk/core/MulDiv.h"
+
 #include "platform/gfx/DrawStyle.h"
 #include "platform/gfx/Geometry.h"
 
@@ -72,9 +74,6 @@ struct ChartFonts {
     /// Reads upwards (escapement 900).
     platform::gfx::Font vertical;
 };
-
-/// GDI's MulDiv: a * b / c rounded half away from zero, -1 when c is 0.
-LONG MulDiv(LONG a, LONG b, LONG c);
 
 /// Where a chart's parts go for one rectangle on one device.
 struct ChartLayout {

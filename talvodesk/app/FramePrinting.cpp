@@ -1,0 +1,180 @@
+#include "talvodesk/app/FramePrinting.h"
+
+#include "talvodesk/app/FrameDialogs.h"
+#include "talvodesk/app/MessageBoxes.h"
+#include "talvodesk/app/internal/DialogParts.h"
+#include "talvodesk/core/AppModule.h"
+#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/views/PrintJob.h"
+#include "talvodesk/views/PrintPreviewPane.h"
+
+#include <QPrinterInfo>
+
+namespace talvodesk {
+
+namespace {
+
+constexpr std::uint32_t kTitle = 128;
+constexpr std::uint32_t kPrintFailed = 32862;
+
+} // namespace
+
+FramePrinting::FramePrinting(Services services)
+    : m_services(std::move(services)), m_printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution)
+{
+    if (QPrinterInfo::defaultPrinter().isNull()) {
+        // No printer on this machine: the report goes to a PDF file the print dialog names.
+        m_printer.setOutputFormat(QPrinter::PdfFormat);
+    }
+}
+
+FramePrinting::~FramePrinting() = default;
+
+void FramePrinting::reportFailure()
+{
+    (void)ResMessageBox(m_services.module, kPrintFailed, MB_OK | MB_ICONERROR, kTitle, m_services.frame);
+}
+
+bool FramePrinting::buildReport()
+{
+    const WaitCursor wait;
+    const PrinterPage page = PrinterPageOf(m_printer);
+    PrinterMeasure measure(page);
+    return BuildReportPrintout({m_services.data, m_services.options, m_services.module, m_services.frame,
+                                m_services.sources, measure.context(), page, m_margins},
+                               m_fonts, m_printout);
+}
+
+bool FramePrinting::choosePrinter(int pageCount, int& from, int& to)
+{
+    from = 1;
+    to = pageCount;
+    return m_services.dialogs.choosePrinter(m_services.frame, m_printer, pageCount, from, to);
+}
+
+void FramePrinting::OnFilePrint()
+{
+    if (!buildReport()) {
+        reportFailure();
+        return;
+    }
+    int from = 1;
+    int to = 1;
+    if (!choosePrinter(static_cast<int>(m_printout.size()), from, to)) {
+        return;
+    }
+    // The chosen printer may have other paper: the pages fit it only when laid out for it.
+    m_printout.clear();
+    if (!buildReport()) {
+        reportFailure();
+        return;
+    }
+    if (m_preview != nullptr) {
+        m_preview->setPage(0);
+    }
+    m_printer.setDocName(m_services.frame->windowTitle());
+    if (!PrintPrintout(m_printout, m_printer, from - 1, to - 1)) {
+        reportFailure();
+    }
+}
+
+void FramePrinting::OnShotPrint()
+{
+    platform::com::ComPtr<IShot> shot;
+    if (!m_services.data.GetCurrentShot(shot) || !shot) {
+        return;
+    }
+    int from = 1;
+    int to = 1;
+    if (!choosePrinter(1, from, to)) {
+        return;
+    }
+    m_printout.clear();
+    bool printed = false;
+    {
+        const WaitCursor wait;
+        const PrinterPage page = PrinterPageOf(m_printer);
+        PrinterMeasure measure(page);
+        printed = BuildShotPrintout({m_services.data, m_services.options, m_services.module, m_services.frame,
+                                     m_services.sources, measure.context(), page, m_margins},
+                                    *shot, m_fonts, m_printout) &&
+                  PrintPrintout(m_printout, m_printer, from - 1, to - 1);
+    }
+    if (!printed) {
+        reportFailure();
+    }
+    // The report is laid out again on its next use; an open preview would otherwise show the shot's page.
+    m_printout.clear();
+    if (m_preview != nullptr) {
+        UpdatePrintPreview();
+    }
+}
+
+void FramePrinting::OnFilePrintSetup()
+{
+    if (!m_services.dialogs.setUpPage(m_services.frame, m_printer, m_margins)) {
+        return;
+    }
+    m_printout.clear();
+    if (m_preview != nullptr) {
+        UpdatePrintPreview();
+    }
+}
+
+void FramePrinting::OnFilePrintPreview()
+{
+    if (m_preview != nullptr) {
+        return;
+    }
+    if (!buildReport()) {
+        reportFailure();
+        return;
+    }
+    m_preview = new PrintPreviewPane([this]() -> const Printout& { return m_printout; },
+                                     [this] { return PrinterPageOf(m_printer); }, m_services.frame);
+    m_preview->setLayoutDirection(Qt::LeftToRight);
+    m_services.showPreview(m_preview);
+}
+
+void FramePrinting::OnClosePrintPreview()
+{
+    if (m_preview == nullptr) {
+        return;
+    }
+    m_services.showPreview(nullptr);
+    delete m_preview;
+    m_preview = nullptr;
+}
+
+void FramePrinting::NextPage()
+{
+    if (m_preview != nullptr) {
+        m_preview->nextPage();
+    }
+}
+
+void FramePrinting::PreviousPage()
+{
+    if (m_preview != nullptr) {
+        m_preview->previousPage();
+    }
+}
+
+int FramePrinting::previewPage() const
+{
+    return m_preview != nullptr ? m_preview->page() : -1;
+}
+
+void FramePrinting::UpdatePrintPreview()
+{
+    m_printout.clear();
+    if (m_preview == nullptr) {
+        return;
+    }
+    if (!buildReport()) {
+        reportFailure();
+    }
+    m_preview->setPage(0);
+}
+
+} // namespace talvodesk

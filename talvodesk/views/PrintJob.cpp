@@ -1,0 +1,97 @@
+#include "talvodesk/views/PrintJob.h"
+
+#include "platform/gfx/Color.h"
+#include "platform/gfx/DrawContextQt.h"
+#include "platform/gfx/Himetric.h"
+#include "platform/gfx/PictureRecorder.h"
+
+#include <QPrinter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace talvodesk {
+
+namespace {
+
+constexpr int kPreviewMargin = 10;
+
+} // namespace
+
+PrinterMeasure::PrinterMeasure(const PrinterPage& page) : m_image(1, 1, QImage::Format_RGB32)
+{
+    // The same pixel fonts on an image of the printer's resolution measure as they print.
+    constexpr double kInchesPerMetre = 1 / 0.0254;
+    m_image.setDotsPerMeterX(static_cast<int>(std::lround(page.dpi.x * kInchesPerMetre)));
+    m_image.setDotsPerMeterY(static_cast<int>(std::lround(page.dpi.y * kInchesPerMetre)));
+    m_context.emplace(m_image);
+}
+
+PrinterPage PrinterPageOf(const QPrinter& printer)
+{
+    const int dpi = printer.resolution();
+    const QRect paper = printer.pageLayout().fullRectPixels(dpi);
+    const QRect printable = printer.pageLayout().paintRectPixels(dpi);
+    return {paper.width(),
+            paper.height(),
+            printable.left(),
+            printable.top(),
+            {printer.logicalDpiX(), printer.logicalDpiY()}};
+}
+
+bool PrintPrintout(const Printout& printout, QPrinter& printer, int from, int to)
+{
+    from = std::max(from, 0);
+    to = std::min(to, static_cast<int>(printout.size()) - 1);
+    if (from > to) {
+        return false;
+    }
+    platform::gfx::DrawContextQt context(printer);
+    for (int number = from; number <= to; ++number) {
+        if (number > from && !printer.newPage()) {
+            return false;
+        }
+        DrawPrintoutPage(printout[static_cast<std::size_t>(number)], context);
+    }
+    return printer.printerState() != QPrinter::Error;
+}
+
+QRect PreviewPageRect(const QRect& area, const PrinterPage& page)
+{
+    const QRect inner = area.adjusted(kPreviewMargin, kPreviewMargin, -kPreviewMargin, -kPreviewMargin);
+    if (inner.width() <= 0 || inner.height() <= 0 || page.physicalWidth <= 0 || page.physicalHeight <= 0) {
+        return {inner.topLeft(), QSize(0, 0)};
+    }
+    // The page's proportions, whichever side limits it.
+    const auto byHeight =
+        static_cast<int>(static_cast<std::int64_t>(inner.height()) * page.physicalWidth / page.physicalHeight);
+    const QSize size = byHeight <= inner.width()
+                           ? QSize(byHeight, inner.height())
+                           : QSize(inner.width(), static_cast<int>(static_cast<std::int64_t>(inner.width()) *
+                                                                   page.physicalHeight / page.physicalWidth));
+    return {inner.left() + (inner.width() - size.width()) / 2, inner.top() + (inner.height() - size.height()) / 2,
+            size.width(), size.height()};
+}
+
+void PaintPreview(QImage& image, const Printout& printout, int number, const PrinterPage& page)
+{
+    const QRect pageRect = PreviewPageRect(image.rect(), page);
+    platform::gfx::DrawContextQt context(image);
+    const platform::gfx::Rect whole{0, 0, image.width(), image.height()};
+    context.fillRect(whole, platform::gfx::sysColor(platform::gfx::COLOR_BTNSHADOW));
+    const platform::gfx::Rect paper{pageRect.left(), pageRect.top(), pageRect.right() + 1, pageRect.bottom() + 1};
+    context.fillRect(paper, 0xFFFFFF);
+    if (number < 0 || number >= static_cast<int>(printout.size()) || paper.isEmpty()) {
+        return;
+    }
+    // The page is recorded in the printer's units, printable origin at its offsets, and played scaled onto the paper.
+    platform::gfx::PictureRecorder recorder(page.dpi);
+    recorder.setViewportOrigin({page.offsetX, page.offsetY});
+    DrawPrintoutPage(printout[static_cast<std::size_t>(number)], recorder);
+    const platform::gfx::Picture picture =
+        recorder.finish(platform::gfx::himetricFromPixels({0, 0, page.physicalWidth, page.physicalHeight}, page.dpi));
+    context.setClipRect(paper);
+    context.drawPicture(picture, paper);
+}
+
+} // namespace talvodesk

@@ -1,0 +1,345 @@
+#include "talvodesk/views/ReportPrintout.h"
+
+#include "talvodesk/core/AppModule.h"
+#include "talvodesk/core/OptionTemplate.h"
+#include "talvodesk/core/Options.h"
+#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/TextFormat.h"
+#include "talvodesk/views/TargetWindow.h"
+
+#include "interfaces/talvodata/IAiming.h"
+#include "interfaces/talvodata/IAimingAttr.h"
+#include "interfaces/talvodata/ITargetParams.h"
+#include "platform/com/Bstr.h"
+#include "platform/com/ComPtr.h"
+#include "platform/gfx/DrawContextQt.h"
+#include "platform/gfx/Himetric.h"
+#include "platform/gfx/PictureRecorder.h"
+#include "talvodata/ShotCollection.h"
+
+#include <QRect>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+namespace talvodesk {
+
+using platform::com::ComPtr;
+using platform::gfx::Rect;
+
+namespace {
+
+constexpr std::uint32_t kUntitled = 32816;
+constexpr std::uint32_t kFontFace = 61223;
+constexpr std::uint32_t kShotNumber = 61230;
+constexpr long kBiathlon = 2;
+constexpr LONG kTargetPoints = 200;
+constexpr LONG kBiathlonTargetPoints = 300;
+constexpr LONG kHostWidth = 500;
+
+ReportHeaderTexts headerTexts(const ReportRequest& request)
+{
+    ReportHeaderTexts texts;
+    platform::com::Bstr shooter;
+    if (request.data.GetShooterName(shooter) && !shooter.view().empty()) {
+        texts.shooter = std::u16string(shooter.view());
+    } else {
+        texts.shooter = std::u16string(request.module.LoadString(kUntitled));
+    }
+    ComPtr<IShotCollection> match;
+    LONG matchCount = 0;
+    if (request.data.GetMatchShots(match) && match && SUCCEEDED(match->get_Count(&matchCount)) && matchCount > 0) {
+        const DATE started = request.data.FirstMatchEnterTime();
+        // A time at or before the calendar's zero means the aiming was never stamped.
+        FormatDate(texts.date, started > 0 ? started : 0.0, request.module.m_lcid);
+    }
+    (void)request.data.GetEventDisplayName(texts.event); // an event without a name heads the page with nothing
+    return texts;
+}
+
+/// The face with `shots`, drawn by a hidden target control as a recorded picture over `rect`.
+bool addTargetPictureCell(const ReportRequest& request, PrintoutPage& page, IShotCollection& shots, const Rect& rect,
+                          LONG subTarget, float halfX, float halfY, bool displayTrace, bool match)
+{
+    LONG count = 0;
+    if (FAILED(shots.get_Count(&count)) || count == 0 || rect.width() < 1) {
+        return false;
+    }
+    ComPtr<IEventParams> event;
+    if (!request.data.GetEvent(event)) {
+        return false;
+    }
+    CTargetWindow host;
+    const auto hostHeight = static_cast<int>(static_cast<std::int64_t>(kHostWidth) * rect.height() / rect.width());
+    if (!host.Create(request.frame, QRect(0, 0, kHostWidth, std::max(hostHeight, 1)), kTargetWindowHiddenStyle)) {
+        return false;
+    }
+    ITarget& target = *host.target();
+    const VARIANT_BOOL trace = displayTrace ? VARIANT_TRUE : VARIANT_FALSE;
+    if (FAILED(target.put_EnableUpdate(VARIANT_FALSE)) || FAILED(target.put_Event(event.get())) ||
+        FAILED(target.put_DefaultBackground(VARIANT_TRUE)) || FAILED(target.put_DisplayTrace(trace)) ||
+        FAILED(target.put_Match(match ? VARIANT_TRUE : VARIANT_FALSE)) || FAILED(target.put_SubTarget(subTarget))) {
+        return false;
+    }
+    if (displayTrace && (FAILED(target.put_TraceColor(0xFFFFFF)) || FAILED(target.put_TraceAfterShotColor(0xFFFFFF)))) {
+        return false;
+    }
+    for (LONG index = 1; index <= count; ++index) {
+        ComPtr<IShot> shot;
+        ComPtr<IAiming> aiming;
+        if (SUCCEEDED(shots.get_Item(index, shot.put())) && request.data.FindAiming(shot.get(), aiming) && aiming) {
+            (void)target.Add(aiming.get()); // an aiming the control refuses is left off the picture
+        }
+    }
+    if (halfX != 0 && halfY != 0) {
+        (void)target.ZoomTo(-halfX, -halfY, 2 * halfX, 2 * halfY); // unzoomed, the whole face is printed
+    }
+    ComPtr<IDispatch> image;
+    if (FAILED(target.put_EnableUpdate(VARIANT_TRUE)) || FAILED(target.GetImage(VARIANT_TRUE, image.put())) || !image) {
+        return false;
+    }
+    auto picture = image.queryInterface<IPicture>();
+    if (!picture) {
+        return false;
+    }
+    auto& cell = page.add<CPrintoutPictureCell>();
+    cell.rect = rect;
+    cell.picture = std::move(picture);
+    return true;
+}
+
+LONG subTargetOf(CTalvoData& data, IShot* shot)
+{
+    ComPtr<IAiming> aiming;
+    ComPtr<IAimingAttr> attributes;
+    LONG subTarget = 0;
+    if (data.FindAiming(shot, aiming) && aiming && SUCCEEDED(aiming->get_Attr(attributes.put())) && attributes) {
+        (void)attributes->get_SubTarget(&subTarget); // unreadable: no sub-target
+    }
+    return subTarget;
+}
+
+/// The target block at the top left: its size, (0, 0) when there is none.
+bool addTargetSection(const ReportRequest& request, ReportBuilder& builder, IShotCollection& match, float halfX,
+                      float halfY, platform::gfx::Size& block)
+{
+    block = {};
+    LONG count = 0;
+    if (FAILED(match.get_Count(&count)) || count == 0) {
+        return true; // no match shots: the report goes on without a target picture
+    }
+    const Rect& layout = builder.layout();
+    const platform::gfx::Resolution dpi = request.page.dpi;
+    if (request.data.GetEventCode() != kBiathlon) {
+        const Rect rect{layout.left, layout.top, layout.left + MulDiv(kTargetPoints, dpi.x, 72),
+                        layout.top + MulDiv(kTargetPoints, dpi.y, 72)};
+        block = {rect.width(), rect.height()};
+        return addTargetPictureCell(request, builder.page(), match, rect, 1, halfX, halfY, false, true);
+    }
+    ComPtr<IEventParams> event;
+    ComPtr<ITargetParams> face;
+    float formWidth = 0;
+    float formHeight = 0;
+    if (!request.data.GetEvent(event) || FAILED(event->get_Target(1, face.put())) || !face ||
+        FAILED(face->get_FormWidth(&formWidth)) || FAILED(face->get_FormHeight(&formHeight)) || formWidth <= 0) {
+        return false;
+    }
+    const LONG width = MulDiv(kBiathlonTargetPoints, dpi.y, 72);
+    const auto height = static_cast<LONG>(std::lround(width * formHeight / formWidth));
+    // Prone and standing shots each get a picture of their own; a shot of another sub-target belongs to neither.
+    LONG offset = 0;
+    for (const LONG subTarget : {1, 2}) {
+        auto shots = talvodata::CShotCollection::create();
+        shots->setEvent(event);
+        for (LONG index = 1; index <= count; ++index) {
+            ComPtr<IShot> shot;
+            if (SUCCEEDED(match.get_Item(index, shot.put())) && subTargetOf(request.data, shot.get()) == subTarget) {
+                (void)shots->Add(shot.get()); // a shot of the event always fits its collection
+            }
+        }
+        LONG found = 0;
+        if (FAILED(shots->get_Count(&found)) || found == 0) {
+            continue;
+        }
+        if (offset > 0) {
+            offset += builder.units().gapY;
+        }
+        const Rect rect{layout.left, layout.top + offset, layout.left + width, layout.top + offset + height};
+        if (!addTargetPictureCell(request, builder.page(), *shots, rect, subTarget, halfX, halfY, false, true)) {
+            return false;
+        }
+        offset += height;
+    }
+    block = {width, offset};
+    return true;
+}
+
+void addComments(const ReportRequest& request, ReportBuilder& builder, const platform::gfx::Size& block, LONG& height)
+{
+    height = 0;
+    platform::com::Bstr comments;
+    if (!request.data.GetComments(comments) || comments.view().empty()) {
+        return;
+    }
+    const Rect& layout = builder.layout();
+    const LONG left = block.cx > 0 ? layout.left + block.cx + builder.units().gapX : layout.left;
+    height =
+        builder
+            .addText(builder.fonts().normal, std::u16string(comments.view()), {left, layout.top}, layout.right - left)
+            .rect.height();
+}
+
+/// A chart recorded at the printer's resolution through the chart's own drawing, as a fitted picture.
+void addChart(const ReportRequest& request, ReportBuilder& builder, ReportChart chart, LONG width, LONG height)
+{
+    const Rect& layout = builder.layout();
+    platform::gfx::PictureRecorder recorder(request.page.dpi, &request.printer.textMeasure());
+    if (!request.sources->DrawChart(chart, recorder, {0, 0, width, height}, builder.fonts())) {
+        return;
+    }
+    const Rect frame{0, 0, MulDiv(width, 2540, request.page.dpi.x), MulDiv(height, 2540, request.page.dpi.y)};
+    auto& cell = builder.page().add<CPrintoutMetaCell>();
+    cell.metafile = recorder.finish(frame);
+    cell.rect = {layout.left, layout.top, layout.left + width, layout.top + height};
+}
+
+void addChartSections(const ReportRequest& request, ReportBuilder& builder)
+{
+    const COptions& options = request.options;
+    const bool biathlon = request.data.GetEventCode() == kBiathlon;
+    struct Section {
+        bool on;
+        ReportChart chart;
+        std::uint32_t caption;
+    };
+    const Section sections[] = {
+        {options.printCoordination != 0, ReportChart::Coordination, 32791},
+        {options.printShift != 0 && !biathlon, ReportChart::TimeShift, 32792},
+        {options.printSpeed != 0, ReportChart::Speed, 32793},
+        {options.printIntervals != 0 && request.data.HasOrderedShotTimes(), ReportChart::TimeIntervals, 32794},
+        {options.printProbability != 0 && !biathlon, ReportChart::ProbabilityUpper, 32795},
+    };
+    const ReportUnits& units = builder.units();
+    for (const Section& section : sections) {
+        if (!section.on) {
+            continue;
+        }
+        Rect& layout = builder.layout();
+        const LONG width = layout.width();
+        const LONG chartHeight = width / 2;
+        builder.ensureRoom(chartHeight + ReportLineHeight(builder.printer(), builder.fonts().bold, units));
+        // The caption is the command's short name after an empty line.
+        const std::u16string_view command = request.module.LoadString(section.caption);
+        const std::size_t lineBreak = command.rfind(u'\n');
+        const std::u16string caption(lineBreak == std::u16string_view::npos ? command : command.substr(lineBreak));
+        layout.top += builder.addText(builder.fonts().bold, caption, {layout.left, layout.top}, 0).rect.height();
+        if (section.chart != ReportChart::ProbabilityUpper) {
+            addChart(request, builder, section.chart, width, chartHeight);
+            layout.top += chartHeight + units.gapY;
+            continue;
+        }
+        const LONG shared = chartHeight - units.gapY / 2;
+        const LONG upper = shared * 3 / 5;
+        addChart(request, builder, ReportChart::ProbabilityUpper, width, upper);
+        layout.top += upper + units.gapY / 2;
+        addChart(request, builder, ReportChart::ProbabilityLower, width, shared - upper);
+        layout.top += shared - upper + units.gapY;
+    }
+}
+
+} // namespace
+
+bool BuildReportPrintout(const ReportRequest& request, ReportFonts& fonts, Printout& printout)
+{
+    if (!printout.empty()) {
+        return true;
+    }
+    fonts = MakeReportFonts(request.module.LoadString(kFontFace), request.page.dpi.y);
+    ReportBuilder builder(request.printer, request.page, request.margins, fonts, headerTexts(request), printout);
+    builder.begin();
+
+    ComPtr<IShotCollection> match;
+    ComPtr<IEventParams> event;
+    if (!request.data.GetMatchShots(match) || !match || !request.data.GetEvent(event)) {
+        printout.clear();
+        return false;
+    }
+    float halfX = 0;
+    float halfY = 0;
+    CalcPrintTargetExtent(*event, request.data.GetEventCode(), *match, halfX, halfY);
+
+    platform::gfx::Size block;
+    if (request.options.printAllShots != 0 && !addTargetSection(request, builder, *match, halfX, halfY, block)) {
+        printout.clear();
+        return false;
+    }
+    LONG commentsHeight = 0;
+    addComments(request, builder, block, commentsHeight);
+    const LONG topBlock = std::max(block.cy, commentsHeight);
+    if (topBlock >= 1) {
+        builder.layout().top += topBlock + 2 * builder.units().gapY;
+    }
+    if (request.sources != nullptr) {
+        if (request.options.printGenInfo != 0) {
+            for (const auto& [title, value] : request.sources->GeneralInformation()) {
+                builder.addTitleValueRow(title, value);
+            }
+        }
+        addChartSections(request, builder);
+    }
+    return true;
+}
+
+bool BuildShotPrintout(const ReportRequest& request, IShot& shot, ReportFonts& fonts, Printout& printout)
+{
+    fonts = MakeReportFonts(request.module.LoadString(kFontFace), request.page.dpi.y);
+    ComPtr<IAiming> aiming;
+    ComPtr<IAimingAttr> attributes;
+    VARIANT_BOOL isMatch = VARIANT_TRUE;
+    if (request.data.FindAiming(&shot, aiming) && aiming && SUCCEEDED(aiming->get_Attr(attributes.put())) &&
+        attributes) {
+        (void)attributes->get_Match(&isMatch); // unreadable: counted with the match shots
+    }
+    const bool match = isMatch != VARIANT_FALSE;
+    ComPtr<IShotCollection> group;
+    const bool haveGroup = match ? request.data.GetMatchShots(group) : request.data.GetSightingShots(group);
+    LONG count = 0;
+    LONG index = 0;
+    if (haveGroup && group && SUCCEEDED(group->get_Count(&count))) {
+        for (LONG position = 1; position <= count && index == 0; ++position) {
+            ComPtr<IShot> candidate;
+            if (SUCCEEDED(group->get_Item(position, candidate.put())) && candidate.get() == &shot) {
+                index = position;
+            }
+        }
+    }
+    std::u16string extra;
+    if (const auto segments = ParseOptionTemplate(request.module.LoadString(kShotNumber))) {
+        for (const TemplateSegment& segment : *segments) {
+            if (const auto* literal = std::get_if<std::u16string>(&segment)) {
+                extra += *literal;
+            } else {
+                const std::string number = std::to_string(std::get<Placeholder>(segment).number == 1 ? index : count);
+                extra.append(number.begin(), number.end());
+            }
+        }
+    }
+    ReportBuilder builder(request.printer, request.page, request.margins, fonts, headerTexts(request), printout);
+    builder.begin(extra);
+    const Rect& layout = builder.layout();
+    const LONG side = std::min(layout.width(), layout.height());
+    ComPtr<IEventParams> event;
+    (void)request.data.GetEvent(event); // without an event no picture can be made, which fails below
+    auto single = talvodata::CShotCollection::create();
+    single->setEvent(event);
+    if (FAILED(single->Add(&shot)) ||
+        !addTargetPictureCell(request, builder.page(), *single,
+                              {layout.left, layout.top, layout.left + side, layout.top + side}, 1, 0, 0, true, match)) {
+        printout.clear();
+        return false;
+    }
+    return true;
+}
+
+} // namespace talvodesk
