@@ -46,6 +46,8 @@ public:
     /// The position commands: a new sub-target also restarts the auto-save count.
     void SetSubTarget(long subTarget);
     long AutoSaveCounter() const { return m_autoSaveCounter; }
+    /// A practice started again with a new position counts its shots to the next automatic save from 0.
+    void RestartAutoSaveCounter() { m_autoSaveCounter = 0; }
     /// Range pacing: aiming events outside the shooting window are ignored. Open unless the pacing closes it.
     void SetShootingWindowOpen(bool open) { m_shootingWindowOpen = open; }
     bool ShootingWindowOpen() const { return m_shootingWindowOpen; }

@@ -7,12 +7,8 @@
 #include "talvodesk/core/Options.h"
 #include "talvodesk/core/Settings.h"
 #include "talvodesk/core/TalvoData.h"
-#include "talvolink/Register.h"
-
-#include "talvoboard/Register.h"
 
 #include "platform/com/Bstr.h"
-#include "platform/com/ClassTable.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
 #include "tools/sensorsim/SensorSimulator.h"
 
@@ -137,8 +133,6 @@ protected:
         setEnvironment("HOME", folder().c_str());
         setEnvironment("XDG_DATA_HOME", nullptr);
         fs::create_directories(folder() / "Talvo catalog");
-        talvoboard::registerClasses(platform::com::ClassTable::instance());
-        talvolink::registerClasses(platform::com::ClassTable::instance());
         SetMessageBoxAnswerer([this](const MessageBoxRequest& box) {
             boxes.push_back(box.text.toStdString());
             return IDNO;

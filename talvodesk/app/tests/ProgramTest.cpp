@@ -292,15 +292,16 @@ TEST_F(ProgramTest, OpenAndOpenModelAskTheCatalogForTheDocumentsEventAndOpenItsA
 TEST_F(ProgramTest, ARegisteredLiveDataClientHearsThePracticeStop)
 {
     setEnvironment("XDG_RUNTIME_DIR", folder().c_str());
-    platform::com::ClassTable::instance().registerClass(
-        {talvolink::CLSID_TalvoDevice, "Test.TalvoDevice.1", "Test.TalvoDevice", [](REFIID riid, void** object) {
-             return platform::com::makeComObject<testsupport::FakeTalvoDevice>()->QueryInterface(riid, object);
-         }});
     dialogs.practiceEvent = talvodata::testsupport::shippedEvent("AR10");
     auto client = platform::ipc::DatagramSocket::bindAnonymous();
     ASSERT_TRUE(client);
     std::vector<LiveDataPacket> heard;
     run({}, [&](MainFrame& frame) {
+        // Over the program's own device class, which needs a sensor.
+        platform::com::ClassTable::instance().registerClass(
+            {talvolink::CLSID_TalvoDevice, "Test.TalvoDevice.1", "Test.TalvoDevice", [](REFIID riid, void** object) {
+                 return platform::com::makeComObject<testsupport::FakeTalvoDevice>()->QueryInterface(riid, object);
+             }});
         const LiveDataDatagram registration(LiveDataMessage::Register, 1, 0);
         (void)(*client)->sendTo((folder() / "talvo" / kLiveDataSocketName).string(), registration.bytes());
         QTest::qWait(50); // the frame's socket notifier takes the registration
