@@ -1253,6 +1253,9 @@ void MainFrame::replayNextShot()
 {
     if (!ReplayNextAiming(m_data, this)) {
         m_hints.flags.replayAll = false; // nothing more to replay: the check goes off with it
+    } else if (m_data.GetReplayState() == 0) {
+        // A shot with no trace to replay (a missed shot) ends no replay; the next aiming follows after the pause.
+        m_timers.start(FrameTimers::kReplayAllPause, std::chrono::seconds(m_services.options.replayAllPause));
     }
 }
 
