@@ -320,7 +320,7 @@ TEST_F(PracticeEndToEndTest, ALivePracticeReplaysDragsTakesOptionsAndEnterConclu
 {
     constexpr int kRate = 200;
     std::vector<sensorsim::AimSample> script = sensorsim::holdWithShot(sensorsim::SensorKind::Pavane, {kRate, 2.0, 1});
-    const auto gap = darkness(3.0, kRate);
+    const auto gap = darkness(4.0, kRate);
     const auto second = sensorsim::holdWithShot(sensorsim::SensorKind::Pavane, {kRate, 3.0, 2});
     script.insert(script.end(), gap.begin(), gap.end());
     script.insert(script.end(), second.begin(), second.end());
@@ -392,7 +392,15 @@ TEST_F(PracticeEndToEndTest, ALivePracticeReplaysDragsTakesOptionsAndEnterConclu
             // Enter concludes the aiming the shooter is holding, as a missed shot; the shot then comes in an
             // aiming of its own.
             QApplication::setActiveWindow(&frame);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return frame.snapshot().aimingOpen; }, kPatienceMs));
+            // Held for a while: an aiming of no points would be a flicker, not a missed shot.
+            const auto heldPoints = [&] {
+                ComPtr<IAimingTrace> trace;
+                LONG points = 0;
+                IAiming* aiming = frame.practiceRun().CurrentAiming();
+                return frame.snapshot().aimingOpen && aiming && SUCCEEDED(aiming->get_Trace(trace.put())) &&
+                       SUCCEEDED(trace->get_Count(&points)) && points >= 20;
+            };
+            ASSERT_TRUE(QTest::qWaitFor(heldPoints, kPatienceMs));
             const ComPtr<IAiming> held(frame.practiceRun().CurrentAiming());
             ASSERT_TRUE(held);
             QWidget* focus = QApplication::focusWidget();
@@ -447,7 +455,7 @@ TEST_F(PracticeEndToEndTest, ALivePracticeReplaysDragsTakesOptionsAndEnterConclu
         [](COptions& options) { options.replaySpeed = 300; });
 }
 
-TEST_F(PracticeEndToEndTest, TheBiathlonPositionsSetTheDevicesAndTheTargetsSubTarget)
+TEST_F(PracticeEndToEndTest, TheBiathlonPositionsSetTheSubTargetAndResetHardwareReconnects)
 {
     const std::vector<std::string_view> arguments{"-n", "BTLN", "Ann"};
     practise(307, darkness(1.0, 100), arguments, [&](MainFrame& frame) {
@@ -466,6 +474,11 @@ TEST_F(PracticeEndToEndTest, TheBiathlonPositionsSetTheDevicesAndTheTargetsSubTa
             EXPECT_EQ(onTarget, subTarget);
             EXPECT_TRUE(frame.action(command)->isChecked());
         }
+        // Reset hardware connects the device again.
+        frame.runCommand(cmd::ResetHardware);
+        VARIANT_BOOL connected = VARIANT_FALSE;
+        EXPECT_EQ(S_OK, device->get_Connected(&connected));
+        EXPECT_EQ(connected, VARIANT_TRUE);
     });
     EXPECT_TRUE(boxes.empty()) << boxes.front();
 }

@@ -398,4 +398,30 @@ TEST_F(ProgramTest, EscapeClosesThePrintPreviewBeforeItLeavesFullScreen)
     });
 }
 
+TEST_F(ProgramTest, HideShotAsksFirstAndItsItemOffersToRestoreAHiddenShot)
+{
+    const fs::path file = practice(3, 0);
+    run({file.string()}, [&](MainFrame& frame) {
+        QAction* item = frame.action(cmd::HideShot);
+        EXPECT_EQ(item->text().toStdString(), "Hide shot");
+        // With hidden shots displayed, the shot hidden stays current.
+        frame.runCommand(cmd::DisplayHiddenShots);
+        frame.runCommand(cmd::HideShot);
+        EXPECT_EQ(item->text().toStdString(), "Restore shot");
+        frame.runCommand(cmd::DisplayHiddenShots);
+        EXPECT_EQ(frame.matchShots(), 2U);
+        frame.runCommand(cmd::DisplayHiddenShots);
+        frame.runCommand(cmd::HideShot);
+        EXPECT_EQ(item->text().toStdString(), "Hide shot");
+        EXPECT_EQ(frame.matchShots(), 3U);
+        frame.runCommand(cmd::DisplayAllTraces);
+        EXPECT_TRUE(frame.action(cmd::DisplayAllTraces)->isChecked());
+        frame.close();
+    });
+    ASSERT_GE(boxes.size(), 2U);
+    EXPECT_EQ(boxes[0].text.toStdString(), "Do you want to hide this shot?");
+    EXPECT_EQ(boxes[1].text.toStdString(), "Do you want to restore this hidden shot?");
+    EXPECT_EQ(boxes[0].type & (MB_YESNO | MB_ICONERROR), MB_YESNO | MB_ICONERROR);
+}
+
 } // namespace
