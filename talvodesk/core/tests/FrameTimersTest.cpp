@@ -1,4 +1,5 @@
 #include "talvodesk/core/FrameTimers.h"
+#include "talvodesk/core/AppModule.h"
 #include "talvodesk/core/FrameCommands.h"
 #include "talvodesk/core/FrameHints.h"
 #include "talvodesk/core/Options.h"
@@ -333,7 +334,8 @@ protected:
     std::filesystem::path path;
     testsupport::RecordingView frameView;
     testsupport::RecordingView view;
-    CTalvoData data;
+    const CTalvoAppModule module; // English
+    CTalvoData data{TalvoDataServices{nullptr, nullptr, &module, {}}};
 };
 
 TEST_F(FrameCommandsDocumentTest, ReplayAllStartsAtTheFirstShotAndStepsThroughTheShownAimingsRoundAndRound)
@@ -386,6 +388,9 @@ TEST_F(FrameCommandsDocumentTest, ANewPositionSavesTheModifiedPracticeAndStartsI
     platform::com::Bstr text;
     EXPECT_TRUE(data.GetPosition(text));
     EXPECT_EQ(text.view(), u"prone");
+    std::u16string shown;
+    EXPECT_TRUE(data.GetPositionText(shown));
+    EXPECT_EQ(shown, u"Prone");
     EXPECT_TRUE(data.GetFileName(text));
     EXPECT_TRUE(text.view().empty());
     EXPECT_FALSE(data.IsModified());
