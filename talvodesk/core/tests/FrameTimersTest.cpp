@@ -334,7 +334,7 @@ protected:
     std::filesystem::path path;
     testsupport::RecordingView frameView;
     testsupport::RecordingView view;
-    const CTalvoAppModule module; // English
+    CTalvoAppModule module; // English
     CTalvoData data{TalvoDataServices{nullptr, nullptr, &module, {}}};
 };
 
