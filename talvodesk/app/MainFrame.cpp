@@ -1188,11 +1188,14 @@ void MainFrame::onPosition(cmd::Id id)
         }
         return;
     }
-    if (!RestartWithPosition(m_data, position->word)) {
-        if (m_data.IsModified()) {
-            ShowError(m_services.module, this, kUnableToSave);
-        }
+    switch (RestartWithPosition(m_data, position->word)) {
+    case PositionChange::Unchanged:
         return;
+    case PositionChange::SaveFailed:
+        ShowError(m_services.module, this, kUnableToSave);
+        return;
+    case PositionChange::Restarted:
+        break;
     }
     m_practice.SetMatchMode(false);
     m_practice.RestartAutoSaveCounter();

@@ -121,11 +121,11 @@ std::optional<ShootingPosition> PositionOfCommand(cmd::Id id)
     }
 }
 
-bool RestartWithPosition(CTalvoData& data, std::u16string_view word)
+PositionChange RestartWithPosition(CTalvoData& data, std::u16string_view word)
 {
     platform::com::Bstr stored;
     if (!data.IsValid() || (data.GetPosition(stored) && stored.view() == word)) {
-        return false;
+        return PositionChange::Unchanged;
     }
     platform::com::ComPtr<IShotCollection> match;
     LONG matchShots = 0;
@@ -133,14 +133,14 @@ bool RestartWithPosition(CTalvoData& data, std::u16string_view word)
         (void)match->get_Count(&matchShots);
     }
     if (data.IsModified() && matchShots > 0 && !data.Save()) {
-        return false;
+        return PositionChange::SaveFailed;
     }
     (void)data.SetPosition(platform::com::Bstr(word).get()); // valid, checked above
     (void)data.ClearFileName();
     (void)data.SetCurrentShot(nullptr);
     (void)data.ClearShots();
     data.ClearModified();
-    return true;
+    return PositionChange::Restarted;
 }
 
 bool ToggleReplayAll(CTalvoData& data, bool replayAll, CView* sender)

@@ -52,10 +52,11 @@ struct ShootingPosition {
     std::u16string_view word;
 };
 std::optional<ShootingPosition> PositionOfCommand(cmd::Id id);
+enum class PositionChange : std::uint8_t { Unchanged, Restarted, SaveFailed };
 /// The position of a practice of any event but the biathlon: unless it is stored already, a modified practice
 /// with match shots is saved, and the practice starts again empty with the new position and no file name, so the
-/// next save makes a new file. False when nothing changed (the same position, or the save failed).
-bool RestartWithPosition(CTalvoData& data, std::u16string_view word);
+/// next save makes a new file. A practice that could not be saved keeps its shots and its position.
+PositionChange RestartWithPosition(CTalvoData& data, std::u16string_view word);
 
 /// The Replay all command with the replay-all flag as it was: the flag it becomes. Turned on it makes the first
 /// shot current when none is (telling every view but `sender`) and resumes or starts the replay; with no shot at

@@ -53,7 +53,7 @@ public:
     bool ShootingWindowOpen() const { return m_shootingWindowOpen; }
     bool ReplayingAllShots() const { return m_replayingAllShots; }
     void SetReplayingAllShots(bool replaying) { m_replayingAllShots = replaying; }
-    /// Read and cleared by the frame's reaction to the final-conclusion hint.
+    /// Set on a shot after it became current; the frame takes it with the next hint it receives.
     bool TakeAutoReplayPending() { return std::exchange(m_autoReplayPending, false); }
     /// Steady milliseconds of the last strong signal; the status bar shows a mark while it is under 1 s old.
     std::int64_t LastStrongSignal() const { return m_lastStrongSignal; }

@@ -384,7 +384,7 @@ TEST_F(FrameCommandsDocumentTest, ANewPositionSavesTheModifiedPracticeAndStartsI
 {
     open(2, 0);
     data.SetModified();
-    ASSERT_TRUE(RestartWithPosition(data, u"prone"));
+    ASSERT_EQ(RestartWithPosition(data, u"prone"), PositionChange::Restarted);
     platform::com::Bstr text;
     EXPECT_TRUE(data.GetPosition(text));
     EXPECT_EQ(text.view(), u"prone");
@@ -408,7 +408,8 @@ TEST_F(FrameCommandsDocumentTest, ANewPositionSavesTheModifiedPracticeAndStartsI
     EXPECT_EQ(count, 2);
 
     view.received.clear();
-    EXPECT_FALSE(RestartWithPosition(data, u"prone"));
+    data.SetModified();
+    EXPECT_EQ(RestartWithPosition(data, u"prone"), PositionChange::Unchanged);
     EXPECT_TRUE(view.received.empty());
 }
 
