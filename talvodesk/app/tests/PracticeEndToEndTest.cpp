@@ -214,7 +214,6 @@ protected:
         EXPECT_TRUE(ran) << "no practice started";
     }
 
-    FrameDialogs dialogs;
     ProgramDialogs programDialogs;
     std::unique_ptr<sensorsim::SensorSimulator> simulator;
     std::vector<std::string> boxes;
@@ -232,61 +231,36 @@ bool captionMarks(MainFrame& frame, const char* mark)
 
 TEST_F(PracticeEndToEndTest, APracticeOnTheSimulatedSerialSensorIsDrawnLiveAndSavesItsThreeScoredShots)
 {
-    auto sensor = sensorsim::SensorSimulator::create(300);
-    ASSERT_TRUE(sensor);
     std::vector<sensorsim::AimSample> script;
     for (const unsigned seed : {1U, 2U, 3U}) {
         const auto hold = sensorsim::holdWithShot(sensorsim::SensorKind::Pavane, {200, 2.0, seed});
         script.insert(script.end(), hold.begin(), hold.end());
     }
-    (*sensor)->setScript(std::move(script));
-    setEnvironment("TALVO_SERIAL_PORTS", ("COM7=" + (*sensor)->programPath()).c_str());
-    // Serial sensors are listed only when the options ask for them.
-    COptions options;
-    options.enableRS232 = 1;
-    ASSERT_TRUE(options.Save(*OpenSettingsRoot()).hasValue());
-
     bool stopped = false;
-    // The start dialog runs its own loop: the test goes on once the practice it started runs.
-    QElapsedTimer waited;
-    waited.start();
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, qApp, [&] {
-        auto* frame = dynamic_cast<MainFrame*>(FrameServices());
-        const bool running = frame != nullptr && frame->practiceRun().IsRunning();
-        if (!running && waited.elapsed() < kPatienceMs) {
-            return;
-        }
-        poll.stop();
-        ASSERT_TRUE(running) << "no practice started";
+    const std::vector<std::string_view> arguments{"-n", "AR10", "Ann"};
+    practise(300, std::move(script), arguments, [&](MainFrame& frame) {
         // The dialog started by itself on the first listed sensor, the simulator's port.
         ComPtr<ITalvoDevice> device;
-        ASSERT_TRUE(frame->GetDevice(device.put()));
+        ASSERT_TRUE(frame.GetDevice(device.put()));
         LONG port = 0;
         EXPECT_EQ(S_OK, device->get_CommPort(&port));
         EXPECT_EQ(kSimulatorPort, port);
         device.reset();
         EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return frame->sightingShots() == 3 && frame->practiceRun().CurrentAiming() == nullptr; },
-            kPatienceMs));
+            [&] { return frame.sightingShots() == 3 && frame.practiceRun().CurrentAiming() == nullptr; }, kPatienceMs));
         QTest::qWait(600); // The zoom animation settles.
-        EXPECT_EQ(cmd::ViewTrace, frame->currentView());
+        EXPECT_EQ(cmd::ViewTrace, frame.currentView());
         const fs::path artifacts = fs::path(TALVO_TEST_ARTIFACTS);
         fs::create_directories(artifacts);
-        EXPECT_TRUE(frame->grab().toImage().save(
+        EXPECT_TRUE(frame.grab().toImage().save(
             QString::fromStdString((artifacts / "main-window-after-three-shots.png").string())));
-        auto* view = dynamic_cast<CTraceView*>(frame->findChild<QWidget*>(QStringLiteral("TraceView")));
+        auto* view = dynamic_cast<CTraceView*>(frame.findChild<QWidget*>(QStringLiteral("TraceView")));
         ASSERT_NE(view, nullptr);
         expectLastAimingDrawn(*view);
-        frame->runCommand(cmd::StopPractice);
-        stopped = !frame->devicePresent();
-        frame->runCommand(cmd::FileSave);
-        frame->runCommand(cmd::Exit);
+        frame.runCommand(cmd::StopPractice);
+        stopped = !frame.devicePresent();
+        frame.runCommand(cmd::FileSave);
     });
-    poll.start();
-    const std::vector<std::string_view> arguments{"-n", "AR10", "Ann"};
-    EXPECT_EQ(0, RunProgram(arguments, dialogs));
 
     EXPECT_TRUE(stopped);
     EXPECT_TRUE(boxes.empty()) << boxes.front();
