@@ -159,10 +159,10 @@ bool ToggleReplayAll(CTalvoData& data, bool replayAll, CView* sender)
     }
     if (data.GetReplayState() != 0) {
         data.ResumeReplay();
-    } else {
-        (void)data.StartReplay(); // A refused replay starts with the next step.
+        return true;
     }
-    return true;
+    // Refused while an aiming is open: no replay would end to lead on to the next one.
+    return data.StartReplay();
 }
 
 bool ReplayNextAiming(CTalvoData& data, CView* sender)

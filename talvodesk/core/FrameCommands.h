@@ -60,7 +60,7 @@ PositionChange RestartWithPosition(CTalvoData& data, std::u16string_view word);
 
 /// The Replay all command with the replay-all flag as it was: the flag it becomes. Turned on it makes the first
 /// shot current when none is (telling every view but `sender`) and resumes or starts the replay; with no shot at
-/// all it stays off. Turned off it stops the replay.
+/// all, or a replay refused, it stays off. Turned off it stops the replay.
 bool ToggleReplayAll(CTalvoData& data, bool replayAll, CView* sender);
 /// The step of Replay all after each replay: of the aimings shown (with the sighting shots when they are
 /// displayed), the one after the current shot's (the first after the last, or when none is current) has its first
