@@ -33,6 +33,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -50,6 +51,7 @@
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -68,6 +70,7 @@ constexpr std::uint32_t kUnableToLoad = 32863;
 constexpr std::uint32_t kOpenModel = 61221;
 const QString kIdleText = QStringLiteral("Press F1 for help");
 const QString kUnableToSave = QStringLiteral("Unable to save the file.");
+const QString kWebPage = QStringLiteral("https://talvo.example.org/");
 const QString kUnableToSwitch =
     QStringLiteral("Unable to switch language. Please make sure all the files were installed properly.");
 constexpr int kProgressWidth = 150;
@@ -257,7 +260,7 @@ MainFrame::MainFrame(Services services)
     setAcceptDrops(true);
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, [this] { onHelp(0); });
+    connect(help, &QShortcut::activated, this, [this] { openHelp(0); });
     resize(1024, 720);
 }
 
@@ -310,6 +313,10 @@ std::uint32_t MainFrame::matchShots()
 
 void MainFrame::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t)
 {
+    // The practice marks a shot for replay after it made the shot current; the next hint hands the mark over.
+    if (m_practice.TakeAutoReplayPending()) {
+        m_hints.flags.autoReplayPending = true;
+    }
     m_hints.onUpdate(static_cast<std::uint32_t>(hint), static_cast<std::uintptr_t>(p1),
                      static_cast<std::uintptr_t>(p2));
     armTimer();
@@ -537,6 +544,7 @@ FrameSnapshot MainFrame::snapshot()
     s.advancedMode = m_services.options.advancedMode != 0;
     s.bothPanesShown = m_leftPane->isVisibleTo(this);
     s.shotListMode = m_shotListMode;
+    s.allTraces = m_displayAllTraces;
     s.toolbarVisible = m_settings.toolBar;
     s.statusBarVisible = m_settings.statusBar;
     s.fullScreen = m_fullScreen;
@@ -556,7 +564,16 @@ void MainFrame::refreshCommandStates()
     if (m_mailAvailable < 0) {
         m_mailAvailable = QStandardPaths::findExecutable(QStringLiteral("xdg-email")).isEmpty() ? 0 : 1;
     }
-    for (const CommandState& state : ComputeCommandStates(snapshot())) {
+    const FrameSnapshot frameState = snapshot();
+    if (QAction* hide = action(cmd::HideShot)) {
+        platform::com::ComPtr<IShot> current;
+        VARIANT_BOOL hidden = VARIANT_FALSE;
+        const bool isHidden = frameState.currentShot && m_data.GetCurrentShot(current) && current &&
+                              SUCCEEDED(current->get_Hidden(&hidden)) && hidden == VARIANT_TRUE;
+        const std::string_view label = HideShotMenuText(FindCommand(cmd::HideShot)->text, isHidden);
+        hide->setText(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
+    }
+    for (const CommandState& state : ComputeCommandStates(frameState)) {
         if (QAction* item = action(state.id)) {
             item->setEnabled(state.enabled);
             item->setChecked(state.checked);
@@ -593,9 +610,11 @@ void MainFrame::refreshStatus()
     const std::u16string event = m_data.GetEventShortName(eventName) ? text16(eventName) : std::u16string();
     const std::u16string untitled(m_services.module.LoadString(kUntitled));
     const std::u16string title(m_services.module.LoadString(kTitle));
-    const auto since = m_services.clock.steadyNow() - std::chrono::milliseconds(m_lastDataTick);
-    const QString caption = qtext(
-        FormatCaption({m_data.IsValid(), shooter, event, started, m_data.IsModified(), false, since, untitled, title}));
+    // The practice's own strong signals, or the calibration dialog's while it runs.
+    const std::int64_t lastSignal = std::max<std::int64_t>(m_lastDataTick, m_practice.LastStrongSignal());
+    const auto since = m_services.clock.steadyNow() - std::chrono::milliseconds(lastSignal);
+    const QString caption = qtext(FormatCaption({m_data.IsValid(), shooter, event, started, m_data.IsModified(),
+                                                 m_lifecycle.HasDevice(), since, untitled, title}));
     if (windowTitle() != caption) {
         setWindowTitle(caption);
     }
@@ -750,7 +769,7 @@ void MainFrame::StartRangePacing(std::chrono::milliseconds period)
     (void)m_pacing.StartRangePacing(period); // One that cannot start leaves the practice without range commands.
 }
 
-void MainFrame::onMatch()
+void MainFrame::onMatch(cmd::Id)
 {
     m_hints.flags.replayAll = false;
     m_practice.SetMatchMode(true);
@@ -852,7 +871,7 @@ void MainFrame::openChosenFile(const std::filesystem::path& path)
     }
 }
 
-void MainFrame::onSave()
+void MainFrame::onSave(cmd::Id)
 {
     platform::com::ComPtr<IShotCollection> shots;
     if (!m_data.IsValid() || !m_data.IsModified() || countOf(m_data.GetShots(shots), shots) == 0) {
@@ -863,7 +882,7 @@ void MainFrame::onSave()
     }
 }
 
-void MainFrame::onOpenModel()
+void MainFrame::onOpenModel(cmd::Id)
 {
     platform::com::Bstr eventName;
     platform::com::Bstr modelShooter;
@@ -881,17 +900,24 @@ void MainFrame::onOpenModel()
     }
 }
 
-void MainFrame::onHideShot()
+void MainFrame::onHideShot(cmd::Id)
 {
     platform::com::ComPtr<IShot> shot;
     VARIANT_BOOL hidden = VARIANT_FALSE;
-    if (m_data.GetCurrentShot(shot) && shot && SUCCEEDED(shot->get_Hidden(&hidden))) {
-        (void)m_data.SetShotHidden(shot.get(), hidden != VARIANT_TRUE); // always succeeds
+    if (!m_data.GetCurrentShot(shot) || !shot || FAILED(shot->get_Hidden(&hidden))) {
+        return;
+    }
+    const bool isHidden = hidden == VARIANT_TRUE;
+    const UINT reading = m_services.module.m_bRTL ? MB_RTLREADING : 0;
+    if (ShowMessageBox(this, qtext(HideShotQuestion(isHidden)), text(kTitle), MB_YESNO | MB_ICONERROR | reading) ==
+        IDYES) {
+        (void)m_data.SetShotHidden(shot.get(), !isHidden); // always succeeds
     }
 }
 
-void MainFrame::onReplay()
+void MainFrame::onReplay(cmd::Id)
 {
+    m_hints.flags.replayAll = false;
     if (m_data.GetReplayState() != 0) {
         (void)m_data.StopReplay(); // the views answer the stop themselves
     } else {
@@ -899,7 +925,7 @@ void MainFrame::onReplay()
     }
 }
 
-void MainFrame::onOpen()
+void MainFrame::onOpen(cmd::Id)
 {
     platform::com::Bstr eventName;
     platform::com::Bstr shooterName;
@@ -915,7 +941,7 @@ void MainFrame::onOpen()
     }
 }
 
-void MainFrame::onSendToFolder()
+void MainFrame::onSendToFolder(cmd::Id)
 {
     const auto folder = m_services.dialogs.chooseFolder(this, text(kChooseFolder));
     if (!folder || !m_data.IsValid()) {
@@ -926,7 +952,7 @@ void MainFrame::onSendToFolder()
     }
 }
 
-void MainFrame::onSendMail()
+void MainFrame::onSendMail(cmd::Id)
 {
     platform::com::Bstr file;
     if (!m_data.IsValid()) {
@@ -946,8 +972,9 @@ void MainFrame::onSendMail()
     }
 }
 
-void MainFrame::onDeleteShots(bool sightingOnly)
+void MainFrame::onDeleteShots(cmd::Id id)
 {
+    const bool sightingOnly = id == cmd::DeleteSightingShots;
     if (ResMessageBox(m_services.module, sightingOnly ? kDeleteSighting : kDeleteAll, MB_YESNO | MB_ICONERROR, kTitle,
                       this) != IDYES) {
         return;
@@ -962,7 +989,7 @@ void MainFrame::onDeleteShots(bool sightingOnly)
     }
 }
 
-void MainFrame::onHelp(std::uint32_t topic)
+void MainFrame::openHelp(std::uint32_t topic)
 {
     const std::filesystem::path helpFile = m_services.module.m_szHelpFile;
     const auto page = HelpTopicPage(helpFile.parent_path() / helpFile.stem(), topic);
@@ -980,7 +1007,7 @@ void MainFrame::saveOptions()
     }
 }
 
-void MainFrame::onOptions()
+void MainFrame::onOptions(cmd::Id)
 {
     const CTalvoAppModule& module = m_services.module;
     const auto changed = m_services.dialogs.editOptions(
@@ -999,14 +1026,14 @@ void MainFrame::onOptions()
         !(m_services.options.soundEnabled && m_services.options.blindGen)) {
         m_tone->stop();
     }
-    if (PracticeDevice* device = m_practice.Device()) {
-        device->SetPiezoRejectInterval(m_services.options.piezoRejectInterval);
+    if (ITalvoDevice* device = m_lifecycle.Device()) {
+        ApplyOptionsToDevice(*device, m_services.options, *changed, static_cast<std::int32_t>(m_data.GetEventCode()));
     }
     showStatusText(qtext(PiezoRejectIntervalText(m_services.options.piezoRejectInterval)));
     saveOptions();
 }
 
-void MainFrame::onShotsParameters()
+void MainFrame::onShotsParameters(cmd::Id)
 {
     if (!m_data.IsValid()) {
         return;
@@ -1027,7 +1054,7 @@ void MainFrame::onShotsParameters()
     }
 }
 
-void MainFrame::onViewCommand(cmd::Id id)
+void MainFrame::onView(cmd::Id id)
 {
     if (id != cmd::ViewTrace) {
         m_hints.flags.replayAll = false;
@@ -1038,7 +1065,7 @@ void MainFrame::onViewCommand(cmd::Id id)
     switchToView(id);
 }
 
-void MainFrame::onExpertMode()
+void MainFrame::onExpertMode(cmd::Id)
 {
     m_services.options.advancedMode = m_services.options.advancedMode ? 0 : 1;
     saveOptions();
@@ -1081,7 +1108,7 @@ void MainFrame::onLanguage(LCID locale)
     }
 }
 
-void MainFrame::onFullScreen()
+void MainFrame::onFullScreen(cmd::Id)
 {
     if (!m_fullScreen) {
         m_normalGeometry = normalGeometry();
@@ -1094,8 +1121,9 @@ void MainFrame::onFullScreen()
     }
 }
 
-void MainFrame::onSeriesPaneMode(bool shotList)
+void MainFrame::onSeriesPaneMode(cmd::Id id)
 {
+    const bool shotList = id == cmd::ShotList;
     if (!m_leftPane->isVisible() || m_shotListMode != shotList) {
         m_leftPane->show();
         m_shotListMode = shotList;
@@ -1108,131 +1136,183 @@ void MainFrame::runCommand(cmd::Id id)
 {
     if (const auto locale = LanguageCommandLocale(id)) {
         onLanguage(*locale);
-    } else if (std::find(std::begin(cmd::kViews), std::end(cmd::kViews), id) != std::end(cmd::kViews)) {
-        onViewCommand(id);
-    } else {
-        switch (id) {
-        case cmd::FileOpen:
-            onOpen();
-            break;
-        case cmd::FileSave:
-            onSave();
-            break;
-        case cmd::SendToFolder:
-            onSendToFolder();
-            break;
-        case cmd::SendMail:
-            onSendMail();
-            break;
-        case cmd::Exit:
-            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-            break;
-        case cmd::DeleteSightingShots:
-        case cmd::DeleteAllShots:
-            onDeleteShots(id == cmd::DeleteSightingShots);
-            break;
-        case cmd::StartPractice:
-            (void)m_lifecycle.OnStartPractice({}, {}); // A start that did not happen has said why.
-            break;
-        case cmd::StopPractice:
-            m_lifecycle.OnStopPractice();
-            break;
-        case cmd::Continue:
-            (void)m_rangeSteps.chooseContinue(); // Taken only while a step waits for it.
-            break;
-        case cmd::Match:
-            onMatch();
-            break;
-        case cmd::AdjustSensor:
-            m_hints.flags.replayAll = false;
-            m_lifecycle.OnCalibration();
-            break;
-        case cmd::ExpertMode:
-            onExpertMode();
-            break;
-        case cmd::ShotList:
-        case cmd::Series:
-            onSeriesPaneMode(id == cmd::ShotList);
-            break;
-        case cmd::ViewToolbar:
-            m_settings.toolBar = !m_settings.toolBar;
-            m_mainToolBar->setVisible(m_settings.toolBar);
-            break;
-        case cmd::ViewStatusBar:
-            m_settings.statusBar = !m_settings.statusBar;
-            statusBar()->setVisible(m_settings.statusBar);
-            break;
-        case cmd::DisplaySightings:
-            m_data.SetShowSightings(!m_data.ShowSightings(), true);
-            break;
-        case cmd::DisplayHiddenShots:
-            (void)m_data.SetIncludeHidden(!m_data.IncludeHidden()); // fails only without a practice
-            break;
-        case cmd::OpenModel:
-            onOpenModel();
-            break;
-        case cmd::CloseModel:
-            (void)m_data.CloseModel(); // nothing to close is not an error here
-            break;
-        case cmd::HideShot:
-            onHideShot();
-            break;
-        case cmd::Replay:
-            onReplay();
-            break;
-        case cmd::FullScreen:
-            onFullScreen();
-            break;
-        case cmd::ClosePane:
-            m_leftPane->hide();
-            break;
-        case cmd::Sound:
-            m_services.options.soundEnabled = m_services.options.soundEnabled ? 0 : 1;
-            saveOptions();
-            if (m_tone) {
-                m_tone->stop();
-            }
-            break;
-        case cmd::Options:
-            onOptions();
-            break;
-        case cmd::ShotsParameters:
-            onShotsParameters();
-            break;
-        case cmd::About:
-            m_services.dialogs.about(this);
-            break;
-        case cmd::Print:
-            m_printing->OnFilePrint();
-            break;
-        case cmd::PrintPreview:
-            m_printing->OnFilePrintPreview();
-            break;
-        case cmd::PrintSetup:
-            m_printing->OnFilePrintSetup();
-            break;
-        case cmd::ShotPrint:
-            m_printing->OnShotPrint();
-            break;
-        case cmd::PrintTarget:
-            m_services.dialogs.printTarget(this, m_services.module);
-            break;
-        case cmd::PreviewClose:
-            m_printing->OnClosePrintPreview();
-            break;
-        case cmd::PreviewNextPage:
-            m_printing->NextPage();
-            break;
-        case cmd::PreviewPreviousPage:
-            m_printing->PreviousPage();
-            break;
-        default:
-            break;
-        }
+    } else if (const CommandHandler handler = FindCommandHandler(id)) {
+        FrameCommandHandlers& handlers = *this;
+        (handlers.*handler)(id);
     }
     refreshCommandStates();
     armTimer();
     emit commandRan(id);
+}
+
+void MainFrame::onStartPractice(cmd::Id)
+{
+    (void)m_lifecycle.OnStartPractice({}, {}); // A start that did not happen has said why.
+}
+
+void MainFrame::onExit(cmd::Id)
+{
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void MainFrame::onPrint(cmd::Id)
+{
+    m_printing->OnFilePrint();
+}
+
+void MainFrame::onPrintPreview(cmd::Id)
+{
+    m_printing->OnFilePrintPreview();
+}
+
+void MainFrame::onPrintSetup(cmd::Id)
+{
+    m_printing->OnFilePrintSetup();
+}
+
+void MainFrame::onShotPrint(cmd::Id)
+{
+    m_printing->OnShotPrint();
+}
+
+void MainFrame::onPrintTarget(cmd::Id)
+{
+    m_services.dialogs.printTarget(this, m_services.module);
+}
+
+void MainFrame::onPreviewPage(cmd::Id id)
+{
+    if (id == cmd::PreviewNextPage) {
+        m_printing->NextPage();
+    } else {
+        m_printing->PreviousPage();
+    }
+}
+
+void MainFrame::onClosePreview(cmd::Id)
+{
+    m_printing->OnClosePrintPreview();
+}
+
+void MainFrame::onReplayAll(cmd::Id)
+{
+    m_hints.flags.replayAll = ToggleReplayAll(m_data, m_hints.flags.replayAll, this);
+}
+
+void MainFrame::onCalibrate(cmd::Id)
+{
+    m_hints.flags.replayAll = false;
+    m_lifecycle.OnCalibration();
+}
+
+void MainFrame::onResetTraceTarget(cmd::Id)
+{
+    if (!m_hints.flags.aimingOpen) {
+        return;
+    }
+    m_hints.flags.aimingOpen = false;
+    if (ITalvoDevice* device = m_lifecycle.Device()) {
+        (void)device->ConcludeCurrentAiming(1); // A device without an open aiming has nothing to conclude.
+    }
+}
+
+void MainFrame::onPosition(cmd::Id id)
+{
+    const auto position = PositionOfCommand(id);
+    if (!position || !m_data.IsValid()) {
+        return;
+    }
+    if (m_data.GetEventCode() == kBiathlonEventCode) {
+        m_lifecycle.SetSubTarget(position->subTarget);
+        m_practice.SetSubTarget(position->subTarget);
+        if (ITalvoDevice* device = m_lifecycle.Device()) {
+            (void)device->put_SubTarget(1, position->subTarget); // a refused plate keeps the one in use
+        }
+        if (!m_hints.flags.aimingOpen) {
+            const std::int32_t subTarget = position->subTarget;
+            m_data.UpdateAllViews(nullptr, HintPositionSet, reinterpret_cast<std::intptr_t>(&subTarget));
+        }
+        return;
+    }
+    switch (RestartWithPosition(m_data, position->word)) {
+    case PositionChange::Unchanged:
+        return;
+    case PositionChange::SaveFailed:
+        ShowError(m_services.module, this, kUnableToSave);
+        return;
+    case PositionChange::Restarted:
+        break;
+    }
+    m_practice.SetMatchMode(false);
+    m_practice.RestartAutoSaveCounter();
+    refreshStatus();
+}
+
+void MainFrame::onResetHardware(cmd::Id)
+{
+    ITalvoDevice* device = m_lifecycle.Device();
+    if (!device) {
+        return;
+    }
+    SetWaitCursor(true);
+    const auto failure = ReconnectDevice(*device);
+    SetWaitCursor(false);
+    if (failure) {
+        ShowError(m_services.module, this, qtext(*failure));
+    }
+}
+
+void MainFrame::onToolbar(cmd::Id)
+{
+    m_settings.toolBar = !m_settings.toolBar;
+    m_mainToolBar->setVisible(m_settings.toolBar);
+}
+
+void MainFrame::onStatusBar(cmd::Id)
+{
+    m_settings.statusBar = !m_settings.statusBar;
+    statusBar()->setVisible(m_settings.statusBar);
+}
+
+void MainFrame::onDisplayHiddenShots(cmd::Id)
+{
+    (void)m_data.SetIncludeHidden(!m_data.IncludeHidden()); // fails only without a practice
+}
+
+void MainFrame::onSound(cmd::Id)
+{
+    m_services.options.soundEnabled = m_services.options.soundEnabled ? 0 : 1;
+    saveOptions();
+    if (m_tone) {
+        m_tone->stop();
+    }
+}
+
+void MainFrame::onWebPage(cmd::Id)
+{
+    (void)QDesktopServices::openUrl(QUrl(kWebPage)); // no browser, no page; nothing to report
+}
+
+void MainFrame::onAbout(cmd::Id)
+{
+    m_services.dialogs.about(this);
+}
+
+void MainFrame::replayNextShot()
+{
+    if (!ReplayNextAiming(m_data, this)) {
+        m_hints.flags.replayAll = false; // nothing more to replay: the check goes off with it
+    } else if (m_data.GetReplayState() == 0) {
+        // A shot with no trace to replay (a missed shot) ends no replay; the next aiming follows after the pause.
+        m_timers.start(FrameTimers::kReplayAllPause, std::chrono::seconds(m_services.options.replayAllPause));
+    }
+}
+
+void MainFrame::addSensorCorrection(float dx, float dy)
+{
+    if (ITalvoDevice* device = m_lifecycle.Device()) {
+        AddDeviceCorrection(*device, dx, dy);
+    }
 }
 
 bool MainFrame::HasPrintPreview()

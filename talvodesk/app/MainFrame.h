@@ -2,6 +2,7 @@
 
 #include "talvodesk/core/AppModule.h"
 #include "talvodesk/core/BlindTone.h"
+#include "talvodesk/core/CommandHandlers.h"
 #include "talvodesk/core/CommandState.h"
 #include "talvodesk/core/FrameHints.h"
 #include "talvodesk/core/FrameKeys.h"
@@ -57,6 +58,7 @@ class MainFrame final : public QMainWindow,
                         public CMainFrameBase,
                         public CView,
                         private DocumentServices,
+                        private FrameCommandHandlers,
                         private FrameActions,
                         private FrameKeyTargets,
                         private PracticeFrame,
@@ -140,9 +142,9 @@ private:
     void playSound(std::u16string_view name) override;
     void speakResult(IShot* shot) override;
     void startReplay() override { (void)m_data.StartReplay(); }
-    void replayNextShot() override {}
-    void releaseOpenAiming() override {}
-    void addSensorCorrection(float, float) override {}
+    void replayNextShot() override;
+    void releaseOpenAiming() override { m_hints.flags.aimingOpen = false; }
+    void addSensorCorrection(float dx, float dy) override;
 
     // FrameKeyTargets: the frame has no target controls yet, so the view rules find nothing to do.
     bool HasPrintPreview() override;
@@ -191,8 +193,50 @@ private:
     void playPrompt(std::u16string_view name) override { playSound(name); }
     void stopPractice() override { runCommand(cmd::StopPractice); }
 
+    // FrameCommandHandlers
+    void onStartPractice(cmd::Id) override;
+    void onStopPractice(cmd::Id) override { m_lifecycle.OnStopPractice(); }
+    void onOpen(cmd::Id) override;
+    void onSave(cmd::Id) override;
+    void onOpenModel(cmd::Id) override;
+    void onCloseModel(cmd::Id) override { (void)m_data.CloseModel(); } // nothing to close is not an error here
+    void onSendMail(cmd::Id) override;
+    void onSendToFolder(cmd::Id) override;
+    void onExit(cmd::Id) override;
+    void onPrint(cmd::Id) override;
+    void onPrintPreview(cmd::Id) override;
+    void onPrintSetup(cmd::Id) override;
+    void onShotPrint(cmd::Id) override;
+    void onPrintTarget(cmd::Id) override;
+    void onPreviewPage(cmd::Id) override;
+    void onClosePreview(cmd::Id) override;
+    void onHideShot(cmd::Id) override;
+    void onDeleteShots(cmd::Id id) override;
+    void onReplay(cmd::Id) override;
+    void onReplayAll(cmd::Id) override;
+    void onShotsParameters(cmd::Id) override;
+    void onCalibrate(cmd::Id) override;
     /// Match mode on: the aimings that follow count as match aimings.
-    void onMatch();
+    void onMatch(cmd::Id) override;
+    void onResetTraceTarget(cmd::Id) override;
+    void onContinue(cmd::Id) override { (void)m_rangeSteps.chooseContinue(); } // only while a step waits
+    void onPosition(cmd::Id id) override;
+    void onResetHardware(cmd::Id) override;
+    void onView(cmd::Id id) override;
+    void onSeriesPaneMode(cmd::Id id) override;
+    void onClosePane(cmd::Id) override { m_leftPane->hide(); }
+    void onToolbar(cmd::Id) override;
+    void onStatusBar(cmd::Id) override;
+    void onDisplaySightings(cmd::Id) override { m_data.SetShowSightings(!m_data.ShowSightings(), true); }
+    void onDisplayAllTraces(cmd::Id) override { m_displayAllTraces = !m_displayAllTraces; }
+    void onDisplayHiddenShots(cmd::Id) override;
+    void onFullScreen(cmd::Id) override;
+    void onExpertMode(cmd::Id) override;
+    void onOptions(cmd::Id) override;
+    void onSound(cmd::Id) override;
+    void onHelp(cmd::Id) override { openHelp(0); }
+    void onWebPage(cmd::Id) override;
+    void onAbout(cmd::Id) override;
 
     /// The frame's key rules, before Qt's shortcuts; true when they consumed the key.
     bool preTranslateKey(QObject* receiver, const QKeyEvent& key);
@@ -216,28 +260,14 @@ private:
     void onTimer();
     void showStatusText(const QString& text);
 
-    void onViewCommand(cmd::Id id);
-    void onExpertMode();
     void applyExpertMode();
     void onLanguage(LCID locale);
-    void onFullScreen();
-    void onOpen();
     void openChosenFile(const std::filesystem::path& path);
     /// "Unable to load file." with the reason on a second line.
     QString loadFailure(const std::filesystem::path& path) const;
-    void onSave();
-    void onOpenModel();
-    void onHideShot();
-    void onReplay();
-    void onSendToFolder();
-    void onSendMail();
-    void onDeleteShots(bool sightingOnly);
-    void onHelp(std::uint32_t topic);
-    void onOptions();
-    void onShotsParameters();
+    void openHelp(std::uint32_t topic);
     /// Stores the options; one that cannot be stored only lasts this run.
     void saveOptions();
-    void onSeriesPaneMode(bool shotList);
     void shutDown();
     QString text(std::uint32_t id) const;
 
@@ -278,6 +308,8 @@ private:
     FrameSettings m_settings;
     cmd::Id m_currentView = cmd::ViewInfo;
     bool m_shotListMode = true;
+    /// The series view's display of every aiming's trace, which the command toggles.
+    bool m_displayAllTraces = false;
     bool m_fullScreen = false;
     QRect m_normalGeometry;
     bool m_uiLock = false;

@@ -13,6 +13,11 @@
 #include "talvodesk/core/Settings.h"
 #include "talvodesk/views/FrameServices.h"
 
+#include "talvoboard/Register.h"
+#include "talvodata/Register.h"
+#include "talvolink/Register.h"
+
+#include "platform/com/ClassTable.h"
 #include "platform/time/Clock.h"
 
 #include <QCoreApplication>
@@ -25,6 +30,18 @@ namespace {
 
 constexpr std::uint32_t kTitle = 128;
 constexpr std::uint32_t kBrowserMissing = 61222;
+
+/// Everything the program registers before its window, for the whole run: the one place where the program's
+/// classes and services are made known, so that a test of the program runs on exactly what the program runs on.
+struct ProgramServices {
+    ProgramServices()
+    {
+        platform::com::ClassTable& classes = platform::com::ClassTable::instance();
+        talvodata::registerClasses(classes);
+        talvoboard::registerClasses(classes);
+        talvolink::registerClasses(classes);
+    }
+};
 
 /// Clears the frame-services pointer when the run loop ends, whichever way.
 struct FrameServicesScope {
@@ -94,6 +111,7 @@ int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppMod
 
 int RunProgram(std::span<const std::string_view> arguments, FrameDialogs& dialogs)
 {
+    const ProgramServices services;
     const auto root = OpenSettingsRoot();
     const CTalvoAppModule::Environment environment = CTalvoAppModule::programEnvironment(root ? &*root : nullptr);
     CTalvoAppModule module;

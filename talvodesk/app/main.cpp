@@ -1,10 +1,6 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/Program.h"
 
-#include "talvoboard/Register.h"
-#include "talvodata/Register.h"
-#include "talvolink/Register.h"
-
 #include "platform/com/ClassTable.h"
 
 #include <QApplication>
@@ -17,9 +13,6 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     // The program ends through its shut-down monitor, not with its last window.
     QApplication::setQuitOnLastWindowClosed(false);
-    talvodata::registerClasses(platform::com::ClassTable::instance());
-    talvoboard::registerClasses(platform::com::ClassTable::instance());
-    talvolink::registerClasses(platform::com::ClassTable::instance());
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     talvodesk::FrameDialogs dialogs;
     const int code = talvodesk::RunProgram(arguments, dialogs);

@@ -56,6 +56,7 @@ void FrameHintReactions::onUpdate(std::uint32_t hint, std::uintptr_t p1, std::ui
         m_actions.refreshPrintPreview();
         break;
     case 10: // aiming started
+        flags.aimingOpen = true;
         flags.replayAll = false;
         flags.autoReplayPending = false;
         flags.oneSecondAfterShot = false;
@@ -82,7 +83,8 @@ void FrameHintReactions::onUpdate(std::uint32_t hint, std::uintptr_t p1, std::ui
             startAutoReplay();
         }
         break;
-    case 14: // the device's final conclusion
+    case 14:                      // the device's final conclusion
+        flags.aimingOpen = false; // before the replay, which an open aiming refuses
         if (m_options.forceReplay == 0 && flags.autoReplayPending) {
             startAutoReplay();
         }

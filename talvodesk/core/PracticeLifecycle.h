@@ -105,6 +105,8 @@ public:
     long ModelVersion() const;
     /// -1 none, else the biathlon's sub-target.
     long SubTarget() const { return m_subTarget; }
+    /// The biathlon's position commands.
+    void SetSubTarget(long subTarget) { m_subTarget = subTarget; }
     std::chrono::milliseconds PracticeStartTick() const { return m_practiceStartTick; }
 
 private:

@@ -46,12 +46,14 @@ public:
     /// The position commands: a new sub-target also restarts the auto-save count.
     void SetSubTarget(long subTarget);
     long AutoSaveCounter() const { return m_autoSaveCounter; }
+    /// A practice started again with a new position counts its shots to the next automatic save from 0.
+    void RestartAutoSaveCounter() { m_autoSaveCounter = 0; }
     /// Range pacing: aiming events outside the shooting window are ignored. Open unless the pacing closes it.
     void SetShootingWindowOpen(bool open) { m_shootingWindowOpen = open; }
     bool ShootingWindowOpen() const { return m_shootingWindowOpen; }
     bool ReplayingAllShots() const { return m_replayingAllShots; }
     void SetReplayingAllShots(bool replaying) { m_replayingAllShots = replaying; }
-    /// Read and cleared by the frame's reaction to the final-conclusion hint.
+    /// Set on a shot after it became current; the frame takes it with the next hint it receives.
     bool TakeAutoReplayPending() { return std::exchange(m_autoReplayPending, false); }
     /// Steady milliseconds of the last strong signal; the status bar shows a mark while it is under 1 s old.
     std::int64_t LastStrongSignal() const { return m_lastStrongSignal; }

@@ -69,6 +69,7 @@ public:
     bool SaveModified();
     bool IsModified() const { return m_bModified != 0; }
     void SetModified() { m_bModified = 1; }
+    void ClearModified() { m_bModified = 0; }
     const platform::com::Bstr& ReadError() const { return m_bstrReadError; }
     /// Empties the document's file name, so the next Save makes a new file in the catalog.
     bool ClearFileName();

@@ -10,7 +10,9 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
 
@@ -127,6 +129,28 @@ TEST_F(FrameWindowTest, ProgressBarSitsInTheStatusBarUntilEnded)
     EXPECT_EQ(frame->progressBar()->width(), 150);
     frame->EndProgress();
     EXPECT_EQ(frame->progressBar(), nullptr);
+
+    // What the status bar says when each progress bar of loading and saving appears.
+    struct BarSpy final : QObject {
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::ChildAdded) {
+                std::string text = static_cast<QWidget*>(watched)->findChild<QLabel*>()->text().toStdString();
+                if (texts.empty() || texts.back() != text) { // a bar comes with more than one child
+                    texts.push_back(std::move(text));
+                }
+            }
+            return false;
+        }
+        std::vector<std::string> texts;
+    } spy;
+    frame->statusBar()->installEventFilter(&spy);
+    ASSERT_TRUE(frame->openFile(practice("practice.talvo", 2)));
+    frame->document().SetModified();
+    frame->runCommand(cmd::FileSave);
+    frame->statusBar()->removeEventFilter(&spy);
+    EXPECT_EQ(spy.texts, (std::vector<std::string>{"Opening document...", "Saving document..."}));
+    EXPECT_EQ(frame->statusBar()->findChild<QLabel*>()->text().toStdString(), "Press F1 for help");
 }
 
 } // namespace

@@ -7,12 +7,8 @@
 #include "talvodesk/core/TalvoData.h"
 #include "talvodesk/views/FrameServices.h"
 #include "talvodesk/views/TraceView.h"
-#include "talvolink/Register.h"
-
-#include "talvoboard/Register.h"
 
 #include "platform/com/Bstr.h"
-#include "platform/com/ClassTable.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
 #include "tools/sensorsim/SensorSimulator.h"
 
@@ -25,6 +21,10 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 using namespace talvodesk;
@@ -61,6 +61,8 @@ public:
         return {static_cast<int>(std::lround((x - m_left) * m_scale)),
                 static_cast<int>(std::lround((y - m_top) * m_scale))};
     }
+    /// Pixels per millimetre.
+    float scale() const { return m_scale; }
 
 private:
     float m_scale = 1;
@@ -130,6 +132,23 @@ void expectLastAimingDrawn(CTraceView& view)
     }
 }
 
+/// The program's own dialogs, but for the options dialog, whose OK gives the options set here.
+class ProgramDialogs final : public FrameDialogs {
+public:
+    std::optional<std::uint32_t> editOptions(QWidget*, COptions& live, const TextLookup&,
+                                             const platform::registry::Key*) override
+    {
+        if (!edited) {
+            return std::nullopt;
+        }
+        COptions copy = live;
+        edited(copy);
+        return live.Assign(copy);
+    }
+
+    std::function<void(COptions&)> edited;
+};
+
 class PracticeEndToEndTest : public platform::registry::testing::RegistryFixture {
 protected:
     PracticeEndToEndTest()
@@ -137,8 +156,6 @@ protected:
         setEnvironment("HOME", folder().c_str());
         setEnvironment("XDG_DATA_HOME", nullptr);
         fs::create_directories(folder() / "Talvo catalog");
-        talvoboard::registerClasses(platform::com::ClassTable::instance());
-        talvolink::registerClasses(platform::com::ClassTable::instance());
         SetMessageBoxAnswerer([this](const MessageBoxRequest& box) {
             boxes.push_back(box.text.toStdString());
             return IDNO;
@@ -158,67 +175,92 @@ protected:
         return found;
     }
 
-    FrameDialogs dialogs;
+    /// Runs the program as `arguments` start it on a simulated sensor of `model` that streams `script`; `body`
+    /// gets the main window once the practice runs, and ends the program.
+    void practise(int model, std::vector<sensorsim::AimSample> script, std::vector<std::string_view> arguments,
+                  const std::function<void(MainFrame&)>& body, const std::function<void(COptions&)>& stored = {})
+    {
+        auto created = sensorsim::SensorSimulator::create(model);
+        ASSERT_TRUE(created);
+        simulator = std::move(*created);
+        simulator->setScript(std::move(script));
+        setEnvironment("TALVO_SERIAL_PORTS", ("COM7=" + simulator->programPath()).c_str());
+        COptions options;
+        options.enableRS232 = 1; // serial sensors are listed only when the options ask for them
+        if (stored) {
+            stored(options);
+        }
+        ASSERT_TRUE(options.Save(*OpenSettingsRoot()).hasValue());
+        bool ran = false;
+        QTimer poll;
+        poll.setInterval(20);
+        QElapsedTimer waited;
+        waited.start();
+        QObject::connect(&poll, &QTimer::timeout, qApp, [&] {
+            auto* frame = dynamic_cast<MainFrame*>(FrameServices());
+            if (!(frame && frame->practiceRun().IsRunning()) && waited.elapsed() < kPatienceMs) {
+                return;
+            }
+            poll.stop();
+            ran = frame != nullptr;
+            if (frame) {
+                body(*frame);
+                frame->runCommand(cmd::StopPractice);
+                frame->runCommand(cmd::Exit);
+            }
+        });
+        poll.start();
+        EXPECT_EQ(0, RunProgram(arguments, programDialogs));
+        EXPECT_TRUE(ran) << "no practice started";
+    }
+
+    ProgramDialogs programDialogs;
+    std::unique_ptr<sensorsim::SensorSimulator> simulator;
     std::vector<std::string> boxes;
 };
 
+std::vector<sensorsim::AimSample> darkness(double seconds, int sampleRate)
+{
+    return std::vector<sensorsim::AimSample>(static_cast<std::size_t>(seconds * sampleRate));
+}
+
+bool captionMarks(MainFrame& frame, const char* mark)
+{
+    return QTest::qWaitFor([&] { return frame.windowTitle().contains(QLatin1String(mark)); }, 3000);
+}
+
 TEST_F(PracticeEndToEndTest, APracticeOnTheSimulatedSerialSensorIsDrawnLiveAndSavesItsThreeScoredShots)
 {
-    auto sensor = sensorsim::SensorSimulator::create(300);
-    ASSERT_TRUE(sensor);
     std::vector<sensorsim::AimSample> script;
     for (const unsigned seed : {1U, 2U, 3U}) {
         const auto hold = sensorsim::holdWithShot(sensorsim::SensorKind::Pavane, {200, 2.0, seed});
         script.insert(script.end(), hold.begin(), hold.end());
     }
-    (*sensor)->setScript(std::move(script));
-    setEnvironment("TALVO_SERIAL_PORTS", ("COM7=" + (*sensor)->programPath()).c_str());
-    // Serial sensors are listed only when the options ask for them.
-    COptions options;
-    options.enableRS232 = 1;
-    ASSERT_TRUE(options.Save(*OpenSettingsRoot()).hasValue());
-
     bool stopped = false;
-    // The start dialog runs its own loop: the test goes on once the practice it started runs.
-    QElapsedTimer waited;
-    waited.start();
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, qApp, [&] {
-        auto* frame = dynamic_cast<MainFrame*>(FrameServices());
-        const bool running = frame != nullptr && frame->practiceRun().IsRunning();
-        if (!running && waited.elapsed() < kPatienceMs) {
-            return;
-        }
-        poll.stop();
-        ASSERT_TRUE(running) << "no practice started";
+    const std::vector<std::string_view> arguments{"-n", "AR10", "Ann"};
+    practise(300, std::move(script), arguments, [&](MainFrame& frame) {
         // The dialog started by itself on the first listed sensor, the simulator's port.
         ComPtr<ITalvoDevice> device;
-        ASSERT_TRUE(frame->GetDevice(device.put()));
+        ASSERT_TRUE(frame.GetDevice(device.put()));
         LONG port = 0;
         EXPECT_EQ(S_OK, device->get_CommPort(&port));
         EXPECT_EQ(kSimulatorPort, port);
         device.reset();
         EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return frame->sightingShots() == 3 && frame->practiceRun().CurrentAiming() == nullptr; },
-            kPatienceMs));
+            [&] { return frame.sightingShots() == 3 && frame.practiceRun().CurrentAiming() == nullptr; }, kPatienceMs));
         QTest::qWait(600); // The zoom animation settles.
-        EXPECT_EQ(cmd::ViewTrace, frame->currentView());
+        EXPECT_EQ(cmd::ViewTrace, frame.currentView());
         const fs::path artifacts = fs::path(TALVO_TEST_ARTIFACTS);
         fs::create_directories(artifacts);
-        EXPECT_TRUE(frame->grab().toImage().save(
+        EXPECT_TRUE(frame.grab().toImage().save(
             QString::fromStdString((artifacts / "main-window-after-three-shots.png").string())));
-        auto* view = dynamic_cast<CTraceView*>(frame->findChild<QWidget*>(QStringLiteral("TraceView")));
+        auto* view = dynamic_cast<CTraceView*>(frame.findChild<QWidget*>(QStringLiteral("TraceView")));
         ASSERT_NE(view, nullptr);
         expectLastAimingDrawn(*view);
-        frame->runCommand(cmd::StopPractice);
-        stopped = !frame->devicePresent();
-        frame->runCommand(cmd::FileSave);
-        frame->runCommand(cmd::Exit);
+        frame.runCommand(cmd::StopPractice);
+        stopped = !frame.devicePresent();
+        frame.runCommand(cmd::FileSave);
     });
-    poll.start();
-    const std::vector<std::string_view> arguments{"-n", "AR10", "Ann"};
-    EXPECT_EQ(0, RunProgram(arguments, dialogs));
 
     EXPECT_TRUE(stopped);
     EXPECT_TRUE(boxes.empty()) << boxes.front();
@@ -246,6 +288,173 @@ TEST_F(PracticeEndToEndTest, APracticeOnTheSimulatedSerialSensorIsDrawnLiveAndSa
     Bstr shooter;
     EXPECT_TRUE(practice.GetShooterName(shooter));
     EXPECT_EQ(u"Ann", shooter.view());
+}
+
+TEST_F(PracticeEndToEndTest, ALivePracticeReplaysDragsTakesOptionsAndEnterConcludesTheAiming)
+{
+    constexpr int kRate = 200;
+    std::vector<sensorsim::AimSample> script = sensorsim::holdWithShot(sensorsim::SensorKind::Pavane, {kRate, 2.0, 1});
+    const auto gap = darkness(4.0, kRate);
+    const auto second = sensorsim::holdWithShot(sensorsim::SensorKind::Pavane, {kRate, 3.0, 2});
+    script.insert(script.end(), gap.begin(), gap.end());
+    script.insert(script.end(), second.begin(), second.end());
+    const std::vector<std::string_view> arguments{"-n", "AR10", "Ann"};
+    practise(
+        300, std::move(script), arguments,
+        [&](MainFrame& frame) {
+            ComPtr<ITalvoDevice> device;
+            ASSERT_TRUE(frame.GetDevice(device.put()));
+            auto* view = dynamic_cast<CTraceView*>(frame.findChild<QWidget*>(QStringLiteral("TraceView")));
+            ASSERT_NE(view, nullptr);
+
+            // The caption marks the strong signal while the shooter aims.
+            EXPECT_TRUE(captionMarks(frame, " + ")) << frame.windowTitle().toStdString();
+
+            // The shot is replayed by itself once the device has concluded its aiming.
+            ASSERT_TRUE(QTest::qWaitFor([&] { return frame.sightingShots() == 1; }, kPatienceMs));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return frame.snapshot().replayState != 0; }, 5000));
+            EXPECT_EQ(cmd::ViewTrace, frame.currentView());
+            frame.runCommand(cmd::Replay);
+            EXPECT_EQ(frame.snapshot().replayState, 0);
+
+            // Dragging the live shot moves the device's correction by as much.
+            ComPtr<IShot> shot;
+            ASSERT_TRUE(frame.document().GetCurrentShot(shot));
+            float breachX = 0;
+            float breachY = 0;
+            ASSERT_EQ(S_OK, shot->get_BreachX(&breachX));
+            ASSERT_EQ(S_OK, shot->get_BreachY(&breachY));
+            QWidget* target = view->targetWidget();
+            const PlaneToPixels toPixels(*view->target(), target->size());
+            const QPoint from = toPixels(breachX, breachY);
+            const QPoint to = from + QPoint(30, 0);
+            float correctionX = 0;
+            float correctionY = 0;
+            ASSERT_EQ(S_OK, device->get_CorrectionX(1, &correctionX));
+            ASSERT_EQ(S_OK, device->get_CorrectionY(1, &correctionY));
+            // The control draws and takes the mouse in a widget of its own inside the host.
+            QWidget* surface = target->childAt(from);
+            ASSERT_NE(surface, nullptr);
+            QTest::mousePress(surface, Qt::LeftButton, {}, surface->mapFrom(target, from));
+            QTest::mouseMove(surface, surface->mapFrom(target, from + QPoint(15, 0)));
+            QTest::mouseRelease(surface, Qt::LeftButton, {}, surface->mapFrom(target, to));
+            float draggedX = 0;
+            float draggedY = 0;
+            ASSERT_EQ(S_OK, device->get_CorrectionX(1, &draggedX));
+            ASSERT_EQ(S_OK, device->get_CorrectionY(1, &draggedY));
+            const float pixel = 1.0F / toPixels.scale();
+            EXPECT_NEAR(draggedX - correctionX, 30 * pixel, 2 * pixel);
+            EXPECT_NEAR(draggedY - correctionY, 0.0F, 2 * pixel);
+
+            // Changed options reach the running device.
+            programDialogs.edited = [](COptions& options) {
+                options.saveSecBeforeShot = 2;
+                options.saveSecAfterShot = 2;
+                options.firingPoint = 7;
+            };
+            frame.runCommand(cmd::Options);
+            float before = 0;
+            float after = 0;
+            LONG firingPoint = 0;
+            EXPECT_EQ(S_OK, device->get_MaxTimeBeforeShot(1, &before));
+            EXPECT_EQ(S_OK, device->get_MaxTimeAfterShot(1, &after));
+            EXPECT_EQ(S_OK, device->get_FiringPoint(&firingPoint));
+            EXPECT_EQ(before, 2.0F);
+            EXPECT_EQ(after, 2.0F);
+            EXPECT_EQ(firingPoint, 7);
+
+            // Enter concludes the aiming the shooter is holding, as a missed shot; the shot then comes in an
+            // aiming of its own.
+            QApplication::setActiveWindow(&frame);
+            // Held for a while: an aiming of no points would be a flicker, not a missed shot.
+            const auto heldPoints = [&] {
+                ComPtr<IAimingTrace> trace;
+                LONG points = 0;
+                IAiming* aiming = frame.practiceRun().CurrentAiming();
+                return frame.snapshot().aimingOpen && aiming && SUCCEEDED(aiming->get_Trace(trace.put())) &&
+                       SUCCEEDED(trace->get_Count(&points)) && points >= 20;
+            };
+            ASSERT_TRUE(QTest::qWaitFor(heldPoints, kPatienceMs));
+            const ComPtr<IAiming> held(frame.practiceRun().CurrentAiming());
+            ASSERT_TRUE(held);
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus ? focus : &frame, Qt::Key_Return);
+            EXPECT_NE(frame.practiceRun().CurrentAiming(), held.get());
+            ASSERT_TRUE(QTest::qWaitFor([&] { return frame.sightingShots() == 3; }, kPatienceMs));
+            ComPtr<IAimingCollection> aimings;
+            ASSERT_TRUE(frame.document().GetAimings(aimings));
+            std::vector<ComPtr<IShot>> shots;
+            for (LONG i = 1; i <= 3; ++i) {
+                ComPtr<IAiming> aiming;
+                ComPtr<IShot> first;
+                VARIANT_BOOL missed = VARIANT_FALSE;
+                ASSERT_EQ(S_OK, aimings->get_Item(i, aiming.put()));
+                ASSERT_EQ(S_OK, aiming->get_Shot(1, first.put()));
+                ASSERT_EQ(S_OK, first->get_Missed(&missed));
+                EXPECT_EQ(missed == VARIANT_TRUE, i == 2) << i;
+                shots.push_back(first);
+            }
+            EXPECT_TRUE(QTest::qWaitFor([&] { return frame.snapshot().replayState != 0; }, 5000));
+
+            // Replay all goes on from the last aiming to the first and through every other, passing over the
+            // missed shot, which has no trace to replay.
+            frame.runCommand(cmd::ReplayAll);
+            EXPECT_TRUE(frame.snapshot().replayAll);
+            const auto replaying = [&](const ComPtr<IShot>& expected) {
+                return QTest::qWaitFor(
+                    [&] {
+                        ComPtr<IShot> current;
+                        return frame.document().GetCurrentShot(current) && current.get() == expected.get() &&
+                               frame.snapshot().replayState != 0;
+                    },
+                    15000);
+            };
+            EXPECT_TRUE(replaying(shots[0]));
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] {
+                    ComPtr<IShot> current;
+                    return frame.document().GetCurrentShot(current) && current.get() == shots[1].get();
+                },
+                15000));
+            EXPECT_TRUE(replaying(shots[2]));
+            EXPECT_TRUE(frame.snapshot().replayAll);
+            frame.runCommand(cmd::ReplayAll);
+            EXPECT_FALSE(frame.snapshot().replayAll);
+            EXPECT_EQ(frame.snapshot().replayState, 0);
+
+            // Once the sensor stops, so does the mark.
+            simulator->unplug();
+            EXPECT_TRUE(captionMarks(frame, " - ")) << frame.windowTitle().toStdString();
+        },
+        [](COptions& options) { options.replaySpeed = 300; });
+}
+
+TEST_F(PracticeEndToEndTest, TheBiathlonPositionsSetTheSubTargetAndResetHardwareReconnects)
+{
+    const std::vector<std::string_view> arguments{"-n", "BTLN", "Ann"};
+    practise(307, darkness(1.0, 100), arguments, [&](MainFrame& frame) {
+        ComPtr<ITalvoDevice> device;
+        ASSERT_TRUE(frame.GetDevice(device.put()));
+        auto* view = dynamic_cast<CTraceView*>(frame.findChild<QWidget*>(QStringLiteral("TraceView")));
+        ASSERT_NE(view, nullptr);
+        for (const auto& [command, subTarget] : {std::pair{cmd::Prone, 2L}, std::pair{cmd::Standing, 1L}}) {
+            SCOPED_TRACE(subTarget);
+            frame.runCommand(command);
+            LONG onDevice = 0;
+            LONG onTarget = 0;
+            EXPECT_EQ(S_OK, device->get_SubTarget(1, &onDevice));
+            EXPECT_EQ(S_OK, view->target()->get_SubTarget(&onTarget));
+            EXPECT_EQ(onDevice, subTarget);
+            EXPECT_EQ(onTarget, subTarget);
+            EXPECT_TRUE(frame.action(command)->isChecked());
+        }
+        // Reset hardware connects the device again.
+        frame.runCommand(cmd::ResetHardware);
+        VARIANT_BOOL connected = VARIANT_FALSE;
+        EXPECT_EQ(S_OK, device->get_Connected(&connected));
+        EXPECT_EQ(connected, VARIANT_TRUE);
+    });
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
 
 } // namespace

@@ -292,15 +292,16 @@ TEST_F(ProgramTest, OpenAndOpenModelAskTheCatalogForTheDocumentsEventAndOpenItsA
 TEST_F(ProgramTest, ARegisteredLiveDataClientHearsThePracticeStop)
 {
     setEnvironment("XDG_RUNTIME_DIR", folder().c_str());
-    platform::com::ClassTable::instance().registerClass(
-        {talvolink::CLSID_TalvoDevice, "Test.TalvoDevice.1", "Test.TalvoDevice", [](REFIID riid, void** object) {
-             return platform::com::makeComObject<testsupport::FakeTalvoDevice>()->QueryInterface(riid, object);
-         }});
     dialogs.practiceEvent = talvodata::testsupport::shippedEvent("AR10");
     auto client = platform::ipc::DatagramSocket::bindAnonymous();
     ASSERT_TRUE(client);
     std::vector<LiveDataPacket> heard;
     run({}, [&](MainFrame& frame) {
+        // Over the program's own device class, which needs a sensor.
+        platform::com::ClassTable::instance().registerClass(
+            {talvolink::CLSID_TalvoDevice, "Test.TalvoDevice.1", "Test.TalvoDevice", [](REFIID riid, void** object) {
+                 return platform::com::makeComObject<testsupport::FakeTalvoDevice>()->QueryInterface(riid, object);
+             }});
         const LiveDataDatagram registration(LiveDataMessage::Register, 1, 0);
         (void)(*client)->sendTo((folder() / "talvo" / kLiveDataSocketName).string(), registration.bytes());
         QTest::qWait(50); // the frame's socket notifier takes the registration
@@ -376,7 +377,7 @@ TEST_F(ProgramTest, PlainKeysStayWithTextEntryAndEscapeNeverEntersFullScreen)
 
 TEST_F(ProgramTest, EscapeClosesThePrintPreviewBeforeItLeavesFullScreen)
 {
-    run({}, [&](MainFrame& frame) {
+    run({practice(10, 0).string()}, [&](MainFrame& frame) {
         QApplication::setActiveWindow(&frame);
         auto* preview = frame.findChild<QToolBar*>(QStringLiteral("PreviewToolBar"));
         ASSERT_NE(preview, nullptr);
@@ -385,7 +386,8 @@ TEST_F(ProgramTest, EscapeClosesThePrintPreviewBeforeItLeavesFullScreen)
         button->show();
         button->setFocus();
         frame.runCommand(cmd::FullScreen);
-        preview->show();
+        frame.runCommand(cmd::PrintPreview);
+        EXPECT_TRUE(preview->isVisible());
         QTest::keyClick(button, Qt::Key_Escape);
         QCoreApplication::processEvents();
         EXPECT_FALSE(preview->isVisible());
@@ -395,6 +397,32 @@ TEST_F(ProgramTest, EscapeClosesThePrintPreviewBeforeItLeavesFullScreen)
         EXPECT_FALSE(frame.isFullScreenMode());
         frame.close();
     });
+}
+
+TEST_F(ProgramTest, HideShotAsksFirstAndItsItemOffersToRestoreAHiddenShot)
+{
+    const fs::path file = practice(3, 0);
+    run({file.string()}, [&](MainFrame& frame) {
+        QAction* item = frame.action(cmd::HideShot);
+        EXPECT_EQ(item->text().toStdString(), "Hide shot");
+        // With hidden shots displayed, the shot hidden stays current.
+        frame.runCommand(cmd::DisplayHiddenShots);
+        frame.runCommand(cmd::HideShot);
+        EXPECT_EQ(item->text().toStdString(), "Restore shot");
+        frame.runCommand(cmd::DisplayHiddenShots);
+        EXPECT_EQ(frame.matchShots(), 2U);
+        frame.runCommand(cmd::DisplayHiddenShots);
+        frame.runCommand(cmd::HideShot);
+        EXPECT_EQ(item->text().toStdString(), "Hide shot");
+        EXPECT_EQ(frame.matchShots(), 3U);
+        frame.runCommand(cmd::DisplayAllTraces);
+        EXPECT_TRUE(frame.action(cmd::DisplayAllTraces)->isChecked());
+        frame.close();
+    });
+    ASSERT_GE(boxes.size(), 2U);
+    EXPECT_EQ(boxes[0].text.toStdString(), "Do you want to hide this shot?");
+    EXPECT_EQ(boxes[1].text.toStdString(), "Do you want to restore this hidden shot?");
+    EXPECT_EQ(boxes[0].type & (MB_YESNO | MB_ICONERROR), MB_YESNO | MB_ICONERROR);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "talvodesk/core/CommandState.h"
 #include "talvodesk/core/Caption.h"
+#include "talvodesk/core/CommandHandlers.h"
 #include "talvodesk/core/CommandTable.h"
 #include "talvodesk/core/LanguageCommands.h"
 #include "talvodesk/core/MenuTrimming.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -290,6 +292,22 @@ TEST(CaptionTest, Format)
                                u"Untitled",
                                u"Talvo Professional"};
         EXPECT_EQ(FormatCaption(in), c.caption);
+    }
+}
+
+TEST(CommandHandlersTest, EveryCommandOfTheTableHasOneHandlerAndEveryHandlerACommand)
+{
+    for (const CommandInfo& command : CommandTable()) {
+        EXPECT_NE(FindCommandHandler(command.id), nullptr)
+            << "no handler for " << std::hex << command.id << " " << command.text;
+    }
+    std::set<cmd::Id> handled;
+    for (const CommandHandlerEntry& entry : CommandHandlers()) {
+        EXPECT_NE(FindCommand(entry.id), nullptr) << "a handler for no command: " << std::hex << entry.id;
+        EXPECT_TRUE(handled.insert(entry.id).second) << "two handlers for " << std::hex << entry.id;
+    }
+    for (const LanguageCommand& language : LanguageMenu()) {
+        EXPECT_TRUE(LanguageCommandLocale(language.id)) << std::hex << language.id;
     }
 }
 

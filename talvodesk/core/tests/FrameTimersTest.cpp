@@ -1,4 +1,5 @@
 #include "talvodesk/core/FrameTimers.h"
+#include "talvodesk/core/AppModule.h"
 #include "talvodesk/core/FrameCommands.h"
 #include "talvodesk/core/FrameHints.h"
 #include "talvodesk/core/Options.h"
@@ -7,6 +8,8 @@
 #include "talvodesk/core/tests/support/PracticeFiles.h"
 #include "talvodesk/core/tests/support/RecordingView.h"
 
+#include "platform/com/Bstr.h"
+#include "platform/com/ObjectIdentity.h"
 #include "platform/fs/tests/support/TemporaryFolder.h"
 #include "platform/time/ManualClock.h"
 #include "talvodata/Shot.h"
@@ -157,6 +160,9 @@ TEST(FrameHintsTest, HintsClearFlagsSwitchViewsVetoAndCorrect)
     EXPECT_EQ(frame.take(), (std::vector<std::string>{"view 32789", "states"}));
     EXPECT_FALSE(frame.hints.flags.replayAll || frame.hints.flags.autoReplayPending ||
                  frame.hints.flags.oneSecondAfterShot);
+    EXPECT_TRUE(frame.hints.flags.aimingOpen); // until the device's final conclusion
+    frame.hints.onUpdate(14, 0, 0);
+    EXPECT_FALSE(frame.hints.flags.aimingOpen);
 
     std::uint8_t veto = 0;
     frame.hints.onUpdate(15, reinterpret_cast<std::uintptr_t>(&veto), 0);
@@ -287,6 +293,135 @@ TEST(ServerLockMonitorTest, QuitsOneQuietTimeOutAfterTheLastUnlock)
         EXPECT_GE(quiet, timeout);
         EXPECT_LE(quiet, timeout + 1000ms);
     }
+}
+
+/// A practice of one aiming per shot, the frame's view (told nothing of what it asks) and another view.
+class FrameCommandsDocumentTest : public ::testing::Test {
+protected:
+    void open(int match, int sighting)
+    {
+        data.AddView(&frameView);
+        data.AddView(&view);
+        path = folder.path() / "practice.tlv";
+        ASSERT_TRUE(data.Open(testsupport::writePractice(path, match, sighting).get()));
+    }
+    ~FrameCommandsDocumentTest() override
+    {
+        data.RemoveView(&view);
+        data.RemoveView(&frameView);
+    }
+
+    /// The index of the current shot's aiming among every aiming, from 1; 0 for none.
+    long currentAiming()
+    {
+        platform::com::ComPtr<IAiming> current;
+        platform::com::ComPtr<IAimingCollection> aimings;
+        LONG count = 0;
+        if (!data.GetCurrentAiming(current) || !data.GetAimings(aimings) || FAILED(aimings->get_Count(&count))) {
+            return 0;
+        }
+        for (LONG i = 1; i <= count; ++i) {
+            platform::com::ComPtr<IAiming> aiming;
+            if (SUCCEEDED(aimings->get_Item(i, aiming.put())) &&
+                platform::com::isSameObject(aiming.get(), current.get())) {
+                return i;
+            }
+        }
+        return 0;
+    }
+
+    const platform::fs::testing::TemporaryFolder folder;
+    std::filesystem::path path;
+    testsupport::RecordingView frameView;
+    testsupport::RecordingView view;
+    CTalvoAppModule module; // English
+    CTalvoData data{TalvoDataServices{nullptr, nullptr, &module, {}}};
+};
+
+TEST_F(FrameCommandsDocumentTest, ReplayAllStartsAtTheFirstShotAndStepsThroughTheShownAimingsRoundAndRound)
+{
+    struct Case {
+        bool sightings;
+        std::vector<long> steps; // aimings in file order: the sighting aiming first
+    };
+    for (const Case& c : {Case{false, {3, 4, 2, 3}}, Case{true, {2, 3, 4, 1, 2}}}) {
+        SCOPED_TRACE(c.sightings);
+        open(3, 1);
+        data.SetShowSightings(c.sightings, false);
+        (void)data.SetCurrentShot(nullptr); // false when none was current
+        EXPECT_TRUE(ToggleReplayAll(data, false, &frameView));
+        EXPECT_EQ(currentAiming(), c.sightings ? 1 : 2);
+        EXPECT_EQ(view.hints().back(), HintReplayStart);
+        frameView.received.clear();
+        for (const long expected : c.steps) {
+            view.received.clear();
+            EXPECT_TRUE(ReplayNextAiming(data, &frameView));
+            EXPECT_EQ(currentAiming(), expected);
+            EXPECT_EQ(view.hints(), (std::vector<int>{HintCurrentShot, HintReplayQuery, HintReplayStart}));
+        }
+        // The frame is not told of the shots it made current, so its Replay all goes on.
+        for (const auto& update : frameView.received) {
+            EXPECT_NE(update.hint, HintCurrentShot);
+        }
+        EXPECT_FALSE(ToggleReplayAll(data, true, &frameView));
+        EXPECT_EQ(view.hints().back(), HintReplayEnd);
+        data.RemoveView(&view);
+        data.RemoveView(&frameView);
+        data.Reset();
+    }
+}
+
+TEST_F(FrameCommandsDocumentTest, ReplayAllNeedsAShotAndItsStepNeedsTwoAimings)
+{
+    open(1, 0);
+    EXPECT_FALSE(ReplayNextAiming(data, &frameView));
+    ASSERT_TRUE(data.ClearShots());
+    EXPECT_FALSE(ToggleReplayAll(data, false, &frameView));
+    EXPECT_EQ(data.GetReplayState(), 0);
+}
+
+TEST_F(FrameCommandsDocumentTest, ANewPositionSavesTheModifiedPracticeAndStartsItAgainEmpty)
+{
+    open(2, 0);
+    data.SetModified();
+    ASSERT_EQ(RestartWithPosition(data, u"prone"), PositionChange::Restarted);
+    platform::com::Bstr text;
+    EXPECT_TRUE(data.GetPosition(text));
+    EXPECT_EQ(text.view(), u"prone");
+    std::u16string shown;
+    EXPECT_TRUE(data.GetPositionText(shown));
+    EXPECT_EQ(shown, u"Prone");
+    EXPECT_TRUE(data.GetFileName(text));
+    EXPECT_TRUE(text.view().empty());
+    EXPECT_FALSE(data.IsModified());
+    platform::com::ComPtr<IShotCollection> shots;
+    LONG count = -1;
+    ASSERT_TRUE(data.GetShots(shots));
+    ASSERT_EQ(S_OK, shots->get_Count(&count));
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(view.hints().back(), HintReset);
+    // The shots were saved before they went.
+    CTalvoData saved;
+    ASSERT_TRUE(saved.Open(platform::com::Bstr(path.string()).get()));
+    ASSERT_TRUE(saved.GetShots(shots));
+    ASSERT_EQ(S_OK, shots->get_Count(&count));
+    EXPECT_EQ(count, 2);
+
+    view.received.clear();
+    data.SetModified();
+    EXPECT_EQ(RestartWithPosition(data, u"prone"), PositionChange::Unchanged);
+    EXPECT_TRUE(view.received.empty());
+}
+
+TEST(FrameCommandsTest, PositionsAndTheHideShotTexts)
+{
+    EXPECT_EQ(PositionOfCommand(cmd::Prone)->subTarget, 2);
+    EXPECT_EQ(PositionOfCommand(cmd::Standing)->word, u"standing");
+    EXPECT_EQ(PositionOfCommand(cmd::Kneeling)->subTarget, -1);
+    EXPECT_FALSE(PositionOfCommand(cmd::Match));
+    EXPECT_EQ(HideShotMenuText("Hide shot\nRestore shot", false), "Hide shot");
+    EXPECT_EQ(HideShotMenuText("Hide shot\nRestore shot", true), "Restore shot");
+    EXPECT_EQ(HideShotMenuText("Hide shot", true), "Hide shot");
 }
 
 } // namespace
