@@ -17,6 +17,7 @@
 #include "talvodesk/core/Settings.h"
 #include "talvodesk/core/SoundPlayback.h"
 #include "talvodesk/core/TextFormat.h"
+#include "talvodesk/views/SeriesView.h"
 #include "talvodesk/views/TraceView.h"
 
 #include "interfaces/talvolink/Guids.h"
@@ -126,6 +127,8 @@ KeyDown keyDownOf(const QKeyEvent& key)
         virtualKey = kKeyAdd;
     } else if (keypad && code == Qt::Key_Minus) {
         virtualKey = kKeySubtract;
+    } else {
+        virtualKey = NavigationVirtualKey(code);
     }
     return {virtualKey, (key.modifiers() & Qt::ControlModifier) != 0};
 }
@@ -259,8 +262,9 @@ MainFrame::~MainFrame()
     m_lifecycle.OnStopPractice();
     qApp->removeEventFilter(this);
     m_data.RemoveView(this);
-    // The view goes before the document and the tone it uses.
+    // The views go before the document and the tone they use.
     delete m_traceView;
+    delete m_seriesView;
 }
 
 namespace {
@@ -453,9 +457,14 @@ QWidget* MainFrame::makeLeftPane()
     m_displayToolBar = makeToolBar(QStringLiteral("DisplayToolBar"), {cmd::DisplayAllTraces, cmd::DisplaySightings});
     m_displayToolBar->setParent(pane);
     layout->addWidget(m_displayToolBar);
-    auto* series = new QWidget(pane);
-    series->setObjectName(QStringLiteral("SeriesView"));
-    layout->addWidget(series, 1);
+    const CTalvoAppModule& module = m_services.module;
+    m_seriesView = new CSeriesView({m_data, m_services.options, m_services.clock, this,
+                                    [&module](std::uint32_t id) { return std::u16string(module.LoadString(id)); },
+                                    [this](std::uint16_t id) { runCommand(static_cast<cmd::Id>(id)); },
+                                    [this](std::uint16_t id) { return action(static_cast<cmd::Id>(id))->isEnabled(); }},
+                                   pane);
+    m_data.AddView(&m_seriesView->logic());
+    layout->addWidget(m_seriesView, 1);
     return pane;
 }
 
@@ -497,6 +506,7 @@ FrameSnapshot MainFrame::snapshot()
     s.sightingShots = sightingShots();
     s.matchShots = matchShots();
     s.showSightings = m_data.ShowSightings();
+    s.allTraces = m_seriesView->logic().displayTraces();
     s.hiddenShotsShown = m_data.IncludeHidden();
     platform::com::ComPtr<IShot> current;
     s.currentShot = m_data.GetCurrentShot(current) && current;
@@ -706,6 +716,17 @@ void MainFrame::FocusSeriesView()
     if (m_leftPane->isVisibleTo(this)) {
         m_leftPane->findChild<QWidget*>(QStringLiteral("SeriesView"))->setFocus();
     }
+}
+
+bool MainFrame::SeriesViewHasFocus()
+{
+    const QWidget* focus = QApplication::focusWidget();
+    return m_seriesView && focus && (focus == m_seriesView || m_seriesView->isAncestorOf(focus));
+}
+
+bool MainFrame::SeriesViewNavigate(const KeyDown& key)
+{
+    return m_seriesView && m_seriesView->logic().TranslateNavigationKey(key.virtualKey);
 }
 
 void MainFrame::RefreshExpertMode()
@@ -976,6 +997,10 @@ void MainFrame::onOptions()
     if (m_traceView) {
         m_traceView->logic().OptionsChanged(*changed);
     }
+    if (*changed & kOptionsChangedShotList) {
+        m_seriesView->logic().UpdateColumnVisibility();
+        m_seriesView->logic().Rebuild();
+    }
     if ((*changed & kOptionsChangedSound) && m_tone &&
         !(m_services.options.soundEnabled && m_services.options.blindGen)) {
         m_tone->stop();
@@ -1032,6 +1057,7 @@ void MainFrame::applyExpertMode()
     buildMenus();
     if (!m_services.options.advancedMode) {
         m_shotListMode = true;
+        m_seriesView->logic().SetShotListMode(true);
         if (m_data.IsValid()) {
             m_data.SetShowSightings(sightingShots() > 0, true);
         }
@@ -1080,6 +1106,7 @@ void MainFrame::onSeriesPaneMode(bool shotList)
     if (!m_leftPane->isVisible() || m_shotListMode != shotList) {
         m_leftPane->show();
         m_shotListMode = shotList;
+        m_seriesView->logic().SetShotListMode(shotList);
     } else {
         m_leftPane->hide();
     }
@@ -1142,6 +1169,9 @@ void MainFrame::runCommand(cmd::Id id)
         case cmd::ViewStatusBar:
             m_settings.statusBar = !m_settings.statusBar;
             statusBar()->setVisible(m_settings.statusBar);
+            break;
+        case cmd::DisplayAllTraces:
+            m_seriesView->logic().SetDisplayTraces(!m_seriesView->logic().displayTraces());
             break;
         case cmd::DisplaySightings:
             m_data.SetShowSightings(!m_data.ShowSightings(), true);

@@ -45,6 +45,7 @@ class Clock;
 namespace talvodesk {
 
 class COptions;
+class CSeriesView;
 class CTraceView;
 class FrameDialogs;
 class ServerLockMonitor;
@@ -154,8 +155,8 @@ private:
     bool InfoViewPreTranslate(const KeyDown&) override { return false; }
     bool TraceViewVisible() override { return m_currentView == cmd::ViewTrace; }
     bool TraceViewKey(const KeyDown&) override { return false; }
-    bool SeriesViewHasFocus() override { return false; }
-    bool SeriesViewNavigate(const KeyDown&) override { return false; }
+    bool SeriesViewHasFocus() override;
+    bool SeriesViewNavigate(const KeyDown& key) override;
     void SetStatusText(const std::u16string& text) override;
     PracticeDevice* Device() override { return m_practice.Device(); }
 
@@ -266,6 +267,7 @@ private:
     QWidget* m_leftPane = nullptr;
     QStackedWidget* m_views = nullptr;
     CTraceView* m_traceView = nullptr;
+    CSeriesView* m_seriesView = nullptr;
     QTimer m_timer;
 
     FrameSettings m_settings;
