@@ -148,6 +148,19 @@ void CTextCell::Draw(DrawContext& context, const Rect* /*update*/) const
 
 Size CTextCell::Measure(DrawContext& context) const
 {
+    const Rect iconBounds = icon.isEmpty() ? Rect{} : icon.bounds();
+    if (m_measured && m_measuredText == text && m_measuredFont == font && m_measuredIcon == iconBounds) {
+        return *m_measured;
+    }
+    m_measuredText = text;
+    m_measuredFont = font;
+    m_measuredIcon = iconBounds;
+    m_measured = measureNow(context);
+    return *m_measured;
+}
+
+Size CTextCell::measureNow(DrawContext& context) const
+{
     StateSaver saved(context);
     if (font) {
         context.setFont(*font);

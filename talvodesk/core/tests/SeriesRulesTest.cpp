@@ -95,12 +95,9 @@ TEST(SeriesRulesTest, WheelScrollsTwentyPixelsPerStepAndKeepsTheRemainder)
         int pending;
     };
     const Case cases[] = {
-        {{120}, 3, {-60}, 0},
-        {{120}, -1, {-20}, 0}, // page scrolling: one step a notch
-        {{-120}, 3, {60}, 0},
-        {{60, 60}, 3, {-40, -60}, 0}, // half notches scroll on the accumulated delta
-        {{200}, 1, {-40}, 80},
-        {{-50}, 1, {20}, -50},
+        {{120}, 3, {-60}, 0},  {{120}, -1, {-20}, 0},        // page scrolling: one step a notch
+        {{-120}, 3, {60}, 0},  {{60, 60}, 3, {-40, -60}, 0}, // half notches scroll on the accumulated delta
+        {{200}, 1, {-40}, 80}, {{-50}, 1, {20}, -50},
     };
     for (const Case& c : cases) {
         WheelAccumulator wheel;
@@ -122,10 +119,9 @@ TEST(SeriesRulesTest, NavigationKeysMapToStepsScrollsAndReplay)
         int amount;
     };
     const Case cases[] = {
-        {0x20, Action::Replay, 0}, {0x25, Action::Scroll, -10}, {0x27, Action::Scroll, 10},
-        {0x26, Action::Step, -1},  {0x28, Action::Step, 1},     {0x21, Action::Step, -2},
-        {0x22, Action::Step, 2},   {0x24, Action::Step, -3},    {0x23, Action::Step, 3},
-        {0x0D, Action::None, 0},   {'A', Action::None, 0},
+        {0x20, Action::Replay, 0}, {0x25, Action::Scroll, -10}, {0x27, Action::Scroll, 10}, {0x26, Action::Step, -1},
+        {0x28, Action::Step, 1},   {0x21, Action::Step, -2},    {0x22, Action::Step, 2},    {0x24, Action::Step, -3},
+        {0x23, Action::Step, 3},   {0x0D, Action::None, 0},     {'A', Action::None, 0},
     };
     for (const Case& c : cases) {
         const SeriesKey key = MapSeriesKey(c.key);

@@ -52,9 +52,8 @@ inline platform::com::ComPtr<IAiming> seriesAiming(const char* event, const Seri
 }
 
 /// A practice of the given aimings, entered a minute apart from `first`.
-inline platform::com::ComPtr<talvodata::CTalvoDocument> seriesPractice(const char* event,
-                                                                       const std::vector<SeriesShot>& shots,
-                                                                       DATE first = 46000.25)
+inline platform::com::ComPtr<talvodata::CTalvoDocument>
+seriesPractice(const char* event, const std::vector<SeriesShot>& shots, DATE first = 46000.25)
 {
     auto document = talvodata::CTalvoDocument::create().value();
     platform::com::ComPtr<IAimingCollection> aimings;
