@@ -150,6 +150,11 @@ CSeriesView::~CSeriesView()
     }
 }
 
+QMenu* CSeriesView::shotMenu() const
+{
+    return m_menu.data();
+}
+
 std::unique_ptr<SerieWindow> CSeriesView::createSerieWindow()
 {
     auto host = std::make_unique<SerieHost>(*this);
@@ -172,7 +177,9 @@ platform::gfx::DrawContext& CSeriesView::measureContext()
 void CSeriesView::setScrollBars(const SeriesScrollBars& bars)
 {
     m_settingBars = true;
+    // The shot list keeps its vertical bar, disabled when all fits; the series grid never scrolls.
     setVerticalScrollBarPolicy(bars.verticalShown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(bars.verticalShown ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     const auto apply = [](QScrollBar* bar, LONG maximum, LONG page, LONG position) {
         // Qt's maximum is the last position, not the last pixel of the content.
         bar->setRange(0, static_cast<int>(std::max<LONG>(0, maximum - page + 1)));

@@ -48,7 +48,7 @@ public:
     /// What the document tells: the frame adds it to its views.
     SeriesViewLogic& logic() { return m_logic; }
     /// The shot menu while it is open.
-    QMenu* shotMenu() const { return m_menu.data(); }
+    QMenu* shotMenu() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
