@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMenu>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QTest>
@@ -138,6 +139,23 @@ TEST_F(SeriesViewProgramTest, ALoadedPracticeShowsItsShotListAndSeriesInTheMainW
         EXPECT_EQ(next, logic.currentShot());
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return frame->document().GetCurrentShot(current) && current.get() == next; }, 5000));
+
+        // The shot menu of a right click goes to the frame's commands: Hide shot hides the clicked row's shot.
+        const ComPtr<IShot> clicked = logic.group(1).series.front()->rows[3].shot;
+        const Rect fourth = logic.ToClient(logic.group(1).series.front()->rows[3].rect);
+        QTest::mousePress(view->viewport(), Qt::RightButton, {},
+                          QPoint(static_cast<int>(fourth.left + 2), static_cast<int>(fourth.top + 2)));
+        QMenu* menu = view->shotMenu();
+        ASSERT_NE(menu, nullptr);
+        ASSERT_EQ(3, menu->actions().size());
+        EXPECT_EQ(QStringLiteral("Hide shot"), menu->actions()[1]->text());
+        EXPECT_EQ(menu->actions()[0], menu->defaultAction());
+        menu->actions()[1]->trigger();
+        menu->close();
+        VARIANT_BOOL hidden = VARIANT_FALSE;
+        EXPECT_EQ(S_OK, clicked->get_Hidden(&hidden));
+        EXPECT_EQ(VARIANT_TRUE, hidden);
+        EXPECT_EQ(u"Match, 51 shot(s)", logic.group(1).title.text);
 
         frame->runCommand(cmd::Series);
         QTest::qWait(50);
