@@ -17,6 +17,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -397,6 +398,20 @@ TEST_F(SeriesViewLogicTest, TheMouseHitsRowsGrownTwoPixelsAndTheWheelAndBarsScro
     EXPECT_TRUE(row->selected);
     EXPECT_EQ(1, host.menus);
     EXPECT_TRUE(host.rowCursor);
+
+    // A double click replays; a shot selected far above brings its serie back into view.
+    testsupport::RecordingView other;
+    data.AddView(&other);
+    const platform::gfx::Rect now = logic.ToClient(row->rect); // Selecting may have scrolled the row.
+    logic.OnMouse(SeriesViewLogic::Mouse::DoubleClick, {now.left + 1, now.top});
+    const std::vector<int> hints = other.hints();
+    EXPECT_NE(std::find(hints.begin(), hints.end(), HintReplayStart), hints.end());
+    data.RemoveView(&other);
+    const CSerie& early = *logic.group(1).series[3];
+    ASSERT_TRUE(data.SetCurrentShot(early.rows[0].shot.get()));
+    EXPECT_EQ(early.rect.top, host.bars.verticalPosition);
+    logic.OnMouse(SeriesViewLogic::Mouse::Move, {0, 0});
+    EXPECT_FALSE(host.rowCursor);
 }
 
 TEST_F(SeriesViewLogicTest, DuringASightingPracticeTheMatchGroupIsHidden)
