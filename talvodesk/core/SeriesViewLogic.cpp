@@ -29,7 +29,6 @@ constexpr int kMatch = 1;
 constexpr int kSelectionTimer = 1;
 constexpr long kBiathlonEvent = 2;
 constexpr LONG kRowGap = 3;
-constexpr LONG kLineScroll = 10;
 constexpr LONG kHitSlack = 2;
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kTitleBackground = 0xFF0000;
