@@ -1049,6 +1049,7 @@ void MainFrame::onExpertMode()
     m_services.options.advancedMode = m_services.options.advancedMode ? 0 : 1;
     saveOptions();
     applyExpertMode();
+    deliverHint(HintExpertMode);
 }
 
 void MainFrame::applyExpertMode()

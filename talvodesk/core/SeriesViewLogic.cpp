@@ -187,6 +187,8 @@ void SeriesViewLogic::OnUpdate(CView* /*sender*/, DocumentHint hint, std::intptr
         AppendShot(reinterpret_cast<IAiming*>(p1), reinterpret_cast<IShot*>(p2), p3 != 0);
         break;
     case HintExpertMode:
+        // The shown columns follow the mode.
+        UpdateColumnVisibility();
         Rebuild();
         break;
     default:

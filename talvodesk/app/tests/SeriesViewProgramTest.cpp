@@ -172,6 +172,12 @@ TEST_F(SeriesViewProgramTest, ALoadedPracticeShowsItsShotListAndSeriesInTheMainW
             }
         }
         EXPECT_EQ(7, targets);
+
+        // Leaving expert mode goes back to the shot list with the simple mode's three columns.
+        frame->runCommand(cmd::ExpertMode);
+        EXPECT_TRUE(logic.shotListMode());
+        const CStatisticsRow& header = logic.group(1).series.front()->header;
+        EXPECT_EQ(header.cells[ColumnTime].rect.right, header.rect.right);
         checked = true;
     });
     const std::string path = file.string();
