@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace talvodesk {
 
@@ -66,6 +67,38 @@ bool isMatchShot(IShot* shot)
     VARIANT_BOOL match = VARIANT_FALSE;
     return shot && SUCCEEDED(shot->get_Attr(attributes.put())) && attributes &&
            SUCCEEDED(attributes->get_Match(&match)) && match == VARIANT_TRUE;
+}
+
+/// How far from the centre the breaches, and with `traces` the whole traces, of the shots reach in x and y.
+std::pair<float, float> shotExtents(IShotCollection& shots, bool traces)
+{
+    float extentX = 0;
+    float extentY = 0;
+    LONG count = 0;
+    (void)shots.get_Count(&count); // Unreadable: no shots.
+    for (LONG i = 1; i <= count; ++i) {
+        ComPtr<IShot> shot;
+        if (FAILED(shots.get_Item(i, shot.put())) || !shot) {
+            continue;
+        }
+        ComPtr<IRange> range;
+        float left = 0;
+        float top = 0;
+        float right = 0;
+        float bottom = 0;
+        if (traces && SUCCEEDED(shot->Range(0, 0, range.put())) && range &&
+            SUCCEEDED(range->GetBounds(&left, &top, &right, &bottom))) {
+            extentX = std::max({extentX, std::fabs(left), std::fabs(right)});
+            extentY = std::max({extentY, std::fabs(top), std::fabs(bottom)});
+        }
+        float x = 0;
+        float y = 0;
+        if (SUCCEEDED(shot->Breach(&x, &y))) {
+            extentX = std::max(extentX, std::fabs(x));
+            extentY = std::max(extentY, std::fabs(y));
+        }
+    }
+    return {extentX, extentY};
 }
 
 } // namespace
@@ -231,6 +264,89 @@ CSerie* SeriesViewLogic::CreateSerie(int groupIndex, std::optional<long> subTarg
     return m_groups[static_cast<std::size_t>(groupIndex)].series.back().get();
 }
 
+bool SeriesViewLogic::RebuildAimingGroup(int g)
+{
+    ComPtr<IAimingCollection> aimings;
+    LONG count = 0;
+    if (!(g == kSighting ? document()->GetSightingAimings(aimings) : document()->GetMatchAimings(aimings)) ||
+        !aimings || FAILED(aimings->get_Count(&count))) {
+        return true;
+    }
+    const bool includeHidden = document()->IncludeHidden();
+    for (LONG a = 1; a <= count; ++a) {
+        ComPtr<IAiming> aiming;
+        LONG shots = 0;
+        if (FAILED(aimings->get_Item(a, aiming.put())) || !aiming || FAILED(aiming->get_ShotCount(&shots))) {
+            continue;
+        }
+        std::vector<ComPtr<IShot>> shown;
+        for (LONG s = 1; s <= shots; ++s) {
+            ComPtr<IShot> shot;
+            if (SUCCEEDED(aiming->get_Shot(s, shot.put())) && shot && (includeHidden || !isHidden(shot.get()))) {
+                shown.push_back(shot);
+            }
+        }
+        if (shown.empty()) {
+            continue;
+        }
+        CSerie* serie = CreateSerie(g, subTargetOf(aiming.get()));
+        if (!serie) {
+            return false;
+        }
+        ITarget* target = serie->window->target();
+        if (target) {
+            (void)target->Add(aiming.get()); // An aiming the control refuses is only not drawn.
+        }
+        for (std::size_t i = 0; i < serie->rows.size(); ++i) {
+            const bool filled = i < shown.size();
+            serie->rows[i].SetShot(filled ? aiming.get() : nullptr, filled ? shown[i].get() : nullptr);
+        }
+        if (target) {
+            (void)target->put_EnableUpdate(VARIANT_TRUE);
+        }
+    }
+    return true;
+}
+
+bool SeriesViewLogic::RebuildSerieGroup(int g)
+{
+    ComPtr<IShotCollection> shots;
+    LONG serieCount = 0;
+    if (!(g == kSighting ? document()->GetSightingShots(shots) : document()->GetMatchShots(shots)) || !shots ||
+        FAILED(shots->get_SerieCount(&serieCount))) {
+        return true;
+    }
+    for (LONG s = 1; s <= serieCount; ++s) {
+        ComPtr<IShotCollection> serieShots;
+        LONG count = 0;
+        if (FAILED(shots->get_Serie(s, serieShots.put())) || !serieShots || FAILED(serieShots->get_Count(&count))) {
+            continue;
+        }
+        CSerie* serie = CreateSerie(g, std::nullopt);
+        if (!serie) {
+            return false;
+        }
+        ITarget* target = serie->window->target();
+        // A serie longer than a block shows its first ten shots.
+        const LONG filled = std::min<LONG>(count, kSerieRows);
+        for (LONG i = 0; i < kSerieRows; ++i) {
+            ComPtr<IShot> shot;
+            ComPtr<IAiming> aiming;
+            if (i < filled && SUCCEEDED(serieShots->get_Item(i + 1, shot.put())) && shot) {
+                (void)document()->FindAiming(shot.get(), aiming); // A shot without its aiming has no trace.
+                if (target && aiming) {
+                    (void)target->Add(aiming.get());
+                }
+            }
+            serie->rows[static_cast<std::size_t>(i)].SetShot(aiming.get(), shot.get());
+        }
+        if (target) {
+            (void)target->put_EnableUpdate(VARIANT_TRUE);
+        }
+    }
+    return true;
+}
+
 void SeriesViewLogic::Rebuild()
 {
     for (CGroup& group : m_groups) {
@@ -246,9 +362,7 @@ void SeriesViewLogic::Rebuild()
         return;
     }
     const bool isBiathlon = biathlon();
-    const bool includeHidden = document()->IncludeHidden();
-    bool failed = false;
-    for (int g = 0; g < 2 && !failed; ++g) {
+    for (int g = 0; g < 2; ++g) {
         CGroup& group = m_groups[static_cast<std::size_t>(g)];
         group.title.font = &m_largeBold;
         group.title.background = kTitleBackground;
@@ -256,88 +370,13 @@ void SeriesViewLogic::Rebuild()
         for (CTextCell& cell : group.total.cells) {
             cell.background = kWhite;
         }
-        if (isBiathlon) {
-            ComPtr<IAimingCollection> aimings;
-            LONG count = 0;
-            if (!(g == kSighting ? document()->GetSightingAimings(aimings) : document()->GetMatchAimings(aimings)) ||
-                !aimings || FAILED(aimings->get_Count(&count))) {
-                continue;
+        if (!(isBiathlon ? RebuildAimingGroup(g) : RebuildSerieGroup(g))) {
+            // Without a window for every block the view shows none.
+            for (CGroup& built : m_groups) {
+                built.DeleteSeries();
             }
-            for (LONG a = 1; a <= count && !failed; ++a) {
-                ComPtr<IAiming> aiming;
-                LONG shots = 0;
-                if (FAILED(aimings->get_Item(a, aiming.put())) || !aiming || FAILED(aiming->get_ShotCount(&shots))) {
-                    continue;
-                }
-                std::vector<ComPtr<IShot>> shown;
-                for (LONG s = 1; s <= shots; ++s) {
-                    ComPtr<IShot> shot;
-                    if (SUCCEEDED(aiming->get_Shot(s, shot.put())) && shot &&
-                        (includeHidden || !isHidden(shot.get()))) {
-                        shown.push_back(shot);
-                    }
-                }
-                if (shown.empty()) {
-                    continue;
-                }
-                CSerie* serie = CreateSerie(g, subTargetOf(aiming.get()));
-                if (!serie) {
-                    failed = true;
-                    break;
-                }
-                if (ITarget* target = serie->window->target()) {
-                    (void)target->Add(aiming.get()); // An aiming the control refuses is only not drawn.
-                }
-                for (std::size_t i = 0; i < serie->rows.size(); ++i) {
-                    serie->rows[i].SetShot(i < shown.size() ? aiming.get() : nullptr,
-                                           i < shown.size() ? shown[i].get() : nullptr);
-                }
-                if (ITarget* target = serie->window->target()) {
-                    (void)target->put_EnableUpdate(VARIANT_TRUE);
-                }
-            }
-            continue;
+            return;
         }
-        ComPtr<IShotCollection> shots;
-        LONG serieCount = 0;
-        if (!(g == kSighting ? document()->GetSightingShots(shots) : document()->GetMatchShots(shots)) || !shots ||
-            FAILED(shots->get_SerieCount(&serieCount))) {
-            continue;
-        }
-        for (LONG s = 1; s <= serieCount; ++s) {
-            ComPtr<IShotCollection> serieShots;
-            LONG count = 0;
-            if (FAILED(shots->get_Serie(s, serieShots.put())) || !serieShots || FAILED(serieShots->get_Count(&count))) {
-                continue;
-            }
-            CSerie* serie = CreateSerie(g, std::nullopt);
-            if (!serie) {
-                failed = true;
-                break;
-            }
-            ITarget* target = serie->window->target();
-            const LONG filled = std::min<LONG>(count, kSerieRows);
-            for (LONG i = 0; i < kSerieRows; ++i) {
-                ComPtr<IShot> shot;
-                ComPtr<IAiming> aiming;
-                if (i < filled && SUCCEEDED(serieShots->get_Item(i + 1, shot.put())) && shot) {
-                    (void)document()->FindAiming(shot.get(), aiming); // A shot without its aiming has no trace.
-                    if (target && aiming) {
-                        (void)target->Add(aiming.get());
-                    }
-                }
-                serie->rows[static_cast<std::size_t>(i)].SetShot(aiming.get(), shot.get());
-            }
-            if (target) {
-                (void)target->put_EnableUpdate(VARIANT_TRUE);
-            }
-        }
-    }
-    if (failed) {
-        for (CGroup& group : m_groups) {
-            group.DeleteSeries();
-        }
-        return;
     }
     UpdateVisibility();
     FillStatistics(true, true, true);
@@ -516,13 +555,9 @@ void SeriesViewLogic::Layout(bool refresh)
     }
 }
 
-void SeriesViewLogic::LayoutShotList(bool refresh)
+std::array<LONG, kShotListColumns> SeriesViewLogic::MeasureColumns(DrawContext& context) const
 {
-    DrawContext& context = m_services.host.measureContext();
-    const Size client = m_services.host.clientSize();
-    const LONG width = client.cx;
-    const LONG line = lineHeight();
-    ShotListColumns& table = ShotListColumnTable();
+    const ShotListColumns& table = ShotListColumnTable();
     std::array<LONG, kShotListColumns> widths{};
     const auto widen = [&](const CStatisticsRow& row, bool shownOnly) {
         for (int column = 0; column < kShotListColumns; ++column) {
@@ -530,8 +565,8 @@ void SeriesViewLogic::LayoutShotList(bool refresh)
             if ((shownOnly && !table.shown(column)) || !cell.visible) {
                 continue;
             }
-            LONG& w = widths[static_cast<std::size_t>(column)];
-            w = std::max(w, cell.MeasureWithMargins(context).cx);
+            LONG& width = widths[static_cast<std::size_t>(column)];
+            width = std::max(width, cell.MeasureWithMargins(context).cx);
         }
     };
     for (const CGroup& group : m_groups) {
@@ -556,13 +591,20 @@ void SeriesViewLogic::LayoutShotList(bool refresh)
         }
         widen(group.total, false);
     }
+    return widths;
+}
+
+ShotListTarget SeriesViewLogic::ShotListColumnsAndTarget(DrawContext& context, LONG width, LONG line)
+{
+    ShotListColumns& table = ShotListColumnTable();
+    std::array<LONG, kShotListColumns> widths = MeasureColumns(context);
     std::array<bool, kShotListColumns> shown{};
     LONG tableWidth = 0;
     int shownCount = 0;
-    for (int column = 0; column < kShotListColumns; ++column) {
-        shown[static_cast<std::size_t>(column)] = table.shown(column);
-        if (shown[static_cast<std::size_t>(column)]) {
-            tableWidth += widths[static_cast<std::size_t>(column)];
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+        shown[column] = table.shown(static_cast<int>(column));
+        if (shown[column]) {
+            tableWidth += widths[column];
             ++shownCount;
         }
     }
@@ -571,13 +613,11 @@ void SeriesViewLogic::LayoutShotList(bool refresh)
     float formWidth = 0;
     float formHeight = 0;
     const bool isBiathlon = biathlon();
-    if (isBiathlon) {
-        ComPtr<IEventParams> event;
-        ComPtr<ITargetParams> face;
-        if (document()->GetEvent(event) && event && SUCCEEDED(event->get_Target(1, face.put())) && face) {
-            (void)face->get_FormWidth(&formWidth);
-            (void)face->get_FormHeight(&formHeight);
-        }
+    ComPtr<IEventParams> event;
+    ComPtr<ITargetParams> face;
+    if (isBiathlon && document()->GetEvent(event) && event && SUCCEEDED(event->get_Target(1, face.put())) && face) {
+        (void)face->get_FormWidth(&formWidth); // An unreadable form gives the plate no height.
+        (void)face->get_FormHeight(&formHeight);
     }
     const ShotListTarget target = ShotListTargetSize(width, tableWidth, line, isBiathlon, formWidth, formHeight);
     if (!target.sideBySide) {
@@ -586,7 +626,47 @@ void SeriesViewLogic::LayoutShotList(bool refresh)
     for (std::size_t column = 0; column < widths.size(); ++column) {
         table.columns[column].width = widths[column];
     }
+    return target;
+}
 
+LONG SeriesViewLogic::PlaceSerie(CSerie& serie, const ShotListTarget& target, LONG y, LONG width, LONG line,
+                                 DrawContext& context)
+{
+    serie.targetRect = {0, y, target.width, y + target.height};
+    LONG x = 0;
+    if (target.sideBySide) {
+        x = target.width;
+    } else {
+        const LONG shift = std::max<LONG>(0, (width - target.width) / 2);
+        serie.targetRect.left += shift;
+        serie.targetRect.right += shift;
+        y = serie.targetRect.bottom + kRowGap;
+    }
+    serie.header.Layout({x, y}, 0, context);
+    Rect rows = serie.header.rect;
+    LONG bottom = serie.header.rect.bottom;
+    for (CStatisticsRow& row : serie.rows) {
+        if (row.visible) {
+            row.Layout({x, bottom + kRowGap}, line, context);
+            bottom = row.rect.bottom;
+            rows = united(rows, row.rect);
+        }
+    }
+    if (serie.total.visible) {
+        serie.total.Layout({x, bottom + kRowGap}, 0, context);
+        rows = united(rows, serie.total.rect);
+    }
+    serie.rect = united(serie.targetRect, rows);
+    return rows.right;
+}
+
+void SeriesViewLogic::LayoutShotList(bool refresh)
+{
+    DrawContext& context = m_services.host.measureContext();
+    const Size client = m_services.host.clientSize();
+    const LONG width = client.cx;
+    const LONG line = lineHeight();
+    const ShotListTarget target = ShotListColumnsAndTarget(context, width, line);
     LONG y = 0;
     LONG rightmost = 0;
     for (CGroup& group : m_groups) {
@@ -605,36 +685,9 @@ void SeriesViewLogic::LayoutShotList(bool refresh)
             if (!serie->visible) {
                 continue;
             }
-            if (!first) {
-                y += line / 2;
-            }
+            y += first ? 0 : line / 2;
             first = false;
-            serie->targetRect = {0, y, target.width, y + target.height};
-            LONG x = 0;
-            if (target.sideBySide) {
-                x = target.width;
-            } else {
-                const LONG shift = std::max<LONG>(0, (width - target.width) / 2);
-                serie->targetRect.left += shift;
-                serie->targetRect.right += shift;
-                y = serie->targetRect.bottom + kRowGap;
-            }
-            serie->header.Layout({x, y}, 0, context);
-            Rect rows = serie->header.rect;
-            LONG bottom = serie->header.rect.bottom;
-            for (CStatisticsRow& row : serie->rows) {
-                if (row.visible) {
-                    row.Layout({x, bottom + kRowGap}, line, context);
-                    bottom = row.rect.bottom;
-                    rows = united(rows, row.rect);
-                }
-            }
-            if (serie->total.visible) {
-                serie->total.Layout({x, bottom + kRowGap}, 0, context);
-                rows = united(rows, serie->total.rect);
-            }
-            rightmost = std::max(rightmost, rows.right);
-            serie->rect = united(serie->targetRect, rows);
+            rightmost = std::max(rightmost, PlaceSerie(*serie, target, y, width, line, context));
             group.rect = united(group.rect, serie->rect);
             y = serie->rect.bottom;
         }
@@ -716,49 +769,20 @@ void SeriesViewLogic::ZoomTargets(bool sighting, bool match)
     (void)event->get_Target(1, face.put()); // Without a face nothing snaps.
     const bool isBiathlon = biathlon();
     for (int g = 0; g < 2; ++g) {
-        if (!(g == kSighting ? sighting : match)) {
-            continue;
-        }
         ComPtr<IShotCollection> shots;
-        if (!(g == kSighting ? document()->GetSightingShots(shots) : document()->GetMatchShots(shots)) || !shots) {
+        if (!(g == kSighting ? sighting : match) ||
+            !(g == kSighting ? document()->GetSightingShots(shots) : document()->GetMatchShots(shots)) || !shots) {
             continue;
         }
         float halfWidth = 0;
         float halfHeight = 0;
-        if (isBiathlon) {
-            if (face) {
-                (void)face->get_FormWidth(&halfWidth);
-                (void)face->get_FormHeight(&halfHeight);
-            }
+        if (isBiathlon && face) {
+            (void)face->get_FormWidth(&halfWidth); // Unreadable: the control keeps its zoom.
+            (void)face->get_FormHeight(&halfHeight);
             halfWidth /= 2;
             halfHeight /= 2;
-        } else {
-            float extentX = 0;
-            float extentY = 0;
-            LONG count = 0;
-            (void)shots->get_Count(&count); // Unreadable: no shots.
-            for (LONG i = 1; i <= count; ++i) {
-                ComPtr<IShot> shot;
-                if (FAILED(shots->get_Item(i, shot.put())) || !shot) {
-                    continue;
-                }
-                ComPtr<IRange> range;
-                float left = 0;
-                float top = 0;
-                float right = 0;
-                float bottom = 0;
-                if (m_displayTraces && SUCCEEDED(shot->Range(0, 0, range.put())) && range &&
-                    SUCCEEDED(range->GetBounds(&left, &top, &right, &bottom))) {
-                    extentX = std::max({extentX, std::fabs(left), std::fabs(right)});
-                    extentY = std::max({extentY, std::fabs(top), std::fabs(bottom)});
-                }
-                float x = 0;
-                float y = 0;
-                if (SUCCEEDED(shot->Breach(&x, &y))) {
-                    extentX = std::max(extentX, std::fabs(x));
-                    extentY = std::max(extentY, std::fabs(y));
-                }
-            }
+        } else if (!isBiathlon) {
+            const auto [extentX, extentY] = shotExtents(*shots, m_displayTraces);
             float calibre = 0;
             (void)event->get_DisplayCaliber(&calibre);
             if (calibre == 0) {

@@ -134,9 +134,19 @@ private:
     bool biathlon() const;
     int shotsPerSerie() const;
     void LoadStrings();
+    /// The blocks of one group; false when a block's window cannot be made.
+    bool RebuildAimingGroup(int group);
+    bool RebuildSerieGroup(int group);
     void UpdateVisibility();
     void Layout(bool refresh);
     void LayoutShotList(bool refresh);
+    /// Each column as wide as its widest shown cell.
+    std::array<LONG, kShotListColumns> MeasureColumns(platform::gfx::DrawContext& context) const;
+    /// Sets the columns' widths for a pane `width` wide and gives the blocks' target.
+    ShotListTarget ShotListColumnsAndTarget(platform::gfx::DrawContext& context, LONG width, LONG line);
+    /// Places a block's target and rows from `y`; gives the right edge of its rows.
+    LONG PlaceSerie(CSerie& serie, const ShotListTarget& target, LONG y, LONG width, LONG line,
+                    platform::gfx::DrawContext& context);
     void LayoutSeries(bool refresh);
     void PlaceWindows(bool refresh);
     void ZoomTargets(bool sighting, bool match);
