@@ -157,6 +157,10 @@ TEST_F(SeriesViewProgramTest, ALoadedPracticeShowsItsShotListAndSeriesInTheMainW
         EXPECT_EQ(VARIANT_TRUE, hidden);
         EXPECT_EQ(u"Match, 51 shot(s)", logic.group(1).title.text);
 
+        frame->runCommand(cmd::DisplayAllTraces);
+        EXPECT_TRUE(logic.displayTraces());
+        EXPECT_TRUE(frame->action(cmd::DisplayAllTraces)->isChecked());
+
         frame->runCommand(cmd::Series);
         QTest::qWait(50);
         EXPECT_FALSE(logic.shotListMode());
