@@ -75,7 +75,8 @@ struct ShotListColumns {
 ShotListColumns& ShotListColumnTable();
 
 /// A drawable rectangle of the shot list, in content coordinates (the view moves the context's origin by its
-/// scroll position).
+/// scroll position). Cells draw through any drawing context, so a printout can draw the same rows. Owner thread
+/// only.
 class CCell {
 public:
     virtual ~CCell() = default;
