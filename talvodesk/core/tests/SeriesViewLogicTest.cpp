@@ -208,6 +208,9 @@ TEST_F(SeriesViewLogicTest, RowsAndTotalsOfSightingMatchMissedAndHiddenShots)
     EXPECT_FALSE(serie.rows[1].cells[ColumnResult].grey);
     EXPECT_FALSE(serie.rows[1].cells[ColumnSteadiness10Centre].red);
     EXPECT_TRUE(serie.rows[1].cells[ColumnSteadiness10].red);
+    Bstr label;
+    ASSERT_EQ(S_OK, serie.window->target()->get_Label(1, label.put()));
+    EXPECT_EQ(u"#1 20.7 (19)", label.view());
 
     // The hidden shot counts again once hidden shots are shown.
     ASSERT_TRUE(data.SetIncludeHidden(true));
