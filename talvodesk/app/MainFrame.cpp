@@ -21,6 +21,7 @@
 #include "talvodesk/views/CoordinationView.h"
 #include "talvodesk/views/DistanceView.h"
 #include "talvodesk/views/ProbabilityView.h"
+#include "talvodesk/views/SeriesView.h"
 #include "talvodesk/views/TraceView.h"
 
 #include "interfaces/talvolink/Guids.h"
@@ -133,6 +134,8 @@ KeyDown keyDownOf(const QKeyEvent& key)
         virtualKey = kKeyAdd;
     } else if (keypad && code == Qt::Key_Minus) {
         virtualKey = kKeySubtract;
+    } else {
+        virtualKey = NavigationVirtualKey(code);
     }
     return {virtualKey, (key.modifiers() & Qt::ControlModifier) != 0};
 }
@@ -271,13 +274,14 @@ MainFrame::~MainFrame()
     m_lifecycle.OnStopPractice();
     qApp->removeEventFilter(this);
     m_data.RemoveView(this);
-    // The view goes before the document and the tone it uses.
+    // The views go before the document and the tone they use.
     delete m_traceView;
     // The graph views leave the document before it goes.
     const QObjectList pages = m_views->children();
     for (QObject* page : pages) {
         delete dynamic_cast<CChartView*>(page);
     }
+    delete m_seriesView;
 }
 
 namespace {
@@ -461,9 +465,14 @@ QWidget* MainFrame::makeLeftPane()
     m_displayToolBar = makeToolBar(QStringLiteral("DisplayToolBar"), {cmd::DisplayAllTraces, cmd::DisplaySightings});
     m_displayToolBar->setParent(pane);
     layout->addWidget(m_displayToolBar);
-    auto* series = new QWidget(pane);
-    series->setObjectName(QStringLiteral("SeriesView"));
-    layout->addWidget(series, 1);
+    const CTalvoAppModule& module = m_services.module;
+    m_seriesView = new CSeriesView({m_data, m_services.options, m_services.clock, this,
+                                    [&module](std::uint32_t id) { return std::u16string(module.LoadString(id)); },
+                                    [this](std::uint16_t id) { runCommand(static_cast<cmd::Id>(id)); },
+                                    [this](std::uint16_t id) { return action(static_cast<cmd::Id>(id))->isEnabled(); }},
+                                   pane);
+    m_data.AddView(&m_seriesView->logic());
+    layout->addWidget(m_seriesView, 1);
     return pane;
 }
 
@@ -523,6 +532,7 @@ FrameSnapshot MainFrame::snapshot()
     s.sightingShots = sightingShots();
     s.matchShots = matchShots();
     s.showSightings = m_data.ShowSightings();
+    s.allTraces = m_seriesView->logic().displayTraces();
     s.hiddenShotsShown = m_data.IncludeHidden();
     platform::com::ComPtr<IShot> current;
     s.currentShot = m_data.GetCurrentShot(current) && current;
@@ -544,7 +554,6 @@ FrameSnapshot MainFrame::snapshot()
     s.advancedMode = m_services.options.advancedMode != 0;
     s.bothPanesShown = m_leftPane->isVisibleTo(this);
     s.shotListMode = m_shotListMode;
-    s.allTraces = m_displayAllTraces;
     s.toolbarVisible = m_settings.toolBar;
     s.statusBarVisible = m_settings.statusBar;
     s.fullScreen = m_fullScreen;
@@ -744,6 +753,17 @@ void MainFrame::FocusSeriesView()
     if (m_leftPane->isVisibleTo(this)) {
         m_leftPane->findChild<QWidget*>(QStringLiteral("SeriesView"))->setFocus();
     }
+}
+
+bool MainFrame::SeriesViewHasFocus()
+{
+    const QWidget* focus = QApplication::focusWidget();
+    return m_seriesView && focus && (focus == m_seriesView || m_seriesView->isAncestorOf(focus));
+}
+
+bool MainFrame::SeriesViewNavigate(const KeyDown& key)
+{
+    return m_seriesView && m_seriesView->logic().TranslateNavigationKey(key.virtualKey);
 }
 
 void MainFrame::RefreshExpertMode()
@@ -1022,6 +1042,10 @@ void MainFrame::onOptions(cmd::Id)
     if (m_traceView) {
         m_traceView->logic().OptionsChanged(*changed);
     }
+    if (*changed & kOptionsChangedShotList) {
+        m_seriesView->logic().UpdateColumnVisibility();
+        m_seriesView->logic().Rebuild();
+    }
     if ((*changed & kOptionsChangedSound) && m_tone &&
         !(m_services.options.soundEnabled && m_services.options.blindGen)) {
         m_tone->stop();
@@ -1070,6 +1094,7 @@ void MainFrame::onExpertMode(cmd::Id)
     m_services.options.advancedMode = m_services.options.advancedMode ? 0 : 1;
     saveOptions();
     applyExpertMode();
+    deliverHint(HintExpertMode);
 }
 
 void MainFrame::applyExpertMode()
@@ -1078,6 +1103,7 @@ void MainFrame::applyExpertMode()
     buildMenus();
     if (!m_services.options.advancedMode) {
         m_shotListMode = true;
+        m_seriesView->logic().SetShotListMode(true);
         if (m_data.IsValid()) {
             m_data.SetShowSightings(sightingShots() > 0, true);
         }
@@ -1127,6 +1153,7 @@ void MainFrame::onSeriesPaneMode(cmd::Id id)
     if (!m_leftPane->isVisible() || m_shotListMode != shotList) {
         m_leftPane->show();
         m_shotListMode = shotList;
+        m_seriesView->logic().SetShotListMode(shotList);
     } else {
         m_leftPane->hide();
     }
@@ -1187,6 +1214,11 @@ void MainFrame::onPreviewPage(cmd::Id id)
     } else {
         m_printing->PreviousPage();
     }
+}
+
+void MainFrame::onDisplayAllTraces(cmd::Id)
+{
+    m_seriesView->logic().SetDisplayTraces(!m_seriesView->logic().displayTraces());
 }
 
 void MainFrame::onClosePreview(cmd::Id)

@@ -47,6 +47,7 @@ namespace talvodesk {
 
 class CChartView;
 class COptions;
+class CSeriesView;
 class CTraceView;
 class FramePrinting;
 class FrameDialogs;
@@ -158,8 +159,8 @@ private:
     bool InfoViewPreTranslate(const KeyDown&) override { return false; }
     bool TraceViewVisible() override { return m_currentView == cmd::ViewTrace; }
     bool TraceViewKey(const KeyDown&) override { return false; }
-    bool SeriesViewHasFocus() override { return false; }
-    bool SeriesViewNavigate(const KeyDown&) override { return false; }
+    bool SeriesViewHasFocus() override;
+    bool SeriesViewNavigate(const KeyDown& key) override;
     void SetStatusText(const std::u16string& text) override;
     PracticeDevice* Device() override { return m_practice.Device(); }
 
@@ -228,7 +229,7 @@ private:
     void onToolbar(cmd::Id) override;
     void onStatusBar(cmd::Id) override;
     void onDisplaySightings(cmd::Id) override { m_data.SetShowSightings(!m_data.ShowSightings(), true); }
-    void onDisplayAllTraces(cmd::Id) override { m_displayAllTraces = !m_displayAllTraces; }
+    void onDisplayAllTraces(cmd::Id) override;
     void onDisplayHiddenShots(cmd::Id) override;
     void onFullScreen(cmd::Id) override;
     void onExpertMode(cmd::Id) override;
@@ -303,13 +304,13 @@ private:
     QWidget* m_leftPane = nullptr;
     QStackedWidget* m_views = nullptr;
     CTraceView* m_traceView = nullptr;
+    CSeriesView* m_seriesView = nullptr;
     QTimer m_timer;
 
     FrameSettings m_settings;
     cmd::Id m_currentView = cmd::ViewInfo;
     bool m_shotListMode = true;
     /// The series view's display of every aiming's trace, which the command toggles.
-    bool m_displayAllTraces = false;
     bool m_fullScreen = false;
     QRect m_normalGeometry;
     bool m_uiLock = false;

@@ -33,7 +33,22 @@ constexpr std::string_view kEnglish = "128\tTalvo Professional\n"
                                       "61224\t%-3.1f mm\n"
                                       "61283\tClick Continue button...\n"
                                       "61284\t%i seconds left\n"
-                                      "61285\t%i seconds or %i shot(s) left\n";
+                                      "61285\t%i seconds or %i shot(s) left\n"
+                                      "62100\t#\n"
+                                      "62101\tResult\n"
+                                      "62102\tTime\n"
+                                      "62103\t6a0\n"
+                                      "62104\t9a0\n"
+                                      "62105\t10.0\n"
+                                      "62106\t10.5\n"
+                                      "62107\t10a0\n"
+                                      "62108\t10a5\n"
+                                      "62109\tmm/s\n"
+                                      "62110\tmm/s/250ms\n"
+                                      "62112\tMissed\n"
+                                      "62113\t%1%2, %3!d! shot(s)\n"
+                                      "62114\tSighting\n"
+                                      "62115\tMatch\n";
 
 /// The text with its escapes replaced; nothing for a lone or unknown escape.
 std::optional<std::string> unescaped(std::string_view text)

@@ -9,9 +9,6 @@
 #include "talvodesk/views/FrameServices.h"
 #include "talvodesk/views/ProbabilityView.h"
 
-#include "talvoboard/Register.h"
-
-#include "platform/com/ClassTable.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
 
 #include <QApplication>
@@ -42,7 +39,6 @@ protected:
         setEnvironment("HOME", folder().c_str());
         setEnvironment("XDG_DATA_HOME", nullptr);
         fs::create_directories(folder() / "Talvo catalog");
-        talvoboard::registerClasses(platform::com::ClassTable::instance());
         SetMessageBoxAnswerer([this](const MessageBoxRequest& box) {
             boxes.push_back(box.text.toStdString());
             return IDNO;
