@@ -17,6 +17,7 @@
 #include "talvodesk/core/Settings.h"
 #include "talvodesk/core/SoundPlayback.h"
 #include "talvodesk/core/TextFormat.h"
+#include "talvodesk/views/InfoView.h"
 #include "talvodesk/views/TraceView.h"
 
 #include "interfaces/talvolink/Guids.h"
@@ -479,6 +480,12 @@ QWidget* MainFrame::makeRightPane()
             m_traceView = new CTraceView({m_data, m_services.options, m_services.clock, this, m_tone.get()}, m_views);
             m_data.AddView(&m_traceView->logic());
             page = m_traceView;
+        } else if (std::string_view(name) == "InfoView") {
+            m_infoView = new CInfoView({m_services.module, m_services.options, m_services.clock,
+                                        [this](std::uint16_t command) { PostCommand(command); }},
+                                       m_views);
+            m_data.AddView(&m_infoView->logic());
+            page = m_infoView;
         } else {
             page = new QWidget(m_views);
         }
@@ -587,6 +594,9 @@ void MainFrame::switchToView(cmd::Id view)
     const auto index = std::find(std::begin(cmd::kViews), std::end(cmd::kViews), view) - std::begin(cmd::kViews);
     m_currentView = view;
     m_views->setCurrentIndex(static_cast<int>(index));
+    if (view == cmd::ViewInfo && m_infoView) {
+        m_infoView->logic().ApplyPendingUpdate();
+    }
     refreshCommandStates();
 }
 
@@ -608,6 +618,13 @@ void MainFrame::SetTargetZoom(int zoom)
 {
     if (ITarget* target = m_traceView ? m_traceView->target() : nullptr) {
         (void)target->put_Zoom(static_cast<float>(zoom));
+    }
+    if (m_infoView && m_data.IsValid()) {
+        for (const std::u16string_view id : {u"Target1", u"Target2"}) {
+            if (ITarget* target = m_infoView->logic().page().target(id)) {
+                (void)target->put_Zoom(static_cast<float>(zoom));
+            }
+        }
     }
 }
 

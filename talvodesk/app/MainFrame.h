@@ -45,6 +45,7 @@ class Clock;
 namespace talvodesk {
 
 class COptions;
+class CInfoView;
 class CTraceView;
 class FrameDialogs;
 class ServerLockMonitor;
@@ -266,6 +267,7 @@ private:
     QWidget* m_leftPane = nullptr;
     QStackedWidget* m_views = nullptr;
     CTraceView* m_traceView = nullptr;
+    CInfoView* m_infoView = nullptr;
     QTimer m_timer;
 
     FrameSettings m_settings;

@@ -1,5 +1,6 @@
 #include "talvodesk/core/StringTable.h"
 
+#include "talvodesk/core/internal/InfoPageEnglish.h"
 #include "talvodesk/core/internal/OptionsEnglish.h"
 
 #include "platform/com/Bstr.h"
@@ -65,7 +66,8 @@ platform::Error badLine(std::size_t number, std::string_view why)
 
 const StringTable& StringTable::english()
 {
-    static const StringTable table = std::move(parse(std::string(kEnglish) + std::string(kOptionsEnglish)).value());
+    static const StringTable table =
+        std::move(parse(std::string(kEnglish) + std::string(kOptionsEnglish) + std::string(kInfoPageEnglish)).value());
     return table;
 }
 
