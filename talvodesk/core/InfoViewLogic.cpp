@@ -70,6 +70,7 @@ void InfoViewLogic::PageLoaded()
         m_titles[i].clear();
         (void)m_page.GetElementText(kInfoTitleIds[i], m_titles[i]);
     }
+    ShowIntroOrInfo();
     if (m_refreshOnLoad) {
         OnUpdate(nullptr, HintReset, 0, 0, 0);
     }

@@ -1,5 +1,5 @@
-#include "talvodesk/core/InfoPage.h"
 #include "talvodesk/core/InfoSummary.h"
+#include "talvodesk/core/InfoPage.h"
 #include "talvodesk/core/PageElements.h"
 #include "talvodesk/core/StringTable.h"
 
@@ -21,8 +21,8 @@ namespace {
 constexpr double kSecond = 1.0 / 86400.0;
 constexpr DATE kStart = 46000.5;
 
-SummaryShot hit(double seconds, float result, float x, float y, float ax, float ay, float lx, float ly,
-                int steadiness, long subTarget = 1)
+SummaryShot hit(double seconds, float result, float x, float y, float ax, float ay, float lx, float ly, int steadiness,
+                long subTarget = 1)
 {
     SummaryShot shot;
     shot.time = kStart + seconds * kSecond;
@@ -308,8 +308,7 @@ TEST_F(InfoPageFillTest, PracticeWithModelShowsEachModelValueInRed)
         {u"idResultAverage", "7.133 <font color=red> (10.450)</font>"},
         {u"idResultIntCoinsided", "21.6 (+0.2)<font color=red> (0.0  (-20.9))</font>"},
         {u"idTotalShootingTime", "00:00:25<font color=red> (01:02:05)</font>"},
-        {u"idAvgTimePerShot",
-         "00:00:08 (00:00:10, 00:01:10)<font color=red> (00:31:03 (00:00:05, 00:00:05))</font>"},
+        {u"idAvgTimePerShot", "00:00:08 (00:00:10, 00:01:10)<font color=red> (00:31:03 (00:00:05, 00:00:05))</font>"},
         {u"idStabilityOfTimeInterval", "100%<font color=red> (0%)</font>"},
         {u"idDiametralDispersion", "1.2 mm<font color=red> (0.0 mm)</font>"},
         {u"idAccuracyOfShooting", "0.6 mm<font color=red> (0.0 mm)</font>"},
@@ -327,8 +326,12 @@ TEST_F(InfoPageFillTest, PracticeWithModelShowsEachModelValueInRed)
     EXPECT_NE(std::string::npos, html(u"idDateTime").find("<font color=red> ("));
     EXPECT_EQ(std::string::npos, html(u"idDateTime").find("n/a"));
     const std::vector<std::pair<std::u16string_view, std::string>> displays = {
-        {u"idStatRow", "block"},          {u"idModelInfoRow", "block"},          {u"idTargetRow1", "block"},
-        {u"idTargetStandingRow1", "none"}, {u"idResultIntCoinsidedRow", "block"}, {u"idAvgLenRow", "block"},
+        {u"idStatRow", "block"},
+        {u"idModelInfoRow", "block"},
+        {u"idTargetRow1", "block"},
+        {u"idTargetStandingRow1", "none"},
+        {u"idResultIntCoinsidedRow", "block"},
+        {u"idAvgLenRow", "block"},
         {u"idResultAverageTitle", "inline"},
     };
     for (const auto& [id, shown] : displays) {
@@ -449,7 +452,8 @@ TEST(PageElementsTest, RowsShowForAnyTextAndHideForNone)
             EXPECT_EQ(c.text, platform::com::utf16ToUtf8(text));
         }
         if (c.rowDisplay) {
-            EXPECT_EQ(c.rowDisplay, platform::com::utf16ToUtf8(page.GetElement(std::u16string(c.id) + u"Row")->display));
+            EXPECT_EQ(c.rowDisplay,
+                      platform::com::utf16ToUtf8(page.GetElement(std::u16string(c.id) + u"Row")->display));
         }
     }
     EXPECT_FALSE(page.SetElementDisplay(u"idMissing", u"none"));
