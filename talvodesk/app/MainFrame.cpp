@@ -260,8 +260,9 @@ MainFrame::~MainFrame()
     m_lifecycle.OnStopPractice();
     qApp->removeEventFilter(this);
     m_data.RemoveView(this);
-    // The view goes before the document and the tone it uses.
+    // The views go before the document and the tone they use.
     delete m_traceView;
+    delete m_infoView;
 }
 
 namespace {

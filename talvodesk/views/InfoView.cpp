@@ -33,7 +33,6 @@ constexpr int kPageMargin = 20;
 constexpr int kBold = 1;
 constexpr int kSmall = 2;
 constexpr int kRed = 4;
-constexpr int kValue = 8;
 
 QString qtext(std::u16string_view text)
 {
@@ -118,6 +117,7 @@ CInfoView::CInfoView(Services services, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     m_scroll = new QScrollArea(this);
     m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setFrameShape(QFrame::NoFrame);
     layout->addWidget(m_scroll);
     auto* page = new QWidget(m_scroll);
@@ -179,7 +179,8 @@ QWidget* CInfoView::label(std::u16string_view id, int style)
 {
     auto* text = new QLabel(this);
     text->setTextFormat(Qt::RichText);
-    text->setWordWrap((style & kValue) == 0);
+    // Wrapped, so no long value widens the page past the window.
+    text->setWordWrap(true);
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QFont font = text->font();
     font.setBold((style & kBold) != 0);
@@ -325,7 +326,7 @@ QWidget* CInfoView::buildStatistics()
         }
         layout->addWidget(box);
     };
-    const auto value = [&](std::u16string_view id) { return label(id, kValue); };
+    const auto value = [&](std::u16string_view id) { return label(id); };
     const auto titled = [&](std::u16string_view titleId, std::u16string_view valueId) {
         return line(table, {label(titleId), value(valueId)});
     };
@@ -430,7 +431,9 @@ void CInfoView::resizeEvent(QResizeEvent* event)
 
 void CInfoView::layoutPage()
 {
-    const int width = std::max(0, m_scroll->viewport()->width() - kPageMargin);
+    // The window's own width: the scroll area's viewport may not have followed a resize yet.
+    const QScrollBar* bar = m_scroll->verticalScrollBar();
+    const int width = std::max(0, this->width() - kPageMargin - (bar->isVisible() ? bar->width() : 0));
     const PageElements::Element* singleRow = m_logic.page().GetElement(u"idTargetRow1");
     int fieldWidth = width;
     if (singleRow && singleRow->display == u"block") {
@@ -449,8 +452,9 @@ void CInfoView::layoutPage()
             }
         }
     }
-    m_shooterName->setFixedWidth(std::max(0, fieldWidth - 12));
-    m_comments->setFixedWidth(std::max(0, fieldWidth - 12));
+    // At most that wide, so the fields never hold the page wider than its window.
+    m_shooterName->setMaximumWidth(std::max(0, fieldWidth - 12));
+    m_comments->setMaximumWidth(std::max(0, fieldWidth - 12));
     // The comments fill what the target's row leaves below the name, keeping at least one line.
     const int rowHeight = std::min(width / 3, kTargetSize);
     const QWidget* nameRow = element(QStringLiteral("idShooterNameRow"));
