@@ -165,6 +165,12 @@ bool InfoViewLogic::Fill(bool documentPart, bool modelPart)
     } else {
         m_summary = {};
     }
+    WritePage();
+    return true;
+}
+
+void InfoViewLogic::WritePage()
+{
     InfoPageFormats formats;
     formats.millimetres = m_module.LoadString(kMillimetresFormat);
     formats.seconds = m_module.LoadString(kSecondsFormat);
@@ -185,7 +191,6 @@ bool InfoViewLogic::Fill(bool documentPart, bool modelPart)
         }
     }
     m_host.layoutPage();
-    return true;
 }
 
 void InfoViewLogic::fillTargets()

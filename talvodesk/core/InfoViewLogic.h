@@ -88,6 +88,8 @@ public:
     bool ApplyPendingUpdate();
     /// Recomputes the asked parts and writes the whole page. True.
     bool Fill(bool documentPart, bool modelPart);
+    /// Writes the whole page from the summary as it stands: texts, rows, targets, layout.
+    void WritePage();
     void ShowIntroOrInfo();
     void ShowShooterName();
     void ShowComments();
