@@ -994,6 +994,9 @@ void MainFrame::onOptions()
     if (m_traceView) {
         m_traceView->logic().OptionsChanged(*changed);
     }
+    if (m_infoView) {
+        m_infoView->logic().ApplyBreachColors();
+    }
     if ((*changed & kOptionsChangedSound) && m_tone &&
         !(m_services.options.soundEnabled && m_services.options.blindGen)) {
         m_tone->stop();

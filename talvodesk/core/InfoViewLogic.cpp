@@ -291,6 +291,17 @@ void InfoViewLogic::fillTargets()
     }
 }
 
+void InfoViewLogic::ApplyBreachColors()
+{
+    for (const std::u16string_view id : {u"Target1", u"Target2"}) {
+        if (ITarget* target = m_page.target(id)) {
+            (void)target->put_BreachColor(m_options.breachColor);
+            (void)target->put_SelectedBreachColor(m_options.selectedBreachColor);
+            (void)target->Refresh();
+        }
+    }
+}
+
 void InfoViewLogic::ShowIntroOrInfo()
 {
     const bool valid = documentValid();

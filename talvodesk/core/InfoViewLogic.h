@@ -90,6 +90,8 @@ public:
     bool Fill(bool documentPart, bool modelPart);
     /// Writes the whole page from the summary as it stands: texts, rows, targets, layout.
     void WritePage();
+    /// The options' breach colours on "Target1" and "Target2", redrawn.
+    void ApplyBreachColors();
     void ShowIntroOrInfo();
     void ShowShooterName();
     void ShowComments();
