@@ -76,8 +76,14 @@ void writeSpreadPractice(const fs::path& path, const char* shooter, int count, L
 class ModelDialogs final : public FrameDialogs {
 public:
     std::optional<fs::path> openFromCatalog(QWidget*, const CatalogChoice&) override { return model; }
+    std::optional<StartPracticeChoice> startPractice(QWidget*, const StartPracticeRequest&) override
+    {
+        ++startDialogs;
+        return std::nullopt;
+    }
 
     std::optional<fs::path> model;
+    int startDialogs = 0;
 };
 
 class InfoPageProgramTest : public platform::registry::testing::RegistryFixture {
@@ -169,6 +175,39 @@ TEST_F(InfoPageProgramTest, ThePageOfAPracticeWithItsModelTakesTheShootersTyping
     const std::vector<std::string_view> arguments{file};
     EXPECT_EQ(0, RunProgram(arguments, dialogs));
     EXPECT_TRUE(ran);
+}
+
+TEST_F(InfoPageProgramTest, TheWelcomeTilesRunStartPracticeAndOpen)
+{
+    const fs::path practice = folder() / "practice.talvo";
+    writeSpreadPractice(practice, "Ann", 10, 60);
+    dialogs.model = practice;
+    std::vector<int> ran;
+    QTimer::singleShot(0, qApp, [&] {
+        auto* frame = dynamic_cast<MainFrame*>(FrameServices());
+        ASSERT_NE(frame, nullptr);
+        QObject::connect(frame, &MainFrame::commandRan, frame, [&](int id) { ran.push_back(id); });
+        auto* view = dynamic_cast<CInfoView*>(frame->findChild<QWidget*>(QStringLiteral("InfoView")));
+        ASSERT_NE(view, nullptr);
+        EXPECT_TRUE(view->element(QStringLiteral("idIntro"))->isVisible());
+        EXPECT_FALSE(view->element(QStringLiteral("idAllInfo"))->isVisible());
+        auto* start = view->findChild<QWidget*>(QStringLiteral("idStartPractice"));
+        auto* open = view->findChild<QWidget*>(QStringLiteral("idOpen"));
+        ASSERT_TRUE(start && open);
+        QTest::mouseClick(start, Qt::LeftButton);
+        EXPECT_TRUE(ran.empty()) << "the command runs after the click";
+        QCoreApplication::processEvents();
+        EXPECT_EQ(1, dialogs.startDialogs);
+        QTest::mouseClick(open, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        EXPECT_EQ((std::vector<int>{cmd::StartPractice, cmd::FileOpen}), ran);
+        EXPECT_TRUE(frame->document().IsValid());
+        frame->runCommand(cmd::ViewInfo);
+        EXPECT_FALSE(view->element(QStringLiteral("idIntro"))->isVisible());
+        EXPECT_TRUE(view->element(QStringLiteral("idAllInfo"))->isVisible());
+        frame->runCommand(cmd::Exit);
+    });
+    EXPECT_EQ(0, RunProgram({}, dialogs));
 }
 
 } // namespace
