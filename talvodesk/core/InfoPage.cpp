@@ -66,43 +66,46 @@ constexpr std::array<std::u16string_view, 8> kHiddenAtStart = {u"idIntro",
                                                                u"idStatRow"};
 
 /// The other elements: rows, value cells, entry fields and the target rows.
-constexpr std::array<std::u16string_view, 34> kElements = {u"idShooterNameRow",
-                                                           u"idShooterName",
-                                                           u"idComments",
-                                                           u"idTargetRow1",
-                                                           u"idTargetRow2",
-                                                           u"idShooterNameModel",
-                                                           u"idCommentsModel",
-                                                           u"idEvent",
-                                                           u"idDateTime",
-                                                           u"idShotCount",
-                                                           u"idResultInt",
-                                                           u"idResultFractional",
-                                                           u"idResultAverage",
-                                                           u"idResultIntCoinsided",
-                                                           u"idResultIntCoinsidedRow",
-                                                           u"idTotalShootingTime",
-                                                           u"idTotalShootingTimeRow",
-                                                           u"idAvgTimePerShot",
-                                                           u"idAvgTimePerShotRow",
-                                                           u"idStabilityOfTimeInterval",
-                                                           u"idStabilityOfTimeIntervalRow",
-                                                           u"idDiametralDispersion",
-                                                           u"idDiametralDispersionRow",
-                                                           u"idStabilityOfAiming",
-                                                           u"idStabilityOfAimingRow",
-                                                           u"idAccuracyOfShooting",
-                                                           u"idAccuracyOfShootingRow",
-                                                           u"idAvgSteadiness",
-                                                           u"idAvgSteadinessRow",
-                                                           u"idAvgLen",
-                                                           u"idAvgLenX",
-                                                           u"idAvgLenY",
-                                                           u"idAvgLenRow",
-                                                           u"idEllipticalFactorGroup"};
-
-constexpr std::array<std::u16string_view, 4> kMoreElements = {u"idEllipticalFactorTrace", u"idEllipticalFactorGroupRow",
-                                                              u"idControlInterval", u"idControlIntervalRow"};
+constexpr std::array<std::u16string_view, 38> kElements = {
+    u"idShooterNameRow",
+    u"idShooterName",
+    u"idComments",
+    u"idTargetRow1",
+    u"idTargetRow2",
+    u"idShooterNameModel",
+    u"idCommentsModel",
+    u"idEvent",
+    u"idDateTime",
+    u"idShotCount",
+    u"idResultInt",
+    u"idResultFractional",
+    u"idResultAverage",
+    u"idResultIntCoinsided",
+    u"idResultIntCoinsidedRow",
+    u"idTotalShootingTime",
+    u"idTotalShootingTimeRow",
+    u"idAvgTimePerShot",
+    u"idAvgTimePerShotRow",
+    u"idStabilityOfTimeInterval",
+    u"idStabilityOfTimeIntervalRow",
+    u"idDiametralDispersion",
+    u"idDiametralDispersionRow",
+    u"idStabilityOfAiming",
+    u"idStabilityOfAimingRow",
+    u"idAccuracyOfShooting",
+    u"idAccuracyOfShootingRow",
+    u"idAvgSteadiness",
+    u"idAvgSteadinessRow",
+    u"idAvgLen",
+    u"idAvgLenX",
+    u"idAvgLenY",
+    u"idAvgLenRow",
+    u"idEllipticalFactorGroup",
+    u"idEllipticalFactorTrace",
+    u"idEllipticalFactorGroupRow",
+    u"idControlInterval",
+    u"idControlIntervalRow",
+};
 
 std::u16string formatInt(int value, std::u16string_view format)
 {
@@ -280,9 +283,6 @@ void DeclareInfoPage(PageElements& page, const std::function<std::u16string_view
         page.add(std::u16string(id), u"none");
     }
     for (const std::u16string_view id : kElements) {
-        page.add(std::u16string(id));
-    }
-    for (const std::u16string_view id : kMoreElements) {
         page.add(std::u16string(id));
     }
     for (const std::u16string_view id : kInfoTargetIds) {

@@ -8,7 +8,7 @@
 #include "platform/time/Clock.h"
 
 #include <QApplication>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,7 +27,7 @@ using platform::com::ComPtr;
 
 namespace {
 
-/// The largest side of a target on the page, and the margin the page keeps free on the right.
+/// The largest side of a target on the page, and the margin the page keeps free on the right. The label styles.
 constexpr int kTargetSize = 150;
 constexpr int kPageMargin = 20;
 constexpr int kBold = 1;
