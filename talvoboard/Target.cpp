@@ -193,12 +193,11 @@ HRESULT CTarget::Add(IAiming* pAiming)
         return E_INVALIDARG;
     }
     auto guard = lock();
-    const bool held = std::any_of(m_state.aimings.begin(), m_state.aimings.end(),
-                                  [&](const AimingEntry& entry) { return isSameObject(entry.aiming.get(), pAiming); });
-    if (held) {
+    if (m_state.heldAimings.contains(pAiming)) {
         return S_OK;
     }
     m_state.aimings.push_back({ComPtr<IAiming>(pAiming), 0, 0});
+    m_state.heldAimings.add(pAiming);
     if (m_state.autoZoom) {
         zoomToFit(false);
     }
@@ -216,6 +215,7 @@ HRESULT CTarget::Clear()
     m_mouse->mouse().releaseDragShot();
     m_replay->replay().clear();
     m_state.aimings.clear();
+    m_state.heldAimings.clear();
     m_state.labels = {};
     if (m_state.autoZoom) {
         zoomToFit(false);

@@ -9,6 +9,7 @@
 #include "interfaces/talvodata/ITargetParams.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/ComPtr.h"
+#include "platform/com/ObjectIdentity.h"
 #include "platform/gfx/Geometry.h"
 
 #include <array>
@@ -28,6 +29,8 @@ struct AimingEntry {
 /// rectangles are in units of 1/100 mm. Thread rule: guarded by the owning control's lock.
 struct TargetState {
     std::vector<AimingEntry> aimings;
+    /// The identities of `aimings`, so that adding hundreds of aimings stays linear.
+    platform::com::IdentitySet heldAimings;
     std::vector<platform::com::ComPtr<ITargetElement>> elements;
 
     platform::com::ComPtr<IEventParams> event;

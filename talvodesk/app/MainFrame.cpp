@@ -20,6 +20,7 @@
 #include "talvodesk/core/TextFormat.h"
 #include "talvodesk/views/CoordinationView.h"
 #include "talvodesk/views/DistanceView.h"
+#include "talvodesk/views/InfoView.h"
 #include "talvodesk/views/ProbabilityView.h"
 #include "talvodesk/views/SeriesView.h"
 #include "talvodesk/views/TraceView.h"
@@ -282,6 +283,7 @@ MainFrame::~MainFrame()
         delete dynamic_cast<CChartView*>(page);
     }
     delete m_seriesView;
+    delete m_infoView;
 }
 
 namespace {
@@ -499,6 +501,12 @@ QWidget* MainFrame::makeRightPane()
         } else if (CChartView* chart = makeChartView(name)) {
             m_data.AddView(chart);
             page = chart;
+        } else if (std::string_view(name) == "InfoView") {
+            m_infoView = new CInfoView({m_services.module, m_services.options, m_services.clock,
+                                        [this](std::uint16_t command) { PostCommand(command); }},
+                                       m_views);
+            m_data.AddView(&m_infoView->logic());
+            page = m_infoView;
         } else {
             page = new QWidget(m_views);
         }
@@ -634,6 +642,9 @@ void MainFrame::switchToView(cmd::Id view)
     const auto index = std::find(std::begin(cmd::kViews), std::end(cmd::kViews), view) - std::begin(cmd::kViews);
     m_currentView = view;
     m_views->setCurrentIndex(static_cast<int>(index));
+    if (view == cmd::ViewInfo && m_infoView) {
+        m_infoView->logic().ApplyPendingUpdate();
+    }
     refreshCommandStates();
 }
 
@@ -655,6 +666,13 @@ void MainFrame::SetTargetZoom(int zoom)
 {
     if (ITarget* target = m_traceView ? m_traceView->target() : nullptr) {
         (void)target->put_Zoom(static_cast<float>(zoom));
+    }
+    if (m_infoView && m_data.IsValid()) {
+        for (const std::u16string_view id : {u"Target1", u"Target2"}) {
+            if (ITarget* target = m_infoView->logic().page().target(id)) {
+                (void)target->put_Zoom(static_cast<float>(zoom));
+            }
+        }
     }
 }
 
@@ -1045,6 +1063,9 @@ void MainFrame::onOptions(cmd::Id)
     if (*changed & kOptionsChangedShotList) {
         m_seriesView->logic().UpdateColumnVisibility();
         m_seriesView->logic().Rebuild();
+    }
+    if (m_infoView) {
+        m_infoView->logic().ApplyBreachColors();
     }
     if ((*changed & kOptionsChangedSound) && m_tone &&
         !(m_services.options.soundEnabled && m_services.options.blindGen)) {

@@ -48,6 +48,7 @@ namespace talvodesk {
 class CChartView;
 class COptions;
 class CSeriesView;
+class CInfoView;
 class CTraceView;
 class FramePrinting;
 class FrameDialogs;
@@ -305,6 +306,7 @@ private:
     QStackedWidget* m_views = nullptr;
     CTraceView* m_traceView = nullptr;
     CSeriesView* m_seriesView = nullptr;
+    CInfoView* m_infoView = nullptr;
     QTimer m_timer;
 
     FrameSettings m_settings;

@@ -1,6 +1,7 @@
 #include "talvodesk/core/StringTable.h"
 
 #include "talvodesk/core/internal/ChartsEnglish.h"
+#include "talvodesk/core/internal/InfoPageEnglish.h"
 #include "talvodesk/core/internal/OptionsEnglish.h"
 
 #include "platform/com/Bstr.h"
@@ -88,8 +89,9 @@ platform::Error badLine(std::size_t number, std::string_view why)
 
 const StringTable& StringTable::english()
 {
-    static const StringTable table =
-        std::move(parse(std::string(kEnglish) + std::string(kOptionsEnglish) + std::string(kChartsEnglish)).value());
+    static const StringTable table = std::move(parse(std::string(kEnglish) + std::string(kOptionsEnglish) +
+                                                     std::string(kChartsEnglish) + std::string(kInfoPageEnglish))
+                                                   .value());
     return table;
 }
 

@@ -275,6 +275,7 @@ bool CTalvoData::Open(BSTR path)
     }
     m_spDocument = loaded;
     ReleaseCollections();
+    m_nShotTimesOrdered = -1; // The times of the practice before say nothing of this one.
     ComPtr<IShotCollection> shots;
     (void)GetMatchShots(shots);
     long count = countOf(shots.get());

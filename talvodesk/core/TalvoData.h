@@ -86,6 +86,10 @@ public:
     bool GetShooterName(platform::com::Bstr& name) const;
     bool GetModelShooterName(platform::com::Bstr& name) const;
     bool GetComments(platform::com::Bstr& text) const;
+    /// Stores a changed shooter name (or "_comments" text), marks the practice modified and sends hint 6 (or 7) to
+    /// all but `sender`. False when not valid or when the document refuses the value; true when it was unchanged.
+    bool SetShooterName(std::u16string_view name, CView* sender);
+    bool SetComments(std::u16string_view text, CView* sender);
     bool GetModelComments(platform::com::Bstr& text) const;
     bool GetPosition(platform::com::Bstr& text) const;
     bool GetModelPosition(platform::com::Bstr& text) const;

@@ -399,6 +399,40 @@ bool CTalvoData::SetPosition(BSTR position)
     return true;
 }
 
+bool CTalvoData::SetShooterName(std::u16string_view name, CView* sender)
+{
+    Bstr stored;
+    if (!IsValid()) {
+        return false;
+    }
+    if (GetShooterName(stored) && stored.view() == name) {
+        return true;
+    }
+    if (FAILED(m_spDocument->put_ShooterName(Bstr(name).get()))) {
+        return false;
+    }
+    m_bModified = 1;
+    UpdateAllViews(sender, HintShooterName);
+    return true;
+}
+
+bool CTalvoData::SetComments(std::u16string_view text, CView* sender)
+{
+    Bstr stored;
+    if (!IsValid()) {
+        return false;
+    }
+    if (GetComments(stored) && stored.view() == text) {
+        return true;
+    }
+    if (FAILED(m_spDocument->put_Value(Bstr("_comments").get(), Variant::fromString(Bstr(text)).get()))) {
+        return false;
+    }
+    m_bModified = 1;
+    UpdateAllViews(sender, HintComments);
+    return true;
+}
+
 bool CTalvoData::ClearShots()
 {
     if (!m_spDocument) {

@@ -1,0 +1,142 @@
+// The practice page of a 600-shot practice beside a 600-shot model: the summary of both (a control-interval range
+// per shot, its steadiness, every pair of hits walked on each side), target under 20 ms; and the page written
+// from that summary into its widgets and six target controls, target under 5 ms.
+#include "bench/support/Aimings.h"
+#include "bench/support/Run.h"
+
+#include "talvodesk/core/AppModule.h"
+#include "talvodesk/core/InfoSummary.h"
+#include "talvodesk/core/Options.h"
+#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/views/InfoView.h"
+
+#include "talvoboard/Register.h"
+#include "talvodata/Register.h"
+#include "talvodata/TalvoDocument.h"
+
+#include "interfaces/talvodata/IAimingAttr.h"
+#include "interfaces/talvodata/IAimingCollection.h"
+#include "platform/com/Bstr.h"
+#include "platform/com/ClassTable.h"
+#include "platform/fs/tests/support/TemporaryFolder.h"
+#include "platform/time/Clock.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+using platform::com::Bstr;
+using platform::com::ComPtr;
+
+constexpr int kShots = 600;
+constexpr DATE kStart = 46000.5;
+
+/// Saves a practice of `count` recorded aimings spread over the face, one shot each, 30 s apart.
+void writePractice(const std::filesystem::path& path, IEventParams* event, int count, unsigned seed)
+{
+    ComPtr<ITalvoDocument> document;
+    ComPtr<IAimingCollection> aimings;
+    if (FAILED(CoCreateInstance(talvodata::CLSID_TalvoDocument, nullptr, CLSCTX_ALL, ITalvoDocument::kIid,
+                                document.putVoid())) ||
+        FAILED(document->put_Event(event)) || FAILED(document->get_Aimings(aimings.put()))) {
+        bench::fail("no practice document");
+    }
+    for (int i = 0; i < count; ++i) {
+        bench::AimingShape shape;
+        shape.samplesBeforeShot = 600;
+        shape.samplesAfterShot = 100;
+        shape.centreX = static_cast<long>(250 * std::cos(i * 2.4));
+        shape.centreY = static_cast<long>(250 * std::sin(i * 2.4));
+        const ComPtr<IAiming> aiming = bench::recordedAiming(event, shape, seed + static_cast<unsigned>(i));
+        ComPtr<IAimingAttr> attributes;
+        ComPtr<IShot> shot;
+        const DATE when = kStart + i * 30.0 / 86400.0;
+        if (!aiming || FAILED(aiming->get_Attr(attributes.put())) || FAILED(attributes->put_Match(VARIANT_TRUE)) ||
+            FAILED(attributes->put_EnterTime(when - 3.0 / 86400.0)) || FAILED(aiming->get_Shot(1, shot.put())) ||
+            FAILED(shot->put_ShotTime(when)) || FAILED(aimings->Add(aiming.get()))) {
+            bench::fail("the aimings cannot be recorded");
+        }
+    }
+    if (FAILED(document->put_FileName(Bstr(path.string()).get())) || FAILED(document->Save())) {
+        bench::fail("the practice cannot be saved");
+    }
+}
+
+/// A 600-shot practice with a 600-shot model, open in the document the info view shows.
+struct Practice {
+    Practice()
+    {
+        const ComPtr<IEventParams> event = bench::shippedEvent("AR10");
+        if (!event) {
+            bench::fail("no AR10 event file: build the talvo_events target first");
+        }
+        writePractice(folder / "practice.talvo", event.get(), kShots, 1);
+        writePractice(folder / "model.talvo", event.get(), kShots, 1000);
+        if (!data.Open(Bstr((folder / "practice.talvo").string()).get()) ||
+            !data.OpenModel(Bstr((folder / "model.talvo").string()).get())) {
+            bench::fail("the practices cannot be opened");
+        }
+    }
+
+    platform::fs::testing::TemporaryFolder folder;
+    talvodesk::CTalvoData data;
+};
+
+Practice& practice()
+{
+    static Practice shared;
+    return shared;
+}
+
+void summaryOfBothSides(benchmark::State& state)
+{
+    talvodesk::CTalvoData& data = practice().data;
+    talvodesk::InfoSummary summary;
+    for (auto _ : state) {
+        talvodesk::ComputeSummary(data, summary, true, true);
+        benchmark::DoNotOptimize(summary.sides[1].aimingStability);
+    }
+    if (summary.sides[0].hitCount != kShots || summary.sides[1].hitCount != kShots) {
+        state.SkipWithError("not every shot was summed up");
+    }
+    state.counters["target_ms"] = 20;
+    state.SetLabel("600 + 600 shots: target under 20 ms");
+}
+BENCHMARK(summaryOfBothSides)->Unit(benchmark::kMillisecond);
+
+void pageWrittenFromTheSummary(benchmark::State& state)
+{
+    talvodesk::CTalvoAppModule module;
+    talvodesk::COptions options;
+    platform::time::SystemClock clock;
+    talvodesk::CInfoView view({module, options, clock, {}});
+    view.resize(900, 1200);
+    view.show();
+    talvodesk::CTalvoData& data = practice().data;
+    data.AddView(&view.logic());
+    view.logic().Fill(true, true);
+    for (auto _ : state) {
+        view.logic().WritePage();
+    }
+    data.RemoveView(&view.logic());
+    state.counters["target_ms"] = 5;
+    state.SetLabel("texts, rows and six targets: target under 5 ms");
+}
+BENCHMARK(pageWrittenFromTheSummary)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0);
+    QApplication application(argc, argv);
+    talvodata::registerClasses(platform::com::ClassTable::instance());
+    talvoboard::registerClasses(platform::com::ClassTable::instance());
+    return bench::runBenchmarks(argc, argv);
+}
