@@ -40,6 +40,25 @@ constexpr std::uint8_t kStatusSignal = 60;
 constexpr int kDovecoteWirelessCurrent = 40000;
 constexpr int kDovecoteOpticalCurrent = 2000;
 constexpr int kTargetCodeOffset = 1;
+
+// The optical sensor's nominal emitter spacing by what it aims at.
+constexpr double kDovecoteOpticalDistance = 50.0;
+constexpr double kSensorAloneDistance = 625.0;
+
+std::optional<double> nominalDistanceOfCode(std::uint8_t code)
+{
+    switch (code) {
+    case 6:
+        return 182.0;
+    case 7:
+    case 13:
+        return 76.0;
+    case 11:
+        return 190.0;
+    default:
+        return std::nullopt; // other targets keep the distance the sensor has
+    }
+}
 constexpr int kRegulationEvery = 12;
 
 // Vendor requests.
@@ -287,6 +306,7 @@ bool CTalvoDeviceUSB::Open()
     } else if (m_dovecote.isOpen()) {
         ok = setUpDovecote();
     } else if (!target10m) {
+        m_optical.setNominalDistance(kSensorAloneDistance);
         (void)selectSubTarget();
     }
     if (!ok) {
@@ -311,6 +331,7 @@ bool CTalvoDeviceUSB::Open()
         }
         m_opticalLens = bytes::le32(calibration, 16) / 65536.0;
         m_optical.setCalibrationScale(m_opticalLens);
+        m_optical.setPiezoSensitivity(m_piezoSensitivity);
     } else {
         (void)selectSubTarget();
         m_regulator.restart();
@@ -335,11 +356,18 @@ bool CTalvoDeviceUSB::setUpController()
     }
     std::ranges::copy_n(state.begin() + kStateSerial, 8, serial.begin());
     setSerial(2, serial);
-    (void)state[kTargetCodeOffset]; // The optical sensor keeps its own spacing for every target code.
+    applyTargetCode(state[kTargetCodeOffset]);
     (void)selectSubTarget();
     loadCalibration();
     (void)sendCurrents();
     return true;
+}
+
+void CTalvoDeviceUSB::applyTargetCode(std::uint8_t code)
+{
+    if (const auto distance = nominalDistanceOfCode(code)) {
+        m_optical.setNominalDistance(*distance);
+    }
 }
 
 bool CTalvoDeviceUSB::receiverOn()
@@ -413,8 +441,11 @@ bool CTalvoDeviceUSB::setUpDovecote()
             return fail("Unable to start target device (2)");
         }
         setSpacing(50.0);
-    } else if (!m_dovecote.SendVendorCommand(kDovecoteMeasureOptical, 1, 0)) {
-        return fail("Unable to start target device (3)");
+    } else {
+        if (!m_dovecote.SendVendorCommand(kDovecoteMeasureOptical, 1, 0)) {
+            return fail("Unable to start target device (3)");
+        }
+        m_optical.setNominalDistance(kDovecoteOpticalDistance);
     }
     (void)selectSubTarget();
     const int current = m_wireless ? kDovecoteWirelessCurrent : kDovecoteOpticalCurrent;
@@ -517,12 +548,10 @@ void CTalvoDeviceUSB::onOpticalSample(const OpticalSample& s)
     }
     const double intensity = value(optical::kSumBoth);
     const double scale = value(optical::kFactor);
-    bool valid = false;
-    if (target10m) {
-        valid = m_opticalLens * scale <= 16.0 && intensity >= 1000.0;
-    } else {
-        valid = intensity >= (m_optical.majorVersion() >= 5 ? 300.0 : 500.0);
-    }
+    // The sensor's own verdict (every quadrant lit) comes first: a dark quadrant skews the position.
+    const bool bright = target10m ? m_opticalLens * scale <= 16.0 && intensity >= 1000.0
+                                  : intensity >= (m_optical.majorVersion() >= 5 ? 300.0 : 500.0);
+    const bool valid = s[optical::kValid] != 0 && bright;
     DeviceRecord record;
     record.aimValid = valid ? 1 : 0;
     record.level = toInt16(std::round(intensity));
@@ -608,6 +637,9 @@ void CTalvoDeviceUSB::PutPiezoSensitivity(LONG nSubDevice, LONG value)
 {
     if (nSubDevice == kSubDevice) {
         m_piezoSensitivity = value;
+        if (m_optical.isOpen()) {
+            m_optical.setPiezoSensitivity(value);
+        }
     }
 }
 
@@ -787,6 +819,9 @@ bool CTalvoDeviceUSB::selectZone(int zone, bool force)
 bool CTalvoDeviceUSB::selectSubTarget()
 {
     const SubTargetPair pair = SelectSubTargetPair(m_wireless, m_lastKind, host().firingPoint());
+    if (!m_wireless) {
+        m_optical.setParity(pair.parity);
+    }
     bool ok = true;
     if (m_receiver.isOpen() && m_targetNumber >= 1) {
         const std::array<std::uint8_t, 3> bytes{command::kSubTarget, pair.a, pair.b};
@@ -1468,6 +1503,7 @@ void CTalvoDeviceUSB::OnAppMessage(WPARAM wParam, LPARAM /*lParam*/)
     if (!m_controller.ReadVendor(kControllerState, 0, 0, state) || state[0] != 1) {
         return;
     }
+    applyTargetCode(state[kTargetCodeOffset]);
     (void)selectSubTarget();
     (void)sendCurrents();
     (void)m_controller.SendVendorCommand(kControllerStart, 0, 0);

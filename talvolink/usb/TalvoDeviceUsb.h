@@ -89,6 +89,7 @@ public:
     Currents currents() const { return m_regulator.currents(); }
     LampBytes lampBytes() const { return {m_settings[2], m_settings[3]}; }
     bool calibrated() const { return m_calibrated; }
+    const UsbOpticalSensor& opticalSensor() const { return m_optical; }
 
 private:
     static constexpr LONG kNotSet = 255;
@@ -114,6 +115,8 @@ private:
     void closeDevices();
     void setSerial(std::size_t slot, const UsbSerialNumber& serial);
     void setSpacing(double spacing);
+    /// The optical sensor's nominal distance by the target controller's target code.
+    void applyTargetCode(std::uint8_t code);
     bool receiverOn();
 
     // Reader threads.

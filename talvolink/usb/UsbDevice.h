@@ -86,7 +86,7 @@ protected:
     void setTaggedBlocks(bool tagged) { m_taggedBlocks = tagged; }
     /// Closes the handle only, as a failed read asks: no Shutdown, and the reader (this thread) ends by itself.
     void CloseHandle();
-    platform::kernel::RecursiveMutex& requestLock() { return m_requestLock; }
+    platform::kernel::RecursiveMutex& requestLock() const { return m_requestLock; }
 
 private:
     void setError(std::string text, platform::usb::UsbError code = platform::usb::kErrorSuccess);
