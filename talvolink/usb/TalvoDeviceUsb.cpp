@@ -61,6 +61,10 @@ std::optional<double> nominalDistanceOfCode(std::uint8_t code)
 }
 constexpr int kRegulationEvery = 12;
 
+// The wParam of kAppMessage: a target connected or went, or the device at the model's path went away.
+constexpr WPARAM kTargetChanged = 1;
+constexpr WPARAM kDeviceLost = 2;
+
 // Vendor requests.
 constexpr std::uint8_t kControllerLamps = 0x81;
 constexpr std::uint8_t kReceiverSerial = 0x81;
@@ -220,14 +224,19 @@ void CTalvoDeviceUSB::setSpacing(double spacing)
 void CTalvoDeviceUSB::hookDevices()
 {
     unhookDevices();
-    const auto post = [this](UINT message) { return [this, message](auto&&...) { postAppMessage(message, 1); }; };
+    const auto post = [this](UINT message) {
+        return [this, message](auto&&...) { postAppMessage(message, kTargetChanged); };
+    };
     const auto connect = m_controller.eventConnect.hook(post(kAppMessage));
     const auto target = m_receiver.eventTarget.hook(post(kAppMessage));
     const auto signal = m_optical.eventSignal.hook([this](const OpticalSample& s) { onOpticalSample(s); });
     const auto data = [this](int, std::span<const std::uint8_t> bytes) { onWirelessData(bytes); };
     const auto wireless = m_receiver.eventWirelessData.hook(data);
     const auto dovecote = m_dovecote.eventWirelessData.hook(data);
-    m_unhooks = {[this, connect] { m_controller.eventConnect.unhook(connect); },
+    UsbDevice& pathDevice = pathDeviceOf();
+    const auto lost = pathDevice.eventLost.hook([this] { postAppMessage(kAppMessage, kDeviceLost); });
+    m_unhooks = {[&pathDevice, lost] { pathDevice.eventLost.unhook(lost); },
+                 [this, connect] { m_controller.eventConnect.unhook(connect); },
                  [this, target] { m_receiver.eventTarget.unhook(target); },
                  [this, signal] { m_optical.eventSignal.unhook(signal); },
                  [this, wireless] { m_receiver.eventWirelessData.unhook(wireless); },
@@ -252,8 +261,21 @@ void CTalvoDeviceUSB::closeDevices()
     m_optical.Close();
 }
 
+UsbDevice& CTalvoDeviceUSB::pathDeviceOf()
+{
+    switch (m_pathClass) {
+    case InterfaceClass::WirelessTarget:
+        return m_receiver;
+    case InterfaceClass::DovecoteTarget:
+        return m_dovecote;
+    default:
+        return m_optical;
+    }
+}
+
 bool CTalvoDeviceUSB::Open()
 {
+    m_lost = false;
     m_ledsAvailable = false;
     m_lampsAvailable = false;
     m_ledsBrightness = 0;
@@ -269,8 +291,7 @@ bool CTalvoDeviceUSB::Open()
         (void)m_xFilter.Design(0.15, FilterKind::LowPass, 0.5, 2);
         (void)m_yFilter.Design(0.15, FilterKind::LowPass, 0.5, 2);
         m_targetNumber = 0;
-        UsbDevice& device = m_pathClass == InterfaceClass::WirelessTarget ? static_cast<UsbDevice&>(m_receiver)
-                                                                          : static_cast<UsbDevice&>(m_dovecote);
+        UsbDevice& device = pathDeviceOf();
         if (!device.Open(m_path)) {
             return fail(device.errorText());
         }
@@ -1455,9 +1476,24 @@ void CTalvoDeviceUSB::OnTimer(WPARAM /*wParam*/, LPARAM /*lParam*/)
     }
 }
 
+void CTalvoDeviceUSB::onDeviceLost()
+{
+    // Reported once; reconnecting is the user's (Reset hardware), as for a serial sensor.
+    if (std::exchange(m_lost, true)) {
+        return;
+    }
+    const DispatchScope dispatch(host());
+    ConcludeCurrentAiming(kSubDevice);
+    host().fireDisconnected();
+}
+
 void CTalvoDeviceUSB::OnAppMessage(WPARAM wParam, LPARAM /*lParam*/)
 {
-    if (wParam != 1 || !isTarget10m()) {
+    if (wParam == kDeviceLost) {
+        onDeviceLost();
+        return;
+    }
+    if (wParam != kTargetChanged || !isTarget10m()) {
         return;
     }
     const DispatchScope dispatch(host());

@@ -105,6 +105,9 @@ private:
 
     // Opening.
     bool fail(const std::string& text);
+    /// The device at the model's path: the optical sensor, or the wireless target or the Dovecote target.
+    UsbDevice& pathDeviceOf();
+    void onDeviceLost();
     bool openFirst(UsbDevice& device, platform::usb::InterfaceClass interfaceClass);
     void openSideSensors();
     bool setUpController();
@@ -178,6 +181,7 @@ private:
     TargetCommands m_commands;
     std::vector<std::function<void()>> m_unhooks;
 
+    bool m_lost = false;
     int m_targetNumber = 0;
     std::array<std::uint8_t, TargetCommands::kDescriptorLength> m_descriptor{};
     std::array<std::uint8_t, TargetCommands::kSettingsLength> m_settings{};
