@@ -154,7 +154,7 @@ bool CTalvoDeviceImageSensor::Open()
     DeviceInformation& information = host().deviceInformation();
     information.serialSlots = {};
     std::ranges::copy(m_qv.serialNumber(), information.serialSlots[0].begin());
-    (void)m_qv.Reset(); // Always succeeds.
+    (void)m_qv.Reset(m_foundX, m_foundY); // Always succeeds.
     (void)m_side.openMissing();
     openLink();
     setModelTimer(kInactivityTimer, kTimerInterval);
