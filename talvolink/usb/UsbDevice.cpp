@@ -62,8 +62,7 @@ UsbConnection* UsbDevice::connection()
 
 std::uint16_t UsbDevice::productId() const
 {
-    return static_cast<std::uint16_t>(m_descriptor[kDescriptorProductId] |
-                                      (m_descriptor[kDescriptorProductId + 1] << 8));
+    return platform::com::loadLittleEndian<std::uint16_t>(&m_descriptor[kDescriptorProductId]);
 }
 
 void UsbDevice::setError(std::string text, UsbError code)
