@@ -40,9 +40,12 @@ constexpr std::uint8_t kStatusSignal = 60;
 constexpr int kDovecoteWirelessCurrent = 40000;
 constexpr int kDovecoteOpticalCurrent = 2000;
 constexpr int kTargetCodeOffset = 1;
+constexpr int kRegulationEvery = 12;
 
-// The optical sensor's nominal emitter spacing by what it aims at.
-constexpr double kDovecoteOpticalDistance = 50.0;
+// The nominal spacing of the emitters the sensor sees, by what it aims at.
+constexpr double kDovecoteSpacing = 50.0;
+constexpr double kZoneTargetSpacing = 50.0;
+constexpr double kWirelessTargetSpacing = 190.0;
 constexpr double kSensorAloneDistance = 625.0;
 
 std::optional<double> nominalDistanceOfCode(std::uint8_t code)
@@ -59,7 +62,6 @@ std::optional<double> nominalDistanceOfCode(std::uint8_t code)
         return std::nullopt; // other targets keep the distance the sensor has
     }
 }
-constexpr int kRegulationEvery = 12;
 
 // The wParam of kAppMessage: a target connected or went, or the device at the model's path went away.
 constexpr WPARAM kTargetChanged = 1;
@@ -218,6 +220,8 @@ void CTalvoDeviceUSB::setSpacing(double spacing)
 {
     if (m_wireless) {
         m_records.decoder().setSpacing(spacing);
+    } else {
+        m_optical.setNominalDistance(spacing);
     }
 }
 
@@ -431,14 +435,14 @@ bool CTalvoDeviceUSB::setUpWirelessTarget()
         m_ledsBrightness = kNotSet;
         m_lampsBrightness = kNotSet;
         loadBrightness();
-        setSpacing(50.0);
+        setSpacing(kZoneTargetSpacing);
         (void)selectSubTarget();
         m_regulator.setCurrents({kMiddleSignal, kMiddleSignal});
         loadCalibration();
         m_zoneCountdown = kZoneCountdown;
         (void)selectZone(kMiddleZone, true);
     } else {
-        setSpacing(190.0);
+        setSpacing(kWirelessTargetSpacing);
         (void)selectSubTarget();
         loadCalibration();
     }
@@ -461,12 +465,12 @@ bool CTalvoDeviceUSB::setUpDovecote()
         if (!m_dovecote.SendVendorCommand(kDovecoteMeasureWireless, 1, 0)) {
             return fail("Unable to start target device (2)");
         }
-        setSpacing(50.0);
+        setSpacing(kDovecoteSpacing);
     } else {
         if (!m_dovecote.SendVendorCommand(kDovecoteMeasureOptical, 1, 0)) {
             return fail("Unable to start target device (3)");
         }
-        m_optical.setNominalDistance(kDovecoteOpticalDistance);
+        setSpacing(kDovecoteSpacing);
     }
     (void)selectSubTarget();
     const int current = m_wireless ? kDovecoteWirelessCurrent : kDovecoteOpticalCurrent;
@@ -1522,7 +1526,7 @@ void CTalvoDeviceUSB::OnAppMessage(WPARAM wParam, LPARAM /*lParam*/)
         const bool zones = descriptorKind() == kZoneTargetKind;
         m_ledsAvailable = zones;
         m_lampsAvailable = zones;
-        setSpacing(zones ? 50.0 : 190.0);
+        setSpacing(zones ? kZoneTargetSpacing : kWirelessTargetSpacing);
         (void)selectSubTarget();
         if (zones) {
             m_regulator.setCurrents({kMiddleSignal, kMiddleSignal});

@@ -117,6 +117,8 @@ private:
     void unhookDevices();
     void closeDevices();
     void setSerial(std::size_t slot, const UsbSerialNumber& serial);
+    /// The nominal spacing of the emitters: the signal processor's in wireless mode, the optical sensor's
+    /// nominal distance in optical mode.
     void setSpacing(double spacing);
     /// The optical sensor's nominal distance by the target controller's target code.
     void applyTargetCode(std::uint8_t code);

@@ -618,7 +618,7 @@ TEST_F(UsbSessionTest, BiathlonZonesAndLamps)
 
 TEST_F(UsbSessionTest, OpticalScaleFollowsTheTargetsNominalDistance)
 {
-    enum class Target { Controller, Dovecote, Alone };
+    enum class Target { Controller, Receiver, ZoneReceiver, Dovecote, Alone };
     struct Case {
         const char* name;
         Target target;
@@ -627,10 +627,11 @@ TEST_F(UsbSessionTest, OpticalScaleFollowsTheTargetsNominalDistance)
         double distance;
     };
     const Case cases[] = {
-        {"code 6", Target::Controller, 6, 0, 182.0},     {"code 7", Target::Controller, 7, 0, 76.0},
-        {"code 13", Target::Controller, 13, 0, 76.0},    {"code 11", Target::Controller, 11, 0, 190.0},
-        {"other code", Target::Controller, 9, 0, 182.0}, {"code 6 then 7", Target::Controller, 6, 7, 76.0},
-        {"Dovecote", Target::Dovecote, 0, 0, 50.0},      {"sensor alone", Target::Alone, 0, 0, 625.0},
+        {"code 6", Target::Controller, 6, 0, 182.0},        {"code 7", Target::Controller, 7, 0, 76.0},
+        {"code 13", Target::Controller, 13, 0, 76.0},       {"code 11", Target::Controller, 11, 0, 190.0},
+        {"other code", Target::Controller, 9, 0, 182.0},    {"code 6 then 7", Target::Controller, 6, 7, 76.0},
+        {"Dovecote", Target::Dovecote, 0, 0, 50.0},         {"sensor alone", Target::Alone, 0, 0, 625.0},
+        {"wireless target", Target::Receiver, 0, 0, 190.0}, {"zone target", Target::ZoneReceiver, 0, 0, 50.0},
     };
     std::optional<double> scale182; // the record's scale against 182
     for (const Case& c : cases) {
@@ -645,6 +646,8 @@ TEST_F(UsbSessionTest, OpticalScaleFollowsTheTargetsNominalDistance)
             script.answer("controller", 0x8A, {1, c.code, 41, 42, 43, 44, 45, 46, 47, 48, 0, 0, 0, 0, 0, 0});
         } else if (c.target == Target::Dovecote) {
             script.plugDovecote();
+        } else if (c.target != Target::Alone) {
+            script.plugReceiver(1, c.target == Target::ZoneReceiver ? 18 : 3);
         }
         auto& clock = static_cast<platform::time::ManualClock&>(host.clock());
         CTalvoDeviceUSB model(host, script.bus, ScriptedUsbBus::kOpticalPath, InterfaceClass::OpticalSensor,
