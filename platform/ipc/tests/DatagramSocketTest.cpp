@@ -6,11 +6,9 @@
 
 #include <cstring>
 #include <filesystem>
-#include <span>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-#include <vector>
 
 namespace platform::ipc {
 namespace {
@@ -58,37 +56,6 @@ TEST(DatagramSocketTest, SendTellsAFullQueueFromAGonePeer)
     EXPECT_FALSE(std::filesystem::exists(folder / "receiver"));
     EXPECT_EQ(SendResult::Gone, (*toReceiver)->send(kBytes));
     EXPECT_FALSE(DatagramSocket::connect((folder / "receiver").string()));
-}
-
-TEST(DatagramSocketTest, SendManyGoesAsFarAsThePeersQueueTakesInOrder)
-{
-    fs::testing::TemporaryFolder folder;
-    auto receiver = DatagramSocket::bind(folder / "receiver");
-    ASSERT_TRUE(receiver);
-    auto toReceiver = DatagramSocket::connect((*receiver)->address());
-    ASSERT_TRUE(toReceiver);
-    std::vector<std::vector<std::uint8_t>> numbered;
-    for (std::uint8_t i = 0; i < 200; ++i) {
-        numbered.push_back({i});
-    }
-    const std::vector<std::span<const std::uint8_t>> all(numbered.begin(), numbered.end());
-
-    std::size_t sent = 0;
-    EXPECT_EQ(SendResult::Busy, (*toReceiver)->sendMany(all, sent));
-    ASSERT_GT(sent, 0U);
-    ASSERT_LT(sent, all.size());
-    for (std::size_t i = 0; i < sent; ++i) {
-        const auto datagram = (*receiver)->receive();
-        ASSERT_TRUE(datagram);
-        EXPECT_EQ(numbered[i], datagram->bytes);
-    }
-    std::size_t rest = 0;
-    EXPECT_EQ(SendResult::Sent, (*toReceiver)->sendMany(std::span(all).subspan(sent, 1), rest));
-    EXPECT_EQ(1U, rest);
-
-    receiver->reset();
-    EXPECT_EQ(SendResult::Gone, (*toReceiver)->sendMany(all, rest));
-    EXPECT_EQ(0U, rest);
 }
 
 TEST(DatagramSocketTest, BindReplacesOnlyAStaleSocketFile)
