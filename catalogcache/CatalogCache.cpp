@@ -2,6 +2,8 @@
 
 #include "catalogcache/GenerationPage.h"
 
+#include "platform/com/ErrorText.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -29,7 +31,7 @@ platform::Error fileError(const std::string& what, const std::filesystem::path& 
                          : error == ENOENT                                    ? STG_E_PATHNOTFOUND
                          : error == ENOMEM                                    ? E_OUTOFMEMORY
                                                                               : STG_E_ACCESSDENIED;
-    return platform::Error{code, "cannot " + what + " " + file.string() + ": " + std::strerror(error)};
+    return platform::Error{code, "cannot " + what + " " + file.string() + ": " + platform::com::errorText(error)};
 }
 
 /// Gives the file `size` bytes with their blocks reserved, so that writing through the mapping can never meet a

@@ -228,6 +228,7 @@ HRESULT CTalvoDevice::connect()
         return E_FAIL;
     }
     std::unique_ptr<CGenericTalvo> model = std::move(created.value());
+    m_silent = false;
     if (!model->Open()) {
         (void)model->Close(); // Its reason is in the last error text already.
         return E_FAIL;
@@ -284,13 +285,17 @@ void CTalvoDevice::disconnect()
     if (!model) {
         return;
     }
+    // Inside an event (a dispatch beyond this call's own), the sink that disconnects hears nothing more.
+    if (m_dispatchDepth > 1) {
+        m_silent = true;
+    }
     if (model->SemaphoreAvailable()) {
         (void)model->PutSemaphore(SemaphoreOff); // The device goes away either way.
     }
     // A sink may be inside an event of this model: it finishes the step it is in, and closing it now would conclude
     // the aiming under that step.
     model->markClosing();
-    m_retiredModels.push_back(std::move(model));
+    m_retiredModels.push_back({std::move(model), m_silent});
     if (m_dispatchDepth == 0) {
         closeRetiredModels(); // The destructor, the one caller outside a dispatch.
     }
@@ -300,9 +305,12 @@ void CTalvoDevice::closeRetiredModels()
 {
     // Closing concludes an open aiming, and a sink of that conclusion may disconnect a model connected since.
     while (!m_retiredModels.empty()) {
-        const std::unique_ptr<CGenericTalvo> model = std::move(m_retiredModels.back());
+        RetiredModel retired = std::move(m_retiredModels.back());
         m_retiredModels.pop_back();
-        (void)model->Close(); // Always true.
+        // A connection made since clears the control's silence, not this model's.
+        const bool silent = std::exchange(m_silent, retired.silent);
+        (void)retired.model->Close(); // Always true.
+        m_silent = silent;
     }
 }
 
@@ -894,6 +902,9 @@ HRESULT CTalvoDevice::put_LampsBrightness(LONG newVal)
 void CTalvoDevice::fire(DISPID dispId, std::vector<Variant> arguments) const
 {
     m_ownerThread.assertOwnerThread(); // Sinks are called on the control's thread only.
+    if (m_silent) {
+        return;
+    }
     m_events->fire(dispId, std::move(arguments));
 }
 

@@ -186,8 +186,15 @@ private:
     std::string m_lastErrorText;
     std::unique_ptr<CGenericTalvo> m_model; // Non-null exactly while connected.
     // Models disconnected while a dispatch ran: closed when the outermost dispatch ends.
-    std::vector<std::unique_ptr<CGenericTalvo>> m_retiredModels;
+    struct RetiredModel {
+        std::unique_ptr<CGenericTalvo> model;
+        bool silent = false; // disconnected inside an event: its closing tells the sinks nothing
+    };
+    std::vector<RetiredModel> m_retiredModels;
     int m_dispatchDepth = 0;
+    // Set by a disconnection inside an event, cleared by the next connection: the sink that disconnected hears
+    // nothing more, neither the rest of the step the model is in nor the conclusion that closing it makes.
+    bool m_silent = false;
 };
 
 } // namespace talvolink

@@ -2,6 +2,8 @@
 
 #include "platform/com/ErrorText.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
@@ -179,6 +181,34 @@ Result<std::unique_ptr<DatagramSocket>> DatagramSocket::connect(const std::strin
 SendResult DatagramSocket::send(std::span<const std::uint8_t> bytes)
 {
     return sendResultOf(::send(m_fd, bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL));
+}
+
+SendResult DatagramSocket::sendMany(std::span<const std::span<const std::uint8_t>> datagrams, std::size_t& sent)
+{
+    constexpr std::size_t kPerCall = 64;
+    std::array<iovec, kPerCall> parts{};
+    std::array<mmsghdr, kPerCall> messages{};
+    sent = 0;
+    while (sent < datagrams.size()) {
+        const std::size_t count = std::min(kPerCall, datagrams.size() - sent);
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto bytes = datagrams[sent + i];
+            parts[i] = {const_cast<std::uint8_t*>(bytes.data()), bytes.size()}; // iovec is not const, sendmmsg reads
+            messages[i] = {};
+            messages[i].msg_hdr.msg_iov = &parts[i];
+            messages[i].msg_hdr.msg_iovlen = 1;
+        }
+        const int done = ::sendmmsg(m_fd, messages.data(), static_cast<unsigned>(count), MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (done < 0) {
+            return sendResultOf(done);
+        }
+        sent += static_cast<std::size_t>(done);
+        if (static_cast<std::size_t>(done) < count) {
+            // The peer's queue filled; a peer gone since shows in the next call, which fails at once.
+            return SendResult::Busy;
+        }
+    }
+    return SendResult::Sent;
 }
 
 SendResult DatagramSocket::sendTo(const std::string& address, std::span<const std::uint8_t> bytes)

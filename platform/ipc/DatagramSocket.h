@@ -45,6 +45,10 @@ public:
 
     /// To the connected peer; never blocks.
     SendResult send(std::span<const std::uint8_t> bytes);
+    /// Datagrams to the connected peer in order, as many as its queue takes, in few system calls; never blocks.
+    /// `sent` counts those that went; Sent when all did, Busy when the peer's queue filled, Gone when nothing went
+    /// because the peer is gone.
+    SendResult sendMany(std::span<const std::span<const std::uint8_t>> datagrams, std::size_t& sent);
     SendResult sendTo(const std::string& address, std::span<const std::uint8_t> bytes);
     /// The next waiting datagram, cut to `maxSize` bytes; nothing when none waits.
     std::optional<Datagram> receive(std::size_t maxSize = 256);

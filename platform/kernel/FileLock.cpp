@@ -1,7 +1,8 @@
 #include "platform/kernel/FileLock.h"
 
+#include "platform/com/ErrorText.h"
+
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
@@ -35,7 +36,7 @@ Result<FileLock> FileLock::open(const std::filesystem::path& path)
     if (fd < 0) {
         const int error = errno;
         return Error{error == ENOENT ? STG_E_PATHNOTFOUND : STG_E_ACCESSDENIED,
-                     "cannot open lock file " + path.string() + ": " + std::strerror(error)};
+                     "cannot open lock file " + path.string() + ": " + com::errorText(error)};
     }
     return FileLock(fd);
 }

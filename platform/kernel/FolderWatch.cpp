@@ -1,5 +1,7 @@
 #include "platform/kernel/FolderWatch.h"
 
+#include "platform/com/ErrorText.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -44,7 +46,7 @@ Result<std::unique_ptr<FolderWatch>> FolderWatch::create()
 {
     const int stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (stopFd < 0) {
-        return Error{E_OUTOFMEMORY, std::string("cannot make a stop signal: ") + std::strerror(errno)};
+        return Error{E_OUTOFMEMORY, std::string("cannot make a stop signal: ") + com::errorText(errno)};
     }
     const int inotifyFd = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK); // -1 leaves only stop and timeouts.
     return std::unique_ptr<FolderWatch>(new FolderWatch(inotifyFd, stopFd));
@@ -73,7 +75,7 @@ Status FolderWatch::watch(const std::filesystem::path& folder)
     const HRESULT code = error == ENOSPC || error == ENOMEM    ? STG_E_INSUFFICIENTMEMORY
                          : error == ENOENT || error == ENOTDIR ? STG_E_PATHNOTFOUND
                                                                : STG_E_ACCESSDENIED;
-    return Error{code, "cannot watch " + folder.string() + ": " + std::strerror(error)};
+    return Error{code, "cannot watch " + folder.string() + ": " + com::errorText(error)};
 }
 
 FolderWatch::Wake FolderWatch::wait(Timeout timeout)

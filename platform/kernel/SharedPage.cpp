@@ -1,7 +1,8 @@
 #include "platform/kernel/SharedPage.h"
 
+#include "platform/com/ErrorText.h"
+
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/mman.h>
@@ -16,7 +17,7 @@ namespace {
 Error openError(int error, const std::filesystem::path& path)
 {
     return Error{error == ENOENT ? STG_E_FILENOTFOUND : STG_E_ACCESSDENIED,
-                 "cannot open shared page " + path.string() + ": " + std::strerror(error)};
+                 "cannot open shared page " + path.string() + ": " + com::errorText(error)};
 }
 
 } // namespace
@@ -42,7 +43,7 @@ Result<SharedPage> SharedPage::open(const std::filesystem::path& path, PageAcces
     void* data = ::mmap(nullptr, kSize, writable ? PROT_READ | PROT_WRITE : PROT_READ, MAP_SHARED, fd, 0);
     ::close(fd); // The mapping keeps the file.
     if (data == MAP_FAILED) {
-        return Error{E_OUTOFMEMORY, "cannot map shared page " + path.string() + ": " + std::strerror(errno)};
+        return Error{E_OUTOFMEMORY, "cannot map shared page " + path.string() + ": " + com::errorText(errno)};
     }
     return SharedPage(static_cast<std::uint8_t*>(data));
 }

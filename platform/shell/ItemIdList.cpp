@@ -1,5 +1,7 @@
 #include "platform/shell/ItemIdList.h"
 
+#include "platform/com/LittleEndian.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -12,7 +14,7 @@ constexpr std::uint32_t kNameOffset = 6; // After the u16 size and the u32 kind.
 
 std::uint16_t itemSize(LPCITEMIDLIST item)
 {
-    return static_cast<std::uint16_t>(item->bytes[0] | item->bytes[1] << 8);
+    return com::loadLittleEndian<std::uint16_t>(item->bytes);
 }
 
 /// The bytes of the items, without the terminator.
@@ -130,7 +132,7 @@ std::u16string ILItemName(LPCITEMIDLIST item)
     }
     const std::uint16_t size = itemSize(item);
     for (std::uint32_t at = kNameOffset; at + 1 < size; at += 2) {
-        const auto unit = static_cast<char16_t>(item->bytes[at] | item->bytes[at + 1] << 8);
+        const auto unit = static_cast<char16_t>(com::loadLittleEndian<std::uint16_t>(item->bytes + at));
         if (unit == 0) {
             break;
         }

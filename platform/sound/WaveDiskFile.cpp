@@ -58,8 +58,14 @@ HRESULT CWaveDiskFile::Open(const std::filesystem::path& path, const WAVEFORMATE
 
 HRESULT CWaveDiskFile::openForReading(const std::filesystem::path& path)
 {
-    auto file = fs::readWholeFile(path);
-    if (!file) {
+    // Read whole, so a file that has no business being this large is refused before it is read.
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > kMaxFileSize) {
+        return E_FAIL;
+    }
+    auto file = fs::readFileStart(path, kMaxFileSize + 1); // it may have grown since
+    if (!file || file->size() > kMaxFileSize) {
         return E_FAIL;
     }
     std::optional<internal::ParsedWave> wave = internal::parseWave(*file);

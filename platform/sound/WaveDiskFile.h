@@ -14,6 +14,9 @@ enum class WaveOpenMode { Read = 1, Write = 2 };
 
 class CWaveDiskFile final : public CWaveFile {
 public:
+    /// The largest file read: six minutes of CD-quality stereo, far beyond any cue or tone the program plays.
+    static constexpr std::uintmax_t kMaxFileSize = 64U << 20;
+
     CWaveDiskFile() = default;
     ~CWaveDiskFile() override;
     CWaveDiskFile(const CWaveDiskFile&) = delete;

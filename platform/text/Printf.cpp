@@ -31,10 +31,27 @@ std::string vformatC(const char* format, va_list arguments)
     return text;
 }
 
-/// True when `format` holds exactly one conversion, ending in one of `allowed`, besides "%%".
-bool hasOneConversion(std::string_view format, std::string_view allowed)
+/// True when `format` holds exactly one conversion of `kind` besides "%%".
+bool hasOneConversion(std::string_view format, char kind)
 {
-    int conversions = 0;
+    const auto shape = conversionShape(format);
+    return shape && *shape == std::string(1, kind);
+}
+
+} // namespace
+
+std::optional<std::string> conversionShape(std::string_view format)
+{
+    std::string shape;
+    // Each at most two digits: wider fields or longer fractions are no text a window shows, and a translation
+    // asking for millions would have the formatter allocate them.
+    const auto readDigits = [&format](std::size_t& i) {
+        const std::size_t start = i;
+        while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
+            ++i;
+        }
+        return i - start <= kMaxFieldDigits;
+    };
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] != '%') {
             continue;
@@ -45,25 +62,27 @@ bool hasOneConversion(std::string_view format, std::string_view allowed)
         while (i < format.size() && std::string_view("-+ #0").find(format[i]) != std::string_view::npos) {
             ++i;
         }
-        const auto skipDigits = [&] {
-            while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
-                ++i;
-            }
-        };
-        skipDigits();
-        if (i < format.size() && format[i] == '.') {
-            ++i;
-            skipDigits();
+        if (!readDigits(i)) {
+            return std::nullopt;
         }
-        if (i >= format.size() || allowed.find(format[i]) == std::string_view::npos) {
-            return false;
+        if (i < format.size() && format[i] == '.' && !readDigits(++i)) {
+            return std::nullopt;
         }
-        ++conversions;
+        if (i >= format.size()) {
+            return std::nullopt;
+        }
+        if (std::string_view("di").find(format[i]) != std::string_view::npos) {
+            shape += 'i';
+        } else if (std::string_view("fFeEgG").find(format[i]) != std::string_view::npos) {
+            shape += 'f';
+        } else if (format[i] == 's') {
+            shape += 's';
+        } else {
+            return std::nullopt;
+        }
     }
-    return conversions == 1;
+    return shape;
 }
-
-} // namespace
 
 std::string formatC(const char* format, ...)
 {
@@ -78,7 +97,7 @@ std::string formatC(const char* format, ...)
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 std::optional<std::string> formatRealWith(std::string_view format, double value)
 {
-    if (!hasOneConversion(format, "fFeEgG")) {
+    if (!hasOneConversion(format, 'f')) {
         return std::nullopt;
     }
     return formatC(std::string(format).c_str(), value);
@@ -86,7 +105,7 @@ std::optional<std::string> formatRealWith(std::string_view format, double value)
 
 std::optional<std::string> formatIntegerWith(std::string_view format, int value)
 {
-    if (!hasOneConversion(format, "di")) {
+    if (!hasOneConversion(format, 'i')) {
         return std::nullopt;
     }
     return formatC(std::string(format).c_str(), value);
@@ -94,7 +113,7 @@ std::optional<std::string> formatIntegerWith(std::string_view format, int value)
 
 std::optional<std::string> formatTextWith(std::string_view format, std::string_view text)
 {
-    if (!hasOneConversion(format, "s")) {
+    if (!hasOneConversion(format, 's')) {
         return std::nullopt;
     }
     return formatC(std::string(format).c_str(), std::string(text).c_str());

@@ -1,5 +1,7 @@
 #include "platform/usb/UsbTransportFake.h"
 
+#include "platform/com/LittleEndian.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -9,7 +11,7 @@ namespace {
 
 std::uint16_t readLe16(std::span<const std::uint8_t> bytes, std::size_t offset)
 {
-    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
+    return com::loadLittleEndian<std::uint16_t>(bytes.data() + offset);
 }
 
 } // namespace

@@ -37,7 +37,7 @@ LPCITEMIDLIST listAt(const std::vector<std::uint8_t>& block, std::size_t offset)
 {
     std::size_t at = offset;
     while (at + 2 <= block.size()) {
-        const std::size_t size = block[at] | block[at + 1] << 8;
+        const std::size_t size = platform::com::loadLittleEndian<std::uint16_t>(block.data() + at);
         if (size == 0) {
             return reinterpret_cast<LPCITEMIDLIST>(block.data() + offset);
         }

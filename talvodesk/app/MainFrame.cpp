@@ -202,7 +202,7 @@ MainFrame::MainFrame(Services services)
     m_data.AddView(this);
     if (m_live) {
         m_liveNotifier = std::make_unique<QSocketNotifier>(m_live->fd(), QSocketNotifier::Read);
-        connect(m_liveNotifier.get(), &QSocketNotifier::activated, this, [this] { m_live->processRegistrations(); });
+        connect(m_liveNotifier.get(), &QSocketNotifier::activated, this, [this] { m_live->serve(); });
     }
     setWindowTitle(text(kTitle));
     setObjectName(QStringLiteral("MainFrame"));

@@ -3,6 +3,12 @@
 #include "platform/com/Bstr.h"
 #include "platform/fs/UserFolders.h"
 #include "platform/ipc/DatagramSocket.h"
+#include "platform/ipc/SocketSet.h"
+
+#include <algorithm>
+#include <array>
+#include <span>
+#include <string>
 
 namespace talvodesk {
 
@@ -27,21 +33,47 @@ platform::Result<std::unique_ptr<LiveDataServer>> LiveDataServer::create(const s
     if (!socket) {
         return socket.error();
     }
-    return std::unique_ptr<LiveDataServer>(new LiveDataServer(std::move(*socket)));
+    auto watched = platform::ipc::SocketSet::create();
+    if (!watched) {
+        return watched.error();
+    }
+    if (!(*watched)->watch((*socket)->fd(), /*readable=*/true, /*writable=*/false)) {
+        return platform::Error{E_FAIL, "cannot watch the live-data socket"};
+    }
+    return std::unique_ptr<LiveDataServer>(new LiveDataServer(std::move(*socket), std::move(*watched)));
 }
 
-LiveDataServer::LiveDataServer(std::unique_ptr<platform::ipc::DatagramSocket> socket) : m_socket(std::move(socket)) {}
+LiveDataServer::LiveDataServer(std::unique_ptr<platform::ipc::DatagramSocket> socket,
+                               std::unique_ptr<platform::ipc::SocketSet> watched)
+    : m_socket(std::move(socket)), m_watched(std::move(watched))
+{
+}
 
 LiveDataServer::~LiveDataServer() = default;
 
 int LiveDataServer::fd() const
 {
-    return m_socket->fd();
+    return m_watched->fd();
+}
+
+void LiveDataServer::serve()
+{
+    m_ownerThread.assertOwnerThread();
+    for (const auto& ready : m_watched->ready()) {
+        if (ready.fd == m_socket->fd()) {
+            processRegistrations();
+            continue;
+        }
+        const auto client = std::ranges::find_if(
+            m_clients, [fd = ready.fd](const auto& entry) { return entry.second.socket->fd() == fd; });
+        if (client != m_clients.end()) {
+            (void)send(client);
+        }
+    }
 }
 
 void LiveDataServer::processRegistrations()
 {
-    m_ownerThread.assertOwnerThread();
     // Bounded, so that a flood of datagrams cannot hold the frame's thread; the rest wait for the next call.
     for (std::size_t i = 0; i < kMaxRegistrationsPerCall; ++i) {
         const auto datagram = m_socket->receive();
@@ -59,16 +91,21 @@ void LiveDataServer::registerClient(const std::string& address, LONG mode)
 {
     m_ownerThread.assertOwnerThread();
     if (mode == 0) {
-        m_clients.erase(address);
+        m_clients.erase(address); // closing its socket takes it out of the watched set
         return;
     }
     if (const auto found = m_clients.find(address); found != m_clients.end()) {
         found->second.mode = mode;
         return;
     }
+    if (m_clients.size() >= kMaxClients) {
+        (void)platform::reportFailure(platform::Error{E_ACCESSDENIED, "live data: " + std::to_string(kMaxClients) +
+                                                                          " clients already, refused " + address});
+        return;
+    }
     auto socket = platform::ipc::DatagramSocket::connect(address);
     if (socket) {
-        m_clients.emplace(address, Client{mode, std::move(*socket)});
+        m_clients.emplace(address, Client{mode, std::move(*socket), {}});
     }
 }
 
@@ -156,15 +193,45 @@ void LiveDataServer::post(const std::vector<LiveDataDatagram>& datagrams, bool e
             ++client;
             continue;
         }
-        bool gone = false;
-        for (const auto& datagram : datagrams) {
-            if (client->second.socket->send(datagram.bytes()) == platform::ipc::SendResult::Gone) {
-                gone = true;
-                break;
-            }
+        std::deque<LiveDataDatagram>& queue = client->second.queue;
+        queue.insert(queue.end(), datagrams.begin(), datagrams.end());
+        if (queue.size() > kClientQueueLimit) {
+            queue.erase(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(queue.size() - kClientQueueLimit));
         }
-        client = gone ? m_clients.erase(client) : std::next(client);
+        client = send(client);
     }
+}
+
+LiveDataServer::Clients::iterator LiveDataServer::send(Clients::iterator client)
+{
+    Client& served = client->second;
+    // A socket takes a few at a time; offering the whole queue each time would cost more than the sending.
+    constexpr std::size_t kOffered = 64;
+    std::array<std::span<const std::uint8_t>, kOffered> datagrams;
+    platform::ipc::SendResult result = platform::ipc::SendResult::Sent;
+    while (!served.queue.empty() && result == platform::ipc::SendResult::Sent) {
+        const std::size_t count = std::min(kOffered, served.queue.size());
+        for (std::size_t i = 0; i < count; ++i) {
+            datagrams[i] = served.queue[i].bytes();
+        }
+        std::size_t sent = 0;
+        result = served.socket->sendMany(std::span(datagrams).first(count), sent);
+        served.queue.erase(served.queue.begin(), served.queue.begin() + static_cast<std::ptrdiff_t>(sent));
+    }
+    if (result == platform::ipc::SendResult::Gone) {
+        return m_clients.erase(client);
+    }
+    if (result == platform::ipc::SendResult::Busy) {
+        // Its socket is full: the rest waits until it can take more.
+        if (!served.waiting) {
+            served.waiting = m_watched->watch(served.socket->fd(), /*readable=*/false, /*writable=*/true);
+        }
+        return std::next(client);
+    }
+    if (served.waiting) {
+        served.waiting = !m_watched->watch(served.socket->fd(), /*readable=*/false, /*writable=*/false);
+    }
+    return std::next(client);
 }
 
 } // namespace talvodesk

@@ -6,6 +6,7 @@
 #include "platform/com/Result.h"
 #include "platform/kernel/OwnerThread.h"
 
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -15,18 +16,24 @@
 
 namespace platform::ipc {
 class DatagramSocket;
-}
+class SocketSet;
+} // namespace platform::ipc
 
 namespace talvodesk {
 
 /// Serves live data to outside programs. A client registers its datagram socket by sending "TALVO:REGISTER" from
 /// it to the program's socket; from then on it receives the messages of its mode, each client in the order of its
-/// address. Sends never block: a message that does not fit into a client's queue is lost, and a client whose socket
-/// is gone is dropped. Thread rule: owner thread only (the frame's).
+/// address. Each client has a bounded queue of its own, sent from whenever its socket can take more: a client that
+/// reads loses nothing, one that stops reading loses only its own oldest messages, and sends never block. A client
+/// whose socket is gone is dropped; at most kMaxClients are served. Thread rule: owner thread only (the frame's).
 class LiveDataServer final : public ILiveDataPoster {
 public:
     /// The mode that also receives every point and trigger reading.
     static constexpr LONG kEveryPointMode = 3;
+    /// Messages a client's queue holds beyond its socket: ten seconds of points with their trigger readings.
+    static constexpr std::size_t kClientQueueLimit = 4096;
+    /// Registrations beyond this many clients are refused (and logged): each client holds a descriptor.
+    static constexpr std::size_t kMaxClients = 32;
 
     /// The program's socket: kLiveDataSocketName in the user's runtime folder.
     static platform::Result<std::filesystem::path> defaultSocketPath();
@@ -35,13 +42,15 @@ public:
 
     ~LiveDataServer() override;
 
-    /// Readable when registrations wait; the frame watches it and then calls processRegistrations().
+    /// Readable when registrations wait or a client's socket can take more of its queue; the frame watches it and
+    /// then calls serve().
     int fd() const;
     /// Handles the waiting "TALVO:REGISTER"s, at most 64 a call so that a flood cannot hold the frame's thread (the
-    /// socket stays readable for the rest). Any other datagram, and one from a socket without an address, is dropped.
-    void processRegistrations();
+    /// descriptor stays readable for the rest), and sends what the clients that can take more have queued. Any other
+    /// datagram, and one from a socket without an address, is dropped.
+    void serve();
     /// Mode 0 removes the client (nothing when unknown); any other mode adds it or replaces its mode. A client that
-    /// cannot be reached is not added.
+    /// cannot be reached is not added, nor a new one beyond kMaxClients.
     void registerClient(const std::string& address, LONG mode);
     /// The client table in posting order: address and mode.
     std::vector<std::pair<std::string, LONG>> clients() const;
@@ -58,16 +67,24 @@ private:
     struct Client {
         LONG mode;
         std::unique_ptr<platform::ipc::DatagramSocket> socket;
+        std::deque<LiveDataDatagram> queue;
+        bool waiting = false; // watched until its socket can take more
     };
+    using Clients = std::map<std::string, Client>;
 
-    explicit LiveDataServer(std::unique_ptr<platform::ipc::DatagramSocket> socket);
+    LiveDataServer(std::unique_ptr<platform::ipc::DatagramSocket> socket,
+                   std::unique_ptr<platform::ipc::SocketSet> watched);
 
-    /// Sends the datagrams in order to every client whose mode wants them, dropping those that are gone.
+    void processRegistrations();
+    /// Queues the datagrams for every client whose mode wants them and sends what each socket takes.
     void post(const std::vector<LiveDataDatagram>& datagrams, bool everyPointOnly);
+    /// Sends from the client's queue until its socket is full; the next client, or end() when this one is gone.
+    Clients::iterator send(Clients::iterator client);
 
     platform::kernel::OwnerThread m_ownerThread;
     std::unique_ptr<platform::ipc::DatagramSocket> m_socket;
-    std::map<std::string, Client> m_clients;
+    std::unique_ptr<platform::ipc::SocketSet> m_watched;
+    Clients m_clients;
     bool m_stateTwoSent = false;
 };
 

@@ -7,7 +7,9 @@
 #include "platform/com/Bstr.h"
 #include "platform/fs/ReadFile.h"
 #include "platform/text/Number.h"
+#include "platform/text/Printf.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace talvodesk {
@@ -80,6 +82,28 @@ std::optional<std::string> unescaped(std::string_view text)
     return result;
 }
 
+/// The conversions of a text in the order of their kinds, when it is a format (see conversionShape).
+std::optional<std::string> sortedShape(const std::u16string& text)
+{
+    auto shape = platform::text::conversionShape(platform::com::utf16ToUtf8(text));
+    if (shape) {
+        std::ranges::sort(*shape);
+    }
+    return shape;
+}
+
+/// A translated text the program formats numbers into must take what the built-in text takes, within the limits of
+/// a format from outside; a text whose built-in one is no format is shown as it is.
+bool fitsBuiltInShape(std::uint32_t id, const std::u16string& text)
+{
+    const std::u16string_view english = StringTable::englishText(id);
+    if (english.find(u'%') == std::u16string_view::npos) {
+        return true;
+    }
+    const auto expected = sortedShape(std::u16string(english));
+    return !expected || sortedShape(text) == expected;
+}
+
 platform::Error badLine(std::size_t number, std::string_view why)
 {
     return platform::Error{E_FAIL, "line " + std::to_string(number) + " of the language file " + std::string(why)};
@@ -89,8 +113,8 @@ platform::Error badLine(std::size_t number, std::string_view why)
 
 const StringTable& StringTable::english()
 {
-    static const StringTable table = std::move(parse(std::string(kEnglish) + std::string(kOptionsEnglish) +
-                                                     std::string(kChartsEnglish) + std::string(kInfoPageEnglish))
+    static const StringTable table = std::move(parseLines(std::string(kEnglish) + std::string(kOptionsEnglish) +
+                                                          std::string(kChartsEnglish) + std::string(kInfoPageEnglish))
                                                    .value());
     return table;
 }
@@ -105,6 +129,16 @@ platform::Result<StringTable> StringTable::load(const std::filesystem::path& fil
 }
 
 platform::Result<StringTable> StringTable::parse(std::string_view text)
+{
+    auto table = parseLines(text);
+    if (table) {
+        // Counted as missing, so that the built-in text is used.
+        std::erase_if(table->m_texts, [](const auto& entry) { return !fitsBuiltInShape(entry.first, entry.second); });
+    }
+    return table;
+}
+
+platform::Result<StringTable> StringTable::parseLines(std::string_view text)
 {
     StringTable table;
     std::size_t lineNumber = 0;

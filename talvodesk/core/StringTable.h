@@ -18,7 +18,8 @@ public:
     /// The English table built into the program.
     static const StringTable& english();
     /// E_FAIL with the line number for a line that is not of that form or a number given twice; the file's
-    /// errors for a file that cannot be read.
+    /// errors for a file that cannot be read. A text whose built-in one is a number format and which does not take
+    /// the same conversions (widths and precisions of at most two digits) is left out, so the English text is used.
     static platform::Result<StringTable> load(const std::filesystem::path& file);
     static platform::Result<StringTable> parse(std::string_view text);
 
@@ -29,6 +30,8 @@ public:
     std::size_t size() const { return m_texts.size(); }
 
 private:
+    static platform::Result<StringTable> parseLines(std::string_view text);
+
     std::map<std::uint32_t, std::u16string> m_texts;
 };
 

@@ -1,5 +1,7 @@
 #include "talvolink/qv/QVFrameAssembler.h"
 
+#include "talvolink/usb/Bytes.h"
+
 #include <algorithm>
 
 namespace talvolink {
@@ -61,7 +63,7 @@ void QVFrameAssembler::push(std::uint64_t time, std::span<const std::uint8_t> pa
     if (packet.size() != kQVHeaderLength) {
         return;
     }
-    const std::size_t size = packet[kSize] | packet[kSize + 1] << 8;
+    const std::size_t size = bytes::le16(packet, kSize);
     // A header that claims less than itself is no frame.
     if (size < kQVHeaderLength) {
         return;

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace talvolink {
 
@@ -27,6 +28,7 @@ namespace {
 
 constexpr LONG kSubDevice = 1;
 constexpr std::uintptr_t kInactivityTimer = 2;
+constexpr WPARAM kSensorLost = 2; // kAppMessage: the image sensor went away
 constexpr std::chrono::milliseconds kTimerInterval{10};
 constexpr double kAngleCutoff = 0.05;
 constexpr double kPositionCutoff = 0.25;
@@ -98,6 +100,7 @@ CTalvoDeviceImageSensor::CTalvoDeviceImageSensor(DeviceHost& host, platform::usb
     (void)m_xFilter.Design(kPositionCutoff, FilterKind::LowPass, kRipple, kPoles);
     (void)m_yFilter.Design(kPositionCutoff, FilterKind::LowPass, kRipple, kPoles);
     m_detection.setDeadRecords(kDeadRecords);
+    m_qv.eventLost.hook([this] { postAppMessage(kAppMessage, kSensorLost); });
 }
 
 CTalvoDeviceImageSensor::~CTalvoDeviceImageSensor() = default;
@@ -142,6 +145,7 @@ void CTalvoDeviceImageSensor::readTarget()
 
 bool CTalvoDeviceImageSensor::Open()
 {
+    m_lost = false;
     m_targetFound = false;
     m_foundX = kNone;
     m_foundY = kNone;
@@ -154,7 +158,7 @@ bool CTalvoDeviceImageSensor::Open()
     DeviceInformation& information = host().deviceInformation();
     information.serialSlots = {};
     std::ranges::copy(m_qv.serialNumber(), information.serialSlots[0].begin());
-    (void)m_qv.Reset(); // Always succeeds.
+    (void)m_qv.Reset(m_foundX, m_foundY); // Always succeeds.
     (void)m_side.openMissing();
     openLink();
     setModelTimer(kInactivityTimer, kTimerInterval);
@@ -512,6 +516,17 @@ void CTalvoDeviceImageSensor::PutCalibrationMode()
     if (calibrating) {
         m_calibrationCountdown = kCalibrationRecords;
     }
+}
+
+void CTalvoDeviceImageSensor::OnAppMessage(WPARAM wParam, LPARAM /*lParam*/)
+{
+    // Reported once; reconnecting is the user's (Reset hardware), as for a serial sensor.
+    if (wParam != kSensorLost || std::exchange(m_lost, true)) {
+        return;
+    }
+    const DispatchScope dispatch(host());
+    ConcludeCurrentAiming(kSubDevice);
+    host().fireDisconnected();
 }
 
 void CTalvoDeviceImageSensor::OnAppMessage1(WPARAM /*wParam*/, LPARAM /*lParam*/)

@@ -64,6 +64,8 @@ public:
     void PutCalibrationMode() override;
     void AddShot(VARIANT_BOOL vbUnlimited) override;
     bool DevicePresent() override { return true; }
+    /// The image sensor went away: its open aiming is concluded and Disconnected fired, once.
+    void OnAppMessage(WPARAM wParam, LPARAM lParam) override;
     void OnAppMessage1(WPARAM wParam, LPARAM lParam) override;
     void OnTimer(WPARAM wParam, LPARAM lParam) override;
 
@@ -96,6 +98,7 @@ private:
     bool m_haveShotReference = false;
     double m_keptCorrectionX = 0.0; ///< Millimetres.
     double m_keptCorrectionY = 0.0;
+    bool m_lost = false;
     bool m_targetFound = false;
     double m_foundX = kNone; ///< Sensor pixels.
     double m_foundY = kNone;

@@ -477,9 +477,17 @@ void TalvoQV::MoveTrackingCentre(double dx, double dy, double angle)
     BuildSettings(false);
 }
 
-bool TalvoQV::Reset()
+std::pair<double, double> TalvoQV::positionWithFallback(double foundX, double foundY) const
+{
+    return {std::isfinite(foundX) ? foundX : m_geometryX, std::isfinite(foundY) ? foundY : m_geometryY};
+}
+
+bool TalvoQV::Reset(double foundX, double foundY)
 {
     setErrorText("unable to reset device");
+    const auto [x, y] = positionWithFallback(foundX, foundY);
+    m_referenceX = std::trunc(x);
+    m_referenceY = std::trunc(y);
     BuildSettings(true);
     setErrorText({});
     return true;

@@ -117,8 +117,11 @@ public:
     void TakeTrackingCentre(double x, double y);
     /// Moves the centre by millimetres on the target seen at `angle` (radians).
     void MoveTrackingCentre(double dx, double dy, double angle);
-    /// The centre takes the current target position, the settings go out forced; always true.
-    bool Reset();
+    /// The centre takes the current target position (positionWithFallback of the found one), the settings go out
+    /// forced; always true.
+    bool Reset(double foundX, double foundY);
+    /// Each coordinate of the found position when it is a number, else of the position the flash block stores.
+    std::pair<double, double> positionWithFallback(double foundX, double foundY) const;
 
     /// The last second's highest shot level.
     std::uint16_t peakLevel() const { return m_peakLevel; }

@@ -147,8 +147,37 @@ TEST_P(TalvoDeviceSinkTest, SinkActingInsideAnEventLeavesEveryAimingConcludedOnc
                 ASSERT_EQ(S_OK, m_control->put_Connected(VARIANT_FALSE));
             }
             EXPECT_EQ(0, m_ports->load()) << "the device was closed";
-            EXPECT_EQ("", m_recorder->aimingOrderFault());
+            EXPECT_EQ("", m_recorder->aimingOrderFault(action == SinkAction::Disconnect));
         }
+    }
+}
+
+TEST_P(TalvoDeviceSinkTest, SinkThatDisconnectsInsideAnEventHearsNothingMore)
+{
+    const struct {
+        const char* what;
+        DISPID event;
+    } occurrences[] = {{"StartAiming", DISPID_TALVODEVICEEVENTS_STARTAIMING},
+                       {"NewCoordinates", DISPID_TALVODEVICEEVENTS_NEWCOORDINATES},
+                       {"Shot", DISPID_TALVODEVICEEVENTS_SHOT},
+                       {"ConcludeAiming", DISPID_TALVODEVICEEVENTS_CONCLUDEAIMING}};
+    for (const auto& at : occurrences) {
+        SCOPED_TRACE(at.what);
+        connect();
+        std::size_t heard = 0;
+        m_recorder->hook = [&](const testsupport::ReceivedEvent& event) {
+            if (event.dispId == at.event && heard == 0) {
+                heard = m_recorder->events.size();
+                EXPECT_EQ(S_OK, m_control->put_Connected(VARIANT_FALSE));
+            }
+        };
+        for (const DeviceRecord& record : aimingWithOneShot(GetParam())) {
+            m_model->QueueRecord(record);
+        }
+        QCoreApplication::sendPostedEvents();
+        ASSERT_NE(0U, heard);
+        EXPECT_EQ(heard, m_recorder->events.size()) << "last heard: DISPID " << m_recorder->events.back().dispId;
+        EXPECT_EQ(0, m_ports->load()) << "the device was closed";
     }
 }
 

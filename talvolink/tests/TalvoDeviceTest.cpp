@@ -473,7 +473,7 @@ TEST_F(TalvoDeviceTest, SinkActingInsideTheEventsOfAMethodLeavesEveryAimingConcl
                 ASSERT_EQ(S_OK, m_control->put_Connected(VARIANT_FALSE));
             }
             EXPECT_EQ(0, ports->load());
-            EXPECT_EQ("", m_recorder->aimingOrderFault());
+            EXPECT_EQ("", m_recorder->aimingOrderFault(!release));
         }
     }
 }

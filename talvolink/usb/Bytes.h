@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/com/LittleEndian.h"
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -10,13 +12,12 @@ namespace talvolink::bytes {
 // The sensors send little-endian values; the callers have checked the length.
 inline std::uint16_t le16(std::span<const std::uint8_t> bytes, std::size_t offset)
 {
-    return static_cast<std::uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
+    return platform::com::loadLittleEndian<std::uint16_t>(bytes.subspan(offset, 2).data());
 }
 
 inline std::uint32_t le32(std::span<const std::uint8_t> bytes, std::size_t offset)
 {
-    return static_cast<std::uint32_t>(bytes[offset]) | static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 | static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+    return platform::com::loadLittleEndian<std::uint32_t>(bytes.subspan(offset, 4).data());
 }
 
 inline float leFloat(std::span<const std::uint8_t> bytes, std::size_t offset)

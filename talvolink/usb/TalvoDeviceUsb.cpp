@@ -42,6 +42,31 @@ constexpr int kDovecoteOpticalCurrent = 2000;
 constexpr int kTargetCodeOffset = 1;
 constexpr int kRegulationEvery = 12;
 
+// The nominal spacing of the emitters the sensor sees, by what it aims at.
+constexpr double kDovecoteSpacing = 50.0;
+constexpr double kZoneTargetSpacing = 50.0;
+constexpr double kWirelessTargetSpacing = 190.0;
+constexpr double kSensorAloneDistance = 625.0;
+
+std::optional<double> nominalDistanceOfCode(std::uint8_t code)
+{
+    switch (code) {
+    case 6:
+        return 182.0;
+    case 7:
+    case 13:
+        return 76.0;
+    case 11:
+        return 190.0;
+    default:
+        return std::nullopt; // other targets keep the distance the sensor has
+    }
+}
+
+// The wParam of kAppMessage: a target connected or went, or the device at the model's path went away.
+constexpr WPARAM kTargetChanged = 1;
+constexpr WPARAM kDeviceLost = 2;
+
 // Vendor requests.
 constexpr std::uint8_t kControllerLamps = 0x81;
 constexpr std::uint8_t kReceiverSerial = 0x81;
@@ -195,20 +220,27 @@ void CTalvoDeviceUSB::setSpacing(double spacing)
 {
     if (m_wireless) {
         m_records.decoder().setSpacing(spacing);
+    } else {
+        m_optical.setNominalDistance(spacing);
     }
 }
 
 void CTalvoDeviceUSB::hookDevices()
 {
     unhookDevices();
-    const auto post = [this](UINT message) { return [this, message](auto&&...) { postAppMessage(message, 1); }; };
+    const auto post = [this](UINT message) {
+        return [this, message](auto&&...) { postAppMessage(message, kTargetChanged); };
+    };
     const auto connect = m_controller.eventConnect.hook(post(kAppMessage));
     const auto target = m_receiver.eventTarget.hook(post(kAppMessage));
     const auto signal = m_optical.eventSignal.hook([this](const OpticalSample& s) { onOpticalSample(s); });
     const auto data = [this](int, std::span<const std::uint8_t> bytes) { onWirelessData(bytes); };
     const auto wireless = m_receiver.eventWirelessData.hook(data);
     const auto dovecote = m_dovecote.eventWirelessData.hook(data);
-    m_unhooks = {[this, connect] { m_controller.eventConnect.unhook(connect); },
+    UsbDevice& pathDevice = pathDeviceOf();
+    const auto lost = pathDevice.eventLost.hook([this] { postAppMessage(kAppMessage, kDeviceLost); });
+    m_unhooks = {[&pathDevice, lost] { pathDevice.eventLost.unhook(lost); },
+                 [this, connect] { m_controller.eventConnect.unhook(connect); },
                  [this, target] { m_receiver.eventTarget.unhook(target); },
                  [this, signal] { m_optical.eventSignal.unhook(signal); },
                  [this, wireless] { m_receiver.eventWirelessData.unhook(wireless); },
@@ -233,8 +265,21 @@ void CTalvoDeviceUSB::closeDevices()
     m_optical.Close();
 }
 
+UsbDevice& CTalvoDeviceUSB::pathDeviceOf()
+{
+    switch (m_pathClass) {
+    case InterfaceClass::WirelessTarget:
+        return m_receiver;
+    case InterfaceClass::DovecoteTarget:
+        return m_dovecote;
+    default:
+        return m_optical;
+    }
+}
+
 bool CTalvoDeviceUSB::Open()
 {
+    m_lost = false;
     m_ledsAvailable = false;
     m_lampsAvailable = false;
     m_ledsBrightness = 0;
@@ -250,8 +295,7 @@ bool CTalvoDeviceUSB::Open()
         (void)m_xFilter.Design(0.15, FilterKind::LowPass, 0.5, 2);
         (void)m_yFilter.Design(0.15, FilterKind::LowPass, 0.5, 2);
         m_targetNumber = 0;
-        UsbDevice& device = m_pathClass == InterfaceClass::WirelessTarget ? static_cast<UsbDevice&>(m_receiver)
-                                                                          : static_cast<UsbDevice&>(m_dovecote);
+        UsbDevice& device = pathDeviceOf();
         if (!device.Open(m_path)) {
             return fail(device.errorText());
         }
@@ -287,6 +331,7 @@ bool CTalvoDeviceUSB::Open()
     } else if (m_dovecote.isOpen()) {
         ok = setUpDovecote();
     } else if (!target10m) {
+        m_optical.setNominalDistance(kSensorAloneDistance);
         (void)selectSubTarget();
     }
     if (!ok) {
@@ -311,6 +356,7 @@ bool CTalvoDeviceUSB::Open()
         }
         m_opticalLens = bytes::le32(calibration, 16) / 65536.0;
         m_optical.setCalibrationScale(m_opticalLens);
+        m_optical.setPiezoSensitivity(m_piezoSensitivity);
     } else {
         (void)selectSubTarget();
         m_regulator.restart();
@@ -335,11 +381,18 @@ bool CTalvoDeviceUSB::setUpController()
     }
     std::ranges::copy_n(state.begin() + kStateSerial, 8, serial.begin());
     setSerial(2, serial);
-    (void)state[kTargetCodeOffset]; // The optical sensor keeps its own spacing for every target code.
+    applyTargetCode(state[kTargetCodeOffset]);
     (void)selectSubTarget();
     loadCalibration();
     (void)sendCurrents();
     return true;
+}
+
+void CTalvoDeviceUSB::applyTargetCode(std::uint8_t code)
+{
+    if (const auto distance = nominalDistanceOfCode(code)) {
+        m_optical.setNominalDistance(*distance);
+    }
 }
 
 bool CTalvoDeviceUSB::receiverOn()
@@ -382,14 +435,14 @@ bool CTalvoDeviceUSB::setUpWirelessTarget()
         m_ledsBrightness = kNotSet;
         m_lampsBrightness = kNotSet;
         loadBrightness();
-        setSpacing(50.0);
+        setSpacing(kZoneTargetSpacing);
         (void)selectSubTarget();
         m_regulator.setCurrents({kMiddleSignal, kMiddleSignal});
         loadCalibration();
         m_zoneCountdown = kZoneCountdown;
         (void)selectZone(kMiddleZone, true);
     } else {
-        setSpacing(190.0);
+        setSpacing(kWirelessTargetSpacing);
         (void)selectSubTarget();
         loadCalibration();
     }
@@ -412,9 +465,12 @@ bool CTalvoDeviceUSB::setUpDovecote()
         if (!m_dovecote.SendVendorCommand(kDovecoteMeasureWireless, 1, 0)) {
             return fail("Unable to start target device (2)");
         }
-        setSpacing(50.0);
-    } else if (!m_dovecote.SendVendorCommand(kDovecoteMeasureOptical, 1, 0)) {
-        return fail("Unable to start target device (3)");
+        setSpacing(kDovecoteSpacing);
+    } else {
+        if (!m_dovecote.SendVendorCommand(kDovecoteMeasureOptical, 1, 0)) {
+            return fail("Unable to start target device (3)");
+        }
+        setSpacing(kDovecoteSpacing);
     }
     (void)selectSubTarget();
     const int current = m_wireless ? kDovecoteWirelessCurrent : kDovecoteOpticalCurrent;
@@ -517,12 +573,10 @@ void CTalvoDeviceUSB::onOpticalSample(const OpticalSample& s)
     }
     const double intensity = value(optical::kSumBoth);
     const double scale = value(optical::kFactor);
-    bool valid = false;
-    if (target10m) {
-        valid = m_opticalLens * scale <= 16.0 && intensity >= 1000.0;
-    } else {
-        valid = intensity >= (m_optical.majorVersion() >= 5 ? 300.0 : 500.0);
-    }
+    // The sensor's own verdict (every quadrant lit) comes first: a dark quadrant skews the position.
+    const bool bright = target10m ? m_opticalLens * scale <= 16.0 && intensity >= 1000.0
+                                  : intensity >= (m_optical.majorVersion() >= 5 ? 300.0 : 500.0);
+    const bool valid = s[optical::kValid] != 0 && bright;
     DeviceRecord record;
     record.aimValid = valid ? 1 : 0;
     record.level = toInt16(std::round(intensity));
@@ -608,6 +662,9 @@ void CTalvoDeviceUSB::PutPiezoSensitivity(LONG nSubDevice, LONG value)
 {
     if (nSubDevice == kSubDevice) {
         m_piezoSensitivity = value;
+        if (m_optical.isOpen()) {
+            m_optical.setPiezoSensitivity(value);
+        }
     }
 }
 
@@ -787,6 +844,9 @@ bool CTalvoDeviceUSB::selectZone(int zone, bool force)
 bool CTalvoDeviceUSB::selectSubTarget()
 {
     const SubTargetPair pair = SelectSubTargetPair(m_wireless, m_lastKind, host().firingPoint());
+    if (!m_wireless) {
+        m_optical.setParity(pair.parity);
+    }
     bool ok = true;
     if (m_receiver.isOpen() && m_targetNumber >= 1) {
         const std::array<std::uint8_t, 3> bytes{command::kSubTarget, pair.a, pair.b};
@@ -1420,9 +1480,24 @@ void CTalvoDeviceUSB::OnTimer(WPARAM /*wParam*/, LPARAM /*lParam*/)
     }
 }
 
+void CTalvoDeviceUSB::onDeviceLost()
+{
+    // Reported once; reconnecting is the user's (Reset hardware), as for a serial sensor.
+    if (std::exchange(m_lost, true)) {
+        return;
+    }
+    const DispatchScope dispatch(host());
+    ConcludeCurrentAiming(kSubDevice);
+    host().fireDisconnected();
+}
+
 void CTalvoDeviceUSB::OnAppMessage(WPARAM wParam, LPARAM /*lParam*/)
 {
-    if (wParam != 1 || !isTarget10m()) {
+    if (wParam == kDeviceLost) {
+        onDeviceLost();
+        return;
+    }
+    if (wParam != kTargetChanged || !isTarget10m()) {
         return;
     }
     const DispatchScope dispatch(host());
@@ -1451,7 +1526,7 @@ void CTalvoDeviceUSB::OnAppMessage(WPARAM wParam, LPARAM /*lParam*/)
         const bool zones = descriptorKind() == kZoneTargetKind;
         m_ledsAvailable = zones;
         m_lampsAvailable = zones;
-        setSpacing(zones ? 50.0 : 190.0);
+        setSpacing(zones ? kZoneTargetSpacing : kWirelessTargetSpacing);
         (void)selectSubTarget();
         if (zones) {
             m_regulator.setCurrents({kMiddleSignal, kMiddleSignal});
@@ -1468,6 +1543,7 @@ void CTalvoDeviceUSB::OnAppMessage(WPARAM wParam, LPARAM /*lParam*/)
     if (!m_controller.ReadVendor(kControllerState, 0, 0, state) || state[0] != 1) {
         return;
     }
+    applyTargetCode(state[kTargetCodeOffset]);
     (void)selectSubTarget();
     (void)sendCurrents();
     (void)m_controller.SendVendorCommand(kControllerStart, 0, 0);

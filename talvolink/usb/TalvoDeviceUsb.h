@@ -89,6 +89,7 @@ public:
     Currents currents() const { return m_regulator.currents(); }
     LampBytes lampBytes() const { return {m_settings[2], m_settings[3]}; }
     bool calibrated() const { return m_calibrated; }
+    const UsbOpticalSensor& opticalSensor() const { return m_optical; }
 
 private:
     static constexpr LONG kNotSet = 255;
@@ -104,6 +105,9 @@ private:
 
     // Opening.
     bool fail(const std::string& text);
+    /// The device at the model's path: the optical sensor, or the wireless target or the Dovecote target.
+    UsbDevice& pathDeviceOf();
+    void onDeviceLost();
     bool openFirst(UsbDevice& device, platform::usb::InterfaceClass interfaceClass);
     void openSideSensors();
     bool setUpController();
@@ -113,7 +117,11 @@ private:
     void unhookDevices();
     void closeDevices();
     void setSerial(std::size_t slot, const UsbSerialNumber& serial);
+    /// The nominal spacing of the emitters: the signal processor's in wireless mode, the optical sensor's
+    /// nominal distance in optical mode.
     void setSpacing(double spacing);
+    /// The optical sensor's nominal distance by the target controller's target code.
+    void applyTargetCode(std::uint8_t code);
     bool receiverOn();
 
     // Reader threads.
@@ -175,6 +183,7 @@ private:
     TargetCommands m_commands;
     std::vector<std::function<void()>> m_unhooks;
 
+    bool m_lost = false;
     int m_targetNumber = 0;
     std::array<std::uint8_t, TargetCommands::kDescriptorLength> m_descriptor{};
     std::array<std::uint8_t, TargetCommands::kSettingsLength> m_settings{};

@@ -1,5 +1,7 @@
 #include "talvolink/usb/UsbDevice.h"
 
+#include "platform/com/LittleEndian.h"
+
 #include <algorithm>
 #include <cassert>
 #include <vector>
@@ -17,8 +19,6 @@ constexpr std::uint32_t kControlTimeoutMs = 10000;
 // FindDeviceInterface looks at no more interfaces of a class than this.
 constexpr std::size_t kMaxInterfaces = 256;
 
-constexpr std::uint8_t kDataTag = 0x44;
-constexpr std::uint8_t kPacketTag = 0x88;
 constexpr std::size_t kBlockHeaderLength = 5;
 
 void putLe16(std::uint8_t* out, std::uint16_t value)
@@ -62,8 +62,7 @@ UsbConnection* UsbDevice::connection()
 
 std::uint16_t UsbDevice::productId() const
 {
-    return static_cast<std::uint16_t>(m_descriptor[kDescriptorProductId] |
-                                      (m_descriptor[kDescriptorProductId + 1] << 8));
+    return platform::com::loadLittleEndian<std::uint16_t>(&m_descriptor[kDescriptorProductId]);
 }
 
 void UsbDevice::setError(std::string text, UsbError code)
@@ -254,9 +253,7 @@ void UsbDevice::OnReadComplete(std::span<const std::uint8_t> bytes)
         return;
     }
     while (bytes.size() >= kBlockHeaderLength) {
-        const std::uint32_t length = static_cast<std::uint32_t>(bytes[1]) | static_cast<std::uint32_t>(bytes[2]) << 8 |
-                                     static_cast<std::uint32_t>(bytes[3]) << 16 |
-                                     static_cast<std::uint32_t>(bytes[4]) << 24;
+        const std::uint32_t length = platform::com::loadLittleEndian<std::uint32_t>(&bytes[1]);
         if (length > bytes.size() - kBlockHeaderLength) {
             return;
         }
@@ -267,6 +264,15 @@ void UsbDevice::OnReadComplete(std::span<const std::uint8_t> bytes)
             OnPacket(data);
         }
         bytes = bytes.subspan(kBlockHeaderLength + length);
+    }
+}
+
+void UsbDevice::OnPacketRead(std::span<const std::uint8_t> bytes)
+{
+    if (m_taggedBlocks) {
+        OnPacket(bytes);
+    } else {
+        OnData(bytes);
     }
 }
 

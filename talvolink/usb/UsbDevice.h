@@ -1,5 +1,6 @@
 #pragma once
 
+#include "talvolink/usb/NativeEvent.h"
 #include "talvolink/usb/UsbDeviceReader.h"
 
 #include "platform/kernel/Mutex.h"
@@ -21,6 +22,10 @@ namespace talvolink {
 /// them); the handler slots run on the reader thread.
 class UsbDevice {
 public:
+    /// The tags of a read's blocks: [tag][32-bit length][data], and of a receiver's [length][tag][data] sub-blocks.
+    static constexpr std::uint8_t kDataTag = 0x44;
+    static constexpr std::uint8_t kPacketTag = 0x88;
+
     explicit UsbDevice(platform::usb::UsbTransport& transport);
     /// A subclass's destructor must Close, because Shutdown and the handlers are its own.
     virtual ~UsbDevice();
@@ -78,6 +83,12 @@ public:
     /// One completed read: whole to OnData without tagged blocks, else split into [tag][32-bit length][data]
     /// blocks; a block that does not fit ends the parsing.
     virtual void OnReadComplete(std::span<const std::uint8_t> bytes);
+    /// One read of a device that does not frame its reads: a packet block of a device with tagged blocks, else data.
+    void OnPacketRead(std::span<const std::uint8_t> bytes);
+
+    /// Raised on the reader thread when reading ended for good on an error of the device (it went away), not on a
+    /// stop.
+    NativeEvent<> eventLost;
 
     /// The connection the reader reads through; null once closed.
     platform::usb::UsbConnection* connection();
@@ -86,7 +97,7 @@ protected:
     void setTaggedBlocks(bool tagged) { m_taggedBlocks = tagged; }
     /// Closes the handle only, as a failed read asks: no Shutdown, and the reader (this thread) ends by itself.
     void CloseHandle();
-    platform::kernel::RecursiveMutex& requestLock() { return m_requestLock; }
+    platform::kernel::RecursiveMutex& requestLock() const { return m_requestLock; }
 
 private:
     void setError(std::string text, platform::usb::UsbError code = platform::usb::kErrorSuccess);

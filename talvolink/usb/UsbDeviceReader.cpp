@@ -20,8 +20,6 @@ constexpr std::chrono::milliseconds kWaitSlice{100};
 // These devices frame their reads themselves; every other device's read is one packet.
 constexpr std::uint16_t kSelfFramingProducts[] = {0x22, 0x0E};
 
-constexpr std::uint8_t kPacketTag = 0x88;
-
 bool stopRequested(platform::kernel::Event& stop)
 {
     return stop.wait(std::chrono::milliseconds{0});
@@ -68,17 +66,9 @@ void UsbDeviceReader::deliver(std::span<const std::uint8_t> bytes)
     const std::uint16_t product = m_device.productId();
     if (std::ranges::find(kSelfFramingProducts, product) != std::end(kSelfFramingProducts)) {
         m_device.OnReadComplete(bytes);
-        return;
+    } else {
+        m_device.OnPacketRead(bytes);
     }
-    std::array<std::uint8_t, 5 + kReadSize> block{};
-    const auto length = static_cast<std::uint32_t>(bytes.size());
-    block[0] = kPacketTag;
-    block[1] = static_cast<std::uint8_t>(length & 0xFF);
-    block[2] = static_cast<std::uint8_t>(length >> 8 & 0xFF);
-    block[3] = static_cast<std::uint8_t>(length >> 16 & 0xFF);
-    block[4] = static_cast<std::uint8_t>(length >> 24);
-    std::ranges::copy(bytes, block.begin() + 5);
-    m_device.OnReadComplete(std::span(block).first(5 + bytes.size()));
 }
 
 void UsbDeviceReader::runWinUsb(platform::kernel::Event& stop)
@@ -188,6 +178,7 @@ void UsbDeviceReader::runWinUsb(platform::kernel::Event& stop)
     if (fatal != kErrorSuccess && !stopRequested(stop)) {
         bool stopFlag = false;
         m_device.OnReadError(fatal, stopFlag);
+        m_device.eventLost.raise();
     }
 }
 
@@ -197,11 +188,13 @@ void UsbDeviceReader::runDriver(platform::kernel::Event& stop)
     const std::chrono::milliseconds timeout = m_device.readTimeout();
     bool pending = false;
     bool done = false;
+    bool lost = false;
     // A failed read goes to OnReadError; reading ends when it asks to stop or closed the handle.
     const auto readFailed = [&](UsbError error) {
         bool stopFlag = false;
         m_device.OnReadError(error, stopFlag);
-        return stopFlag || !m_device.isOpen();
+        lost = stopFlag || !m_device.isOpen();
+        return lost;
     };
     while (!done && !stopRequested(stop)) {
         UsbConnection* connection = m_device.connection();
@@ -256,6 +249,9 @@ void UsbDeviceReader::runDriver(platform::kernel::Event& stop)
         if (UsbConnection* connection = m_device.connection()) {
             (void)connection->abortPipe(kDriverReadPipe);
         }
+    }
+    if (lost && !stopRequested(stop)) {
+        m_device.eventLost.raise();
     }
 }
 

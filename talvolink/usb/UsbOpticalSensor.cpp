@@ -94,6 +94,42 @@ void UsbOpticalSensor::setChannelOffsets(const std::array<std::int32_t, 16>& off
     m_offsets = offsets;
 }
 
+void UsbOpticalSensor::setNominalDistance(double distance)
+{
+    LockGuard<RecursiveMutex> lock(requestLock());
+    m_nominalDistance = distance;
+}
+
+double UsbOpticalSensor::nominalDistance() const
+{
+    LockGuard<RecursiveMutex> lock(requestLock());
+    return m_nominalDistance;
+}
+
+void UsbOpticalSensor::setPiezoSensitivity(long sensitivity)
+{
+    LockGuard<RecursiveMutex> lock(requestLock());
+    m_piezoSensitivity = sensitivity;
+}
+
+long UsbOpticalSensor::piezoSensitivity() const
+{
+    LockGuard<RecursiveMutex> lock(requestLock());
+    return m_piezoSensitivity;
+}
+
+void UsbOpticalSensor::setParity(int parity)
+{
+    LockGuard<RecursiveMutex> lock(requestLock());
+    m_parity = parity;
+}
+
+int UsbOpticalSensor::parity() const
+{
+    LockGuard<RecursiveMutex> lock(requestLock());
+    return m_parity;
+}
+
 bool UsbOpticalSensor::SendShotReference(std::uint16_t value)
 {
     LockGuard<RecursiveMutex> lock(requestLock());
@@ -228,8 +264,10 @@ void UsbOpticalSensor::decode(const Quadrants& quadrants, const ShotTiming& shot
     double modelAngle = 0.0;
     bool useMeasured = false;
     double calibrationScale = kDefaultCalibrationScale;
+    double nominal = kReferenceSpacing;
     {
         LockGuard<RecursiveMutex> lock(requestLock());
+        nominal = m_nominalDistance;
         kind = m_sensorKind;
         modelAngle = m_modelAngle;
         useMeasured = m_useMeasuredAngle;
@@ -244,8 +282,8 @@ void UsbOpticalSensor::decode(const Quadrants& quadrants, const ShotTiming& shot
     const double spanY = spots[1].dy - spots[0].dy;
     const double distance = std::hypot(spanX, spanY);
 
-    if (valid && distance > kReferenceSpacing / 100.0) {
-        m_scale = kReferenceSpacing / distance;
+    if (valid && distance > nominal / 100.0) {
+        m_scale = nominal / distance;
     }
     const double filteredScale = m_scaleFilter.Step(m_scale);
 

@@ -74,6 +74,14 @@ public:
     void setCalibrationScale(double scale);
     /// The raw offsets added to the older firmware's sixteen channels.
     void setChannelOffsets(const std::array<std::int32_t, 16>& offsets);
+    /// The spacing of the target's emitters the scale is measured against (kReferenceSpacing until set).
+    void setNominalDistance(double distance);
+    double nominalDistance() const;
+    /// Kept for the sensor's decoding; the model passes them on as they change.
+    void setPiezoSensitivity(long sensitivity);
+    long piezoSensitivity() const;
+    void setParity(int parity);
+    int parity() const;
     /// Request 0x85 with the value, sent only when it differs from the one sent last.
     bool SendShotReference(std::uint16_t value);
 
@@ -109,6 +117,9 @@ private:
     double m_modelAngle = 0.0;
     bool m_useMeasuredAngle = false;
     double m_calibrationScale = kDefaultCalibrationScale;
+    double m_nominalDistance = kReferenceSpacing;
+    long m_piezoSensitivity = 40;
+    int m_parity = 0;
     std::array<std::int32_t, 16> m_offsets{};
     std::atomic<std::uint16_t> m_lastShotReference{0};
 

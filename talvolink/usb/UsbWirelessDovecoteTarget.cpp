@@ -14,7 +14,6 @@ constexpr std::uint8_t kRequestFlag = 0x8B;
 constexpr std::uint8_t kRequestState = 0xAD;
 constexpr std::uint8_t kRequestStop = 0x91;
 
-constexpr std::uint8_t kDataTag = 0x44;
 constexpr std::size_t kHeaderLength = 2;
 constexpr std::size_t kSettingsLength = 8;
 

@@ -10,8 +10,6 @@ namespace {
 constexpr std::uint8_t kRequestSerialNumber = 0x81;
 constexpr std::uint8_t kRequestFlag = 0x8B;
 
-constexpr std::uint8_t kDataTag = 0x44;
-constexpr std::uint8_t kPacketTag = 0x88;
 constexpr std::size_t kHeaderLength = 2;
 // A data sub-block also carries its channel byte.
 constexpr std::size_t kDataHeaderLength = 3;

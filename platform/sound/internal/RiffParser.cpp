@@ -1,5 +1,7 @@
 #include "platform/sound/internal/RiffParser.h"
 
+#include "platform/com/LittleEndian.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -13,13 +15,12 @@ constexpr std::size_t kPcmFormatSize = 16;
 
 std::uint32_t u32At(const std::vector<std::uint8_t>& bytes, std::size_t offset)
 {
-    return static_cast<std::uint32_t>(bytes[offset]) | static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 | static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+    return com::loadLittleEndian<std::uint32_t>(bytes.data() + offset);
 }
 
 std::uint16_t u16At(const std::vector<std::uint8_t>& bytes, std::size_t offset)
 {
-    return static_cast<std::uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
+    return com::loadLittleEndian<std::uint16_t>(bytes.data() + offset);
 }
 
 bool hasId(const std::vector<std::uint8_t>& bytes, std::size_t offset, std::string_view id)

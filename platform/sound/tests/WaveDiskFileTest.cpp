@@ -150,6 +150,12 @@ TEST_F(WaveDiskFileTest, MalformedFilesAreRefused)
     CWaveDiskFile shortData;
     ASSERT_HR(S_OK, shortData.Open(path("short.wav"), nullptr, WaveOpenMode::Read));
     EXPECT_EQ(4u, shortData.GetSize());
+
+    // One larger than any sound of ours could be is refused before it is read (the file is sparse).
+    write(path("huge.wav"), riff("WAVE", {fmt, join({text("data"), le32(0xFFFFFF00u), {1, 2, 3, 4}})}));
+    std::filesystem::resize_file(path("huge.wav"), CWaveDiskFile::kMaxFileSize + 1);
+    CWaveDiskFile huge;
+    EXPECT_HR(E_FAIL, huge.Open(path("huge.wav"), nullptr, WaveOpenMode::Read));
 }
 
 TEST_F(WaveDiskFileTest, MutatedFilesAreReadOnlyWithinTheirBytes)

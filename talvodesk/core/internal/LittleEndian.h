@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/com/LittleEndian.h"
+
 #include <bit>
 #include <cstdint>
 #include <vector>
@@ -9,8 +11,7 @@ namespace talvodesk::internal {
 
 inline std::uint32_t readU32(const std::uint8_t* bytes)
 {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    return platform::com::loadLittleEndian<std::uint32_t>(bytes);
 }
 
 inline std::int32_t readI32(const std::uint8_t* bytes)
@@ -25,9 +26,8 @@ inline float readF32(const std::uint8_t* bytes)
 
 inline void appendU32(std::vector<std::uint8_t>& bytes, std::uint32_t value)
 {
-    for (int shift = 0; shift < 32; shift += 8) {
-        bytes.push_back(static_cast<std::uint8_t>(value >> shift));
-    }
+    bytes.resize(bytes.size() + 4);
+    platform::com::storeLittleEndian(bytes.data() + bytes.size() - 4, value);
 }
 
 inline void appendF32(std::vector<std::uint8_t>& bytes, float value)

@@ -10,10 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <thread>
 #include <time.h>
 #include <unistd.h>
 
@@ -81,6 +85,22 @@ public:
         }
     }
 
+    /// Blocks until `count` datagrams came or `patience` passed, as a program reading on a thread of its own.
+    std::vector<Bytes> read(std::size_t count, std::chrono::milliseconds patience) const
+    {
+        std::vector<Bytes> bytes;
+        const auto deadline = std::chrono::steady_clock::now() + patience;
+        while (bytes.size() < count && std::chrono::steady_clock::now() < deadline) {
+            pollfd watched{m_fd, POLLIN, 0};
+            if (::poll(&watched, 1, 10) > 0) {
+                for (auto& more : drainBytes()) {
+                    bytes.push_back(std::move(more));
+                }
+            }
+        }
+        return bytes;
+    }
+
     std::vector<Bytes> drainBytes() const
     {
         std::vector<Bytes> bytes;
@@ -125,6 +145,56 @@ Bytes wire(std::string_view name, std::uint32_t wParam, std::uint32_t lParam)
     return bytes;
 }
 
+// What the frame does when the server's descriptor turns readable, until `done` or five seconds passed.
+template <typename Done> bool serveUntil(LiveDataServer& server, Done done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        pollfd watched{server.fd(), POLLIN, 0};
+        if (::poll(&watched, 1, 10) > 0) {
+            server.serve();
+        }
+    }
+    return true;
+}
+
+// The datagrams of a batch: each sample's point, then its trigger reading.
+std::vector<Bytes> pointsAndReadings(IAimingTrace& trace, LONG first, LONG count, LONG trigger)
+{
+    std::vector<Bytes> expected;
+    for (LONG i = first; i < first + count; ++i) {
+        float x = 0.0F;
+        float y = 0.0F;
+        LONG reading = 0;
+        EXPECT_EQ(S_OK, trace.get_x(i, &x));
+        EXPECT_EQ(S_OK, trace.get_y(i, &y));
+        EXPECT_EQ(S_OK, trace.get_UserData(trigger, i, &reading));
+        expected.push_back(wire("TALVO:POINT", 0, makeLong(toTwentieths(x), toTwentieths(y))));
+        expected.push_back(wire("TALVO:TRIGGER", static_cast<std::uint32_t>(reading), 0));
+    }
+    return expected;
+}
+
+// A trace of `count` samples whose trigger reading is the sample's index.
+platform::com::ComPtr<talvodata::CAimingTrace> traceWithReadings(int count, LONG& trigger)
+{
+    auto trace = talvodata::testsupport::TraceBuilder(200).samples(count).build();
+    EXPECT_EQ(S_OK, trace->AddUserData(platform::com::Bstr("_trigger").get(), &trigger));
+    for (LONG i = 0; i < count; ++i) {
+        EXPECT_EQ(S_OK, trace->put_UserData(trigger, i, i));
+    }
+    return trace;
+}
+
+std::vector<std::string>& failuresLogged()
+{
+    static std::vector<std::string> logged;
+    return logged;
+}
+
 class LiveDataServerTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -138,7 +208,7 @@ protected:
     {
         auto made = std::make_unique<TestClient>(m_folder / name);
         made->registerAt(m_folder / "livedata", mode);
-        m_server->processRegistrations();
+        m_server->serve();
         return made;
     }
 
@@ -207,7 +277,7 @@ TEST_F(LiveDataServerTest, RegistrationsKeepOneEntryPerClientInAddressOrder)
     b->registerAt(m_folder / "livedata", 0);
     const auto never = std::make_unique<TestClient>(m_folder / "never");
     never->registerAt(m_folder / "livedata", 0);
-    m_server->processRegistrations();
+    m_server->serve();
     EXPECT_EQ((std::vector<std::pair<std::string, LONG>>{{a->address(), 3}}), m_server->clients());
 
     m_server->registerClient(b->address(), -7);
@@ -311,6 +381,87 @@ TEST_F(LiveDataServerTest, AClientThatNeverReadsBlocksNeitherTheProgramNorOtherC
     }
     EXPECT_EQ(2u, m_server->clients().size()) << "a full queue keeps its client";
     EXPECT_FALSE(stuck->drainBytes().empty());
+}
+
+TEST_F(LiveDataServerTest, BatchOf200PointsReachesAClientReadingOnItsOwnThreadCompleteAndInOrder)
+{
+    const auto reading = client("a", 3);
+    LONG trigger = 0;
+    auto trace = traceWithReadings(200, trigger);
+    const std::vector<Bytes> expected = pointsAndReadings(*trace, 0, 200, trigger);
+    std::atomic<bool> done{false};
+    std::vector<Bytes> received;
+    std::thread reader([&] {
+        received = reading->read(expected.size(), std::chrono::seconds(5));
+        done = true;
+    });
+    m_server->PostPoints(trace.get(), 200);
+    EXPECT_TRUE(serveUntil(*m_server, [&] { return done.load(); }));
+    reader.join();
+    ASSERT_EQ(expected.size(), received.size());
+    EXPECT_TRUE(expected == received) << "in order";
+}
+
+TEST_F(LiveDataServerTest, AClientThatStopsReadingLosesOnlyItsOwnOldestMessages)
+{
+    const auto stuck = client("a", 3);
+    const auto reading = client("b", 3);
+    LONG trigger = 0;
+    auto trace = traceWithReadings(50, trigger);
+    const std::vector<Bytes> batch = pointsAndReadings(*trace, 0, 50, trigger);
+    constexpr int kBatches = 60; // far more than the stuck client's queue holds
+    static_assert(kBatches * 100 > LiveDataServer::kClientQueueLimit + 100);
+    for (int i = 0; i < kBatches; ++i) {
+        m_server->PostPoints(trace.get(), 50);
+        std::vector<Bytes> got;
+        EXPECT_TRUE(serveUntil(*m_server, [&] {
+            for (auto& more : reading->drainBytes()) {
+                got.push_back(std::move(more));
+            }
+            return got.size() >= batch.size();
+        }));
+        ASSERT_EQ(batch.size(), got.size()) << "batch " << i;
+        ASSERT_TRUE(batch == got) << "batch " << i;
+    }
+    EXPECT_EQ(2U, m_server->clients().size());
+
+    // Reading at last, the stuck client finds what its socket held, then the newest of its queue: the oldest of
+    // the rest were let go.
+    std::vector<Bytes> late = stuck->drainBytes();
+    const std::size_t early = late.size();
+    EXPECT_TRUE(serveUntil(*m_server, [&] {
+        for (auto& more : stuck->drainBytes()) {
+            late.push_back(std::move(more));
+        }
+        return late.size() >= early + LiveDataServer::kClientQueueLimit;
+    }));
+    ASSERT_EQ(early + LiveDataServer::kClientQueueLimit, late.size());
+    EXPECT_TRUE(std::equal(late.begin(), late.begin() + static_cast<std::ptrdiff_t>(early), batch.begin()));
+    EXPECT_EQ(batch.back(), late.back());
+    EXPECT_TRUE(stuck->drainBytes().empty());
+}
+
+TEST_F(LiveDataServerTest, ARegistrationBeyondTheClientLimitIsRefusedAndLogged)
+{
+    failuresLogged().clear();
+    platform::setFailureLogger([](const platform::Error& error) { failuresLogged().push_back(error.detail); });
+    std::vector<std::unique_ptr<TestClient>> clients;
+    for (std::size_t i = 0; i <= LiveDataServer::kMaxClients; ++i) {
+        clients.push_back(client("c" + std::to_string(100 + i), 1));
+    }
+    platform::setFailureLogger(nullptr);
+    const auto table = m_server->clients();
+    EXPECT_EQ(LiveDataServer::kMaxClients, table.size());
+    EXPECT_EQ(table.back().first, clients[LiveDataServer::kMaxClients - 1]->address());
+    ASSERT_EQ(1U, failuresLogged().size());
+    EXPECT_NE(std::string::npos, failuresLogged()[0].find(clients.back()->address()));
+
+    // A registered client may still change its mode, and one that leaves makes room.
+    m_server->registerClient(clients[0]->address(), 3);
+    m_server->registerClient(clients[1]->address(), 0);
+    m_server->registerClient(clients.back()->address(), 1);
+    EXPECT_EQ(LiveDataServer::kMaxClients, m_server->clients().size());
+    EXPECT_EQ(3, m_server->clients().front().second);
 }
 
 } // namespace

@@ -82,6 +82,40 @@ TEST(TextFormatTest, NumbersUseAPointWhateverTheLocaleAndRefuseForeignFormats)
     RecordProperty("numeric_locale", german ? "de_DE" : "C only");
 }
 
+TEST(TextFormatTest, LanguageFileNumberFormatsAreCappedAndKeepTheirShape)
+{
+    // A translated text used as a number format is kept only in the shape of the built-in one, with widths and
+    // precisions of at most two digits; otherwise it counts as missing and the English text is used.
+    const struct {
+        const char* line;
+        bool kept;
+    } cases[] = {
+        {"61284\tnoch %i Sekunden", true},
+        {"61284\t%900000000i seconds left", false},
+        {"61224\t%.900000000f mm", false},
+        {"61224\t%99.99f mm", true},
+        {"61224\t%100f mm", false},
+        {"61224\t%-3.1f mm %%", true},
+        {"61285\t%i Sekunden", false},
+        {"61285\t%i Sekunden oder %i Sch\xC3\xBCsse", true},
+        {"61284\t%s seconds left", false},
+        {"61284\t%i seconds %n", false},
+        {"61284\t%", false},
+        {"128\tTalvo 100%", true}, // not a format: shown as it is
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const auto table = StringTable::parse(c.line);
+        ASSERT_TRUE(table);
+        EXPECT_EQ(c.kept, table->size() == 1);
+    }
+    std::u16string text;
+    AppendFormattedInt(text, 5, false, u"%900000000i seconds left");
+    AppendFormattedFloat(text, 5.0F, u"%.900000000f mm");
+    AppendFormattedFloat(text, 5.0F, u"%12.3f", u"%900000000s");
+    EXPECT_EQ(u"", text);
+}
+
 TEST(TextFormatTest, DatesFollowTheUserInterfaceLocale)
 {
     const DATE afternoon = *platform::time::toDate({2024, 1, 2, 15, 4, 5, 0});

@@ -24,6 +24,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace talvolink {
 namespace {
 
@@ -236,6 +238,25 @@ TEST_F(ImageSensorWithSideSensorsTest, PracticeAimsShootsAndConcludes)
         EXPECT_EQ(std::ranges::count_if(sent, [&](const std::string& line) { return line.ends_with(request); }), 1)
             << request;
     }
+}
+
+TEST_F(TalvoDeviceImageSensorTest, SensorUnpluggedMidAimingIsReportedAndTheAimingConcluded)
+{
+    m_fake.setScript([](int) { return QVFrameFields{.x = 375.0F, .y = 240.0F}; });
+    run(5);
+    ASSERT_EQ(eventsBut({DISPID_TALVODEVICEEVENTS_NEWCOORDINATES}),
+              std::vector<DISPID>{DISPID_TALVODEVICEEVENTS_STARTAIMING});
+    m_recorder->events.clear();
+    m_fake.device().unplug();
+    for (int i = 0; i < 500 && m_recorder->events.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        deliver();
+    }
+    // The event's one shot is added as missed by the conclusion.
+    EXPECT_EQ(
+        eventsBut({DISPID_TALVODEVICEEVENTS_NEWCOORDINATES}),
+        (std::vector<DISPID>{DISPID_TALVODEVICEEVENTS_SHOT, DISPID_TALVODEVICEEVENTS_CONCLUDEAIMING,
+                             DISPID_TALVODEVICEEVENTS_FINALCONCLUDEAIMING, DISPID_TALVODEVICEEVENTS_DISCONNECTED}));
 }
 
 TEST_F(TalvoDeviceImageSensorTest, LoudPiezoFreezesTheAngleForTheRestOfTheAiming)

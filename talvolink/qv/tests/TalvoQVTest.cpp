@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 namespace talvolink {
 namespace {
@@ -126,6 +127,31 @@ TEST_F(TalvoQVTest, ProbeReadsModelAndStateAndStartsNoThread)
     EXPECT_EQ(sensor.deviceState(), 0x1234);
 }
 
+TEST_F(TalvoQVTest, ResetCentresOnTheFoundPositionElseOnTheStoredOne)
+{
+    const double none = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        const char* name;
+        double foundX;
+        double foundY;
+        std::pair<double, double> centre;
+    } cases[] = {
+        {"nothing found", none, none, {320.0, 200.0}},
+        {"found", 350.7, 212.2, {350.0, 212.0}},
+        {"only y a number", none, 212.2, {320.0, 212.0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeImageSensor fake(m_bus, kPath + c.name, {.geometryX = 320, .geometryY = 200});
+        TalvoQV sensor(m_bus, m_clock);
+        sensor.setUsesReader(false);
+        ASSERT_TRUE(sensor.Open(fake.path()));
+        ASSERT_TRUE(sensor.Reset(c.foundX, c.foundY));
+        EXPECT_EQ((std::pair{sensor.centreX(), sensor.centreY()}), c.centre);
+        EXPECT_EQ(sensor.wantedSettings().centreX, static_cast<int>(c.centre.first));
+    }
+}
+
 class StreamingTest : public TalvoQVTest {
 protected:
     void SetUp() override
@@ -147,7 +173,7 @@ protected:
 
 TEST_F(StreamingTest, ResetSwitchesFramesOnAndTurnsThemIntoRecords)
 {
-    ASSERT_TRUE(m_sensor.Reset());
+    ASSERT_TRUE(m_sensor.Reset(376.0, 240.0));
     deliver();
     ASSERT_TRUE(m_fake.framesOn());
     EXPECT_EQ(m_sensor.sentSettings(), m_sensor.wantedSettings());
@@ -174,7 +200,7 @@ TEST_F(StreamingTest, ResetSwitchesFramesOnAndTurnsThemIntoRecords)
 TEST_F(StreamingTest, FailedSequenceIsLeftIncompleteUntilRunAgain)
 {
     m_fake.failRequests({0x80});
-    ASSERT_TRUE(m_sensor.Reset());
+    ASSERT_TRUE(m_sensor.Reset(376.0, 240.0));
     deliver();
     EXPECT_TRUE(m_sensor.settingsIncomplete());
     EXPECT_FALSE(m_fake.framesOn());

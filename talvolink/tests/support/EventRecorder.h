@@ -59,8 +59,9 @@ public:
     }
 
     /// What breaks the order of the aimings received: an aiming event without an aiming, an aiming started twice,
-    /// an event for an aiming not started or concluded already, an aiming never concluded. Empty when none.
-    std::string aimingOrderFault() const;
+    /// an event for an aiming not started or concluded already, an aiming never concluded (unless the sink stopped
+    /// listening: `leftEarly`). Empty when none.
+    std::string aimingOrderFault(bool leftEarly = false) const;
 
     std::vector<ReceivedEvent> eventsOf(DISPID dispId) const
     {

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <optional>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -168,8 +170,9 @@ TEST_F(UsbSessionTest, WirelessPositionKindTwoSamplesAPacketWithTrigger)
     EXPECT_EQ(m_model->GetSignalLevel(1), static_cast<LONG>(71 * 1200.0 / 35.0));
 }
 
-// An optical record of newer firmware: spots leaning by `lean`, `intensity` per quadrant, a shot value.
-Bytes opticalRecord(std::uint32_t sequence, float intensity, float lean, std::uint16_t shot = 0)
+// An optical record of newer firmware: spots leaning by `lean`, `intensity` per quadrant, a shot value; quadrant
+// `dark` (when given) sees almost nothing.
+Bytes opticalRecord(std::uint32_t sequence, float intensity, float lean, std::uint16_t shot = 0, int dark = -1)
 {
     Bytes r(47, 0);
     const auto put32 = [&](std::size_t at, std::uint32_t v) {
@@ -183,8 +186,11 @@ Bytes opticalRecord(std::uint32_t sequence, float intensity, float lean, std::ui
     r[12] = static_cast<std::uint8_t>(shot & 0xFF);
     r[13] = static_cast<std::uint8_t>(shot >> 8);
     // The spots lie one above the other around the centre; `lean` brightens spot 0's first quadrant.
-    const float q[8] = {2 * intensity + lean, intensity,     intensity, 2 * intensity, intensity,
-                        2 * intensity,        2 * intensity, intensity};
+    float q[8] = {2 * intensity + lean, intensity,     intensity, 2 * intensity, intensity,
+                  2 * intensity,        2 * intensity, intensity};
+    if (dark >= 0) {
+        q[dark] = 19.0F;
+    }
     for (std::size_t i = 0; i < 8; ++i) {
         std::uint32_t bits = 0;
         std::memcpy(&bits, &q[i], 4);
@@ -608,6 +614,155 @@ TEST_F(UsbSessionTest, BiathlonZonesAndLamps)
               (Points{{41, -83},   {43, -85},   {49, -94},   {58, -108},  {67, -123},  {74, -138},  {81, -152},
                       {90, -166},  {98, -180},  {105, -193}, {112, -207}, {121, -221}, {130, -235}, {136, -248},
                       {143, -262}, {153, -276}, {161, -290}, {167, -303}, {175, -316}, {184, -330}, {192, -344}}));
+}
+
+TEST_F(UsbSessionTest, OpticalScaleFollowsTheTargetsNominalDistance)
+{
+    enum class Target { Controller, Receiver, ZoneReceiver, Dovecote, Alone };
+    struct Case {
+        const char* name;
+        Target target;
+        std::uint8_t code;     // the target controller's target code
+        std::uint8_t codeLate; // the code it reports when it connects again (0: no reconnection)
+        double distance;
+    };
+    const Case cases[] = {
+        {"code 6", Target::Controller, 6, 0, 182.0},        {"code 7", Target::Controller, 7, 0, 76.0},
+        {"code 13", Target::Controller, 13, 0, 76.0},       {"code 11", Target::Controller, 11, 0, 190.0},
+        {"other code", Target::Controller, 9, 0, 182.0},    {"code 6 then 7", Target::Controller, 6, 7, 76.0},
+        {"Dovecote", Target::Dovecote, 0, 0, 50.0},         {"sensor alone", Target::Alone, 0, 0, 625.0},
+        {"wireless target", Target::Receiver, 0, 0, 190.0}, {"zone target", Target::ZoneReceiver, 0, 0, 50.0},
+    };
+    std::optional<double> scale182; // the record's scale against 182
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::LoggingHost host;
+        host.settings[0].event = m_host.settings[0].event;
+        host.settings[0].targetType = c.target == Target::Alone ? Target25m : Target10m;
+        ScriptedUsbBus script(host.clock());
+        auto& optical = script.plugOptical();
+        if (c.target == Target::Controller) {
+            script.plugController();
+            script.answer("controller", 0x8A, {1, c.code, 41, 42, 43, 44, 45, 46, 47, 48, 0, 0, 0, 0, 0, 0});
+        } else if (c.target == Target::Dovecote) {
+            script.plugDovecote();
+        } else if (c.target != Target::Alone) {
+            script.plugReceiver(1, c.target == Target::ZoneReceiver ? 18 : 3);
+        }
+        auto& clock = static_cast<platform::time::ManualClock&>(host.clock());
+        CTalvoDeviceUSB model(host, script.bus, ScriptedUsbBus::kOpticalPath, InterfaceClass::OpticalSensor,
+                              [&clock](std::chrono::milliseconds d) { clock.advance(d); });
+        ASSERT_TRUE(model.Open()) << host.errorText;
+        if (c.codeLate != 0) {
+            script.answer("controller", 0x8A, {1, c.codeLate, 41, 42, 43, 44, 45, 46, 47, 48, 0, 0, 0, 0, 0, 0});
+            model.OnAppMessage(1, 0);
+        }
+        for (const Bytes& read : opticalReads({opticalRecord(0, 400.0F, 0.0F), opticalRecord(1, 400.0F, 0.0F)})) {
+            ScriptedUsbBus::feed(optical, read);
+        }
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(model.opticalSensor().nominalDistance(), c.distance);
+        // On the 10 m targets the record's scale is measured against it (the sensor alone scales by its lens).
+        std::array<float, 9> data{};
+        model.GetData(data);
+        if (!scale182) {
+            scale182 = data[1];
+        }
+        if (c.target != Target::Alone) {
+            EXPECT_NEAR(data[1], *scale182 * c.distance / 182.0, 1e-3);
+        }
+        (void)model.Close();
+    }
+}
+
+TEST_F(UsbSessionTest, OpticalSensorHearsThePiezoSensitivityAndTheFiringPointsParity)
+{
+    m_host.settings[0].targetType = Target25m;
+    m_script.plugOptical();
+    m_host.firing = 2;
+    make(ScriptedUsbBus::kOpticalPath, InterfaceClass::OpticalSensor);
+    ASSERT_TRUE(m_model->Open()) << m_host.errorText;
+    EXPECT_EQ(m_model->opticalSensor().piezoSensitivity(), 40);
+    EXPECT_EQ(m_model->opticalSensor().parity(), 0);
+    m_model->PutPiezoSensitivity(1, 300);
+    m_host.firing = 3;
+    m_model->PutFiringPoint();
+    EXPECT_EQ(m_model->opticalSensor().piezoSensitivity(), 300);
+    EXPECT_EQ(m_model->opticalSensor().parity(), 1);
+}
+
+TEST_F(UsbSessionTest, SampleTheSensorMarksInvalidEndsTheAimingWithoutAPoint)
+{
+    m_host.settings[0].targetType = Target25m;
+    auto& optical = m_script.plugOptical();
+    make(ScriptedUsbBus::kOpticalPath, InterfaceClass::OpticalSensor);
+    ASSERT_TRUE(m_model->Open()) << m_host.errorText;
+    std::vector<Bytes> records;
+    for (std::uint32_t i = 0; i < 5; ++i) {
+        records.push_back(opticalRecord(i, 30.0F, 0.0F));
+    }
+    // Bright enough as a whole, but one quadrant is dark: the sensor calls the sample invalid.
+    records.push_back(opticalRecord(5, 30.0F, 0.0F, 0, 4));
+    records.push_back(opticalRecord(6, 30.0F, 0.0F));
+    feed(optical, opticalReads(records));
+    // The event's one shot is added as missed when the aiming concludes.
+    EXPECT_EQ(takeLog(), (Log{"StartAiming", "NewCoordinates 4", "Shot", "ConcludeAiming"}));
+    ASSERT_EQ(m_host.aimings.size(), 1U);
+    EXPECT_EQ(testsupport::LoggingHost::points(*m_host.aimings[0]).size(), 4U);
+}
+
+TEST_F(UsbSessionTest, SensorUnpluggedMidPracticeIsReportedAndItsAimingConcluded)
+{
+    struct Case {
+        const char* name;
+        InterfaceClass cls;
+    };
+    for (const Case& c :
+         {Case{"optical", InterfaceClass::OpticalSensor}, Case{"wireless", InterfaceClass::WirelessTarget}}) {
+        SCOPED_TRACE(c.name);
+        testsupport::LoggingHost host;
+        host.settings[0].event = m_host.settings[0].event;
+        ScriptedUsbBus script(host.clock());
+        platform::usb::FakeUsbDevice* device = nullptr;
+        std::vector<Bytes> reads;
+        if (c.cls == InterfaceClass::OpticalSensor) {
+            script.plugController();
+            device = &script.plugOptical();
+            std::vector<Bytes> records;
+            for (std::uint32_t i = 0; i < 4; ++i) {
+                records.push_back(opticalRecord(i, 400.0F, 0.0F));
+            }
+            reads = opticalReads(records);
+        } else {
+            device = &script.plugReceiver(1, 3);
+            std::vector<Bytes> packets;
+            for (std::uint8_t i = 0; i < 4; ++i) {
+                packets.push_back(spotPacket(i, 0));
+            }
+            reads = {ScriptedUsbBus::receiverRead(packets)};
+        }
+        auto& clock = static_cast<platform::time::ManualClock&>(host.clock());
+        CTalvoDeviceUSB model(host, script.bus,
+                              c.cls == InterfaceClass::OpticalSensor ? ScriptedUsbBus::kOpticalPath
+                                                                     : ScriptedUsbBus::kReceiverPath,
+                              c.cls, [&clock](std::chrono::milliseconds d) { clock.advance(d); });
+        ASSERT_TRUE(model.Open()) << host.errorText;
+        for (const Bytes& read : reads) {
+            ScriptedUsbBus::feed(*device, read);
+        }
+        QCoreApplication::sendPostedEvents();
+        ASSERT_EQ(host.log.front(), "StartAiming");
+        host.log.clear();
+
+        device->unplug();
+        for (int i = 0; i < 500 && host.log.empty(); ++i) {
+            std::this_thread::sleep_for(2ms);
+            QCoreApplication::sendPostedEvents();
+        }
+        // The event's one shot is added as missed by the conclusion.
+        EXPECT_EQ(host.log, (Log{"Shot", "ConcludeAiming", "FinalConcludeAiming", "Disconnected"}));
+        (void)model.Close();
+    }
 }
 
 } // namespace

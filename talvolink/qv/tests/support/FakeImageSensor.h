@@ -24,7 +24,7 @@ struct FakeImageSensorIdentity {
     std::uint16_t protocolMinor = 3;
     std::uint16_t flashLength = 26;
     float focal = 25.0F;
-    std::uint16_t geometryX = 300;
+    std::uint16_t geometryX = 376; // the stored position: the middle of the picture
     std::uint16_t geometryY = 240;
     std::uint16_t model = 0;
 };
