@@ -3,6 +3,8 @@
 #include "interfaces/talvodata/IEventParams.h"
 #include "platform/gfx/Geometry.h"
 
+#include <cstdint>
+
 namespace talvoboard {
 
 // The target plane is in units of 1/100 mm with the origin at the target centre, x to the right and y downwards,
@@ -19,6 +21,19 @@ platform::gfx::Rect centredForm(float width, float height);
 
 /// The event's DisplayCaliber, or its Caliber where that is 0; 0 when neither can be read.
 float displayCalibre(IEventParams* event);
+
+/// value × numerator / denominator in 64 bits, truncated towards zero, as integer division gives it but with a
+/// multiplication in place of the division, for the thousands of samples of a trace. Thread rule: a value type.
+class Scale {
+public:
+    Scale(std::int64_t numerator, std::int64_t denominator);
+    LONG operator()(std::int64_t value) const;
+
+private:
+    std::int64_t m_numerator;
+    std::int64_t m_denominator;
+    double m_inverse;
+};
 
 /// Maps the visible rectangle of the plane into device bounds, keeping its aspect ratio and centring it, for one
 /// drawing or mapping. `origin` is the top-left of a memory bitmap drawn into double-buffered, else (0, 0).
@@ -51,6 +66,8 @@ private:
     LONG m_viewportHeight = 0;
     LONG m_ratioNumerator = 0;
     LONG m_ratioDenominator = 1;
+    Scale m_toDeviceX{0, 0};
+    Scale m_toDeviceY{0, 0};
 };
 
 } // namespace talvoboard
