@@ -1,7 +1,8 @@
 // A full redraw of an 800 x 800 target control showing the 10 m air rifle face with 10 to 100 aimings, every one
 // with its breach and a 6 s trace drawn with the 2-pixel pen, each sample jittered as a held rifle's sensor reports
 // it; and the control's GetImage of that drawing. Target: the redraw and GetImage with 60 traced aimings each under
-// 5 ms on one core; both grow linearly with the aimings.
+// 5 ms on one core; both grow linearly with the aimings. For comparison, the redraw after a zoom, which cannot reuse
+// anything drawn before.
 #include "bench/support/Aimings.h"
 #include "bench/support/Run.h"
 
@@ -70,6 +71,23 @@ void fullRedraw(benchmark::State& state)
     state.SetLabel("60 traced aimings: target under 5 ms");
 }
 BENCHMARK(fullRedraw)->Arg(10)->Arg(60)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// A zoom changes every device point, so nothing drawn before can be copied: every outline is built and filled.
+void redrawAfterZoom(benchmark::State& state)
+{
+    QWidget* widget = nullptr;
+    const ComPtr<ITarget> target = targetWithAimings(60, widget);
+    QImage shown(kSide, kSide, QImage::Format_RGB32);
+    float zoom = 0.0F;
+    for (auto _ : state) {
+        zoom = zoom == 0.0F ? 1.0F : 0.0F;
+        (void)target->put_Zoom(zoom); // Within 0..10: cannot fail.
+        (void)target->Refresh();
+        widget->render(&shown);
+    }
+    state.SetLabel("60 traced aimings drawn afresh: no target, for comparison");
+}
+BENCHMARK(redrawAfterZoom)->Unit(benchmark::kMillisecond);
 
 void imageOfTarget(benchmark::State& state)
 {

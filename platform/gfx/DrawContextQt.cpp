@@ -199,8 +199,14 @@ void DrawContextQt::fillOutline(const CoverageCache::Recipe& recipe, const std::
         return;
     }
     const QRgb value = toQColor(color).rgb();
-    for (const CoverageCache::Span& span : m_coverageCache->coverage(recipe, m_image.size(), outline)) {
-        auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(span.y));
+    const std::vector<CoverageCache::Span>& spans = m_coverageCache->coverage(recipe, m_image.size(), outline);
+    if (spans.empty()) {
+        return;
+    }
+    uchar* const bits = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
+    for (const CoverageCache::Span& span : spans) {
+        auto* line = reinterpret_cast<QRgb*>(bits + span.y * stride);
         std::fill(line + span.left, line + span.right, value);
     }
 }

@@ -62,35 +62,6 @@ Scale::Scale(std::int64_t numerator, std::int64_t denominator)
 {
 }
 
-LONG Scale::operator()(std::int64_t value) const
-{
-    // Far enough from 2^53 that the estimate is off by one at most.
-    constexpr std::int64_t kEstimated = std::int64_t{1} << 50;
-    if (m_denominator == 0) {
-        return 0;
-    }
-    const std::int64_t product = value * m_numerator;
-    if (product <= -kEstimated || product >= kEstimated) {
-        return static_cast<LONG>(product / m_denominator);
-    }
-    // Estimate, then step to the quotient truncated towards zero: its remainder has the product's sign and is
-    // smaller than the divisor.
-    auto quotient = static_cast<std::int64_t>(static_cast<double>(product) * m_inverse);
-    std::int64_t remainder = product - quotient * m_denominator;
-    if (product >= 0) {
-        if (remainder < 0) {
-            --quotient;
-        } else if (remainder >= m_denominator) {
-            ++quotient;
-        }
-    } else if (remainder > 0) {
-        ++quotient;
-    } else if (remainder <= -m_denominator) {
-        --quotient;
-    }
-    return static_cast<LONG>(quotient);
-}
-
 TargetDrawSurface::TargetDrawSurface(const Rect& bounds, const Rect& visible, Point origin)
     : m_bounds(bounds), m_visible(visible), m_origin(origin),
       m_viewport(platform::gfx::letterbox(bounds, visible.width(), visible.height()))

@@ -27,7 +27,23 @@ float displayCalibre(IEventParams* event);
 class Scale {
 public:
     Scale(std::int64_t numerator, std::int64_t denominator);
-    LONG operator()(std::int64_t value) const;
+
+    LONG operator()(std::int64_t value) const
+    {
+        // Far enough from 2^53 that the estimate is off by one at most.
+        constexpr std::int64_t kEstimated = std::int64_t{1} << 50;
+        const std::int64_t product = value * m_numerator;
+        if (m_denominator == 0 || product <= -kEstimated || product >= kEstimated) {
+            return m_denominator == 0 ? 0 : static_cast<LONG>(product / m_denominator);
+        }
+        // Estimate the quotient of the magnitude, then step to the one whose remainder lies in 0..divisor - 1;
+        // truncating towards zero, a negative product's quotient is the negated quotient of its magnitude.
+        const std::int64_t magnitude = product < 0 ? -product : product;
+        auto quotient = static_cast<std::int64_t>(static_cast<double>(magnitude) * m_inverse);
+        const std::int64_t remainder = magnitude - quotient * m_denominator;
+        quotient += static_cast<std::int64_t>(remainder >= m_denominator) - static_cast<std::int64_t>(remainder < 0);
+        return static_cast<LONG>(product < 0 ? -quotient : quotient);
+    }
 
 private:
     std::int64_t m_numerator;
