@@ -1,12 +1,11 @@
 #include "platform/gfx/CoverageCache.h"
 
 #include "platform/gfx/DrawContextQt.h"
+#include "platform/gfx/tests/support/StrokedByQt.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QPainter>
-#include <QPainterPathStroker>
 
 #include <functional>
 #include <vector>
@@ -60,32 +59,12 @@ QImage drawn(const Scene& scene, CoverageCache* cache, QImage::Format format = Q
     return image;
 }
 
-/// The straightforward drawing: every point, repeats and all, given to Qt's stroker and filled.
-QImage strokedByQt(const std::vector<Point>& points, LONG width)
-{
-    QImage image(kSize, kSize, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPolygonF polygon;
-    for (const Point& point : points) {
-        polygon.append(QPointF(point.x + 0.5, point.y + 0.5));
-    }
-    QPainterPath line;
-    line.addPolygon(polygon);
-    QPainterPathStroker stroker;
-    stroker.setWidth(width);
-    stroker.setCapStyle(Qt::RoundCap);
-    stroker.setJoinStyle(Qt::RoundJoin);
-    QPainter painter(&image);
-    painter.fillPath(stroker.createStroke(line), QColor(255, 0, 0));
-    return image;
-}
-
 TEST(CoverageCacheTest, CopiedStrokesOfJitteredTracesAreWhatQtStrokes)
 {
     for (unsigned seed : {1u, 2u, 3u, 4u}) {
         const std::vector<Point> trace = jitteredTrace(seed, 400);
         for (LONG width : {2, 3, 4, 6, 9}) {
-            SCOPED_TRACE(testing::Message() << "seed " << seed << ", width " << width);
+            SCOPED_TRACE(::testing::Message() << "seed " << seed << ", width " << width);
             const Scene scene = [&](DrawContext& context) {
                 context.setPen({PenStyle::Solid, width, kRed});
                 context.polyline(trace);
@@ -95,7 +74,7 @@ TEST(CoverageCacheTest, CopiedStrokesOfJitteredTracesAreWhatQtStrokes)
             cache.beginPass();
             const QImage copied = drawn(scene, &cache);
             EXPECT_EQ(1u, cache.size());
-            const QImage expected = strokedByQt(trace, width);
+            const QImage expected = testing::strokedByQt(trace, width, kSize, QColor(255, 0, 0));
             EXPECT_EQ(expected, drawn(scene, nullptr));
             EXPECT_EQ(expected, measured);
             EXPECT_EQ(expected, copied);
@@ -113,8 +92,8 @@ TEST(CoverageCacheTest, CopiedFiguresPolygonsAndMovedLinesAreWhatQtFills)
                                    {PenStyle::Dot, 1, kRed},         {PenStyle::InsideFrame, 2, kRed}};
     for (const Pen& pen : pens) {
         for (const BrushStyle brush : {BrushStyle::Solid, BrushStyle::Hollow}) {
-            SCOPED_TRACE(testing::Message() << "pen " << static_cast<int>(pen.style) << " " << pen.width << ", brush "
-                                            << static_cast<int>(brush));
+            SCOPED_TRACE(::testing::Message() << "pen " << static_cast<int>(pen.style) << " " << pen.width << ", brush "
+                                              << static_cast<int>(brush));
             const Scene scene = [&](DrawContext& context) {
                 context.setPen(pen);
                 context.setBrush({brush, kGreen});
