@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QPainter>
-#include <QPainterPathStroker>
 
 #include <algorithm>
 #include <array>
