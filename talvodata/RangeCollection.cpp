@@ -34,14 +34,6 @@ struct CurveSums {
         RETURN_IF_FAILED(assignDefaults(sums, length));
         return assignDefaults(counts, length);
     }
-    void add(std::int64_t position, float value)
-    {
-        // Only an outside range whose window moved since it was added reaches past the span.
-        if (position >= 0 && static_cast<std::size_t>(position) < sums.size()) {
-            sums[static_cast<std::size_t>(position)] += value;
-            ++counts[static_cast<std::size_t>(position)];
-        }
-    }
 };
 
 namespace {
@@ -68,18 +60,42 @@ HRESULT spanOf(IRange& range, LONG samplesAfter, RangeSpan& span)
                               std::int64_t{span.last} + samplesAfter + span.indexBase, span.points);
 }
 
-// The stored hundredths at a range's relative index. False for an invalid sample, which has no distance to
-// anything, and for one the trace does not hold.
-bool pointAt(const RangeSpan& span, std::int64_t relative, LONG& x, LONG& y)
-{
-    const std::int64_t index = relative + span.indexBase;
-    if (!span.points.holds(index)) {
-        return false;
+/// The relative indexes of a range's window whose samples the copy holds and whose place lies in the curve, walked
+/// straight over the copied samples.
+class SpanWalk {
+public:
+    SpanWalk(const RangeSpan& span, LONG requestedFirst, std::size_t curveLength)
+        : m_heldFirst(span.points.first - span.indexBase),
+          m_heldLast(m_heldFirst + static_cast<std::int64_t>(span.points.x.size()) - 1),
+          m_requestedFirst(requestedFirst), m_xs(span.points.x.data()), m_ys(span.points.y.data())
+    {
+        m_from = std::max({std::int64_t{span.first}, m_heldFirst, m_requestedFirst});
+        // Only an outside range whose window moved since it was added reaches past the curve.
+        m_to = std::min(
+            {std::int64_t{span.last}, m_heldLast, m_requestedFirst + static_cast<std::int64_t>(curveLength) - 1});
     }
-    x = span.points.xAt(index);
-    y = span.points.yAt(index);
-    return x != TraceChannel::kInvalid;
-}
+
+    std::int64_t from() const { return m_from; }
+    std::int64_t to() const { return m_to; }
+    bool holds(std::int64_t relative) const { return relative >= m_heldFirst && relative <= m_heldLast; }
+    LONG x(std::int64_t relative) const { return m_xs[relative - m_heldFirst]; }
+    LONG y(std::int64_t relative) const { return m_ys[relative - m_heldFirst]; }
+    void add(CurveSums& sums, std::int64_t relative, float value) const
+    {
+        const auto position = static_cast<std::size_t>(relative - m_requestedFirst);
+        sums.sums[position] += value;
+        ++sums.counts[position];
+    }
+
+private:
+    std::int64_t m_heldFirst;
+    std::int64_t m_heldLast;
+    std::int64_t m_requestedFirst;
+    const LONG* m_xs;
+    const LONG* m_ys;
+    std::int64_t m_from = 0;
+    std::int64_t m_to = -1;
+};
 
 float distance(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t by)
 {
@@ -297,11 +313,11 @@ HRESULT CRangeCollection::addCoordination(IRange& range, const RangeSpan& span, 
     }
     const std::int64_t centreXHundredths = std::llround(centreX * 100.0);
     const std::int64_t centreYHundredths = std::llround(centreY * 100.0);
-    for (LONG i = span.first; i <= span.last; ++i) {
-        LONG x = 0;
-        LONG y = 0;
-        if (pointAt(span, i, x, y)) {
-            sums.add(std::int64_t{i} - m_requestedFirst, distance(x, y, centreXHundredths, centreYHundredths));
+    const SpanWalk walk(span, m_requestedFirst, sums.sums.size());
+    for (std::int64_t i = walk.from(); i <= walk.to(); ++i) {
+        const LONG x = walk.x(i);
+        if (x != TraceChannel::kInvalid) {
+            walk.add(sums, i, distance(x, walk.y(i), centreXHundredths, centreYHundredths));
         }
     }
     return S_OK;
@@ -309,16 +325,17 @@ HRESULT CRangeCollection::addCoordination(IRange& range, const RangeSpan& span, 
 
 void CRangeCollection::addSpeed(const RangeSpan& span, LONG step, CurveSums& sums) const
 {
-    for (LONG i = span.first; i <= span.last; ++i) {
+    const SpanWalk walk(span, m_requestedFirst, sums.sums.size());
+    for (std::int64_t i = walk.from(); i <= walk.to(); ++i) {
         // A sample near the start is paired with a later one.
-        const std::int64_t partner =
-            i > std::int64_t{span.first} + step ? std::int64_t{i} - step : std::int64_t{i} + step;
-        LONG x = 0;
-        LONG y = 0;
-        LONG partnerX = 0;
-        LONG partnerY = 0;
-        if (pointAt(span, i, x, y) && pointAt(span, partner, partnerX, partnerY)) {
-            sums.add(std::int64_t{i} - m_requestedFirst, distance(x, y, partnerX, partnerY));
+        const std::int64_t partner = i > std::int64_t{span.first} + step ? i - step : i + step;
+        if (!walk.holds(partner)) {
+            continue;
+        }
+        const LONG x = walk.x(i);
+        const LONG partnerX = walk.x(partner);
+        if (x != TraceChannel::kInvalid && partnerX != TraceChannel::kInvalid) {
+            walk.add(sums, i, distance(x, walk.y(i), partnerX, walk.y(partner)));
         }
     }
 }
