@@ -214,9 +214,10 @@ void DrawContextQt::fillOutline(const CoverageCache::Recipe& recipe, const std::
 bool DrawContextQt::canCopyFills() const
 {
     const QImage::Format format = m_image.format();
-    // A shared image would be copied by the first write, away from the painter.
+    // A shared image would be copied by the first write, away from the painter; on a scaled one the painter fills
+    // other pixels than the unscaled scratch image measures.
     return m_coverageCache && state().rasterOp == RasterOp::CopyPen && !m_clip.selected && !m_clip.outer &&
-           m_image.isDetached() &&
+           m_image.isDetached() && m_image.devicePixelRatio() == 1.0 &&
            (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
             format == QImage::Format_ARGB32_Premultiplied);
 }

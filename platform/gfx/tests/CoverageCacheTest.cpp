@@ -49,9 +49,11 @@ std::vector<Point> jitteredTrace(unsigned seed, int count)
 
 using Scene = std::function<void(DrawContext&)>;
 
-QImage drawn(const Scene& scene, CoverageCache* cache, QImage::Format format = QImage::Format_RGB32)
+QImage drawn(const Scene& scene, CoverageCache* cache, QImage::Format format = QImage::Format_RGB32,
+             qreal pixelRatio = 1.0)
 {
     QImage image(kSize, kSize, format);
+    image.setDevicePixelRatio(pixelRatio);
     image.fill(Qt::white);
     DrawContextQt context(image);
     context.setCoverageCache(cache);
@@ -117,7 +119,7 @@ TEST(CoverageCacheTest, CopiedFiguresPolygonsAndMovedLinesAreWhatQtFills)
     }
 }
 
-TEST(CoverageCacheTest, ClippedAndInvertingDrawingIsFilledAfresh)
+TEST(CoverageCacheTest, ClippedInvertingAndScaledDrawingIsFilledAfresh)
 {
     const std::vector<Point> trace = jitteredTrace(5, 200);
     const std::vector<Scene> scenes = {
@@ -141,6 +143,14 @@ TEST(CoverageCacheTest, ClippedAndInvertingDrawingIsFilledAfresh)
         EXPECT_EQ(drawn(scenes[i], nullptr), drawn(scenes[i], &cache));
         EXPECT_EQ(0u, cache.size());
     }
+    // A painter on an image of two device pixels a pixel scales every outline.
+    const Scene wide = [&](DrawContext& context) {
+        context.setPen({PenStyle::Solid, 3, kRed});
+        context.polyline(trace);
+    };
+    CoverageCache cache;
+    EXPECT_EQ(drawn(wide, nullptr, QImage::Format_RGB32, 2.0), drawn(wide, &cache, QImage::Format_RGB32, 2.0));
+    EXPECT_EQ(0u, cache.size());
 }
 
 TEST(CoverageCacheTest, APassForgetsWhatTheLastTwoPassesLeftUnused)
