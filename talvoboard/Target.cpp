@@ -592,6 +592,11 @@ HRESULT CTarget::GetImage(VARIANT_BOOL Metafile, IDispatch** Image)
         }
         {
             platform::gfx::DrawContextQt context(image);
+            if (m_widget) {
+                // The window's own drawing fills the same outlines at the same size.
+                m_widget->coverageCache().beginPass();
+                context.setCoverageCache(&m_widget->coverageCache());
+            }
             TargetPainter(context, surface, m_state, overlay()).paintAll(m_userMode);
         } // The painting ends first: an image that is still painted on is copied whole whenever it is shared.
         picture = platform::gfx::Picture::fromBitmap(platform::gfx::toBitmap(image), kScreen);

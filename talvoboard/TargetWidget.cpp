@@ -41,6 +41,9 @@ bool TargetWidget::ensureBacking()
     if (m_stale) {
         m_stale = false;
         platform::gfx::DrawContextQt context(m_backing);
+        // Increments draw what changed only: the outlines of whole drawings are the ones worth keeping.
+        m_coverage.beginPass();
+        context.setCoverageCache(&m_coverage);
         m_paintAll(context, clientRect());
     }
     return true;

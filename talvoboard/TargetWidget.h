@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/gfx/CoverageCache.h"
 #include "platform/gfx/Geometry.h"
 
 #include <QImage>
@@ -30,6 +31,8 @@ public:
     void invalidate();
     /// Draws over the current drawing now (redoing it first when it is stale) and shows it at the next paint.
     void drawIncrement(const Painter& painter);
+    /// What the outlines of whole drawings cover, for every whole drawing of the control at the window's size.
+    platform::gfx::CoverageCache& coverageCache() { return m_coverage; }
 
 protected:
     /// Shows the backing image, redrawn first when stale or of another size than the window.
@@ -42,6 +45,7 @@ private:
     Painter m_paintAll;
     QImage m_backing;
     bool m_stale = true;
+    platform::gfx::CoverageCache m_coverage;
 };
 
 } // namespace talvoboard

@@ -20,6 +20,26 @@ bool fitsLong(std::int64_t value)
     return value >= std::numeric_limits<LONG>::min() && value <= std::numeric_limits<LONG>::max();
 }
 
+// Without two valid samples before it there is no curve to follow: the sample itself is the breach. A copy that
+// holds the sample and the one two before it holds the one between.
+bool followsCurve(const TracePoints& points, std::int64_t index)
+{
+    return points.holds(index - 2) && points.xAt(index - 2) != TraceChannel::kInvalid &&
+           points.xAt(index - 1) != TraceChannel::kInvalid && points.xAt(index) != TraceChannel::kInvalid;
+}
+
+/// x and y side by side: one instruction works both axes, each lane exactly as a lone double would.
+using AxisPair = double __attribute__((vector_size(16)));
+
+// The parabola through three samples (millimetres) at positions 0, 1, 2, taken at u and moved on along its tangent
+// by k samples; per axis, a double or an AxisPair.
+template <typename Value> Value alongCurve(Value pa, Value pb, Value pc, double u, double k)
+{
+    const Value linear = 2.0 * pb - 1.5 * pa - 0.5 * pc;
+    const Value quadratic = 0.5 * pc + 0.5 * pa - pb;
+    return pa + linear * u + quadratic * u * u + (linear + 2.0 * quadratic * u) * k;
+}
+
 } // namespace
 
 ComPtr<CRange> CRange::create()
@@ -239,7 +259,7 @@ HRESULT CRange::get_SampleRate(LONG* pVal)
     return S_OK;
 }
 
-HRESULT CRange::computeStatistics(Statistics& result) const
+HRESULT CRange::computeStatistics(const TracePoints& points, Statistics& result) const
 {
     const std::int64_t used = std::int64_t{m_last} - m_first + 1;
     const std::int64_t requested = std::int64_t{m_requestedLast} - m_requestedFirst + 1;
@@ -253,31 +273,32 @@ HRESULT CRange::computeStatistics(Statistics& result) const
     LONG minY = minX;
     LONG maxX = std::numeric_limits<LONG>::min();
     LONG maxY = maxX;
-    LONG previousX = 0;
-    LONG previousY = 0;
-    TracePoints points;
-    RETURN_IF_FAILED(copyPoints(m_first, m_last, points));
-    for (LONG i = m_first; i <= m_last; ++i) {
-        LONG x = 0;
-        LONG y = 0;
-        RETURN_IF_FAILED(point(points, i, x, y));
-        if (i > m_first) {
-            const std::int64_t dx = std::int64_t{x} - previousX;
-            const std::int64_t dy = std::int64_t{y} - previousY;
-            const auto stepX = static_cast<float>(dx);
-            const auto stepY = static_cast<float>(dy);
-            length += std::sqrt(stepX * stepX + stepY * stepY);
+    const std::int64_t start = std::int64_t{m_first} + m_indexBase;
+    if (!points.holds(start) || !points.holds(start + used - 1)) {
+        return E_INVALIDARG;
+    }
+    const LONG* xs = points.x.data() + (start - points.first);
+    const LONG* ys = points.y.data() + (start - points.first);
+    // Whole numbers first, in a loop the compiler can vectorise; the single-precision length after it, summed in
+    // sample order.
+    for (std::int64_t i = 0; i < used; ++i) {
+        if (i > 0) {
+            const std::int64_t dx = std::int64_t{xs[i]} - xs[i - 1];
+            const std::int64_t dy = std::int64_t{ys[i]} - ys[i - 1];
             lengthX += dx < 0 ? -dx : dx;
             lengthY += dy < 0 ? -dy : dy;
         }
-        sumX += x;
-        sumY += y;
-        minX = std::min(minX, x);
-        minY = std::min(minY, y);
-        maxX = std::max(maxX, x);
-        maxY = std::max(maxY, y);
-        previousX = x;
-        previousY = y;
+        sumX += xs[i];
+        sumY += ys[i];
+        minX = std::min(minX, xs[i]);
+        minY = std::min(minY, ys[i]);
+        maxX = std::max(maxX, xs[i]);
+        maxY = std::max(maxY, ys[i]);
+    }
+    for (std::int64_t i = 1; i < used; ++i) {
+        const auto stepX = static_cast<float>(std::int64_t{xs[i]} - xs[i - 1]);
+        const auto stepY = static_cast<float>(std::int64_t{ys[i]} - ys[i - 1]);
+        length += std::sqrt(stepX * stepX + stepY * stepY);
     }
     // The measured length is scaled up to the requested window, so gaps do not shorten the trace.
     const float scale = static_cast<float>(requested) / (static_cast<float>(used) * 100.0f);
@@ -303,7 +324,8 @@ const CRange::Statistics& CRange::statistics()
         return kNone;
     }
     Statistics computed;
-    if (FAILED(computeStatistics(computed))) {
+    TracePoints points;
+    if (FAILED(copyPoints(m_first, m_last, points)) || FAILED(computeStatistics(points, computed))) {
         return kNone; // Samples that slid out of a live trace: nothing to show, and nothing to keep.
     }
     m_statistics = computed;
@@ -405,20 +427,36 @@ HRESULT CRange::Steadiness(float Radius, LONG nFCoefficient, float CenterX, floa
     if (!m_valid) {
         return S_OK;
     }
-    const float radiusSquared = Radius * Radius;
-    std::int64_t inside = 0;
     // Two samples before the window too: the first breaches follow the curve through them.
-    TracePoints points;
-    RETURN_IF_FAILED(copyPoints(std::int64_t{m_first} - 2, m_last, points));
-    for (LONG i = m_first; i <= m_last; ++i) {
-        float x = 0;
-        float y = 0;
-        RETURN_IF_FAILED(breach(points, i, nFCoefficient, /*phase=*/1.0, x, y));
-        const float dx = x - CenterX;
-        const float dy = y - CenterY;
-        if (dx * dx + dy * dy <= radiusSquared) {
-            ++inside;
+    TracePoints copied;
+    RETURN_IF_FAILED(copyPoints(std::int64_t{m_first} - 2, m_last, copied));
+    const TracePoints* points = &copied;
+    const std::int64_t start = std::int64_t{m_first} + m_indexBase;
+    const std::int64_t end = std::int64_t{m_last} + m_indexBase;
+    if (!points->holds(start) || !points->holds(end)) {
+        return E_INVALIDARG;
+    }
+    const float radiusSquared = Radius * Radius;
+    const double u = 2.0; // Phase 1: the sample itself.
+    const double k = leadSamples(nFCoefficient);
+    std::int64_t inside = 0;
+    // Each sample is turned into millimetres once and kept for the two breaches after it.
+    AxisPair before = {0, 0};
+    AxisPair previous = {0, 0};
+    for (std::int64_t index = points->first; index <= end; ++index) {
+        const AxisPair current =
+            AxisPair{static_cast<double>(points->xAt(index)), static_cast<double>(points->yAt(index))} / 100.0;
+        if (index >= start) {
+            const AxisPair breach =
+                followsCurve(*points, index) ? alongCurve(before, previous, current, u, k) : current;
+            const float dx = static_cast<float>(breach[0]) - CenterX;
+            const float dy = static_cast<float>(breach[1]) - CenterY;
+            if (dx * dx + dy * dy <= radiusSquared) {
+                ++inside;
+            }
         }
+        before = previous;
+        previous = current;
     }
     // Out of the requested time, not of the samples used: a window half lost to a gap scores at most 50.
     const std::int64_t requested = std::int64_t{m_requestedLast} - m_requestedFirst + 1;
@@ -455,28 +493,15 @@ HRESULT CRange::extrapolate(const TracePoints& points, LONG nIndex, LONG coeffic
     }
     const LONG cx = points.xAt(index);
     const LONG cy = points.yAt(index);
-    // Without two valid samples before it there is no curve to follow: the sample itself is the breach. The copy
-    // holds every sample the trace stores from two before, and holding two before it holds one before.
-    if (!points.holds(index - 2) || points.xAt(index - 2) == TraceChannel::kInvalid ||
-        points.xAt(index - 1) == TraceChannel::kInvalid || cx == TraceChannel::kInvalid) {
+    if (!followsCurve(points, index)) {
         x = static_cast<float>(cx / 100.0);
         y = static_cast<float>(cy / 100.0);
         return S_OK;
     }
-    // The parabola through the last three samples at positions 0, 1, 2, taken at u and moved on along its
-    // tangent by the lead time in samples.
     const double u = phase + 1.0;
-    const double k = static_cast<double>(coefficient) * m_sampleRate / 1000.0;
-    const auto along = [u, k](LONG a, LONG b, LONG c) {
-        const double pa = a / 100.0;
-        const double pb = b / 100.0;
-        const double pc = c / 100.0;
-        const double linear = 2.0 * pb - 1.5 * pa - 0.5 * pc;
-        const double quadratic = 0.5 * pc + 0.5 * pa - pb;
-        return pa + linear * u + quadratic * u * u + (linear + 2.0 * quadratic * u) * k;
-    };
-    x = static_cast<float>(along(points.xAt(index - 2), points.xAt(index - 1), cx));
-    y = static_cast<float>(along(points.yAt(index - 2), points.yAt(index - 1), cy));
+    const double k = leadSamples(coefficient);
+    x = static_cast<float>(alongCurve(points.xAt(index - 2) / 100.0, points.xAt(index - 1) / 100.0, cx / 100.0, u, k));
+    y = static_cast<float>(alongCurve(points.yAt(index - 2) / 100.0, points.yAt(index - 1) / 100.0, cy / 100.0, u, k));
     return S_OK;
 }
 

@@ -104,9 +104,11 @@ private:
     HRESULT coordinate(LONG nIndex, bool wantX, float* pVal) const;
     HRESULT statistic(float Statistics::*member, float* pVal);
     const Statistics& statistics();
-    HRESULT computeStatistics(Statistics& result) const;
+    HRESULT computeStatistics(const TracePoints& points, Statistics& result) const;
     /// The breach at relative index nIndex (phase given), from the cache when it holds that one; index 0's is cached.
     HRESULT breach(const TracePoints& points, LONG nIndex, LONG coefficient, double phase, float& x, float& y);
+    /// The lead time of a correction coefficient (milliseconds) in samples.
+    double leadSamples(LONG coefficient) const { return static_cast<double>(coefficient) * m_sampleRate / 1000.0; }
     HRESULT extrapolate(const TracePoints& points, LONG nIndex, LONG coefficient, double phase, float& x,
                         float& y) const;
 

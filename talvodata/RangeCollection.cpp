@@ -15,18 +15,31 @@ namespace talvodata {
 using platform::com::ComPtr;
 using platform::com::isSameObject;
 
-namespace {
-
-// An hour at the highest sample rate: a requested span beyond it is a request no memory should be spent on.
-constexpr std::int64_t kMaxCurveLength = 500 * 3600;
-
-/// What the curves need of one range: its valid window and the samples of its trace over it.
+/// What the curves need of one range: its valid window and the samples of its trace from the window's start to
+/// the speed step past its end.
 struct RangeSpan {
     LONG first = 0;
     LONG last = -1;
     LONG indexBase = 0;
     TracePoints points;
 };
+
+/// Per-index sums over the requested span.
+struct CurveSums {
+    std::vector<float> sums;
+    std::vector<LONG> counts;
+
+    HRESULT allocate(std::size_t length)
+    {
+        RETURN_IF_FAILED(assignDefaults(sums, length));
+        return assignDefaults(counts, length);
+    }
+};
+
+namespace {
+
+// An hour at the highest sample rate: a requested span beyond it is a request no memory should be spent on.
+constexpr std::int64_t kMaxCurveLength = 500 * 3600;
 
 /// The range's window and the samples from its start to `samplesAfter` past its end, read at once.
 HRESULT spanOf(IRange& range, LONG samplesAfter, RangeSpan& span)
@@ -47,18 +60,42 @@ HRESULT spanOf(IRange& range, LONG samplesAfter, RangeSpan& span)
                               std::int64_t{span.last} + samplesAfter + span.indexBase, span.points);
 }
 
-// The stored hundredths at a range's relative index. False for an invalid sample, which has no distance to
-// anything, and for one the trace does not hold.
-bool pointAt(const RangeSpan& span, std::int64_t relative, LONG& x, LONG& y)
-{
-    const std::int64_t index = relative + span.indexBase;
-    if (!span.points.holds(index)) {
-        return false;
+/// The relative indexes of a range's window whose samples the copy holds and whose place lies in the curve, walked
+/// straight over the copied samples.
+class SpanWalk {
+public:
+    SpanWalk(const RangeSpan& span, LONG requestedFirst, std::size_t curveLength)
+        : m_heldFirst(span.points.first - span.indexBase),
+          m_heldLast(m_heldFirst + static_cast<std::int64_t>(span.points.x.size()) - 1),
+          m_requestedFirst(requestedFirst), m_xs(span.points.x.data()), m_ys(span.points.y.data())
+    {
+        m_from = std::max({std::int64_t{span.first}, m_heldFirst, m_requestedFirst});
+        // Only an outside range whose window moved since it was added reaches past the curve.
+        m_to = std::min(
+            {std::int64_t{span.last}, m_heldLast, m_requestedFirst + static_cast<std::int64_t>(curveLength) - 1});
     }
-    x = span.points.xAt(index);
-    y = span.points.yAt(index);
-    return x != TraceChannel::kInvalid;
-}
+
+    std::int64_t from() const { return m_from; }
+    std::int64_t to() const { return m_to; }
+    bool holds(std::int64_t relative) const { return relative >= m_heldFirst && relative <= m_heldLast; }
+    LONG x(std::int64_t relative) const { return m_xs[relative - m_heldFirst]; }
+    LONG y(std::int64_t relative) const { return m_ys[relative - m_heldFirst]; }
+    void add(CurveSums& sums, std::int64_t relative, float value) const
+    {
+        const auto position = static_cast<std::size_t>(relative - m_requestedFirst);
+        sums.sums[position] += value;
+        ++sums.counts[position];
+    }
+
+private:
+    std::int64_t m_heldFirst;
+    std::int64_t m_heldLast;
+    std::int64_t m_requestedFirst;
+    const LONG* m_xs;
+    const LONG* m_ys;
+    std::int64_t m_from = 0;
+    std::int64_t m_to = -1;
+};
 
 float distance(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t by)
 {
@@ -66,26 +103,6 @@ float distance(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t b
     const auto dy = static_cast<float>(ay - by);
     return std::sqrt(dx * dx + dy * dy);
 }
-
-/// Per-index sums over the requested span.
-struct CurveSums {
-    std::vector<float> sums;
-    std::vector<LONG> counts;
-
-    HRESULT allocate(std::size_t length)
-    {
-        RETURN_IF_FAILED(assignDefaults(sums, length));
-        return assignDefaults(counts, length);
-    }
-    void add(std::int64_t position, float value)
-    {
-        // Only an outside range whose window moved since it was added reaches past the span.
-        if (position >= 0 && static_cast<std::size_t>(position) < sums.size()) {
-            sums[static_cast<std::size_t>(position)] += value;
-            ++counts[static_cast<std::size_t>(position)];
-        }
-    }
-};
 
 } // namespace
 
@@ -253,7 +270,7 @@ HRESULT CRangeCollection::get_AveragePointY(float* pVal)
     return statistic(&Statistics::averageY, pVal);
 }
 
-HRESULT CRangeCollection::curvePoint(LONG nIndex, float* pVal, std::optional<Curve>& curve, CurveBuilder build)
+HRESULT CRangeCollection::curvePoint(LONG nIndex, float* pVal, const std::optional<Curve>& curve)
 {
     if (!pVal) {
         return E_POINTER;
@@ -270,100 +287,117 @@ HRESULT CRangeCollection::curvePoint(LONG nIndex, float* pVal, std::optional<Cur
         if (std::int64_t{m_requestedLast} - m_requestedFirst + 1 > kMaxCurveLength) {
             return E_OUTOFMEMORY;
         }
-        Curve built;
-        RETURN_IF_FAILED((this->*build)(built));
-        curve = std::move(built);
+        const HRESULT hr = buildCurves();
+        if (!curve) {
+            return FAILED(hr) ? hr : E_FAIL;
+        }
     }
     *pVal = (*curve)[static_cast<std::size_t>(position)];
     return S_OK;
 }
 
-HRESULT CRangeCollection::buildCoordination(Curve& curve) const
+HRESULT CRangeCollection::addCoordination(IRange& range, const RangeSpan& span, CurveSums& sums) const
 {
-    const auto length = static_cast<std::size_t>(std::int64_t{m_requestedLast} - m_requestedFirst + 1);
-    CurveSums sums;
-    RETURN_IF_FAILED(sums.allocate(length));
-    for (const ComPtr<IRange>& range : m_ranges) {
-        RangeSpan span;
-        RETURN_IF_FAILED(spanOf(*range, /*samplesAfter=*/0, span));
-        // The aim at the shot, or at the end of a window that stops before it, picks the area aimed at.
-        const LONG reference = span.first <= 0 && span.last >= 0 ? 0 : span.last;
-        float aimX = 0;
-        float aimY = 0;
-        RETURN_IF_FAILED(range->get_x(reference, &aimX));
-        RETURN_IF_FAILED(range->get_y(reference, &aimY));
-        LONG area = 0;
-        float centreX = 0;
-        float centreY = 0;
-        if (FAILED(range->GetNearestArea(aimX, aimY, &area, &centreX, &centreY))) {
-            centreX = 0; // Without an event the face centre is the only centre there is.
-            centreY = 0;
-        }
-        const std::int64_t centreXHundredths = std::llround(centreX * 100.0);
-        const std::int64_t centreYHundredths = std::llround(centreY * 100.0);
-        for (LONG i = span.first; i <= span.last; ++i) {
-            LONG x = 0;
-            LONG y = 0;
-            if (pointAt(span, i, x, y)) {
-                sums.add(std::int64_t{i} - m_requestedFirst, distance(x, y, centreXHundredths, centreYHundredths));
-            }
-        }
+    // The aim at the shot, or at the end of a window that stops before it, picks the area aimed at.
+    const LONG reference = span.first <= 0 && span.last >= 0 ? 0 : span.last;
+    float aimX = 0;
+    float aimY = 0;
+    RETURN_IF_FAILED(range.get_x(reference, &aimX));
+    RETURN_IF_FAILED(range.get_y(reference, &aimY));
+    LONG area = 0;
+    float centreX = 0;
+    float centreY = 0;
+    if (FAILED(range.GetNearestArea(aimX, aimY, &area, &centreX, &centreY))) {
+        centreX = 0; // Without an event the face centre is the only centre there is.
+        centreY = 0;
     }
-    RETURN_IF_FAILED(assignDefaults(curve, length));
-    const auto rangeCount = static_cast<LONG>(m_ranges.size());
-    for (std::size_t i = 0; i < length; ++i) {
-        const LONG count = sums.counts[i];
-        if (count == 0) {
-            continue;
+    const std::int64_t centreXHundredths = std::llround(centreX * 100.0);
+    const std::int64_t centreYHundredths = std::llround(centreY * 100.0);
+    const SpanWalk walk(span, m_requestedFirst, sums.sums.size());
+    for (std::int64_t i = walk.from(); i <= walk.to(); ++i) {
+        const LONG x = walk.x(i);
+        if (x != TraceChannel::kInvalid) {
+            walk.add(sums, i, distance(x, walk.y(i), centreXHundredths, centreYHundredths));
         }
-        // 0.01 keeps a covered index from reading as an uncovered one; the sign says not every window covers it.
-        const float value = sums.sums[i] / (static_cast<float>(count) * 100.0f) + 0.01f;
-        curve[i] = count < rangeCount ? -value : value;
     }
     return S_OK;
 }
 
-HRESULT CRangeCollection::buildSpeed(Curve& curve) const
+void CRangeCollection::addSpeed(const RangeSpan& span, LONG step, CurveSums& sums) const
+{
+    const SpanWalk walk(span, m_requestedFirst, sums.sums.size());
+    for (std::int64_t i = walk.from(); i <= walk.to(); ++i) {
+        // A sample near the start is paired with a later one.
+        const std::int64_t partner = i > std::int64_t{span.first} + step ? i - step : i + step;
+        if (!walk.holds(partner)) {
+            continue;
+        }
+        const LONG x = walk.x(i);
+        const LONG partnerX = walk.x(partner);
+        if (x != TraceChannel::kInvalid && partnerX != TraceChannel::kInvalid) {
+            walk.add(sums, i, distance(x, walk.y(i), partnerX, walk.y(partner)));
+        }
+    }
+}
+
+HRESULT CRangeCollection::buildCurves()
 {
     const auto length = static_cast<std::size_t>(std::int64_t{m_requestedLast} - m_requestedFirst + 1);
     const LONG step = std::max<LONG>(1, m_sampleRate / 25); // 40 ms in whole samples
-    CurveSums sums;
-    RETURN_IF_FAILED(sums.allocate(length));
+    CurveSums coordinationSums;
+    CurveSums speedSums;
+    RETURN_IF_FAILED(coordinationSums.allocate(length));
+    RETURN_IF_FAILED(speedSums.allocate(length));
+    // Both curves come from one reading of each range's samples; only the coordination needs more of the range,
+    // and its failure leaves the speed curve standing.
+    HRESULT coordinationResult = S_OK;
+    RangeSpan span;
     for (const ComPtr<IRange>& range : m_ranges) {
-        RangeSpan span;
-        RETURN_IF_FAILED(spanOf(*range, step, span)); // A sample near the start is paired with a later one.
-        for (LONG i = span.first; i <= span.last; ++i) {
-            const std::int64_t partner =
-                i > std::int64_t{span.first} + step ? std::int64_t{i} - step : std::int64_t{i} + step;
-            LONG x = 0;
-            LONG y = 0;
-            LONG partnerX = 0;
-            LONG partnerY = 0;
-            if (pointAt(span, i, x, y) && pointAt(span, partner, partnerX, partnerY)) {
-                sums.add(std::int64_t{i} - m_requestedFirst, distance(x, y, partnerX, partnerY));
-            }
+        RETURN_IF_FAILED(spanOf(*range, step, span));
+        if (SUCCEEDED(coordinationResult)) {
+            coordinationResult = addCoordination(*range, span, coordinationSums);
         }
+        addSpeed(span, step, speedSums);
     }
-    RETURN_IF_FAILED(assignDefaults(curve, length));
+
+    Curve speed;
+    RETURN_IF_FAILED(assignDefaults(speed, length));
     const auto rate = static_cast<float>(m_sampleRate);
     for (std::size_t i = 0; i < length; ++i) {
-        if (sums.counts[i] > 0) {
-            curve[i] = sums.sums[i] * rate / (static_cast<float>(sums.counts[i]) * static_cast<float>(step) * 100.0f);
+        if (speedSums.counts[i] > 0) {
+            speed[i] = speedSums.sums[i] * rate /
+                       (static_cast<float>(speedSums.counts[i]) * static_cast<float>(step) * 100.0f);
         }
     }
+    m_speed = std::move(speed);
+
+    RETURN_IF_FAILED(coordinationResult);
+    Curve coordination;
+    RETURN_IF_FAILED(assignDefaults(coordination, length));
+    const auto rangeCount = static_cast<LONG>(m_ranges.size());
+    for (std::size_t i = 0; i < length; ++i) {
+        const LONG count = coordinationSums.counts[i];
+        if (count == 0) {
+            continue;
+        }
+        // 0.01 keeps a covered index from reading as an uncovered one; the sign says not every window covers it.
+        const float value = coordinationSums.sums[i] / (static_cast<float>(count) * 100.0f) + 0.01f;
+        coordination[i] = count < rangeCount ? -value : value;
+    }
+    m_coordination = std::move(coordination);
     return S_OK;
 }
 
 HRESULT CRangeCollection::get_CoordinationPoint(LONG nIndex, float* pVal)
 {
     auto guard = lock();
-    return curvePoint(nIndex, pVal, m_coordination, &CRangeCollection::buildCoordination);
+    return curvePoint(nIndex, pVal, m_coordination);
 }
 
 HRESULT CRangeCollection::get_SpeedPoint(LONG nIndex, float* pVal)
 {
     auto guard = lock();
-    return curvePoint(nIndex, pVal, m_speed, &CRangeCollection::buildSpeed);
+    return curvePoint(nIndex, pVal, m_speed);
 }
 
 HRESULT CRangeCollection::Steadiness(float Radius, LONG nFCoefficient, float CenterX, float CenterY, float* pPercent)

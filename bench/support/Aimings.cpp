@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 
 namespace bench {
 
@@ -37,11 +38,13 @@ ComPtr<IAiming> recordedAiming(IEventParams* event, const AimingShape& shape, un
     }
     // A hold that wanders a few millimetres, different for every seed.
     const double phase = seed * 0.7;
+    std::minstd_rand noise(seed + 1);
+    std::uniform_int_distribution<int> jitter(-shape.jitter, shape.jitter);
     const auto add = [&](int i) {
         const double t = i / 200.0 + phase;
         const auto x = static_cast<LONG>(shape.centreX + 300 * std::sin(t * 1.3) + 40 * std::sin(t * 17));
         const auto y = static_cast<LONG>(shape.centreY + 250 * std::cos(t * 0.9) + 35 * std::cos(t * 23));
-        return trace->_Add(x, y);
+        return trace->_Add(x + jitter(noise), y + jitter(noise));
     };
     for (int i = 0; i < shape.samplesBeforeShot; ++i) {
         if (FAILED(add(i))) {

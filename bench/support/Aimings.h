@@ -16,7 +16,13 @@ struct AimingShape {
     /// Where the hold is centred, in hundredths of a millimetre, so breaches spread over the face.
     long centreX = 0;
     long centreY = 0;
+    /// The most a sample strays from the smooth hold, in hundredths of a millimetre, drawn anew for every sample
+    /// as a held rifle's sensor gives it; 0 for a smooth hold.
+    int jitter = 0;
 };
+
+/// The jitter of a held rifle as a sensor reports it: a few hundredths of a millimetre on every sample.
+inline constexpr int kHeldRifleJitter = 3;
 
 /// A concluded (read-only) aiming of `event` recorded as the device link records one; null when it cannot be made.
 platform::com::ComPtr<IAiming> recordedAiming(IEventParams* event, const AimingShape& shape, unsigned seed);

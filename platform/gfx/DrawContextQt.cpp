@@ -2,6 +2,7 @@
 
 #include "platform/gfx/BitmapQt.h"
 #include "platform/gfx/Color.h"
+#include "platform/gfx/CoverageCache.h"
 #include "platform/gfx/FontQt.h"
 #include "platform/gfx/Picture.h"
 #include "platform/gfx/TextFormat.h"
@@ -26,6 +27,16 @@ namespace {
 
 constexpr int kShadePatternSize = 8;
 constexpr COLORREF kShadeGrey = 0x808080;
+
+// The first number of a coverage recipe says what outline the others describe.
+enum class Outline : LONG {
+    Stroke,
+    Figure,
+    Band,
+    FigureStroke,
+};
+// A stroke's recipe: kind, pen width, closed, then x and y of each device point.
+constexpr std::size_t kStrokeHeader = 3;
 
 QColor toQColor(COLORREF color)
 {
@@ -74,17 +85,6 @@ QPolygonF toPolygon(const std::vector<Point>& points, qreal offset = 0)
         polygon.append(QPointF(point.x + offset, point.y + offset));
     }
     return polygon;
-}
-
-// The points without the ones that repeat their predecessor. A wide stroke comes out the same without them (a
-// zero-length step adds nothing to the outline) but each costs a round join: a trace sampled faster than it moves
-// across pixels repeats most of its points.
-std::vector<Point> withoutRepeats(const std::vector<Point>& points)
-{
-    std::vector<Point> kept;
-    kept.reserve(points.size());
-    std::unique_copy(points.begin(), points.end(), std::back_inserter(kept));
-    return kept;
 }
 
 // The corners of a dotted figure's one-pixel outline.
@@ -193,6 +193,47 @@ void DrawContextQt::fillWithBrush(const QPainterPath& area)
     }
 }
 
+void DrawContextQt::fillOutline(const CoverageCache::Recipe& recipe, const std::function<QPainterPath()>& outline,
+                                COLORREF color)
+{
+    if (!canCopyFills()) {
+        fillArea(outline(), color);
+        return;
+    }
+    const QRgb value = toQColor(color).rgb();
+    const std::vector<CoverageCache::Span>& spans = m_coverageCache->coverage(recipe, m_image.size(), outline);
+    if (spans.empty()) {
+        return;
+    }
+    uchar* const bits = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
+    for (const CoverageCache::Span& span : spans) {
+        auto* line = reinterpret_cast<QRgb*>(bits + span.y * stride);
+        std::fill(line + span.left, line + span.right, value);
+    }
+}
+
+bool DrawContextQt::canCopyFills() const
+{
+    const QImage::Format format = m_image.format();
+    // A shared image would be copied by the first write, away from the painter; on a scaled one the painter fills
+    // other pixels than the unscaled scratch image measures.
+    return m_coverageCache && state().rasterOp == RasterOp::CopyPen && !m_clip.selected && !m_clip.outer &&
+           m_image.isDetached() && m_image.devicePixelRatio() == 1.0 &&
+           (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+            format == QImage::Format_ARGB32_Premultiplied);
+}
+
+void DrawContextQt::fillFigureWithBrush(const Rect& area, bool ellipse)
+{
+    if (state().brush.style != BrushStyle::Solid) {
+        return;
+    }
+    m_recipe.assign({static_cast<LONG>(Outline::Figure), ellipse, area.left, area.top, area.right, area.bottom});
+    fillOutline(
+        m_recipe, [&area, ellipse] { return figurePath(areaOf(area), ellipse); }, state().brush.color);
+}
+
 void DrawContextQt::drawFigure(const Rect& deviceRect, Figure figure)
 {
     const Rect rect = deviceRect.normalized();
@@ -207,35 +248,50 @@ void DrawContextQt::drawFigure(const Rect& deviceRect, Figure figure)
     useRasterOp();
     const Pen& pen = state().pen;
     if (pen.style == PenStyle::Null) {
-        fillWithBrush(figurePath(areaOf({rect.left, rect.top, rect.right - 1, rect.bottom - 1}), ellipse));
+        fillFigureWithBrush({rect.left, rect.top, rect.right - 1, rect.bottom - 1}, ellipse);
         return;
     }
     const LONG width = std::max<LONG>(1, pen.width);
     if (pen.style == PenStyle::Dot && width == 1) {
-        fillWithBrush(figurePath(areaOf(rect.inset(1)), ellipse));
+        fillFigureWithBrush(rect.inset(1), ellipse);
         stroke(outlinePoints(rect, ellipse), /*closed=*/true);
         return;
     }
     if (width == 1 || pen.style == PenStyle::InsideFrame) {
         // The line is the band between the figure and the figure shrunk by the pen width, so it stays inside.
         const Rect inner = rect.inset(width);
-        QPainterPath band = figurePath(areaOf(rect), ellipse);
         if (!inner.isEmpty()) {
-            const QPainterPath innerPath = figurePath(areaOf(inner), ellipse);
-            fillWithBrush(innerPath);
-            band.addPath(innerPath);
-            band.setFillRule(Qt::OddEvenFill);
+            fillFigureWithBrush(inner, ellipse);
         }
-        fillArea(band, pen.color);
+        m_recipe.assign({static_cast<LONG>(Outline::Band), ellipse, rect.left, rect.top, rect.right, rect.bottom,
+                         inner.isEmpty(), inner.left, inner.top, inner.right, inner.bottom});
+        fillOutline(
+            m_recipe,
+            [&rect, &inner, ellipse] {
+                QPainterPath band = figurePath(areaOf(rect), ellipse);
+                if (!inner.isEmpty()) {
+                    band.addPath(figurePath(areaOf(inner), ellipse));
+                    band.setFillRule(Qt::OddEvenFill);
+                }
+                return band;
+            },
+            pen.color);
         return;
     }
-    fillWithBrush(figurePath(areaOf(rect.inset((width + 1) / 2)), ellipse));
-    QPainterPathStroker stroker;
-    stroker.setWidth(width);
-    stroker.setCapStyle(Qt::RoundCap);
-    stroker.setJoinStyle(Qt::RoundJoin);
-    const QRectF centre(rect.left + 0.5, rect.top + 0.5, rect.width() - 1, rect.height() - 1);
-    fillArea(stroker.createStroke(figurePath(centre, ellipse)), pen.color);
+    fillFigureWithBrush(rect.inset((width + 1) / 2), ellipse);
+    m_recipe.assign(
+        {static_cast<LONG>(Outline::FigureStroke), ellipse, width, rect.left, rect.top, rect.right, rect.bottom});
+    fillOutline(
+        m_recipe,
+        [&rect, ellipse, width] {
+            QPainterPathStroker stroker;
+            stroker.setWidth(width);
+            stroker.setCapStyle(Qt::RoundCap);
+            stroker.setJoinStyle(Qt::RoundJoin);
+            const QRectF centre(rect.left + 0.5, rect.top + 0.5, rect.width() - 1, rect.height() - 1);
+            return stroker.createStroke(figurePath(centre, ellipse));
+        },
+        pen.color);
 }
 
 void DrawContextQt::stroke(const std::vector<Point>& points, bool closed)
@@ -255,22 +311,55 @@ void DrawContextQt::stroke(const std::vector<Point>& points, bool closed)
         m_painter.drawPoints(pixels);
         return;
     }
-    // Centred on the line through the pixel centres.
-    QPainterPath line;
-    line.addPolygon(toPolygon(withoutRepeats(points), 0.5));
-    if (closed) {
-        line.closeSubpath();
+    strokeWide(points, /*origin=*/{}, closed);
+}
+
+void DrawContextQt::strokeWide(std::span<const Point> points, Point origin, bool closed)
+{
+    const Pen& pen = state().pen;
+    const LONG width = pen.width;
+    m_recipe.assign({static_cast<LONG>(Outline::Stroke), width, closed});
+    // A point that repeats its predecessor is left out: a zero-length step adds nothing to the outline but costs a
+    // round join, and a trace sampled faster than it moves across pixels repeats most of its points.
+    for (const Point& point : points) {
+        const LONG x = point.x + origin.x;
+        const LONG y = point.y + origin.y;
+        if (m_recipe.size() == kStrokeHeader || m_recipe[m_recipe.size() - 2] != x || m_recipe.back() != y) {
+            m_recipe.push_back(x);
+            m_recipe.push_back(y);
+        }
     }
-    QPainterPathStroker stroker;
-    stroker.setWidth(width);
-    stroker.setCapStyle(Qt::RoundCap);
-    stroker.setJoinStyle(Qt::RoundJoin);
-    fillArea(stroker.createStroke(line), pen.color);
+    fillOutline(
+        m_recipe,
+        [this, closed, width] {
+            // Centred on the line through the pixel centres.
+            QPolygonF polygon;
+            polygon.reserve(static_cast<qsizetype>((m_recipe.size() - kStrokeHeader) / 2));
+            for (std::size_t i = kStrokeHeader; i < m_recipe.size(); i += 2) {
+                polygon.append(QPointF(m_recipe[i] + 0.5, m_recipe[i + 1] + 0.5));
+            }
+            QPainterPath line;
+            line.addPolygon(polygon);
+            if (closed) {
+                line.closeSubpath();
+            }
+            QPainterPathStroker stroker;
+            stroker.setWidth(width);
+            stroker.setCapStyle(Qt::RoundCap);
+            stroker.setJoinStyle(Qt::RoundJoin);
+            return stroker.createStroke(line);
+        },
+        pen.color);
 }
 
 void DrawContextQt::polyline(std::span<const Point> points)
 {
     if (points.size() < 2) {
+        return;
+    }
+    if (!m_openPath && state().pen.style != PenStyle::Null && state().pen.width > 1) {
+        useRasterOp();
+        strokeWide(points, state().viewportOrigin, /*closed=*/false);
         return;
     }
     const std::vector<Point> device = toDevicePoints(points, state().viewportOrigin);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/gfx/CoverageCache.h"
 #include "platform/gfx/DrawContext.h"
 #include "platform/gfx/TextMeasureQt.h"
 
@@ -7,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -24,6 +26,9 @@ public:
 
     /// Measures like this context, for a PictureRecorder whose picture will be played here.
     const TextMeasure& textMeasure() const { return m_measure; }
+    /// Wide lines and figures drawn unclipped with the copy pen take their pixels from (and leave them in) `cache`,
+    /// which must outlive the context; null fills every outline afresh.
+    void setCoverageCache(CoverageCache* cache) { m_coverageCache = cache; }
 
     Resolution resolution() const override;
     void polyline(std::span<const Point> points) override;
@@ -65,6 +70,14 @@ private:
     void drawFigure(const Rect& deviceRect, Figure figure);
     /// Outlines device points with the pen: one-pixel lines pixel by pixel, wider ones as a filled stroke.
     void stroke(const std::vector<Point>& points, bool closed);
+    /// Points moved by `origin`, outlined with a pen wider than one pixel.
+    void strokeWide(std::span<const Point> points, Point origin, bool closed);
+    void fillFigureWithBrush(const Rect& area, bool ellipse);
+    /// Fills the outline that `recipe` describes, from the coverage cache when it may be used.
+    void fillOutline(const CoverageCache::Recipe& recipe, const std::function<QPainterPath()>& outline, COLORREF color);
+    /// Whether filled pixels may be copied from the cache: pixels set straight into the image must be what the
+    /// painter would set.
+    bool canCopyFills() const;
     void paintTextLine(Point deviceAnchor, std::u16string_view text, UINT align, LONG escapement);
 
     QPaintDevice& m_device;
@@ -74,6 +87,9 @@ private:
     std::vector<Clip> m_savedClips;
     std::optional<QPainterPath> m_openPath;
     std::optional<QPainterPath> m_closedPath;
+    CoverageCache* m_coverageCache = nullptr;
+    /// Reused for every outline, to spare an allocation each.
+    CoverageCache::Recipe m_recipe;
 };
 
 } // namespace platform::gfx

@@ -55,6 +55,13 @@ LONG scale(std::int64_t value, std::int64_t numerator, std::int64_t denominator)
 
 } // namespace
 
+Scale::Scale(std::int64_t numerator, std::int64_t denominator)
+    : m_numerator(denominator < 0 ? -numerator : numerator),
+      m_denominator(denominator < 0 ? -denominator : denominator),
+      m_inverse(denominator == 0 ? 0.0 : 1.0 / static_cast<double>(m_denominator))
+{
+}
+
 TargetDrawSurface::TargetDrawSurface(const Rect& bounds, const Rect& visible, Point origin)
     : m_bounds(bounds), m_visible(visible), m_origin(origin),
       m_viewport(platform::gfx::letterbox(bounds, visible.width(), visible.height()))
@@ -69,12 +76,14 @@ TargetDrawSurface::TargetDrawSurface(const Rect& bounds, const Rect& visible, Po
         m_ratioNumerator = m_viewportWidth;
         m_ratioDenominator = static_cast<LONG>(unitsWide);
     }
+    m_toDeviceX = Scale(m_viewportWidth, unitsWide);
+    m_toDeviceY = Scale(m_viewportHeight, unitsHigh);
 }
 
 Point TargetDrawSurface::toDevice(Point plane) const
 {
-    return {scale(plane.x - m_visible.left, m_viewportWidth, m_visible.width()) + m_viewport.left - m_origin.x,
-            scale(plane.y - m_visible.top, m_viewportHeight, m_visible.height()) + m_viewport.top - m_origin.y};
+    return {m_toDeviceX(std::int64_t{plane.x} - m_visible.left) + m_viewport.left - m_origin.x,
+            m_toDeviceY(std::int64_t{plane.y} - m_visible.top) + m_viewport.top - m_origin.y};
 }
 
 Point TargetDrawSurface::toPlane(Point device) const

@@ -3,6 +3,8 @@
 #include "interfaces/talvodata/IEventParams.h"
 #include "platform/gfx/Geometry.h"
 
+#include <cstdint>
+
 namespace talvoboard {
 
 // The target plane is in units of 1/100 mm with the origin at the target centre, x to the right and y downwards,
@@ -19,6 +21,35 @@ platform::gfx::Rect centredForm(float width, float height);
 
 /// The event's DisplayCaliber, or its Caliber where that is 0; 0 when neither can be read.
 float displayCalibre(IEventParams* event);
+
+/// value × numerator / denominator in 64 bits, truncated towards zero, as integer division gives it but with a
+/// multiplication in place of the division, for the thousands of samples of a trace. Thread rule: a value type.
+class Scale {
+public:
+    Scale(std::int64_t numerator, std::int64_t denominator);
+
+    LONG operator()(std::int64_t value) const
+    {
+        // Far enough from 2^53 that the estimate is off by one at most.
+        constexpr std::int64_t kEstimated = std::int64_t{1} << 50;
+        const std::int64_t product = value * m_numerator;
+        if (m_denominator == 0 || product <= -kEstimated || product >= kEstimated) {
+            return m_denominator == 0 ? 0 : static_cast<LONG>(product / m_denominator);
+        }
+        // Estimate the quotient of the magnitude, then step to the one whose remainder lies in 0..divisor - 1;
+        // truncating towards zero, a negative product's quotient is the negated quotient of its magnitude.
+        const std::int64_t magnitude = product < 0 ? -product : product;
+        auto quotient = static_cast<std::int64_t>(static_cast<double>(magnitude) * m_inverse);
+        const std::int64_t remainder = magnitude - quotient * m_denominator;
+        quotient += static_cast<std::int64_t>(remainder >= m_denominator) - static_cast<std::int64_t>(remainder < 0);
+        return static_cast<LONG>(product < 0 ? -quotient : quotient);
+    }
+
+private:
+    std::int64_t m_numerator;
+    std::int64_t m_denominator;
+    double m_inverse;
+};
 
 /// Maps the visible rectangle of the plane into device bounds, keeping its aspect ratio and centring it, for one
 /// drawing or mapping. `origin` is the top-left of a memory bitmap drawn into double-buffered, else (0, 0).
@@ -51,6 +82,8 @@ private:
     LONG m_viewportHeight = 0;
     LONG m_ratioNumerator = 0;
     LONG m_ratioDenominator = 1;
+    Scale m_toDeviceX{0, 0};
+    Scale m_toDeviceY{0, 0};
 };
 
 } // namespace talvoboard

@@ -2,9 +2,11 @@
 
 #include "interfaces/talvodata/Sampling.h"
 #include "platform/gfx/Color.h"
+#include "talvodata/TracePoints.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace talvoboard {
 
@@ -13,6 +15,9 @@ using platform::gfx::Pen;
 using platform::gfx::Point;
 
 namespace {
+
+/// Enough for a minute at 200 Hz; longer runs grow as they are read.
+constexpr std::int64_t kReservedPoints = 12000;
 
 LONG secondsToSamples(float seconds, LONG rate)
 {
@@ -153,18 +158,31 @@ void TracePainter::run(IAimingTrace* trace, LONG a, LONG b, OLE_COLOR color)
         return;
     }
     std::vector<Point> points;
-    for (LONG index = a; index <= b; ++index) {
-        LONG x = 0;
-        LONG y = 0;
-        if (FAILED(trace->_GetPoint(index, &x, &y))) {
-            continue;
-        }
+    points.reserve(static_cast<std::size_t>(std::min<std::int64_t>(std::int64_t{b} - a + 1, kReservedPoints)));
+    const auto add = [&](LONG x, LONG y) {
         if (x == kInvalidSample) {
             polyline(points, color);
             points.clear();
-            continue;
+            return;
         }
         points.push_back(m_surface.toDevice({x, y}));
+    };
+    talvodata::TracePoints samples;
+    const auto copier = ComPtr<IAimingTrace>(trace).queryInterface<talvodata::ITracePoints>();
+    if (copier && SUCCEEDED(copier->copyPoints(a, b, samples))) {
+        // One lock of the trace for the run instead of one per sample; samples it no longer holds are left out
+        // as failed reads are.
+        for (std::size_t i = 0; i < samples.x.size(); ++i) {
+            add(samples.x[i], samples.y[i]);
+        }
+    } else {
+        for (LONG index = a; index <= b; ++index) {
+            LONG x = 0;
+            LONG y = 0;
+            if (SUCCEEDED(trace->_GetPoint(index, &x, &y))) {
+                add(x, y);
+            }
+        }
     }
     polyline(points, color);
 }

@@ -89,3 +89,41 @@ TEST(TargetGeometryTest, ConvertsMillimetresToTheNearestUnit)
 
 } // namespace
 } // namespace talvoboard
+
+namespace talvoboard {
+namespace {
+
+TEST(TargetGeometryTest, ScaleTruncatesAsIntegerDivisionDoes)
+{
+    constexpr std::int64_t kLarge = std::int64_t{1} << 50; // Where the estimate gives way to division.
+    const struct {
+        std::int64_t numerator;
+        std::int64_t denominator;
+    } ratios[] = {{800, 17000}, {557, 4553}, {3, 3}, {-7, 3}, {7, -3}, {1, 1}, {2147483647, 3}, {1, 2147483647}};
+    const std::int64_t values[] = {0,          1,           -1,         16999,          17000,          -17000,
+                                   2147483647, -2147483648, kLarge / 3, -kLarge / 557,  kLarge / 800,   kLarge / 7,
+                                   kLarge - 1, -kLarge + 1, kLarge,     kLarge * 8 + 5, -kLarge * 8 - 5};
+    for (const auto& ratio : ratios) {
+        const Scale scale(ratio.numerator, ratio.denominator);
+        for (std::int64_t value : values) {
+            std::int64_t product = 0;
+            if (__builtin_mul_overflow(value, ratio.numerator, &product) || product / ratio.denominator > 2147483647 ||
+                product / ratio.denominator < -2147483647 - 1) {
+                continue; // Beyond 64 bits, or beyond a LONG.
+            }
+            SCOPED_TRACE(testing::Message() << value << " x " << ratio.numerator << " / " << ratio.denominator);
+            EXPECT_EQ(static_cast<LONG>(product / ratio.denominator), scale(value));
+        }
+        // Every remainder near a whole quotient, on both sides of zero.
+        for (std::int64_t quotient : {-1000003, -5, 0, 5, 1000003}) {
+            for (std::int64_t offset = -3; offset <= 3; ++offset) {
+                const std::int64_t value = (quotient * ratio.denominator + offset) / ratio.numerator;
+                EXPECT_EQ(static_cast<LONG>(value * ratio.numerator / ratio.denominator), scale(value));
+            }
+        }
+    }
+    EXPECT_EQ(0, Scale(5, 0)(12345));
+}
+
+} // namespace
+} // namespace talvoboard

@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+
 namespace talvoboard {
 namespace {
 
@@ -319,6 +322,74 @@ TEST_F(TargetPainterTest, MetafileImageDrawsTheSameBreach)
     ASSERT_HR(S_OK, picture->get_Width(&width));
     EXPECT_EQ(5080, width);
     EXPECT_EQ(kRed, colorAt(imageOf(m_target.get(), VARIANT_TRUE), 118, 84));
+}
+
+/// FNV-1a over the pixels, so a whole drawing is pinned by one number.
+std::uint64_t digestOf(const QImage& image)
+{
+    std::uint64_t hash = 14695981039346656037u;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            hash = (hash ^ (image.pixel(x, y) & 0xFFFFFFu)) * 1099511628211u;
+        }
+    }
+    return hash;
+}
+
+/// An aiming held as a rifle is: a wander with a few pixels of jitter on every sample, from a fixed seed.
+ComPtr<IAiming> jitteredAiming(unsigned seed, LONG centreX, LONG centreY, bool concluded, bool withGap)
+{
+    AimingBuilder builder;
+    const auto aiming = builder.stopSliding().build();
+    ComPtr<IAimingTrace> trace;
+    EXPECT_HR(S_OK, aiming->get_Trace(trace.put()));
+    unsigned state = seed;
+    const auto jitter = [&state] {
+        state = state * 1103515245u + 12345u;
+        return static_cast<LONG>((state >> 16) % 41) - 20;
+    };
+    for (int i = 0; i < 600; ++i) {
+        if (i == 400) {
+            builder.shot();
+        }
+        if (withGap && i == 200) {
+            EXPECT_HR(S_OK, trace->AddInvalid());
+        }
+        const double t = i / 200.0 + seed;
+        EXPECT_HR(S_OK, trace->_Add(centreX + static_cast<LONG>(600 * std::sin(t * 1.3)) + jitter(),
+                                    centreY + static_cast<LONG>(500 * std::cos(t * 0.9)) + jitter()));
+    }
+    if (concluded) {
+        builder.conclude();
+    }
+    return aiming;
+}
+
+// The window's drawing of jittered traces with pens 2, 3, 6 and 13 pixels wide, recorded from the drawing that filled
+// every outline afresh: a redraw and the image must keep every pixel of it, however it comes by them.
+TEST_F(TargetPainterTest, JitteredTracesKeepTheirRecordedPixels)
+{
+    ASSERT_HR(S_OK, m_target->put_Zoom(9.0f)); // 27.5 mm across: 14 units a pixel.
+    ASSERT_HR(S_OK, m_target->put_TraceHeadingColor(kBlue));
+    ASSERT_HR(S_OK, m_target->Add(jitteredAiming(1, -300, -200, /*concluded=*/true, /*withGap=*/false).get()));
+    ASSERT_HR(S_OK, m_target->Add(jitteredAiming(2, 400, 300, /*concluded=*/true, /*withGap=*/true).get()));
+    ASSERT_HR(S_OK, m_target->Add(jitteredAiming(3, 0, 500, /*concluded=*/false, /*withGap=*/false).get()));
+    const struct {
+        float thickness;
+        std::uint64_t digest;
+    } cases[] = {{0.1f, 15347487167275465782u},
+                 {0.5f, 14644223414731744797u},
+                 {1.0f, 6007619236896203399u},
+                 {2.0f, 3032563377167808234u}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.thickness);
+        ASSERT_HR(S_OK, m_target->put_TraceThickness(test.thickness));
+        const QImage shown = windowOf(m_target.get());
+        ASSERT_HR(S_OK, m_target->Refresh());
+        EXPECT_EQ(shown, windowOf(m_target.get()));
+        EXPECT_EQ(shown, imageOf(m_target.get()));
+        EXPECT_EQ(test.digest, digestOf(shown));
+    }
 }
 
 } // namespace

@@ -6,7 +6,12 @@
 #include "platform/com/EnumVariant.h"
 #include "platform/testing/Matchers.h"
 
+#include <cstdint>
+#include <cstring>
 #include <numbers>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace talvodata;
 using platform::com::ComPtr;
@@ -379,3 +384,126 @@ TEST(RangeCollectionTest, ItemAndEnumerationHandOutTheRanges)
 }
 
 } // namespace
+
+namespace {
+
+/// A held rifle's trace: a slow wander with a few hundredths of jitter on every sample, from a fixed seed.
+void jitteredHold(RangeBuilder& builder, int count, unsigned seed)
+{
+    unsigned state = seed;
+    const auto jitter = [&state] {
+        state = state * 1103515245u + 12345u;
+        return static_cast<LONG>((state >> 16) % 7) - 3;
+    };
+    for (int i = 0; i < count; ++i) {
+        const double t = i / 200.0 + seed;
+        builder.point(static_cast<LONG>(std::lround(300 * std::sin(t * 1.3))) + jitter(),
+                      static_cast<LONG>(std::lround(250 * std::cos(t * 0.9))) + jitter());
+    }
+}
+
+/// FNV-1a over the bits of the values, so a curve of a thousand points is pinned by one number.
+std::uint64_t digestOf(const std::vector<float>& values)
+{
+    std::uint64_t hash = 14695981039346656037u;
+    for (float value : values) {
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        for (int byte = 0; byte < 4; ++byte) {
+            hash = (hash ^ ((bits >> (8 * byte)) & 0xFFu)) * 1099511628211u;
+        }
+    }
+    return hash;
+}
+
+} // namespace
+
+// The figures of jittered holds, one with a gap and one cut short, recorded once: any change to how the
+// statistics, the steadiness, the extrapolated breaches or the curves are computed must keep every bit of them.
+TEST(RangeCollectionTest, JitteredHoldsKeepTheirRecordedFigures)
+{
+    const auto event = makeComObject<FakeEvent>();
+    event->setAreaCentre(0.5f, -0.25f);
+    RangeBuilder whole(200, event.get());
+    RangeBuilder gap(200, event.get());
+    RangeBuilder shortened(200, event.get());
+    jitteredHold(whole, 1200, 1);
+    jitteredHold(gap, 500, 2);
+    gap.invalid(3);
+    jitteredHold(gap, 697, 3);
+    jitteredHold(shortened, 1100, 4);
+
+    auto collection = CRangeCollection::create();
+    std::vector<std::pair<std::string, float>> figures;
+    for (const RangeBuilder* builder : {&whole, &gap, &shortened}) {
+        const auto range = builder->window(-5.0f, 1.0f, 1000);
+        ASSERT_HR(S_OK, collection->Add(range.get()));
+        float value = 0;
+        for (auto getter : {&CRange::get_Length, &CRange::get_LengthX, &CRange::get_LengthY, &CRange::get_AveragePointX,
+                            &CRange::get_AveragePointY}) {
+            EXPECT_HR(S_OK, ((*range).*getter)(&value));
+            figures.emplace_back("statistic", value);
+        }
+        float bounds[4] = {};
+        EXPECT_HR(S_OK, range->GetBounds(&bounds[0], &bounds[1], &bounds[2], &bounds[3]));
+        for (float bound : bounds) {
+            figures.emplace_back("bound", bound);
+        }
+        EXPECT_HR(S_OK, range->Steadiness(2.5f, 12, 0.3f, -0.2f, &value));
+        figures.emplace_back("steadiness", value);
+        EXPECT_HR(S_OK, range->Steadiness(0.8f, 0, 0.0f, 0.0f, &value));
+        figures.emplace_back("steadiness", value);
+        float x = 0;
+        float y = 0;
+        EXPECT_HR(S_OK, range->Breaches(0, 12, &x, &y));
+        figures.emplace_back("breach", x);
+        figures.emplace_back("breach", y);
+        EXPECT_HR(S_OK, range->Breaches2(-7, 20, 0.35, &x, &y));
+        figures.emplace_back("breach", x);
+        figures.emplace_back("breach", y);
+    }
+    float value = 0;
+    for (auto getter : {&CRangeCollection::get_Length, &CRangeCollection::get_LengthX, &CRangeCollection::get_LengthY,
+                        &CRangeCollection::get_AveragePointX, &CRangeCollection::get_AveragePointY}) {
+        EXPECT_HR(S_OK, ((*collection).*getter)(&value));
+        figures.emplace_back("mean", value);
+    }
+    EXPECT_HR(S_OK, collection->Steadiness(2.5f, 12, 0.3f, -0.2f, &value));
+    figures.emplace_back("mean steadiness", value);
+    const Span span = spanOf(*collection);
+    std::vector<float> coordination;
+    std::vector<float> speed;
+    for (LONG i = span.requestedFirst; i <= span.requestedLast; ++i) {
+        coordination.push_back(coordinationAt(*collection, i));
+        speed.push_back(speedAt(*collection, i));
+    }
+
+    // Recorded from the straightforward computation that decoded the samples for every statistic.
+    const std::vector<std::pair<const char*, float>> recorded = {
+        {"statistic", 0x1.77d57p+5f},   {"statistic", 0x1.f9dc78p+4f},  {"statistic", 0x1.bfbb98p+4f},
+        {"statistic", 0x1.df536cp-2f},  {"statistic", -0x1.6bebccp-2f}, {"bound", -0x1.83d70ap+1f},
+        {"bound", -0x1.43d70ap+1f},     {"bound", 0x1.83d70ap+1f},      {"bound", 0x1.43d70ap+1f},
+        {"steadiness", 0x1.48p+5f},     {"steadiness", 0x1p+0f},        {"breach", 0x1.856042p+1f},
+        {"breach", 0x1.85a1cap+0f},     {"breach", 0x1.74c71p+1f},      {"breach", 0x1.a91688p+0f},
+        {"statistic", 0x1.6d904p+5f},   {"statistic", 0x1.d1195p+4f},   {"statistic", 0x1.cb95cp+4f},
+        {"statistic", -0x1.f5557ep-4f}, {"statistic", -0x1.601caep-1f}, {"bound", -0x1.83d70ap+1f},
+        {"bound", -0x1.43d70ap+1f},     {"bound", 0x1.83d70ap+1f},      {"bound", 0x1.2p+1f},
+        {"steadiness", 0x1.4p+4f},      {"steadiness", 0x1p+0f},        {"breach", 0x1.2e978ep+1f},
+        {"breach", 0x1.4dd2f2p-1f},     {"breach", 0x1.1a3a92p+1f},     {"breach", 0x1.7bd07cp-2f},
+        {"statistic", 0x1.73ef0cp+5f},  {"statistic", 0x1.eb67dp+4f},   {"statistic", 0x1.bedbfcp+4f},
+        {"statistic", -0x1.b61134p-3f}, {"statistic", 0x1.38de86p-1f},  {"bound", -0x1.83d70ap+1f},
+        {"bound", -0x1.2p+1f},          {"bound", 0x1.83d70ap+1f},      {"bound", 0x1.43d70ap+1f},
+        {"steadiness", 0x1.cp+4f},      {"steadiness", 0x1p+0f},        {"breach", -0x1.25a1cap+1f},
+        {"breach", -0x1p-1f},           {"breach", -0x1.1f0902p+1f},    {"breach", -0x1.5ae632p-1f},
+        {"mean", 0x1.731c4p+5f},        {"mean", 0x1.e77488p+4f},       {"mean", 0x1.c3647p+4f},
+        {"mean", 0x1.67e3dap-5f},       {"mean", -0x1.26f012p-3f},      {"mean steadiness", 0x1.dp+4f},
+    };
+    ASSERT_EQ(recorded.size(), figures.size());
+    for (std::size_t i = 0; i < figures.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(recorded[i].first, figures[i].first);
+        EXPECT_EQ(recorded[i].second, figures[i].second);
+    }
+    EXPECT_EQ(14777588829564358401u, digestOf(coordination));
+    EXPECT_EQ(10050456803978468341u, digestOf(speed));
+}

@@ -3,12 +3,11 @@
 #include "platform/gfx/BitmapQt.h"
 #include "platform/gfx/Color.h"
 #include "platform/gfx/TextFormat.h"
+#include "platform/gfx/tests/support/StrokedByQt.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QPainter>
-#include <QPainterPathStroker>
 
 #include <algorithm>
 #include <array>
@@ -166,29 +165,14 @@ TEST_F(DrawContextQtTest, WidePolylinesWithRepeatedPointsDrawWhatTheStrokerDraws
     const std::vector<Point> standing = {{15, 15}, {15, 15}, {15, 15}};
     for (const auto* points : {&wandering, &standing}) {
         for (LONG width : {2, 3, 5}) {
-            SCOPED_TRACE(testing::Message() << points->size() << " points, width " << width);
+            SCOPED_TRACE(::testing::Message() << points->size() << " points, width " << width);
             m_image.fill(Qt::white);
             {
                 DrawContextQt dc(m_image);
                 dc.setPen({PenStyle::Solid, width, kRed});
                 dc.polyline(*points);
             }
-            // Every point given to Qt's stroker, centred on the pixel centres.
-            QImage expected(kSize, kSize, QImage::Format_RGB32);
-            expected.fill(Qt::white);
-            QPainterPath line;
-            QPolygonF polygon;
-            for (const Point& point : *points) {
-                polygon.append(QPointF(point.x + 0.5, point.y + 0.5));
-            }
-            line.addPolygon(polygon);
-            QPainterPathStroker stroker;
-            stroker.setWidth(width);
-            stroker.setCapStyle(Qt::RoundCap);
-            stroker.setJoinStyle(Qt::RoundJoin);
-            QPainter painter(&expected);
-            painter.fillPath(stroker.createStroke(line), QColor(255, 0, 0));
-            painter.end();
+            const QImage expected = testing::strokedByQt(*points, width, kSize, QColor(255, 0, 0));
             EXPECT_EQ(expected, m_image);
         }
     }

@@ -1,0 +1,183 @@
+#include "platform/gfx/CoverageCache.h"
+
+#include "platform/gfx/DrawContextQt.h"
+#include "platform/gfx/tests/support/StrokedByQt.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <functional>
+#include <vector>
+
+namespace platform::gfx {
+namespace {
+
+constexpr int kSize = 120;
+constexpr COLORREF kRed = 0x0000FF;
+constexpr COLORREF kGreen = 0x00FF00;
+
+/// A held rifle's trace in pixels: one-pixel wander with repeated points, sharp reversals and now and then a jump,
+/// from a fixed seed; it leaves the image on purpose.
+std::vector<Point> jitteredTrace(unsigned seed, int count)
+{
+    unsigned state = seed;
+    const auto next = [&state](unsigned range) {
+        state = state * 1103515245u + 12345u;
+        return static_cast<LONG>((state >> 16) % range);
+    };
+    std::vector<Point> points{{60, 60}};
+    for (int i = 1; i < count; ++i) {
+        Point point = points.back();
+        switch (next(8)) {
+        case 0: // The sensor reports the same place again.
+            break;
+        case 1: // A jump, as a flinch gives.
+            point = {point.x + next(25) - 12, point.y + next(25) - 12};
+            break;
+        case 2: // Straight back where it came from.
+            point = points.size() > 1 ? points[points.size() - 2] : point;
+            break;
+        default:
+            point = {point.x + next(3) - 1, point.y + next(3) - 1};
+            break;
+        }
+        points.push_back(point);
+    }
+    return points;
+}
+
+using Scene = std::function<void(DrawContext&)>;
+
+QImage drawn(const Scene& scene, CoverageCache* cache, QImage::Format format = QImage::Format_RGB32,
+             qreal pixelRatio = 1.0)
+{
+    QImage image(kSize, kSize, format);
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::white);
+    DrawContextQt context(image);
+    context.setCoverageCache(cache);
+    scene(context);
+    return image;
+}
+
+TEST(CoverageCacheTest, CopiedStrokesOfJitteredTracesAreWhatQtStrokes)
+{
+    for (unsigned seed : {1u, 2u, 3u, 4u}) {
+        const std::vector<Point> trace = jitteredTrace(seed, 400);
+        for (LONG width : {2, 3, 4, 6, 9}) {
+            SCOPED_TRACE(::testing::Message() << "seed " << seed << ", width " << width);
+            const Scene scene = [&](DrawContext& context) {
+                context.setPen({PenStyle::Solid, width, kRed});
+                context.polyline(trace);
+            };
+            CoverageCache cache;
+            const QImage measured = drawn(scene, &cache);
+            cache.beginPass();
+            const QImage copied = drawn(scene, &cache);
+            EXPECT_EQ(1u, cache.size());
+            const QImage expected = testing::strokedByQt(trace, width, kSize, QColor(255, 0, 0));
+            EXPECT_EQ(expected, drawn(scene, nullptr));
+            EXPECT_EQ(expected, measured);
+            EXPECT_EQ(expected, copied);
+        }
+    }
+}
+
+TEST(CoverageCacheTest, CopiedFiguresPolygonsAndMovedLinesAreWhatQtFills)
+{
+    const std::vector<Point> zigzag = {{10, 10}, {30, 12}, {11, 14}, {31, 16}, {12, 18}, {12, 18}, {40, 60}};
+    const std::vector<Rect> rectangles = {{20, 20, 60, 50}, {70, 70, 76, 77}, {5, 90, 7, 92}, {50, 5, 40, 30}};
+    // Pens through every way a figure is outlined; brushes solid and hollow.
+    const std::vector<Pen> pens = {{PenStyle::Null, 0, kRed},        {PenStyle::Solid, 1, kRed},
+                                   {PenStyle::InsideFrame, 3, kRed}, {PenStyle::Solid, 5, kRed},
+                                   {PenStyle::Dot, 1, kRed},         {PenStyle::InsideFrame, 2, kRed}};
+    for (const Pen& pen : pens) {
+        for (const BrushStyle brush : {BrushStyle::Solid, BrushStyle::Hollow}) {
+            SCOPED_TRACE(::testing::Message() << "pen " << static_cast<int>(pen.style) << " " << pen.width << ", brush "
+                                              << static_cast<int>(brush));
+            const Scene scene = [&](DrawContext& context) {
+                context.setPen(pen);
+                context.setBrush({brush, kGreen});
+                for (const Rect& rect : rectangles) {
+                    context.ellipse(rect);
+                    context.rectangle(rect.translated({3, 2}));
+                }
+                context.polygon(zigzag);
+                context.setViewportOrigin({-7, 25});
+                context.polyline(zigzag);
+            };
+            CoverageCache cache;
+            const QImage expected = drawn(scene, nullptr);
+            EXPECT_EQ(expected, drawn(scene, &cache));
+            cache.beginPass();
+            EXPECT_EQ(expected, drawn(scene, &cache));
+            for (const QImage::Format format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_ARGB32}) {
+                EXPECT_EQ(drawn(scene, nullptr, format), drawn(scene, &cache, format));
+            }
+        }
+    }
+}
+
+TEST(CoverageCacheTest, ClippedInvertingAndScaledDrawingIsFilledAfresh)
+{
+    const std::vector<Point> trace = jitteredTrace(5, 200);
+    const std::vector<Scene> scenes = {
+        [&](DrawContext& context) {
+            context.setClipRect({30, 30, 80, 90});
+            context.setPen({PenStyle::Solid, 3, kRed});
+            context.polyline(trace);
+        },
+        [&](DrawContext& context) {
+            // Inverting twice restores what lay below, where copied pixels would stay.
+            context.setRasterOp(RasterOp::NotXorPen);
+            context.setPen({PenStyle::Solid, 4, kRed});
+            context.polyline(trace);
+            context.ellipse({40, 40, 70, 60});
+            context.polyline(std::span(trace).first(120));
+        },
+    };
+    for (std::size_t i = 0; i < scenes.size(); ++i) {
+        SCOPED_TRACE(i);
+        CoverageCache cache;
+        EXPECT_EQ(drawn(scenes[i], nullptr), drawn(scenes[i], &cache));
+        EXPECT_EQ(0u, cache.size());
+    }
+    // A painter on an image of two device pixels a pixel scales every outline.
+    const Scene wide = [&](DrawContext& context) {
+        context.setPen({PenStyle::Solid, 3, kRed});
+        context.polyline(trace);
+    };
+    CoverageCache cache;
+    EXPECT_EQ(drawn(wide, nullptr, QImage::Format_RGB32, 2.0), drawn(wide, &cache, QImage::Format_RGB32, 2.0));
+    EXPECT_EQ(0u, cache.size());
+}
+
+TEST(CoverageCacheTest, APassForgetsWhatTheLastTwoPassesLeftUnused)
+{
+    const std::vector<Point> first = jitteredTrace(6, 50);
+    const std::vector<Point> second = jitteredTrace(7, 50);
+    CoverageCache cache;
+    const auto draw = [&cache](const std::vector<Point>& trace) {
+        (void)drawn(
+            [&trace](DrawContext& context) {
+                context.setPen({PenStyle::Solid, 2, kRed});
+                context.polyline(trace);
+            },
+            &cache);
+    };
+    draw(first);
+    draw(second);
+    EXPECT_EQ(2u, cache.size());
+    cache.beginPass();
+    draw(first);
+    cache.beginPass(); // The second was last drawn two passes ago.
+    EXPECT_EQ(1u, cache.size());
+    draw(first);
+    cache.beginPass();
+    cache.beginPass();
+    EXPECT_EQ(0u, cache.size());
+}
+
+} // namespace
+} // namespace platform::gfx
