@@ -32,7 +32,9 @@ constexpr int kShooters = 100;
 class Quiet final : public ChangeSource {
 public:
     platform::Status watchFolder(const fs::path&) override { return {}; }
+    void unwatchFolder(const fs::path&) override {}
     Wake wait(platform::kernel::Timeout) override { return Wake::Stop; }
+    Changes takeChanges() override { return {}; }
     bool stopRequested() const override { return false; }
 };
 

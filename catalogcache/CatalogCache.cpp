@@ -2,6 +2,7 @@
 
 #include "catalogcache/GenerationPage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -111,15 +112,16 @@ void CatalogCache::initialise()
 bool CatalogCache::index()
 {
     std::int32_t documents = 0;
+    bool twice = false; // One file listed twice: the cache was damaged, and others may be missing.
     const platform::Status walked = walkRecords(bytes(), [&](const RecordPlace& place) {
         if (place.state == RecordState::Deleted) {
             return;
         }
         documents += place.state == RecordState::Document ? 1 : 0;
         m_live.emplace(place.offset, place.length);
-        m_byPath.try_emplace(path(place.offset), place.offset);
+        twice = !m_byPath.try_emplace(path(place.offset), place.offset).second || twice;
     });
-    return walked && documents == header().liveDocuments;
+    return walked && !twice && documents == header().liveDocuments;
 }
 
 std::optional<std::size_t> CatalogCache::find(std::u16string_view path) const
@@ -135,6 +137,16 @@ std::vector<std::size_t> CatalogCache::liveOffsets() const
     for (const auto& [offset, length] : m_live) {
         offsets.push_back(offset);
     }
+    return offsets;
+}
+
+std::vector<std::size_t> CatalogCache::liveUnder(std::u16string_view prefix) const
+{
+    std::vector<std::size_t> offsets;
+    for (auto at = m_byPath.lower_bound(prefix); at != m_byPath.end() && at->first.starts_with(prefix); ++at) {
+        offsets.push_back(at->second);
+    }
+    std::sort(offsets.begin(), offsets.end());
     return offsets;
 }
 
@@ -181,6 +193,13 @@ void CatalogCache::remove(std::size_t offset)
 
 void CatalogCache::compact()
 {
+    // Moving records rewrites the bytes that the header's counts describe: a watcher killed meanwhile would leave
+    // copies of some records and lose others. The mark reaches the file before the first record moves, and goes
+    // only once every record has; a cache found marked is started afresh.
+    CatalogHeader updated = header();
+    updated.compacting = kCompactingMark;
+    writeHeader(writable(), updated);
+    flush(kHeaderSize);
     std::map<std::size_t, std::size_t> moved;
     std::size_t to = kHeaderSize;
     for (const auto& [offset, length] : m_live) {
@@ -188,14 +207,22 @@ void CatalogCache::compact()
         moved.emplace(to, length);
         to += length;
     }
+    flush(to);
     m_live = std::move(moved);
     m_byPath.clear();
     for (const auto& [offset, length] : m_live) {
         m_byPath.try_emplace(path(offset), offset);
     }
-    CatalogHeader updated = header();
     updated.deleted = 0;
+    updated.compacting = 0;
     writeHeader(writable(), updated);
+}
+
+void CatalogCache::flush(std::size_t length)
+{
+    // A failed flush leaves the order of the writes to chance, as a crash of the whole system would; the mark
+    // still protects a watcher that is killed.
+    [[maybe_unused]] const int ignored = ::msync(m_view, std::min(length, m_size), MS_SYNC);
 }
 
 bool CatalogCache::grow(std::size_t size)
