@@ -103,7 +103,7 @@ CatalogCache::~CatalogCache()
 void CatalogCache::initialise()
 {
     m_live.clear();
-    m_byPath.clear();
+    clearPaths();
     CatalogHeader header;
     header.size = static_cast<std::int32_t>(m_size);
     writeHeader(writable(), header);
@@ -119,7 +119,7 @@ bool CatalogCache::index()
         }
         documents += place.state == RecordState::Document ? 1 : 0;
         m_live.emplace(place.offset, place.length);
-        twice = !m_byPath.try_emplace(path(place.offset), place.offset).second || twice;
+        twice = !addPath(path(place.offset), place.offset) || twice;
     });
     return walked && !twice && documents == header().liveDocuments;
 }
@@ -143,8 +143,8 @@ std::vector<std::size_t> CatalogCache::liveOffsets() const
 std::vector<std::size_t> CatalogCache::liveUnder(std::u16string_view prefix) const
 {
     std::vector<std::size_t> offsets;
-    for (auto at = m_byPath.lower_bound(prefix); at != m_byPath.end() && at->first.starts_with(prefix); ++at) {
-        offsets.push_back(at->second);
+    for (auto at = m_pathOrder.lower_bound(prefix); at != m_pathOrder.end() && at->starts_with(prefix); ++at) {
+        offsets.push_back(m_byPath.find(*at)->second);
     }
     std::sort(offsets.begin(), offsets.end());
     return offsets;
@@ -171,7 +171,7 @@ CatalogCache::Append CatalogCache::append(CatalogRecord record)
     (record.state == RecordState::Document ? updated.liveDocuments : updated.liveOthers) += 1;
     writeHeader(writable(), updated);
     m_live.emplace(offset, length);
-    m_byPath.try_emplace(std::move(record.path), offset);
+    addPath(std::move(record.path), offset);
     m_generation.increment();
     return Append::Written;
 }
@@ -186,6 +186,7 @@ void CatalogCache::remove(std::size_t offset)
     writeHeader(writable(), updated);
     m_live.erase(offset);
     if (const auto found = m_byPath.find(removed.path); found != m_byPath.end() && found->second == offset) {
+        m_pathOrder.erase(found->first);
         m_byPath.erase(found);
     }
     m_generation.increment();
@@ -209,9 +210,9 @@ void CatalogCache::compact()
     }
     flush(to);
     m_live = std::move(moved);
-    m_byPath.clear();
+    clearPaths();
     for (const auto& [offset, length] : m_live) {
-        m_byPath.try_emplace(path(offset), offset);
+        addPath(path(offset), offset);
     }
     updated.deleted = 0;
     updated.compacting = 0;
@@ -223,6 +224,21 @@ void CatalogCache::flush(std::size_t length)
     // A failed flush leaves the order of the writes to chance, as a crash of the whole system would; the mark
     // still protects a watcher that is killed.
     [[maybe_unused]] const int ignored = ::msync(m_view, std::min(length, m_size), MS_SYNC);
+}
+
+bool CatalogCache::addPath(std::u16string path, std::size_t offset)
+{
+    const auto [at, added] = m_byPath.try_emplace(std::move(path), offset);
+    if (added) {
+        m_pathOrder.insert(at->first); // The key stays where it is while the entry lives.
+    }
+    return added;
+}
+
+void CatalogCache::clearPaths()
+{
+    m_pathOrder.clear();
+    m_byPath.clear();
 }
 
 bool CatalogCache::grow(std::size_t size)

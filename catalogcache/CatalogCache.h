@@ -11,9 +11,11 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace catalogcache {
@@ -46,6 +48,7 @@ public:
     std::optional<std::size_t> find(std::u16string_view path) const;
     CatalogRecord record(std::size_t offset) const { return readRecord(bytes(), offset); }
     std::u16string path(std::size_t offset) const { return readPath(bytes(), offset); }
+    FileStamp stamp(std::size_t offset) const { return readStamp(bytes(), offset); }
     /// The offsets of the live records, in file order.
     std::vector<std::size_t> liveOffsets() const;
     /// The offsets of the live records whose paths begin with `prefix`, in file order.
@@ -79,9 +82,19 @@ private:
     std::size_t m_size;
     GenerationPage& m_generation;
     bool m_reused = false;
+    /// Indexes the first record of each path; false when the path has one already.
+    bool addPath(std::u16string path, std::size_t offset);
+    void clearPaths();
+
+    /// Looks paths up without copying them.
+    struct PathHash {
+        using is_transparent = void;
+        std::size_t operator()(std::u16string_view path) const { return std::hash<std::u16string_view>()(path); }
+    };
+
     std::map<std::size_t, std::size_t> m_live; // Offset to length, in file order.
-    // In path order, so that the records of one folder lie together.
-    std::map<std::u16string, std::size_t, std::less<>> m_byPath;
+    std::unordered_map<std::u16string, std::size_t, PathHash, std::equal_to<>> m_byPath;
+    std::set<std::u16string_view> m_pathOrder; // m_byPath's keys in order: the records of a folder lie together.
 };
 
 } // namespace catalogcache

@@ -174,9 +174,9 @@ CatalogRecord readRecord(std::span<const std::uint8_t> cache, std::size_t offset
     CatalogRecord record;
     record.state = static_cast<RecordState>(at[kStateAt]);
     record.fileVersion = load<std::int32_t>(at + kFileVersionAt);
-    record.fileSize = load<std::int32_t>(at + kFileSizeAt);
-    record.fileTime = load<std::uint32_t>(at + kFileTimeLowAt) |
-                      static_cast<std::uint64_t>(load<std::uint32_t>(at + kFileTimeHighAt)) << 32;
+    const FileStamp stamp = readStamp(cache, offset);
+    record.fileSize = stamp.fileSize;
+    record.fileTime = stamp.fileTime;
     record.date = load<double>(at + kDateAt);
     record.matchShots = load<std::int32_t>(at + kMatchShotsAt);
     record.integerTotal = load<std::int32_t>(at + kIntegerTotalAt);
@@ -195,6 +195,14 @@ CatalogRecord readRecord(std::span<const std::uint8_t> cache, std::size_t offset
 std::u16string readPath(std::span<const std::uint8_t> cache, std::size_t offset)
 {
     return readText(cache.data() + offset, kStringLengthsAt, kStringsAt);
+}
+
+FileStamp readStamp(std::span<const std::uint8_t> cache, std::size_t offset)
+{
+    const std::uint8_t* at = cache.data() + offset;
+    return FileStamp{load<std::uint32_t>(at + kFileTimeLowAt) |
+                         static_cast<std::uint64_t>(load<std::uint32_t>(at + kFileTimeHighAt)) << 32,
+                     load<std::int32_t>(at + kFileSizeAt)};
 }
 
 void writeState(std::span<std::uint8_t> cache, std::size_t offset, RecordState state)

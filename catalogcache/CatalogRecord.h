@@ -60,6 +60,14 @@ struct CatalogRecord {
     bool operator==(const CatalogRecord&) const = default;
 };
 
+/// What tells whether a file changed since its record was written.
+struct FileStamp {
+    std::uint64_t fileTime = 0;
+    std::int32_t fileSize = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
 /// Reads the header of a cache of at least kHeaderSize bytes.
 CatalogHeader readHeader(std::span<const std::uint8_t> cache);
 /// Writes the header, zeroing its reserved bytes but the compaction mark.
@@ -75,6 +83,8 @@ void writeRecord(std::span<std::uint8_t> to, const CatalogRecord& record);
 CatalogRecord readRecord(std::span<const std::uint8_t> cache, std::size_t offset);
 /// Only the path of the record at `offset`, which the walk has checked.
 std::u16string readPath(std::span<const std::uint8_t> cache, std::size_t offset);
+/// Only the file time and size of the record at `offset`, which the walk has checked.
+FileStamp readStamp(std::span<const std::uint8_t> cache, std::size_t offset);
 /// Sets the state byte of the record at `offset`.
 void writeState(std::span<std::uint8_t> cache, std::size_t offset, RecordState state);
 

@@ -303,11 +303,10 @@ bool CatalogWorker::listFolder(const std::filesystem::path& folder, const std::u
 void CatalogWorker::indexFile(const ListedFile& file)
 {
     if (const auto offset = m_services.cache.find(file.recordPath)) {
-        const CatalogRecord known = m_services.cache.record(*offset);
-        if (known.fileTime == file.fileTime && known.fileSize == file.fileSize) {
+        if (m_services.cache.stamp(*offset) == catalogcache::FileStamp{file.fileTime, file.fileSize}) {
             return;
         }
-        removeRecord(*offset, known, Notify::No);
+        removeRecord(*offset, m_services.cache.record(*offset), Notify::No);
     }
     CatalogRecord record = summarisePractice(file.path);
     record.path = file.recordPath;
