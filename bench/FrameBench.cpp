@@ -1,6 +1,6 @@
-// The main frame: start-up to the frame shown with a 60-shot practice opened (target: under 300 ms), and one
-// refresh of the command states, as the pure rule and as the window applies it to its actions (target: under
-// 50 us).
+// The main frame: the start-up of the whole program, from exec to the main window's first paint with a 60-shot
+// practice named on its command line (target: under 300 ms), and one refresh of the command states, as the pure
+// rule and as the window applies it to its actions (target: under 50 us).
 #include "bench/support/Aimings.h"
 #include "bench/support/Run.h"
 
@@ -21,7 +21,15 @@
 #include <QApplication>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <memory>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -55,26 +63,65 @@ struct FrameWorld {
     FrameDialogs dialogs;
 };
 
-void startUpWithPractice(benchmark::State& state)
+/// Runs talvodesk on the offscreen platform with its folders in `world`'s, opening the practice; answers once the
+/// program reports its first paint through its measurement hook (fd 3), or false when it ends without.
+bool startProgram(const FrameWorld& world, pid_t& pid)
+{
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0) {
+        return false;
+    }
+    const std::string folder = world.folder.path().string();
+    std::vector<std::string> settings{
+        "HOME=" + folder,           "XDG_CONFIG_HOME=" + folder, "XDG_DATA_HOME=" + folder,
+        "XDG_CACHE_HOME=" + folder, "XDG_RUNTIME_DIR=" + folder, "QT_QPA_PLATFORM=offscreen",
+        "TALVO_FIRST_PAINT_FD=3"};
+    std::vector<char*> environment;
+    for (std::string& setting : settings) {
+        environment.push_back(setting.data());
+    }
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        environment.push_back(*variable); // Later duplicates lose to the settings above.
+    }
+    environment.push_back(nullptr);
+    std::string program = TALVODESK_PROGRAM;
+    std::string practice = world.practice.string();
+    char* arguments[] = {program.data(), practice.data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipe[1], 3);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const bool spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, arguments, environment.data()) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipe[1]);
+    char painted = 0;
+    const bool reported = spawned && ::read(pipe[0], &painted, 1) == 1;
+    ::close(pipe[0]);
+    return reported;
+}
+
+void startUpToFirstPaint(benchmark::State& state)
 {
     FrameWorld world;
     for (auto _ : state) {
-        auto frame = world.frame();
-        if (!frame->openFile(world.practice)) {
-            state.SkipWithError("the practice does not open");
+        pid_t pid = -1;
+        const bool painted = startProgram(world, pid);
+        state.PauseTiming();
+        int status = 0;
+        if (pid > 0) {
+            ::waitpid(pid, &status, 0);
+        }
+        if (!painted) {
+            state.SkipWithError("the program ended before its first paint");
             return;
         }
-        frame->show();
-        QApplication::processEvents();
-        state.PauseTiming();
-        frame.reset();
-        QApplication::processEvents();
         state.ResumeTiming();
     }
     state.counters["target_ms"] = 300;
-    state.SetLabel("60 shots: target under 300 ms");
+    state.SetLabel("exec to first paint, 60 shots: target under 300 ms");
 }
-BENCHMARK(startUpWithPractice)->Unit(benchmark::kMillisecond);
+BENCHMARK(startUpToFirstPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void commandStateRule(benchmark::State& state)
 {

@@ -1,3 +1,4 @@
+#include "talvodesk/app/FirstPaintProbe.h"
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/Program.h"
 
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     // The program ends through its shut-down monitor, not with its last window.
     QApplication::setQuitOnLastWindowClosed(false);
+    talvodesk::app::InstallFirstPaintProbe();
     talvodata::registerClasses(platform::com::ClassTable::instance());
     talvoboard::registerClasses(platform::com::ClassTable::instance());
     talvolink::registerClasses(platform::com::ClassTable::instance());
