@@ -138,6 +138,7 @@ void CatalogWorker::rescan()
     if (listFolder(m_folder, m_folderPrefix, Depth::Tree, files)) {
         m_services.tray.setProblem({});
     } else {
+        m_services.changes.unwatchFolder(m_folder); // Its folders may live on elsewhere.
         awaitFolder();
     }
     // The live records as they are now: deleting some while walking must not end the walk early.

@@ -309,6 +309,9 @@ TEST_F(CatalogWorkerTest, RescansOfTheChangedFoldersIndexWhatAFullWalkWould)
          }}},
         {"catalog folder deleted, then made again",
          {[&](auto& c, auto&) { fs::remove_all(c); }, [&](auto& c, auto&) { practice(c / "AR/Eve/i.talvo"); }}},
+        {"catalog folder moved away, then written to",
+         {[&](auto& c, auto& o) { fs::rename(c, o / "moved"); },
+          [&](auto&, auto& o) { practice(o / "moved/AR/Ann/j.talvo"); }}},
         {"changes lost",
          {[&](auto& c, auto&) {
              practice(c / "AR/Cy/x.talvo");
