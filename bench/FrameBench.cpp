@@ -13,6 +13,7 @@
 #include "talvowatch/tests/support/PracticeFile.h"
 
 #include "platform/com/ClassTable.h"
+#include "platform/fs/tests/support/ChildProcess.h"
 #include "platform/fs/tests/support/TemporaryFolder.h"
 #include "platform/time/Clock.h"
 
@@ -23,13 +24,10 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -72,31 +70,15 @@ bool startProgram(const FrameWorld& world, pid_t& pid)
         return false;
     }
     const std::string folder = world.folder.path().string();
-    std::vector<std::string> settings{
+    const std::vector<std::string> settings{
         "HOME=" + folder,           "XDG_CONFIG_HOME=" + folder, "XDG_DATA_HOME=" + folder,
         "XDG_CACHE_HOME=" + folder, "XDG_RUNTIME_DIR=" + folder, "QT_QPA_PLATFORM=offscreen",
         "TALVO_FIRST_PAINT_FD=3"};
-    std::vector<char*> environment;
-    for (std::string& setting : settings) {
-        environment.push_back(setting.data());
-    }
-    for (char** variable = environ; *variable != nullptr; ++variable) {
-        environment.push_back(*variable); // Later duplicates lose to the settings above.
-    }
-    environment.push_back(nullptr);
-    std::string program = TALVODESK_PROGRAM;
-    std::string practice = world.practice.string();
-    char* arguments[] = {program.data(), practice.data(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipe[1], 3);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const bool spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, arguments, environment.data()) == 0;
-    posix_spawn_file_actions_destroy(&actions);
+    pid = platform::fs::testing::startProgram(TALVODESK_PROGRAM, {world.practice.string()}, settings,
+                                              {{3, {}, pipe[1]}, {1, "/dev/null"}, {2, "/dev/null"}});
     ::close(pipe[1]);
     char painted = 0;
-    const bool reported = spawned && ::read(pipe[0], &painted, 1) == 1;
+    const bool reported = pid > 0 && ::read(pipe[0], &painted, 1) == 1;
     ::close(pipe[0]);
     return reported;
 }

@@ -3,20 +3,17 @@
 #include "catalogcache/CatalogReader.h"
 #include "catalogcache/GenerationPage.h"
 #include "platform/com/Bstr.h"
+#include "platform/fs/tests/support/ChildProcess.h"
 #include "platform/fs/tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <fstream>
-#include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
-
-extern char** environ;
 
 namespace {
 
@@ -26,28 +23,15 @@ using namespace std::chrono_literals;
 /// -1.
 pid_t startWatcher(const std::filesystem::path& home, const std::filesystem::path& log = {})
 {
-    std::vector<std::string> settings{"HOME=" + home.string(), "XDG_RUNTIME_DIR=" + (home / "run").string(),
-                                      "XDG_CACHE_HOME=" + (home / "cache").string(),
-                                      "XDG_CONFIG_HOME=" + (home / "config").string(), "QT_QPA_PLATFORM=offscreen"};
-    std::vector<char*> environment;
-    for (std::string& setting : settings) {
-        environment.push_back(setting.data());
-    }
-    for (char** variable = environ; *variable != nullptr; ++variable) {
-        environment.push_back(*variable); // Later duplicates lose to the settings above.
-    }
-    environment.push_back(nullptr);
-    char program[] = TALVOWATCH_PROGRAM;
-    char* arguments[] = {program, nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
+    const std::vector<std::string> settings{"HOME=" + home.string(), "XDG_RUNTIME_DIR=" + (home / "run").string(),
+                                            "XDG_CACHE_HOME=" + (home / "cache").string(),
+                                            "XDG_CONFIG_HOME=" + (home / "config").string(),
+                                            "QT_QPA_PLATFORM=offscreen"};
+    std::vector<platform::fs::testing::ChildDescriptor> descriptors;
     if (!log.empty()) {
-        posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        descriptors.push_back({2, log});
     }
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, program, &actions, nullptr, arguments, environment.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return spawned == 0 ? pid : -1;
+    return platform::fs::testing::startProgram(TALVOWATCH_PROGRAM, {}, settings, descriptors);
 }
 
 int exitCode(pid_t pid)
