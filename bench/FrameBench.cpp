@@ -21,9 +21,11 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
+#include <poll.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -61,8 +63,11 @@ struct FrameWorld {
     FrameDialogs dialogs;
 };
 
+// A program that takes longer is stuck (a dialog waiting for a click, say) and is ended.
+constexpr int kPatienceMs = 20000;
+
 /// Runs talvodesk on the offscreen platform with its folders in `world`'s, opening the practice; answers once the
-/// program reports its first paint through its measurement hook (fd 3), or false when it ends without.
+/// program reports its first paint through its measurement hook (fd 3), or false when it ends or stalls without.
 bool startProgram(const FrameWorld& world, pid_t& pid)
 {
     int pipe[2];
@@ -77,10 +82,24 @@ bool startProgram(const FrameWorld& world, pid_t& pid)
     pid = platform::fs::testing::startProgram(TALVODESK_PROGRAM, {world.practice.string()}, settings,
                                               {{3, {}, pipe[1]}, {1, "/dev/null"}, {2, "/dev/null"}});
     ::close(pipe[1]);
+    pollfd ready{pipe[0], POLLIN, 0};
     char painted = 0;
-    const bool reported = pid > 0 && ::read(pipe[0], &painted, 1) == 1;
+    const bool reported = pid > 0 && ::poll(&ready, 1, kPatienceMs) == 1 && ::read(pipe[0], &painted, 1) == 1;
     ::close(pipe[0]);
     return reported;
+}
+
+/// Waits for the program to quit after its first paint, ending it when it does not.
+void reap(pid_t pid)
+{
+    for (int waited = 0; waited < kPatienceMs; waited += 10) {
+        if (::waitpid(pid, nullptr, WNOHANG) != 0) {
+            return;
+        }
+        ::usleep(10000);
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
 }
 
 void startUpToFirstPaint(benchmark::State& state)
@@ -90,12 +109,11 @@ void startUpToFirstPaint(benchmark::State& state)
         pid_t pid = -1;
         const bool painted = startProgram(world, pid);
         state.PauseTiming();
-        int status = 0;
         if (pid > 0) {
-            ::waitpid(pid, &status, 0);
+            reap(pid);
         }
         if (!painted) {
-            state.SkipWithError("the program ended before its first paint");
+            state.SkipWithError("the program ended or stalled before its first paint");
             return;
         }
         state.ResumeTiming();
