@@ -282,14 +282,14 @@ bool CatalogWorker::listFolder(const std::filesystem::path& folder, const std::u
         if (isFolder) {
             folders.push_back(name);
         } else if (::fstatat(folderFd, entry->d_name, &status, 0) == 0 && S_ISREG(status.st_mode)) {
-            found.push_back(ListedFile{folder / name, recordFolder + utf8ToUtf16(name), fileTimeOf(status),
+            found.push_back(ListedFile{folder.native() + "/" + name, recordFolder + utf8ToUtf16(name),
+                                       fileTimeOf(status),
                                        static_cast<std::int32_t>(static_cast<std::uint32_t>(status.st_size))});
         }
     }
     // Name order, so that a scan is the same on every run. The files share their folder, so their whole paths sort
     // as their names do, without the component-wise comparison of paths.
-    std::sort(found.begin(), found.end(),
-              [](const ListedFile& a, const ListedFile& b) { return a.path.native() < b.path.native(); });
+    std::sort(found.begin(), found.end(), [](const ListedFile& a, const ListedFile& b) { return a.path < b.path; });
     std::move(found.begin(), found.end(), std::back_inserter(files));
     if (depth == Depth::Files) {
         return true;
@@ -309,7 +309,7 @@ void CatalogWorker::indexFile(const ListedFile& file)
         }
         removeRecord(*offset, m_services.cache.record(*offset), Notify::No);
     }
-    CatalogRecord record = summarisePractice(file.path);
+    CatalogRecord record = summarisePractice(std::filesystem::path(file.path));
     record.path = file.recordPath;
     record.fileTime = file.fileTime;
     record.fileSize = file.fileSize;

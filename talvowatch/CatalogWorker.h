@@ -68,7 +68,7 @@ private:
     enum class Depth { Files, Tree };
     /// A file the scan found, as its record will name it.
     struct ListedFile {
-        std::filesystem::path path;
+        std::string path; // Kept as text: most files are only compared, never opened.
         std::u16string recordPath;
         std::uint64_t fileTime;
         std::int32_t fileSize;
