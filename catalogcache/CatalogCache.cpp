@@ -4,6 +4,7 @@
 
 #include "platform/com/ErrorText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -104,7 +105,7 @@ CatalogCache::~CatalogCache()
 void CatalogCache::initialise()
 {
     m_live.clear();
-    m_byPath.clear();
+    clearPaths();
     CatalogHeader header;
     header.size = static_cast<std::int32_t>(m_size);
     writeHeader(writable(), header);
@@ -113,15 +114,16 @@ void CatalogCache::initialise()
 bool CatalogCache::index()
 {
     std::int32_t documents = 0;
+    bool twice = false; // One file listed twice: the cache was damaged, and others may be missing.
     const platform::Status walked = walkRecords(bytes(), [&](const RecordPlace& place) {
         if (place.state == RecordState::Deleted) {
             return;
         }
         documents += place.state == RecordState::Document ? 1 : 0;
         m_live.emplace(place.offset, place.length);
-        m_byPath.try_emplace(path(place.offset), place.offset);
+        twice = !addPath(path(place.offset), place.offset) || twice;
     });
-    return walked && documents == header().liveDocuments;
+    return walked && !twice && documents == header().liveDocuments;
 }
 
 std::optional<std::size_t> CatalogCache::find(std::u16string_view path) const
@@ -137,6 +139,16 @@ std::vector<std::size_t> CatalogCache::liveOffsets() const
     for (const auto& [offset, length] : m_live) {
         offsets.push_back(offset);
     }
+    return offsets;
+}
+
+std::vector<std::size_t> CatalogCache::liveUnder(std::u16string_view prefix) const
+{
+    std::vector<std::size_t> offsets;
+    for (auto at = m_pathOrder.lower_bound(prefix); at != m_pathOrder.end() && at->starts_with(prefix); ++at) {
+        offsets.push_back(m_byPath.find(*at)->second);
+    }
+    std::sort(offsets.begin(), offsets.end());
     return offsets;
 }
 
@@ -161,7 +173,7 @@ CatalogCache::Append CatalogCache::append(CatalogRecord record)
     (record.state == RecordState::Document ? updated.liveDocuments : updated.liveOthers) += 1;
     writeHeader(writable(), updated);
     m_live.emplace(offset, length);
-    m_byPath.try_emplace(std::move(record.path), offset);
+    addPath(std::move(record.path), offset);
     m_generation.increment();
     return Append::Written;
 }
@@ -176,6 +188,7 @@ void CatalogCache::remove(std::size_t offset)
     writeHeader(writable(), updated);
     m_live.erase(offset);
     if (const auto found = m_byPath.find(removed.path); found != m_byPath.end() && found->second == offset) {
+        m_pathOrder.erase(found->first);
         m_byPath.erase(found);
     }
     m_generation.increment();
@@ -183,6 +196,13 @@ void CatalogCache::remove(std::size_t offset)
 
 void CatalogCache::compact()
 {
+    // Moving records rewrites the bytes that the header's counts describe: a watcher killed meanwhile would leave
+    // copies of some records and lose others. The mark reaches the file before the first record moves, and goes
+    // only once every record has; a cache found marked is started afresh.
+    CatalogHeader updated = header();
+    updated.compacting = kCompactingMark;
+    writeHeader(writable(), updated);
+    flush(kHeaderSize);
     std::map<std::size_t, std::size_t> moved;
     std::size_t to = kHeaderSize;
     for (const auto& [offset, length] : m_live) {
@@ -190,14 +210,37 @@ void CatalogCache::compact()
         moved.emplace(to, length);
         to += length;
     }
+    flush(to);
     m_live = std::move(moved);
-    m_byPath.clear();
+    clearPaths();
     for (const auto& [offset, length] : m_live) {
-        m_byPath.try_emplace(path(offset), offset);
+        addPath(path(offset), offset);
     }
-    CatalogHeader updated = header();
     updated.deleted = 0;
+    updated.compacting = 0;
     writeHeader(writable(), updated);
+}
+
+void CatalogCache::flush(std::size_t length)
+{
+    // A failed flush leaves the order of the writes to chance, as a crash of the whole system would; the mark
+    // still protects a watcher that is killed.
+    [[maybe_unused]] const int ignored = ::msync(m_view, std::min(length, m_size), MS_SYNC);
+}
+
+bool CatalogCache::addPath(std::u16string path, std::size_t offset)
+{
+    const auto [at, added] = m_byPath.try_emplace(std::move(path), offset);
+    if (added) {
+        m_pathOrder.insert(at->first); // The key stays where it is while the entry lives.
+    }
+    return added;
+}
+
+void CatalogCache::clearPaths()
+{
+    m_pathOrder.clear();
+    m_byPath.clear();
 }
 
 bool CatalogCache::grow(std::size_t size)

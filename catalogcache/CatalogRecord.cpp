@@ -19,8 +19,9 @@ constexpr std::size_t kSizeAt = 4;
 constexpr std::size_t kLiveDocumentsAt = 8;
 constexpr std::size_t kLiveOthersAt = 12;
 constexpr std::size_t kDeletedAt = 16;
-constexpr std::size_t kReservedAt = 20;
-constexpr std::size_t kReservedLength = 40;
+constexpr std::size_t kCompactingAt = 20;
+constexpr std::size_t kReservedAt = 24;
+constexpr std::size_t kReservedLength = 36;
 constexpr std::size_t kEndMarkAt = 60;
 
 // Record fields.
@@ -106,7 +107,8 @@ CatalogHeader readHeader(std::span<const std::uint8_t> cache)
     const std::uint8_t* at = cache.data();
     return CatalogHeader{load<std::int32_t>(at + kVersionAt),       load<std::int32_t>(at + kSizeAt),
                          load<std::int32_t>(at + kLiveDocumentsAt), load<std::int32_t>(at + kLiveOthersAt),
-                         load<std::int32_t>(at + kDeletedAt),       load<std::int32_t>(at + kEndMarkAt)};
+                         load<std::int32_t>(at + kDeletedAt),       load<std::int32_t>(at + kEndMarkAt),
+                         load<std::int32_t>(at + kCompactingAt)};
 }
 
 void writeHeader(std::span<std::uint8_t> cache, const CatalogHeader& header)
@@ -117,6 +119,7 @@ void writeHeader(std::span<std::uint8_t> cache, const CatalogHeader& header)
     store(at + kLiveDocumentsAt, header.liveDocuments);
     store(at + kLiveOthersAt, header.liveOthers);
     store(at + kDeletedAt, header.deleted);
+    store(at + kCompactingAt, header.compacting);
     std::fill_n(at + kReservedAt, kReservedLength, std::uint8_t{0});
     store(at + kEndMarkAt, header.endMark);
 }
@@ -124,7 +127,7 @@ void writeHeader(std::span<std::uint8_t> cache, const CatalogHeader& header)
 bool isSoundHeader(const CatalogHeader& header)
 {
     return header.version == kCacheVersion && header.endMark == kHeaderEndMark && header.size >= 0 &&
-           header.liveDocuments >= 0 && header.liveOthers >= 0 && header.deleted >= 0;
+           header.liveDocuments >= 0 && header.liveOthers >= 0 && header.deleted >= 0 && header.compacting == 0;
 }
 
 std::size_t recordLength(const CatalogRecord& record)
@@ -171,9 +174,9 @@ CatalogRecord readRecord(std::span<const std::uint8_t> cache, std::size_t offset
     CatalogRecord record;
     record.state = static_cast<RecordState>(at[kStateAt]);
     record.fileVersion = load<std::int32_t>(at + kFileVersionAt);
-    record.fileSize = load<std::int32_t>(at + kFileSizeAt);
-    record.fileTime = load<std::uint32_t>(at + kFileTimeLowAt) |
-                      static_cast<std::uint64_t>(load<std::uint32_t>(at + kFileTimeHighAt)) << 32;
+    const FileStamp stamp = readStamp(cache, offset);
+    record.fileSize = stamp.fileSize;
+    record.fileTime = stamp.fileTime;
     record.date = load<double>(at + kDateAt);
     record.matchShots = load<std::int32_t>(at + kMatchShotsAt);
     record.integerTotal = load<std::int32_t>(at + kIntegerTotalAt);
@@ -192,6 +195,14 @@ CatalogRecord readRecord(std::span<const std::uint8_t> cache, std::size_t offset
 std::u16string readPath(std::span<const std::uint8_t> cache, std::size_t offset)
 {
     return readText(cache.data() + offset, kStringLengthsAt, kStringsAt);
+}
+
+FileStamp readStamp(std::span<const std::uint8_t> cache, std::size_t offset)
+{
+    const std::uint8_t* at = cache.data() + offset;
+    return FileStamp{load<std::uint32_t>(at + kFileTimeLowAt) |
+                         static_cast<std::uint64_t>(load<std::uint32_t>(at + kFileTimeHighAt)) << 32,
+                     load<std::int32_t>(at + kFileSizeAt)};
 }
 
 void writeState(std::span<std::uint8_t> cache, std::size_t offset, RecordState state)

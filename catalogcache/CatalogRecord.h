@@ -14,6 +14,8 @@ inline constexpr std::int32_t kCacheVersion = 7;
 inline constexpr std::uint32_t kGrowthStep = 0x40000;
 inline constexpr std::size_t kHeaderSize = 64;
 inline constexpr std::int32_t kHeaderEndMark = 0x3FFFFFFF;
+/// Set in the header while compaction moves records, so that a cache left part-way is never trusted.
+inline constexpr std::int32_t kCompactingMark = 0x504D4F43;
 inline constexpr std::uint32_t kRecordMark = 0xFFFF5FFF;
 inline constexpr std::uint16_t kRecordEndMark = 0xF0FA;
 /// The length of a record whose five strings are empty.
@@ -33,6 +35,9 @@ struct CatalogHeader {
     std::int32_t liveOthers = 0;
     std::int32_t deleted = 0; ///< Records deleted since the last compaction.
     std::int32_t endMark = kHeaderEndMark;
+    /// kCompactingMark while records move, else 0. It lies in the first of the reserved bytes (offset 20), which
+    /// readers that do not know it skip.
+    std::int32_t compacting = 0;
 };
 
 /// One file under the catalog folder as the cache keeps it.
@@ -55,11 +60,19 @@ struct CatalogRecord {
     bool operator==(const CatalogRecord&) const = default;
 };
 
+/// What tells whether a file changed since its record was written.
+struct FileStamp {
+    std::uint64_t fileTime = 0;
+    std::int32_t fileSize = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
 /// Reads the header of a cache of at least kHeaderSize bytes.
 CatalogHeader readHeader(std::span<const std::uint8_t> cache);
-/// Writes the header, zeroing its reserved bytes.
+/// Writes the header, zeroing its reserved bytes but the compaction mark.
 void writeHeader(std::span<std::uint8_t> cache, const CatalogHeader& header);
-/// Version and end mark right, counts not negative.
+/// Version and end mark right, counts not negative, no compaction under way.
 bool isSoundHeader(const CatalogHeader& header);
 
 /// 71 bytes plus two per UTF-16 unit of the five strings.
@@ -70,6 +83,8 @@ void writeRecord(std::span<std::uint8_t> to, const CatalogRecord& record);
 CatalogRecord readRecord(std::span<const std::uint8_t> cache, std::size_t offset);
 /// Only the path of the record at `offset`, which the walk has checked.
 std::u16string readPath(std::span<const std::uint8_t> cache, std::size_t offset);
+/// Only the file time and size of the record at `offset`, which the walk has checked.
+FileStamp readStamp(std::span<const std::uint8_t> cache, std::size_t offset);
 /// Sets the state byte of the record at `offset`.
 void writeState(std::span<std::uint8_t> cache, std::size_t offset, RecordState state);
 

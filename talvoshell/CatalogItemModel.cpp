@@ -43,13 +43,21 @@ void CatalogItemModel::Fill(const std::function<bool(LPCITEMIDLIST)>& include)
     }
     bool holdsPractices = false;
     {
+        // Each item is looked up once, not on every comparison; the nodes stay valid under the catalog's lock.
         auto guard = m_folder->Services().catalog->Lock();
-        const TreeNode* first = items.empty() ? nullptr : m_folder->NodeOf(items.front().get());
-        holdsPractices = first && first->isFile;
+        std::vector<std::pair<const TreeNode*, ItemIdPtr>> sorted;
+        sorted.reserve(items.size());
+        for (ItemIdPtr& item : items) {
+            const TreeNode* node = m_folder->NodeOf(item.get());
+            sorted.emplace_back(node, std::move(item));
+        }
+        holdsPractices = !sorted.empty() && sorted.front().first && sorted.front().first->isFile;
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [](const auto& a, const auto& b) { return CompareCatalogNodes(a.first, b.first) < 0; });
+        for (std::size_t i = 0; i < sorted.size(); ++i) {
+            items[i] = std::move(sorted[i].second);
+        }
     }
-    std::stable_sort(items.begin(), items.end(), [this](const ItemIdPtr& a, const ItemIdPtr& b) {
-        return static_cast<std::int16_t>(m_folder->CompareIDs(0, a.get(), b.get()) & 0xFFFF) < 0;
-    });
     beginResetModel();
     m_items = std::move(items);
     m_holdsPractices = holdsPractices;

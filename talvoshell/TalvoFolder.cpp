@@ -33,7 +33,7 @@ int compareIgnoringCase(std::u16string_view a, std::u16string_view b)
     return platform::text::foldCase(a).compare(platform::text::foldCase(b));
 }
 
-int compareNodes(const TreeNode& a, const TreeNode& b)
+int compareFound(const TreeNode& a, const TreeNode& b)
 {
     if (a.isFolder != b.isFolder) {
         return a.isFolder ? -1 : 1;
@@ -46,6 +46,18 @@ int compareNodes(const TreeNode& a, const TreeNode& b)
     }
     return compareIgnoringCase(a.name, b.name);
 }
+
+} // namespace
+
+int CompareCatalogNodes(const TreeNode* first, const TreeNode* second)
+{
+    if (first && second) {
+        return compareFound(*first, *second);
+    }
+    return first ? 1 : second ? -1 : 0;
+}
+
+namespace {
 
 ULONG attributesOf(const TreeNode* node)
 {
@@ -121,12 +133,7 @@ HRESULT CTalvoFolder::BindToStorage(LPCITEMIDLIST, void*, REFIID, void** ppv)
 HRESULT CTalvoFolder::CompareIDs(LPARAM, LPCITEMIDLIST pidl1, LPCITEMIDLIST pidl2)
 {
     auto guard = m_services->catalog->Lock();
-    const TreeNode* first = NodeOf(pidl1);
-    const TreeNode* second = NodeOf(pidl2);
-    if (first && second) {
-        return orderResult(compareNodes(*first, *second));
-    }
-    return orderResult(first ? 1 : second ? -1 : 0);
+    return orderResult(CompareCatalogNodes(NodeOf(pidl1), NodeOf(pidl2)));
 }
 
 HRESULT CTalvoFolder::CreateViewObject(HWND, REFIID riid, void** ppv)

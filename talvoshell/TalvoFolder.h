@@ -46,6 +46,10 @@ private:
     platform::shell::ItemIdPtr m_folderIdList;
 };
 
+/// The folder's order of two of its items, by their nodes (null: not found): folders first, by name ignoring
+/// case; practices newest first, or by path when neither has a file version; items found before those not.
+int CompareCatalogNodes(const TreeNode* first, const TreeNode* second);
+
 /// "Date Time" as the locale writes a short date and a short time (so a 12-hour clock keeps its AM/PM).
 std::u16string PracticeDisplayName(double date, const QLocale& locale);
 

@@ -53,6 +53,12 @@ bool isListedName(const std::string& name)
     return !name.starts_with(".") && utf16ToUtf8(utf8ToUtf16(name)) == name;
 }
 
+/// `path` is `folder` or lies below it.
+bool isWithin(const std::filesystem::path& path, const std::filesystem::path& folder)
+{
+    return std::mismatch(folder.begin(), folder.end(), path.begin(), path.end()).first == folder.end();
+}
+
 std::filesystem::path withoutTrailingSeparator(std::filesystem::path folder)
 {
     folder = folder.lexically_normal();
@@ -75,6 +81,7 @@ CatalogWorker::CatalogWorker(WorkerServices services, std::filesystem::path fold
 
 void CatalogWorker::run()
 {
+    makeFolder();
     rescan();
     std::optional<milliseconds> settled; // When the folder will have been quiet long enough.
     milliseconds lastRescan = m_services.clock.steadyNow();
@@ -95,8 +102,12 @@ void CatalogWorker::run()
             break;
         case ChangeSource::Wake::TimedOut:
             if (due && m_services.clock.steadyNow() >= *due) {
+                if (settled) {
+                    rescan(m_services.changes.takeChanges());
+                } else {
+                    rescan();
+                }
                 settled.reset();
-                rescan();
                 lastRescan = m_services.clock.steadyNow();
             }
             break;
@@ -104,24 +115,106 @@ void CatalogWorker::run()
     }
 }
 
+void CatalogWorker::makeFolder()
+{
+    std::error_code error;
+    if (std::filesystem::create_directories(m_folder, error) || !error) {
+        return;
+    }
+    std::string text = "Cannot make the catalog folder " + m_folder.string() + ": " + error.message();
+    (void)platform::reportFailure(platform::Error{STG_E_PATHNOTFOUND, text});
+    m_services.tray.setProblem(std::move(text));
+}
+
 void CatalogWorker::rescan()
 {
     m_services.tray.setCount(m_services.cache.header().liveDocuments);
     m_services.tray.setIcon(TrayIcon::Busy);
+    std::error_code error;
+    if (std::filesystem::is_directory(m_folder, error)) {
+        stopAwaiting(); // Before the walk watches the folder's tree, which lies below the awaited folder.
+    }
     std::vector<ListedFile> files;
-    listFolder(m_folder, m_folderPrefix, files);
+    if (listFolder(m_folder, m_folderPrefix, Depth::Tree, files)) {
+        m_services.tray.setProblem({});
+    } else {
+        m_services.changes.unwatchFolder(m_folder); // Its folders may live on elsewhere.
+        awaitFolder();
+    }
+    // The live records as they are now: deleting some while walking must not end the walk early.
+    update(m_services.cache.liveOffsets(), m_folderPrefix, Depth::Tree, files);
+    if (!m_services.changes.stopRequested()) {
+        m_services.tray.setIcon(TrayIcon::Idle);
+    }
+}
+
+void CatalogWorker::rescan(const ChangeSource::Changes& changes)
+{
+    if (changes.overflowed || m_periodic || !m_awaited.empty() || changes.trees.contains(m_folder)) {
+        rescan();
+        return;
+    }
+    m_services.tray.setCount(m_services.cache.header().liveDocuments);
+    m_services.tray.setIcon(TrayIcon::Busy);
+    // The set lists a folder right before the folders below it: only the outermost trees are walked.
+    std::vector<std::filesystem::path> trees;
+    for (const std::filesystem::path& tree : changes.trees) {
+        if ((trees.empty() || !isWithin(tree, trees.back())) && isListedFolder(tree)) {
+            trees.push_back(tree);
+        }
+    }
+    for (const std::filesystem::path& tree : trees) {
+        rescanFolder(tree, Depth::Tree);
+    }
+    for (const std::filesystem::path& folder : changes.folders) {
+        const bool walked =
+            std::any_of(trees.begin(), trees.end(), [&](const auto& tree) { return isWithin(folder, tree); });
+        if (!walked && isListedFolder(folder)) {
+            rescanFolder(folder, Depth::Files);
+        }
+    }
+    if (!m_services.changes.stopRequested()) {
+        m_services.tray.setIcon(TrayIcon::Idle);
+    }
+}
+
+bool CatalogWorker::isListedFolder(const std::filesystem::path& folder) const
+{
+    if (!isWithin(folder, m_folder)) {
+        return false;
+    }
+    const std::filesystem::path inside = folder.lexically_relative(m_folder);
+    return std::all_of(inside.begin(), inside.end(),
+                       [](const std::filesystem::path& name) { return name == "." || isListedName(name.string()); });
+}
+
+void CatalogWorker::rescanFolder(const std::filesystem::path& folder, Depth depth)
+{
+    const std::u16string recordFolder = utf8ToUtf16((folder / "").string());
+    std::vector<ListedFile> files;
+    if (!listFolder(folder, recordFolder, depth, files) && depth == Depth::Tree) {
+        m_services.changes.unwatchFolder(folder); // It may live on outside the catalog.
+    }
+    update(m_services.cache.liveUnder(recordFolder), recordFolder, depth, files);
+}
+
+void CatalogWorker::update(const std::vector<std::size_t>& known, const std::u16string& recordFolder, Depth depth,
+                           const std::vector<ListedFile>& files)
+{
     std::unordered_set<std::u16string_view> listed;
     for (const ListedFile& file : files) {
         listed.insert(file.recordPath);
     }
-    // The live records as they are now: deleting some while walking must not end the walk early.
-    for (const std::size_t offset : m_services.cache.liveOffsets()) {
+    for (const std::size_t offset : known) {
         if (m_services.changes.stopRequested()) {
             return;
         }
         // The listing has just found most files; any other is looked for by its exact path. Records of an earlier
         // catalog folder go too, or its practices would stay listed for ever.
         const std::u16string path = m_services.cache.path(offset);
+        if (depth == Depth::Files && path.find(u'/', recordFolder.size()) != std::u16string::npos) {
+            continue; // In a subfolder.
+        }
         if (!isInsideFolder(path) || (!listed.contains(path) && !isRegularFile(path))) {
             removeRecord(offset, m_services.cache.record(offset), Notify::Yes);
         }
@@ -132,23 +225,50 @@ void CatalogWorker::rescan()
         }
         indexFile(file);
     }
-    m_services.tray.setIcon(TrayIcon::Idle);
 }
 
-void CatalogWorker::listFolder(const std::filesystem::path& folder, const std::u16string& recordFolder,
+void CatalogWorker::awaitFolder()
+{
+    if (m_periodic) {
+        return; // The periodic rescan finds the folder.
+    }
+    std::filesystem::path above = m_folder.parent_path();
+    std::error_code error;
+    while (!std::filesystem::is_directory(above, error) && above.has_relative_path()) {
+        above = above.parent_path();
+    }
+    if (above == m_awaited) {
+        return;
+    }
+    stopAwaiting();
+    m_awaited = above;
+    watch(m_awaited);
+}
+
+void CatalogWorker::stopAwaiting()
+{
+    if (!m_awaited.empty()) {
+        m_services.changes.unwatchFolder(m_awaited);
+        m_awaited.clear();
+    }
+}
+
+bool CatalogWorker::listFolder(const std::filesystem::path& folder, const std::u16string& recordFolder, Depth depth,
                                std::vector<ListedFile>& files)
 {
-    watch(folder);
+    if (depth == Depth::Tree) {
+        watch(folder); // Before listing, so that no change after the listing goes unseen.
+    }
     const std::unique_ptr<DIR, int (*)(DIR*)> entries(::opendir(folder.c_str()), ::closedir);
     if (!entries) {
-        return;
+        return false;
     }
     const int folderFd = ::dirfd(entries.get());
     std::vector<ListedFile> found;
     std::vector<std::string> folders;
     while (const dirent* entry = ::readdir(entries.get())) {
         if (m_services.changes.stopRequested()) {
-            return;
+            return true;
         }
         const std::string name = entry->d_name;
         if (!isListedName(name)) {
@@ -162,31 +282,34 @@ void CatalogWorker::listFolder(const std::filesystem::path& folder, const std::u
         if (isFolder) {
             folders.push_back(name);
         } else if (::fstatat(folderFd, entry->d_name, &status, 0) == 0 && S_ISREG(status.st_mode)) {
-            found.push_back(ListedFile{folder / name, recordFolder + utf8ToUtf16(name), fileTimeOf(status),
+            found.push_back(ListedFile{folder.native() + "/" + name, recordFolder + utf8ToUtf16(name),
+                                       fileTimeOf(status),
                                        static_cast<std::int32_t>(static_cast<std::uint32_t>(status.st_size))});
         }
     }
     // Name order, so that a scan is the same on every run. The files share their folder, so their whole paths sort
     // as their names do, without the component-wise comparison of paths.
-    std::sort(found.begin(), found.end(),
-              [](const ListedFile& a, const ListedFile& b) { return a.path.native() < b.path.native(); });
+    std::sort(found.begin(), found.end(), [](const ListedFile& a, const ListedFile& b) { return a.path < b.path; });
     std::move(found.begin(), found.end(), std::back_inserter(files));
+    if (depth == Depth::Files) {
+        return true;
+    }
     std::sort(folders.begin(), folders.end());
     for (const std::string& name : folders) {
-        listFolder(folder / name, recordFolder + utf8ToUtf16(name) + u"/", files);
+        listFolder(folder / name, recordFolder + utf8ToUtf16(name) + u"/", Depth::Tree, files);
     }
+    return true;
 }
 
 void CatalogWorker::indexFile(const ListedFile& file)
 {
     if (const auto offset = m_services.cache.find(file.recordPath)) {
-        const CatalogRecord known = m_services.cache.record(*offset);
-        if (known.fileTime == file.fileTime && known.fileSize == file.fileSize) {
+        if (m_services.cache.stamp(*offset) == catalogcache::FileStamp{file.fileTime, file.fileSize}) {
             return;
         }
-        removeRecord(*offset, known, Notify::No);
+        removeRecord(*offset, m_services.cache.record(*offset), Notify::No);
     }
-    CatalogRecord record = summarisePractice(file.path);
+    CatalogRecord record = summarisePractice(std::filesystem::path(file.path));
     record.path = file.recordPath;
     record.fileTime = file.fileTime;
     record.fileSize = file.fileSize;
@@ -243,6 +366,9 @@ void CatalogWorker::watch(const std::filesystem::path& folder)
         return;
     }
     if (const platform::Status watched = m_services.changes.watchFolder(folder); !watched) {
+        if (watched.code() == STG_E_PATHNOTFOUND) {
+            return; // The folder went away: whoever lists it finds that.
+        }
         (void)platform::reportFailure(watched.error());
         m_periodic = true;
         m_services.tray.setPeriodicRescan(true);

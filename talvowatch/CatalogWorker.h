@@ -1,5 +1,6 @@
 #pragma once
 
+#include "talvowatch/ChangeSource.h"
 #include "talvowatch/DocumentFolders.h"
 #include "talvowatch/ShellNotifications.h"
 
@@ -23,7 +24,6 @@ class Clock;
 
 namespace talvowatch {
 
-class ChangeSource;
 class TrayModel;
 
 /// The quiet time after the last folder change before the catalog is rescanned.
@@ -43,33 +43,54 @@ struct WorkerServices {
 
 /// Keeps the catalog cache current with the catalog folder: a rescan drops the records of files that are gone or
 /// lie outside the folder, then indexes, depth first, every file whose record is missing or differs in file time
-/// or size (names beginning with "." are skipped). Between rescans it waits for folder changes, and rescans once
-/// the folder has been quiet for the settle period. It alone writes records, each under the guard's writer side.
+/// or size (names beginning with "." are skipped). Between rescans it waits for folder changes, and once the
+/// folder has been quiet for the settle period it looks again at only the folders that changed; the whole tree is
+/// walked at start, after lost changes and, when changes cannot be watched, every minute. A catalog folder that is
+/// missing is made at start; one that cannot be made, or goes away, is waited for. It alone writes records, each
+/// under the guard's writer side.
 /// Thread rule: the worker thread only.
 class CatalogWorker {
 public:
     /// `folder` is the catalog folder; its records count from the cache as it is.
     CatalogWorker(WorkerServices services, std::filesystem::path folder);
 
-    /// Rescans, then waits for changes and rescans until stop is requested.
+    /// Makes the catalog folder when it is missing, rescans, then waits for changes and rescans until stop is
+    /// requested.
     void run();
-    /// One rescan; ends early when stop is requested.
+    /// A full rescan; ends early when stop is requested.
     void rescan();
+    /// Looks again at the folders and trees that `changes` name, or at everything when changes were lost or
+    /// cannot be watched.
+    void rescan(const ChangeSource::Changes& changes);
 
 private:
     enum class Notify { No, Yes };
+    enum class Depth { Files, Tree };
     /// A file the scan found, as its record will name it.
     struct ListedFile {
-        std::filesystem::path path;
+        std::string path; // Kept as text: most files are only compared, never opened.
         std::u16string recordPath;
         std::uint64_t fileTime;
         std::int32_t fileSize;
     };
 
-    /// Lists the files of `folder`'s tree depth first (a folder's files before its subfolders, each in name order)
-    /// and watches each folder it enters.
-    void listFolder(const std::filesystem::path& folder, const std::u16string& recordFolder,
+    void makeFolder();
+    /// Lists the files of `folder` (and, for a tree, of its subfolders depth first: a folder's files before its
+    /// subfolders, each in name order), watching each folder of a tree it enters. False when `folder` cannot be
+    /// read.
+    bool listFolder(const std::filesystem::path& folder, const std::u16string& recordFolder, Depth depth,
                     std::vector<ListedFile>& files);
+    /// A folder of the catalog that scans enter (no name in it begins with ".").
+    bool isListedFolder(const std::filesystem::path& folder) const;
+    /// Brings the records under `folder` (a folder of the catalog) in line with what it holds.
+    void rescanFolder(const std::filesystem::path& folder, Depth depth);
+    /// Drops those of the `known` records that are not listed (or lie outside the catalog), then indexes `files`.
+    /// For Depth::Files only the records directly in `recordFolder` count.
+    void update(const std::vector<std::size_t>& known, const std::u16string& recordFolder, Depth depth,
+                const std::vector<ListedFile>& files);
+    /// Watches the nearest folder above the missing catalog folder, to learn when it appears.
+    void awaitFolder();
+    void stopAwaiting();
     void indexFile(const ListedFile& file);
     void removeRecord(std::size_t offset, const catalogcache::CatalogRecord& record, Notify notify);
     void appendRecord(const catalogcache::CatalogRecord& record);
@@ -81,7 +102,8 @@ private:
     std::filesystem::path m_folder;
     std::u16string m_folderPrefix; // The folder with its separator, as record paths begin.
     DocumentFolders m_folders;
-    bool m_periodic = false; // Folder changes cannot be watched.
+    std::filesystem::path m_awaited; // Watched while the catalog folder is missing.
+    bool m_periodic = false;         // Folder changes cannot be watched.
 };
 
 } // namespace talvowatch

@@ -38,6 +38,24 @@ void TrayModel::setPeriodicRescan(bool periodic)
     changed();
 }
 
+void TrayModel::setProblem(std::string problem)
+{
+    {
+        const LockGuard lock(m_mutex);
+        if (m_problem == problem) {
+            return;
+        }
+        m_problem = std::move(problem);
+    }
+    changed();
+}
+
+std::string TrayModel::problem() const
+{
+    const LockGuard lock(m_mutex);
+    return m_problem;
+}
+
 TrayIcon TrayModel::icon() const
 {
     const LockGuard lock(m_mutex);
@@ -51,6 +69,9 @@ std::string TrayModel::tip() const
                       std::to_string(m_count) + " file(s)";
     if (m_periodic) {
         tip += "\nFolder changes cannot be watched: rescanning every minute";
+    }
+    if (!m_problem.empty()) {
+        tip += "\n" + m_problem;
     }
     return tip;
 }

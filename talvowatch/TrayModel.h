@@ -9,8 +9,9 @@ namespace talvowatch {
 
 enum class TrayIcon { Idle, Busy, ChangeSeen };
 
-/// What the tray shows: the icon, the number of practices in the catalog and, when folder changes cannot be
-/// watched, that the catalog is rescanned on a timer. It lives without a tray too (a desktop may have none).
+/// What the tray shows: the icon, the number of practices in the catalog, that the catalog is rescanned on a timer
+/// when folder changes cannot be watched, and what keeps the catalog folder from being indexed. It lives without a
+/// tray too (a desktop may have none).
 /// Thread rule: any thread; the observer runs on the thread that made the change, with no lock held.
 class TrayModel {
 public:
@@ -20,6 +21,9 @@ public:
     void setIcon(TrayIcon icon);
     void setCount(int count);
     void setPeriodicRescan(bool periodic);
+    /// A sentence naming what is wrong with the catalog folder; empty when nothing is.
+    void setProblem(std::string problem);
+    std::string problem() const;
 
     TrayIcon icon() const;
     /// "Talvo catalog%s - %i file(s)": " busy" unless the icon is the idle one, then the count.
@@ -33,6 +37,7 @@ private:
     TrayIcon m_icon TALVO_GUARDED_BY(m_mutex) = TrayIcon::Idle;
     int m_count TALVO_GUARDED_BY(m_mutex) = 0;
     bool m_periodic TALVO_GUARDED_BY(m_mutex) = false;
+    std::string m_problem TALVO_GUARDED_BY(m_mutex);
 };
 
 } // namespace talvowatch

@@ -110,11 +110,16 @@ TEST_F(CatalogReaderTest, FailuresAreReportedAndKeepTheRecords)
     wrongVersion[0] = 6;
     std::vector<std::uint8_t> badRecord = cacheOf({practice(u"/c/x")});
     badRecord[kHeaderSize + 1] = 0;
+    std::vector<std::uint8_t> compacting = cacheOf({practice(u"/c/x")});
+    CatalogHeader marked = readHeader(compacting);
+    marked.compacting = kCompactingMark; // A watcher died while moving records.
+    writeHeader(compacting, marked);
     const Case cases[] = {
         {"no cache file", std::nullopt, "Unable to open file mapping"},
         {"empty cache file", std::vector<std::uint8_t>{}, "Unable to map view of file"},
         {"wrong version", wrongVersion, "Invalid cache version or corrupted"},
         {"bad record", badRecord, "Invalid cache version or corrupted"},
+        {"compaction under way", compacting, "Invalid cache version or corrupted"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

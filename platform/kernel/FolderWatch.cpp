@@ -12,6 +12,7 @@
 #include <sys/inotify.h>
 #include <sys/vfs.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform::kernel {
 
@@ -31,6 +32,17 @@ constexpr std::array<long, 8> kNetworkFileSystems{
     0x564C,                        // NCP
     0x01021997,                    // 9P
 };
+
+// Beyond this many changed folders the changes count as lost: a full look is then cheaper than keeping them.
+constexpr std::size_t kMostChangedFolders = 4096;
+
+/// `path` is `folder` or lies below it (both without a trailing separator).
+bool isWithin(const std::filesystem::path& path, const std::filesystem::path& folder)
+{
+    const std::string& text = path.native();
+    const std::string& prefix = folder.native();
+    return text.starts_with(prefix) && (text.size() == prefix.size() || text[prefix.size()] == '/');
+}
 
 bool isNetworkFileSystem(const std::filesystem::path& folder)
 {
@@ -68,7 +80,9 @@ Status FolderWatch::watch(const std::filesystem::path& folder)
     if (isNetworkFileSystem(folder)) {
         return Error{E_NOTIMPL, folder.string() + " is on a network file system"};
     }
-    if (::inotify_add_watch(m_inotifyFd, folder.c_str(), kWatchMask) >= 0) {
+    if (const int watch = ::inotify_add_watch(m_inotifyFd, folder.c_str(), kWatchMask); watch >= 0) {
+        // A folder that moved keeps its descriptor: it is known by its new path from now on.
+        m_folders[watch] = folder;
         return {};
     }
     const int error = errno;
@@ -76,6 +90,23 @@ Status FolderWatch::watch(const std::filesystem::path& folder)
                          : error == ENOENT || error == ENOTDIR ? STG_E_PATHNOTFOUND
                                                                : STG_E_ACCESSDENIED;
     return Error{code, "cannot watch " + folder.string() + ": " + com::errorText(error)};
+}
+
+void FolderWatch::unwatch(const std::filesystem::path& folder)
+{
+    for (auto at = m_folders.begin(); at != m_folders.end();) {
+        if (isWithin(at->second, folder)) {
+            ::inotify_rm_watch(m_inotifyFd, at->first);
+            at = m_folders.erase(at);
+        } else {
+            ++at;
+        }
+    }
+}
+
+FolderWatch::Changes FolderWatch::takeChanges()
+{
+    return std::exchange(m_changes, Changes{});
 }
 
 FolderWatch::Wake FolderWatch::wait(Timeout timeout)
@@ -119,9 +150,41 @@ bool FolderWatch::drainEvents()
         for (ssize_t offset = 0; offset + static_cast<ssize_t>(sizeof(inotify_event)) <= length;) {
             inotify_event event{};
             std::memcpy(&event, buffer.data() + offset, sizeof event);
+            const char* name = buffer.data() + offset + sizeof(inotify_event);
+            note(event.wd, event.mask, std::string_view(name, ::strnlen(name, event.len)));
             changed = changed || (event.mask & ~IN_IGNORED) != 0;
             offset += static_cast<ssize_t>(sizeof(inotify_event) + event.len);
         }
+    }
+}
+
+void FolderWatch::note(int watch, std::uint32_t mask, std::string_view name)
+{
+    if ((mask & IN_Q_OVERFLOW) != 0) {
+        m_changes.overflowed = true;
+        return;
+    }
+    const auto folder = m_folders.find(watch);
+    if (folder == m_folders.end()) {
+        return; // A watch already given up.
+    }
+    if ((mask & IN_IGNORED) != 0) {
+        m_folders.erase(folder);
+        return;
+    }
+    constexpr std::uint32_t kNamesChanged = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+    if ((mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0) {
+        m_changes.trees.insert(folder->second);
+    } else if (name.empty()) {
+        return; // The folder's own times or rights.
+    } else if ((mask & IN_ISDIR) == 0) {
+        m_changes.folders.insert(folder->second);
+    } else if ((mask & kNamesChanged) != 0) {
+        m_changes.trees.insert(folder->second / name);
+    }
+    if (m_changes.folders.size() + m_changes.trees.size() > kMostChangedFolders) {
+        m_changes = Changes{};
+        m_changes.overflowed = true;
     }
 }
 

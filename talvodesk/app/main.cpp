@@ -1,3 +1,4 @@
+#include "talvodesk/app/FirstPaintProbe.h"
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/Program.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     // The program ends through its shut-down monitor, not with its last window.
     QApplication::setQuitOnLastWindowClosed(false);
+    talvodesk::app::InstallFirstPaintProbe();
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     talvodesk::FrameDialogs dialogs;
     const int code = talvodesk::RunProgram(arguments, dialogs);

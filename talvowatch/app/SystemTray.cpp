@@ -38,24 +38,20 @@ QIcon iconFor(TrayIcon state)
 
 } // namespace
 
-SystemTray::SystemTray(TrayModel& model) : m_model(model)
+SystemTray::SystemTray(TrayModel& model) : m_model(model), m_tray(new QSystemTrayIcon(this))
 {
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        m_tray = new QSystemTrayIcon(this);
-        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::DoubleClick) {
-                openCatalogBrowser();
-            }
-        });
-    }
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick) {
+            openCatalogBrowser();
+        }
+    });
     m_model.setObserver([this] {
         QMetaObject::invokeMethod(
             this, [this] { refresh(); }, Qt::QueuedConnection);
     });
     refresh();
-    if (m_tray != nullptr) {
-        m_tray->show();
-    }
+    // Shown even without a tray: Qt adds a visible icon to a tray that appears later.
+    m_tray->show();
 }
 
 SystemTray::~SystemTray()
@@ -65,11 +61,13 @@ SystemTray::~SystemTray()
 
 void SystemTray::refresh()
 {
-    if (m_tray == nullptr) {
-        return;
-    }
     m_tray->setIcon(iconFor(m_model.icon()));
     m_tray->setToolTip(QString::fromStdString(m_model.tip()));
+    const std::string problem = m_model.problem();
+    if (problem != m_shownProblem && !problem.empty() && QSystemTrayIcon::supportsMessages()) {
+        m_tray->showMessage(QStringLiteral("Talvo catalog"), QString::fromStdString(problem), QSystemTrayIcon::Warning);
+    }
+    m_shownProblem = problem;
 }
 
 void SystemTray::openCatalogBrowser() const

@@ -13,7 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
+#include <functional>
 #include <optional>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace talvowatch {
 namespace {
@@ -23,6 +29,7 @@ using catalogcache::RecordState;
 using namespace std::chrono_literals;
 using testsupport::PracticeSpec;
 using Names = std::vector<std::u16string>;
+namespace fs = std::filesystem;
 
 PracticeSpec byShooter(std::u16string shooter)
 {
@@ -48,9 +55,10 @@ protected:
         m_cache = catalogcache::CatalogCache::open(m_temp / "talvowatch.tmp", *m_page).value();
     }
 
-    CatalogWorker worker(const std::filesystem::path& folder)
+    CatalogWorker worker(const std::filesystem::path& folder) { return worker(*m_cache, m_changes, folder); }
+    CatalogWorker worker(catalogcache::CatalogCache& cache, ChangeSource& changes, const std::filesystem::path& folder)
     {
-        return CatalogWorker(WorkerServices{*m_cache, *m_guard, m_changes, m_tray, m_clock,
+        return CatalogWorker(WorkerServices{cache, *m_guard, changes, m_tray, m_clock,
                                             [this](const ShellNotification& sent) { m_sent.push_back(sent); }},
                              folder);
     }
@@ -62,12 +70,13 @@ protected:
         return path;
     }
     /// The live records, paths relative to the temporary folder.
-    std::vector<CatalogRecord> records() const
+    std::vector<CatalogRecord> records() const { return records(*m_cache); }
+    std::vector<CatalogRecord> records(const catalogcache::CatalogCache& cache) const
     {
         std::vector<CatalogRecord> records;
         const std::u16string prefix = platform::com::utf8ToUtf16((m_temp.path() / "").string());
-        for (const std::size_t offset : m_cache->liveOffsets()) {
-            records.push_back(m_cache->record(offset));
+        for (const std::size_t offset : cache.liveOffsets()) {
+            records.push_back(cache.record(offset));
             records.back().path.erase(0, prefix.size());
         }
         return records;
@@ -256,6 +265,145 @@ TEST_F(CatalogWorkerTest, StopEndsTheSettleWaitAtOnce)
     EXPECT_EQ((std::vector<std::chrono::milliseconds>{0s}), m_changes.scans);
     EXPECT_EQ(TrayIcon::ChangeSeen, m_tray.icon());
     EXPECT_EQ("Talvo catalog busy - 0 file(s)", m_tray.tip());
+}
+
+TEST_F(CatalogWorkerTest, RescansOfTheChangedFoldersIndexWhatAFullWalkWould)
+{
+    using Step = std::function<void(const fs::path& catalog, const fs::path& outside)>;
+    struct Scenario {
+        const char* name;
+        std::vector<Step> steps; // Each followed by a rescan of what it changed.
+        bool lost = false;       // The changes are lost as in a queue overflow.
+    };
+    const auto practice = [](const fs::path& path) {
+        fs::create_directories(path.parent_path());
+        EXPECT_TRUE(testsupport::writePractice(path, byShooter(path.parent_path().filename().u16string())).hasValue());
+    };
+    const auto touch = [](const fs::path& path) { fs::last_write_time(path, fs::last_write_time(path) + 1h); };
+    const Scenario scenarios[] = {
+        {"new practice", {[&](auto& c, auto&) { practice(c / "AR/Ann/new.talvo"); }}},
+        {"practice rewritten, other file deleted", {[&](auto& c, auto&) {
+             touch(c / "AR/Ann/a.talvo");
+             fs::remove(c / "notes.txt");
+         }}},
+        {"practice renamed", {[&](auto& c, auto&) { fs::rename(c / "AR/Bob/c.talvo", c / "AR/Bob/d.talvo"); }}},
+        {"folder made with practices", {[&](auto& c, auto&) {
+             practice(c / "AR/Cy/x.talvo");
+             practice(c / "New/Deep/y.talvo");
+         }}},
+        {"folder renamed, then a practice saved into it",
+         {[&](auto& c, auto&) { fs::rename(c / "AR/Ann", c / "AR/Anna"); },
+          [&](auto& c, auto&) { practice(c / "AR/Anna/z.talvo"); }}},
+        {"folder deleted, then made again",
+         {[&](auto& c, auto&) { fs::remove_all(c / "AR"); }, [&](auto& c, auto&) { practice(c / "AR/Ann/a.talvo"); }}},
+        {"folder moved out, then written to",
+         {[&](auto& c, auto& o) { fs::rename(c / "AR/Bob", o / "Bob"); },
+          [&](auto&, auto& o) { practice(o / "Bob/e.talvo"); }}},
+        {"folder moved in", {[&](auto& c, auto& o) {
+             practice(o / "Dan/f.talvo");
+             fs::rename(o / "Dan", c / "AR/Dan");
+         }}},
+        {"hidden folder and file", {[&](auto& c, auto&) {
+             practice(c / ".partial/g.talvo");
+             practice(c / "AR/.h.talvo");
+         }}},
+        {"catalog folder deleted, then made again",
+         {[&](auto& c, auto&) { fs::remove_all(c); }, [&](auto& c, auto&) { practice(c / "AR/Eve/i.talvo"); }}},
+        {"catalog folder moved away, then written to",
+         {[&](auto& c, auto& o) { fs::rename(c, o / "moved"); },
+          [&](auto&, auto& o) { practice(o / "moved/AR/Ann/j.talvo"); }}},
+        {"changes lost",
+         {[&](auto& c, auto&) {
+             practice(c / "AR/Cy/x.talvo");
+             fs::remove_all(c / "AR/Bob");
+             touch(c / "AR/Ann/b.talvo");
+         }},
+         true},
+    };
+    const fs::path outside = m_temp / "outside";
+    for (const Scenario& scenario : scenarios) {
+        SCOPED_TRACE(scenario.name);
+        fs::remove_all(m_catalog);
+        fs::remove_all(outside);
+        fs::create_directories(outside);
+        practice(m_catalog / "AR/Ann/a.talvo");
+        practice(m_catalog / "AR/Ann/b.talvo");
+        practice(m_catalog / "AR/Bob/c.talvo");
+        platform::fs::testing::writeText(m_catalog / "notes.txt", "not a practice");
+
+        m_cache.reset();
+        fs::remove(m_temp / "talvowatch.tmp");
+        m_cache = catalogcache::CatalogCache::open(m_temp / "talvowatch.tmp", *m_page).value();
+        FolderWatchSource changes(platform::kernel::FolderWatch::create().value());
+        CatalogWorker watcher = worker(*m_cache, changes, m_catalog);
+        watcher.rescan();
+        for (const Step& step : scenario.steps) {
+            step(m_catalog, outside);
+            (void)changes.wait(0ms);
+            ChangeSource::Changes changed = changes.takeChanges();
+            if (scenario.lost) {
+                changed = {};
+                changed.overflowed = true;
+            }
+            watcher.rescan(changed);
+        }
+
+        fs::remove(m_temp / "walked.tmp");
+        const auto walked = catalogcache::CatalogCache::open(m_temp / "walked.tmp", *m_page).value();
+        worker(*walked, m_changes, m_catalog).rescan();
+        const auto byPath = [](std::vector<CatalogRecord> records) {
+            std::sort(records.begin(), records.end(), [](auto& a, auto& b) { return a.path < b.path; });
+            return records;
+        };
+        EXPECT_EQ(byPath(records(*walked)), byPath(records()));
+        const std::uint32_t generation = m_page->generation();
+        watcher.rescan();
+        EXPECT_EQ(generation, m_page->generation()); // A full walk finds nothing left to do.
+    }
+}
+
+TEST_F(CatalogWorkerTest, ACacheTornWhileCompactingIsRebuiltWithEveryFileOnce)
+{
+    Names expected;
+    for (int i = 0; i < 400; ++i) {
+        const std::string name = "f" + std::to_string(1000 + i);
+        platform::fs::testing::writeText(m_catalog / name, "x");
+        if (i % 2 == 1) {
+            expected.push_back(u"catalog/" + platform::com::utf8ToUtf16(name));
+        }
+    }
+    worker(m_catalog).rescan();
+    for (int i = 0; i < 400; i += 2) {
+        fs::remove(m_catalog / ("f" + std::to_string(1000 + i)));
+    }
+    worker(m_catalog).rescan();
+    ASSERT_EQ(200, m_cache->header().deleted);
+
+    // The watcher dies where compaction first writes to a page it may only read: the records before it have moved
+    // down over deleted ones, those after it have not.
+    const std::size_t length = catalogcache::recordLength(m_cache->record(m_cache->liveOffsets().front()));
+    const std::size_t page = (catalogcache::kHeaderSize + 100 * length) / 4096 * 4096;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGSEGV, [](int) { _exit(0); });
+        auto* view = const_cast<std::uint8_t*>(m_cache->bytes().data());
+        if (::mprotect(view + page, 4096, PROT_READ) == 0) {
+            m_cache->compact();
+        }
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 1); // Compaction did stop part-way.
+
+    m_cache.reset();
+    m_cache = catalogcache::CatalogCache::open(m_temp / "talvowatch.tmp", *m_page).value();
+    EXPECT_FALSE(m_cache->wasReused());
+    worker(m_catalog).rescan();
+    Names found = paths();
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(expected, found);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <set>
 
 namespace platform::kernel {
 namespace {
@@ -33,6 +34,44 @@ TEST(FolderWatchTest, ABurstOfChangesWakesOnceAndOnlyWatchedFoldersReport)
     EXPECT_EQ(Wake::Change, watch->wait(0ms));
 
     EXPECT_EQ(STG_E_PATHNOTFOUND, watch->watch(folder / "missing").code());
+}
+
+TEST(FolderWatchTest, ChangesNameTheFoldersWhoseFilesChangedAndTheTreesThatCameOrWent)
+{
+    namespace fsys = std::filesystem;
+    using Paths = std::set<fsys::path>;
+    fs::testing::TemporaryFolder folder;
+    const fsys::path root = folder.path();
+    fsys::create_directories(root / "a" / "deep");
+    const auto watch = FolderWatch::create().value();
+    for (const fsys::path& watched : {root, root / "a", root / "a" / "deep"}) {
+        ASSERT_TRUE(watch->watch(watched).hasValue());
+    }
+    const auto changes = [&] {
+        (void)watch->wait(0ms);
+        return watch->takeChanges();
+    };
+
+    fs::testing::writeText(root / "a" / "file", "x");
+    fsys::create_directory(root / "b");
+    FolderWatch::Changes seen = changes();
+    EXPECT_EQ(Paths{root / "a"}, seen.folders);
+    EXPECT_EQ(Paths{root / "b"}, seen.trees);
+    EXPECT_FALSE(seen.overflowed);
+    EXPECT_TRUE(changes().folders.empty()); // Taken once.
+
+    fsys::rename(root / "a", root / "moved");
+    EXPECT_EQ((Paths{root / "a", root / "moved"}), changes().trees);
+    ASSERT_TRUE(watch->watch(root / "moved" / "deep").hasValue()); // Known by its new path from now on.
+    fs::testing::writeText(root / "moved" / "deep" / "file", "x");
+    EXPECT_EQ(Paths{root / "moved" / "deep"}, changes().folders);
+
+    watch->unwatch(root / "moved");
+    fs::testing::writeText(root / "moved" / "deep" / "other", "x");
+    fsys::remove_all(root / "b");
+    seen = changes();
+    EXPECT_TRUE(seen.folders.empty());
+    EXPECT_EQ(Paths{root / "b"}, seen.trees);
 }
 
 TEST(FolderWatchTest, StopWakesAWaitAtOnceAndStaysSet)

@@ -13,7 +13,8 @@ namespace talvowatch::testsupport {
 
 /// Folder changes at scripted times on a manual clock, for the worker's waits: a wait moves the clock to the next
 /// change, to its own timeout or to the scripted stop, whichever comes first. With the script used up and no
-/// timeout, the wait stops. Each watch of the catalog folder itself marks the start of a scan.
+/// timeout, the wait stops. A scripted change names the catalog folder's files. A full scan begins by watching the
+/// catalog folder and a rescan of changes by taking them: either marks the start of a scan.
 class ScriptedChanges final : public ChangeSource {
 public:
     ScriptedChanges(platform::time::ManualClock& clock, std::filesystem::path catalogFolder)
@@ -32,6 +33,16 @@ public:
             scans.push_back(m_clock.steadyNow());
         }
         return watchesFail ? platform::Status(platform::Error{E_NOTIMPL, "no notifications"}) : platform::Status();
+    }
+
+    void unwatchFolder(const std::filesystem::path&) override {}
+
+    Changes takeChanges() override
+    {
+        scans.push_back(m_clock.steadyNow());
+        Changes changed;
+        changed.folders.insert(m_catalogFolder);
+        return changed;
     }
 
     Wake wait(platform::kernel::Timeout timeout) override
