@@ -126,6 +126,7 @@ QImage shadePattern()
 DrawContextQt::DrawContextQt(QImage& image) : DrawContextQt(static_cast<QPaintDevice&>(image))
 {
     assert(image.depth() == 32 && "raster operations need a 32-bit image");
+    m_image = &image;
 }
 
 DrawContextQt::DrawContextQt(QPaintDevice& device) : m_device(device)
@@ -201,12 +202,12 @@ void DrawContextQt::fillOutline(const CoverageCache::Recipe& recipe, const std::
         return;
     }
     const QRgb value = toQColor(color).rgb();
-    const std::vector<CoverageCache::Span>& spans = m_coverageCache->coverage(recipe, m_image.size(), outline);
+    const std::vector<CoverageCache::Span>& spans = m_coverageCache->coverage(recipe, m_image->size(), outline);
     if (spans.empty()) {
         return;
     }
-    uchar* const bits = m_image.bits();
-    const qsizetype stride = m_image.bytesPerLine();
+    uchar* const bits = m_image->bits();
+    const qsizetype stride = m_image->bytesPerLine();
     for (const CoverageCache::Span& span : spans) {
         auto* line = reinterpret_cast<QRgb*>(bits + span.y * stride);
         std::fill(line + span.left, line + span.right, value);
@@ -215,11 +216,14 @@ void DrawContextQt::fillOutline(const CoverageCache::Recipe& recipe, const std::
 
 bool DrawContextQt::canCopyFills() const
 {
-    const QImage::Format format = m_image.format();
+    if (m_image == nullptr) {
+        return false; // only an image's pixels can be copied into
+    }
+    const QImage::Format format = m_image->format();
     // A shared image would be copied by the first write, away from the painter; on a scaled one the painter fills
     // other pixels than the unscaled scratch image measures.
     return m_coverageCache && state().rasterOp == RasterOp::CopyPen && !m_clip.selected && !m_clip.outer &&
-           m_image.isDetached() && m_image.devicePixelRatio() == 1.0 &&
+           m_image->isDetached() && m_image->devicePixelRatio() == 1.0 &&
            (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
             format == QImage::Format_ARGB32_Premultiplied);
 }

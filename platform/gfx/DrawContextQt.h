@@ -81,6 +81,8 @@ private:
     void paintTextLine(Point deviceAnchor, std::u16string_view text, UINT align, LONG escapement);
 
     QPaintDevice& m_device;
+    /// The device when it is an image, whose pixels fills may be copied into.
+    QImage* m_image = nullptr;
     QPainter m_painter;
     TextMeasureQt m_measure;
     Clip m_clip;
