@@ -848,7 +848,7 @@ void MainFrame::onOpenModel()
 {
     platform::com::Bstr eventName;
     platform::com::Bstr modelShooter;
-    CatalogChoice choice{text(kOpenModel), {}, {}, {}, m_root ? &*m_root : nullptr};
+    CatalogChoice choice{text(kOpenModel), {}, {}, {}, m_root ? &*m_root : nullptr, &m_services.module};
     if (m_data.GetEventName(eventName)) {
         choice.eventFilter = text16(eventName);
         choice.event = choice.eventFilter;
@@ -884,7 +884,7 @@ void MainFrame::onOpen()
 {
     platform::com::Bstr eventName;
     platform::com::Bstr shooterName;
-    CatalogChoice choice{tr("Open"), {}, {}, {}, m_root ? &*m_root : nullptr};
+    CatalogChoice choice{tr("Open"), {}, {}, {}, m_root ? &*m_root : nullptr, &m_services.module};
     if (m_data.GetEventName(eventName)) {
         choice.event = text16(eventName);
     }

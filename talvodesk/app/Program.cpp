@@ -1,5 +1,6 @@
 #include "talvodesk/app/Program.h"
 
+#include "talvodesk/app/CatalogFolder.h"
 #include "talvodesk/app/FrameServices.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
@@ -47,6 +48,7 @@ int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppMod
         ServerLockMonitor& monitor, FrameDialogs& dialogs)
 {
     app::CMessageLoop2 loop;
+    const auto catalog = RegisterCatalogFolder(); // browsed by the open and start-practice dialogs
     platform::time::SystemClock clock;
     COptions options;
     const auto root = OpenSettingsRoot();
