@@ -331,6 +331,12 @@ void MainFrame::SetWaitCursor(bool wait)
     }
 }
 
+void MainFrame::ReportSaveFailure(const std::u16string& reason)
+{
+    ShowError(m_services.module, this,
+              reason.empty() ? kUnableToSave : kUnableToSave + '\n' + QString::fromStdU16String(reason));
+}
+
 Answer MainFrame::AskYesNoCancel(std::uint32_t textId)
 {
     switch (ResMessageBox(m_services.module, textId, MB_YESNOCANCEL | MB_ICONQUESTION, kTitle, this)) {
@@ -839,9 +845,7 @@ void MainFrame::onSave()
     if (!m_data.IsValid() || !m_data.IsModified() || countOf(m_data.GetShots(shots), shots) == 0) {
         return;
     }
-    if (!m_data.Save()) {
-        ShowError(m_services.module, this, kUnableToSave);
-    }
+    (void)m_data.Save(); // the document reports a failure
 }
 
 void MainFrame::onOpenModel()
@@ -914,8 +918,7 @@ void MainFrame::onSendMail()
         return;
     }
     if (MailNeedsSave(m_data.IsModified(), static_cast<std::int32_t>(m_data.GetFileVersion())) && !m_data.Save()) {
-        ShowError(m_services.module, this, kUnableToSave);
-        return;
+        return; // the document reported the failure
     }
     if (!m_data.GetFileName(file)) {
         return;
