@@ -17,6 +17,7 @@
 #include "platform/time/Clock.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <thread>
 
@@ -36,6 +37,13 @@ struct FrameServicesScope {
     FrameServicesScope(const FrameServicesScope&) = delete;
     FrameServicesScope& operator=(const FrameServicesScope&) = delete;
 };
+
+/// The program's icon as SVG text, built into the program.
+std::string ProgramIcon()
+{
+    QFile icon(QStringLiteral(":/icons/talvodesk.svg"));
+    return icon.open(QIODevice::ReadOnly) ? icon.readAll().toStdString() : std::string();
+}
 
 void quitFromMonitor()
 {
@@ -122,9 +130,10 @@ int RunProgram(std::span<const std::string_view> arguments, FrameDialogs& dialog
     int code = 0;
     if (line.m_action == CAppCommandLine::Register || line.m_action == CAppCommandLine::Unregister) {
         const auto data = UserDataFolder();
-        const bool done = data && (line.m_action == CAppCommandLine::Register
-                                       ? RegisterDesktopEntry(*data, ProgramFolder() / "talvodesk").hasValue()
-                                       : UnregisterDesktopEntry(*data).hasValue());
+        const bool done =
+            data && (line.m_action == CAppCommandLine::Register
+                         ? RegisterDesktopEntry(*data, ProgramFolder() / "talvodesk", ProgramIcon()).hasValue()
+                         : UnregisterDesktopEntry(*data).hasValue());
         code = done ? 0 : 1;
     } else {
         platform::time::SystemClock clock;
