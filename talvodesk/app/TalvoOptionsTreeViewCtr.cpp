@@ -282,7 +282,9 @@ QWidget* CTalvoOptionsTreeViewCtr::makeEditor(const OptionField& field, int inde
         widget = edit;
     }
     widget->installEventFilter(this);
-    m_editors.push_back({widget, &field});
+    const auto original =
+        std::visit([](auto* value) { return std::variant<std::uint32_t, float>(*value); }, field.binding.value);
+    m_editors.push_back({widget, &field, original});
     return widget;
 }
 
@@ -295,6 +297,21 @@ void CTalvoOptionsTreeViewCtr::closeEditors()
         editor.widget->setEnabled(false);
     }
     m_editors.clear();
+}
+
+void CTalvoOptionsTreeViewCtr::cancelEdit()
+{
+    for (const Editor& editor : m_editors) {
+        std::visit(
+            [&editor](auto* value) { *value = std::get<std::remove_pointer_t<decltype(value)>>(editor.original); },
+            editor.field->binding.value);
+        if (auto* edit = qobject_cast<CChildEdit*>(editor.widget)) {
+            edit->setValueText(toQString(OptionsTree::valueText(*editor.field)));
+        } else if (auto* button = qobject_cast<CChildColorPickerButton*>(editor.widget)) {
+            button->setColour(OptionsTree::colour(*editor.field));
+        }
+    }
+    setFocus(Qt::OtherFocusReason);
 }
 
 void CTalvoOptionsTreeViewCtr::onCurrentItemChanged(QTreeWidgetItem* current)
@@ -459,6 +476,10 @@ bool CTalvoOptionsTreeViewCtr::eventFilter(QObject* watched, QEvent* event)
     const auto* edit = qobject_cast<const CChildEdit*>(found->widget);
     const int last = static_cast<int>(m_editors.size()) - 1;
     switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Escape:
+        // The edit ends here; the dialog stays open with the other changes.
+        cancelEdit();
+        return true;
     case Qt::Key_Tab:
         focusEditor(index + 1);
         return true;

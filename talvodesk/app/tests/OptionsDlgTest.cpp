@@ -158,6 +158,39 @@ TEST_F(OptionsDlgTest, CancelChangesNothing)
     EXPECT_EQ(before, live);
 }
 
+TEST_F(OptionsDlgTest, EscapeInAnEditorUndoesOnlyThatItemsEditAndKeepsTheDialogOpen)
+{
+    struct Case {
+        std::u16string item;
+        std::size_t editor;
+        QString typed;
+        std::function<bool(const COptions&)> unchanged;
+    };
+    const std::vector<Case> cases = {
+        {u"Trace replay speed", 0, "250", [](const COptions& o) { return o.replaySpeed == 100; }},
+        {u"Enable trace heading", 1, "0.5", [](const COptions& o) { return o.traceHeadingLength == 0.1F; }},
+        {u"Ignore clicks", 0, "7", [](const COptions& o) { return o.piezoRejectInterval == 1.0F; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        COptions live;
+        const auto flags = edit(live, [&](COptionsDlg& dialog) {
+            selectItem(dialog, u"Firing Point");
+            typeInto(dialog, 0, "7"); // an earlier item's edit stays
+            selectItem(dialog, c.item);
+            typeInto(dialog, c.editor, c.typed);
+            QWidget* editor = dialog.tree()->editors().at(c.editor);
+            QTest::keyClick(editor, Qt::Key_Escape);
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_EQ(dialog.tree(), dialog.focusWidget());
+            click(dialog, "1");
+        });
+        EXPECT_EQ(kOptionsChangedFiringPoint, flags);
+        EXPECT_EQ(7U, live.firingPoint);
+        EXPECT_TRUE(c.unchanged(live));
+    }
+}
+
 TEST_F(OptionsDlgTest, KeysToggleMoveBetweenEditorsAndDeleteAnInterval)
 {
     COptions options;
