@@ -30,6 +30,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -361,6 +362,9 @@ void MainFrame::createActions()
         QString label = QString::fromUtf8(command.text.data(), static_cast<qsizetype>(command.text.size()));
         label = label.section(QLatin1Char('\n'), 0, 0);
         auto* action = new QAction(label, this);
+        if (!command.icon.empty()) {
+            action->setIcon(QIcon::fromTheme(QString::fromLatin1(command.icon.data(), command.icon.size())));
+        }
         if (!command.key.empty() && id != cmd::Help) {
             action->setShortcut(QKeySequence(QString::fromLatin1(command.key.data(), command.key.size())));
         }
@@ -442,7 +446,7 @@ void MainFrame::addButton(QToolBar* bar, cmd::Id id)
 {
     // A button of its own, so hiding it leaves the menu item in place.
     QAction* main = action(id);
-    auto* button = new QAction(main->text(), bar);
+    auto* button = new QAction(main->icon(), main->text(), bar); // without an icon the text shows
     button->setCheckable(main->isCheckable());
     button->setData(id);
     connect(button, &QAction::triggered, this, [this, id] { runCommand(id); });

@@ -57,6 +57,7 @@ int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppMod
 {
     app::CMessageLoop2 loop;
     const auto catalog = RegisterCatalogFolder(); // browsed by the open and start-practice dialogs
+    UseDesktopIconTheme();
     platform::time::SystemClock clock;
     COptions options;
     const auto root = OpenSettingsRoot();
