@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionButton>
+#include <QStyleOptionSpinBox>
 
 namespace talvodesk {
 
@@ -269,9 +270,17 @@ QWidget* CTalvoOptionsTreeViewCtr::makeEditor(const OptionField& field, int inde
         auto* edit = new CChildEdit(field.binding.type == FieldType::Unsigned, nullptr);
         const QString text = toQString(OptionsTree::valueText(field));
         edit->setValueText(text);
-        const int textWidth = std::max(fontMetrics().horizontalAdvance(text), kEditBlanks * blank);
-        edit->setMinimumWidth(textWidth + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
-                              2 * (style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2));
+        // Wide enough for the value with a digit to spare, as the style frames a spin box.
+        const int textWidth = std::max(fontMetrics().horizontalAdvance(text + QLatin1Char('0')), kEditBlanks * blank);
+        QStyleOptionSpinBox option;
+        option.initFrom(edit);
+        option.buttonSymbols = edit->buttonSymbols();
+        option.subControls =
+            QStyle::SC_SpinBoxFrame | QStyle::SC_SpinBoxEditField | QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
+        const QSize content(textWidth, fontMetrics().height());
+        edit->setMinimumWidth(std::max(style()->sizeFromContents(QStyle::CT_SpinBox, &option, content, edit).width(),
+                                       textWidth + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                                           2 * (style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2)));
         connect(edit, &CChildEdit::textEdited, this,
                 [&field](const QString& typed) { OptionsTree::storeText(field, typed.toStdU16String()); });
         connect(edit, &CChildEdit::stepRequested, this, [&field, edit](int delta) {

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
@@ -180,6 +181,9 @@ TEST_F(OptionsDlgTest, EscapeInAnEditorUndoesOnlyThatItemsEditAndKeepsTheDialogO
             selectItem(dialog, c.item);
             typeInto(dialog, c.editor, c.typed);
             QWidget* editor = dialog.tree()->editors().at(c.editor);
+            const auto* typed = editor->findChild<QLineEdit*>();
+            ASSERT_NE(nullptr, typed);
+            EXPECT_GE(typed->width(), typed->fontMetrics().horizontalAdvance(typed->text()) + 4) << "not clipped";
             QTest::keyClick(editor, Qt::Key_Escape);
             EXPECT_TRUE(dialog.isVisible());
             EXPECT_EQ(dialog.tree(), dialog.focusWidget());
