@@ -27,6 +27,8 @@ constexpr int kImageSize = 16;
 constexpr int kColourBlanks = 13;
 /// Blank widths an edit covers at least.
 constexpr int kEditBlanks = 5;
+/// A line edit's margins either side of its text, and the cursor.
+constexpr int kEditTextMargins = 2 * 2 + 1;
 
 QString toQString(std::u16string_view text)
 {
@@ -78,6 +80,20 @@ QPixmap groupPixmap(int image, const QWidget* widget)
         break;
     }
     return widget->style()->standardIcon(standard, nullptr, widget).pixmap(kImageSize, kImageSize);
+}
+
+/// How the field writes `value`, one of its limits.
+QString limitText(const OptionField& field, double value)
+{
+    OptionField limit = field;
+    std::uint32_t whole = static_cast<std::uint32_t>(static_cast<std::int64_t>(value));
+    auto decimal = static_cast<float>(value);
+    if (std::holds_alternative<float*>(field.binding.value)) {
+        limit.binding.value = &decimal;
+    } else {
+        limit.binding.value = &whole;
+    }
+    return toQString(OptionsTree::valueText(limit));
 }
 
 } // namespace
@@ -270,8 +286,13 @@ QWidget* CTalvoOptionsTreeViewCtr::makeEditor(const OptionField& field, int inde
         auto* edit = new CChildEdit(field.binding.type == FieldType::Unsigned, nullptr);
         const QString text = toQString(OptionsTree::valueText(field));
         edit->setValueText(text);
-        // Wide enough for the value with a digit to spare, as the style frames a spin box.
-        const int textWidth = std::max(fontMetrics().horizontalAdvance(text + QLatin1Char('0')), kEditBlanks * blank);
+        // Wide enough for any value within the field's limits, as the style frames a spin box.
+        int textWidth = kEditBlanks * blank;
+        for (const double value : {field.binding.minimum, field.binding.maximum}) {
+            textWidth = std::max(textWidth, fontMetrics().horizontalAdvance(limitText(field, value)));
+        }
+        textWidth = std::max(textWidth, fontMetrics().horizontalAdvance(text));
+        textWidth += kEditTextMargins;
         QStyleOptionSpinBox option;
         option.initFrom(edit);
         option.buttonSymbols = edit->buttonSymbols();
