@@ -41,13 +41,20 @@ TalvoViewWidget::TalvoViewWidget(CTalvoView& view, CatalogItemModel* model, QWid
     m_list->header()->setSectionsClickable(false);
     m_list->setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(m_list);
-    for (int column = 0; column < model->columnCount(); ++column) {
-        m_list->setColumnWidth(column, CatalogItemModel::kColumnWidths[column]);
-    }
+    FitColumns();
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { FitColumns(); });
     connect(m_list, &QAbstractItemView::activated, this, [this] { m_view.Activate(); });
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { m_view.SelectionChanged(); });
     connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { ShowContextMenu(at); });
+}
+
+void TalvoViewWidget::FitColumns()
+{
+    for (int column = 0; column < m_list->model()->columnCount(); ++column) {
+        m_list->resizeColumnToContents(column); // the title's and the values' width
+        m_list->setColumnWidth(column, std::max(CatalogItemModel::kColumnWidths[column], m_list->columnWidth(column)));
+    }
 }
 
 void TalvoViewWidget::SetReportStyle(bool report)

@@ -24,6 +24,8 @@ public:
     void SetReportStyle(bool report);
     /// The selected rows in list order.
     std::vector<int> SelectedRows() const;
+    /// The designed column widths, widened where a title or a value needs more.
+    void FitColumns();
 
 private:
     void ShowContextMenu(const QPoint& at);

@@ -26,6 +26,9 @@ constexpr std::size_t kTreeNameLength = 520;
 constexpr std::size_t kPathLength = 32768;
 constexpr FOLDERSETTINGS kStartSettings{FVM_SMALLICON, 0xC1};
 constexpr LONG kTreeEvents = SHCNE_MKDIR | SHCNE_RMDIR | SHCNE_UPDATEDIR;
+// The dialog's size in dialog units.
+constexpr int kWidthUnits = 351;
+constexpr int kHeightUnits = 188;
 
 std::uint32_t loadU32(const std::vector<std::uint8_t>& block, std::size_t at)
 {
@@ -77,6 +80,8 @@ CCatalogDlg::CCatalogDlg(QWidget* parent)
     connect(cancel, &QPushButton::clicked, this, [this] { done(2); });
     connect(m_tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { ListChildren(item); });
     connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { SelectionChanged(item); });
+    setMinimumSize(TemplateMinimumSize(*this, kWidthUnits, kHeightUnits));
+    resize(minimumSize());
     m_refreshTimer.setSingleShot(true);
     m_refreshTimer.setInterval(kRefreshMilliseconds);
     connect(&m_refreshTimer, &QTimer::timeout, this, [this] { OnRefreshTimer(); });

@@ -3,6 +3,7 @@
 #include "talvodesk/app/AboutDialog.h"
 #include "talvodesk/app/CalibrationDlg.h"
 #include "talvodesk/app/CatalogDlg.h"
+#include "talvodesk/app/CatalogFolder.h"
 #include "talvodesk/app/OptionsDlg.h"
 #include "talvodesk/app/PrintTargetDlg.h"
 #include "talvodesk/app/ShotsParametersDlg.h"
@@ -37,8 +38,10 @@ std::optional<std::filesystem::path> FrameDialogs::openFromCatalog(QWidget* owne
     if (!FindCatalogRoot(root, rootList)) {
         return openPractice(owner, choice.caption);
     }
+    static const CTalvoAppModule s_english;
     CCatalogDlg dialog(owner);
     dialog.SetCaption(choice.caption);
+    dialog.SetEventNamer(CatalogEventNamer(choice.module ? *choice.module : s_english));
     dialog.SetEventFilter(choice.eventFilter);
     dialog.SetStartFolder(choice.event, choice.shooter);
     dialog.SetSettingsRoot(choice.settingsRoot);

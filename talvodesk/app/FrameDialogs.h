@@ -43,6 +43,8 @@ struct CatalogChoice {
     std::u16string shooter;
     /// Where the dialog keeps its rectangle; none keeps nothing.
     const platform::registry::Key* settingsRoot = nullptr;
+    /// The language of the event names; none: English.
+    const CTalvoAppModule* module = nullptr;
 };
 
 /// What the start-practice dialog is given: the device control to configure and connect, and the event and

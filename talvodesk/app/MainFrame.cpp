@@ -37,6 +37,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDropEvent>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -345,6 +346,12 @@ void MainFrame::SetWaitCursor(bool wait)
     }
 }
 
+void MainFrame::ReportSaveFailure(const std::u16string& reason)
+{
+    ShowError(m_services.module, this,
+              reason.empty() ? kUnableToSave : kUnableToSave + '\n' + QString::fromStdU16String(reason));
+}
+
 Answer MainFrame::AskYesNoCancel(std::uint32_t textId)
 {
     switch (ResMessageBox(m_services.module, textId, MB_YESNOCANCEL | MB_ICONQUESTION, kTitle, this)) {
@@ -369,6 +376,9 @@ void MainFrame::createActions()
         QString label = QString::fromUtf8(command.text.data(), static_cast<qsizetype>(command.text.size()));
         label = label.section(QLatin1Char('\n'), 0, 0);
         auto* action = new QAction(label, this);
+        if (!command.icon.empty()) {
+            action->setIcon(QIcon::fromTheme(QString::fromLatin1(command.icon.data(), command.icon.size())));
+        }
         if (!command.key.empty() && id != cmd::Help) {
             action->setShortcut(QKeySequence(QString::fromLatin1(command.key.data(), command.key.size())));
         }
@@ -450,7 +460,7 @@ void MainFrame::addButton(QToolBar* bar, cmd::Id id)
 {
     // A button of its own, so hiding it leaves the menu item in place.
     QAction* main = action(id);
-    auto* button = new QAction(main->text(), bar);
+    auto* button = new QAction(main->icon(), main->text(), bar); // without an icon the text shows
     button->setCheckable(main->isCheckable());
     button->setData(id);
     connect(button, &QAction::triggered, this, [this, id] { runCommand(id); });
@@ -915,16 +925,14 @@ void MainFrame::onSave(cmd::Id)
     if (!m_data.IsValid() || !m_data.IsModified() || countOf(m_data.GetShots(shots), shots) == 0) {
         return;
     }
-    if (!m_data.Save()) {
-        ShowError(m_services.module, this, kUnableToSave);
-    }
+    (void)m_data.Save(); // the document reports a failure
 }
 
 void MainFrame::onOpenModel(cmd::Id)
 {
     platform::com::Bstr eventName;
     platform::com::Bstr modelShooter;
-    CatalogChoice choice{text(kOpenModel), {}, {}, {}, m_root ? &*m_root : nullptr};
+    CatalogChoice choice{text(kOpenModel), {}, {}, {}, m_root ? &*m_root : nullptr, &m_services.module};
     if (m_data.GetEventName(eventName)) {
         choice.eventFilter = text16(eventName);
         choice.event = choice.eventFilter;
@@ -967,7 +975,7 @@ void MainFrame::onOpen(cmd::Id)
 {
     platform::com::Bstr eventName;
     platform::com::Bstr shooterName;
-    CatalogChoice choice{tr("Open"), {}, {}, {}, m_root ? &*m_root : nullptr};
+    CatalogChoice choice{tr("Open"), {}, {}, {}, m_root ? &*m_root : nullptr, &m_services.module};
     if (m_data.GetEventName(eventName)) {
         choice.event = text16(eventName);
     }
@@ -997,8 +1005,7 @@ void MainFrame::onSendMail(cmd::Id)
         return;
     }
     if (MailNeedsSave(m_data.IsModified(), static_cast<std::int32_t>(m_data.GetFileVersion())) && !m_data.Save()) {
-        ShowError(m_services.module, this, kUnableToSave);
-        return;
+        return; // the document reported the failure
     }
     if (!m_data.GetFileName(file)) {
         return;

@@ -135,6 +135,7 @@ private:
     void SetProgress(long done, long total) override;
     void SetWaitCursor(bool wait) override;
     Answer AskYesNoCancel(std::uint32_t textId) override;
+    void ReportSaveFailure(const std::u16string& reason) override;
 
     // FrameActions
     void refreshStatus() override;

@@ -29,7 +29,7 @@ COptionsDlg::COptionsDlg(COptions& options, const TextLookup& texts, const platf
     layout->addWidget(m_view, 1);
     layout->addWidget(makeOkCancel(*this));
 
-    setMinimumSize(DialogUnitsSize(*this, kWidthUnits, kHeightUnits));
+    setMinimumSize(TemplateMinimumSize(*this, kWidthUnits, kHeightUnits));
     resize(minimumSize());
     if (!RestoreWindowRect(*this, m_settingsRoot, kRectValue)) {
         CentreOnOwner(*this);

@@ -1,5 +1,6 @@
 #include "talvodesk/app/Program.h"
 
+#include "talvodesk/app/CatalogFolder.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/MessageLoop.h"
@@ -21,6 +22,7 @@
 #include "platform/time/Clock.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <thread>
 
@@ -51,6 +53,13 @@ struct FrameServicesScope {
     FrameServicesScope& operator=(const FrameServicesScope&) = delete;
 };
 
+/// The program's icon as SVG text, built into the program.
+std::string ProgramIcon()
+{
+    QFile icon(QStringLiteral(":/icons/talvodesk.svg"));
+    return icon.open(QIODevice::ReadOnly) ? icon.readAll().toStdString() : std::string();
+}
+
 void quitFromMonitor()
 {
     QMetaObject::invokeMethod(
@@ -62,6 +71,8 @@ int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppMod
         ServerLockMonitor& monitor, FrameDialogs& dialogs)
 {
     app::CMessageLoop2 loop;
+    const auto catalog = RegisterCatalogFolder(); // browsed by the open and start-practice dialogs
+    UseDesktopIconTheme();
     platform::time::SystemClock clock;
     COptions options;
     const auto root = OpenSettingsRoot();
@@ -126,9 +137,10 @@ int RunProgram(std::span<const std::string_view> arguments, FrameDialogs& dialog
     int code = 0;
     if (line.m_action == CAppCommandLine::Register || line.m_action == CAppCommandLine::Unregister) {
         const auto data = UserDataFolder();
-        const bool done = data && (line.m_action == CAppCommandLine::Register
-                                       ? RegisterDesktopEntry(*data, ProgramFolder() / "talvodesk").hasValue()
-                                       : UnregisterDesktopEntry(*data).hasValue());
+        const bool done =
+            data && (line.m_action == CAppCommandLine::Register
+                         ? RegisterDesktopEntry(*data, ProgramFolder() / "talvodesk", ProgramIcon()).hasValue()
+                         : UnregisterDesktopEntry(*data).hasValue());
         code = done ? 0 : 1;
     } else {
         platform::time::SystemClock clock;

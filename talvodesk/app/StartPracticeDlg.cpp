@@ -217,7 +217,7 @@ void CStartPracticeDlg::OnInitDialog()
     // A device that has not been configured yet still names an event.
     (void)m_device->put_EventShortName(1, platform::com::Bstr("AP10").get());
 
-    setMinimumSize(DialogUnitsSize(*this, kWidthUnits, kHeightUnits));
+    setMinimumSize(TemplateMinimumSize(*this, kWidthUnits, kHeightUnits));
     resize(minimumSize());
     CentreOnOwner(*this);
     (void)RestoreWindowRect(*this, m_settingsRoot, kRectValue);

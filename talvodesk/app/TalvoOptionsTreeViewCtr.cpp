@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionButton>
+#include <QStyleOptionSpinBox>
 
 namespace talvodesk {
 
@@ -26,6 +27,8 @@ constexpr int kImageSize = 16;
 constexpr int kColourBlanks = 13;
 /// Blank widths an edit covers at least.
 constexpr int kEditBlanks = 5;
+/// A line edit's margins either side of its text, and the cursor.
+constexpr int kEditTextMargins = 2 * 2 + 1;
 
 QString toQString(std::u16string_view text)
 {
@@ -77,6 +80,20 @@ QPixmap groupPixmap(int image, const QWidget* widget)
         break;
     }
     return widget->style()->standardIcon(standard, nullptr, widget).pixmap(kImageSize, kImageSize);
+}
+
+/// How the field writes `value`, one of its limits.
+QString limitText(const OptionField& field, double value)
+{
+    OptionField limit = field;
+    std::uint32_t whole = static_cast<std::uint32_t>(static_cast<std::int64_t>(value));
+    auto decimal = static_cast<float>(value);
+    if (std::holds_alternative<float*>(field.binding.value)) {
+        limit.binding.value = &decimal;
+    } else {
+        limit.binding.value = &whole;
+    }
+    return toQString(OptionsTree::valueText(limit));
 }
 
 } // namespace
@@ -269,9 +286,22 @@ QWidget* CTalvoOptionsTreeViewCtr::makeEditor(const OptionField& field, int inde
         auto* edit = new CChildEdit(field.binding.type == FieldType::Unsigned, nullptr);
         const QString text = toQString(OptionsTree::valueText(field));
         edit->setValueText(text);
-        const int textWidth = std::max(fontMetrics().horizontalAdvance(text), kEditBlanks * blank);
-        edit->setMinimumWidth(textWidth + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
-                              2 * (style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2));
+        // Wide enough for any value within the field's limits, as the style frames a spin box.
+        int textWidth = kEditBlanks * blank;
+        for (const double value : {field.binding.minimum, field.binding.maximum}) {
+            textWidth = std::max(textWidth, fontMetrics().horizontalAdvance(limitText(field, value)));
+        }
+        textWidth = std::max(textWidth, fontMetrics().horizontalAdvance(text));
+        textWidth += kEditTextMargins;
+        QStyleOptionSpinBox option;
+        option.initFrom(edit);
+        option.buttonSymbols = edit->buttonSymbols();
+        option.subControls =
+            QStyle::SC_SpinBoxFrame | QStyle::SC_SpinBoxEditField | QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
+        const QSize content(textWidth, fontMetrics().height());
+        edit->setMinimumWidth(std::max(style()->sizeFromContents(QStyle::CT_SpinBox, &option, content, edit).width(),
+                                       textWidth + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                                           2 * (style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2)));
         connect(edit, &CChildEdit::textEdited, this,
                 [&field](const QString& typed) { OptionsTree::storeText(field, typed.toStdU16String()); });
         connect(edit, &CChildEdit::stepRequested, this, [&field, edit](int delta) {
@@ -282,7 +312,9 @@ QWidget* CTalvoOptionsTreeViewCtr::makeEditor(const OptionField& field, int inde
         widget = edit;
     }
     widget->installEventFilter(this);
-    m_editors.push_back({widget, &field});
+    const auto original =
+        std::visit([](auto* value) { return std::variant<std::uint32_t, float>(*value); }, field.binding.value);
+    m_editors.push_back({widget, &field, original});
     return widget;
 }
 
@@ -295,6 +327,21 @@ void CTalvoOptionsTreeViewCtr::closeEditors()
         editor.widget->setEnabled(false);
     }
     m_editors.clear();
+}
+
+void CTalvoOptionsTreeViewCtr::cancelEdit()
+{
+    for (const Editor& editor : m_editors) {
+        std::visit(
+            [&editor](auto* value) { *value = std::get<std::remove_pointer_t<decltype(value)>>(editor.original); },
+            editor.field->binding.value);
+        if (auto* edit = qobject_cast<CChildEdit*>(editor.widget)) {
+            edit->setValueText(toQString(OptionsTree::valueText(*editor.field)));
+        } else if (auto* button = qobject_cast<CChildColorPickerButton*>(editor.widget)) {
+            button->setColour(OptionsTree::colour(*editor.field));
+        }
+    }
+    setFocus(Qt::OtherFocusReason);
 }
 
 void CTalvoOptionsTreeViewCtr::onCurrentItemChanged(QTreeWidgetItem* current)
@@ -459,6 +506,10 @@ bool CTalvoOptionsTreeViewCtr::eventFilter(QObject* watched, QEvent* event)
     const auto* edit = qobject_cast<const CChildEdit*>(found->widget);
     const int last = static_cast<int>(m_editors.size()) - 1;
     switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Escape:
+        // The edit ends here; the dialog stays open with the other changes.
+        cancelEdit();
+        return true;
     case Qt::Key_Tab:
         focusEditor(index + 1);
         return true;

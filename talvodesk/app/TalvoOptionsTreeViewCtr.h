@@ -8,6 +8,7 @@
 
 #include <map>
 #include <optional>
+#include <variant>
 #include <vector>
 
 class QLabel;
@@ -42,6 +43,8 @@ private:
     struct Editor {
         QWidget* widget;
         const OptionField* field;
+        /// The value when the editor opened, for Escape.
+        std::variant<std::uint32_t, float> original;
     };
 
     void rebuild();
@@ -51,6 +54,8 @@ private:
     QWidget* makeValue(const OptionField& field, bool itemOn);
     QWidget* makeEditor(const OptionField& field, int index);
     void closeEditors();
+    /// Escape in an editor: the open item's values go back to what they were when its editors opened.
+    void cancelEdit();
     void onCurrentItemChanged(QTreeWidgetItem* current);
     void toggle(OptionsTree::ItemId id);
     void focusEditor(int index);

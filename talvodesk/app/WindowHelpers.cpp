@@ -1,5 +1,6 @@
 #include "talvodesk/app/WindowHelpers.h"
 
+#include <QIcon>
 #include <QWidget>
 
 namespace talvodesk {
@@ -30,6 +31,14 @@ HRESULT SetHostExternalDispatch(QWidget* host, IDispatch* dispatch)
 bool IsBrowserInstalled()
 {
     return true;
+}
+
+void UseDesktopIconTheme()
+{
+    const QString hicolor = QStringLiteral("hicolor");
+    if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == hicolor) {
+        QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    }
 }
 
 } // namespace talvodesk

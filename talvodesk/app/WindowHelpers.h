@@ -33,4 +33,8 @@ HRESULT SetHostExternalDispatch(QWidget* host, IDispatch* dispatch);
 /// widgets, so it always is.
 bool IsBrowserInstalled();
 
+/// Icons by their freedesktop names come from the desktop's icon theme; a session that names no theme (a bare
+/// window manager) looks them up in the common default theme before buttons fall back to their texts.
+void UseDesktopIconTheme();
+
 } // namespace talvodesk

@@ -7,12 +7,14 @@
 
 namespace talvodesk {
 
-/// One command of the frame: its identifier, its English menu text ("&" marks the mnemonic) and its key in the
-/// portable text form of a key sequence ("Ctrl+N"; empty without one).
+/// One command of the frame: its identifier, its English menu text ("&" marks the mnemonic), its key in the
+/// portable text form of a key sequence ("Ctrl+N"; empty without one) and the freedesktop name of its icon in the
+/// desktop's icon theme (empty without one: the button shows its text).
 struct CommandInfo {
     cmd::Id id;
     std::string_view text;
     std::string_view key;
+    std::string_view icon = {};
 };
 
 /// Every command of the menus, the accelerators and the tool bars, the language items excepted.

@@ -16,7 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kCreatedKey = "X-Talvo-CreatedFolder=";
+/// The folders Register made, one key holding a list: a desktop entry may not repeat a key.
+constexpr std::string_view kCreatedKey = "X-Talvo-CreatedFolders=";
+/// The one-folder-per-line key of entries written before.
+constexpr std::string_view kOldCreatedKey = "X-Talvo-CreatedFolder=";
 
 fs::path entryPath(const fs::path& data)
 {
@@ -26,6 +29,44 @@ fs::path entryPath(const fs::path& data)
 fs::path mimePath(const fs::path& data)
 {
     return data / "mime" / "packages" / "talvo-practice.xml";
+}
+
+fs::path iconPath(const fs::path& data)
+{
+    return data / "icons" / "hicolor" / "scalable" / "apps" / "talvodesk.svg";
+}
+
+/// A string value of a list key: ';' ends each item, so ';' and '\' inside one are escaped with '\'.
+std::string listItem(const std::string& item)
+{
+    std::string escaped;
+    for (const char c : item) {
+        if (c == ';' || c == '\\') {
+            escaped += '\\';
+        }
+        escaped += c;
+    }
+    return escaped + ';';
+}
+
+std::vector<std::string> listItems(std::string_view value)
+{
+    std::vector<std::string> items;
+    std::string item;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) {
+            item += value[++i];
+        } else if (value[i] == ';') {
+            items.push_back(std::move(item));
+            item.clear();
+        } else {
+            item += value[i];
+        }
+    }
+    if (!item.empty()) {
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
 /// An Exec argument quoted by the desktop-entry rules: inside double quotes, '"', '`', '$' and '\' are escaped.
@@ -94,7 +135,11 @@ std::vector<fs::path> createdFolders(const fs::path& entry)
         const std::size_t end = std::min(text.find('\n', start), text.size());
         const std::string_view line(text.data() + start, end - start);
         if (line.starts_with(kCreatedKey)) {
-            folders.emplace_back(std::string(line.substr(kCreatedKey.size())));
+            for (std::string& folder : listItems(line.substr(kCreatedKey.size()))) {
+                folders.emplace_back(std::move(folder));
+            }
+        } else if (line.starts_with(kOldCreatedKey)) {
+            folders.emplace_back(std::string(line.substr(kOldCreatedKey.size())));
         }
         start = end + 1;
     }
@@ -116,18 +161,22 @@ platform::Result<fs::path> UserDataFolder()
     return fs::path(home) / ".local" / "share";
 }
 
-platform::Status RegisterDesktopEntry(const fs::path& dataFolder, const fs::path& program)
+platform::Status RegisterDesktopEntry(const fs::path& dataFolder, const fs::path& program, std::string_view iconSvg)
 {
     const fs::path entry = entryPath(dataFolder);
     // A second registration keeps the folders noted by the first.
     std::vector<fs::path> created = createdFolders(entry);
     std::reverse(created.begin(), created.end());
-    for (const fs::path& folder : {entry.parent_path(), mimePath(dataFolder).parent_path()}) {
+    for (const fs::path& folder :
+         {entry.parent_path(), mimePath(dataFolder).parent_path(), iconPath(dataFolder).parent_path()}) {
         if (auto made = makeFolders(folder, created); !made) {
             return made;
         }
     }
     if (auto written = writeText(mimePath(dataFolder), kMimeType); !written) {
+        return written;
+    }
+    if (auto written = writeText(iconPath(dataFolder), iconSvg); !written) {
         return written;
     }
     std::string text = "[Desktop Entry]\n"
@@ -137,11 +186,16 @@ platform::Status RegisterDesktopEntry(const fs::path& dataFolder, const fs::path
                        "Exec=" +
                        quotedArgument(program.string()) +
                        " %f\n"
+                       "Icon=talvodesk\n"
                        "MimeType=application/x-talvo-practice;\n"
                        "Categories=Education;Sports;\n"
                        "Terminal=false\n";
-    for (const fs::path& folder : created) {
-        text.append(kCreatedKey).append(folder.string()).append("\n");
+    if (!created.empty()) {
+        text.append(kCreatedKey);
+        for (const fs::path& folder : created) {
+            text.append(listItem(folder.string()));
+        }
+        text.append("\n");
     }
     return writeText(entry, text);
 }
@@ -151,7 +205,7 @@ platform::Status UnregisterDesktopEntry(const fs::path& dataFolder)
     const fs::path entry = entryPath(dataFolder);
     const std::vector<fs::path> created = createdFolders(entry);
     std::error_code error;
-    for (const fs::path& file : {mimePath(dataFolder), entry}) {
+    for (const fs::path& file : {mimePath(dataFolder), iconPath(dataFolder), entry}) {
         if (!fs::remove(file, error) && error) {
             return fileError(file, error);
         }

@@ -3,6 +3,7 @@
 #include "platform/com/Result.h"
 
 #include <filesystem>
+#include <string_view>
 
 namespace talvodesk {
 
@@ -11,9 +12,10 @@ namespace talvodesk {
 platform::Result<std::filesystem::path> UserDataFolder();
 
 /// Installs, for the current user, the desktop entry "talvodesk.desktop" that opens practices with `program`,
-/// and the MIME type of ".talvo" files. Folders it has to make are noted in the entry, so Unregister can take them
-/// away again and leave the data folder as it was.
-platform::Status RegisterDesktopEntry(const std::filesystem::path& dataFolder, const std::filesystem::path& program);
+/// the MIME type of ".talvo" files and the program's icon (`iconSvg`, into the hicolor theme). Folders it has to
+/// make are noted in the entry, so Unregister can take them away again and leave the data folder as it was.
+platform::Status RegisterDesktopEntry(const std::filesystem::path& dataFolder, const std::filesystem::path& program,
+                                      std::string_view iconSvg);
 /// Removes what RegisterDesktopEntry installed, and the folders it made when they are empty again. Nothing to
 /// remove is not an error.
 platform::Status UnregisterDesktopEntry(const std::filesystem::path& dataFolder);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace talvodesk {
 
@@ -21,6 +22,8 @@ public:
     virtual void SetWaitCursor(bool wait) = 0;
     /// A task-modal Yes/No/Cancel question with the question icon, text from the string table.
     virtual Answer AskYesNoCancel(std::uint32_t textId) = 0;
+    /// Tells the user that a save failed, with its reason when there is one: the practice stays open, unsaved.
+    virtual void ReportSaveFailure(const std::u16string& reason) = 0;
 };
 
 } // namespace talvodesk

@@ -256,7 +256,7 @@ void PracticeRun::OnFinalConcludeAiming(long /*subDevice*/)
     if (options.enableAutoSaveAfterShot != 0 && m_autoSaveCounter > 0 &&
         m_autoSaveCounter >= static_cast<long>(options.autoSaveAfterShot)) {
         m_autoSaveCounter = 0;
-        (void)m_services.data.Save(); // A failed automatic save is tried again after the next shots.
+        (void)m_services.data.TrySave(); // A failed automatic save is tried again after the next shots.
     }
     Hint(HintFinalConcludeAiming);
     PostState(StateFinal);

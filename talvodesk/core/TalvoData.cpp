@@ -17,7 +17,9 @@
 #include "platform/registry/Key.h"
 
 #include <array>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 namespace talvodesk {
@@ -308,19 +310,34 @@ bool CTalvoData::SaveWithProgress(const std::function<bool()>& save)
     return save();
 }
 
-bool CTalvoData::Save()
+bool CTalvoData::SaveDocument(std::u16string& reason)
 {
     if (!m_spDocument) {
         return false;
     }
-    const bool saved = SaveWithProgress([this] {
+    const bool saved = SaveWithProgress([this, &reason] {
         Bstr name;
         if (SUCCEEDED(m_spDocument->get_FileName(name.put())) && name.length() > 0 && SUCCEEDED(m_spDocument->Save())) {
             return true;
         }
         Bstr catalog;
-        return SUCCEEDED(m_spDocument->get_CatalogPath(catalog.put())) &&
-               SUCCEEDED(m_spDocument->SaveUnique(catalog.get()));
+        if (FAILED(m_spDocument->get_CatalogPath(catalog.put()))) {
+            return false;
+        }
+        // The first save of a new account finds no catalog folder yet.
+        const std::u16string folder(catalog.view());
+        std::error_code error;
+        std::filesystem::create_directories(std::filesystem::path(folder), error);
+        if (error) {
+            reason = u"The catalog folder \"" + folder + u"\" cannot be made: " +
+                     platform::com::utf8ToUtf16(error.message()) + u".";
+            return false;
+        }
+        if (FAILED(m_spDocument->SaveUnique(catalog.get()))) {
+            reason = u"It cannot be written into the catalog folder \"" + folder + u"\".";
+            return false;
+        }
+        return true;
     });
     if (!saved) {
         return false;
@@ -328,6 +345,24 @@ bool CTalvoData::Save()
     m_bModified = 0;
     UpdateAllViews(nullptr, HintSaved);
     return true;
+}
+
+bool CTalvoData::Save()
+{
+    std::u16string reason;
+    if (SaveDocument(reason)) {
+        return true;
+    }
+    if (m_services.frame) {
+        m_services.frame->ReportSaveFailure(reason);
+    }
+    return false;
+}
+
+bool CTalvoData::TrySave()
+{
+    std::u16string reason;
+    return SaveDocument(reason);
 }
 
 bool CTalvoData::SaveModified()

@@ -64,7 +64,11 @@ public:
     void ReleaseCollections();
     bool NewPractice(IEventParams* event, BSTR shooterName, long position, BSTR deviceName, long fCoefficient);
     bool Open(BSTR path);
+    /// Saves to the document's file, else under a new name in the catalog folder, which is made when it is
+    /// missing; a failure is reported to the frame with its reason.
     bool Save();
+    /// Save without the report: the automatic save, which is tried again later.
+    bool TrySave();
     /// False tells the caller to cancel its action.
     bool SaveModified();
     bool IsModified() const { return m_bModified != 0; }
@@ -172,6 +176,8 @@ private:
 
     bool LoadInto(platform::com::ComPtr<ITalvoDocument>& target, BSTR path);
     bool SaveWithProgress(const std::function<bool()>& save);
+    /// The save itself; the reason of a failure, when there is one, in `reason`.
+    bool SaveDocument(std::u16string& reason);
     void OnProgress(long done, long total);
     bool ShotsOrdered(IShotCollection* shots, long& cache);
     void ComputeRealBreach(IShot* shot);

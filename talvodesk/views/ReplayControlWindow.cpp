@@ -9,9 +9,14 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QScrollBar>
 #include <QStyle>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace talvodesk {
 
@@ -72,24 +77,28 @@ CReplayControlWindow::CReplayControlWindow(QWidget* owner, ReplayControlServices
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
     setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
-    const int line = QFontMetrics(font()).height();
     const int scroll = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const int edge = 2 * frameWidth();
-    setFixedSize(12 * scroll + edge, line + scroll + edge);
 
-    const QRect inside = contentsRect();
-    const int third = inside.width() / 3;
+    // The labels take their texts' widths: the window grows past 12 scroll-bar heights when they need it.
+    auto* times = new QHBoxLayout;
+    times->setSpacing(QFontMetrics(font()).horizontalAdvance(QLatin1Char(' ')));
     const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
     QLabel** labels[] = {&m_left, &m_centre, &m_right};
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(this);
         label->setAlignment(alignments[i] | Qt::AlignVCenter);
-        label->setGeometry(inside.left() + i * third, inside.top(), i == 2 ? inside.width() - 2 * third : third, line);
+        times->addWidget(label, 1);
         *labels[i] = label;
     }
     m_scroll = new QScrollBar(Qt::Horizontal, this);
-    m_scroll->setGeometry(inside.left(), inside.top() + line, inside.width(), inside.height() - line);
+    m_scroll->setMinimumWidth(12 * scroll);
     m_scroll->setRange(0, 0);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addLayout(times);
+    layout->addWidget(m_scroll);
     connect(m_scroll, &QScrollBar::actionTriggered, this, &CReplayControlWindow::scrolled);
     hide();
 }
@@ -111,9 +120,17 @@ void CReplayControlWindow::SetShot(IShot* shot)
     (void)range->get_Last(&last);
     m_scroll->setRange(first, last);
     const QString start = labelText(secondsOf(range.get(), first));
+    const QString end = labelText(secondsOf(range.get(), last));
+    // Every time of the range is no wider than its ends: the thirds keep one width while the replay runs.
+    const QFontMetrics metrics(font());
+    const int widest = std::max(metrics.horizontalAdvance(start), metrics.horizontalAdvance(end));
+    for (QLabel* label : {m_left, m_centre, m_right}) {
+        label->setMinimumWidth(widest);
+    }
     m_left->setText(start);
     m_centre->setText(start);
-    m_right->setText(labelText(secondsOf(range.get(), last)));
+    m_right->setText(end);
+    layout()->activate(); // sized for these texts before it shows
     move(0, 0);
     raise();
     show();

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QLayout>
 #include <QPushButton>
 #include <QWidget>
 
@@ -36,6 +37,12 @@ QSize DialogUnitsSize(const QWidget& window, int width, int height)
 {
     const QFontMetrics metrics = window.fontMetrics();
     return {width * metrics.averageCharWidth() / 4, height * metrics.height() / 8};
+}
+
+QSize TemplateMinimumSize(const QWidget& dialog, int width, int height)
+{
+    const QSize units = DialogUnitsSize(dialog, width, height);
+    return dialog.layout() != nullptr ? units.expandedTo(dialog.layout()->totalMinimumSize()) : units;
 }
 
 WaitCursor::WaitCursor()

@@ -24,6 +24,9 @@ QDialogButtonBox* makeOkCancel(QDialog& dialog);
 void CentreOnOwner(QWidget& window);
 /// A size given in dialog units: a quarter of the font's average character width, an eighth of its line height.
 QSize DialogUnitsSize(const QWidget& window, int width, int height);
+/// A dialog's least size: its template's size in dialog units, grown to what its layout needs, so no control is
+/// squeezed below its text.
+QSize TemplateMinimumSize(const QWidget& dialog, int width, int height);
 
 /// Shows the wait cursor while it lives.
 class WaitCursor {

@@ -168,6 +168,9 @@ TEST_F(CatalogDlgTest, ABurstOfChangesRefreshesOnceAndShowsTheFolderAgain)
 TEST(CatalogDlgWithoutCatalogTest, OpensEmptyAndCanOnlyBeCancelled)
 {
     CCatalogDlg dialog;
+    const QFontMetrics metrics = dialog.fontMetrics();
+    EXPECT_GE(dialog.minimumWidth(), 351 * metrics.averageCharWidth() / 4) << "the template's size at least";
+    EXPECT_GE(dialog.minimumHeight(), 188 * metrics.height() / 8);
     QTimer::singleShot(0, &dialog, [&] {
         EXPECT_EQ(0, dialog.Tree()->topLevelItemCount());
         EXPECT_FALSE(dialog.OpenButton()->isEnabled());
@@ -184,16 +187,16 @@ TEST_F(CatalogDlgRectangleTest, KeepsItsRectangleAsWindowRectOpen)
 {
     auto root = OpenSettingsRoot();
     ASSERT_TRUE(root);
-    ASSERT_TRUE(SaveWindowRect(*root, u"WindowRectOpen", {100, 120, 620, 580}));
+    ASSERT_TRUE(SaveWindowRect(*root, u"WindowRectOpen", {100, 120, 900, 780})); // above the least size
     CCatalogDlg dialog;
     dialog.SetSettingsRoot(&*root);
     QTimer::singleShot(0, &dialog, [&] {
-        EXPECT_EQ(QRect(100, 120, 520, 460), dialog.geometry());
-        dialog.setGeometry(50, 60, 600, 400);
+        EXPECT_EQ(QRect(100, 120, 800, 660), dialog.geometry());
+        dialog.setGeometry(50, 60, 850, 600);
         dialog.findChildren<QPushButton*>().back()->click();
     });
     EXPECT_EQ(2, dialog.DoModal());
-    EXPECT_EQ((WindowRect{50, 60, 650, 460}), LoadWindowRect(*root, u"WindowRectOpen"));
+    EXPECT_EQ((WindowRect{50, 60, 900, 660}), LoadWindowRect(*root, u"WindowRectOpen"));
 }
 
 } // namespace

@@ -5,15 +5,12 @@
 #include "talvodesk/core/tests/support/RecordingView.h"
 #include "talvodesk/views/FrameServices.h"
 #include "talvodesk/views/InfoView.h"
-#include "talvolink/Register.h"
 
-#include "talvoboard/Register.h"
 #include "talvodata/tests/support/AimingBuilder.h"
 #include "talvodata/tests/support/Events.h"
 
 #include "interfaces/talvodata/IAimingAttr.h"
 #include "platform/com/Bstr.h"
-#include "platform/com/ClassTable.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
 #include "talvodata/TalvoDocument.h"
 
@@ -92,9 +89,6 @@ protected:
     {
         setEnvironment("HOME", folder().c_str());
         setEnvironment("XDG_DATA_HOME", nullptr);
-        // The classes main() registers before it runs the program.
-        talvoboard::registerClasses(platform::com::ClassTable::instance());
-        talvolink::registerClasses(platform::com::ClassTable::instance());
         SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDNO; });
     }
     ~InfoPageProgramTest() override { SetMessageBoxAnswerer({}); }

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
@@ -156,6 +157,44 @@ TEST_F(OptionsDlgTest, CancelChangesNothing)
     });
     EXPECT_FALSE(flags);
     EXPECT_EQ(before, live);
+}
+
+TEST_F(OptionsDlgTest, EscapeInAnEditorUndoesOnlyThatItemsEditAndKeepsTheDialogOpen)
+{
+    struct Case {
+        std::u16string item;
+        std::size_t editor;
+        QString typed;
+        std::function<bool(const COptions&)> unchanged;
+        QString widest; // of the values the field takes
+    };
+    const std::vector<Case> cases = {
+        {u"Trace replay speed", 0, "250", [](const COptions& o) { return o.replaySpeed == 100; }, "300"},
+        {u"Enable trace heading", 1, "0.5", [](const COptions& o) { return o.traceHeadingLength == 0.1F; }, "0.000"},
+        {u"Ignore clicks", 0, "7", [](const COptions& o) { return o.piezoRejectInterval == 1.0F; }, "10.000"},
+        {u"Firing Point", 0, "1000", [](const COptions& o) { return o.firingPoint == 1; }, "1000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        COptions live;
+        const auto flags = edit(live, [&](COptionsDlg& dialog) {
+            selectItem(dialog, u"Store");
+            typeInto(dialog, 0, "7"); // an earlier item's edit stays
+            selectItem(dialog, c.item);
+            typeInto(dialog, c.editor, c.typed);
+            QWidget* editor = dialog.tree()->editors().at(c.editor);
+            const auto* typed = editor->findChild<QLineEdit*>();
+            ASSERT_NE(nullptr, typed);
+            EXPECT_GE(typed->width(), typed->fontMetrics().horizontalAdvance(c.widest) + 4) << "not clipped";
+            QTest::keyClick(editor, Qt::Key_Escape);
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_EQ(dialog.tree(), dialog.focusWidget());
+            click(dialog, "1");
+        });
+        EXPECT_EQ(kOptionsChangedTraceTimes, flags);
+        EXPECT_EQ(7U, live.saveSecBeforeShot);
+        EXPECT_TRUE(c.unchanged(live));
+    }
 }
 
 TEST_F(OptionsDlgTest, KeysToggleMoveBetweenEditorsAndDeleteAnInterval)

@@ -154,8 +154,7 @@ protected:
     PracticeEndToEndTest()
     {
         setEnvironment("HOME", folder().c_str());
-        setEnvironment("XDG_DATA_HOME", nullptr);
-        fs::create_directories(folder() / "Talvo catalog");
+        setEnvironment("XDG_DATA_HOME", nullptr); // A fresh account: not even the catalog folder exists yet.
         SetMessageBoxAnswerer([this](const MessageBoxRequest& box) {
             boxes.push_back(box.text.toStdString());
             return IDNO;
@@ -267,6 +266,7 @@ TEST_F(PracticeEndToEndTest, APracticeOnTheSimulatedSerialSensorIsDrawnLiveAndSa
 
     const std::vector<fs::path> saved = savedPractices();
     ASSERT_EQ(1U, saved.size());
+    EXPECT_EQ(folder() / "Talvo catalog", saved.front().parent_path()) << "the first save makes the catalog folder";
     CTalvoData practice;
     ASSERT_TRUE(practice.Open(Bstr(saved.front().string()).get()));
     ComPtr<IShotCollection> shots;

@@ -19,6 +19,8 @@
 #include "platform/registry/tests/support/RegistryFixture.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,6 +29,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <set>
@@ -287,6 +290,50 @@ TEST_F(ProgramTest, OpenAndOpenModelAskTheCatalogForTheDocumentsEventAndOpenItsA
     EXPECT_EQ(fields(dialogs.choices[1]),
               (std::vector<std::string>{"Open model", "Air Rifle 10 Meters", "Air Rifle 10 Meters", "Bob"}));
     EXPECT_EQ(fields(dialogs.choices[2]), (std::vector<std::string>{"Open", "", "Air Rifle 10 Meters", "Ann"}));
+}
+
+TEST_F(ProgramTest, ToolBarButtonsTakeTheirIconsFromTheIconThemeOrShowTheirTexts)
+{
+    // A theme of two icons stands in for the desktop's.
+    const fs::path themes = folder() / "icons";
+    fs::create_directories(themes / "desktop" / "16x16" / "actions");
+    std::ofstream(themes / "desktop" / "index.theme")
+        << "[Icon Theme]\nName=desktop\nDirectories=16x16/actions\n[16x16/actions]\nSize=16\nType=Fixed\n";
+    QImage picture(16, 16, QImage::Format_ARGB32);
+    picture.fill(Qt::darkGreen);
+    for (const char* name : {"document-open", "media-playback-start"}) {
+        ASSERT_TRUE(picture.save(QString::fromStdString((themes / "desktop" / "16x16" / "actions").string()) +
+                                 QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png")));
+    }
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString theme = QIcon::themeName();
+    const QString fallback = QIcon::fallbackThemeName();
+    QIcon::setThemeSearchPaths({QString::fromStdString(themes.string())});
+    QIcon::setThemeName(QStringLiteral("desktop"));
+    QIcon::setFallbackThemeName(QStringLiteral("desktop"));
+    run({}, [&](MainFrame& frame) {
+        auto* bar = frame.findChild<QToolBar*>(QStringLiteral("MainToolBar"));
+        ASSERT_NE(bar, nullptr);
+        struct Case {
+            cmd::Id id;
+            const char* text;
+            bool icon;
+        };
+        for (const Case& c : {Case{cmd::FileOpen, "&Open...", true},
+                              Case{cmd::StartPractice, "&Start Practice...", true}, Case{cmd::Match, "Match", false}}) {
+            SCOPED_TRACE(c.text);
+            const auto actions = bar->actions();
+            const auto found = std::find_if(actions.begin(), actions.end(),
+                                            [&](const QAction* a) { return a->data().toInt() == c.id; });
+            ASSERT_NE(found, actions.end());
+            EXPECT_EQ(c.icon, !(*found)->icon().isNull());
+            EXPECT_EQ(c.text, (*found)->text().toStdString()); // shown when there is no icon, else the tip
+        }
+        frame.runCommand(cmd::Exit);
+    });
+    QIcon::setThemeSearchPaths(searchPaths);
+    QIcon::setThemeName(theme);
+    QIcon::setFallbackThemeName(fallback);
 }
 
 TEST_F(ProgramTest, ARegisteredLiveDataClientHearsThePracticeStop)

@@ -196,5 +196,19 @@ TEST_F(StartPracticeDlgTest, NoDeviceIsReportedAndCancels)
     EXPECT_EQ(device->log(), (std::vector<std::string>{"EventShortName(1)=AP10"}));
 }
 
+TEST_F(StartPracticeDlgTest, TheEventFiltersShowTheirWholeTexts)
+{
+    plugOpticalSensor();
+    CStartPracticeDlg dialog(setup(u"", u""), nullptr);
+    dialog.OnInitDialog();
+    dialog.show();
+    QCoreApplication::processEvents();
+    for (const char* id : {"1091", "1092", "1093", "1097"}) {
+        const auto* box = control<QCheckBox>(dialog, id);
+        EXPECT_GE(box->width(), box->sizeHint().width()) << box->text().toStdString();
+    }
+    dialog.reject();
+}
+
 } // namespace
 } // namespace talvodesk

@@ -42,34 +42,58 @@ std::string readText(const fs::path& path)
 
 TEST(DesktopRegistrationTest, RegisterThenUnregisterLeavesTheFoldersAsBefore)
 {
-    const std::vector<std::pair<const char*, std::function<void(const fs::path&)>>> cases = {
-        {"nothing there", [](const fs::path&) {}},
-        {"an empty data folder", [](const fs::path& data) { fs::create_directories(data); }},
-        {"other programs' entries",
+    struct Case {
+        const char* name;
+        const char* dataFolder;
+        std::function<void(const fs::path&)> setUp;
+    };
+    const std::vector<Case> cases = {
+        {"nothing there", ".local/share", [](const fs::path&) {}},
+        {"an empty data folder", ".local/share", [](const fs::path& data) { fs::create_directories(data); }},
+        {"other programs' entries", ".local/share",
          [](const fs::path& data) {
              fs::create_directories(data / "applications");
              fs::create_directories(data / "mime" / "packages");
              std::ofstream(data / "applications" / "other.desktop") << "[Desktop Entry]\n";
          }},
+        {"list separators in the folder names", "my;data\\x/share", [](const fs::path&) {}},
     };
-    for (const auto& [name, setUp] : cases) {
+    for (const auto& [name, dataFolder, setUp] : cases) {
         const platform::fs::testing::TemporaryFolder home;
-        const fs::path data = home.path() / ".local" / "share";
+        const fs::path data = home.path() / dataFolder;
         setUp(data);
         const auto before = tree(home.path());
 
-        ASSERT_TRUE(RegisterDesktopEntry(data, "/opt/my \"talvo\"/bin/talvodesk")) << name;
-        ASSERT_TRUE(RegisterDesktopEntry(data, "/opt/my \"talvo\"/bin/talvodesk")) << name; // twice is harmless
+        ASSERT_TRUE(RegisterDesktopEntry(data, "/opt/my \"talvo\"/bin/talvodesk", "<svg/>")) << name;
+        // Twice is harmless.
+        ASSERT_TRUE(RegisterDesktopEntry(data, "/opt/my \"talvo\"/bin/talvodesk", "<svg/>")) << name;
         const std::string entry = readText(data / "applications" / "talvodesk.desktop");
         EXPECT_NE(entry.find("Exec=\"/opt/my \\\"talvo\\\"/bin/talvodesk\" %f\n"), std::string::npos) << entry;
         EXPECT_NE(entry.find("MimeType=application/x-talvo-practice;\n"), std::string::npos);
         EXPECT_NE(readText(data / "mime" / "packages" / "talvo-practice.xml").find("<glob pattern=\"*.talvo\"/>"),
                   std::string::npos);
+        EXPECT_NE(entry.find("Icon=talvodesk\n"), std::string::npos);
+        EXPECT_EQ("<svg/>", readText(data / "icons" / "hicolor" / "scalable" / "apps" / "talvodesk.svg"));
 
         ASSERT_TRUE(UnregisterDesktopEntry(data)) << name;
         EXPECT_EQ(tree(home.path()), before) << name;
         EXPECT_TRUE(UnregisterDesktopEntry(data)) << name; // nothing left to remove
     }
+}
+
+TEST(DesktopRegistrationTest, UnregisterTakesAwayTheFoldersNotedByAnEarlierEntryOneKeyPerFolder)
+{
+    const platform::fs::testing::TemporaryFolder home;
+    const fs::path data = home.path() / "share";
+    fs::create_directories(data / "applications");
+    fs::create_directories(data / "mime" / "packages");
+    std::ofstream(data / "applications" / "talvodesk.desktop")
+        << "[Desktop Entry]\nX-Talvo-CreatedFolder=" << data.string()
+        << "\nX-Talvo-CreatedFolder=" << (data / "applications").string()
+        << "\nX-Talvo-CreatedFolder=" << (data / "mime").string()
+        << "\nX-Talvo-CreatedFolder=" << (data / "mime" / "packages").string() << "\n";
+    ASSERT_TRUE(UnregisterDesktopEntry(data));
+    EXPECT_FALSE(fs::exists(data));
 }
 
 } // namespace

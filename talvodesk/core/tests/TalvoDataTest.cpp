@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 using namespace talvodesk;
@@ -146,6 +147,41 @@ TEST_F(TalvoDataTest, SaveFallsBackToTheCatalogAndOnlyMatchShotsAreOfferedForSav
     EXPECT_EQ(folder() / "Talvo catalog", saved.parent_path());
     EXPECT_TRUE(std::filesystem::exists(saved));
     EXPECT_EQ("begin 32841", frame.calls.at(1));
+}
+
+TEST_F(TalvoDataTest, TheFirstSaveMakesTheCatalogFolderAndOneThatCannotBeMadeIsReportedAndKept)
+{
+    struct Case {
+        const char* name;
+        std::filesystem::path home;
+        bool saved;
+    };
+    const std::filesystem::path blocked = folder() / "blocked";
+    std::ofstream(blocked) << "a file where a folder should be";
+    for (const Case& c : {Case{"fresh account", folder() / "fresh" / "home", true},
+                          Case{"a file in the way", blocked / "home", false}}) {
+        SCOPED_TRACE(c.name);
+        setEnvironment("HOME", c.home.c_str());
+        ASSERT_TRUE(newPractice());
+        ComPtr<IShot> shot;
+        ASSERT_TRUE(data.AddMissedShot(/*match=*/true, shot));
+        frame.calls.clear();
+        EXPECT_EQ(c.saved, data.Save());
+        EXPECT_EQ(c.saved, !data.IsModified()) << "an unsaved practice stays open and modified";
+        const std::string catalog = (c.home / "Talvo catalog").string() + "/";
+        if (c.saved) {
+            Bstr name;
+            ASSERT_TRUE(data.GetFileName(name));
+            EXPECT_EQ(catalog, std::filesystem::path(name.toUtf8()).parent_path().string() + "/");
+        } else {
+            EXPECT_EQ("save failed The catalog folder \"" + catalog + "\" cannot be made: Not a directory.",
+                      frame.calls.back());
+            EXPECT_FALSE(data.TrySave());
+            EXPECT_EQ(1, std::count_if(frame.calls.begin(), frame.calls.end(),
+                                       [](const std::string& call) { return call.starts_with("save failed"); }))
+                << "the automatic save fails quietly";
+        }
+    }
 }
 
 TEST_F(TalvoDataTest, NewPracticeStoresPositionAndDevice)

@@ -14,6 +14,7 @@
 
 #include <QLabel>
 #include <QScrollBar>
+#include <QStyle>
 
 #include <gtest/gtest.h>
 
@@ -250,6 +251,26 @@ TEST_F(ReplayControlWindowTest, SetPositionFeedsTheToneTriggerHeartAndPulse)
         EXPECT_EQ(2 * (traceIndex + c.index), m_pulse.state().triggerValue);
         EXPECT_EQ(c.beatPhase, m_pulse.state().beatPhase);
         EXPECT_EQ(c.pulse, m_pulse.state().pulse);
+    }
+}
+
+TEST_F(ReplayControlWindowTest, TheTimesAreNeverClippedWhateverTheFont)
+{
+    AimingBuilder builder;
+    build(builder);
+    for (const int points : {8, 30}) {
+        SCOPED_TRACE(points);
+        QFont font = m_window->font();
+        font.setPointSize(points);
+        m_window->setFont(font);
+        m_window->SetShot(m_shot.get());
+        for (const QLabel* label : {m_window->leftLabel(), m_window->centreLabel(), m_window->rightLabel()}) {
+            EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
+                << label->text().toStdString();
+            EXPECT_GE(label->height(), label->fontMetrics().height());
+        }
+        const int style = m_window->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        EXPECT_GE(m_window->width(), 12 * style);
     }
 }
 

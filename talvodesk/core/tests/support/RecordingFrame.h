@@ -3,6 +3,8 @@
 #include "talvodesk/core/DocumentServices.h"
 #include "talvodesk/core/LiveDataPoster.h"
 
+#include "platform/com/Bstr.h"
+
 #include <string>
 #include <vector>
 
@@ -27,6 +29,10 @@ public:
     {
         calls.push_back("ask " + std::to_string(textId));
         return answer;
+    }
+    void ReportSaveFailure(const std::u16string& reason) override
+    {
+        calls.push_back("save failed " + platform::com::utf16ToUtf8(reason));
     }
 
     std::vector<std::string> calls;
