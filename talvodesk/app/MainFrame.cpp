@@ -20,6 +20,9 @@
 #include "talvodesk/views/CoordinationView.h"
 #include "talvodesk/views/DistanceView.h"
 #include "talvodesk/views/ProbabilityView.h"
+#include "talvodesk/views/SpeedView.h"
+#include "talvodesk/views/TimeIntervalsView.h"
+#include "talvodesk/views/TimeShiftView.h"
 #include "talvodesk/views/TraceView.h"
 
 #include "interfaces/talvolink/Guids.h"
@@ -511,6 +514,15 @@ CChartView* MainFrame::makeChartView(std::string_view name)
     }
     if (name == "ProbabilityView") {
         return new CProbabilityView(services, m_views);
+    }
+    if (name == "TimeShiftView") {
+        return new CTimeShiftView(services, m_views);
+    }
+    if (name == "SpeedView") {
+        return new CSpeedView(services, m_views);
+    }
+    if (name == "TimeIntervalsView") {
+        return new CTimeIntervalsView(services, m_views);
     }
     return nullptr;
 }

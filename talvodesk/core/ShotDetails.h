@@ -1,11 +1,10 @@
 #pragma once
 
+#include "interfaces/talvodata/IShot.h"
 #include "platform/com/ComPtr.h"
 
 #include <string>
 #include <string_view>
-
-struct IShot;
 
 namespace talvodesk {
 
