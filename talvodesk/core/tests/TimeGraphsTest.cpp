@@ -13,6 +13,9 @@
 #include "interfaces/talvodata/IShotCollection.h"
 #include "platform/com/ObjectIdentity.h"
 #include "platform/com/Variant.h"
+#include "platform/gfx/DrawContextQt.h"
+
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -171,6 +174,17 @@ TEST_F(TimeGraphsTest, TheModelsPartIsItsMatchShotsAndBiathlonStaysEmpty)
     ASSERT_TRUE(shift.Recalculate(TimeShiftGraph::kAllParts, false));
     EXPECT_TRUE(shift.chart().FindSeries(TimeShiftGraph::kDocument)->points.empty());
     EXPECT_EQ(shift.chart().FindSeries(TimeShiftGraph::kDocument)->name, u"Time shift: 0 match shots");
+
+    // Missed shots alone leave an empty result axis, which still draws.
+    open("AR10", {{0, 0, 300, 40, true, true}, {0, 0, 300, 40, true, true}});
+    ASSERT_TRUE(data.CloseModel());
+    ASSERT_TRUE(shift.Recalculate(TimeShiftGraph::kAllParts, false));
+    EXPECT_EQ(shift.chart().m_yMin, 0);
+    EXPECT_EQ(shift.chart().m_yMax, 0);
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    platform::gfx::DrawContextQt dc(image);
+    shift.chart().Draw(dc, {0, 0, 400, 300}, {5, 5, 5, 5}, /*legend=*/true, /*print=*/false);
 }
 
 TEST_F(TimeGraphsTest, CurrentShotSpeedUsesPartnersInsideTheRangeOnly)
