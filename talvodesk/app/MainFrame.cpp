@@ -23,6 +23,9 @@
 #include "talvodesk/views/InfoView.h"
 #include "talvodesk/views/ProbabilityView.h"
 #include "talvodesk/views/SeriesView.h"
+#include "talvodesk/views/SpeedView.h"
+#include "talvodesk/views/TimeIntervalsView.h"
+#include "talvodesk/views/TimeShiftView.h"
 #include "talvodesk/views/TraceView.h"
 
 #include "interfaces/talvolink/Guids.h"
@@ -538,6 +541,15 @@ CChartView* MainFrame::makeChartView(std::string_view name)
     }
     if (name == "ProbabilityView") {
         return new CProbabilityView(services, m_views);
+    }
+    if (name == "TimeShiftView") {
+        return new CTimeShiftView(services, m_views);
+    }
+    if (name == "SpeedView") {
+        return new CSpeedView(services, m_views);
+    }
+    if (name == "TimeIntervalsView") {
+        return new CTimeIntervalsView(services, m_views);
     }
     return nullptr;
 }

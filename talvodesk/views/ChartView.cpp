@@ -45,7 +45,7 @@ void CChartView::RecalculateOrDefer(unsigned parts)
     m_pending.Request(parts, isVisible(), [this](unsigned requested) { Recalculate(requested); });
 }
 
-void CChartView::setCharts(CChartWindow* top, CChartWindow* bottom)
+void CChartView::setCharts(CChartWindow* top, QWidget* bottom)
 {
     if (!bottom) {
         m_single = top;
@@ -115,10 +115,15 @@ void CChartView::resizeEvent(QResizeEvent* event)
     }
     if (m_splitter) {
         m_splitter->setGeometry(rect());
-        const int bar = m_splitter->handleWidth();
-        const int top = (height() - bar) * 3 / 5;
-        m_splitter->setSizes({top, std::max(0, height() - bar - top)});
+        placeSplitterBar(height());
     }
+}
+
+void CChartView::placeSplitterBar(int height)
+{
+    const int bar = m_splitter->handleWidth();
+    const int top = (height - bar) * 3 / 5;
+    m_splitter->setSizes({top, std::max(0, height - bar - top)});
 }
 
 } // namespace talvodesk

@@ -38,8 +38,10 @@ protected:
     void RecalculateOrDefer(unsigned parts = kAllParts);
     virtual void Recalculate(unsigned parts) = 0;
 
-    /// The view's charts: one filling it, or top and bottom in the splitter.
-    void setCharts(CChartWindow* top, CChartWindow* bottom = nullptr);
+    /// The view's charts: one filling it, or top and bottom (a chart or a pane) in the splitter.
+    void setCharts(CChartWindow* top, QWidget* bottom = nullptr);
+    /// Places the splitter's bar for the view's height: at 3/5 unless a view lays its panes out otherwise.
+    virtual void placeSplitterBar(int height);
     /// The box follows the option; a click stores it and every view recomputes.
     void addControlIntervalBox(CChartWindow& chart);
     /// A click recomputes `parts` of this view.

@@ -16,6 +16,8 @@ namespace {
 
 constexpr ChartMargins kMargins{5, 5, 5, 5};
 constexpr int kBoxInset = 5;
+/// Between two boxes side by side.
+constexpr int kBoxGap = 10;
 
 platform::gfx::Rect rectOf(const QWidget& widget)
 {
@@ -110,7 +112,7 @@ void CChartWindow::placeCheckBoxes()
     for (QCheckBox* box : m_boxes) {
         const QSize size = box->sizeHint();
         box->setGeometry(right - size.width(), kBoxInset, size.width(), size.height());
-        right -= size.width() + kBoxInset;
+        right -= size.width() + kBoxGap;
     }
 }
 

@@ -17,7 +17,7 @@ public:
     explicit CChartWindow(CChartImpl& chart, QWidget* parent = nullptr);
 
     CChartImpl& chart() { return m_chart; }
-    /// A check box inside the chart at the top right corner; later ones stand left of the earlier ones.
+    /// A check box inside the chart at the top right corner; later ones stand 10 pixels left of the earlier ones.
     QCheckBox* addCheckBox(const QString& text, int id);
     /// Clicks and the pointer over a bar go through the chart's hit test.
     void setHitTesting(bool on);

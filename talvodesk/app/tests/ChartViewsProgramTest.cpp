@@ -8,6 +8,10 @@
 #include "talvodesk/views/DistanceView.h"
 #include "talvodesk/views/FrameServices.h"
 #include "talvodesk/views/ProbabilityView.h"
+#include "talvodesk/views/ShotDetailsPane.h"
+#include "talvodesk/views/SpeedView.h"
+#include "talvodesk/views/TimeIntervalsView.h"
+#include "talvodesk/views/TimeShiftView.h"
 
 #include "platform/registry/tests/support/RegistryFixture.h"
 
@@ -46,8 +50,51 @@ protected:
     }
     ~ChartViewsProgramTest() override { SetMessageBoxAnswerer({}); }
 
+    /// Runs the program on `practice` as main() does; `check` runs in it once the frame is up, then it exits.
+    void runOn(const fs::path& practice, FrameDialogs& dialogs, const std::function<void(MainFrame*)>& check)
+    {
+        bool checked = false;
+        QTimer::singleShot(0, qApp, [&] {
+            auto* frame = dynamic_cast<MainFrame*>(FrameServices());
+            ASSERT_NE(frame, nullptr);
+            check(frame);
+            checked = true;
+            frame->runCommand(cmd::Exit);
+        });
+        const std::string path = practice.string();
+        const std::vector<std::string_view> arguments{path};
+        EXPECT_EQ(0, RunProgram(arguments, dialogs));
+        EXPECT_TRUE(checked);
+        EXPECT_TRUE(boxes.empty()) << boxes.front();
+    }
+
     std::vector<std::string> boxes;
 };
+
+struct ViewPage {
+    cmd::Id command;
+    const char* name;
+};
+
+/// Shows the page through its view command, checks that it computed what it was told while hidden, and saves it.
+template <typename View> View* showPage(MainFrame* frame, const ViewPage& page, const std::string& artifact)
+{
+    auto* view = dynamic_cast<View*>(frame->findChild<QWidget*>(QString::fromLatin1(page.name)));
+    EXPECT_NE(view, nullptr);
+    if (!view) {
+        return nullptr;
+    }
+    EXPECT_NE(view->pendingParts(), 0U);
+    frame->runCommand(page.command);
+    EXPECT_EQ(frame->currentView(), page.command);
+    EXPECT_TRUE(view->isVisible());
+    EXPECT_EQ(view->pendingParts(), 0U);
+    QTest::qWait(50);
+    const fs::path artifacts = fs::path(TALVO_TEST_ARTIFACTS);
+    fs::create_directories(artifacts);
+    EXPECT_TRUE(view->grab().save(QString::fromStdString((artifacts / (artifact + ".png")).string())));
+    return view;
+}
 
 long pointsOf(CChartImpl& chart, std::int32_t id)
 {
@@ -118,6 +165,51 @@ TEST_F(ChartViewsProgramTest, TheThreeGraphsOfASixtyShotPracticeWithAModelAreSho
     EXPECT_EQ(0, RunProgram(arguments, dialogs));
     EXPECT_TRUE(checked);
     EXPECT_TRUE(boxes.empty()) << boxes.front();
+}
+
+TEST_F(ChartViewsProgramTest, TheTimeViewsOfASixtyShotPracticeWithAModelAreShownThroughTheViewCommands)
+{
+    const fs::path practice = folder() / "practice.talvo";
+    const fs::path model = folder() / "model.talvo";
+    (void)testsupport::writeTimedPractice(practice, 60, 2);
+    (void)testsupport::writeTimedPractice(model, 60, 4);
+    ModelDialogs dialogs(model);
+    runOn(practice, dialogs, [](MainFrame* frame) {
+        frame->runCommand(cmd::OpenModel);
+        EXPECT_TRUE(frame->snapshot().modelValid);
+        auto* shift = showPage<CTimeShiftView>(frame, {cmd::ViewShift, "TimeShiftView"}, "TimeShiftView");
+        auto* speed = showPage<CSpeedView>(frame, {cmd::ViewSpeed, "SpeedView"}, "SpeedView");
+        auto* intervals =
+            showPage<CTimeIntervalsView>(frame, {cmd::ViewIntervals, "TimeIntervalsView"}, "TimeIntervalsView");
+        ASSERT_TRUE(shift && speed && intervals);
+        const CChartImpl& totals = shift->graph().chart();
+        EXPECT_EQ(totals.FindSeries(TimeShiftGraph::kDocument)->name, u"Time shift: 60 match shots");
+        EXPECT_EQ(totals.FindSeries(TimeShiftGraph::kModel)->name, u"Model: 60 match shots");
+        // The default 2 s window holds all 300 samples before the shot, and 40 follow it.
+        EXPECT_EQ(pointsOf(shift->graph().chart(), TimeShiftGraph::kDocument), 300 + 40);
+        EXPECT_LT(totals.m_yMin, totals.m_yMax);
+        EXPECT_GT(pointsOf(speed->graph().shots(), SpeedGraph::kModel), 0);
+        EXPECT_GT(pointsOf(speed->graph().currentShot(), SpeedGraph::kCurrentShot), 0);
+        EXPECT_EQ(intervals->graph().count(), 60);
+        EXPECT_GT(pointsOf(intervals->graph().chart(), TimeIntervalsGraph::kPulse), 0);
+        EXPECT_TRUE(intervals->detailsPane()->isVisible());
+        EXPECT_FALSE(intervals->detailsPane()->elementText(QStringLiteral("idShotNumber")).isEmpty());
+    });
+}
+
+TEST_F(ChartViewsProgramTest, TheTimeIntervalsOfABiathlonPracticeLayTheStagesOverOneAnother)
+{
+    const fs::path practice = folder() / "biathlon.talvo";
+    (void)testsupport::writeTimedPractice(practice, 20, 0, "BTLN");
+    ModelDialogs dialogs(practice);
+    runOn(practice, dialogs, [](MainFrame* frame) {
+        auto* intervals =
+            showPage<CTimeIntervalsView>(frame, {cmd::ViewIntervals, "TimeIntervalsView"}, "TimeIntervalsViewBiathlon");
+        ASSERT_NE(intervals, nullptr);
+        EXPECT_FALSE(intervals->detailsPane()->isVisible());
+        EXPECT_EQ(intervals->graph().chart().series().size(), 20U);
+        EXPECT_EQ(intervals->graph().chart().m_yMax, 100);
+    });
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "interfaces/talvodata/IAimingAttr.h"
 #include "interfaces/talvodata/IEventParams.h"
 #include "interfaces/talvodata/IShot.h"
+#include "interfaces/talvodata/IShotCollection.h"
 #include "interfaces/talvodata/ITargetElement.h"
 #include "interfaces/talvodata/ITargetParams.h"
 #include "platform/com/ComPtr.h"
@@ -30,6 +31,14 @@ constexpr COLORREF kBandFill = 0xF5F5F5;
 std::u16string ChartText(const ChartServices& services, std::uint32_t id)
 {
     return std::u16string(services.module ? services.module->LoadString(id) : StringTable::englishText(id));
+}
+
+std::u16string ChartCountText(const ChartServices& services, std::uint32_t id, long count)
+{
+    const std::u16string format = ChartText(services, id);
+    const auto text =
+        platform::text::formatIntegerWith(std::string(format.begin(), format.end()), static_cast<int>(count));
+    return text ? std::u16string(text->begin(), text->end()) : format;
 }
 
 void CreateChartFonts(CChartImpl& chart, const ChartServices& services)
@@ -61,12 +70,12 @@ void AddControlBand(CChartImpl& chart, float t0)
     chart.AddBand(0, -t0, 0, t0, 0, 1, kBandBorder, true, kBandFill);
 }
 
-void AddTimeTicks(CChartImpl& chart, float t)
+void AddTimeTicks(CChartImpl& chart, float t, double level)
 {
     for (int k = -3; k <= 10; ++k) {
         if (k != 0) {
             const float x = static_cast<float>(k) * t / -10.0F;
-            chart.AddLabel(x, 0, FormatTick(x), true);
+            chart.AddLabel(x, level, FormatTick(x), true);
         }
     }
 }
@@ -109,6 +118,16 @@ bool IsMissed(IShot* shot)
 {
     VARIANT_BOOL missed = VARIANT_FALSE;
     return shot && SUCCEEDED(shot->get_Missed(&missed)) && missed == VARIANT_TRUE;
+}
+
+bool MatchShotsOf(CTalvoData& document, bool model, platform::com::ComPtr<IShotCollection>& shots)
+{
+    shots.reset();
+    if (!model) {
+        return document.GetMatchShots(shots) && shots;
+    }
+    platform::com::ComPtr<IShotCollection> all;
+    return document.GetModelShots(all) && all && SUCCEEDED(all->get_Match(shots.put())) && shots;
 }
 
 void ToggleControlInterval2(ChartServices& services, bool checked)
@@ -157,6 +176,15 @@ void ChartProgress::Step()
 {
     if (m_frame) {
         m_frame->SetProgress(++m_done, m_total);
+    }
+}
+
+void ChartProgress::Restart(long total)
+{
+    m_done = 0;
+    m_total = total;
+    if (m_frame) {
+        m_frame->SetProgress(0, m_total);
     }
 }
 

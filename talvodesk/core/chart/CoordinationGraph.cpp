@@ -32,13 +32,6 @@ std::u16string text16(const std::string& text)
     return std::u16string(text.begin(), text.end());
 }
 
-std::u16string formatCount(std::u16string_view format, long count)
-{
-    const auto text =
-        platform::text::formatIntegerWith(std::string(format.begin(), format.end()), static_cast<int>(count));
-    return text ? text16(*text) : std::u16string(format);
-}
-
 } // namespace
 
 CoordinationGraph::CoordinationGraph(ChartServices services) : m_services(services)
@@ -55,7 +48,7 @@ CoordinationGraph::CoordinationGraph(ChartServices services) : m_services(servic
 std::u16string CoordinationGraph::Legend(int part) const
 {
     const auto id = part == 0 ? chartstrings::kCoordinationShots : chartstrings::kModelShots;
-    return formatCount(ChartText(m_services, id), m_counts[part]);
+    return ChartCountText(m_services, id, m_counts[part]);
 }
 
 void CoordinationGraph::LoadTexts()
@@ -130,16 +123,8 @@ void CoordinationGraph::RecalculatePart(int part, float t)
         m_chart.ClearSeries(id);
     }
 
-    // The model's part is its match shots, as the document's is.
     ComPtr<IShotCollection> shots;
-    if (part == 0) {
-        (void)m_services.document.GetMatchShots(shots);
-    } else {
-        ComPtr<IShotCollection> all;
-        if (!m_services.document.GetModelShots(all) || !all || FAILED(all->get_Match(shots.put()))) {
-            shots.reset();
-        }
-    }
+    (void)MatchShotsOf(m_services.document, part != 0, shots); // None leaves the part empty.
     m_counts[part] = countOf(shots.get());
 
     ComPtr<IRangeCollection> ranges;

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace talvodesk::testsupport {
@@ -26,6 +28,8 @@ struct HeldShot {
     LONG subTarget = 1;
     /// The "_trigger" value of every sample; none when negative.
     LONG trigger = -1;
+    /// The aim at each sample by its index relative to the shot, in place of (x, y).
+    std::function<std::pair<LONG, LONG>(int)> path = {};
 };
 
 inline platform::com::ComPtr<IAiming> heldAiming(const char* event, const HeldShot& shot, DATE enterTime)
@@ -42,13 +46,18 @@ inline platform::com::ComPtr<IAiming> heldAiming(const char* event, const HeldSh
     EXPECT_EQ(S_OK, attributes->put_Match(shot.match ? VARIANT_TRUE : VARIANT_FALSE));
     EXPECT_EQ(S_OK, attributes->put_SubTarget(shot.subTarget));
     EXPECT_EQ(S_OK, attributes->put_EnterTime(enterTime));
+    // The shot falls on the last sample before it: relative index 0.
+    const auto add = [&](int relative) {
+        const auto [x, y] = shot.path ? shot.path(relative) : std::pair<LONG, LONG>(shot.x, shot.y);
+        EXPECT_EQ(S_OK, trace->_Add(x, y));
+    };
     for (int i = 0; i < shot.before; ++i) {
-        EXPECT_EQ(S_OK, trace->_Add(shot.x, shot.y));
+        add(i - shot.before + 1);
     }
     platform::com::ComPtr<IShot> added;
     EXPECT_EQ(S_OK, aiming->AddShot(shot.missed ? VARIANT_TRUE : VARIANT_FALSE, added.put()));
     for (int i = 0; i < shot.after; ++i) {
-        EXPECT_EQ(S_OK, trace->_Add(shot.x, shot.y));
+        add(i + 1);
     }
     if (shot.trigger >= 0) {
         LONG channel = 0;

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "talvodesk/core/chart/SpeedGraph.h"
+#include "talvodesk/views/ChartView.h"
+
+namespace talvodesk {
+
+/// The main pane's speed page: the speed of the practice's and the model's match shots (top) and of the current
+/// shot (bottom), split in halves the user cannot move, with the "Control interval 2" box. Main thread only.
+class CSpeedView final : public CChartView {
+public:
+    explicit CSpeedView(ChartServices services, QWidget* parent = nullptr);
+
+    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
+
+    SpeedGraph& graph() { return m_graph; }
+    CChartWindow* shotsWindow() const { return m_top; }
+    CChartWindow* currentShotWindow() const { return m_bottom; }
+
+private:
+    void Recalculate(unsigned parts) override;
+    void placeSplitterBar(int height) override;
+
+    SpeedGraph m_graph;
+    CChartWindow* m_top;
+    CChartWindow* m_bottom;
+};
+
+} // namespace talvodesk

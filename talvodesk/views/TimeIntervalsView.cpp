@@ -1,0 +1,97 @@
+#include "talvodesk/views/TimeIntervalsView.h"
+
+#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/views/ChartWindow.h"
+#include "talvodesk/views/ShotDetailsPane.h"
+
+#include <QSplitter>
+
+#include <algorithm>
+
+namespace talvodesk {
+
+namespace {
+
+constexpr long kBiathlonCode = 2;
+
+COLORREF colorRefOf(const QColor& color)
+{
+    return static_cast<COLORREF>(color.red()) | static_cast<COLORREF>(color.green()) << 8 |
+           static_cast<COLORREF>(color.blue()) << 16;
+}
+
+} // namespace
+
+CTimeIntervalsView::CTimeIntervalsView(ChartServices services, QWidget* parent)
+    : CChartView(services, parent), m_graph(services), m_details(services.module),
+      m_window(new CChartWindow(m_graph.chart(), this)), m_pane(new CShotDetailsPane(m_services, this))
+{
+    m_graph.setHighlightColor(colorRefOf(palette().color(QPalette::Highlight)));
+    m_window->setHitTesting(true);
+    connect(m_window, &CChartWindow::seriesClicked, this, [this](int id) { m_graph.OnChartClick(id); });
+    setCharts(m_window, m_pane);
+    // The lower pane keeps its height; the chart takes what the view gains or loses.
+    splitter()->setStretchFactor(0, 1);
+    splitter()->setStretchFactor(1, 0);
+    m_details.SetPage(m_pane);
+}
+
+void CTimeIntervalsView::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t, std::intptr_t)
+{
+    switch (hint) {
+    case HintReset:
+        if (m_services.document.IsValid()) {
+            m_pane->setVisible(m_services.document.GetEventCode() != kBiathlonCode);
+        }
+        RecalculateOrDefer(TimeIntervalsGraph::kChartPart);
+        break;
+    case HintShotParameters:
+        RecalculateOrDefer(TimeIntervalsGraph::kChartPart);
+        break;
+    case HintConcludeAiming:
+        if (aimingHasShots(p1)) {
+            RecalculateOrDefer(TimeIntervalsGraph::kChartPart);
+        }
+        break;
+    case HintCurrentShot:
+        RecalculateOrDefer(TimeIntervalsGraph::kColourPart);
+        break;
+    case HintLanguage:
+        m_graph.LoadTexts();
+        m_window->update();
+        // The page is rebuilt in the new language and shows the same shot again.
+        m_details.SetPage(nullptr);
+        m_pane->Reload();
+        m_details.SetPage(m_pane);
+        m_details.Update(m_services.document);
+        break;
+    default:
+        break;
+    }
+}
+
+void CTimeIntervalsView::Recalculate(unsigned parts)
+{
+    if ((parts & TimeIntervalsGraph::kChartPart) != 0) {
+        m_graph.Recalculate();
+    }
+    if ((parts & TimeIntervalsGraph::kColourPart) != 0) {
+        m_graph.UpdateShotColors();
+    }
+    m_details.Update(m_services.document);
+    // The highlight follows the selection at once.
+    m_window->repaint();
+}
+
+void CTimeIntervalsView::placeSplitterBar(int height)
+{
+    if (height == 0 || m_pageHeight != 0) {
+        return;
+    }
+    const int bar = splitter()->handleWidth();
+    m_pageHeight = std::min(m_pane->pageHeight(), (height - bar) * 2 / 5);
+    const int lower = m_pane->headerHeight() + m_pageHeight;
+    splitter()->setSizes({std::max(0, height - bar - lower), lower});
+}
+
+} // namespace talvodesk

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "talvodesk/core/chart/TimeShiftGraph.h"
+#include "talvodesk/views/ChartView.h"
+
+namespace talvodesk {
+
+/// The main pane's time shift page: one chart of the totals the practice's and the model's match shots would have
+/// scored released earlier or later, with the "Fraction mode" and "Control interval 2" boxes. Main thread only.
+class CTimeShiftView final : public CChartView {
+public:
+    explicit CTimeShiftView(ChartServices services, QWidget* parent = nullptr);
+
+    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
+
+    TimeShiftGraph& graph() { return m_graph; }
+    CChartWindow* chartWindow() const { return m_window; }
+
+private:
+    void Recalculate(unsigned parts) override;
+
+    TimeShiftGraph m_graph;
+    CChartWindow* m_window;
+};
+
+} // namespace talvodesk
