@@ -80,6 +80,11 @@ bool PageElements::SetRowValue(std::u16string_view id, const std::optional<std::
     return SetElementHtml(id, html ? std::u16string_view(*html) : std::u16string_view());
 }
 
+bool PageElements::SetElementText(std::u16string_view id, std::u16string_view text)
+{
+    return SetRowValue(id, text.empty() ? std::nullopt : std::optional<std::u16string>(EscapeHtml(text)));
+}
+
 bool PageElements::SetElementHtml(std::u16string_view id, std::u16string_view html)
 {
     Element* element = find(id);

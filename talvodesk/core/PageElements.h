@@ -46,6 +46,8 @@ public:
     /// Shows the row "<id>Row" when `html` is given (even empty) and hides it when not, then sets the element's
     /// HTML. False when the element itself is missing; an element without a row is only set.
     bool SetRowValue(std::u16string_view id, const std::optional<std::u16string>& html);
+    /// Sets the element's text, shown as written, and shows the row "<id>Row" for a text and hides it for none.
+    bool SetElementText(std::u16string_view id, std::u16string_view text);
     /// The element's HTML without its tags and with its entities decoded.
     bool GetElementText(std::u16string_view id, std::u16string& text) const;
     bool SetElementValue(std::u16string_view id, std::u16string_view value);

@@ -1,8 +1,10 @@
 #include "talvodesk/core/ShotDetails.h"
 
 #include "talvodesk/core/AppModule.h"
+#include "talvodesk/core/PageElements.h"
 #include "talvodesk/core/TalvoData.h"
 #include "talvodesk/core/TextFormat.h"
+#include "talvodesk/core/chart/ChartStrings.h"
 #include "talvodesk/core/internal/ShotCount.h"
 
 #include "interfaces/talvodata/IAimingAttr.h"
@@ -33,7 +35,30 @@ std::u16string span(double days)
 
 } // namespace
 
-void ShotDetails::SetPage(ShotPageElements* page)
+const std::array<ShotPageRow, 7> kShotPageRows = {{
+    {u"idShotNumber", chartstrings::kMatchShotNumber, false, true},
+    {u"idShotTime", chartstrings::kDateTime, false, true},
+    {u"idShotResult", chartstrings::kShotResult, false, true},
+    {u"idShotPulse", chartstrings::kShotPulse, true, false},
+    {u"idShotElapsed", chartstrings::kTimeElapsed, false, true},
+    {u"idShotIntervalPrev", chartstrings::kIntervalPrevious, true, true},
+    {u"idShotIntervalNext", chartstrings::kIntervalNext, true, true},
+}};
+
+void DeclareShotPage(PageElements& page, const std::function<std::u16string(std::uint32_t)>& text)
+{
+    page.add(u"idShotNumberRow");
+    for (const ShotPageRow& row : kShotPageRows) {
+        const std::u16string id(row.id);
+        page.add(id + u"Title", u"block", EscapeHtml(text(row.caption)));
+        page.add(id);
+        if (row.ownRow) {
+            page.add(id + u"Row", row.shownAtLoad ? u"block" : u"none");
+        }
+    }
+}
+
+void ShotDetails::SetPage(PageElements* page)
 {
     m_page = page;
     if (m_page && m_number >= 0) {

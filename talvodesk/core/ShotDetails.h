@@ -3,6 +3,9 @@
 #include "interfaces/talvodata/IShot.h"
 #include "platform/com/ComPtr.h"
 
+#include <array>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -10,17 +13,21 @@ namespace talvodesk {
 
 class CTalvoAppModule;
 class CTalvoData;
+class PageElements;
 
-/// The elements of the "Shot details" page by id, as its widget (or a test) keeps them.
-class ShotPageElements {
-public:
-    /// Shows the element's row ("<id>Row", where there is one) for a text and hides it for none, then sets the
-    /// element's text. False when the page has no such element.
-    virtual bool SetElementText(std::u16string_view id, std::u16string_view text) = 0;
-
-protected:
-    ~ShotPageElements() = default;
+/// A row of the "Shot details" page: its value element, the caption's string number, whether the row has an id of
+/// its own ("<id>Row", so an empty value hides it) and whether it shows at load. The caption is "<id>Title"; the
+/// table itself is the shot number's row.
+struct ShotPageRow {
+    std::u16string_view id;
+    std::uint32_t caption;
+    bool ownRow;
+    bool shownAtLoad;
 };
+extern const std::array<ShotPageRow, 7> kShotPageRows;
+
+/// Declares the page's elements as at load: captions in the language of `text`, values empty.
+void DeclareShotPage(PageElements& page, const std::function<std::u16string(std::uint32_t)>& text);
 
 /// What the "Shot details" page shows of the current match shot: its number, time, pulse, result, the time since
 /// the match began and the intervals to its neighbours. A fill made while no page is there is remembered and
@@ -30,7 +37,7 @@ public:
     explicit ShotDetails(const CTalvoAppModule* module) : m_module(module) {}
 
     /// The page to fill; null while it is being rebuilt. A page that comes gets the last fill.
-    void SetPage(ShotPageElements* page);
+    void SetPage(PageElements* page);
     /// Fills the page for the document's current shot; a shot that is no match shot (or none) hides the table.
     void Update(CTalvoData& document);
     /// `number` 0 hides the table; the neighbours and the match's first shot may be null.
@@ -40,7 +47,7 @@ private:
     void Write();
 
     const CTalvoAppModule* m_module;
-    ShotPageElements* m_page = nullptr;
+    PageElements* m_page = nullptr;
     /// -1 until the first fill.
     long m_number = -1;
     platform::com::ComPtr<IShot> m_shot;

@@ -136,19 +136,14 @@ CInfoView::CInfoView(Services services, QWidget* parent)
     m_wake.setSingleShot(true);
     connect(&m_wake, &QTimer::timeout, this, [this] { m_logic.OnWake(); });
 
-    m_logic.page().setObserver(this);
-    for (const auto& [id, widget] : m_widgets) {
-        if (const PageElements::Element* element = m_logic.page().GetElement(id)) {
-            elementChanged(id, *element);
-        }
-    }
+    m_widgets.attach(m_logic.page());
     m_logic.PageLoaded();
 }
 
 CInfoView::~CInfoView()
 {
     m_wake.stop();
-    m_logic.page().setObserver(nullptr);
+    m_widgets.detach();
     for (auto& sink : m_sinks) {
         if (sink) {
             sink->Detach();
@@ -160,19 +155,6 @@ CInfoView::~CInfoView()
     if (CTalvoData* document = m_logic.m_pDocument) {
         document->RemoveView(&m_logic);
     }
-}
-
-QWidget* CInfoView::element(const QString& id) const
-{
-    const auto found = m_widgets.find(text16(id));
-    return found == m_widgets.end() ? nullptr : found->second;
-}
-
-QWidget* CInfoView::bind(QWidget* widget, std::u16string_view id)
-{
-    widget->setObjectName(qtext(id));
-    m_widgets.emplace(std::u16string(id), widget);
-    return widget;
 }
 
 QWidget* CInfoView::label(std::u16string_view id, int style)
@@ -191,7 +173,7 @@ QWidget* CInfoView::label(std::u16string_view id, int style)
     if ((style & kRed) != 0) {
         text->setStyleSheet(QStringLiteral("color: red"));
     }
-    return bind(text, id);
+    return m_widgets.bind(text, id);
 }
 
 QWidget* CInfoView::targetHost(std::u16string_view id, QWidget* parent, bool selectable)
@@ -207,10 +189,10 @@ QWidget* CInfoView::targetHost(std::u16string_view id, QWidget* parent, bool sel
     }
     if (!host->Create(parent, QRect(0, 0, 0, 0), kTargetWindowStyle, selectable ? m_sinks[index].get() : nullptr)) {
         // A page without this control skips it, as it skips any missing element.
-        return bind(new QWidget(parent), id);
+        return m_widgets.bind(new QWidget(parent), id);
     }
     m_logic.page().setTarget(std::u16string(id), host->target());
-    return bind(host->window(), id);
+    return m_widgets.bind(host->window(), id);
 }
 
 QWidget* CInfoView::buildIntro()
@@ -220,7 +202,7 @@ QWidget* CInfoView::buildIntro()
     QPalette palette = intro->palette();
     palette.setColor(QPalette::Window, QColor(0xEC, 0xE9, 0xD8));
     intro->setPalette(palette);
-    bind(intro, u"idIntro");
+    m_widgets.bind(intro, u"idIntro");
     auto* layout = new QHBoxLayout(intro);
     layout->setContentsMargins(11, 11, 11, 11);
 
@@ -237,7 +219,7 @@ QWidget* CInfoView::buildIntro()
         connect(button, &QToolButton::clicked, this, action);
         tilesLayout->addWidget(button);
         // The tile's text is its own element, so a language change reaches it.
-        m_widgets.emplace(std::u16string(textId), button);
+        m_widgets.follow(button, textId);
     };
     tile("idStartPractice", QStyle::SP_MediaPlay, u"idStartPracticeText", [this] { m_logic.UIStartPractice(); });
     tile("idOpen", QStyle::SP_DialogOpenButton, u"idOpenText", [this] { m_logic.UIOpen(); });
@@ -254,17 +236,17 @@ QWidget* CInfoView::buildIntro()
 QWidget* CInfoView::buildPractice()
 {
     auto* all = new QWidget(this);
-    bind(all, u"idAllInfo");
+    m_widgets.bind(all, u"idAllInfo");
     auto* layout = new QVBoxLayout(all);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
 
     m_shooterName = new QLineEdit(all);
     m_shooterName->setMaxLength(100);
-    bind(m_shooterName, u"idShooterName");
+    m_widgets.bind(m_shooterName, u"idShooterName");
     m_comments = new QPlainTextEdit(all);
     m_comments->setTabChangesFocus(true);
-    bind(m_comments, u"idComments");
+    m_widgets.bind(m_comments, u"idComments");
     for (QWidget* field : {static_cast<QWidget*>(m_shooterName), static_cast<QWidget*>(m_comments)}) {
         QPalette palette = field->palette();
         palette.setColor(QPalette::Base, QColor(0xD3, 0xD3, 0xD3));
@@ -276,14 +258,15 @@ QWidget* CInfoView::buildPractice()
     connect(m_comments, &QPlainTextEdit::textChanged, this,
             [this] { m_logic.page().SetElementValue(u"idComments", text16(m_comments->toPlainText())); });
 
-    auto* nameRow = bind(column(all, {label(u"idShooterNameTitle", kBold), m_shooterName}), u"idShooterNameRow");
+    auto* nameRow =
+        m_widgets.bind(column(all, {label(u"idShooterNameTitle", kBold), m_shooterName}), u"idShooterNameRow");
     auto* fields = column(all, {nameRow, label(u"idCommentsTitle", kBold), m_comments});
     const auto targetRow = [&](std::u16string_view rowId, std::u16string_view targetId, bool selectable) {
         auto* cell = new QWidget(all);
         auto* cellLayout = new QHBoxLayout(cell);
         cellLayout->setContentsMargins(0, 0, 0, 0);
         cellLayout->addWidget(targetHost(targetId, cell, selectable));
-        return bind(cell, rowId);
+        return m_widgets.bind(cell, rowId);
     };
     layout->addWidget(row(all, {{fields, 1}, {targetRow(u"idTargetRow1", u"Target1", true), 0}}));
     layout->addWidget(targetRow(u"idTargetStandingRow1", u"TargetStanding1", true));
@@ -291,8 +274,8 @@ QWidget* CInfoView::buildPractice()
     auto* modelTexts = column(all, {label(u"idShooterNameModelTitle", kBold), label(u"idShooterNameModel", kRed),
                                     label(u"idCommentsModelTitle", kBold), label(u"idCommentsModel", kRed)});
     static_cast<QVBoxLayout*>(modelTexts->layout())->addStretch(1);
-    layout->addWidget(
-        bind(row(all, {{modelTexts, 1}, {targetRow(u"idTargetRow2", u"Target2", false), 0}}), u"idModelInfoRow"));
+    layout->addWidget(m_widgets.bind(row(all, {{modelTexts, 1}, {targetRow(u"idTargetRow2", u"Target2", false), 0}}),
+                                     u"idModelInfoRow"));
     layout->addWidget(targetRow(u"idTargetStandingRow2", u"TargetStanding2", false));
     layout->addWidget(targetRow(u"idTargetProneRow2", u"TargetProne2", false));
     layout->addWidget(buildStatistics());
@@ -302,7 +285,7 @@ QWidget* CInfoView::buildPractice()
 QWidget* CInfoView::buildStatistics()
 {
     auto* table = new QWidget(this);
-    bind(table, u"idStatRow");
+    m_widgets.bind(table, u"idStatRow");
     auto* layout = new QVBoxLayout(table);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
@@ -322,7 +305,7 @@ QWidget* CInfoView::buildStatistics()
         }
         QWidget* box = row(table, {{titleCell, 6}, {valueCell, 4}});
         if (!rowId.empty()) {
-            bind(box, rowId);
+            m_widgets.bind(box, rowId);
         }
         layout->addWidget(box);
     };
@@ -364,29 +347,6 @@ QWidget* CInfoView::buildStatistics()
                titled(u"idEllipticalFactorTraceTitle", u"idEllipticalFactorTrace")});
     statistic(u"idControlIntervalRow", {label(u"idControlIntervalTitle", kBold)}, {value(u"idControlInterval")});
     return table;
-}
-
-void CInfoView::elementChanged(const std::u16string& id, const PageElements::Element& element)
-{
-    const auto found = m_widgets.find(id);
-    if (found == m_widgets.end()) {
-        return;
-    }
-    QWidget* widget = found->second;
-    if (auto* tile = qobject_cast<QToolButton*>(widget)) {
-        std::u16string text;
-        (void)m_logic.page().GetElementText(id, text);
-        tile->setText(qtext(text));
-        return;
-    }
-    widget->setVisible(element.display != u"none");
-    if (auto* text = qobject_cast<QLabel*>(widget)) {
-        text->setText(qtext(element.html));
-    } else if (widget == m_shooterName && text16(m_shooterName->text()) != element.value) {
-        m_shooterName->setText(qtext(element.value));
-    } else if (widget == m_comments && text16(m_comments->toPlainText()) != element.value) {
-        m_comments->setPlainText(qtext(element.value));
-    }
 }
 
 bool CInfoView::eventFilter(QObject* watched, QEvent* event)

@@ -2,6 +2,7 @@
 
 #include "talvodesk/core/InfoViewLogic.h"
 #include "talvodesk/core/TargetEventSink.h"
+#include "talvodesk/views/PageWidgets.h"
 
 #include "platform/com/ComPtr.h"
 
@@ -10,7 +11,6 @@
 
 #include <array>
 #include <functional>
-#include <map>
 #include <memory>
 
 class QLineEdit;
@@ -31,7 +31,7 @@ class COptions;
 /// shooter's name and comments, the targets and the statistics table. Every element is a widget named by its id
 /// and follows the page registry of InfoViewLogic; this window builds them, lays them out and passes the
 /// edits, clicks and target events on. Main thread only.
-class CInfoView final : public QWidget, private InfoViewHost, private PageElements::Observer {
+class CInfoView final : public QWidget, private InfoViewHost {
 public:
     struct Services {
         const CTalvoAppModule& module;
@@ -47,7 +47,7 @@ public:
     /// What the document tells: add this to its views.
     InfoViewLogic& logic() { return m_logic; }
     /// The element's widget; null when the page has none of that id.
-    QWidget* element(const QString& id) const;
+    QWidget* element(const QString& id) const { return m_widgets.element(id); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -63,13 +63,9 @@ private:
     void layoutPage() override;
     void wakeAt(std::chrono::milliseconds deadline) override;
 
-    // PageElements::Observer
-    void elementChanged(const std::u16string& id, const PageElements::Element& element) override;
-
     QWidget* buildIntro();
     QWidget* buildPractice();
     QWidget* buildStatistics();
-    QWidget* bind(QWidget* widget, std::u16string_view id);
     QWidget* label(std::u16string_view id, int style = 0);
     QWidget* targetHost(std::u16string_view id, QWidget* parent, bool selectable);
 
@@ -78,7 +74,7 @@ private:
     QScrollArea* m_scroll = nullptr;
     QLineEdit* m_shooterName = nullptr;
     QPlainTextEdit* m_comments = nullptr;
-    std::map<std::u16string, QWidget*, std::less<>> m_widgets;
+    PageWidgets m_widgets;
     std::array<std::unique_ptr<CTargetWindow>, 6> m_targets;
     std::array<std::unique_ptr<TargetEvents>, 3> m_targetEvents;
     std::array<platform::com::ComPtr<TargetEventSink>, 3> m_sinks;

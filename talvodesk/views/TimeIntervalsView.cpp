@@ -33,7 +33,7 @@ CTimeIntervalsView::CTimeIntervalsView(ChartServices services, QWidget* parent)
     // The lower pane keeps its height; the chart takes what the view gains or loses.
     splitter()->setStretchFactor(0, 1);
     splitter()->setStretchFactor(1, 0);
-    m_details.SetPage(m_pane);
+    m_details.SetPage(&m_pane->page());
 }
 
 void CTimeIntervalsView::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t, std::intptr_t)
@@ -62,7 +62,7 @@ void CTimeIntervalsView::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, s
         // The page is rebuilt in the new language and shows the same shot again.
         m_details.SetPage(nullptr);
         m_pane->Reload();
-        m_details.SetPage(m_pane);
+        m_details.SetPage(&m_pane->page());
         m_details.Update(m_services.document);
         break;
     default:

@@ -193,7 +193,9 @@ TEST_F(ChartViewsProgramTest, TheTimeViewsOfASixtyShotPracticeWithAModelAreShown
         EXPECT_EQ(intervals->graph().count(), 60);
         EXPECT_GT(pointsOf(intervals->graph().chart(), TimeIntervalsGraph::kPulse), 0);
         EXPECT_TRUE(intervals->detailsPane()->isVisible());
-        EXPECT_FALSE(intervals->detailsPane()->elementText(QStringLiteral("idShotNumber")).isEmpty());
+        std::u16string number;
+        EXPECT_TRUE(intervals->detailsPane()->page().GetElementText(u"idShotNumber", number));
+        EXPECT_FALSE(number.empty());
     });
 }
 

@@ -432,20 +432,25 @@ TEST(PageElementsTest, RowsShowForAnyTextAndHideForNone)
     struct Case {
         std::u16string_view id;
         std::optional<std::u16string> html;
+        /// Set as a text: shown as written, an empty one hides the row.
+        bool asText;
         bool result;
         const char* rowDisplay;
         const char* text;
     };
     const Case cases[] = {
-        {u"idA", u"1.0 mm<font color=red> (2&amp;3)</font>", true, "block", "1.0 mm (2&3)"},
-        {u"idA", std::u16string(), true, "block", ""},
-        {u"idA", std::nullopt, true, "none", ""},
-        {u"idB", u"<b>x</b>", true, nullptr, "x"},
-        {u"idMissing", u"x", false, nullptr, nullptr},
+        {u"idA", u"1.0 mm<font color=red> (2&amp;3)</font>", false, true, "block", "1.0 mm (2&3)"},
+        {u"idA", std::u16string(), false, true, "block", ""},
+        {u"idA", std::nullopt, false, true, "none", ""},
+        {u"idA", u"<b>a & \"b\"</b>", true, true, "block", "<b>a & \"b\"</b>"},
+        {u"idA", std::u16string(), true, true, "none", ""},
+        {u"idB", u"<b>x</b>", false, true, nullptr, "x"},
+        {u"idMissing", u"x", false, false, nullptr, nullptr},
+        {u"idMissing", u"x", true, false, nullptr, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(platform::com::utf16ToUtf8(c.id));
-        EXPECT_EQ(c.result, page.SetRowValue(c.id, c.html));
+        EXPECT_EQ(c.result, c.asText ? page.SetElementText(c.id, *c.html) : page.SetRowValue(c.id, c.html));
         std::u16string text;
         EXPECT_EQ(c.text != nullptr, page.GetElementText(c.id, text));
         if (c.text) {

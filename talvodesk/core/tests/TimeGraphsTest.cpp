@@ -1,4 +1,5 @@
 #include "talvodesk/core/Options.h"
+#include "talvodesk/core/PageElements.h"
 #include "talvodesk/core/PulseLog.h"
 #include "talvodesk/core/ShotDetails.h"
 #include "talvodesk/core/TalvoData.h"
@@ -398,14 +399,22 @@ TEST_F(TimeGraphsTest, BiathlonBarsRiseWithTheHitsNearnessToThePlatesCentre)
     EXPECT_TRUE(platform::com::isSameObject(current.get(), last.get()));
 }
 
-/// A page of the shot details that keeps its elements' texts.
-class RecordingPage final : public ShotPageElements {
+/// The shot details page, and the texts of its elements as they change.
+class RecordingPage final : public PageElements::Observer {
 public:
-    bool SetElementText(std::u16string_view id, std::u16string_view text) override
+    RecordingPage()
     {
-        texts[std::u16string(id)] = text;
-        return true;
+        DeclareShotPage(page, [](std::uint32_t) { return std::u16string(); });
+        page.setObserver(this);
     }
+    ~RecordingPage() { page.setObserver(nullptr); }
+
+    void elementChanged(const std::u16string& id, const PageElements::Element&) override
+    {
+        (void)page.GetElementText(id, texts[id]);
+    }
+
+    PageElements page;
     std::map<std::u16string, std::u16string> texts;
 };
 
@@ -442,7 +451,7 @@ TEST_F(TimeGraphsTest, ShotDetailsWaitForTheirPageAndHideWhatTheShotLacks)
         details.Update(data);
         if (c.shot == 3) {
             EXPECT_TRUE(page.texts.empty()); // no page yet: the fill waits for it
-            details.SetPage(&page);
+            details.SetPage(&page.page);
         }
         for (const auto& [id, text] : c.texts) {
             EXPECT_EQ(page.texts[id], text) << std::string(id.begin(), id.end());

@@ -99,9 +99,20 @@ TEST_F(TimeViewsTest, ClickingABarMakesItsShotCurrentEverywhereAndFillsTheShotDe
               static_cast<COLORREF>(highlight.red() | highlight.green() << 8 | highlight.blue() << 16));
     EXPECT_NE(intervals.graph().chart().FindSeries(1)->color, intervals.graph().chart().FindSeries(2)->color);
     CShotDetailsPane& pane = *intervals.detailsPane();
-    EXPECT_EQ(pane.elementText(QStringLiteral("idShotNumber")), QStringLiteral("2"));
-    EXPECT_EQ(pane.elementText(QStringLiteral("idShotIntervalPrev")), QStringLiteral("00:01:00"));
-    EXPECT_FALSE(pane.isElementShown(QStringLiteral("idShotPulse")));
+    const auto text = [&](std::u16string_view id) {
+        std::u16string value;
+        EXPECT_TRUE(pane.page().GetElementText(id, value));
+        return value;
+    };
+    const auto shown = [&](const char* id) { return pane.element(QString::fromLatin1(id))->isVisibleTo(&pane); };
+    EXPECT_EQ(text(u"idShotNumber"), u"2");
+    EXPECT_EQ(text(u"idShotIntervalPrev"), u"00:01:00");
+    EXPECT_FALSE(shown("idShotPulse"));
+    // A language change rebuilds the page, captions included, and shows the same shot again.
+    data.UpdateAllViews(nullptr, HintLanguage);
+    EXPECT_EQ(text(u"idShotNumberTitle"), u"Match shot number");
+    EXPECT_EQ(text(u"idShotNumber"), u"2");
+    EXPECT_FALSE(shown("idShotPulse"));
     // The speed view heard hint 4 too: its lower chart shows the new shot.
     EXPECT_FALSE(speed.graph().currentShot().FindSeries(SpeedGraph::kCurrentShot)->points.empty());
 
@@ -114,7 +125,7 @@ TEST_F(TimeViewsTest, ClickingABarMakesItsShotCurrentEverywhereAndFillsTheShotDe
     ASSERT_TRUE(data.GetSightingShots(sighting));
     ASSERT_EQ(S_OK, sighting->get_Item(1, first.put()));
     data.SetCurrentShot(first.get());
-    EXPECT_FALSE(pane.isElementShown(QStringLiteral("idShotNumber")));
+    EXPECT_FALSE(shown("idShotNumber"));
 }
 
 TEST_F(TimeViewsTest, HintsRecomputeOnlyTheSpeedPartsTheyConcern)
