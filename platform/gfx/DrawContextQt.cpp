@@ -15,6 +15,7 @@
 #include <QPen>
 #include <QPolygon>
 #include <QPolygonF>
+#include <QTransform>
 
 #include <algorithm>
 #include <cassert>
@@ -132,6 +133,7 @@ DrawContextQt::DrawContextQt(QImage& image) : DrawContextQt(static_cast<QPaintDe
 DrawContextQt::DrawContextQt(QPaintDevice& device) : m_device(device)
 {
     m_painter.begin(&m_device);
+    m_logicalDevice = QRect(0, 0, m_device.width(), m_device.height());
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::TextAntialiasing, false);
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -140,6 +142,14 @@ DrawContextQt::DrawContextQt(QPaintDevice& device) : m_device(device)
 DrawContextQt::~DrawContextQt()
 {
     m_painter.end();
+}
+
+void DrawContextQt::setScale(double factor, QPointF origin)
+{
+    const QTransform transform(factor, 0, 0, factor, origin.x(), origin.y());
+    m_painter.setWorldTransform(transform);
+    m_logicalDevice = transform.inverted().mapRect(QRect(0, 0, m_device.width(), m_device.height()));
+    m_image = nullptr;
 }
 
 Resolution DrawContextQt::resolution() const
@@ -307,7 +317,8 @@ void DrawContextQt::stroke(const std::vector<Point>& points, bool closed)
     const LONG width = std::max<LONG>(1, pen.width);
     if (width == 1) {
         QPolygon pixels;
-        const Rect device{0, 0, m_painter.device()->width(), m_painter.device()->height()};
+        const Rect device{m_logicalDevice.left(), m_logicalDevice.top(), m_logicalDevice.right() + 1,
+                          m_logicalDevice.bottom() + 1};
         for (const Point& pixel : hairlinePixels(points, closed, pen.style == PenStyle::Dot, device)) {
             pixels.append(QPoint(pixel.x, pixel.y));
         }

@@ -29,6 +29,10 @@ public:
     /// Wide lines and figures drawn unclipped with the copy pen take their pixels from (and leave them in) `cache`,
     /// which must outlive the context; null fills every outline afresh.
     void setCoverageCache(CoverageCache* cache) { m_coverageCache = cache; }
+    /// Draws whatever follows scaled by `factor` from the device point `origin`, text included as it is laid out at
+    /// full size: a print preview shows a page laid out for a printer this way. Set it before anything is drawn or
+    /// clipped; the fills are no longer copied.
+    void setScale(double factor, QPointF origin);
 
     Resolution resolution() const override;
     void polyline(std::span<const Point> points) override;
@@ -81,6 +85,8 @@ private:
     void paintTextLine(Point deviceAnchor, std::u16string_view text, UINT align, LONG escapement);
 
     QPaintDevice& m_device;
+    /// The logical area the device shows: the device itself unless scaled.
+    QRect m_logicalDevice;
     /// The device when it is an image, whose pixels fills may be copied into.
     QImage* m_image = nullptr;
     QPainter m_painter;

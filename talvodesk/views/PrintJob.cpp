@@ -2,8 +2,6 @@
 
 #include "platform/gfx/Color.h"
 #include "platform/gfx/DrawContextQt.h"
-#include "platform/gfx/Himetric.h"
-#include "platform/gfx/PictureRecorder.h"
 
 #include <QPrinter>
 
@@ -84,14 +82,12 @@ void PaintPreview(QImage& image, const Printout& printout, int number, const Pri
     if (number < 0 || number >= static_cast<int>(printout.size()) || paper.isEmpty()) {
         return;
     }
-    // The page is recorded in the printer's units, printable origin at its offsets, and played scaled onto the paper.
-    platform::gfx::PictureRecorder recorder(page.dpi);
-    recorder.setViewportOrigin({page.offsetX, page.offsetY});
-    DrawPrintoutPage(printout[static_cast<std::size_t>(number)], recorder);
-    const platform::gfx::Picture picture =
-        recorder.finish(platform::gfx::himetricFromPixels({0, 0, page.physicalWidth, page.physicalHeight}, page.dpi));
-    context.setClipRect(paper);
-    context.drawPicture(picture, paper);
+    // The page is drawn in the printer's units, scaled onto the paper, so its text keeps the lines it prints with.
+    const double scale = static_cast<double>(pageRect.width()) / page.physicalWidth;
+    context.setScale(scale, QPointF(pageRect.left() + page.offsetX * scale, pageRect.top() + page.offsetY * scale));
+    context.setClipRect(
+        {-page.offsetX, -page.offsetY, page.physicalWidth - page.offsetX, page.physicalHeight - page.offsetY});
+    DrawPrintoutPage(printout[static_cast<std::size_t>(number)], context);
 }
 
 } // namespace talvodesk
