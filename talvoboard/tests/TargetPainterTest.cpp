@@ -356,8 +356,11 @@ ComPtr<IAiming> jitteredAiming(unsigned seed, LONG centreX, LONG centreY, bool c
             EXPECT_HR(S_OK, trace->AddInvalid());
         }
         const double t = i / 200.0 + seed;
-        EXPECT_HR(S_OK, trace->_Add(centreX + static_cast<LONG>(600 * std::sin(t * 1.3)) + jitter(),
-                                    centreY + static_cast<LONG>(500 * std::cos(t * 0.9)) + jitter()));
+        // Drawn in this order, as the pixels were recorded: arguments may be evaluated in any order.
+        const LONG jitterY = jitter();
+        const LONG jitterX = jitter();
+        EXPECT_HR(S_OK, trace->_Add(centreX + static_cast<LONG>(600 * std::sin(t * 1.3)) + jitterX,
+                                    centreY + static_cast<LONG>(500 * std::cos(t * 0.9)) + jitterY));
     }
     if (concluded) {
         builder.conclude();

@@ -397,8 +397,11 @@ void jitteredHold(RangeBuilder& builder, int count, unsigned seed)
     };
     for (int i = 0; i < count; ++i) {
         const double t = i / 200.0 + seed;
-        builder.point(static_cast<LONG>(std::lround(300 * std::sin(t * 1.3))) + jitter(),
-                      static_cast<LONG>(std::lround(250 * std::cos(t * 0.9))) + jitter());
+        // Drawn in this order, as the figures were recorded: arguments may be evaluated in any order.
+        const LONG jitterY = jitter();
+        const LONG jitterX = jitter();
+        builder.point(static_cast<LONG>(std::lround(300 * std::sin(t * 1.3))) + jitterX,
+                      static_cast<LONG>(std::lround(250 * std::cos(t * 0.9))) + jitterY);
     }
 }
 
