@@ -134,7 +134,6 @@ public:
     void Shutdown() override;
     /// Closes the handle and ends the reading.
     void OnReadError(platform::usb::UsbError error, bool& stop) override;
-    void OnData(std::span<const std::uint8_t> /*bytes*/) override {}
     void OnPacket(std::span<const std::uint8_t> bytes) override;
     /// Takes the queued packets and a pending settings sequence (the window's message).
     void ProcessQueue();

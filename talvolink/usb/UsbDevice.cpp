@@ -242,6 +242,7 @@ void UsbDevice::OnReadError(UsbError /*error*/, bool& /*stop*/) {}
 
 void UsbDevice::OnReadTimeout(bool& /*stop*/) {}
 
+// A device that takes no data blocks leaves them.
 void UsbDevice::OnData(std::span<const std::uint8_t> /*bytes*/) {}
 
 void UsbDevice::OnPacket(std::span<const std::uint8_t> /*bytes*/) {}
