@@ -190,6 +190,51 @@ void addComments(const ReportRequest& request, ReportBuilder& builder, const pla
             .rect.height();
 }
 
+/// The serie's own shots on its face; a serie without shots gets no picture.
+bool addSeriePicture(const ReportRequest& request, ReportBuilder& builder, const CSerie& serie, const Rect& rect,
+                     float halfX, float halfY)
+{
+    ComPtr<IEventParams> event;
+    if (!request.data.GetEvent(event)) {
+        return false;
+    }
+    auto shots = talvodata::CShotCollection::create();
+    shots->setEvent(event);
+    IShot* first = nullptr;
+    for (const CStatisticsRow& row : serie.rows) {
+        if (row.shot && SUCCEEDED(shots->Add(row.shot.get())) && first == nullptr) {
+            first = row.shot.get();
+        }
+    }
+    if (first == nullptr) {
+        return true;
+    }
+    return addTargetPictureCell(request, builder.page(), *shots, rect, subTargetOf(request.data, first), halfX, halfY,
+                                false, true);
+}
+
+bool addSeries(const ReportRequest& request, ReportBuilder& builder, float halfX, float halfY)
+{
+    const CGroup* group = request.sources->SeriesGroup();
+    if (group == nullptr) {
+        return true;
+    }
+    ComPtr<IEventParams> event;
+    ComPtr<ITargetParams> face;
+    float formWidth = 0;
+    float formHeight = 0;
+    if (request.data.GetEvent(event) && SUCCEEDED(event->get_Target(1, face.put())) && face) {
+        (void)face->get_FormWidth(&formWidth); // an unreadable form gives a square picture
+        (void)face->get_FormHeight(&formHeight);
+    }
+    const bool biathlon = request.data.GetEventCode() == kBiathlon;
+    const SeriesTable table = MeasureSeriesTable(builder.printer(), *group, builder.fonts(), builder.units(),
+                                                 builder.layout().width(), biathlon, formWidth, formHeight);
+    return AddSeriesSection(builder, *group, table, biathlon, [&](const CSerie& serie, const Rect& rect) {
+        return addSeriePicture(request, builder, serie, rect, halfX, halfY);
+    });
+}
+
 /// A chart recorded at the printer's resolution through the chart's own drawing, as a fitted picture.
 void addChart(const ReportRequest& request, ReportBuilder& builder, ReportChart chart, LONG width, LONG height)
 {
@@ -285,6 +330,10 @@ bool BuildReportPrintout(const ReportRequest& request, ReportFonts& fonts, Print
             for (const auto& [title, value] : request.sources->GeneralInformation()) {
                 builder.addTitleValueRow(title, value);
             }
+        }
+        if (request.options.printSeries != 0 && !addSeries(request, builder, halfX, halfY)) {
+            printout.clear();
+            return false;
         }
         addChartSections(request, builder);
     }
