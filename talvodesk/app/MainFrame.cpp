@@ -1409,6 +1409,7 @@ void MainFrame::showPrintPreview(QWidget* preview)
     } else {
         takeCentralWidget();
         setCentralWidget(m_splitter);
+        m_splitter->show(); // taking it out hid it
     }
     menuBar()->setVisible(preview == nullptr);
     m_mainToolBar->setVisible(preview == nullptr && m_settings.toolBar);

@@ -147,14 +147,16 @@ bool addTargetSection(const ReportRequest& request, ReportBuilder& builder, ISho
     }
     const LONG width = MulDiv(kBiathlonTargetPoints, dpi.y, 72);
     const auto height = static_cast<LONG>(std::lround(width * formHeight / formWidth));
-    // Prone and standing shots each get a picture of their own; a shot of another sub-target belongs to neither.
+    // Prone and standing shots each get a picture of their own; a shot without a known sub-target is printed on
+    // the first face rather than left off.
     LONG offset = 0;
     for (const LONG subTarget : {1, 2}) {
         auto shots = talvodata::CShotCollection::create();
         shots->setEvent(event);
         for (LONG index = 1; index <= count; ++index) {
             ComPtr<IShot> shot;
-            if (SUCCEEDED(match.get_Item(index, shot.put())) && subTargetOf(request.data, shot.get()) == subTarget) {
+            if (SUCCEEDED(match.get_Item(index, shot.put())) &&
+                (subTargetOf(request.data, shot.get()) == 2 ? 2 : 1) == subTarget) {
                 (void)shots->Add(shot.get()); // a shot of the event always fits its collection
             }
         }
