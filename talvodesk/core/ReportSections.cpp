@@ -5,6 +5,7 @@
 #include "talvodesk/core/TextFormat.h"
 
 #include "platform/gfx/DrawContext.h"
+#include "platform/gfx/PictureRecorder.h"
 #include "platform/gfx/TextFormat.h"
 
 #include <algorithm>
@@ -57,6 +58,22 @@ LONG textWidth(platform::gfx::DrawContext& printer, const Font& font, std::u16st
     Rect rect{0, 0, 0x7FFF, 0};
     (void)printer.drawText(text, rect, platform::gfx::DT_CALCRECT | platform::gfx::DT_NOCLIP); // unmeasurable: 0
     return rect.width();
+}
+
+/// A chart recorded at the printer's resolution through the chart's own drawing, as a fitted picture.
+void addChart(ReportBuilder& builder, ReportChart chart, LONG width, LONG height,
+              const platform::gfx::TextMeasure* measure, const ReportChartDrawer& draw)
+{
+    const platform::gfx::Resolution dpi = builder.printer().resolution();
+    platform::gfx::PictureRecorder recorder(dpi, measure);
+    if (!draw(chart, recorder, {0, 0, width, height})) {
+        return;
+    }
+    const Rect frame{0, 0, MulDiv(width, 2540, dpi.x), MulDiv(height, 2540, dpi.y)};
+    const Rect& layout = builder.layout();
+    auto& cell = builder.page().add<CPrintoutMetaCell>();
+    cell.metafile = recorder.finish(frame);
+    cell.rect = {layout.left, layout.top, layout.left + width, layout.top + height};
 }
 
 } // namespace
@@ -233,6 +250,34 @@ bool AddSeriesSection(ReportBuilder& builder, const CGroup& group, const SeriesT
         layout.top = blockTop + blockHeight;
     }
     return true;
+}
+
+void AddChartSections(ReportBuilder& builder, std::span<const ReportChartSection> sections,
+                      const platform::gfx::TextMeasure* measure, const ReportChartDrawer& draw)
+{
+    const ReportUnits& units = builder.units();
+    for (const ReportChartSection& section : sections) {
+        Rect& layout = builder.layout();
+        const LONG width = layout.width();
+        const LONG chartHeight = width / 2;
+        builder.ensureRoom(chartHeight + ReportLineHeight(builder.printer(), builder.fonts().bold, units));
+        // The caption is the command's short name after an empty line.
+        const std::u16string_view command = section.command;
+        const std::size_t lineBreak = command.rfind(u'\n');
+        const std::u16string caption(lineBreak == std::u16string_view::npos ? command : command.substr(lineBreak));
+        layout.top += builder.addText(builder.fonts().bold, caption, {layout.left, layout.top}, 0).rect.height();
+        if (section.chart != ReportChart::ProbabilityUpper) {
+            addChart(builder, section.chart, width, chartHeight, measure, draw);
+            layout.top += chartHeight + units.gapY;
+            continue;
+        }
+        const LONG shared = chartHeight - units.gapY / 2;
+        const LONG upper = shared * 3 / 5;
+        addChart(builder, ReportChart::ProbabilityUpper, width, upper, measure, draw);
+        layout.top += upper + units.gapY / 2;
+        addChart(builder, ReportChart::ProbabilityLower, width, shared - upper, measure, draw);
+        layout.top += shared - upper + units.gapY;
+    }
 }
 
 } // namespace talvodesk

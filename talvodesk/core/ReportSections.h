@@ -6,9 +6,14 @@
 
 #include <array>
 #include <functional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
+
+namespace platform::gfx {
+class TextMeasure;
+}
 
 namespace talvodesk {
 
@@ -57,5 +62,21 @@ using SeriePictureMaker = std::function<bool(const CSerie& serie, const platform
 /// after the last serie), each on a new page when it does not fit. False when a picture cannot be made.
 bool AddSeriesSection(ReportBuilder& builder, const CGroup& group, const SeriesTable& table, bool biathlon,
                       const SeriePictureMaker& picture);
+
+/// A graph section: its chart (the upper of the two for probability) and its command's string, whose last line
+/// is the caption.
+struct ReportChartSection {
+    ReportChart chart;
+    std::u16string command;
+};
+/// Draws a chart for print over the rectangle; false leaves that chart out.
+using ReportChartDrawer =
+    std::function<bool(ReportChart chart, platform::gfx::DrawContext& context, const platform::gfx::Rect& rect)>;
+
+/// Each section under its caption, half as high as the layout is wide, on a new page when it does not fit; the
+/// charts are recorded at the printer's resolution (text measured by `measure`) with a frame of their size in
+/// HIMETRIC. Probability's height is shared by its two charts, three fifths to the upper.
+void AddChartSections(ReportBuilder& builder, std::span<const ReportChartSection> sections,
+                      const platform::gfx::TextMeasure* measure, const ReportChartDrawer& draw);
 
 } // namespace talvodesk

@@ -13,8 +13,6 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/ComPtr.h"
 #include "platform/gfx/DrawContextQt.h"
-#include "platform/gfx/Himetric.h"
-#include "platform/gfx/PictureRecorder.h"
 #include "talvodata/ShotCollection.h"
 
 #include <QRect>
@@ -237,20 +235,6 @@ bool addSeries(const ReportRequest& request, ReportBuilder& builder, float halfX
     });
 }
 
-/// A chart recorded at the printer's resolution through the chart's own drawing, as a fitted picture.
-void addChart(const ReportRequest& request, ReportBuilder& builder, ReportChart chart, LONG width, LONG height)
-{
-    const Rect& layout = builder.layout();
-    platform::gfx::PictureRecorder recorder(request.page.dpi, &request.printer.textMeasure());
-    if (!request.sources->DrawChart(chart, recorder, {0, 0, width, height}, builder.fonts())) {
-        return;
-    }
-    const Rect frame{0, 0, MulDiv(width, 2540, request.page.dpi.x), MulDiv(height, 2540, request.page.dpi.y)};
-    auto& cell = builder.page().add<CPrintoutMetaCell>();
-    cell.metafile = recorder.finish(frame);
-    cell.rect = {layout.left, layout.top, layout.left + width, layout.top + height};
-}
-
 void addChartSections(const ReportRequest& request, ReportBuilder& builder)
 {
     const COptions& options = request.options;
@@ -260,39 +244,23 @@ void addChartSections(const ReportRequest& request, ReportBuilder& builder)
         ReportChart chart;
         std::uint32_t caption;
     };
-    const Section sections[] = {
+    const Section candidates[] = {
         {options.printCoordination != 0, ReportChart::Coordination, 32791},
         {options.printShift != 0 && !biathlon, ReportChart::TimeShift, 32792},
         {options.printSpeed != 0, ReportChart::Speed, 32793},
         {options.printIntervals != 0 && request.data.HasOrderedShotTimes(), ReportChart::TimeIntervals, 32794},
         {options.printProbability != 0 && !biathlon, ReportChart::ProbabilityUpper, 32795},
     };
-    const ReportUnits& units = builder.units();
-    for (const Section& section : sections) {
-        if (!section.on) {
-            continue;
+    std::vector<ReportChartSection> sections;
+    for (const Section& candidate : candidates) {
+        if (candidate.on) {
+            sections.push_back({candidate.chart, std::u16string(request.module.LoadString(candidate.caption))});
         }
-        Rect& layout = builder.layout();
-        const LONG width = layout.width();
-        const LONG chartHeight = width / 2;
-        builder.ensureRoom(chartHeight + ReportLineHeight(builder.printer(), builder.fonts().bold, units));
-        // The caption is the command's short name after an empty line.
-        const std::u16string_view command = request.module.LoadString(section.caption);
-        const std::size_t lineBreak = command.rfind(u'\n');
-        const std::u16string caption(lineBreak == std::u16string_view::npos ? command : command.substr(lineBreak));
-        layout.top += builder.addText(builder.fonts().bold, caption, {layout.left, layout.top}, 0).rect.height();
-        if (section.chart != ReportChart::ProbabilityUpper) {
-            addChart(request, builder, section.chart, width, chartHeight);
-            layout.top += chartHeight + units.gapY;
-            continue;
-        }
-        const LONG shared = chartHeight - units.gapY / 2;
-        const LONG upper = shared * 3 / 5;
-        addChart(request, builder, ReportChart::ProbabilityUpper, width, upper);
-        layout.top += upper + units.gapY / 2;
-        addChart(request, builder, ReportChart::ProbabilityLower, width, shared - upper);
-        layout.top += shared - upper + units.gapY;
     }
+    AddChartSections(builder, sections, &request.printer.textMeasure(),
+                     [&](ReportChart chart, platform::gfx::DrawContext& context, const Rect& rect) {
+                         return request.sources->DrawChart(chart, context, rect, builder.fonts());
+                     });
 }
 
 } // namespace
