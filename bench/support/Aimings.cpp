@@ -1,6 +1,9 @@
 #include "bench/support/Aimings.h"
 
+#include "interfaces/talvodata/IAimingAttr.h"
+#include "interfaces/talvodata/IAimingCollection.h"
 #include "interfaces/talvodata/IEventManager.h"
+#include "interfaces/talvodata/ITalvoDocument.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/ClassTable.h"
 
@@ -64,6 +67,37 @@ ComPtr<IAiming> recordedAiming(IEventParams* event, const AimingShape& shape, un
         return nullptr;
     }
     return aiming;
+}
+
+void writeRecordedPractice(const std::filesystem::path& path, IEventParams* event, int shots, unsigned seed)
+{
+    constexpr DATE kStart = 46000.5;
+    ComPtr<ITalvoDocument> document;
+    ComPtr<IAimingCollection> aimings;
+    if (FAILED(CoCreateInstance(talvodata::CLSID_TalvoDocument, nullptr, CLSCTX_ALL, ITalvoDocument::kIid,
+                                document.putVoid())) ||
+        FAILED(document->put_Event(event)) || FAILED(document->get_Aimings(aimings.put()))) {
+        fail("no practice document");
+    }
+    for (int i = 0; i < shots; ++i) {
+        AimingShape shape;
+        shape.samplesBeforeShot = 600;
+        shape.samplesAfterShot = 100;
+        shape.centreX = static_cast<long>(250 * std::cos(i * 2.4));
+        shape.centreY = static_cast<long>(250 * std::sin(i * 2.4));
+        const ComPtr<IAiming> aiming = recordedAiming(event, shape, seed + static_cast<unsigned>(i));
+        ComPtr<IAimingAttr> attributes;
+        ComPtr<IShot> shot;
+        const DATE when = kStart + i * 30.0 / 86400.0;
+        if (!aiming || FAILED(aiming->get_Attr(attributes.put())) || FAILED(attributes->put_Match(VARIANT_TRUE)) ||
+            FAILED(attributes->put_EnterTime(when - 3.0 / 86400.0)) || FAILED(aiming->get_Shot(1, shot.put())) ||
+            FAILED(shot->put_ShotTime(when)) || FAILED(aimings->Add(aiming.get()))) {
+            fail("the aimings cannot be recorded");
+        }
+    }
+    if (FAILED(document->put_FileName(platform::com::Bstr(path.string()).get())) || FAILED(document->Save())) {
+        fail("the practice cannot be saved");
+    }
 }
 
 void fail(const char* what)

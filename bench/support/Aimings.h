@@ -4,6 +4,8 @@
 #include "interfaces/talvodata/IEventParams.h"
 #include "platform/com/ComPtr.h"
 
+#include <filesystem>
+
 namespace bench {
 
 /// One of the shipped shooting events from the process's event manager; null when the event files are missing.
@@ -26,6 +28,10 @@ inline constexpr int kHeldRifleJitter = 3;
 
 /// A concluded (read-only) aiming of `event` recorded as the device link records one; null when it cannot be made.
 platform::com::ComPtr<IAiming> recordedAiming(IEventParams* event, const AimingShape& shape, unsigned seed);
+
+/// Saves a practice of `event` with `shots` recorded match aimings of one shot each, spread over the face and 30 s
+/// apart; fails the program when it cannot.
+void writeRecordedPractice(const std::filesystem::path& path, IEventParams* event, int shots, unsigned seed);
 
 /// Aborts the benchmark program with a message: a set-up that fails gives no figure worth printing.
 [[noreturn]] void fail(const char* what);

@@ -22,6 +22,7 @@
 #include "talvodesk/views/DistanceView.h"
 #include "talvodesk/views/InfoView.h"
 #include "talvodesk/views/ProbabilityView.h"
+#include "talvodesk/views/ReportViews.h"
 #include "talvodesk/views/SeriesView.h"
 #include "talvodesk/views/SpeedView.h"
 #include "talvodesk/views/TimeIntervalsView.h"
@@ -244,9 +245,11 @@ MainFrame::MainFrame(Services services)
     m_splitter->setSizes({static_cast<int>(m_settings.splitterPos), 800});
     m_leftPane->hide();
     setCentralWidget(m_splitter);
+    m_reportSources = std::make_unique<ViewReportSources>(
+        ViewReportSources::Views{m_data, m_services.module, m_infoView, m_seriesView, m_views});
     m_printing = std::make_unique<FramePrinting>(
-        FramePrinting::Services{m_data, m_services.options, m_services.module, m_services.dialogs, this, nullptr,
-                                [this](QWidget* preview) { showPrintPreview(preview); }});
+        FramePrinting::Services{m_data, m_services.options, m_services.module, m_services.dialogs, this,
+                                m_reportSources.get(), [this](QWidget* preview) { showPrintPreview(preview); }});
 
     refreshCommandStates();
     applyExpertVisibility();
@@ -1406,6 +1409,7 @@ void MainFrame::showPrintPreview(QWidget* preview)
     } else {
         takeCentralWidget();
         setCentralWidget(m_splitter);
+        m_splitter->show(); // taking it out hid it
     }
     menuBar()->setVisible(preview == nullptr);
     m_mainToolBar->setVisible(preview == nullptr && m_settings.toolBar);

@@ -51,6 +51,7 @@ class CSeriesView;
 class CInfoView;
 class CTraceView;
 class FramePrinting;
+class ViewReportSources;
 class FrameDialogs;
 class ServerLockMonitor;
 
@@ -291,6 +292,7 @@ private:
     bool m_soundReady = false;
     /// The blind-training tone; null without a sound output.
     std::unique_ptr<BlindTone> m_tone;
+    std::unique_ptr<ViewReportSources> m_reportSources;
     std::unique_ptr<FramePrinting> m_printing;
 
     std::map<cmd::Id, QAction*> m_actions;

@@ -13,8 +13,6 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/ComPtr.h"
 #include "platform/gfx/DrawContextQt.h"
-#include "platform/gfx/Himetric.h"
-#include "platform/gfx/PictureRecorder.h"
 #include "talvodata/ShotCollection.h"
 
 #include <QRect>
@@ -147,14 +145,16 @@ bool addTargetSection(const ReportRequest& request, ReportBuilder& builder, ISho
     }
     const LONG width = MulDiv(kBiathlonTargetPoints, dpi.y, 72);
     const auto height = static_cast<LONG>(std::lround(width * formHeight / formWidth));
-    // Prone and standing shots each get a picture of their own; a shot of another sub-target belongs to neither.
+    // Prone and standing shots each get a picture of their own; a shot without a known sub-target is printed on
+    // the first face rather than left off.
     LONG offset = 0;
     for (const LONG subTarget : {1, 2}) {
         auto shots = talvodata::CShotCollection::create();
         shots->setEvent(event);
         for (LONG index = 1; index <= count; ++index) {
             ComPtr<IShot> shot;
-            if (SUCCEEDED(match.get_Item(index, shot.put())) && subTargetOf(request.data, shot.get()) == subTarget) {
+            if (SUCCEEDED(match.get_Item(index, shot.put())) &&
+                (subTargetOf(request.data, shot.get()) == 2 ? 2 : 1) == subTarget) {
                 (void)shots->Add(shot.get()); // a shot of the event always fits its collection
             }
         }
@@ -190,18 +190,49 @@ void addComments(const ReportRequest& request, ReportBuilder& builder, const pla
             .rect.height();
 }
 
-/// A chart recorded at the printer's resolution through the chart's own drawing, as a fitted picture.
-void addChart(const ReportRequest& request, ReportBuilder& builder, ReportChart chart, LONG width, LONG height)
+/// The serie's own shots on its face; a serie without shots gets no picture.
+bool addSeriePicture(const ReportRequest& request, ReportBuilder& builder, const CSerie& serie, const Rect& rect,
+                     float halfX, float halfY)
 {
-    const Rect& layout = builder.layout();
-    platform::gfx::PictureRecorder recorder(request.page.dpi, &request.printer.textMeasure());
-    if (!request.sources->DrawChart(chart, recorder, {0, 0, width, height}, builder.fonts())) {
-        return;
+    ComPtr<IEventParams> event;
+    if (!request.data.GetEvent(event)) {
+        return false;
     }
-    const Rect frame{0, 0, MulDiv(width, 2540, request.page.dpi.x), MulDiv(height, 2540, request.page.dpi.y)};
-    auto& cell = builder.page().add<CPrintoutMetaCell>();
-    cell.metafile = recorder.finish(frame);
-    cell.rect = {layout.left, layout.top, layout.left + width, layout.top + height};
+    auto shots = talvodata::CShotCollection::create();
+    shots->setEvent(event);
+    IShot* first = nullptr;
+    for (const CStatisticsRow& row : serie.rows) {
+        if (row.shot && SUCCEEDED(shots->Add(row.shot.get())) && first == nullptr) {
+            first = row.shot.get();
+        }
+    }
+    if (first == nullptr) {
+        return true;
+    }
+    return addTargetPictureCell(request, builder.page(), *shots, rect, subTargetOf(request.data, first), halfX, halfY,
+                                false, true);
+}
+
+bool addSeries(const ReportRequest& request, ReportBuilder& builder, float halfX, float halfY)
+{
+    const CGroup* group = request.sources->SeriesGroup();
+    if (group == nullptr) {
+        return true;
+    }
+    ComPtr<IEventParams> event;
+    ComPtr<ITargetParams> face;
+    float formWidth = 0;
+    float formHeight = 0;
+    if (request.data.GetEvent(event) && SUCCEEDED(event->get_Target(1, face.put())) && face) {
+        (void)face->get_FormWidth(&formWidth); // an unreadable form gives a square picture
+        (void)face->get_FormHeight(&formHeight);
+    }
+    const bool biathlon = request.data.GetEventCode() == kBiathlon;
+    const SeriesTable table = MeasureSeriesTable(builder.printer(), *group, builder.fonts(), builder.units(),
+                                                 builder.layout().width(), biathlon, formWidth, formHeight);
+    return AddSeriesSection(builder, *group, table, biathlon, [&](const CSerie& serie, const Rect& rect) {
+        return addSeriePicture(request, builder, serie, rect, halfX, halfY);
+    });
 }
 
 void addChartSections(const ReportRequest& request, ReportBuilder& builder)
@@ -213,39 +244,23 @@ void addChartSections(const ReportRequest& request, ReportBuilder& builder)
         ReportChart chart;
         std::uint32_t caption;
     };
-    const Section sections[] = {
+    const Section candidates[] = {
         {options.printCoordination != 0, ReportChart::Coordination, 32791},
         {options.printShift != 0 && !biathlon, ReportChart::TimeShift, 32792},
         {options.printSpeed != 0, ReportChart::Speed, 32793},
         {options.printIntervals != 0 && request.data.HasOrderedShotTimes(), ReportChart::TimeIntervals, 32794},
         {options.printProbability != 0 && !biathlon, ReportChart::ProbabilityUpper, 32795},
     };
-    const ReportUnits& units = builder.units();
-    for (const Section& section : sections) {
-        if (!section.on) {
-            continue;
+    std::vector<ReportChartSection> sections;
+    for (const Section& candidate : candidates) {
+        if (candidate.on) {
+            sections.push_back({candidate.chart, std::u16string(request.module.LoadString(candidate.caption))});
         }
-        Rect& layout = builder.layout();
-        const LONG width = layout.width();
-        const LONG chartHeight = width / 2;
-        builder.ensureRoom(chartHeight + ReportLineHeight(builder.printer(), builder.fonts().bold, units));
-        // The caption is the command's short name after an empty line.
-        const std::u16string_view command = request.module.LoadString(section.caption);
-        const std::size_t lineBreak = command.rfind(u'\n');
-        const std::u16string caption(lineBreak == std::u16string_view::npos ? command : command.substr(lineBreak));
-        layout.top += builder.addText(builder.fonts().bold, caption, {layout.left, layout.top}, 0).rect.height();
-        if (section.chart != ReportChart::ProbabilityUpper) {
-            addChart(request, builder, section.chart, width, chartHeight);
-            layout.top += chartHeight + units.gapY;
-            continue;
-        }
-        const LONG shared = chartHeight - units.gapY / 2;
-        const LONG upper = shared * 3 / 5;
-        addChart(request, builder, ReportChart::ProbabilityUpper, width, upper);
-        layout.top += upper + units.gapY / 2;
-        addChart(request, builder, ReportChart::ProbabilityLower, width, shared - upper);
-        layout.top += shared - upper + units.gapY;
     }
+    AddChartSections(builder, sections, &request.printer.textMeasure(),
+                     [&](ReportChart chart, platform::gfx::DrawContext& context, const Rect& rect) {
+                         return request.sources->DrawChart(chart, context, rect, builder.fonts());
+                     });
 }
 
 } // namespace
@@ -285,6 +300,10 @@ bool BuildReportPrintout(const ReportRequest& request, ReportFonts& fonts, Print
             for (const auto& [title, value] : request.sources->GeneralInformation()) {
                 builder.addTitleValueRow(title, value);
             }
+        }
+        if (request.options.printSeries != 0 && !addSeries(request, builder, halfX, halfY)) {
+            printout.clear();
+            return false;
         }
         addChartSections(request, builder);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "talvodesk/core/ReportLayout.h"
+#include "talvodesk/core/ReportSections.h"
 
 #include "interfaces/talvodata/IShot.h"
 #include "interfaces/talvodata/IShotCollection.h"
@@ -26,7 +27,9 @@ class ReportSources {
 public:
     virtual ~ReportSources() = default;
     /// The general information as titles and values, as the info page shows them.
-    virtual std::vector<std::pair<std::u16string, std::u16string>> GeneralInformation() = 0;
+    virtual ReportRows GeneralInformation() = 0;
+    /// The series view's match group, its rows computed; null without one.
+    virtual const CGroup* SeriesGroup() = 0;
     /// Draws a chart into `context` over `rect` for print, with the bold, normal and vertical fonts; false when the
     /// view has nothing to draw.
     virtual bool DrawChart(ReportChart chart, platform::gfx::DrawContext& context, const platform::gfx::Rect& rect,

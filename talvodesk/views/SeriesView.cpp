@@ -241,7 +241,7 @@ void CSeriesView::showShotMenu()
     QAction* replay = add(QStringLiteral("Replay\tSpace"), cmd::Replay);
     add(currentShotHidden(m_services.document) ? QStringLiteral("Restore shot") : QStringLiteral("Hide shot"),
         cmd::HideShot);
-    add(QStringLiteral("Print"), cmd::Print);
+    add(QStringLiteral("Print"), cmd::ShotPrint);
     menu->setDefaultAction(replay);
     m_menu = menu;
     // Qt keeps a popup inside the available area of the screen under its position.

@@ -1,25 +1,27 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/ServerLockMonitor.h"
+#include "talvodesk/app/Program.h"
 #include "talvodesk/core/tests/support/PracticeFiles.h"
+#include "talvodesk/views/FrameServices.h"
+#include "talvodesk/views/PrintPreviewPane.h"
+#include "talvodesk/views/SeriesView.h"
 
-#include "talvoboard/Register.h"
-
-#include "platform/com/ClassTable.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
-#include "platform/time/Clock.h"
 
+#include <QApplication>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPageLayout>
 #include <QPrinter>
-#include <QSplitter>
+#include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -41,7 +43,12 @@ std::string run(const std::string& command)
     return output;
 }
 
-/// The print dialog answered with a PDF file on A4 at 600 dots per inch, every page.
+std::string utf8(const std::u16string& text)
+{
+    return QString::fromStdU16String(text).toStdString();
+}
+
+/// The print dialog answered with a PDF file on A4 at 600 dots per inch, every page; Open model with `model`.
 class PdfDialogs final : public FrameDialogs {
 public:
     bool choosePrinter(QWidget*, QPrinter& printer, int pageCount, int& from, int& to) override
@@ -55,103 +62,235 @@ public:
         to = pageCount;
         return true;
     }
+    std::optional<fs::path> openFromCatalog(QWidget*, const CatalogChoice&) override { return model; }
+
     fs::path pdf;
+    fs::path model;
 };
+
+/// The text of each page of a PDF file.
+std::vector<std::string> pagesOf(const fs::path& pdf)
+{
+    std::vector<std::string> pages;
+    std::istringstream text(run("pdftotext -layout '" + pdf.string() + "' -"));
+    std::string page;
+    while (std::getline(text, page, '\f')) {
+        pages.push_back(page);
+    }
+    if (!pages.empty() && pages.back().find_first_not_of(" \n") == std::string::npos) {
+        pages.pop_back();
+    }
+    return pages;
+}
+
+int pageCountOf(const fs::path& pdf)
+{
+    const std::string info = run("pdfinfo '" + pdf.string() + "'");
+    const std::size_t at = info.find("Pages:");
+    return at == std::string::npos ? 0 : std::stoi(info.substr(at + 6));
+}
+
+/// A line of the page that holds nothing but `word`.
+bool hasLine(const std::string& page, const std::string& word)
+{
+    std::istringstream lines(page);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::size_t first = line.find_first_not_of(' ');
+        if (first != std::string::npos && line.substr(first, line.find_last_not_of(' ') + 1 - first) == word) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void keepFirstPage(const fs::path& pdf, const std::string& name)
+{
+    const fs::path artifact = fs::path(TALVO_TEST_ARTIFACTS) / name;
+    fs::create_directories(TALVO_TEST_ARTIFACTS);
+    EXPECT_EQ(
+        0,
+        std::system(
+            ("pdftoppm -r 50 -png -singlefile -f 1 -l 1 '" + pdf.string() + "' '" + artifact.string() + "'").c_str()));
+}
 
 class PrintingTest : public platform::registry::testing::RegistryFixture {
 protected:
     PrintingTest()
     {
+        setEnvironment("HOME", folder().c_str());
+        setEnvironment("XDG_DATA_HOME", nullptr);
+        fs::create_directories(folder() / "Talvo catalog");
+        // Yes to deleting shots, no to saving at the end; any other message is a failure.
         SetMessageBoxAnswerer([this](const MessageBoxRequest& box) {
-            messages.push_back(box.text.toStdString());
-            return IDOK;
+            if (box.text.startsWith(QStringLiteral("Do you want to delete"))) {
+                return IDYES;
+            }
+            if (!box.text.startsWith(QStringLiteral("Document was changed"))) {
+                boxes.push_back(box.text.toStdString());
+            }
+            return IDNO;
         });
-        talvoboard::registerClasses(platform::com::ClassTable::instance());
-        (void)module.Init(environment);
-        dialogs.pdf = folder() / "report.pdf";
-        frame = std::make_unique<MainFrame>(MainFrame::Services{module, environment, options, monitor, clock, dialogs});
+        dialogs.pdf = folder() / "printed.pdf";
     }
-    ~PrintingTest() override
+    ~PrintingTest() override { SetMessageBoxAnswerer({}); }
+
+    /// Runs the program on `practice` as main() does; `check` runs once the frame is up, then it exits.
+    void runOn(const fs::path& practice, const std::function<void(MainFrame&)>& check)
     {
-        frame.reset();
-        SetMessageBoxAnswerer({});
+        bool checked = false;
+        QTimer::singleShot(0, qApp, [&] {
+            auto* frame = dynamic_cast<MainFrame*>(FrameServices());
+            ASSERT_NE(frame, nullptr);
+            check(*frame);
+            checked = true;
+            frame->runCommand(cmd::Exit);
+        });
+        const std::string path = practice.string();
+        const std::vector<std::string_view> arguments{path};
+        EXPECT_EQ(0, RunProgram(arguments, dialogs));
+        EXPECT_TRUE(checked);
+        EXPECT_TRUE(boxes.empty()) << boxes.front();
     }
 
-    void open(const char* name, int match, int sighting, const char* event = "AR10")
-    {
-        const fs::path path = folder() / name;
-        testsupport::writePractice(path, match, sighting, event);
-        ASSERT_TRUE(frame->openFile(path)) << (messages.empty() ? std::string() : messages.back());
-    }
-    std::string printedText() { return run("pdftotext -layout '" + dialogs.pdf.string() + "' -"); }
-
-    platform::time::SystemClock clock;
-    CTalvoAppModule module;
-    CTalvoAppModule::Environment environment{nullptr, 0x409, folder() / "lang", folder() / "help"};
-    COptions options;
-    ServerLockMonitor monitor{clock, [] {}};
     PdfDialogs dialogs;
-    std::unique_ptr<MainFrame> frame;
-    std::vector<std::string> messages;
+    std::vector<std::string> boxes;
 };
 
-TEST_F(PrintingTest, PrintWritesTheReportThroughThePrintPath)
+TEST_F(PrintingTest, ThePrintCommandWritesEachReportThroughThePrintPath)
 {
     struct Case {
         const char* name;
         int match;
         int sighting;
         const char* event;
+        bool model;
         const char* eventText;
+        int pages;
     };
-    // A practice of sighting shots only has no target picture to print, and is printed all the same.
+    // Sixty shots: the target and the general information, six serie blocks on two pages, then the five graphs
+    // two to a page. A biathlon practice (a serie per aiming here, one shot each) has five-row tables and no time
+    // shift or probability graph. Sighting shots alone have no target picture and no serie, and are printed all
+    // the same.
     for (const Case& c :
-         {Case{"sixty.talvo", 60, 0, "AR10", "Air Rifle"}, Case{"sighting.talvo", 0, 5, "AR10", "Air Rifle"},
-          Case{"biathlon.talvo", 20, 0, "BTLN", "Biathlon"}}) {
+         {Case{"sixty", 60, 2, "AR10", true, "Air Rifle", 6}, Case{"biathlon", 20, 0, "BTLN", false, "Biathlon", 6},
+          Case{"sighting", 0, 5, "AR10", false, "Air Rifle", 3}}) {
         SCOPED_TRACE(c.name);
-        open(c.name, c.match, c.sighting, c.event);
+        const fs::path practice = folder() / (std::string(c.name) + ".talvo");
+        (void)testsupport::writeTimedPractice(practice, c.match, c.sighting, c.event);
+        dialogs.model = folder() / "model.talvo";
+        (void)testsupport::writeTimedPractice(dialogs.model, 60, 0, c.event);
         fs::remove(dialogs.pdf);
-        frame->runCommand(cmd::Print);
-        ASSERT_TRUE(messages.empty()) << messages.front();
-        const std::string text = printedText();
-        EXPECT_NE(std::string::npos, text.find("TALVO Shooter Training System")) << text;
-        EXPECT_NE(std::string::npos, text.find("Ann")) << text;
-        EXPECT_NE(std::string::npos, text.find(c.eventText)) << text;
-        EXPECT_NE(std::string::npos, run("pdfinfo '" + dialogs.pdf.string() + "'").find("Pages:"));
-        const fs::path artifact = fs::path(TALVO_TEST_ARTIFACTS) / (std::string("report-") + c.name);
-        fs::create_directories(TALVO_TEST_ARTIFACTS);
-        EXPECT_EQ(0, std::system(("pdftoppm -r 60 -png -singlefile -f 1 '" + dialogs.pdf.string() + "' '" +
-                                  artifact.string() + "'")
-                                     .c_str()));
+        std::vector<std::string> serieTotals;
+        runOn(practice, [&](MainFrame& frame) {
+            if (c.model) {
+                frame.runCommand(cmd::OpenModel);
+                EXPECT_TRUE(frame.snapshot().modelValid);
+            }
+            auto* series = frame.findChild<CSeriesView*>(QStringLiteral("SeriesView"));
+            ASSERT_NE(series, nullptr);
+            for (const auto& serie : series->logic().group(1).series) {
+                serieTotals.push_back(utf8(serie->total.cells[ColumnResult].text));
+            }
+            frame.runCommand(cmd::Print);
+        });
+        const int pages = pageCountOf(dialogs.pdf);
+        EXPECT_EQ(c.pages, pages);
+        const std::vector<std::string> texts = pagesOf(dialogs.pdf);
+        ASSERT_EQ(static_cast<std::size_t>(pages), texts.size());
+        for (int page = 1; page <= pages; ++page) {
+            SCOPED_TRACE(page);
+            const std::string& text = texts[static_cast<std::size_t>(page - 1)];
+            EXPECT_NE(std::string::npos, text.find("TALVO Shooter Training System")) << text;
+            EXPECT_NE(std::string::npos, text.find("Ann")) << text;
+            EXPECT_NE(std::string::npos, text.find(c.eventText)) << text;
+            EXPECT_TRUE(hasLine(text, std::to_string(page))) << text;
+        }
+        EXPECT_EQ(c.match > 0, !serieTotals.empty());
+        const std::string all = run("pdftotext '" + dialogs.pdf.string() + "' -");
+        for (const std::string& total : serieTotals) {
+            EXPECT_NE(std::string::npos, all.find(total)) << total;
+        }
+        EXPECT_NE(std::string::npos, all.find("Number of match shots")) << all;
+        keepFirstPage(dialogs.pdf, std::string("report-") + c.name);
     }
 }
 
-TEST_F(PrintingTest, ThePreviewTakesTheViewsPlaceUntilClosed)
+TEST_F(PrintingTest, TheShotMenusPrintPutsTheClickedShotOnAPageOfItsOwn)
 {
-    open("sixty.talvo", 60, 0);
-    auto* preview = frame->findChild<QToolBar*>(QStringLiteral("PreviewToolBar"));
-    auto* main = frame->findChild<QToolBar*>(QStringLiteral("MainToolBar"));
-    frame->show();
-    frame->runCommand(cmd::PrintPreview);
-    ASSERT_TRUE(messages.empty()) << messages.front();
-    ASSERT_NE(nullptr, frame->centralWidget());
-    EXPECT_EQ("PrintPreview", frame->centralWidget()->objectName().toStdString());
-    EXPECT_TRUE(preview->isVisible());
-    EXPECT_FALSE(main->isVisible());
-    EXPECT_FALSE(frame->menuBar()->isVisible());
-    EXPECT_TRUE(frame->snapshot().previewOpen);
+    const fs::path practice = folder() / "twelve.talvo";
+    (void)testsupport::writeTimedPractice(practice, 12, 0);
+    runOn(practice, [&](MainFrame& frame) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        auto* view = frame.findChild<CSeriesView*>(QStringLiteral("SeriesView"));
+        ASSERT_NE(view, nullptr);
+        const CStatisticsRow& row = view->logic().group(1).series.front()->rows[2];
+        const platform::gfx::Rect at = view->logic().ToClient(row.rect);
+        QTest::mousePress(view->viewport(), Qt::RightButton, {},
+                          QPoint(static_cast<int>(at.left + 2), static_cast<int>(at.top + 2)));
+        QMenu* menu = view->shotMenu();
+        ASSERT_NE(menu, nullptr);
+        ASSERT_EQ(3, menu->actions().size());
+        EXPECT_EQ(QStringLiteral("Print"), menu->actions()[2]->text());
+        menu->actions()[2]->trigger();
+        menu->close();
+    });
+    ASSERT_EQ(1, pageCountOf(dialogs.pdf));
+    const std::string text = run("pdftotext '" + dialogs.pdf.string() + "' -");
+    EXPECT_NE(std::string::npos, text.find("Shot number 3 of 12")) << text;
+    EXPECT_EQ(std::string::npos, text.find("Number of match shots")) << text;
+    keepFirstPage(dialogs.pdf, "shot-page");
+}
 
-    frame->runCommand(cmd::PreviewNextPage); // one page: it stays on the first
-    frame->runCommand(cmd::PreviewPreviousPage);
-    frame->document().UpdateAllViews(nullptr, DocumentHint{0}); // a change lays the report out again
-    EXPECT_EQ("PrintPreview", frame->centralWidget()->objectName().toStdString());
+TEST_F(PrintingTest, ThePreviewTakesTheViewsPlaceIsPagedAndFollowsTheDocumentUntilClosed)
+{
+    const fs::path practice = folder() / "sixty.talvo";
+    (void)testsupport::writeTimedPractice(practice, 60, 2);
+    runOn(practice, [&](MainFrame& frame) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        auto* previewBar = frame.findChild<QToolBar*>(QStringLiteral("PreviewToolBar"));
+        auto* mainBar = frame.findChild<QToolBar*>(QStringLiteral("MainToolBar"));
+        QWidget* views = frame.centralWidget();
+        ASSERT_NE(views, nullptr);
+        frame.runCommand(cmd::PrintPreview);
+        auto* preview = dynamic_cast<PrintPreviewPane*>(frame.centralWidget());
+        ASSERT_NE(preview, nullptr);
+        EXPECT_FALSE(views->isVisible());
+        EXPECT_TRUE(previewBar->isVisible());
+        EXPECT_FALSE(mainBar->isVisible());
+        EXPECT_FALSE(frame.menuBar()->isVisible());
+        EXPECT_TRUE(frame.snapshot().previewOpen);
+        EXPECT_EQ(0, preview->page());
 
-    frame->runCommand(cmd::PreviewClose);
-    EXPECT_EQ("Splitter", frame->centralWidget()->objectName().toStdString());
-    EXPECT_FALSE(preview->isVisible());
-    EXPECT_TRUE(main->isVisible());
-    EXPECT_TRUE(frame->menuBar()->isVisible());
-    EXPECT_FALSE(frame->snapshot().previewOpen);
+        // Forward to the last of the six pages and one beyond, which stays there, then back.
+        const std::vector<cmd::Id> steps{cmd::PreviewNextPage,     cmd::PreviewNextPage,    cmd::PreviewNextPage,
+                                         cmd::PreviewNextPage,     cmd::PreviewNextPage,    cmd::PreviewNextPage,
+                                         cmd::PreviewPreviousPage, cmd::PreviewPreviousPage};
+        const std::vector<int> shown{1, 2, 3, 4, 5, 5, 4, 3};
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            frame.runCommand(steps[i]);
+            EXPECT_EQ(shown[i], preview->page()) << i;
+        }
+        const QImage page = preview->grab().toImage();
+        EXPECT_NE(page.pixel(page.width() / 2, page.height() / 2), page.pixel(2, 2)); // paper on the background
+        const fs::path artifacts = fs::path(TALVO_TEST_ARTIFACTS);
+        fs::create_directories(artifacts);
+        EXPECT_TRUE(page.save(QString::fromStdString((artifacts / "print-preview.png").string())));
+
+        // Deleting the sighting shots changes the document: the report is laid out again from its first page.
+        frame.runCommand(cmd::DeleteSightingShots);
+        EXPECT_EQ(0U, frame.snapshot().sightingShots);
+        EXPECT_EQ(preview, frame.centralWidget());
+        EXPECT_EQ(0, preview->page());
+
+        frame.runCommand(cmd::PreviewClose);
+        EXPECT_EQ(views, frame.centralWidget());
+        EXPECT_TRUE(views->isVisible());
+        EXPECT_FALSE(previewBar->isVisible());
+        EXPECT_TRUE(mainBar->isVisible());
+        EXPECT_TRUE(frame.menuBar()->isVisible());
+        EXPECT_FALSE(frame.snapshot().previewOpen);
+    });
 }
 
 } // namespace
