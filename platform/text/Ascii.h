@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 namespace platform::text {
@@ -16,6 +17,12 @@ constexpr bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+}
+
+/// The text as UTF-16, for text that is ASCII by construction, such as numbers formatted in the C locale.
+inline std::u16string widenAscii(std::string_view text)
+{
+    return {text.begin(), text.end()};
 }
 
 } // namespace platform::text

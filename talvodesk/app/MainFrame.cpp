@@ -34,6 +34,7 @@
 #include "platform/com/ClassTable.h"
 #include "platform/fs/ReadFile.h"
 #include "platform/time/Clock.h"
+#include "platform/ui/QtText.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -81,11 +82,6 @@ const QString kWebPage = QStringLiteral("https://talvo.example.org/");
 const QString kUnableToSwitch =
     QStringLiteral("Unable to switch language. Please make sure all the files were installed properly.");
 constexpr int kProgressWidth = 150;
-
-QString qtext(std::u16string_view text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::filesystem::path localPath(const QString& path)
 {
@@ -372,7 +368,7 @@ Answer MainFrame::AskYesNoCancel(std::uint32_t textId)
 
 QString MainFrame::text(std::uint32_t id) const
 {
-    return qtext(m_services.module.LoadString(id));
+    return platform::ui::qtext(m_services.module.LoadString(id));
 }
 
 void MainFrame::createActions()
@@ -655,8 +651,9 @@ void MainFrame::refreshStatus()
     // The practice's own strong signals, or the calibration dialog's while it runs.
     const std::int64_t lastSignal = std::max<std::int64_t>(m_lastDataTick, m_practice.LastStrongSignal());
     const auto since = m_services.clock.steadyNow() - std::chrono::milliseconds(lastSignal);
-    const QString caption = qtext(FormatCaption({m_data.IsValid(), shooter, event, started, m_data.IsModified(),
-                                                 m_lifecycle.HasDevice(), since, untitled, title}));
+    const QString caption =
+        platform::ui::qtext(FormatCaption({m_data.IsValid(), shooter, event, started, m_data.IsModified(),
+                                           m_lifecycle.HasDevice(), since, untitled, title}));
     if (windowTitle() != caption) {
         setWindowTitle(caption);
     }
@@ -907,7 +904,7 @@ bool MainFrame::openFile(const std::filesystem::path& path)
 
 QString MainFrame::loadFailure(const std::filesystem::path& path) const
 {
-    QString reason = qtext(m_data.ReadError().view());
+    QString reason = platform::ui::qtext(m_data.ReadError().view());
     if (reason.isEmpty()) {
         // The document names only damaged contents; say why a file could not be read at all.
         const auto start = platform::fs::readFileStart(path, 1);
@@ -970,8 +967,8 @@ void MainFrame::onHideShot(cmd::Id)
     }
     const bool isHidden = hidden == VARIANT_TRUE;
     const UINT reading = m_services.module.m_bRTL ? MB_RTLREADING : 0;
-    if (ShowMessageBox(this, qtext(HideShotQuestion(isHidden)), text(kTitle), MB_YESNO | MB_ICONERROR | reading) ==
-        IDYES) {
+    if (ShowMessageBox(this, platform::ui::qtext(HideShotQuestion(isHidden)), text(kTitle),
+                       MB_YESNO | MB_ICONERROR | reading) == IDYES) {
         (void)m_data.SetShotHidden(shot.get(), !isHidden); // always succeeds
     }
 }
@@ -1028,7 +1025,7 @@ void MainFrame::onSendMail(cmd::Id)
     const auto [program, arguments] = programAndArguments(MailArguments(platform::com::utf16ToUtf8(file.view())));
     const int exitCode = QProcess::execute(program, arguments);
     if (const auto failure = MailResultMessage(exitCode)) {
-        ShowError(m_services.module, this, qtext(*failure));
+        ShowError(m_services.module, this, platform::ui::qtext(*failure));
     }
 }
 
@@ -1096,7 +1093,7 @@ void MainFrame::onOptions(cmd::Id)
     if (ITalvoDevice* device = m_lifecycle.Device()) {
         ApplyOptionsToDevice(*device, m_services.options, *changed, static_cast<std::int32_t>(m_data.GetEventCode()));
     }
-    showStatusText(qtext(PiezoRejectIntervalText(m_services.options.piezoRejectInterval)));
+    showStatusText(platform::ui::qtext(PiezoRejectIntervalText(m_services.options.piezoRejectInterval)));
     saveOptions();
 }
 
@@ -1333,7 +1330,7 @@ void MainFrame::onResetHardware(cmd::Id)
     const auto failure = ReconnectDevice(*device);
     SetWaitCursor(false);
     if (failure) {
-        ShowError(m_services.module, this, qtext(*failure));
+        ShowError(m_services.module, this, platform::ui::qtext(*failure));
     }
 }
 
@@ -1425,7 +1422,7 @@ void MainFrame::PostCommand(std::uint16_t command)
 
 void MainFrame::SetStatusText(const std::u16string& message)
 {
-    showStatusText(qtext(message));
+    showStatusText(platform::ui::qtext(message));
 }
 
 bool MainFrame::preTranslateKey(QObject* receiver, const QKeyEvent& key)

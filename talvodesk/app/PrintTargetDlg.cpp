@@ -10,6 +10,7 @@
 
 #include "interfaces/talvodata/Guids.h"
 #include "platform/com/ClassTable.h"
+#include "platform/ui/QtText.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,16 +33,6 @@ constexpr std::uint32_t kPrintFailed = 32862;
 constexpr std::uint32_t kFontFace = 61223;
 constexpr int kDistanceSteps = 10; // the spin control counts tenths of a metre
 
-QString qtext(std::u16string_view text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::u16string u16(const QString& text)
-{
-    return text.toStdU16String();
-}
-
 } // namespace
 
 CPrintTargetDlg::CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent, PrinterQuestion askPrinter, Beep beep)
@@ -61,7 +52,7 @@ CPrintTargetDlg::CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent,
     m_models = new QComboBox(this);
     m_models->setObjectName(QStringLiteral("1085"));
     for (const PrintTargetModel& model : kPrintTargetModels) {
-        m_models->addItem(qtext(model.text));
+        m_models->addItem(platform::ui::qtext(model.text));
     }
     m_models->setCurrentIndex(kDefaultPrintTargetModel);
     m_distanceEdit = new QLineEdit(this);
@@ -124,7 +115,8 @@ CPrintTargetDlg::CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent,
     connect(m_previewButton, &QPushButton::clicked, this, [this] { ShowPreview(!m_previewShown); });
     connect(m_distanceEdit, &QLineEdit::textChanged, this, &CPrintTargetDlg::distanceEdited);
     connect(m_upDown, &UpDownControl::positionChanged, this, [this](int position) {
-        m_distanceEdit->setText(qtext(FormatPrintDistance(static_cast<float>(position) / kDistanceSteps)));
+        m_distanceEdit->setText(
+            platform::ui::qtext(FormatPrintDistance(static_cast<float>(position) / kDistanceSteps)));
     });
     connect(m_models, &QComboBox::currentIndexChanged, this, &CPrintTargetDlg::RefreshPreview);
     connect(m_scoreRingsBox, &QCheckBox::toggled, this, [this](bool checked) {
@@ -148,7 +140,7 @@ CPrintTargetDlg::CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent,
             fillEvents();
         }
     }
-    m_distanceEdit->setText(qtext(FormatPrintDistance(m_distance)));
+    m_distanceEdit->setText(platform::ui::qtext(FormatPrintDistance(m_distance)));
     m_scoreRingsBox->setChecked(m_scoreRings);
     m_clipBox->setChecked(m_clip);
     m_upDown->setPosition(static_cast<int>(m_distance * kDistanceSteps));
@@ -159,14 +151,14 @@ void CPrintTargetDlg::fillEvents()
 {
     // Every event, by distance and then by name; none is chosen at first.
     for (ListedEvent& listed : ListEvents(*m_manager, EventFilters{}, EventCondition::Any, {}, m_module)) {
-        m_eventList->addItem(qtext(listed.text));
+        m_eventList->addItem(platform::ui::qtext(listed.text));
         m_events.push_back(std::move(listed.event));
     }
 }
 
 void CPrintTargetDlg::distanceEdited(const QString& text)
 {
-    const std::optional<double> typed = ParsePrintDistance(u16(text));
+    const std::optional<double> typed = ParsePrintDistance(platform::ui::text16(text));
     if (!typed) {
         m_beep();
         m_distanceEdit->setFocus();
@@ -195,7 +187,7 @@ bool CPrintTargetDlg::ComposeTargetPrintout()
     const auto selected = m_eventList->selectedItems();
     if (!selected.isEmpty() && row >= 0 && static_cast<std::size_t>(row) < m_events.size()) {
         choice.event = m_events[static_cast<std::size_t>(row)].get();
-        choice.displayName = u16(selected.front()->text());
+        choice.displayName = platform::ui::text16(selected.front()->text());
     }
     choice.model = m_models->currentIndex();
     choice.distance = m_distance;

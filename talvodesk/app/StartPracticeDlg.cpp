@@ -11,6 +11,7 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/ClassTable.h"
 #include "platform/text/Collation.h"
+#include "platform/ui/QtText.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -35,21 +36,11 @@ constexpr int kWidthUnits = 240;
 constexpr int kHeightUnits = 188;
 constexpr std::size_t kShellNameLength = 260;
 
-QString qtext(std::u16string_view text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::u16string u16text(const QString& text)
-{
-    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
-}
-
 /// Where a text goes in a box sorted by the user's order.
 int sortedRow(const QComboBox& box, std::u16string_view text)
 {
     int row = 0;
-    while (row < box.count() && platform::text::compareLocale(u16text(box.itemText(row)), text) <= 0) {
+    while (row < box.count() && platform::text::compareLocale(platform::ui::text16(box.itemText(row)), text) <= 0) {
         ++row;
     }
     return row;
@@ -59,7 +50,7 @@ std::vector<std::u16string> entriesOf(const QComboBox& box)
 {
     std::vector<std::u16string> entries;
     for (int row = 0; row < box.count(); ++row) {
-        entries.push_back(u16text(box.itemText(row)));
+        entries.push_back(platform::ui::text16(box.itemText(row)));
     }
     return entries;
 }
@@ -68,7 +59,7 @@ void fillAndSelectFirst(QComboBox& box, const std::vector<std::u16string>& entri
 {
     box.clear();
     for (const std::u16string& text : entries) {
-        box.addItem(qtext(text));
+        box.addItem(platform::ui::qtext(text));
     }
     box.setCurrentIndex(0);
 }
@@ -203,7 +194,7 @@ void CStartPracticeDlg::OnInitDialog()
             box->setChecked(m_filters.isOn(filter));
         }
         if (!m_rememberedShooter.empty()) {
-            m_shooters->setEditText(qtext(m_rememberedShooter));
+            m_shooters->setEditText(platform::ui::qtext(m_rememberedShooter));
         }
         if (FAILED(CoCreateInstance(talvodata::CLSID_EventManager, nullptr, CLSCTX_ALL, IEventManager::kIid,
                                     m_manager.putVoid()))) {
@@ -238,11 +229,11 @@ void CStartPracticeDlg::OnInitDialog()
     }
     m_paths = std::move(list.paths);
     for (const DeviceListEntry& entry : list.entries) {
-        m_devices->insertItem(sortedRow(*m_devices, entry.text), qtext(entry.text),
+        m_devices->insertItem(sortedRow(*m_devices, entry.text), platform::ui::qtext(entry.text),
                               QVariant::fromValue(static_cast<qlonglong>(entry.id)));
     }
     if (m_devices->count() == 0) {
-        ShowError(m_module, this, qtext(kNoDeviceText));
+        ShowError(m_module, this, platform::ui::qtext(kNoDeviceText));
         QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
     } else {
         m_devices->setCurrentIndex(0);
@@ -292,7 +283,7 @@ bool CStartPracticeDlg::fillEvents(EventCondition condition)
     m_rows = ListEvents(*m_manager, m_filters, condition, m_eventName, m_module);
     bool found = false;
     for (const ListedEvent& row : m_rows) {
-        auto* item = new QListWidgetItem(qtext(row.text), m_events);
+        auto* item = new QListWidgetItem(platform::ui::qtext(row.text), m_events);
         if (row.selected && !found) {
             m_events->setCurrentItem(item);
             found = true;
@@ -317,7 +308,7 @@ void CStartPracticeDlg::refreshPositions()
     m_positions->clear();
     const std::vector<std::u16string> positions = InitialPositions(selectedEvent());
     for (const std::u16string& text : positions) {
-        m_positions->addItem(qtext(text));
+        m_positions->addItem(platform::ui::qtext(text));
     }
     m_positions->setCurrentIndex(positions.empty() ? -1 : kStandingPosition);
     m_positionLabel->setVisible(!positions.empty());
@@ -350,13 +341,13 @@ void CStartPracticeDlg::readShooterNames()
     ComPtr<IShellFolder> root;
     ItemIdPtr rootList;
     if (!FindCatalogRoot(root, rootList)) {
-        (void)ShowMessageBox(this, qtext(kNoCatalogText), {}, MB_OK);
+        (void)ShowMessageBox(this, platform::ui::qtext(kNoCatalogText), {}, MB_OK);
         return;
     }
     const QString typed = m_shooters->currentText();
     for (const std::u16string& name : shooterFolderNames(*root)) {
-        if (m_shooters->findText(qtext(name), Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
-            m_shooters->insertItem(sortedRow(*m_shooters, name), qtext(name));
+        if (m_shooters->findText(platform::ui::qtext(name), Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
+            m_shooters->insertItem(sortedRow(*m_shooters, name), platform::ui::qtext(name));
         }
     }
     m_shooters->setEditText(typed);
@@ -376,16 +367,16 @@ void CStartPracticeDlg::accept()
     form.deviceId = device ? device->id : -1;
     form.devicePath = device ? device->path : std::string();
     form.deviceKind = selectedKind();
-    form.shooterName = u16text(m_shooters->currentText());
+    form.shooterName = platform::ui::text16(m_shooters->currentText());
     form.event = ComPtr<IEventParams>(selectedEvent());
     form.positionSelection = m_positions->currentIndex();
     form.optionSelection = m_deviceOption->currentIndex();
     const auto read = ReadStartForm(form, m_options, m_settingsRoot);
     if (const auto* message = std::get_if<std::u16string_view>(&read)) {
         if (*message == kNoShooterText) {
-            ShowError(m_module, this, qtext(*message));
+            ShowError(m_module, this, platform::ui::qtext(*message));
         } else {
-            (void)ShowMessageBox(this, qtext(*message), {}, MB_OK);
+            (void)ShowMessageBox(this, platform::ui::qtext(*message), {}, MB_OK);
         }
         return;
     }
@@ -398,7 +389,7 @@ void CStartPracticeDlg::accept()
         connection = ConnectDevice(*m_device);
     }
     if (!connection.connected) {
-        ShowError(m_module, this, qtext(connection.failure));
+        ShowError(m_module, this, platform::ui::qtext(connection.failure));
         return;
     }
     m_shooter = settings.shooterName;

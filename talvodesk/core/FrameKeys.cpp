@@ -1,5 +1,6 @@
 #include "talvodesk/core/FrameKeys.h"
 
+#include "platform/text/Ascii.h"
 #include "platform/text/Printf.h"
 
 namespace talvodesk {
@@ -52,8 +53,8 @@ bool TraceViewRules(const KeyDown& key, FrameKeyTargets& frame, COptions& option
 
 std::u16string PiezoRejectIntervalText(float seconds)
 {
-    const std::string text = platform::text::formatC("PiezoRejectInterval = %3.1f", static_cast<double>(seconds));
-    return std::u16string(text.begin(), text.end());
+    return platform::text::widenAscii(
+        platform::text::formatC("PiezoRejectInterval = %3.1f", static_cast<double>(seconds)));
 }
 
 bool PreTranslateKey(const KeyDown& key, FrameKeyTargets& frame, COptions& options)

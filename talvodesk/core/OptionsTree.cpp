@@ -1,5 +1,6 @@
 #include "talvodesk/core/OptionsTree.h"
 
+#include "platform/text/Ascii.h"
 #include "platform/text/Printf.h"
 
 #include <algorithm>
@@ -10,11 +11,6 @@
 namespace talvodesk {
 
 namespace {
-
-std::u16string widen(std::string_view text)
-{
-    return std::u16string(text.begin(), text.end());
-}
 
 /// The ASCII prefix of typed text, blanks and tabs in front skipped.
 std::string asciiPrefix(std::u16string_view text)
@@ -277,11 +273,11 @@ std::u16string OptionsTree::valueText(const OptionField& field)
     const double value = valueOf(field);
     switch (field.binding.type) {
     case FieldType::Number:
-        return widen(platform::text::formatC("%*d", width, static_cast<int>(value)));
+        return platform::text::widenAscii(platform::text::formatC("%*d", width, static_cast<int>(value)));
     case FieldType::Unsigned:
-        return widen(platform::text::formatC("%*u", width, static_cast<unsigned>(value)));
+        return platform::text::widenAscii(platform::text::formatC("%*u", width, static_cast<unsigned>(value)));
     case FieldType::Decimal:
-        return widen(platform::text::formatC("%*.*f", width, field.placeholder.precision, value));
+        return platform::text::widenAscii(platform::text::formatC("%*.*f", width, field.placeholder.precision, value));
     case FieldType::String:
     case FieldType::Colour:
         break;

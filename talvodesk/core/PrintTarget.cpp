@@ -5,6 +5,7 @@
 #include "platform/com/Variant.h"
 #include "platform/gfx/DrawContext.h"
 #include "platform/gfx/TextFormat.h"
+#include "platform/text/Ascii.h"
 #include "platform/text/Number.h"
 #include "platform/text/Printf.h"
 
@@ -16,11 +17,6 @@ namespace {
 
 constexpr std::size_t kMaxDistanceText = 31;
 constexpr double kMillimetresPerInch = 25.4;
-
-std::u16string widened(std::string_view ascii)
-{
-    return {ascii.begin(), ascii.end()};
-}
 
 Rect centredRect(LONG centreX, LONG centreY, LONG width, LONG height)
 {
@@ -80,7 +76,7 @@ bool TakesPrintDistance(double typed, float current)
 
 std::u16string FormatPrintDistance(float distance)
 {
-    return widened(platform::text::formatC("%.*g", 6, static_cast<double>(distance)));
+    return platform::text::widenAscii(platform::text::formatC("%.*g", 6, static_cast<double>(distance)));
 }
 
 PrintTargetLayout LayOutPrintTarget(const PrinterPage& page, float formWidth, float formHeight, float eventDistance,
@@ -131,8 +127,9 @@ bool ComposeTargetPrintout(platform::gfx::DrawContext& printer, const PrinterPag
     if (choice.clip) {
         auto& caption = sheet.add<CPrintoutTextCell>();
         caption.font = platform::gfx::Font{choice.fontFace, -pointsToPixels(model.captionPoints, page.dpi.y)};
-        caption.text = choice.displayName + u" (" +
-                       widened(platform::text::formatC("%3.2f", static_cast<double>(choice.distance))) + u"m)";
+        caption.text =
+            choice.displayName + u" (" +
+            platform::text::widenAscii(platform::text::formatC("%3.2f", static_cast<double>(choice.distance))) + u"m)";
         caption.format |= platform::gfx::DT_RIGHT;
         const platform::gfx::Size size = caption.Measure(printer, layout.clip.width());
         caption.rect = {layout.clip.right - size.cx, layout.clip.top, layout.clip.right, layout.clip.top + size.cy};

@@ -5,6 +5,7 @@
 #include "platform/com/ComPtr.h"
 #include "platform/gfx/DrawContext.h"
 #include "platform/gfx/TextFormat.h"
+#include "platform/text/Ascii.h"
 #include "platform/text/Printf.h"
 
 #include <algorithm>
@@ -187,8 +188,8 @@ void ReportBuilder::addHeader(int number, std::u16string_view extra)
     placeRight(title, r.top);
     r.top += title.rect.height();
 
-    const std::string digits = platform::text::formatC("%i", number);
-    auto& pageNumber = addText(m_fonts.header, std::u16string(digits.begin(), digits.end()), {}, 0);
+    auto& pageNumber =
+        addText(m_fonts.header, platform::text::widenAscii(platform::text::formatC("%i", number)), {}, 0);
     pageNumber.textColor = kHeaderGrey;
     placeRight(pageNumber, r.bottom - pageNumber.rect.height());
     r.bottom -= pageNumber.rect.height();

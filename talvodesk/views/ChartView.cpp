@@ -7,17 +7,14 @@
 
 #include "interfaces/talvodata/IAiming.h"
 
+#include "platform/ui/QtText.h"
+
 #include <QCheckBox>
 #include <QSplitter>
 
 namespace talvodesk {
 
 namespace {
-
-QString qtext(const std::u16string& text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 
@@ -61,8 +58,8 @@ void CChartView::setCharts(CChartWindow* top, QWidget* bottom)
 
 void CChartView::addControlIntervalBox(CChartWindow& chart)
 {
-    m_controlInterval =
-        chart.addCheckBox(qtext(ChartText(m_services, chartstrings::kControlInterval2)), kControlIntervalId);
+    m_controlInterval = chart.addCheckBox(platform::ui::qtext(ChartText(m_services, chartstrings::kControlInterval2)),
+                                          kControlIntervalId);
     syncControlIntervalBox();
     connect(m_controlInterval, &QCheckBox::clicked, this,
             [this](bool checked) { ToggleControlInterval2(m_services, checked); });
@@ -70,7 +67,8 @@ void CChartView::addControlIntervalBox(CChartWindow& chart)
 
 void CChartView::addFractionModeBox(CChartWindow& chart, unsigned parts)
 {
-    m_fractionMode = chart.addCheckBox(qtext(ChartText(m_services, chartstrings::kFractionMode)), kFractionModeId);
+    m_fractionMode =
+        chart.addCheckBox(platform::ui::qtext(ChartText(m_services, chartstrings::kFractionMode)), kFractionModeId);
     connect(m_fractionMode, &QCheckBox::clicked, this, [this, parts] { RecalculateOrDefer(parts); });
 }
 
@@ -86,7 +84,7 @@ void CChartView::LoadBoxTexts()
     for (QCheckBox* box : {m_controlInterval, m_fractionMode}) {
         if (box) {
             const auto id = box == m_controlInterval ? chartstrings::kControlInterval2 : chartstrings::kFractionMode;
-            box->setText(qtext(ChartText(m_services, id)));
+            box->setText(platform::ui::qtext(ChartText(m_services, id)));
             if (auto* chart = dynamic_cast<CChartWindow*>(box->parentWidget())) {
                 chart->placeCheckBoxes();
             }

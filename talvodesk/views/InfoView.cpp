@@ -6,6 +6,7 @@
 
 #include "interfaces/talvodata/IShot.h"
 #include "platform/time/Clock.h"
+#include "platform/ui/QtText.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -33,16 +34,6 @@ constexpr int kPageMargin = 20;
 constexpr int kBold = 1;
 constexpr int kSmall = 2;
 constexpr int kRed = 4;
-
-QString qtext(std::u16string_view text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::u16string text16(const QString& text)
-{
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
-}
 
 /// A row of the page: a grey box holding its cells side by side.
 QWidget* row(QWidget* parent, std::initializer_list<std::pair<QWidget*, int>> cells)
@@ -253,10 +244,11 @@ QWidget* CInfoView::buildPractice()
         field->setPalette(palette);
         field->installEventFilter(this);
     }
-    connect(m_shooterName, &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_logic.page().SetElementValue(u"idShooterName", text16(text)); });
+    connect(m_shooterName, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_logic.page().SetElementValue(u"idShooterName", platform::ui::text16(text));
+    });
     connect(m_comments, &QPlainTextEdit::textChanged, this,
-            [this] { m_logic.page().SetElementValue(u"idComments", text16(m_comments->toPlainText())); });
+            [this] { m_logic.page().SetElementValue(u"idComments", platform::ui::text16(m_comments->toPlainText())); });
 
     auto* nameRow =
         m_widgets.bind(column(all, {label(u"idShooterNameTitle", kBold), m_shooterName}), u"idShooterNameRow");
@@ -399,7 +391,7 @@ void CInfoView::layoutPage()
     if (singleRow && singleRow->display == u"block") {
         const int side = std::min(width / 3, kTargetSize);
         for (const std::u16string_view id : {u"Target1", u"Target2"}) {
-            if (QWidget* target = element(qtext(id))) {
+            if (QWidget* target = element(platform::ui::qtext(id))) {
                 target->setFixedSize(side, side);
             }
         }
@@ -407,7 +399,7 @@ void CInfoView::layoutPage()
     } else {
         for (const std::u16string_view id :
              {u"TargetStanding1", u"TargetProne1", u"TargetStanding2", u"TargetProne2"}) {
-            if (QWidget* target = element(qtext(id))) {
+            if (QWidget* target = element(platform::ui::qtext(id))) {
                 target->setFixedSize(width, kTargetSize);
             }
         }

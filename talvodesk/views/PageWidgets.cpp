@@ -1,5 +1,7 @@
 #include "talvodesk/views/PageWidgets.h"
 
+#include "platform/ui/QtText.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -9,21 +11,11 @@ namespace talvodesk {
 
 namespace {
 
-QString qtext(std::u16string_view text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::u16string text16(const QString& text)
-{
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
-}
-
 } // namespace
 
 QWidget* PageWidgets::bind(QWidget* widget, std::u16string_view id)
 {
-    widget->setObjectName(qtext(id));
+    widget->setObjectName(platform::ui::qtext(id));
     follow(widget, id);
     return widget;
 }
@@ -55,7 +47,7 @@ void PageWidgets::detach()
 
 QWidget* PageWidgets::element(const QString& id) const
 {
-    const auto found = m_widgets.find(text16(id));
+    const auto found = m_widgets.find(platform::ui::text16(id));
     return found == m_widgets.end() ? nullptr : found->second;
 }
 
@@ -69,16 +61,18 @@ void PageWidgets::elementChanged(const std::u16string& id, const PageElements::E
     if (auto* tile = qobject_cast<QToolButton*>(widget)) {
         std::u16string text;
         (void)m_page->GetElementText(id, text);
-        tile->setText(qtext(text));
+        tile->setText(platform::ui::qtext(text));
         return;
     }
     widget->setVisible(element.display != u"none");
     if (auto* label = qobject_cast<QLabel*>(widget)) {
-        label->setText(qtext(element.html));
-    } else if (auto* field = qobject_cast<QLineEdit*>(widget); field && text16(field->text()) != element.value) {
-        field->setText(qtext(element.value));
-    } else if (auto* box = qobject_cast<QPlainTextEdit*>(widget); box && text16(box->toPlainText()) != element.value) {
-        box->setPlainText(qtext(element.value));
+        label->setText(platform::ui::qtext(element.html));
+    } else if (auto* field = qobject_cast<QLineEdit*>(widget);
+               field && platform::ui::text16(field->text()) != element.value) {
+        field->setText(platform::ui::qtext(element.value));
+    } else if (auto* box = qobject_cast<QPlainTextEdit*>(widget);
+               box && platform::ui::text16(box->toPlainText()) != element.value) {
+        box->setPlainText(platform::ui::qtext(element.value));
     }
 }
 

@@ -13,6 +13,7 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/ComPtr.h"
 #include "platform/gfx/DrawContextQt.h"
+#include "platform/text/Ascii.h"
 #include "talvodata/ShotCollection.h"
 
 #include <QRect>
@@ -340,7 +341,7 @@ bool BuildShotPrintout(const ReportRequest& request, IShot& shot, ReportFonts& f
                 extra += *literal;
             } else {
                 const std::string number = std::to_string(std::get<Placeholder>(segment).number == 1 ? index : count);
-                extra.append(number.begin(), number.end());
+                extra += platform::text::widenAscii(number);
             }
         }
     }

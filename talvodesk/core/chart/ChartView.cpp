@@ -15,6 +15,7 @@
 #include "interfaces/talvodata/ITargetElement.h"
 #include "interfaces/talvodata/ITargetParams.h"
 #include "platform/com/ComPtr.h"
+#include "platform/text/Ascii.h"
 #include "platform/text/Printf.h"
 
 #include <algorithm>
@@ -38,7 +39,7 @@ std::u16string ChartCountText(const ChartServices& services, std::uint32_t id, l
     const std::u16string format = ChartText(services, id);
     const auto text =
         platform::text::formatIntegerWith(std::string(format.begin(), format.end()), static_cast<int>(count));
-    return text ? std::u16string(text->begin(), text->end()) : format;
+    return text ? platform::text::widenAscii(*text) : format;
 }
 
 void CreateChartFonts(CChartImpl& chart, const ChartServices& services)
@@ -49,8 +50,7 @@ void CreateChartFonts(CChartImpl& chart, const ChartServices& services)
 
 std::u16string FormatTick(float value)
 {
-    const std::string text = platform::text::formatC("%-1G", static_cast<double>(value));
-    return std::u16string(text.begin(), text.end());
+    return platform::text::widenAscii(platform::text::formatC("%-1G", static_cast<double>(value)));
 }
 
 ControlWindow ControlWindowOf(const CTalvoData& document, const COptions& options)

@@ -10,6 +10,7 @@
 #include "interfaces/talvodata/IShotCollection.h"
 #include "interfaces/talvodata/ITargetParams.h"
 #include "platform/com/ComPtr.h"
+#include "platform/text/Ascii.h"
 #include "platform/text/Printf.h"
 
 #include <cmath>
@@ -26,11 +27,6 @@ constexpr COLORREF kGrey = 0xC0C0C0;
 constexpr COLORREF kRed = 0x0000FF;
 constexpr long kBiathlonCode = 2;
 constexpr float kAfterShot = 0.3F;
-
-std::u16string text16(const std::string& text)
-{
-    return std::u16string(text.begin(), text.end());
-}
 
 } // namespace
 
@@ -89,7 +85,8 @@ bool CoordinationGraph::Recalculate(unsigned parts)
             for (LONG score = 1; target && score <= 10; ++score) {
                 float diameter = 0;
                 if (SUCCEEDED(target->get_Ring(score, &diameter)) && diameter != 0) {
-                    m_chart.AddLabel(0, diameter / 2, text16(platform::text::formatC("%i", score)), true);
+                    m_chart.AddLabel(0, diameter / 2, platform::text::widenAscii(platform::text::formatC("%i", score)),
+                                     true);
                 }
             }
         }

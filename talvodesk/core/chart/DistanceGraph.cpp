@@ -10,6 +10,7 @@
 #include "interfaces/talvodata/ITargetParams.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/ComPtr.h"
+#include "platform/text/Ascii.h"
 #include "platform/text/Printf.h"
 
 #include <cmath>
@@ -26,11 +27,6 @@ constexpr COLORREF kBlue = 0xFF0000;
 constexpr COLORREF kGreen = 0x00C000;
 constexpr long kBiathlonCode = 2;
 constexpr float kAfterShot = 0.3F;
-
-std::u16string text16(const std::string& text)
-{
-    return std::u16string(text.begin(), text.end());
-}
 
 /// Labels a radius on both charts: above and below zero on the displacement chart, above on the distance chart.
 void addRadius(CChartImpl& displacement, CChartImpl& distance, float radius, const std::u16string& text)
@@ -146,7 +142,8 @@ void DistanceGraph::Recalculate()
         for (LONG score = 1; target && score <= 10; ++score) {
             float diameter = 0;
             if (SUCCEEDED(target->get_Ring(score, &diameter)) && diameter != 0) {
-                addRadius(m_displacement, m_distance, diameter / 2, text16(platform::text::formatC("%i", score)));
+                addRadius(m_displacement, m_distance, diameter / 2,
+                          platform::text::widenAscii(platform::text::formatC("%i", score)));
             }
         }
     }
@@ -180,7 +177,7 @@ void DistanceGraph::Recalculate()
         const double height = m_distance.m_yMax - m_distance.m_yMin;
         for (int k = 20; k <= 120; k += 20) {
             m_distance.AddLabel(m_distance.m_xMin, k * height / 120 + m_distance.m_yMin,
-                                text16(platform::text::formatC("%i%%", k)), true);
+                                platform::text::widenAscii(platform::text::formatC("%i%%", k)), true);
         }
     }
 }

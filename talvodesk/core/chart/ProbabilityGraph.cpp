@@ -11,6 +11,7 @@
 #include "interfaces/talvodata/IShot.h"
 #include "interfaces/talvodata/IShotCollection.h"
 #include "platform/com/ComPtr.h"
+#include "platform/text/Ascii.h"
 #include "platform/text/Printf.h"
 
 #include <cfloat>
@@ -27,11 +28,6 @@ constexpr COLORREF kBlue = 0xFF0000;
 constexpr COLORREF kRed = 0x0000FF;
 constexpr long kBiathlonCode = 2;
 constexpr long kSteps = 42;
-
-std::u16string text16(const std::string& text)
-{
-    return std::u16string(text.begin(), text.end());
-}
 
 void setFrame(CChartImpl& chart, double yMin, double yMax)
 {
@@ -86,12 +82,13 @@ ProbabilityGraph::ProbabilityGraph(ChartServices services, DispersionSource disp
     setFrame(m_probability, 0, 100);
     setFrame(m_result, -7, 3);
     for (int i = 1; i <= 20; ++i) {
-        const std::u16string text = text16(platform::text::formatC("%i", i));
+        const std::u16string text = platform::text::widenAscii(platform::text::formatC("%i", i));
         m_probability.AddLabel(i, 0, text, true);
         m_result.AddLabel(i, 0, text, true);
     }
     for (int k = 10; k <= 100; k += 10) {
-        m_probability.AddLabel(0, k, k % 20 == 0 ? text16(platform::text::formatC("%i%%", k)) : u"", true);
+        m_probability.AddLabel(0, k, k % 20 == 0 ? platform::text::widenAscii(platform::text::formatC("%i%%", k)) : u"",
+                               true);
     }
     // A value is written when it is not next to the one written before it, and 3 always.
     int written = 0;
@@ -103,7 +100,7 @@ ProbabilityGraph::ProbabilityGraph(ChartServices services, DispersionSource disp
         if (write) {
             written = k;
         }
-        m_result.AddLabel(0, k, write ? text16(platform::text::formatC("%i", k)) : u"", true);
+        m_result.AddLabel(0, k, write ? platform::text::widenAscii(platform::text::formatC("%i", k)) : u"", true);
     }
     LoadTexts();
 }

@@ -13,6 +13,7 @@
 #include "interfaces/talvodata/IShot.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/ObjectIdentity.h"
+#include "platform/text/Ascii.h"
 #include "platform/text/Printf.h"
 
 #include <algorithm>
@@ -37,11 +38,6 @@ constexpr double kTop = double{10.9F};
 constexpr double kEdge = 1e-7;
 constexpr double kMinutesPerDay = 1440;
 constexpr double kSecondsPerDay = 86400;
-
-std::u16string text16(const std::string& text)
-{
-    return std::u16string(text.begin(), text.end());
-}
 
 std::u16string duration(double days)
 {
@@ -203,7 +199,7 @@ void TimeIntervalsGraph::MatchChart()
     m_chart.m_yAxisLevel = last;
     m_chart.AddLabel(last, kTop, u"10.9", true);
     for (int k = 1; k <= 10; ++k) {
-        m_chart.AddLabel(last, k, text16(platform::text::formatC("%i", k)), true);
+        m_chart.AddLabel(last, k, platform::text::widenAscii(platform::text::formatC("%i", k)), true);
     }
     AddElapsedLabels(m_chart, first, last, kMinutesPerDay, low);
 
@@ -251,7 +247,7 @@ void TimeIntervalsGraph::PulseCurve(DATE first, DATE last, float low)
     }
     const long step = std::max(top / 10, 1L);
     for (long v = step; v <= top; v += step) {
-        m_chart.AddLabel(first, scaled(v), text16(platform::text::formatC("%li", v)), true);
+        m_chart.AddLabel(first, scaled(v), platform::text::widenAscii(platform::text::formatC("%li", v)), true);
     }
 }
 
