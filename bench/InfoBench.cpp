@@ -35,38 +35,6 @@ using platform::com::Bstr;
 using platform::com::ComPtr;
 
 constexpr int kShots = 600;
-constexpr DATE kStart = 46000.5;
-
-/// Saves a practice of `count` recorded aimings spread over the face, one shot each, 30 s apart.
-void writePractice(const std::filesystem::path& path, IEventParams* event, int count, unsigned seed)
-{
-    ComPtr<ITalvoDocument> document;
-    ComPtr<IAimingCollection> aimings;
-    if (FAILED(CoCreateInstance(talvodata::CLSID_TalvoDocument, nullptr, CLSCTX_ALL, ITalvoDocument::kIid,
-                                document.putVoid())) ||
-        FAILED(document->put_Event(event)) || FAILED(document->get_Aimings(aimings.put()))) {
-        bench::fail("no practice document");
-    }
-    for (int i = 0; i < count; ++i) {
-        bench::AimingShape shape;
-        shape.samplesBeforeShot = 600;
-        shape.samplesAfterShot = 100;
-        shape.centreX = static_cast<long>(250 * std::cos(i * 2.4));
-        shape.centreY = static_cast<long>(250 * std::sin(i * 2.4));
-        const ComPtr<IAiming> aiming = bench::recordedAiming(event, shape, seed + static_cast<unsigned>(i));
-        ComPtr<IAimingAttr> attributes;
-        ComPtr<IShot> shot;
-        const DATE when = kStart + i * 30.0 / 86400.0;
-        if (!aiming || FAILED(aiming->get_Attr(attributes.put())) || FAILED(attributes->put_Match(VARIANT_TRUE)) ||
-            FAILED(attributes->put_EnterTime(when - 3.0 / 86400.0)) || FAILED(aiming->get_Shot(1, shot.put())) ||
-            FAILED(shot->put_ShotTime(when)) || FAILED(aimings->Add(aiming.get()))) {
-            bench::fail("the aimings cannot be recorded");
-        }
-    }
-    if (FAILED(document->put_FileName(Bstr(path.string()).get())) || FAILED(document->Save())) {
-        bench::fail("the practice cannot be saved");
-    }
-}
 
 /// A 600-shot practice with a 600-shot model, open in the document the info view shows.
 struct Practice {
@@ -76,8 +44,8 @@ struct Practice {
         if (!event) {
             bench::fail("no AR10 event file: build the talvo_events target first");
         }
-        writePractice(folder / "practice.talvo", event.get(), kShots, 1);
-        writePractice(folder / "model.talvo", event.get(), kShots, 1000);
+        bench::writeRecordedPractice(folder / "practice.talvo", event.get(), kShots, 1);
+        bench::writeRecordedPractice(folder / "model.talvo", event.get(), kShots, 1000);
         if (!data.Open(Bstr((folder / "practice.talvo").string()).get()) ||
             !data.OpenModel(Bstr((folder / "model.talvo").string()).get())) {
             bench::fail("the practices cannot be opened");
