@@ -1,8 +1,5 @@
 #include "platform/gfx/CoverageCache.h"
 
-#include <QBrush>
-#include <QPainter>
-
 #include <algorithm>
 #include <iterator>
 
@@ -35,8 +32,7 @@ void CoverageCache::beginPass()
     std::erase_if(m_entries, [this](const auto& entry) { return m_pass - entry.second.pass > 1; });
 }
 
-const std::vector<CoverageCache::Span>& CoverageCache::coverage(const Recipe& recipe, QSize size,
-                                                                const std::function<QPainterPath()>& outline)
+const std::vector<CoverageCache::Span>& CoverageCache::coverage(const Recipe& recipe, QSize size, const Painting& paint)
 {
     const std::uint64_t key = keyOf(recipe, size);
     const auto [first, last] = m_entries.equal_range(key);
@@ -47,11 +43,11 @@ const std::vector<CoverageCache::Span>& CoverageCache::coverage(const Recipe& re
             return entry.spans;
         }
     }
-    Entry entry{recipe, size, rasterize(outline(), size), m_pass};
+    Entry entry{recipe, size, rasterize(paint, size), m_pass};
     return m_entries.emplace(key, std::move(entry))->second.spans;
 }
 
-std::vector<CoverageCache::Span> CoverageCache::rasterize(const QPainterPath& outline, QSize size)
+std::vector<CoverageCache::Span> CoverageCache::rasterize(const Painting& paint, QSize size)
 {
     if (m_scratch.size() != size) {
         m_scratch = QImage(size, QImage::Format_RGB32);
@@ -61,13 +57,14 @@ std::vector<CoverageCache::Span> CoverageCache::rasterize(const QPainterPath& ou
     if (m_scratch.isNull()) {
         return spans;
     }
+    QRectF painted;
     {
         QPainter painter(&m_scratch);
         painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.fillPath(outline, QBrush(QColor(kCovered)));
+        painted = paint(painter, QColor(kCovered));
     }
     // An aliased fill takes only pixels whose centres lie inside the outline.
-    const QRect box = outline.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1) & m_scratch.rect();
+    const QRect box = painted.toAlignedRect().adjusted(-1, -1, 1, 1) & m_scratch.rect();
     for (int y = box.top(); y <= box.bottom(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(m_scratch.scanLine(y));
         QRgb* const end = line + box.right() + 1;

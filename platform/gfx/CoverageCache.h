@@ -2,8 +2,10 @@
 
 #include "platform/com/Types.h"
 
+#include <QColor>
 #include <QImage>
-#include <QPainterPath>
+#include <QPainter>
+#include <QRectF>
 #include <QSize>
 
 #include <cstdint>
@@ -28,6 +30,8 @@ public:
         int right = 0;
     };
     using Recipe = std::vector<LONG>;
+    /// Paints an outline with the colour given and returns a rectangle holding every pixel it painted.
+    using Painting = std::function<QRectF(QPainter&, const QColor&)>;
 
     CoverageCache() = default;
     CoverageCache(const CoverageCache&) = delete;
@@ -37,8 +41,8 @@ public:
     void beginPass();
 
     /// The pixels the outline that `recipe` describes covers on a device of `size`: remembered, or found by
-    /// filling `outline()` as the raster backend fills it. Empty when no image to measure on can be had.
-    const std::vector<Span>& coverage(const Recipe& recipe, QSize size, const std::function<QPainterPath()>& outline);
+    /// letting `paint` paint it with the raster backend. Empty when no image to measure on can be had.
+    const std::vector<Span>& coverage(const Recipe& recipe, QSize size, const Painting& paint);
 
     /// The outlines held.
     std::size_t size() const { return m_entries.size(); }
@@ -51,7 +55,7 @@ private:
         unsigned pass = 0;
     };
 
-    std::vector<Span> rasterize(const QPainterPath& outline, QSize size);
+    std::vector<Span> rasterize(const Painting& paint, QSize size);
 
     std::unordered_multimap<std::uint64_t, Entry> m_entries;
     /// Black but for the outline being measured; kept to save an allocation per outline.

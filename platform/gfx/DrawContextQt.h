@@ -79,6 +79,8 @@ private:
     void fillFigureWithBrush(const Rect& area, bool ellipse);
     /// Fills the outline that `recipe` describes, from the coverage cache when it may be used.
     void fillOutline(const CoverageCache::Recipe& recipe, const std::function<QPainterPath()>& outline, COLORREF color);
+    /// Sets the pixels the cache holds for `recipe`, measured by `paint` when it holds none.
+    void copyCoverage(const CoverageCache::Recipe& recipe, const CoverageCache::Painting& paint, COLORREF color);
     /// Whether filled pixels may be copied from the cache: pixels set straight into the image must be what the
     /// painter would set.
     bool canCopyFills() const;
