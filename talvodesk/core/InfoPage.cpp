@@ -107,27 +107,6 @@ constexpr std::array<std::u16string_view, 38> kElements = {
     u"idControlIntervalRow",
 };
 
-std::u16string formatInt(int value, std::u16string_view format)
-{
-    std::u16string text;
-    AppendFormattedInt(text, value, false, format);
-    return text;
-}
-
-std::u16string formatFloat(float value, std::u16string_view format)
-{
-    std::u16string text;
-    AppendFormattedFloat(text, value, format);
-    return text;
-}
-
-std::u16string duration(double days)
-{
-    std::u16string text;
-    AppendDuration(text, days, false);
-    return text;
-}
-
 std::u16string date(DATE value, LCID locale)
 {
     std::u16string text;
@@ -170,21 +149,21 @@ public:
         const auto ifThen = [](bool condition, auto make) -> Text { return condition ? make() : Text(); };
 
         const auto mm = [&](float SideSummary::*field) {
-            return [this, field](const SideSummary& side) { return formatFloat(side.*field, m_formats.millimetres); };
+            return [this, field](const SideSummary& side) { return FormatFloat(side.*field, m_formats.millimetres); };
         };
         const auto number = [](float SideSummary::*field, std::u16string_view format) {
-            return [field, format](const SideSummary& side) { return formatFloat(side.*field, format); };
+            return [field, format](const SideSummary& side) { return FormatFloat(side.*field, format); };
         };
         const auto coincided = [](const SideSummary& side) {
-            return formatFloat(side.coincidedResult, u"%-4.1f") +
-                   formatFloat(side.coincidedResult - side.fractionalResult, u" (%+3.1f)");
+            return FormatFloat(side.coincidedResult, u"%-4.1f") +
+                   FormatFloat(side.coincidedResult - side.fractionalResult, u" (%+3.1f)");
         };
         const auto intervals = [](const SideSummary& side) {
-            return duration(side.averageTime) + u" (" + duration(side.shortestInterval) + u", " +
-                   duration(side.longestInterval) + u")";
+            return FormatDuration(side.averageTime, false) + u" (" + FormatDuration(side.shortestInterval, false) +
+                   u", " + FormatDuration(side.longestInterval, false) + u")";
         };
         const auto percent = [](std::int32_t SideSummary::*field) {
-            return [field](const SideSummary& side) { return formatInt(side.*field, u"%i%%"); };
+            return [field](const SideSummary& side) { return FormatInt(side.*field, u"%i%%"); };
         };
         const bool groups = m_notBiathlon && m_anyHits;
 
@@ -193,10 +172,10 @@ public:
         std::u16string shots;
         AppendFormattedInt(shots, m_doc.shotCount, true, u"%i");
         page.SetRowValue(u"idShotCount", withModel(shots, model(m_modelShown, [](const SideSummary& side) {
-                                                       return formatInt(side.shotCount, u"%i");
+                                                       return FormatInt(side.shotCount, u"%i");
                                                    })));
         page.SetRowValue(u"idResultInt",
-                         both([](const SideSummary& side) { return formatInt(side.integerResult, u"%i"); }));
+                         both([](const SideSummary& side) { return FormatInt(side.integerResult, u"%i"); }));
         page.SetRowValue(u"idResultFractional", ifThen(m_notBiathlon, [&] {
                              return both(number(&SideSummary::fractionalResult, u"%-4.1f"));
                          }));
@@ -205,11 +184,12 @@ public:
         page.SetRowValue(u"idResultIntCoinsided",
                          ifThen(m_notBiathlon && m_anyHits && !m_formats.centreGroup, [&] { return both(coincided); }));
         page.SetRowValue(u"idTotalShootingTime",
-                         bothTimed([](const SideSummary& side) { return duration(side.totalTime); }));
+                         bothTimed([](const SideSummary& side) { return FormatDuration(side.totalTime, false); }));
         page.SetRowValue(u"idAvgTimePerShot", withModel(timed(m_doc,
                                                               [&](const SideSummary& side) {
-                                                                  return m_notBiathlon ? intervals(side)
-                                                                                       : duration(side.averageTime);
+                                                                  return m_notBiathlon
+                                                                             ? intervals(side)
+                                                                             : FormatDuration(side.averageTime, false);
                                                               }),
                                                         model(m_modelTimes, intervals)));
         page.SetRowValue(u"idStabilityOfTimeInterval", bothTimed(percent(&SideSummary::intervalStability)));
@@ -227,7 +207,7 @@ public:
                          ifThen(groups, [&] { return both(number(&SideSummary::groupEllipse, u"%-4.2f")); }));
         page.SetRowValue(u"idEllipticalFactorTrace",
                          ifThen(groups, [&] { return both(number(&SideSummary::traceEllipse, u"%-4.2f")); }));
-        page.SetRowValue(u"idControlInterval", formatFloat(m_summary.controlInterval, m_formats.seconds));
+        page.SetRowValue(u"idControlInterval", FormatFloat(m_summary.controlInterval, m_formats.seconds));
         const std::u16string_view titles = m_notBiathlon ? u"inline" : u"none";
         page.SetElementDisplay(u"idResultFractionalTitle", titles);
         page.SetElementDisplay(u"idResultAverageTitle", titles);

@@ -21,27 +21,6 @@ namespace {
 
 constexpr int kBiathlonSerieRows = 5;
 
-std::u16string integer(int value, std::u16string_view format)
-{
-    std::u16string text;
-    AppendFormattedInt(text, value, false, format);
-    return text;
-}
-
-std::u16string real(float value, std::u16string_view format)
-{
-    std::u16string text;
-    AppendFormattedFloat(text, value, format);
-    return text;
-}
-
-std::u16string duration(double days)
-{
-    std::u16string text;
-    AppendDuration(text, days, false);
-    return text;
-}
-
 /// The DrawText alignment of a column from its TA_ alignment.
 UINT columnFormat(UINT align)
 {
@@ -88,40 +67,42 @@ ReportRows ReportGeneralInformation(const InfoSummary& summary, const std::array
     const SideSummary& side = summary.sides[0];
     const bool biathlon = summary.biathlon;
     ReportRows rows;
-    rows.emplace_back(title(u"idShotCountTitle"), integer(side.shotCount, u"%i"));
+    rows.emplace_back(title(u"idShotCountTitle"), FormatInt(side.shotCount, u"%i"));
     if (!biathlon) {
         rows.emplace_back(title(u"idResultTitle"),
-                          title(u"idResultIntTitle") + integer(side.integerResult, u"%i") + u"\n" +
-                              title(u"idResultFractionalTitle") + real(side.fractionalResult, u"%-4.1f") + u"\n" +
-                              title(u"idResultAverageTitle") + real(side.averageResult, u"%-4.1f"));
+                          title(u"idResultIntTitle") + FormatInt(side.integerResult, u"%i") + u"\n" +
+                              title(u"idResultFractionalTitle") + FormatFloat(side.fractionalResult, u"%-4.1f") +
+                              u"\n" + title(u"idResultAverageTitle") + FormatFloat(side.averageResult, u"%-4.1f"));
         if (!formats.centreGroup) {
             rows.emplace_back(title(u"idResultIntCoinsidedTitle"),
-                              real(side.coincidedResult, u"%-4.1f") +
-                                  real(side.coincidedResult - side.fractionalResult, u" (%+3.1f)"));
+                              FormatFloat(side.coincidedResult, u"%-4.1f") +
+                                  FormatFloat(side.coincidedResult - side.fractionalResult, u" (%+3.1f)"));
         }
     }
-    rows.emplace_back(title(u"idTotalShootingTimeTitle"), duration(side.totalTime));
-    std::u16string average = duration(side.averageTime);
+    rows.emplace_back(title(u"idTotalShootingTimeTitle"), FormatDuration(side.totalTime, false));
+    std::u16string average = FormatDuration(side.averageTime, false);
     if (!biathlon) {
-        average += u" (" + duration(side.shortestInterval) + u", " + duration(side.longestInterval) + u")";
+        average += u" (" + FormatDuration(side.shortestInterval, false) + u", " +
+                   FormatDuration(side.longestInterval, false) + u")";
     }
     rows.emplace_back(title(u"idAvgTimePerShotTitle"), std::move(average));
-    rows.emplace_back(title(u"idStabilityOfTimeIntervalTitle"), integer(side.intervalStability, u"%i%%"));
+    rows.emplace_back(title(u"idStabilityOfTimeIntervalTitle"), FormatInt(side.intervalStability, u"%i%%"));
     if (!biathlon) {
-        rows.emplace_back(title(u"idDiametralDispersionTitle"), real(side.groupSize, formats.millimetres));
-        rows.emplace_back(title(u"idStabilityOfAimingTitle"), real(side.aimingStability, u"%-3.1f mm"));
-        rows.emplace_back(title(u"idAccuracyOfShootingTitle"), real(side.accuracy, u"%-3.1f mm"));
-        rows.emplace_back(title(u"idAvgSteadinessTitle"), integer(side.steadiness, u"%i%%"));
+        rows.emplace_back(title(u"idDiametralDispersionTitle"), FormatFloat(side.groupSize, formats.millimetres));
+        rows.emplace_back(title(u"idStabilityOfAimingTitle"), FormatFloat(side.aimingStability, u"%-3.1f mm"));
+        rows.emplace_back(title(u"idAccuracyOfShootingTitle"), FormatFloat(side.accuracy, u"%-3.1f mm"));
+        rows.emplace_back(title(u"idAvgSteadinessTitle"), FormatInt(side.steadiness, u"%i%%"));
     }
-    rows.emplace_back(title(u"idAvgLenTitle"), real(side.traceLength, u"%-3.1f mm") + u"\n" + title(u"idAvgLenXTitle") +
-                                                   real(side.traceLengthX, u"%-3.1f mm") + u"\n" +
-                                                   title(u"idAvgLenYTitle") + real(side.traceLengthY, u"%-3.1f mm"));
+    rows.emplace_back(title(u"idAvgLenTitle"),
+                      FormatFloat(side.traceLength, u"%-3.1f mm") + u"\n" + title(u"idAvgLenXTitle") +
+                          FormatFloat(side.traceLengthX, u"%-3.1f mm") + u"\n" + title(u"idAvgLenYTitle") +
+                          FormatFloat(side.traceLengthY, u"%-3.1f mm"));
     if (!biathlon) {
         rows.emplace_back(title(u"idEllipticalFactorTitle"),
-                          title(u"idEllipticalFactorGroupTitle") + real(side.groupEllipse, u"%-4.2f") + u"\n" +
-                              title(u"idEllipticalFactorTraceTitle") + real(side.traceEllipse, u"%-4.2f"));
+                          title(u"idEllipticalFactorGroupTitle") + FormatFloat(side.groupEllipse, u"%-4.2f") + u"\n" +
+                              title(u"idEllipticalFactorTraceTitle") + FormatFloat(side.traceEllipse, u"%-4.2f"));
     }
-    rows.emplace_back(title(u"idControlIntervalTitle"), real(summary.controlInterval, formats.seconds));
+    rows.emplace_back(title(u"idControlIntervalTitle"), FormatFloat(summary.controlInterval, formats.seconds));
     return rows;
 }
 

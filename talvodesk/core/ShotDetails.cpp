@@ -26,13 +26,6 @@ DATE shotTimeOf(IShot* shot)
     return SUCCEEDED(shot->get_ShotTime(&time)) ? time : 0;
 }
 
-std::u16string span(double days)
-{
-    std::u16string text;
-    AppendDuration(text, days, /*shortForm=*/false);
-    return text;
-}
-
 } // namespace
 
 const std::array<ShotPageRow, 7> kShotPageRows = {{
@@ -143,13 +136,16 @@ void ShotDetails::Write()
     DATE entered = 0;
     if (has && m_first && SUCCEEDED(m_first->get_Attr(start.put())) && start &&
         SUCCEEDED(start->get_EnterTime(&entered))) {
-        text = span(time - entered);
+        text = FormatDuration(time - entered, /*shortForm=*/false);
     }
     (void)m_page->SetElementText(u"idShotElapsed", text);
 
-    (void)m_page->SetElementText(u"idShotIntervalPrev",
-                                 has && m_previous ? span(time - shotTimeOf(m_previous.get())) : u"");
-    (void)m_page->SetElementText(u"idShotIntervalNext", has && m_next ? span(shotTimeOf(m_next.get()) - time) : u"");
+    (void)m_page->SetElementText(
+        u"idShotIntervalPrev",
+        has && m_previous ? FormatDuration(time - shotTimeOf(m_previous.get()), /*shortForm=*/false) : u"");
+    (void)m_page->SetElementText(u"idShotIntervalNext",
+                                 has && m_next ? FormatDuration(shotTimeOf(m_next.get()) - time, /*shortForm=*/false)
+                                               : u"");
 }
 
 } // namespace talvodesk

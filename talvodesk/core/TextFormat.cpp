@@ -127,4 +127,25 @@ int CompareEvents(IEventParams& a, IEventParams& b, const CTalvoAppModule& modul
     return platform::text::compareLocale(nameA, nameB);
 }
 
+std::u16string FormatDuration(double days, bool shortForm)
+{
+    std::u16string text;
+    AppendDuration(text, days, shortForm);
+    return text;
+}
+
+std::u16string FormatInt(int value, std::u16string_view format)
+{
+    std::u16string text;
+    AppendFormattedInt(text, value, false, format);
+    return text;
+}
+
+std::u16string FormatFloat(float value, std::u16string_view format)
+{
+    std::u16string text;
+    AppendFormattedFloat(text, value, format);
+    return text;
+}
+
 } // namespace talvodesk

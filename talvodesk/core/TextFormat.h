@@ -22,6 +22,10 @@ void AppendFormattedInt(std::u16string& text, int value, bool notAvailable, std:
 /// result is first put into the wrapper's one "%s". A format or wrapper of another shape appends nothing.
 void AppendFormattedFloat(std::u16string& text, float value, std::u16string_view format,
                           std::optional<std::u16string_view> wrapper = std::nullopt);
+/// The three above as texts of their own.
+std::u16string FormatDuration(double days, bool shortForm);
+std::u16string FormatInt(int value, std::u16string_view format);
+std::u16string FormatFloat(float value, std::u16string_view format);
 /// Appends the date and time as the user-interface locale writes them; exactly 0.0 (no date) and a date outside
 /// the calendar append "n/a".
 void FormatDate(std::u16string& text, DATE date, LCID userInterfaceLocale);

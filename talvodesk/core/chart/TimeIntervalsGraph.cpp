@@ -39,13 +39,6 @@ constexpr double kEdge = 1e-7;
 constexpr double kMinutesPerDay = 1440;
 constexpr double kSecondsPerDay = 86400;
 
-std::u16string duration(double days)
-{
-    std::u16string text;
-    AppendDuration(text, days, /*shortForm=*/true);
-    return text;
-}
-
 float resultOf(IShot* shot)
 {
     float result = 0;
@@ -67,11 +60,11 @@ void AddElapsedLabels(CChartImpl& chart, double start, double end, double unitsP
     const double step = static_cast<double>(std::max(units / 5, 1LL)) / unitsPerDay;
     if (step < span && step < span - step) {
         for (int k = 1; k * step < span - step; ++k) {
-            chart.AddLabel(start + k * step, level, duration(k * step), true);
+            chart.AddLabel(start + k * step, level, FormatDuration(k * step, /*shortForm=*/true), true);
         }
     }
     chart.AddLabel(start + kEdge, level, u"00:00", true);
-    chart.AddLabel(end - kEdge, level, duration(span), true);
+    chart.AddLabel(end - kEdge, level, FormatDuration(span, /*shortForm=*/true), true);
 }
 
 float StageBarHeight(float distance, float plateRadius, bool hit)
