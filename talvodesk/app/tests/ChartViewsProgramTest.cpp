@@ -1,12 +1,11 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
-#include "talvodesk/app/Program.h"
+#include "talvodesk/app/tests/support/ProgramRun.h"
 #include "talvodesk/core/tests/support/PracticeFiles.h"
 #include "talvodesk/views/ChartWindow.h"
 #include "talvodesk/views/CoordinationView.h"
 #include "talvodesk/views/DistanceView.h"
-#include "talvodesk/views/FrameServices.h"
 #include "talvodesk/views/ProbabilityView.h"
 #include "talvodesk/views/ShotDetailsPane.h"
 #include "talvodesk/views/SpeedView.h"
@@ -17,7 +16,6 @@
 
 #include <QApplication>
 #include <QTest>
-#include <QTimer>
 
 #include <filesystem>
 
@@ -53,18 +51,8 @@ protected:
     /// Runs the program on `practice` as main() does; `check` runs in it once the frame is up, then it exits.
     void runOn(const fs::path& practice, FrameDialogs& dialogs, const std::function<void(MainFrame*)>& check)
     {
-        bool checked = false;
-        QTimer::singleShot(0, qApp, [&] {
-            auto* frame = dynamic_cast<MainFrame*>(FrameServices());
-            ASSERT_NE(frame, nullptr);
-            check(frame);
-            checked = true;
-            frame->runCommand(cmd::Exit);
-        });
-        const std::string path = practice.string();
-        const std::vector<std::string_view> arguments{path};
-        EXPECT_EQ(0, RunProgram(arguments, dialogs));
-        EXPECT_TRUE(checked);
+        EXPECT_EQ(0,
+                  testsupport::RunProgramWith({practice.string()}, dialogs, [&](MainFrame& frame) { check(&frame); }));
         EXPECT_TRUE(boxes.empty()) << boxes.front();
     }
 
@@ -154,17 +142,8 @@ TEST_F(ChartViewsProgramTest, TheThreeGraphsOfASixtyShotPracticeWithAModelAreSho
         EXPECT_EQ(pointsOf(probability->graph().probability(), ProbabilityGraph::kAtLeast), 41);
         checked = true;
     };
-    QTimer::singleShot(0, qApp, [&] {
-        auto* frame = dynamic_cast<MainFrame*>(FrameServices());
-        ASSERT_NE(frame, nullptr);
-        check(frame);
-        frame->runCommand(cmd::Exit);
-    });
-    const std::string path = practice.string();
-    const std::vector<std::string_view> arguments{path};
-    EXPECT_EQ(0, RunProgram(arguments, dialogs));
+    runOn(practice, dialogs, check);
     EXPECT_TRUE(checked);
-    EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
 
 TEST_F(ChartViewsProgramTest, TheTimeViewsOfASixtyShotPracticeWithAModelAreShownThroughTheViewCommands)

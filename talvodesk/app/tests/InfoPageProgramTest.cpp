@@ -1,9 +1,8 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
-#include "talvodesk/app/Program.h"
+#include "talvodesk/app/tests/support/ProgramRun.h"
 #include "talvodesk/core/tests/support/RecordingView.h"
-#include "talvodesk/views/FrameServices.h"
 #include "talvodesk/views/InfoView.h"
 
 #include "talvodata/tests/support/AimingBuilder.h"
@@ -20,7 +19,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <QTimer>
 
 #include <cmath>
 #include <filesystem>
@@ -110,9 +108,8 @@ TEST_F(InfoPageProgramTest, ThePageOfAPracticeWithItsModelTakesTheShootersTyping
     writeSpreadPractice(model, "Bob", 60, 35);
     dialogs.model = model;
     bool ran = false;
-    QTimer::singleShot(0, qApp, [&] {
-        auto* frame = dynamic_cast<MainFrame*>(FrameServices());
-        ASSERT_NE(frame, nullptr);
+    const int code = testsupport::RunProgramWith({practice.string()}, dialogs, [&](MainFrame& running) {
+        MainFrame* const frame = &running;
         frame->resize(1100, 1300);
         QApplication::setActiveWindow(frame);
         frame->runCommand(cmd::OpenModel);
@@ -163,11 +160,8 @@ TEST_F(InfoPageProgramTest, ThePageOfAPracticeWithItsModelTakesTheShootersTyping
         EXPECT_EQ(cmd::ViewInfo, frame->currentView()) << "Space and Enter ran no command";
         frame->document().RemoveView(&hints);
         ran = true;
-        frame->runCommand(cmd::Exit);
     });
-    const std::string file = practice.string();
-    const std::vector<std::string_view> arguments{file};
-    EXPECT_EQ(0, RunProgram(arguments, dialogs));
+    EXPECT_EQ(0, code);
     EXPECT_TRUE(ran);
 }
 
@@ -177,9 +171,8 @@ TEST_F(InfoPageProgramTest, TheWelcomeTilesRunStartPracticeAndOpen)
     writeSpreadPractice(practice, "Ann", 10, 60);
     dialogs.model = practice;
     std::vector<int> ran;
-    QTimer::singleShot(0, qApp, [&] {
-        auto* frame = dynamic_cast<MainFrame*>(FrameServices());
-        ASSERT_NE(frame, nullptr);
+    const int code = testsupport::RunProgramWith({}, dialogs, [&](MainFrame& running) {
+        MainFrame* const frame = &running;
         QObject::connect(frame, &MainFrame::commandRan, frame, [&](int id) { ran.push_back(id); });
         auto* view = dynamic_cast<CInfoView*>(frame->findChild<QWidget*>(QStringLiteral("InfoView")));
         ASSERT_NE(view, nullptr);
@@ -199,9 +192,8 @@ TEST_F(InfoPageProgramTest, TheWelcomeTilesRunStartPracticeAndOpen)
         frame->runCommand(cmd::ViewInfo);
         EXPECT_FALSE(view->element(QStringLiteral("idIntro"))->isVisible());
         EXPECT_TRUE(view->element(QStringLiteral("idAllInfo"))->isVisible());
-        frame->runCommand(cmd::Exit);
     });
-    EXPECT_EQ(0, RunProgram({}, dialogs));
+    EXPECT_EQ(0, code);
 }
 
 } // namespace

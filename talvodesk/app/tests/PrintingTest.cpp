@@ -1,9 +1,8 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
-#include "talvodesk/app/Program.h"
+#include "talvodesk/app/tests/support/ProgramRun.h"
 #include "talvodesk/core/tests/support/PracticeFiles.h"
-#include "talvodesk/views/FrameServices.h"
 #include "talvodesk/views/PrintPreviewPane.h"
 #include "talvodesk/views/SeriesView.h"
 
@@ -15,7 +14,6 @@
 #include <QPageLayout>
 #include <QPrinter>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -138,18 +136,7 @@ protected:
     /// Runs the program on `practice` as main() does; `check` runs once the frame is up, then it exits.
     void runOn(const fs::path& practice, const std::function<void(MainFrame&)>& check)
     {
-        bool checked = false;
-        QTimer::singleShot(0, qApp, [&] {
-            auto* frame = dynamic_cast<MainFrame*>(FrameServices());
-            ASSERT_NE(frame, nullptr);
-            check(*frame);
-            checked = true;
-            frame->runCommand(cmd::Exit);
-        });
-        const std::string path = practice.string();
-        const std::vector<std::string_view> arguments{path};
-        EXPECT_EQ(0, RunProgram(arguments, dialogs));
-        EXPECT_TRUE(checked);
+        EXPECT_EQ(0, testsupport::RunProgramWith({practice.string()}, dialogs, check));
         EXPECT_TRUE(boxes.empty()) << boxes.front();
     }
 

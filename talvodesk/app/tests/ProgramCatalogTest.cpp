@@ -2,11 +2,10 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
-#include "talvodesk/app/Program.h"
 #include "talvodesk/app/StartPracticeDlg.h"
+#include "talvodesk/app/tests/support/ProgramRun.h"
 #include "talvodesk/core/Options.h"
 #include "talvodesk/core/Settings.h"
-#include "talvodesk/views/FrameServices.h"
 #include "talvowatch/CatalogServer.h"
 #include "talvowatch/TrayModel.h"
 #include "talvowatch/tests/support/PracticeFile.h"
@@ -104,13 +103,7 @@ protected:
     /// Runs the program with no arguments; `whileRunning` gets the frame once its loop runs, and closes it.
     void run(const std::function<void(MainFrame&)>& whileRunning)
     {
-        QTimer::singleShot(0, qApp, [&] {
-            auto* frame = dynamic_cast<MainFrame*>(FrameServices());
-            ASSERT_NE(frame, nullptr);
-            whileRunning(*frame);
-            frame->runCommand(cmd::Exit);
-        });
-        EXPECT_EQ(0, RunProgram({}, dialogs));
+        EXPECT_EQ(0, testsupport::RunProgramWith({}, dialogs, whileRunning));
     }
 
     /// Runs `drive` on the modal dialog of type T that the next command opens, once `ready` says it runs its own

@@ -1,10 +1,9 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
-#include "talvodesk/app/Program.h"
+#include "talvodesk/app/tests/support/ProgramRun.h"
 #include "talvodesk/core/CommandIds.h"
 #include "talvodesk/core/tests/support/SeriesPractice.h"
-#include "talvodesk/views/FrameServices.h"
 #include "talvodesk/views/SeriesView.h"
 
 #include "platform/gfx/DrawContextQt.h"
@@ -13,10 +12,8 @@
 #include <QApplication>
 #include <QImage>
 #include <QMenu>
-#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 
 #include <filesystem>
 
@@ -69,16 +66,14 @@ TEST_F(SeriesViewProgramTest, ALoadedPracticeShowsItsShotListAndSeriesInTheMainW
     const fs::path file = folder() / "sixty.talvo";
     (void)testsupport::saveSeriesPractice(testsupport::seriesPractice("AR10", testsupport::sixtyShots()), file);
     bool checked = false;
-    QTimer::singleShot(0, qApp, [&] {
-        auto* frame = dynamic_cast<MainFrame*>(FrameServices());
-        ASSERT_NE(frame, nullptr);
+    const int code = testsupport::RunProgramWith({file.string()}, dialogs, [&](MainFrame& running) {
+        MainFrame* const frame = &running;
         auto* view = frame->findChild<CSeriesView*>(QStringLiteral("SeriesView"));
         ASSERT_NE(view, nullptr);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
         frame->runCommand(cmd::DisplaySightings);
         QTest::qWait(50);
         SeriesViewLogic& logic = view->logic();
-        const auto leave = qScopeGuard([frame] { frame->runCommand(cmd::Exit); });
         ASSERT_EQ(6U, logic.group(1).series.size());
         ASSERT_TRUE(logic.group(0).visible);
 
@@ -86,8 +81,8 @@ TEST_F(SeriesViewProgramTest, ALoadedPracticeShowsItsShotListAndSeriesInTheMainW
         fs::create_directories(artifacts);
         EXPECT_TRUE(grabbed(*frame).save(QString::fromStdString((artifacts / "series-view-shot-list.png").string())));
 
-        // The second match row (the first is selected): its number drawn from the top of its cell's content, as the
-        // cell's font puts it, and its full steadiness in the 10.0 circle in red.
+        // The second match row (the first is selected): its number drawn from the top of its cell's content,
+        // as the cell's font puts it, and its full steadiness in the 10.0 circle in red.
         const CStatisticsRow& row = logic.group(1).series.front()->rows[1];
         ASSERT_FALSE(row.selected);
         const CTextCell& number = row.cells[ColumnIndex];
@@ -134,7 +129,8 @@ TEST_F(SeriesViewProgramTest, ALoadedPracticeShowsItsShotListAndSeriesInTheMainW
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return frame->document().GetCurrentShot(current) && current.get() == next; }, 5000));
 
-        // The shot menu of a right click goes to the frame's commands: Hide shot hides the clicked row's shot.
+        // The shot menu of a right click goes to the frame's commands: Hide shot hides the clicked row's
+        // shot.
         const ComPtr<IShot> clicked = logic.group(1).series.front()->rows[3].shot;
         const Rect fourth = logic.ToClient(logic.group(1).series.front()->rows[3].rect);
         QTest::mousePress(view->viewport(), Qt::RightButton, {},
@@ -178,9 +174,7 @@ TEST_F(SeriesViewProgramTest, ALoadedPracticeShowsItsShotListAndSeriesInTheMainW
         EXPECT_EQ(header.cells[ColumnTime].rect.right, header.rect.right);
         checked = true;
     });
-    const std::string path = file.string();
-    const std::vector<std::string_view> arguments{path};
-    EXPECT_EQ(0, RunProgram(arguments, dialogs));
+    EXPECT_EQ(0, code);
     EXPECT_TRUE(checked);
 }
 
