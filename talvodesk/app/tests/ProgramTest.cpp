@@ -2,6 +2,7 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
+#include "talvodesk/app/tests/support/ProgramRun.h"
 #include "talvodesk/core/CommandTable.h"
 #include "talvodesk/core/FramePlacement.h"
 #include "talvodesk/core/LiveDataMessage.h"
@@ -103,11 +104,7 @@ protected:
     int run(std::vector<std::string> arguments, std::function<void(MainFrame&)> whileRunning = {})
     {
         if (whileRunning) {
-            QTimer::singleShot(0, qApp, [whileRunning] {
-                auto* frame = dynamic_cast<MainFrame*>(FrameServices());
-                ASSERT_NE(frame, nullptr);
-                whileRunning(*frame);
-            });
+            return testsupport::RunProgramWith(arguments, dialogs, whileRunning);
         }
         const std::vector<std::string_view> views(arguments.begin(), arguments.end());
         return RunProgram(views, dialogs);
