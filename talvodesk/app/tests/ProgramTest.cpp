@@ -9,7 +9,6 @@
 #include "talvodesk/core/Options.h"
 #include "talvodesk/core/Settings.h"
 #include "talvodesk/core/tests/support/FakeTalvoDevice.h"
-#include "talvodesk/views/FrameServices.h"
 #include "talvowatch/tests/support/PracticeFile.h"
 
 #include "talvodata/tests/support/Events.h"
@@ -27,7 +26,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
