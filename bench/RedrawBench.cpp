@@ -2,8 +2,9 @@
 // with its breach and a 6 s trace drawn with the 2-pixel pen, each sample jittered as a held rifle's sensor reports
 // it; and the control's GetImage of that drawing. Target: the redraw and GetImage with 60 traced aimings each under
 // 5 ms on one core; both grow linearly with the aimings. Once drawn, outlines that did not change are copied from
-// the control's coverage cache, as in every redraw that does not move the view; for comparison, the redraw after a
-// zoom, which moves every point and so builds and fills every outline afresh.
+// the control's coverage cache, as in every redraw that does not move the view; the live case, the redraw when a
+// practice's 60th aiming arrives, strokes only the new trace. For comparison, the redraw after a zoom, which moves
+// every point and so builds and fills every outline afresh.
 #include "bench/support/Aimings.h"
 #include "bench/support/Run.h"
 
@@ -21,6 +22,7 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -28,13 +30,33 @@ using platform::com::ComPtr;
 
 constexpr int kSide = 800;
 
-/// A control of 800 x 800 pixels showing `aimings` aimings of 6 s with their traces.
-ComPtr<ITarget> targetWithAimings(int aimings, QWidget*& widget)
+ComPtr<IEventParams> airRifle()
 {
-    const ComPtr<IEventParams> event = bench::shippedEvent("AR10");
+    ComPtr<IEventParams> event = bench::shippedEvent("AR10");
     if (!event) {
         bench::fail("no AR10 event file: build the talvo_events target first");
     }
+    return event;
+}
+
+/// Aiming `number` of a practice: spread over rings 4 to 10, with the jitter of a held rifle.
+ComPtr<IAiming> practiceAiming(IEventParams* event, int number)
+{
+    bench::AimingShape shape;
+    shape.centreX = (number * 37 % 3000) - 1500;
+    shape.centreY = (number * 53 % 3000) - 1500;
+    shape.jitter = bench::kHeldRifleJitter;
+    ComPtr<IAiming> aiming = bench::recordedAiming(event, shape, static_cast<unsigned>(number));
+    if (!aiming) {
+        bench::fail("the aimings cannot be recorded");
+    }
+    return aiming;
+}
+
+/// A control of 800 x 800 pixels showing `aimings` aimings of 6 s with their traces.
+ComPtr<ITarget> targetWithAimings(int aimings, QWidget*& widget)
+{
+    const ComPtr<IEventParams> event = airRifle();
     ComPtr<ITarget> target;
     if (FAILED(CoCreateInstance(talvoboard::CLSID_Target, nullptr, CLSCTX_ALL, ITarget::kIid, target.putVoid())) ||
         FAILED(target.queryInterface<ITargetWindow>()->GetWidget(&widget))) {
@@ -46,13 +68,7 @@ ComPtr<ITarget> targetWithAimings(int aimings, QWidget*& widget)
         bench::fail("the control cannot be set up");
     }
     for (int i = 0; i < aimings; ++i) {
-        // Spread over rings 4 to 10.
-        bench::AimingShape shape;
-        shape.centreX = (i * 37 % 3000) - 1500;
-        shape.centreY = (i * 53 % 3000) - 1500;
-        shape.jitter = bench::kHeldRifleJitter;
-        const ComPtr<IAiming> aiming = bench::recordedAiming(event.get(), shape, static_cast<unsigned>(i));
-        if (!aiming || FAILED(target->Add(aiming.get()))) {
+        if (FAILED(target->Add(practiceAiming(event.get(), i).get()))) {
             bench::fail("the aimings cannot be added");
         }
     }
@@ -72,6 +88,39 @@ void fullRedraw(benchmark::State& state)
     state.SetLabel("60 traced aimings: target under 5 ms");
 }
 BENCHMARK(fullRedraw)->Arg(10)->Arg(60)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// A shot concludes the 60th aiming of a practice: the control shows it with the 59 drawn before. Each round's new
+// aiming is one the control has not drawn yet.
+void redrawWithANewAiming(benchmark::State& state)
+{
+    QWidget* widget = nullptr;
+    const ComPtr<ITarget> target = targetWithAimings(59, widget);
+    const ComPtr<IEventParams> event = airRifle();
+    std::vector<ComPtr<IAiming>> drawn;
+    for (int i = 0; i < 59; ++i) {
+        drawn.push_back(practiceAiming(event.get(), i));
+    }
+    std::vector<ComPtr<IAiming>> arriving;
+    for (int i = 0; i < 64; ++i) {
+        arriving.push_back(practiceAiming(event.get(), 1000 + i));
+    }
+    QImage shown(kSide, kSide, QImage::Format_RGB32);
+    std::size_t round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        (void)target->Clear(); // Cannot fail.
+        for (const ComPtr<IAiming>& aiming : drawn) {
+            (void)target->Add(aiming.get()); // Added before: cannot fail.
+        }
+        state.ResumeTiming();
+        (void)target->Add(arriving[round++ % arriving.size()].get());
+        (void)target->Refresh();
+        widget->render(&shown);
+    }
+    state.counters["target_ms"] = 5;
+    state.SetLabel("the 60th aiming arrives: target under 5 ms");
+}
+BENCHMARK(redrawWithANewAiming)->Unit(benchmark::kMillisecond);
 
 // A zoom changes every device point, so nothing drawn before can be copied: every outline is built and filled.
 void redrawAfterZoom(benchmark::State& state)
