@@ -72,6 +72,9 @@ bool CTargetWindow::Create(QWidget* parent, const QRect& rect, std::uint32_t sty
     auto* layout = new QVBoxLayout(host);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(control);
+    // A hidden host gets no resize event to lay the control out by, and printing draws hidden controls: the control
+    // takes the host's size now, so its pictures have the proportions asked for.
+    layout->activate();
     host->setVisible((style & kVisibleStyle) != 0);
     m_window = host;
     return true;

@@ -7,6 +7,7 @@
 #include "platform/com/ComObject.h"
 #include "platform/testing/Matchers.h"
 #include "talvoboard/Register.h"
+#include "talvoboard/TargetWindow.h"
 #include "talvodata/tests/support/AimingBuilder.h"
 
 #include <QWidget>
@@ -59,6 +60,9 @@ TEST(TargetWindowTest, MakesAChildWindowThatTheControlFills)
         EXPECT_EQ(&parent, host.window()->parentWidget());
         EXPECT_EQ(QRect(10, 20, 200, 150), host.window()->geometry());
         EXPECT_EQ(c.visible, host.window()->isVisible());
+        QWidget* control = nullptr;
+        ASSERT_HR(S_OK, host.target().queryInterface<ITargetWindow>()->GetWidget(&control));
+        EXPECT_EQ(std::make_pair(200, 150), std::make_pair(control->width(), control->height()));
         // A second window for the same host is refused.
         EXPECT_FALSE(host.Create(&parent, QRect(0, 0, 10, 10)));
     }
