@@ -8,6 +8,9 @@ namespace {
 constexpr double kRestSeconds = 0.5;
 constexpr double kFollowThroughSeconds = 0.4;
 constexpr double kLoweredSeconds = 0.5;
+// A biathlon practice keeps an aiming open 5 s after its shot while the sensor sees no target, so a rifle raised
+// again within that time goes on aiming in the same aiming: the biathlon hold stays down past it.
+constexpr double kBiathlonLoweredSeconds = 5.0;
 constexpr int kJoltSamples = 3;
 constexpr double kPulseHertz = 1.2;
 constexpr double kPulseCycle = 2.5;
@@ -55,7 +58,8 @@ std::vector<AimSample> holdWithShot(SensorKind kind, const HoldParameters& param
     const std::size_t release = shot + static_cast<std::size_t>(std::lround(kFollowThroughSeconds * rate));
     // Lowered long enough to end on a whole number of pulse cycles (three beats at 72 a minute take 2.5 s), so a
     // looping script keeps a regular pulse.
-    const double seconds = static_cast<double>(release) / rate + kLoweredSeconds;
+    const double lowered = kind == SensorKind::Biathlon ? kBiathlonLoweredSeconds : kLoweredSeconds;
+    const double seconds = static_cast<double>(release) / rate + lowered;
     const std::size_t end =
         static_cast<std::size_t>(std::lround(std::ceil(seconds / kPulseCycle) * kPulseCycle * rate));
     Wobble wobble(parameters.seed);

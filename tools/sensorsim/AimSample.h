@@ -21,9 +21,9 @@ enum class SensorKind : std::uint8_t { Pavane, Model306, Biathlon };
 
 /// A shooter's hold with one shot at `sampleRate`: the weapon rests, rises onto the target, settles with a
 /// shrinking wobble, fires (a piezo jolt and a recoil jump), follows through for 0.4 s and is lowered for at least
-/// 0.5 s. The wobble is pseudo-random from `seed`, so a script is repeatable. The shot comes `shotAfterSeconds`
-/// after the rise. Throughout, a pulse of 72 a minute; the trigger reads 100, and 600 while it is taken up in the
-/// half second before the shot.
+/// 0.5 s (a biathlon hold: 5 s, longer than the aiming after its shot lasts in a biathlon practice). The wobble is
+/// pseudo-random from `seed`, so a script is repeatable. The shot comes `shotAfterSeconds` after the rise. Throughout,
+/// a pulse of 72 a minute; the trigger reads 100, and 600 while it is taken up in the half second before the shot.
 struct HoldParameters {
     int sampleRate = 200;
     double shotAfterSeconds = 2.0;

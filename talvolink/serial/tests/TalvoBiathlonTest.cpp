@@ -2,6 +2,8 @@
 
 #include "talvolink/serial/tests/support/SerialSensorFixture.h"
 
+#include "interfaces/talvodata/IShot.h"
+#include "talvodata/tests/support/Events.h"
 #include "tools/sensorsim/AimSample.h"
 #include "tools/sensorsim/PacketEncoder.h"
 
@@ -92,6 +94,49 @@ TEST_F(TalvoBiathlonTest, LosingSightWithoutAShotEndsTheAimingWithAMissedShot)
               steps());
     for (const RecordingHost::Fired& fired : m_host.fired) {
         EXPECT_TRUE(fired.kind != Kind::Shot || fired.value == 1) << "a shot that was not missed";
+    }
+}
+
+TEST_F(TalvoBiathlonTest, TheSimulatorsLoopedHoldIsOneAimingPerShotInABiathlonPractice)
+{
+    // As a biathlon practice sets the control; the records go straight to the model, as fast as it takes them.
+    m_host.settings[0].event = talvodata::testsupport::shippedEvent("BTLN");
+    m_host.settings[0].maxTimeAfterShot = 5.0F;
+    m_host.setSampleRate(100);
+    CTalvoBiathlon model(m_host, nullptr);
+    sensorsim::HoldParameters hold;
+    hold.sampleRate = 100;
+    const std::vector<sensorsim::AimSample> script = sensorsim::holdWithShot(sensorsim::SensorKind::Biathlon, hold);
+    constexpr int kRounds = 3;
+    std::vector<DeviceRecord> records;
+    for (int round = 0; round < kRounds; ++round) {
+        for (const sensorsim::AimSample& sample : script) {
+            DeviceRecord& record = records.emplace_back();
+            ASSERT_TRUE(model.ParsePacket(sensorsim::encodeBiathlon(sample, records.size() % 32), record));
+        }
+    }
+    model.ProcessRecords(records);
+
+    std::vector<Kind> expected;
+    for (int round = 0; round < kRounds; ++round) {
+        expected.insert(expected.end(),
+                        {Kind::StartAiming, Kind::Shot, Kind::ConcludeAiming, Kind::FinalConcludeAiming});
+    }
+    EXPECT_EQ(expected, steps());
+    for (const RecordingHost::Fired& fired : m_host.fired) {
+        EXPECT_TRUE(fired.kind != Kind::Shot || fired.value == 0) << "a missed shot";
+    }
+    for (const auto& aiming : m_host.aimings) {
+        platform::com::ComPtr<IShot> shot;
+        ASSERT_EQ(S_OK, aiming->get_Shot(1, shot.put()));
+        LONG index = 0;
+        ASSERT_EQ(S_OK, shot->get_TraceIndex(&index));
+        EXPECT_NEAR(200, index, 5) << "the trace holds the 2 s of aim before the shot";
+        platform::com::ComPtr<IAimingTrace> trace;
+        ASSERT_EQ(S_OK, aiming->get_Trace(trace.put()));
+        LONG points = 0;
+        ASSERT_EQ(S_OK, trace->get_Count(&points));
+        EXPECT_EQ(index + 500, points) << "the lowered rifle holds the aiming for 5 s after the shot";
     }
 }
 
