@@ -140,6 +140,38 @@ TEST_F(TalvoBiathlonTest, TheSimulatorsLoopedHoldIsOneAimingPerShotInABiathlonPr
     }
 }
 
+TEST_F(TalvoBiathlonTest, EveryShotOfABoutStaysInItsAiming)
+{
+    // A biathlete fires at the plate's targets a few seconds apart without lowering the rifle: each shot falls
+    // within the time the aiming stays open after the one before.
+    m_host.settings[0].event = talvodata::testsupport::shippedEvent("BTLN");
+    m_host.settings[0].maxTimeAfterShot = 5.0F;
+    m_host.setSampleRate(100);
+    CTalvoBiathlon model(m_host, nullptr);
+    sensorsim::AimSample onTarget;
+    onTarget.level = 120;
+    sensorsim::AimSample jolt = onTarget;
+    jolt.piezo = 400;
+    std::vector<sensorsim::AimSample> script;
+    constexpr int kShots = 5;
+    for (int shot = 0; shot < kShots; ++shot) {
+        script.insert(script.end(), 300, onTarget); // 3 s between shots
+        script.insert(script.end(), 3, jolt);
+    }
+    script.insert(script.end(), 600, sensorsim::AimSample{}); // lowered
+    std::vector<DeviceRecord> records;
+    for (const sensorsim::AimSample& sample : script) {
+        DeviceRecord& record = records.emplace_back();
+        ASSERT_TRUE(model.ParsePacket(sensorsim::encodeBiathlon(sample, records.size() % 32), record));
+    }
+    model.ProcessRecords(records);
+
+    std::vector<Kind> expected{Kind::StartAiming};
+    expected.insert(expected.end(), kShots, Kind::Shot);
+    expected.insert(expected.end(), {Kind::ConcludeAiming, Kind::FinalConcludeAiming});
+    EXPECT_EQ(expected, steps());
+}
+
 TEST_F(TalvoBiathlonTest, ADamagedPacketIsARecordWithoutAim)
 {
     CTalvoBiathlon model(m_host, nullptr);
