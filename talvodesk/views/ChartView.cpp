@@ -6,6 +6,8 @@
 #include "talvodesk/views/ChartWindow.h"
 
 #include "interfaces/talvodata/IAiming.h"
+#include "interfaces/talvodata/IAimingAttr.h"
+#include "platform/com/ComPtr.h"
 
 #include "platform/ui/QtText.h"
 
@@ -16,14 +18,69 @@ namespace talvodesk {
 
 namespace {
 
+bool aimingHasShots(IAiming* aiming)
+{
+    LONG shots = 0;
+    return aiming && SUCCEEDED(aiming->get_ShotCount(&shots)) && shots > 0;
+}
+
+bool isMatchAiming(IAiming* aiming)
+{
+    platform::com::ComPtr<IAimingAttr> attributes;
+    VARIANT_BOOL match = VARIANT_FALSE;
+    return aiming && SUCCEEDED(aiming->get_Attr(attributes.put())) && attributes &&
+           SUCCEEDED(attributes->get_Match(&match)) && match == VARIANT_TRUE;
+}
+
 } // namespace
 
-CChartView::CChartView(ChartServices services, QWidget* parent) : QWidget(parent), m_services(services) {}
+CChartView::CChartView(ChartServices services, HintParts hints, QWidget* parent)
+    : QWidget(parent), m_services(services), m_hints(hints)
+{
+}
 
 CChartView::~CChartView()
 {
     if (m_pDocument) {
         m_pDocument->RemoveView(this);
+    }
+}
+
+void CChartView::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t, std::intptr_t)
+{
+    unsigned parts = 0;
+    switch (hint) {
+    case HintReset:
+    case HintShotParameters:
+        parts = m_hints.reset;
+        break;
+    case HintModel:
+        parts = m_hints.model;
+        break;
+    case HintCurrentShot:
+        parts = m_hints.currentShot;
+        break;
+    case HintConcludeAiming: {
+        auto* aiming = reinterpret_cast<IAiming*>(p1);
+        if (aimingHasShots(aiming) && (!m_hints.matchAimingsOnly || isMatchAiming(aiming))) {
+            parts = m_hints.concludedAiming;
+        }
+        break;
+    }
+    case HintLanguage:
+        LoadTexts();
+        LoadBoxTexts();
+        for (QWidget* chart : {m_top, m_bottom}) {
+            if (chart) {
+                chart->update();
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    if (parts != 0) {
+        RecalculateOrDefer(parts);
     }
 }
 
@@ -44,8 +101,9 @@ void CChartView::RecalculateOrDefer(unsigned parts)
 
 void CChartView::setCharts(CChartWindow* top, QWidget* bottom)
 {
+    m_top = top;
+    m_bottom = bottom;
     if (!bottom) {
-        m_single = top;
         top->setParent(this);
         return;
     }
@@ -92,13 +150,6 @@ void CChartView::LoadBoxTexts()
     }
 }
 
-bool CChartView::aimingHasShots(std::intptr_t aiming)
-{
-    LONG shots = 0;
-    auto* concluded = reinterpret_cast<IAiming*>(aiming);
-    return concluded && SUCCEEDED(concluded->get_ShotCount(&shots)) && shots > 0;
-}
-
 void CChartView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
@@ -108,8 +159,8 @@ void CChartView::showEvent(QShowEvent* event)
 void CChartView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (m_single) {
-        m_single->setGeometry(rect());
+    if (!m_splitter && m_top) {
+        m_top->setGeometry(rect());
     }
     if (m_splitter) {
         m_splitter->setGeometry(rect());

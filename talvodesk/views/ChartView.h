@@ -21,9 +21,21 @@ public:
     static constexpr int kFractionModeId = 1102;
     static constexpr unsigned kAllParts = ~0U;
 
-    CChartView(ChartServices services, QWidget* parent);
+    /// The parts of a view that each document hint recomputes; 0 leaves the view as it is.
+    struct HintParts {
+        unsigned reset = kAllParts; ///< a new document or new shot parameters
+        unsigned model = 0;
+        unsigned currentShot = 0;
+        unsigned concludedAiming = 0; ///< an aiming concluded with shots
+        bool matchAimingsOnly = false;
+    };
+
+    CChartView(ChartServices services, HintParts hints, QWidget* parent);
     /// Leaves the document's views.
     ~CChartView() override;
+
+    /// Recomputes, now or when shown, the parts the hint concerns; a new language reloads the texts.
+    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
 
     /// Computes what arrived while the view was hidden, once; false when nothing was pending.
     bool ApplyPendingUpdate();
@@ -37,6 +49,8 @@ protected:
     /// Computes now when the view is visible, else remembers the parts.
     void RecalculateOrDefer(unsigned parts = kAllParts);
     virtual void Recalculate(unsigned parts) = 0;
+    /// The graph's texts in the user-interface language.
+    virtual void LoadTexts() = 0;
 
     /// The view's charts: one filling it, or top and bottom (a chart or a pane) in the splitter.
     void setCharts(CChartWindow* top, QWidget* bottom = nullptr);
@@ -50,17 +64,16 @@ protected:
     void syncControlIntervalBox();
     /// The check boxes' texts in the user-interface language.
     void LoadBoxTexts();
-    /// The aiming of a hint 13 holds shots.
-    static bool aimingHasShots(std::intptr_t aiming);
-
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
     ChartServices m_services;
 
 private:
+    HintParts m_hints;
     PendingUpdate m_pending;
-    QWidget* m_single = nullptr;
+    QWidget* m_top = nullptr;
+    QWidget* m_bottom = nullptr; ///< none: the top chart fills the view
     QSplitter* m_splitter = nullptr;
     QCheckBox* m_controlInterval = nullptr;
     QCheckBox* m_fractionMode = nullptr;

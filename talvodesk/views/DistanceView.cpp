@@ -5,30 +5,16 @@
 namespace talvodesk {
 
 CDistanceView::CDistanceView(ChartServices services, QWidget* parent)
-    : CChartView(services, parent), m_graph(services), m_top(new CChartWindow(m_graph.displacement(), this)),
-      m_bottom(new CChartWindow(m_graph.distance(), this))
+    : CChartView(services, {kAllParts, 0, kAllParts, 0}, parent), m_graph(services),
+      m_top(new CChartWindow(m_graph.displacement(), this)), m_bottom(new CChartWindow(m_graph.distance(), this))
 {
     setCharts(m_top, m_bottom);
     addControlIntervalBox(*m_top);
 }
 
-void CDistanceView::OnUpdate(CView*, DocumentHint hint, std::intptr_t, std::intptr_t, std::intptr_t)
+void CDistanceView::LoadTexts()
 {
-    switch (hint) {
-    case HintReset:
-    case HintCurrentShot:
-    case HintShotParameters:
-        RecalculateOrDefer();
-        break;
-    case HintLanguage:
-        m_graph.LoadTexts();
-        LoadBoxTexts();
-        m_top->update();
-        m_bottom->update();
-        break;
-    default:
-        break;
-    }
+    m_graph.LoadTexts();
 }
 
 void CDistanceView::Recalculate(unsigned)

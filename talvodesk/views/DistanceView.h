@@ -11,14 +11,13 @@ class CDistanceView final : public CChartView {
 public:
     explicit CDistanceView(ChartServices services, QWidget* parent = nullptr);
 
-    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
-
     DistanceGraph& graph() { return m_graph; }
     CChartWindow* displacementWindow() const { return m_top; }
     CChartWindow* distanceWindow() const { return m_bottom; }
 
 private:
     void Recalculate(unsigned parts) override;
+    void LoadTexts() override;
 
     DistanceGraph m_graph;
     CChartWindow* m_top;

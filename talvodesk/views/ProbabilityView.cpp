@@ -5,34 +5,16 @@
 namespace talvodesk {
 
 CProbabilityView::CProbabilityView(ChartServices services, QWidget* parent, DispersionSource dispersion)
-    : CChartView(services, parent), m_graph(services, std::move(dispersion)),
+    : CChartView(services, {kAllParts, 0, 0, kAllParts}, parent), m_graph(services, std::move(dispersion)),
       m_top(new CChartWindow(m_graph.probability(), this)), m_bottom(new CChartWindow(m_graph.result(), this))
 {
     setCharts(m_top, m_bottom);
     addFractionModeBox(*m_top);
 }
 
-void CProbabilityView::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t, std::intptr_t)
+void CProbabilityView::LoadTexts()
 {
-    switch (hint) {
-    case HintReset:
-    case HintShotParameters:
-        RecalculateOrDefer();
-        break;
-    case HintConcludeAiming:
-        if (aimingHasShots(p1)) {
-            RecalculateOrDefer();
-        }
-        break;
-    case HintLanguage:
-        m_graph.LoadTexts();
-        LoadBoxTexts();
-        m_top->update();
-        m_bottom->update();
-        break;
-    default:
-        break;
-    }
+    m_graph.LoadTexts();
 }
 
 void CProbabilityView::Recalculate(unsigned)

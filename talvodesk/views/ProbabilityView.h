@@ -11,14 +11,13 @@ class CProbabilityView final : public CChartView {
 public:
     explicit CProbabilityView(ChartServices services, QWidget* parent = nullptr, DispersionSource dispersion = {});
 
-    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
-
     ProbabilityGraph& graph() { return m_graph; }
     CChartWindow* probabilityWindow() const { return m_top; }
     CChartWindow* resultWindow() const { return m_bottom; }
 
 private:
     void Recalculate(unsigned parts) override;
+    void LoadTexts() override;
 
     ProbabilityGraph m_graph;
     CChartWindow* m_top;

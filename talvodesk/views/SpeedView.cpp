@@ -3,30 +3,17 @@
 #include "talvodesk/core/TalvoData.h"
 #include "talvodesk/views/ChartWindow.h"
 
-#include "interfaces/talvodata/IAiming.h"
-#include "interfaces/talvodata/IAimingAttr.h"
-#include "platform/com/ComPtr.h"
-
 #include <QSplitter>
 
 namespace talvodesk {
 
-namespace {
-
-/// A concluded aiming that adds to the match shots' curve.
-bool isMatchAiming(std::intptr_t p1)
-{
-    auto* aiming = reinterpret_cast<IAiming*>(p1);
-    platform::com::ComPtr<IAimingAttr> attributes;
-    VARIANT_BOOL match = VARIANT_FALSE;
-    return aiming && SUCCEEDED(aiming->get_Attr(attributes.put())) && attributes &&
-           SUCCEEDED(attributes->get_Match(&match)) && match == VARIANT_TRUE;
-}
-
-} // namespace
-
 CSpeedView::CSpeedView(ChartServices services, QWidget* parent)
-    : CChartView(services, parent), m_graph(services), m_top(new CChartWindow(m_graph.shots(), this)),
+    : CChartView(services,
+                 {SpeedGraph::kAllParts, SpeedGraph::kModelPart, SpeedGraph::kCurrentShotPart,
+                  SpeedGraph::kDocumentPart,
+                  /*matchAimingsOnly=*/true},
+                 parent),
+      m_graph(services), m_top(new CChartWindow(m_graph.shots(), this)),
       m_bottom(new CChartWindow(m_graph.currentShot(), this))
 {
     setCharts(m_top, m_bottom);
@@ -34,33 +21,9 @@ CSpeedView::CSpeedView(ChartServices services, QWidget* parent)
     addControlIntervalBox(*m_top);
 }
 
-void CSpeedView::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t, std::intptr_t)
+void CSpeedView::LoadTexts()
 {
-    switch (hint) {
-    case HintReset:
-    case HintShotParameters:
-        RecalculateOrDefer(SpeedGraph::kAllParts);
-        break;
-    case HintModel:
-        RecalculateOrDefer(SpeedGraph::kModelPart);
-        break;
-    case HintCurrentShot:
-        RecalculateOrDefer(SpeedGraph::kCurrentShotPart);
-        break;
-    case HintConcludeAiming:
-        if (aimingHasShots(p1) && isMatchAiming(p1)) {
-            RecalculateOrDefer(SpeedGraph::kDocumentPart);
-        }
-        break;
-    case HintLanguage:
-        m_graph.LoadTexts();
-        LoadBoxTexts();
-        m_top->update();
-        m_bottom->update();
-        break;
-    default:
-        break;
-    }
+    m_graph.LoadTexts();
 }
 
 void CSpeedView::Recalculate(unsigned parts)

@@ -11,14 +11,13 @@ class CSpeedView final : public CChartView {
 public:
     explicit CSpeedView(ChartServices services, QWidget* parent = nullptr);
 
-    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
-
     SpeedGraph& graph() { return m_graph; }
     CChartWindow* shotsWindow() const { return m_top; }
     CChartWindow* currentShotWindow() const { return m_bottom; }
 
 private:
     void Recalculate(unsigned parts) override;
+    void LoadTexts() override;
     void placeSplitterBar(int height) override;
 
     SpeedGraph m_graph;

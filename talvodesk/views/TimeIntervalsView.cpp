@@ -23,8 +23,11 @@ COLORREF colorRefOf(const QColor& color)
 } // namespace
 
 CTimeIntervalsView::CTimeIntervalsView(ChartServices services, QWidget* parent)
-    : CChartView(services, parent), m_graph(services), m_details(services.module),
-      m_window(new CChartWindow(m_graph.chart(), this)), m_pane(new CShotDetailsPane(m_services, this))
+    : CChartView(services,
+                 {TimeIntervalsGraph::kChartPart, 0, TimeIntervalsGraph::kColourPart, TimeIntervalsGraph::kChartPart},
+                 parent),
+      m_graph(services), m_details(services.module), m_window(new CChartWindow(m_graph.chart(), this)),
+      m_pane(new CShotDetailsPane(m_services, this))
 {
     m_graph.setHighlightColor(colorRefOf(palette().color(QPalette::Highlight)));
     m_window->setHitTesting(true);
@@ -36,38 +39,23 @@ CTimeIntervalsView::CTimeIntervalsView(ChartServices services, QWidget* parent)
     m_details.SetPage(&m_pane->page());
 }
 
-void CTimeIntervalsView::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t, std::intptr_t)
+void CTimeIntervalsView::OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2,
+                                  std::intptr_t p3)
 {
-    switch (hint) {
-    case HintReset:
-        if (m_services.document.IsValid()) {
-            m_pane->setVisible(m_services.document.GetEventCode() != kBiathlonCode);
-        }
-        RecalculateOrDefer(TimeIntervalsGraph::kChartPart);
-        break;
-    case HintShotParameters:
-        RecalculateOrDefer(TimeIntervalsGraph::kChartPart);
-        break;
-    case HintConcludeAiming:
-        if (aimingHasShots(p1)) {
-            RecalculateOrDefer(TimeIntervalsGraph::kChartPart);
-        }
-        break;
-    case HintCurrentShot:
-        RecalculateOrDefer(TimeIntervalsGraph::kColourPart);
-        break;
-    case HintLanguage:
-        m_graph.LoadTexts();
-        m_window->update();
-        // The page is rebuilt in the new language and shows the same shot again.
-        m_details.SetPage(nullptr);
-        m_pane->Reload();
-        m_details.SetPage(&m_pane->page());
-        m_details.Update(m_services.document);
-        break;
-    default:
-        break;
+    if (hint == HintReset && m_services.document.IsValid()) {
+        m_pane->setVisible(m_services.document.GetEventCode() != kBiathlonCode);
     }
+    CChartView::OnUpdate(sender, hint, p1, p2, p3);
+}
+
+void CTimeIntervalsView::LoadTexts()
+{
+    m_graph.LoadTexts();
+    // The page is rebuilt in the new language and shows the same shot again.
+    m_details.SetPage(nullptr);
+    m_pane->Reload();
+    m_details.SetPage(&m_pane->page());
+    m_details.Update(m_services.document);
 }
 
 void CTimeIntervalsView::Recalculate(unsigned parts)

@@ -23,6 +23,7 @@ public:
 
 private:
     void Recalculate(unsigned parts) override;
+    void LoadTexts() override;
     void placeSplitterBar(int height) override;
 
     TimeIntervalsGraph m_graph;

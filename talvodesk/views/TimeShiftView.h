@@ -11,13 +11,12 @@ class CTimeShiftView final : public CChartView {
 public:
     explicit CTimeShiftView(ChartServices services, QWidget* parent = nullptr);
 
-    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
-
     TimeShiftGraph& graph() { return m_graph; }
     CChartWindow* chartWindow() const { return m_window; }
 
 private:
     void Recalculate(unsigned parts) override;
+    void LoadTexts() override;
 
     TimeShiftGraph m_graph;
     CChartWindow* m_window;
