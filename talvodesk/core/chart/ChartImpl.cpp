@@ -103,56 +103,32 @@ bool CChartImpl::AddSeries(std::int32_t id, COLORREF color, std::int32_t width, 
 
 bool CChartImpl::SetSeriesName(std::int32_t id, std::u16string_view name)
 {
-    ChartSeriesInfo* series = find(id);
-    if (series) {
-        series->name = name;
-    }
-    return series != nullptr;
+    return changeSeries(id, [name](ChartSeriesInfo& series) { series.name = name; });
 }
 
 bool CChartImpl::ShowSeries(std::int32_t id, bool visible)
 {
-    ChartSeriesInfo* series = find(id);
-    if (series) {
-        series->visible = visible;
-    }
-    return series != nullptr;
+    return changeSeries(id, [visible](ChartSeriesInfo& series) { series.visible = visible; });
 }
 
 bool CChartImpl::SetSeriesWidth(std::int32_t id, std::int32_t width)
 {
-    ChartSeriesInfo* series = find(id);
-    if (series) {
-        series->width = width;
-    }
-    return series != nullptr;
+    return changeSeries(id, [width](ChartSeriesInfo& series) { series.width = width; });
 }
 
 bool CChartImpl::SetSeriesColor(std::int32_t id, COLORREF color)
 {
-    ChartSeriesInfo* series = find(id);
-    if (series) {
-        series->color = color;
-    }
-    return series != nullptr;
+    return changeSeries(id, [color](ChartSeriesInfo& series) { series.color = color; });
 }
 
 bool CChartImpl::AddPoint(std::int32_t id, double x, double y)
 {
-    ChartSeriesInfo* series = find(id);
-    if (series) {
-        series->points.push_back({x, y});
-    }
-    return series != nullptr;
+    return changeSeries(id, [x, y](ChartSeriesInfo& series) { series.points.push_back({x, y}); });
 }
 
 bool CChartImpl::ClearSeries(std::int32_t id)
 {
-    ChartSeriesInfo* series = find(id);
-    if (series) {
-        series->points.clear();
-    }
-    return series != nullptr;
+    return changeSeries(id, [](ChartSeriesInfo& series) { series.points.clear(); });
 }
 
 void CChartImpl::AddLabel(double x, double y, std::u16string_view text, bool grid)

@@ -154,6 +154,15 @@ public:
 
 private:
     ChartSeriesInfo* find(std::int32_t id);
+    /// Applies `change` to series `id`; false when there is no such series.
+    template <typename Change> bool changeSeries(std::int32_t id, Change change)
+    {
+        ChartSeriesInfo* series = find(id);
+        if (series) {
+            change(*series);
+        }
+        return series != nullptr;
+    }
     bool drawn(const ChartSeriesInfo& series, bool print) const;
     bool onVerticalAxis(const ChartLabel& label) const;
     bool onHorizontalAxis(const ChartLabel& label) const;
