@@ -11,9 +11,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -73,7 +70,5 @@ BENCHMARK(listAndSortPractices)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0); // Widgets need an application, not a display.
-    QApplication application(argc, argv);
-    return bench::runBenchmarks(argc, argv);
+    return bench::runWidgetBenchmarks(argc, argv, {});
 }

@@ -12,14 +12,11 @@
 #include "talvodesk/core/ServerLockMonitor.h"
 #include "talvowatch/tests/support/PracticeFile.h"
 
-#include "platform/com/ClassTable.h"
 #include "platform/fs/tests/support/ChildProcess.h"
 #include "platform/fs/tests/support/TemporaryFolder.h"
 #include "platform/time/Clock.h"
 
 #include <benchmark/benchmark.h>
-
-#include <QApplication>
 
 #include <csignal>
 #include <cstdlib>
@@ -157,8 +154,5 @@ BENCHMARK(commandStateRefresh)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0); // Widgets need an application, not a display.
-    QApplication application(argc, argv);
-    talvodata::registerClasses(platform::com::ClassTable::instance());
-    return bench::runBenchmarks(argc, argv);
+    return bench::runWidgetBenchmarks(argc, argv, {talvodata::registerClasses});
 }

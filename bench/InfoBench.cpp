@@ -17,16 +17,12 @@
 #include "interfaces/talvodata/IAimingAttr.h"
 #include "interfaces/talvodata/IAimingCollection.h"
 #include "platform/com/Bstr.h"
-#include "platform/com/ClassTable.h"
 #include "platform/fs/tests/support/TemporaryFolder.h"
 #include "platform/time/Clock.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -102,9 +98,5 @@ BENCHMARK(pageWrittenFromTheSummary)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0);
-    QApplication application(argc, argv);
-    talvodata::registerClasses(platform::com::ClassTable::instance());
-    talvoboard::registerClasses(platform::com::ClassTable::instance());
-    return bench::runBenchmarks(argc, argv);
+    return bench::runWidgetBenchmarks(argc, argv, {talvodata::registerClasses, talvoboard::registerClasses});
 }

@@ -17,11 +17,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 #include <QWidget>
 
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -156,9 +154,5 @@ BENCHMARK(imageOfTarget)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0); // Widgets need an application, not a display.
-    QApplication application(argc, argv);
-    talvodata::registerClasses(platform::com::ClassTable::instance());
-    talvoboard::registerClasses(platform::com::ClassTable::instance());
-    return bench::runBenchmarks(argc, argv);
+    return bench::runWidgetBenchmarks(argc, argv, {talvodata::registerClasses, talvoboard::registerClasses});
 }

@@ -23,17 +23,14 @@
 #include "talvodata/Register.h"
 
 #include "platform/com/Bstr.h"
-#include "platform/com/ClassTable.h"
 #include "platform/fs/tests/support/TemporaryFolder.h"
 #include "platform/gfx/DrawContextQt.h"
 #include "platform/time/Clock.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -181,9 +178,5 @@ BENCHMARK(pageDrawnAt600Dpi)->Arg(0)->Arg(1)->Arg(3)->Unit(benchmark::kMilliseco
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0);
-    QApplication application(argc, argv);
-    talvodata::registerClasses(platform::com::ClassTable::instance());
-    talvoboard::registerClasses(platform::com::ClassTable::instance());
-    return bench::runBenchmarks(argc, argv);
+    return bench::runWidgetBenchmarks(argc, argv, {talvodata::registerClasses, talvoboard::registerClasses});
 }

@@ -17,15 +17,12 @@
 #include "interfaces/talvodata/IAimingAttr.h"
 #include "interfaces/talvodata/IShot.h"
 #include "platform/com/Bstr.h"
-#include "platform/com/ClassTable.h"
 #include "platform/time/Clock.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -177,9 +174,5 @@ BENCHMARK(repaintVisible)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0); // Widgets need an application, not a display.
-    QApplication application(argc, argv);
-    talvodata::registerClasses(platform::com::ClassTable::instance());
-    talvoboard::registerClasses(platform::com::ClassTable::instance());
-    return bench::runBenchmarks(argc, argv);
+    return bench::runWidgetBenchmarks(argc, argv, {talvodata::registerClasses, talvoboard::registerClasses});
 }

@@ -27,7 +27,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
 #include <QTimer>
@@ -35,7 +34,6 @@
 #include <sys/resource.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -201,11 +199,6 @@ BENCHMARK(packetToTraceViewPainted)->Iterations(1)->UseManualTime()->Unit(benchm
 
 int main(int argc, char** argv)
 {
-    // The widgets paint as on a screen, without one.
-    ::setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0);
-    QApplication application(argc, argv);
-    talvodata::registerClasses(platform::com::ClassTable::instance());
-    talvolink::registerClasses(platform::com::ClassTable::instance());
-    talvoboard::registerClasses(platform::com::ClassTable::instance());
-    return bench::runBenchmarks(argc, argv);
+    return bench::runWidgetBenchmarks(
+        argc, argv, {talvodata::registerClasses, talvolink::registerClasses, talvoboard::registerClasses});
 }
