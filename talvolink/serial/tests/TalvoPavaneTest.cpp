@@ -8,7 +8,7 @@
 
 #include "talvodata/tests/support/Events.h"
 
-#include <dirent.h>
+#include "platform/kernel/tests/support/ProcessThreads.h"
 
 #include <vector>
 
@@ -159,27 +159,15 @@ TEST_F(TalvoPavaneTest, ASilentSensorIsAnnouncedEverySecond)
     }
 }
 
-std::size_t threadCount()
-{
-    std::size_t count = 0;
-    if (DIR* tasks = ::opendir("/proc/self/task")) {
-        while (const dirent* entry = ::readdir(tasks)) {
-            count += entry->d_name[0] != '.' ? 1 : 0;
-        }
-        ::closedir(tasks);
-    }
-    return count;
-}
-
 TEST_F(TalvoPavaneTest, ClosingWhileStreamingLeavesNoThread)
 {
     plugSensor(300);
-    const std::size_t threadsBefore = threadCount();
+    const std::size_t threadsBefore = platform::kernel::testing::processThreadCount();
     CTalvoPavane& model = openModel<CTalvoPavane>();
     ASSERT_TRUE(m_host.pumpUntil([&] { return model.statTotalReceived() > 20; }, kPatience));
-    EXPECT_GT(threadCount(), threadsBefore);
+    EXPECT_GT(platform::kernel::testing::processThreadCount(), threadsBefore);
     closeModel();
-    EXPECT_EQ(threadsBefore, threadCount());
+    EXPECT_TRUE(platform::kernel::testing::settlesAtThreadCount(threadsBefore));
     EXPECT_TRUE(m_sensor->waitUntil([](const sensorsim::Observation& seen) { return !seen.powered; }, kPatience));
 }
 
