@@ -348,15 +348,21 @@ void DrawContextQt::strokeWide(std::span<const Point> points, Point origin, bool
     const LONG width = pen.width;
     m_recipe.assign({static_cast<LONG>(Outline::Stroke), width, closed});
     // A point that repeats its predecessor is left out: a zero-length step adds nothing to the outline but costs a
-    // round join, and a trace sampled faster than it moves across pixels repeats most of its points.
+    // round join, and a trace sampled faster than it moves across pixels repeats most of its points. Written
+    // through a pointer into room made first: every redraw builds the recipe of every trace.
+    m_recipe.resize(kStrokeHeader + 2 * points.size());
+    LONG* const begin = m_recipe.data() + kStrokeHeader;
+    LONG* end = begin;
     for (const Point& point : points) {
         const LONG x = point.x + origin.x;
         const LONG y = point.y + origin.y;
-        if (m_recipe.size() == kStrokeHeader || m_recipe[m_recipe.size() - 2] != x || m_recipe.back() != y) {
-            m_recipe.push_back(x);
-            m_recipe.push_back(y);
+        if (end == begin || end[-2] != x || end[-1] != y) {
+            end[0] = x;
+            end[1] = y;
+            end += 2;
         }
     }
+    m_recipe.resize(static_cast<std::size_t>(end - m_recipe.data()));
     // Centred on the line through the pixel centres.
     const auto centreLine = [this] {
         QPolygonF polygon;

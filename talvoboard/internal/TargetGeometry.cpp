@@ -80,12 +80,6 @@ TargetDrawSurface::TargetDrawSurface(const Rect& bounds, const Rect& visible, Po
     m_toDeviceY = Scale(m_viewportHeight, unitsHigh);
 }
 
-Point TargetDrawSurface::toDevice(Point plane) const
-{
-    return {m_toDeviceX(std::int64_t{plane.x} - m_visible.left) + m_viewport.left - m_origin.x,
-            m_toDeviceY(std::int64_t{plane.y} - m_visible.top) + m_viewport.top - m_origin.y};
-}
-
 Point TargetDrawSurface::toPlane(Point device) const
 {
     return {scale(device.x - m_viewport.left, m_visible.width(), m_viewportWidth) + m_visible.left,

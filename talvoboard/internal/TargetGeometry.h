@@ -64,7 +64,12 @@ public:
     const platform::gfx::Rect& viewport() const { return m_viewport; }
 
     /// Plane to device. Truncates towards zero; an empty visible rectangle or viewport maps to the viewport's corner.
-    platform::gfx::Point toDevice(platform::gfx::Point plane) const;
+    /// Inline: a redraw maps every sample of every trace.
+    platform::gfx::Point toDevice(platform::gfx::Point plane) const
+    {
+        return {m_toDeviceX(std::int64_t{plane.x} - m_visible.left) + m_viewport.left - m_origin.x,
+                m_toDeviceY(std::int64_t{plane.y} - m_visible.top) + m_viewport.top - m_origin.y};
+    }
     /// Device to plane, the inverse of toDevice up to truncation.
     platform::gfx::Point toPlane(platform::gfx::Point device) const;
     /// A length of units in pixels with the size ratio.
