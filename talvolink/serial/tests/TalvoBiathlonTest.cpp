@@ -30,6 +30,25 @@ protected:
         }
         return seen;
     }
+
+    // As a biathlon practice sets the control.
+    void setUpBiathlonPractice()
+    {
+        m_host.settings[0].event = talvodata::testsupport::shippedEvent("BTLN");
+        m_host.settings[0].maxTimeAfterShot = 5.0F;
+        m_host.setSampleRate(100);
+    }
+
+    // The samples go straight to the model as records, as fast as it takes them.
+    static void feed(CTalvoBiathlon& model, const std::vector<sensorsim::AimSample>& script)
+    {
+        std::vector<DeviceRecord> records;
+        for (const sensorsim::AimSample& sample : script) {
+            DeviceRecord& record = records.emplace_back();
+            ASSERT_TRUE(model.ParsePacket(sensorsim::encodeBiathlon(sample, records.size() % 32), record));
+        }
+        model.ProcessRecords(records);
+    }
 };
 
 TEST_F(TalvoBiathlonTest, StartsAtItsOwnSpeedAndRate)
@@ -99,23 +118,17 @@ TEST_F(TalvoBiathlonTest, LosingSightWithoutAShotEndsTheAimingWithAMissedShot)
 
 TEST_F(TalvoBiathlonTest, TheSimulatorsLoopedHoldIsOneAimingPerShotInABiathlonPractice)
 {
-    // As a biathlon practice sets the control; the records go straight to the model, as fast as it takes them.
-    m_host.settings[0].event = talvodata::testsupport::shippedEvent("BTLN");
-    m_host.settings[0].maxTimeAfterShot = 5.0F;
-    m_host.setSampleRate(100);
+    setUpBiathlonPractice();
     CTalvoBiathlon model(m_host, nullptr);
     sensorsim::HoldParameters hold;
     hold.sampleRate = 100;
-    const std::vector<sensorsim::AimSample> script = sensorsim::holdWithShot(sensorsim::SensorKind::Biathlon, hold);
+    const std::vector<sensorsim::AimSample> loop = sensorsim::holdWithShot(sensorsim::SensorKind::Biathlon, hold);
     constexpr int kRounds = 3;
-    std::vector<DeviceRecord> records;
+    std::vector<sensorsim::AimSample> script;
     for (int round = 0; round < kRounds; ++round) {
-        for (const sensorsim::AimSample& sample : script) {
-            DeviceRecord& record = records.emplace_back();
-            ASSERT_TRUE(model.ParsePacket(sensorsim::encodeBiathlon(sample, records.size() % 32), record));
-        }
+        script.insert(script.end(), loop.begin(), loop.end());
     }
-    model.ProcessRecords(records);
+    feed(model, script);
 
     std::vector<Kind> expected;
     for (int round = 0; round < kRounds; ++round) {
@@ -144,9 +157,7 @@ TEST_F(TalvoBiathlonTest, EveryShotOfABoutStaysInItsAiming)
 {
     // A biathlete fires at the plate's targets a few seconds apart without lowering the rifle: each shot falls
     // within the time the aiming stays open after the one before.
-    m_host.settings[0].event = talvodata::testsupport::shippedEvent("BTLN");
-    m_host.settings[0].maxTimeAfterShot = 5.0F;
-    m_host.setSampleRate(100);
+    setUpBiathlonPractice();
     CTalvoBiathlon model(m_host, nullptr);
     sensorsim::AimSample onTarget;
     onTarget.level = 120;
@@ -159,12 +170,7 @@ TEST_F(TalvoBiathlonTest, EveryShotOfABoutStaysInItsAiming)
         script.insert(script.end(), 3, jolt);
     }
     script.insert(script.end(), 600, sensorsim::AimSample{}); // lowered
-    std::vector<DeviceRecord> records;
-    for (const sensorsim::AimSample& sample : script) {
-        DeviceRecord& record = records.emplace_back();
-        ASSERT_TRUE(model.ParsePacket(sensorsim::encodeBiathlon(sample, records.size() % 32), record));
-    }
-    model.ProcessRecords(records);
+    feed(model, script);
 
     std::vector<Kind> expected{Kind::StartAiming};
     expected.insert(expected.end(), kShots, Kind::Shot);
