@@ -1,11 +1,10 @@
 #include "talvodesk/core/ReportLayout.h"
 
+#include "talvodesk/core/tests/support/ReportBuilderFixture.h"
+
 #include "talvodata/ShotCollection.h"
 #include "talvodata/tests/support/Events.h"
 #include "talvodata/tests/support/ShotBuilder.h"
-
-#include "platform/gfx/PictureRecorder.h"
-#include "platform/gfx/tests/support/FixedMeasure.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +12,9 @@
 
 using namespace talvodesk;
 using platform::gfx::Rect;
+using talvodesk::testsupport::kA4;
 
 namespace {
-
-// A4 on a 600 dots-per-inch printer that cannot print the outer 100 dots of each side.
-const PrinterPage kA4{4960, 7016, 100, 100, {600, 600}};
 
 CPrintoutTextCell& textCell(PrintoutPage& page, std::size_t index)
 {
@@ -74,14 +71,7 @@ TEST(ReportLayoutTest, UnitsAndFontsFollowThePrintersResolution)
     }
 }
 
-class ReportBuilderTest : public ::testing::Test {
-protected:
-    platform::gfx::testing::FixedMeasure measure; // characters 10 dots wide, lines 20 high
-    platform::gfx::PictureRecorder printer{{600, 600}, &measure};
-    ReportFonts fonts = MakeReportFonts(u"Arial", 600);
-    Printout printout;
-    ReportBuilder builder{printer, kA4, PageMargins{}, fonts, {u"Ann", u"n/a", u"Air Rifle"}, printout};
-};
+using ReportBuilderTest = testsupport::ReportBuilderFixture;
 
 TEST_F(ReportBuilderTest, EveryPageHasItsHeaderAndAFullPageStartsTheNextNumberedFromTwo)
 {

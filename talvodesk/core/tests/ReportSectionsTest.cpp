@@ -2,12 +2,12 @@
 
 #include "talvodesk/core/InfoSummary.h"
 
+#include "talvodesk/core/tests/support/ReportBuilderFixture.h"
+
 #include "talvodata/tests/support/Events.h"
 #include "talvodata/tests/support/ShotBuilder.h"
 
-#include "platform/gfx/PictureRecorder.h"
 #include "platform/gfx/TextFormat.h"
-#include "platform/gfx/tests/support/FixedMeasure.h"
 
 #include <gtest/gtest.h>
 
@@ -20,12 +20,7 @@ using platform::gfx::Rect;
 
 namespace {
 
-// A4 on a 600 dots-per-inch printer that cannot print the outer 100 dots of each side: with the default margins
-// the layout is (372, 254, 4388, 6562), 4016 wide, and below page 1's header (372, 422, 4388, 6442). Every line of
-// the fixed measure is 20 dots high with a leading of 2, so both report lines are 20 + 2 + 2 x 4 = 30.
-const PrinterPage kA4{4960, 7016, 100, 100, {600, 600}};
-
-class ReportSectionsTest : public ::testing::Test {
+class ReportSectionsTest : public testsupport::ReportBuilderFixture {
 protected:
     ReportSectionsTest()
     {
@@ -37,12 +32,6 @@ protected:
     {
         return dynamic_cast<const Cell&>(*printout.at(page).cells.at(index));
     }
-
-    platform::gfx::testing::FixedMeasure measure; // characters 10 dots wide, lines 20 high
-    platform::gfx::PictureRecorder printer{{600, 600}, &measure};
-    ReportFonts fonts = MakeReportFonts(u"Arial", 600);
-    Printout printout;
-    ReportBuilder builder{printer, kA4, PageMargins{}, fonts, {u"Ann", u"n/a", u"Air Rifle"}, printout};
 };
 
 TEST_F(ReportSectionsTest, GraphsAreRecordedInTheirSizeWithProbabilitySharingOneHeight)
