@@ -192,12 +192,11 @@ void addComments(const ReportRequest& request, ReportBuilder& builder, const pla
 }
 
 /// The serie's own shots on its face; a serie without shots gets no picture.
-bool addSeriePicture(const ReportRequest& request, ReportBuilder& builder, const CSerie& serie, const Rect& rect,
-                     float halfX, float halfY)
+bool addSeriePicture(const ReportRequest& request, ReportBuilder& builder, const ComPtr<IEventParams>& event,
+                     const CSerie& serie, const Rect& rect, float halfX, float halfY)
 {
-    ComPtr<IEventParams> event;
-    if (!request.data.GetEvent(event)) {
-        return false;
+    if (event == nullptr) {
+        return false; // no event, no face to draw on
     }
     auto shots = talvodata::CShotCollection::create();
     shots->setEvent(event);
@@ -232,7 +231,7 @@ bool addSeries(const ReportRequest& request, ReportBuilder& builder, float halfX
     const SeriesTable table = MeasureSeriesTable(builder.printer(), *group, builder.fonts(), builder.units(),
                                                  builder.layout().width(), biathlon, formWidth, formHeight);
     return AddSeriesSection(builder, *group, table, biathlon, [&](const CSerie& serie, const Rect& rect) {
-        return addSeriePicture(request, builder, serie, rect, halfX, halfY);
+        return addSeriePicture(request, builder, event, serie, rect, halfX, halfY);
     });
 }
 
