@@ -7,9 +7,9 @@
 #include "talvodata/Register.h"
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MainFrame.h"
-#include "talvodesk/core/CommandState.h"
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/ServerLockMonitor.h"
+#include "talvodesk/core/frame/CommandState.h"
+#include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/program/ServerLockMonitor.h"
 #include "talvowatch/tests/support/PracticeFile.h"
 
 #include "platform/fs/tests/support/ChildProcess.h"

@@ -4,10 +4,10 @@
 #include "bench/support/Aimings.h"
 #include "bench/support/Run.h"
 
-#include "talvodesk/core/AppModule.h"
-#include "talvodesk/core/InfoSummary.h"
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/analysis/InfoSummary.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/options/AppModule.h"
+#include "talvodesk/core/options/Options.h"
 #include "talvodesk/views/InfoView.h"
 
 #include "talvoboard/Register.h"

@@ -3,7 +3,7 @@
 // about ten, so the program sends from each client's queue as its socket empties). Timed: the program's part (the
 // post and the rounds of its loop until every client has the whole batch), not the clients' reading. Target: under
 // 2 ms.
-#include "talvodesk/core/LiveDataServer.h"
+#include "talvodesk/core/livedata/LiveDataServer.h"
 
 #include "talvodata/AimingAttr.h"
 #include "talvodata/AimingTrace.h"

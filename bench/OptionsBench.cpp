@@ -2,8 +2,8 @@
 // optionsLoadAndSaveChanged changes one value each time, so the settings file is really rewritten and flushed to
 // the disk (target: load plus save under 5 ms together); optionsLoadAndSaveUnchanged saves the options as they
 // were loaded, which leaves the file alone, for comparison.
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/Settings.h"
+#include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/options/Settings.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,11 +4,11 @@
 // recording live-data poster. Target: over 100 times real time on one core.
 #include "bench/support/Run.h"
 
-#include "talvodesk/core/DeviceEventSink.h"
-#include "talvodesk/core/PracticeRun.h"
-#include "talvodesk/core/tests/support/FakeDevice.h"
-#include "talvodesk/core/tests/support/RecordingFrame.h"
-#include "talvodesk/core/tests/support/RecordingView.h"
+#include "talvodesk/core/practice/DeviceEventSink.h"
+#include "talvodesk/core/practice/PracticeRun.h"
+#include "talvodesk/core/testing/FakeDevice.h"
+#include "talvodesk/core/testing/RecordingFrame.h"
+#include "talvodesk/core/testing/RecordingView.h"
 
 #include "talvodata/Register.h"
 #include "talvodata/tests/support/Events.h"

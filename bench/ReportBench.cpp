@@ -5,9 +5,9 @@
 #include "bench/support/Aimings.h"
 #include "bench/support/Run.h"
 
-#include "talvodesk/core/AppModule.h"
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/options/AppModule.h"
+#include "talvodesk/core/options/Options.h"
 #include "talvodesk/views/CoordinationView.h"
 #include "talvodesk/views/InfoView.h"
 #include "talvodesk/views/PrintJob.h"

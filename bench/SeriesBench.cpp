@@ -6,9 +6,9 @@
 #include "bench/support/Aimings.h"
 #include "bench/support/Run.h"
 
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/StringTable.h"
-#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/options/StringTable.h"
 #include "talvodesk/views/SeriesView.h"
 
 #include "talvoboard/Register.h"

@@ -6,11 +6,11 @@
 #include "bench/support/Run.h"
 #include "bench/support/SensorStream.h"
 
-#include "talvodesk/core/DeviceEventSink.h"
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/PracticeDevice.h"
-#include "talvodesk/core/PracticeRun.h"
-#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/practice/DeviceEventSink.h"
+#include "talvodesk/core/practice/PracticeDevice.h"
+#include "talvodesk/core/practice/PracticeRun.h"
 #include "talvodesk/views/TraceView.h"
 
 #include "talvoboard/Register.h"

@@ -8,9 +8,6 @@ namespace platform::gfx {
 /// HIMETRIC units (0.01 mm) in an inch.
 inline constexpr LONG kHimetricPerInch = 2540;
 
-/// a x b / c in 64 bits, rounded half away from zero; -1 when c is 0.
-LONG mulDiv(LONG a, LONG b, LONG c);
-
 /// Converts device pixels at a resolution to HIMETRIC, and back.
 Rect himetricFromPixels(const Rect& pixels, Resolution resolution);
 Rect pixelsFromHimetric(const Rect& himetric, Resolution resolution);

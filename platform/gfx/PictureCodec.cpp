@@ -3,6 +3,7 @@
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/DrawContext.h"
 #include "platform/gfx/Himetric.h"
+#include "platform/gfx/MulDiv.h"
 #include "platform/gfx/PictureRecorder.h"
 #include "platform/gfx/TextFormat.h"
 
@@ -301,9 +302,9 @@ Status encodeBitmap(const Picture& picture, ByteWriter& out)
     const Bitmap& bitmap = *picture.bitmap();
     const Rect& frame = picture.frame();
     const auto x = findResolution(bitmap.width, frame.width(),
-                                  [&](LONG r) { return mulDiv(bitmap.width, kHimetricPerInch, r) == frame.right; });
+                                  [&](LONG r) { return MulDiv(bitmap.width, kHimetricPerInch, r) == frame.right; });
     const auto y = findResolution(bitmap.height, frame.height(),
-                                  [&](LONG r) { return mulDiv(bitmap.height, kHimetricPerInch, r) == frame.bottom; });
+                                  [&](LONG r) { return MulDiv(bitmap.height, kHimetricPerInch, r) == frame.bottom; });
     if (!x || !y) {
         return Error{E_FAIL, "bitmap picture size does not follow from its pixels at any resolution"};
     }
@@ -322,12 +323,12 @@ Status encodeRecording(const Picture& picture, std::vector<std::uint8_t>& bytes,
     const Rect& bounds = picture.bounds();
     const Rect& frame = picture.frame();
     const auto x = findResolution(bounds.width(), frame.width(), [&](LONG r) {
-        return mulDiv(frame.left, r, kHimetricPerInch) == bounds.left &&
-               mulDiv(frame.right, r, kHimetricPerInch) == bounds.right;
+        return MulDiv(frame.left, r, kHimetricPerInch) == bounds.left &&
+               MulDiv(frame.right, r, kHimetricPerInch) == bounds.right;
     });
     const auto y = findResolution(bounds.height(), frame.height(), [&](LONG r) {
-        return mulDiv(frame.top, r, kHimetricPerInch) == bounds.top &&
-               mulDiv(frame.bottom, r, kHimetricPerInch) == bounds.bottom;
+        return MulDiv(frame.top, r, kHimetricPerInch) == bounds.top &&
+               MulDiv(frame.bottom, r, kHimetricPerInch) == bounds.bottom;
     });
     if (!x || !y) {
         return Error{E_FAIL, "picture bounds do not follow from its frame at any resolution"};

@@ -3,6 +3,7 @@
 #include "talvodata/EventParams.h"
 
 #include "platform/gfx/Himetric.h"
+#include "platform/gfx/MulDiv.h"
 #include "platform/testing/Matchers.h"
 
 #include <algorithm>
@@ -66,7 +67,7 @@ TEST(FaceDrawingTest, PictureSpansTheFormAtTheScreenResolution)
         const auto units = [&](float mm) { return static_cast<LONG>(mm * static_cast<float>(scale)); };
         EXPECT_EQ(c.units, units(c.width));
         // Each edge, half the form from the centre, is converted on its own.
-        const auto himetric = [](LONG extent) { return 2 * platform::gfx::mulDiv(extent / 2, 2540, 96); };
+        const auto himetric = [](LONG extent) { return 2 * platform::gfx::MulDiv(extent / 2, 2540, 96); };
         EXPECT_EQ(himetric(c.units), width);
         EXPECT_EQ(himetric(units(c.height)), height);
     }

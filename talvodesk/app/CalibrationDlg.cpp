@@ -3,7 +3,7 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/SensingBar.h"
 #include "talvodesk/app/internal/DialogParts.h"
-#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/document/TalvoData.h"
 
 #include "interfaces/talvodata/IAimingCollection.h"
 #include "platform/gfx/DrawContextQt.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/CalibrationState.h"
+#include "talvodesk/core/calibration/CalibrationState.h"
 
 #include <QDialog>
 

@@ -4,7 +4,7 @@
 #include "platform/shell/ChangeNotify.h"
 #include "platform/shell/Computer.h"
 #include "talvodesk/app/internal/DialogParts.h"
-#include "talvodesk/core/ShellItems.h"
+#include "talvodesk/core/program/ShellItems.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 #include "talvodesk/app/CatalogFolder.h"
 
-#include "talvodesk/core/AppModule.h"
-#include "talvodesk/core/TextFormat.h"
+#include "talvodesk/core/options/AppModule.h"
+#include "talvodesk/core/options/TextFormat.h"
 
 #include "interfaces/talvodata/Guids.h"
 #include "interfaces/talvodata/IEventManager.h"

@@ -8,9 +8,9 @@
 #include "talvodesk/app/PrintTargetDlg.h"
 #include "talvodesk/app/ShotsParametersDlg.h"
 #include "talvodesk/app/StartPracticeDlg.h"
-#include "talvodesk/core/AppModule.h"
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/ShellItems.h"
+#include "talvodesk/core/options/AppModule.h"
+#include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/program/ShellItems.h"
 
 #include "platform/com/Bstr.h"
 #include "platform/time/Clock.h"

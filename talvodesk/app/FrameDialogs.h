@@ -1,9 +1,9 @@
 #pragma once
 
-#include "talvodesk/core/ReportLayout.h"
-#include "talvodesk/core/ShotsParameters.h"
-#include "talvodesk/core/StartPracticeChoice.h"
-#include "talvodesk/core/TalvoOptionsTree.h"
+#include "talvodesk/core/options/ShotsParameters.h"
+#include "talvodesk/core/options/TalvoOptionsTree.h"
+#include "talvodesk/core/practice/StartPracticeChoice.h"
+#include "talvodesk/core/report/ReportLayout.h"
 
 #include "interfaces/talvodata/IEventParams.h"
 #include "interfaces/talvolink/ITalvoDevice.h"

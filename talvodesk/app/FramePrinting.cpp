@@ -3,8 +3,8 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/internal/DialogParts.h"
-#include "talvodesk/core/AppModule.h"
-#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/options/AppModule.h"
 #include "talvodesk/views/PrintJob.h"
 #include "talvodesk/views/PrintPreviewPane.h"
 

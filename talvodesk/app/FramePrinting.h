@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/ReportLayout.h"
+#include "talvodesk/core/report/ReportLayout.h"
 #include "talvodesk/views/ReportPrintout.h"
 
 #include "interfaces/talvodata/IShot.h"

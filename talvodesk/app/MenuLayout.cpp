@@ -1,6 +1,6 @@
 #include "talvodesk/app/MenuLayout.h"
 
-#include "talvodesk/core/MenuTrimming.h"
+#include "talvodesk/core/frame/MenuTrimming.h"
 
 namespace talvodesk {
 

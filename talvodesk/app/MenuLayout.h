@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/CommandIds.h"
+#include "talvodesk/core/frame/CommandIds.h"
 
 #include <span>
 #include <string_view>

@@ -1,6 +1,6 @@
 #include "talvodesk/app/MessageBoxes.h"
 
-#include "talvodesk/core/AppModule.h"
+#include "talvodesk/core/options/AppModule.h"
 
 #include <QMessageBox>
 

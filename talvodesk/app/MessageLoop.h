@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/MessageLoop.h"
+#include "talvodesk/core/program/MessageLoop.h"
 
 #include <QObject>
 

@@ -2,7 +2,7 @@
 
 #include "talvodesk/app/TalvoOptionsTreeViewCtr.h"
 #include "talvodesk/app/internal/DialogParts.h"
-#include "talvodesk/core/Options.h"
+#include "talvodesk/core/options/Options.h"
 
 #include <QDialogButtonBox>
 #include <QVBoxLayout>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "talvodesk/app/ChildColorPickerButton.h"
-#include "talvodesk/core/TalvoOptionsTree.h"
+#include "talvodesk/core/options/TalvoOptionsTree.h"
 
 #include <QDialog>
 

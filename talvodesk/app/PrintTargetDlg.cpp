@@ -3,8 +3,8 @@
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/internal/DialogParts.h"
 #include "talvodesk/app/internal/UpDownControl.h"
-#include "talvodesk/core/AppModule.h"
-#include "talvodesk/core/StartPracticeRules.h"
+#include "talvodesk/core/options/AppModule.h"
+#include "talvodesk/core/practice/StartPracticeRules.h"
 #include "talvodesk/views/PrintJob.h"
 #include "talvodesk/views/PrintPreviewPane.h"
 

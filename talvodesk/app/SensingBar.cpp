@@ -1,6 +1,6 @@
 #include "talvodesk/app/SensingBar.h"
 
-#include "talvodesk/core/SmallWindows.h"
+#include "talvodesk/core/frame/SmallWindows.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/ShotsParameters.h"
+#include "talvodesk/core/options/ShotsParameters.h"
 
 #include <QDialog>
 

@@ -2,10 +2,10 @@
 
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/internal/DialogParts.h"
-#include "talvodesk/core/AppModule.h"
-#include "talvodesk/core/DeviceListing.h"
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/ShellItems.h"
+#include "talvodesk/core/options/AppModule.h"
+#include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/practice/DeviceListing.h"
+#include "talvodesk/core/program/ShellItems.h"
 
 #include "interfaces/talvodata/Guids.h"
 #include "platform/com/Bstr.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/StartPracticeRules.h"
+#include "talvodesk/core/practice/StartPracticeRules.h"
 
 #include "interfaces/talvodata/IEventManager.h"
 #include "interfaces/talvolink/ITalvoDevice.h"

@@ -1,8 +1,8 @@
 #include "talvodesk/views/ChartView.h"
 
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/TalvoData.h"
-#include "talvodesk/core/chart/ChartStrings.h"
+#include "talvodesk/core/analysis/chart/ChartStrings.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/options/Options.h"
 #include "talvodesk/views/ChartWindow.h"
 
 #include "interfaces/talvodata/IAiming.h"

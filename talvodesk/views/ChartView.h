@@ -1,7 +1,7 @@
 #pragma once
 
-#include "talvodesk/core/View.h"
-#include "talvodesk/core/chart/ChartView.h"
+#include "talvodesk/core/analysis/chart/ChartView.h"
+#include "talvodesk/core/document/View.h"
 
 #include <QWidget>
 

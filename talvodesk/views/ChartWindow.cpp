@@ -1,6 +1,6 @@
 #include "talvodesk/views/ChartWindow.h"
 
-#include "talvodesk/core/chart/ChartImpl.h"
+#include "talvodesk/core/analysis/chart/ChartImpl.h"
 
 #include "platform/gfx/DrawContextQt.h"
 

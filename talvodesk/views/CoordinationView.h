@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/chart/CoordinationGraph.h"
+#include "talvodesk/core/analysis/chart/CoordinationGraph.h"
 #include "talvodesk/views/ChartView.h"
 
 namespace talvodesk {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/chart/DistanceGraph.h"
+#include "talvodesk/core/analysis/chart/DistanceGraph.h"
 #include "talvodesk/views/ChartView.h"
 
 namespace talvodesk {

@@ -1,7 +1,7 @@
 #include "talvodesk/views/InfoView.h"
 
-#include "talvodesk/core/InfoPage.h"
-#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/analysis/InfoPage.h"
+#include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/views/TargetWindow.h"
 
 #include "interfaces/talvodata/IShot.h"

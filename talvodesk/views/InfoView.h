@@ -1,7 +1,7 @@
 #pragma once
 
-#include "talvodesk/core/InfoViewLogic.h"
-#include "talvodesk/core/TargetEventSink.h"
+#include "talvodesk/core/analysis/InfoViewLogic.h"
+#include "talvodesk/core/events/TargetEventSink.h"
 #include "talvodesk/views/PageWidgets.h"
 
 #include "platform/com/ComPtr.h"

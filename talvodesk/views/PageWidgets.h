@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/PageElements.h"
+#include "talvodesk/core/analysis/PageElements.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "talvodesk/core/PrintTarget.h"
-#include "talvodesk/core/Printout.h"
+#include "talvodesk/core/report/PrintTarget.h"
+#include "talvodesk/core/report/Printout.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/chart/ProbabilityGraph.h"
+#include "talvodesk/core/analysis/chart/ProbabilityGraph.h"
 #include "talvodesk/views/ChartView.h"
 
 namespace talvodesk {

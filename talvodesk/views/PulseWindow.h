@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/PulsePanel.h"
+#include "talvodesk/core/trace/PulsePanel.h"
 
 #include <QWidget>
 

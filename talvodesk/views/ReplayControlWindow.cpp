@@ -1,7 +1,7 @@
 #include "talvodesk/views/ReplayControlWindow.h"
 
-#include "talvodesk/core/ReplayPosition.h"
-#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/trace/ReplayPosition.h"
 #include "talvodesk/views/PulseWindow.h"
 
 #include "interfaces/talvodata/IAimingTrace.h"

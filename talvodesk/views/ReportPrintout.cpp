@@ -1,10 +1,10 @@
 #include "talvodesk/views/ReportPrintout.h"
 
-#include "talvodesk/core/AppModule.h"
-#include "talvodesk/core/OptionTemplate.h"
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/TalvoData.h"
-#include "talvodesk/core/TextFormat.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/options/AppModule.h"
+#include "talvodesk/core/options/OptionTemplate.h"
+#include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/options/TextFormat.h"
 #include "talvodesk/views/TargetWindow.h"
 
 #include "interfaces/talvodata/IAiming.h"
@@ -13,6 +13,7 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/ComPtr.h"
 #include "platform/gfx/DrawContextQt.h"
+#include "platform/gfx/MulDiv.h"
 #include "platform/text/Ascii.h"
 #include "talvodata/ShotCollection.h"
 
@@ -25,6 +26,7 @@
 namespace talvodesk {
 
 using platform::com::ComPtr;
+using platform::gfx::MulDiv;
 using platform::gfx::Rect;
 
 namespace {

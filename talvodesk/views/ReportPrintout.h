@@ -1,7 +1,7 @@
 #pragma once
 
-#include "talvodesk/core/ReportLayout.h"
-#include "talvodesk/core/ReportSections.h"
+#include "talvodesk/core/report/ReportLayout.h"
+#include "talvodesk/core/report/ReportSections.h"
 
 #include "interfaces/talvodata/IShot.h"
 #include "interfaces/talvodata/IShotCollection.h"

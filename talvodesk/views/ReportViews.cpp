@@ -1,8 +1,8 @@
 #include "talvodesk/views/ReportViews.h"
 
-#include "talvodesk/core/AppModule.h"
-#include "talvodesk/core/TalvoData.h"
-#include "talvodesk/core/chart/ChartImpl.h"
+#include "talvodesk/core/analysis/chart/ChartImpl.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/options/AppModule.h"
 #include "talvodesk/views/ChartWindow.h"
 #include "talvodesk/views/CoordinationView.h"
 #include "talvodesk/views/InfoView.h"

@@ -1,8 +1,8 @@
 #include "talvodesk/views/SeriesView.h"
 
-#include "talvodesk/core/CommandIds.h"
-#include "talvodesk/core/TalvoData.h"
-#include "talvodesk/core/TargetEventSink.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/events/TargetEventSink.h"
+#include "talvodesk/core/frame/CommandIds.h"
 #include "talvodesk/views/FrameServices.h"
 #include "talvodesk/views/TargetWindow.h"
 

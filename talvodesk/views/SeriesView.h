@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/SeriesViewLogic.h"
+#include "talvodesk/core/analysis/SeriesViewLogic.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>

@@ -1,7 +1,7 @@
 #include "talvodesk/views/ShotDetailsPane.h"
 
-#include "talvodesk/core/ShotDetails.h"
-#include "talvodesk/core/chart/ChartStrings.h"
+#include "talvodesk/core/analysis/ShotDetails.h"
+#include "talvodesk/core/analysis/chart/ChartStrings.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

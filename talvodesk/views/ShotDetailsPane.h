@@ -1,7 +1,7 @@
 #pragma once
 
-#include "talvodesk/core/PageElements.h"
-#include "talvodesk/core/chart/ChartView.h"
+#include "talvodesk/core/analysis/PageElements.h"
+#include "talvodesk/core/analysis/chart/ChartView.h"
 #include "talvodesk/views/PageWidgets.h"
 
 #include <QWidget>

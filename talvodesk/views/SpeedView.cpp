@@ -1,6 +1,6 @@
 #include "talvodesk/views/SpeedView.h"
 
-#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/views/ChartWindow.h"
 
 #include <QSplitter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/chart/SpeedGraph.h"
+#include "talvodesk/core/analysis/chart/SpeedGraph.h"
 #include "talvodesk/views/ChartView.h"
 
 namespace talvodesk {

@@ -1,6 +1,6 @@
 #include "talvodesk/views/TimeIntervalsView.h"
 
-#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/views/ChartWindow.h"
 #include "talvodesk/views/ShotDetailsPane.h"
 

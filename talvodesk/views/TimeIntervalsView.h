@@ -1,7 +1,7 @@
 #pragma once
 
-#include "talvodesk/core/ShotDetails.h"
-#include "talvodesk/core/chart/TimeIntervalsGraph.h"
+#include "talvodesk/core/analysis/ShotDetails.h"
+#include "talvodesk/core/analysis/chart/TimeIntervalsGraph.h"
 #include "talvodesk/views/ChartView.h"
 
 namespace talvodesk {

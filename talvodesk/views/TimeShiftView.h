@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/chart/TimeShiftGraph.h"
+#include "talvodesk/core/analysis/chart/TimeShiftGraph.h"
 #include "talvodesk/views/ChartView.h"
 
 namespace talvodesk {

@@ -1,8 +1,8 @@
 #include "talvodesk/views/TraceView.h"
 
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/TalvoData.h"
-#include "talvodesk/core/TargetEventSink.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/events/TargetEventSink.h"
+#include "talvodesk/core/options/Options.h"
 #include "talvodesk/views/FrameServices.h"
 #include "talvodesk/views/PulseWindow.h"
 #include "talvodesk/views/ReplayControlWindow.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/TraceViewLogic.h"
+#include "talvodesk/core/trace/TraceViewLogic.h"
 
 #include "platform/com/ComPtr.h"
 

@@ -1,8 +1,8 @@
 // Registers with the running program for live data and prints each message it receives, one a line, until
 // interrupted; then it unregisters. Usage: livedata-client [mode [program socket]]. Mode 3 (the default) also
 // receives every trace point and trigger reading; any other non-zero mode only states, shots and heart beats.
-#include "talvodesk/core/LiveDataMessage.h"
-#include "talvodesk/core/LiveDataServer.h"
+#include "talvodesk/core/livedata/LiveDataMessage.h"
+#include "talvodesk/core/livedata/LiveDataServer.h"
 
 #include "platform/ipc/DatagramSocket.h"
 #include "platform/text/Number.h"

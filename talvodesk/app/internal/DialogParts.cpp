@@ -1,6 +1,6 @@
 #include "talvodesk/app/internal/DialogParts.h"
 
-#include "talvodesk/core/Settings.h"
+#include "talvodesk/core/options/Settings.h"
 
 #include <QApplication>
 #include <QDialog>

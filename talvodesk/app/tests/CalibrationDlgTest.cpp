@@ -2,10 +2,10 @@
 
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/SensingBar.h"
-#include "talvodesk/core/Settings.h"
-#include "talvodesk/core/TalvoData.h"
-#include "talvodesk/core/tests/support/FakeDevice.h"
-#include "talvodesk/core/tests/support/FakeTalvoDevice.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/options/Settings.h"
+#include "talvodesk/core/testing/FakeDevice.h"
+#include "talvodesk/core/testing/FakeTalvoDevice.h"
 
 #include "talvodata/tests/support/Events.h"
 

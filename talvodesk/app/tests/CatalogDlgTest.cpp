@@ -2,7 +2,7 @@
 
 #include "platform/registry/tests/support/RegistryFixture.h"
 #include "platform/shell/ChangeNotify.h"
-#include "talvodesk/core/Settings.h"
+#include "talvodesk/core/options/Settings.h"
 #include "talvoshell/CatalogMonitor.h"
 #include "talvoshell/TalvoView.h"
 #include "talvoshell/tests/support/CatalogFixture.h"

@@ -1,8 +1,8 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/ServerLockMonitor.h"
+#include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/program/ServerLockMonitor.h"
 #include "talvowatch/tests/support/PracticeFile.h"
 
 #include "platform/registry/tests/support/RegistryFixture.h"

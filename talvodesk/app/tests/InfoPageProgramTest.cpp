@@ -2,7 +2,7 @@
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/tests/support/ProgramRun.h"
-#include "talvodesk/core/tests/support/RecordingView.h"
+#include "talvodesk/core/testing/RecordingView.h"
 #include "talvodesk/views/InfoView.h"
 
 #include "talvodata/tests/support/AimingBuilder.h"

@@ -3,9 +3,9 @@
 #include "talvodesk/app/ChildColorPickerButton.h"
 #include "talvodesk/app/ChildEdit.h"
 #include "talvodesk/app/TalvoOptionsTreeViewCtr.h"
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/Settings.h"
-#include "talvodesk/core/StringTable.h"
+#include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/options/Settings.h"
+#include "talvodesk/core/options/StringTable.h"
 
 #include "platform/registry/Key.h"
 #include "platform/registry/tests/support/RegistryFixture.h"

@@ -2,9 +2,9 @@
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/Program.h"
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/Settings.h"
-#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/options/Settings.h"
 #include "talvodesk/views/FrameServices.h"
 #include "talvodesk/views/TraceView.h"
 

@@ -2,7 +2,7 @@
 
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/internal/UpDownControl.h"
-#include "talvodesk/core/AppModule.h"
+#include "talvodesk/core/options/AppModule.h"
 
 #include <QCheckBox>
 #include <QComboBox>

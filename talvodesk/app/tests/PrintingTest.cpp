@@ -2,7 +2,7 @@
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/tests/support/ProgramRun.h"
-#include "talvodesk/core/tests/support/PracticeFiles.h"
+#include "talvodesk/core/testing/PracticeFiles.h"
 #include "talvodesk/views/PrintPreviewPane.h"
 #include "talvodesk/views/SeriesView.h"
 

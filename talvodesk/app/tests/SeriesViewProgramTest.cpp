@@ -2,8 +2,8 @@
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/tests/support/ProgramRun.h"
-#include "talvodesk/core/CommandIds.h"
-#include "talvodesk/core/tests/support/SeriesPractice.h"
+#include "talvodesk/core/frame/CommandIds.h"
+#include "talvodesk/core/testing/SeriesPractice.h"
 #include "talvodesk/views/SeriesView.h"
 
 #include "platform/gfx/DrawContextQt.h"

@@ -1,9 +1,9 @@
 #include "talvodesk/app/StartPracticeDlg.h"
 
 #include "talvodesk/app/MessageBoxes.h"
-#include "talvodesk/core/AppModule.h"
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/tests/support/FakeTalvoDevice.h"
+#include "talvodesk/core/options/AppModule.h"
+#include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/testing/FakeTalvoDevice.h"
 #include "talvoshell/tests/support/CatalogFixture.h"
 
 #include "platform/time/ManualClock.h"

@@ -1,10 +1,10 @@
 #include "talvodesk/app/StartPracticeDlg.h"
 
 #include "talvodesk/app/MessageBoxes.h"
-#include "talvodesk/core/AppModule.h"
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/Settings.h"
-#include "talvodesk/core/tests/support/FakeTalvoDevice.h"
+#include "talvodesk/core/options/AppModule.h"
+#include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/options/Settings.h"
+#include "talvodesk/core/testing/FakeTalvoDevice.h"
 
 #include "talvolink/qv/tests/support/FakeImageSensor.h"
 

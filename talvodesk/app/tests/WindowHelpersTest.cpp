@@ -2,7 +2,7 @@
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/MessageLoop.h"
 #include "talvodesk/app/SensingBar.h"
-#include "talvodesk/core/AppModule.h"
+#include "talvodesk/core/options/AppModule.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,8 +1,8 @@
 #include "talvodesk/views/InfoView.h"
 
-#include "talvodesk/core/AppModule.h"
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/options/AppModule.h"
+#include "talvodesk/core/options/Options.h"
 
 #include "talvodata/tests/support/AimingBuilder.h"
 #include "talvodata/tests/support/Events.h"

@@ -1,7 +1,7 @@
 #include "talvodesk/views/ReplayControlWindow.h"
 
-#include "talvodesk/core/PulseLog.h"
-#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/document/PulseLog.h"
+#include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/views/PulseWindow.h"
 #include "talvodesk/views/TargetWindow.h"
 

@@ -1,6 +1,6 @@
 #include "talvodesk/views/TargetWindow.h"
 
-#include "talvodesk/core/Options.h"
+#include "talvodesk/core/options/Options.h"
 
 #include "interfaces/talvoboard/Guids.h"
 #include "platform/com/ClassTable.h"

@@ -1,7 +1,7 @@
 #include "talvodesk/views/TraceView.h"
 
-#include "talvodesk/core/Options.h"
-#include "talvodesk/core/TalvoData.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/options/Options.h"
 #include "talvodesk/views/PulseWindow.h"
 #include "talvodesk/views/ReplayControlWindow.h"
 

@@ -1,0 +1,264 @@
+#include "talvodesk/core/analysis/SeriesCells.h"
+
+#include "platform/gfx/Color.h"
+#include "platform/gfx/DrawContext.h"
+#include "platform/gfx/TextFormat.h"
+#include "platform/text/Printf.h"
+
+#include <cmath>
+
+namespace talvodesk {
+
+using namespace platform::gfx;
+
+namespace {
+
+constexpr COLORREF kRed = 0x0000FF;
+constexpr COLORREF kDottedFrame = 0x808080;
+constexpr LONG kColumnGap = 3;
+
+bool intersects(const Rect& a, const Rect& b)
+{
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+std::u16string widen(const std::string& text)
+{
+    return {text.begin(), text.end()};
+}
+
+} // namespace
+
+void ShotListColumns::reset()
+{
+    // Simple mode shows the number, the result and the time; expert mode starts from the options' defaults.
+    constexpr std::array<bool, kShotListColumns> kExpert{true,  true, true,  false, false, true,
+                                                         false, true, false, true,  true,  true};
+    for (int column = 0; column < kShotListColumns; ++column) {
+        ShotListColumnInfo& info = columns[static_cast<std::size_t>(column)];
+        info.simple = column <= ColumnTime;
+        info.expert = kExpert[static_cast<std::size_t>(column)];
+        info.align = column == ColumnIndex ? TA_LEFT : TA_RIGHT;
+        info.width = 0;
+    }
+}
+
+ShotListColumns& ShotListColumnTable()
+{
+    static ShotListColumns table = [] {
+        ShotListColumns initial;
+        initial.reset();
+        return initial;
+    }();
+    return table;
+}
+
+void CCell::DrawIfVisible(DrawContext& context, const Rect* update) const
+{
+    if (!visible || rect.width() == 0 || rect.height() == 0 || (update && !intersects(*update, rect))) {
+        return;
+    }
+    Draw(context, update);
+}
+
+Size CCell::MeasureWithMargins(DrawContext& context) const
+{
+    Size size = visible ? Measure(context) : Size{};
+    size.cx += 2 * marginX;
+    size.cy += 2 * marginY;
+    return size;
+}
+
+Rect CTextCell::GetContentRect() const
+{
+    return {rect.left + marginX, rect.top + marginY, rect.right - marginX, rect.bottom - marginY};
+}
+
+void CTextCell::SetNumber(float value, const char* format)
+{
+    text = widen(platform::text::formatC(format, static_cast<double>(value)));
+}
+
+void CTextCell::SetDuration(double days)
+{
+    double hours = days * 24;
+    const double seconds = (hours - std::floor(hours)) * 60 * 60;
+    text = widen(platform::text::formatC("%02.1f", static_cast<double>(static_cast<float>(seconds))));
+}
+
+Rect FitIcon(const Rect& space, const Rect& bounds)
+{
+    const LONG bw = bounds.width();
+    const LONG bh = bounds.height();
+    const LONG sw = space.width();
+    const LONG sh = space.height();
+    if (bw == 0 || bh == 0 || sw == 0 || sh == 0) {
+        return space;
+    }
+    const LONG pictureRatio = bw * 1000 / bh;
+    const LONG spaceRatio = sw * 1000 / sh;
+    Rect fitted = space;
+    if (pictureRatio > spaceRatio) {
+        const LONG shrink = (sh - sw * 1000 / pictureRatio + 1) / 2;
+        fitted.top += shrink;
+        fitted.bottom -= shrink;
+    } else {
+        const LONG shrink = (sw - sh * pictureRatio / 1000 + 1) / 2;
+        fitted.left += shrink;
+        fitted.right -= shrink;
+    }
+    return fitted;
+}
+
+void CTextCell::Draw(DrawContext& context, const Rect* /*update*/) const
+{
+    const Rect content = GetContentRect();
+    COLORREF color = textColor;
+    if (selected && ShotListColumnTable().viewFocused) {
+        // The row painted the highlight.
+        color = red ? kRed : sysColor(COLOR_HIGHLIGHTTEXT);
+    } else {
+        context.fillRect(rect, background);
+        color = red ? kRed : (grey ? sysColor(COLOR_GRAYTEXT) : textColor);
+    }
+    if (!icon.isEmpty()) {
+        Rect space = content;
+        space.bottom -= 1;
+        context.drawPicture(icon, FitIcon(space, icon.bounds()));
+        return;
+    }
+    if (text.empty()) {
+        return;
+    }
+    StateSaver saved(context);
+    if (font) {
+        context.setFont(*font);
+    }
+    context.setTextColor(color);
+    context.setBackgroundMode(BackgroundMode::Transparent);
+    context.setTextAlign(align);
+    LONG x = content.left;
+    if ((align & TA_CENTER) == TA_CENTER) {
+        x = (content.left + content.right) / 2;
+    } else if ((align & TA_RIGHT) != 0) {
+        x = content.right;
+    }
+    context.textOut({x, content.top}, text);
+}
+
+Size CTextCell::Measure(DrawContext& context) const
+{
+    const Rect iconBounds = icon.isEmpty() ? Rect{} : icon.bounds();
+    if (m_measured && m_measuredText == text && m_measuredFont == font && m_measuredIcon == iconBounds) {
+        return *m_measured;
+    }
+    m_measuredText = text;
+    m_measuredFont = font;
+    m_measuredIcon = iconBounds;
+    m_measured = measureNow(context);
+    return *m_measured;
+}
+
+Size CTextCell::measureNow(DrawContext& context) const
+{
+    StateSaver saved(context);
+    if (font) {
+        context.setFont(*font);
+    }
+    if (!icon.isEmpty()) {
+        const LONG height = context.textExtent(u"ABC").cy;
+        const Rect& bounds = icon.bounds();
+        const LONG width = bounds.height() == 0 ? 1 : bounds.width() * height / bounds.height() + 1;
+        return {width, height};
+    }
+    return context.textExtent(text);
+}
+
+CStatisticsRow::CStatisticsRow()
+{
+    const ShotListColumns& table = ShotListColumnTable();
+    for (std::size_t column = 0; column < cells.size(); ++column) {
+        cells[column].align = table.columns[column].align;
+    }
+}
+
+void CStatisticsRow::SetShot(IAiming* newAiming, IShot* newShot)
+{
+    aiming = platform::com::ComPtr<IAiming>(newAiming);
+    shot = platform::com::ComPtr<IShot>(newShot);
+    visible = newShot != nullptr;
+    values = RowValues{};
+    values.missed = VARIANT_TRUE;
+}
+
+void CStatisticsRow::SetSelected(bool select)
+{
+    selected = select;
+    for (CTextCell& cell : cells) {
+        cell.selected = select;
+    }
+}
+
+void CStatisticsRow::Layout(Point origin, LONG height, DrawContext& context)
+{
+    const ShotListColumns& table = ShotListColumnTable();
+    rect = {origin.x, origin.y, origin.x, origin.y};
+    LONG x = origin.x;
+    LONG tallest = 0;
+    bool first = true;
+    for (int column = 0; column < kShotListColumns; ++column) {
+        if (!table.shown(column)) {
+            continue;
+        }
+        if (!first) {
+            x += kColumnGap;
+        }
+        first = false;
+        CTextCell& cell = cells[static_cast<std::size_t>(column)];
+        const LONG cellHeight = height != 0 ? height : cell.MeasureWithMargins(context).cy;
+        cell.rect = {x, origin.y, x + table.columns[static_cast<std::size_t>(column)].width, origin.y + cellHeight};
+        x = cell.rect.right;
+        rect.right = x;
+        tallest = std::max(tallest, cellHeight);
+    }
+    rect.bottom = origin.y + tallest;
+}
+
+void CStatisticsRow::Draw(DrawContext& context, const Rect* update) const
+{
+    const ShotListColumns& table = ShotListColumnTable();
+    if (selected && table.viewFocused) {
+        context.fillRect(rect, sysColor(COLOR_HIGHLIGHT));
+    }
+    for (int column = 0; column < kShotListColumns; ++column) {
+        if (table.shown(column)) {
+            cells[static_cast<std::size_t>(column)].DrawIfVisible(context, update);
+        }
+    }
+    if (selected && !table.viewFocused) {
+        StateSaver saved(context);
+        context.setPen(Pen{PenStyle::Dot, 1, kDottedFrame});
+        context.setBrush(Brush{BrushStyle::Hollow, 0});
+        context.rectangle(rect);
+    }
+}
+
+void CSerie::Draw(DrawContext& context, const Rect* update) const
+{
+    header.DrawIfVisible(context, update);
+    for (const CStatisticsRow& row : rows) {
+        row.DrawIfVisible(context, update);
+    }
+    total.DrawIfVisible(context, update);
+}
+
+void CGroup::Draw(DrawContext& context, const Rect* update) const
+{
+    title.DrawIfVisible(context, update);
+    for (const auto& serie : series) {
+        serie->DrawIfVisible(context, update);
+    }
+    total.DrawIfVisible(context, update);
+}
+
+} // namespace talvodesk

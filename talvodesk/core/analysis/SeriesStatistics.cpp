@@ -1,0 +1,327 @@
+#include "talvodesk/core/analysis/SeriesStatistics.h"
+
+#include "talvodesk/core/analysis/Drawing.h"
+
+#include "interfaces/talvodata/IAimingAttr.h"
+#include "interfaces/talvodata/IEventParams.h"
+#include "interfaces/talvodata/IRange.h"
+#include "interfaces/talvodata/ITargetParams.h"
+#include "platform/com/Bstr.h"
+#include "platform/com/Variant.h"
+#include "platform/text/Printf.h"
+
+#include <cmath>
+
+namespace talvodesk {
+
+using platform::com::ComPtr;
+
+namespace {
+
+constexpr double kTenthsPerDay = 864000.0;
+constexpr float kFullSteadiness = 100.0F;
+
+std::u16string widen(const std::string& text)
+{
+    return {text.begin(), text.end()};
+}
+
+std::u16string integerText(long value)
+{
+    return widen(platform::text::formatC("%li", value));
+}
+
+ComPtr<IAimingAttr> attributesOf(IAiming* aiming, IShot& shot)
+{
+    ComPtr<IAimingAttr> attributes;
+    if (aiming) {
+        (void)aiming->get_Attr(attributes.put()); // An aiming without attributes falls back to the shot's.
+    }
+    if (!attributes) {
+        (void)shot.get_Attr(attributes.put());
+    }
+    return attributes;
+}
+
+float ringDiameter(ITargetParams* target, LONG score)
+{
+    float diameter = 0;
+    if (target) {
+        (void)target->get_Ring(score, &diameter); // A ring the face lacks counts as none.
+    }
+    return diameter;
+}
+
+/// The diameter steadiness uses when the face has no 10 ring.
+float steadinessDiameter(IEventParams& event)
+{
+    platform::com::Variant stored;
+    if (SUCCEEDED(event.get_Value(platform::com::Bstr("_steadiness_diam").get(), stored.put())) &&
+        SUCCEEDED(stored.changeType(VT_R4))) {
+        return stored.get().fltVal;
+    }
+    return 0;
+}
+
+float steadiness(IRange* range, float radius, long f, float x, float y)
+{
+    float percent = 0;
+    if (range) {
+        (void)range->Steadiness(radius, f, x, y, &percent); // An empty range has no steadiness.
+    }
+    return percent;
+}
+
+/// The time of the shot since its aiming began; for the biathlon event since the aiming's shown shot before it.
+double aimingTime(IAiming* aiming, IShot& shot, IAimingAttr* attributes, const RowContext& context)
+{
+    DATE start = 0;
+    DATE shotTime = 0;
+    if (attributes) {
+        (void)attributes->get_EnterTime(&start);
+    }
+    (void)shot.get_ShotTime(&shotTime);
+    LONG count = 0;
+    if (context.biathlon && aiming && SUCCEEDED(aiming->get_ShotCount(&count))) {
+        for (LONG i = 1; i <= count; ++i) {
+            ComPtr<IShot> before;
+            if (FAILED(aiming->get_Shot(i, before.put())) || !before || before.get() == &shot) {
+                break;
+            }
+            VARIANT_BOOL hidden = VARIANT_FALSE;
+            (void)before->get_Hidden(&hidden);
+            if (context.includeHidden || hidden != VARIANT_TRUE) {
+                (void)before->get_ShotTime(&start);
+            }
+        }
+    }
+    return std::lround(static_cast<float>((shotTime - start) * kTenthsPerDay)) / kTenthsPerDay;
+}
+
+void setPercent(CTextCell& cell, float percent)
+{
+    cell.text = widen(platform::text::formatC("%i%%", static_cast<int>(percent)));
+    cell.red = percent == kFullSteadiness;
+}
+
+/// Cells 2 to 11 of a shot or total row.
+void formatValues(CStatisticsRow& row, double time, const std::array<float, 6>& steadinessValues, float speed,
+                  float speed250, float distance)
+{
+    row.cells[ColumnTime].SetDuration(time);
+    for (std::size_t i = 0; i < steadinessValues.size(); ++i) {
+        setPercent(row.cells[ColumnSteadiness6 + i], steadinessValues[i]);
+    }
+    row.cells[ColumnSpeed].SetNumber(speed, "%3.1f");
+    row.cells[ColumnSpeed250].SetNumber(speed250, "%3.1f");
+    row.cells[ColumnBreachFromAap].SetNumber(distance, "%3.1f");
+}
+
+} // namespace
+
+RowValues ReadRowValues(IAiming* aiming, IShot& shot, const RowContext& context)
+{
+    RowValues values;
+    VARIANT_BOOL missed = VARIANT_FALSE;
+    (void)shot.get_Missed(&missed);
+    const ComPtr<IAimingAttr> attributes = attributesOf(aiming, shot);
+    LONG subTarget = 1;
+    VARIANT_BOOL match = VARIANT_TRUE;
+    if (attributes) {
+        (void)attributes->get_SubTarget(&subTarget);
+        (void)attributes->get_Match(&match);
+    }
+    values.match = match == VARIANT_TRUE;
+    if (missed == VARIANT_TRUE) {
+        values.missed = VARIANT_TRUE;
+        return values;
+    }
+    ComPtr<ITargetParams> target;
+    float calibre = 0;
+    if (context.event) {
+        (void)context.event->get_Target(subTarget, target.put());
+        (void)context.event->get_Caliber(&calibre);
+    }
+    float d10 = ringDiameter(target.get(), 10);
+    if (d10 == 0 && context.event) {
+        d10 = steadinessDiameter(*context.event);
+    }
+    const float d6 = ringDiameter(target.get(), 6);
+    const float d9 = ringDiameter(target.get(), 9);
+    const float r10 = calibre * 0.5F + d10 * 0.5F;
+    const float r10p5 = r10 * 0.5F;
+    const float r6 = d6 > 0 ? calibre * 0.5F + d6 * 0.5F : 0;
+    const float r9 = d9 > 0 ? calibre * 0.5F + d9 * 0.5F : 0;
+
+    const float interval = context.controlInterval;
+    ComPtr<IRange> control;
+    ComPtr<IRange> last250;
+    (void)shot.Range(-interval, 0, control.put()); // A shot without a trace has empty ranges: its values stay 0.
+    (void)shot.Range(-0.25F, 0, last250.put());
+
+    (void)shot.get_BreachX(&values.breachX);
+    (void)shot.get_BreachY(&values.breachY);
+    (void)shot.get_Result(&values.result);
+    (void)shot.get_AreaIndex(&values.areaIndex);
+    float length = 0;
+    float length250 = 0;
+    if (control) {
+        (void)control->get_AveragePointX(&values.aapX);
+        (void)control->get_AveragePointY(&values.aapY);
+        (void)control->get_Length(&length);
+        if (context.biathlon) {
+            float cx = 0;
+            float cy = 0;
+            (void)control->GetNearestArea(values.breachX, values.breachY, &values.nearestArea, &cx, &cy);
+        }
+    }
+    if (last250) {
+        (void)last250->get_Length(&length250);
+    }
+    const float dx = values.breachX - values.aapX;
+    const float dy = values.breachY - values.aapY;
+    values.distance = std::sqrt(dx * dx + dy * dy);
+    values.speed = interval > 0 ? length / interval : 0;
+    values.speed250 = length250 * 4;
+    values.time = aimingTime(aiming, shot, attributes.get(), context);
+
+    const long f = context.fCoefficient;
+    values.steadiness[2] = steadiness(control.get(), r10, f, 0, 0);
+    values.steadiness[3] = steadiness(control.get(), r10p5, f, 0, 0);
+    const std::array<float, 4> aroundRadii{r6, r9, r10, r10p5};
+    const std::array<std::size_t, 4> aroundSlots{0, 1, 4, 5};
+    for (std::size_t i = 0; i < aroundRadii.size(); ++i) {
+        if (context.aroundAap[i]) {
+            values.steadiness[aroundSlots[i]] = steadiness(control.get(), aroundRadii[i], f, values.aapX, values.aapY);
+        }
+    }
+    return values;
+}
+
+void FormatShotRow(CStatisticsRow& row, int number, bool sighting, const platform::gfx::Font* font, bool biathlon,
+                   const std::u16string& missedText)
+{
+    for (CTextCell& cell : row.cells) {
+        cell.font = font;
+        cell.grey = sighting;
+        cell.red = false;
+        cell.icon = {};
+        cell.marginX = 3;
+        cell.marginY = 1;
+    }
+    row.cells[ColumnIndex].text = integerText(number);
+    const RowValues& values = row.values;
+    if (values.missed == VARIANT_TRUE) {
+        row.cells[ColumnResult].text = missedText;
+        for (int column = ColumnTime; column < kShotListColumns; ++column) {
+            row.cells[static_cast<std::size_t>(column)].text = u"-";
+        }
+        return;
+    }
+    CTextCell& result = row.cells[ColumnResult];
+    if (biathlon) {
+        result.text.clear();
+        result.icon = CreateFiveTargetsPicture(values.areaIndex, values.nearestArea);
+        result.marginX = 1;
+        result.marginY = 1;
+    } else {
+        result.SetNumber(values.result, "%3.1f");
+    }
+    formatValues(row, values.time, values.steadiness, values.speed, values.speed250, values.distance);
+}
+
+void RowTotals::add(const RowValues& values)
+{
+    ++count;
+    result += values.result;
+    score += static_cast<int>(values.result);
+    speed += values.speed;
+    speed250 += values.speed250;
+    time += values.time;
+    for (std::size_t i = 0; i < steadiness.size(); ++i) {
+        steadiness[i] += values.steadiness[i];
+    }
+    distance += values.distance;
+    breachX += values.breachX;
+    breachY += values.breachY;
+}
+
+void RowTotals::add(const RowTotals& other)
+{
+    count += other.count;
+    result += other.result;
+    score += other.score;
+    speed += other.speed;
+    speed250 += other.speed250;
+    time += other.time;
+    for (std::size_t i = 0; i < steadiness.size(); ++i) {
+        steadiness[i] += other.steadiness[i];
+    }
+    distance += other.distance;
+    breachX += other.breachX;
+    breachY += other.breachY;
+}
+
+RowTotals RowTotals::averaged(bool divideTime) const
+{
+    RowTotals average = *this;
+    if (count <= 1) {
+        return average;
+    }
+    const auto n = static_cast<float>(count);
+    average.speed /= n;
+    average.speed250 /= n;
+    if (divideTime) {
+        average.time /= count;
+    }
+    for (float& value : average.steadiness) {
+        value /= n;
+    }
+    average.distance /= n;
+    average.breachX /= n;
+    average.breachY /= n;
+    return average;
+}
+
+void FormatTotalRow(CStatisticsRow& row, const RowTotals& totals, bool biathlon)
+{
+    for (CTextCell& cell : row.cells) {
+        cell.font = nullptr;
+        cell.text.clear();
+        cell.red = false;
+    }
+    if (biathlon) {
+        row.cells[ColumnResult].text = integerText(totals.score);
+    } else {
+        row.cells[ColumnIndex].text = integerText(totals.score);
+        row.cells[ColumnResult].SetNumber(totals.result, "%3.1f");
+    }
+    formatValues(row, totals.time, totals.steadiness, totals.speed, totals.speed250, totals.distance);
+}
+
+std::u16string FormatGroupTitle(std::u16string_view format, std::u16string_view kind, std::u16string_view suffix,
+                                int count)
+{
+    std::u16string title;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const std::u16string_view rest = format.substr(i);
+        if (rest.starts_with(u"%1")) {
+            title += kind;
+            ++i;
+        } else if (rest.starts_with(u"%2")) {
+            title += suffix;
+            ++i;
+        } else if (rest.starts_with(u"%3!d!")) {
+            title += integerText(count);
+            i += 4;
+        } else if (rest.starts_with(u"%3")) {
+            title += integerText(count);
+            ++i;
+        } else {
+            title += format[i];
+        }
+    }
+    return title;
+}
+
+} // namespace talvodesk

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "talvodesk/core/analysis/SeriesCells.h"
+
+#include <array>
+
+struct IEventParams;
+
+namespace talvodesk {
+
+/// What the shot values of a row are read with.
+struct RowContext {
+    IEventParams* event = nullptr;
+    bool biathlon = false;
+    long fCoefficient = 0;
+    /// Seconds before the shot that the control range spans.
+    float controlInterval = 1.0F;
+    bool includeHidden = false;
+    /// Whether the columns 6a0, 9a0, 10a0 and 10a5 are shown: only those are computed.
+    std::array<bool, 4> aroundAap{};
+};
+
+/// Reads the values of a row's shot through its ranges. A value that cannot be read stays 0.
+RowValues ReadRowValues(IAiming* aiming, IShot& shot, const RowContext& context);
+
+/// Fills the cells of a shot row with its number and values: "Missed" and dashes for a missed shot, grey text for a
+/// sighting shot, red steadiness at exactly 100 %.
+void FormatShotRow(CStatisticsRow& row, int number, bool sighting, const platform::gfx::Font* font, bool biathlon,
+                   const std::u16string& missedText);
+
+/// The sums of the counted rows of a serie or a group.
+struct RowTotals {
+    int count = 0;
+    float result = 0;
+    int score = 0;
+    float speed = 0;
+    float speed250 = 0;
+    double time = 0;
+    std::array<float, 6> steadiness{};
+    float distance = 0;
+    float breachX = 0;
+    float breachY = 0;
+
+    /// Adds a row that counts (not missed).
+    void add(const RowValues& values);
+    void add(const RowTotals& other);
+    /// With more than one shot every sum but the result, the score and the count becomes an average; the time only
+    /// when `divideTime`.
+    RowTotals averaged(bool divideTime) const;
+};
+
+/// Fills a serie's or a group's total row from averaged totals.
+void FormatTotalRow(CStatisticsRow& row, const RowTotals& totals, bool biathlon);
+
+/// "%1%2, %3!d! shot(s)" with its three inserts.
+std::u16string FormatGroupTitle(std::u16string_view format, std::u16string_view kind, std::u16string_view suffix,
+                                int count);
+
+} // namespace talvodesk

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "talvodesk/core/frame/CommandIds.h"
+
+#include "platform/com/Types.h"
+
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace talvodesk {
+
+/// A command of the Language menu: its identifier, its menu text and the locale it switches to.
+struct LanguageCommand {
+    cmd::Id id;
+    std::string_view text;
+    LCID locale;
+};
+
+/// The items that replace the Language menu's placeholder, in menu order; the first is English, followed by a
+/// separator. Dutch has a command but no item: it is reached only through a stored locale.
+std::span<const LanguageCommand> LanguageMenu();
+/// The locale of any of the nineteen language commands, Dutch included.
+std::optional<LCID> LanguageCommandLocale(cmd::Id id);
+/// Whether the item of `locale` carries the check while `uiLocale` is in force: same primary language, and for
+/// Chinese also the same sublanguage.
+bool IsLanguageChecked(LCID locale, LCID uiLocale);
+
+inline constexpr cmd::Id kDutchCommand = 0x8071;
+
+} // namespace talvodesk

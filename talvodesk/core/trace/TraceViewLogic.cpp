@@ -1,0 +1,574 @@
+#include "talvodesk/core/trace/TraceViewLogic.h"
+
+#include "talvodesk/core/analysis/Drawing.h"
+#include "talvodesk/core/document/EventCodes.h"
+#include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/options/TextFormat.h"
+#include "talvodesk/core/sound/BlindTone.h"
+
+#include "platform/com/Bstr.h"
+#include "platform/com/Variant.h"
+#include "platform/time/Clock.h"
+
+#include <algorithm>
+
+namespace talvodesk {
+
+using platform::com::Bstr;
+using platform::com::ComPtr;
+using platform::com::Variant;
+
+namespace {
+
+// Manual zoom is kept below the innermost rings so a later shot's zoom stays useful.
+constexpr float kExpertZoomCap = 9.0F;
+constexpr float kZoomCap = 7.0F;
+constexpr float kExpertStartZoom = 8.0F;
+constexpr float kStartZoom = 6.0F;
+constexpr std::chrono::milliseconds kFirstZoomStep{10};
+constexpr std::chrono::milliseconds kZoomStep{50};
+constexpr float kZoomDurationMs = 500.0F;
+constexpr std::chrono::milliseconds kTimeCounterPeriod{100};
+constexpr std::chrono::milliseconds kBeatPeriod{10};
+
+VARIANT_BOOL flag(bool value)
+{
+    return value ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+ComPtr<IAimingAttr> attributesOf(IAiming* aiming)
+{
+    ComPtr<IAimingAttr> attributes;
+    if (aiming && FAILED(aiming->get_Attr(attributes.put()))) {
+        attributes.reset();
+    }
+    return attributes;
+}
+
+long subTargetOf(IAiming* aiming)
+{
+    LONG subTarget = 1;
+    if (ComPtr<IAimingAttr> attributes = attributesOf(aiming)) {
+        (void)attributes->get_SubTarget(&subTarget); // A failed read keeps the first face.
+    }
+    return subTarget;
+}
+
+/// The shot's "_pulse" when it is a 16-bit integer, else 0.
+std::uint16_t pulseOf(IShot* shot)
+{
+    Variant value;
+    if (FAILED(shot->get_Value(Bstr("_pulse").get(), value.put())) || value.get().vt != VT_I2) {
+        return 0;
+    }
+    return static_cast<std::uint16_t>(value.get().iVal);
+}
+
+bool zoomAnimationDisabled(IEventParams* event)
+{
+    Variant value;
+    return FAILED(event->get_Value(Bstr("_zoom_disable_animation").get(), value.put())) || value.get().vt != VT_EMPTY;
+}
+
+} // namespace
+
+TraceViewLogic::TraceViewLogic(TraceViewHost& host, const COptions& options, const platform::time::Clock& clock,
+                               BlindTone* tone)
+    : m_host(host), m_options(options), m_clock(clock), m_tone(tone)
+{
+}
+
+bool TraceViewLogic::documentValid() const
+{
+    return document() && document()->IsValid();
+}
+
+bool TraceViewLogic::replayRuns() const
+{
+    ComPtr<IShot> shot;
+    return m_target && SUCCEEDED(m_target->get_ReplayShot(shot.put())) && shot;
+}
+
+void TraceViewLogic::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t)
+{
+    if (!m_target || !document()) {
+        return;
+    }
+    auto* aiming = reinterpret_cast<IAiming*>(p1);
+    switch (hint) {
+    case HintReset:
+        (void)m_target->put_EnableUpdate(VARIANT_FALSE);
+        if (!m_host.devicePresent()) {
+            m_liveShot.reset();
+        }
+        resetStoredZoom();
+        m_dx = m_dy = 0;
+        if (!documentValid()) {
+            ShowAiming(nullptr, nullptr, false);
+        } else {
+            ComPtr<IEventParams> event;
+            if (document()->GetEvent(event) && event) {
+                (void)m_target->put_Event(event.get());
+            }
+            (void)m_target->put_Zoom(m_storedZoom);
+            ApplyTargetOptions(true);
+            m_host.setPulseFlags(document()->GetPulseCount() > 0, document()->HasTriggerData());
+            m_host.layoutPanes();
+            showCurrent(true);
+        }
+        RefreshTimeCounter();
+        (void)m_target->put_EnableUpdate(VARIANT_TRUE);
+        return;
+    case HintLanguage:
+        RefreshTimeCounter();
+        return;
+    case HintCurrentShot:
+        if (documentValid()) {
+            showCurrent(true);
+        }
+        return;
+    case HintShotParameters:
+        if (documentValid()) {
+            showCurrentShot();
+            ApplyTargetOptions(false);
+        }
+        return;
+    case HintStartAiming: {
+        m_dx = m_dy = 0;
+        ShowAiming(aiming, nullptr, false);
+        (void)m_target->put_Dragable(VARIANT_TRUE);
+        (void)m_target->put_Selectable(VARIANT_TRUE);
+        (void)m_target->put_Zoom(m_storedZoom);
+        bool pulse = false;
+        bool trigger = false;
+        if (m_host.devicePresent() && m_host.deviceSensors(pulse, trigger) &&
+            (pulse != m_host.showsPulse() || trigger != m_host.showsTrigger())) {
+            m_host.setPulseFlags(pulse, trigger);
+            m_host.layoutPanes();
+        }
+        return;
+    }
+    case HintNewCoordinates: {
+        (void)m_target->UpdateAiming(aiming);
+        ComPtr<IAimingTrace> trace;
+        LONG last = 0;
+        float x = 0;
+        float y = 0;
+        if (aiming && SUCCEEDED(aiming->get_Trace(trace.put())) && trace && SUCCEEDED(trace->get_Last(&last)) &&
+            SUCCEEDED(trace->get_x(last, &x)) && SUCCEEDED(trace->get_y(last, &y))) {
+            ComPtr<IEventParams> event;
+            if (document()->GetEvent(event)) {
+                FeedTone(event.get(), subTargetOf(aiming), x, y);
+            }
+        }
+        return;
+    }
+    case HintShotAdded:
+        (void)m_target->UpdateAiming(aiming);
+        m_liveShot = ComPtr<IShot>(reinterpret_cast<IShot*>(p2));
+        ShowShot(aiming, m_liveShot.get(), true);
+        RefreshTimeCounter();
+        return;
+    case HintConcludeAiming:
+        (void)m_target->UpdateAiming(aiming);
+        StopTone();
+        return;
+    case HintReplayStart:
+        m_host.startReplay();
+        return;
+    case HintReplayEnd:
+        m_host.setReplayShot(nullptr);
+        showCurrent(false);
+        StopTone();
+        return;
+    case HintReplayPause:
+        if (p1) {
+            (void)m_target->put_ReplayPaused(flag(*reinterpret_cast<const bool*>(p1)));
+        }
+        return;
+    case HintPulse:
+        showLastPulse();
+        return;
+    case HintPracticeStart: {
+        m_previousBeat = m_lastBeat = 0;
+        m_triggerMax = m_triggerScale = 0;
+        m_liveShot.reset();
+        m_host.setPulseFlags(false, false);
+        if (m_host.devicePresent()) {
+            bool pulse = false;
+            bool trigger = false;
+            (void)m_host.deviceSensors(pulse, trigger); // Without a device both stay off.
+            m_host.setPulseFlags(pulse, trigger);
+            (void)m_target->put_Match(flag(m_host.matchMode()));
+        }
+        m_host.layoutPanes();
+        m_host.setTimer(TimerTimeCounter, kTimeCounterPeriod);
+        if (m_host.showsPulse()) {
+            m_host.setTimer(TimerBeat, kBeatPeriod);
+        }
+        return;
+    }
+    case HintMatch:
+        (void)m_target->put_Match(VARIANT_TRUE);
+        return;
+    case HintPracticeStop:
+        m_liveShot.reset();
+        RefreshTimeCounter();
+        m_host.killTimer(TimerTimeCounter);
+        m_host.killTimer(TimerBeat);
+        return;
+    case HintTrigger:
+        onTrigger(reinterpret_cast<const std::int32_t*>(p1), p2);
+        return;
+    case HintReplayRunning:
+        if (p1 && replayRuns()) {
+            *reinterpret_cast<bool*>(p1) = true;
+        }
+        return;
+    case HintPositionSet:
+        ShowAiming(nullptr, nullptr, false);
+        if (p1) {
+            (void)m_target->put_SubTarget(*reinterpret_cast<const LONG*>(p1));
+        }
+        return;
+    case HintHeartBeat:
+        if (p2) {
+            m_previousBeat = m_lastBeat;
+            m_lastBeat = *reinterpret_cast<const DATE*>(p2);
+        }
+        showLastPulse();
+        return;
+    case HintExpertMode:
+        resetStoredZoom();
+        if (documentValid()) {
+            showCurrentShot();
+            ApplyTargetOptions(true);
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+void TraceViewLogic::resetStoredZoom()
+{
+    m_storedZoom = m_options.advancedMode ? kExpertStartZoom : kStartZoom;
+}
+
+void TraceViewLogic::showCurrent(bool zoom)
+{
+    ComPtr<IAiming> aiming;
+    ComPtr<IShot> shot;
+    (void)document()->GetCurrentAiming(aiming);
+    (void)document()->GetCurrentShot(shot);
+    ShowAiming(aiming.get(), shot.get(), zoom);
+}
+
+void TraceViewLogic::showCurrentShot()
+{
+    ComPtr<IAiming> aiming;
+    ComPtr<IShot> shot;
+    (void)document()->GetCurrentAiming(aiming);
+    (void)document()->GetCurrentShot(shot);
+    ShowShot(aiming.get(), shot.get(), true);
+}
+
+void TraceViewLogic::showLastPulse()
+{
+    if (!replayRuns()) {
+        m_host.setPulse(document()->GetPulse());
+    }
+}
+
+void TraceViewLogic::onTrigger(const std::int32_t* values, std::intptr_t count)
+{
+    if (!values || count <= 0 || replayRuns()) {
+        return;
+    }
+    m_triggerMax = std::max(m_triggerMax, *std::max_element(values, values + count));
+    m_host.setTriggerScale(m_triggerScale >= 2 ? m_triggerScale : m_triggerMax);
+    m_host.setTriggerValue(values[count - 1]);
+}
+
+void TraceViewLogic::ShowAiming(IAiming* aiming, IShot* shot, bool zoom)
+{
+    (void)m_target->put_EnableUpdate(VARIANT_FALSE);
+    (void)m_target->Clear();
+    m_host.setReplayShot(nullptr);
+    ComPtr<IShot> shown(shot);
+    if (aiming) {
+        (void)m_target->Add(aiming);
+        if (!shown && document()) {
+            (void)document()->GetCurrentShot(shown);
+        }
+    }
+    ShowShot(aiming, shown.get(), zoom);
+    RefreshTimeCounter();
+    (void)m_target->put_EnableUpdate(VARIANT_TRUE);
+}
+
+void TraceViewLogic::ShowShot(IAiming* aiming, IShot* shot, bool zoom)
+{
+    if (!m_target) {
+        return;
+    }
+    VARIANT_BOOL match = flag(!m_host.devicePresent() || m_host.matchMode());
+    if (ComPtr<IAimingAttr> attributes = attributesOf(aiming)) {
+        (void)attributes->get_Match(&match);
+        (void)m_target->put_SubTarget(subTargetOf(aiming));
+    }
+    const bool live = shot && shot == m_liveShot.get();
+    std::u16string label;
+    std::uint16_t pulse = 0;
+    if (shot) {
+        (void)m_target->ClearElements();
+        VARIANT_BOOL missed = VARIANT_FALSE;
+        float result = 0;
+        (void)shot->get_Missed(&missed);
+        (void)shot->get_Result(&result);
+        if (live && (m_dx != 0 || m_dy != 0)) {
+            (void)m_target->SetShotCorrection(shot, m_dx, m_dy);
+        }
+        if (m_options.targetResult && (!document() || document()->GetEventCode() != kBiathlonEventCode)) {
+            AppendFormattedFloat(label, result, u" %-3.1f ");
+        }
+        if (missed != VARIANT_TRUE) {
+            const float interval = document() ? document()->ControlInterval() : 1.0F;
+            ComPtr<IRange> range;
+            float x = 0;
+            float y = 0;
+            if (SUCCEEDED(shot->Range(-interval, 0, range.put())) && range && SUCCEEDED(range->get_AveragePointX(&x)) &&
+                SUCCEEDED(range->get_AveragePointY(&y))) {
+                (void)AddCrossMark(m_target.get(), x, y);
+                float length = 0;
+                if (m_options.targetLen && SUCCEEDED(range->get_Length(&length))) {
+                    AppendFormattedFloat(label, length, u" %-3.1f mm ");
+                }
+            }
+        }
+        float current = 0;
+        const float wanted = std::min(std::max(result - 1.0F, 0.0F), m_storedZoom);
+        if (zoom && SUCCEEDED(m_target->get_Zoom(&current)) && wanted != current) {
+            StartSmoothZoom(wanted);
+        }
+        pulse = pulseOf(shot);
+    }
+    (void)m_target->put_Match(match);
+    (void)m_target->put_Label(1, Bstr(label).get());
+    (void)m_target->put_Dragable(flag(live));
+    (void)m_target->put_Selectable(flag(live));
+    // Fails unless a replay aiming holds the shot; the replay start sets both.
+    (void)m_target->put_ReplayShot(shot);
+    m_host.setBeatPhase(1);
+    m_host.setTriggerValue(0);
+    m_host.setPulse(pulse);
+}
+
+void TraceViewLogic::StartSmoothZoom(float zoom)
+{
+    ComPtr<IEventParams> event;
+    const bool animate = m_options.targetSmoothZoom && documentValid() && document()->GetEvent(event) && event &&
+                         !zoomAnimationDisabled(event.get());
+    if (!animate) {
+        (void)m_target->put_Zoom(zoom);
+        return;
+    }
+    (void)m_target->get_Zoom(&m_fromZoom);
+    m_toZoom = std::max(zoom, 0.0F);
+    m_animating = false;
+    if (m_fromZoom != m_toZoom) {
+        m_host.setTimer(TimerZoom, kFirstZoomStep);
+        m_animating = true;
+        m_zoomStartTick = static_cast<std::uint32_t>(m_clock.steadyNow().count());
+    }
+}
+
+void TraceViewLogic::OnTimer(int id)
+{
+    switch (id) {
+    case TimerZoom:
+        stepZoom();
+        return;
+    case TimerTimeCounter:
+        RefreshTimeCounter();
+        return;
+    case TimerBeat:
+        onBeatTimer();
+        return;
+    default:
+        return;
+    }
+}
+
+void TraceViewLogic::stepZoom()
+{
+    m_host.killTimer(TimerZoom);
+    if (!m_animating || !m_target) {
+        return;
+    }
+    // The tick counter wraps after 49.7 days; unsigned subtraction still gives the time since the start.
+    const std::uint32_t elapsed = static_cast<std::uint32_t>(m_clock.steadyNow().count()) - m_zoomStartTick;
+    float zoom = m_fromZoom + (m_toZoom - m_fromZoom) * static_cast<float>(elapsed) / kZoomDurationMs;
+    if (m_toZoom >= m_fromZoom ? zoom >= m_toZoom : zoom <= m_toZoom) {
+        zoom = m_toZoom;
+    }
+    (void)m_target->put_Zoom(zoom);
+    if (zoom == m_toZoom) {
+        m_animating = false;
+    } else {
+        m_host.setTimer(TimerZoom, kZoomStep);
+    }
+}
+
+void TraceViewLogic::onBeatTimer()
+{
+    if (replayRuns()) {
+        return;
+    }
+    const DATE now = m_clock.wallNow();
+    const bool justBeat = m_lastBeat <= now && now <= m_lastBeat + 0.5 * 0.66 * (m_lastBeat - m_previousBeat);
+    m_host.setBeatPhase(justBeat ? 0 : 1);
+}
+
+void TraceViewLogic::RefreshTimeCounter()
+{
+    if (!m_target || !document()) {
+        return;
+    }
+    const long code = document()->GetEventCode();
+    if (documentValid() && code >= 4 && code <= 6) {
+        return;
+    }
+    std::u16string text;
+    ComPtr<IShotCollection> shots;
+    ComPtr<IShot> first;
+    ComPtr<IAimingAttr> attributes;
+    DATE entered = 0;
+    if (m_host.devicePresent() && m_host.matchMode() && m_options.displayTimeCounter &&
+        document()->GetMatchShots(shots) && shots && SUCCEEDED(shots->get_Item(1, first.put())) && first &&
+        SUCCEEDED(first->get_Attr(attributes.put())) && attributes && SUCCEEDED(attributes->get_EnterTime(&entered))) {
+        text = u" ";
+        AppendDuration(text, m_clock.wallNow() - entered, true);
+        text += u" ";
+    }
+    (void)m_target->put_Label(2, Bstr(text).get());
+}
+
+void TraceViewLogic::ApplyTargetOptions(bool noRefresh)
+{
+    if (!m_target || !documentValid()) {
+        return;
+    }
+    const COptions& o = m_options;
+    (void)m_target->put_TraceHeadingLength(o.traceHeading ? o.traceHeadingLength : 0.0F);
+    (void)m_target->put_LabelColor(0xFFFFFF);
+    (void)m_target->put_BreachColor(o.breachColor);
+    (void)m_target->put_SelectedBreachColor(o.selectedBreachColor);
+    (void)m_target->ResetIntervals();
+    (void)m_target->put_TraceColor(o.traceColorBeforeShot);
+    (void)m_target->put_TraceHeadingColor(o.headingColor);
+    (void)m_target->put_TraceAfterShotColor(o.traceColorAfterShot);
+    (void)m_target->AddTraceInterval(-document()->ControlInterval(), 0.0F, o.controlIntervalColor);
+    if (o.advancedMode) {
+        for (const TraceInterval& interval : o.additionalIntervals) {
+            (void)m_target->AddTraceInterval(interval.begin, interval.end, interval.color);
+        }
+    }
+    if (!noRefresh) {
+        (void)m_target->Refresh();
+    }
+}
+
+void TraceViewLogic::OptionsChanged(std::uint32_t flags)
+{
+    if (!m_target) {
+        return;
+    }
+    if (flags & kOptionsChangedReplaySpeed) {
+        (void)m_target->put_ReplaySpeed(static_cast<LONG>(m_options.replaySpeed));
+    }
+    if (flags & kOptionsChangedColors) {
+        ApplyTargetOptions(false);
+    }
+    if ((flags & kOptionsChangedTraceDisplay) && documentValid()) {
+        showCurrent(false);
+    }
+}
+
+void TraceViewLogic::FeedTone(IEventParams* event, long subTarget, float x, float y)
+{
+    const bool biathlon = document() && document()->GetEventCode() == kBiathlonEventCode;
+    FeedBlindTone(m_options, m_tone, event, biathlon, subTarget, x, y);
+}
+
+void TraceViewLogic::StopTone()
+{
+    if (m_tone) {
+        m_tone->stop();
+    }
+}
+
+void TraceViewLogic::OnZoomChanged()
+{
+    float zoom = 0;
+    if (!m_target || FAILED(m_target->get_Zoom(&zoom))) {
+        return;
+    }
+    m_storedZoom = std::min(zoom, m_options.advancedMode ? kExpertZoomCap : kZoomCap);
+    m_animating = false;
+    m_host.killTimer(TimerZoom);
+}
+
+void TraceViewLogic::OnRightClick(float, float)
+{
+    StartSmoothZoom(0.0F);
+}
+
+void TraceViewLogic::OnStartDrag(IAiming*, IShot*, float x, float y)
+{
+    m_dragX = x;
+    m_dragY = y;
+}
+
+void TraceViewLogic::OnEndDrag(IAiming*, IShot*, float x, float y)
+{
+    float d1 = x - m_dragX;
+    float d2 = y - m_dragY;
+    m_dx += d1;
+    m_dy += d2;
+    if (document()) {
+        document()->UpdateAllViews(this, HintTraceOffset, reinterpret_cast<std::intptr_t>(&d1),
+                                   reinterpret_cast<std::intptr_t>(&d2));
+    }
+}
+
+void TraceViewLogic::OnReplayPositionChanged()
+{
+    float seconds = 0;
+    if (m_target && SUCCEEDED(m_target->get_ReplayPosition(&seconds))) {
+        m_host.setReplayPosition(seconds);
+    }
+}
+
+void TraceViewLogic::OnEndReplay()
+{
+    m_host.setReplayShot(nullptr);
+    StopTone();
+    if (!m_target || !document()) {
+        return;
+    }
+    if (!documentValid()) {
+        ShowShot(nullptr, nullptr, false);
+        return;
+    }
+    ComPtr<IShot> shot;
+    ComPtr<IAiming> aiming;
+    (void)m_target->get_ReplayShot(shot.put());
+    (void)document()->FindAiming(shot.get(), aiming);
+    ShowAiming(aiming.get(), shot.get(), false);
+    // This view already shows the replayed shot again; the others learn that the replay ended.
+    document()->UpdateAllViews(this, HintReplayEnd);
+}
+
+} // namespace talvodesk
