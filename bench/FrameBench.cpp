@@ -47,7 +47,8 @@ struct FrameWorld {
     }
     std::unique_ptr<MainFrame> frame()
     {
-        return std::make_unique<MainFrame>(MainFrame::Services{module, environment, options, monitor, clock, dialogs});
+        return std::make_unique<MainFrame>(
+            MainFrame::Services{module, environment, options, monitor, clock, dialogs, {}});
     }
 
     platform::fs::testing::TemporaryFolder folder;

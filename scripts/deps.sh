@@ -3,7 +3,7 @@ talvo_packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libicu-dev qt6-base-dev libusb-1.0-0-dev libudev-dev libopenal-dev
-    fonts-liberation python3 python3-olefile clang clang-format locales poppler-utils desktop-file-utils
+    fonts-liberation espeak-ng sox python3 python3-olefile clang clang-format locales poppler-utils desktop-file-utils
 )
 
 talvo_install_dependencies() {

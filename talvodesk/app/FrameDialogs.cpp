@@ -8,6 +8,8 @@
 #include "talvodesk/app/PrintTargetDlg.h"
 #include "talvodesk/app/ShotsParametersDlg.h"
 #include "talvodesk/app/StartPracticeDlg.h"
+#include "talvodesk/app/WindowHelpers.h"
+#include "talvodesk/core/frame/FrameCommands.h"
 #include "talvodesk/core/options/AppModule.h"
 #include "talvodesk/core/options/Options.h"
 #include "talvodesk/core/program/ShellItems.h"
@@ -20,6 +22,7 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 
 #include <cmath>
 
@@ -146,6 +149,12 @@ bool FrameDialogs::setUpPage(QWidget* owner, QPrinter& printer, PageMargins& mar
     margins = {hundredths(chosen.left()), hundredths(chosen.top()), hundredths(chosen.right()),
                hundredths(chosen.bottom())};
     return true;
+}
+
+void FrameDialogs::showHelpPage(const std::filesystem::path& page)
+{
+    const auto [program, arguments] = programAndArguments(OpenInBrowserArguments(page));
+    (void)QProcess::startDetached(program, arguments); // no browser, no page
 }
 
 } // namespace talvodesk

@@ -101,6 +101,8 @@ public:
     /// The page-setup dialog: printer, paper and the margins, asked in millimetres and kept in hundredths of a
     /// millimetre; false when cancelled.
     virtual bool setUpPage(QWidget* owner, QPrinter& printer, PageMargins& margins);
+    /// A page of the user's guide, in the desktop's browser.
+    virtual void showHelpPage(const std::filesystem::path& page);
 };
 
 } // namespace talvodesk

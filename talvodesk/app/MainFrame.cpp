@@ -10,6 +10,7 @@
 #include "talvodesk/core/frame/CommandTable.h"
 #include "talvodesk/core/frame/FrameCommands.h"
 #include "talvodesk/core/frame/FrameKeys.h"
+#include "talvodesk/core/frame/HelpPages.h"
 #include "talvodesk/core/frame/LanguageCommands.h"
 #include "talvodesk/core/frame/MenuTrimming.h"
 #include "talvodesk/core/options/Options.h"
@@ -40,18 +41,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDropEvent>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
-#include <QShortcut>
 #include <QSocketNotifier>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -78,7 +78,6 @@ constexpr std::uint32_t kUnableToLoad = 32863;
 constexpr std::uint32_t kOpenModel = 61221;
 const QString kIdleText = QStringLiteral("Press F1 for help");
 const QString kUnableToSave = QStringLiteral("Unable to save the file.");
-const QString kWebPage = QStringLiteral("https://talvo.example.org/");
 const QString kUnableToSwitch =
     QStringLiteral("Unable to switch language. Please make sure all the files were installed properly.");
 constexpr int kProgressWidth = 150;
@@ -86,16 +85,6 @@ constexpr int kProgressWidth = 150;
 std::filesystem::path localPath(const QString& path)
 {
     return std::filesystem::path(path.toStdString());
-}
-
-/// A command line split into the program and its arguments, each passed on as it is (no shell).
-std::pair<QString, QStringList> programAndArguments(const std::vector<std::string>& line)
-{
-    QStringList arguments;
-    for (auto it = line.begin() + 1; it != line.end(); ++it) {
-        arguments << QString::fromStdString(*it);
-    }
-    return {QString::fromStdString(line.front()), arguments};
 }
 
 /// The views that need expert mode.
@@ -225,7 +214,8 @@ MainFrame::MainFrame(Services services)
     m_previewToolBar->hide();
 
     // A missing sound output leaves the program silent; it is not reported.
-    m_soundReady = SUCCEEDED(m_sound.Initialize()) && SUCCEEDED(m_sound.SetPrimaryBufferFormat(2, 22050, 16));
+    const HRESULT output = services.soundOutput ? m_sound.Initialize(services.soundOutput()) : m_sound.Initialize();
+    m_soundReady = SUCCEEDED(output) && SUCCEEDED(m_sound.SetPrimaryBufferFormat(2, 22050, 16));
     if (m_soundReady) {
         m_tone = CreateStreamedTone(m_sound);
     }
@@ -266,8 +256,6 @@ MainFrame::MainFrame(Services services)
     }
     setAcceptDrops(true);
 
-    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, [this] { openHelp(0); });
     resize(1024, 720);
 }
 
@@ -1048,13 +1036,26 @@ void MainFrame::onDeleteShots(cmd::Id id)
 
 void MainFrame::openHelp(std::uint32_t topic)
 {
+    // A language without a guide of its own reads the English one.
     const std::filesystem::path helpFile = m_services.module.m_szHelpFile;
-    const auto page = HelpTopicPage(helpFile.parent_path() / helpFile.stem(), topic);
-    if (!page) {
-        return;
+    const std::filesystem::path guides[] = {helpFile.parent_path() / helpFile.stem(),
+                                            helpFile.parent_path() / std::filesystem::path(kDefaultHelpFile).stem()};
+    if (const auto page = HelpTopicPage(guides, topic)) {
+        m_services.dialogs.showHelpPage(*page);
     }
-    const auto [program, arguments] = programAndArguments(OpenInBrowserArguments(*page));
-    QProcess::startDetached(program, arguments);
+}
+
+std::uint32_t MainFrame::helpTopicAt(QObject* receiver) const
+{
+    if (const auto* menu = qobject_cast<QMenu*>(receiver); menu && menu->activeAction()) {
+        for (const auto& [id, item] : m_actions) {
+            if (item == menu->activeAction()) {
+                return id;
+            }
+        }
+    }
+    // In a dialog, the page of the command that opened it.
+    return QApplication::activeModalWidget() ? m_dialogCommand : 0;
 }
 
 void MainFrame::saveOptions()
@@ -1201,12 +1202,14 @@ void MainFrame::onSeriesPaneMode(cmd::Id id)
 
 void MainFrame::runCommand(cmd::Id id)
 {
+    const cmd::Id outer = std::exchange(m_dialogCommand, id);
     if (const auto locale = LanguageCommandLocale(id)) {
         onLanguage(*locale);
     } else if (const CommandHandler handler = FindCommandHandler(id)) {
         FrameCommandHandlers& handlers = *this;
         (handlers.*handler)(id);
     }
+    m_dialogCommand = outer;
     refreshCommandStates();
     armTimer();
     emit commandRan(id);
@@ -1362,7 +1365,7 @@ void MainFrame::onSound(cmd::Id)
 
 void MainFrame::onWebPage(cmd::Id)
 {
-    (void)QDesktopServices::openUrl(QUrl(kWebPage)); // no browser, no page; nothing to report
+    openHelp(0); // no web address of the maker is configured: the guide's home page stands in
 }
 
 void MainFrame::onAbout(cmd::Id)
@@ -1456,6 +1459,12 @@ bool MainFrame::eventFilter(QObject* watched, QEvent* event)
         }
     } else if (event->type() == QEvent::KeyPress && m_consumedKey != 0) {
         if (static_cast<QKeyEvent*>(event)->key() == std::exchange(m_consumedKey, 0)) {
+            return true;
+        }
+    } else if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier && !key->isAutoRepeat()) {
+            openHelp(helpTopicAt(watched));
             return true;
         }
     }

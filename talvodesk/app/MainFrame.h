@@ -1,5 +1,6 @@
 #pragma once
 
+#include "talvodesk/app/Program.h"
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/frame/CommandHandlers.h"
 #include "talvodesk/core/frame/CommandState.h"
@@ -76,6 +77,7 @@ public:
         ServerLockMonitor& monitor;
         platform::time::Clock& clock;
         FrameDialogs& dialogs;
+        SoundOutput soundOutput;
     };
 
     explicit MainFrame(Services services);
@@ -270,6 +272,8 @@ private:
     /// "Unable to load file." with the reason on a second line.
     QString loadFailure(const std::filesystem::path& path) const;
     void openHelp(std::uint32_t topic);
+    /// F1's topic: the command of the menu item under the pointer, else of the dialog open, else the home page.
+    std::uint32_t helpTopicAt(QObject* receiver) const;
     /// Stores the options; one that cannot be stored only lasts this run.
     void saveOptions();
     void shutDown();
@@ -324,6 +328,8 @@ private:
     std::uint32_t m_lastDataTick = 0;
     /// The key whose press the rules consumed at its shortcut override; its press is then dropped.
     int m_consumedKey = 0;
+    /// The command running, whose dialog may be open.
+    cmd::Id m_dialogCommand = 0;
     int m_mailAvailable = -1;
 };
 

@@ -68,7 +68,7 @@ void quitFromMonitor()
 
 /// The frame's run: create, act on the command line, show, loop, save the options.
 int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppModule::Environment& environment,
-        ServerLockMonitor& monitor, FrameDialogs& dialogs)
+        ServerLockMonitor& monitor, FrameDialogs& dialogs, const SoundOutput& soundOutput)
 {
     app::CMessageLoop2 loop;
     const auto catalog = RegisterCatalogFolder(); // browsed by the open and start-practice dialogs
@@ -79,7 +79,7 @@ int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppMod
     if (root) {
         (void)options.Load(*root); // values that cannot be read keep their defaults
     }
-    MainFrame frame({module, environment, options, monitor, clock, dialogs});
+    MainFrame frame({module, environment, options, monitor, clock, dialogs, soundOutput});
     const FrameServicesScope scope(&frame);
     const FrameSettings placement = root ? LoadFrameSettings(*root) : FrameSettings{};
     if (placement.windowRect) {
@@ -120,7 +120,7 @@ int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppMod
 
 } // namespace
 
-int RunProgram(std::span<const std::string_view> arguments, FrameDialogs& dialogs)
+int RunProgram(std::span<const std::string_view> arguments, FrameDialogs& dialogs, const SoundOutput& soundOutput)
 {
     const ProgramServices services;
     const auto root = OpenSettingsRoot();
@@ -152,7 +152,7 @@ int RunProgram(std::span<const std::string_view> arguments, FrameDialogs& dialog
             monitor.unlock();
             code = app::CMessageLoop2().Run();
         } else {
-            code = Run(line, module, environment, monitor, dialogs);
+            code = Run(line, module, environment, monitor, dialogs, soundOutput);
         }
         std::this_thread::sleep_for(monitor.pause());
     }

@@ -41,4 +41,13 @@ void UseDesktopIconTheme()
     }
 }
 
+std::pair<QString, QStringList> programAndArguments(const std::vector<std::string>& line)
+{
+    QStringList arguments;
+    for (auto it = line.begin() + 1; it != line.end(); ++it) {
+        arguments << QString::fromStdString(*it);
+    }
+    return {QString::fromStdString(line.front()), arguments};
+}
+
 } // namespace talvodesk

@@ -4,6 +4,12 @@
 #include "platform/com/Types.h"
 
 #include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 class QWidget;
 struct IDispatch;
@@ -36,5 +42,8 @@ bool IsBrowserInstalled();
 /// Icons by their freedesktop names come from the desktop's icon theme; a session that names no theme (a bare
 /// window manager) looks them up in the common default theme before buttons fall back to their texts.
 void UseDesktopIconTheme();
+
+/// A command line split into the program and its arguments, each passed on as it is (no shell).
+std::pair<QString, QStringList> programAndArguments(const std::vector<std::string>& line);
 
 } // namespace talvodesk

@@ -34,7 +34,8 @@ protected:
             return IDOK;
         });
         (void)module.Init(environment);
-        frame = std::make_unique<MainFrame>(MainFrame::Services{module, environment, options, monitor, clock, dialogs});
+        frame =
+            std::make_unique<MainFrame>(MainFrame::Services{module, environment, options, monitor, clock, dialogs, {}});
     }
     ~FrameWindowTest() override
     {

@@ -51,6 +51,7 @@ public:
     }
     std::optional<fs::path> chooseFolder(QWidget*, const QString&) override { return folder; }
     void about(QWidget*) override { ++abouts; }
+    void showHelpPage(const fs::path& page) override { helpPages.push_back(page.filename().string()); }
     std::optional<std::uint32_t> editOptions(QWidget*, COptions& live, const TextLookup&,
                                              const platform::registry::Key*) override
     {
@@ -75,6 +76,7 @@ public:
 
     std::optional<fs::path> folder;
     int abouts = 0;
+    std::vector<std::string> helpPages;
     std::vector<CatalogChoice> choices;
     std::optional<fs::path> chosen;
     /// The options OK gives; Cancel without.
@@ -173,6 +175,7 @@ TEST_F(ProgramTest, OpensThePracticeSwitchesEveryViewRunsTheCommandsAndSavesTheP
             frame.runCommand(id);
         }
         EXPECT_EQ(dialogs.abouts, 1);
+        EXPECT_EQ(dialogs.helpPages, (std::vector<std::string>{"index.html", "index.html"}));
         EXPECT_FALSE(frame.isFullScreenMode());
         EXPECT_EQ(std::distance(fs::directory_iterator(copies), fs::directory_iterator()), 1);
         platform::com::Bstr name;

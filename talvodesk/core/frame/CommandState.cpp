@@ -94,8 +94,9 @@ std::vector<CommandState> ComputeCommandStates(const FrameSnapshot& s)
         {cmd::FullScreen, true, s.fullScreen},
         {cmd::ResetHardware, D, false},
         {cmd::ShotsParameters, V, false},
-        {cmd::Help, false, false},
-        {cmd::WebPage, false, false},
+        // The user's guide ships with the program, so both always open it.
+        {cmd::Help, true, false},
+        {cmd::WebPage, true, false},
         {cmd::Sound, true, !s.soundEnabled},
     };
     positionRule(s, B, out);

@@ -10,7 +10,6 @@
 #include "platform/com/ObjectIdentity.h"
 
 #include <array>
-#include <system_error>
 #include <utility>
 
 namespace talvodesk {
@@ -193,18 +192,6 @@ std::optional<std::u16string_view> MailResultMessage(int exitCode)
         return std::nullopt;
     }
     return u"Send Mail failed to send message.";
-}
-
-std::optional<std::filesystem::path> HelpTopicPage(const std::filesystem::path& helpFolder, std::uint32_t topic)
-{
-    std::error_code error;
-    for (const auto& name : {std::to_string(topic) + ".html", std::string("index.html")}) {
-        const auto page = helpFolder / name;
-        if (std::filesystem::is_regular_file(page, error)) {
-            return page;
-        }
-    }
-    return std::nullopt;
 }
 
 std::vector<std::string> OpenInBrowserArguments(const std::filesystem::path& page)

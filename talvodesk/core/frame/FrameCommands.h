@@ -67,9 +67,6 @@ std::vector<std::string> MailArguments(const std::filesystem::path& attachment);
 /// failure text.
 std::optional<std::u16string_view> MailResultMessage(int exitCode);
 
-/// The page of a help topic in the help folder: "<topic>.html" when present, else "index.html"; nothing when the
-/// folder holds neither.
-std::optional<std::filesystem::path> HelpTopicPage(const std::filesystem::path& helpFolder, std::uint32_t topic);
 /// The arguments that open a page or folder in the desktop's browser.
 std::vector<std::string> OpenInBrowserArguments(const std::filesystem::path& page);
 

@@ -9,6 +9,8 @@
 #include "interfaces/talvodata/IShotCollection.h"
 #include "interfaces/talvolink/ITalvoDevice.h"
 
+#include <algorithm>
+
 namespace talvodesk {
 
 using namespace internal;
@@ -196,6 +198,26 @@ void RangeSequence::bookMissing(Series series)
         }
         (void)m_data.SetCurrentShot(shot.get()); // False only when it is current already.
     }
+}
+
+std::vector<std::u16string_view> RangePrompts()
+{
+    constexpr long kFirstCode = 4;
+    constexpr long kLastCode = 11;
+    std::vector<std::u16string_view> prompts;
+    for (long code = kFirstCode; code <= kLastCode; ++code) {
+        for (const RangeStep& step : rangeStepsOf(code)) {
+            for (const RangeOutcome* outcome : {&step.then, &step.otherwise}) {
+                for (const RangeEffect& effect : outcome->effects) {
+                    if (effect.what == RangeDo::Prompt &&
+                        std::find(prompts.begin(), prompts.end(), effect.prompt) == prompts.end()) {
+                        prompts.push_back(effect.prompt);
+                    }
+                }
+            }
+        }
+    }
+    return prompts;
 }
 
 } // namespace talvodesk

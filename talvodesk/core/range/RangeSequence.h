@@ -3,6 +3,9 @@
 #include "platform/com/ComPtr.h"
 #include "platform/com/Types.h"
 
+#include <string_view>
+#include <vector>
+
 struct IShotCollection;
 
 namespace talvodesk {
@@ -65,5 +68,8 @@ private:
     /// By event: the total of match shots expected, or the number of the current shot.
     LONG m_counter = 0;
 };
+
+/// Every prompt the range commands of any event say, each once, in the order first said.
+std::vector<std::u16string_view> RangePrompts();
 
 } // namespace talvodesk

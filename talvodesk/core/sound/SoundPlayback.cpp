@@ -38,19 +38,24 @@ bool PlayLocalizedSound(const SoundContext& context, std::u16string_view name)
     return PlaySoundFile(context, localized) || PlaySoundFile(context, name);
 }
 
+std::array<std::u16string, 2> ResultSoundNames(float result)
+{
+    const std::string tenths = platform::text::formatC("Result %3.1f", double{result});
+    const std::string whole =
+        platform::text::formatC("Result %i", static_cast<int>(std::trunc(std::clamp(result, -1e9F, 1e9F))));
+    return {platform::com::utf8ToUtf16(tenths), platform::com::utf8ToUtf16(whole)};
+}
+
 void SpeakResult(const SoundContext& context, IShot* shot)
 {
     float result = 0;
     if (!shot || FAILED(shot->get_Result(&result)) || !std::isfinite(result)) {
         return;
     }
-    const std::string tenths = platform::text::formatC("Result %3.1f", double{result});
-    if (PlayLocalizedSound(context, platform::com::utf8ToUtf16(tenths))) {
-        return;
+    const auto names = ResultSoundNames(result);
+    if (!PlayLocalizedSound(context, names[0])) {
+        (void)PlayLocalizedSound(context, names[1]); // A missing result sound is no error.
     }
-    const std::string whole =
-        platform::text::formatC("Result %i", static_cast<int>(std::trunc(std::clamp(result, -1e9F, 1e9F))));
-    (void)PlayLocalizedSound(context, platform::com::utf8ToUtf16(whole)); // A missing result sound is no error.
 }
 
 } // namespace talvodesk

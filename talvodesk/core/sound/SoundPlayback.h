@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 struct IShot;
@@ -28,6 +30,8 @@ struct SoundContext {
 bool PlaySoundFile(const SoundContext& context, std::u16string_view name);
 /// "<name>.<language id>" first ("Shot.1033"), else the plain name.
 bool PlayLocalizedSound(const SoundContext& context, std::u16string_view name);
+/// The sounds that speak a result, in the order tried: "Result 9.7", then "Result 9" (truncated).
+std::array<std::u16string, 2> ResultSoundNames(float result);
 /// Speaks a shot's result: "Result 9.7", else "Result 9" (truncated), each localized first. Nothing for no shot.
 void SpeakResult(const SoundContext& context, IShot* shot);
 

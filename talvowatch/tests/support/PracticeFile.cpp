@@ -8,6 +8,10 @@
 #include "talvodata/Aiming.h"
 #include "talvodata/TalvoDocument.h"
 
+#include <cmath>
+#include <cstdint>
+#include <utility>
+
 namespace talvowatch::testsupport {
 
 using platform::com::Bstr;
@@ -15,7 +19,24 @@ using platform::com::ComPtr;
 
 namespace {
 
-HRESULT addAiming(IAimingCollection& aimings, IEventParams* event, bool match, DATE when, int index)
+/// A point of a settling hold, in hundredths of a millimetre: it circles the shot's point ever closer.
+std::pair<LONG, LONG> holdPoint(int index, int sample, int samples)
+{
+    std::uint32_t seed = 2654435761U * static_cast<std::uint32_t>(index + 1);
+    const auto next = [&seed] {
+        seed = seed * 1664525U + 1013904223U;
+        return static_cast<double>(seed >> 8) / (1U << 24) - 0.5;
+    };
+    const double centreX = 500 * (next() + next());
+    const double centreY = 500 * (next() + next());
+    const double left = 1.0 - static_cast<double>(sample) / samples;
+    const double radius = 150 + 1400 * left * left;
+    const double angle = 0.09 * sample + index;
+    return {static_cast<LONG>(centreX + radius * std::cos(angle)),
+            static_cast<LONG>(centreY + radius * std::sin(1.3 * angle))};
+}
+
+HRESULT addAiming(IAimingCollection& aimings, IEventParams* event, bool match, DATE when, int index, bool grouped)
 {
     auto created = talvodata::CAiming::create();
     if (!created) {
@@ -28,13 +49,19 @@ HRESULT addAiming(IAimingCollection& aimings, IEventParams* event, bool match, D
     RETURN_IF_FAILED(aiming->get_Trace(trace.put()));
     RETURN_IF_FAILED(attributes->put_SampleRate(200));
     RETURN_IF_FAILED(attributes->put_Event(event));
-    for (int i = 0; i < 360; ++i) {
-        RETURN_IF_FAILED(trace->_Add(40 * index + 3 * (i % 50), -30 * index + 2 * (i % 70)));
+    constexpr int kBefore = 360;
+    constexpr int kAfter = 40;
+    for (int i = 0; i < kBefore; ++i) {
+        const auto [x, y] = grouped ? holdPoint(index, i, kBefore)
+                                    : std::pair<LONG, LONG>{40 * index + 3 * (i % 50), -30 * index + 2 * (i % 70)};
+        RETURN_IF_FAILED(trace->_Add(x, y));
     }
     ComPtr<IShot> shot;
     RETURN_IF_FAILED(aiming->AddShot(VARIANT_FALSE, shot.put()));
-    for (int i = 0; i < 40; ++i) {
-        RETURN_IF_FAILED(trace->_Add(40 * index + i, -30 * index + i));
+    for (int i = 0; i < kAfter; ++i) {
+        const auto [x, y] =
+            grouped ? holdPoint(index, kBefore, kBefore) : std::pair<LONG, LONG>{40 * index, -30 * index};
+        RETURN_IF_FAILED(trace->_Add(x + i, y + i));
     }
     RETURN_IF_FAILED(trace->put_ReadOnly(VARIANT_TRUE));
     RETURN_IF_FAILED(attributes->put_Match(match ? VARIANT_TRUE : VARIANT_FALSE));
@@ -74,7 +101,7 @@ platform::Status writePractice(const std::filesystem::path& path, const Practice
     const int shots = spec.sightingShots + spec.matchShots;
     for (int i = 0; i < shots; ++i) {
         const bool match = i >= spec.sightingShots;
-        if (FAILED(hr = addAiming(*aimings, event.get(), match, spec.firstShot + i / 86400.0, i))) {
+        if (FAILED(hr = addAiming(*aimings, event.get(), match, spec.firstShot + i / 86400.0, i, spec.grouped))) {
             return platform::Error{hr, "cannot add an aiming"};
         }
     }

@@ -16,6 +16,9 @@ struct PracticeSpec {
     int sightingShots = 0;
     DATE firstShot = 46000.5;
     std::u16string comments;
+    /// The shots fall in a seeded group round the centre, each after a hold that settles on it, as a shooter's
+    /// would; else in a line with a plain zigzag trace.
+    bool grouped = false;
 };
 
 /// Saves the practice at `path` through the document model (its shipped events must be readable).

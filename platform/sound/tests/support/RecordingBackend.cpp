@@ -1,6 +1,7 @@
 #include "platform/sound/tests/support/RecordingBackend.h"
 
 #include <chrono>
+#include <cstdint>
 
 namespace platform::sound::testing {
 
@@ -10,12 +11,20 @@ constexpr std::chrono::seconds kWaitLimit{10};
 
 class RecordedVoice : public StreamBuffer {
 public:
-    explicit RecordedVoice(std::shared_ptr<RecordingBackend::Log> log) : m_log(std::move(log)) {}
+    /// `sound`: the index of the sound it plays in the log, none for a stream.
+    RecordedVoice(std::shared_ptr<RecordingBackend::Log> log, std::size_t sound) : m_log(std::move(log)), m_sound(sound)
+    {
+    }
+
+    std::size_t sound() const { return m_sound; }
 
     Status play(bool /*looping*/) override
     {
         std::lock_guard lock(m_log->mutex);
         ++m_log->plays;
+        if (m_sound != kStream) {
+            m_log->played.push_back(m_sound);
+        }
         m_playing = true;
         return {};
     }
@@ -52,8 +61,11 @@ public:
         return std::exchange(m_log->piecesToFinish, 0);
     }
 
+    static constexpr std::size_t kStream = SIZE_MAX;
+
 protected:
     std::shared_ptr<RecordingBackend::Log> m_log;
+    std::size_t m_sound;
     bool m_playing = false;
 };
 
@@ -77,20 +89,22 @@ bool RecordingBackend::Log::waitForStops(int count)
     return changed.wait_for(lock, kWaitLimit, [&] { return stops >= count; });
 }
 
-Result<std::unique_ptr<SoundBuffer>>
-RecordingBackend::createBuffer(const WAVEFORMATEX& format, std::span<const std::uint8_t> /*data*/, DWORD /*flags*/)
+Result<std::unique_ptr<SoundBuffer>> RecordingBackend::createBuffer(const WAVEFORMATEX& format,
+                                                                    std::span<const std::uint8_t> data, DWORD /*flags*/)
 {
     std::lock_guard lock(m_log->mutex);
     ++m_log->voices;
     m_log->formats.push_back(format);
-    return std::unique_ptr<SoundBuffer>(std::make_unique<RecordedVoice>(m_log));
+    m_log->sounds.emplace_back(data.begin(), data.end());
+    return std::unique_ptr<SoundBuffer>(std::make_unique<RecordedVoice>(m_log, m_log->sounds.size() - 1));
 }
 
-Result<std::unique_ptr<SoundBuffer>> RecordingBackend::duplicate(const SoundBuffer& /*buffer*/)
+Result<std::unique_ptr<SoundBuffer>> RecordingBackend::duplicate(const SoundBuffer& buffer)
 {
     std::lock_guard lock(m_log->mutex);
     ++m_log->voices;
-    return std::unique_ptr<SoundBuffer>(std::make_unique<RecordedVoice>(m_log));
+    const auto& original = static_cast<const RecordedVoice&>(buffer);
+    return std::unique_ptr<SoundBuffer>(std::make_unique<RecordedVoice>(m_log, original.sound()));
 }
 
 Result<std::unique_ptr<StreamBuffer>> RecordingBackend::createStream(const WAVEFORMATEX& format, DWORD /*flags*/)
@@ -98,7 +112,7 @@ Result<std::unique_ptr<StreamBuffer>> RecordingBackend::createStream(const WAVEF
     std::lock_guard lock(m_log->mutex);
     ++m_log->voices;
     m_log->formats.push_back(format);
-    return std::unique_ptr<StreamBuffer>(std::make_unique<RecordedVoice>(m_log));
+    return std::unique_ptr<StreamBuffer>(std::make_unique<RecordedVoice>(m_log, RecordedVoice::kStream));
 }
 
 } // namespace platform::sound::testing

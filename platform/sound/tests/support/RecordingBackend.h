@@ -8,7 +8,8 @@
 
 namespace platform::sound::testing {
 
-/// What the program asked of the sound output: the voices it made and, for streams, every piece queued. Streams
+/// What the program asked of the sound output: the voices it made, the sounds they play and, for streams, every
+/// piece queued. Streams
 /// report played pieces only when the test says so (`finishPieces`). Any thread.
 class RecordingBackend final : public SoundBackend {
 public:
@@ -19,6 +20,9 @@ public:
         int plays = 0;
         int stops = 0;
         std::vector<WAVEFORMATEX> formats;
+        /// The data of each sound held whole, in the order made, and which of them each play started.
+        std::vector<std::vector<std::uint8_t>> sounds;
+        std::vector<std::size_t> played;
         std::vector<std::vector<std::uint8_t>> pieces;
         std::size_t piecesToFinish = 0;
         /// Queueing fails from this many pieces on.

@@ -130,8 +130,8 @@ TEST(CommandStateTest, PracticeRangeAndPreviewGating)
          cmd::ReplayAll, false},
         {"replay all with shown sightings",
          [](FrameSnapshot& s) { s.matchShots = 0, s.sightingShots = 2, s.showSightings = true; }, cmd::ReplayAll, true},
-        {"help", none, cmd::Help, false},
-        {"web page", none, cmd::WebPage, false},
+        {"help", none, cmd::Help, true},
+        {"web page", none, cmd::WebPage, true},
         {"a language while the interface is locked", [](FrameSnapshot& s) { s.uiLocked = true; }, 0x802A, false},
     };
     for (const GateCase& c : cases) {
