@@ -58,6 +58,9 @@ HRESULT addAiming(IAimingCollection& aimings, IEventParams* event, bool match, D
     }
     ComPtr<IShot> shot;
     RETURN_IF_FAILED(aiming->AddShot(VARIANT_FALSE, shot.put()));
+    if (grouped) {
+        RETURN_IF_FAILED(shot->put_ShotTime(when));
+    }
     for (int i = 0; i < kAfter; ++i) {
         const auto [x, y] =
             grouped ? holdPoint(index, kBefore, kBefore) : std::pair<LONG, LONG>{40 * index, -30 * index};
@@ -101,7 +104,8 @@ platform::Status writePractice(const std::filesystem::path& path, const Practice
     const int shots = spec.sightingShots + spec.matchShots;
     for (int i = 0; i < shots; ++i) {
         const bool match = i >= spec.sightingShots;
-        if (FAILED(hr = addAiming(*aimings, event.get(), match, spec.firstShot + i / 86400.0, i, spec.grouped))) {
+        if (FAILED(hr = addAiming(*aimings, event.get(), match, spec.firstShot + i * (spec.grouped ? 40 : 1) / 86400.0,
+                                  i, spec.grouped))) {
             return platform::Error{hr, "cannot add an aiming"};
         }
     }

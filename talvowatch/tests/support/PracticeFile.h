@@ -17,7 +17,7 @@ struct PracticeSpec {
     DATE firstShot = 46000.5;
     std::u16string comments;
     /// The shots fall in a seeded group round the centre, each after a hold that settles on it, as a shooter's
-    /// would; else in a line with a plain zigzag trace.
+    /// would, and carry their times; else in a line with a plain zigzag trace.
     bool grouped = false;
 };
 
