@@ -22,6 +22,8 @@ namespace {
 constexpr double kShortest = 0.1;
 constexpr double kLongest = 5.0;
 constexpr std::uintmax_t kMostBytes = 30U << 20;
+// The sounds that are the same in every language, so only their plain names exist.
+constexpr std::u16string_view kUnspoken[] = {u"Shot", u"beep-start", u"beep-stop"};
 
 /// The installed data folder (`TALVO_DATA_DIR`, the share/talvo of an install), else the one beside the tests,
 /// which mirrors it.
@@ -105,6 +107,9 @@ TEST(InstalledSoundsTest, EveryNameTheProgramPlaysIsAnEnglishSoundAndEachShipped
     }
     for (const std::string& suffix : suffixes) {
         for (const std::u16string& name : playedNames()) {
+            if (!suffix.empty() && std::find(std::begin(kUnspoken), std::end(kUnspoken), name) != std::end(kUnspoken)) {
+                continue;
+            }
             const fs::path file = sounds / (platform::com::utf16ToUtf8(name) + suffix + ".wav");
             ASSERT_TRUE(fs::is_regular_file(file)) << file;
             expectPlayable(file);
