@@ -3,7 +3,10 @@
 #include "platform/gfx/Color.h"
 #include "platform/gfx/DrawContextQt.h"
 
+#include <QPageLayout>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -34,24 +37,67 @@ PrinterPage PrinterPageOf(const QPrinter& printer)
             paper.height(),
             printable.left(),
             printable.top(),
+            paper.width() - printable.left() - printable.width(),
+            paper.height() - printable.top() - printable.height(),
             {printer.logicalDpiX(), printer.logicalDpiY()}};
 }
 
-bool PrintPrintout(const Printout& printout, QPrinter& printer, int from, int to)
+void UsePrintableArea(QPrinter& printer)
+{
+    const QPageLayout layout = printer.pageLayout();
+    (void)printer.setPageMargins(layout.minimumMargins(), layout.units()); // the minimum is always accepted
+}
+
+namespace {
+
+/// Draws the pages on `device`, calling `newPage` between them; false when a page cannot be begun.
+template <typename NewPage>
+bool drawPages(const Printout& printout, QPaintDevice& device, int from, int to, NewPage newPage)
+{
+    platform::gfx::DrawContextQt context(device);
+    for (int number = from; number <= to; ++number) {
+        if (number > from && !newPage()) {
+            return false;
+        }
+        DrawPrintoutPage(printout[static_cast<std::size_t>(number)], context);
+    }
+    return true;
+}
+
+bool printToPdf(const Printout& printout, const QPrinter& printer, const QString& documentName, int from, int to)
+{
+    QSaveFile file(printer.outputFileName());
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(printer.resolution());
+        writer.setPageLayout(printer.pageLayout());
+        writer.setTitle(documentName);
+        writer.setCreator(printer.creator());
+        if (!drawPages(printout, writer, from, to, [&writer] { return writer.newPage(); })) {
+            file.cancelWriting();
+        }
+    } // the writer ends the document into the file here
+    return file.commit();
+}
+
+} // namespace
+
+bool PrintPrintout(const Printout& printout, QPrinter& printer, const QString& documentName, int from, int to)
 {
     from = std::max(from, 0);
     to = std::min(to, static_cast<int>(printout.size()) - 1);
     if (from > to) {
         return false;
     }
-    platform::gfx::DrawContextQt context(printer);
-    for (int number = from; number <= to; ++number) {
-        if (number > from && !printer.newPage()) {
-            return false;
-        }
-        DrawPrintoutPage(printout[static_cast<std::size_t>(number)], context);
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        return printToPdf(printout, printer, documentName, from, to);
     }
-    return printer.printerState() != QPrinter::Error;
+    printer.setDocName(documentName);
+    return drawPages(printout, printer, from, to, [&printer] { return printer.newPage(); }) &&
+           printer.printerState() != QPrinter::Error;
 }
 
 QRect PreviewPageRect(const QRect& area, const PrinterPage& page)

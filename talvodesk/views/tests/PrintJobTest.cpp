@@ -11,7 +11,7 @@ namespace {
 TEST(PrintJobTest, APreviewShrinksThePageWithoutBreakingItsLinesAnew)
 {
     // A4 at 1200 dots per inch, and a 14-point heading measured to fit its line exactly there.
-    const PrinterPage a4{9921, 14033, 200, 200, {1200, 1200}};
+    const PrinterPage a4{9921, 14033, 200, 200, 200, 200, {1200, 1200}};
     Printout printout(1);
     auto& heading = printout[0].add<CPrintoutTextCell>();
     heading.font = platform::gfx::Font{u"Arial", -233, platform::gfx::FW_BOLD};
