@@ -64,14 +64,37 @@ bool drawPages(const Printout& printout, QPaintDevice& device, int from, int to,
     return true;
 }
 
+/// Passes every write on to a file and remembers one that did not go through whole: a write cut short by a full
+/// disk is no error to the file.
+class CheckedWrites final : public QIODevice {
+public:
+    explicit CheckedWrites(QIODevice& file) : m_file(file) { open(QIODevice::WriteOnly); }
+    bool failed() const { return m_failed; }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override
+    {
+        const qint64 written = m_file.write(data, length);
+        m_failed = m_failed || written != length;
+        return written;
+    }
+
+private:
+    QIODevice& m_file;
+    bool m_failed = false;
+};
+
 bool printToPdf(const Printout& printout, const QPrinter& printer, const QString& documentName, int from, int to)
 {
     QSaveFile file(printer.outputFileName());
     if (!file.open(QIODevice::WriteOnly)) {
         return false;
     }
+    CheckedWrites checked(file);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&checked);
         writer.setResolution(printer.resolution());
         writer.setPageLayout(printer.pageLayout());
         writer.setTitle(documentName);
@@ -80,6 +103,10 @@ bool printToPdf(const Printout& printout, const QPrinter& printer, const QString
             file.cancelWriting();
         }
     } // the writer ends the document into the file here
+    // A write the file's buffer failed to pass on is left in the file's error, not in the commit's answer.
+    if (checked.failed() || !file.flush() || file.error() != QFileDevice::NoError) {
+        file.cancelWriting();
+    }
     return file.commit();
 }
 

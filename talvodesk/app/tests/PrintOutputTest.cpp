@@ -5,25 +5,38 @@
 #include "talvodesk/app/PrintTargetDlg.h"
 #include "talvodesk/app/tests/support/PrintedPdf.h"
 #include "talvodesk/app/tests/support/ProgramRun.h"
+#include "talvodesk/core/report/PrintFile.h"
 #include "talvodesk/core/testing/PracticeFiles.h"
+#include "talvodesk/views/PrintPreviewPane.h"
 
 #include "platform/com/ComPtr.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPageLayout>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include <sys/resource.h>
 
 using namespace talvodesk;
 using namespace talvodesk::testsupport;
@@ -104,8 +117,10 @@ void printShot(MainFrame& frame, LONG index)
 {
     platform::com::ComPtr<IShotCollection> shots;
     platform::com::ComPtr<IShot> shot;
+    platform::com::ComPtr<IShot> current;
     ASSERT_TRUE(frame.document().GetMatchShots(shots) && shots && SUCCEEDED(shots->get_Item(index, shot.put())));
-    ASSERT_TRUE(frame.document().SetCurrentShot(shot.get()));
+    (void)frame.document().SetCurrentShot(shot.get()); // false when it is current already
+    ASSERT_TRUE(frame.document().GetCurrentShot(current) && current.get() == shot.get());
     frame.runCommand(cmd::ShotPrint);
 }
 
@@ -222,6 +237,243 @@ TEST_F(PrintOutputTest, EveryMarginHoldsOnEverySideOfTheReportTheShotPageAndTheT
         EXPECT_NEAR((height - 170) / 2, frameBox.top, kWithin);
         EXPECT_NEAR((height + 170) / 2, frameBox.bottom, kWithin);
     }
+}
+
+TEST_F(PrintOutputTest, EveryJobGoesOutUnderItsDocumentName)
+{
+    const fs::path report = folder() / "report.pdf";
+    const fs::path shotPage = folder() / "shot.pdf";
+    const fs::path target = folder() / "target.pdf";
+    std::string title;
+    runOn([&](MainFrame& frame) {
+        title = frame.windowTitle().toStdString();
+        dialogs.pdf = report;
+        frame.runCommand(cmd::Print);
+        dialogs.pdf = shotPage;
+        printShot(frame, 1);
+        dialogs.pdf = target;
+        printTarget(frame, QStringLiteral("Smallbore Free Rifle"));
+    });
+    ASSERT_TRUE(boxes.empty()) << boxes.front();
+    ASSERT_NE(std::string::npos, title.find('/')) << title; // the practice's date
+    EXPECT_EQ(title, PdfTitle(report));
+    EXPECT_EQ(title, PdfTitle(shotPage));
+    EXPECT_EQ("Print target tool", PdfTitle(target));
+    // Each is offered as a file of its name in the catalog, or the home folder for the tool.
+    const fs::path catalog = folder() / "Talvo catalog";
+    ASSERT_EQ(3U, dialogs.offered.size());
+    const QString named = QString::fromStdU16String(
+        DefaultPrintFile(QString::fromStdString(title).toStdU16String(), catalog, folder()).u16string());
+    EXPECT_EQ(named, dialogs.offered[0]);
+    EXPECT_EQ(named, dialogs.offered[1]);
+    EXPECT_EQ(QString::fromStdString((folder() / "Print target tool.pdf").string()), dialogs.offered[2]);
+}
+
+/// The print dialog of the program itself, answered as a user would: Print to File under the offered name, OK.
+class RealPrintDialog final : public FrameDialogs {};
+
+TEST_F(PrintOutputTest, TheDefaultFileOfAPrintToFileIsValidAndThePrintSucceedsWithIt)
+{
+    RealPrintDialog real;
+    QString offered;
+    std::vector<std::string> warnings;
+    const auto acceptOffered = [&] {
+        whenShown<QPrintDialog>([&](QPrintDialog& dialog) {
+            auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+            auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+            auto* buttons = dialog.findChild<QDialogButtonBox*>();
+            if (printers == nullptr || file == nullptr || buttons == nullptr) {
+                ADD_FAILURE() << "the print dialog lacks its printer list, file field or buttons";
+                dialog.reject();
+                return;
+            }
+            printers->setCurrentIndex(printers->count() - 1); // Print to File (PDF)
+            offered = file->text();
+            // A name the dialog refuses opens its warning over it; the warning is recorded and closed.
+            QTimer::singleShot(0, qApp, [&warnings, &dialog] {
+                if (auto* warning = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    warnings.push_back(warning->text().toStdString());
+                    warning->reject();
+                    dialog.reject();
+                }
+            });
+            buttons->button(QDialogButtonBox::Ok)->click();
+        });
+    };
+    std::string title;
+    EXPECT_EQ(0, RunProgramWith({practice.string()}, real, [&](MainFrame& frame) {
+                  title = frame.windowTitle().toStdString();
+                  acceptOffered();
+                  frame.runCommand(cmd::Print);
+              }));
+    EXPECT_TRUE(warnings.empty()) << warnings.front();
+    ASSERT_TRUE(boxes.empty()) << boxes.front();
+    const fs::path file = offered.toStdString();
+    EXPECT_EQ(folder() / "Talvo catalog", file.parent_path());
+    EXPECT_EQ(".pdf", file.extension());
+    EXPECT_EQ(std::string::npos, file.filename().string().find('/'));
+    ASSERT_TRUE(fs::exists(file)) << file;
+    EXPECT_EQ(title, PdfTitle(file));
+    EXPECT_GE(PdfPageCount(file), 3);
+}
+
+/// Files may not grow past `bytes` while it lives, as on a full disk; a write beyond fails instead of killing.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_handler)(int) = nullptr;
+};
+
+TEST_F(PrintOutputTest, APdfThatCannotBeWrittenWholeIsReportedAndLeavesNoFile)
+{
+    constexpr rlim_t kRoom = 64 * 1024;
+    const fs::path whole = folder() / "whole.pdf";
+    const fs::path cut = folder() / "cut.pdf";
+    runOn([&](MainFrame& frame) {
+        dialogs.pdf = whole;
+        frame.runCommand(cmd::Print);
+        dialogs.pdf = cut;
+        const FileSizeLimit full(kRoom);
+        frame.runCommand(cmd::Print);
+    });
+    ASSERT_TRUE(fs::exists(whole));
+    ASSERT_GT(fs::file_size(whole), kRoom); // the report needs more room than there is
+    EXPECT_EQ(std::vector<std::string>{"Print operation failed."}, boxes);
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder())) {
+        EXPECT_NE(0U, entry.path().filename().string().rfind("cut", 0)) << entry.path(); // nor a part of it
+    }
+}
+
+TEST_F(PrintOutputTest, ThePreviewCountsItsPagesStepsOnlyWhereThereIsAPageAndPrintsWhatItShows)
+{
+    const fs::path pdf = folder() / "previewed.pdf";
+    dialogs.pdf = pdf;
+    int pages = 0;
+    runOn([&](MainFrame& frame) {
+        frame.runCommand(cmd::PrintPreview);
+        auto* preview = qobject_cast<PrintPreviewPane*>(frame.centralWidget());
+        ASSERT_NE(preview, nullptr);
+        auto* bar = frame.findChild<QToolBar*>(QStringLiteral("PreviewToolBar"));
+        auto* text = bar->findChild<QLabel*>(QStringLiteral("PreviewPageText"));
+        ASSERT_NE(text, nullptr);
+        EXPECT_TRUE(text->isVisible());
+        const auto button = [bar](cmd::Id id) {
+            for (QAction* action : bar->actions()) {
+                if (action->data().toInt() == static_cast<int>(id)) {
+                    return action;
+                }
+            }
+            return static_cast<QAction*>(nullptr);
+        };
+        QAction* next = button(cmd::PreviewNextPage);
+        QAction* previous = button(cmd::PreviewPreviousPage);
+        QAction* print = button(cmd::Print);
+        ASSERT_TRUE(next && previous && print);
+        const QString first = text->text();
+        pages = first.section(QLatin1Char(' '), -1).toInt();
+        ASSERT_GE(pages, 3);
+        struct Step {
+            QAction* press;
+            int page;
+            bool nextEnabled;
+            bool previousEnabled;
+        };
+        std::vector<Step> steps{{nullptr, 1, true, false}};
+        for (int page = 2; page <= pages; ++page) {
+            steps.push_back({next, page, page < pages, true});
+        }
+        for (int page = pages - 1; page >= 1; --page) {
+            steps.push_back({previous, page, true, page > 1});
+        }
+        for (const Step& step : steps) {
+            if (step.press != nullptr) {
+                ASSERT_TRUE(step.press->isEnabled());
+                step.press->trigger();
+            }
+            EXPECT_EQ(QStringLiteral("Page %1 of %2").arg(step.page).arg(pages), text->text());
+            EXPECT_EQ(step.page - 1, preview->page());
+            EXPECT_EQ(step.nextEnabled, next->isEnabled()) << step.page;
+            EXPECT_EQ(step.previousEnabled, previous->isEnabled()) << step.page;
+        }
+        ASSERT_TRUE(print->isEnabled());
+        print->trigger();
+        EXPECT_EQ(preview, frame.centralWidget()); // still previewing
+        frame.runCommand(cmd::PreviewClose);
+    });
+    ASSERT_TRUE(boxes.empty()) << boxes.front();
+    EXPECT_EQ(pages, PdfPageCount(pdf));
+}
+
+/// How many of the pixels from `from` to `to` (inclusive) along a row (or a column) of `image` are dark.
+double darkShare(const QImage& image, bool row, int at, int from, int to)
+{
+    int dark = 0;
+    for (int i = from; i <= to; ++i) {
+        dark += qGray(row ? image.pixel(i, at) : image.pixel(at, i)) < 128 ? 1 : 0;
+    }
+    return static_cast<double>(dark) / (to - from + 1);
+}
+
+TEST_F(PrintOutputTest, TheTargetToolsPreviewShowsThePageAndItsOnePixelFrameWhenItOpens)
+{
+    QImage shown;
+    runOn([&](MainFrame& frame) {
+        whenShown<CPrintTargetDlg>([&shown](CPrintTargetDlg& dialog) {
+            auto* events = dialog.findChild<QListWidget*>(QStringLiteral("1004"));
+            events->setCurrentItem(events->findItems(QStringLiteral("Smallbore Free Rifle"), Qt::MatchStartsWith)[0]);
+            dialog.findChild<QPushButton*>(QStringLiteral("1081"))->click();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+            shown = dialog.findChild<PrintPreviewPane*>(QStringLiteral("1084"))->grab().toImage();
+            dialog.reject();
+        });
+        frame.runCommand(cmd::PrintTarget);
+    });
+    ASSERT_FALSE(shown.isNull());
+    fs::create_directories(TALVO_TEST_ARTIFACTS);
+    shown.save(QString::fromStdString((fs::path(TALVO_TEST_ARTIFACTS) / "print-target-preview.png").string()));
+    // The page is a twentieth of its printed size or less, the frame one printer pixel: its first dark pixels from
+    // each side along the centre row and column, then each side dark from end to end.
+    const int centreX = shown.width() / 2;
+    const int centreY = shown.height() / 2;
+    const auto firstDark = [&shown](bool row, int at, int from, int step) {
+        for (int i = from; i >= 0 && i < (row ? shown.width() : shown.height()); i += step) {
+            if (qGray(row ? shown.pixel(i, at) : shown.pixel(at, i)) < 128) {
+                return i;
+            }
+        }
+        return -1;
+    };
+    const int left = firstDark(true, centreY, 0, 1);
+    const int right = firstDark(true, centreY, shown.width() - 1, -1);
+    const int top = firstDark(false, centreX - (centreX - left) / 2, 0, 1);
+    const int bottom = firstDark(false, centreX, shown.height() - 1, -1);
+    ASSERT_TRUE(left > 0 && right > left && top > 0 && bottom > top)
+        << left << " " << right << " " << top << " " << bottom;
+    EXPECT_NEAR(right - left, bottom - top, 2); // a square
+    for (const auto& [row, at, from, to] :
+         {std::tuple{true, top, left, right}, std::tuple{true, bottom, left, right},
+          std::tuple{false, left, top, bottom}, std::tuple{false, right, top, bottom}}) {
+        EXPECT_GT(darkShare(shown, row, at, from, to), 0.95) << (row ? "row " : "column ") << at;
+    }
+    // The face's rings, hairlines too, show inside.
+    EXPECT_GT(darkShare(shown, true, centreY, left + 1, right - 1), 0.02);
 }
 
 } // namespace
