@@ -146,9 +146,22 @@ protected:
     {
         EXPECT_EQ(0, RunProgramWith({practice.string()}, dialogs, check));
     }
+    /// The report, the page of match shot `shot` and the target tool's page, each into its file.
+    void printEach(MainFrame& frame, LONG shot)
+    {
+        dialogs.pdf = report;
+        frame.runCommand(cmd::Print);
+        dialogs.pdf = shotPage;
+        printShot(frame, shot);
+        dialogs.pdf = target;
+        printTarget(frame, QStringLiteral("Smallbore Free Rifle"));
+    }
 
     PdfDialogs dialogs;
     fs::path practice;
+    fs::path report = folder() / "report.pdf";
+    fs::path shotPage = folder() / "shot.pdf";
+    fs::path target = folder() / "target.pdf";
     std::vector<std::string> boxes;
 };
 
@@ -195,17 +208,9 @@ TEST_F(PrintOutputTest, EveryMarginHoldsOnEverySideOfTheReportTheShotPageAndTheT
         SCOPED_TRACE(c.name);
         dialogs.paper = c.paper;
         dialogs.orientation = c.orientation;
-        const fs::path report = folder() / "report.pdf";
-        const fs::path shotPage = folder() / "shot.pdf";
-        const fs::path target = folder() / "target.pdf";
         runOn([&](MainFrame& frame) {
             setUpPage(frame, c.paper, c.margins);
-            dialogs.pdf = report;
-            frame.runCommand(cmd::Print);
-            dialogs.pdf = shotPage;
-            printShot(frame, 3);
-            dialogs.pdf = target;
-            printTarget(frame, QStringLiteral("Smallbore Free Rifle"));
+            printEach(frame, 3);
         });
         ASSERT_TRUE(boxes.empty()) << boxes.front();
         const QSizeF paper = QPageSize(c.paper).size(QPageSize::Millimeter);
@@ -241,18 +246,10 @@ TEST_F(PrintOutputTest, EveryMarginHoldsOnEverySideOfTheReportTheShotPageAndTheT
 
 TEST_F(PrintOutputTest, EveryJobGoesOutUnderItsDocumentName)
 {
-    const fs::path report = folder() / "report.pdf";
-    const fs::path shotPage = folder() / "shot.pdf";
-    const fs::path target = folder() / "target.pdf";
     std::string title;
     runOn([&](MainFrame& frame) {
         title = frame.windowTitle().toStdString();
-        dialogs.pdf = report;
-        frame.runCommand(cmd::Print);
-        dialogs.pdf = shotPage;
-        printShot(frame, 1);
-        dialogs.pdf = target;
-        printTarget(frame, QStringLiteral("Smallbore Free Rifle"));
+        printEach(frame, 1);
     });
     ASSERT_TRUE(boxes.empty()) << boxes.front();
     ASSERT_NE(std::string::npos, title.find('/')) << title; // the practice's date

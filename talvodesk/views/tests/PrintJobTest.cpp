@@ -57,7 +57,7 @@ TEST(PrintJobTest, APreviewKeepsEveryFrameAndRuleAtLeastOnePixelAtAnyScale)
         PaintPreview(image, printout, 0, page);
         const QRect paper = PreviewPageRect(image.rect(), page);
         ASSERT_NEAR(scale, static_cast<double>(paper.width()) / page.physicalWidth, 0.001);
-        const auto at = [&paper, scale](int printerPixel, int origin) {
+        const auto at = [scale](int printerPixel, int origin) {
             return origin + static_cast<int>(printerPixel * scale);
         };
         // The darkest line near where each side maps must be dark from end to end.

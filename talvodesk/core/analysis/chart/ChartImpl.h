@@ -162,7 +162,7 @@ public:
                              const ChartFonts* printFonts = nullptr) const;
 
 private:
-    /// A label's tick through `at` and its text's top left corner.
+    /// A label's tick through `at` and its text's box, written only when the text reaches near the plot.
     struct PlacedLabel {
         const ChartLabel* label;
         platform::gfx::Point at;
