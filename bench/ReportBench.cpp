@@ -42,7 +42,7 @@ using platform::com::Bstr;
 using namespace talvodesk;
 
 // A4 at 600 dots per inch with a quarter-inch unprintable border.
-const PrinterPage kA4{4960, 7016, 150, 150, {600, 600}};
+const PrinterPage kA4{4960, 7016, 150, 150, 150, 150, {600, 600}};
 
 /// A practice of `shots` shots open in the document, with the views the report reads.
 class Practice {

@@ -149,6 +149,7 @@ void DrawContextQt::setScale(double factor, QPointF origin)
     const QTransform transform(factor, 0, 0, factor, origin.x(), origin.y());
     m_painter.setWorldTransform(transform);
     m_logicalDevice = transform.inverted().mapRect(QRect(0, 0, m_device.width(), m_device.height()));
+    m_scale = factor;
     m_image = nullptr;
 }
 
@@ -284,6 +285,13 @@ void DrawContextQt::drawFigure(const Rect& deviceRect, Figure figure)
         stroke(outlinePoints(rect, ellipse), /*closed=*/true);
         return;
     }
+    if (belowOnePixel(width)) {
+        // Scaled down, the band between the figure and its inset would cover no pixel's centre.
+        fillFigureWithBrush(rect.inset(width), ellipse);
+        const double half = width / 2.0;
+        strokeCosmetic(figurePath(areaOf(rect).adjusted(half, half, -half, -half), ellipse), pen.color);
+        return;
+    }
     if (width == 1 || pen.style == PenStyle::InsideFrame) {
         // The line is the band between the figure and the figure shrunk by the pen width, so it stays inside.
         const Rect inner = rect.inset(width);
@@ -342,10 +350,26 @@ void DrawContextQt::stroke(const std::vector<Point>& points, bool closed)
     strokeWide(points, /*origin=*/{}, closed);
 }
 
+void DrawContextQt::strokeCosmetic(const QPainterPath& line, COLORREF color)
+{
+    m_painter.setPen(QPen(toQColor(color), 0));
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawPath(line);
+}
+
 void DrawContextQt::strokeWide(std::span<const Point> points, Point origin, bool closed)
 {
     const Pen& pen = state().pen;
     const LONG width = pen.width;
+    if (belowOnePixel(width)) {
+        QPainterPath line;
+        line.addPolygon(toPolygon(toDevicePoints(points, origin), 0.5));
+        if (closed) {
+            line.closeSubpath();
+        }
+        strokeCosmetic(line, pen.color);
+        return;
+    }
     m_recipe.assign({static_cast<LONG>(Outline::Stroke), width, closed});
     // A point that repeats its predecessor is left out: a zero-length step adds nothing to the outline but costs a
     // round join, and a trace sampled faster than it moves across pixels repeats most of its points. Written
@@ -457,7 +481,20 @@ void DrawContextQt::fillRect(const Rect& rect, COLORREF color)
 {
     const Rect device = toDevice(rect).normalized();
     m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    m_painter.fillRect(QRect(device.left, device.top, device.width(), device.height()), toQColor(color));
+    const QRect area(device.left, device.top, device.width(), device.height());
+    const QRectF scaled = m_painter.worldTransform().mapRect(QRectF(area));
+    if (area.isEmpty() || (scaled.width() >= 1 && scaled.height() >= 1)) {
+        m_painter.fillRect(area, toQColor(color));
+        return;
+    }
+    // A rule scaled thinner than a pixel keeps one, where it begins.
+    const QRect pixels(static_cast<int>(std::floor(scaled.left())), static_cast<int>(std::floor(scaled.top())),
+                       std::max(1, static_cast<int>(std::lround(scaled.width()))),
+                       std::max(1, static_cast<int>(std::lround(scaled.height()))));
+    m_painter.save();
+    m_painter.resetTransform();
+    m_painter.fillRect(pixels, toQColor(color));
+    m_painter.restore();
 }
 
 void DrawContextQt::shadeRect(const Rect& rect)

@@ -30,8 +30,9 @@ public:
     /// which must outlive the context; null fills every outline afresh.
     void setCoverageCache(CoverageCache* cache) { m_coverageCache = cache; }
     /// Draws whatever follows scaled by `factor` from the device point `origin`, text included as it is laid out at
-    /// full size: a print preview shows a page laid out for a printer this way. Set it before anything is drawn or
-    /// clipped; the fills are no longer copied.
+    /// full size: a print preview shows a page laid out for a printer this way. Lines and fills that the scale makes
+    /// thinner than a device pixel keep one. Set it before anything is drawn or clipped; the fills are no longer
+    /// copied.
     void setScale(double factor, QPointF origin);
 
     Resolution resolution() const override;
@@ -72,6 +73,10 @@ private:
     void fillArea(const QPainterPath& area, COLORREF color);
     void fillWithBrush(const QPainterPath& area);
     void drawFigure(const Rect& deviceRect, Figure figure);
+    /// Whether a line `width` pixels wide is scaled below one device pixel.
+    bool belowOnePixel(LONG width) const { return width * m_scale < 1.0; }
+    /// One device pixel with `color` along `line` (the centre line), whatever the scale.
+    void strokeCosmetic(const QPainterPath& line, COLORREF color);
     /// Outlines device points with the pen: one-pixel lines pixel by pixel, wider ones as a filled stroke.
     void stroke(const std::vector<Point>& points, bool closed);
     /// Points moved by `origin`, outlined with a pen wider than one pixel.
@@ -89,6 +94,7 @@ private:
     QPaintDevice& m_device;
     /// The logical area the device shows: the device itself unless scaled.
     QRect m_logicalDevice;
+    double m_scale = 1.0;
     /// The device when it is an image, whose pixels fills may be copied into.
     QImage* m_image = nullptr;
     QPainter m_painter;

@@ -5,6 +5,7 @@
 #include "talvodesk/app/CatalogDlg.h"
 #include "talvodesk/app/CatalogFolder.h"
 #include "talvodesk/app/OptionsDlg.h"
+#include "talvodesk/app/PageSetupDlg.h"
 #include "talvodesk/app/PrintTargetDlg.h"
 #include "talvodesk/app/ShotsParametersDlg.h"
 #include "talvodesk/app/StartPracticeDlg.h"
@@ -19,12 +20,10 @@
 #include "platform/usb/UsbTransport.h"
 
 #include <QFileDialog>
-#include <QPageSetupDialog>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
-
-#include <cmath>
 
 namespace talvodesk {
 
@@ -110,15 +109,22 @@ void FrameDialogs::calibrate(QWidget* owner, const CalibrationRequest& request)
 void FrameDialogs::printTarget(QWidget* owner, const CTalvoAppModule& module)
 {
     CPrintTargetDlg dialog(module, owner,
-                           [this](QWidget* dialogOwner, QPrinter& printer, int pageCount, int& from, int& to) {
-                               return choosePrinter(dialogOwner, printer, pageCount, from, to);
-                           });
+                           [this](QWidget* dialogOwner, QPrinter& printer, const QString& file, int pageCount,
+                                  int& from,
+                                  int& to) { return choosePrinter(dialogOwner, printer, file, pageCount, from, to); });
     (void)dialog.exec(); // printing happens inside the dialog
 }
 
-bool FrameDialogs::choosePrinter(QWidget* owner, QPrinter& printer, int pageCount, int& from, int& to)
+bool FrameDialogs::choosePrinter(QWidget* owner, QPrinter& printer, const QString& file, int pageCount, int& from,
+                                 int& to)
 {
     QPrintDialog dialog(&printer, owner);
+    if (printer.outputFileName().isEmpty()) {
+        // Left alone, the dialog offers the job's name, whose date has slashes, as a file in the working folder.
+        if (auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("filename"))) {
+            field->setText(file);
+        }
+    }
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setMinMax(1, pageCount);
@@ -133,21 +139,11 @@ bool FrameDialogs::choosePrinter(QWidget* owner, QPrinter& printer, int pageCoun
 
 bool FrameDialogs::setUpPage(QWidget* owner, QPrinter& printer, PageMargins& margins)
 {
-    // The dialog shows and returns millimetres; the frame keeps hundredths of them.
-    constexpr double kHundredths = 100.0;
-    printer.setPageMargins(QMarginsF(margins.left / kHundredths, margins.top / kHundredths, margins.right / kHundredths,
-                                     margins.bottom / kHundredths),
-                           QPageLayout::Millimeter);
-    QPageSetupDialog dialog(&printer, owner);
+    PageSetupDlg dialog(printer, margins, owner);
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    const QMarginsF chosen = printer.pageLayout().margins(QPageLayout::Millimeter);
-    const auto hundredths = [](double millimetres) {
-        return static_cast<LONG>(std::lround(millimetres * kHundredths));
-    };
-    margins = {hundredths(chosen.left()), hundredths(chosen.top()), hundredths(chosen.right()),
-               hundredths(chosen.bottom())};
+    margins = dialog.apply(printer);
     return true;
 }
 

@@ -96,10 +96,11 @@ public:
     /// The print-target tool, modal over the frame; it prints by itself.
     virtual void printTarget(QWidget* owner, const CTalvoAppModule& module);
     /// The print dialog over `printer` for a printout of `pageCount` pages: the pages to print, one-based; false
-    /// when cancelled.
-    virtual bool choosePrinter(QWidget* owner, QPrinter& printer, int pageCount, int& from, int& to);
+    /// when cancelled. A print to file is offered as `file` unless the printer names one already.
+    virtual bool choosePrinter(QWidget* owner, QPrinter& printer, const QString& file, int pageCount, int& from,
+                               int& to);
     /// The page-setup dialog: printer, paper and the margins, asked in millimetres and kept in hundredths of a
-    /// millimetre; false when cancelled.
+    /// millimetre; the orientation is shown, not changed. False when cancelled.
     virtual bool setUpPage(QWidget* owner, QPrinter& printer, PageMargins& margins);
     /// A page of the user's guide, in the desktop's browser.
     virtual void showHelpPage(const std::filesystem::path& page);

@@ -5,10 +5,17 @@
 #include "talvodesk/app/internal/DialogParts.h"
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/options/AppModule.h"
+#include "talvodesk/core/report/PrintFile.h"
 #include "talvodesk/views/PrintJob.h"
 #include "talvodesk/views/PrintPreviewPane.h"
 
+#include "platform/com/Bstr.h"
+#include "platform/ui/QtText.h"
+
+#include <QDir>
 #include <QPrinterInfo>
+
+#include <filesystem>
 
 namespace talvodesk {
 
@@ -26,6 +33,7 @@ FramePrinting::FramePrinting(Services services)
         // No printer on this machine: the report goes to a PDF file the print dialog names.
         m_printer.setOutputFormat(QPrinter::PdfFormat);
     }
+    UsePrintableArea(m_printer);
 }
 
 FramePrinting::~FramePrinting() = default;
@@ -45,11 +53,22 @@ bool FramePrinting::buildReport()
                                m_fonts, m_printout);
 }
 
+QString FramePrinting::documentName() const
+{
+    return m_services.frame->windowTitle();
+}
+
 bool FramePrinting::choosePrinter(int pageCount, int& from, int& to)
 {
     from = 1;
     to = pageCount;
-    return m_services.dialogs.choosePrinter(m_services.frame, m_printer, pageCount, from, to);
+    platform::com::Bstr catalog;
+    (void)m_services.data.GetCatalogPath(catalog); // without one the file is offered in the home folder
+    const std::filesystem::path file =
+        DefaultPrintFile(platform::ui::text16(documentName()), std::filesystem::path(std::u16string(catalog.view())),
+                         std::filesystem::path(QDir::homePath().toStdU16String()));
+    return m_services.dialogs.choosePrinter(m_services.frame, m_printer, QString::fromStdU16String(file.u16string()),
+                                            pageCount, from, to);
 }
 
 void FramePrinting::OnFilePrint()
@@ -72,8 +91,7 @@ void FramePrinting::OnFilePrint()
     if (m_preview != nullptr) {
         m_preview->setPage(0);
     }
-    m_printer.setDocName(m_services.frame->windowTitle());
-    if (!PrintPrintout(m_printout, m_printer, from - 1, to - 1)) {
+    if (!PrintPrintout(m_printout, m_printer, documentName(), from - 1, to - 1)) {
         reportFailure();
     }
 }
@@ -98,7 +116,7 @@ void FramePrinting::OnShotPrint()
         printed = BuildShotPrintout({m_services.data, m_services.options, m_services.module, m_services.frame,
                                      m_services.sources, measure.context(), page, m_margins},
                                     *shot, m_fonts, m_printout) &&
-                  PrintPrintout(m_printout, m_printer, from - 1, to - 1);
+                  PrintPrintout(m_printout, m_printer, documentName(), from - 1, to - 1);
     }
     if (!printed) {
         reportFailure();
@@ -163,6 +181,11 @@ void FramePrinting::PreviousPage()
 int FramePrinting::previewPage() const
 {
     return m_preview != nullptr ? m_preview->page() : -1;
+}
+
+int FramePrinting::previewPageCount() const
+{
+    return m_preview != nullptr ? static_cast<int>(m_printout.size()) : 0;
 }
 
 void FramePrinting::UpdatePrintPreview()

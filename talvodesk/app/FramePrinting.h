@@ -58,6 +58,8 @@ public:
     bool previewOpen() const { return m_preview != nullptr; }
     /// The page the preview shows, zero-based; -1 without a preview.
     int previewPage() const;
+    /// The pages the preview pages through; 0 without a preview.
+    int previewPageCount() const;
     const Printout& printout() const { return m_printout; }
     const PageMargins& margins() const { return m_margins; }
     QPrinter& printer() { return m_printer; }
@@ -67,6 +69,8 @@ private:
     void reportFailure();
     /// Asks for the printer and the pages; the report or shot page is laid out again for a changed printer.
     bool choosePrinter(int pageCount, int& from, int& to);
+    /// The frame's title, which names every job.
+    QString documentName() const;
 
     Services m_services;
     QPrinter m_printer;

@@ -207,7 +207,10 @@ MainFrame::MainFrame(Services services)
                     {cmd::StartPractice, cmd::FileOpen, cmd::FileSave, cmd::Print, cmd::OpenModel, cmd::StopPractice,
                      cmd::Continue, cmd::AdjustSensor, cmd::Match, cmd::Series, cmd::ShotsParameters, cmd::Sound});
     m_previewToolBar = makeToolBar(QStringLiteral("PreviewToolBar"),
-                                   {cmd::PreviewClose, cmd::PreviewNextPage, cmd::PreviewPreviousPage});
+                                   {cmd::Print, cmd::PreviewClose, cmd::PreviewNextPage, cmd::PreviewPreviousPage});
+    m_previewPageText = new QLabel(m_previewToolBar);
+    m_previewPageText->setObjectName(QStringLiteral("PreviewPageText"));
+    m_previewToolBar->addWidget(m_previewPageText);
     addToolBar(m_mainToolBar);
     addToolBarBreak();
     addToolBar(m_previewToolBar);
@@ -579,6 +582,8 @@ FrameSnapshot MainFrame::snapshot()
     s.replayAll = m_hints.flags.replayAll;
     s.aimingOpen = m_hints.flags.aimingOpen;
     s.previewOpen = m_printing->previewOpen();
+    s.previewPage = m_printing->previewPage();
+    s.previewPages = m_printing->previewPageCount();
     s.mailAvailable = m_mailAvailable == 1;
     s.currentView = m_currentView;
     s.uiLocale = m_services.module.m_lcid;
@@ -599,6 +604,9 @@ void MainFrame::refreshCommandStates()
         const std::string_view label = HideShotMenuText(FindCommand(cmd::HideShot)->text, isHidden);
         hide->setText(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
     }
+    m_previewPageText->setText(frameState.previewOpen
+                                   ? tr("Page %1 of %2").arg(frameState.previewPage + 1).arg(frameState.previewPages)
+                                   : QString());
     for (const CommandState& state : ComputeCommandStates(frameState)) {
         if (QAction* item = action(state.id)) {
             item->setEnabled(state.enabled);
@@ -1257,6 +1265,7 @@ void MainFrame::onPreviewPage(cmd::Id id)
     } else {
         m_printing->PreviousPage();
     }
+    refreshCommandStates(); // the step may have reached an end
 }
 
 void MainFrame::onDisplayAllTraces(cmd::Id)

@@ -304,6 +304,8 @@ private:
     std::multimap<cmd::Id, QAction*> m_buttons;
     QToolBar* m_mainToolBar = nullptr;
     QToolBar* m_previewToolBar = nullptr;
+    /// "Page N of M" on the preview's tool bar.
+    QLabel* m_previewPageText = nullptr;
     QToolBar* m_viewsToolBar = nullptr;
     QToolBar* m_displayToolBar = nullptr;
     QLabel* m_statusText = nullptr;

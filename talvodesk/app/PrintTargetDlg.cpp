@@ -5,6 +5,7 @@
 #include "talvodesk/app/internal/UpDownControl.h"
 #include "talvodesk/core/options/AppModule.h"
 #include "talvodesk/core/practice/StartPracticeRules.h"
+#include "talvodesk/core/report/PrintFile.h"
 #include "talvodesk/views/PrintJob.h"
 #include "talvodesk/views/PrintPreviewPane.h"
 
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,6 +25,8 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <filesystem>
 
 namespace talvodesk {
 
@@ -45,6 +49,7 @@ CPrintTargetDlg::CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent,
         // No printer on this machine: the page goes to a PDF file the print dialog names.
         m_printer.setOutputFormat(QPrinter::PdfFormat);
     }
+    UsePrintableArea(m_printer);
 
     m_eventList = new QListWidget(this);
     m_eventList->setObjectName(QStringLiteral("1004"));
@@ -228,12 +233,14 @@ void CPrintTargetDlg::OnPrint()
     }
     int from = 1;
     int to = static_cast<int>(m_printout.size());
-    if (!m_askPrinter(this, m_printer, to, from, to)) {
+    const std::filesystem::path file = DefaultPrintFile(platform::ui::text16(windowTitle()), {},
+                                                        std::filesystem::path(QDir::homePath().toStdU16String()));
+    if (!m_askPrinter(this, m_printer, QString::fromStdU16String(file.u16string()), to, from, to)) {
         return;
     }
     // The chosen printer may differ in paper and resolution: lay the page out again for it.
     RefreshPreview();
-    if (!ComposeTargetPrintout() || !PrintPrintout(m_printout, m_printer, from - 1, to - 1)) {
+    if (!ComposeTargetPrintout() || !PrintPrintout(m_printout, m_printer, windowTitle(), from - 1, to - 1)) {
         reportFailure();
     }
 }

@@ -33,9 +33,10 @@ class UpDownControl;
 class CPrintTargetDlg : public QDialog {
     Q_OBJECT
 public:
-    /// Chooses the printer and the pages to print (one-based, within 1..pageCount); false when cancelled: the
-    /// frame's print dialog.
-    using PrinterQuestion = std::function<bool(QWidget* owner, QPrinter& printer, int pageCount, int& from, int& to)>;
+    /// Chooses the printer and the pages to print (one-based, within 1..pageCount), offering a print to `file`;
+    /// false when cancelled: the frame's print dialog.
+    using PrinterQuestion =
+        std::function<bool(QWidget* owner, QPrinter& printer, const QString& file, int pageCount, int& from, int& to)>;
     /// The system beep; tests count it.
     using Beep = std::function<void()>;
 

@@ -3,7 +3,10 @@
 #include "platform/gfx/Color.h"
 #include "platform/gfx/DrawContextQt.h"
 
+#include <QPageLayout>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -34,24 +37,94 @@ PrinterPage PrinterPageOf(const QPrinter& printer)
             paper.height(),
             printable.left(),
             printable.top(),
+            paper.width() - printable.left() - printable.width(),
+            paper.height() - printable.top() - printable.height(),
             {printer.logicalDpiX(), printer.logicalDpiY()}};
 }
 
-bool PrintPrintout(const Printout& printout, QPrinter& printer, int from, int to)
+void UsePrintableArea(QPrinter& printer)
+{
+    const QPageLayout layout = printer.pageLayout();
+    (void)printer.setPageMargins(layout.minimumMargins(), layout.units()); // the minimum is always accepted
+}
+
+namespace {
+
+/// Draws the pages on `device`, calling `newPage` between them; false when a page cannot be begun.
+template <typename NewPage>
+bool drawPages(const Printout& printout, QPaintDevice& device, int from, int to, NewPage newPage)
+{
+    platform::gfx::DrawContextQt context(device);
+    for (int number = from; number <= to; ++number) {
+        if (number > from && !newPage()) {
+            return false;
+        }
+        DrawPrintoutPage(printout[static_cast<std::size_t>(number)], context);
+    }
+    return true;
+}
+
+/// Passes every write on to a file and remembers one that did not go through whole: a write cut short by a full
+/// disk is no error to the file.
+class CheckedWrites final : public QIODevice {
+public:
+    explicit CheckedWrites(QIODevice& file) : m_file(file) { open(QIODevice::WriteOnly); }
+    bool failed() const { return m_failed; }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override
+    {
+        const qint64 written = m_file.write(data, length);
+        m_failed = m_failed || written != length;
+        return written;
+    }
+
+private:
+    QIODevice& m_file;
+    bool m_failed = false;
+};
+
+bool printToPdf(const Printout& printout, const QPrinter& printer, const QString& documentName, int from, int to)
+{
+    QSaveFile file(printer.outputFileName());
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    CheckedWrites checked(file);
+    {
+        QPdfWriter writer(&checked);
+        writer.setResolution(printer.resolution());
+        writer.setPageLayout(printer.pageLayout());
+        writer.setTitle(documentName);
+        writer.setCreator(printer.creator());
+        if (!drawPages(printout, writer, from, to, [&writer] { return writer.newPage(); })) {
+            file.cancelWriting();
+        }
+    } // the writer ends the document into the file here
+    // A write the file's buffer failed to pass on is left in the file's error, not in the commit's answer.
+    if (checked.failed() || !file.flush() || file.error() != QFileDevice::NoError) {
+        file.cancelWriting();
+    }
+    return file.commit();
+}
+
+} // namespace
+
+bool PrintPrintout(const Printout& printout, QPrinter& printer, const QString& documentName, int from, int to)
 {
     from = std::max(from, 0);
     to = std::min(to, static_cast<int>(printout.size()) - 1);
     if (from > to) {
         return false;
     }
-    platform::gfx::DrawContextQt context(printer);
-    for (int number = from; number <= to; ++number) {
-        if (number > from && !printer.newPage()) {
-            return false;
-        }
-        DrawPrintoutPage(printout[static_cast<std::size_t>(number)], context);
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        return printToPdf(printout, printer, documentName, from, to);
     }
-    return printer.printerState() != QPrinter::Error;
+    printer.setDocName(documentName);
+    return drawPages(printout, printer, from, to, [&printer] { return printer.newPage(); }) &&
+           printer.printerState() != QPrinter::Error;
 }
 
 QRect PreviewPageRect(const QRect& area, const PrinterPage& page)

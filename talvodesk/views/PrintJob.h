@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QString>
 
 #include <optional>
 
@@ -31,12 +32,16 @@ private:
     std::optional<platform::gfx::DrawContextQt> m_context;
 };
 
-/// The printer's paper and unprintable offsets in its device units, and its resolution.
+/// The printer's paper and the offsets of its printable area on each side in its device units, and its resolution.
 PrinterPage PrinterPageOf(const QPrinter& printer);
+/// Narrows the printer's own margins to what it cannot print on: the user's margins are the layout's, which adds
+/// only the part of each beyond the printer's.
+void UsePrintableArea(QPrinter& printer);
 
-/// Prints pages `from` to `to` (zero-based, inclusive, kept inside the printout) as one job; false when the job
-/// cannot be started or fails.
-bool PrintPrintout(const Printout& printout, QPrinter& printer, int from, int to);
+/// Prints pages `from` to `to` (zero-based, inclusive, kept inside the printout) as one job named `documentName`.
+/// A PDF file is written beside its place and put there only when every write and the close succeeded, so a failed
+/// print leaves no file. False when the job cannot be started or fails.
+bool PrintPrintout(const Printout& printout, QPrinter& printer, const QString& documentName, int from, int to);
 
 /// Where a page of `page`'s proportions sits, fitted into `area` less 10 pixels on each side (never inverted).
 QRect PreviewPageRect(const QRect& area, const PrinterPage& page);

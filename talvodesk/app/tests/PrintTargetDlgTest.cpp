@@ -82,7 +82,8 @@ protected:
     }
 
     /// Prints to a PDF file on A4 at 600 dots per inch with 10 mm margins.
-    CPrintTargetDlg::PrinterQuestion toPdf = [this](QWidget*, QPrinter& printer, int pageCount, int& from, int& to) {
+    CPrintTargetDlg::PrinterQuestion toPdf = [this](QWidget*, QPrinter& printer, const QString&, int pageCount,
+                                                    int& from, int& to) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString::fromStdString(pdf.string()));
         printer.setResolution(kDpi);

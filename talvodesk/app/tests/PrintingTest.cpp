@@ -49,7 +49,7 @@ std::string utf8(const std::u16string& text)
 /// The print dialog answered with a PDF file on A4 at 600 dots per inch, every page; Open model with `model`.
 class PdfDialogs final : public FrameDialogs {
 public:
-    bool choosePrinter(QWidget*, QPrinter& printer, int pageCount, int& from, int& to) override
+    bool choosePrinter(QWidget*, QPrinter& printer, const QString&, int pageCount, int& from, int& to) override
     {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString::fromStdString(pdf.string()));

@@ -398,6 +398,11 @@ bool CTalvoData::GetFileName(Bstr& name) const
     return m_spDocument && SUCCEEDED(m_spDocument->get_FileName(name.put()));
 }
 
+bool CTalvoData::GetCatalogPath(Bstr& path) const
+{
+    return m_spDocument && SUCCEEDED(m_spDocument->get_CatalogPath(path.put()));
+}
+
 void CTalvoData::OnProgress(long done, long total)
 {
     if (m_services.frame) {

@@ -78,6 +78,8 @@ public:
     /// Empties the document's file name, so the next Save makes a new file in the catalog.
     bool ClearFileName();
     bool GetFileName(platform::com::Bstr& name) const;
+    /// The catalog folder new practices are saved in.
+    bool GetCatalogPath(platform::com::Bstr& path) const;
 
     // The event and the shooter.
     bool GetEvent(platform::com::ComPtr<IEventParams>& event) const;

@@ -64,6 +64,8 @@ std::vector<CommandState> ComputeCommandStates(const FrameSnapshot& s)
         {cmd::CloseModel, s.modelValid && !P, false},
         {cmd::Print, Mt > 0, false},
         {cmd::PrintPreview, Mt > 0, false},
+        {cmd::PreviewNextPage, P && s.previewPage + 1 < s.previewPages, false},
+        {cmd::PreviewPreviousPage, P && s.previewPage > 0, false},
         {cmd::SendMail, T > 0 && !P && s.mailAvailable, false},
         {cmd::HideShot, s.currentShot, false},
         {cmd::DeleteSightingShots, S > 0, false},

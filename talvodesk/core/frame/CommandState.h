@@ -18,6 +18,9 @@ struct FrameSnapshot {
     bool documentValid = false;
     bool modelValid = false;
     bool previewOpen = false;
+    /// The page the print preview shows, zero-based, of its page count.
+    int previewPage = -1;
+    int previewPages = 0;
     std::uint32_t sightingShots = 0;
     std::uint32_t matchShots = 0;
     bool threePositions = false;

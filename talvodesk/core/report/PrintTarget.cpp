@@ -82,8 +82,9 @@ std::u16string FormatPrintDistance(float distance)
 PrintTargetLayout LayOutPrintTarget(const PrinterPage& page, float formWidth, float formHeight, float eventDistance,
                                     float distance, const PrintTargetModel& model, bool clip)
 {
-    const LONG centreX = page.printableWidth() / 2;
-    const LONG centreY = page.printableHeight() / 2;
+    // The paper's centre, wherever the unprintable edges put the printable origin.
+    const LONG centreX = page.physicalWidth / 2 - page.offsetX;
+    const LONG centreY = page.physicalHeight / 2 - page.offsetY;
     // An event without a distance of its own cannot be scaled by it: its face is printed at true size.
     const double ratio = eventDistance > 0 ? static_cast<double>(distance) / eventDistance : 1.0;
     const auto pixels = [](LONG dpi, double millimetres) {

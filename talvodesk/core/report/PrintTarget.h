@@ -48,16 +48,20 @@ bool TakesPrintDistance(double typed, float current);
 /// The distance as the field shows it ("%.*g", six digits, C locale).
 std::u16string FormatPrintDistance(float distance);
 
-/// A printer's page in its device units: the paper and the unprintable offsets on each side.
+/// A printer's page in its device units: the paper and the unprintable offsets on each side. Drawing coordinates
+/// start at the printable origin (offsetX, offsetY).
 struct PrinterPage {
     LONG physicalWidth = 0;
     LONG physicalHeight = 0;
+    /// Left and top.
     LONG offsetX = 0;
     LONG offsetY = 0;
+    LONG offsetRight = 0;
+    LONG offsetBottom = 0;
     platform::gfx::Resolution dpi;
 
-    LONG printableWidth() const { return physicalWidth - 2 * offsetX; }
-    LONG printableHeight() const { return physicalHeight - 2 * offsetY; }
+    LONG printableWidth() const { return physicalWidth - offsetX - offsetRight; }
+    LONG printableHeight() const { return physicalHeight - offsetY - offsetBottom; }
 };
 
 /// Where the face and the electronic target's window go on the printable page.
@@ -67,7 +71,7 @@ struct PrintTargetLayout {
 };
 
 /// The face of `formWidth` x `formHeight` mm, made for `eventDistance` and printed for `distance`, centred on the
-/// page; the clip is the electronic target's window when clipping, else the printable page. An event without a
+/// paper; the clip is the electronic target's window when clipping, else the printable page. An event without a
 /// distance of its own prints at true size.
 PrintTargetLayout LayOutPrintTarget(const PrinterPage& page, float formWidth, float formHeight, float eventDistance,
                                     float distance, const PrintTargetModel& model, bool clip);

@@ -45,9 +45,9 @@ Rect ReportPageRect(const PrinterPage& page, const PageMargins& margins)
         return std::max<LONG>(0, MulDiv(margin, dpi, 2540) - offset);
     };
     rect.left += beyond(margins.left, page.dpi.x, page.offsetX);
-    rect.right -= beyond(margins.right, page.dpi.x, page.offsetX);
+    rect.right -= beyond(margins.right, page.dpi.x, page.offsetRight);
     rect.top += beyond(margins.top, page.dpi.y, page.offsetY);
-    rect.bottom -= beyond(margins.bottom, page.dpi.y, page.offsetY);
+    rect.bottom -= beyond(margins.bottom, page.dpi.y, page.offsetBottom);
     return rect;
 }
 

@@ -32,7 +32,7 @@ struct PageMargins {
 };
 
 /// The layout rectangle from the printable origin: the printable page, with each margin moving its edge in only by
-/// the part beyond the unprintable offset of its axis.
+/// the part beyond the unprintable offset of its side.
 platform::gfx::Rect ReportPageRect(const PrinterPage& page, const PageMargins& margins);
 
 struct ReportFonts {

@@ -12,7 +12,7 @@ namespace talvodesk::testsupport {
 // A4 on a 600 dots-per-inch printer that cannot print the outer 100 dots of each side: with the default margins
 // the layout is (372, 254, 4388, 6562), 4016 wide, and below page 1's header (372, 422, 4388, 6442). Every line of
 // the fixed measure is 20 dots high with a leading of 2, so both report lines are 20 + 2 + 2 x 4 = 30.
-inline const PrinterPage kA4{4960, 7016, 100, 100, {600, 600}};
+inline const PrinterPage kA4{4960, 7016, 100, 100, 100, 100, {600, 600}};
 
 /// A report built for Ann's air-rifle practice on that printer, recorded instead of printed.
 class ReportBuilderFixture : public ::testing::Test {

@@ -200,13 +200,25 @@ Point CChartImpl::Map(const Rect& plot, double x, double y) const
 
 namespace {
 
+/// The titles along their axes; the x title moves along its axis past any box of `avoid` it would meet, as the
+/// labels of the vertical axis close above the horizontal one on a low chart.
 TitleBoxes placeTitles(DrawContext& dc, const ChartFonts& fonts, const std::u16string& xTitle,
-                       const std::u16string& yTitle, const Rect& plot, Point axes, LONG h)
+                       const std::u16string& yTitle, const Rect& plot, Point axes, LONG h,
+                       const std::vector<Rect>& avoid = {})
 {
     TitleBoxes boxes;
     if (!xTitle.empty()) {
         const Size size = extentIn(dc, fonts.title, xTitle);
         boxes.x = {plot.left + h / 3, axes.y - size.cy, plot.left + h / 3 + size.cx, axes.y};
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (const Rect& box : avoid) {
+                if (meets(box, boxes.x)) {
+                    boxes.x = boxes.x.translated({box.right + h / 3 - boxes.x.left, 0});
+                    moved = true;
+                }
+            }
+        }
     }
     if (!yTitle.empty()) {
         const Size size = extentIn(dc, fonts.vertical, yTitle);
@@ -358,17 +370,18 @@ void CChartImpl::Draw(DrawContext& dc, const Rect& rect, const ChartMargins& mar
     }
 
     const Point axes = Map(plot, m_yAxisLevel, m_xAxisLevel);
-    const TitleBoxes titles = placeTitles(dc, fonts, m_xTitle, m_yTitle, plot, axes, h);
+    const std::vector<PlacedLabel> labels = placeLabels(dc, layout, fonts);
+    const ChartTextBoxes texts = placeTexts(dc, layout, fonts, labels);
     dc.setTextColor(kTitleColor);
     dc.setTextAlign(platform::gfx::TA_LEFT | platform::gfx::TA_TOP);
-    if (!titles.x.isEmpty()) {
+    if (!texts.xTitle.isEmpty()) {
         dc.setFont(fonts.title);
-        dc.textOut({titles.x.left, titles.x.top}, m_xTitle);
+        dc.textOut({texts.xTitle.left, texts.xTitle.top}, m_xTitle);
     }
-    if (!titles.y.isEmpty()) {
+    if (!texts.yTitle.isEmpty()) {
         // Turned upwards about its anchor, the text's top faces left and its start sits at the box's bottom.
         dc.setFont(fonts.vertical);
-        dc.textOut({titles.y.left, titles.y.bottom}, m_yTitle);
+        dc.textOut({texts.yTitle.left, texts.yTitle.bottom}, m_yTitle);
     }
 
     dc.setFont(fonts.text);
@@ -377,22 +390,17 @@ void CChartImpl::Draw(DrawContext& dc, const Rect& rect, const ChartMargins& mar
     {
         StateSaver stage(dc);
         dc.setClipRect(rect);
-        const Rect reach = plot.inset(-(h / 2));
-        for (const ChartLabel& label : m_labels) {
-            const Point at = Map(plot, label.x, label.y);
-            const Size size = dc.textExtent(label.text);
-            Point topLeft = at;
-            if (onVerticalAxis(label)) {
+        for (const PlacedLabel& placed : labels) {
+            const Point at = placed.at;
+            if (onVerticalAxis(*placed.label)) {
                 dc.moveTo({at.x + p, at.y});
                 dc.lineTo({at.x - 2 * p, at.y});
-                topLeft = {at.x + 2 * p, at.y - size.cy / 2};
-            } else if (onHorizontalAxis(label)) {
+            } else if (onHorizontalAxis(*placed.label)) {
                 dc.moveTo({at.x, at.y + q});
                 dc.lineTo({at.x, at.y - 2 * q});
-                topLeft = {at.x - size.cx / 2, at.y + 2 * q};
             }
-            if (!label.text.empty() && meets({topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy}, reach)) {
-                dc.textOut(topLeft, label.text);
+            if (placed.written) {
+                dc.textOut({placed.box.left, placed.box.top}, placed.label->text);
             }
         }
     }
@@ -428,6 +436,58 @@ void CChartImpl::Draw(DrawContext& dc, const Rect& rect, const ChartMargins& mar
         dc.setPen({PenStyle::Solid, width, series.color});
         dc.polyline(mapped);
     }
+}
+
+std::vector<CChartImpl::PlacedLabel> CChartImpl::placeLabels(DrawContext& dc, const ChartLayout& layout,
+                                                             const ChartFonts& fonts) const
+{
+    const platform::gfx::StateSaver saver(dc);
+    dc.setFont(fonts.text);
+    const Rect& plot = layout.plot;
+    const LONG p = layout.pointX;
+    const LONG q = layout.pointY;
+    const Rect reach = plot.inset(-(layout.lineHeight / 2));
+    std::vector<PlacedLabel> placed;
+    placed.reserve(m_labels.size());
+    for (const ChartLabel& label : m_labels) {
+        const Point at = Map(plot, label.x, label.y);
+        const Size size = dc.textExtent(label.text);
+        Point topLeft = at;
+        if (onVerticalAxis(label)) {
+            topLeft = {at.x + 2 * p, at.y - size.cy / 2};
+        } else if (onHorizontalAxis(label)) {
+            topLeft = {at.x - size.cx / 2, at.y + 2 * q};
+        }
+        const Rect box{topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy};
+        placed.push_back({&label, at, box, !label.text.empty() && meets(box, reach)});
+    }
+    return placed;
+}
+
+ChartTextBoxes CChartImpl::placeTexts(DrawContext& dc, const ChartLayout& layout, const ChartFonts& fonts,
+                                      const std::vector<PlacedLabel>& labels) const
+{
+    ChartTextBoxes texts;
+    for (const PlacedLabel& placed : labels) {
+        if (placed.written) {
+            texts.labels.push_back(placed.box);
+        }
+    }
+    const platform::gfx::StateSaver saver(dc);
+    const Point axes = Map(layout.plot, m_yAxisLevel, m_xAxisLevel);
+    const TitleBoxes titles =
+        placeTitles(dc, fonts, m_xTitle, m_yTitle, layout.plot, axes, layout.lineHeight, texts.labels);
+    texts.xTitle = titles.x;
+    texts.yTitle = titles.y;
+    return texts;
+}
+
+ChartTextBoxes CChartImpl::TextBoxes(DrawContext& dc, const Rect& rect, const ChartMargins& margins, bool legend,
+                                     bool print, const ChartFonts* printFonts) const
+{
+    const ChartFonts& fonts = print && printFonts ? *printFonts : m_fonts;
+    const ChartLayout layout = Layout(dc, rect, margins, legend, print, fonts);
+    return placeTexts(dc, layout, fonts, placeLabels(dc, layout, fonts));
 }
 
 bool CChartImpl::HitTest(DrawContext& dc, const Rect& rect, const ChartMargins& margins, Point point,

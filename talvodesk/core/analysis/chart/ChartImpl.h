@@ -87,6 +87,13 @@ struct ChartLayout {
     platform::gfx::Rect plot;
 };
 
+/// Where a chart's texts go when drawn: the two titles (empty without one) and every label written, in pixels.
+struct ChartTextBoxes {
+    platform::gfx::Rect xTitle;
+    platform::gfx::Rect yTitle;
+    std::vector<platform::gfx::Rect> labels;
+};
+
 /// The chart engine every analysis graph draws with: series (polylines, or bars when a series has two points on one
 /// vertical or horizontal line), axis labels with ticks and grid lines, shaded bands, two titles and a legend, drawn
 /// through a DrawContext so the same Draw serves the screen, a recorded picture and a printer page. Owner thread
@@ -149,8 +156,25 @@ public:
                        bool legend, bool print, const ChartFonts& fonts) const;
     /// Maps data coordinates into the plot area.
     platform::gfx::Point Map(const platform::gfx::Rect& plot, double x, double y) const;
+    /// The boxes Draw writes its titles and labels into, with the same arguments.
+    ChartTextBoxes TextBoxes(platform::gfx::DrawContext& dc, const platform::gfx::Rect& rect,
+                             const ChartMargins& margins, bool legend, bool print,
+                             const ChartFonts* printFonts = nullptr) const;
 
 private:
+    /// A label's tick through `at` and its text's box, written only when the text reaches near the plot.
+    struct PlacedLabel {
+        const ChartLabel* label;
+        platform::gfx::Point at;
+        platform::gfx::Rect box;
+        bool written;
+    };
+    std::vector<PlacedLabel> placeLabels(platform::gfx::DrawContext& dc, const ChartLayout& layout,
+                                         const ChartFonts& fonts) const;
+    /// The labels placed and the titles placed clear of them.
+    ChartTextBoxes placeTexts(platform::gfx::DrawContext& dc, const ChartLayout& layout, const ChartFonts& fonts,
+                              const std::vector<PlacedLabel>& labels) const;
+
     ChartSeriesInfo* find(std::int32_t id);
     /// Applies `change` to series `id`; false when there is no such series.
     template <typename Change> bool changeSeries(std::int32_t id, Change change)

@@ -133,6 +133,20 @@ TEST(CommandStateTest, PracticeRangeAndPreviewGating)
         {"help", none, cmd::Help, true},
         {"web page", none, cmd::WebPage, true},
         {"a language while the interface is locked", [](FrameSnapshot& s) { s.uiLocked = true; }, 0x802A, false},
+        // The preview's steps only where there is a page to go to.
+        {"next on the first of three",
+         [](FrameSnapshot& s) { s.previewOpen = true, s.previewPage = 0, s.previewPages = 3; }, cmd::PreviewNextPage,
+         true},
+        {"previous on the first", [](FrameSnapshot& s) { s.previewOpen = true, s.previewPage = 0, s.previewPages = 3; },
+         cmd::PreviewPreviousPage, false},
+        {"next on the last", [](FrameSnapshot& s) { s.previewOpen = true, s.previewPage = 2, s.previewPages = 3; },
+         cmd::PreviewNextPage, false},
+        {"previous on the last", [](FrameSnapshot& s) { s.previewOpen = true, s.previewPage = 2, s.previewPages = 3; },
+         cmd::PreviewPreviousPage, true},
+        {"next on a single page", [](FrameSnapshot& s) { s.previewOpen = true, s.previewPage = 0, s.previewPages = 1; },
+         cmd::PreviewNextPage, false},
+        {"next without a preview", [](FrameSnapshot& s) { s.previewPage = 0, s.previewPages = 3; },
+         cmd::PreviewNextPage, false},
     };
     for (const GateCase& c : cases) {
         FrameSnapshot s = practice();

@@ -50,7 +50,7 @@ TEST(PrintTargetTest, TheDistanceFieldTakesDecimalNumbersFromOneToFiveHundredMet
 TEST(PrintTargetTest, TheFaceShrinksByTheDistanceRatioAndCentresOnThePrintablePage)
 {
     // A4 at 600 dots per inch with 100-dot margins: the printable page is 4760 x 6816, centred on (2380, 3408).
-    const PrinterPage a4{4960, 7016, 100, 100, {600, 600}};
+    const PrinterPage a4{4960, 7016, 100, 100, 100, 100, {600, 600}};
     struct Case {
         const char* name;
         float eventDistance;
@@ -83,6 +83,11 @@ TEST(PrintTargetTest, TheFaceShrinksByTheDistanceRatioAndCentresOnThePrintablePa
         EXPECT_EQ(c.target, layout.target);
         EXPECT_EQ(c.clipRect, layout.clip);
     }
+    // Uneven unprintable edges move the printable origin, not the face: it stays on the paper's centre.
+    const PrinterPage uneven{4960, 7016, 40, 300, 160, 100, {600, 600}};
+    const PrintTargetLayout layout = LayOutPrintTarget(uneven, 154.4F, 154.4F, 50, 10, kPrintTargetModels[1], false);
+    EXPECT_EQ((Rect{2076, 2844, 2805, 3573}), layout.target);
+    EXPECT_EQ((Rect{0, 0, 4760, 6616}), layout.clip);
 }
 
 } // namespace

@@ -25,19 +25,27 @@ CPrintoutTextCell& textCell(PrintoutPage& page, std::size_t index)
 
 TEST(ReportLayoutTest, MarginsMoveTheEdgesOnlyByThePartBeyondTheUnprintableOffsets)
 {
+    // Unprintable 50 dots at the left, 120 at the top, 300 at the right and 80 at the bottom.
+    const PrinterPage uneven{4960, 7016, 50, 120, 300, 80, {600, 600}};
     struct Case {
+        const PrinterPage& page;
         PageMargins margins;
         Rect layout;
     };
     const Case cases[] = {
         // 20 mm is 472 dots, 15 mm 354: 372 and 254 beyond the offsets.
-        {{}, {372, 254, 4388, 6562}},
+        {kA4, {}, {372, 254, 4388, 6562}},
         // 3 mm is 71 dots, inside the offset: ignored.
-        {{300, 300, 300, 300}, {0, 0, 4760, 6816}},
-        {{300, 1500, 2000, 0}, {0, 254, 4388, 6816}},
+        {kA4, {300, 300, 300, 300}, {0, 0, 4760, 6816}},
+        {kA4, {300, 1500, 2000, 0}, {0, 254, 4388, 6816}},
+        // A right margin below the left and a bottom above the top each keep their own size: 10 mm is 236 dots,
+        // 30 mm 709.
+        {kA4, {2000, 1500, 1000, 3000}, {372, 254, 4624, 6207}},
+        // Each side against its own offset: the right margin lies inside its 300 dots.
+        {uneven, {2000, 1500, 1000, 3000}, {422, 234, 4610, 6187}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.layout, ReportPageRect(kA4, c.margins));
+        EXPECT_EQ(c.layout, ReportPageRect(c.page, c.margins));
     }
     EXPECT_EQ(-3, MulDiv(-5, 1, 2)); // halves round away from zero
     EXPECT_EQ(3, MulDiv(5, 1, 2));
