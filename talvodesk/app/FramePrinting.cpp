@@ -160,11 +160,6 @@ void FramePrinting::PreviousPage()
     }
 }
 
-int FramePrinting::previewPage() const
-{
-    return m_preview != nullptr ? m_preview->page() : -1;
-}
-
 void FramePrinting::UpdatePrintPreview()
 {
     m_printout.clear();

@@ -56,8 +56,6 @@ public:
     void UpdatePrintPreview();
 
     bool previewOpen() const { return m_preview != nullptr; }
-    /// The page the preview shows, zero-based; -1 without a preview.
-    int previewPage() const;
     const Printout& printout() const { return m_printout; }
     const PageMargins& margins() const { return m_margins; }
     QPrinter& printer() { return m_printer; }

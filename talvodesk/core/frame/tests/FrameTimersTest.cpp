@@ -250,10 +250,6 @@ TEST(FrameCommandsTest, TraceTimesResetFailureAndMail)
     EXPECT_EQ(EventCodeOf(u"MRF-32-6"), 11);
     EXPECT_EQ(EventCodeOf(u"btln"), 1);
 
-    EXPECT_FALSE(ResetHardwareFailure(S_OK, u"ignored"));
-    EXPECT_EQ(ResetHardwareFailure(E_FAIL, u""), std::u16string(kNoConnectionText));
-    EXPECT_EQ(ResetHardwareFailure(E_FAIL, u"Port busy"), u"Port busy");
-
     EXPECT_TRUE(MailNeedsSave(false, 9));
     EXPECT_TRUE(MailNeedsSave(true, 10));
     EXPECT_FALSE(MailNeedsSave(false, 10));
