@@ -236,7 +236,7 @@ TEST(FrameHintsTest, CommandStateTickRefreshesTheStatusEveryHalfSecond)
     EXPECT_EQ(statuses, 4);
 }
 
-TEST(FrameCommandsTest, TraceTimesResetFailureAndMail)
+TEST(FrameCommandsTest, TraceTimesEventCodesAndMail)
 {
     COptions options;
     options.saveSecBeforeShot = 7;
