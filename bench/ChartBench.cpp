@@ -15,6 +15,7 @@
 #include "talvodesk/core/analysis/chart/TimeShiftGraph.h"
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/testing/ChartSeries.h"
 
 #include "talvodata/Register.h"
 #include "talvodata/TalvoDocument.h"
@@ -127,8 +128,9 @@ void distanceGraph(benchmark::State& state)
     for (auto _ : state) {
         graph.Recalculate();
     }
-    state.counters["points"] =
-        static_cast<double>(graph.distance().FindSeries(talvodesk::DistanceGraph::kAbsoluteDistance)->points.size());
+    state.counters["points"] = static_cast<double>(
+        talvodesk::testsupport::FindSeries(graph.distance(), talvodesk::DistanceGraph::kAbsoluteDistance)
+            ->points.size());
     state.counters["target_ms"] = 5;
     state.SetLabel("current shot: target under 5 ms");
 }
@@ -178,8 +180,8 @@ void timeShiftGraph(benchmark::State& state)
     for (auto _ : state) {
         graph.Recalculate(talvodesk::TimeShiftGraph::kAllParts, /*fractionMode=*/true);
     }
-    state.counters["points"] =
-        static_cast<double>(graph.chart().FindSeries(talvodesk::TimeShiftGraph::kDocument)->points.size());
+    state.counters["points"] = static_cast<double>(
+        talvodesk::testsupport::FindSeries(graph.chart(), talvodesk::TimeShiftGraph::kDocument)->points.size());
     const bool large = state.range(0) == kManyShots;
     state.counters["target_ms"] = large ? 100 : 10;
     state.SetLabel(large ? "600 shots, 3 s window: target under 100 ms" : "60 shots and a model: target under 10 ms");

@@ -32,18 +32,11 @@ constexpr std::chrono::seconds kStreaming{4};
 void packetToNewCoordinates(benchmark::State& state)
 {
     bench::WriteTimes writes;
-    const auto sensor = bench::startLoopingSensor(writes);
-    if (!sensor) {
-        state.SkipWithError("no simulated sensor");
+    const auto streamed = bench::startStreamedControl(state, writes);
+    if (!streamed) {
         return;
     }
-
-    auto created = talvolink::CTalvoDevice::create();
-    if (!created) {
-        state.SkipWithError("no device control");
-        return;
-    }
-    const ComPtr<talvolink::CTalvoDevice> control = created.value();
+    const ComPtr<talvolink::CTalvoDevice>& control = streamed->control;
     const auto sink = platform::com::makeComObject<bench::CoordinateSink>(*control);
     ComPtr<IConnectionPoint> point;
     DWORD cookie = 0;

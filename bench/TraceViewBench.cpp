@@ -89,18 +89,11 @@ private:
 void packetToTraceViewPainted(benchmark::State& state)
 {
     bench::WriteTimes writes;
-    const auto sensor = bench::startLoopingSensor(writes);
-    if (!sensor) {
-        state.SkipWithError("no simulated sensor");
+    const auto streamed = bench::startStreamedControl(state, writes);
+    if (!streamed) {
         return;
     }
-
-    auto created = talvolink::CTalvoDevice::create();
-    if (!created) {
-        state.SkipWithError("no device control");
-        return;
-    }
-    const ComPtr<talvolink::CTalvoDevice> control = created.value();
+    const ComPtr<talvolink::CTalvoDevice>& control = streamed->control;
 
     // The practice as the frame runs it: the device's events through the practice run into the document, whose
     // views include the trace view.

@@ -6,6 +6,8 @@
 #include "platform/com/ComObject.h"
 #include "tools/sensorsim/SensorSimulator.h"
 
+#include <benchmark/benchmark.h>
+
 #include <time.h>
 
 #include <algorithm>
@@ -70,6 +72,29 @@ inline std::unique_ptr<sensorsim::SensorSimulator> startLoopingSensor(WriteTimes
     (*sensor)->setPacketsWritten([&writes](std::size_t sent, SteadyClock::time_point at) { writes.add(sent, at); });
     ::setenv("TALVO_SERIAL_PORTS", ("COM7=" + (*sensor)->programPath()).c_str(), 1);
     return std::move(sensor).value();
+}
+
+/// The looping sensor and a device control to stream it into.
+struct StreamedControl {
+    std::unique_ptr<sensorsim::SensorSimulator> sensor;
+    platform::com::ComPtr<talvolink::CTalvoDevice> control;
+};
+
+/// Starts the looping sensor and creates the control; nothing, with the benchmark skipped, when either fails.
+inline std::optional<StreamedControl> startStreamedControl(benchmark::State& state, WriteTimes& writes)
+{
+    StreamedControl streamed{startLoopingSensor(writes), {}};
+    if (!streamed.sensor) {
+        state.SkipWithError("no simulated sensor");
+        return std::nullopt;
+    }
+    auto created = talvolink::CTalvoDevice::create();
+    if (!created) {
+        state.SkipWithError("no device control");
+        return std::nullopt;
+    }
+    streamed.control = created.value();
+    return streamed;
 }
 
 /// Notes when each NewCoordinates event came and how many records the control had received by then; the records

@@ -491,52 +491,47 @@ Variant Variant::adopt(VARIANT value)
     return result;
 }
 
+namespace {
+
+/// A VARIANT of type `type` whose member `Member` holds `value` as it is.
+template <auto Member, typename T> VARIANT holding(VARTYPE type, T value)
+{
+    VARIANT variant{};
+    variant.vt = type;
+    variant.*Member = value;
+    return variant;
+}
+
+} // namespace
+
 Variant Variant::fromInt32(std::int32_t value)
 {
-    Variant result;
-    result.m_value.vt = VT_I4;
-    result.m_value.lVal = value;
-    return result;
+    return adopt(holding<&VARIANT::lVal>(VT_I4, value));
 }
 
 Variant Variant::fromFloat(float value)
 {
-    Variant result;
-    result.m_value.vt = VT_R4;
-    result.m_value.fltVal = value;
-    return result;
+    return adopt(holding<&VARIANT::fltVal>(VT_R4, value));
 }
 
 Variant Variant::fromDouble(double value)
 {
-    Variant result;
-    result.m_value.vt = VT_R8;
-    result.m_value.dblVal = value;
-    return result;
+    return adopt(holding<&VARIANT::dblVal>(VT_R8, value));
 }
 
 Variant Variant::fromDate(DATE value)
 {
-    Variant result;
-    result.m_value.vt = VT_DATE;
-    result.m_value.date = value;
-    return result;
+    return adopt(holding<&VARIANT::date>(VT_DATE, value));
 }
 
 Variant Variant::fromBool(bool value)
 {
-    Variant result;
-    result.m_value.vt = VT_BOOL;
-    result.m_value.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return result;
+    return adopt(holding<&VARIANT::boolVal>(VT_BOOL, value ? VARIANT_TRUE : VARIANT_FALSE));
 }
 
 Variant Variant::fromString(Bstr value)
 {
-    Variant result;
-    result.m_value.vt = VT_BSTR;
-    result.m_value.bstrVal = value.detach();
-    return result;
+    return adopt(holding<&VARIANT::bstrVal>(VT_BSTR, value.detach()));
 }
 
 Variant Variant::fromUnknown(IUnknown* value)

@@ -41,6 +41,11 @@ struct Rect {
     constexpr Rect translated(Point by) const { return {left + by.x, top + by.y, right + by.x, bottom + by.y}; }
     /// Moves every edge inwards by d (outwards when d is negative).
     constexpr Rect inset(LONG d) const { return {left + d, top + d, right - d, bottom - d}; }
+    /// Whether the two share a pixel; an empty rectangle meets nothing.
+    constexpr bool intersects(const Rect& other) const
+    {
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+    }
     /// The smallest rectangle that holds both; an empty rectangle adds nothing.
     constexpr Rect united(const Rect& other) const
     {

@@ -26,9 +26,6 @@ public:
     CatalogFolderRegistration(const CatalogFolderRegistration&) = delete;
     CatalogFolderRegistration& operator=(const CatalogFolderRegistration&) = delete;
 
-    /// True once the change announcements run.
-    bool IsMonitoring() const { return m_monitor != nullptr; }
-
 private:
     std::shared_ptr<talvoshell::CatalogServices> m_services;
     /// Waits for the first read of the catalog: before it nobody listens, and the watcher is started by that

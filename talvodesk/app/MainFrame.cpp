@@ -5,6 +5,7 @@
 #include "talvodesk/app/MenuLayout.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/WindowHelpers.h"
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/frame/BandLayout.h"
 #include "talvodesk/core/frame/Caption.h"
 #include "talvodesk/core/frame/CommandTable.h"
@@ -282,13 +283,9 @@ MainFrame::~MainFrame()
 
 namespace {
 
-std::uint32_t countOf(bool found, const platform::com::ComPtr<IShotCollection>& shots)
+std::uint32_t countIfFound(bool found, const platform::com::ComPtr<IShotCollection>& shots)
 {
-    LONG count = 0;
-    if (!found || !shots || FAILED(shots->get_Count(&count))) {
-        return 0;
-    }
-    return static_cast<std::uint32_t>(std::max<LONG>(count, 0));
+    return found ? static_cast<std::uint32_t>(std::max(countOf(shots.get()), 0L)) : 0;
 }
 
 /// The first match shot's entry time; 0 without one.
@@ -302,13 +299,13 @@ std::u16string text16(const platform::com::Bstr& text)
 std::uint32_t MainFrame::sightingShots()
 {
     platform::com::ComPtr<IShotCollection> shots;
-    return m_data.IsValid() ? countOf(m_data.GetSightingShots(shots), shots) : 0;
+    return m_data.IsValid() ? countIfFound(m_data.GetSightingShots(shots), shots) : 0;
 }
 
 std::uint32_t MainFrame::matchShots()
 {
     platform::com::ComPtr<IShotCollection> shots;
-    return m_data.IsValid() ? countOf(m_data.GetMatchShots(shots), shots) : 0;
+    return m_data.IsValid() ? countIfFound(m_data.GetMatchShots(shots), shots) : 0;
 }
 
 void MainFrame::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t)
@@ -930,7 +927,7 @@ void MainFrame::openChosenFile(const std::filesystem::path& path)
 void MainFrame::onSave(cmd::Id)
 {
     platform::com::ComPtr<IShotCollection> shots;
-    if (!m_data.IsValid() || !m_data.IsModified() || countOf(m_data.GetShots(shots), shots) == 0) {
+    if (!m_data.IsValid() || !m_data.IsModified() || countIfFound(m_data.GetShots(shots), shots) == 0) {
         return;
     }
     (void)m_data.Save(); // the document reports a failure

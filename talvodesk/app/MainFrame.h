@@ -107,12 +107,10 @@ public:
     void refreshCommandStates() override;
 
     // CMainFrameBase
-    QWidget* frameWindow() override { return this; }
     QStatusBar* statusBarControl() override;
     QProgressBar* progressBar() override { return m_progress; }
     bool BeginProgress(std::uint32_t textId) override;
     void EndProgress() override;
-    std::uint32_t* lastDataTick() override { return &m_lastDataTick; }
     std::int32_t GetEventCode() override { return static_cast<std::int32_t>(m_data.GetEventCode()); }
     bool devicePresent() override { return m_lifecycle.HasDevice(); }
     bool matchMode() override { return m_lifecycle.HasDevice() && m_practice.MatchMode(); }

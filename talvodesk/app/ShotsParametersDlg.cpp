@@ -2,6 +2,7 @@
 
 #include "talvodesk/app/internal/DialogParts.h"
 #include "talvodesk/app/internal/UpDownControl.h"
+#include "talvodesk/core/document/EventCodes.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,8 +15,6 @@
 namespace talvodesk {
 
 namespace {
-
-constexpr std::int32_t kBiathlon = 2;
 
 const ShotsSpin& spinFor(int edit)
 {
@@ -49,7 +48,7 @@ CShotsParametersDlg::CShotsParametersDlg(const ShotsParameters& values, std::int
     layout->addWidget(m_coincide);
     layout->addWidget(makeOkCancel(*this));
 
-    const bool biathlon = eventCode == kBiathlon;
+    const bool biathlon = eventCode == kBiathlonEventCode;
     editOf(kIdShotMoment)->setEnabled(!biathlon);
     m_coincide->setEnabled(!biathlon);
 

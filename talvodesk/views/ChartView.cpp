@@ -1,12 +1,12 @@
 #include "talvodesk/views/ChartView.h"
 
 #include "talvodesk/core/analysis/chart/ChartStrings.h"
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/options/Options.h"
 #include "talvodesk/views/ChartWindow.h"
 
 #include "interfaces/talvodata/IAiming.h"
-#include "interfaces/talvodata/IAimingAttr.h"
 #include "platform/com/ComPtr.h"
 
 #include "platform/ui/QtText.h"
@@ -22,14 +22,6 @@ bool aimingHasShots(IAiming* aiming)
 {
     LONG shots = 0;
     return aiming && SUCCEEDED(aiming->get_ShotCount(&shots)) && shots > 0;
-}
-
-bool isMatchAiming(IAiming* aiming)
-{
-    platform::com::ComPtr<IAimingAttr> attributes;
-    VARIANT_BOOL match = VARIANT_FALSE;
-    return aiming && SUCCEEDED(aiming->get_Attr(attributes.put())) && attributes &&
-           SUCCEEDED(attributes->get_Match(&match)) && match == VARIANT_TRUE;
 }
 
 } // namespace
@@ -62,7 +54,7 @@ void CChartView::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intp
         break;
     case HintConcludeAiming: {
         auto* aiming = reinterpret_cast<IAiming*>(p1);
-        if (aimingHasShots(aiming) && (!m_hints.matchAimingsOnly || isMatchAiming(aiming))) {
+        if (aimingHasShots(aiming) && (!m_hints.matchAimingsOnly || isMatch(attributesOf(aiming).get()))) {
             parts = m_hints.concludedAiming;
         }
         break;

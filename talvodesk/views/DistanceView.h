@@ -12,8 +12,6 @@ public:
     explicit CDistanceView(ChartServices services, QWidget* parent = nullptr);
 
     DistanceGraph& graph() { return m_graph; }
-    CChartWindow* displacementWindow() const { return m_top; }
-    CChartWindow* distanceWindow() const { return m_bottom; }
 
 private:
     void Recalculate(unsigned parts) override;

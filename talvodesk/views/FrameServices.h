@@ -13,14 +13,12 @@ namespace talvodesk {
 /// What the document, the dialogs and the views reach of the main frame. Main thread only.
 class CMainFrameBase {
 public:
-    virtual QWidget* frameWindow() = 0;
     virtual QStatusBar* statusBarControl() = 0;
     /// The status bar's progress bar while one is shown, else null.
     virtual QProgressBar* progressBar() = 0;
     /// Shows a progress bar in the status bar after the text (none for an empty text).
     virtual bool BeginProgress(std::uint32_t textId) = 0;
     virtual void EndProgress() = 0;
-    virtual std::uint32_t* lastDataTick() = 0;
     virtual std::int32_t GetEventCode() = 0;
     virtual bool devicePresent() = 0;
     virtual bool matchMode() = 0;

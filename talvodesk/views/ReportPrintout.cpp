@@ -1,5 +1,7 @@
 #include "talvodesk/views/ReportPrintout.h"
 
+#include "talvodesk/core/document/EventCodes.h"
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/options/AppModule.h"
 #include "talvodesk/core/options/OptionTemplate.h"
@@ -34,7 +36,6 @@ namespace {
 constexpr std::uint32_t kUntitled = 32816;
 constexpr std::uint32_t kFontFace = 61223;
 constexpr std::uint32_t kShotNumber = 61230;
-constexpr long kBiathlon = 2;
 constexpr LONG kTargetPoints = 200;
 constexpr LONG kBiathlonTargetPoints = 300;
 constexpr LONG kHostWidth = 500;
@@ -110,15 +111,11 @@ bool addTargetPictureCell(const ReportRequest& request, PrintoutPage& page, ISho
     return true;
 }
 
-LONG subTargetOf(CTalvoData& data, IShot* shot)
+/// The face of the shot's aiming; 0 when it cannot be read.
+LONG aimingSubTarget(CTalvoData& data, IShot* shot)
 {
     ComPtr<IAiming> aiming;
-    ComPtr<IAimingAttr> attributes;
-    LONG subTarget = 0;
-    if (data.FindAiming(shot, aiming) && aiming && SUCCEEDED(aiming->get_Attr(attributes.put())) && attributes) {
-        (void)attributes->get_SubTarget(&subTarget); // unreadable: no sub-target
-    }
-    return subTarget;
+    return data.FindAiming(shot, aiming) ? subTargetOf(aiming.get()).value_or(0) : 0;
 }
 
 /// The target block at the top left: its size, (0, 0) when there is none.
@@ -132,7 +129,7 @@ bool addTargetSection(const ReportRequest& request, ReportBuilder& builder, ISho
     }
     const Rect& layout = builder.layout();
     const platform::gfx::Resolution dpi = request.page.dpi;
-    if (request.data.GetEventCode() != kBiathlon) {
+    if (request.data.GetEventCode() != kBiathlonEventCode) {
         const Rect rect{layout.left, layout.top, layout.left + MulDiv(kTargetPoints, dpi.x, 72),
                         layout.top + MulDiv(kTargetPoints, dpi.y, 72)};
         block = {rect.width(), rect.height()};
@@ -157,7 +154,7 @@ bool addTargetSection(const ReportRequest& request, ReportBuilder& builder, ISho
         for (LONG index = 1; index <= count; ++index) {
             ComPtr<IShot> shot;
             if (SUCCEEDED(match.get_Item(index, shot.put())) &&
-                (subTargetOf(request.data, shot.get()) == 2 ? 2 : 1) == subTarget) {
+                (aimingSubTarget(request.data, shot.get()) == 2 ? 2 : 1) == subTarget) {
                 (void)shots->Add(shot.get()); // a shot of the event always fits its collection
             }
         }
@@ -211,8 +208,8 @@ bool addSeriePicture(const ReportRequest& request, ReportBuilder& builder, const
     if (first == nullptr) {
         return true;
     }
-    return addTargetPictureCell(request, builder.page(), *shots, rect, subTargetOf(request.data, first), halfX, halfY,
-                                false, true);
+    return addTargetPictureCell(request, builder.page(), *shots, rect, aimingSubTarget(request.data, first), halfX,
+                                halfY, false, true);
 }
 
 bool addSeries(const ReportRequest& request, ReportBuilder& builder, float halfX, float halfY)
@@ -229,7 +226,7 @@ bool addSeries(const ReportRequest& request, ReportBuilder& builder, float halfX
         (void)face->get_FormWidth(&formWidth); // an unreadable form gives a square picture
         (void)face->get_FormHeight(&formHeight);
     }
-    const bool biathlon = request.data.GetEventCode() == kBiathlon;
+    const bool biathlon = request.data.GetEventCode() == kBiathlonEventCode;
     const SeriesTable table = MeasureSeriesTable(builder.printer(), *group, builder.fonts(), builder.units(),
                                                  builder.layout().width(), biathlon, formWidth, formHeight);
     return AddSeriesSection(builder, *group, table, biathlon, [&](const CSerie& serie, const Rect& rect) {
@@ -240,7 +237,7 @@ bool addSeries(const ReportRequest& request, ReportBuilder& builder, float halfX
 void addChartSections(const ReportRequest& request, ReportBuilder& builder)
 {
     const COptions& options = request.options;
-    const bool biathlon = request.data.GetEventCode() == kBiathlon;
+    const bool biathlon = request.data.GetEventCode() == kBiathlonEventCode;
     struct Section {
         bool on;
         ReportChart chart;

@@ -3,6 +3,8 @@
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/events/TargetEventSink.h"
 #include "talvodesk/core/frame/CommandIds.h"
+#include "talvodesk/core/frame/CommandTable.h"
+#include "talvodesk/core/frame/FrameCommands.h"
 #include "talvodesk/views/FrameServices.h"
 #include "talvodesk/views/TargetWindow.h"
 
@@ -36,6 +38,22 @@ QRect qrect(const platform::gfx::Rect& rect)
 platform::gfx::Point point(const QPoint& at)
 {
     return {at.x(), at.y()};
+}
+
+/// A shot menu item's text as the frame's menus have it: the command's text, and its key after a tab.
+QString commandText(cmd::Id id, bool hidden)
+{
+    const CommandInfo* command = FindCommand(id);
+    std::string_view text = command->text;
+    if (id == cmd::HideShot) {
+        text = HideShotMenuText(text, hidden);
+    }
+    QString label = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (!command->key.empty()) {
+        label +=
+            QLatin1Char('\t') + QString::fromLatin1(command->key.data(), static_cast<qsizetype>(command->key.size()));
+    }
+    return label;
 }
 
 bool currentShotHidden(CTalvoData& document)
@@ -227,7 +245,7 @@ void CSeriesView::showShotMenu()
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("SHOT_POPUP"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    const auto add = [&](const QString& text, std::uint16_t command) {
+    const auto addItem = [&](const QString& text, std::uint16_t command) {
         QAction* action = menu->addAction(text);
         action->setData(command);
         action->setEnabled(!m_services.commandEnabled || m_services.commandEnabled(command));
@@ -238,10 +256,13 @@ void CSeriesView::showShotMenu()
         });
         return action;
     };
-    QAction* replay = add(QStringLiteral("Replay\tSpace"), cmd::Replay);
-    add(currentShotHidden(m_services.document) ? QStringLiteral("Restore shot") : QStringLiteral("Hide shot"),
-        cmd::HideShot);
-    add(QStringLiteral("Print"), cmd::ShotPrint);
+    const auto add = [&](std::uint16_t command) {
+        return addItem(commandText(command, command == cmd::HideShot && currentShotHidden(m_services.document)),
+                       command);
+    };
+    QAction* replay = add(cmd::Replay);
+    add(cmd::HideShot);
+    add(cmd::ShotPrint);
     menu->setDefaultAction(replay);
     m_menu = menu;
     // Qt keeps a popup inside the available area of the screen under its position.

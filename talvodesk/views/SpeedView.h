@@ -13,7 +13,6 @@ public:
 
     SpeedGraph& graph() { return m_graph; }
     CChartWindow* shotsWindow() const { return m_top; }
-    CChartWindow* currentShotWindow() const { return m_bottom; }
 
 private:
     void Recalculate(unsigned parts) override;

@@ -5,10 +5,10 @@
 
 #include <QPointer>
 #include <QRect>
+#include <QWidget>
 
 #include <cstdint>
 
-class QWidget;
 struct IConnectionPoint;
 
 namespace talvodesk {

@@ -1,5 +1,6 @@
 #include "talvodesk/views/TimeIntervalsView.h"
 
+#include "talvodesk/core/document/EventCodes.h"
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/views/ChartWindow.h"
 #include "talvodesk/views/ShotDetailsPane.h"
@@ -11,8 +12,6 @@
 namespace talvodesk {
 
 namespace {
-
-constexpr long kBiathlonCode = 2;
 
 COLORREF colorRefOf(const QColor& color)
 {
@@ -43,7 +42,7 @@ void CTimeIntervalsView::OnUpdate(CView* sender, DocumentHint hint, std::intptr_
                                   std::intptr_t p3)
 {
     if (hint == HintReset && m_services.document.IsValid()) {
-        m_pane->setVisible(m_services.document.GetEventCode() != kBiathlonCode);
+        m_pane->setVisible(m_services.document.GetEventCode() != kBiathlonEventCode);
     }
     CChartView::OnUpdate(sender, hint, p1, p2, p3);
 }

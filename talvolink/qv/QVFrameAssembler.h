@@ -39,7 +39,6 @@ public:
     void reset();
 
 private:
-    void onHeader(std::span<const std::uint8_t> packet);
     void onContinuation(std::uint64_t time, std::span<const std::uint8_t> packet);
     void finish(std::uint64_t time);
 

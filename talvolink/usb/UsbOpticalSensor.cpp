@@ -70,28 +70,10 @@ void UsbOpticalSensor::setSensorKind(int kind)
     m_sensorKind = kind;
 }
 
-void UsbOpticalSensor::setAngle(double angle)
-{
-    LockGuard<RecursiveMutex> lock(requestLock());
-    m_modelAngle = angle;
-}
-
-void UsbOpticalSensor::setUseMeasuredAngle(bool measured)
-{
-    LockGuard<RecursiveMutex> lock(requestLock());
-    m_useMeasuredAngle = measured;
-}
-
 void UsbOpticalSensor::setCalibrationScale(double scale)
 {
     LockGuard<RecursiveMutex> lock(requestLock());
     m_calibrationScale = scale;
-}
-
-void UsbOpticalSensor::setChannelOffsets(const std::array<std::int32_t, 16>& offsets)
-{
-    LockGuard<RecursiveMutex> lock(requestLock());
-    m_offsets = offsets;
 }
 
 void UsbOpticalSensor::setNominalDistance(double distance)
@@ -231,17 +213,12 @@ void UsbOpticalSensor::decodeShort(std::span<const std::uint8_t> record)
 
 void UsbOpticalSensor::decodeLong(std::span<const std::uint8_t> record)
 {
-    std::array<std::int32_t, 16> offsets{};
-    {
-        LockGuard<RecursiveMutex> lock(requestLock());
-        offsets = m_offsets;
-    }
     Quadrants quadrants;
     for (std::size_t i = 0; i < quadrants.q.size(); ++i) {
         double pair = 0.0;
         for (std::size_t c = 2 * i; c < 2 * i + 2; ++c) {
             const auto raw = static_cast<std::int32_t>(bytes::le32(record, 4 * c));
-            pair += (static_cast<double>(raw) + offsets[c]) / kChannelUnit;
+            pair += static_cast<double>(raw) / kChannelUnit;
         }
         quadrants.q[i] = pair;
     }
@@ -261,16 +238,12 @@ void UsbOpticalSensor::decodeLong(std::span<const std::uint8_t> record)
 void UsbOpticalSensor::decode(const Quadrants& quadrants, const ShotTiming& shot)
 {
     int kind = kDefaultSensorKind;
-    double modelAngle = 0.0;
-    bool useMeasured = false;
     double calibrationScale = kDefaultCalibrationScale;
     double nominal = kReferenceSpacing;
     {
         LockGuard<RecursiveMutex> lock(requestLock());
         nominal = m_nominalDistance;
         kind = m_sensorKind;
-        modelAngle = m_modelAngle;
-        useMeasured = m_useMeasuredAngle;
         calibrationScale = m_calibrationScale;
     }
 
@@ -302,7 +275,8 @@ void UsbOpticalSensor::decode(const Quadrants& quadrants, const ShotTiming& shot
     }
     m_previousValid = valid;
 
-    const double angle = kind == 2 || useMeasured ? measuredAngle : modelAngle;
+    // The model sets no angle of its own: kinds other than 2 place the spots unturned.
+    const double angle = kind == 2 ? measuredAngle : 0.0;
     const double factor = kind == 2 ? filteredScale : (kind == 4 ? 25.0 : 50.0) / calibrationScale;
     const double x = (std::sin(angle) * midY + std::cos(angle) * midX) * factor;
     const double y = (std::cos(angle) * midY - std::sin(angle) * midX) * factor;

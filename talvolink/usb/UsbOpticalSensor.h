@@ -68,12 +68,7 @@ public:
 
     // Set by the model.
     void setSensorKind(int kind);
-    /// The angle used for the position by sensor kinds other than 2, unless the measured one is asked for.
-    void setAngle(double angle);
-    void setUseMeasuredAngle(bool measured);
     void setCalibrationScale(double scale);
-    /// The raw offsets added to the older firmware's sixteen channels.
-    void setChannelOffsets(const std::array<std::int32_t, 16>& offsets);
     /// The spacing of the target's emitters the scale is measured against (kReferenceSpacing until set).
     void setNominalDistance(double distance);
     double nominalDistance() const;
@@ -114,13 +109,10 @@ private:
 
     // Model settings, under the request lock.
     int m_sensorKind = kDefaultSensorKind;
-    double m_modelAngle = 0.0;
-    bool m_useMeasuredAngle = false;
     double m_calibrationScale = kDefaultCalibrationScale;
     double m_nominalDistance = kReferenceSpacing;
     long m_piezoSensitivity = 40;
     int m_parity = 0;
-    std::array<std::int32_t, 16> m_offsets{};
     std::atomic<std::uint16_t> m_lastShotReference{0};
 
     // Reader-thread state.

@@ -64,60 +64,43 @@ HRESULT ElementStorage::openElement(const OLECHAR* name, DWORD mode, ElementType
     return S_OK;
 }
 
-HRESULT ElementStorage::CreateStream(const OLECHAR* name, DWORD mode, IStream** stream)
+template <typename Object, typename Interface, typename Last>
+HRESULT ElementStorage::child(Reach reach, const OLECHAR* name, DWORD mode, ElementType type, Interface** out,
+                              Last last)
 {
     std::lock_guard guard(m_document->mutex());
-    if (!stream) {
+    if (!out) {
         return STG_E_INVALIDPOINTER;
     }
-    *stream = nullptr;
+    *out = nullptr;
     std::shared_ptr<Element> element;
     AccessMode access;
-    RETURN_IF_FAILED(createElement(name, mode, ElementType::Stream, element, access));
-    *stream = com::makeComObject<ElementStream>(m_document, std::move(element), access, 0).detach();
+    RETURN_IF_FAILED((this->*reach)(name, mode, type, element, access));
+    *out = com::makeComObject<Object>(m_document, std::move(element), access, last).detach();
     return S_OK;
+}
+
+HRESULT ElementStorage::CreateStream(const OLECHAR* name, DWORD mode, IStream** stream)
+{
+    return child<ElementStream>(&ElementStorage::createElement, name, mode, ElementType::Stream, stream,
+                                std::uint64_t{0});
 }
 
 HRESULT ElementStorage::OpenStream(const OLECHAR* name, DWORD mode, IStream** stream)
 {
-    std::lock_guard guard(m_document->mutex());
-    if (!stream) {
-        return STG_E_INVALIDPOINTER;
-    }
-    *stream = nullptr;
-    std::shared_ptr<Element> element;
-    AccessMode access;
-    RETURN_IF_FAILED(openElement(name, mode, ElementType::Stream, element, access));
-    *stream = com::makeComObject<ElementStream>(m_document, std::move(element), access, 0).detach();
-    return S_OK;
+    return child<ElementStream>(&ElementStorage::openElement, name, mode, ElementType::Stream, stream,
+                                std::uint64_t{0});
 }
 
 HRESULT ElementStorage::CreateStorage(const OLECHAR* name, DWORD mode, IStorage** storage)
 {
-    std::lock_guard guard(m_document->mutex());
-    if (!storage) {
-        return STG_E_INVALIDPOINTER;
-    }
-    *storage = nullptr;
-    std::shared_ptr<Element> element;
-    AccessMode access;
-    RETURN_IF_FAILED(createElement(name, mode, ElementType::Storage, element, access));
-    *storage = com::makeComObject<ElementStorage>(m_document, std::move(element), access, Kind::Nested).detach();
-    return S_OK;
+    return child<ElementStorage>(&ElementStorage::createElement, name, mode, ElementType::Storage, storage,
+                                 Kind::Nested);
 }
 
 HRESULT ElementStorage::OpenStorage(const OLECHAR* name, DWORD mode, IStorage** storage)
 {
-    std::lock_guard guard(m_document->mutex());
-    if (!storage) {
-        return STG_E_INVALIDPOINTER;
-    }
-    *storage = nullptr;
-    std::shared_ptr<Element> element;
-    AccessMode access;
-    RETURN_IF_FAILED(openElement(name, mode, ElementType::Storage, element, access));
-    *storage = com::makeComObject<ElementStorage>(m_document, std::move(element), access, Kind::Nested).detach();
-    return S_OK;
+    return child<ElementStorage>(&ElementStorage::openElement, name, mode, ElementType::Storage, storage, Kind::Nested);
 }
 
 HRESULT ElementStorage::Commit(DWORD /*flags*/)

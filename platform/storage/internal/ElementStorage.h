@@ -35,6 +35,12 @@ private:
                           AccessMode& access);
     HRESULT openElement(const OLECHAR* name, DWORD mode, ElementType type, std::shared_ptr<Element>& found,
                         AccessMode& access);
+    using Reach = HRESULT (ElementStorage::*)(const OLECHAR* name, DWORD mode, ElementType type,
+                                              std::shared_ptr<Element>& element, AccessMode& access);
+    /// Creates or opens (by `reach`) a child element under the document's lock and hands out an `Object` over it,
+    /// made with `last` as its last argument.
+    template <typename Object, typename Interface, typename Last>
+    HRESULT child(Reach reach, const OLECHAR* name, DWORD mode, ElementType type, Interface** out, Last last);
 
     std::shared_ptr<Document> m_document;
     std::shared_ptr<Element> m_element;

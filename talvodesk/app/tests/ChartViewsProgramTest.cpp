@@ -2,6 +2,7 @@
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/tests/support/ProgramRun.h"
+#include "talvodesk/core/testing/ChartSeries.h"
 #include "talvodesk/core/testing/PracticeFiles.h"
 #include "talvodesk/views/ChartWindow.h"
 #include "talvodesk/views/CoordinationView.h"
@@ -20,6 +21,7 @@
 #include <filesystem>
 
 using namespace talvodesk;
+using talvodesk::testsupport::FindSeries;
 namespace fs = std::filesystem;
 
 namespace {
@@ -86,7 +88,7 @@ template <typename View> View* showPage(MainFrame* frame, const ViewPage& page, 
 
 long pointsOf(CChartImpl& chart, std::int32_t id)
 {
-    return static_cast<long>(chart.FindSeries(id)->points.size());
+    return static_cast<long>(FindSeries(chart, id)->points.size());
 }
 
 TEST_F(ChartViewsProgramTest, TheThreeGraphsOfASixtyShotPracticeWithAModelAreShownThroughTheViewCommands)
@@ -132,9 +134,9 @@ TEST_F(ChartViewsProgramTest, TheThreeGraphsOfASixtyShotPracticeWithAModelAreSho
         // The first match shot is current: the default 2 s window holds all 300 samples before the shot, and 40
         // follow it.
         EXPECT_EQ(pointsOf(distance->graph().distance(), DistanceGraph::kAbsoluteDistance), 300 + 40);
-        EXPECT_EQ(coordination->graph().chart().FindSeries(CoordinationGraph::kDocumentFinal)->name,
+        EXPECT_EQ(FindSeries(coordination->graph().chart(), CoordinationGraph::kDocumentFinal)->name,
                   u"Coordination: 60 match shots");
-        EXPECT_EQ(coordination->graph().chart().FindSeries(CoordinationGraph::kModelFinal)->name,
+        EXPECT_EQ(FindSeries(coordination->graph().chart(), CoordinationGraph::kModelFinal)->name,
                   u"Model: 60 match shots");
         EXPECT_GT(pointsOf(coordination->graph().chart(), CoordinationGraph::kModelFinal) +
                       pointsOf(coordination->graph().chart(), CoordinationGraph::kModelBefore),
@@ -162,8 +164,8 @@ TEST_F(ChartViewsProgramTest, TheTimeViewsOfASixtyShotPracticeWithAModelAreShown
             showPage<CTimeIntervalsView>(frame, {cmd::ViewIntervals, "TimeIntervalsView"}, "TimeIntervalsView");
         ASSERT_TRUE(shift && speed && intervals);
         const CChartImpl& totals = shift->graph().chart();
-        EXPECT_EQ(totals.FindSeries(TimeShiftGraph::kDocument)->name, u"Time shift: 60 match shots");
-        EXPECT_EQ(totals.FindSeries(TimeShiftGraph::kModel)->name, u"Model: 60 match shots");
+        EXPECT_EQ(FindSeries(totals, TimeShiftGraph::kDocument)->name, u"Time shift: 60 match shots");
+        EXPECT_EQ(FindSeries(totals, TimeShiftGraph::kModel)->name, u"Model: 60 match shots");
         // The default 2 s window holds all 300 samples before the shot, and 40 follow it.
         EXPECT_EQ(pointsOf(shift->graph().chart(), TimeShiftGraph::kDocument), 300 + 40);
         EXPECT_LT(totals.m_yMin, totals.m_yMax);

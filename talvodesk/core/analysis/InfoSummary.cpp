@@ -1,6 +1,7 @@
 #include "talvodesk/core/analysis/InfoSummary.h"
 
 #include "talvodesk/core/analysis/ShotStatistics.h"
+#include "talvodesk/core/document/EventCodes.h"
 #include "talvodesk/core/document/TalvoData.h"
 
 #include "interfaces/talvodata/IAimingAttr.h"
@@ -269,7 +270,7 @@ void ComputeSummary(CTalvoData& data, InfoSummary& summary, bool documentPart, b
         return;
     }
     summary.controlInterval = data.ControlInterval();
-    summary.biathlon = data.GetEventCode() == 2;
+    summary.biathlon = data.GetEventCode() == kBiathlonEventCode;
     SummaryRules rules;
     rules.biathlon = summary.biathlon;
     rules.centreGroup = data.CentreGroup();

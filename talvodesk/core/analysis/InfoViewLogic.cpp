@@ -2,6 +2,7 @@
 
 #include "talvodesk/core/analysis/Drawing.h"
 #include "talvodesk/core/analysis/InfoPage.h"
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/frame/CommandIds.h"
 #include "talvodesk/core/options/AppModule.h"
@@ -84,16 +85,6 @@ std::vector<ComPtr<IAiming>> aimingsOfShots(CTalvoData& data, bool model)
         }
     }
     return found;
-}
-
-long subTargetOf(IAiming& aiming)
-{
-    ComPtr<IAimingAttr> attributes;
-    LONG subTarget = 1;
-    if (SUCCEEDED(aiming.get_Attr(attributes.put())) && attributes) {
-        (void)attributes->get_SubTarget(&subTarget); // Unreadable: the first face.
-    }
-    return subTarget;
 }
 
 } // namespace
@@ -265,7 +256,7 @@ void InfoViewLogic::fillTargets()
             if (single) {
                 (void)single->Add(aiming.get());
             }
-            ITarget* face = subTargetOf(*aiming) == 1 ? standing : prone;
+            ITarget* face = subTargetOf(aiming.get()).value_or(1) == 1 ? standing : prone;
             if (face) {
                 (void)face->Add(aiming.get());
             }

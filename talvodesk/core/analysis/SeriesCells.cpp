@@ -2,7 +2,9 @@
 
 #include "platform/gfx/Color.h"
 #include "platform/gfx/DrawContext.h"
+#include "platform/gfx/Letterbox.h"
 #include "platform/gfx/TextFormat.h"
+#include "platform/text/Ascii.h"
 #include "platform/text/Printf.h"
 
 #include <cmath>
@@ -16,16 +18,6 @@ namespace {
 constexpr COLORREF kRed = 0x0000FF;
 constexpr COLORREF kDottedFrame = 0x808080;
 constexpr LONG kColumnGap = 3;
-
-bool intersects(const Rect& a, const Rect& b)
-{
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
-std::u16string widen(const std::string& text)
-{
-    return {text.begin(), text.end()};
-}
 
 } // namespace
 
@@ -55,7 +47,7 @@ ShotListColumns& ShotListColumnTable()
 
 void CCell::DrawIfVisible(DrawContext& context, const Rect* update) const
 {
-    if (!visible || rect.width() == 0 || rect.height() == 0 || (update && !intersects(*update, rect))) {
+    if (!visible || rect.width() == 0 || rect.height() == 0 || (update && !update->intersects(rect))) {
         return;
     }
     Draw(context, update);
@@ -76,38 +68,20 @@ Rect CTextCell::GetContentRect() const
 
 void CTextCell::SetNumber(float value, const char* format)
 {
-    text = widen(platform::text::formatC(format, static_cast<double>(value)));
+    text = platform::text::widenAscii(platform::text::formatC(format, static_cast<double>(value)));
 }
 
 void CTextCell::SetDuration(double days)
 {
     double hours = days * 24;
     const double seconds = (hours - std::floor(hours)) * 60 * 60;
-    text = widen(platform::text::formatC("%02.1f", static_cast<double>(static_cast<float>(seconds))));
+    text =
+        platform::text::widenAscii(platform::text::formatC("%02.1f", static_cast<double>(static_cast<float>(seconds))));
 }
 
 Rect FitIcon(const Rect& space, const Rect& bounds)
 {
-    const LONG bw = bounds.width();
-    const LONG bh = bounds.height();
-    const LONG sw = space.width();
-    const LONG sh = space.height();
-    if (bw == 0 || bh == 0 || sw == 0 || sh == 0) {
-        return space;
-    }
-    const LONG pictureRatio = bw * 1000 / bh;
-    const LONG spaceRatio = sw * 1000 / sh;
-    Rect fitted = space;
-    if (pictureRatio > spaceRatio) {
-        const LONG shrink = (sh - sw * 1000 / pictureRatio + 1) / 2;
-        fitted.top += shrink;
-        fitted.bottom -= shrink;
-    } else {
-        const LONG shrink = (sw - sh * pictureRatio / 1000 + 1) / 2;
-        fitted.left += shrink;
-        fitted.right -= shrink;
-    }
-    return fitted;
+    return letterbox(space, bounds.width(), bounds.height());
 }
 
 void CTextCell::Draw(DrawContext& context, const Rect* /*update*/) const

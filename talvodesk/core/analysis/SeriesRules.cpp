@@ -1,8 +1,11 @@
 #include "talvodesk/core/analysis/SeriesRules.h"
 
+#include "interfaces/talvodata/ITargetParams.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace talvodesk {
 
@@ -119,7 +122,7 @@ std::chrono::milliseconds KeyboardSelectionDelay(std::optional<int> keyboardDela
     return std::chrono::milliseconds(keyboardDelay ? (std::clamp(*keyboardDelay, 0, 3) + 1) * 250 : 250);
 }
 
-float SnapToRing(float extent, std::span<const float> radii)
+float FirstRadiusHolding(float extent, std::span<const float> radii)
 {
     for (const float radius : radii) {
         if (radius >= extent) {
@@ -127,6 +130,18 @@ float SnapToRing(float extent, std::span<const float> radii)
         }
     }
     return extent;
+}
+
+float RingRadiusHolding(ITargetParams* face, LONG innerRing, float extent)
+{
+    std::vector<float> radii;
+    for (LONG ring = innerRing; face && ring >= 1; --ring) {
+        float diameter = 0;
+        if (SUCCEEDED(face->get_Ring(ring, &diameter))) {
+            radii.push_back(diameter / 2);
+        }
+    }
+    return FirstRadiusHolding(extent, radii);
 }
 
 std::optional<LONG> ScrollIntoView(LONG top, LONG bottom, LONG position, LONG clientHeight, bool force)

@@ -8,6 +8,8 @@
 #include <optional>
 #include <span>
 
+struct ITargetParams;
+
 namespace talvodesk {
 
 /// Where the shot list puts a serie's target: beside its table when both fit the pane, else above it.
@@ -70,7 +72,10 @@ std::chrono::milliseconds KeyboardSelectionDelay(std::optional<int> keyboardDela
 
 /// The first radius of `radii` (rings from the inner wanted one outwards) that holds `extent`; `extent` itself when
 /// none does.
-float SnapToRing(float extent, std::span<const float> radii);
+float FirstRadiusHolding(float extent, std::span<const float> radii);
+/// The radius of the first ring of `face`, from ring `innerRing` out to ring 1, that holds `extent`: a zoom or scale
+/// snapped to the face's rings. `extent` itself when none does or without a face; an unreadable ring is passed over.
+float RingRadiusHolding(ITargetParams* face, LONG innerRing, float extent);
 
 /// The scroll position that brings rows `top`..`bottom` (content coordinates) into a client `clientHeight` high
 /// now scrolled to `position`, moving as little as possible. Nothing when the rows are taller than the client

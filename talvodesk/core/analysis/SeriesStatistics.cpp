@@ -1,6 +1,7 @@
 #include "talvodesk/core/analysis/SeriesStatistics.h"
 
 #include "talvodesk/core/analysis/Drawing.h"
+#include "talvodesk/core/document/ShotFacts.h"
 
 #include "interfaces/talvodata/IAimingAttr.h"
 #include "interfaces/talvodata/IEventParams.h"
@@ -8,6 +9,7 @@
 #include "interfaces/talvodata/ITargetParams.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
+#include "platform/text/Ascii.h"
 #include "platform/text/Printf.h"
 
 #include <cmath>
@@ -21,26 +23,9 @@ namespace {
 constexpr double kTenthsPerDay = 864000.0;
 constexpr float kFullSteadiness = 100.0F;
 
-std::u16string widen(const std::string& text)
-{
-    return {text.begin(), text.end()};
-}
-
 std::u16string integerText(long value)
 {
-    return widen(platform::text::formatC("%li", value));
-}
-
-ComPtr<IAimingAttr> attributesOf(IAiming* aiming, IShot& shot)
-{
-    ComPtr<IAimingAttr> attributes;
-    if (aiming) {
-        (void)aiming->get_Attr(attributes.put()); // An aiming without attributes falls back to the shot's.
-    }
-    if (!attributes) {
-        (void)shot.get_Attr(attributes.put());
-    }
-    return attributes;
+    return platform::text::widenAscii(platform::text::formatC("%li", value));
 }
 
 float ringDiameter(ITargetParams* target, LONG score)
@@ -100,7 +85,7 @@ double aimingTime(IAiming* aiming, IShot& shot, IAimingAttr* attributes, const R
 
 void setPercent(CTextCell& cell, float percent)
 {
-    cell.text = widen(platform::text::formatC("%i%%", static_cast<int>(percent)));
+    cell.text = platform::text::widenAscii(platform::text::formatC("%i%%", static_cast<int>(percent)));
     cell.red = percent == kFullSteadiness;
 }
 
@@ -122,17 +107,17 @@ void formatValues(CStatisticsRow& row, double time, const std::array<float, 6>& 
 RowValues ReadRowValues(IAiming* aiming, IShot& shot, const RowContext& context)
 {
     RowValues values;
-    VARIANT_BOOL missed = VARIANT_FALSE;
-    (void)shot.get_Missed(&missed);
-    const ComPtr<IAimingAttr> attributes = attributesOf(aiming, shot);
-    LONG subTarget = 1;
+    ComPtr<IAimingAttr> attributes = attributesOf(aiming);
+    if (!attributes) {
+        attributes = attributesOf(&shot); // An aiming without attributes falls back to the shot's.
+    }
+    const LONG subTarget = subTargetOf(attributes.get()).value_or(1);
     VARIANT_BOOL match = VARIANT_TRUE;
     if (attributes) {
-        (void)attributes->get_SubTarget(&subTarget);
-        (void)attributes->get_Match(&match);
+        (void)attributes->get_Match(&match); // Unreadable: a match shot.
     }
     values.match = match == VARIANT_TRUE;
-    if (missed == VARIANT_TRUE) {
+    if (isMissed(&shot)) {
         values.missed = VARIANT_TRUE;
         return values;
     }

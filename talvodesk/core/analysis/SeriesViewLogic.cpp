@@ -2,6 +2,8 @@
 
 #include "talvodesk/core/analysis/Drawing.h"
 #include "talvodesk/core/analysis/SeriesStatistics.h"
+#include "talvodesk/core/document/EventCodes.h"
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/options/Options.h"
 
@@ -28,7 +30,6 @@ namespace {
 constexpr int kSighting = 0;
 constexpr int kMatch = 1;
 constexpr int kSelectionTimer = 1;
-constexpr long kBiathlonEvent = 2;
 constexpr LONG kRowGap = 3;
 constexpr LONG kHitSlack = 2;
 constexpr COLORREF kWhite = 0xFFFFFF;
@@ -49,24 +50,6 @@ bool isHidden(IShot* shot)
 {
     VARIANT_BOOL hidden = VARIANT_FALSE;
     return shot && SUCCEEDED(shot->get_Hidden(&hidden)) && hidden == VARIANT_TRUE;
-}
-
-LONG subTargetOf(IAiming* aiming)
-{
-    ComPtr<IAimingAttr> attributes;
-    LONG subTarget = 1;
-    if (aiming && SUCCEEDED(aiming->get_Attr(attributes.put())) && attributes) {
-        (void)attributes->get_SubTarget(&subTarget); // Unreadable: the first face.
-    }
-    return subTarget;
-}
-
-bool isMatchShot(IShot* shot)
-{
-    ComPtr<IAimingAttr> attributes;
-    VARIANT_BOOL match = VARIANT_FALSE;
-    return shot && SUCCEEDED(shot->get_Attr(attributes.put())) && attributes &&
-           SUCCEEDED(attributes->get_Match(&match)) && match == VARIANT_TRUE;
 }
 
 /// How far from the centre the breaches, and with `traces` the whole traces, of the shots reach in x and y.
@@ -123,7 +106,7 @@ bool SeriesViewLogic::documentValid() const
 
 bool SeriesViewLogic::biathlon() const
 {
-    return documentValid() && document()->GetEventCode() == kBiathlonEvent;
+    return documentValid() && document()->GetEventCode() == kBiathlonEventCode;
 }
 
 int SeriesViewLogic::shotsPerSerie() const
@@ -289,7 +272,7 @@ bool SeriesViewLogic::RebuildAimingGroup(int g)
         if (shown.empty()) {
             continue;
         }
-        CSerie* serie = CreateSerie(g, subTargetOf(aiming.get()));
+        CSerie* serie = CreateSerie(g, subTargetOf(aiming.get()).value_or(1));
         if (!serie) {
             return false;
         }
@@ -395,7 +378,7 @@ void SeriesViewLogic::AppendShot(IAiming* aiming, IShot* shot, bool recomputeGro
         return;
     }
     const bool isBiathlon = biathlon();
-    const int g = isMatchShot(shot) ? kMatch : kSighting;
+    const int g = isMatch(attributesOf(shot).get()) ? kMatch : kSighting;
     CGroup& group = m_groups[static_cast<std::size_t>(g)];
     const int perSerie = shotsPerSerie();
     const int n = static_cast<int>(group.series.size());
@@ -419,7 +402,7 @@ void SeriesViewLogic::AppendShot(IAiming* aiming, IShot* shot, bool recomputeGro
         }
     }
     if (!placed) {
-        CSerie* serie = CreateSerie(g, subTargetOf(aiming));
+        CSerie* serie = CreateSerie(g, subTargetOf(aiming).value_or(1));
         if (!serie) {
             return;
         }
@@ -788,15 +771,9 @@ void SeriesViewLogic::ZoomTargets(bool sighting, bool match)
             if (calibre == 0) {
                 (void)event->get_Caliber(&calibre);
             }
-            std::vector<float> radii;
-            for (LONG score = m_services.options.advancedMode ? 9 : 7; score >= 1 && face; --score) {
-                float diameter = 0;
-                if (SUCCEEDED(face->get_Ring(score, &diameter))) {
-                    radii.push_back(diameter / 2);
-                }
-            }
-            halfWidth = SnapToRing(extentX + calibre / 2, radii);
-            halfHeight = SnapToRing(extentY + calibre / 2, radii);
+            const LONG innerRing = m_services.options.advancedMode ? 9 : 7;
+            halfWidth = RingRadiusHolding(face.get(), innerRing, extentX + calibre / 2);
+            halfHeight = RingRadiusHolding(face.get(), innerRing, extentY + calibre / 2);
         }
         for (const auto& serie : m_groups[static_cast<std::size_t>(g)].series) {
             if (ITarget* target = serie->window ? serie->window->target() : nullptr) {

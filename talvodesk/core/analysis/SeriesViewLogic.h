@@ -120,7 +120,6 @@ public:
 
     const CGroup& group(int index) const { return m_groups[static_cast<std::size_t>(index)]; }
     IShot* currentShot() const { return m_current.get(); }
-    const SeriesScrollBars& scrollBars() const { return m_bars; }
     /// The row under a client point, grown 2 pixels up and down; null for none.
     const CStatisticsRow* RowAt(platform::gfx::Point client) const;
     /// A content rectangle in client coordinates.

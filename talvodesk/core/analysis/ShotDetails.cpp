@@ -2,7 +2,7 @@
 
 #include "talvodesk/core/analysis/PageElements.h"
 #include "talvodesk/core/analysis/chart/ChartStrings.h"
-#include "talvodesk/core/document/ShotCount.h"
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/options/AppModule.h"
 #include "talvodesk/core/options/TextFormat.h"
@@ -17,16 +17,6 @@
 namespace talvodesk {
 
 using platform::com::ComPtr;
-
-namespace {
-
-DATE shotTimeOf(IShot* shot)
-{
-    DATE time = 0;
-    return SUCCEEDED(shot->get_ShotTime(&time)) ? time : 0;
-}
-
-} // namespace
 
 const std::array<ShotPageRow, 7> kShotPageRows = {{
     {u"idShotNumber", chartstrings::kMatchShotNumber, false, true},

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "platform/com/ComObject.h"
-#include "platform/com/Dispatch.h"
+#include "talvodesk/core/events/EventSink.h"
+
+#include "interfaces/talvolink/_ITalvoDeviceEvents.h"
 
 namespace talvodesk {
 
@@ -10,23 +11,13 @@ class CalibrationState;
 /// The calibration dialog's sink of the device control's events: StartAiming, NewCoordinates, Shot and
 /// ConcludeAiming go to the calibration rules; FinalConcludeAiming and the rest are accepted and ignored. Owner
 /// thread only.
-class CalibrationEventSink final : public platform::com::ComObject<IDispatch> {
+class CalibrationEventSink final : public EventSink<CalibrationState, _ITalvoDeviceEvents::kIid> {
 public:
-    explicit CalibrationEventSink(CalibrationState& state) : m_state(&state) {}
-
-    HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                   EXCEPINFO* exceptionInfo, UINT* argumentError) override;
-
-    /// The rules go away: later events are dropped.
-    void Detach() { m_state = nullptr; }
-
-protected:
-    HRESULT queryExtraInterface(REFIID riid, void** ppvObject) override;
+    using EventSink::EventSink;
 
 private:
     ~CalibrationEventSink() override = default;
-
-    CalibrationState* m_state;
+    void dispatch(CalibrationState& state, DISPID event, const EventArguments& arguments) override;
 };
 
 } // namespace talvodesk

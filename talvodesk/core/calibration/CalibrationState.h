@@ -84,7 +84,6 @@ public:
     CalibrationVariant DrawingVariant() const { return m_variant; }
     CalibrationControls ReadControls() const;
     const CalibrationPicture& Picture() const { return m_picture; }
-    bool PreviewMode() const { return m_previewMode; }
 
     // Sliders: each writes the device and gives its label.
     std::string SetPiezoSensitivity(int position);

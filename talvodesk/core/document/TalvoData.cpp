@@ -2,7 +2,7 @@
 
 #include "talvodesk/core/document/EventCodes.h"
 #include "talvodesk/core/document/PulseLog.h"
-#include "talvodesk/core/document/ShotCount.h"
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/options/AppModule.h"
 #include "talvodesk/core/options/TextFormat.h"
 
@@ -603,17 +603,6 @@ bool CTalvoData::FindAiming(IShot* shot, ComPtr<IAiming>& aiming)
     ComPtr<IAimingCollection> aimings;
     ComPtr<IAiming> found;
     if (!shot || !GetAimings(aimings) || FAILED(aimings->FindAiming(shot, found.put())) || !found) {
-        return false;
-    }
-    aiming = found;
-    return true;
-}
-
-bool CTalvoData::FindModelAiming(IShot* shot, ComPtr<IAiming>& aiming) const
-{
-    ComPtr<IAimingCollection> aimings;
-    ComPtr<IAiming> found;
-    if (!shot || !GetModelAimings(aimings) || FAILED(aimings->FindAiming(shot, found.put())) || !found) {
         return false;
     }
     aiming = found;

@@ -113,7 +113,6 @@ public:
     bool GetModelAimings(platform::com::ComPtr<IAimingCollection>& aimings) const;
     bool GetModelShots(platform::com::ComPtr<IShotCollection>& shots) const;
     bool FindAiming(IShot* shot, platform::com::ComPtr<IAiming>& aiming);
-    bool FindModelAiming(IShot* shot, platform::com::ComPtr<IAiming>& aiming) const;
 
     // The current shot and the switches.
     bool GetCurrentShot(platform::com::ComPtr<IShot>& shot) const;

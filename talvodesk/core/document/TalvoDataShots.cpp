@@ -1,6 +1,7 @@
 #include "talvodesk/core/document/TalvoData.h"
 
-#include "talvodesk/core/document/ShotCount.h"
+#include "talvodesk/core/document/EventCodes.h"
+#include "talvodesk/core/document/ShotFacts.h"
 
 #include "interfaces/talvodata/IEventParams.h"
 #include "platform/com/ObjectIdentity.h"
@@ -18,13 +19,6 @@ using platform::com::Variant;
 namespace {
 
 constexpr long kDefaultShotsPerSerie = 10;
-constexpr long kBiathlonCode = 2;
-
-bool isMissed(IShot* shot)
-{
-    VARIANT_BOOL missed = VARIANT_FALSE;
-    return SUCCEEDED(shot->get_Missed(&missed)) && missed == VARIANT_TRUE;
-}
 
 ComPtr<IShot> itemOf(IShotCollection* shots, long index)
 {
@@ -33,15 +27,6 @@ ComPtr<IShot> itemOf(IShotCollection* shots, long index)
         shot.reset();
     }
     return shot;
-}
-
-ComPtr<IAimingAttr> attributesOf(IShot* shot)
-{
-    ComPtr<IAimingAttr> attributes;
-    if (FAILED(shot->get_Attr(attributes.put()))) {
-        attributes.reset();
-    }
-    return attributes;
 }
 
 /// The 1-based position of `shot` in the collection by object identity, 0 when absent.
@@ -166,10 +151,8 @@ bool CTalvoData::AddShot(IShot* shot, IAiming* aiming)
             NextDispersionOffset(shot);
         }
         if (m_bCentreGroup) {
-            VARIANT_BOOL match = VARIANT_FALSE;
             ComPtr<IShotCollection> group;
-            const bool isMatch = attributes && SUCCEEDED(attributes->get_Match(&match)) && match == VARIANT_TRUE;
-            if (isMatch ? GetMatchShots(group) : GetSightingShots(group)) {
+            if (isMatch(attributes.get()) ? GetMatchShots(group) : GetSightingShots(group)) {
                 (void)CentreShots(group.get());
             }
             centred = true;
@@ -345,8 +328,8 @@ bool CTalvoData::NavigateShot(IShot* from, ComPtr<IShot>& out, int step)
     } else if (step == -1 || step == 1) {
         q = p + step;
     } else if (step == -2 || step == 2) {
-        q = GetEventCode() == kBiathlonCode ? AimingStepTarget(list.get(), n, from, p, step)
-                                            : SeriesStepTarget(p, step);
+        q = GetEventCode() == kBiathlonEventCode ? AimingStepTarget(list.get(), n, from, p, step)
+                                                 : SeriesStepTarget(p, step);
     } else {
         q = p;
     }

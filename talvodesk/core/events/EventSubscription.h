@@ -17,7 +17,6 @@ public:
     EventSubscription(const EventSubscription&) = delete;
     EventSubscription& operator=(const EventSubscription&) = delete;
 
-    bool isActive() const { return static_cast<bool>(m_point); }
     void reset();
 
 private:

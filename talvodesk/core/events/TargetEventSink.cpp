@@ -1,9 +1,6 @@
 #include "talvodesk/core/events/TargetEventSink.h"
 
-#include "talvodesk/core/events/EventArguments.h"
-
 #include "interfaces/talvoboard/DispIds.h"
-#include "interfaces/talvoboard/_ITargetEvents.h"
 #include "interfaces/talvodata/IAiming.h"
 #include "interfaces/talvodata/IShot.h"
 #include "platform/com/ComPtr.h"
@@ -12,43 +9,25 @@ namespace talvodesk {
 
 using platform::com::ComPtr;
 
-HRESULT TargetEventSink::queryExtraInterface(REFIID riid, void** ppvObject)
+void TargetEventSink::dispatch(TargetEventHandler& handler, DISPID event, const EventArguments& arguments)
 {
-    if (riid != _ITargetEvents::kIid) {
-        return E_NOINTERFACE;
-    }
-    *ppvObject = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-}
-
-HRESULT TargetEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                UINT*)
-{
-    if (!params || (flags & DISPATCH_METHOD) == 0) {
-        return E_INVALIDARG;
-    }
-    if (!m_handler) {
-        return S_OK;
-    }
-    const EventArguments arguments(*params);
     const UINT n = arguments.count();
-    switch (dispIdMember) {
+    switch (event) {
     case DISPID_TARGETEVENTS_SELECTIONCHANGED:
-        m_handler->OnSelectionChanged();
+        handler.OnSelectionChanged();
         break;
     case DISPID_TARGETEVENTS_ZOOMCHANGED:
-        m_handler->OnZoomChanged();
+        handler.OnZoomChanged();
         break;
     case DISPID_TARGETEVENTS_RIGHTCLICK:
     case DISPID_TARGETEVENTS_DBLCLICK:
         if (n == 2) {
             const float x = arguments.real(0);
             const float y = arguments.real(1);
-            if (dispIdMember == DISPID_TARGETEVENTS_RIGHTCLICK) {
-                m_handler->OnRightClick(x, y);
+            if (event == DISPID_TARGETEVENTS_RIGHTCLICK) {
+                handler.OnRightClick(x, y);
             } else {
-                m_handler->OnDblClick(x, y);
+                handler.OnDblClick(x, y);
             }
         }
         break;
@@ -59,23 +38,22 @@ HRESULT TargetEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD flags, D
             const ComPtr<IShot> shot = arguments.objectAs<IShot>(1);
             const float x = arguments.real(2);
             const float y = arguments.real(3);
-            if (dispIdMember == DISPID_TARGETEVENTS_STARTDRAG) {
-                m_handler->OnStartDrag(aiming.get(), shot.get(), x, y);
+            if (event == DISPID_TARGETEVENTS_STARTDRAG) {
+                handler.OnStartDrag(aiming.get(), shot.get(), x, y);
             } else {
-                m_handler->OnEndDrag(aiming.get(), shot.get(), x, y);
+                handler.OnEndDrag(aiming.get(), shot.get(), x, y);
             }
         }
         break;
     case DISPID_TARGETEVENTS_REPLAYPOSITIONCHANGED:
-        m_handler->OnReplayPositionChanged();
+        handler.OnReplayPositionChanged();
         break;
     case DISPID_TARGETEVENTS_ENDREPLAY:
-        m_handler->OnEndReplay();
+        handler.OnEndReplay();
         break;
     default:
         break;
     }
-    return S_OK;
 }
 
 } // namespace talvodesk

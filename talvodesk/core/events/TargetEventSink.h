@@ -1,7 +1,8 @@
 #pragma once
 
-#include "platform/com/ComObject.h"
-#include "platform/com/Dispatch.h"
+#include "talvodesk/core/events/EventSink.h"
+
+#include "interfaces/talvoboard/_ITargetEvents.h"
 
 struct IAiming;
 struct IShot;
@@ -27,23 +28,13 @@ protected:
 
 /// The _ITargetEvents sink of a host: decodes each call and hands it to the handler. Calls whose arguments do not
 /// fit are dropped. Owner thread only.
-class TargetEventSink final : public platform::com::ComObject<IDispatch> {
+class TargetEventSink final : public EventSink<TargetEventHandler, _ITargetEvents::kIid> {
 public:
-    explicit TargetEventSink(TargetEventHandler& handler) : m_handler(&handler) {}
-
-    HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                   EXCEPINFO* exceptionInfo, UINT* argumentError) override;
-
-    /// The handler goes away: later events are dropped.
-    void Detach() { m_handler = nullptr; }
-
-protected:
-    HRESULT queryExtraInterface(REFIID riid, void** ppvObject) override;
+    using EventSink::EventSink;
 
 private:
     ~TargetEventSink() override = default;
-
-    TargetEventHandler* m_handler;
+    void dispatch(TargetEventHandler& handler, DISPID event, const EventArguments& arguments) override;
 };
 
 } // namespace talvodesk

@@ -1,5 +1,6 @@
 #include "talvodesk/core/frame/FrameCommands.h"
 
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/frame/CommandState.h"
 #include "talvodesk/core/options/Options.h"
@@ -21,12 +22,6 @@ constexpr LONG kSubDevice = 1;
 constexpr std::int32_t kProneSubTarget = 2;
 constexpr std::int32_t kStandingSubTarget = 1;
 constexpr std::int32_t kKneelingSubTarget = -1;
-
-LONG countOf(IAimingCollection* aimings)
-{
-    LONG count = 0;
-    return aimings && SUCCEEDED(aimings->get_Count(&count)) ? count : 0;
-}
 
 } // namespace
 
@@ -166,14 +161,6 @@ std::string_view HideShotMenuText(std::string_view commandText, bool hidden)
         return commandText;
     }
     return hidden ? commandText.substr(lineFeed + 1) : commandText.substr(0, lineFeed);
-}
-
-std::optional<std::u16string> ResetHardwareFailure(HRESULT reconnect, std::u16string_view deviceError)
-{
-    if (SUCCEEDED(reconnect)) {
-        return std::nullopt;
-    }
-    return std::u16string(deviceError.empty() ? kNoConnectionText : deviceError);
 }
 
 bool MailNeedsSave(bool modified, std::int32_t fileVersion)

@@ -21,10 +21,6 @@ class COptions;
 class CTalvoData;
 class CView;
 
-/// The message for a "Reset hardware" whose reconnection failed: the device's own error text, else the text of a
-/// lost connection; nothing when it succeeded.
-std::optional<std::u16string> ResetHardwareFailure(HRESULT reconnect, std::u16string_view deviceError);
-
 /// The device's part of the options' follow-up during a practice, on sub-device 1: the trace times by the event's
 /// rule when they changed, the piezo reject interval always, the firing point when it changed.
 void ApplyOptionsToDevice(ITalvoDevice& device, const COptions& options, std::uint32_t changed, std::int32_t eventCode);

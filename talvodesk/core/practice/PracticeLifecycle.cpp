@@ -26,7 +26,6 @@ constexpr LONG kSubDevice = 1;
 constexpr long kProne = 0;
 constexpr long kProneSubTarget = 2;
 constexpr long kStandingSubTarget = 1;
-constexpr std::u16string_view kBiathlon = u"BTLN";
 
 std::u16string shortNameOf(IEventParams* event)
 {
@@ -75,7 +74,7 @@ long DefaultFCoefficient(IEventParams* event)
     if (shortName == u"SBP50") {
         return 10;
     }
-    if (shortName == kBiathlon) {
+    if (shortName == kBiathlonShortName) {
         return 15;
     }
     const std::u16string gun = textValue(event, "gun");
@@ -145,7 +144,7 @@ bool PracticeLifecycle::BeginPractice(const std::optional<StartPracticeChoice>& 
     long position = choice->position;
     const std::u16string shortName = shortNameOf(choice->event.get());
     long fCoefficient = DefaultFCoefficient(choice->event.get());
-    if (shortName == kBiathlon) {
+    if (shortName == kBiathlonShortName) {
         m_subTarget = BiathlonSubTarget(position);
         position = -1;
     }
@@ -176,7 +175,6 @@ bool PracticeLifecycle::BeginPractice(const std::optional<StartPracticeChoice>& 
         data.UpdateAllViews(nullptr, HintPositionSet, reinterpret_cast<std::intptr_t>(&subTarget));
     }
     Subscribe();
-    m_practiceStartTick = m_services.clock.steadyNow();
     frame.SwitchToTraceView();
     ArmPacingOrCalibration();
     return true;

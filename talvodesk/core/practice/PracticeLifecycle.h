@@ -107,7 +107,6 @@ public:
     long SubTarget() const { return m_subTarget; }
     /// The biathlon's position commands.
     void SetSubTarget(long subTarget) { m_subTarget = subTarget; }
-    std::chrono::milliseconds PracticeStartTick() const { return m_practiceStartTick; }
 
 private:
     /// Steps 5 to 9 of the start, after the dialog; false when the practice does not run.
@@ -124,7 +123,6 @@ private:
     std::unique_ptr<TalvoDevicePort> m_port;
     EventSubscription m_subscription;
     long m_subTarget = -1;
-    std::chrono::milliseconds m_practiceStartTick{0};
 };
 
 } // namespace talvodesk

@@ -1,6 +1,8 @@
 #include "talvodesk/core/practice/PracticeRun.h"
 
+#include "talvodesk/core/document/EventCodes.h"
 #include "talvodesk/core/document/PulseLog.h"
+#include "talvodesk/core/document/ShotFacts.h"
 
 #include "platform/com/Bstr.h"
 #include "platform/com/ObjectIdentity.h"
@@ -16,22 +18,12 @@ using platform::com::ComPtr;
 
 namespace {
 
-constexpr long kBiathlonCode = 2;
 constexpr long kSeriesTimedCode = 5;
 constexpr long kStrongSignal = 100;
 /// A trigger channel whose readings span no more than this over the aiming is not worth keeping.
 constexpr long kFlatTriggerSpan = 5;
 
 enum LiveState : int { StateAimingStarted = 1, StateAiming = 2, StateConcluded = 3, StateFinal = 4, StateStopped = 5 };
-
-ComPtr<IAimingAttr> attributesOf(IAiming* aiming)
-{
-    ComPtr<IAimingAttr> attributes;
-    if (!aiming || FAILED(aiming->get_Attr(attributes.put()))) {
-        attributes.reset();
-    }
-    return attributes;
-}
 
 ComPtr<IAimingTrace> traceOf(IAiming* aiming)
 {
@@ -138,7 +130,7 @@ void PracticeRun::StartAiming(IAiming* aiming)
         (void)attributes->put_Match(m_matchMode ? VARIANT_TRUE : VARIANT_FALSE);
         (void)attributes->put_FCoefficient(m_services.data.FCoefficient());
         const long code = m_services.data.GetEventCode();
-        if (code == kBiathlonCode) {
+        if (code == kBiathlonEventCode) {
             SemaphoreOff();
             (void)attributes->put_SubTarget(m_subTarget);
         } else if (code == kSeriesTimedCode) {
@@ -175,7 +167,6 @@ void PracticeRun::OnStartAiming(long /*subDevice*/, IAiming* aiming)
     if (!TakesAimingEvents()) {
         return;
     }
-    m_replayingAllShots = false;
     StartAiming(aiming);
 }
 
@@ -184,7 +175,6 @@ void PracticeRun::OnNewCoordinates(long subDevice, IAiming* aiming, long count)
     if (!TakesAimingEvents()) {
         return;
     }
-    m_replayingAllShots = false;
     MakeCurrent(subDevice, aiming);
     if (m_device && m_device->SignalLevel() > kStrongSignal) {
         m_lastStrongSignal = m_services.clock.steadyNow().count();
@@ -208,7 +198,6 @@ void PracticeRun::OnShot(long subDevice, IAiming* aiming, IDispatch* shotObject)
     if (!TakesAimingEvents()) {
         return;
     }
-    m_replayingAllShots = false;
     MakeCurrent(subDevice, aiming);
     ComPtr<IShot> shot = ComPtr<IDispatch>(shotObject).queryInterface<IShot>();
     CTalvoData& data = m_services.data;
@@ -240,7 +229,6 @@ void PracticeRun::OnConcludeAiming(long subDevice, IAiming* aiming)
     if (!TakesAimingEvents()) {
         return;
     }
-    m_replayingAllShots = false;
     MakeCurrent(subDevice, aiming);
     ConcludeAiming(aiming);
 }

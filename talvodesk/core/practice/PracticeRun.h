@@ -51,8 +51,6 @@ public:
     /// Range pacing: aiming events outside the shooting window are ignored. Open unless the pacing closes it.
     void SetShootingWindowOpen(bool open) { m_shootingWindowOpen = open; }
     bool ShootingWindowOpen() const { return m_shootingWindowOpen; }
-    bool ReplayingAllShots() const { return m_replayingAllShots; }
-    void SetReplayingAllShots(bool replaying) { m_replayingAllShots = replaying; }
     /// Set on a shot after it became current; the frame takes it with the next hint it receives.
     bool TakeAutoReplayPending() { return std::exchange(m_autoReplayPending, false); }
     /// Steady milliseconds of the last strong signal; the status bar shows a mark while it is under 1 s old.
@@ -95,7 +93,6 @@ private:
     long m_subTarget = 0;
     DATE m_seriesStartTime = 0;
     bool m_autoReplayPending = false;
-    bool m_replayingAllShots = false;
     std::int64_t m_lastStrongSignal = 0;
 };
 

@@ -92,7 +92,7 @@ std::vector<std::u16string> sensorPositions()
 
 bool isBiathlon(IEventParams& event)
 {
-    return shortName(event) == u"BTLN";
+    return shortName(event) == kBiathlonShortName;
 }
 
 DWORD piezoSensitivity(const platform::registry::Key* root)

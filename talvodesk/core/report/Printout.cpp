@@ -1,6 +1,7 @@
 #include "talvodesk/core/report/Printout.h"
 
 #include "platform/gfx/DrawContext.h"
+#include "platform/gfx/Letterbox.h"
 #include "platform/gfx/TextFormat.h"
 
 namespace talvodesk {
@@ -81,29 +82,7 @@ void CPrintoutPictureCell::Draw(DrawContext& context) const
 
 Rect CPrintoutMetaCell::FitRect(const Rect& cell, const Rect& bounds)
 {
-    const LONG boundsWidth = bounds.width();
-    const LONG boundsHeight = bounds.height();
-    const LONG cellWidth = cell.width();
-    const LONG cellHeight = cell.height();
-    if (boundsWidth == 0 || boundsHeight == 0 || cellWidth == 0 || cellHeight == 0) {
-        return cell;
-    }
-    // 64-bit products: a page at printer resolution times a thousand stays far inside them.
-    const auto pictureAspect = static_cast<std::int64_t>(boundsWidth) * 1000 / boundsHeight;
-    const auto cellAspect = static_cast<std::int64_t>(cellWidth) * 1000 / cellHeight;
-    Rect fitted = cell;
-    if (pictureAspect <= cellAspect) {
-        const auto width = static_cast<LONG>(cellHeight * pictureAspect / 1000);
-        const LONG shrink = (cellWidth - width + 1) / 2;
-        fitted.left += shrink;
-        fitted.right -= shrink;
-    } else {
-        const auto height = static_cast<LONG>(static_cast<std::int64_t>(cellWidth) * 1000 / pictureAspect);
-        const LONG shrink = (cellHeight - height + 1) / 2;
-        fitted.top += shrink;
-        fitted.bottom -= shrink;
-    }
-    return fitted;
+    return platform::gfx::letterbox(cell, bounds.width(), bounds.height());
 }
 
 void CPrintoutMetaCell::Draw(DrawContext& context) const

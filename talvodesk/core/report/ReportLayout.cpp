@@ -1,5 +1,8 @@
 #include "talvodesk/core/report/ReportLayout.h"
 
+#include "talvodesk/core/analysis/SeriesRules.h"
+#include "talvodesk/core/document/EventCodes.h"
+
 #include "interfaces/talvodata/IShot.h"
 #include "interfaces/talvodata/ITargetParams.h"
 #include "platform/com/ComPtr.h"
@@ -86,14 +89,13 @@ LONG ReportLineHeight(platform::gfx::DrawContext& printer, const Font& font, con
 void CalcPrintTargetExtent(IEventParams& event, long eventCode, IShotCollection& shots, float& halfWidth,
                            float& halfHeight)
 {
-    constexpr long kBiathlon = 2;
     halfWidth = 0;
     halfHeight = 0;
     platform::com::ComPtr<ITargetParams> face;
     if (FAILED(event.get_Target(1, face.put())) || !face) {
         return;
     }
-    if (eventCode == kBiathlon) {
+    if (eventCode == kBiathlonEventCode) {
         float width = 0;
         float height = 0;
         (void)face->get_FormWidth(&width); // an unreadable form prints no area around the centre
@@ -121,17 +123,8 @@ void CalcPrintTargetExtent(IEventParams& event, long eventCode, IShotCollection&
     }
     maxX += caliber / 2;
     maxY += caliber / 2;
-    // The first ring, from the nine outwards, that holds each extent; none keeps the extent itself.
-    const auto ringHolding = [&face](float extent) {
-        for (LONG ring = 9; ring >= 1; --ring) {
-            float diameter = 0;
-            if (SUCCEEDED(face->get_Ring(ring, &diameter)) && diameter / 2 >= extent) {
-                return diameter / 2;
-            }
-        }
-        return extent;
-    };
-    const float extent = std::max(ringHolding(maxX), ringHolding(maxY));
+    const float extent = std::max(RingRadiusHolding(face.get(), /*innerRing=*/9, maxX),
+                                  RingRadiusHolding(face.get(), /*innerRing=*/9, maxY));
     halfWidth = extent;
     halfHeight = extent;
 }

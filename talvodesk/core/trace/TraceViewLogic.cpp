@@ -2,6 +2,7 @@
 
 #include "talvodesk/core/analysis/Drawing.h"
 #include "talvodesk/core/document/EventCodes.h"
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/options/Options.h"
 #include "talvodesk/core/options/TextFormat.h"
@@ -35,24 +36,6 @@ constexpr std::chrono::milliseconds kBeatPeriod{10};
 VARIANT_BOOL flag(bool value)
 {
     return value ? VARIANT_TRUE : VARIANT_FALSE;
-}
-
-ComPtr<IAimingAttr> attributesOf(IAiming* aiming)
-{
-    ComPtr<IAimingAttr> attributes;
-    if (aiming && FAILED(aiming->get_Attr(attributes.put()))) {
-        attributes.reset();
-    }
-    return attributes;
-}
-
-long subTargetOf(IAiming* aiming)
-{
-    LONG subTarget = 1;
-    if (ComPtr<IAimingAttr> attributes = attributesOf(aiming)) {
-        (void)attributes->get_SubTarget(&subTarget); // A failed read keeps the first face.
-    }
-    return subTarget;
 }
 
 /// The shot's "_pulse" when it is a 16-bit integer, else 0.
@@ -159,7 +142,7 @@ void TraceViewLogic::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::
             SUCCEEDED(trace->get_x(last, &x)) && SUCCEEDED(trace->get_y(last, &y))) {
             ComPtr<IEventParams> event;
             if (document()->GetEvent(event)) {
-                FeedTone(event.get(), subTargetOf(aiming), x, y);
+                FeedTone(event.get(), subTargetOf(aiming).value_or(1), x, y);
             }
         }
         return;
@@ -316,7 +299,7 @@ void TraceViewLogic::ShowShot(IAiming* aiming, IShot* shot, bool zoom)
     VARIANT_BOOL match = flag(!m_host.devicePresent() || m_host.matchMode());
     if (ComPtr<IAimingAttr> attributes = attributesOf(aiming)) {
         (void)attributes->get_Match(&match);
-        (void)m_target->put_SubTarget(subTargetOf(aiming));
+        (void)m_target->put_SubTarget(subTargetOf(aiming).value_or(1));
     }
     const bool live = shot && shot == m_liveShot.get();
     std::u16string label;

@@ -110,7 +110,6 @@ private:
     /// Shows the current shot, with zoom, on what the control holds.
     void showCurrentShot();
     void resetStoredZoom();
-    void takeDeviceSensors();
     void showLastPulse();
     void onTrigger(const std::int32_t* values, std::intptr_t count);
     void onBeatTimer();

@@ -1,5 +1,6 @@
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/testing/ChartSeries.h"
 #include "talvodesk/core/testing/PracticeFiles.h"
 #include "talvodesk/core/testing/RecordingFrame.h"
 #include "talvodesk/views/ChartWindow.h"
@@ -23,6 +24,7 @@ namespace talvodesk {
 namespace {
 
 using platform::com::ComPtr;
+using testsupport::FindSeries;
 
 class TimeViewsTest : public ::testing::Test {
 protected:
@@ -95,9 +97,9 @@ TEST_F(TimeViewsTest, ClickingABarMakesItsShotCurrentEverywhereAndFillsTheShotDe
     QTest::mouseClick(&chart, Qt::LeftButton, {}, second);
     EXPECT_TRUE(isCurrent(2));
     const QColor highlight = intervals.palette().color(QPalette::Highlight);
-    EXPECT_EQ(intervals.graph().chart().FindSeries(2)->color,
+    EXPECT_EQ(FindSeries(intervals.graph().chart(), 2)->color,
               static_cast<COLORREF>(highlight.red() | highlight.green() << 8 | highlight.blue() << 16));
-    EXPECT_NE(intervals.graph().chart().FindSeries(1)->color, intervals.graph().chart().FindSeries(2)->color);
+    EXPECT_NE(FindSeries(intervals.graph().chart(), 1)->color, FindSeries(intervals.graph().chart(), 2)->color);
     CShotDetailsPane& pane = *intervals.detailsPane();
     const auto text = [&](std::u16string_view id) {
         std::u16string value;
@@ -114,7 +116,7 @@ TEST_F(TimeViewsTest, ClickingABarMakesItsShotCurrentEverywhereAndFillsTheShotDe
     EXPECT_EQ(text(u"idShotNumber"), u"2");
     EXPECT_FALSE(shown("idShotPulse"));
     // The speed view heard hint 4 too: its lower chart shows the new shot.
-    EXPECT_FALSE(speed.graph().currentShot().FindSeries(SpeedGraph::kCurrentShot)->points.empty());
+    EXPECT_FALSE(FindSeries(speed.graph().currentShot(), SpeedGraph::kCurrentShot)->points.empty());
 
     // A click beside the bars hits nothing; the current shot stays.
     QTest::mouseClick(&chart, Qt::LeftButton, {}, QPoint(second.x() + 3, second.y()));

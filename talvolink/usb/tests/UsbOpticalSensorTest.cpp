@@ -142,9 +142,8 @@ TEST(UsbOpticalSensorTest, SampleBlockHoldsTheSpotsAndThePosition)
     EXPECT_EQ(0, invalid[optical::kValid]);
     EXPECT_NEAR(1.57079632675, field<double>(invalid, optical::kAngleMeasured), 1e-9);
 
-    // Another sensor kind takes the model's angle and 50 / calibration scale.
+    // Another sensor kind takes no turn and 50 / calibration scale.
     open.sensor.setSensorKind(1);
-    open.sensor.setAngle(0.0);
     open.sensor.OnPacket(repeat(shortRecord(kSteady), 2));
     const OpticalSample& kind1 = open.samples.at(4);
     EXPECT_DOUBLE_EQ(50.0 / (500.0 / 13.0), field<double>(kind1, optical::kFactor));

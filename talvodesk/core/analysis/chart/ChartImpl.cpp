@@ -32,11 +32,6 @@ constexpr LONG kVerticalEscapement = 900;
 // Far outside any device, yet safe to add to a coordinate.
 constexpr float kFarPixels = 1.0e7F;
 
-bool meets(const Rect& a, const Rect& b)
-{
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
 Size extentIn(DrawContext& dc, const Font& font, std::u16string_view text)
 {
     dc.setFont(font);
@@ -81,12 +76,6 @@ CChartImpl::CChartImpl()
 }
 
 ChartSeriesInfo* CChartImpl::find(std::int32_t id)
-{
-    const auto found = std::find_if(m_series.begin(), m_series.end(), [id](const auto& s) { return s.id == id; });
-    return found == m_series.end() ? nullptr : &*found;
-}
-
-const ChartSeriesInfo* CChartImpl::FindSeries(std::int32_t id) const
 {
     const auto found = std::find_if(m_series.begin(), m_series.end(), [id](const auto& s) { return s.id == id; });
     return found == m_series.end() ? nullptr : &*found;
@@ -213,7 +202,7 @@ TitleBoxes placeTitles(DrawContext& dc, const ChartFonts& fonts, const std::u16s
         for (bool moved = true; moved;) {
             moved = false;
             for (const Rect& box : avoid) {
-                if (meets(box, boxes.x)) {
+                if (box.intersects(boxes.x)) {
                     boxes.x = boxes.x.translated({box.right + h / 3 - boxes.x.left, 0});
                     moved = true;
                 }
@@ -273,14 +262,14 @@ ChartLayout CChartImpl::Layout(DrawContext& dc, const Rect& rect, const ChartMar
         } else if (onHorizontalAxis(label)) {
             box = box.translated({-(size.cx / 2), 0});
         }
-        if (meets(box, reach)) {
+        if (box.intersects(reach)) {
             growCandidates(box, area, 2 * layout.pointX, 2 * layout.pointY, automatic);
         }
     }
     const Point axes = Map(area, m_yAxisLevel, m_xAxisLevel);
     const TitleBoxes titles = placeTitles(dc, fonts, m_xTitle, m_yTitle, area, axes, h);
     for (const Rect& box : {titles.x, titles.y}) {
-        if (!box.isEmpty() && meets(box, reach)) {
+        if (!box.isEmpty() && box.intersects(reach)) {
             growCandidates(box, area, 0, 0, automatic);
         }
     }
@@ -459,7 +448,7 @@ std::vector<CChartImpl::PlacedLabel> CChartImpl::placeLabels(DrawContext& dc, co
             topLeft = {at.x - size.cx / 2, at.y + 2 * q};
         }
         const Rect box{topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy};
-        placed.push_back({&label, at, box, !label.text.empty() && meets(box, reach)});
+        placed.push_back({&label, at, box, !label.text.empty() && box.intersects(reach)});
     }
     return placed;
 }

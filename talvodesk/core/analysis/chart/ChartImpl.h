@@ -135,7 +135,6 @@ public:
     void CreateFonts(std::uint16_t languageId, std::u16string_view verticalFace);
     const ChartFonts& fonts() const { return m_fonts; }
 
-    const ChartSeriesInfo* FindSeries(std::int32_t id) const;
     const std::vector<ChartSeriesInfo>& series() const { return m_series; }
     const std::vector<ChartLabel>& labels() const { return m_labels; }
     const std::vector<ChartBand>& bands() const { return m_bands; }

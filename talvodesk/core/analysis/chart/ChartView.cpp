@@ -8,9 +8,7 @@
 #include "talvodesk/core/options/Options.h"
 #include "talvodesk/core/options/StringTable.h"
 
-#include "interfaces/talvodata/IAimingAttr.h"
 #include "interfaces/talvodata/IEventParams.h"
-#include "interfaces/talvodata/IShot.h"
 #include "interfaces/talvodata/IShotCollection.h"
 #include "interfaces/talvodata/ITargetElement.h"
 #include "interfaces/talvodata/ITargetParams.h"
@@ -80,17 +78,6 @@ void AddTimeTicks(CChartImpl& chart, float t, double level)
     }
 }
 
-float SnapToRing(ITargetParams* target, float value)
-{
-    for (LONG score = 8; target && score >= 1; --score) {
-        float diameter = 0;
-        if (SUCCEEDED(target->get_Ring(score, &diameter)) && diameter / 2 >= value) {
-            return diameter / 2;
-        }
-    }
-    return value;
-}
-
 float AreaRadius(IEventParams* event, long target, long area)
 {
     platform::com::ComPtr<ITargetParams> params;
@@ -101,23 +88,6 @@ float AreaRadius(IEventParams* event, long target, long area)
         return 0;
     }
     return width / 2;
-}
-
-long SubTargetOf(IShot* shot)
-{
-    platform::com::ComPtr<IAimingAttr> attributes;
-    LONG subTarget = 0;
-    if (!shot || FAILED(shot->get_Attr(attributes.put())) || !attributes ||
-        FAILED(attributes->get_SubTarget(&subTarget))) {
-        return 0;
-    }
-    return subTarget;
-}
-
-bool IsMissed(IShot* shot)
-{
-    VARIANT_BOOL missed = VARIANT_FALSE;
-    return shot && SUCCEEDED(shot->get_Missed(&missed)) && missed == VARIANT_TRUE;
 }
 
 bool MatchShotsOf(CTalvoData& document, bool model, platform::com::ComPtr<IShotCollection>& shots)

@@ -7,9 +7,7 @@
 #include <string>
 
 struct IEventParams;
-struct IShot;
 struct IShotCollection;
-struct ITargetParams;
 
 namespace talvodesk {
 
@@ -50,14 +48,9 @@ ControlWindow ControlWindowOf(const CTalvoData& document, const COptions& option
 void AddControlBand(CChartImpl& chart, float t0);
 /// Labels every tenth of t from 0.3 t after the shot back to t before it, 0 left out, standing at y = `level`.
 void AddTimeTicks(CChartImpl& chart, float t, double level = 0);
-/// The radius of the first score ring from 8 down to 1 that holds `value`; `value` itself when none does.
-float SnapToRing(ITargetParams* target, float value);
 
 /// Half the width of area `area` of target `target`: the radius the biathlon targets are marked with; 0 when unknown.
 float AreaRadius(IEventParams* event, long target, long area);
-/// The shot's sub-target; 0 when it cannot be read.
-long SubTargetOf(IShot* shot);
-bool IsMissed(IShot* shot);
 
 /// The match shots of the practice, or of the model: the legends of both count match shots. False when there are
 /// none to read.

@@ -1,7 +1,9 @@
 #include "talvodesk/core/analysis/chart/CoordinationGraph.h"
 
+#include "talvodesk/core/analysis/SeriesRules.h"
 #include "talvodesk/core/analysis/chart/ChartStrings.h"
-#include "talvodesk/core/document/ShotCount.h"
+#include "talvodesk/core/document/EventCodes.h"
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
 
 #include "interfaces/talvodata/IEventParams.h"
@@ -25,7 +27,6 @@ constexpr std::int32_t kWidth = 15;
 constexpr COLORREF kBlue = 0xFF0000;
 constexpr COLORREF kGrey = 0xC0C0C0;
 constexpr COLORREF kRed = 0x0000FF;
-constexpr long kBiathlonCode = 2;
 constexpr float kAfterShot = 0.3F;
 
 } // namespace
@@ -78,7 +79,7 @@ bool CoordinationGraph::Recalculate(unsigned parts)
     if ((parts & kAxesPart) != 0) {
         m_chart.ClearLabels();
         m_chart.ClearBands();
-        if (document.GetEventCode() == kBiathlonCode) {
+        if (document.GetEventCode() == kBiathlonEventCode) {
             m_chart.AddLabel(0, AreaRadius(event.get(), 1, 1), ChartText(m_services, chartstrings::kStanding), true);
             m_chart.AddLabel(0, AreaRadius(event.get(), 2, 2), ChartText(m_services, chartstrings::kProne), true);
         } else {
@@ -101,7 +102,7 @@ bool CoordinationGraph::Recalculate(unsigned parts)
         }
     }
 
-    const float largest = SnapToRing(target.get(), std::max(m_largest[0], m_largest[1]));
+    const float largest = RingRadiusHolding(target.get(), /*innerRing=*/8, std::max(m_largest[0], m_largest[1]));
     m_chart.m_xMin = -window.t;
     m_chart.m_xMax = kAfterShot;
     m_chart.m_yMin = 0;

@@ -35,8 +35,6 @@ public:
 
     CChartImpl& chart() { return m_chart; }
     ChartServices& services() { return m_services; }
-    long documentCount() const { return m_counts[0]; }
-    long modelCount() const { return m_counts[1]; }
 
 private:
     void RecalculatePart(int part, float t);

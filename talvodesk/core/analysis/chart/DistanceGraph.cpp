@@ -1,6 +1,9 @@
 #include "talvodesk/core/analysis/chart/DistanceGraph.h"
 
+#include "talvodesk/core/analysis/SeriesRules.h"
 #include "talvodesk/core/analysis/chart/ChartStrings.h"
+#include "talvodesk/core/document/EventCodes.h"
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
 
 #include "interfaces/talvodata/IAimingTrace.h"
@@ -25,7 +28,6 @@ constexpr std::int32_t kWidth = 15;
 constexpr COLORREF kRed = 0x0000FF;
 constexpr COLORREF kBlue = 0xFF0000;
 constexpr COLORREF kGreen = 0x00C000;
-constexpr long kBiathlonCode = 2;
 constexpr float kAfterShot = 0.3F;
 
 /// Labels a radius on both charts: above and below zero on the displacement chart, above on the distance chart.
@@ -81,7 +83,7 @@ void DistanceGraph::Recalculate()
 
     CTalvoData& document = m_services.document;
     ComPtr<IShot> shot;
-    if (!document.IsValid() || !document.GetCurrentShot(shot) || !shot || IsMissed(shot.get())) {
+    if (!document.IsValid() || !document.GetCurrentShot(shot) || !shot || isMissed(shot.get())) {
         return;
     }
     for (CChartImpl* chart : {&m_displacement, &m_distance}) {
@@ -90,7 +92,8 @@ void DistanceGraph::Recalculate()
     }
     ComPtr<IEventParams> event;
     ComPtr<ITargetParams> target;
-    if (!document.GetEvent(event) || !event || FAILED(event->get_Target(SubTargetOf(shot.get()), target.put()))) {
+    if (!document.GetEvent(event) || !event ||
+        FAILED(event->get_Target(subTargetOf(shot.get()).value_or(0), target.put()))) {
         target.reset();
     }
     const ControlWindow window = ControlWindowOf(document, m_services.options);
@@ -131,14 +134,14 @@ void DistanceGraph::Recalculate()
         }
     }
 
-    if (document.GetEventCode() == kBiathlonCode) {
+    if (document.GetEventCode() == kBiathlonEventCode) {
         const float standing = AreaRadius(event.get(), 1, 1);
         const float prone = AreaRadius(event.get(), 2, 2);
         m = std::max(m, standing);
         addRadius(m_displacement, m_distance, standing, ChartText(m_services, chartstrings::kStanding));
         addRadius(m_displacement, m_distance, prone, ChartText(m_services, chartstrings::kProne));
     } else {
-        m = SnapToRing(target.get(), m);
+        m = RingRadiusHolding(target.get(), /*innerRing=*/8, m);
         for (LONG score = 1; target && score <= 10; ++score) {
             float diameter = 0;
             if (SUCCEEDED(target->get_Ring(score, &diameter)) && diameter != 0) {

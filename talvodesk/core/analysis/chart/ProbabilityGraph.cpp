@@ -2,7 +2,8 @@
 
 #include "talvodesk/core/analysis/chart/ChartStrings.h"
 #include "talvodesk/core/document/Dispersion.h"
-#include "talvodesk/core/document/ShotCount.h"
+#include "talvodesk/core/document/EventCodes.h"
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
 
 #include "interfaces/talvodata/IAimingAttr.h"
@@ -26,7 +27,6 @@ namespace {
 
 constexpr COLORREF kBlue = 0xFF0000;
 constexpr COLORREF kRed = 0x0000FF;
-constexpr long kBiathlonCode = 2;
 constexpr long kSteps = 42;
 
 void setFrame(CChartImpl& chart, double yMin, double yMax)
@@ -40,7 +40,7 @@ void setFrame(CChartImpl& chart, double yMin, double yMax)
 /// The breach the shot is scored at, or nothing for a missed shot or one that cannot be read.
 bool breachOf(IShot* shot, long fCoefficient, ScoredBreach& breach)
 {
-    if (IsMissed(shot)) {
+    if (isMissed(shot)) {
         return false;
     }
     ComPtr<IAimingAttr> attributes;
@@ -49,7 +49,7 @@ bool breachOf(IShot* shot, long fCoefficient, ScoredBreach& breach)
         return false;
     }
     (void)attributes->get_UseRealBreaches(&real); // Unreadable: the device's breach.
-    breach.subTarget = SubTargetOf(shot);
+    breach.subTarget = subTargetOf(shot).value_or(0);
     if (real == VARIANT_TRUE) {
         ComPtr<IRange> range;
         return SUCCEEDED(shot->Range(0, 0, range.put())) && range &&
@@ -124,7 +124,7 @@ void ProbabilityGraph::Recalculate(bool fractionMode)
         m_result.ClearSeries(id);
     }
     CTalvoData& document = m_services.document;
-    if (!document.IsValid() || document.GetEventCode() == kBiathlonCode) {
+    if (!document.IsValid() || document.GetEventCode() == kBiathlonEventCode) {
         return;
     }
     ChartProgress progress(m_services.frame, chartstrings::kCalculatingProbability, kSteps);

@@ -1,7 +1,7 @@
 #include "talvodesk/core/analysis/chart/SpeedGraph.h"
 
 #include "talvodesk/core/analysis/chart/ChartStrings.h"
-#include "talvodesk/core/document/ShotCount.h"
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
 
 #include "interfaces/talvodata/IAimingTrace.h"
@@ -185,7 +185,7 @@ void SpeedGraph::RecalculateCurrentShot(float window)
     m_current.ClearSeries(kCurrentShot);
     ComPtr<IShot> shot;
     ComPtr<IRange> range;
-    if (m_services.document.GetCurrentShot(shot) && shot && !IsMissed(shot.get()) &&
+    if (m_services.document.GetCurrentShot(shot) && shot && !isMissed(shot.get()) &&
         SUCCEEDED(shot->Range(-window, kAfterShot, range.put())) && range) {
         m_highest[2] = AddTraceSpeed(*range, m_current, kCurrentShot);
     }

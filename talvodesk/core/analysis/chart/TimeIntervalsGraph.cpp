@@ -1,7 +1,8 @@
 #include "talvodesk/core/analysis/chart/TimeIntervalsGraph.h"
 
 #include "talvodesk/core/analysis/chart/ChartStrings.h"
-#include "talvodesk/core/document/ShotCount.h"
+#include "talvodesk/core/document/EventCodes.h"
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/options/AppModule.h"
 #include "talvodesk/core/options/TextFormat.h"
@@ -29,7 +30,6 @@ namespace {
 constexpr COLORREF kRed = 0x0000FF;
 constexpr COLORREF kGreen = 0x00FF00;
 constexpr COLORREF kGrey = 0xC0C0C0;
-constexpr long kBiathlonCode = 2;
 constexpr std::int32_t kBarWidth = 25;
 constexpr std::int32_t kStageWidth = 15;
 /// The best result as a float, the top of the result axis.
@@ -38,18 +38,6 @@ constexpr double kTop = double{10.9F};
 constexpr double kEdge = 1e-7;
 constexpr double kMinutesPerDay = 1440;
 constexpr double kSecondsPerDay = 86400;
-
-float resultOf(IShot* shot)
-{
-    float result = 0;
-    return shot && SUCCEEDED(shot->get_Result(&result)) ? result : 0;
-}
-
-DATE shotTimeOf(IShot* shot)
-{
-    DATE time = 0;
-    return shot && SUCCEEDED(shot->get_ShotTime(&time)) ? time : 0;
-}
 
 } // namespace
 
@@ -116,7 +104,7 @@ void TimeIntervalsGraph::Recalculate()
     if (m_services.frame) {
         m_services.frame->SetWaitCursor(true);
     }
-    if (document.GetEventCode() == kBiathlonCode) {
+    if (document.GetEventCode() == kBiathlonEventCode) {
         StageChart();
     } else {
         MatchChart();
@@ -166,7 +154,7 @@ void TimeIntervalsGraph::MatchChart()
             continue;
         }
         const float result = resultOf(shot.get());
-        if (!IsMissed(shot.get()) && result < low) {
+        if (!isMissed(shot.get()) && result < low) {
             low = result;
         }
         const DATE t = shotTimeOf(shot.get());
@@ -297,7 +285,7 @@ void TimeIntervalsGraph::StageChart()
         if (hit && SUCCEEDED(shot->Range(0, 0, range.put())) && range && SUCCEEDED(shot->Breach(&x, &y)) &&
             SUCCEEDED(range->GetNearestArea(x, y, &area, &cx, &cy))) {
             distance = std::hypot(x - cx, y - cy);
-            radius = AreaRadius(event.get(), SubTargetOf(shot), area);
+            radius = AreaRadius(event.get(), subTargetOf(shot).value_or(0), area);
         }
         m_chart.AddSeries(id, StageColor(shot, currentAiming), currentAiming ? kStageWidth : 0, true);
         m_chart.AddPoint(id, t, 0);
@@ -322,7 +310,7 @@ void TimeIntervalsGraph::UpdateShotColors()
     if (!document.IsValid()) {
         return;
     }
-    if (document.GetEventCode() == kBiathlonCode) {
+    if (document.GetEventCode() == kBiathlonEventCode) {
         ForEachStageShot([&](std::int32_t id, IShot* shot, bool currentAiming, DATE) {
             m_chart.SetSeriesColor(id, StageColor(shot, currentAiming));
             m_chart.SetSeriesWidth(id, currentAiming ? kStageWidth : 0);
@@ -342,7 +330,7 @@ void TimeIntervalsGraph::UpdateShotColors()
 void TimeIntervalsGraph::OnChartClick(std::int32_t id)
 {
     CTalvoData& document = m_services.document;
-    if (id < 1 || !document.IsValid() || document.GetEventCode() == kBiathlonCode) {
+    if (id < 1 || !document.IsValid() || document.GetEventCode() == kBiathlonEventCode) {
         return; // The pulse curve is no shot: the current one stays.
     }
     ComPtr<IShotCollection> shots;

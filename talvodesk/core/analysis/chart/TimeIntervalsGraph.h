@@ -8,6 +8,7 @@
 #include <functional>
 
 struct IAiming;
+struct IShot;
 
 namespace talvodesk {
 

@@ -1,7 +1,8 @@
 #include "talvodesk/core/analysis/chart/TimeShiftGraph.h"
 
 #include "talvodesk/core/analysis/chart/ChartStrings.h"
-#include "talvodesk/core/document/ShotCount.h"
+#include "talvodesk/core/document/EventCodes.h"
+#include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
 
 #include "interfaces/talvodata/IEventParams.h"
@@ -24,7 +25,6 @@ namespace {
 constexpr std::int32_t kWidth = 15;
 constexpr COLORREF kBlue = 0xFF0000;
 constexpr COLORREF kRed = 0x0000FF;
-constexpr long kBiathlonCode = 2;
 constexpr float kAfterShot = 0.3F;
 /// The most a shot can add to a total, for the bottom of the axis.
 constexpr float kShotCeiling = 11;
@@ -145,7 +145,7 @@ void TimeShiftGraph::RecalculatePart(int part, float window, bool fractionMode, 
     LONG rangeCount = 0;
     LONG first = 0;
     LONG last = -1;
-    if (document.GetEventCode() != kBiathlonCode && document.GetEvent(event) && event &&
+    if (document.GetEventCode() != kBiathlonEventCode && document.GetEvent(event) && event &&
         MatchShotsOf(document, part != 0, shots)) {
         totals.count = countOf(shots.get());
     }
@@ -164,11 +164,11 @@ void TimeShiftGraph::RecalculatePart(int part, float window, bool fractionMode, 
         ComPtr<IShot> shot;
         ComPtr<IRange> range;
         double phase = 1;
-        if (FAILED(shots->get_Item(k, shot.put())) || !shot || IsMissed(shot.get()) ||
+        if (FAILED(shots->get_Item(k, shot.put())) || !shot || isMissed(shot.get()) ||
             FAILED(shot->Range(0, 0, range.put())) || !range || FAILED(shot->get_microphonePhase(&phase))) {
             continue;
         }
-        const long subTarget = SubTargetOf(shot.get());
+        const long subTarget = subTargetOf(shot.get()).value_or(0);
         for (LONG j = last; j >= first; --j) {
             float x = 0;
             float y = 0;

@@ -143,7 +143,7 @@ TEST(SeriesRulesTest, ExtentsSnapOutwardToTheFirstRingThatHoldsThem)
     };
     const Case cases[] = {{0, 2.5F}, {2.5F, 2.5F}, {2.6F, 5.0F}, {9.9F, 10.0F}, {11.0F, 11.0F}};
     for (const Case& c : cases) {
-        EXPECT_EQ(c.expected, SnapToRing(c.extent, radii)) << c.extent;
+        EXPECT_EQ(c.expected, FirstRadiusHolding(c.extent, radii)) << c.extent;
     }
 }
 

@@ -236,7 +236,7 @@ TEST(FrameHintsTest, CommandStateTickRefreshesTheStatusEveryHalfSecond)
     EXPECT_EQ(statuses, 4);
 }
 
-TEST(FrameCommandsTest, TraceTimesResetFailureAndMail)
+TEST(FrameCommandsTest, TraceTimesEventCodesAndMail)
 {
     COptions options;
     options.saveSecBeforeShot = 7;
@@ -249,10 +249,6 @@ TEST(FrameCommandsTest, TraceTimesResetFailureAndMail)
     EXPECT_EQ(DeviceTraceTimes(options, 12), (TraceTimes{7, 2}));
     EXPECT_EQ(EventCodeOf(u"MRF-32-6"), 11);
     EXPECT_EQ(EventCodeOf(u"btln"), 1);
-
-    EXPECT_FALSE(ResetHardwareFailure(S_OK, u"ignored"));
-    EXPECT_EQ(ResetHardwareFailure(E_FAIL, u""), std::u16string(kNoConnectionText));
-    EXPECT_EQ(ResetHardwareFailure(E_FAIL, u"Port busy"), u"Port busy");
 
     EXPECT_TRUE(MailNeedsSave(false, 9));
     EXPECT_TRUE(MailNeedsSave(true, 10));

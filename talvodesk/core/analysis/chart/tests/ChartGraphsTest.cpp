@@ -4,6 +4,7 @@
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/options/Options.h"
 #include "talvodesk/core/testing/ChartPractices.h"
+#include "talvodesk/core/testing/ChartSeries.h"
 #include "talvodesk/core/testing/RecordingFrame.h"
 
 #include "talvodata/tests/support/EventParamsStub.h"
@@ -22,6 +23,7 @@ namespace talvodesk {
 namespace {
 
 using platform::com::ComPtr;
+using testsupport::FindSeries;
 using testsupport::HeldShot;
 
 // Radii of the air rifle face: ring s has the diameter 0.5 + 5 (10 - s) mm.
@@ -37,7 +39,7 @@ bool hasLabel(const CChartImpl& chart, double x, double y, std::u16string_view t
 
 const std::vector<ChartPoint>& pointsOf(const CChartImpl& chart, std::int32_t id)
 {
-    return chart.FindSeries(id)->points;
+    return FindSeries(chart, id)->points;
 }
 
 class ChartGraphsTest : public ::testing::Test {
@@ -145,7 +147,7 @@ TEST_F(ChartGraphsTest, DistanceFollowsTheCurrentShotFromTheCentreOfItsArea)
         EXPECT_FLOAT_EQ(static_cast<float>(bottom.bands()[0].left), -c.controlInterval);
         EXPECT_FLOAT_EQ(static_cast<float>(bottom.bands()[0].width), c.controlInterval);
         EXPECT_EQ(bottom.bands()[0].height, 0);
-        EXPECT_FALSE(bottom.FindSeries(DistanceGraph::kTrigger)->visible);
+        EXPECT_FALSE(FindSeries(bottom, DistanceGraph::kTrigger)->visible);
         data.Reset();
     }
 }
@@ -181,7 +183,7 @@ TEST_F(ChartGraphsTest, TriggerPressureIsScaledToTheShotAndLeftOutWithoutARefere
         DistanceGraph graph(services);
         graph.Recalculate();
         const CChartImpl& chart = graph.distance();
-        EXPECT_EQ(chart.FindSeries(DistanceGraph::kTrigger)->visible, c.shown);
+        EXPECT_EQ(FindSeries(chart, DistanceGraph::kTrigger)->visible, c.shown);
         const auto& pressure = pointsOf(chart, DistanceGraph::kTrigger);
         EXPECT_EQ(pressure.size(), c.shown ? 241U : 0U);
         if (c.shown) {
@@ -258,8 +260,8 @@ TEST_F(ChartGraphsTest, CoordinationTurnsGreyForGoodAndScalesToTheModelsMatchSho
     // 20.01 snaps up to ring 2; the frame runs from the window's start to 0.3 s after the shot.
     EXPECT_EQ(chart.m_yMax, double{kRing2});
     EXPECT_EQ(chart.m_xMin, -1.0);
-    EXPECT_EQ(chart.FindSeries(CoordinationGraph::kDocumentFinal)->name, u"Coordination: 2 match shots");
-    EXPECT_EQ(chart.FindSeries(CoordinationGraph::kModelFinal)->name, u"Model: 1 match shots");
+    EXPECT_EQ(FindSeries(chart, CoordinationGraph::kDocumentFinal)->name, u"Coordination: 2 match shots");
+    EXPECT_EQ(FindSeries(chart, CoordinationGraph::kModelFinal)->name, u"Model: 1 match shots");
     EXPECT_TRUE(hasLabel(chart, 0, kRing8, u"8"));
     EXPECT_TRUE(hasLabel(chart, double{-0.1F}, 0, u"-0.1"));
     EXPECT_EQ(chart.labels().size(), 10U + 13U);
@@ -273,9 +275,9 @@ TEST_F(ChartGraphsTest, CoordinationTurnsGreyForGoodAndScalesToTheModelsMatchSho
     EXPECT_EQ(pointsOf(chart, CoordinationGraph::kDocumentFinal).size(), 100U);
     EXPECT_TRUE(pointsOf(chart, CoordinationGraph::kModelFinal).empty());
     EXPECT_EQ(chart.m_yMax, double{7.75F}); // 7.51 snaps to ring 7
-    EXPECT_EQ(chart.FindSeries(CoordinationGraph::kModelFinal)->name, u"Model: 0 match shots");
+    EXPECT_EQ(FindSeries(chart, CoordinationGraph::kModelFinal)->name, u"Model: 0 match shots");
     graph.LoadTexts();
-    EXPECT_EQ(chart.FindSeries(CoordinationGraph::kModelFinal)->name, u"");
+    EXPECT_EQ(FindSeries(chart, CoordinationGraph::kModelFinal)->name, u"");
 }
 
 TEST_F(ChartGraphsTest, CoordinationMarksTheBiathlonTargetsAndEmptiesWithoutADocument)

@@ -7,6 +7,7 @@
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/options/Options.h"
 #include "talvodesk/core/testing/ChartPractices.h"
+#include "talvodesk/core/testing/ChartSeries.h"
 #include "talvodesk/core/testing/RecordingFrame.h"
 
 #include "talvodata/tests/support/TempFolder.h"
@@ -27,6 +28,7 @@ namespace talvodesk {
 namespace {
 
 using platform::com::ComPtr;
+using testsupport::FindSeries;
 using testsupport::HeldShot;
 
 constexpr DATE kMorning = 46000.25;
@@ -133,7 +135,7 @@ TEST_F(TimeGraphsTest, TimeShiftTotalsEverySampleInWholeOrFractionalPoints)
         SCOPED_TRACE(c.fraction);
         TimeShiftGraph graph(services);
         ASSERT_TRUE(graph.Recalculate(TimeShiftGraph::kAllParts, c.fraction));
-        const auto& points = graph.chart().FindSeries(TimeShiftGraph::kDocument)->points;
+        const auto& points = FindSeries(graph.chart(), TimeShiftGraph::kDocument)->points;
         ASSERT_EQ(points.size(), 241U); // from 40 samples after the shot back to 200 before it
         const std::map<std::size_t, float> expected = {{0, c.after},  {40, c.after},  {41, c.late},
                                                        {139, c.late}, {140, c.early}, {240, c.early}};
@@ -146,8 +148,8 @@ TEST_F(TimeGraphsTest, TimeShiftTotalsEverySampleInWholeOrFractionalPoints)
         EXPECT_EQ(graph.chart().m_yMax, c.top);
         EXPECT_EQ(graph.chart().m_yMin, c.bottom);
         EXPECT_EQ(graph.chart().m_xAxisLevel, c.bottom);
-        EXPECT_EQ(graph.chart().FindSeries(TimeShiftGraph::kDocument)->name, u"Time shift: 3 match shots");
-        EXPECT_EQ(graph.chart().FindSeries(TimeShiftGraph::kModel)->name, u"Model: 0 match shots");
+        EXPECT_EQ(FindSeries(graph.chart(), TimeShiftGraph::kDocument)->name, u"Time shift: 3 match shots");
+        EXPECT_EQ(FindSeries(graph.chart(), TimeShiftGraph::kModel)->name, u"Model: 0 match shots");
         // Ten result labels at most on the vertical axis, thirteen time labels on the bottom.
         const auto& labels = graph.chart().labels();
         EXPECT_EQ(std::count_if(labels.begin(), labels.end(), [](const ChartLabel& l) { return l.x == 0; }),
@@ -167,14 +169,14 @@ TEST_F(TimeGraphsTest, TheModelsPartIsItsMatchShotsAndBiathlonStaysEmpty)
     SpeedGraph speed(services);
     ASSERT_TRUE(shift.Recalculate(TimeShiftGraph::kAllParts, false));
     ASSERT_TRUE(speed.Recalculate(SpeedGraph::kAllParts));
-    EXPECT_EQ(shift.chart().FindSeries(TimeShiftGraph::kModel)->name, u"Model: 2 match shots");
-    EXPECT_EQ(speed.shots().FindSeries(SpeedGraph::kModel)->name, u"Model: 2 match shots");
-    EXPECT_DOUBLE_EQ(shift.chart().FindSeries(TimeShiftGraph::kModel)->points.front().y, 20.0);
+    EXPECT_EQ(FindSeries(shift.chart(), TimeShiftGraph::kModel)->name, u"Model: 2 match shots");
+    EXPECT_EQ(FindSeries(speed.shots(), SpeedGraph::kModel)->name, u"Model: 2 match shots");
+    EXPECT_DOUBLE_EQ(FindSeries(shift.chart(), TimeShiftGraph::kModel)->points.front().y, 20.0);
 
     open("BTLN", {{-16500, 0}});
     ASSERT_TRUE(shift.Recalculate(TimeShiftGraph::kAllParts, false));
-    EXPECT_TRUE(shift.chart().FindSeries(TimeShiftGraph::kDocument)->points.empty());
-    EXPECT_EQ(shift.chart().FindSeries(TimeShiftGraph::kDocument)->name, u"Time shift: 0 match shots");
+    EXPECT_TRUE(FindSeries(shift.chart(), TimeShiftGraph::kDocument)->points.empty());
+    EXPECT_EQ(FindSeries(shift.chart(), TimeShiftGraph::kDocument)->name, u"Time shift: 0 match shots");
 
     // Missed shots alone leave an empty result axis, which still draws.
     open("AR10", {{0, 0, 300, 40, true, true}, {0, 0, 300, 40, true, true}});
@@ -218,7 +220,7 @@ TEST_F(TimeGraphsTest, CurrentShotSpeedUsesPartnersInsideTheRangeOnly)
         data.SetCurrentShot(shot(1).get());
         SpeedGraph graph(services);
         ASSERT_TRUE(graph.Recalculate(SpeedGraph::kAllParts));
-        const auto& points = graph.currentShot().FindSeries(SpeedGraph::kCurrentShot)->points;
+        const auto& points = FindSeries(graph.currentShot(), SpeedGraph::kCurrentShot)->points;
         ASSERT_EQ(points.size(), c.points.size());
         for (const ChartPoint& expected : c.points) {
             const auto found = std::find_if(points.begin(), points.end(), [&](const ChartPoint& p) {
@@ -310,7 +312,7 @@ TEST_F(TimeGraphsTest, BarsStandAtTheShotsColouredByResultUnderThePulseCurve)
     const COLORREF colours[] = {0x0000FF, kHighlight, 0x00FF00, 0x00FF00};
     for (std::int32_t id = 1; id <= 4; ++id) {
         SCOPED_TRACE(id);
-        const ChartSeriesInfo* bar = chart.FindSeries(id);
+        const ChartSeriesInfo* bar = FindSeries(chart, id);
         ASSERT_NE(bar, nullptr);
         EXPECT_EQ(bar->color, colours[id - 1]);
         EXPECT_EQ(bar->width, 25);
@@ -318,16 +320,16 @@ TEST_F(TimeGraphsTest, BarsStandAtTheShotsColouredByResultUnderThePulseCurve)
         EXPECT_DOUBLE_EQ(bar->points[0].x, kMorning + (id - 1) * kMinute);
         EXPECT_EQ(bar->points[0].y, 0);
     }
-    EXPECT_FLOAT_EQ(static_cast<float>(chart.FindSeries(3)->points[1].y), 7.4F);
-    EXPECT_EQ(chart.FindSeries(1)->name.substr(0, 11), u"First shot ");
-    EXPECT_EQ(chart.FindSeries(4)->name.substr(0, 10), u"Last shot ");
+    EXPECT_FLOAT_EQ(static_cast<float>(FindSeries(chart, 3)->points[1].y), 7.4F);
+    EXPECT_EQ(FindSeries(chart, 1)->name.substr(0, 11), u"First shot ");
+    EXPECT_EQ(FindSeries(chart, 4)->name.substr(0, 10), u"Last shot ");
     // The worst hit less one; the vertical axis stands at the last shot.
     EXPECT_FLOAT_EQ(static_cast<float>(chart.m_yMin), 6.4F);
     EXPECT_EQ(chart.m_yMax, double{10.9F});
     EXPECT_EQ(chart.m_yAxisLevel, kMorning + 3 * kMinute);
 
     // The pulse holds each reading until the next and runs on to the last shot; 100 is the top of its scale.
-    const ChartSeriesInfo* pulse = chart.FindSeries(TimeIntervalsGraph::kPulse);
+    const ChartSeriesInfo* pulse = FindSeries(chart, TimeIntervalsGraph::kPulse);
     ASSERT_NE(pulse, nullptr);
     const double low = chart.m_yMin;
     const auto y = [&](double v) { return low + (double{10.9F} - low) * v / 100; };
@@ -358,8 +360,8 @@ TEST_F(TimeGraphsTest, BarsStandAtTheShotsColouredByResultUnderThePulseCurve)
     ASSERT_TRUE(data.GetCurrentShot(current));
     EXPECT_TRUE(platform::com::isSameObject(current.get(), shot(1).get()));
     graph.UpdateShotColors();
-    EXPECT_EQ(chart.FindSeries(1)->color, kHighlight);
-    EXPECT_EQ(chart.FindSeries(2)->color, 0x00FF00U);
+    EXPECT_EQ(FindSeries(chart, 1)->color, kHighlight);
+    EXPECT_EQ(FindSeries(chart, 2)->color, 0x00FF00U);
 }
 
 TEST_F(TimeGraphsTest, BiathlonBarsRiseWithTheHitsNearnessToThePlatesCentre)
@@ -385,7 +387,7 @@ TEST_F(TimeGraphsTest, BiathlonBarsRiseWithTheHitsNearnessToThePlatesCentre)
         {25 + 70 * 47.5F / 57.5F, 0xC0C0C0, 0}, {25, 0xC0C0C0, 0}, {25 + 70 * 52.5F / 57.5F, kHighlight, 15}};
     for (std::int32_t id = 1; id <= 3; ++id) {
         SCOPED_TRACE(id);
-        const ChartSeriesInfo* bar = chart.FindSeries(id);
+        const ChartSeriesInfo* bar = FindSeries(chart, id);
         EXPECT_NEAR(bar->points[1].y, bars[id - 1].height, 1e-3);
         EXPECT_EQ(bar->color, bars[id - 1].colour);
         EXPECT_EQ(bar->width, bars[id - 1].width);
