@@ -77,6 +77,9 @@ private:
     QSplitter* m_splitter = nullptr;
     QCheckBox* m_controlInterval = nullptr;
     QCheckBox* m_fractionMode = nullptr;
+    /// The charts holding the boxes, which place them again when their texts change.
+    CChartWindow* m_controlIntervalChart = nullptr;
+    CChartWindow* m_fractionModeChart = nullptr;
 };
 
 } // namespace talvodesk
