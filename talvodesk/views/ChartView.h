@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/analysis/chart/ChartView.h"
+#include "talvodesk/core/analysis/chart/GraphServices.h"
 #include "talvodesk/core/document/View.h"
 
 #include <QWidget>

@@ -1,6 +1,7 @@
 #include "talvodesk/core/analysis/chart/DistanceGraph.h"
 
 #include "talvodesk/core/analysis/chart/ChartStrings.h"
+#include "talvodesk/core/analysis/chart/GraphParts.h"
 #include "talvodesk/core/document/TalvoData.h"
 
 #include "interfaces/talvodata/IAimingTrace.h"

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "talvodesk/core/analysis/chart/ChartImpl.h"
-#include "talvodesk/core/analysis/chart/ChartView.h"
+#include "talvodesk/core/analysis/chart/GraphServices.h"
 
 #include "platform/com/Types.h"
 
 #include <functional>
 
 struct IAiming;
+struct IShot;
 
 namespace talvodesk {
 
