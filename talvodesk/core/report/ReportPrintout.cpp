@@ -51,7 +51,7 @@ ReportHeaderTexts headerTexts(const ReportRequest& request)
     return texts;
 }
 
-/// The face with `shots`, drawn as the target control draws it as a recorded picture over `rect`.
+/// The face with `shots` as a recorded picture over `rect`.
 bool addTargetPictureCell(const ReportRequest& request, PrintoutPage& page, IShotCollection& shots, const Rect& rect,
                           LONG subTarget, float halfX, float halfY, bool displayTrace, bool match)
 {
