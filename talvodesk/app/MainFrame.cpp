@@ -780,7 +780,7 @@ void MainFrame::RunCalibrationDialog(ITalvoDevice* device)
 void MainFrame::FocusSeriesView()
 {
     if (m_leftPane->isVisibleTo(this)) {
-        m_leftPane->findChild<QWidget*>(QStringLiteral("SeriesView"))->setFocus();
+        m_seriesView->setFocus();
     }
 }
 
