@@ -7,6 +7,7 @@
 #include "talvodata/Register.h"
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MainFrame.h"
+#include "talvodesk/app/Program.h"
 #include "talvodesk/core/frame/CommandState.h"
 #include "talvodesk/core/options/Options.h"
 #include "talvodesk/core/program/ServerLockMonitor.h"
@@ -48,7 +49,7 @@ struct FrameWorld {
     std::unique_ptr<MainFrame> frame()
     {
         return std::make_unique<MainFrame>(
-            MainFrame::Services{module, environment, options, monitor, clock, dialogs, {}});
+            MainFrame::Services{module, environment, options, monitor, clock, dialogs, {}, NewShotCollection});
     }
 
     platform::fs::testing::TemporaryFolder folder;

@@ -5,14 +5,15 @@
 #include "bench/support/Aimings.h"
 #include "bench/support/Run.h"
 
+#include "talvodesk/app/Program.h"
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/options/AppModule.h"
 #include "talvodesk/core/options/Options.h"
 #include "talvodesk/views/CoordinationView.h"
+#include "talvodesk/views/HiddenTargetPictures.h"
 #include "talvodesk/views/InfoView.h"
 #include "talvodesk/views/PrintJob.h"
 #include "talvodesk/views/ProbabilityView.h"
-#include "talvodesk/views/ReportPrintout.h"
 #include "talvodesk/views/ReportViews.h"
 #include "talvodesk/views/SeriesView.h"
 #include "talvodesk/views/SpeedView.h"
@@ -68,18 +69,11 @@ public:
                                   {},
                                   {}},
             &m_parent);
-        const ChartServices charts{m_data, m_options, &m_module, nullptr};
-        m_charts.push_back(std::make_unique<CCoordinationView>(charts, &m_parent));
-        m_charts.push_back(std::make_unique<CTimeShiftView>(charts, &m_parent));
-        m_charts.push_back(std::make_unique<CSpeedView>(charts, &m_parent));
-        m_charts.push_back(std::make_unique<CTimeIntervalsView>(charts, &m_parent));
-        m_charts.push_back(std::make_unique<CProbabilityView>(charts, &m_parent));
-        const char* const names[] = {"CoordinationView", "TimeShiftView", "SpeedView", "TimeIntervalsView",
-                                     "ProbabilityView"};
-        for (std::size_t i = 0; i < m_charts.size(); ++i) {
-            m_charts[i]->setObjectName(QString::fromLatin1(names[i]));
-        }
-        m_sources.emplace(ViewReportSources::Views{m_data, m_module, m_info.get(), m_series.get(), &m_parent});
+        const ChartServices services{m_data, m_options, &m_module, nullptr};
+        const ViewReportSources::Charts charts{chart<CCoordinationView>(services), chart<CTimeShiftView>(services),
+                                               chart<CSpeedView>(services), chart<CTimeIntervalsView>(services),
+                                               chart<CProbabilityView>(services)};
+        m_sources.emplace(ViewReportSources::Views{m_data, m_module, m_info.get(), m_series.get(), charts});
         m_data.AddView(&m_info->logic());
         m_data.AddView(&m_series->logic());
         for (const auto& chart : m_charts) {
@@ -105,17 +99,35 @@ public:
     {
         printout.clear();
         PrinterMeasure measure(kA4);
-        return BuildReportPrintout({m_data, m_options, m_module, &m_parent, &*m_sources, measure.context(), kA4, {}},
+        return BuildReportPrintout({m_data,
+                                    m_options,
+                                    m_module,
+                                    m_pictures,
+                                    m_newShots,
+                                    &*m_sources,
+                                    measure.context(),
+                                    &measure.context().textMeasure(),
+                                    kA4,
+                                    {}},
                                    m_fonts, printout);
     }
 
 private:
+    /// A graph view the practice keeps for its report.
+    template <typename View> View* chart(const ChartServices& services)
+    {
+        m_charts.push_back(std::make_unique<View>(services, &m_parent));
+        return static_cast<View*>(m_charts.back().get());
+    }
+
     platform::fs::testing::TemporaryFolder m_folder;
     CTalvoAppModule m_module;
     COptions m_options;
     platform::time::SystemClock m_clock;
     CTalvoData m_data;
     QWidget m_parent;
+    HiddenTargetPictures m_pictures{&m_parent};
+    const ShotCollectionFactory m_newShots = NewShotCollection;
     std::unique_ptr<CInfoView> m_info;
     std::unique_ptr<CSeriesView> m_series;
     std::vector<std::unique_ptr<CChartView>> m_charts;

@@ -27,7 +27,8 @@ constexpr std::uint32_t kPrintFailed = 32862;
 } // namespace
 
 FramePrinting::FramePrinting(Services services)
-    : m_services(std::move(services)), m_printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution)
+    : m_services(std::move(services)), m_pictures(m_services.frame),
+      m_printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution)
 {
     if (QPrinterInfo::defaultPrinter().isNull()) {
         // No printer on this machine: the report goes to a PDF file the print dialog names.
@@ -43,14 +44,26 @@ void FramePrinting::reportFailure()
     (void)ResMessageBox(m_services.module, kPrintFailed, MB_OK | MB_ICONERROR, kTitle, m_services.frame);
 }
 
+ReportRequest FramePrinting::request(PrinterMeasure& measure, const PrinterPage& page)
+{
+    return {m_services.data,
+            m_services.options,
+            m_services.module,
+            m_pictures,
+            m_services.newShots,
+            m_services.sources,
+            measure.context(),
+            &measure.context().textMeasure(),
+            page,
+            m_margins};
+}
+
 bool FramePrinting::buildReport()
 {
     const WaitCursor wait;
     const PrinterPage page = PrinterPageOf(m_printer);
     PrinterMeasure measure(page);
-    return BuildReportPrintout({m_services.data, m_services.options, m_services.module, m_services.frame,
-                                m_services.sources, measure.context(), page, m_margins},
-                               m_fonts, m_printout);
+    return BuildReportPrintout(request(measure, page), m_fonts, m_printout);
 }
 
 QString FramePrinting::documentName() const
@@ -113,9 +126,7 @@ void FramePrinting::OnShotPrint()
         const WaitCursor wait;
         const PrinterPage page = PrinterPageOf(m_printer);
         PrinterMeasure measure(page);
-        printed = BuildShotPrintout({m_services.data, m_services.options, m_services.module, m_services.frame,
-                                     m_services.sources, measure.context(), page, m_margins},
-                                    *shot, m_fonts, m_printout) &&
+        printed = BuildShotPrintout(request(measure, page), *shot, m_fonts, m_printout) &&
                   PrintPrintout(m_printout, m_printer, documentName(), from - 1, to - 1);
     }
     if (!printed) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "talvodesk/core/document/ShotCollectionFactory.h"
 #include "talvodesk/core/report/ReportLayout.h"
-#include "talvodesk/views/ReportPrintout.h"
+#include "talvodesk/core/report/ReportPrintout.h"
+#include "talvodesk/views/HiddenTargetPictures.h"
 
 #include "interfaces/talvodata/IShot.h"
 
@@ -17,6 +19,7 @@ class COptions;
 class CTalvoAppModule;
 class CTalvoData;
 class FrameDialogs;
+class PrinterMeasure;
 class PrintPreviewPane;
 
 /// The frame's printing: its printer, margins and one printout (the report or a one-shot page), printed, previewed
@@ -32,6 +35,8 @@ public:
         QWidget* frame;
         /// The analysis views the report reads; none: their sections are left out.
         ReportSources* sources = nullptr;
+        /// The collections of the shots on the report's target pictures.
+        ShotCollectionFactory newShots;
         /// Puts the preview in place of the frame's views (null: puts the views back).
         std::function<void(QWidget* preview)> showPreview;
     };
@@ -65,6 +70,7 @@ public:
     QPrinter& printer() { return m_printer; }
 
 private:
+    ReportRequest request(PrinterMeasure& measure, const PrinterPage& page);
     bool buildReport();
     void reportFailure();
     /// Asks for the printer and the pages; the report or shot page is laid out again for a changed printer.
@@ -73,6 +79,7 @@ private:
     QString documentName() const;
 
     Services m_services;
+    HiddenTargetPictures m_pictures;
     QPrinter m_printer;
     PageMargins m_margins;
     Printout m_printout;

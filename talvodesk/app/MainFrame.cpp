@@ -236,10 +236,10 @@ MainFrame::MainFrame(Services services)
     m_leftPane->hide();
     setCentralWidget(m_splitter);
     m_reportSources = std::make_unique<ViewReportSources>(
-        ViewReportSources::Views{m_data, m_services.module, m_infoView, m_seriesView, m_views});
-    m_printing = std::make_unique<FramePrinting>(
-        FramePrinting::Services{m_data, m_services.options, m_services.module, m_services.dialogs, this,
-                                m_reportSources.get(), [this](QWidget* preview) { showPrintPreview(preview); }});
+        ViewReportSources::Views{m_data, m_services.module, m_infoView, m_seriesView, m_reportCharts});
+    m_printing = std::make_unique<FramePrinting>(FramePrinting::Services{
+        m_data, m_services.options, m_services.module, m_services.dialogs, this, m_reportSources.get(),
+        m_services.newShots, [this](QWidget* preview) { showPrintPreview(preview); }});
 
     refreshCommandStates();
     applyExpertVisibility();
@@ -523,20 +523,21 @@ CChartView* MainFrame::makeChartView(std::string_view name)
     if (name == "DistanceView") {
         return new CDistanceView(services, m_views);
     }
+    // The report prints the graphs it gets here.
     if (name == "CoordinationView") {
-        return new CCoordinationView(services, m_views);
+        return m_reportCharts.coordination = new CCoordinationView(services, m_views);
     }
     if (name == "ProbabilityView") {
-        return new CProbabilityView(services, m_views);
+        return m_reportCharts.probability = new CProbabilityView(services, m_views);
     }
     if (name == "TimeShiftView") {
-        return new CTimeShiftView(services, m_views);
+        return m_reportCharts.timeShift = new CTimeShiftView(services, m_views);
     }
     if (name == "SpeedView") {
-        return new CSpeedView(services, m_views);
+        return m_reportCharts.speed = new CSpeedView(services, m_views);
     }
     if (name == "TimeIntervalsView") {
-        return new CTimeIntervalsView(services, m_views);
+        return m_reportCharts.timeIntervals = new CTimeIntervalsView(services, m_views);
     }
     return nullptr;
 }
@@ -784,7 +785,7 @@ void MainFrame::RunCalibrationDialog(ITalvoDevice* device)
 void MainFrame::FocusSeriesView()
 {
     if (m_leftPane->isVisibleTo(this)) {
-        m_leftPane->findChild<QWidget*>(QStringLiteral("SeriesView"))->setFocus();
+        m_seriesView->setFocus();
     }
 }
 

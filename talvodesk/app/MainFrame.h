@@ -1,6 +1,7 @@
 #pragma once
 
 #include "talvodesk/app/Program.h"
+#include "talvodesk/core/document/ShotCollectionFactory.h"
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/frame/CommandHandlers.h"
 #include "talvodesk/core/frame/CommandState.h"
@@ -18,6 +19,7 @@
 #include "talvodesk/core/range/RangeSteps.h"
 #include "talvodesk/core/sound/BlindTone.h"
 #include "talvodesk/views/FrameServices.h"
+#include "talvodesk/views/ReportViews.h"
 
 #include "platform/registry/Key.h"
 #include "platform/sound/SoundManager.h"
@@ -52,7 +54,6 @@ class CSeriesView;
 class CInfoView;
 class CTraceView;
 class FramePrinting;
-class ViewReportSources;
 class FrameDialogs;
 class ServerLockMonitor;
 
@@ -78,6 +79,8 @@ public:
         platform::time::Clock& clock;
         FrameDialogs& dialogs;
         SoundOutput soundOutput;
+        /// The collections of the shots on the report's target pictures.
+        ShotCollectionFactory newShots;
     };
 
     explicit MainFrame(Services services);
@@ -314,6 +317,8 @@ private:
     CTraceView* m_traceView = nullptr;
     CSeriesView* m_seriesView = nullptr;
     CInfoView* m_infoView = nullptr;
+    /// The graph views the report prints, typed as the frame makes them.
+    ViewReportSources::Charts m_reportCharts;
     QTimer m_timer;
 
     FrameSettings m_settings;

@@ -16,6 +16,7 @@
 
 #include "talvoboard/Register.h"
 #include "talvodata/Register.h"
+#include "talvodata/ShotCollection.h"
 #include "talvolink/Register.h"
 
 #include "platform/com/ClassTable.h"
@@ -79,7 +80,7 @@ int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppMod
     if (root) {
         (void)options.Load(*root); // values that cannot be read keep their defaults
     }
-    MainFrame frame({module, environment, options, monitor, clock, dialogs, soundOutput});
+    MainFrame frame({module, environment, options, monitor, clock, dialogs, soundOutput, NewShotCollection});
     const FrameServicesScope scope(&frame);
     const FrameSettings placement = root ? LoadFrameSettings(*root) : FrameSettings{};
     if (placement.windowRect) {
@@ -119,6 +120,13 @@ int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppMod
 }
 
 } // namespace
+
+platform::com::ComPtr<IShotCollection> NewShotCollection(platform::com::ComPtr<IEventParams> event)
+{
+    auto shots = talvodata::CShotCollection::create();
+    shots->setEvent(std::move(event));
+    return shots;
+}
 
 int RunProgram(std::span<const std::string_view> arguments, FrameDialogs& dialogs, const SoundOutput& soundOutput)
 {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "interfaces/talvodata/IEventParams.h"
+#include "interfaces/talvodata/IShotCollection.h"
+#include "platform/com/ComPtr.h"
+
 #include <functional>
 #include <memory>
 #include <span>
@@ -20,5 +24,9 @@ using SoundOutput = std::function<std::unique_ptr<platform::sound::SoundBackend>
 /// the shut-down order. Returns the process exit code. Needs a QApplication; `main()` and the program's tests both
 /// run it. `dialogs` answers the frame's dialogs (the real ones in the program).
 int RunProgram(std::span<const std::string_view> arguments, FrameDialogs& dialogs, const SoundOutput& soundOutput = {});
+
+/// A new collection of the document library's that takes shots of `event` only: what the program hands its frame
+/// for the report's target pictures.
+platform::com::ComPtr<IShotCollection> NewShotCollection(platform::com::ComPtr<IEventParams> event);
 
 } // namespace talvodesk

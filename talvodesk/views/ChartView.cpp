@@ -110,6 +110,7 @@ void CChartView::addControlIntervalBox(CChartWindow& chart)
 {
     m_controlInterval = chart.addCheckBox(platform::ui::qtext(ChartText(m_services, chartstrings::kControlInterval2)),
                                           kControlIntervalId);
+    m_controlIntervalChart = &chart;
     syncControlIntervalBox();
     connect(m_controlInterval, &QCheckBox::clicked, this,
             [this](bool checked) { ToggleControlInterval2(m_services, checked); });
@@ -119,6 +120,7 @@ void CChartView::addFractionModeBox(CChartWindow& chart, unsigned parts)
 {
     m_fractionMode =
         chart.addCheckBox(platform::ui::qtext(ChartText(m_services, chartstrings::kFractionMode)), kFractionModeId);
+    m_fractionModeChart = &chart;
     connect(m_fractionMode, &QCheckBox::clicked, this, [this, parts] { RecalculateOrDefer(parts); });
 }
 
@@ -131,13 +133,16 @@ void CChartView::syncControlIntervalBox()
 
 void CChartView::LoadBoxTexts()
 {
-    for (QCheckBox* box : {m_controlInterval, m_fractionMode}) {
-        if (box) {
-            const auto id = box == m_controlInterval ? chartstrings::kControlInterval2 : chartstrings::kFractionMode;
-            box->setText(platform::ui::qtext(ChartText(m_services, id)));
-            if (auto* chart = dynamic_cast<CChartWindow*>(box->parentWidget())) {
-                chart->placeCheckBoxes();
-            }
+    struct Box {
+        QCheckBox* box;
+        CChartWindow* chart;
+        std::uint32_t text;
+    };
+    for (const Box& box : {Box{m_controlInterval, m_controlIntervalChart, chartstrings::kControlInterval2},
+                           Box{m_fractionMode, m_fractionModeChart, chartstrings::kFractionMode}}) {
+        if (box.box) {
+            box.box->setText(platform::ui::qtext(ChartText(m_services, box.text)));
+            box.chart->placeCheckBoxes();
         }
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "talvodesk/core/analysis/chart/ChartView.h"
+#include "talvodesk/core/analysis/chart/GraphServices.h"
 #include "talvodesk/core/document/View.h"
 
 #include <QWidget>
@@ -77,6 +77,9 @@ private:
     QSplitter* m_splitter = nullptr;
     QCheckBox* m_controlInterval = nullptr;
     QCheckBox* m_fractionMode = nullptr;
+    /// The charts holding the boxes, which place them again when their texts change.
+    CChartWindow* m_controlIntervalChart = nullptr;
+    CChartWindow* m_fractionModeChart = nullptr;
 };
 
 } // namespace talvodesk

@@ -20,16 +20,9 @@ constexpr std::uint32_t kMillimetresFormat = 61224;
 constexpr std::uint32_t kSecondsFormat = 61229;
 constexpr int kMatchGroup = 1;
 
-template <typename View> View* viewNamed(QWidget* parent, const char* name)
-{
-    return parent != nullptr ? dynamic_cast<View*>(parent->findChild<QWidget*>(QString::fromLatin1(name))) : nullptr;
-}
-
 /// The view's chart after its pending update; null without the view.
-template <typename View, typename Window>
-CChartImpl* chartAfterUpdate(QWidget* parent, const char* name, Window* (View::*window)() const)
+template <typename View, typename Window> CChartImpl* chartAfterUpdate(View* view, Window* (View::*window)() const)
 {
-    View* view = viewNamed<View>(parent, name);
     if (view == nullptr || (view->*window)() == nullptr) {
         return nullptr;
     }
@@ -60,20 +53,20 @@ const CGroup* ViewReportSources::SeriesGroup()
 
 CChartImpl* ViewReportSources::chartOf(ReportChart chart)
 {
-    QWidget* parent = m_views.charts;
+    const Charts& charts = m_views.charts;
     switch (chart) {
     case ReportChart::Coordination:
-        return chartAfterUpdate(parent, "CoordinationView", &CCoordinationView::chartWindow);
+        return chartAfterUpdate(charts.coordination, &CCoordinationView::chartWindow);
     case ReportChart::TimeShift:
-        return chartAfterUpdate(parent, "TimeShiftView", &CTimeShiftView::chartWindow);
+        return chartAfterUpdate(charts.timeShift, &CTimeShiftView::chartWindow);
     case ReportChart::Speed:
-        return chartAfterUpdate(parent, "SpeedView", &CSpeedView::shotsWindow);
+        return chartAfterUpdate(charts.speed, &CSpeedView::shotsWindow);
     case ReportChart::TimeIntervals:
-        return chartAfterUpdate(parent, "TimeIntervalsView", &CTimeIntervalsView::chartWindow);
+        return chartAfterUpdate(charts.timeIntervals, &CTimeIntervalsView::chartWindow);
     case ReportChart::ProbabilityUpper:
-        return chartAfterUpdate(parent, "ProbabilityView", &CProbabilityView::probabilityWindow);
+        return chartAfterUpdate(charts.probability, &CProbabilityView::probabilityWindow);
     case ReportChart::ProbabilityLower:
-        return chartAfterUpdate(parent, "ProbabilityView", &CProbabilityView::resultWindow);
+        return chartAfterUpdate(charts.probability, &CProbabilityView::resultWindow);
     }
     return nullptr;
 }

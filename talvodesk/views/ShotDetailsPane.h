@@ -1,7 +1,7 @@
 #pragma once
 
 #include "talvodesk/core/analysis/PageElements.h"
-#include "talvodesk/core/analysis/chart/ChartView.h"
+#include "talvodesk/core/analysis/chart/GraphServices.h"
 #include "talvodesk/views/PageWidgets.h"
 
 #include <QWidget>

@@ -1,6 +1,7 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
+#include "talvodesk/app/Program.h"
 #include "talvodesk/core/options/Options.h"
 #include "talvodesk/core/program/ServerLockMonitor.h"
 #include "talvowatch/tests/support/PracticeFile.h"
@@ -34,8 +35,8 @@ protected:
             return IDOK;
         });
         (void)module.Init(environment);
-        frame =
-            std::make_unique<MainFrame>(MainFrame::Services{module, environment, options, monitor, clock, dialogs, {}});
+        frame = std::make_unique<MainFrame>(
+            MainFrame::Services{module, environment, options, monitor, clock, dialogs, {}, NewShotCollection});
     }
     ~FrameWindowTest() override
     {

@@ -81,6 +81,14 @@ std::vector<std::string> pagesOf(const fs::path& pdf)
     return pages;
 }
 
+/// A digest of pages 1 to `last` drawn at 100 dots per inch: a report that draws anything differently has another.
+std::string drawnDigest(const fs::path& pdf, int last)
+{
+    const std::string sum =
+        run("pdftoppm -r 100 -f 1 -l " + std::to_string(last) + " '" + pdf.string() + "' | sha256sum");
+    return sum.substr(0, sum.find(' '));
+}
+
 int pageCountOf(const fs::path& pdf)
 {
     const std::string info = run("pdfinfo '" + pdf.string() + "'");
@@ -154,14 +162,21 @@ TEST_F(PrintingTest, ThePrintCommandWritesEachReportThroughThePrintPath)
         bool model;
         const char* eventText;
         int pages;
+        /// The pages drawn alike each time: the probability graph is a simulation that draws anew.
+        int steady;
+        /// What those pages showed when the report was laid out in the views; a deliberate change records anew.
+        const char* drawn;
     };
     // Sixty shots: the target and the general information, six serie blocks on two pages, then the five graphs
     // two to a page. A biathlon practice (a serie per aiming here, one shot each) has five-row tables and no time
     // shift or probability graph. Sighting shots alone have no target picture and no serie, and are printed all
     // the same.
-    for (const Case& c :
-         {Case{"sixty", 60, 2, "AR10", true, "Air Rifle", 6}, Case{"biathlon", 20, 0, "BTLN", false, "Biathlon", 6},
-          Case{"sighting", 0, 5, "AR10", false, "Air Rifle", 3}}) {
+    for (const Case& c : {Case{"sixty", 60, 2, "AR10", true, "Air Rifle", 6, 5,
+                               "192d9a3cb480ce1bf2037e1b2a393338fedcc37cc25881f2724155e71073ff63"},
+                          Case{"biathlon", 20, 0, "BTLN", false, "Biathlon", 6, 6,
+                               "e3d28b61b608ee2fbc3827a3ddf07d53f94546aed4b96ab7348f9f0e5b7b5931"},
+                          Case{"sighting", 0, 5, "AR10", false, "Air Rifle", 3, 3,
+                               "9406879286d9b916c4f6580f3e444645f4e2279e01d95efae0c2a6fe38e9f1e2"}}) {
         SCOPED_TRACE(c.name);
         const fs::path practice = folder() / (std::string(c.name) + ".talvo");
         (void)testsupport::writeTimedPractice(practice, c.match, c.sighting, c.event);
@@ -199,6 +214,7 @@ TEST_F(PrintingTest, ThePrintCommandWritesEachReportThroughThePrintPath)
             EXPECT_NE(std::string::npos, all.find(total)) << total;
         }
         EXPECT_NE(std::string::npos, all.find("Number of match shots")) << all;
+        EXPECT_EQ(c.drawn, drawnDigest(dialogs.pdf, c.steady));
         keepFirstPage(dialogs.pdf, std::string("report-") + c.name);
     }
 }
@@ -226,6 +242,7 @@ TEST_F(PrintingTest, TheShotMenusPrintPutsTheClickedShotOnAPageOfItsOwn)
     const std::string text = run("pdftotext '" + dialogs.pdf.string() + "' -");
     EXPECT_NE(std::string::npos, text.find("Shot number 3 of 12")) << text;
     EXPECT_EQ(std::string::npos, text.find("Number of match shots")) << text;
+    EXPECT_EQ("d0e2820d94508b604da0aa915fad59c7038768f8e9cba5d4a03e1854b108392f", drawnDigest(dialogs.pdf, 1));
     keepFirstPage(dialogs.pdf, "shot-page");
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "talvodesk/core/analysis/chart/ChartImpl.h"
-#include "talvodesk/core/analysis/chart/ChartView.h"
+#include "talvodesk/core/analysis/chart/GraphServices.h"
 
 namespace talvodesk {
 

@@ -1,6 +1,7 @@
 #include "talvodesk/core/analysis/chart/SpeedGraph.h"
 
 #include "talvodesk/core/analysis/chart/ChartStrings.h"
+#include "talvodesk/core/analysis/chart/GraphParts.h"
 #include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
 

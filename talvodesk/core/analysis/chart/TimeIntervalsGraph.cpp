@@ -1,6 +1,7 @@
 #include "talvodesk/core/analysis/chart/TimeIntervalsGraph.h"
 
 #include "talvodesk/core/analysis/chart/ChartStrings.h"
+#include "talvodesk/core/analysis/chart/GraphParts.h"
 #include "talvodesk/core/document/EventCodes.h"
 #include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"

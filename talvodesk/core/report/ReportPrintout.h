@@ -1,20 +1,21 @@
 #pragma once
 
+#include "talvodesk/core/document/ShotCollectionFactory.h"
 #include "talvodesk/core/report/ReportLayout.h"
 #include "talvodesk/core/report/ReportSections.h"
 
+#include "interfaces/talvodata/IAiming.h"
+#include "interfaces/talvodata/IEventParams.h"
 #include "interfaces/talvodata/IShot.h"
-#include "interfaces/talvodata/IShotCollection.h"
+#include "platform/com/ComPtr.h"
+#include "platform/gfx/IPicture.h"
 
-#include <string>
-#include <utility>
-#include <vector>
-
-class QWidget;
+#include <span>
 
 namespace platform::gfx {
-class DrawContextQt;
-}
+class DrawContext;
+class TextMeasure;
+} // namespace platform::gfx
 
 namespace talvodesk {
 
@@ -36,17 +37,44 @@ public:
                            const ReportFonts& fonts) = 0;
 };
 
+/// A target picture of the report: the event's face with the aimings of some of its shots.
+struct TargetPicture {
+    IEventParams& event;
+    /// In the order of their shots.
+    std::span<const platform::com::ComPtr<IAiming>> aimings;
+    /// The cell the picture fills, at least a unit wide: the picture has its proportions.
+    platform::gfx::Size size;
+    LONG subTarget = 1;
+    /// Half the area around the centre in millimetres; 0 leaves the whole face.
+    float halfX = 0;
+    float halfY = 0;
+    bool trace = false;
+    bool match = true;
+};
+
+/// Draws the report's target pictures as the target control draws them; the views do it with a hidden target
+/// window. Owner thread only.
+class TargetPictures {
+public:
+    virtual ~TargetPictures() = default;
+    /// The recorded picture; null when it cannot be made.
+    virtual platform::com::ComPtr<IPicture> Draw(const TargetPicture& picture) = 0;
+};
+
 /// What a report or one-shot page is made of and for.
 struct ReportRequest {
     CTalvoData& data;
     const COptions& options;
     const CTalvoAppModule& module;
-    /// The parent of the hidden target windows that draw the target pictures.
-    QWidget* frame = nullptr;
+    TargetPictures& pictures;
+    /// The collections of the shots each target picture shows.
+    const ShotCollectionFactory& newShots;
     /// None: the sections that need the views are left out.
     ReportSources* sources = nullptr;
     /// The printer's context for measuring; it is not drawn on.
-    platform::gfx::DrawContextQt& printer;
+    platform::gfx::DrawContext& printer;
+    /// How the printer measures text, for the charts recorded at its resolution.
+    const platform::gfx::TextMeasure* measure = nullptr;
     PrinterPage page;
     PageMargins margins;
 };

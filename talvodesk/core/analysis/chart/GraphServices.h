@@ -1,13 +1,8 @@
 #pragma once
 
-#include "platform/com/ComPtr.h"
-
 #include <cstdint>
 #include <functional>
 #include <string>
-
-struct IEventParams;
-struct IShotCollection;
 
 namespace talvodesk {
 
@@ -33,28 +28,6 @@ std::u16string ChartText(const ChartServices& services, std::uint32_t id);
 std::u16string ChartCountText(const ChartServices& services, std::uint32_t id, long count);
 /// (Re)creates a chart's fonts for the user-interface language.
 void CreateChartFonts(CChartImpl& chart, const ChartServices& services);
-/// The "%-1G" text of a value (C locale).
-std::u16string FormatTick(float value);
-
-/// The time window before the shot: T0 the control interval (at least 1 s), T the second control interval when
-/// the "Control interval 2" option is on and it is at least T0, else T0.
-struct ControlWindow {
-    float t0 = 1;
-    float t = 1;
-};
-ControlWindow ControlWindowOf(const CTalvoData& document, const COptions& options);
-
-/// The shaded control interval from -t0 to the shot, over the whole height.
-void AddControlBand(CChartImpl& chart, float t0);
-/// Labels every tenth of t from 0.3 t after the shot back to t before it, 0 left out, standing at y = `level`.
-void AddTimeTicks(CChartImpl& chart, float t, double level = 0);
-
-/// Half the width of area `area` of target `target`: the radius the biathlon targets are marked with; 0 when unknown.
-float AreaRadius(IEventParams* event, long target, long area);
-
-/// The match shots of the practice, or of the model: the legends of both count match shots. False when there are
-/// none to read.
-bool MatchShotsOf(CTalvoData& document, bool model, platform::com::ComPtr<IShotCollection>& shots);
 
 /// The "Control interval 2" box was toggled: stores the option and has every view recompute (hint 9, no sender).
 void ToggleControlInterval2(ChartServices& services, bool checked);

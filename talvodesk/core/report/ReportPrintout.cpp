@@ -1,4 +1,4 @@
-#include "talvodesk/views/ReportPrintout.h"
+#include "talvodesk/core/report/ReportPrintout.h"
 
 #include "talvodesk/core/document/EventCodes.h"
 #include "talvodesk/core/document/ShotFacts.h"
@@ -7,23 +7,16 @@
 #include "talvodesk/core/options/OptionTemplate.h"
 #include "talvodesk/core/options/Options.h"
 #include "talvodesk/core/options/TextFormat.h"
-#include "talvodesk/views/TargetWindow.h"
 
-#include "interfaces/talvodata/IAiming.h"
 #include "interfaces/talvodata/IAimingAttr.h"
 #include "interfaces/talvodata/ITargetParams.h"
 #include "platform/com/Bstr.h"
-#include "platform/com/ComPtr.h"
-#include "platform/gfx/DrawContextQt.h"
 #include "platform/gfx/MulDiv.h"
 #include "platform/text/Ascii.h"
-#include "talvodata/ShotCollection.h"
-
-#include <QRect>
-#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace talvodesk {
 
@@ -38,7 +31,6 @@ constexpr std::uint32_t kFontFace = 61223;
 constexpr std::uint32_t kShotNumber = 61230;
 constexpr LONG kTargetPoints = 200;
 constexpr LONG kBiathlonTargetPoints = 300;
-constexpr LONG kHostWidth = 500;
 
 ReportHeaderTexts headerTexts(const ReportRequest& request)
 {
@@ -60,7 +52,7 @@ ReportHeaderTexts headerTexts(const ReportRequest& request)
     return texts;
 }
 
-/// The face with `shots`, drawn by a hidden target control as a recorded picture over `rect`.
+/// The face with `shots` as a recorded picture over `rect`.
 bool addTargetPictureCell(const ReportRequest& request, PrintoutPage& page, IShotCollection& shots, const Rect& rect,
                           LONG subTarget, float halfX, float halfY, bool displayTrace, bool match)
 {
@@ -72,36 +64,16 @@ bool addTargetPictureCell(const ReportRequest& request, PrintoutPage& page, ISho
     if (!request.data.GetEvent(event)) {
         return false;
     }
-    CTargetWindow host;
-    const auto hostHeight = static_cast<int>(static_cast<std::int64_t>(kHostWidth) * rect.height() / rect.width());
-    if (!host.Create(request.frame, QRect(0, 0, kHostWidth, std::max(hostHeight, 1)), kTargetWindowHiddenStyle)) {
-        return false;
-    }
-    ITarget& target = *host.target();
-    const VARIANT_BOOL trace = displayTrace ? VARIANT_TRUE : VARIANT_FALSE;
-    if (FAILED(target.put_EnableUpdate(VARIANT_FALSE)) || FAILED(target.put_Event(event.get())) ||
-        FAILED(target.put_DefaultBackground(VARIANT_TRUE)) || FAILED(target.put_DisplayTrace(trace)) ||
-        FAILED(target.put_Match(match ? VARIANT_TRUE : VARIANT_FALSE)) || FAILED(target.put_SubTarget(subTarget))) {
-        return false;
-    }
-    if (displayTrace && (FAILED(target.put_TraceColor(0xFFFFFF)) || FAILED(target.put_TraceAfterShotColor(0xFFFFFF)))) {
-        return false;
-    }
+    std::vector<ComPtr<IAiming>> aimings;
     for (LONG index = 1; index <= count; ++index) {
         ComPtr<IShot> shot;
         ComPtr<IAiming> aiming;
         if (SUCCEEDED(shots.get_Item(index, shot.put())) && request.data.FindAiming(shot.get(), aiming) && aiming) {
-            (void)target.Add(aiming.get()); // an aiming the control refuses is left off the picture
+            aimings.push_back(std::move(aiming));
         }
     }
-    if (halfX != 0 && halfY != 0) {
-        (void)target.ZoomTo(-halfX, -halfY, 2 * halfX, 2 * halfY); // unzoomed, the whole face is printed
-    }
-    ComPtr<IDispatch> image;
-    if (FAILED(target.put_EnableUpdate(VARIANT_TRUE)) || FAILED(target.GetImage(VARIANT_TRUE, image.put())) || !image) {
-        return false;
-    }
-    auto picture = image.queryInterface<IPicture>();
+    auto picture = request.pictures.Draw(
+        {*event, aimings, {rect.width(), rect.height()}, subTarget, halfX, halfY, displayTrace, match});
     if (!picture) {
         return false;
     }
@@ -149,8 +121,10 @@ bool addTargetSection(const ReportRequest& request, ReportBuilder& builder, ISho
     // the first face rather than left off.
     LONG offset = 0;
     for (const LONG subTarget : {1, 2}) {
-        auto shots = talvodata::CShotCollection::create();
-        shots->setEvent(event);
+        const ComPtr<IShotCollection> shots = request.newShots(event);
+        if (!shots) {
+            return false;
+        }
         for (LONG index = 1; index <= count; ++index) {
             ComPtr<IShot> shot;
             if (SUCCEEDED(match.get_Item(index, shot.put())) &&
@@ -197,8 +171,10 @@ bool addSeriePicture(const ReportRequest& request, ReportBuilder& builder, const
     if (event == nullptr) {
         return false; // no event, no face to draw on
     }
-    auto shots = talvodata::CShotCollection::create();
-    shots->setEvent(event);
+    const ComPtr<IShotCollection> shots = request.newShots(event);
+    if (!shots) {
+        return false;
+    }
     IShot* first = nullptr;
     for (const CStatisticsRow& row : serie.rows) {
         if (row.shot && SUCCEEDED(shots->Add(row.shot.get())) && first == nullptr) {
@@ -256,7 +232,7 @@ void addChartSections(const ReportRequest& request, ReportBuilder& builder)
             sections.push_back({candidate.chart, std::u16string(request.module.LoadString(candidate.caption))});
         }
     }
-    AddChartSections(builder, sections, &request.printer.textMeasure(),
+    AddChartSections(builder, sections, request.measure,
                      [&](ReportChart chart, platform::gfx::DrawContext& context, const Rect& rect) {
                          return request.sources->DrawChart(chart, context, rect, builder.fonts());
                      });
@@ -349,9 +325,8 @@ bool BuildShotPrintout(const ReportRequest& request, IShot& shot, ReportFonts& f
     const LONG side = std::min(layout.width(), layout.height());
     ComPtr<IEventParams> event;
     (void)request.data.GetEvent(event); // without an event no picture can be made, which fails below
-    auto single = talvodata::CShotCollection::create();
-    single->setEvent(event);
-    if (FAILED(single->Add(&shot)) ||
+    const ComPtr<IShotCollection> single = request.newShots(event);
+    if (!single || FAILED(single->Add(&shot)) ||
         !addTargetPictureCell(request, builder.page(), *single,
                               {layout.left, layout.top, layout.left + side, layout.top + side}, 1, 0, 0, true, match)) {
         printout.clear();
