@@ -172,11 +172,11 @@ TEST_F(PrintingTest, ThePrintCommandWritesEachReportThroughThePrintPath)
     // shift or probability graph. Sighting shots alone have no target picture and no serie, and are printed all
     // the same.
     for (const Case& c : {Case{"sixty", 60, 2, "AR10", true, "Air Rifle", 6, 5,
-                               "192d9a3cb480ce1bf2037e1b2a393338fedcc37cc25881f2724155e71073ff63"},
+                               "07ac72c32f7d839c8bad3e46f553bc4c6bd935af99d4228b64270ba3ebd635f1"},
                           Case{"biathlon", 20, 0, "BTLN", false, "Biathlon", 6, 6,
                                "e3d28b61b608ee2fbc3827a3ddf07d53f94546aed4b96ab7348f9f0e5b7b5931"},
                           Case{"sighting", 0, 5, "AR10", false, "Air Rifle", 3, 3,
-                               "9406879286d9b916c4f6580f3e444645f4e2279e01d95efae0c2a6fe38e9f1e2"}}) {
+                               "9fe58fdf62f842218a5237839cbf33bd4e6fb2d41e23703e5bf669bff54fc92a"}}) {
         SCOPED_TRACE(c.name);
         const fs::path practice = folder() / (std::string(c.name) + ".talvo");
         (void)testsupport::writeTimedPractice(practice, c.match, c.sighting, c.event);
