@@ -308,14 +308,13 @@ std::uint32_t MainFrame::matchShots()
     return m_data.IsValid() ? countIfFound(m_data.GetMatchShots(shots), shots) : 0;
 }
 
-void MainFrame::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t)
+void MainFrame::OnUpdate(CView*, DocumentHint hint, const HintPayload& payload)
 {
     // The practice marks a shot for replay after it made the shot current; the next hint hands the mark over.
     if (m_practice.TakeAutoReplayPending()) {
         m_hints.flags.autoReplayPending = true;
     }
-    m_hints.onUpdate(static_cast<std::uint32_t>(hint), static_cast<std::uintptr_t>(p1),
-                     static_cast<std::uintptr_t>(p2));
+    m_hints.onUpdate(static_cast<std::uint32_t>(hint), payload);
     armTimer();
 }
 
@@ -1311,8 +1310,7 @@ void MainFrame::onPosition(cmd::Id id)
             (void)device->put_SubTarget(1, position->subTarget); // a refused plate keeps the one in use
         }
         if (!m_hints.flags.aimingOpen) {
-            const std::int32_t subTarget = position->subTarget;
-            m_data.UpdateAllViews(nullptr, HintPositionSet, reinterpret_cast<std::intptr_t>(&subTarget));
+            m_data.UpdateAllViews(nullptr, HintPositionSet, PositionHint{position->subTarget});
         }
         return;
     }

@@ -132,7 +132,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // CView: the frame is a view of its own document.
-    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
+    void OnUpdate(CView* sender, DocumentHint hint, const HintPayload& payload) override;
 
 private:
     // DocumentServices

@@ -51,6 +51,28 @@ CPrintTargetDlg::CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent,
     }
     UsePrintableArea(m_printer);
 
+    // The controls are made in their tab order.
+    createChoices();
+    auto* print = new QPushButton(tr("Print"), this);
+    print->setObjectName(QStringLiteral("1086"));
+    print->setDefault(true);
+    auto* close = new QPushButton(tr("Close"), this);
+    close->setObjectName(QStringLiteral("2"));
+    createPreview();
+    layOut(print, close);
+    connectControls(print, close);
+
+    ShowPreview(false);
+    openEventManager();
+    m_distanceEdit->setText(platform::ui::qtext(FormatPrintDistance(m_distance)));
+    m_scoreRingsBox->setChecked(m_scoreRings);
+    m_clipBox->setChecked(m_clip);
+    m_upDown->setPosition(static_cast<int>(m_distance * kDistanceSteps));
+    CentreOnOwner(*this);
+}
+
+void CPrintTargetDlg::createChoices()
+{
     m_eventList = new QListWidget(this);
     m_eventList->setObjectName(QStringLiteral("1004"));
     m_eventList->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -70,11 +92,10 @@ CPrintTargetDlg::CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent,
     m_scoreRingsBox->setObjectName(QStringLiteral("1090"));
     m_clipBox = new QCheckBox(tr("Clip"), this);
     m_clipBox->setObjectName(QStringLiteral("1101"));
-    auto* print = new QPushButton(tr("Print"), this);
-    print->setObjectName(QStringLiteral("1086"));
-    print->setDefault(true);
-    auto* close = new QPushButton(tr("Close"), this);
-    close->setObjectName(QStringLiteral("2"));
+}
+
+void CPrintTargetDlg::createPreview()
+{
     m_previewButton = new QPushButton(QStringLiteral(">>"), this);
     m_previewButton->setObjectName(QStringLiteral("1081"));
     m_preview = new PrintPreviewPane(
@@ -86,7 +107,10 @@ CPrintTargetDlg::CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent,
         [this] { return PrinterPageOf(m_printer); }, this);
     m_preview->setObjectName(QStringLiteral("1084"));
     m_preview->setMinimumSize(260, 340);
+}
 
+void CPrintTargetDlg::layOut(QPushButton* print, QPushButton* close)
+{
     auto* distanceRow = new QHBoxLayout;
     distanceRow->addWidget(m_distanceEdit);
     distanceRow->addWidget(m_upDown);
@@ -114,7 +138,10 @@ CPrintTargetDlg::CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent,
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(controls);
     layout->addLayout(previewColumn, 1);
+}
 
+void CPrintTargetDlg::connectControls(QPushButton* print, QPushButton* close)
+{
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(print, &QPushButton::clicked, this, &CPrintTargetDlg::OnPrint);
     connect(m_previewButton, &QPushButton::clicked, this, [this] { ShowPreview(!m_previewShown); });
@@ -133,23 +160,18 @@ CPrintTargetDlg::CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent,
         RefreshPreview();
     });
     connect(m_eventList, &QListWidget::itemSelectionChanged, this, &CPrintTargetDlg::RefreshPreview);
+}
 
-    ShowPreview(false);
-    {
-        const WaitCursor wait;
-        if (FAILED(CoCreateInstance(talvodata::CLSID_EventManager, nullptr, CLSCTX_ALL, IEventManager::kIid,
-                                    m_manager.putVoid()))) {
-            m_manager = nullptr;
-            QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
-        } else {
-            fillEvents();
-        }
+void CPrintTargetDlg::openEventManager()
+{
+    const WaitCursor wait;
+    if (FAILED(CoCreateInstance(talvodata::CLSID_EventManager, nullptr, CLSCTX_ALL, IEventManager::kIid,
+                                m_manager.putVoid()))) {
+        m_manager = nullptr;
+        QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+        return;
     }
-    m_distanceEdit->setText(platform::ui::qtext(FormatPrintDistance(m_distance)));
-    m_scoreRingsBox->setChecked(m_scoreRings);
-    m_clipBox->setChecked(m_clip);
-    m_upDown->setPosition(static_cast<int>(m_distance * kDistanceSteps));
-    CentreOnOwner(*this);
+    fillEvents();
 }
 
 void CPrintTargetDlg::fillEvents()

@@ -57,6 +57,13 @@ public:
     void OnPrint();
 
 private:
+    // The constructor's steps.
+    void createChoices();
+    void createPreview();
+    void layOut(QPushButton* print, QPushButton* close);
+    void connectControls(QPushButton* print, QPushButton* close);
+    /// Without an event manager the dialog closes as soon as it runs.
+    void openEventManager();
     void fillEvents();
     void distanceEdited(const QString& text);
     void reportFailure();

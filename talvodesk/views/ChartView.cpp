@@ -38,7 +38,7 @@ CChartView::~CChartView()
     }
 }
 
-void CChartView::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t, std::intptr_t)
+void CChartView::OnUpdate(CView*, DocumentHint hint, const HintPayload& payload)
 {
     unsigned parts = 0;
     switch (hint) {
@@ -53,7 +53,7 @@ void CChartView::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intp
         parts = m_hints.currentShot;
         break;
     case HintConcludeAiming: {
-        auto* aiming = reinterpret_cast<IAiming*>(p1);
+        IAiming* aiming = payload.aiming();
         if (aimingHasShots(aiming) && (!m_hints.matchAimingsOnly || isMatch(attributesOf(aiming).get()))) {
             parts = m_hints.concludedAiming;
         }

@@ -35,7 +35,7 @@ public:
     ~CChartView() override;
 
     /// Recomputes, now or when shown, the parts the hint concerns; a new language reloads the texts.
-    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
+    void OnUpdate(CView* sender, DocumentHint hint, const HintPayload& payload) override;
 
     /// Computes what arrived while the view was hidden, once; false when nothing was pending.
     bool ApplyPendingUpdate();

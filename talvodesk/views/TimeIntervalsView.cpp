@@ -38,13 +38,12 @@ CTimeIntervalsView::CTimeIntervalsView(ChartServices services, QWidget* parent)
     m_details.SetPage(&m_pane->page());
 }
 
-void CTimeIntervalsView::OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2,
-                                  std::intptr_t p3)
+void CTimeIntervalsView::OnUpdate(CView* sender, DocumentHint hint, const HintPayload& payload)
 {
     if (hint == HintReset && m_services.document.IsValid()) {
         m_pane->setVisible(m_services.document.GetEventCode() != kBiathlonEventCode);
     }
-    CChartView::OnUpdate(sender, hint, p1, p2, p3);
+    CChartView::OnUpdate(sender, hint, payload);
 }
 
 void CTimeIntervalsView::LoadTexts()

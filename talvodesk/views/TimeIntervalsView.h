@@ -15,7 +15,7 @@ class CTimeIntervalsView final : public CChartView {
 public:
     explicit CTimeIntervalsView(ChartServices services, QWidget* parent = nullptr);
 
-    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
+    void OnUpdate(CView* sender, DocumentHint hint, const HintPayload& payload) override;
 
     TimeIntervalsGraph& graph() { return m_graph; }
     CChartWindow* chartWindow() const { return m_window; }

@@ -131,16 +131,10 @@ std::optional<SideReading> readSide(CTalvoData& data, bool model, IEventParams& 
 
 } // namespace
 
-SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const SummarySideInput& side,
-                               const SummaryRules& rules)
-{
-    SideSummary s;
-    s.shotCount = static_cast<std::int32_t>(shots.size());
-    if (shots.empty()) {
-        return s;
-    }
-    s.timesValid = side.timesValid;
-    s.startDate = side.startDate;
+namespace {
+
+/// Sums over a side's hits, in collection order, and the widest spreads among their pairs.
+struct HitSums {
     double centreX = 0;
     double centreY = 0;
     double averageX = 0;
@@ -153,26 +147,12 @@ SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const Summary
     std::int64_t steadinessSum = 0;
     float widestX = 0;
     float widestY = 0;
+    /// Squared.
     float largestBreachDistance = 0;
     float largestAimDistance = 0;
-    for (std::size_t k = 0; k < shots.size(); ++k) {
-        const SummaryShot& shot = shots[k];
-        if (k >= 1) {
-            const double interval = shot.time - shots[k - 1].time;
-            if (k == 1 || interval < s.shortestInterval) {
-                s.shortestInterval = interval;
-            }
-            s.longestInterval = std::max(s.longestInterval, interval);
-        }
-        if (rules.biathlon) {
-            ++(shot.subTarget == 1 ? s.standingCount : s.proneCount);
-        }
-        if (shot.missed) {
-            continue;
-        }
-        ++s.hitCount;
-        s.fractionalResult += shot.result;
-        s.integerResult += static_cast<std::int32_t>(shot.result);
+
+    void add(const SummaryShot& shot, bool biathlon)
+    {
         centreX += shot.breachX;
         centreY += shot.breachY;
         averageX += shot.averageX;
@@ -184,11 +164,15 @@ SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const Summary
             ++ratioCount;
             ratioSum += shot.lengthX / (shot.lengthY > 0 ? shot.lengthY : 1.0F);
         }
-        if (!rules.biathlon) {
+        if (!biathlon) {
             steadinessSum += shot.steadiness;
         }
-        for (std::size_t j = k + 1; j < shots.size(); ++j) {
-            const SummaryShot& other = shots[j];
+    }
+
+    /// Widens the spreads by the pairs of `shot` with the hits after it.
+    void pair(const SummaryShot& shot, std::span<const SummaryShot> later)
+    {
+        for (const SummaryShot& other : later) {
             if (other.missed) {
                 continue;
             }
@@ -202,27 +186,90 @@ SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const Summary
             largestAimDistance = std::max(largestAimDistance, ax * ax + ay * ay);
         }
     }
+};
+
+void measureIntervals(std::span<const SummaryShot> shots, SideSummary& s)
+{
+    for (std::size_t k = 1; k < shots.size(); ++k) {
+        const double interval = shots[k].time - shots[k - 1].time;
+        if (k == 1 || interval < s.shortestInterval) {
+            s.shortestInterval = interval;
+        }
+        s.longestInterval = std::max(s.longestInterval, interval);
+    }
+}
+
+/// The means over the hits and the spreads, once all hits are summed.
+void averageHits(const HitSums& sums, SideSummary& s)
+{
     if (s.hitCount > 0) {
         const double hits = s.hitCount;
-        s.centreX = static_cast<float>(centreX / hits);
-        s.centreY = static_cast<float>(centreY / hits);
-        const double meanX = averageX / hits;
-        const double meanY = averageY / hits;
+        s.centreX = static_cast<float>(sums.centreX / hits);
+        s.centreY = static_cast<float>(sums.centreY / hits);
+        const double meanX = sums.averageX / hits;
+        const double meanY = sums.averageY / hits;
         // One hit has an aiming point too: its distance is its accuracy, never a perfect 0.
         s.accuracy = static_cast<float>(std::sqrt(meanX * meanX + meanY * meanY));
-        s.steadiness = static_cast<std::int32_t>(steadinessSum / s.hitCount);
-        s.traceLength = static_cast<float>(length / hits);
-        s.traceLengthX = static_cast<float>(lengthX / hits);
-        s.traceLengthY = static_cast<float>(lengthY / hits);
+        s.steadiness = static_cast<std::int32_t>(sums.steadinessSum / s.hitCount);
+        s.traceLength = static_cast<float>(sums.length / hits);
+        s.traceLengthX = static_cast<float>(sums.lengthX / hits);
+        s.traceLengthY = static_cast<float>(sums.lengthY / hits);
         if (s.hitCount > 1) {
-            s.groupEllipse = widestX / (widestY > 0 ? widestY : 1.0F);
+            s.groupEllipse = sums.widestX / (sums.widestY > 0 ? sums.widestY : 1.0F);
         }
-        if (ratioCount > 1) {
-            s.traceEllipse = static_cast<float>(ratioSum / ratioCount);
+        if (sums.ratioCount > 1) {
+            s.traceEllipse = static_cast<float>(sums.ratioSum / sums.ratioCount);
         }
     }
-    s.groupSize = std::sqrt(largestBreachDistance);
-    s.aimingStability = std::sqrt(largestAimDistance);
+    s.groupSize = std::sqrt(sums.largestBreachDistance);
+    s.aimingStability = std::sqrt(sums.largestAimDistance);
+}
+
+void measureTimes(std::span<const SummaryShot> shots, const SummarySideInput& side, bool biathlon, SideSummary& s)
+{
+    s.totalTime = shots.back().time - side.startDate;
+    s.averageTime = s.totalTime / s.shotCount;
+    if (biathlon) {
+        s.intervalStability = side.seriesIntervalStability;
+        return;
+    }
+    std::vector<ShotTime> times;
+    times.reserve(shots.size());
+    for (const SummaryShot& shot : shots) {
+        times.push_back({shot.time, shot.missed});
+    }
+    s.intervalStability = ComputeCollectionValueStatistics(times);
+}
+
+} // namespace
+
+SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const SummarySideInput& side,
+                               const SummaryRules& rules)
+{
+    SideSummary s;
+    s.shotCount = static_cast<std::int32_t>(shots.size());
+    if (shots.empty()) {
+        return s;
+    }
+    s.timesValid = side.timesValid;
+    s.startDate = side.startDate;
+    measureIntervals(shots, s);
+    HitSums sums;
+    for (std::size_t k = 0; k < shots.size(); ++k) {
+        const SummaryShot& shot = shots[k];
+        if (rules.biathlon) {
+            ++(shot.subTarget == 1 ? s.standingCount : s.proneCount);
+        }
+        if (shot.missed) {
+            continue;
+        }
+        ++s.hitCount;
+        s.fractionalResult += shot.result;
+        s.integerResult += static_cast<std::int32_t>(shot.result);
+        sums.add(shot, rules.biathlon);
+        sums.pair(shot, shots.subspan(k + 1));
+    }
+    averageHits(sums, s);
     // The default rounding mode rounds a half to the even thousandth.
     s.averageResult =
         static_cast<float>(std::nearbyint(static_cast<double>(s.fractionalResult) * 1000.0 / s.shotCount) / 1000.0);
@@ -234,18 +281,7 @@ SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const Summary
         }
     }
     if (s.timesValid) {
-        s.totalTime = shots.back().time - side.startDate;
-        s.averageTime = s.totalTime / s.shotCount;
-        if (rules.biathlon) {
-            s.intervalStability = side.seriesIntervalStability;
-        } else {
-            std::vector<ShotTime> times;
-            times.reserve(shots.size());
-            for (const SummaryShot& shot : shots) {
-                times.push_back({shot.time, shot.missed});
-            }
-            s.intervalStability = ComputeCollectionValueStatistics(times);
-        }
+        measureTimes(shots, side, rules.biathlon, s);
     }
     return s;
 }

@@ -110,11 +110,11 @@ void InfoViewLogic::PageLoaded()
     }
     ShowIntroOrInfo();
     if (m_refreshOnLoad) {
-        OnUpdate(nullptr, HintReset, 0, 0, 0);
+        OnUpdate(nullptr, HintReset, {});
     }
 }
 
-void InfoViewLogic::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t, std::intptr_t)
+void InfoViewLogic::OnUpdate(CView*, DocumentHint hint, const HintPayload& payload)
 {
     if (!m_loaded) {
         m_refreshOnLoad = true;
@@ -148,7 +148,7 @@ void InfoViewLogic::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::i
         ShowComments();
         break;
     case HintConcludeAiming: {
-        auto* aiming = reinterpret_cast<IAiming*>(p1);
+        IAiming* aiming = payload.aiming();
         LONG shots = 0;
         if (aiming && SUCCEEDED(aiming->get_ShotCount(&shots)) && shots > 0) {
             FillOrDefer(true, false);

@@ -81,7 +81,7 @@ public:
     /// The page's widgets are bound: titles are read, and a refresh that waited for the page runs.
     void PageLoaded();
 
-    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
+    void OnUpdate(CView* sender, DocumentHint hint, const HintPayload& payload) override;
     /// Fills now when the page is visible, else remembers the parts. True.
     bool FillOrDefer(bool documentPart, bool modelPart);
     /// Runs the remembered fill once and forgets it. True.

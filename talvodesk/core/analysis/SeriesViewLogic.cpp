@@ -166,8 +166,7 @@ void SeriesViewLogic::UpdateColumnVisibility()
     }
 }
 
-void SeriesViewLogic::OnUpdate(CView* /*sender*/, DocumentHint hint, std::intptr_t p1, std::intptr_t p2,
-                               std::intptr_t p3)
+void SeriesViewLogic::OnUpdate(CView* /*sender*/, DocumentHint hint, const HintPayload& payload)
 {
     switch (hint) {
     case HintReset:
@@ -200,7 +199,9 @@ void SeriesViewLogic::OnUpdate(CView* /*sender*/, DocumentHint hint, std::intptr
         break;
     case HintShotAdded:
         // Re-centring moved the group's other breaches, so its rows are read again.
-        AppendShot(reinterpret_cast<IAiming*>(p1), reinterpret_cast<IShot*>(p2), p3 != 0);
+        if (const auto* added = payload.get<ShotAddedHint>()) {
+            AppendShot(added->aiming, added->shot, added->centred);
+        }
         break;
     case HintExpertMode:
         // The shown columns follow the mode.

@@ -87,7 +87,7 @@ public:
     explicit SeriesViewLogic(Services services);
     ~SeriesViewLogic() override;
 
-    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
+    void OnUpdate(CView* sender, DocumentHint hint, const HintPayload& payload) override;
 
     // The frame's operations.
     void SetShotListMode(bool shotList);

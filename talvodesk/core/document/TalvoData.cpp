@@ -725,7 +725,7 @@ long CTalvoData::GetReplayState()
     }
     if (m_nReplayState != 0) {
         bool running = false;
-        UpdateAllViews(nullptr, HintReplayRunning, reinterpret_cast<std::intptr_t>(&running));
+        UpdateAllViews(nullptr, HintReplayRunning, AnswerHint{&running});
         if (!running) {
             m_nReplayState = 0;
         }
@@ -739,7 +739,7 @@ bool CTalvoData::StartReplay()
         return false;
     }
     bool vetoed = false;
-    UpdateAllViews(nullptr, HintReplayQuery, reinterpret_cast<std::intptr_t>(&vetoed));
+    UpdateAllViews(nullptr, HintReplayQuery, AnswerHint{&vetoed});
     if (vetoed) {
         return false;
     }
@@ -754,8 +754,7 @@ void CTalvoData::PauseReplay()
         return;
     }
     m_nReplayState = 1;
-    bool paused = true;
-    UpdateAllViews(nullptr, HintReplayPause, reinterpret_cast<std::intptr_t>(&paused));
+    UpdateAllViews(nullptr, HintReplayPause, ReplayPauseHint{/*paused=*/true});
 }
 
 void CTalvoData::ResumeReplay()
@@ -764,8 +763,7 @@ void CTalvoData::ResumeReplay()
         return;
     }
     m_nReplayState = 2;
-    bool paused = false;
-    UpdateAllViews(nullptr, HintReplayPause, reinterpret_cast<std::intptr_t>(&paused));
+    UpdateAllViews(nullptr, HintReplayPause, ReplayPauseHint{/*paused=*/false});
 }
 
 bool CTalvoData::StopReplay()

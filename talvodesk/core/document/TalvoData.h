@@ -51,10 +51,9 @@ public:
     // Views.
     void AddView(CView* view) { m_views.AddView(view, this); }
     void RemoveView(CView* view) { m_views.RemoveView(view); }
-    void UpdateAllViews(CView* sender, DocumentHint hint, std::intptr_t p1 = 0, std::intptr_t p2 = 0,
-                        std::intptr_t p3 = 0)
+    void UpdateAllViews(CView* sender, DocumentHint hint, const HintPayload& payload = {})
     {
-        m_views.UpdateAllViews(sender, hint, p1, p2, p3);
+        m_views.UpdateAllViews(sender, hint, payload);
     }
 
     // The practice as a whole.

@@ -158,8 +158,7 @@ bool CTalvoData::AddShot(IShot* shot, IAiming* aiming)
             centred = true;
         }
     }
-    UpdateAllViews(nullptr, HintShotAdded, reinterpret_cast<std::intptr_t>(aiming),
-                   reinterpret_cast<std::intptr_t>(shot), centred ? 1 : 0);
+    UpdateAllViews(nullptr, HintShotAdded, ShotAddedHint{aiming, shot, centred});
     return true;
 }
 
@@ -176,8 +175,7 @@ bool CTalvoData::AddMissedShot(bool match, ComPtr<IShot>& shot)
     ComPtr<IShot> added;
     (void)aiming->get_Shot(1, added.put()); // The new aiming always holds its one shot.
     shot = added;
-    UpdateAllViews(nullptr, HintShotAdded, reinterpret_cast<std::intptr_t>(aiming.get()),
-                   reinterpret_cast<std::intptr_t>(added.get()), 0);
+    UpdateAllViews(nullptr, HintShotAdded, ShotAddedHint{aiming.get(), added.get(), /*centred=*/false});
     return true;
 }
 

@@ -20,8 +20,7 @@ void CDocumentViews::RemoveView(CView* view)
     view->m_pDocument = nullptr;
 }
 
-void CDocumentViews::UpdateAllViews(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2,
-                                    std::intptr_t p3)
+void CDocumentViews::UpdateAllViews(CView* sender, DocumentHint hint, const HintPayload& payload)
 {
     // A snapshot, because a view may change the list while it is told; each is checked again before its call.
     const std::vector<CView*> snapshot = m_views;
@@ -29,7 +28,7 @@ void CDocumentViews::UpdateAllViews(CView* sender, DocumentHint hint, std::intpt
         if (view == sender || std::find(m_views.begin(), m_views.end(), view) == m_views.end()) {
             continue;
         }
-        view->OnUpdate(sender, hint, p1, p2, p3);
+        view->OnUpdate(sender, hint, payload);
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "talvodesk/core/document/DocumentHint.h"
+#include "talvodesk/core/document/HintPayload.h"
 
-#include <cstdint>
 #include <vector>
 
 namespace talvodesk {
@@ -16,7 +16,7 @@ public:
     virtual ~CView() = default;
 
     /// `sender` is the view that caused the change, or null. May call back into the document.
-    virtual void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) = 0;
+    virtual void OnUpdate(CView* sender, DocumentHint hint, const HintPayload& payload) = 0;
 
     CTalvoData* m_pDocument = nullptr;
 };
@@ -31,8 +31,7 @@ public:
     void RemoveView(CView* view);
     /// Calls OnUpdate of every view but `sender`, in list order. A view removed during the delivery is not called
     /// afterwards; one added during it first hears the next hint.
-    void UpdateAllViews(CView* sender, DocumentHint hint, std::intptr_t p1 = 0, std::intptr_t p2 = 0,
-                        std::intptr_t p3 = 0);
+    void UpdateAllViews(CView* sender, DocumentHint hint, const HintPayload& payload = {});
 
 private:
     std::vector<CView*> m_views;

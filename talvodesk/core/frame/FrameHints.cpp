@@ -27,7 +27,7 @@ void FrameHintReactions::startAutoReplay()
     m_actions.startReplay();
 }
 
-void FrameHintReactions::onUpdate(std::uint32_t hint, std::uintptr_t p1, std::uintptr_t p2)
+void FrameHintReactions::onUpdate(std::uint32_t hint, const HintPayload& payload)
 {
     switch (hint) {
     case 0: // reset
@@ -65,8 +65,9 @@ void FrameHintReactions::onUpdate(std::uint32_t hint, std::uintptr_t p1, std::ui
         }
         m_actions.refreshCommandStates();
         break;
-    case 12: // shot added
-        flags.shotToSpeak = platform::com::ComPtr<IShot>(reinterpret_cast<IShot*>(p2));
+    case 12: { // shot added
+        const auto* added = payload.get<ShotAddedHint>();
+        flags.shotToSpeak = platform::com::ComPtr<IShot>(added ? added->shot : nullptr);
         if (flags.shotToSpeak) {
             m_timers.start(FrameTimers::kSpeakResult, kSpeakPeriod);
         }
@@ -77,6 +78,7 @@ void FrameHintReactions::onUpdate(std::uint32_t hint, std::uintptr_t p1, std::ui
         m_actions.refreshCommandStates();
         m_actions.refreshPrintPreview();
         break;
+    }
     case 13: // aiming concluded
         if (m_options.forceReplay != 0 && flags.autoReplayPending) {
             m_actions.releaseOpenAiming();
@@ -90,8 +92,8 @@ void FrameHintReactions::onUpdate(std::uint32_t hint, std::uintptr_t p1, std::ui
         }
         break;
     case 15: // replay veto query
-        if (flags.aimingOpen) {
-            *reinterpret_cast<std::uint8_t*>(p1) = 1;
+        if (const auto* query = payload.get<AnswerHint>(); query && query->answer && flags.aimingOpen) {
+            *query->answer = true;
         }
         break;
     case 16: // replay starts
@@ -106,7 +108,9 @@ void FrameHintReactions::onUpdate(std::uint32_t hint, std::uintptr_t p1, std::ui
     case 19: // trace dragged
         flags.replayAll = false;
         flags.autoReplayPending = false;
-        m_actions.addSensorCorrection(*reinterpret_cast<const float*>(p1), *reinterpret_cast<const float*>(p2));
+        if (const auto* offset = payload.get<TraceOffsetHint>()) {
+            m_actions.addSensorCorrection(offset->dx, offset->dy);
+        }
         break;
     default:
         break;

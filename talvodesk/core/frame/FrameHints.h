@@ -1,5 +1,6 @@
 #pragma once
 
+#include "talvodesk/core/document/HintPayload.h"
 #include "talvodesk/core/frame/CommandIds.h"
 #include "talvodesk/core/frame/FrameTimers.h"
 
@@ -55,8 +56,8 @@ public:
     {
     }
 
-    /// One hint with its pointer-sized arguments, as the document delivers it.
-    void onUpdate(std::uint32_t hint, std::uintptr_t p1, std::uintptr_t p2);
+    /// One hint with its payload, as the document delivers it.
+    void onUpdate(std::uint32_t hint, const HintPayload& payload);
     /// One timer that fell due; `now` is the clock's time (the 500 ms mark of timer 1 moves with it).
     void onTimer(int id, std::chrono::milliseconds now);
 

@@ -171,8 +171,7 @@ bool PracticeLifecycle::BeginPractice(const std::optional<StartPracticeChoice>& 
     data.UpdateAllViews(nullptr, HintReset);
     data.UpdateAllViews(nullptr, HintPracticeStart);
     if (m_subTarget != -1) {
-        const std::int32_t subTarget = static_cast<std::int32_t>(m_subTarget);
-        data.UpdateAllViews(nullptr, HintPositionSet, reinterpret_cast<std::intptr_t>(&subTarget));
+        data.UpdateAllViews(nullptr, HintPositionSet, PositionHint{static_cast<LONG>(m_subTarget)});
     }
     Subscribe();
     frame.SwitchToTraceView();

@@ -118,9 +118,9 @@ void PracticeRun::PostState(int state)
     }
 }
 
-void PracticeRun::Hint(DocumentHint hint, std::intptr_t p1, std::intptr_t p2)
+void PracticeRun::Hint(DocumentHint hint, const HintPayload& payload)
 {
-    m_services.data.UpdateAllViews(nullptr, hint, p1, p2);
+    m_services.data.UpdateAllViews(nullptr, hint, payload);
 }
 
 void PracticeRun::StartAiming(IAiming* aiming)
@@ -139,7 +139,7 @@ void PracticeRun::StartAiming(IAiming* aiming)
         }
     }
     (void)m_services.data.SetCurrentShot(nullptr);
-    Hint(HintStartAiming, reinterpret_cast<std::intptr_t>(aiming));
+    Hint(HintStartAiming, AimingHint{aiming});
     PostState(StateAimingStarted);
     PostState(StateAiming);
 }
@@ -147,7 +147,7 @@ void PracticeRun::StartAiming(IAiming* aiming)
 void PracticeRun::ConcludeAiming(IAiming* aiming)
 {
     DropFlatTrigger(traceOf(aiming).get());
-    Hint(HintConcludeAiming, reinterpret_cast<std::intptr_t>(aiming));
+    Hint(HintConcludeAiming, AimingHint{aiming});
     PostState(StateConcluded);
 }
 
@@ -185,7 +185,7 @@ void PracticeRun::OnNewCoordinates(long subDevice, IAiming* aiming, long count)
             (void)attributes->put_Match(m_matchMode ? VARIANT_TRUE : VARIANT_FALSE);
         }
     }
-    m_services.data.UpdateAllViews(m_services.frameView, HintNewCoordinates, reinterpret_cast<std::intptr_t>(aiming));
+    m_services.data.UpdateAllViews(m_services.frameView, HintNewCoordinates, AimingHint{aiming});
     if (m_services.live && count > 0) {
         if (ComPtr<IAimingTrace> trace = traceOf(aiming)) {
             m_services.live->PostPoints(trace.get(), count);
@@ -275,8 +275,7 @@ void PracticeRun::OnTrigger(long /*subDevice*/, long count)
     for (std::size_t k = 0; k < readings.size(); ++k) {
         readings[k] = static_cast<LONG>(m_device->Trigger(static_cast<long>(k) + 1));
     }
-    m_services.data.UpdateAllViews(m_services.frameView, HintTrigger, reinterpret_cast<std::intptr_t>(readings.data()),
-                                   static_cast<std::intptr_t>(readings.size()));
+    m_services.data.UpdateAllViews(m_services.frameView, HintTrigger, TriggerHint{readings});
 }
 
 void PracticeRun::OnHeartBeat(long /*subDevice*/, DATE earliest, DATE latest)
@@ -287,8 +286,7 @@ void PracticeRun::OnHeartBeat(long /*subDevice*/, DATE earliest, DATE latest)
     if (m_services.live) {
         m_services.live->PostHeartBeat();
     }
-    m_services.data.UpdateAllViews(m_services.frameView, HintHeartBeat, reinterpret_cast<std::intptr_t>(&earliest),
-                                   reinterpret_cast<std::intptr_t>(&latest));
+    m_services.data.UpdateAllViews(m_services.frameView, HintHeartBeat, HeartBeatHint{earliest, latest});
 }
 
 } // namespace talvodesk

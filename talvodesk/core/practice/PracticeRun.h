@@ -81,7 +81,7 @@ private:
     void StartAiming(IAiming* aiming);
     void ConcludeAiming(IAiming* aiming);
     void PostState(int state);
-    void Hint(DocumentHint hint, std::intptr_t p1 = 0, std::intptr_t p2 = 0);
+    void Hint(DocumentHint hint, const HintPayload& payload = {});
 
     Services m_services;
     PracticeDevice* m_device = nullptr;

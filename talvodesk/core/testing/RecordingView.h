@@ -11,17 +11,16 @@ namespace talvodesk::testsupport {
 struct ReceivedHint {
     CView* sender = nullptr;
     DocumentHint hint = HintReset;
-    std::intptr_t p1 = 0;
-    std::intptr_t p2 = 0;
-    std::intptr_t p3 = 0;
+    /// What it points at lived only during the update call.
+    HintPayload payload;
 };
 
 /// A view that records every update; an optional hook runs inside each call (to answer a flag or call back in).
 class RecordingView final : public CView {
 public:
-    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override
+    void OnUpdate(CView* sender, DocumentHint hint, const HintPayload& payload) override
     {
-        received.push_back({sender, hint, p1, p2, p3});
+        received.push_back({sender, hint, payload});
         if (hook) {
             hook(received.back());
         }

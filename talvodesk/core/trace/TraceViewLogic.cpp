@@ -13,6 +13,7 @@
 #include "platform/time/Clock.h"
 
 #include <algorithm>
+#include <array>
 
 namespace talvodesk {
 
@@ -73,164 +74,239 @@ bool TraceViewLogic::replayRuns() const
     return m_target && SUCCEEDED(m_target->get_ReplayShot(shot.put())) && shot;
 }
 
-void TraceViewLogic::OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t)
+void TraceViewLogic::OnUpdate(CView*, DocumentHint hint, const HintPayload& payload)
 {
+    using Handler = void (TraceViewLogic::*)(const HintPayload&);
+    struct HintHandler {
+        DocumentHint hint;
+        Handler handle;
+    };
+    // Hints not listed leave the view as it is.
+    static constexpr std::array kHandlers = {
+        HintHandler{HintReset, &TraceViewLogic::onReset},
+        HintHandler{HintLanguage, &TraceViewLogic::onLanguage},
+        HintHandler{HintCurrentShot, &TraceViewLogic::onCurrentShot},
+        HintHandler{HintShotParameters, &TraceViewLogic::onShotParameters},
+        HintHandler{HintStartAiming, &TraceViewLogic::onStartAiming},
+        HintHandler{HintNewCoordinates, &TraceViewLogic::onNewCoordinates},
+        HintHandler{HintShotAdded, &TraceViewLogic::onShotAdded},
+        HintHandler{HintConcludeAiming, &TraceViewLogic::onConcludeAiming},
+        HintHandler{HintReplayStart, &TraceViewLogic::onReplayStart},
+        HintHandler{HintReplayEnd, &TraceViewLogic::onReplayEnd},
+        HintHandler{HintReplayPause, &TraceViewLogic::onReplayPause},
+        HintHandler{HintPulse, &TraceViewLogic::onPulse},
+        HintHandler{HintPracticeStart, &TraceViewLogic::onPracticeStart},
+        HintHandler{HintMatch, &TraceViewLogic::onMatch},
+        HintHandler{HintPracticeStop, &TraceViewLogic::onPracticeStop},
+        HintHandler{HintTrigger, &TraceViewLogic::onTrigger},
+        HintHandler{HintReplayRunning, &TraceViewLogic::onReplayRunning},
+        HintHandler{HintPositionSet, &TraceViewLogic::onPositionSet},
+        HintHandler{HintHeartBeat, &TraceViewLogic::onHeartBeat},
+        HintHandler{HintExpertMode, &TraceViewLogic::onExpertMode},
+    };
     if (!m_target || !document()) {
         return;
     }
-    auto* aiming = reinterpret_cast<IAiming*>(p1);
-    switch (hint) {
-    case HintReset:
-        (void)m_target->put_EnableUpdate(VARIANT_FALSE);
-        if (!m_host.devicePresent()) {
-            m_liveShot.reset();
+    const auto found = std::find_if(kHandlers.begin(), kHandlers.end(),
+                                    [hint](const HintHandler& entry) { return entry.hint == hint; });
+    if (found != kHandlers.end()) {
+        (this->*found->handle)(payload);
+    }
+}
+
+void TraceViewLogic::onReset(const HintPayload&)
+{
+    (void)m_target->put_EnableUpdate(VARIANT_FALSE);
+    if (!m_host.devicePresent()) {
+        m_liveShot.reset();
+    }
+    resetStoredZoom();
+    m_dx = m_dy = 0;
+    if (!documentValid()) {
+        ShowAiming(nullptr, nullptr, false);
+    } else {
+        ComPtr<IEventParams> event;
+        if (document()->GetEvent(event) && event) {
+            (void)m_target->put_Event(event.get());
         }
-        resetStoredZoom();
-        m_dx = m_dy = 0;
-        if (!documentValid()) {
-            ShowAiming(nullptr, nullptr, false);
-        } else {
-            ComPtr<IEventParams> event;
-            if (document()->GetEvent(event) && event) {
-                (void)m_target->put_Event(event.get());
-            }
-            (void)m_target->put_Zoom(m_storedZoom);
-            ApplyTargetOptions(true);
-            m_host.setPulseFlags(document()->GetPulseCount() > 0, document()->HasTriggerData());
-            m_host.layoutPanes();
-            showCurrent(true);
-        }
-        RefreshTimeCounter();
-        (void)m_target->put_EnableUpdate(VARIANT_TRUE);
-        return;
-    case HintLanguage:
-        RefreshTimeCounter();
-        return;
-    case HintCurrentShot:
-        if (documentValid()) {
-            showCurrent(true);
-        }
-        return;
-    case HintShotParameters:
-        if (documentValid()) {
-            showCurrentShot();
-            ApplyTargetOptions(false);
-        }
-        return;
-    case HintStartAiming: {
-        m_dx = m_dy = 0;
-        ShowAiming(aiming, nullptr, false);
-        (void)m_target->put_Dragable(VARIANT_TRUE);
-        (void)m_target->put_Selectable(VARIANT_TRUE);
         (void)m_target->put_Zoom(m_storedZoom);
+        ApplyTargetOptions(true);
+        m_host.setPulseFlags(document()->GetPulseCount() > 0, document()->HasTriggerData());
+        m_host.layoutPanes();
+        showCurrent(true);
+    }
+    RefreshTimeCounter();
+    (void)m_target->put_EnableUpdate(VARIANT_TRUE);
+}
+
+void TraceViewLogic::onLanguage(const HintPayload&)
+{
+    RefreshTimeCounter();
+}
+
+void TraceViewLogic::onCurrentShot(const HintPayload&)
+{
+    if (documentValid()) {
+        showCurrent(true);
+    }
+}
+
+void TraceViewLogic::onShotParameters(const HintPayload&)
+{
+    if (documentValid()) {
+        showCurrentShot();
+        ApplyTargetOptions(false);
+    }
+}
+
+void TraceViewLogic::onStartAiming(const HintPayload& payload)
+{
+    m_dx = m_dy = 0;
+    ShowAiming(payload.aiming(), nullptr, false);
+    (void)m_target->put_Dragable(VARIANT_TRUE);
+    (void)m_target->put_Selectable(VARIANT_TRUE);
+    (void)m_target->put_Zoom(m_storedZoom);
+    bool pulse = false;
+    bool trigger = false;
+    if (m_host.devicePresent() && m_host.deviceSensors(pulse, trigger) &&
+        (pulse != m_host.showsPulse() || trigger != m_host.showsTrigger())) {
+        m_host.setPulseFlags(pulse, trigger);
+        m_host.layoutPanes();
+    }
+}
+
+void TraceViewLogic::onNewCoordinates(const HintPayload& payload)
+{
+    IAiming* aiming = payload.aiming();
+    (void)m_target->UpdateAiming(aiming);
+    ComPtr<IAimingTrace> trace;
+    LONG last = 0;
+    float x = 0;
+    float y = 0;
+    if (aiming && SUCCEEDED(aiming->get_Trace(trace.put())) && trace && SUCCEEDED(trace->get_Last(&last)) &&
+        SUCCEEDED(trace->get_x(last, &x)) && SUCCEEDED(trace->get_y(last, &y))) {
+        ComPtr<IEventParams> event;
+        if (document()->GetEvent(event)) {
+            FeedTone(event.get(), subTargetOf(aiming).value_or(1), x, y);
+        }
+    }
+}
+
+void TraceViewLogic::onShotAdded(const HintPayload& payload)
+{
+    const auto* added = payload.get<ShotAddedHint>();
+    IAiming* aiming = payload.aiming();
+    (void)m_target->UpdateAiming(aiming);
+    m_liveShot = ComPtr<IShot>(added ? added->shot : nullptr);
+    ShowShot(aiming, m_liveShot.get(), true);
+    RefreshTimeCounter();
+}
+
+void TraceViewLogic::onConcludeAiming(const HintPayload& payload)
+{
+    (void)m_target->UpdateAiming(payload.aiming());
+    StopTone();
+}
+
+void TraceViewLogic::onReplayStart(const HintPayload&)
+{
+    m_host.startReplay();
+}
+
+void TraceViewLogic::onReplayEnd(const HintPayload&)
+{
+    m_host.setReplayShot(nullptr);
+    showCurrent(false);
+    StopTone();
+}
+
+void TraceViewLogic::onReplayPause(const HintPayload& payload)
+{
+    if (const auto* pause = payload.get<ReplayPauseHint>()) {
+        (void)m_target->put_ReplayPaused(flag(pause->paused));
+    }
+}
+
+void TraceViewLogic::onPulse(const HintPayload&)
+{
+    showLastPulse();
+}
+
+void TraceViewLogic::onPracticeStart(const HintPayload&)
+{
+    m_previousBeat = m_lastBeat = 0;
+    m_triggerMax = m_triggerScale = 0;
+    m_liveShot.reset();
+    m_host.setPulseFlags(false, false);
+    if (m_host.devicePresent()) {
         bool pulse = false;
         bool trigger = false;
-        if (m_host.devicePresent() && m_host.deviceSensors(pulse, trigger) &&
-            (pulse != m_host.showsPulse() || trigger != m_host.showsTrigger())) {
-            m_host.setPulseFlags(pulse, trigger);
-            m_host.layoutPanes();
-        }
+        (void)m_host.deviceSensors(pulse, trigger); // Without a device both stay off.
+        m_host.setPulseFlags(pulse, trigger);
+        (void)m_target->put_Match(flag(m_host.matchMode()));
+    }
+    m_host.layoutPanes();
+    m_host.setTimer(TimerTimeCounter, kTimeCounterPeriod);
+    if (m_host.showsPulse()) {
+        m_host.setTimer(TimerBeat, kBeatPeriod);
+    }
+}
+
+void TraceViewLogic::onMatch(const HintPayload&)
+{
+    (void)m_target->put_Match(VARIANT_TRUE);
+}
+
+void TraceViewLogic::onPracticeStop(const HintPayload&)
+{
+    m_liveShot.reset();
+    RefreshTimeCounter();
+    m_host.killTimer(TimerTimeCounter);
+    m_host.killTimer(TimerBeat);
+}
+
+void TraceViewLogic::onTrigger(const HintPayload& payload)
+{
+    const auto* trigger = payload.get<TriggerHint>();
+    if (!trigger || trigger->readings.empty() || replayRuns()) {
         return;
     }
-    case HintNewCoordinates: {
-        (void)m_target->UpdateAiming(aiming);
-        ComPtr<IAimingTrace> trace;
-        LONG last = 0;
-        float x = 0;
-        float y = 0;
-        if (aiming && SUCCEEDED(aiming->get_Trace(trace.put())) && trace && SUCCEEDED(trace->get_Last(&last)) &&
-            SUCCEEDED(trace->get_x(last, &x)) && SUCCEEDED(trace->get_y(last, &y))) {
-            ComPtr<IEventParams> event;
-            if (document()->GetEvent(event)) {
-                FeedTone(event.get(), subTargetOf(aiming).value_or(1), x, y);
-            }
-        }
-        return;
+    m_triggerMax = std::max(m_triggerMax, *std::max_element(trigger->readings.begin(), trigger->readings.end()));
+    m_host.setTriggerScale(m_triggerScale >= 2 ? m_triggerScale : m_triggerMax);
+    m_host.setTriggerValue(trigger->readings.back());
+}
+
+void TraceViewLogic::onReplayRunning(const HintPayload& payload)
+{
+    const auto* question = payload.get<AnswerHint>();
+    if (question && question->answer && replayRuns()) {
+        *question->answer = true;
     }
-    case HintShotAdded:
-        (void)m_target->UpdateAiming(aiming);
-        m_liveShot = ComPtr<IShot>(reinterpret_cast<IShot*>(p2));
-        ShowShot(aiming, m_liveShot.get(), true);
-        RefreshTimeCounter();
-        return;
-    case HintConcludeAiming:
-        (void)m_target->UpdateAiming(aiming);
-        StopTone();
-        return;
-    case HintReplayStart:
-        m_host.startReplay();
-        return;
-    case HintReplayEnd:
-        m_host.setReplayShot(nullptr);
-        showCurrent(false);
-        StopTone();
-        return;
-    case HintReplayPause:
-        if (p1) {
-            (void)m_target->put_ReplayPaused(flag(*reinterpret_cast<const bool*>(p1)));
-        }
-        return;
-    case HintPulse:
-        showLastPulse();
-        return;
-    case HintPracticeStart: {
-        m_previousBeat = m_lastBeat = 0;
-        m_triggerMax = m_triggerScale = 0;
-        m_liveShot.reset();
-        m_host.setPulseFlags(false, false);
-        if (m_host.devicePresent()) {
-            bool pulse = false;
-            bool trigger = false;
-            (void)m_host.deviceSensors(pulse, trigger); // Without a device both stay off.
-            m_host.setPulseFlags(pulse, trigger);
-            (void)m_target->put_Match(flag(m_host.matchMode()));
-        }
-        m_host.layoutPanes();
-        m_host.setTimer(TimerTimeCounter, kTimeCounterPeriod);
-        if (m_host.showsPulse()) {
-            m_host.setTimer(TimerBeat, kBeatPeriod);
-        }
-        return;
+}
+
+void TraceViewLogic::onPositionSet(const HintPayload& payload)
+{
+    ShowAiming(nullptr, nullptr, false);
+    if (const auto* position = payload.get<PositionHint>()) {
+        (void)m_target->put_SubTarget(position->subTarget);
     }
-    case HintMatch:
-        (void)m_target->put_Match(VARIANT_TRUE);
-        return;
-    case HintPracticeStop:
-        m_liveShot.reset();
-        RefreshTimeCounter();
-        m_host.killTimer(TimerTimeCounter);
-        m_host.killTimer(TimerBeat);
-        return;
-    case HintTrigger:
-        onTrigger(reinterpret_cast<const std::int32_t*>(p1), p2);
-        return;
-    case HintReplayRunning:
-        if (p1 && replayRuns()) {
-            *reinterpret_cast<bool*>(p1) = true;
-        }
-        return;
-    case HintPositionSet:
-        ShowAiming(nullptr, nullptr, false);
-        if (p1) {
-            (void)m_target->put_SubTarget(*reinterpret_cast<const LONG*>(p1));
-        }
-        return;
-    case HintHeartBeat:
-        if (p2) {
-            m_previousBeat = m_lastBeat;
-            m_lastBeat = *reinterpret_cast<const DATE*>(p2);
-        }
-        showLastPulse();
-        return;
-    case HintExpertMode:
-        resetStoredZoom();
-        if (documentValid()) {
-            showCurrentShot();
-            ApplyTargetOptions(true);
-        }
-        return;
-    default:
-        return;
+}
+
+void TraceViewLogic::onHeartBeat(const HintPayload& payload)
+{
+    if (const auto* beat = payload.get<HeartBeatHint>()) {
+        m_previousBeat = m_lastBeat;
+        m_lastBeat = beat->latest;
+    }
+    showLastPulse();
+}
+
+void TraceViewLogic::onExpertMode(const HintPayload&)
+{
+    resetStoredZoom();
+    if (documentValid()) {
+        showCurrentShot();
+        ApplyTargetOptions(true);
     }
 }
 
@@ -262,16 +338,6 @@ void TraceViewLogic::showLastPulse()
     if (!replayRuns()) {
         m_host.setPulse(document()->GetPulse());
     }
-}
-
-void TraceViewLogic::onTrigger(const std::int32_t* values, std::intptr_t count)
-{
-    if (!values || count <= 0 || replayRuns()) {
-        return;
-    }
-    m_triggerMax = std::max(m_triggerMax, *std::max_element(values, values + count));
-    m_host.setTriggerScale(m_triggerScale >= 2 ? m_triggerScale : m_triggerMax);
-    m_host.setTriggerValue(values[count - 1]);
 }
 
 void TraceViewLogic::ShowAiming(IAiming* aiming, IShot* shot, bool zoom)
@@ -516,13 +582,11 @@ void TraceViewLogic::OnStartDrag(IAiming*, IShot*, float x, float y)
 
 void TraceViewLogic::OnEndDrag(IAiming*, IShot*, float x, float y)
 {
-    float d1 = x - m_dragX;
-    float d2 = y - m_dragY;
-    m_dx += d1;
-    m_dy += d2;
+    const TraceOffsetHint offset{x - m_dragX, y - m_dragY};
+    m_dx += offset.dx;
+    m_dy += offset.dy;
     if (document()) {
-        document()->UpdateAllViews(this, HintTraceOffset, reinterpret_cast<std::intptr_t>(&d1),
-                                   reinterpret_cast<std::intptr_t>(&d2));
+        document()->UpdateAllViews(this, HintTraceOffset, offset);
     }
 }
 

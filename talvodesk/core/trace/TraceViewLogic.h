@@ -69,7 +69,7 @@ public:
     void setTarget(platform::com::ComPtr<ITarget> target) { m_target = std::move(target); }
     ITarget* target() const { return m_target.get(); }
 
-    void OnUpdate(CView* sender, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t p3) override;
+    void OnUpdate(CView* sender, DocumentHint hint, const HintPayload& payload) override;
     void OnTimer(int id);
 
     // The control's events.
@@ -111,9 +111,30 @@ private:
     void showCurrentShot();
     void resetStoredZoom();
     void showLastPulse();
-    void onTrigger(const std::int32_t* values, std::intptr_t count);
     void onBeatTimer();
     void stepZoom();
+
+    // The document's hints, one handler each (the table in OnUpdate).
+    void onReset(const HintPayload&);
+    void onLanguage(const HintPayload&);
+    void onCurrentShot(const HintPayload&);
+    void onShotParameters(const HintPayload&);
+    void onStartAiming(const HintPayload& payload);
+    void onNewCoordinates(const HintPayload& payload);
+    void onShotAdded(const HintPayload& payload);
+    void onConcludeAiming(const HintPayload& payload);
+    void onReplayStart(const HintPayload&);
+    void onReplayEnd(const HintPayload&);
+    void onReplayPause(const HintPayload& payload);
+    void onPulse(const HintPayload&);
+    void onPracticeStart(const HintPayload&);
+    void onMatch(const HintPayload&);
+    void onPracticeStop(const HintPayload&);
+    void onTrigger(const HintPayload& payload);
+    void onReplayRunning(const HintPayload& payload);
+    void onPositionSet(const HintPayload& payload);
+    void onHeartBeat(const HintPayload& payload);
+    void onExpertMode(const HintPayload&);
 
     TraceViewHost& m_host;
     const COptions& m_options;

@@ -153,7 +153,7 @@ TEST_F(TimeViewsTest, HintsRecomputeOnlyTheSpeedPartsTheyConcern)
         SCOPED_TRACE(c.name);
         frame.calls.clear();
         ASSERT_EQ(S_OK, attributes->put_Match(c.matchAiming ? VARIANT_TRUE : VARIANT_FALSE));
-        data.UpdateAllViews(nullptr, c.hint, reinterpret_cast<std::intptr_t>(aiming.get()));
+        data.UpdateAllViews(nullptr, c.hint, AimingHint{aiming.get()});
         EXPECT_EQ(progressSteps(), c.steps);
     }
 }

@@ -292,75 +292,94 @@ void CChartImpl::Draw(DrawContext& dc, const Rect& rect, const ChartMargins& mar
     dc.setBackgroundMode(platform::gfx::BackgroundMode::Transparent);
     const ChartLayout layout = Layout(dc, rect, margins, legend, print, fonts);
     const Rect& plot = layout.plot;
-    const LONG h = layout.lineHeight;
-    const LONG p = layout.pointX;
-    const LONG q = layout.pointY;
-    const LONG resolutionY = dc.resolution().y;
     const Rect plotClip{plot.left, plot.top, plot.right + 1, plot.bottom + 1};
-
-    // Each stage gives back the caller's clip and selections when it ends.
     if (layout.legendShown) {
-        StateSaver stage(dc);
-        dc.setClipRect(layout.legendRow);
-        dc.setFont(fonts.text);
-        dc.setTextColor(kBlack);
-        dc.setTextAlign(platform::gfx::TA_LEFT | platform::gfx::TA_TOP);
-        const LONG inset = h / 5;
-        LONG offset = 2;
-        for (const ChartSeriesInfo& series : m_series) {
-            if (!drawn(series, print) || series.name.empty()) {
-                continue;
-            }
-            const LONG left = rect.left + offset;
-            dc.fillRect({left + inset, rect.top + inset, left + h - inset, rect.top + h - inset}, series.color);
-            offset += (h - 2 * inset) + h / 4;
-            dc.textOut({rect.left + offset, rect.top}, series.name);
-            offset += dc.textExtent(series.name).cx + 2 * h / 3;
-        }
+        drawLegend(dc, rect, layout, fonts, print);
     }
-
-    {
-        StateSaver stage(dc);
-        dc.setClipRect(plotClip);
-        for (const ChartBand& band : m_bands) {
-            if (band.kind > 0 || band.reserved != 0) {
-                continue;
-            }
-            const Point from = Map(plot, band.left, band.bottom);
-            const Point to = Map(plot, band.left + band.width, band.bottom + band.height);
-            Rect box{from.x, to.y, to.x, from.y};
-            if (band.width == 0) {
-                box.left = plot.left;
-                box.right = plot.right;
-            }
-            if (band.height == 0) {
-                box.top = plot.top;
-                box.bottom = plot.bottom;
-            }
-            dc.setPen({PenStyle::InsideFrame, band.borderWidth, band.borderColor});
-            dc.setBrush(band.filled ? Brush{BrushStyle::Solid, band.fillColor} : Brush{BrushStyle::Hollow, 0});
-            dc.rectangle(box.normalized());
-        }
-
-        dc.setPen({PenStyle::Dot, 1, kGridColor});
-        for (const ChartLabel& label : m_labels) {
-            if (!label.grid) {
-                continue;
-            }
-            const Point at = Map(plot, label.x, label.y);
-            if (onVerticalAxis(label)) {
-                dc.moveTo({plot.left, at.y});
-                dc.lineTo({plot.right, at.y});
-            } else if (onHorizontalAxis(label)) {
-                dc.moveTo({at.x, plot.bottom});
-                dc.lineTo({at.x, plot.top});
-            }
-        }
-    }
-
+    drawBandsAndGrid(dc, plot, plotClip);
     const Point axes = Map(plot, m_yAxisLevel, m_xAxisLevel);
     const std::vector<PlacedLabel> labels = placeLabels(dc, layout, fonts);
-    const ChartTextBoxes texts = placeTexts(dc, layout, fonts, labels);
+    drawTitles(dc, fonts, placeTexts(dc, layout, fonts, labels));
+    // The labels' ticks and the axes share the text font's black.
+    dc.setFont(fonts.text);
+    dc.setTextColor(kBlack);
+    dc.setPen({PenStyle::Solid, 1, kBlack});
+    drawLabels(dc, rect, layout, labels);
+    dc.moveTo({plot.left, axes.y});
+    dc.lineTo({plot.right, axes.y});
+    dc.moveTo({axes.x, plot.bottom});
+    dc.lineTo({axes.x, plot.top});
+    dc.setClipRect(plotClip);
+    drawSeries(dc, plot, print);
+}
+
+// The legend, band and label stages give back the caller's clip and selections when they end.
+
+void CChartImpl::drawLegend(DrawContext& dc, const Rect& rect, const ChartLayout& layout, const ChartFonts& fonts,
+                            bool print) const
+{
+    StateSaver stage(dc);
+    dc.setClipRect(layout.legendRow);
+    dc.setFont(fonts.text);
+    dc.setTextColor(kBlack);
+    dc.setTextAlign(platform::gfx::TA_LEFT | platform::gfx::TA_TOP);
+    const LONG h = layout.lineHeight;
+    const LONG inset = h / 5;
+    LONG offset = 2;
+    for (const ChartSeriesInfo& series : m_series) {
+        if (!drawn(series, print) || series.name.empty()) {
+            continue;
+        }
+        const LONG left = rect.left + offset;
+        dc.fillRect({left + inset, rect.top + inset, left + h - inset, rect.top + h - inset}, series.color);
+        offset += (h - 2 * inset) + h / 4;
+        dc.textOut({rect.left + offset, rect.top}, series.name);
+        offset += dc.textExtent(series.name).cx + 2 * h / 3;
+    }
+}
+
+void CChartImpl::drawBandsAndGrid(DrawContext& dc, const Rect& plot, const Rect& plotClip) const
+{
+    StateSaver stage(dc);
+    dc.setClipRect(plotClip);
+    for (const ChartBand& band : m_bands) {
+        if (band.kind > 0 || band.reserved != 0) {
+            continue;
+        }
+        const Point from = Map(plot, band.left, band.bottom);
+        const Point to = Map(plot, band.left + band.width, band.bottom + band.height);
+        Rect box{from.x, to.y, to.x, from.y};
+        if (band.width == 0) {
+            box.left = plot.left;
+            box.right = plot.right;
+        }
+        if (band.height == 0) {
+            box.top = plot.top;
+            box.bottom = plot.bottom;
+        }
+        dc.setPen({PenStyle::InsideFrame, band.borderWidth, band.borderColor});
+        dc.setBrush(band.filled ? Brush{BrushStyle::Solid, band.fillColor} : Brush{BrushStyle::Hollow, 0});
+        dc.rectangle(box.normalized());
+    }
+
+    dc.setPen({PenStyle::Dot, 1, kGridColor});
+    for (const ChartLabel& label : m_labels) {
+        if (!label.grid) {
+            continue;
+        }
+        const Point at = Map(plot, label.x, label.y);
+        if (onVerticalAxis(label)) {
+            dc.moveTo({plot.left, at.y});
+            dc.lineTo({plot.right, at.y});
+        } else if (onHorizontalAxis(label)) {
+            dc.moveTo({at.x, plot.bottom});
+            dc.lineTo({at.x, plot.top});
+        }
+    }
+}
+
+void CChartImpl::drawTitles(DrawContext& dc, const ChartFonts& fonts, const ChartTextBoxes& texts) const
+{
     dc.setTextColor(kTitleColor);
     dc.setTextAlign(platform::gfx::TA_LEFT | platform::gfx::TA_TOP);
     if (!texts.xTitle.isEmpty()) {
@@ -372,34 +391,33 @@ void CChartImpl::Draw(DrawContext& dc, const Rect& rect, const ChartMargins& mar
         dc.setFont(fonts.vertical);
         dc.textOut({texts.yTitle.left, texts.yTitle.bottom}, m_yTitle);
     }
+}
 
-    dc.setFont(fonts.text);
-    dc.setTextColor(kBlack);
-    dc.setPen({PenStyle::Solid, 1, kBlack});
-    {
-        StateSaver stage(dc);
-        dc.setClipRect(rect);
-        for (const PlacedLabel& placed : labels) {
-            const Point at = placed.at;
-            if (onVerticalAxis(*placed.label)) {
-                dc.moveTo({at.x + p, at.y});
-                dc.lineTo({at.x - 2 * p, at.y});
-            } else if (onHorizontalAxis(*placed.label)) {
-                dc.moveTo({at.x, at.y + q});
-                dc.lineTo({at.x, at.y - 2 * q});
-            }
-            if (placed.written) {
-                dc.textOut({placed.box.left, placed.box.top}, placed.label->text);
-            }
+void CChartImpl::drawLabels(DrawContext& dc, const Rect& rect, const ChartLayout& layout,
+                            const std::vector<PlacedLabel>& labels) const
+{
+    StateSaver stage(dc);
+    dc.setClipRect(rect);
+    const LONG p = layout.pointX;
+    const LONG q = layout.pointY;
+    for (const PlacedLabel& placed : labels) {
+        const Point at = placed.at;
+        if (onVerticalAxis(*placed.label)) {
+            dc.moveTo({at.x + p, at.y});
+            dc.lineTo({at.x - 2 * p, at.y});
+        } else if (onHorizontalAxis(*placed.label)) {
+            dc.moveTo({at.x, at.y + q});
+            dc.lineTo({at.x, at.y - 2 * q});
+        }
+        if (placed.written) {
+            dc.textOut({placed.box.left, placed.box.top}, placed.label->text);
         }
     }
+}
 
-    dc.moveTo({plot.left, axes.y});
-    dc.lineTo({plot.right, axes.y});
-    dc.moveTo({axes.x, plot.bottom});
-    dc.lineTo({axes.x, plot.top});
-
-    dc.setClipRect(plotClip);
+void CChartImpl::drawSeries(DrawContext& dc, const Rect& plot, bool print) const
+{
+    const LONG resolutionY = dc.resolution().y;
     std::vector<Point> mapped;
     for (const ChartSeriesInfo& series : m_series) {
         if (!drawn(series, print) || series.points.size() < 2) {

@@ -188,6 +188,18 @@ private:
     bool onVerticalAxis(const ChartLabel& label) const;
     bool onHorizontalAxis(const ChartLabel& label) const;
 
+    // The stages of Draw, in order.
+    void drawLegend(platform::gfx::DrawContext& dc, const platform::gfx::Rect& rect, const ChartLayout& layout,
+                    const ChartFonts& fonts, bool print) const;
+    void drawBandsAndGrid(platform::gfx::DrawContext& dc, const platform::gfx::Rect& plot,
+                          const platform::gfx::Rect& plotClip) const;
+    void drawTitles(platform::gfx::DrawContext& dc, const ChartFonts& fonts, const ChartTextBoxes& texts) const;
+    /// The labels with their ticks, in the text font and pen the caller selected.
+    void drawLabels(platform::gfx::DrawContext& dc, const platform::gfx::Rect& rect, const ChartLayout& layout,
+                    const std::vector<PlacedLabel>& labels) const;
+    /// The curves, in the clip the caller set.
+    void drawSeries(platform::gfx::DrawContext& dc, const platform::gfx::Rect& plot, bool print) const;
+
     ChartFonts m_fonts;
     std::vector<ChartSeriesInfo> m_series;
     std::vector<ChartLabel> m_labels;

@@ -106,51 +106,8 @@ void DistanceGraph::Recalculate()
         FAILED(range->get_Last(&last))) {
         range.reset();
     }
-    float m = 0;
-    if (range && first <= last) {
-        const LONG reference = first <= 0 && 0 <= last ? 0 : last;
-        float x = 0;
-        float y = 0;
-        LONG area = 0;
-        float cx = 0;
-        float cy = 0;
-        (void)range->get_x(reference, &x); // An unreadable sample centres on (0, 0).
-        (void)range->get_y(reference, &y);
-        if (FAILED(range->GetNearestArea(x, y, &area, &cx, &cy))) {
-            cx = 0;
-            cy = 0;
-        }
-        for (LONG i = first; i <= last; ++i) {
-            float seconds = 0;
-            if (FAILED(range->get_x(i, &x)) || FAILED(range->get_y(i, &y)) || FAILED(range->Index2Sec(i, &seconds))) {
-                continue;
-            }
-            const float r = std::sqrt((x - cx) * (x - cx) + (y - cy) * (y - cy));
-            m_distance.AddPoint(kAbsoluteDistance, seconds, r);
-            m_displacement.AddPoint(kDisplacementX, seconds, cx - x);
-            m_displacement.AddPoint(kDisplacementY, seconds, cy - y);
-            if (i <= 0 && std::fabs(r) > m) {
-                m = std::fabs(r);
-            }
-        }
-    }
-
-    if (document.GetEventCode() == kBiathlonEventCode) {
-        const float standing = AreaRadius(event.get(), 1, 1);
-        const float prone = AreaRadius(event.get(), 2, 2);
-        m = std::max(m, standing);
-        addRadius(m_displacement, m_distance, standing, ChartText(m_services, chartstrings::kStanding));
-        addRadius(m_displacement, m_distance, prone, ChartText(m_services, chartstrings::kProne));
-    } else {
-        m = RingRadiusHolding(target.get(), /*innerRing=*/8, m);
-        for (LONG score = 1; target && score <= 10; ++score) {
-            float diameter = 0;
-            if (SUCCEEDED(target->get_Ring(score, &diameter)) && diameter != 0) {
-                addRadius(m_displacement, m_distance, diameter / 2,
-                          platform::text::widenAscii(platform::text::formatC("%i", score)));
-            }
-        }
-    }
+    const float largest = range && first <= last ? plotDistances(*range, first, last) : 0;
+    const float m = labelRadii(event.get(), target.get(), largest);
     for (CChartImpl* chart : {&m_displacement, &m_distance}) {
         AddControlBand(*chart, window.t0);
         AddTimeTicks(*chart, window.t);
@@ -160,29 +117,85 @@ void DistanceGraph::Recalculate()
     }
     m_distance.m_yMin = 0;
     m_displacement.m_yMin = -m;
+    plotTrigger(shot.get(), range.get(), first, last, m);
+}
 
+float DistanceGraph::plotDistances(IRange& range, LONG first, LONG last)
+{
+    const LONG reference = first <= 0 && 0 <= last ? 0 : last;
+    float x = 0;
+    float y = 0;
+    LONG area = 0;
+    float cx = 0;
+    float cy = 0;
+    (void)range.get_x(reference, &x); // An unreadable sample centres on (0, 0).
+    (void)range.get_y(reference, &y);
+    if (FAILED(range.GetNearestArea(x, y, &area, &cx, &cy))) {
+        cx = 0;
+        cy = 0;
+    }
+    float m = 0;
+    for (LONG i = first; i <= last; ++i) {
+        float seconds = 0;
+        if (FAILED(range.get_x(i, &x)) || FAILED(range.get_y(i, &y)) || FAILED(range.Index2Sec(i, &seconds))) {
+            continue;
+        }
+        const float r = std::sqrt((x - cx) * (x - cx) + (y - cy) * (y - cy));
+        m_distance.AddPoint(kAbsoluteDistance, seconds, r);
+        m_displacement.AddPoint(kDisplacementX, seconds, cx - x);
+        m_displacement.AddPoint(kDisplacementY, seconds, cy - y);
+        if (i <= 0 && std::fabs(r) > m) {
+            m = std::fabs(r);
+        }
+    }
+    return m;
+}
+
+float DistanceGraph::labelRadii(IEventParams* event, ITargetParams* target, float largest)
+{
+    if (m_services.document.GetEventCode() == kBiathlonEventCode) {
+        const float standing = AreaRadius(event, 1, 1);
+        const float prone = AreaRadius(event, 2, 2);
+        addRadius(m_displacement, m_distance, standing, ChartText(m_services, chartstrings::kStanding));
+        addRadius(m_displacement, m_distance, prone, ChartText(m_services, chartstrings::kProne));
+        return std::max(largest, standing);
+    }
+    const float top = RingRadiusHolding(target, /*innerRing=*/8, largest);
+    for (LONG score = 1; target && score <= 10; ++score) {
+        float diameter = 0;
+        if (SUCCEEDED(target->get_Ring(score, &diameter)) && diameter != 0) {
+            addRadius(m_displacement, m_distance, diameter / 2,
+                      platform::text::widenAscii(platform::text::formatC("%i", score)));
+        }
+    }
+    return top;
+}
+
+void DistanceGraph::plotTrigger(IShot* shot, IRange* range, LONG first, LONG last, float top)
+{
     // A pressure of 0 at the shot gives no scale to draw the curve against.
-    const LONG trigger = range ? triggerIndexOf(shot.get()) : 0;
+    const LONG trigger = range ? triggerIndexOf(shot) : 0;
     LONG reference = 0;
     if (trigger > 0 && SUCCEEDED(range->get_UserData(trigger, 0, &reference)) && reference < 0) {
         reference = 1;
     }
     const bool pressure = trigger > 0 && reference != 0;
     m_distance.ShowSeries(kTrigger, pressure);
-    if (pressure) {
-        for (LONG i = first; i <= last; ++i) {
-            LONG value = 0;
-            float seconds = 0;
-            if (SUCCEEDED(range->get_UserData(trigger, i, &value)) && SUCCEEDED(range->Index2Sec(i, &seconds))) {
-                m_distance.AddPoint(kTrigger, seconds,
-                                    static_cast<float>(value) * m / (static_cast<float>(reference) * 1.2F));
-            }
+    if (!pressure) {
+        return;
+    }
+    for (LONG i = first; i <= last; ++i) {
+        LONG value = 0;
+        float seconds = 0;
+        if (SUCCEEDED(range->get_UserData(trigger, i, &value)) && SUCCEEDED(range->Index2Sec(i, &seconds))) {
+            m_distance.AddPoint(kTrigger, seconds,
+                                static_cast<float>(value) * top / (static_cast<float>(reference) * 1.2F));
         }
-        const double height = m_distance.m_yMax - m_distance.m_yMin;
-        for (int k = 20; k <= 120; k += 20) {
-            m_distance.AddLabel(m_distance.m_xMin, k * height / 120 + m_distance.m_yMin,
-                                platform::text::widenAscii(platform::text::formatC("%i%%", k)), true);
-        }
+    }
+    const double height = m_distance.m_yMax - m_distance.m_yMin;
+    for (int k = 20; k <= 120; k += 20) {
+        m_distance.AddLabel(m_distance.m_xMin, k * height / 120 + m_distance.m_yMin,
+                            platform::text::widenAscii(platform::text::formatC("%i%%", k)), true);
     }
 }
 

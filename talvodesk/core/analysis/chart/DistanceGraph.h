@@ -3,6 +3,11 @@
 #include "talvodesk/core/analysis/chart/ChartImpl.h"
 #include "talvodesk/core/analysis/chart/GraphServices.h"
 
+struct IEventParams;
+struct IRange;
+struct IShot;
+struct ITargetParams;
+
 namespace talvodesk {
 
 /// The distance view's two charts: for the current shot, the displacement of the aim from the centre of the area
@@ -30,6 +35,13 @@ public:
     ChartServices& services() { return m_services; }
 
 private:
+    /// The distance and displacement curves over samples first..last; the largest distance up to the shot.
+    float plotDistances(IRange& range, LONG first, LONG last);
+    /// Labels the biathlon's two areas or the face's rings; the scale's top, from the largest distance.
+    float labelRadii(IEventParams* event, ITargetParams* target, float largest);
+    /// The trigger pressure scaled to `top`, shown only when the shot's trace holds some at the shot.
+    void plotTrigger(IShot* shot, IRange* range, LONG first, LONG last, float top);
+
     ChartServices m_services;
     CChartImpl m_displacement;
     CChartImpl m_distance;

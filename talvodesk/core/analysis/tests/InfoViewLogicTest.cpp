@@ -316,7 +316,7 @@ TEST_F(InfoViewLogicTest, AHiddenViewFillsItsPendingPartsOnceWhenShown)
     ComPtr<IShot> shot;
     ASSERT_EQ(S_OK, aiming->get_Shot(1, shot.put()));
     ASSERT_TRUE(data.AddShot(shot.get(), aiming.get()));
-    data.UpdateAllViews(nullptr, HintConcludeAiming, reinterpret_cast<std::intptr_t>(aiming.get()));
+    data.UpdateAllViews(nullptr, HintConcludeAiming, AimingHint{aiming.get()});
     EXPECT_EQ(layouts, host.layouts);
     EXPECT_TRUE(logic.hasPendingUpdate());
     EXPECT_EQ(0, logic.summary().sides[1].shotCount);

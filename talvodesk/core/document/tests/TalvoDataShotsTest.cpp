@@ -220,7 +220,7 @@ TEST_F(TalvoDataShotsTest, CentringKeepsTheMeanBreachOfTheGroupInTheCentre)
         view.received.clear();
         (void)record(device, 1, missed);
         ASSERT_EQ(HintShotAdded, view.received.back().hint);
-        EXPECT_EQ(missed ? 0 : 1, view.received.back().p3);
+        EXPECT_EQ(!missed, view.received.back().payload.get<ShotAddedHint>()->centred);
         ComPtr<IShotCollection> match;
         LONG count = 0;
         ASSERT_TRUE(data.GetMatchShots(match));

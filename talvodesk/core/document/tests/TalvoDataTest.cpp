@@ -287,11 +287,11 @@ TEST_F(TalvoDataTest, ReplayStateFollowsWhatTheViewsAnswer)
     std::vector<bool> pauseFlags;
     view.hook = [&](const ReceivedHint& hint) {
         if (hint.hint == HintReplayQuery) {
-            *reinterpret_cast<bool*>(hint.p1) = veto;
+            *hint.payload.get<AnswerHint>()->answer = veto;
         } else if (hint.hint == HintReplayRunning) {
-            *reinterpret_cast<bool*>(hint.p1) = running;
+            *hint.payload.get<AnswerHint>()->answer = running;
         } else if (hint.hint == HintReplayPause) {
-            pauseFlags.push_back(*reinterpret_cast<bool*>(hint.p1));
+            pauseFlags.push_back(hint.payload.get<ReplayPauseHint>()->paused);
         }
     };
     EXPECT_FALSE(data.StartReplay());

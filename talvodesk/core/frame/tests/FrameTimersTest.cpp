@@ -96,10 +96,10 @@ TEST(FrameHintsTest, SecondShotWithinHalfASecondIsTheOnlyOneSpoken)
     Frame frame;
     auto first = talvodata::CShot::create();
     auto second = talvodata::CShot::create();
-    frame.hints.onUpdate(12, 0, reinterpret_cast<std::uintptr_t>(static_cast<IShot*>(first.get())));
+    frame.hints.onUpdate(12, ShotAddedHint{nullptr, first.get()});
     EXPECT_EQ(frame.take(), (std::vector<std::string>{"sound Shot", "status", "states", "preview"}));
     frame.advance(400ms);
-    frame.hints.onUpdate(12, 0, reinterpret_cast<std::uintptr_t>(static_cast<IShot*>(second.get())));
+    frame.hints.onUpdate(12, ShotAddedHint{nullptr, second.get()});
     frame.take();
     frame.advance(499ms);
     EXPECT_TRUE(frame.take().empty());
@@ -133,9 +133,9 @@ TEST(FrameHintsTest, AutomaticReplayFollowsForceReplayAndAutoReplaySec)
         frame.options.forceReplay = c.forceReplay;
         frame.options.autoReplaySec = c.autoReplaySec;
         frame.hints.flags.autoReplayPending = true;
-        frame.hints.onUpdate(c.ignoredHint, 0, 0);
+        frame.hints.onUpdate(c.ignoredHint, {});
         EXPECT_TRUE(frame.take().empty());
-        frame.hints.onUpdate(c.triggeringHint, 0, 0);
+        frame.hints.onUpdate(c.triggeringHint, {});
         EXPECT_EQ(frame.take(), c.atHint);
         frame.advance(1000ms);
         const std::vector<std::string> later =
@@ -150,38 +150,38 @@ TEST(FrameHintsTest, HintsClearFlagsSwitchViewsVetoAndCorrect)
     Frame frame;
     frame.options.replayAllPause = 2;
     frame.hints.flags.replayAll = true;
-    frame.hints.onUpdate(17, 0, 0);
+    frame.hints.onUpdate(17, {});
     frame.advance(1999ms);
     frame.take();
     frame.advance(1ms);
     EXPECT_EQ(frame.take(), std::vector<std::string>{"next"});
 
     frame.hints.flags.autoReplayPending = frame.hints.flags.oneSecondAfterShot = true;
-    frame.hints.onUpdate(10, 0, 0);
+    frame.hints.onUpdate(10, {});
     EXPECT_EQ(frame.take(), (std::vector<std::string>{"view 32789", "states"}));
     EXPECT_FALSE(frame.hints.flags.replayAll || frame.hints.flags.autoReplayPending ||
                  frame.hints.flags.oneSecondAfterShot);
     EXPECT_TRUE(frame.hints.flags.aimingOpen); // until the device's final conclusion
-    frame.hints.onUpdate(14, 0, 0);
+    frame.hints.onUpdate(14, {});
     EXPECT_FALSE(frame.hints.flags.aimingOpen);
 
-    std::uint8_t veto = 0;
-    frame.hints.onUpdate(15, reinterpret_cast<std::uintptr_t>(&veto), 0);
+    bool veto = false;
+    frame.hints.onUpdate(15, AnswerHint{&veto});
     EXPECT_EQ(veto, 0);
     frame.hints.flags.aimingOpen = true;
-    frame.hints.onUpdate(15, reinterpret_cast<std::uintptr_t>(&veto), 0);
+    frame.hints.onUpdate(15, AnswerHint{&veto});
     EXPECT_EQ(veto, 1);
 
     const float dx = 1.5F;
     const float dy = -0.25F;
-    frame.hints.onUpdate(19, reinterpret_cast<std::uintptr_t>(&dx), reinterpret_cast<std::uintptr_t>(&dy));
+    frame.hints.onUpdate(19, TraceOffsetHint{dx, dy});
     EXPECT_EQ(frame.take(), std::vector<std::string>{"correct 1.500000 -0.250000"});
 
     frame.hints.flags.replayAll = true;
-    frame.hints.onUpdate(0, 0, 0);
+    frame.hints.onUpdate(0, {});
     EXPECT_EQ(frame.take(), (std::vector<std::string>{"status", "states", "expert", "preview"}));
     EXPECT_FALSE(frame.hints.flags.replayAll);
-    frame.hints.onUpdate(3, 0, 0);
+    frame.hints.onUpdate(3, {});
     EXPECT_EQ(frame.take(), (std::vector<std::string>{"status", "states"}));
 }
 
@@ -189,10 +189,7 @@ TEST(FrameHintsTest, TheFrameAsAViewOfTheDocumentVetoesReplaysDuringAnAiming)
 {
     struct FrameView final : CView {
         explicit FrameView(FrameHintReactions& reactions) : hints(reactions) {}
-        void OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t) override
-        {
-            hints.onUpdate(hint, static_cast<std::uintptr_t>(p1), static_cast<std::uintptr_t>(p2));
-        }
+        void OnUpdate(CView*, DocumentHint hint, const HintPayload& payload) override { hints.onUpdate(hint, payload); }
         FrameHintReactions& hints;
     };
     const platform::fs::testing::TemporaryFolder folder;

@@ -90,7 +90,7 @@ protected:
         view.hook = [this](const ReceivedHint& hint) {
             frame.log.push_back("hint " + std::to_string(hint.hint));
             if (hint.hint == HintPositionSet) {
-                subTargetHinted = *reinterpret_cast<const std::int32_t*>(hint.p1);
+                subTargetHinted = hint.payload.get<PositionHint>()->subTarget;
             }
         };
     }

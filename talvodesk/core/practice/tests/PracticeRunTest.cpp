@@ -220,10 +220,7 @@ TEST_F(PracticeRunTest, TriggerReadingsReachTheViewsOnlyForAPositiveCountAndAreC
         SCOPED_TRACE(c.count);
         view.received.clear();
         fake.triggerIndexes.clear();
-        view.hook = [&](const ReceivedHint& hint) {
-            const auto* values = reinterpret_cast<const LONG*>(hint.p1);
-            EXPECT_EQ(7, values[hint.p2 - 1]);
-        };
+        view.hook = [&](const ReceivedHint& hint) { EXPECT_EQ(7, hint.payload.get<TriggerHint>()->readings.back()); };
         fake.triggerCount(c.count);
         view.hook = nullptr;
         if (c.readings == 0) {
@@ -232,7 +229,7 @@ TEST_F(PracticeRunTest, TriggerReadingsReachTheViewsOnlyForAPositiveCountAndAreC
         }
         ASSERT_EQ(1u, view.received.size());
         EXPECT_EQ(HintTrigger, view.received[0].hint);
-        EXPECT_EQ(static_cast<std::intptr_t>(c.readings), view.received[0].p2);
+        EXPECT_EQ(c.readings, view.received[0].payload.get<TriggerHint>()->readings.size());
         EXPECT_EQ(1, fake.triggerIndexes.front());
         EXPECT_EQ(static_cast<long>(c.readings), fake.triggerIndexes.back());
     }
@@ -301,7 +298,8 @@ TEST_F(PracticeRunTest, HeartBeatsGoToTheCurrentAimingAndToEveryView)
     std::vector<std::pair<DATE, DATE>> told;
     view.hook = [&](const ReceivedHint& hint) {
         EXPECT_EQ(HintHeartBeat, hint.hint);
-        told.emplace_back(*reinterpret_cast<const DATE*>(hint.p1), *reinterpret_cast<const DATE*>(hint.p2));
+        const auto* beat = hint.payload.get<HeartBeatHint>();
+        told.emplace_back(beat->earliest, beat->latest);
     };
     fake.heartBeat(3.0, 3.5);
     fake.heartBeat(5.0, 4.0); // Ends before it starts: told, not logged.

@@ -152,12 +152,13 @@ protected:
     }
 
     // CView: the document's shots as they are added.
-    void OnUpdate(CView*, DocumentHint hint, std::intptr_t p1, std::intptr_t p2, std::intptr_t) override
+    void OnUpdate(CView*, DocumentHint hint, const HintPayload& payload) override
     {
         if (hint != HintShotAdded) {
             return;
         }
-        auto* shot = reinterpret_cast<IShot*>(p2);
+        const auto* added = payload.get<ShotAddedHint>();
+        IShot* shot = added->shot;
         VARIANT_BOOL missed = VARIANT_FALSE;
         EXPECT_EQ(S_OK, shot->get_Missed(&missed));
         if (missed == VARIANT_FALSE) {
@@ -166,7 +167,7 @@ protected:
         }
         ComPtr<IAimingAttr> attributes;
         VARIANT_BOOL match = VARIANT_FALSE;
-        EXPECT_EQ(S_OK, reinterpret_cast<IAiming*>(p1)->get_Attr(attributes.put()));
+        EXPECT_EQ(S_OK, added->aiming->get_Attr(attributes.put()));
         EXPECT_EQ(S_OK, attributes->get_Match(&match));
         note(match == VARIANT_TRUE ? "missed match" : "missed sighting");
         m_lastMissed = ComPtr<IShot>(shot);

@@ -104,7 +104,7 @@ protected:
         EXPECT_HR(S_OK, aiming->get_Attr(attributes.put()));
         EXPECT_HR(S_OK, attributes->put_Match(VARIANT_TRUE));
         EXPECT_HR(S_OK, attributes->put_EnterTime(entered));
-        data.UpdateAllViews(nullptr, HintStartAiming, reinterpret_cast<std::intptr_t>(aiming.get()));
+        data.UpdateAllViews(nullptr, HintStartAiming, AimingHint{aiming.get()});
         ComPtr<IAimingTrace> trace;
         EXPECT_HR(S_OK, aiming->get_Trace(trace.put()));
         for (int i = 0; i < 300; ++i) {
@@ -299,12 +299,13 @@ TEST_F(TraceViewLogicTest, DragsCorrectOnlyTheLiveShotUntilTheNextAiming)
         point->fire(id, {Variant::fromDispatch(nullptr), Variant::fromDispatch(live.get()), Variant::fromFloat(x),
                          Variant::fromFloat(y)});
     };
-    // The offsets are read while the hint is delivered: they point at the sender's values.
+    // The offsets are read while the hint is delivered.
     std::vector<std::pair<float, float>> offsets;
     watcher.hook = [&](const testsupport::ReceivedHint& update) {
         if (update.hint == HintTraceOffset) {
             EXPECT_EQ(&logic, update.sender);
-            offsets.emplace_back(*reinterpret_cast<float*>(update.p1), *reinterpret_cast<float*>(update.p2));
+            const auto* offset = update.payload.get<TraceOffsetHint>();
+            offsets.emplace_back(offset->dx, offset->dy);
         }
     };
     drag(DISPID_TARGETEVENTS_STARTDRAG, 10.0F, 10.0F);
@@ -417,7 +418,7 @@ TEST_F(TraceViewLogicTest, ReplayEndShowsTheReplayedShotAndTellsTheOthers)
     ASSERT_HR(S_OK, target()->put_ReplayShot(first.get()));
 
     bool running = false;
-    data.UpdateAllViews(nullptr, HintReplayRunning, reinterpret_cast<std::intptr_t>(&running));
+    data.UpdateAllViews(nullptr, HintReplayRunning, AnswerHint{&running});
     EXPECT_TRUE(running);
     watcher.received.clear();
     host.replayShots.clear();
@@ -432,7 +433,7 @@ TEST_F(TraceViewLogicTest, ReplayEndShowsTheReplayedShotAndTellsTheOthers)
     ASSERT_HR(S_OK, target()->get_Item(1, shown.put()));
     EXPECT_EQ(aiming.get(), shown.get());
     running = false;
-    data.UpdateAllViews(nullptr, HintReplayRunning, reinterpret_cast<std::intptr_t>(&running));
+    data.UpdateAllViews(nullptr, HintReplayRunning, AnswerHint{&running});
     EXPECT_FALSE(running);
 
     data.UpdateAllViews(nullptr, HintReplayStart);
@@ -451,12 +452,12 @@ TEST_F(TraceViewLogicTest, SidePanelFollowsPulseTriggerAndBeats)
 
     // Trigger: a running maximum is the scale until a replay gives one of 2 or more.
     std::vector<std::int32_t> values{5, 40, 12};
-    data.UpdateAllViews(nullptr, HintTrigger, reinterpret_cast<std::intptr_t>(values.data()), 3);
+    data.UpdateAllViews(nullptr, HintTrigger, TriggerHint{values});
     EXPECT_EQ(40, host.triggerScale);
     EXPECT_EQ(12, host.triggerValue);
     logic.setTriggerScale(90);
     values = {7};
-    data.UpdateAllViews(nullptr, HintTrigger, reinterpret_cast<std::intptr_t>(values.data()), 1);
+    data.UpdateAllViews(nullptr, HintTrigger, TriggerHint{values});
     EXPECT_EQ(90, host.triggerScale);
     EXPECT_EQ(7, host.triggerValue);
 
@@ -464,11 +465,9 @@ TEST_F(TraceViewLogicTest, SidePanelFollowsPulseTriggerAndBeats)
     const DATE second = 1.0 / 86400;
     DATE earliest = 0;
     DATE beat = clock.wallNow() - 1.0 * second;
-    data.UpdateAllViews(nullptr, HintHeartBeat, reinterpret_cast<std::intptr_t>(&earliest),
-                        reinterpret_cast<std::intptr_t>(&beat));
+    data.UpdateAllViews(nullptr, HintHeartBeat, HeartBeatHint{earliest, beat});
     beat = clock.wallNow(); // A second after the one before.
-    data.UpdateAllViews(nullptr, HintHeartBeat, reinterpret_cast<std::intptr_t>(&earliest),
-                        reinterpret_cast<std::intptr_t>(&beat));
+    data.UpdateAllViews(nullptr, HintHeartBeat, HeartBeatHint{earliest, beat});
     struct Phase {
         std::chrono::milliseconds after;
         int phase;
@@ -487,11 +486,11 @@ TEST_F(TraceViewLogicTest, ToneFollowsTheAimAndStopsWithTheAiming)
     options.blindGen = 1;
     newPractice();
     ComPtr<IAiming> aiming = talvodata::testsupport::AimingBuilder("AR10").at(0, 0).samples(10).build();
-    data.UpdateAllViews(nullptr, HintStartAiming, reinterpret_cast<std::intptr_t>(aiming.get()));
-    data.UpdateAllViews(nullptr, HintNewCoordinates, reinterpret_cast<std::intptr_t>(aiming.get()));
+    data.UpdateAllViews(nullptr, HintStartAiming, AimingHint{aiming.get()});
+    data.UpdateAllViews(nullptr, HintNewCoordinates, AimingHint{aiming.get()});
     EXPECT_EQ(2000.0F, tone.frequency);
     EXPECT_TRUE(tone.playing);
-    data.UpdateAllViews(nullptr, HintConcludeAiming, reinterpret_cast<std::intptr_t>(aiming.get()));
+    data.UpdateAllViews(nullptr, HintConcludeAiming, AimingHint{aiming.get()});
     EXPECT_FALSE(tone.playing);
 }
 
