@@ -3,6 +3,7 @@
 #include "platform/com/HResult.h"
 #include "platform/com/Types.h"
 
+#include <QIcon>
 #include <QRect>
 
 class QWidget;
@@ -36,5 +37,9 @@ bool IsBrowserInstalled();
 /// Icons by their freedesktop names come from the desktop's icon theme; a session that names no theme (a bare
 /// window manager) looks them up in the common default theme before buttons fall back to their texts.
 void UseDesktopIconTheme();
+
+/// The program's window icon, the target face of its desktop icon painted at the usual icon sizes (no SVG reader
+/// needed).
+QIcon ProgramWindowIcon();
 
 } // namespace talvodesk
