@@ -12,6 +12,7 @@
 #include "platform/registry/tests/support/RegistryFixture.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -191,6 +192,8 @@ TEST_F(FrameViewsProgramTest, TheWindowHasItsIconAndTheSeriesPaneItsTitleFocusAn
     run([&](MainFrame& frame) {
         EXPECT_FALSE(frame.windowIcon().isNull());
         EXPECT_FALSE(frame.windowIcon().pixmap(32).isNull());
+        const QDialog dialog(&frame); // the start and calibration dialogs among them
+        EXPECT_EQ(frame.windowIcon().cacheKey(), dialog.windowIcon().cacheKey());
 
         auto* caption = frame.findChild<QLabel*>(QStringLiteral("PaneCaption"));
         ASSERT_NE(nullptr, caption);
