@@ -5,9 +5,8 @@
 #include "talvoshell/CatalogMonitor.h"
 #include "talvoshell/TalvoView.h"
 #include "talvoshell/tests/support/CatalogFixture.h"
-#include "talvowatch/CatalogServer.h"
+#include "talvoshell/tests/support/RealWatcher.h"
 #include "talvowatch/CatalogWorker.h"
-#include "talvowatch/TrayModel.h"
 #include "talvowatch/tests/support/PracticeFile.h"
 
 #include <QApplication>
@@ -98,19 +97,9 @@ void CatalogWindowTest::deleteFromTheWindow(const char16_t* secondShooter, int r
     later.shooter = secondShooter;
     ASSERT_TRUE(talvowatch::testsupport::writePractice(catalogFolder / "first.talvo", {}));
     ASSERT_TRUE(talvowatch::testsupport::writePractice(catalogFolder / "second.talvo", later));
-    talvowatch::TrayModel tray;
-    std::unique_ptr<talvowatch::CatalogServer> watcher;
-    m_services->catalog = std::make_shared<CCatalog>(
-        location(),
-        [&] {
-            auto started = talvowatch::CatalogServer::start(location(), catalogFolder, tray, [](const auto&) {});
-            if (!started) {
-                return false;
-            }
-            watcher = std::move(started).value();
-            return true;
-        },
-        u"talvowatch", [](const std::u16string&, const std::u16string&) {});
+    testsupport::RealWatcher watcher;
+    m_services->catalog =
+        watcher.catalog(location(), catalogFolder, [](const std::u16string&, const std::u16string&) {});
     CatalogMonitor monitor(m_services);
     CatalogWindow window;
     const auto ann = listOf({u"Air Rifle 10 Meters", u"Ann"});
