@@ -44,12 +44,21 @@ Scale scaleFor(SensorKind kind)
     return kind == SensorKind::Biathlon ? Scale{10.0, 120, 400, -32768, 32767} : Scale{1.0, 180, 400, -512, 511};
 }
 
-// The shooter of practiceHolds, in the hold's millimetres and seconds.
-constexpr double kWalkStep = 6.0;     // how far the settled aim may move from one shot to the next
-constexpr double kWalkPull = 0.7;     // the part of the last offset a shooter keeps: corrections pull back
-constexpr double kWideShot = 25.0;    // the extra pull of a wide shot
-constexpr double kMissedShot = 200.0; // off the face altogether
-constexpr double kWideEvery = 8;      // shots, on average
+/// The shooter of practiceHolds, in the hold's millimetres: a Pavane unit is about 0.05 mm of a 10 m face, a
+/// biathlon one a millimetre of the plate.
+struct Shooter {
+    double step;   // how far the settled aim may move from one shot to the next (about 3 mm)
+    double wide;   // the extra pull of a wide shot (about 8 mm)
+    double missed; // off the face altogether (the Pavane sensor's range ends at 511)
+};
+
+Shooter shooterFor(SensorKind kind)
+{
+    return kind == SensorKind::Biathlon ? Shooter{3.0, 10.0, 70.0} : Shooter{60.0, 160.0, 480.0};
+}
+
+constexpr double kWalkPull = 0.7; // the part of the last offset a shooter keeps: corrections pull back
+constexpr double kWideEvery = 8;  // shots, on average
 constexpr double kMissedEvery = 20;
 
 } // namespace
@@ -104,16 +113,17 @@ std::vector<AimSample> holdWithShot(SensorKind kind, const HoldParameters& param
     return script;
 }
 
-std::vector<HoldParameters> practiceHolds(const PracticeParameters& parameters)
+std::vector<HoldParameters> practiceHolds(SensorKind kind, const PracticeParameters& parameters)
 {
+    const Shooter shooter = shooterFor(kind);
     Wobble draw(parameters.seed);
     const auto uniform = [&draw](double low, double high) { return low + (draw.next() + 1.0) / 2.0 * (high - low); };
     std::vector<HoldParameters> holds;
     double x = 0;
     double y = 0;
     for (int shot = 0; shot < parameters.shots; ++shot) {
-        x = kWalkPull * x + kWalkStep * draw.next();
-        y = kWalkPull * y + kWalkStep * draw.next();
+        x = kWalkPull * x + shooter.step * draw.next();
+        y = kWalkPull * y + shooter.step * draw.next();
         HoldParameters hold;
         hold.sampleRate = parameters.sampleRate;
         hold.shotAfterSeconds = uniform(2.5, 6.0);
@@ -122,11 +132,11 @@ std::vector<HoldParameters> practiceHolds(const PracticeParameters& parameters)
         hold.aimX = x;
         hold.aimY = y;
         if (uniform(0, kMissedEvery) < 1) {
-            hold.aimX += kMissedShot;
+            hold.aimX += shooter.missed;
         } else if (uniform(0, kWideEvery) < 1) {
             const double angle = uniform(0, 2 * M_PI);
-            hold.aimX += kWideShot * std::cos(angle);
-            hold.aimY += kWideShot * std::sin(angle);
+            hold.aimX += shooter.wide * std::cos(angle);
+            hold.aimY += shooter.wide * std::sin(angle);
         }
         holds.push_back(hold);
     }
@@ -136,7 +146,7 @@ std::vector<HoldParameters> practiceHolds(const PracticeParameters& parameters)
 std::vector<AimSample> practiceScript(SensorKind kind, const PracticeParameters& parameters)
 {
     std::vector<AimSample> script;
-    for (const HoldParameters& hold : practiceHolds(parameters)) {
+    for (const HoldParameters& hold : practiceHolds(kind, parameters)) {
         const std::vector<AimSample> samples = holdWithShot(kind, hold);
         script.insert(script.end(), samples.begin(), samples.end());
     }

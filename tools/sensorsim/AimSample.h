@@ -49,7 +49,7 @@ struct PracticeParameters {
     int shots = 20;
     unsigned seed = 1;
 };
-std::vector<HoldParameters> practiceHolds(const PracticeParameters& parameters);
+std::vector<HoldParameters> practiceHolds(SensorKind kind, const PracticeParameters& parameters);
 /// The scripts of the holds one after the other.
 std::vector<AimSample> practiceScript(SensorKind kind, const PracticeParameters& parameters);
 

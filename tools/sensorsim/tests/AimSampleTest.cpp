@@ -65,11 +65,12 @@ TEST(AimSampleTest, TwentyShotsOfAPracticeVaryInAimAndTimeAndMakeAGroup)
 
 TEST(AimSampleTest, SomeShotsGoWideOrMissAndTheAimStaysInTheSensorsRange)
 {
-    const auto holds = practiceHolds({200, 400, 11});
+    // Pavane units: 0.05 mm of a 10 m face; a wide shot lands some 8 mm out, a miss off the face.
+    const auto holds = practiceHolds(SensorKind::Pavane, {200, 400, 11});
     const auto distance = [](const HoldParameters& hold) { return std::hypot(hold.aimX, hold.aimY); };
-    const auto misses = std::count_if(holds.begin(), holds.end(), [&](const auto& h) { return distance(h) > 150; });
+    const auto misses = std::count_if(holds.begin(), holds.end(), [&](const auto& h) { return distance(h) > 300; });
     const auto wide = std::count_if(holds.begin(), holds.end(),
-                                    [&](const auto& h) { return distance(h) > 18 && distance(h) <= 150; });
+                                    [&](const auto& h) { return distance(h) > 120 && distance(h) <= 300; });
     EXPECT_GT(misses, 400 / 20 / 3);
     EXPECT_LT(misses, 400 / 20 * 3);
     EXPECT_GT(wide, 400 / 8 / 4);
