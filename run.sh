@@ -7,7 +7,9 @@ talvo_install_dependencies
 
 build=build/release
 prefix="$PWD/$build/prefix"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALVO_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX="$prefix"
+# A user starting the program needs neither the tests nor the benchmarks.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALVO_BUILD_TESTS=OFF -DTALVO_BUILD_BENCHMARKS=OFF \
+    -DCMAKE_INSTALL_PREFIX="$prefix"
 cmake --build "$build" -j "$(nproc)"
 cmake --install "$build" > /dev/null
 echo "Installed into $prefix"

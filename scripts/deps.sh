@@ -4,6 +4,7 @@ talvo_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libicu-dev qt6-base-dev libusb-1.0-0-dev libudev-dev libopenal-dev
     fonts-liberation espeak-ng sox python3 python3-olefile clang clang-format locales poppler-utils desktop-file-utils
+    xdg-utils shared-mime-info libglib2.0-bin
 )
 
 talvo_install_dependencies() {

@@ -8,6 +8,8 @@
 
 #include <QMessageBox>
 
+#include <algorithm>
+
 #include <chrono>
 #include <thread>
 
@@ -62,10 +64,20 @@ void CatalogMonitor::Poll()
         auto guard = catalog.Lock();
         collectFolders(catalog.Head(), folders.front().get(), folders);
     }
+    // A folder whose last practice went is gone from the tree, but a view may still show it: it hears of it too.
+    for (ItemIdPtr& shown : m_folders) {
+        const bool kept = std::any_of(folders.begin(), folders.end(), [&shown](const ItemIdPtr& folder) {
+            return ILIsEqual(folder.get(), shown.get());
+        });
+        if (!kept) {
+            SHChangeNotify(SHCNE_RMDIR, shown.get());
+        }
+    }
     // Listeners refill from the tree: they are told with the catalog's lock released.
     for (const ItemIdPtr& folder : folders) {
         SHChangeNotify(SHCNE_UPDATEDIR, folder.get());
     }
+    m_folders = std::move(folders);
 }
 
 std::shared_ptr<CatalogServices> MakeCatalogServices()

@@ -1,16 +1,19 @@
 #pragma once
 
+#include "platform/shell/ItemIdList.h"
 #include "talvoshell/CatalogServices.h"
 
 #include <QObject>
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 namespace talvoshell {
 
 /// Announces changes of the catalog to the shell's listeners: every second it makes the tree current and, when
-/// it was rebuilt, tells of an updated folder for the root and each event and shooter folder.
+/// it was rebuilt, tells of an updated folder for the root and each event and shooter folder, and of a removed
+/// folder for each one the tree lost.
 /// Thread rule: the user-interface thread.
 class CatalogMonitor : public QObject {
 public:
@@ -24,6 +27,8 @@ public:
 private:
     std::shared_ptr<const CatalogServices> m_services;
     std::uint64_t m_treeVersion = 0;
+    /// The folders of the tree last announced.
+    std::vector<platform::shell::ItemIdPtr> m_folders;
     QTimer m_timer;
 };
 

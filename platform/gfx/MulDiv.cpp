@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 
 namespace platform::gfx {
 
@@ -14,7 +15,11 @@ LONG MulDiv(LONG number, LONG numerator, LONG denominator)
     const std::int64_t divisor = denominator;
     const bool negative = (product < 0) != (divisor < 0);
     const std::int64_t magnitude = (std::llabs(product) + std::llabs(divisor) / 2) / std::llabs(divisor);
-    return static_cast<LONG>(negative ? -magnitude : magnitude);
+    const std::int64_t result = negative ? -magnitude : magnitude;
+    if (result > std::numeric_limits<LONG>::max() || result < std::numeric_limits<LONG>::min()) {
+        return -1;
+    }
+    return static_cast<LONG>(result);
 }
 
 } // namespace platform::gfx

@@ -19,6 +19,7 @@
 #include "platform/time/Clock.h"
 #include "platform/usb/UsbTransport.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -55,7 +56,8 @@ std::optional<std::filesystem::path> FrameDialogs::openFromCatalog(QWidget* owne
 
 std::optional<std::filesystem::path> FrameDialogs::chooseFolder(QWidget* owner, const QString& title)
 {
-    const QString path = QFileDialog::getExistingDirectory(owner, title);
+    // The program's working folder means nothing to the user; the home folder is where one starts looking.
+    const QString path = QFileDialog::getExistingDirectory(owner, title, QDir::homePath());
     return path.isEmpty() ? std::nullopt : std::optional(std::filesystem::path(path.toStdString()));
 }
 

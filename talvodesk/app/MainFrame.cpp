@@ -43,6 +43,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -58,8 +59,10 @@
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTextEdit>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -463,6 +466,23 @@ QWidget* MainFrame::makeLeftPane()
     pane->setObjectName(QStringLiteral("ContentsFrame"));
     auto* layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    // The pane container's title bar: the pane's title and its close button.
+    auto* title = new QWidget(pane);
+    title->setObjectName(QStringLiteral("PaneTitle"));
+    auto* titleLayout = new QHBoxLayout(title);
+    titleLayout->setContentsMargins(4, 1, 1, 1);
+    m_paneCaption = new QLabel(title);
+    m_paneCaption->setObjectName(QStringLiteral("PaneCaption"));
+    titleLayout->addWidget(m_paneCaption, 1);
+    auto* close = new QToolButton(title);
+    close->setObjectName(QStringLiteral("ClosePane"));
+    close->setAutoRaise(true);
+    close->setToolTip(action(cmd::ClosePane)->text());
+    close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    connect(close, &QToolButton::clicked, this, [this] { runCommand(cmd::ClosePane); });
+    titleLayout->addWidget(close);
+    layout->addWidget(title);
     m_displayToolBar = makeToolBar(QStringLiteral("DisplayToolBar"), {cmd::DisplayAllTraces, cmd::DisplaySightings});
     m_displayToolBar->setParent(pane);
     layout->addWidget(m_displayToolBar);
@@ -593,6 +613,7 @@ void MainFrame::refreshCommandStates()
         m_mailAvailable = QStandardPaths::findExecutable(QStringLiteral("xdg-email")).isEmpty() ? 0 : 1;
     }
     const FrameSnapshot frameState = snapshot();
+    updateShotListCaption();
     if (QAction* hide = action(cmd::HideShot)) {
         platform::com::ComPtr<IShot> current;
         VARIANT_BOOL hidden = VARIANT_FALSE;
@@ -679,9 +700,7 @@ void MainFrame::speakResult(IShot* shot)
 
 void MainFrame::SetTargetZoom(int zoom)
 {
-    if (ITarget* target = m_traceView ? m_traceView->target() : nullptr) {
-        (void)target->put_Zoom(static_cast<float>(zoom));
-    }
+    (void)m_seriesView->logic().SetTargetsZoom(static_cast<float>(zoom)); // false only without a practice
     if (m_infoView && m_data.IsValid()) {
         for (const std::u16string_view id : {u"Target1", u"Target2"}) {
             if (ITarget* target = m_infoView->logic().page().target(id)) {
@@ -788,6 +807,11 @@ void MainFrame::FocusSeriesView()
     }
 }
 
+bool MainFrame::TraceViewKey(const KeyDown& key)
+{
+    return !key.control && m_traceView && m_traceView->logic().OnKey(key.virtualKey);
+}
+
 bool MainFrame::SeriesViewHasFocus()
 {
     const QWidget* focus = QApplication::focusWidget();
@@ -889,6 +913,7 @@ bool MainFrame::openFile(const std::filesystem::path& path)
     if (!wasOpen) {
         showSeriesPane(false);
     }
+    FocusSeriesView();
     if (!m_services.options.advancedMode) {
         m_data.SetShowSightings(sightingShots() > 0, true);
     }
@@ -961,7 +986,7 @@ void MainFrame::onHideShot(cmd::Id)
     const bool isHidden = hidden == VARIANT_TRUE;
     const UINT reading = m_services.module.m_bRTL ? MB_RTLREADING : 0;
     if (ShowMessageBox(this, platform::ui::qtext(HideShotQuestion(isHidden)), text(kTitle),
-                       MB_YESNO | MB_ICONERROR | reading) == IDYES) {
+                       MB_YESNO | MB_ICONQUESTION | reading) == IDYES) {
         (void)m_data.SetShotHidden(shot.get(), !isHidden); // always succeeds
     }
 }
@@ -1089,8 +1114,11 @@ void MainFrame::onOptions(cmd::Id)
         m_seriesView->logic().UpdateColumnVisibility();
         m_seriesView->logic().Rebuild();
     }
-    if (m_infoView) {
-        m_infoView->logic().ApplyBreachColors();
+    if (*changed & kOptionsChangedColors) {
+        m_seriesView->logic().ApplyBreachColors();
+        if (m_infoView) {
+            m_infoView->logic().ApplyBreachColors();
+        }
     }
     if ((*changed & kOptionsChangedSound) && m_tone &&
         !(m_services.options.soundEnabled && m_services.options.blindGen)) {
@@ -1202,6 +1230,15 @@ void MainFrame::onSeriesPaneMode(cmd::Id id)
         m_seriesView->logic().SetShotListMode(shotList);
     } else {
         m_leftPane->hide();
+    }
+}
+
+void MainFrame::updateShotListCaption()
+{
+    const std::string_view title = ShotListCaption(!m_seriesView->logic().shotListMode());
+    const QString caption = QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+    if (m_paneCaption->text() != caption) {
+        m_paneCaption->setText(caption);
     }
 }
 

@@ -153,7 +153,7 @@ private:
     void releaseOpenAiming() override { m_hints.flags.aimingOpen = false; }
     void addSensorCorrection(float dx, float dy) override;
 
-    // FrameKeyTargets: the frame has no target controls yet, so the view rules find nothing to do.
+    // FrameKeyTargets
     bool HasPrintPreview() override;
     bool IsFullScreen() override { return m_fullScreen; }
     void PostCommand(std::uint16_t command) override;
@@ -164,7 +164,7 @@ private:
     bool InfoViewHasFocus() override { return false; }
     bool InfoViewPreTranslate(const KeyDown&) override { return false; }
     bool TraceViewVisible() override { return m_currentView == cmd::ViewTrace; }
-    bool TraceViewKey(const KeyDown&) override { return false; }
+    bool TraceViewKey(const KeyDown& key) override;
     bool SeriesViewHasFocus() override;
     bool SeriesViewNavigate(const KeyDown& key) override;
     void SetStatusText(const std::u16string& text) override;
@@ -260,6 +260,8 @@ private:
     void restoreBands();
     void saveBands();
     void showSeriesPane(bool hide);
+    /// The series pane's title follows the series view's mode (with the command states).
+    void updateShotListCaption();
     void deliverHint(std::uint32_t hint);
     void armTimer();
     /// The print preview in place of the views, or the views back for null.
@@ -313,6 +315,7 @@ private:
     QPointer<QProgressBar> m_progress;
     QSplitter* m_splitter = nullptr;
     QWidget* m_leftPane = nullptr;
+    QLabel* m_paneCaption = nullptr;
     QStackedWidget* m_views = nullptr;
     CTraceView* m_traceView = nullptr;
     CSeriesView* m_seriesView = nullptr;

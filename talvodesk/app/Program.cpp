@@ -22,9 +22,11 @@
 #include "platform/com/ClassTable.h"
 #include "platform/time/Clock.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 
+#include <iostream>
 #include <thread>
 
 namespace talvodesk {
@@ -74,6 +76,7 @@ int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppMod
     app::CMessageLoop2 loop;
     const auto catalog = RegisterCatalogFolder(); // browsed by the open and start-practice dialogs
     UseDesktopIconTheme();
+    QApplication::setWindowIcon(ProgramWindowIcon()); // every window of the program, its dialogs too
     platform::time::SystemClock clock;
     COptions options;
     const auto root = OpenSettingsRoot();
@@ -145,10 +148,17 @@ int RunProgram(std::span<const std::string_view> arguments, FrameDialogs& dialog
     int code = 0;
     if (line.m_action == CAppCommandLine::Register || line.m_action == CAppCommandLine::Unregister) {
         const auto data = UserDataFolder();
-        const bool done =
-            data && (line.m_action == CAppCommandLine::Register
-                         ? RegisterDesktopEntry(*data, ProgramFolder() / "talvodesk", ProgramIcon()).hasValue()
-                         : UnregisterDesktopEntry(*data).hasValue());
+        const auto done = !data ? platform::Result<std::vector<std::string>>(data.error())
+                          : line.m_action == CAppCommandLine::Register
+                              ? RegisterDesktopEntry(*data, ProgramFolder() / "talvodesk", ProgramIcon())
+                              : UnregisterDesktopEntry(*data);
+        if (!done) {
+            std::cerr << "talvodesk: " << done.error().detail << '\n';
+        } else {
+            for (const std::string& note : done.value()) {
+                std::cerr << "talvodesk: " << note << '\n';
+            }
+        }
         code = done ? 0 : 1;
     } else {
         platform::time::SystemClock clock;

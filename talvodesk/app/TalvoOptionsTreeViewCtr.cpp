@@ -108,6 +108,7 @@ CTalvoOptionsTreeViewCtr::CTalvoOptionsTreeViewCtr(TalvoOptionsTree& model, Colo
     header()->setStretchLastSection(false);
     setExpandsOnDoubleClick(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setMouseTracking(true); // the cursor over a value says it can be edited
     m_focusTimer.setSingleShot(true);
     m_focusTimer.setInterval(10);
     connect(&m_focusTimer, &QTimer::timeout, this, [this] {
@@ -335,13 +336,20 @@ void CTalvoOptionsTreeViewCtr::cancelEdit()
         std::visit(
             [&editor](auto* value) { *value = std::get<std::remove_pointer_t<decltype(value)>>(editor.original); },
             editor.field->binding.value);
+    }
+    showStoredValues();
+    setFocus(Qt::OtherFocusReason);
+}
+
+void CTalvoOptionsTreeViewCtr::showStoredValues()
+{
+    for (const Editor& editor : m_editors) {
         if (auto* edit = qobject_cast<CChildEdit*>(editor.widget)) {
             edit->setValueText(toQString(OptionsTree::valueText(*editor.field)));
         } else if (auto* button = qobject_cast<CChildColorPickerButton*>(editor.widget)) {
             button->setColour(OptionsTree::colour(*editor.field));
         }
     }
-    setFocus(Qt::OtherFocusReason);
 }
 
 void CTalvoOptionsTreeViewCtr::onCurrentItemChanged(QTreeWidgetItem* current)
@@ -451,12 +459,17 @@ void CTalvoOptionsTreeViewCtr::mouseMoveEvent(QMouseEvent* event)
         (position - m_pressPosition).manhattanLength() >= QApplication::startDragDistance()) {
         // A drag leaves the selection empty, so the intervals hold still while one moves.
         m_dragging = true;
+        viewport()->unsetCursor(); // the drag's own cursors show on the tree
         commitEditors();
         closeEditors();
         m_model.select(std::nullopt);
         scheduleRebuild();
     }
     if (!m_dragging) {
+        const auto id = idAt(position);
+        const bool overValue =
+            id && m_model.tree().areValuesEditable(*id) && labelAt(position, kFieldProperty).has_value();
+        viewport()->setCursor(overValue ? Qt::PointingHandCursor : Qt::ArrowCursor);
         QTreeWidget::mouseMoveEvent(event);
         return;
     }
@@ -509,6 +522,12 @@ bool CTalvoOptionsTreeViewCtr::eventFilter(QObject* watched, QEvent* event)
     case Qt::Key_Escape:
         // The edit ends here; the dialog stays open with the other changes.
         cancelEdit();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter commits this edit only; OK is the dialog's own button.
+        commitEditors();
+        showStoredValues();
         return true;
     case Qt::Key_Tab:
         focusEditor(index + 1);

@@ -56,6 +56,8 @@ private:
     void closeEditors();
     /// Escape in an editor: the open item's values go back to what they were when its editors opened.
     void cancelEdit();
+    /// The open editors show the values as stored (within their limits).
+    void showStoredValues();
     void onCurrentItemChanged(QTreeWidgetItem* current);
     void toggle(OptionsTree::ItemId id);
     void focusEditor(int index);

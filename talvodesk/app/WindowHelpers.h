@@ -3,6 +3,7 @@
 #include "platform/com/HResult.h"
 #include "platform/com/Types.h"
 
+#include <QIcon>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -45,5 +46,9 @@ void UseDesktopIconTheme();
 
 /// A command line split into the program and its arguments, each passed on as it is (no shell).
 std::pair<QString, QStringList> programAndArguments(const std::vector<std::string>& line);
+
+/// The program's window icon, the target face of its desktop icon painted at the usual icon sizes (no SVG reader
+/// needed).
+QIcon ProgramWindowIcon();
 
 } // namespace talvodesk

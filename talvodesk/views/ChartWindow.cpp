@@ -57,12 +57,15 @@ void CChartWindow::setHitTesting(bool on)
     setMouseTracking(on);
 }
 
-int CChartWindow::seriesAt(QPoint point)
+std::optional<int> CChartWindow::seriesAt(QPoint point)
 {
     QImage probe = screenImage(*this, QSize(1, 1));
     platform::gfx::DrawContextQt dc(probe);
     const ChartSeriesInfo* series = nullptr;
-    return m_chart.HitTest(dc, rectOf(*this), kMargins, {point.x(), point.y()}, series) ? series->id : 0;
+    if (!m_chart.HitTest(dc, rectOf(*this), kMargins, {point.x(), point.y()}, series)) {
+        return std::nullopt;
+    }
+    return series->id;
 }
 
 QImage CChartWindow::render() const
@@ -89,8 +92,7 @@ void CChartWindow::resizeEvent(QResizeEvent* event)
 void CChartWindow::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_hitTesting) {
-        const bool over = seriesAt(event->position().toPoint()) != 0;
-        setCursor(over ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        setCursor(seriesAt(event->position().toPoint()) ? Qt::PointingHandCursor : Qt::ArrowCursor);
     }
     QWidget::mouseMoveEvent(event);
 }
@@ -98,9 +100,9 @@ void CChartWindow::mouseMoveEvent(QMouseEvent* event)
 void CChartWindow::mousePressEvent(QMouseEvent* event)
 {
     if (m_hitTesting && event->button() == Qt::LeftButton) {
-        if (const int id = seriesAt(event->position().toPoint())) {
+        if (const auto id = seriesAt(event->position().toPoint())) {
             setCursor(Qt::PointingHandCursor);
-            emit seriesClicked(id);
+            emit seriesClicked(*id);
         }
     }
     QWidget::mousePressEvent(event);

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class QCheckBox;
 
 namespace talvodesk {
@@ -21,8 +23,8 @@ public:
     QCheckBox* addCheckBox(const QString& text, int id);
     /// Clicks and the pointer over a bar go through the chart's hit test.
     void setHitTesting(bool on);
-    /// The series under a point of the window; 0 for none.
-    int seriesAt(QPoint point);
+    /// The id of the series under a point of the window (the pulse curve's is 0); none when nothing is hit.
+    std::optional<int> seriesAt(QPoint point);
     /// The chart drawn into an image of the window's size, as it paints.
     QImage render() const;
     /// Places the check boxes at their ideal sizes, the first 5 pixels from the top right corner.

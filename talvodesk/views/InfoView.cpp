@@ -2,6 +2,7 @@
 
 #include "talvodesk/core/analysis/InfoPage.h"
 #include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/frame/CommandIds.h"
 #include "talvodesk/views/TargetWindow.h"
 
 #include "interfaces/talvodata/IShot.h"
@@ -217,8 +218,12 @@ QWidget* CInfoView::buildIntro()
     tilesLayout->addStretch(1);
     layout->addWidget(tiles, 1);
 
+    // The web line's link is the program's web page command, wherever that leads.
+    auto* web = static_cast<QLabel*>(label(u"idAdditionalInfoText"));
+    web->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    connect(web, &QLabel::linkActivated, this, [this] { postCommand(cmd::WebPage); });
     auto* texts = column(intro, {label(u"idIntroText1"), label(u"idIntroText2"), label(u"idIntroText3"),
-                                 label(u"idAdditionalInfoTitle", kBold), label(u"idAdditionalInfoText")});
+                                 label(u"idAdditionalInfoTitle", kBold), web});
     static_cast<QVBoxLayout*>(texts->layout())->addStretch(1);
     layout->addWidget(texts, 4);
     return intro;

@@ -5,8 +5,7 @@
 #include "talvoshell/CatalogItemModel.h"
 #include "talvoshell/CatalogMonitor.h"
 #include "talvoshell/tests/support/CatalogFixture.h"
-#include "talvowatch/CatalogServer.h"
-#include "talvowatch/TrayModel.h"
+#include "talvoshell/tests/support/RealWatcher.h"
 #include "talvowatch/tests/support/PracticeFile.h"
 
 #include <QHeaderView>
@@ -171,20 +170,11 @@ TEST_F(ViewTest, RefillsWhenTheRunningWatcherIndexesAPracticeSavedIntoTheCatalog
     page().setReady(false);
     const std::filesystem::path catalogFolder = m_folder / "catalog";
     ASSERT_TRUE(talvowatch::testsupport::writePractice(catalogFolder / "first.talvo", {}));
-    talvowatch::TrayModel tray;
-    std::unique_ptr<talvowatch::CatalogServer> watcher;
-    m_services->catalog = std::make_shared<CCatalog>(
-        location(),
-        [&] {
-            auto started = talvowatch::CatalogServer::start(location(), catalogFolder, tray, [](const auto&) {});
-            if (!started) {
-                return false;
-            }
-            watcher = std::move(started).value();
-            return true;
-        },
-        u"talvowatch",
-        [this](const std::u16string& text, const std::u16string& caption) { m_failures.emplace_back(text, caption); });
+    testsupport::RealWatcher watcher;
+    m_services->catalog =
+        watcher.catalog(location(), catalogFolder, [this](const std::u16string& text, const std::u16string& caption) {
+            m_failures.emplace_back(text, caption);
+        });
     auto browser = platform::com::makeComObject<PlainBrowser>();
     CatalogMonitor monitor(m_services);
     const auto rows = [&] {
@@ -194,7 +184,7 @@ TEST_F(ViewTest, RefillsWhenTheRunningWatcherIndexesAPracticeSavedIntoTheCatalog
         return listOfView(*shooter).model()->rowCount();
     };
     ASSERT_TRUE(platform::testing::pumpUntil([&] { return rows() == 1; }));
-    EXPECT_NE(nullptr, watcher);
+    EXPECT_NE(nullptr, watcher.server);
 
     talvowatch::testsupport::PracticeSpec later;
     later.firstShot = 46001.5;

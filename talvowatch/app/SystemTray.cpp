@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QProcess>
@@ -38,8 +39,13 @@ QIcon iconFor(TrayIcon state)
 
 } // namespace
 
-SystemTray::SystemTray(TrayModel& model) : m_model(model), m_tray(new QSystemTrayIcon(this))
+SystemTray::SystemTray(TrayModel& model)
+    : m_model(model), m_menu(std::make_unique<QMenu>()), m_tray(new QSystemTrayIcon(this))
 {
+    m_menu->addAction(QStringLiteral("Open catalog"), this, &SystemTray::openCatalogBrowser);
+    m_menu->addSeparator();
+    m_menu->addAction(QStringLiteral("Quit"), QCoreApplication::instance(), &QCoreApplication::quit);
+    m_tray->setContextMenu(m_menu.get());
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::DoubleClick) {
             openCatalogBrowser();

@@ -14,9 +14,9 @@ constexpr int kFirstPort = 1;
 constexpr int kLastPort = 256;
 
 /// The whole argument as a decimal number; nothing for text, a sign-less overflow or trailing characters.
-std::optional<int> wholeNumber(const char* text)
+template <typename Number = int> std::optional<Number> wholeNumber(const char* text)
 {
-    int value = 0;
+    Number value = 0;
     const char* end = text + std::strlen(text);
     const auto [stop, error] = std::from_chars(text, end, value);
     if (error != std::errc() || stop != end || stop == text) {
@@ -30,6 +30,17 @@ std::optional<int> wholeNumber(const char* text)
 platform::Result<CommandLine> parseCommandLine(std::span<const char* const> arguments)
 {
     CommandLine line;
+    if (!arguments.empty() && std::strcmp(arguments[0], "--seed") == 0) {
+        const std::optional<unsigned> seed =
+            arguments.size() > 1 ? wholeNumber<unsigned>(arguments[1]) : std::optional<unsigned>();
+        if (!seed) {
+            return platform::Error{E_INVALIDARG, std::string("no seed \"") +
+                                                     (arguments.size() > 1 ? arguments[1] : "") +
+                                                     "\" (0 to 4294967295)"};
+        }
+        line.seed = *seed;
+        arguments = arguments.subspan(2);
+    }
     if (arguments.size() > 2) {
         return platform::Error{E_INVALIDARG, std::string("unexpected argument \"") + arguments[2] + "\""};
     }

@@ -10,9 +10,10 @@
 #include <string>
 #include <unistd.h>
 
-// Runs a simulated serial sensor: prints the port the device control should open, streams a hold with a shot over
-// and over once the control starts the sensor, and takes "unplug", "plug" and "quit" on standard input. Without
-// an input (a script, the background) it runs until it is stopped with SIGINT, SIGTERM or SIGHUP.
+// Runs a simulated serial sensor: prints the port the device control should open, streams a shooter's practice (one
+// hold and shot after another, the same for the same --seed) over and over once the control starts the sensor, and
+// takes "unplug", "plug" and "quit" on standard input. Without an input (a script, the background) it runs until it
+// is stopped with SIGINT, SIGTERM or SIGHUP.
 namespace {
 
 int s_stopWrite = -1;
@@ -57,7 +58,8 @@ int main(int argc, char** argv)
 {
     const auto line = sensorsim::parseCommandLine({argv + 1, static_cast<std::size_t>(argc - 1)});
     if (!line) {
-        std::fprintf(stderr, "sensorsim: %s\nusage: sensorsim [model 300|302|303|306|307] [COM number 1-256]\n",
+        std::fprintf(stderr,
+                     "sensorsim: %s\nusage: sensorsim [--seed N] [model 300|302|303|306|307] [COM number 1-256]\n",
                      line.error().detail.c_str());
         return 2;
     }
@@ -78,9 +80,12 @@ int main(int argc, char** argv)
         return 1;
     }
     const sensorsim::SensorProfile& profile = (*simulator)->profile();
-    sensorsim::HoldParameters hold;
-    hold.sampleRate = profile.fixedSampleRate > 0 ? profile.fixedSampleRate : 200;
-    (*simulator)->setScript(sensorsim::holdWithShot(profile.kind, hold), /*loop=*/true);
+    // A shooter's practice of 60 shots, then the same again.
+    sensorsim::PracticeParameters practice;
+    practice.sampleRate = profile.fixedSampleRate > 0 ? profile.fixedSampleRate : 200;
+    practice.shots = 60;
+    practice.seed = line->seed;
+    (*simulator)->setScript(sensorsim::practiceScript(profile.kind, practice), /*loop=*/true);
     const std::string port = (*simulator)->programPath();
     std::printf("%s on %s\nthe device control opens it as COM%d with TALVO_SERIAL_PORTS=COM%d=%s in its environment\n"
                 "commands: unplug, plug, quit (or stop it with Ctrl+C)\n",

@@ -188,6 +188,14 @@ TEST_F(InfoPageProgramTest, TheWelcomeTilesRunStartPracticeAndOpen)
         QTest::mouseClick(open, Qt::LeftButton);
         QCoreApplication::processEvents();
         EXPECT_EQ((std::vector<int>{cmd::StartPractice, cmd::FileOpen}), ran);
+        // The web line's link runs the web page command.
+        auto* web = qobject_cast<QLabel*>(view->element(QStringLiteral("idAdditionalInfoText")));
+        ASSERT_NE(web, nullptr);
+        EXPECT_TRUE(web->text().contains(QStringLiteral("<a href="))) << web->text().toStdString();
+        EXPECT_TRUE(web->textInteractionFlags() & Qt::LinksAccessibleByMouse);
+        emit web->linkActivated(QStringLiteral("talvo:web-page"));
+        QCoreApplication::processEvents();
+        EXPECT_EQ((std::vector<int>{cmd::StartPractice, cmd::FileOpen, cmd::WebPage}), ran);
         EXPECT_TRUE(frame->document().IsValid());
         frame->runCommand(cmd::ViewInfo);
         EXPECT_FALSE(view->element(QStringLiteral("idIntro"))->isVisible());

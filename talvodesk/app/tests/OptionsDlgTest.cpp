@@ -3,6 +3,7 @@
 #include "talvodesk/app/ChildColorPickerButton.h"
 #include "talvodesk/app/ChildEdit.h"
 #include "talvodesk/app/TalvoOptionsTreeViewCtr.h"
+#include "talvodesk/app/tests/support/OptionsDialogDriver.h"
 #include "talvodesk/core/options/Options.h"
 #include "talvodesk/core/options/Settings.h"
 #include "talvodesk/core/options/StringTable.h"
@@ -26,42 +27,11 @@ using namespace talvodesk;
 
 namespace {
 
-std::u16string_view english(std::uint32_t id)
-{
-    const std::u16string* text = StringTable::english().find(id);
-    return text != nullptr ? std::u16string_view(*text) : std::u16string_view();
-}
+using testsupport::findOptionItem;
+using testsupport::selectOptionItem;
+using testsupport::typeIntoOption;
 
-std::optional<OptionsTree::ItemId> findItem(const OptionsTree& tree, std::u16string_view prefix,
-                                            OptionsTree::ItemId parent = OptionsTree::kRoot)
-{
-    for (const OptionsTree::ItemId child : tree.children(parent)) {
-        if (tree.text(child).starts_with(prefix)) {
-            return child;
-        }
-        if (const auto found = findItem(tree, prefix, child)) {
-            return found;
-        }
-    }
-    return std::nullopt;
-}
-
-/// Selects the item whose text begins with `prefix` and opens its editors.
-void selectItem(COptionsDlg& dialog, std::u16string_view prefix)
-{
-    const auto id = findItem(dialog.model().tree(), prefix);
-    ASSERT_TRUE(id);
-    dialog.tree()->setCurrentItem(dialog.tree()->itemOf(*id));
-    dialog.tree()->flush();
-}
-
-/// Replaces the text of the open item's editor `index` as a user would.
-void typeInto(COptionsDlg& dialog, std::size_t index, const QString& text)
-{
-    QWidget* editor = dialog.tree()->editors().at(index);
-    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(editor, text);
-}
+constexpr auto english = testsupport::englishText;
 
 void click(QDialog& dialog, const char* button)
 {
@@ -94,7 +64,7 @@ TEST_F(OptionsDlgTest, OpensWithTheCurrentOptions)
     options.traceHeading = 0;
     COptionsDlg dialog(options, english, &root, nullptr);
     const auto swatchOf = [&dialog](std::u16string_view prefix) {
-        const auto id = findItem(dialog.model().tree(), prefix);
+        const auto id = findOptionItem(dialog.model().tree(), prefix);
         for (const QLabel* label : dialog.tree()->itemWidget(dialog.tree()->itemOf(*id), 0)->findChildren<QLabel*>()) {
             if (!label->styleSheet().isEmpty()) {
                 return label->styleSheet();
@@ -106,13 +76,13 @@ TEST_F(OptionsDlgTest, OpensWithTheCurrentOptions)
     // An unchecked heading greys its colour and keeps it.
     EXPECT_FALSE(swatchOf(u"Enable trace heading").contains(QStringLiteral("#ff0000")));
     EXPECT_EQ(0x0000FFU, options.headingColor);
-    const auto speed = findItem(dialog.model().tree(), u"Trace replay speed");
+    const auto speed = findOptionItem(dialog.model().tree(), u"Trace replay speed");
     QStringList texts;
     for (const QLabel* label : dialog.tree()->itemWidget(dialog.tree()->itemOf(*speed), 0)->findChildren<QLabel*>()) {
         texts << label->text();
     }
     EXPECT_EQ(QStringLiteral("Trace replay speed |150| %"), texts.join(QLatin1Char('|')));
-    EXPECT_TRUE(dialog.model().tree().isChecked(*findItem(dialog.model().tree(), u"Display trace length")));
+    EXPECT_TRUE(dialog.model().tree().isChecked(*findOptionItem(dialog.model().tree(), u"Display trace length")));
     EXPECT_EQ(QStringLiteral("1087"), dialog.tree()->objectName());
 }
 
@@ -135,8 +105,8 @@ TEST_F(OptionsDlgTest, AnEditTypedIntoAFieldAndOkGiveTheOptionsAndFlags)
         SCOPED_TRACE(c.typed.toStdString());
         COptions live;
         const auto flags = edit(live, [&](COptionsDlg& dialog) {
-            selectItem(dialog, c.item);
-            typeInto(dialog, 0, c.typed);
+            selectOptionItem(dialog, c.item);
+            typeIntoOption(dialog, 0, c.typed);
             click(dialog, "1");
         });
         EXPECT_EQ(c.flags, flags);
@@ -150,8 +120,8 @@ TEST_F(OptionsDlgTest, CancelChangesNothing)
     live.firingPoint = 4;
     const COptions before = live;
     const auto flags = edit(live, [](COptionsDlg& dialog) {
-        selectItem(dialog, u"Firing Point");
-        typeInto(dialog, 0, "9");
+        selectOptionItem(dialog, u"Firing Point");
+        typeIntoOption(dialog, 0, "9");
         QTest::keyClick(dialog.tree(), Qt::Key_Space);
         click(dialog, "2");
     });
@@ -178,10 +148,10 @@ TEST_F(OptionsDlgTest, EscapeInAnEditorUndoesOnlyThatItemsEditAndKeepsTheDialogO
         SCOPED_TRACE(c.typed.toStdString());
         COptions live;
         const auto flags = edit(live, [&](COptionsDlg& dialog) {
-            selectItem(dialog, u"Store");
-            typeInto(dialog, 0, "7"); // an earlier item's edit stays
-            selectItem(dialog, c.item);
-            typeInto(dialog, c.editor, c.typed);
+            selectOptionItem(dialog, u"Store");
+            typeIntoOption(dialog, 0, "7"); // an earlier item's edit stays
+            selectOptionItem(dialog, c.item);
+            typeIntoOption(dialog, c.editor, c.typed);
             QWidget* editor = dialog.tree()->editors().at(c.editor);
             const auto* typed = editor->findChild<QLineEdit*>();
             ASSERT_NE(nullptr, typed);
@@ -208,11 +178,11 @@ TEST_F(OptionsDlgTest, KeysToggleMoveBetweenEditorsAndDeleteAnInterval)
     COptionsDlg dialog(options, english, &root, nullptr, chooser);
     dialog.show();
 
-    selectItem(dialog, u"Display trace length");
+    selectOptionItem(dialog, u"Display trace length");
     QTest::keyClick(dialog.tree(), Qt::Key_Space);
     EXPECT_EQ(1U, options.targetLen);
 
-    selectItem(dialog, u"Enable trace heading");
+    selectOptionItem(dialog, u"Enable trace heading");
     const auto editors = dialog.tree()->editors();
     ASSERT_EQ(2U, editors.size());
     QTest::keyClick(dialog.tree(), Qt::Key_Right);
@@ -227,10 +197,10 @@ TEST_F(OptionsDlgTest, KeysToggleMoveBetweenEditorsAndDeleteAnInterval)
     QTest::keyClick(editors[1], Qt::Key_Tab);
     EXPECT_EQ(dialog.tree(), dialog.focusWidget());
 
-    selectItem(dialog, u"Add...");
+    selectOptionItem(dialog, u"Add...");
     ASSERT_EQ(2U, options.additionalIntervals.size());
     ASSERT_EQ(3U, dialog.tree()->editors().size());
-    typeInto(dialog, 2, "1.5");
+    typeIntoOption(dialog, 2, "1.5");
     QTest::keyClick(dialog.tree(), Qt::Key_Delete);
     dialog.tree()->flush();
     EXPECT_EQ(1U, options.additionalIntervals.size());
@@ -264,10 +234,10 @@ TEST_F(OptionsDlgTest, ADragMovesAnIntervalAndADoubleClickTogglesALeaf)
     EXPECT_EQ(-3.0F, options.additionalIntervals[0].begin);
     EXPECT_EQ(-1.0F, options.additionalIntervals[1].begin);
 
-    const auto length = findItem(dialog.model().tree(), u"Display trace length");
+    const auto length = findOptionItem(dialog.model().tree(), u"Display trace length");
     mouseOver(tree, QEvent::MouseButtonDblClick, *length);
     EXPECT_EQ(1U, options.targetLen);
-    mouseOver(tree, QEvent::MouseButtonDblClick, *findItem(dialog.model().tree(), u"Sound generator"));
+    mouseOver(tree, QEvent::MouseButtonDblClick, *findOptionItem(dialog.model().tree(), u"Sound generator"));
     EXPECT_EQ(0U, options.blindGen);
 }
 
@@ -275,11 +245,11 @@ TEST_F(OptionsDlgTest, FrequenciesOfAnUncheckedGeneratorOpenNoEditor)
 {
     COptions options;
     COptionsDlg dialog(options, english, &root, nullptr);
-    selectItem(dialog, u"Frequency while in 3");
+    selectOptionItem(dialog, u"Frequency while in 3");
     EXPECT_TRUE(dialog.tree()->editors().empty());
-    selectItem(dialog, u"Sound generator");
+    selectOptionItem(dialog, u"Sound generator");
     QTest::keyClick(dialog.tree(), Qt::Key_Space);
-    selectItem(dialog, u"Frequency while in 3");
+    selectOptionItem(dialog, u"Frequency while in 3");
     EXPECT_EQ(1U, dialog.tree()->editors().size());
 }
 

@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -288,6 +289,52 @@ TEST_F(PracticeEndToEndTest, APracticeOnTheSimulatedSerialSensorIsDrawnLiveAndSa
     Bstr shooter;
     EXPECT_TRUE(practice.GetShooterName(shooter));
     EXPECT_EQ(u"Ann", shooter.view());
+}
+
+TEST_F(PracticeEndToEndTest, ASimulatedShootersShotsScoreApartAndMakeAGroup)
+{
+    // Four shots of a practice, about half a minute of it (twenty made a 29.3 mm group of 18 different results).
+    constexpr int shots = 4;
+    practise(300, sensorsim::practiceScript(sensorsim::SensorKind::Pavane, {200, shots, 5}), {"-n", "AR10", "Ann"},
+             [&](MainFrame& frame) {
+                 EXPECT_TRUE(QTest::qWaitFor(
+                     [&] {
+                         return frame.sightingShots() == static_cast<std::uint32_t>(shots) &&
+                                frame.practiceRun().CurrentAiming() == nullptr;
+                     },
+                     shots * 15000));
+                 ComPtr<IShotCollection> all;
+                 LONG count = 0;
+                 ASSERT_TRUE(frame.document().GetShots(all));
+                 ASSERT_EQ(S_OK, all->get_Count(&count));
+                 std::vector<std::pair<float, float>> breaches;
+                 std::set<float> results;
+                 for (LONG i = 1; i <= count; ++i) {
+                     ComPtr<IShot> shot;
+                     ASSERT_EQ(S_OK, all->get_Item(i, shot.put()));
+                     float x = 0;
+                     float y = 0;
+                     float result = 0;
+                     EXPECT_EQ(S_OK, shot->get_BreachX(&x));
+                     EXPECT_EQ(S_OK, shot->get_BreachY(&y));
+                     EXPECT_EQ(S_OK, shot->get_Result(&result));
+                     VARIANT_BOOL missed = VARIANT_FALSE;
+                     EXPECT_EQ(S_OK, shot->get_Missed(&missed));
+                     if (missed == VARIANT_FALSE) {
+                         breaches.emplace_back(x, y);
+                     }
+                     results.insert(result);
+                 }
+                 float groupSize = 0;
+                 for (std::size_t a = 0; a < breaches.size(); ++a) {
+                     for (std::size_t b = a + 1; b < breaches.size(); ++b) {
+                         groupSize = std::max(groupSize, std::hypot(breaches[a].first - breaches[b].first,
+                                                                    breaches[a].second - breaches[b].second));
+                     }
+                 }
+                 EXPECT_GT(groupSize, 0.0F);
+                 EXPECT_GT(results.size(), 1U);
+             });
 }
 
 TEST_F(PracticeEndToEndTest, ALivePracticeReplaysDragsTakesOptionsAndEnterConcludesTheAiming)

@@ -467,7 +467,7 @@ TEST_F(ProgramTest, HideShotAsksFirstAndItsItemOffersToRestoreAHiddenShot)
     ASSERT_GE(boxes.size(), 2U);
     EXPECT_EQ(boxes[0].text.toStdString(), "Do you want to hide this shot?");
     EXPECT_EQ(boxes[1].text.toStdString(), "Do you want to restore this hidden shot?");
-    EXPECT_EQ(boxes[0].type & (MB_YESNO | MB_ICONERROR), MB_YESNO | MB_ICONERROR);
+    EXPECT_EQ(boxes[0].type & (MB_YESNO | MB_ICONERROR | MB_ICONQUESTION), MB_YESNO | MB_ICONQUESTION);
 }
 
 } // namespace

@@ -66,6 +66,11 @@ bool AddCrossMark(ITarget* target, float x, float y)
     return true;
 }
 
+bool AddGroupCross(ITarget* target, long hits, float meanX, float meanY)
+{
+    return hits > 0 && AddCrossMark(target, meanX, meanY);
+}
+
 platform::gfx::Picture CreateFiveTargetsPicture(long hitPosition, long position)
 {
     using namespace platform::gfx;

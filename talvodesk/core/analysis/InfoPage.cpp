@@ -277,7 +277,12 @@ void DeclareInfoPage(PageElements& page, const std::function<std::u16string_view
 void SetInfoPageTexts(PageElements& page, const std::function<std::u16string_view(std::uint32_t)>& text)
 {
     for (const InfoPageText& fixed : InfoPageTexts()) {
-        page.SetElementHtml(fixed.id, EscapeHtml(text(fixed.stringId)));
+        std::u16string html = EscapeHtml(text(fixed.stringId));
+        if (fixed.id == u"idAdditionalInfoText") {
+            // The web line is a link; the view runs the program's web page command for it.
+            html = u"<a href=\"talvo:web-page\">" + html + u"</a>";
+        }
+        page.SetElementHtml(fixed.id, html);
     }
 }
 

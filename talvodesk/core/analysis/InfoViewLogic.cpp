@@ -267,7 +267,7 @@ void InfoViewLogic::fillTargets()
                 (void)single->put_SelectedShot(current.get());
             }
             (void)single->ZoomToFit(VARIANT_TRUE);
-            (void)AddCrossMark(single, side.centreX, side.centreY);
+            (void)AddGroupCross(single, side.hitCount, side.centreX, side.centreY);
         }
         for (ITarget* target : {standing, prone}) {
             if (target && !model) {

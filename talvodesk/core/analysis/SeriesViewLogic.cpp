@@ -487,9 +487,7 @@ void SeriesViewLogic::FillStatistics(bool recompute, bool sighting, bool match)
                 (void)target->put_Label(1, platform::com::Bstr(label).get()); // A label is only a caption.
                 if (!isBiathlon) {
                     (void)target->ClearElements();
-                    if (totals.count > 0) {
-                        (void)AddCrossMark(target, average.breachX, average.breachY);
-                    }
+                    (void)AddGroupCross(target, totals.count, average.breachX, average.breachY);
                 }
             }
         }
@@ -780,6 +778,38 @@ void SeriesViewLogic::ZoomTargets(bool sighting, bool match)
             if (ITarget* target = serie->window ? serie->window->target() : nullptr) {
                 // An empty extent is refused by the control and keeps its zoom.
                 (void)target->ZoomTo(-halfWidth, -halfHeight, 2 * halfWidth, 2 * halfHeight);
+            }
+        }
+    }
+}
+
+bool SeriesViewLogic::SetTargetsZoom(float zoom)
+{
+    if (!documentValid()) {
+        return false;
+    }
+    for (int g = 0; g < 2; ++g) {
+        ComPtr<IShotCollection> shots;
+        if (!(g == kSighting ? document()->GetSightingShots(shots) : document()->GetMatchShots(shots)) || !shots) {
+            continue;
+        }
+        for (const auto& serie : m_groups[static_cast<std::size_t>(g)].series) {
+            if (ITarget* target = serie->window ? serie->window->target() : nullptr) {
+                (void)target->put_Zoom(zoom); // A factor the control refuses keeps its zoom.
+            }
+        }
+    }
+    return true;
+}
+
+void SeriesViewLogic::ApplyBreachColors()
+{
+    for (const CGroup& group : m_groups) {
+        for (const auto& serie : group.series) {
+            if (ITarget* target = serie->window ? serie->window->target() : nullptr) {
+                (void)target->put_BreachColor(m_services.options.breachColor);
+                (void)target->put_SelectedBreachColor(m_services.options.selectedBreachColor);
+                (void)target->Refresh();
             }
         }
     }

@@ -96,6 +96,10 @@ public:
     bool displayTraces() const { return m_displayTraces; }
     /// A key-down of the view; true when handled.
     bool TranslateNavigationKey(std::uint32_t virtualKey);
+    /// Every serie's target of a group that has shots gets the zoom factor; false without a practice.
+    bool SetTargetsZoom(float zoom);
+    /// Every serie's target takes the options' breach colours and redraws.
+    void ApplyBreachColors();
     /// The options changed the shown columns.
     void UpdateColumnVisibility();
     void Rebuild();

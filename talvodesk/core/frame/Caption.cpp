@@ -1,5 +1,7 @@
 #include "talvodesk/core/frame/Caption.h"
 
+#include "talvodesk/core/frame/CommandTable.h"
+
 namespace talvodesk {
 
 std::u16string FormatCaption(const CaptionInputs& in)
@@ -20,6 +22,12 @@ std::u16string FormatCaption(const CaptionInputs& in)
     const bool live = in.device && in.sinceLastData < std::chrono::milliseconds(1000);
     caption.append(live ? u" + " : u" - ").append(in.title);
     return caption;
+}
+
+std::string_view ShotListCaption(bool seriesMode)
+{
+    constexpr std::size_t kLongestTitle = 79;
+    return FindCommand(seriesMode ? cmd::Series : cmd::ShotList)->text.substr(0, kLongestTitle);
 }
 
 } // namespace talvodesk

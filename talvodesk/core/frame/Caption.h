@@ -25,4 +25,8 @@ struct CaptionInputs {
 /// signal within the last second and " - " otherwise; the title alone without a document.
 std::u16string FormatCaption(const CaptionInputs& in);
 
+/// The series pane's title: the name of the Series command in series mode, else that of Shot list, cut at 79
+/// characters.
+std::string_view ShotListCaption(bool seriesMode);
+
 } // namespace talvodesk

@@ -3,8 +3,13 @@
 #include "platform/fs/AtomicWrite.h"
 #include "platform/fs/ReadFile.h"
 
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -69,23 +74,45 @@ std::vector<std::string> listItems(std::string_view value)
     return items;
 }
 
-/// An Exec argument quoted by the desktop-entry rules: inside double quotes, '"', '`', '$' and '\' are escaped.
-std::string quotedArgument(const std::string& argument)
+/// An Exec argument by the desktop-entry rules: quoted, with '"', '`', '$' and '\' escaped inside the quotes and
+/// '%' doubled (no field code), then written as a string value, whose own escapes double every '\' again.
+std::string execArgument(const std::string& argument)
 {
     std::string quoted = "\"";
     for (const char c : argument) {
         if (c == '"' || c == '`' || c == '$' || c == '\\') {
             quoted += '\\';
         }
-        quoted += c;
+        quoted += c == '%' ? "%%" : std::string(1, c);
     }
-    return quoted + '"';
+    quoted += '"';
+    std::string value;
+    for (const char c : quoted) {
+        switch (c) {
+        case '\\':
+            value += "\\\\";
+            break;
+        case '\n':
+            value += "\\n";
+            break;
+        case '\t':
+            value += "\\t";
+            break;
+        case '\r':
+            value += "\\r";
+            break;
+        default:
+            value += c;
+        }
+    }
+    return value;
 }
 
 constexpr std::string_view kMimeType = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
                                        "  <mime-type type=\"application/x-talvo-practice\">\n"
                                        "    <comment>Talvo practice</comment>\n"
+                                       "    <sub-class-of type=\"application/x-ole-storage\"/>\n"
                                        "    <glob pattern=\"*.talvo\"/>\n"
                                        "  </mime-type>\n"
                                        "</mime-info>\n";
@@ -146,6 +173,80 @@ std::vector<fs::path> createdFolders(const fs::path& entry)
     return {folders.rbegin(), folders.rend()};
 }
 
+extern "C" char** environ;
+
+/// Runs a tool found on the PATH and waits for it; its exit status, or none when it is not installed.
+std::optional<int> runTool(const std::vector<std::string>& argv)
+{
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str())); // posix_spawn's signature predates const
+    }
+    args.push_back(nullptr);
+    pid_t child = 0;
+    if (posix_spawnp(&child, args.front(), nullptr, nullptr, args.data(), environ) != 0) {
+        return std::nullopt;
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+/// What the tool's run says to the user: nothing when it ran well.
+std::optional<std::string> runUpdate(const std::string& tool, const fs::path& folder, std::string_view package,
+                                     std::string_view without)
+{
+    const auto status = runTool({tool, folder.string()});
+    if (!status) {
+        return tool + " was not found (install " + std::string(package) + "): " + std::string(without);
+    }
+    if (*status != 0) {
+        return tool + " " + folder.string() + " failed with status " + std::to_string(*status);
+    }
+    return std::nullopt;
+}
+
+/// Updates the MIME and application databases of the data folder where their tools are installed.
+std::vector<std::string> updateDatabases(const fs::path& data)
+{
+    std::vector<std::string> notes;
+    std::error_code error;
+    if (fs::is_directory(data / "mime" / "packages", error)) {
+        if (auto note = runUpdate("update-mime-database", data / "mime", "shared-mime-info",
+                                  ".talvo files keep the type the desktop gave them before")) {
+            notes.push_back(std::move(*note));
+        }
+    }
+    if (fs::is_directory(data / "applications", error)) {
+        if (auto note = runUpdate("update-desktop-database", data / "applications", "desktop-file-utils",
+                                  "file managers may not offer Talvo to open practices")) {
+            notes.push_back(std::move(*note));
+        }
+    }
+    return notes;
+}
+
+/// Removes what the tools generated where it describes nothing any more: the MIME database of a folder without
+/// packages and an application cache without MIME types.
+void dropEmptyDatabases(const fs::path& data)
+{
+    std::error_code error;
+    const fs::path mime = data / "mime";
+    if (fs::is_directory(mime / "packages", error) && fs::is_empty(mime / "packages", error)) {
+        for (const auto& entry : fs::directory_iterator(mime, error)) {
+            if (entry.path().filename() != "packages") {
+                fs::remove_all(entry.path(), error);
+            }
+        }
+    }
+    const fs::path cache = data / "applications" / "mimeinfo.cache";
+    const auto bytes = platform::fs::readWholeFile(cache);
+    if (bytes && std::string(bytes.value().begin(), bytes.value().end()).find('=') == std::string::npos) {
+        fs::remove(cache, error);
+    }
+}
+
 } // namespace
 
 platform::Result<fs::path> UserDataFolder()
@@ -161,7 +262,8 @@ platform::Result<fs::path> UserDataFolder()
     return fs::path(home) / ".local" / "share";
 }
 
-platform::Status RegisterDesktopEntry(const fs::path& dataFolder, const fs::path& program, std::string_view iconSvg)
+platform::Result<std::vector<std::string>> RegisterDesktopEntry(const fs::path& dataFolder, const fs::path& program,
+                                                                std::string_view iconSvg)
 {
     const fs::path entry = entryPath(dataFolder);
     // A second registration keeps the folders noted by the first.
@@ -170,21 +272,21 @@ platform::Status RegisterDesktopEntry(const fs::path& dataFolder, const fs::path
     for (const fs::path& folder :
          {entry.parent_path(), mimePath(dataFolder).parent_path(), iconPath(dataFolder).parent_path()}) {
         if (auto made = makeFolders(folder, created); !made) {
-            return made;
+            return made.error();
         }
     }
     if (auto written = writeText(mimePath(dataFolder), kMimeType); !written) {
-        return written;
+        return written.error();
     }
     if (auto written = writeText(iconPath(dataFolder), iconSvg); !written) {
-        return written;
+        return written.error();
     }
     std::string text = "[Desktop Entry]\n"
                        "Type=Application\n"
                        "Name=Talvo Professional\n"
                        "Comment=Shooter training\n"
                        "Exec=" +
-                       quotedArgument(program.string()) +
+                       execArgument(program.string()) +
                        " %f\n"
                        "Icon=talvodesk\n"
                        "MimeType=application/x-talvo-practice;\n"
@@ -197,10 +299,13 @@ platform::Status RegisterDesktopEntry(const fs::path& dataFolder, const fs::path
         }
         text.append("\n");
     }
-    return writeText(entry, text);
+    if (auto written = writeText(entry, text); !written) {
+        return written.error();
+    }
+    return updateDatabases(dataFolder);
 }
 
-platform::Status UnregisterDesktopEntry(const fs::path& dataFolder)
+platform::Result<std::vector<std::string>> UnregisterDesktopEntry(const fs::path& dataFolder)
 {
     const fs::path entry = entryPath(dataFolder);
     const std::vector<fs::path> created = createdFolders(entry);
@@ -210,12 +315,14 @@ platform::Status UnregisterDesktopEntry(const fs::path& dataFolder)
             return fileError(file, error);
         }
     }
+    std::vector<std::string> notes = updateDatabases(dataFolder);
+    dropEmptyDatabases(dataFolder);
     for (const fs::path& folder : created) {
         if (fs::is_directory(folder, error) && fs::is_empty(folder, error)) {
             fs::remove(folder, error);
         }
     }
-    return {};
+    return notes;
 }
 
 } // namespace talvodesk

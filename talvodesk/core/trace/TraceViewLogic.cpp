@@ -4,6 +4,7 @@
 #include "talvodesk/core/document/EventCodes.h"
 #include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/document/TalvoData.h"
+#include "talvodesk/core/frame/SmallWindows.h"
 #include "talvodesk/core/options/Options.h"
 #include "talvodesk/core/options/TextFormat.h"
 #include "talvodesk/core/sound/BlindTone.h"
@@ -431,6 +432,30 @@ void TraceViewLogic::StartSmoothZoom(float zoom)
         m_animating = true;
         m_zoomStartTick = static_cast<std::uint32_t>(m_clock.steadyNow().count());
     }
+}
+
+bool TraceViewLogic::OnKey(std::uint32_t virtualKey)
+{
+    const auto action = document() && m_target ? TraceKey(virtualKey, document()->GetReplayState()) : std::nullopt;
+    if (!action) {
+        return false;
+    }
+    switch (action->kind) {
+    case TraceKeyAction::Kind::StartReplay:
+        (void)document()->StartReplay(); // A vetoed replay simply does not start.
+        break;
+    case TraceKeyAction::Kind::ResumeReplay:
+        document()->ResumeReplay();
+        break;
+    case TraceKeyAction::Kind::PauseReplay:
+        document()->PauseReplay();
+        break;
+    case TraceKeyAction::Kind::Zoom:
+        m_storedZoom = static_cast<float>(action->zoom);
+        StartSmoothZoom(m_storedZoom);
+        break;
+    }
+    return true;
 }
 
 void TraceViewLogic::OnTimer(int id)

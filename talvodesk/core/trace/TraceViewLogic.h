@@ -83,6 +83,9 @@ public:
     void ShowAiming(IAiming* aiming, IShot* shot, bool zoom);
     void ShowShot(IAiming* aiming, IShot* shot, bool zoom);
     void StartSmoothZoom(float zoom);
+    /// The trace target's keys: Space starts, resumes or pauses the replay, a digit zooms smoothly to that factor
+    /// (0 meaning 10) and keeps it as the view's zoom. True when the key was handled.
+    bool OnKey(std::uint32_t virtualKey);
     void RefreshTimeCounter();
     void ApplyTargetOptions(bool noRefresh);
     /// The options dialog changed what the kOptionsChanged* flags say: the replay speed, the trace colours

@@ -12,7 +12,9 @@
 
 #include "interfaces/talvodata/IAiming.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTest>
@@ -133,25 +135,39 @@ TEST_F(ChartViewTest, TwoChartViewsSplitAtThreeFifthsWithTheBoxAtTheTopRight)
     EXPECT_EQ(coordination.splitter(), nullptr);
 }
 
-TEST(ChartWindowTest, AClickOnABarReportsItsSeries)
+/// A move of the pointer with no button held, delivered as the window system would.
+void moveMouse(QWidget* widget, QPoint at)
 {
-    CChartImpl chart;
-    chart.m_xMin = -10;
-    chart.m_xMax = 10;
-    chart.m_yMin = -10;
-    chart.m_yMax = 10;
-    chart.AddSeries(7, 0x0000FF, 15, true); // a bar at x 238 from y 78 to 223 in a 400 x 300 window at 96 dpi
-    chart.AddPoint(7, 2, -5);
-    chart.AddPoint(7, 2, 5);
-    CChartWindow window(chart);
-    window.resize(400, 300);
-    window.setHitTesting(true);
-    QSignalSpy clicked(&window, &CChartWindow::seriesClicked);
-    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(200, 150));
-    EXPECT_EQ(clicked.count(), 0);
-    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(239, 20));
-    ASSERT_EQ(clicked.count(), 1);
-    EXPECT_EQ(clicked.front().front().toInt(), 7);
+    QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+TEST(ChartWindowTest, TheCursorAndAClickOnABarReportItsSeriesThePulseCurvesToo)
+{
+    for (const int id : {7, 0}) {
+        SCOPED_TRACE(id);
+        CChartImpl chart;
+        chart.m_xMin = -10;
+        chart.m_xMax = 10;
+        chart.m_yMin = -10;
+        chart.m_yMax = 10;
+        chart.AddSeries(id, 0x0000FF, 15, true); // a bar at x 238 from y 78 to 223 in a 400 x 300 window at 96 dpi
+        chart.AddPoint(id, 2, -5);
+        chart.AddPoint(id, 2, 5);
+        CChartWindow window(chart);
+        window.resize(400, 300);
+        window.setHitTesting(true);
+        QSignalSpy clicked(&window, &CChartWindow::seriesClicked);
+        moveMouse(&window, QPoint(200, 150));
+        EXPECT_EQ(Qt::ArrowCursor, window.cursor().shape());
+        QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(200, 150));
+        EXPECT_EQ(clicked.count(), 0);
+        moveMouse(&window, QPoint(239, 20));
+        EXPECT_EQ(Qt::PointingHandCursor, window.cursor().shape());
+        QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(239, 20));
+        ASSERT_EQ(clicked.count(), 1);
+        EXPECT_EQ(clicked.front().front().toInt(), id);
+    }
 }
 
 } // namespace

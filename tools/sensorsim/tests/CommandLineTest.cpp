@@ -14,10 +14,17 @@ TEST(CommandLineTest, NumbersAreWholeAndInRangeOrTheArgumentIsNamed)
         int model;
         int port;
         const char* error;
+        unsigned seed = 1;
     } cases[] = {
         {{}, 300, 1, nullptr},
         {{"306"}, 306, 1, nullptr},
         {{"307", "256"}, 307, 256, nullptr},
+        {{"--seed", "42"}, 300, 1, nullptr, 42},
+        {{"--seed", "4294967295", "306", "3"}, 306, 3, nullptr, 4294967295u},
+        {{"--seed"}, 0, 0, "no seed \"\" (0 to 4294967295)"},
+        {{"--seed", "-1"}, 0, 0, "no seed \"-1\" (0 to 4294967295)"},
+        {{"--seed", "4294967296"}, 0, 0, "no seed \"4294967296\" (0 to 4294967295)"},
+        {{"300", "--seed", "4"}, 0, 0, "unexpected argument \"4\""}, // the seed comes first
         {{"abc"}, 0, 0, "no sensor model \"abc\""},
         {{"301"}, 0, 0, "no sensor model \"301\""},
         {{"4294967596"}, 0, 0, "no sensor model \"4294967596\""}, // 300 once it wraps to 32 bits
@@ -39,6 +46,7 @@ TEST(CommandLineTest, NumbersAreWholeAndInRangeOrTheArgumentIsNamed)
         ASSERT_THAT(line, IsOk());
         EXPECT_EQ(c.model, line->model);
         EXPECT_EQ(c.port, line->comPort);
+        EXPECT_EQ(c.seed, line->seed);
     }
 }
 

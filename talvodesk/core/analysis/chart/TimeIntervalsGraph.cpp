@@ -46,11 +46,12 @@ void AddElapsedLabels(CChartImpl& chart, double start, double end, double unitsP
 {
     const double span = end - start;
     const auto units = static_cast<long long>(std::nearbyint(span * unitsPerDay)); // ties to even
-    const double step = static_cast<double>(std::max(units / 5, 1LL)) / unitsPerDay;
-    if (step < span && step < span - step) {
-        for (int k = 1; k * step < span - step; ++k) {
-            chart.AddLabel(start + k * step, level, FormatDuration(k * step, /*shortForm=*/true), true);
-        }
+    const long long step = std::max(units / 5, 1LL);
+    // The bounds compare in whole units: a span that is a whole number of them only in days (20 s as
+    // 2.3148148148148148e-4 plus a rounding) gets no extra label just before the last.
+    for (long long x = step; x < units - step; x += step) {
+        const double at = static_cast<double>(x) / unitsPerDay;
+        chart.AddLabel(start + at, level, FormatDuration(at, /*shortForm=*/true), true);
     }
     chart.AddLabel(start + kEdge, level, u"00:00", true);
     chart.AddLabel(end - kEdge, level, FormatDuration(span, /*shortForm=*/true), true);

@@ -110,5 +110,24 @@ TEST(CrossMarkTest, NothingWithoutAControlOrAnEvent)
     EXPECT_EQ(0, count);
 }
 
+TEST(CrossMarkTest, AGroupGetsItsCrossOnlyWithAHit)
+{
+    struct Case {
+        long hits;
+        LONG elements;
+    };
+    // A serie of missed shots, an empty side, one hit, a group.
+    for (const Case c : {Case{0, 0}, Case{-1, 0}, Case{1, 2}, Case{10, 2}}) {
+        SCOPED_TRACE(c.hits);
+        auto target = talvoboard::testsupport::makeTarget();
+        auto event = talvoboard::testsupport::makeEvent();
+        ASSERT_HR(S_OK, target->put_Event(event.get()));
+        EXPECT_EQ(c.elements > 0, AddGroupCross(target.get(), c.hits, 1.0F, 2.0F));
+        LONG count = -1;
+        ASSERT_HR(S_OK, target->get_ElementCount(&count));
+        EXPECT_EQ(c.elements, count);
+    }
+}
+
 } // namespace
 } // namespace talvodesk

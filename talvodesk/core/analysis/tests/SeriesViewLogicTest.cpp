@@ -219,6 +219,25 @@ TEST_F(SeriesViewLogicTest, RowsAndTotalsOfSightingMatchMissedAndHiddenShots)
     EXPECT_EQ(u"Match, 4 shot(s)", logic.group(1).title.text);
 }
 
+TEST_F(SeriesViewLogicTest, ASerieGetsTheCrossOfItsHitsAndNoneWithoutOne)
+{
+    start("AR10");
+    SeriesShot shot;
+    shot.missed = true;
+    for (int i = 0; i < 10; ++i) {
+        add("AR10", shot, i); // a serie of missed shots
+    }
+    shot.missed = false;
+    add("AR10", shot, 10); // the next serie's one hit
+    ASSERT_EQ(2U, logic.group(1).series.size());
+    for (const auto& [serie, lines] : {std::pair{0, 0}, std::pair{1, 2}}) {
+        SCOPED_TRACE(serie);
+        LONG elements = -1;
+        ASSERT_EQ(S_OK, logic.group(1).series[serie]->window->target()->get_ElementCount(&elements));
+        EXPECT_EQ(lines, elements);
+    }
+}
+
 TEST_F(SeriesViewLogicTest, BiathlonSeriesAreAimingsTimedShotToShotAndTotalledWithoutAveragingTheTime)
 {
     start("BTLN");

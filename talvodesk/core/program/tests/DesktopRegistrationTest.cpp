@@ -68,7 +68,8 @@ TEST(DesktopRegistrationTest, RegisterThenUnregisterLeavesTheFoldersAsBefore)
         // Twice is harmless.
         ASSERT_TRUE(RegisterDesktopEntry(data, "/opt/my \"talvo\"/bin/talvodesk", "<svg/>")) << name;
         const std::string entry = readText(data / "applications" / "talvodesk.desktop");
-        EXPECT_NE(entry.find("Exec=\"/opt/my \\\"talvo\\\"/bin/talvodesk\" %f\n"), std::string::npos) << entry;
+        // Quoted, then escaped again as a string value.
+        EXPECT_NE(entry.find("Exec=\"/opt/my \\\\\"talvo\\\\\"/bin/talvodesk\" %f\n"), std::string::npos) << entry;
         EXPECT_NE(entry.find("MimeType=application/x-talvo-practice;\n"), std::string::npos);
         EXPECT_NE(readText(data / "mime" / "packages" / "talvo-practice.xml").find("<glob pattern=\"*.talvo\"/>"),
                   std::string::npos);
@@ -78,6 +79,28 @@ TEST(DesktopRegistrationTest, RegisterThenUnregisterLeavesTheFoldersAsBefore)
         ASSERT_TRUE(UnregisterDesktopEntry(data)) << name;
         EXPECT_EQ(tree(home.path()), before) << name;
         EXPECT_TRUE(UnregisterDesktopEntry(data)) << name; // nothing left to remove
+    }
+}
+
+TEST(DesktopRegistrationTest, TheProgramsPathIsQuotedThenEscapedAsAStringInExec)
+{
+    struct Case {
+        const char* program;
+        const char* exec;
+    };
+    const Case cases[] = {
+        {"/opt/talvo/talvodesk", "Exec=\"/opt/talvo/talvodesk\" %f\n"},
+        {"/opt/100%/talvodesk", "Exec=\"/opt/100%%/talvodesk\" %f\n"},      // no field code
+        {"/opt/a\\b/talvodesk", "Exec=\"/opt/a\\\\\\\\b/talvodesk\" %f\n"}, // four backslashes for one
+        {"/opt/$HOME `x`/talvodesk", "Exec=\"/opt/\\\\$HOME \\\\`x\\\\`/talvodesk\" %f\n"},
+        {"/opt/tab\there/talvodesk", "Exec=\"/opt/tab\\there/talvodesk\" %f\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        const platform::fs::testing::TemporaryFolder home;
+        ASSERT_TRUE(RegisterDesktopEntry(home.path(), c.program, "<svg/>"));
+        const std::string entry = readText(home.path() / "applications" / "talvodesk.desktop");
+        EXPECT_NE(entry.find(c.exec), std::string::npos) << entry;
     }
 }
 

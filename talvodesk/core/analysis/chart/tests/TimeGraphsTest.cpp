@@ -279,6 +279,10 @@ TEST(ElapsedLabelsTest, StepInWholeMinutesOrSecondsAndEndWithTheSpan)
           {36, u"00:36"},
           {1e-7 * 86400, u"00:00"},
           {47 - 1e-7 * 86400, u"00:47"}}},
+        {"an exact 20 s stage, 3e-12 days long in its dates",
+         20 + 3e-12 * 86400,
+         86400,
+         {{4, u"00:04"}, {8, u"00:08"}, {12, u"00:12"}, {1e-7 * 86400, u"00:00"}, {20 - 1e-7 * 86400, u"00:20"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
