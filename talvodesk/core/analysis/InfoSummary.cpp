@@ -152,8 +152,8 @@ SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const Summary
     std::int64_t steadinessSum = 0;
     float widestX = 0;
     float widestY = 0;
-    float largestBreachDistance = 0;
-    float largestAimDistance = 0;
+    std::vector<PlanePoint> breaches;
+    std::vector<PlanePoint> aims;
     for (std::size_t k = 0; k < shots.size(); ++k) {
         const SummaryShot& shot = shots[k];
         if (k >= 1) {
@@ -186,21 +186,20 @@ SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const Summary
         if (!rules.biathlon) {
             steadinessSum += shot.steadiness;
         }
-        for (std::size_t j = k + 1; j < shots.size(); ++j) {
-            const SummaryShot& other = shots[j];
-            if (other.missed) {
-                continue;
-            }
-            const float dx = shot.breachX - other.breachX;
-            const float dy = shot.breachY - other.breachY;
-            largestBreachDistance = std::max(largestBreachDistance, dx * dx + dy * dy);
-            widestX = std::max(widestX, std::fabs(dx));
-            widestY = std::max(widestY, std::fabs(dy));
-            const float ax = shot.averageX - other.averageX;
-            const float ay = shot.averageY - other.averageY;
-            largestAimDistance = std::max(largestAimDistance, ax * ax + ay * ay);
-        }
+        breaches.push_back({shot.breachX, shot.breachY});
+        aims.push_back({shot.averageX, shot.averageY});
     }
+    // Float subtraction keeps order, so the widest pair difference is that of the extremes.
+    const auto [leftmost, rightmost] = std::minmax_element(
+        breaches.begin(), breaches.end(), [](const PlanePoint& a, const PlanePoint& b) { return a.x < b.x; });
+    const auto [lowest, highest] = std::minmax_element(
+        breaches.begin(), breaches.end(), [](const PlanePoint& a, const PlanePoint& b) { return a.y < b.y; });
+    if (breaches.size() > 1) {
+        widestX = std::fabs(leftmost->x - rightmost->x);
+        widestY = std::fabs(lowest->y - highest->y);
+    }
+    const float largestBreachDistance = LargestSquaredDistance(breaches);
+    const float largestAimDistance = LargestSquaredDistance(aims);
     if (s.hitCount > 0) {
         const double hits = s.hitCount;
         s.centreX = static_cast<float>(centreX / hits);
