@@ -1,7 +1,7 @@
 // The main frame: the start-up of the whole program, from exec to the main window's first paint, empty and with a
 // practice of 60 or 5,000 aimings (2 s traces) named on its command line (target: under 300 ms, and with 5,000
-// aimings at most three times the empty start; the program's peak resident memory under 80 MB), and one refresh of
-// the command states, as the pure rule and as the window applies it to its actions (target: under 50 us).
+// aimings at most three times the empty start; the program's resident memory at its first paint under 80 MB), and one
+// refresh of the command states, as the pure rule and as the window applies it to its actions (target: under 50 us).
 #include "bench/support/Aimings.h"
 #include "bench/support/Run.h"
 
@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <poll.h>
 #include <string>
@@ -96,6 +97,19 @@ bool startProgram(const FrameWorld& world, pid_t& pid)
     return reported;
 }
 
+/// The program's resident memory in kilobytes, as it stands; 0 once it is gone.
+long residentKb(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::atol(line.c_str() + 6);
+        }
+    }
+    return 0;
+}
+
 /// Waits for the program to quit after its first paint, ending it when it does not; answers its peak resident
 /// memory in kilobytes.
 long reap(pid_t pid)
@@ -117,10 +131,14 @@ void startUpToFirstPaint(benchmark::State& state)
     const auto aimings = static_cast<int>(state.range(0));
     FrameWorld world(aimings);
     long peakKb = 0;
+    long paintedKb = 0;
     for (auto _ : state) {
         pid_t pid = -1;
         const bool painted = startProgram(world, pid);
         state.PauseTiming();
+        if (painted) {
+            paintedKb = std::max(paintedKb, residentKb(pid));
+        }
         if (pid > 0) {
             peakKb = std::max(peakKb, reap(pid));
         }
@@ -132,6 +150,7 @@ void startUpToFirstPaint(benchmark::State& state)
     }
     state.counters["target_ms"] = 300;
     state.counters["peak_rss_mb"] = static_cast<double>(peakKb) / 1024.0;
+    state.counters["rss_at_paint_mb"] = static_cast<double>(paintedKb) / 1024.0;
     state.SetLabel(aimings == 0 ? "exec to first paint, no practice"
                                 : "exec to first paint: target under 300 ms, 3x the empty start; 80 MB at 5,000");
 }

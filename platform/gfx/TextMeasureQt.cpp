@@ -34,7 +34,7 @@ LONG TextMeasureQt::width(const Font& font, std::u16string_view text) const
 {
     // Bounds of the width tables, so that a measure kept for long never grows without end.
     constexpr std::size_t kMostFonts = 16;
-    constexpr std::size_t kMostTexts = 4096;
+    constexpr std::size_t kMostTexts = 16384;
     auto widths = std::find_if(m_widths.begin(), m_widths.end(), [&](const Widths& w) { return w.font == font; });
     if (widths == m_widths.end()) {
         if (m_widths.size() == kMostFonts) {

@@ -146,20 +146,9 @@ void CTextCell::Draw(DrawContext& context, const Rect* /*update*/) const
     context.textOut({x, content.top}, text);
 }
 
+// No size is kept per cell: a long practice has tens of thousands of cells, and the Qt measure keeps the width of
+// every text it measured.
 Size CTextCell::Measure(DrawContext& context) const
-{
-    const Rect iconBounds = icon.isEmpty() ? Rect{} : icon.bounds();
-    if (m_measured && m_measuredText == text && m_measuredFont == font && m_measuredIcon == iconBounds) {
-        return *m_measured;
-    }
-    m_measuredText = text;
-    m_measuredFont = font;
-    m_measuredIcon = iconBounds;
-    m_measured = measureNow(context);
-    return *m_measured;
-}
-
-Size CTextCell::measureNow(DrawContext& context) const
 {
     StateSaver saved(context);
     if (font) {

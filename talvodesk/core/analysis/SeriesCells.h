@@ -10,7 +10,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -118,15 +117,6 @@ public:
     COLORREF background = 0xEEEEEE;
     COLORREF textColor = 0x000000;
     platform::gfx::Picture icon;
-
-private:
-    platform::gfx::Size measureNow(platform::gfx::DrawContext& context) const;
-
-    // Layouts measure every cell; a cell measures its text again only when the text, font or icon changed.
-    mutable std::u16string m_measuredText;
-    mutable const platform::gfx::Font* m_measuredFont = nullptr;
-    mutable platform::gfx::Rect m_measuredIcon;
-    mutable std::optional<platform::gfx::Size> m_measured;
 };
 
 /// The rectangle an icon of `bounds` is played into inside `space`: its aspect kept in whole thousandths, the

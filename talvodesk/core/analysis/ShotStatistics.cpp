@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <optional>
 
 namespace talvodesk {
@@ -218,15 +217,24 @@ float LargestSquaredDistance(std::span<const PlanePoint> points)
     // A point inside the hull by d pairs at most diameter - d away; float sums err by about 2^-23 of the
     // diameter, so a point deeper than this margin can never give or tie the largest.
     const double margin = diameter * 1e-5;
+    // Each edge as the line n . p = c with a unit normal pointing inside: a point's depth behind it is n . p - c.
+    struct Edge {
+        double nx, ny, c;
+    };
+    std::vector<Edge> edges;
+    for (std::size_t i = 0; i < hull.size(); ++i) {
+        const PlanePoint& a = hull[i];
+        const PlanePoint& b = hull[(i + 1) % hull.size()];
+        const double length = std::hypot(double{b.x} - a.x, double{b.y} - a.y);
+        const double nx = -(double{b.y} - a.y) / length;
+        const double ny = (double{b.x} - a.x) / length;
+        edges.push_back({nx, ny, nx * a.x + ny * a.y});
+    }
     std::vector<PlanePoint> near;
     for (const PlanePoint& p : points) {
-        double depth = std::numeric_limits<double>::infinity();
-        for (std::size_t i = 0; i < hull.size() && depth > margin; ++i) {
-            const PlanePoint& a = hull[i];
-            const PlanePoint& b = hull[(i + 1) % hull.size()];
-            depth = std::min(depth, cross(a, b, p) / std::hypot(double{b.x} - a.x, double{b.y} - a.y));
-        }
-        if (depth <= margin) {
+        const bool deep = std::all_of(edges.begin(), edges.end(),
+                                      [&](const Edge& e) { return e.nx * p.x + e.ny * p.y - e.c > margin; });
+        if (!deep) {
             near.push_back(p);
         }
     }
