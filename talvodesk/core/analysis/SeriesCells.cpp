@@ -121,10 +121,10 @@ void CTextCell::Draw(DrawContext& context, const Rect* /*update*/) const
         context.fillRect(rect, background);
         color = red ? kRed : (grey ? sysColor(COLOR_GRAYTEXT) : textColor);
     }
-    if (!icon.isEmpty()) {
+    if (icon && !icon->isEmpty()) {
         Rect space = content;
         space.bottom -= 1;
-        context.drawPicture(icon, FitIcon(space, icon.bounds()));
+        context.drawPicture(*icon, FitIcon(space, icon->bounds()));
         return;
     }
     if (text.empty()) {
@@ -154,9 +154,9 @@ Size CTextCell::Measure(DrawContext& context) const
     if (font) {
         context.setFont(*font);
     }
-    if (!icon.isEmpty()) {
+    if (icon && !icon->isEmpty()) {
         const LONG height = context.textExtent(u"ABC").cy;
-        const Rect& bounds = icon.bounds();
+        const Rect& bounds = icon->bounds();
         const LONG width = bounds.height() == 0 ? 1 : bounds.width() * height / bounds.height() + 1;
         return {width, height};
     }

@@ -116,7 +116,8 @@ public:
     UINT align = 0;
     COLORREF background = 0xEEEEEE;
     COLORREF textColor = 0x000000;
-    platform::gfx::Picture icon;
+    /// Shared, and null without one: few cells of a list show a picture, and a list has tens of thousands.
+    std::shared_ptr<const platform::gfx::Picture> icon;
 };
 
 /// The rectangle an icon of `bounds` is played into inside `space`: its aspect kept in whole thousandths, the
