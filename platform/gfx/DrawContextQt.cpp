@@ -364,6 +364,16 @@ void DrawContextQt::strokeWide(std::span<const Point> points, Point origin, bool
         return std::max(ax, bx) >= left && std::min(ax, bx) <= right && std::max(ay, by) >= top &&
                std::min(ay, by) <= bottom;
     };
+    const auto [leftmost, rightmost] =
+        std::minmax_element(points.begin(), points.end(), [](const Point& a, const Point& b) { return a.x < b.x; });
+    const auto [topmost, bottommost] =
+        std::minmax_element(points.begin(), points.end(), [](const Point& a, const Point& b) { return a.y < b.y; });
+    if (points.empty() ||
+        (std::int64_t{leftmost->x} + origin.x >= left && std::int64_t{rightmost->x} + origin.x <= right &&
+         std::int64_t{topmost->y} + origin.y >= top && std::int64_t{bottommost->y} + origin.y <= bottom)) {
+        strokeRun(points, origin, closed); // Wholly near the view, as a trace at the whole face is.
+        return;
+    }
     std::size_t first = 0;
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
         if (!near(points[i], points[i + 1])) {
