@@ -75,21 +75,36 @@ void summaryOfBothSides(benchmark::State& state)
 }
 BENCHMARK(summaryOfBothSides)->Unit(benchmark::kMillisecond);
 
+/// An info view of 900 x 1200 shown over a practice's document, one of its views while it lives.
+class ShownPage {
+public:
+    explicit ShownPage(talvodesk::CTalvoData& data) : m_data(data)
+    {
+        m_view.resize(900, 1200);
+        m_view.show();
+        m_data.AddView(&m_view.logic());
+    }
+    ~ShownPage() { m_data.RemoveView(&m_view.logic()); }
+    ShownPage(const ShownPage&) = delete;
+    ShownPage& operator=(const ShownPage&) = delete;
+
+    talvodesk::InfoViewLogic& logic() { return m_view.logic(); }
+
+private:
+    talvodesk::CTalvoData& m_data;
+    talvodesk::CTalvoAppModule m_module;
+    talvodesk::COptions m_options;
+    platform::time::SystemClock m_clock;
+    talvodesk::CInfoView m_view{{m_module, m_options, m_clock, {}}};
+};
+
 void pageWrittenFromTheSummary(benchmark::State& state)
 {
-    talvodesk::CTalvoAppModule module;
-    talvodesk::COptions options;
-    platform::time::SystemClock clock;
-    talvodesk::CInfoView view({module, options, clock, {}});
-    view.resize(900, 1200);
-    view.show();
-    talvodesk::CTalvoData& data = practice().data;
-    data.AddView(&view.logic());
-    view.logic().Fill(true, true);
+    ShownPage page(practice().data);
+    page.logic().Fill(true, true);
     for (auto _ : state) {
-        view.logic().WritePage();
+        page.logic().WritePage();
     }
-    data.RemoveView(&view.logic());
     state.counters["target_ms"] = 5;
     state.SetLabel("texts, rows and six targets: target under 5 ms");
 }
@@ -99,17 +114,10 @@ void wholeFill(benchmark::State& state)
 {
     const auto shots = static_cast<int>(state.range(0));
     Practice shown(shots);
-    talvodesk::CTalvoAppModule module;
-    talvodesk::COptions options;
-    platform::time::SystemClock clock;
-    talvodesk::CInfoView view({module, options, clock, {}});
-    view.resize(900, 1200);
-    view.show();
-    shown.data.AddView(&view.logic());
+    ShownPage page(shown.data);
     for (auto _ : state) {
-        view.logic().Fill(true, true);
+        page.logic().Fill(true, true);
     }
-    shown.data.RemoveView(&view.logic());
     state.counters["shots"] = shots;
     state.SetLabel("summary and page of both sides: linear in the shots");
 }
