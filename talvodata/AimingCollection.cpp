@@ -18,6 +18,7 @@ using platform::com::Bstr;
 using platform::com::bytesLeft;
 using platform::com::ComPtr;
 using platform::com::copyRequired;
+using platform::com::identityOf;
 using platform::com::isSameObject;
 using platform::com::Notify;
 using platform::com::readBstr;
@@ -223,15 +224,43 @@ HRESULT CAimingCollection::FindAiming(IShot* Shot, IAiming** pVal)
         return E_POINTER;
     }
     *pVal = nullptr;
+    IUnknown* const identity = identityOf(Shot);
+    // An entry may be stale (shots come and go inside the aimings): it counts only once its aiming confirms it.
+    if (const auto known = m_shotOwners.find(identity); known != m_shotOwners.end()) {
+        bool holds = false;
+        RETURN_IF_FAILED(holdsShot(*known->second, identity, holds));
+        if (holds) {
+            return ComPtr<IAiming>(known->second).copyTo(pVal);
+        }
+    }
+    RETURN_IF_FAILED(mapShotOwners());
+    const auto found = m_shotOwners.find(identity);
+    return found == m_shotOwners.end() ? S_OK : ComPtr<IAiming>(found->second).copyTo(pVal);
+}
+
+HRESULT CAimingCollection::holdsShot(IAiming& aiming, IUnknown* identity, bool& holds)
+{
+    holds = false;
+    LONG count = 0;
+    RETURN_IF_FAILED(aiming.get_ShotCount(&count));
+    for (LONG i = 1; i <= count && !holds; ++i) {
+        ComPtr<IShot> shot;
+        RETURN_IF_FAILED(aiming.get_Shot(i, shot.put()));
+        holds = identityOf(shot.get()) == identity;
+    }
+    return S_OK;
+}
+
+HRESULT CAimingCollection::mapShotOwners()
+{
+    m_shotOwners.clear();
     for (const ComPtr<IAiming>& aiming : m_aimings) {
         LONG count = 0;
         RETURN_IF_FAILED(aiming->get_ShotCount(&count));
         for (LONG i = 1; i <= count; ++i) {
             ComPtr<IShot> shot;
             RETURN_IF_FAILED(aiming->get_Shot(i, shot.put()));
-            if (isSameObject(shot.get(), Shot)) {
-                return aiming.copyTo(pVal);
-            }
+            m_shotOwners.emplace(identityOf(shot.get()), aiming.get()); // The first aiming holding it wins.
         }
     }
     return S_OK;
@@ -313,6 +342,7 @@ HRESULT CAimingCollection::loadRecord(IStream* stream)
 {
     m_aimings.clear();
     m_held.clear();
+    m_shotOwners.clear();
     m_event.reset();
     m_readErrorMsg = Bstr();
     std::int32_t version = 0;

@@ -11,6 +11,7 @@
 #include "platform/com/ConnectionPoint.h"
 #include "platform/com/Result.h"
 
+#include <unordered_map>
 #include <vector>
 
 namespace talvodata {
@@ -52,11 +53,18 @@ private:
 
     /// The aimings whose attributes' Match equals `match`, in a new collection of the same event.
     HRESULT subCollection(bool match, IAimingCollection** pVal);
+    /// Whether one of `aiming`'s shots is the object `identity`.
+    static HRESULT holdsShot(IAiming& aiming, IUnknown* identity, bool& holds);
+    /// Fills the shot-owner map afresh from every aiming held.
+    HRESULT mapShotOwners();
 
     platform::com::ComPtr<IEventManager> m_events;
     platform::com::ComPtr<IEventParams> m_event;
     std::vector<platform::com::ComPtr<IAiming>> m_aimings;
     platform::com::IdentitySet m_held;
+    /// The aiming holding each shot, by the shot's identity: a cache for FindAiming, so that looking up every shot
+    /// in turn walks the aimings once, not once per shot. Its aimings are held in m_aimings.
+    std::unordered_map<IUnknown*, IAiming*> m_shotOwners;
     platform::com::Bstr m_readErrorMsg;
     platform::com::ComPtr<platform::com::ConnectionPoint> m_progress;
 };

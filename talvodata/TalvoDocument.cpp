@@ -2,6 +2,7 @@
 
 #include "talvodata/AimingCollection.h"
 #include "talvodata/CatalogPath.h"
+#include "talvodata/DocumentSummary.h"
 #include "talvodata/LegacyImport.h"
 #include "talvodata/ProgressRelay.h"
 #include "talvodata/UniqueName.h"
@@ -262,6 +263,17 @@ platform::Result<std::vector<std::uint8_t>> CTalvoDocument::fileBytes()
         return platform::Error{hr, "the document cannot be written"};
     }
     contents.reset();
+    // An invalid document lists as "other" whatever a summary says, so it gets none.
+    if (isValid()) {
+        DocumentSummary summary = summariseDocument(*this);
+        summary.fileVersion = kFileVersion; // The version just written, not the one last read.
+        ComPtr<IStream> saved;
+        if (const HRESULT hr =
+                root->CreateStream(kSummaryStream, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, saved.put());
+            FAILED(hr) || FAILED(writeSummary(saved.get(), summary))) {
+            return platform::Error{FAILED(hr) ? hr : E_FAIL, "the practice summary cannot be written"};
+        }
+    }
     return platform::storage::compoundFileBytes(*root);
 }
 

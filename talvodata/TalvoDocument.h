@@ -17,8 +17,9 @@ namespace talvodata {
 
 class CAimingCollection;
 
-/// One practice and its file: a compound file whose root carries this class's identifier and whose one stream
-/// "Contents" holds the version, the shooter, the aimings and the named values. Older flat practice files are
+/// One practice and its file: a compound file whose root carries this class's identifier, whose stream "Contents"
+/// holds the version, the shooter, the aimings and the named values, and whose stream "Summary" holds what a
+/// catalog lists of it (DocumentSummary.h). Older flat practice files are
 /// read as well. Saves go through a temporary file, so a failed save never damages the file it was to replace.
 /// Thread rule: any thread; every method holds the object's lock, and Progress sinks are called with it held.
 class CTalvoDocument final : public platform::com::ComObject<

@@ -229,16 +229,32 @@ HRESULT CCatalog::CreateEnumIDList(LPCITEMIDLIST absolute, platform::shell::IEnu
         return E_POINTER;
     }
     auto list = platform::com::makeComObject<platform::shell::CEnumIDList>();
-    if (const TreeList* children = FindChildren(absolute)) {
-        for (const auto& child : *children) {
-            platform::shell::ItemIdPtr item(platform::shell::MakeCatalogItem(1, child->name));
-            if (!item || !list->Add(item.get())) {
-                return E_OUTOFMEMORY;
-            }
+    const TreeList* children = FindChildren(absolute);
+    const auto items = ChildItems(absolute);
+    if (children && items.size() != children->size()) {
+        return E_OUTOFMEMORY;
+    }
+    for (const auto& [node, item] : items) {
+        if (!list->Add(item.get())) {
+            return E_OUTOFMEMORY;
         }
     }
     *out = list.detach();
     return S_OK;
+}
+
+std::vector<std::pair<const TreeNode*, platform::shell::ItemIdPtr>> CCatalog::ChildItems(LPCITEMIDLIST absolute) const
+{
+    std::vector<std::pair<const TreeNode*, platform::shell::ItemIdPtr>> items;
+    if (const TreeList* children = FindChildren(absolute)) {
+        items.reserve(children->size());
+        for (const auto& child : *children) {
+            if (platform::shell::ItemIdPtr item(platform::shell::MakeCatalogItem(1, child->name)); item) {
+                items.emplace_back(child.get(), std::move(item));
+            }
+        }
+    }
+    return items;
 }
 
 } // namespace talvoshell

@@ -2,6 +2,7 @@
 
 #include "catalogcache/CatalogLocation.h"
 #include "catalogcache/CatalogRecord.h"
+#include "platform/shell/ItemIdList.h"
 #include "platform/shell/ShellInterfaces.h"
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace catalogcache {
@@ -92,6 +94,10 @@ public:
     const TreeNode* FindItem(platform::shell::LPCITEMIDLIST folder, platform::shell::LPCITEMIDLIST item) const;
     /// The top-level folder holding `node` among its children; null when `node` is itself top-level.
     const TreeNode* FindParent(const TreeNode& node) const;
+    /// The children of the folder the list names, in tree order, each with its one-level item; a child whose item
+    /// cannot be made is left out.
+    std::vector<std::pair<const TreeNode*, platform::shell::ItemIdPtr>>
+    ChildItems(platform::shell::LPCITEMIDLIST absolute) const;
     /// An enumerator over the children of the folder the list names, in tree order.
     HRESULT CreateEnumIDList(platform::shell::LPCITEMIDLIST absolute, platform::shell::IEnumIDList** out) const;
 

@@ -30,32 +30,23 @@ CatalogItemModel::~CatalogItemModel() = default;
 
 void CatalogItemModel::Fill(const std::function<bool(LPCITEMIDLIST)>& include)
 {
+    CCatalog& catalog = *m_folder->Services().catalog;
+    catalog.Refresh();
     std::vector<ItemIdPtr> items;
-    ComPtr<IEnumIDList> list;
-    if (SUCCEEDED(m_folder->EnumObjects(nullptr, SHCONTF_NONFOLDERS, list.put()))) {
-        LPITEMIDLIST item = nullptr;
-        while (list->Next(1, &item, nullptr) == S_OK) {
-            ItemIdPtr owned(item);
-            if (!include || include(owned.get())) {
-                items.push_back(std::move(owned));
-            }
-        }
-    }
     bool holdsPractices = false;
     {
-        // Each item is looked up once, not on every comparison; the nodes stay valid under the catalog's lock.
-        auto guard = m_folder->Services().catalog->Lock();
-        std::vector<std::pair<const TreeNode*, ItemIdPtr>> sorted;
-        sorted.reserve(items.size());
-        for (ItemIdPtr& item : items) {
-            const TreeNode* node = m_folder->NodeOf(item.get());
-            sorted.emplace_back(node, std::move(item));
+        // The items come with their nodes, so none is looked up by name; the nodes stay valid under the lock.
+        auto guard = catalog.Lock();
+        auto sorted = catalog.ChildItems(m_folder->FolderIdList());
+        if (include) {
+            std::erase_if(sorted, [&](const auto& child) { return !include(child.second.get()); });
         }
         holdsPractices = !sorted.empty() && sorted.front().first && sorted.front().first->isFile;
         std::stable_sort(sorted.begin(), sorted.end(),
                          [](const auto& a, const auto& b) { return CompareCatalogNodes(a.first, b.first) < 0; });
-        for (std::size_t i = 0; i < sorted.size(); ++i) {
-            items[i] = std::move(sorted[i].second);
+        items.reserve(sorted.size());
+        for (auto& child : sorted) {
+            items.push_back(std::move(child.second));
         }
     }
     beginResetModel();

@@ -69,7 +69,8 @@ ComPtr<IAiming> recordedAiming(IEventParams* event, const AimingShape& shape, un
     return aiming;
 }
 
-void writeRecordedPractice(const std::filesystem::path& path, IEventParams* event, int shots, unsigned seed)
+void writeRecordedPractice(const std::filesystem::path& path, IEventParams* event, int shots, unsigned seed,
+                           const AimingShape& hold)
 {
     constexpr DATE kStart = 46000.5;
     ComPtr<ITalvoDocument> document;
@@ -80,9 +81,7 @@ void writeRecordedPractice(const std::filesystem::path& path, IEventParams* even
         fail("no practice document");
     }
     for (int i = 0; i < shots; ++i) {
-        AimingShape shape;
-        shape.samplesBeforeShot = 600;
-        shape.samplesAfterShot = 100;
+        AimingShape shape = hold;
         shape.centreX = static_cast<long>(250 * std::cos(i * 2.4));
         shape.centreY = static_cast<long>(250 * std::sin(i * 2.4));
         const ComPtr<IAiming> aiming = recordedAiming(event, shape, seed + static_cast<unsigned>(i));

@@ -29,9 +29,15 @@ inline constexpr int kHeldRifleJitter = 3;
 /// A concluded (read-only) aiming of `event` recorded as the device link records one; null when it cannot be made.
 platform::com::ComPtr<IAiming> recordedAiming(IEventParams* event, const AimingShape& shape, unsigned seed);
 
-/// Saves a practice of `event` with `shots` recorded match aimings of one shot each, spread over the face and 30 s
-/// apart; fails the program when it cannot.
-void writeRecordedPractice(const std::filesystem::path& path, IEventParams* event, int shots, unsigned seed);
+/// How the aimings of a saved practice are held: 3.5 s each, smooth, unless told otherwise.
+inline constexpr AimingShape kShortHold{600, 100};
+/// A real practice's aimings: 6 s each, jittered as a held rifle's sensor reports them.
+inline constexpr AimingShape kRealHold{1000, 200, 0, 0, kHeldRifleJitter};
+
+/// Saves a practice of `event` with `shots` recorded match aimings of one shot each, held as `hold` says (its
+/// centre aside), spread over the face and 30 s apart; fails the program when it cannot.
+void writeRecordedPractice(const std::filesystem::path& path, IEventParams* event, int shots, unsigned seed,
+                           const AimingShape& hold = kShortHold);
 
 /// Aborts the benchmark program with a message: a set-up that fails gives no figure worth printing.
 [[noreturn]] void fail(const char* what);

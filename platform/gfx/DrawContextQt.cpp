@@ -359,6 +359,54 @@ void DrawContextQt::strokeCosmetic(const QPainterPath& line, COLORREF color)
 
 void DrawContextQt::strokeWide(std::span<const Point> points, Point origin, bool closed)
 {
+    if (closed) {
+        strokeRun(points, origin, closed);
+        return;
+    }
+    // Only the stretches near the view are stroked: a segment whose box lies beyond the pen's width and a margin
+    // all round the view adds no pixel to it, and a zoomed-in trace spends most of its joins out of sight. A
+    // stretch then ends at a point that far out, so its cap lies out of sight as the join there did.
+    const std::int64_t margin = std::int64_t{state().pen.width} + 16;
+    const std::int64_t left = std::int64_t{m_logicalDevice.left()} - margin;
+    const std::int64_t top = std::int64_t{m_logicalDevice.top()} - margin;
+    const std::int64_t right = std::int64_t{m_logicalDevice.right()} + 1 + margin;
+    const std::int64_t bottom = std::int64_t{m_logicalDevice.bottom()} + 1 + margin;
+    const auto near = [&](const Point& a, const Point& b) {
+        const std::int64_t ax = std::int64_t{a.x} + origin.x;
+        const std::int64_t ay = std::int64_t{a.y} + origin.y;
+        const std::int64_t bx = std::int64_t{b.x} + origin.x;
+        const std::int64_t by = std::int64_t{b.y} + origin.y;
+        return std::max(ax, bx) >= left && std::min(ax, bx) <= right && std::max(ay, by) >= top &&
+               std::min(ay, by) <= bottom;
+    };
+    const auto [leftmost, rightmost] =
+        std::minmax_element(points.begin(), points.end(), [](const Point& a, const Point& b) { return a.x < b.x; });
+    const auto [topmost, bottommost] =
+        std::minmax_element(points.begin(), points.end(), [](const Point& a, const Point& b) { return a.y < b.y; });
+    if (points.empty() ||
+        (std::int64_t{leftmost->x} + origin.x >= left && std::int64_t{rightmost->x} + origin.x <= right &&
+         std::int64_t{topmost->y} + origin.y >= top && std::int64_t{bottommost->y} + origin.y <= bottom)) {
+        strokeRun(points, origin, closed); // Wholly near the view, as a trace at the whole face is.
+        return;
+    }
+    std::size_t first = 0;
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        if (!near(points[i], points[i + 1])) {
+            if (i > first) {
+                strokeRun(points.subspan(first, i + 1 - first), origin, closed);
+            }
+            first = i + 1;
+        }
+    }
+    if (first == 0) {
+        strokeRun(points, origin, closed); // Every segment is near: the line as it is, a lone point too.
+    } else if (first + 1 < points.size()) {
+        strokeRun(points.subspan(first), origin, closed);
+    }
+}
+
+void DrawContextQt::strokeRun(std::span<const Point> points, Point origin, bool closed)
+{
     const Pen& pen = state().pen;
     const LONG width = pen.width;
     if (belowOnePixel(width)) {

@@ -79,8 +79,11 @@ private:
     void strokeCosmetic(const QPainterPath& line, COLORREF color);
     /// Outlines device points with the pen: one-pixel lines pixel by pixel, wider ones as a filled stroke.
     void stroke(const std::vector<Point>& points, bool closed);
-    /// Points moved by `origin`, outlined with a pen wider than one pixel.
+    /// Points moved by `origin`, outlined with a pen wider than one pixel; of an open line only the stretches
+    /// near the view.
     void strokeWide(std::span<const Point> points, Point origin, bool closed);
+    /// One stretch of strokeWide, outlined whole.
+    void strokeRun(std::span<const Point> points, Point origin, bool closed);
     void fillFigureWithBrush(const Rect& area, bool ellipse);
     /// Fills the outline that `recipe` describes, from the coverage cache when it may be used.
     void fillOutline(const CoverageCache::Recipe& recipe, const std::function<QPainterPath()>& outline, COLORREF color);

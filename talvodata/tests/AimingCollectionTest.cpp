@@ -210,6 +210,35 @@ TEST_F(AimingCollectionTest, FindAimingComparesShotObjects)
     EXPECT_HR(E_POINTER, collection->FindAiming(shotOf(*first, 1).get(), nullptr));
 }
 
+TEST_F(AimingCollectionTest, FindAimingFollowsShotsAndAimingsAddedAfterALookup)
+{
+    auto collection = newCollection();
+    AimingBuilder live("AR10");
+    live.samples(20, 5, -3).shot();
+    ASSERT_HR(S_OK, collection->Add(aiming(true).get()));
+    ASSERT_HR(S_OK, collection->Add(live.build().get()));
+    ComPtr<IAiming> found;
+    ASSERT_HR(S_OK, collection->FindAiming(shotOf(*live.build(), 1).get(), found.put()));
+    EXPECT_EQ(live.build().get(), found.get());
+
+    // A shot recorded into a held aiming, and an aiming added, after the owners were first looked up.
+    live.samples(5).shot();
+    ASSERT_HR(S_OK, collection->FindAiming(shotOf(*live.build(), 2).get(), found.put()));
+    EXPECT_EQ(live.build().get(), found.get());
+    auto added = aiming(false);
+    ASSERT_HR(S_OK, collection->Add(added.get()));
+    ASSERT_HR(S_OK, collection->FindAiming(shotOf(*added, 1).get(), found.put()));
+    EXPECT_EQ(added.get(), found.get());
+
+    // Loading replaces every aiming: the shots of the old ones belong to none.
+    ASSERT_HR(S_OK, testsupport::loadRecord(collection->unknown(), testsupport::savedRecord(collection->unknown())));
+    ASSERT_HR(S_OK, collection->FindAiming(shotOf(*added, 1).get(), found.put()));
+    EXPECT_EQ(nullptr, found.get());
+    auto loaded = item(*collection, 1);
+    ASSERT_HR(S_OK, collection->FindAiming(shotOf(*loaded, 1).get(), found.put()));
+    EXPECT_EQ(loaded.get(), found.get());
+}
+
 TEST_F(AimingCollectionTest, AddMissedAddsATimedAimingWithOneMissedShot)
 {
     auto collection = newCollection();

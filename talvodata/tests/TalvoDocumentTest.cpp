@@ -179,7 +179,7 @@ TEST_F(TalvoDocumentTest, OlefileSeesTheClassAndOneContentsStream)
 #endif
 }
 
-TEST_F(TalvoDocumentTest, FileIsACompoundFileWithOneContentsStream)
+TEST_F(TalvoDocumentTest, FileIsACompoundFileWithContentsAndSummaryStreams)
 {
     auto practice = PracticeBuilder().shooter(u"Bo").matchShots(2, dateOf(2020, 1, 2, 3, 4, 5)).build();
     const auto path = m_folder.path() / "layout.talvo";
@@ -193,8 +193,10 @@ TEST_F(TalvoDocumentTest, FileIsACompoundFileWithOneContentsStream)
     EXPECT_EQ(CLSID_TalvoDocument, stat.clsid);
     std::vector<STATSTG> elements;
     ASSERT_HR(S_OK, (*root)->ListElements(&elements));
-    ASSERT_EQ(1u, elements.size());
-    EXPECT_EQ(u"Contents", elements[0].name);
+    ASSERT_EQ(2u, elements.size());
+    // Listed in the directory's order: the shorter name first.
+    EXPECT_EQ(u"Summary", elements[0].name);
+    EXPECT_EQ(u"Contents", elements[1].name);
 
     const auto contents = testsupport::contentsOf(path);
     const auto head = contentsHead(u"Bo");

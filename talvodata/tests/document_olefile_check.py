@@ -1,7 +1,7 @@
 """Reads a practice document with olefile, a compound-file reader independent of ours.
 
 usage: document_olefile_check.py FILE ROOT_CLSID CONTENTS_SIZE
-Checks the root's class identifier, that "Contents" is the one stream, its size and its version field (10).
+Checks the root's class identifier, that "Contents" and "Summary" are the streams, its size and its version field (10).
 Exits 1 with a message on the first difference.
 """
 import struct
@@ -22,8 +22,8 @@ def main():
     if ole.root.clsid != root_clsid:
         fail("root class identifier %r, expected %r" % (ole.root.clsid, root_clsid))
     entries = ole.listdir(streams=True, storages=True)
-    if entries != [["Contents"]]:
-        fail("elements %r, expected one stream Contents" % entries)
+    if entries != [["Contents"], ["Summary"]]:
+        fail("elements %r, expected the streams Contents and Summary" % entries)
     if ole.get_size("Contents") != size:
         fail("Contents has %d bytes, expected %d" % (ole.get_size("Contents"), size))
     contents = ole.openstream("Contents").read()

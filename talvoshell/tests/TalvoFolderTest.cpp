@@ -1,5 +1,7 @@
 #include "talvoshell/TalvoFolder.h"
 
+#include "talvoshell/CatalogItemModel.h"
+
 #include "platform/shell/Computer.h"
 #include "talvoshell/tests/support/CatalogFixture.h"
 #include "talvowatch/tests/support/PracticeFile.h"
@@ -213,6 +215,28 @@ TEST_F(TalvoFolderTest, RenamingAShooterFolderResavesItsPracticesAndDeletesTheOl
     EXPECT_EQ(3, std::count_if(files.begin(), files.end(), [](const std::string& name) {
                   return name.rfind("Beth ", 0) == 0 && name.size() > 11 && name.ends_with(".talvo");
               }));
+}
+
+TEST_F(TalvoFolderTest, ModelListsAFoldersItemsInItsOrderAndFilters)
+{
+    const auto listed = [&](const std::vector<std::u16string>& names,
+                            const std::function<bool(LPCITEMIDLIST)>& include) {
+        auto shown = platform::com::makeComObject<CTalvoFolder>(m_services);
+        EXPECT_EQ(S_OK, shown->Initialize(listOf(names).get()));
+        CatalogItemModel model(shown);
+        model.Fill(include);
+        std::vector<std::u16string> items;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            items.push_back(ILItemName(model.Item(row)));
+        }
+        return std::pair{items, model.HoldsPractices()};
+    };
+    using Listing = std::pair<std::vector<std::u16string>, bool>;
+    EXPECT_EQ((Listing{{u"/c/newer", u"/c/new"}, true}), listed({u"AR10", u"Ann"}, nullptr)); // Newest first.
+    EXPECT_EQ((Listing{{u"Dan", u"/c/old-A", u"/c/odd", u"/c/old-b"}, false}), listed({u"Other"}, nullptr));
+    const auto notNewer = [](LPCITEMIDLIST item) { return ILItemName(item) != u"/c/newer"; };
+    EXPECT_EQ((Listing{{u"/c/new"}, true}), listed({u"AR10", u"Ann"}, notNewer));
+    EXPECT_EQ((Listing{{}, false}), listed({u"Nowhere"}, nullptr));
 }
 
 } // namespace

@@ -75,9 +75,12 @@ TEST(CoverageCacheTest, CopiedStrokesOfJitteredTracesAreWhatQtStrokes)
             };
             CoverageCache cache;
             const QImage measured = drawn(scene, &cache);
+            // One outline per stretch of the trace near the image.
+            const std::size_t outlines = cache.size();
+            EXPECT_LE(1u, outlines);
             cache.beginPass();
             const QImage copied = drawn(scene, &cache);
-            EXPECT_EQ(1u, cache.size());
+            EXPECT_EQ(outlines, cache.size()); // All copied, none measured again.
             const QImage expected = testing::strokedByQt(trace, width, kSize, QColor(255, 0, 0));
             EXPECT_EQ(expected, drawn(scene, nullptr));
             EXPECT_EQ(expected, measured);

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <array>
+#include <random>
+#include <vector>
 
 namespace platform::gfx {
 namespace {
@@ -174,6 +176,38 @@ TEST_F(DrawContextQtTest, WidePolylinesWithRepeatedPointsDrawWhatTheStrokerDraws
             }
             const QImage expected = testing::strokedByQt(*points, width, kSize, QColor(255, 0, 0));
             EXPECT_EQ(expected, m_image);
+        }
+    }
+}
+
+TEST_F(DrawContextQtTest, WideLinesCrossingTheEdgesDrawWhatTheStrokerDrawsOfThemWhole)
+{
+    // Wandering lines that leave the view and come back, some stretches far out of it, of every trace width; drawn
+    // straight, measured into a coverage cache, and copied from it.
+    std::mt19937 random(11);
+    std::uniform_int_distribution<LONG> start(-3 * kSize, 4 * kSize);
+    std::uniform_int_distribution<LONG> step(-9, 9);
+    std::uniform_int_distribution<int> leap(0, 30);
+    for (int round = 0; round < 60; ++round) {
+        std::vector<Point> points{{start(random), start(random)}};
+        for (int i = 0; i < 150; ++i) {
+            const LONG jump = leap(random) == 0 ? 5 * kSize : 1; // Now and then far out and back.
+            points.push_back({points.back().x + jump * step(random), points.back().y + jump * step(random)});
+        }
+        for (LONG width = 2; width <= 13; ++width) {
+            SCOPED_TRACE(::testing::Message() << "round " << round << ", width " << width);
+            const QImage expected = testing::strokedByQt(points, width, kSize, QColor(255, 0, 0));
+            CoverageCache cache;
+            for (CoverageCache* copied : {static_cast<CoverageCache*>(nullptr), &cache, &cache}) {
+                m_image.fill(Qt::white);
+                {
+                    DrawContextQt dc(m_image);
+                    dc.setCoverageCache(copied);
+                    dc.setPen({PenStyle::Solid, width, kRed});
+                    dc.polyline(points);
+                }
+                ASSERT_EQ(expected, m_image) << (copied ? "through the cache" : "straight");
+            }
         }
     }
 }

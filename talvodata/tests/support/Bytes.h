@@ -20,6 +20,7 @@ public:
     Bytes& u8(std::uint8_t value) { return raw(&value, sizeof value); }
     Bytes& u16(std::uint16_t value) { return raw(&value, sizeof value); }
     Bytes& f32(float value) { return raw(&value, sizeof value); }
+    Bytes& f64(double value) { return raw(&value, sizeof value); }
     Bytes& guid(const GUID& value);
     /// The string form: byte count with the terminator, UTF-16LE characters, a zero character.
     Bytes& bstr(std::u16string_view text);

@@ -133,7 +133,7 @@ std::optional<SideReading> readSide(CTalvoData& data, bool model, IEventParams& 
 
 namespace {
 
-/// Sums over a side's hits, in collection order, and the widest spreads among their pairs.
+/// Sums over a side's hits, in collection order, and the hits' points.
 struct HitSums {
     double centreX = 0;
     double centreY = 0;
@@ -145,11 +145,9 @@ struct HitSums {
     double ratioSum = 0;
     int ratioCount = 0;
     std::int64_t steadinessSum = 0;
-    float widestX = 0;
-    float widestY = 0;
-    /// Squared.
-    float largestBreachDistance = 0;
-    float largestAimDistance = 0;
+    /// The hits' breaches and aiming points, for the spreads.
+    std::vector<PlanePoint> breaches;
+    std::vector<PlanePoint> aims;
 
     void add(const SummaryShot& shot, bool biathlon)
     {
@@ -167,24 +165,8 @@ struct HitSums {
         if (!biathlon) {
             steadinessSum += shot.steadiness;
         }
-    }
-
-    /// Widens the spreads by the pairs of `shot` with the hits after it.
-    void pair(const SummaryShot& shot, std::span<const SummaryShot> later)
-    {
-        for (const SummaryShot& other : later) {
-            if (other.missed) {
-                continue;
-            }
-            const float dx = shot.breachX - other.breachX;
-            const float dy = shot.breachY - other.breachY;
-            largestBreachDistance = std::max(largestBreachDistance, dx * dx + dy * dy);
-            widestX = std::max(widestX, std::fabs(dx));
-            widestY = std::max(widestY, std::fabs(dy));
-            const float ax = shot.averageX - other.averageX;
-            const float ay = shot.averageY - other.averageY;
-            largestAimDistance = std::max(largestAimDistance, ax * ax + ay * ay);
-        }
+        breaches.push_back({shot.breachX, shot.breachY});
+        aims.push_back({shot.averageX, shot.averageY});
     }
 };
 
@@ -202,6 +184,18 @@ void measureIntervals(std::span<const SummaryShot> shots, SideSummary& s)
 /// The means over the hits and the spreads, once all hits are summed.
 void averageHits(const HitSums& sums, SideSummary& s)
 {
+    const std::vector<PlanePoint>& breaches = sums.breaches;
+    // Float subtraction keeps order, so the widest pair difference is that of the extremes.
+    float widestX = 0;
+    float widestY = 0;
+    if (breaches.size() > 1) {
+        const auto [leftmost, rightmost] = std::minmax_element(
+            breaches.begin(), breaches.end(), [](const PlanePoint& a, const PlanePoint& b) { return a.x < b.x; });
+        const auto [lowest, highest] = std::minmax_element(
+            breaches.begin(), breaches.end(), [](const PlanePoint& a, const PlanePoint& b) { return a.y < b.y; });
+        widestX = std::fabs(leftmost->x - rightmost->x);
+        widestY = std::fabs(lowest->y - highest->y);
+    }
     if (s.hitCount > 0) {
         const double hits = s.hitCount;
         s.centreX = static_cast<float>(sums.centreX / hits);
@@ -215,14 +209,14 @@ void averageHits(const HitSums& sums, SideSummary& s)
         s.traceLengthX = static_cast<float>(sums.lengthX / hits);
         s.traceLengthY = static_cast<float>(sums.lengthY / hits);
         if (s.hitCount > 1) {
-            s.groupEllipse = sums.widestX / (sums.widestY > 0 ? sums.widestY : 1.0F);
+            s.groupEllipse = widestX / (widestY > 0 ? widestY : 1.0F);
         }
         if (sums.ratioCount > 1) {
             s.traceEllipse = static_cast<float>(sums.ratioSum / sums.ratioCount);
         }
     }
-    s.groupSize = std::sqrt(sums.largestBreachDistance);
-    s.aimingStability = std::sqrt(sums.largestAimDistance);
+    s.groupSize = std::sqrt(LargestSquaredDistance(breaches));
+    s.aimingStability = std::sqrt(LargestSquaredDistance(sums.aims));
 }
 
 void measureTimes(std::span<const SummaryShot> shots, const SummarySideInput& side, bool biathlon, SideSummary& s)
@@ -255,8 +249,7 @@ SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const Summary
     s.startDate = side.startDate;
     measureIntervals(shots, s);
     HitSums sums;
-    for (std::size_t k = 0; k < shots.size(); ++k) {
-        const SummaryShot& shot = shots[k];
+    for (const SummaryShot& shot : shots) {
         if (rules.biathlon) {
             ++(shot.subTarget == 1 ? s.standingCount : s.proneCount);
         }
@@ -267,7 +260,6 @@ SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const Summary
         s.fractionalResult += shot.result;
         s.integerResult += static_cast<std::int32_t>(shot.result);
         sums.add(shot, rules.biathlon);
-        sums.pair(shot, shots.subspan(k + 1));
     }
     averageHits(sums, s);
     // The default rounding mode rounds a half to the even thousandth.

@@ -196,6 +196,9 @@ bool InfoViewLogic::ApplyPendingUpdate()
 
 bool InfoViewLogic::Fill(bool documentPart, bool modelPart)
 {
+    // What this fill computes is no longer waiting for the page to be shown.
+    m_pendingDocument = m_pendingDocument && !documentPart;
+    m_pendingModel = m_pendingModel && !modelPart;
     if (document()) {
         m_host.setWaitCursor(true);
         ComputeSummary(*document(), m_summary, documentPart, modelPart);

@@ -95,10 +95,10 @@ void CTextCell::Draw(DrawContext& context, const Rect* /*update*/) const
         context.fillRect(rect, background);
         color = red ? kRed : (grey ? sysColor(COLOR_GRAYTEXT) : textColor);
     }
-    if (!icon.isEmpty()) {
+    if (icon && !icon->isEmpty()) {
         Rect space = content;
         space.bottom -= 1;
-        context.drawPicture(icon, FitIcon(space, icon.bounds()));
+        context.drawPicture(*icon, FitIcon(space, icon->bounds()));
         return;
     }
     if (text.empty()) {
@@ -120,28 +120,17 @@ void CTextCell::Draw(DrawContext& context, const Rect* /*update*/) const
     context.textOut({x, content.top}, text);
 }
 
+// No size is kept per cell: a long practice has tens of thousands of cells, and the Qt measure keeps the width of
+// every text it measured.
 Size CTextCell::Measure(DrawContext& context) const
-{
-    const Rect iconBounds = icon.isEmpty() ? Rect{} : icon.bounds();
-    if (m_measured && m_measuredText == text && m_measuredFont == font && m_measuredIcon == iconBounds) {
-        return *m_measured;
-    }
-    m_measuredText = text;
-    m_measuredFont = font;
-    m_measuredIcon = iconBounds;
-    m_measured = measureNow(context);
-    return *m_measured;
-}
-
-Size CTextCell::measureNow(DrawContext& context) const
 {
     StateSaver saved(context);
     if (font) {
         context.setFont(*font);
     }
-    if (!icon.isEmpty()) {
+    if (icon && !icon->isEmpty()) {
         const LONG height = context.textExtent(u"ABC").cy;
-        const Rect& bounds = icon.bounds();
+        const Rect& bounds = icon->bounds();
         const LONG width = bounds.height() == 0 ? 1 : bounds.width() * height / bounds.height() + 1;
         return {width, height};
     }

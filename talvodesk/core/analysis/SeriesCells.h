@@ -10,7 +10,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -117,16 +116,8 @@ public:
     UINT align = 0;
     COLORREF background = 0xEEEEEE;
     COLORREF textColor = 0x000000;
-    platform::gfx::Picture icon;
-
-private:
-    platform::gfx::Size measureNow(platform::gfx::DrawContext& context) const;
-
-    // Layouts measure every cell; a cell measures its text again only when the text, font or icon changed.
-    mutable std::u16string m_measuredText;
-    mutable const platform::gfx::Font* m_measuredFont = nullptr;
-    mutable platform::gfx::Rect m_measuredIcon;
-    mutable std::optional<platform::gfx::Size> m_measured;
+    /// Shared, and null without one: few cells of a list show a picture, and a list has tens of thousands.
+    std::shared_ptr<const platform::gfx::Picture> icon;
 };
 
 /// The rectangle an icon of `bounds` is played into inside `space`: its aspect kept in whole thousandths, the

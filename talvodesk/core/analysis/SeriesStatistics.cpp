@@ -190,7 +190,7 @@ void FormatShotRow(CStatisticsRow& row, int number, bool sighting, const platfor
         cell.font = font;
         cell.grey = sighting;
         cell.red = false;
-        cell.icon = {};
+        cell.icon.reset();
         cell.marginX = 3;
         cell.marginY = 1;
     }
@@ -206,7 +206,8 @@ void FormatShotRow(CStatisticsRow& row, int number, bool sighting, const platfor
     CTextCell& result = row.cells[ColumnResult];
     if (biathlon) {
         result.text.clear();
-        result.icon = CreateFiveTargetsPicture(values.areaIndex, values.nearestArea);
+        result.icon = std::make_shared<const platform::gfx::Picture>(
+            CreateFiveTargetsPicture(values.areaIndex, values.nearestArea));
         result.marginX = 1;
         result.marginY = 1;
     } else {

@@ -153,4 +153,92 @@ int BearingDegrees(double x, double y)
     return degrees;
 }
 
+namespace {
+
+float squaredDistance(const PlanePoint& a, const PlanePoint& b)
+{
+    const float dx = a.x - b.x;
+    const float dy = a.y - b.y;
+    return dx * dx + dy * dy;
+}
+
+float largestOverPairs(std::span<const PlanePoint> points)
+{
+    float largest = 0;
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        for (std::size_t j = k + 1; j < points.size(); ++j) {
+            largest = std::max(largest, squaredDistance(points[k], points[j]));
+        }
+    }
+    return largest;
+}
+
+double cross(const PlanePoint& o, const PlanePoint& a, const PlanePoint& b)
+{
+    return (double{a.x} - o.x) * (double{b.y} - o.y) - (double{a.y} - o.y) * (double{b.x} - o.x);
+}
+
+/// The convex hull, counter-clockwise, without collinear points (Andrew's monotone chain).
+std::vector<PlanePoint> convexHull(std::vector<PlanePoint> points)
+{
+    std::sort(points.begin(), points.end(),
+              [](const PlanePoint& a, const PlanePoint& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    std::vector<PlanePoint> hull(2 * points.size());
+    std::size_t k = 0;
+    for (const PlanePoint& p : points) {
+        while (k >= 2 && cross(hull[k - 2], hull[k - 1], p) <= 0) {
+            --k;
+        }
+        hull[k++] = p;
+    }
+    for (std::size_t i = points.size() - 1, lower = k + 1; i > 0; --i) {
+        while (k >= lower && cross(hull[k - 2], hull[k - 1], points[i - 1]) <= 0) {
+            --k;
+        }
+        hull[k++] = points[i - 1];
+    }
+    hull.resize(k > 1 ? k - 1 : k);
+    return hull;
+}
+
+} // namespace
+
+float LargestSquaredDistance(std::span<const PlanePoint> points)
+{
+    constexpr std::size_t kFewPoints = 64;
+    if (points.size() <= kFewPoints) {
+        return largestOverPairs(points);
+    }
+    const std::vector<PlanePoint> hull = convexHull({points.begin(), points.end()});
+    if (hull.size() < 3) {
+        return largestOverPairs(points); // All on one line: no inside to leave out.
+    }
+    const double diameter = std::sqrt(double{largestOverPairs(hull)});
+    // A point inside the hull by d pairs at most diameter - d away; float sums err by about 2^-23 of the
+    // diameter, so a point deeper than this margin can never give or tie the largest.
+    const double margin = diameter * 1e-5;
+    // Each edge as the line n . p = c with a unit normal pointing inside: a point's depth behind it is n . p - c.
+    struct Edge {
+        double nx, ny, c;
+    };
+    std::vector<Edge> edges;
+    for (std::size_t i = 0; i < hull.size(); ++i) {
+        const PlanePoint& a = hull[i];
+        const PlanePoint& b = hull[(i + 1) % hull.size()];
+        const double length = std::hypot(double{b.x} - a.x, double{b.y} - a.y);
+        const double nx = -(double{b.y} - a.y) / length;
+        const double ny = (double{b.x} - a.x) / length;
+        edges.push_back({nx, ny, nx * a.x + ny * a.y});
+    }
+    std::vector<PlanePoint> near;
+    for (const PlanePoint& p : points) {
+        const bool deep = std::all_of(edges.begin(), edges.end(),
+                                      [&](const Edge& e) { return e.nx * p.x + e.ny * p.y - e.c > margin; });
+        if (!deep) {
+            near.push_back(p);
+        }
+    }
+    return largestOverPairs(near);
+}
+
 } // namespace talvodesk

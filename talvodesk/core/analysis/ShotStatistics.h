@@ -33,4 +33,14 @@ int ComputeCollectionValueStatistics(IShotCollection& shots);
 /// degree offset and truncation of the designed arithmetic are kept.
 int BearingDegrees(double x, double y);
 
+struct PlanePoint {
+    float x = 0;
+    float y = 0;
+};
+
+/// The largest dx * dx + dy * dy, in float, over all pairs of `points`; 0 for fewer than two. Exactly what a walk
+/// over every pair gives, in time near linear in the points: the farthest pair lies on their convex hull, and only
+/// points within a hair of it (where float rounding could still tie) are paired.
+float LargestSquaredDistance(std::span<const PlanePoint> points);
+
 } // namespace talvodesk

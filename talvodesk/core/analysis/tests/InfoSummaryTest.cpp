@@ -1,6 +1,7 @@
 #include "talvodesk/core/analysis/InfoSummary.h"
 #include "talvodesk/core/analysis/InfoPage.h"
 #include "talvodesk/core/analysis/PageElements.h"
+#include "talvodesk/core/analysis/ShotStatistics.h"
 #include "talvodesk/core/options/StringTable.h"
 
 #include "platform/com/Bstr.h"
@@ -11,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -462,6 +464,64 @@ TEST(PageElementsTest, RowsShowForAnyTextAndHideForNone)
         }
     }
     EXPECT_FALSE(page.SetElementDisplay(u"idMissing", u"none"));
+}
+
+TEST(LargestSquaredDistanceTest, EqualsTheWalkOverEveryPair)
+{
+    const auto everyPair = [](const std::vector<PlanePoint>& points) {
+        float largest = 0;
+        for (std::size_t k = 0; k < points.size(); ++k) {
+            for (std::size_t j = k + 1; j < points.size(); ++j) {
+                const float dx = points[k].x - points[j].x;
+                const float dy = points[k].y - points[j].y;
+                largest = std::max(largest, dx * dx + dy * dy);
+            }
+        }
+        return largest;
+    };
+    std::mt19937 random(7);
+    std::normal_distribution<float> spread(0, 4);
+    std::uniform_real_distribution<float> angle(0, 6.2831853F);
+    struct Case {
+        const char* name;
+        std::size_t count;
+        std::function<PlanePoint(std::size_t)> point;
+    };
+    const std::vector<Case> cases{
+        {"one", 1,
+         [](std::size_t) {
+             return PlanePoint{3, 4};
+         }},
+        {"a group", 3000,
+         [&](std::size_t) {
+             return PlanePoint{spread(random), spread(random)};
+         }},
+        {"every point on a circle", 700,
+         [&](std::size_t) {
+             const float a = angle(random);
+             return PlanePoint{20 * std::cos(a), 20 * std::sin(a)};
+         }},
+        {"one line", 500,
+         [](std::size_t i) {
+             return PlanePoint{0.5F * static_cast<float>(i), -0.25F * i};
+         }},
+        {"few places, many repeats", 2000,
+         [](std::size_t i) {
+             return PlanePoint{static_cast<float>(i % 5), static_cast<float>(i % 3)};
+         }},
+        {"a square's corners and edges", 400,
+         [](std::size_t i) {
+             const float t = static_cast<float>(i % 100) / 10;
+             return i < 200 ? PlanePoint{t, i < 100 ? 0.0F : 10.0F} : PlanePoint{i < 300 ? 0.0F : 10.0F, t};
+         }},
+    };
+    for (const Case& c : cases) {
+        std::vector<PlanePoint> points;
+        for (std::size_t i = 0; i < c.count; ++i) {
+            points.push_back(c.point(i));
+        }
+        EXPECT_EQ(everyPair(points), LargestSquaredDistance(points)) << c.name;
+    }
 }
 
 } // namespace

@@ -256,7 +256,8 @@ TEST_F(SeriesViewLogicTest, BiathlonSeriesAreAimingsTimedShotToShotAndTotalledWi
         // Each shot is timed from the one before; the result is the plate picture.
         EXPECT_EQ(std::u16string(1, static_cast<char16_t>(u'1' + i)), first.rows[i].cells[ColumnIndex].text);
         EXPECT_EQ(u"2.5", first.rows[i].cells[ColumnTime].text);
-        EXPECT_FALSE(first.rows[i].cells[ColumnResult].icon.isEmpty());
+        ASSERT_TRUE(first.rows[i].cells[ColumnResult].icon);
+        EXPECT_FALSE(first.rows[i].cells[ColumnResult].icon->isEmpty());
     }
     EXPECT_FALSE(first.rows[3].shot);
     EXPECT_EQ(u"", first.total.cells[ColumnIndex].text);
