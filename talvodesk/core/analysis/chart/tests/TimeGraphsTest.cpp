@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <map>
 
 namespace talvodesk {
@@ -290,6 +291,40 @@ TEST(ElapsedLabelsTest, StepInWholeMinutesOrSecondsAndEndWithTheSpan)
             EXPECT_EQ(labels[i].second, c.labels[i].second);
             EXPECT_EQ(chart.labels()[i].y, 6.3);
         }
+    }
+}
+
+TEST_F(TimeGraphsTest, ThePulseCurveRunsOverTheReadingsTheLogHolds)
+{
+    using platform::com::Variant;
+    constexpr LONG kMin = std::numeric_limits<LONG>::min();
+    constexpr LONG kMax = std::numeric_limits<LONG>::max();
+    struct Case {
+        const char* name;
+        LONG first;
+        LONG last;
+        long readings;
+    };
+    // Two readings are held at 0 and 1; a hostile log claims up to 2^32 of them.
+    const Case cases[] = {{"sound", 0, 1, 2},
+                          {"last index of the largest", 0, kMax, 2},
+                          {"first index of the smallest", kMin, 1, 0},
+                          {"both at their ends", kMin, kMax, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open("AR10", {{20, 0}, {360, 0}});
+        timeShots({0, 1});
+        ASSERT_TRUE(data.AddPulseSample(kMorning, 62));
+        ASSERT_TRUE(data.AddPulseSample(kMorning + kMinute / 2, 88));
+        ASSERT_EQ(S_OK, data.document()->put_Value(platform::com::Bstr("_pulse_fi").get(),
+                                                   Variant::fromInt32(c.first).get()));
+        ASSERT_EQ(S_OK,
+                  data.document()->put_Value(platform::com::Bstr("_pulse_li").get(), Variant::fromInt32(c.last).get()));
+        ASSERT_EQ(data.GetPulseCount(), c.readings);
+        TimeIntervalsGraph graph(services);
+        graph.Recalculate();
+        const ChartSeriesInfo* pulse = graph.chart().FindSeries(TimeIntervalsGraph::kPulse);
+        EXPECT_EQ(pulse ? pulse->points.size() : 0U, c.readings == 0 ? 0U : 4U);
     }
 }
 
