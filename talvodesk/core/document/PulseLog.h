@@ -3,6 +3,7 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -128,13 +129,14 @@ template <typename Object> bool AppendHeartBeat(Object* object, DATE earliest, D
            pulselog::write(object, platform::com::Bstr("_pulse_li"), Variant::fromInt32(index));
 }
 
-/// Beat i (counted from 0) of a heart-beat log; false, outputs untouched, outside the log or for another type.
+/// Beat i (counted from 0) of a heart-beat log; false, outputs untouched, outside the log, for another type or for
+/// a time that is not finite.
 template <typename Object> bool GetPulseMinMax(Object* object, long i, DATE& earliest, DATE& latest)
 {
     platform::com::Variant minimum;
     platform::com::Variant maximum;
     if (!pulselog::entry(object, i, "_pulse_min", "_pulse_max", minimum, maximum) || minimum.type() != VT_DATE ||
-        maximum.type() != VT_DATE) {
+        maximum.type() != VT_DATE || !std::isfinite(minimum.get().date) || !std::isfinite(maximum.get().date)) {
         return false;
     }
     earliest = minimum.get().date;

@@ -17,6 +17,7 @@
 #include "platform/registry/Key.h"
 
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -805,7 +806,7 @@ bool CTalvoData::GetPulseSample(long index, DATE& time, long& pulse) const
     Variant value;
     Variant when;
     if (!IsValid() || !pulselog::entry(m_spDocument.get(), index, "_pulse_s", "_pulse_t", value, when) ||
-        value.type() != VT_I2 || when.type() != VT_DATE) {
+        value.type() != VT_I2 || when.type() != VT_DATE || !std::isfinite(when.get().date)) {
         return false;
     }
     time = when.get().date;

@@ -11,6 +11,8 @@
 #include "platform/time/OleDate.h"
 
 #include <cmath>
+#include <optional>
+#include <string>
 
 namespace talvodesk {
 
@@ -53,7 +55,9 @@ void AppendFormattedInt(std::u16string& text, int value, bool notAvailable, std:
 void AppendFormattedFloat(std::u16string& text, float value, std::u16string_view format,
                           std::optional<std::u16string_view> wrapper)
 {
-    const auto formatted = platform::text::formatRealWith(utf16ToUtf8(format), double{value});
+    // No page or printout shows "inf" or "nan": a value that overflowed on its way here is not available.
+    const auto formatted = std::isfinite(value) ? platform::text::formatRealWith(utf16ToUtf8(format), double{value})
+                                                : std::optional<std::string>("n/a");
     if (!formatted) {
         return;
     }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <limits>
 
 using namespace talvodesk;
 using platform::com::Bstr;
@@ -66,6 +67,8 @@ TEST(TextFormatTest, NumbersUseAPointWhateverTheLocaleAndRefuseForeignFormats)
         {1.0F, u"%*f", std::nullopt, u""},
         {1.0F, u"%.1f", u"%s %n", u""},
         {2.0F, u"100%% %g", std::nullopt, u"100% 2"},
+        {std::numeric_limits<float>::infinity(), u"%-3.1f mm", std::nullopt, u"n/a"},
+        {-std::numeric_limits<float>::quiet_NaN(), u"%.2f", u"[%s]", u"[n/a]"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(narrow(c.format));
