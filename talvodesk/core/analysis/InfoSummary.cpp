@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <map>
 #include <optional>
 #include <vector>
@@ -150,6 +152,9 @@ SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const Summary
     double ratioSum = 0;
     int ratioCount = 0;
     std::int64_t steadinessSum = 0;
+    // A hostile event scores in billions: the whole points are summed wide and saturate at the end.
+    constexpr float kHuge = 1e12F;
+    std::int64_t wholePoints = 0;
     float widestX = 0;
     float widestY = 0;
     float largestBreachDistance = 0;
@@ -171,7 +176,8 @@ SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const Summary
         }
         ++s.hitCount;
         s.fractionalResult += shot.result;
-        s.integerResult += static_cast<std::int32_t>(shot.result);
+        wholePoints +=
+            std::isfinite(shot.result) ? static_cast<std::int64_t>(std::clamp(shot.result, -kHuge, kHuge)) : 0;
         centreX += shot.breachX;
         centreY += shot.breachY;
         averageX += shot.averageX;
@@ -201,6 +207,8 @@ SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const Summary
             largestAimDistance = std::max(largestAimDistance, ax * ax + ay * ay);
         }
     }
+    s.integerResult = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        wholePoints, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
     if (s.hitCount > 0) {
         const double hits = s.hitCount;
         s.centreX = static_cast<float>(centreX / hits);

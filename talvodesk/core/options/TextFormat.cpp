@@ -57,7 +57,7 @@ void AppendFormattedFloat(std::u16string& text, float value, std::u16string_view
 {
     // No page or printout shows "inf" or "nan": a value that overflowed on its way here is not available.
     const auto formatted = std::isfinite(value) ? platform::text::formatRealWith(utf16ToUtf8(format), double{value})
-                                                : std::optional<std::string>("n/a");
+                                                : std::optional<std::string>(utf16ToUtf8(kNotAvailable));
     if (!formatted) {
         return;
     }

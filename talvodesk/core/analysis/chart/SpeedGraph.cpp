@@ -78,7 +78,10 @@ float AddTraceSpeed(IRange& range, CChartImpl& chart, std::int32_t id)
         }
         const std::int64_t dx = std::int64_t{x} - px;
         const std::int64_t dy = std::int64_t{y} - py;
-        const float d = std::sqrt(static_cast<float>(dx * dx + dy * dy));
+        // The squares are summed in double: across the whole plane they pass 64 bits, and below 2^53 they are exact.
+        const double squared =
+            static_cast<double>(dx) * static_cast<double>(dx) + static_cast<double>(dy) * static_cast<double>(dy);
+        const float d = std::sqrt(static_cast<float>(squared));
         const float v = static_cast<float>(rate) * d / static_cast<float>(step * 100);
         if (j <= 0) {
             highest = std::max(highest, v);

@@ -56,9 +56,11 @@ DATE shotTimeOf(IShot* shot)
 void AddElapsedLabels(CChartImpl& chart, double start, double end, double unitsPerDay, double level)
 {
     const double span = end - start;
-    const auto units = static_cast<long long>(std::nearbyint(span * unitsPerDay)); // ties to even
-    const double step = static_cast<double>(std::max(units / 5, 1LL)) / unitsPerDay;
-    if (step < span && step < span - step) {
+    // Whole units in a fifth of the span, at least one, in double: the shot times of a hostile practice may lie
+    // 1e300 days apart, where no integer holds the units.
+    const double units = std::nearbyint(span * unitsPerDay); // ties to even
+    const double step = std::max(std::trunc(units / 5), 1.0) / unitsPerDay;
+    if (std::isfinite(span) && step < span && step < span - step) {
         for (int k = 1; k * step < span - step; ++k) {
             chart.AddLabel(start + k * step, level, FormatDuration(k * step, /*shortForm=*/true), true);
         }
