@@ -287,6 +287,17 @@ TEST_F(TalvoDocumentTest, LoadFailuresLeaveTheDocumentInvalid)
              testsupport::writeFileBytes(path, bytes);
          }},
         {"empty file", [](const auto& path) { testsupport::writeFileBytes(path, {}); }},
+        // Sparse gigabytes, which no load may read whole.
+        {"a gigabyte of something else",
+         [](const auto& path) {
+             testsupport::writeFileBytes(path, {});
+             std::filesystem::resize_file(path, std::uintmax_t{1} << 30);
+         }},
+        {"a gigabyte that begins as an old practice",
+         [](const auto& path) {
+             testsupport::writeFileBytes(path, Bytes().u8(0).u8(0).u8(0).u8(0).u8(0).i32(10).bytes());
+             std::filesystem::resize_file(path, std::uintmax_t{1} << 30);
+         }},
         {"infinite shot time", [&](const auto& path) { savePatched(path, kShotTime, HUGE_VAL); }},
         {"shot time not a number", [&](const auto& path) { savePatched(path, kShotTime, std::nan("")); }},
         {"enter time of minus infinity", [&](const auto& path) { savePatched(path, kEnterTime, -HUGE_VAL); }},
