@@ -71,6 +71,18 @@ void AppendFormattedFloat(std::u16string& text, float value, std::u16string_view
     }
 }
 
+std::u16string ShownText(std::u16string_view text, std::size_t length)
+{
+    if (text.size() <= length) {
+        return std::u16string(text);
+    }
+    std::size_t kept = length > 0 ? length - 1 : 0;
+    if (kept > 0 && text[kept - 1] >= 0xD800 && text[kept - 1] <= 0xDBFF) {
+        --kept; // a high surrogate whose partner is cut off
+    }
+    return std::u16string(text.substr(0, kept)) + u"\u2026";
+}
+
 void FormatDate(std::u16string& text, DATE date, LCID userInterfaceLocale)
 {
     const auto calendar = platform::time::toCalendarTime(date);
