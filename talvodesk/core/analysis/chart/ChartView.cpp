@@ -120,6 +120,12 @@ bool IsMissed(IShot* shot)
     return shot && SUCCEEDED(shot->get_Missed(&missed)) && missed == VARIANT_TRUE;
 }
 
+bool HasCurves(IRangeCollection& ranges, LONG first)
+{
+    float value = 0;
+    return ranges.get_SpeedPoint(first, &value) != E_OUTOFMEMORY; // The curves are built together, or none.
+}
+
 bool MatchShotsOf(CTalvoData& document, bool model, platform::com::ComPtr<IShotCollection>& shots)
 {
     shots.reset();

@@ -7,6 +7,7 @@
 #include <string>
 
 struct IEventParams;
+struct IRangeCollection;
 struct IShot;
 struct IShotCollection;
 struct ITargetParams;
@@ -58,6 +59,10 @@ float AreaRadius(IEventParams* event, long target, long area);
 /// The shot's sub-target; 0 when it cannot be read.
 long SubTargetOf(IShot* shot);
 bool IsMissed(IShot* shot);
+
+/// Whether `ranges` can give its curves from index `first` on. The window of a hostile sample rate spans billions
+/// of samples, more than a curve is built for: walking them only to fail each one would hang the view.
+bool HasCurves(IRangeCollection& ranges, LONG first);
 
 /// The match shots of the practice, or of the model: the legends of both count match shots. False when there are
 /// none to read.

@@ -166,7 +166,7 @@ void SpeedGraph::RecalculatePart(int part, float window)
     if (m_counts[part] > 0 && SUCCEEDED(shots->Range(-window, kAfterShot, ranges.put())) && ranges &&
         SUCCEEDED(ranges->get_Count(&rangeCount)) && rangeCount != 0 &&
         SUCCEEDED(ranges->get_Item(1, timeScale.put())) && timeScale && SUCCEEDED(ranges->get_RequestedFirst(&first)) &&
-        SUCCEEDED(ranges->get_RequestedLast(&last))) {
+        SUCCEEDED(ranges->get_RequestedLast(&last)) && HasCurves(*ranges, first)) {
         for (LONG j = last; j >= first; --j) {
             float v = 0;
             float seconds = 0;
