@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 namespace talvoboard {
 
@@ -145,7 +147,10 @@ HRESULT Replay::positionSeconds(float* seconds) const
     RETURN_IF_FAILED(m_shot->get_TraceIndex(&shotIndex));
     ComPtr<IRange> range;
     RETURN_IF_FAILED(m_aiming->Range(0.0f, 0.0f, range.put()));
-    return range->Index2Sec(m_position - shotIndex, seconds);
+    // A hostile shot index lies anywhere: the difference is taken in 64 bits and held to what an index can say.
+    const std::int64_t relative = std::clamp<std::int64_t>(
+        std::int64_t{m_position} - shotIndex, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max());
+    return range->Index2Sec(static_cast<LONG>(relative), seconds);
 }
 
 HRESULT Replay::setPositionSeconds(float seconds)
@@ -165,7 +170,8 @@ HRESULT Replay::setPositionSeconds(float seconds)
     const double offset =
         std::clamp(std::round(static_cast<double>(span->sampleRate) * seconds),
                    static_cast<double>(span->first) - shotIndex, static_cast<double>(span->last) - shotIndex);
-    const LONG target = std::clamp(static_cast<LONG>(offset) + shotIndex, span->first, span->last);
+    const LONG target = static_cast<LONG>(
+        std::clamp<std::int64_t>(static_cast<std::int64_t>(offset) + shotIndex, span->first, span->last));
     if (target == m_position) {
         return S_OK;
     }

@@ -178,15 +178,28 @@ const char16_t* positionName(std::int32_t bits)
     return nullptr;
 }
 
+/// The tag length after the first five bytes; false when the file cannot begin an old practice.
+bool readTagLength(LegacyReader& reader, std::int32_t& tagLength)
+{
+    return reader.skip(5) && reader.int32(tagLength) && (tagLength == 21 || tagLength == 10);
+}
+
 } // namespace
+
+bool looksLikeLegacyPractice(std::span<const std::uint8_t> head)
+{
+    LegacyReader reader(head);
+    std::int32_t tagLength = 0;
+    return readTagLength(reader, tagLength);
+}
 
 HRESULT importLegacyPractice(std::span<const std::uint8_t> file, LegacyImportTarget& target)
 {
     LegacyReader reader(file);
     std::int32_t tagLength = 0;
     std::int32_t version = 0;
-    if (!reader.skip(5) || !reader.int32(tagLength) || (tagLength != 21 && tagLength != 10) ||
-        !reader.skip(static_cast<std::size_t>(tagLength)) || !reader.int32(version)) {
+    if (!readTagLength(reader, tagLength) || !reader.skip(static_cast<std::size_t>(tagLength)) ||
+        !reader.int32(version)) {
         return E_FAIL;
     }
     target.fileVersionRead(version);

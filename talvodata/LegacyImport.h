@@ -3,6 +3,7 @@
 #include "interfaces/talvodata/IEventManager.h"
 #include "interfaces/talvodata/ITalvoDocument.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -18,6 +19,13 @@ struct LegacyImportTarget {
     /// Progress(Done, Total) before each aiming, Done counting from 0.
     std::function<void(LONG, LONG)> progress;
 };
+
+/// The bytes looksLikeLegacyPractice needs, and the largest old practice file read (its records are read whole).
+constexpr std::size_t kLegacyHeadSize = 9;
+constexpr std::size_t kLargestLegacyFile = std::size_t{256} << 20;
+
+/// Whether the first bytes of a file can begin an old flat practice file: five bytes, then a tag length of 10 or 21.
+bool looksLikeLegacyPractice(std::span<const std::uint8_t> head);
 
 /// Builds a practice from an old flat practice file into a cleared document: shooter, event, one aiming per
 /// record with its trace and shot, comments and the shooting position. E_FAIL for a short file, a bad tag length,

@@ -72,7 +72,9 @@ double CShot::microphonePhase() const
     if (FAILED(m_values.get(phaseKey().get(), value.put())) || value.type() != VT_R8) {
         return kNoPhase;
     }
-    return value.get().dblVal;
+    // A phase is a fraction of a sample period; a stored 1e30 would carry the breach to infinity.
+    const double phase = value.get().dblVal;
+    return phase >= 0 && phase <= 1 ? phase : kNoPhase;
 }
 
 HRESULT CShot::get_microphonePhase(double* pVal)

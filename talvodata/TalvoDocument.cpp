@@ -403,7 +403,14 @@ HRESULT CTalvoDocument::readContents(IStream* stream)
 
 HRESULT CTalvoDocument::importLegacyFile()
 {
-    auto bytes = platform::fs::readWholeFile(pathOf(m_fileName));
+    // Any file that is no compound file ends up here: its head is looked at before the whole is read, and the
+    // whole is bounded.
+    const std::filesystem::path path = pathOf(m_fileName);
+    auto head = platform::fs::readFileStart(path, kLegacyHeadSize);
+    if (!head || !looksLikeLegacyPractice(*head)) {
+        return E_FAIL;
+    }
+    auto bytes = platform::fs::readWholeFile(path, kLargestLegacyFile);
     if (!bytes) {
         (void)toHresult(bytes); // Logs the detail; the caller learns E_FAIL.
         return E_FAIL;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -95,7 +96,8 @@ HRESULT writeFloat(IStream* stream, float value)
 }
 HRESULT readFloat(IStream* stream, float& value)
 {
-    return readValue(stream, value);
+    RETURN_IF_FAILED(readValue(stream, value));
+    return std::isfinite(value) ? S_OK : E_FAIL;
 }
 HRESULT writeDouble(IStream* stream, double value)
 {
@@ -103,7 +105,8 @@ HRESULT writeDouble(IStream* stream, double value)
 }
 HRESULT readDouble(IStream* stream, double& value)
 {
-    return readValue(stream, value);
+    RETURN_IF_FAILED(readValue(stream, value));
+    return std::isfinite(value) ? S_OK : E_FAIL;
 }
 
 HRESULT writeFlag(IStream* stream, bool value)

@@ -27,8 +27,10 @@ HRESULT readUInt16(IStream* stream, std::uint16_t& value);
 HRESULT writeFlag(IStream* stream, bool value);
 HRESULT readFlag(IStream* stream, bool& value);
 HRESULT writeFloat(IStream* stream, float value);
+/// Infinity and NaN are E_FAIL: no stored quantity may hold them.
 HRESULT readFloat(IStream* stream, float& value);
 HRESULT writeDouble(IStream* stream, double value);
+/// Infinity and NaN are E_FAIL, as for readFloat.
 HRESULT readDouble(IStream* stream, double& value);
 HRESULT writeGuid(IStream* stream, const GUID& value);
 HRESULT readGuid(IStream* stream, GUID& value);

@@ -5,10 +5,13 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -154,7 +157,46 @@ void syncFolder(const std::filesystem::path& target)
     }
 }
 
+/// The process id in the name of a temporary file this writer makes: "." + a name + four hexadecimal fields
+/// (process, counter, clock, attempt). Nothing for any other name.
+std::optional<pid_t> writerOf(const std::string& name)
+{
+    if (name.size() < 2 || name[0] != '.') {
+        return std::nullopt;
+    }
+    std::size_t end = name.size();
+    std::string_view fields[4];
+    for (int k = 3; k >= 0; --k) {
+        const std::size_t dot = name.rfind('.', end - 1);
+        if (dot == std::string::npos || dot == 0 || dot + 1 == end) {
+            return std::nullopt;
+        }
+        fields[k] = std::string_view(name).substr(dot + 1, end - dot - 1);
+        end = dot;
+        if (fields[k].size() > 16 || fields[k].find_first_not_of("0123456789abcdef") != std::string_view::npos) {
+            return std::nullopt;
+        }
+    }
+    if (fields[0].size() > 8) {
+        return std::nullopt;
+    }
+    return static_cast<pid_t>(std::stoul(std::string(fields[0]), nullptr, 16));
+}
+
 } // namespace
+
+void removeInterruptedSaves(const std::filesystem::path& folder)
+{
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::optional<pid_t> writer = writerOf(entry->path().filename().string());
+        if (writer && *writer != ::getpid() && ::kill(*writer, 0) != 0 && errno == ESRCH &&
+            entry->is_regular_file(error)) {
+            (void)::unlink(entry->path().c_str()); // Gone already is as good.
+        }
+    }
+}
 
 Status checkWritable(const std::filesystem::path& path, WriteMode mode)
 {
@@ -219,6 +261,7 @@ Status writeFileAtomically(const std::filesystem::path& path, std::span<const st
     }
     temporary.release();
     syncFolder(path);
+    removeInterruptedSaves(path.has_parent_path() ? path.parent_path() : ".");
     return {};
 }
 

@@ -24,6 +24,11 @@ enum class WriteMode {
 /// STG_E_WRITEFAULT (any other write failure).
 Status writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, WriteMode mode);
 
+/// Removes what saves into `folder` left when their program was killed before the rename: only hidden names of
+/// writeFileAtomically's temporary pattern whose writing process has ended, so another program's save in progress
+/// is left alone. writeFileAtomically does it after each write; errors are ignored (the next save tries again).
+void removeInterruptedSaves(const std::filesystem::path& folder);
+
 /// The checks writeFileAtomically makes before it writes anything, for callers that write later and must report
 /// a bad name, a missing folder, a read-only file or (CreateOnly) an existing name at once. The no-replace rename
 /// still decides in the end: a name taken in between fails the write with STG_E_FILEALREADYEXISTS.

@@ -34,9 +34,8 @@ private:
     int m_descriptor;
 };
 
-} // namespace
-
-Result<std::vector<std::uint8_t>> readFileStart(const std::filesystem::path& path, std::size_t limit)
+/// At most `limit` bytes; with `refuseLonger`, a file longer than that is refused before anything is allocated.
+Result<std::vector<std::uint8_t>> readUpTo(const std::filesystem::path& path, std::size_t limit, bool refuseLonger)
 {
     // Non-blocking, so a named pipe is refused below instead of waiting for a writer; a regular file ignores it.
     const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -49,6 +48,11 @@ Result<std::vector<std::uint8_t>> readFileStart(const std::filesystem::path& pat
     }
     if (!S_ISREG(status.st_mode)) {
         return Error{STG_E_ACCESSDENIED, path.string() + " is not a regular file"};
+    }
+    if (refuseLonger && static_cast<std::uint64_t>(status.st_size) > limit) {
+        return Error{STG_E_INSUFFICIENTMEMORY, path.string() + " is " + std::to_string(status.st_size) +
+                                                   " bytes, more than the " + std::to_string(limit) +
+                                                   " bytes it may have"};
     }
     std::vector<std::uint8_t> bytes;
     const auto expected = std::min<std::uint64_t>(static_cast<std::uint64_t>(status.st_size), limit);
@@ -78,9 +82,21 @@ Result<std::vector<std::uint8_t>> readFileStart(const std::filesystem::path& pat
     return bytes;
 }
 
+} // namespace
+
+Result<std::vector<std::uint8_t>> readFileStart(const std::filesystem::path& path, std::size_t limit)
+{
+    return readUpTo(path, limit, /*refuseLonger=*/false);
+}
+
 Result<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& path)
 {
-    return readFileStart(path, std::numeric_limits<std::size_t>::max());
+    return readUpTo(path, std::numeric_limits<std::size_t>::max(), /*refuseLonger=*/false);
+}
+
+Result<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& path, std::size_t limit)
+{
+    return readUpTo(path, limit, /*refuseLonger=*/true);
 }
 
 } // namespace platform::fs

@@ -72,17 +72,23 @@ std::string boundAddress(int fd)
     return fromSocketAddress(address, size);
 }
 
-/// True when a socket file is there but no socket receives on it any more (its program ended).
-bool isStale(const SocketAddress& address)
+/// The error of connecting a fresh socket to `address`; 0 when it connects or no socket could be made to try.
+int probeError(const SocketAddress& address)
 {
     const int probe = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (probe < 0) {
-        return false;
+        return 0;
     }
     const int result = ::connect(probe, reinterpret_cast<const sockaddr*>(&address.address), address.size);
     const int error = errno;
     ::close(probe);
-    return result != 0 && error == ECONNREFUSED;
+    return result != 0 ? error : 0;
+}
+
+/// True when a socket file is there but no socket receives on it any more (its program ended).
+bool isStale(const SocketAddress& address)
+{
+    return probeError(address) == ECONNREFUSED;
 }
 
 SendResult sendResultOf(ssize_t sent)
@@ -158,6 +164,16 @@ Result<std::unique_ptr<DatagramSocket>> DatagramSocket::bindAnonymous()
         return failure("cannot bind an anonymous socket", error);
     }
     return std::unique_ptr<DatagramSocket>(new DatagramSocket(*fd, boundAddress(*fd), {}));
+}
+
+bool DatagramSocket::nothingReceivesAt(const std::string& address)
+{
+    const auto peer = toSocketAddress(address);
+    if (!peer) {
+        return true;
+    }
+    const int error = probeError(*peer);
+    return error == ECONNREFUSED || error == ENOENT;
 }
 
 Result<std::unique_ptr<DatagramSocket>> DatagramSocket::connect(const std::string& address)

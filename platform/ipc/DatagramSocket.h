@@ -32,6 +32,9 @@ public:
     static Result<std::unique_ptr<DatagramSocket>> bindAnonymous();
     /// Sends only to `address`. E_FAIL when nothing receives there.
     static Result<std::unique_ptr<DatagramSocket>> connect(const std::string& address);
+    /// True when the socket at `address` has gone (its file removed, or nobody receiving on it), found without
+    /// sending it anything; false while one receives there, and when that cannot be told.
+    static bool nothingReceivesAt(const std::string& address);
 
     /// Closes the socket and removes the socket file it was bound to.
     ~DatagramSocket();

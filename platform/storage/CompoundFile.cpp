@@ -11,6 +11,10 @@ namespace {
 
 enum class DocumentAccess { Read, ReadWrite };
 
+/// Compound files are read whole: a hostile one of gigabytes is refused before it is read. Practices of 10,000
+/// shots stay far below it.
+constexpr std::size_t kLargestFile = std::size_t{512} << 20;
+
 using internal::AccessMode;
 using internal::Document;
 using internal::Element;
@@ -46,7 +50,7 @@ Result<com::ComPtr<IStorage>> createCompoundFile(const std::filesystem::path& pa
 
 Result<com::ComPtr<IStorage>> openCompoundFile(const std::filesystem::path& path)
 {
-    auto bytes = fs::readWholeFile(path);
+    auto bytes = fs::readWholeFile(path, kLargestFile);
     if (!bytes) {
         return bytes.error();
     }

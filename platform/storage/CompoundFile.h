@@ -28,8 +28,8 @@ Result<com::ComPtr<IStorage>> createCompoundFile(const std::filesystem::path& pa
 
 /// The root storage of an existing compound file, opened for reading: the file is read at once, so later writers
 /// do not disturb it. Changes are refused with STG_E_ACCESSDENIED.
-/// Errors: the file errors of platform::fs::readWholeFile (STG_E_FILENOTFOUND, ...), STG_E_INVALIDHEADER (not a
-/// compound file), STG_E_DOCFILECORRUPT (a damaged one).
+/// Errors: the file errors of platform::fs::readWholeFile (STG_E_FILENOTFOUND, ...; STG_E_INSUFFICIENTMEMORY for a
+/// file over 512 MiB), STG_E_INVALIDHEADER (not a compound file), STG_E_DOCFILECORRUPT (a damaged one).
 Result<com::ComPtr<IStorage>> openCompoundFile(const std::filesystem::path& path);
 
 /// Whether the file holds a compound file (it begins with the signature); errors when it cannot be read.

@@ -2,6 +2,7 @@
 
 #include "platform/gfx/Letterbox.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -13,7 +14,13 @@ using platform::gfx::Rect;
 
 LONG toUnits(double millimetres)
 {
-    return static_cast<LONG>(std::lround(100.0 * millimetres));
+    // A hostile trace reaches the ends of the plane: units stay within 2^30, so the sum of two never overflows.
+    constexpr double kLimit = (1 << 30) - 1;
+    const double units = std::round(100.0 * millimetres);
+    if (std::isnan(units)) {
+        return 0;
+    }
+    return static_cast<LONG>(std::clamp(units, -kLimit, kLimit));
 }
 
 float toMillimetres(LONG units)

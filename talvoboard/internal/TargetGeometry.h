@@ -10,7 +10,8 @@ namespace talvoboard {
 // The target plane is in units of 1/100 mm with the origin at the target centre, x to the right and y downwards,
 // as on the screen: no axis is ever flipped.
 
-/// Millimetres to units, to the nearest unit.
+/// Millimetres to units, to the nearest unit, held within 2^30 - 1 either way so the sum of two never overflows;
+/// NaN is 0.
 LONG toUnits(double millimetres);
 float toMillimetres(LONG units);
 

@@ -106,10 +106,14 @@ void TracePainter::shotIntervals(IAimingTrace* trace, const std::vector<ShotMark
         const LONG k = shots[i].index;
         // The trace after a shot stops where the next shot's begins.
         const LONG limit = i + 1 < shots.size() ? std::min(to, shots[i + 1].index) : to;
+        // In 64 bits: a hostile shot index lies anywhere, and only the clamped sample is an index again.
+        const auto sample = [&](float seconds) {
+            return static_cast<LONG>(std::clamp<std::int64_t>(std::int64_t{k} + secondsToSamples(seconds, rate),
+                                                              previous, std::max(previous, limit)));
+        };
         for (std::size_t j = 0; j < intervals.size(); ++j) {
-            const LONG a =
-                std::clamp(k + secondsToSamples(intervals[j].from, rate), previous, std::max(previous, limit));
-            const LONG b = std::clamp(k + secondsToSamples(intervals[j].to, rate), previous, std::max(previous, limit));
+            const LONG a = sample(intervals[j].from);
+            const LONG b = sample(intervals[j].to);
             if (b == k && !std::isnan(shots[i].phase) && j + 1 < intervals.size()) {
                 splitRun(trace, a, b, shots[i].phase, intervals[j].color, intervals[j + 1].color);
             } else {

@@ -1,6 +1,7 @@
 #include "talvoboard/Replay.h"
 
 #include "talvodata/Aiming.h"
+#include "talvodata/tests/support/AimingBuilder.h"
 
 #include "interfaces/talvodata/IAimingAttr.h"
 #include "interfaces/talvodata/IAimingTrace.h"
@@ -13,6 +14,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -150,6 +152,27 @@ TEST_F(ReplayTest, MarkFollowsTheSampleRateAtTheReplaySpeed)
             advanceTo(kPeriod, expected);
         }
         EXPECT_EQ(c.expected, replay.position());
+        replay.stop();
+    }
+}
+
+TEST_F(ReplayTest, AShotIndexFarOutsideTheTraceKeepsTheMarkOnTheTrace)
+{
+    for (const LONG index : {std::numeric_limits<LONG>::max(), std::numeric_limits<LONG>::min()}) {
+        SCOPED_TRACE(index);
+        const auto aiming = talvodata::testsupport::withTraceIndex(
+            talvodata::testsupport::AimingBuilder().stopSliding().samples(300).shot().samples(100).build().get(),
+            index);
+        ASSERT_TRUE(aiming);
+        ASSERT_HR(S_OK, replay.setAiming(aiming.get()));
+        float seconds = 0.0f;
+        EXPECT_HR(S_OK, replay.positionSeconds(&seconds));
+        EXPECT_TRUE(std::isfinite(seconds));
+        for (const float to : {-1e9f, 0.0f, 1e9f}) {
+            ASSERT_HR(S_OK, replay.setPositionSeconds(to));
+            EXPECT_GE(replay.position(), 0);
+            EXPECT_LE(replay.position(), 399);
+        }
         replay.stop();
     }
 }

@@ -18,6 +18,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace talvoboard {
 namespace {
@@ -134,6 +135,19 @@ TEST_F(TargetPainterTest, TheStepOverTheShotIsSplitAtItsMicrophonePhase)
     EXPECT_EQ(kGreen, colorAt(image, 90, 96)); // -4.5 mm.
     EXPECT_EQ(kRed, colorAt(image, 94, 96));   // -1.5 mm, already after the shot.
     EXPECT_EQ(kRed, colorAt(image, 110, 96));
+}
+
+TEST_F(TargetPainterTest, AShotIndexFarOutsideTheTraceStillDrawsTheTrace)
+{
+    ASSERT_HR(S_OK, m_target->put_DisplayBreach(VARIANT_FALSE));
+    for (const LONG index : {std::numeric_limits<LONG>::max(), std::numeric_limits<LONG>::min()}) {
+        SCOPED_TRACE(index);
+        const auto aiming = talvodata::testsupport::withTraceIndex(
+            AimingBuilder().stopSliding().at(-6000, 0).samples(21, 600, 0).shot().conclude().build().get(), index);
+        ASSERT_HR(S_OK, m_target->Clear());
+        ASSERT_HR(S_OK, m_target->Add(aiming.get()));
+        EXPECT_FALSE(imageOf(m_target.get()).isNull()); // Drawn without overflowing the index arithmetic.
+    }
 }
 
 TEST_F(TargetPainterTest, ColoursTheTraceBeforeAndAfterTheShot)

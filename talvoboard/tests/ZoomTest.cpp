@@ -1,3 +1,4 @@
+#include "talvoboard/tests/support/Pixels.h"
 #include "talvoboard/tests/support/Targets.h"
 #include "talvoboard/tests/support/TestEvent.h"
 
@@ -6,6 +7,8 @@
 #include "talvodata/tests/support/AimingBuilder.h"
 
 #include <gtest/gtest.h>
+
+#include <limits>
 
 namespace talvoboard {
 namespace {
@@ -220,6 +223,36 @@ TEST(ZoomTest, AutoZoomFitsOnAdd)
     EXPECT_FLOAT_EQ(kRings[8], viewOf(target.get()).width); // Nothing added: a calibre around the centre.
     ASSERT_HR(S_OK, target->Add(AimingBuilder().at(3000, 0).samples(20).shot().build().get()));
     EXPECT_FLOAT_EQ(kRings[5], viewOf(target.get()).width); // 32.25 mm half-width: ring 6 (75.5 mm).
+}
+
+TEST(ZoomTest, AutoZoomOverHostileAimingsStaysInTheControlsRange)
+{
+    constexpr LONG kFar = 2'000'000'000; // 20 km in hundredths of a millimetre
+    struct Case {
+        const char* name;
+        LONG x;
+        LONG step;
+        LONG fCoefficient;
+    };
+    const Case cases[] = {
+        {"trace at the edge of the plane", kFar, 0, 12},
+        {"trace at the other edge", -kFar, 0, 12},
+        {"F coefficient of the largest", 0, 1000, std::numeric_limits<LONG>::max()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto aiming = AimingBuilder().at(c.x, c.x).samples(20, c.step, -c.step).shot().build();
+        ComPtr<IAimingAttr> attributes;
+        ASSERT_HR(S_OK, aiming->get_Attr(attributes.put()));
+        ASSERT_HR(S_OK, attributes->put_FCoefficient(c.fCoefficient));
+        const auto target = targetWith(makeEvent().get());
+        ASSERT_HR(S_OK, target->put_AutoZoom(VARIANT_TRUE));
+        ASSERT_HR(S_OK, target->Add(aiming.get()));
+        const View view = viewOf(target.get());
+        EXPECT_GT(view.width, 0.0f);
+        EXPECT_GT(view.height, 0.0f);
+        EXPECT_FALSE(testsupport::imageOf(target.get()).isNull());
+    }
 }
 
 } // namespace

@@ -18,7 +18,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <regex>
 
 #include <unistd.h>
@@ -239,6 +242,28 @@ TEST_F(TalvoDocumentTest, LoadReadsVersionsZeroToTenAndRefusesNewer)
 TEST_F(TalvoDocumentTest, LoadFailuresLeaveTheDocumentInvalid)
 {
     const auto good = Bytes().i32(10).bstr(u"Di").guid(CLSID_AimingCollection).i32(2).i32(0).bstr(u"AR10").i32(0);
+    constexpr DATE kEnterTime = 40000.5;
+    constexpr DATE kShotTime = 40000.625;
+    // A saved practice whose stored date `from` is patched to `to`.
+    const auto savePatched = [&](const std::filesystem::path& path, DATE from, double to) {
+        auto practice = PracticeBuilder().matchShots(1, kEnterTime).build();
+        ComPtr<IAimingCollection> aimings;
+        ComPtr<IShotCollection> shots;
+        ComPtr<IShot> shot;
+        ASSERT_HR(S_OK, practice->get_Aimings(aimings.put()));
+        ASSERT_HR(S_OK, aimings->get_Shots(VARIANT_TRUE, shots.put()));
+        ASSERT_HR(S_OK, shots->get_Item(1, shot.put()));
+        ASSERT_HR(S_OK, shot->put_ShotTime(kShotTime));
+        ASSERT_HR(S_OK, practice->put_FileName(Bstr(path.string()).get()));
+        ASSERT_HR(S_OK, practice->Save());
+        auto bytes = testsupport::fileBytes(path);
+        std::uint8_t pattern[8];
+        std::memcpy(pattern, &from, 8);
+        const auto at = std::search(bytes.begin(), bytes.end(), std::begin(pattern), std::end(pattern));
+        ASSERT_NE(at, bytes.end());
+        std::memcpy(&*at, &to, 8);
+        testsupport::writeFileBytes(path, bytes);
+    };
     struct Case {
         const char* name;
         std::function<void(const std::filesystem::path&)> write;
@@ -264,6 +289,20 @@ TEST_F(TalvoDocumentTest, LoadFailuresLeaveTheDocumentInvalid)
              testsupport::writeFileBytes(path, bytes);
          }},
         {"empty file", [](const auto& path) { testsupport::writeFileBytes(path, {}); }},
+        // Sparse gigabytes, which no load may read whole.
+        {"a gigabyte of something else",
+         [](const auto& path) {
+             testsupport::writeFileBytes(path, {});
+             std::filesystem::resize_file(path, std::uintmax_t{1} << 30);
+         }},
+        {"a gigabyte that begins as an old practice",
+         [](const auto& path) {
+             testsupport::writeFileBytes(path, Bytes().u8(0).u8(0).u8(0).u8(0).u8(0).i32(10).bytes());
+             std::filesystem::resize_file(path, std::uintmax_t{1} << 30);
+         }},
+        {"infinite shot time", [&](const auto& path) { savePatched(path, kShotTime, HUGE_VAL); }},
+        {"shot time not a number", [&](const auto& path) { savePatched(path, kShotTime, std::nan("")); }},
+        {"enter time of minus infinity", [&](const auto& path) { savePatched(path, kEnterTime, -HUGE_VAL); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

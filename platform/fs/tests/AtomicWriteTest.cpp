@@ -6,8 +6,11 @@
 #include "platform/testing/Unprivileged.h"
 
 #include <csignal>
+#include <cstdio>
+#include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace platform::fs;
@@ -39,6 +42,48 @@ TEST_F(AtomicWriteTest, ReplaceWritesTheWholeContentEachTime)
         expectContent(path, text);
         EXPECT_EQ(std::vector<std::string>{"doc.tdc"}, m_folder.names());
     }
+}
+
+TEST_F(AtomicWriteTest, TheNextWriteRemovesWhatAKilledSaveLeftAndNothingElse)
+{
+    // A process that has ended: its pid names no process now.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(child, ::waitpid(child, nullptr, 0));
+    const auto hex = [](long value) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%lx", value);
+        return std::string(text);
+    };
+    const std::string ended = hex(child);
+    const std::string removed[] = {".practice.talvo." + ended + ".0.1a2b3c.0", ".Ann 2026.talvo." + ended + ".3.ff.1"};
+    const std::string kept[] = {
+        ".practice.talvo." + hex(::getpid()) + ".0.1a2b3c.0", // this program's own
+        ".practice.talvo.1.0.1a2b3c.0",                       // a program that runs
+        ".practice.talvo",                                    // hidden, but no temporary
+        "practice.talvo." + ended + ".0.1a2b3c.0",            // not hidden
+        ".practice.talvo." + ended + ".0.1a2b3c",             // three fields
+        ".practice.talvo." + ended + ".0.1A2B3C.0",           // not the writer's digits
+    };
+    for (const auto& name : removed) {
+        writeText(m_folder / name, "partial");
+    }
+    for (const auto& name : kept) {
+        writeText(m_folder / name, "kept");
+    }
+    std::filesystem::create_directory(m_folder / (".folder.talvo." + ended + ".0.1.0"));
+    ASSERT_THAT(writeFileAtomically(m_folder / "other.talvo", bytesOf("new"), WriteMode::Replace), IsOk());
+    for (const auto& name : removed) {
+        EXPECT_FALSE(std::filesystem::exists(m_folder / name)) << name;
+    }
+    for (const auto& name : kept) {
+        EXPECT_TRUE(std::filesystem::exists(m_folder / name)) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(m_folder / (".folder.talvo." + ended + ".0.1.0")));
+    expectContent(m_folder / "other.talvo", "new");
 }
 
 TEST_F(AtomicWriteTest, AnyNameTheFolderTakesCanBeWritten)

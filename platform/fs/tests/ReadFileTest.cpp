@@ -43,6 +43,22 @@ TEST(ReadFileTest, ReadsTheStartOfAFile)
     EXPECT_THAT(readFileStart(folder / "absent", 8), FailsWith(STG_E_FILENOTFOUND));
 }
 
+TEST(ReadFileTest, AFileOverItsLimitIsRefusedBeforeItIsRead)
+{
+    TemporaryFolder folder;
+    // A sparse gigabyte: reading it whole would take a gigabyte of memory.
+    writeText(folder / "huge", "");
+    std::filesystem::resize_file(folder / "huge", std::uintmax_t{1} << 30);
+    const auto refused = readWholeFile(folder / "huge", std::size_t{1} << 20);
+    EXPECT_THAT(refused, FailsWith(STG_E_INSUFFICIENTMEMORY));
+    EXPECT_NE(refused ? std::string::npos : refused.error().detail.find("1073741824 bytes"), std::string::npos);
+    writeText(folder / "file", std::string(100, 'q'));
+    EXPECT_THAT(readWholeFile(folder / "file", 99), FailsWith(STG_E_INSUFFICIENTMEMORY));
+    const auto whole = readWholeFile(folder / "file", 100);
+    ASSERT_THAT(whole, IsOk());
+    EXPECT_EQ(100U, whole->size());
+}
+
 TEST(ReadFileTest, MapsFailuresToStorageResults)
 {
     TemporaryFolder folder;

@@ -4,7 +4,14 @@
 
 #include "talvodata/Aiming.h"
 
+#include "interfaces/talvodata/IShot.h"
+#include "platform/com/MemoryStream.h"
+#include "platform/com/StreamForms.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
 
 namespace talvodata::testsupport {
 
@@ -66,5 +73,31 @@ private:
     LONG m_x = 0;
     LONG m_y = 0;
 };
+
+/// `aiming` read back from its saved record with shot 1's trace index patched to `index`, as a hostile file holds
+/// it (the index has no setter). The shot's time is used to find the index in the record.
+inline platform::com::ComPtr<CAiming> withTraceIndex(IAiming* aiming, LONG index)
+{
+    constexpr DATE kMarker = 12345.678;
+    platform::com::ComPtr<IShot> shot;
+    EXPECT_EQ(S_OK, aiming->get_Shot(1, shot.put()));
+    EXPECT_EQ(S_OK, shot->put_ShotTime(kMarker));
+    auto saved = platform::com::makeComObject<platform::com::MemoryStream>();
+    EXPECT_EQ(S_OK, platform::com::writeObject(saved.get(), aiming));
+    std::vector<std::uint8_t> bytes = saved->bytes();
+    std::uint8_t marker[sizeof kMarker];
+    std::memcpy(marker, &kMarker, sizeof marker);
+    const auto at = std::search(bytes.begin(), bytes.end(), std::begin(marker), std::end(marker));
+    if (at == bytes.end() || at - bytes.begin() < 4) {
+        ADD_FAILURE() << "the aiming's record holds no shot time to find";
+        return {};
+    }
+    std::memcpy(&*(at - 4), &index, sizeof index); // The trace index comes just before the shot time.
+    auto patched = platform::com::makeComObject<platform::com::MemoryStream>(bytes);
+    auto copy = CAiming::create();
+    EXPECT_TRUE(copy.hasValue());
+    EXPECT_EQ(S_OK, platform::com::readObject(patched.get(), static_cast<IAiming*>(copy.value().get())));
+    return copy.value();
+}
 
 } // namespace talvodata::testsupport

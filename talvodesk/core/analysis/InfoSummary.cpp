@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <map>
 #include <optional>
 #include <vector>
@@ -196,6 +198,8 @@ void averageHits(const HitSums& sums, SideSummary& s)
         widestX = std::fabs(leftmost->x - rightmost->x);
         widestY = std::fabs(lowest->y - highest->y);
     }
+    s.integerResult = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        wholePoints, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
     if (s.hitCount > 0) {
         const double hits = s.hitCount;
         s.centreX = static_cast<float>(sums.centreX / hits);
@@ -249,6 +253,9 @@ SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const Summary
     s.startDate = side.startDate;
     measureIntervals(shots, s);
     HitSums sums;
+    // A hostile event scores in billions: the whole points are summed wide and saturate at the end.
+    constexpr float kHuge = 1e12F;
+    std::int64_t wholePoints = 0;
     for (const SummaryShot& shot : shots) {
         if (rules.biathlon) {
             ++(shot.subTarget == 1 ? s.standingCount : s.proneCount);
@@ -258,9 +265,12 @@ SideSummary ComputeSideSummary(std::span<const SummaryShot> shots, const Summary
         }
         ++s.hitCount;
         s.fractionalResult += shot.result;
-        s.integerResult += static_cast<std::int32_t>(shot.result);
+        wholePoints +=
+            std::isfinite(shot.result) ? static_cast<std::int64_t>(std::clamp(shot.result, -kHuge, kHuge)) : 0;
         sums.add(shot, rules.biathlon);
     }
+    s.integerResult = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        wholePoints, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
     averageHits(sums, s);
     // The default rounding mode rounds a half to the even thousandth.
     s.averageResult =

@@ -3,7 +3,9 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace talvodesk {
@@ -61,6 +63,25 @@ bool entry(Object* object, long i, const char* first, const char* second, platfo
            SUCCEEDED(object->get_Value(key(second, low + i).get(), b.put()));
 }
 
+/// The number of entries the log holds: from the first index on while the entries are there, never past the last.
+/// The bounds come from a file and may claim billions of entries; counting what is held keeps every loop over the
+/// log as long as the log (a sound log has no gap, its last index is written after its entry).
+template <typename Object> long count(Object* object, const char* first)
+{
+    long low = 0;
+    long high = 0;
+    if (!object || !bounds(object, low, high) || high < low) {
+        return 0;
+    }
+    long held = 0;
+    for (platform::com::Variant value; held <= high - low; ++held) {
+        if (FAILED(object->get_Value(key(first, low + held).get(), value.put())) || value.type() == VT_EMPTY) {
+            break;
+        }
+    }
+    return held;
+}
+
 /// The index the next entry goes to; writes "_pulse_fi" 0 when the log is new. False when "_pulse_li" cannot be
 /// read (or "_pulse_fi" not written).
 template <typename Object> bool nextIndex(Object* object, long& index)
@@ -78,21 +99,21 @@ template <typename Object> bool nextIndex(Object* object, long& index)
         index = 0;
         return write(object, platform::com::Bstr("_pulse_fi"), platform::com::Variant::fromInt32(0));
     }
-    index = li.get().lVal + 1;
+    if (li.get().lVal == std::numeric_limits<LONG>::max()) {
+        // No index is left after it: the log starts again from 0.
+        index = 0;
+        return write(object, platform::com::Bstr("_pulse_fi"), platform::com::Variant::fromInt32(0));
+    }
+    index = static_cast<long>(li.get().lVal) + 1;
     return true;
 }
 
 } // namespace pulselog
 
-/// The number of entries of a log: last - first + 1 when both bounds are VT_I4, else 0.
+/// The number of beats a heart-beat log holds (see pulselog::count).
 template <typename Object> long GetPulseSampleCount(Object* object)
 {
-    long first = 0;
-    long last = 0;
-    if (!object || !pulselog::bounds(object, first, last) || last < first) {
-        return 0;
-    }
-    return last - first + 1;
+    return pulselog::count(object, "_pulse_min");
 }
 
 /// Appends one beat (earliest, latest) to a heart-beat log; false when latest < earliest or a write fails.
@@ -108,13 +129,14 @@ template <typename Object> bool AppendHeartBeat(Object* object, DATE earliest, D
            pulselog::write(object, platform::com::Bstr("_pulse_li"), Variant::fromInt32(index));
 }
 
-/// Beat i (counted from 0) of a heart-beat log; false, outputs untouched, outside the log or for another type.
+/// Beat i (counted from 0) of a heart-beat log; false, outputs untouched, outside the log, for another type or for
+/// a time that is not finite.
 template <typename Object> bool GetPulseMinMax(Object* object, long i, DATE& earliest, DATE& latest)
 {
     platform::com::Variant minimum;
     platform::com::Variant maximum;
     if (!pulselog::entry(object, i, "_pulse_min", "_pulse_max", minimum, maximum) || minimum.type() != VT_DATE ||
-        maximum.type() != VT_DATE) {
+        maximum.type() != VT_DATE || !std::isfinite(minimum.get().date) || !std::isfinite(maximum.get().date)) {
         return false;
     }
     earliest = minimum.get().date;

@@ -17,6 +17,7 @@
 #include "platform/registry/Key.h"
 
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -789,7 +790,7 @@ bool CTalvoData::SetPulse(std::uint16_t pulse)
 
 long CTalvoData::GetPulseCount() const
 {
-    return IsValid() ? GetPulseSampleCount(m_spDocument.get()) : 0;
+    return IsValid() ? pulselog::count(m_spDocument.get(), "_pulse_s") : 0;
 }
 
 bool CTalvoData::GetPulseSample(long index, DATE& time, long& pulse) const
@@ -797,7 +798,7 @@ bool CTalvoData::GetPulseSample(long index, DATE& time, long& pulse) const
     Variant value;
     Variant when;
     if (!IsValid() || !pulselog::entry(m_spDocument.get(), index, "_pulse_s", "_pulse_t", value, when) ||
-        value.type() != VT_I2 || when.type() != VT_DATE) {
+        value.type() != VT_I2 || when.type() != VT_DATE || !std::isfinite(when.get().date)) {
         return false;
     }
     time = when.get().date;
@@ -810,14 +811,15 @@ bool CTalvoData::AddPulseSample(DATE time, std::int16_t pulse)
     if (!IsValid()) {
         return false;
     }
-    if (const long count = GetPulseCount(); count > 0) {
-        DATE lastTime = 0;
-        long lastPulse = 0;
-        if (GetPulseSample(count - 1, lastTime, lastPulse) && lastPulse == pulse) {
-            return true;
-        }
-    }
     ITalvoDocument* document = m_spDocument.get();
+    long first = 0;
+    long last = 0;
+    DATE lastTime = 0;
+    long lastPulse = 0;
+    if (pulselog::bounds(document, first, last) && GetPulseSample(last - first, lastTime, lastPulse) &&
+        lastPulse == pulse) {
+        return true;
+    }
     long index = 0;
     return pulselog::nextIndex(document, index) &&
            pulselog::write(document, pulselog::key("_pulse_s", index), pulselog::int16Value(pulse)) &&

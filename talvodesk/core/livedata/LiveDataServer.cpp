@@ -99,14 +99,33 @@ void LiveDataServer::registerClient(const std::string& address, LONG mode)
         return;
     }
     if (m_clients.size() >= kMaxClients) {
-        (void)platform::reportFailure(platform::Error{E_ACCESSDENIED, "live data: " + std::to_string(kMaxClients) +
-                                                                          " clients already, refused " + address});
+        // A client that has gone is noticed by a send, and an idle program sends nothing: look before refusing.
+        std::erase_if(m_clients,
+                      [](const auto& entry) { return platform::ipc::DatagramSocket::nothingReceivesAt(entry.first); });
+    }
+    if (m_clients.size() >= kMaxClients) {
+        refuseOnce(address);
         return;
     }
     auto socket = platform::ipc::DatagramSocket::connect(address);
     if (socket) {
+        m_refused.erase(address);
         m_clients.emplace(address, Client{mode, std::move(*socket), {}});
     }
+}
+
+void LiveDataServer::refuseOnce(const std::string& address)
+{
+    // A refused client asks again and again: one line each, and a flood of new addresses is remembered only so far.
+    if (!m_refused.insert(address).second) {
+        return;
+    }
+    if (m_refused.size() > kRefusalsRemembered) {
+        m_refused.clear();
+        m_refused.insert(address);
+    }
+    (void)platform::reportFailure(platform::Error{E_ACCESSDENIED, "live data: " + std::to_string(kMaxClients) +
+                                                                      " clients already, refused " + address});
 }
 
 std::vector<std::pair<std::string, LONG>> LiveDataServer::clients() const

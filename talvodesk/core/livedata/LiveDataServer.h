@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,8 +33,11 @@ public:
     static constexpr LONG kEveryPointMode = 3;
     /// Messages a client's queue holds beyond its socket: ten seconds of points with their trigger readings.
     static constexpr std::size_t kClientQueueLimit = 4096;
-    /// Registrations beyond this many clients are refused (and logged): each client holds a descriptor.
+    /// Registrations beyond this many clients are refused (and logged once per client): each client holds a
+    /// descriptor. Clients that have gone are dropped first, even while nothing is posted.
     static constexpr std::size_t kMaxClients = 32;
+    /// Addresses whose refusal was logged; beyond this many the memory starts again.
+    static constexpr std::size_t kRefusalsRemembered = 1024;
 
     /// The program's socket: kLiveDataSocketName in the user's runtime folder.
     static platform::Result<std::filesystem::path> defaultSocketPath();
@@ -76,6 +80,8 @@ private:
                    std::unique_ptr<platform::ipc::SocketSet> watched);
 
     void processRegistrations();
+    /// Logs the refusal of `address` unless it was logged already.
+    void refuseOnce(const std::string& address);
     /// Queues the datagrams for every client whose mode wants them and sends what each socket takes.
     void post(const std::vector<LiveDataDatagram>& datagrams, bool everyPointOnly);
     /// Sends from the client's queue until its socket is full; the next client, or end() when this one is gone.
@@ -85,6 +91,7 @@ private:
     std::unique_ptr<platform::ipc::DatagramSocket> m_socket;
     std::unique_ptr<platform::ipc::SocketSet> m_watched;
     Clients m_clients;
+    std::set<std::string> m_refused;
     bool m_stateTwoSent = false;
 };
 

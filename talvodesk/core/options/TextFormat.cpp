@@ -11,6 +11,8 @@
 #include "platform/time/OleDate.h"
 
 #include <cmath>
+#include <optional>
+#include <string>
 
 namespace talvodesk {
 
@@ -53,7 +55,9 @@ void AppendFormattedInt(std::u16string& text, int value, bool notAvailable, std:
 void AppendFormattedFloat(std::u16string& text, float value, std::u16string_view format,
                           std::optional<std::u16string_view> wrapper)
 {
-    const auto formatted = platform::text::formatRealWith(utf16ToUtf8(format), double{value});
+    // No page or printout shows "inf" or "nan": a value that overflowed on its way here is not available.
+    const auto formatted = std::isfinite(value) ? platform::text::formatRealWith(utf16ToUtf8(format), double{value})
+                                                : std::optional<std::string>(utf16ToUtf8(kNotAvailable));
     if (!formatted) {
         return;
     }
@@ -65,6 +69,18 @@ void AppendFormattedFloat(std::u16string& text, float value, std::u16string_view
     if (const auto wrapped = platform::text::formatTextWith(utf16ToUtf8(*wrapper), *formatted)) {
         text += utf8ToUtf16(*wrapped).substr(0, 255);
     }
+}
+
+std::u16string ShownText(std::u16string_view text, std::size_t length)
+{
+    if (text.size() <= length) {
+        return std::u16string(text);
+    }
+    std::size_t kept = length > 0 ? length - 1 : 0;
+    if (kept > 0 && text[kept - 1] >= 0xD800 && text[kept - 1] <= 0xDBFF) {
+        --kept; // a high surrogate whose partner is cut off
+    }
+    return std::u16string(text.substr(0, kept)) + u"\u2026";
 }
 
 void FormatDate(std::u16string& text, DATE date, LCID userInterfaceLocale)

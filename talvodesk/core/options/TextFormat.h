@@ -2,6 +2,7 @@
 
 #include "platform/com/Types.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,13 @@ void AppendFormattedFloat(std::u16string& text, float value, std::u16string_view
 std::u16string FormatDuration(double days, bool shortForm);
 std::u16string FormatInt(int value, std::u16string_view format);
 std::u16string FormatFloat(float value, std::u16string_view format);
+/// Names (shooter, event) and longer texts (comments) as pages and windows lay them out; the file keeps them whole.
+constexpr std::size_t kShownNameLength = 128;
+constexpr std::size_t kShownTextLength = 4096;
+/// `text` cut to at most `length` UTF-16 units: a longer one keeps `length - 1` of them (never half a surrogate
+/// pair) and ends in an ellipsis. Laying a 100 KB name out takes minutes; nobody reads past the first line.
+std::u16string ShownText(std::u16string_view text, std::size_t length);
+
 /// Appends the date and time as the user-interface locale writes them; exactly 0.0 (no date) and a date outside
 /// the calendar append "n/a".
 void FormatDate(std::u16string& text, DATE date, LCID userInterfaceLocale);

@@ -9,6 +9,9 @@
 #include "platform/text/Number.h"
 #include "platform/text/Printf.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace talvodesk {
 
 using platform::gfx::Rect;
@@ -88,7 +91,10 @@ PrintTargetLayout LayOutPrintTarget(const PrinterPage& page, float formWidth, fl
     // An event without a distance of its own cannot be scaled by it: its face is printed at true size.
     const double ratio = eventDistance > 0 ? static_cast<double>(distance) / eventDistance : 1.0;
     const auto pixels = [](LONG dpi, double millimetres) {
-        return static_cast<LONG>(dpi * millimetres / kMillimetresPerInch);
+        // A hostile face may be wider than any page or no number at all: it is held where its rectangle's sums fit.
+        constexpr double kMost = (1 << 30) - 1;
+        const double dots = dpi * millimetres / kMillimetresPerInch;
+        return std::isnan(dots) ? 0 : static_cast<LONG>(std::clamp(dots, -kMost, kMost));
     };
     PrintTargetLayout layout;
     layout.target =

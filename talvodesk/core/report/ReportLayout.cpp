@@ -2,6 +2,7 @@
 
 #include "talvodesk/core/analysis/SeriesRules.h"
 #include "talvodesk/core/document/EventCodes.h"
+#include "talvodesk/core/options/TextFormat.h"
 
 #include "interfaces/talvodata/IShot.h"
 #include "interfaces/talvodata/ITargetParams.h"
@@ -134,6 +135,8 @@ ReportBuilder::ReportBuilder(platform::gfx::DrawContext& printer, const PrinterP
     : m_printer(printer), m_pageRect(ReportPageRect(page, margins)), m_fonts(fonts), m_header(std::move(header)),
       m_printout(printout), m_units(ReportUnitsFor(page.dpi))
 {
+    m_header.shooter = ShownText(m_header.shooter, kShownNameLength);
+    m_header.event = ShownText(m_header.event, kShownNameLength);
 }
 
 void ReportBuilder::begin(std::u16string_view extra)
@@ -163,7 +166,7 @@ CPrintoutTextCell& ReportBuilder::addText(const Font& font, std::u16string text,
 {
     auto& cell = page().add<CPrintoutTextCell>();
     cell.font = font;
-    cell.text = std::move(text);
+    cell.text = text.size() > kShownTextLength ? ShownText(text, kShownTextLength) : std::move(text);
     cell.format = format;
     const Size size = cell.Measure(m_printer, widthLimit);
     cell.rect = {at.x, at.y, at.x + size.cx, at.y + size.cy};

@@ -133,7 +133,8 @@ void CoordinationGraph::RecalculatePart(int part, float t)
     LONG last = -1;
     if (m_counts[part] > 0 && SUCCEEDED(shots->Range(-t, kAfterShot, ranges.put())) && ranges &&
         SUCCEEDED(ranges->get_Count(&count)) && count != 0 && SUCCEEDED(ranges->get_Item(1, timeScale.put())) &&
-        timeScale && SUCCEEDED(ranges->get_RequestedFirst(&first)) && SUCCEEDED(ranges->get_RequestedLast(&last))) {
+        timeScale && SUCCEEDED(ranges->get_RequestedFirst(&first)) && SUCCEEDED(ranges->get_RequestedLast(&last)) &&
+        HasCurves(*ranges, first)) {
         std::int32_t series = final;
         for (LONG i = 0; i >= first; --i) {
             float v = 0;

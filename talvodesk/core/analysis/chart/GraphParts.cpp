@@ -5,6 +5,7 @@
 #include "talvodesk/core/options/Options.h"
 
 #include "interfaces/talvodata/IEventParams.h"
+#include "interfaces/talvodata/IRangeCollection.h"
 #include "interfaces/talvodata/IShotCollection.h"
 #include "interfaces/talvodata/ITargetElement.h"
 #include "interfaces/talvodata/ITargetParams.h"
@@ -65,6 +66,12 @@ float AreaRadius(IEventParams* event, long target, long area)
         return 0;
     }
     return width / 2;
+}
+
+bool HasCurves(IRangeCollection& ranges, LONG first)
+{
+    float value = 0;
+    return ranges.get_SpeedPoint(first, &value) != E_OUTOFMEMORY; // The curves are built together, or none.
 }
 
 bool MatchShotsOf(CTalvoData& document, bool model, platform::com::ComPtr<IShotCollection>& shots)

@@ -5,6 +5,7 @@
 #include <string>
 
 struct IEventParams;
+struct IRangeCollection;
 struct IShotCollection;
 
 namespace talvodesk {
@@ -34,6 +35,10 @@ void AddTimeTicks(CChartImpl& chart, float t, double level = 0);
 
 /// Half the width of area `area` of target `target`: the radius the biathlon targets are marked with; 0 when unknown.
 float AreaRadius(IEventParams* event, long target, long area);
+
+/// Whether `ranges` can give its curves from index `first` on. The window of a hostile sample rate spans billions
+/// of samples, more than a curve is built for: walking them only to fail each one would hang the view.
+bool HasCurves(IRangeCollection& ranges, LONG first);
 
 /// The match shots of the practice, or of the model: the legends of both count match shots. False when there are
 /// none to read.

@@ -79,7 +79,10 @@ float AddTraceSpeed(IRange& range, CChartImpl& chart, std::int32_t id)
         }
         const std::int64_t dx = std::int64_t{x} - px;
         const std::int64_t dy = std::int64_t{y} - py;
-        const float d = std::sqrt(static_cast<float>(dx * dx + dy * dy));
+        // The squares are summed in double: across the whole plane they pass 64 bits, and below 2^53 they are exact.
+        const double squared =
+            static_cast<double>(dx) * static_cast<double>(dx) + static_cast<double>(dy) * static_cast<double>(dy);
+        const float d = std::sqrt(static_cast<float>(squared));
         const float v = static_cast<float>(rate) * d / static_cast<float>(step * 100);
         if (j <= 0) {
             highest = std::max(highest, v);
@@ -164,7 +167,7 @@ void SpeedGraph::RecalculatePart(int part, float window)
     if (m_counts[part] > 0 && SUCCEEDED(shots->Range(-window, kAfterShot, ranges.put())) && ranges &&
         SUCCEEDED(ranges->get_Count(&rangeCount)) && rangeCount != 0 &&
         SUCCEEDED(ranges->get_Item(1, timeScale.put())) && timeScale && SUCCEEDED(ranges->get_RequestedFirst(&first)) &&
-        SUCCEEDED(ranges->get_RequestedLast(&last))) {
+        SUCCEEDED(ranges->get_RequestedLast(&last)) && HasCurves(*ranges, first)) {
         for (LONG j = last; j >= first; --j) {
             float v = 0;
             float seconds = 0;

@@ -45,12 +45,13 @@ constexpr double kSecondsPerDay = 86400;
 void AddElapsedLabels(CChartImpl& chart, double start, double end, double unitsPerDay, double level)
 {
     const double span = end - start;
-    const auto units = static_cast<long long>(std::nearbyint(span * unitsPerDay)); // ties to even
-    const long long step = std::max(units / 5, 1LL);
-    // The bounds compare in whole units: a span that is a whole number of them only in days (20 s as
-    // 2.3148148148148148e-4 plus a rounding) gets no extra label just before the last.
-    for (long long x = step; x < units - step; x += step) {
-        const double at = static_cast<double>(x) / unitsPerDay;
+    // Counted in whole units, so a span that is a whole number of them only in days (20 s as
+    // 2.3148148148148148e-4 plus a rounding) gets no extra label just before the last; in double, as the shot times
+    // of a hostile practice may lie 1e300 days apart, where no integer holds the units.
+    const double units = std::nearbyint(span * unitsPerDay); // ties to even
+    const double step = std::max(std::trunc(units / 5), 1.0);
+    for (double x = step; std::isfinite(units) && x < units - step; x += step) {
+        const double at = x / unitsPerDay;
         chart.AddLabel(start + at, level, FormatDuration(at, /*shortForm=*/true), true);
     }
     chart.AddLabel(start + kEdge, level, u"00:00", true);

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <map>
 #include <optional>
 #include <random>
@@ -209,6 +210,29 @@ TEST(InfoSummaryTest, SumsUpHitsMissesIntervalsAndGroups)
         for (const auto& [name, values] : times) {
             EXPECT_NEAR(values.first, values.second, 1e-9) << name;
         }
+    }
+}
+
+TEST(InfoSummaryTest, WholePointsOfHugeResultsSaturateInsteadOfOverflowing)
+{
+    struct Case {
+        const char* name;
+        std::vector<float> results;
+        std::int32_t whole;
+    };
+    const Case cases[] = {
+        {"sound", {10.9F, 9.5F}, 19},
+        {"two of 2.1e9", {2.1e9F, 2.1e9F}, std::numeric_limits<std::int32_t>::max()},
+        {"one beyond a 32-bit integer", {3e9F}, std::numeric_limits<std::int32_t>::max()},
+        {"one far below", {-3e38F}, std::numeric_limits<std::int32_t>::min()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<SummaryShot> shots;
+        for (std::size_t k = 0; k < c.results.size(); ++k) {
+            shots.push_back(hit(10.0 * static_cast<double>(k), c.results[k], 0, 0, 0, 0, 0, 0, 100));
+        }
+        EXPECT_EQ(ComputeSideSummary(shots, {}, {}).integerResult, c.whole);
     }
 }
 

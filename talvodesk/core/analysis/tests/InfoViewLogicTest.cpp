@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <set>
 #include <vector>
 
 using namespace talvodesk;
@@ -172,6 +174,55 @@ TEST_F(InfoViewLogicTest, SummarizesTheMatchShotsBesideTheModelsShownShots)
     EXPECT_EQ(3, logic.summary().sides[0].hitCount);
     EXPECT_EQ(2, logic.summary().sides[1].shotCount);
     EXPECT_EQ("4<font color=red> (2)</font>", html(u"idShotCount"));
+}
+
+TEST_F(InfoViewLogicTest, APhaseOutsideASamplePeriodLeavesNoInfinityOnThePage)
+{
+    /// The id of every element the page sets.
+    struct Recorder final : PageElements::Observer {
+        void elementChanged(const std::u16string& id, const PageElements::Element&) override { ids.insert(id); }
+        std::set<std::u16string> ids;
+    };
+    Recorder recorder;
+    logic.page().setObserver(&recorder);
+    const double cases[] = {1e30, -1e30, 1.5, std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN()};
+    for (const double phase : cases) {
+        SCOPED_TRACE(phase);
+        // The aim moves, so the phase carries the breach along the trace; the second shot's phase is sound.
+        auto document = talvodata::CTalvoDocument::create().value();
+        ComPtr<IAimingCollection> aimings;
+        ASSERT_EQ(S_OK, document->put_Event(talvodata::testsupport::shippedEvent("AR10").get()));
+        ASSERT_EQ(S_OK, document->get_Aimings(aimings.put()));
+        for (int k = 0; k < 2; ++k) {
+            ComPtr<IAiming> aiming =
+                talvodata::testsupport::AimingBuilder("AR10").samples(300, 3, -2).shot().conclude().build();
+            ComPtr<IAimingAttr> attributes;
+            ASSERT_EQ(S_OK, aiming->get_Attr(attributes.put()));
+            ASSERT_EQ(S_OK, attributes->put_Match(VARIANT_TRUE));
+            ASSERT_EQ(S_OK, attributes->put_EnterTime(kStart + k * 10 * kSecond));
+            ComPtr<IShot> shot;
+            ASSERT_EQ(S_OK, aiming->get_Shot(1, shot.put()));
+            ASSERT_EQ(S_OK, shot->put_ShotTime(kStart + (k * 10 + 5) * kSecond));
+            ASSERT_EQ(S_OK, shot->put_Value(Bstr("_microphone_phase").get(),
+                                            platform::com::Variant::fromDouble(k == 0 ? phase : 0.5).get()));
+            ASSERT_EQ(S_OK, aimings->Add(aiming.get()));
+        }
+        const Bstr name((folder() / "phase.talvo").string());
+        ASSERT_EQ(S_OK, document->put_FileName(name.get()));
+        ASSERT_EQ(S_OK, document->Save());
+        ASSERT_TRUE(data.Open(name.get()));
+        ASSERT_FALSE(recorder.ids.empty());
+        for (const std::u16string& id : recorder.ids) {
+            const std::string text = html(id);
+            EXPECT_EQ(text.find("inf"), std::string::npos) << platform::com::utf16ToUtf8(id) << ": " << text;
+            EXPECT_EQ(text.find("nan"), std::string::npos) << platform::com::utf16ToUtf8(id) << ": " << text;
+        }
+        const SideSummary& summary = logic.summary().sides[0];
+        EXPECT_TRUE(std::isfinite(summary.groupSize) && std::isfinite(summary.accuracy) &&
+                    std::isfinite(summary.centreX) && std::isfinite(summary.centreY));
+    }
+    logic.page().setObserver(nullptr);
 }
 
 TEST_F(InfoViewLogicTest, BiathlonAndUnorderedPracticesLayTheirPageOut)

@@ -464,5 +464,46 @@ TEST_F(LiveDataServerTest, ARegistrationBeyondTheClientLimitIsRefusedAndLogged)
     EXPECT_EQ(3, m_server->clients().front().second);
 }
 
+TEST_F(LiveDataServerTest, ClientsThatVanishWhileIdleMakeRoomAndARefusalIsLoggedOncePerClient)
+{
+    failuresLogged().clear();
+    platform::setFailureLogger([](const platform::Error& error) { failuresLogged().push_back(error.detail); });
+    // A burst of registrations, then every one of those programs ends; no practice runs, nothing is posted.
+    std::vector<std::unique_ptr<TestClient>> vanished;
+    for (std::size_t i = 0; i < LiveDataServer::kMaxClients; ++i) {
+        vanished.push_back(client("v" + std::to_string(100 + i), 1));
+    }
+    ASSERT_EQ(LiveDataServer::kMaxClients, m_server->clients().size());
+    for (std::size_t i = 0; i < vanished.size(); ++i) {
+        vanished[i]->close();
+        if (i % 2 == 0) {
+            std::filesystem::remove(m_folder / ("v" + std::to_string(100 + i)));
+        }
+    }
+    const auto newcomer = client("new", 1);
+    EXPECT_EQ((std::vector<std::pair<std::string, LONG>>{{newcomer->address(), 1}}), m_server->clients());
+    m_server->PostHeartBeat();
+    EXPECT_EQ(std::vector<Bytes>{wire("TALVO:HEARTBEAT", 0, 0)}, newcomer->drainBytes());
+    EXPECT_TRUE(failuresLogged().empty());
+
+    // With the table full of clients that live, a newcomer that keeps asking is refused, and logged once.
+    std::vector<std::unique_ptr<TestClient>> alive;
+    for (std::size_t i = 1; i < LiveDataServer::kMaxClients; ++i) {
+        alive.push_back(client("a" + std::to_string(100 + i), 1));
+    }
+    const auto refused = std::make_unique<TestClient>(m_folder / "refused");
+    const auto other = std::make_unique<TestClient>(m_folder / "other");
+    for (int k = 0; k < 50; ++k) {
+        refused->registerAt(m_folder / "livedata", 1);
+        other->registerAt(m_folder / "livedata", 1);
+        m_server->serve();
+    }
+    platform::setFailureLogger(nullptr);
+    EXPECT_EQ(LiveDataServer::kMaxClients, m_server->clients().size());
+    ASSERT_EQ(2U, failuresLogged().size());
+    EXPECT_NE(std::string::npos, failuresLogged()[0].find(refused->address()));
+    EXPECT_NE(std::string::npos, failuresLogged()[1].find(other->address()));
+}
+
 } // namespace
 } // namespace talvodesk

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <limits>
 
 using namespace talvodesk;
 using platform::com::Bstr;
@@ -45,6 +46,29 @@ TEST(TextFormatTest, DurationsAreRoundedBeforeTheyAreSplit)
     EXPECT_EQ(u"00:00", text);
 }
 
+TEST(TextFormatTest, ShownTextsAreCutWithAnEllipsisNeverInsideACharacter)
+{
+    struct Case {
+        std::u16string text;
+        std::size_t length;
+        std::u16string shown;
+    };
+    const Case cases[] = {
+        {u"", 4, u""},
+        {u"Ann", 4, u"Ann"},
+        {u"Anne", 4, u"Anne"},
+        {u"Annette", 4, u"Ann\u2026"},
+        {u"A\U0001F3AFxy", 4, u"A\U0001F3AF\u2026"}, // the pair fits whole
+        {u"A\U0001F3AF", 3, u"A\U0001F3AF"},
+        {u"An\U0001F3AFx", 4, u"An\u2026"}, // its second half would be cut off
+        {std::u16string(100000, u'n'), kShownNameLength, std::u16string(kShownNameLength - 1, u'n') + u"\u2026"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.size());
+        EXPECT_EQ(ShownText(c.text, c.length), c.shown);
+    }
+}
+
 TEST(TextFormatTest, NumbersUseAPointWhateverTheLocaleAndRefuseForeignFormats)
 {
     // A program on Qt runs with the user's numeric locale; the texts must not follow it.
@@ -66,6 +90,8 @@ TEST(TextFormatTest, NumbersUseAPointWhateverTheLocaleAndRefuseForeignFormats)
         {1.0F, u"%*f", std::nullopt, u""},
         {1.0F, u"%.1f", u"%s %n", u""},
         {2.0F, u"100%% %g", std::nullopt, u"100% 2"},
+        {std::numeric_limits<float>::infinity(), u"%-3.1f mm", std::nullopt, u"n/a"},
+        {-std::numeric_limits<float>::quiet_NaN(), u"%.2f", u"[%s]", u"[n/a]"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(narrow(c.format));

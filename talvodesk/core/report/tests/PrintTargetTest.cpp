@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -88,6 +89,31 @@ TEST(PrintTargetTest, TheFaceShrinksByTheDistanceRatioAndCentresOnThePrintablePa
     const PrintTargetLayout layout = LayOutPrintTarget(uneven, 154.4F, 154.4F, 50, 10, kPrintTargetModels[1], false);
     EXPECT_EQ((Rect{2076, 2844, 2805, 3573}), layout.target);
     EXPECT_EQ((Rect{0, 0, 4760, 6616}), layout.clip);
+}
+
+TEST(PrintTargetTest, AFaceOfNoPrintableSizeStaysARectangleOnThePage)
+{
+    const PrinterPage a4{4960, 7016, 100, 100, {600, 600}};
+    constexpr LONG kMost = (1 << 30) - 1;
+    struct Case {
+        const char* name;
+        float form;
+        float eventDistance;
+        LONG side; // dots
+    };
+    const Case cases[] = {
+        {"a kilometre of kilometres", 1e30F, 50, kMost},
+        {"a sound face from almost no distance", 154.4F, 1e-30F, kMost},
+        {"a face of minus infinity", -3e38F, 50, -kMost},
+        {"a face not a number", std::numeric_limits<float>::quiet_NaN(), 50, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PrintTargetLayout layout =
+            LayOutPrintTarget(a4, c.form, c.form, c.eventDistance, 50, kPrintTargetModels[1], /*clip=*/false);
+        EXPECT_EQ(layout.target.right - layout.target.left, c.side);
+        EXPECT_EQ(layout.target.left + c.side / 2, 2380);
+    }
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "talvodesk/core/report/ReportLayout.h"
 
+#include "talvodesk/core/options/TextFormat.h"
+
 #include "talvodesk/core/testing/ReportBuilderFixture.h"
 
 #include "platform/gfx/MulDiv.h"
@@ -82,6 +84,22 @@ TEST(ReportLayoutTest, UnitsAndFontsFollowThePrintersResolution)
 }
 
 using ReportBuilderTest = testsupport::ReportBuilderFixture;
+
+TEST(ReportBuilderLongTextTest, ANameOrCommentOfAHundredKilobytesIsPrintedCutWithAnEllipsis)
+{
+    platform::gfx::testing::FixedMeasure measure;
+    platform::gfx::PictureRecorder printer{{600, 600}, &measure};
+    const ReportFonts fonts = MakeReportFonts(u"Arial", 600);
+    Printout printout;
+    const std::u16string huge(100000, u'n');
+    ReportBuilder builder{printer, testsupport::kA4, PageMargins{}, fonts, {huge, u"n/a", huge}, printout};
+    builder.begin();
+    const std::u16string& shooter = textCell(printout[0], 2).text;
+    EXPECT_EQ(shooter, huge.substr(0, kShownNameLength - 1) + u"\u2026");
+    const CPrintoutTextCell& comment = builder.addText(fonts.normal, huge, {0, 0}, 1000);
+    EXPECT_EQ(comment.text.size(), kShownTextLength);
+    EXPECT_EQ(comment.text.back(), u'\u2026');
+}
 
 TEST_F(ReportBuilderTest, EveryPageHasItsHeaderAndAFullPageStartsTheNextNumberedFromTwo)
 {

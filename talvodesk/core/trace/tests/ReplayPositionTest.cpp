@@ -1,7 +1,12 @@
 #include "talvodesk/core/trace/ReplayPosition.h"
 
+#include "talvodesk/core/document/PulseLog.h"
+
+#include "talvodata/tests/support/AimingBuilder.h"
+
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 namespace talvodesk {
@@ -62,6 +67,46 @@ TEST(ReplayPositionTest, TheBeatPhaseIsZeroFromABeatsStartToItsBeat)
         EXPECT_EQ(c.phase, BeatPhaseAt(beats, kShot, c.seconds));
     }
     EXPECT_EQ(1, BeatPhaseAt({}, kShot, 0.0));
+}
+
+TEST(ReplayPositionTest, HeartBeatsAreReadAsFarAsTheLogHoldsThem)
+{
+    using platform::com::Variant;
+    constexpr LONG kMin = std::numeric_limits<LONG>::min();
+    constexpr LONG kMax = std::numeric_limits<LONG>::max();
+    struct Case {
+        const char* name;
+        LONG first;
+        LONG last;
+        std::size_t beats;
+        long appendedAt; // the index the next beat goes to
+    };
+    // Three beats are held at 0, 1 and 2.
+    const Case cases[] = {
+        {"sound", 0, 2, 3, 3},
+        {"one of them", 1, 1, 1, 2},
+        {"last before first", 2, 0, 0, 1},
+        {"last index of the largest", 0, kMax, 3, 0},
+        {"first index of the smallest", kMin, 2, 0, 3},
+        {"both at their ends", kMin, kMax, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform::com::ComPtr<IAimingAttr> attributes;
+        ASSERT_EQ(S_OK, talvodata::testsupport::AimingBuilder().build()->get_Attr(attributes.put()));
+        for (long i = 0; i < 3; ++i) {
+            ASSERT_TRUE(AppendHeartBeat(attributes.get(), 45000.0 + i, 45000.5 + i));
+        }
+        ASSERT_TRUE(pulselog::write(attributes.get(), platform::com::Bstr("_pulse_fi"), Variant::fromInt32(c.first)));
+        ASSERT_TRUE(pulselog::write(attributes.get(), platform::com::Bstr("_pulse_li"), Variant::fromInt32(c.last)));
+        ASSERT_EQ(GetPulseSampleCount(attributes.get()), static_cast<long>(c.beats));
+        EXPECT_EQ(ReadHeartBeats(attributes.get()).size(), c.beats);
+
+        ASSERT_TRUE(AppendHeartBeat(attributes.get(), 46000.0, 46000.5));
+        Variant last;
+        ASSERT_TRUE(pulselog::read(attributes.get(), "_pulse_li", last));
+        EXPECT_EQ(last.get().lVal, c.appendedAt);
+    }
 }
 
 } // namespace

@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <map>
 
 namespace talvodesk {
@@ -190,6 +191,25 @@ TEST_F(TimeGraphsTest, TheModelsPartIsItsMatchShotsAndBiathlonStaysEmpty)
     shift.chart().Draw(dc, {0, 0, 400, 300}, {5, 5, 5, 5}, /*legend=*/true, /*print=*/false);
 }
 
+TEST_F(TimeGraphsTest, ASpeedAcrossTheWholePlaneIsMeasuredWithoutOverflow)
+{
+    // A jump from one edge of the plane to the other: squares of nearly 2^32 hundredths pass 64 bits.
+    constexpr LONG kEdge = 2'147'000'000;
+    HeldShot held{0, 0, 12, 0};
+    held.path = [](int k) { return std::pair<LONG, LONG>(k <= -6 ? -kEdge : kEdge, 0); };
+    open("AR10", {held});
+    data.SetCurrentShot(shot(1).get());
+    SpeedGraph graph(services);
+    ASSERT_TRUE(graph.Recalculate(SpeedGraph::kAllParts));
+    const auto& points = graph.currentShot().FindSeries(SpeedGraph::kCurrentShot)->points;
+    // 42,940,000 mm in 40 ms.
+    double fastest = 0;
+    for (const ChartPoint& p : points) {
+        fastest = std::max(fastest, p.y);
+    }
+    EXPECT_NEAR(fastest, 1.0735e9, 1e3);
+}
+
 TEST_F(TimeGraphsTest, CurrentShotSpeedUsesPartnersInsideTheRangeOnly)
 {
     // 200 Hz: partners lie 8 samples (40 ms) away, ahead for the first 9 samples of the range, behind after.
@@ -296,6 +316,57 @@ TEST(ElapsedLabelsTest, StepInWholeMinutesOrSecondsAndEndWithTheSpan)
             EXPECT_EQ(labels[i].second, c.labels[i].second);
             EXPECT_EQ(chart.labels()[i].y, 6.3);
         }
+    }
+}
+
+TEST_F(TimeGraphsTest, ShotsAnAgeApartGetTheirEdgeLabelsAndAFewBetween)
+{
+    for (const double minutes : {1e300, 1e18}) {
+        SCOPED_TRACE(minutes);
+        open("AR10", {{20, 0}, {360, 0}});
+        timeShots({0, minutes});
+        TimeIntervalsGraph graph(services);
+        graph.Recalculate();
+        std::size_t elapsed = 0;
+        for (const ChartLabel& label : graph.chart().labels()) {
+            elapsed += label.text.find(u':') != std::u16string::npos ? 1 : 0; // "00:00" to the span
+        }
+        EXPECT_GE(elapsed, 2U);
+        EXPECT_LE(elapsed, 6U);
+    }
+}
+
+TEST_F(TimeGraphsTest, ThePulseCurveRunsOverTheReadingsTheLogHolds)
+{
+    using platform::com::Variant;
+    constexpr LONG kMin = std::numeric_limits<LONG>::min();
+    constexpr LONG kMax = std::numeric_limits<LONG>::max();
+    struct Case {
+        const char* name;
+        LONG first;
+        LONG last;
+        long readings;
+    };
+    // Two readings are held at 0 and 1; a hostile log claims up to 2^32 of them.
+    const Case cases[] = {{"sound", 0, 1, 2},
+                          {"last index of the largest", 0, kMax, 2},
+                          {"first index of the smallest", kMin, 1, 0},
+                          {"both at their ends", kMin, kMax, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open("AR10", {{20, 0}, {360, 0}});
+        timeShots({0, 1});
+        ASSERT_TRUE(data.AddPulseSample(kMorning, 62));
+        ASSERT_TRUE(data.AddPulseSample(kMorning + kMinute / 2, 88));
+        ASSERT_EQ(S_OK, data.document()->put_Value(platform::com::Bstr("_pulse_fi").get(),
+                                                   Variant::fromInt32(c.first).get()));
+        ASSERT_EQ(S_OK,
+                  data.document()->put_Value(platform::com::Bstr("_pulse_li").get(), Variant::fromInt32(c.last).get()));
+        ASSERT_EQ(data.GetPulseCount(), c.readings);
+        TimeIntervalsGraph graph(services);
+        graph.Recalculate();
+        const ChartSeriesInfo* pulse = graph.chart().FindSeries(TimeIntervalsGraph::kPulse);
+        EXPECT_EQ(pulse ? pulse->points.size() : 0U, c.readings == 0 ? 0U : 4U);
     }
 }
 
