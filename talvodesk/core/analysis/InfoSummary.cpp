@@ -198,8 +198,6 @@ void averageHits(const HitSums& sums, SideSummary& s)
         widestX = std::fabs(leftmost->x - rightmost->x);
         widestY = std::fabs(lowest->y - highest->y);
     }
-    s.integerResult = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        wholePoints, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
     if (s.hitCount > 0) {
         const double hits = s.hitCount;
         s.centreX = static_cast<float>(sums.centreX / hits);

@@ -93,7 +93,7 @@ TEST(PrintTargetTest, TheFaceShrinksByTheDistanceRatioAndCentresOnThePrintablePa
 
 TEST(PrintTargetTest, AFaceOfNoPrintableSizeStaysARectangleOnThePage)
 {
-    const PrinterPage a4{4960, 7016, 100, 100, {600, 600}};
+    const PrinterPage a4{4960, 7016, 100, 100, 100, 100, {600, 600}};
     constexpr LONG kMost = (1 << 30) - 1;
     struct Case {
         const char* name;

@@ -201,7 +201,7 @@ TEST_F(TimeGraphsTest, ASpeedAcrossTheWholePlaneIsMeasuredWithoutOverflow)
     data.SetCurrentShot(shot(1).get());
     SpeedGraph graph(services);
     ASSERT_TRUE(graph.Recalculate(SpeedGraph::kAllParts));
-    const auto& points = graph.currentShot().FindSeries(SpeedGraph::kCurrentShot)->points;
+    const auto& points = FindSeries(graph.currentShot(), SpeedGraph::kCurrentShot)->points;
     // 42,940,000 mm in 40 ms.
     double fastest = 0;
     for (const ChartPoint& p : points) {
@@ -365,7 +365,7 @@ TEST_F(TimeGraphsTest, ThePulseCurveRunsOverTheReadingsTheLogHolds)
         ASSERT_EQ(data.GetPulseCount(), c.readings);
         TimeIntervalsGraph graph(services);
         graph.Recalculate();
-        const ChartSeriesInfo* pulse = graph.chart().FindSeries(TimeIntervalsGraph::kPulse);
+        const ChartSeriesInfo* pulse = FindSeries(graph.chart(), TimeIntervalsGraph::kPulse);
         EXPECT_EQ(pulse ? pulse->points.size() : 0U, c.readings == 0 ? 0U : 4U);
     }
 }

@@ -37,7 +37,7 @@ namespace {
 using namespace talvodesk;
 using platform::com::ComPtr;
 
-const PrinterPage kA4{4960, 7016, 100, 100, {600, 600}};
+const PrinterPage kA4{4960, 7016, 100, 100, 100, 100, {600, 600}};
 
 /// The report's graph pages from the charts in ReportChart order (probability's two last).
 void drawCharts(ReportBuilder& builder, const std::array<CChartImpl*, 6>& charts)
