@@ -244,7 +244,7 @@ TEST_F(TalvoDocumentTest, LoadFailuresLeaveTheDocumentInvalid)
     const auto good = Bytes().i32(10).bstr(u"Di").guid(CLSID_AimingCollection).i32(2).i32(0).bstr(u"AR10").i32(0);
     constexpr DATE kEnterTime = 40000.5;
     constexpr DATE kShotTime = 40000.625;
-    // A saved practice whose stored date `from` is patched to `to`.
+    // A saved practice whose stored date `from` is patched to `to` wherever it is stored (its summary too).
     const auto savePatched = [&](const std::filesystem::path& path, DATE from, double to) {
         auto practice = PracticeBuilder().matchShots(1, kEnterTime).build();
         ComPtr<IAimingCollection> aimings;
@@ -259,9 +259,11 @@ TEST_F(TalvoDocumentTest, LoadFailuresLeaveTheDocumentInvalid)
         auto bytes = testsupport::fileBytes(path);
         std::uint8_t pattern[8];
         std::memcpy(pattern, &from, 8);
-        const auto at = std::search(bytes.begin(), bytes.end(), std::begin(pattern), std::end(pattern));
+        auto at = std::search(bytes.begin(), bytes.end(), std::begin(pattern), std::end(pattern));
         ASSERT_NE(at, bytes.end());
-        std::memcpy(&*at, &to, 8);
+        for (; at != bytes.end(); at = std::search(at + 8, bytes.end(), std::begin(pattern), std::end(pattern))) {
+            std::memcpy(&*at, &to, 8);
+        }
         testsupport::writeFileBytes(path, bytes);
     };
     struct Case {
