@@ -47,6 +47,8 @@ struct FrameWorld {
         setenv("XDG_DATA_HOME", folder.path().c_str(), 1);
         talvowatch::testsupport::PracticeSpec spec;
         spec.matchShots = aimings;
+        // Held round the centre as a shooter's are, not strewn metres across the face.
+        spec.grouped = true;
         if (aimings > 0 && !talvowatch::testsupport::writePractice(practice, spec)) {
             bench::fail("the practice cannot be written");
         }

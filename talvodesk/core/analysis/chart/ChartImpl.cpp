@@ -77,8 +77,8 @@ CChartImpl::CChartImpl()
 
 ChartSeriesInfo* CChartImpl::find(std::int32_t id)
 {
-    const auto found = std::find_if(m_series.begin(), m_series.end(), [id](const auto& s) { return s.id == id; });
-    return found == m_series.end() ? nullptr : &*found;
+    const auto found = m_seriesIndex.find(id);
+    return found == m_seriesIndex.end() ? nullptr : &m_series[found->second];
 }
 
 bool CChartImpl::AddSeries(std::int32_t id, COLORREF color, std::int32_t width, bool printable)
@@ -88,6 +88,7 @@ bool CChartImpl::AddSeries(std::int32_t id, COLORREF color, std::int32_t width, 
     series.color = color;
     series.width = width;
     series.printable = printable;
+    m_seriesIndex.try_emplace(id, m_series.size());
     m_series.push_back(std::move(series));
     return true;
 }
@@ -146,6 +147,7 @@ void CChartImpl::AddBand(std::int32_t kind, double left, double bottom, double w
 void CChartImpl::ClearAll()
 {
     m_series.clear();
+    m_seriesIndex.clear();
     m_labels.clear();
     m_bands.clear();
 }

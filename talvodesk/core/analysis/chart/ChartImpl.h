@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform::gfx {
@@ -202,6 +203,8 @@ private:
 
     ChartFonts m_fonts;
     std::vector<ChartSeriesInfo> m_series;
+    /// Where the first series of each id is in m_series: graphs with a series per serie look them up per point.
+    std::unordered_map<std::int32_t, std::size_t> m_seriesIndex;
     std::vector<ChartLabel> m_labels;
     std::vector<ChartBand> m_bands;
 };

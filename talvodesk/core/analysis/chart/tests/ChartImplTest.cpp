@@ -185,6 +185,27 @@ TEST(ChartImplTest, LabelsAreClassifiedByExactEqualityAndTickedInPoints)
     }
 }
 
+TEST(ChartImplTest, PointsGoToTheFirstSeriesOfTheirIdAndClearingForgetsEveryId)
+{
+    CChartImpl chart;
+    EXPECT_TRUE(chart.AddSeries(7, kRed, 15, true));
+    EXPECT_TRUE(chart.AddSeries(3, kBlue, 15, true));
+    EXPECT_TRUE(chart.AddSeries(7, kBlue, 15, true));
+    EXPECT_TRUE(chart.AddPoint(7, 1, 2));
+    EXPECT_TRUE(chart.AddPoint(3, 4, 5));
+    EXPECT_FALSE(chart.AddPoint(9, 0, 0));
+    ASSERT_EQ(chart.series().size(), 3U);
+    EXPECT_EQ(chart.series()[0].points.size(), 1U);
+    EXPECT_EQ(chart.series()[1].points.size(), 1U);
+    EXPECT_TRUE(chart.series()[2].points.empty());
+
+    chart.ClearAll();
+    EXPECT_FALSE(chart.AddPoint(7, 1, 2));
+    EXPECT_TRUE(chart.AddSeries(3, kRed, 15, true));
+    EXPECT_TRUE(chart.AddPoint(3, 1, 2));
+    EXPECT_EQ(chart.series()[0].points.size(), 1U);
+}
+
 TEST(ChartImplTest, TwoPointSeriesAreBarsVerticallyAlwaysAndHorizontallyOnScreenOnly)
 {
     CChartImpl chart = centredChart();
