@@ -198,6 +198,24 @@ void removeInterruptedSaves(const std::filesystem::path& folder)
     }
 }
 
+void removeInterruptedSavesBelow(const std::filesystem::path& root)
+{
+    std::error_code error;
+    if (!std::filesystem::is_directory(root, error)) {
+        return;
+    }
+    removeInterruptedSaves(root);
+    for (std::filesystem::recursive_directory_iterator
+             entry(root, std::filesystem::directory_options::skip_permission_denied, error),
+         end;
+         !error && entry != end; entry.increment(error)) {
+        std::error_code gone; // an entry removed meanwhile ends nothing but itself
+        if (std::filesystem::is_directory(entry->symlink_status(gone))) {
+            removeInterruptedSaves(entry->path());
+        }
+    }
+}
+
 Status checkWritable(const std::filesystem::path& path, WriteMode mode)
 {
     if (path.empty() || !path.has_filename()) {

@@ -28,6 +28,9 @@ Status writeFileAtomically(const std::filesystem::path& path, std::span<const st
 /// writeFileAtomically's temporary pattern whose writing process has ended, so another program's save in progress
 /// is left alone. writeFileAtomically does it after each write; errors are ignored (the next save tries again).
 void removeInterruptedSaves(const std::filesystem::path& folder);
+/// removeInterruptedSaves in `root` and in every folder below it, for a program's start. Symbolic links inside are
+/// not followed; folders that cannot be read are passed over.
+void removeInterruptedSavesBelow(const std::filesystem::path& root);
 
 /// The checks writeFileAtomically makes before it writes anything, for callers that write later and must report
 /// a bad name, a missing folder, a read-only file or (CreateOnly) an existing name at once. The no-replace rename

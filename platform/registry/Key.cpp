@@ -68,6 +68,15 @@ Status changeHive(Hive hive, const std::function<Result<bool>(HiveKey& root)>& c
 
 } // namespace
 
+Result<std::filesystem::path> hiveFile(Hive hive)
+{
+    Result<internal::HiveFile> file = internal::locateHive(hive);
+    if (!file) {
+        return file.error();
+    }
+    return std::move(file->path);
+}
+
 Result<Key> Key::open(Hive hive, std::u16string_view path)
 {
     return Key(hive, {}).openSubkey(path);

@@ -18,6 +18,9 @@ namespace platform::registry {
 /// new hive already holds the key "Software".
 enum class Hive { CurrentUser, LocalMachine };
 
+/// The file that holds `hive`; E_FAIL when neither XDG_CONFIG_HOME nor HOME gives a folder.
+Result<std::filesystem::path> hiveFile(Hive hive);
+
 struct Value {
     DWORD type = REG_NONE;
     std::vector<std::uint8_t> data;

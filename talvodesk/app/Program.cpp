@@ -15,11 +15,15 @@
 #include "talvodesk/views/FrameServices.h"
 
 #include "talvoboard/Register.h"
+#include "talvodata/CatalogPath.h"
 #include "talvodata/Register.h"
 #include "talvodata/ShotCollection.h"
 #include "talvolink/Register.h"
 
+#include "platform/com/Bstr.h"
 #include "platform/com/ClassTable.h"
+#include "platform/fs/AtomicWrite.h"
+#include "platform/registry/Key.h"
 #include "platform/time/Clock.h"
 
 #include <QApplication>
@@ -69,11 +73,22 @@ void quitFromMonitor()
         QCoreApplication::instance(), [] { app::CMessageLoop2::Quit(0); }, Qt::QueuedConnection);
 }
 
+/// Clears what saves killed in an earlier run left in the folders the program writes: the catalog's tree and the
+/// settings folder. Only partial files whose writer has ended go, so another program's save in progress stays.
+void removeInterruptedSaves()
+{
+    platform::fs::removeInterruptedSavesBelow(platform::com::utf16ToUtf8(talvodata::catalogPath()));
+    if (const auto settings = platform::registry::hiveFile(platform::registry::Hive::CurrentUser)) {
+        platform::fs::removeInterruptedSaves(settings->parent_path());
+    }
+}
+
 /// The frame's run: create, act on the command line, show, loop, save the options.
 int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppModule::Environment& environment,
         ServerLockMonitor& monitor, FrameDialogs& dialogs, const SoundOutput& soundOutput)
 {
     app::CMessageLoop2 loop;
+    removeInterruptedSaves();
     const auto catalog = RegisterCatalogFolder(); // browsed by the open and start-practice dialogs
     UseDesktopIconTheme();
     QApplication::setWindowIcon(ProgramWindowIcon()); // every window of the program, its dialogs too

@@ -1,6 +1,7 @@
 #include "platform/fs/AtomicWrite.h"
 
 #include "platform/fs/ReadFile.h"
+#include "platform/fs/tests/support/ChildProcess.h"
 #include "platform/fs/tests/support/TemporaryFolder.h"
 #include "platform/testing/Matchers.h"
 #include "platform/testing/Unprivileged.h"
@@ -10,7 +11,6 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace platform::fs;
@@ -46,13 +46,8 @@ TEST_F(AtomicWriteTest, ReplaceWritesTheWholeContentEachTime)
 
 TEST_F(AtomicWriteTest, TheNextWriteRemovesWhatAKilledSaveLeftAndNothingElse)
 {
-    // A process that has ended: its pid names no process now.
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(0);
-    }
+    const pid_t child = platform::fs::testing::endedProcess();
     ASSERT_GT(child, 0);
-    ASSERT_EQ(child, ::waitpid(child, nullptr, 0));
     const auto hex = [](long value) {
         char text[32];
         std::snprintf(text, sizeof text, "%lx", value);
@@ -84,6 +79,28 @@ TEST_F(AtomicWriteTest, TheNextWriteRemovesWhatAKilledSaveLeftAndNothingElse)
     }
     EXPECT_TRUE(std::filesystem::is_directory(m_folder / (".folder.talvo." + ended + ".0.1.0")));
     expectContent(m_folder / "other.talvo", "new");
+}
+
+TEST_F(AtomicWriteTest, AStartClearsTheWholeTreeButNotWhereItsLinksLead)
+{
+    const pid_t child = platform::fs::testing::endedProcess();
+    ASSERT_GT(child, 0);
+    char writer[16];
+    std::snprintf(writer, sizeof writer, "%x", static_cast<unsigned>(child));
+    const std::string partial = std::string(".practice.talvo.") + writer + ".0.1a2b3c.0";
+    const std::filesystem::path tree = m_folder / "tree";
+    const std::filesystem::path outside = m_folder / "outside";
+    std::filesystem::create_directories(tree / "Ann" / "AR10");
+    std::filesystem::create_directories(outside);
+    std::filesystem::create_directory_symlink(outside, tree / "Ann" / "linked");
+    for (const auto& folder : {tree, tree / "Ann" / "AR10", outside}) {
+        writeText(folder / partial, "partial");
+    }
+    removeInterruptedSavesBelow(tree);
+    EXPECT_FALSE(std::filesystem::exists(tree / partial));
+    EXPECT_FALSE(std::filesystem::exists(tree / "Ann" / "AR10" / partial));
+    EXPECT_TRUE(std::filesystem::exists(outside / partial));
+    removeInterruptedSavesBelow(m_folder / "missing"); // nothing to clear, nothing to report
 }
 
 TEST_F(AtomicWriteTest, AnyNameTheFolderTakesCanBeWritten)

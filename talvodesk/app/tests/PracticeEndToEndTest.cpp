@@ -337,6 +337,121 @@ TEST_F(PracticeEndToEndTest, ASimulatedShootersShotsScoreApartAndMakeAGroup)
              });
 }
 
+/// Dragging the live shot moves the device's correction by as much.
+void expectDraggingTheLiveShotMovesTheCorrection(MainFrame& frame, CTraceView& view, ITalvoDevice& device)
+{
+    ComPtr<IShot> shot;
+    ASSERT_TRUE(frame.document().GetCurrentShot(shot));
+    float breachX = 0;
+    float breachY = 0;
+    ASSERT_EQ(S_OK, shot->get_BreachX(&breachX));
+    ASSERT_EQ(S_OK, shot->get_BreachY(&breachY));
+    QWidget* target = view.targetWidget();
+    const PlaneToPixels toPixels(*view.target(), target->size());
+    const QPoint from = toPixels(breachX, breachY);
+    const QPoint to = from + QPoint(30, 0);
+    float correctionX = 0;
+    float correctionY = 0;
+    ASSERT_EQ(S_OK, device.get_CorrectionX(1, &correctionX));
+    ASSERT_EQ(S_OK, device.get_CorrectionY(1, &correctionY));
+    // The control draws and takes the mouse in a widget of its own inside the host.
+    QWidget* surface = target->childAt(from);
+    ASSERT_NE(surface, nullptr);
+    QTest::mousePress(surface, Qt::LeftButton, {}, surface->mapFrom(target, from));
+    QTest::mouseMove(surface, surface->mapFrom(target, from + QPoint(15, 0)));
+    QTest::mouseRelease(surface, Qt::LeftButton, {}, surface->mapFrom(target, to));
+    float draggedX = 0;
+    float draggedY = 0;
+    ASSERT_EQ(S_OK, device.get_CorrectionX(1, &draggedX));
+    ASSERT_EQ(S_OK, device.get_CorrectionY(1, &draggedY));
+    const float pixel = 1.0F / toPixels.scale();
+    EXPECT_NEAR(draggedX - correctionX, 30 * pixel, 2 * pixel);
+    EXPECT_NEAR(draggedY - correctionY, 0.0F, 2 * pixel);
+}
+
+/// Changed options reach the running device.
+void expectChangedOptionsReachTheDevice(MainFrame& frame, ProgramDialogs& dialogs, ITalvoDevice& device)
+{
+    dialogs.edited = [](COptions& options) {
+        options.saveSecBeforeShot = 2;
+        options.saveSecAfterShot = 2;
+        options.firingPoint = 7;
+    };
+    frame.runCommand(cmd::Options);
+    float before = 0;
+    float after = 0;
+    LONG firingPoint = 0;
+    EXPECT_EQ(S_OK, device.get_MaxTimeBeforeShot(1, &before));
+    EXPECT_EQ(S_OK, device.get_MaxTimeAfterShot(1, &after));
+    EXPECT_EQ(S_OK, device.get_FiringPoint(&firingPoint));
+    EXPECT_EQ(before, 2.0F);
+    EXPECT_EQ(after, 2.0F);
+    EXPECT_EQ(firingPoint, 7);
+}
+
+/// Enter concludes the aiming the shooter is holding, as a missed shot; the shot then comes in an aiming of its
+/// own. `shots` gets the first shot of each of the three aimings.
+void expectEnterConcludesTheHeldAimingAsMissed(MainFrame& frame, std::vector<ComPtr<IShot>>& shots)
+{
+    QApplication::setActiveWindow(&frame);
+    // Held for a while: an aiming of no points would be a flicker, not a missed shot.
+    const auto heldPoints = [&] {
+        ComPtr<IAimingTrace> trace;
+        LONG points = 0;
+        IAiming* aiming = frame.practiceRun().CurrentAiming();
+        return frame.snapshot().aimingOpen && aiming && SUCCEEDED(aiming->get_Trace(trace.put())) &&
+               SUCCEEDED(trace->get_Count(&points)) && points >= 20;
+    };
+    ASSERT_TRUE(QTest::qWaitFor(heldPoints, kPatienceMs));
+    const ComPtr<IAiming> held(frame.practiceRun().CurrentAiming());
+    ASSERT_TRUE(held);
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : &frame, Qt::Key_Return);
+    EXPECT_NE(frame.practiceRun().CurrentAiming(), held.get());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame.sightingShots() == 3; }, kPatienceMs));
+    ComPtr<IAimingCollection> aimings;
+    ASSERT_TRUE(frame.document().GetAimings(aimings));
+    for (LONG i = 1; i <= 3; ++i) {
+        ComPtr<IAiming> aiming;
+        ComPtr<IShot> first;
+        VARIANT_BOOL missed = VARIANT_FALSE;
+        ASSERT_EQ(S_OK, aimings->get_Item(i, aiming.put()));
+        ASSERT_EQ(S_OK, aiming->get_Shot(1, first.put()));
+        ASSERT_EQ(S_OK, first->get_Missed(&missed));
+        EXPECT_EQ(missed == VARIANT_TRUE, i == 2) << i;
+        shots.push_back(first);
+    }
+}
+
+/// Replay all goes on from the last aiming to the first and through every other, passing over the missed shot,
+/// which has no trace to replay.
+void expectReplayAllPassesOverTheMissedShot(MainFrame& frame, const std::vector<ComPtr<IShot>>& shots)
+{
+    frame.runCommand(cmd::ReplayAll);
+    EXPECT_TRUE(frame.snapshot().replayAll);
+    const auto replaying = [&](const ComPtr<IShot>& expected) {
+        return QTest::qWaitFor(
+            [&] {
+                ComPtr<IShot> current;
+                return frame.document().GetCurrentShot(current) && current.get() == expected.get() &&
+                       frame.snapshot().replayState != 0;
+            },
+            15000);
+    };
+    EXPECT_TRUE(replaying(shots[0]));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            ComPtr<IShot> current;
+            return frame.document().GetCurrentShot(current) && current.get() == shots[1].get();
+        },
+        15000));
+    EXPECT_TRUE(replaying(shots[2]));
+    EXPECT_TRUE(frame.snapshot().replayAll);
+    frame.runCommand(cmd::ReplayAll);
+    EXPECT_FALSE(frame.snapshot().replayAll);
+    EXPECT_EQ(frame.snapshot().replayState, 0);
+}
+
 TEST_F(PracticeEndToEndTest, ALivePracticeReplaysDragsTakesOptionsAndEnterConcludesTheAiming)
 {
     constexpr int kRate = 200;
@@ -364,110 +479,12 @@ TEST_F(PracticeEndToEndTest, ALivePracticeReplaysDragsTakesOptionsAndEnterConclu
             frame.runCommand(cmd::Replay);
             EXPECT_EQ(frame.snapshot().replayState, 0);
 
-            // Dragging the live shot moves the device's correction by as much.
-            ComPtr<IShot> shot;
-            ASSERT_TRUE(frame.document().GetCurrentShot(shot));
-            float breachX = 0;
-            float breachY = 0;
-            ASSERT_EQ(S_OK, shot->get_BreachX(&breachX));
-            ASSERT_EQ(S_OK, shot->get_BreachY(&breachY));
-            QWidget* target = view->targetWidget();
-            const PlaneToPixels toPixels(*view->target(), target->size());
-            const QPoint from = toPixels(breachX, breachY);
-            const QPoint to = from + QPoint(30, 0);
-            float correctionX = 0;
-            float correctionY = 0;
-            ASSERT_EQ(S_OK, device->get_CorrectionX(1, &correctionX));
-            ASSERT_EQ(S_OK, device->get_CorrectionY(1, &correctionY));
-            // The control draws and takes the mouse in a widget of its own inside the host.
-            QWidget* surface = target->childAt(from);
-            ASSERT_NE(surface, nullptr);
-            QTest::mousePress(surface, Qt::LeftButton, {}, surface->mapFrom(target, from));
-            QTest::mouseMove(surface, surface->mapFrom(target, from + QPoint(15, 0)));
-            QTest::mouseRelease(surface, Qt::LeftButton, {}, surface->mapFrom(target, to));
-            float draggedX = 0;
-            float draggedY = 0;
-            ASSERT_EQ(S_OK, device->get_CorrectionX(1, &draggedX));
-            ASSERT_EQ(S_OK, device->get_CorrectionY(1, &draggedY));
-            const float pixel = 1.0F / toPixels.scale();
-            EXPECT_NEAR(draggedX - correctionX, 30 * pixel, 2 * pixel);
-            EXPECT_NEAR(draggedY - correctionY, 0.0F, 2 * pixel);
-
-            // Changed options reach the running device.
-            programDialogs.edited = [](COptions& options) {
-                options.saveSecBeforeShot = 2;
-                options.saveSecAfterShot = 2;
-                options.firingPoint = 7;
-            };
-            frame.runCommand(cmd::Options);
-            float before = 0;
-            float after = 0;
-            LONG firingPoint = 0;
-            EXPECT_EQ(S_OK, device->get_MaxTimeBeforeShot(1, &before));
-            EXPECT_EQ(S_OK, device->get_MaxTimeAfterShot(1, &after));
-            EXPECT_EQ(S_OK, device->get_FiringPoint(&firingPoint));
-            EXPECT_EQ(before, 2.0F);
-            EXPECT_EQ(after, 2.0F);
-            EXPECT_EQ(firingPoint, 7);
-
-            // Enter concludes the aiming the shooter is holding, as a missed shot; the shot then comes in an
-            // aiming of its own.
-            QApplication::setActiveWindow(&frame);
-            // Held for a while: an aiming of no points would be a flicker, not a missed shot.
-            const auto heldPoints = [&] {
-                ComPtr<IAimingTrace> trace;
-                LONG points = 0;
-                IAiming* aiming = frame.practiceRun().CurrentAiming();
-                return frame.snapshot().aimingOpen && aiming && SUCCEEDED(aiming->get_Trace(trace.put())) &&
-                       SUCCEEDED(trace->get_Count(&points)) && points >= 20;
-            };
-            ASSERT_TRUE(QTest::qWaitFor(heldPoints, kPatienceMs));
-            const ComPtr<IAiming> held(frame.practiceRun().CurrentAiming());
-            ASSERT_TRUE(held);
-            QWidget* focus = QApplication::focusWidget();
-            QTest::keyClick(focus ? focus : &frame, Qt::Key_Return);
-            EXPECT_NE(frame.practiceRun().CurrentAiming(), held.get());
-            ASSERT_TRUE(QTest::qWaitFor([&] { return frame.sightingShots() == 3; }, kPatienceMs));
-            ComPtr<IAimingCollection> aimings;
-            ASSERT_TRUE(frame.document().GetAimings(aimings));
+            ASSERT_NO_FATAL_FAILURE(expectDraggingTheLiveShotMovesTheCorrection(frame, *view, *device));
+            expectChangedOptionsReachTheDevice(frame, programDialogs, *device);
             std::vector<ComPtr<IShot>> shots;
-            for (LONG i = 1; i <= 3; ++i) {
-                ComPtr<IAiming> aiming;
-                ComPtr<IShot> first;
-                VARIANT_BOOL missed = VARIANT_FALSE;
-                ASSERT_EQ(S_OK, aimings->get_Item(i, aiming.put()));
-                ASSERT_EQ(S_OK, aiming->get_Shot(1, first.put()));
-                ASSERT_EQ(S_OK, first->get_Missed(&missed));
-                EXPECT_EQ(missed == VARIANT_TRUE, i == 2) << i;
-                shots.push_back(first);
-            }
+            ASSERT_NO_FATAL_FAILURE(expectEnterConcludesTheHeldAimingAsMissed(frame, shots));
             EXPECT_TRUE(QTest::qWaitFor([&] { return frame.snapshot().replayState != 0; }, 5000));
-
-            // Replay all goes on from the last aiming to the first and through every other, passing over the
-            // missed shot, which has no trace to replay.
-            frame.runCommand(cmd::ReplayAll);
-            EXPECT_TRUE(frame.snapshot().replayAll);
-            const auto replaying = [&](const ComPtr<IShot>& expected) {
-                return QTest::qWaitFor(
-                    [&] {
-                        ComPtr<IShot> current;
-                        return frame.document().GetCurrentShot(current) && current.get() == expected.get() &&
-                               frame.snapshot().replayState != 0;
-                    },
-                    15000);
-            };
-            EXPECT_TRUE(replaying(shots[0]));
-            EXPECT_TRUE(QTest::qWaitFor(
-                [&] {
-                    ComPtr<IShot> current;
-                    return frame.document().GetCurrentShot(current) && current.get() == shots[1].get();
-                },
-                15000));
-            EXPECT_TRUE(replaying(shots[2]));
-            EXPECT_TRUE(frame.snapshot().replayAll);
-            frame.runCommand(cmd::ReplayAll);
-            EXPECT_FALSE(frame.snapshot().replayAll);
-            EXPECT_EQ(frame.snapshot().replayState, 0);
+            expectReplayAllPassesOverTheMissedShot(frame, shots);
 
             // Once the sensor stops, so does the mark.
             simulator->unplug();

@@ -15,6 +15,7 @@
 
 #include "interfaces/talvolink/Guids.h"
 #include "platform/com/ClassTable.h"
+#include "platform/fs/tests/support/ChildProcess.h"
 #include "platform/ipc/DatagramSocket.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
 
@@ -29,9 +30,11 @@
 #include <QToolBar>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -389,6 +392,40 @@ TEST_F(ProgramTest, RegisterThenUnregisterCreateNoWindowAndLeaveTheDataFolderAsB
     EXPECT_EQ(run({"-Unregserver"}), 0);
     EXPECT_EQ(tree(data), before);
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+}
+
+TEST_F(ProgramTest, StartClearsWhatKilledSavesLeftInTheFoldersItWrites)
+{
+    const pid_t ended = platform::fs::testing::endedProcess();
+    ASSERT_GT(ended, 0);
+    char writer[16];
+    std::snprintf(writer, sizeof writer, "%x", static_cast<unsigned>(ended));
+    const std::string partial = std::string(".") + writer + ".0.1a2b3c.0";
+    const fs::path catalog = folder() / "Talvo catalog";
+    const fs::path removed[] = {
+        catalog / (".ann.talvo" + partial),
+        catalog / "Ann" / "AR10" / (".bob.talvo" + partial),
+        userHive().parent_path() / (".user.reg" + partial),
+    };
+    const fs::path kept[] = {
+        catalog / "ann.talvo",
+        catalog / ".ann.talvo",                      // hidden, but no partial file
+        catalog / "Ann" / ("notes.talvo" + partial), // not hidden
+    };
+    for (const auto& list : {std::span<const fs::path>(removed), std::span<const fs::path>(kept)}) {
+        for (const fs::path& path : list) {
+            fs::create_directories(path.parent_path());
+            writeText(path, "partial");
+        }
+    }
+    EXPECT_EQ(0, run({}, [&](MainFrame&) {
+                  for (const fs::path& path : removed) {
+                      EXPECT_FALSE(fs::exists(path)) << path;
+                  }
+                  for (const fs::path& path : kept) {
+                      EXPECT_TRUE(fs::exists(path)) << path;
+                  }
+              }));
 }
 
 TEST_F(ProgramTest, PlainKeysStayWithTextEntryAndEscapeNeverEntersFullScreen)

@@ -61,6 +61,84 @@ protected:
     FrameDialogs dialogs;
 };
 
+/// The row's number is drawn from the top of its cell's content, as the cell's font puts it, and its full
+/// steadiness in the 10.0 circle in red.
+void expectRowDrawnAsItsFontPutsIt(CSeriesView& view, const CStatisticsRow& row)
+{
+    SeriesViewLogic& logic = view.logic();
+    const CTextCell& number = row.cells[ColumnIndex];
+    const CTextCell& steady = row.cells[ColumnSteadiness10Centre];
+    ASSERT_EQ(u"100%", steady.text);
+    ASSERT_TRUE(steady.red);
+    const QImage shown = grabbed(*view.viewport());
+    const Rect cell = logic.ToClient(number.rect);
+    ASSERT_GE(cell.top, 0);
+    ASSERT_LE(cell.bottom, shown.height());
+    QImage alone(static_cast<int>(number.rect.width()), static_cast<int>(number.rect.height()), QImage::Format_RGB32);
+    alone.fill(qRgb(0xEE, 0xEE, 0xEE));
+    {
+        platform::gfx::DrawContextQt context(alone);
+        context.setFont(logic.normalFont());
+        context.setBackgroundMode(platform::gfx::BackgroundMode::Transparent);
+        context.textOut({number.marginX, number.marginY}, number.text);
+    }
+    const auto expected = inkRows(alone, {0, 0, number.rect.width(), number.rect.height()}, qRgb(0xEE, 0xEE, 0xEE));
+    ASSERT_LT(expected.first, expected.second);
+    const auto drawn = inkRows(shown, cell, qRgb(0xEE, 0xEE, 0xEE));
+    EXPECT_EQ(expected.first + cell.top, drawn.first);
+    EXPECT_EQ(expected.second + cell.top, drawn.second);
+    const Rect red = logic.ToClient(steady.rect);
+    int redPixels = 0;
+    for (int y = red.top; y < red.bottom; ++y) {
+        for (int x = red.left; x < red.right; ++x) {
+            redPixels += shown.pixel(x, y) == qRgb(0xFF, 0, 0) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(redPixels, 5);
+}
+
+/// The shot menu of a right click goes to the frame's commands: Hide shot hides the clicked row's shot.
+void expectHideShotInTheShotMenuHidesTheClickedShot(CSeriesView& view)
+{
+    SeriesViewLogic& logic = view.logic();
+    const ComPtr<IShot> clicked = logic.group(1).series.front()->rows[3].shot;
+    const Rect fourth = logic.ToClient(logic.group(1).series.front()->rows[3].rect);
+    QTest::mousePress(view.viewport(), Qt::RightButton, {},
+                      QPoint(static_cast<int>(fourth.left + 2), static_cast<int>(fourth.top + 2)));
+    QMenu* menu = view.shotMenu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(3, menu->actions().size());
+    EXPECT_EQ(QStringLiteral("Hide shot"), menu->actions()[1]->text());
+    EXPECT_EQ(menu->actions()[0], menu->defaultAction());
+    menu->actions()[1]->trigger();
+    menu->close();
+    VARIANT_BOOL hidden = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, clicked->get_Hidden(&hidden));
+    EXPECT_EQ(VARIANT_TRUE, hidden);
+    EXPECT_EQ(u"Match, 51 shot(s)", logic.group(1).title.text);
+}
+
+/// The series command leaves the shot list for the targets of the series.
+void expectTheSeriesFillThePane(MainFrame& frame, CSeriesView& view, const fs::path& artifacts)
+{
+    SeriesViewLogic& logic = view.logic();
+    frame.runCommand(cmd::Series);
+    QTest::qWait(50);
+    EXPECT_FALSE(logic.shotListMode());
+    EXPECT_TRUE(grabbed(frame).save(QString::fromStdString((artifacts / "series-view-series.png").string())));
+    // Seven targets (a sighting block and six match blocks) fill the pane without scrolling.
+    EXPECT_FALSE(view.verticalScrollBar()->isVisible());
+    const QRect pane = view.viewport()->rect();
+    int targets = 0;
+    for (const QWidget* child : view.viewport()->findChildren<QWidget*>(QStringLiteral("AtlAxWin80"))) {
+        if (child->isVisible()) {
+            ++targets;
+            EXPECT_TRUE(pane.contains(child->geometry())) << child->geometry().x() << "," << child->geometry().y();
+        }
+    }
+    EXPECT_EQ(7, targets);
+}
+
 TEST_F(SeriesViewProgramTest, ALoadedPracticeShowsItsShotListAndSeriesInTheMainWindow)
 {
     const fs::path file = folder() / "sixty.talvo";
@@ -81,42 +159,13 @@ TEST_F(SeriesViewProgramTest, ALoadedPracticeShowsItsShotListAndSeriesInTheMainW
         fs::create_directories(artifacts);
         EXPECT_TRUE(grabbed(*frame).save(QString::fromStdString((artifacts / "series-view-shot-list.png").string())));
 
-        // The second match row (the first is selected): its number drawn from the top of its cell's content,
-        // as the cell's font puts it, and its full steadiness in the 10.0 circle in red.
+        // The second match row (the first is selected).
         const CStatisticsRow& row = logic.group(1).series.front()->rows[1];
         ASSERT_FALSE(row.selected);
-        const CTextCell& number = row.cells[ColumnIndex];
-        const CTextCell& steady = row.cells[ColumnSteadiness10Centre];
-        ASSERT_EQ(u"100%", steady.text);
-        ASSERT_TRUE(steady.red);
-        const QImage shown = grabbed(*view->viewport());
-        const Rect cell = logic.ToClient(number.rect);
-        ASSERT_GE(cell.top, 0);
-        ASSERT_LE(cell.bottom, shown.height());
-        QImage alone(static_cast<int>(number.rect.width()), static_cast<int>(number.rect.height()),
-                     QImage::Format_RGB32);
-        alone.fill(qRgb(0xEE, 0xEE, 0xEE));
-        {
-            platform::gfx::DrawContextQt context(alone);
-            context.setFont(logic.normalFont());
-            context.setBackgroundMode(platform::gfx::BackgroundMode::Transparent);
-            context.textOut({number.marginX, number.marginY}, number.text);
-        }
-        const auto expected = inkRows(alone, {0, 0, number.rect.width(), number.rect.height()}, qRgb(0xEE, 0xEE, 0xEE));
-        ASSERT_LT(expected.first, expected.second);
-        const auto drawn = inkRows(shown, cell, qRgb(0xEE, 0xEE, 0xEE));
-        EXPECT_EQ(expected.first + cell.top, drawn.first);
-        EXPECT_EQ(expected.second + cell.top, drawn.second);
-        const Rect red = logic.ToClient(steady.rect);
-        int redPixels = 0;
-        for (int y = red.top; y < red.bottom; ++y) {
-            for (int x = red.left; x < red.right; ++x) {
-                redPixels += shown.pixel(x, y) == qRgb(0xFF, 0, 0) ? 1 : 0;
-            }
-        }
-        EXPECT_GT(redPixels, 5);
+        ASSERT_NO_FATAL_FAILURE(expectRowDrawnAsItsFontPutsIt(*view, row));
 
         // A click selects the row's shot for the whole program; Down moves on once the keys rest.
+        const Rect cell = logic.ToClient(row.cells[ColumnIndex].rect);
         const QPoint at(static_cast<int>(cell.left + 2), static_cast<int>(cell.top + 2));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
         ComPtr<IShot> current;
@@ -129,43 +178,13 @@ TEST_F(SeriesViewProgramTest, ALoadedPracticeShowsItsShotListAndSeriesInTheMainW
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return frame->document().GetCurrentShot(current) && current.get() == next; }, 5000));
 
-        // The shot menu of a right click goes to the frame's commands: Hide shot hides the clicked row's
-        // shot.
-        const ComPtr<IShot> clicked = logic.group(1).series.front()->rows[3].shot;
-        const Rect fourth = logic.ToClient(logic.group(1).series.front()->rows[3].rect);
-        QTest::mousePress(view->viewport(), Qt::RightButton, {},
-                          QPoint(static_cast<int>(fourth.left + 2), static_cast<int>(fourth.top + 2)));
-        QMenu* menu = view->shotMenu();
-        ASSERT_NE(menu, nullptr);
-        ASSERT_EQ(3, menu->actions().size());
-        EXPECT_EQ(QStringLiteral("Hide shot"), menu->actions()[1]->text());
-        EXPECT_EQ(menu->actions()[0], menu->defaultAction());
-        menu->actions()[1]->trigger();
-        menu->close();
-        VARIANT_BOOL hidden = VARIANT_FALSE;
-        EXPECT_EQ(S_OK, clicked->get_Hidden(&hidden));
-        EXPECT_EQ(VARIANT_TRUE, hidden);
-        EXPECT_EQ(u"Match, 51 shot(s)", logic.group(1).title.text);
+        ASSERT_NO_FATAL_FAILURE(expectHideShotInTheShotMenuHidesTheClickedShot(*view));
 
         frame->runCommand(cmd::DisplayAllTraces);
         EXPECT_TRUE(logic.displayTraces());
         EXPECT_TRUE(frame->action(cmd::DisplayAllTraces)->isChecked());
 
-        frame->runCommand(cmd::Series);
-        QTest::qWait(50);
-        EXPECT_FALSE(logic.shotListMode());
-        EXPECT_TRUE(grabbed(*frame).save(QString::fromStdString((artifacts / "series-view-series.png").string())));
-        // Seven targets (a sighting block and six match blocks) fill the pane without scrolling.
-        EXPECT_FALSE(view->verticalScrollBar()->isVisible());
-        const QRect pane = view->viewport()->rect();
-        int targets = 0;
-        for (const QWidget* child : view->viewport()->findChildren<QWidget*>(QStringLiteral("AtlAxWin80"))) {
-            if (child->isVisible()) {
-                ++targets;
-                EXPECT_TRUE(pane.contains(child->geometry())) << child->geometry().x() << "," << child->geometry().y();
-            }
-        }
-        EXPECT_EQ(7, targets);
+        expectTheSeriesFillThePane(*frame, *view, artifacts);
 
         // Leaving expert mode goes back to the shot list with the simple mode's three columns.
         frame->runCommand(cmd::ExpertMode);

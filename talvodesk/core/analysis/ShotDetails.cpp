@@ -122,19 +122,21 @@ void ShotDetails::Write()
     (void)m_page->SetElementText(u"idShotResult", text);
 
     text.clear();
-    ComPtr<IAimingAttr> start;
-    DATE entered = 0;
-    if (has && m_first && SUCCEEDED(m_first->get_Attr(start.put())) && start &&
-        SUCCEEDED(start->get_EnterTime(&entered))) {
-        text = FormatDuration(time - entered, /*shortForm=*/false);
+    if (has && m_first) {
+        ComPtr<IAimingAttr> start;
+        DATE entered = 0;
+        if (FAILED(m_first->get_Attr(start.put())) || !start || FAILED(start->get_EnterTime(&entered))) {
+            entered = 0; // An unreadable start has no time.
+        }
+        text = FormatTimeBetween(entered, time, /*shortForm=*/false);
     }
     (void)m_page->SetElementText(u"idShotElapsed", text);
 
     (void)m_page->SetElementText(
         u"idShotIntervalPrev",
-        has && m_previous ? FormatDuration(time - shotTimeOf(m_previous.get()), /*shortForm=*/false) : u"");
+        has && m_previous ? FormatTimeBetween(shotTimeOf(m_previous.get()), time, /*shortForm=*/false) : u"");
     (void)m_page->SetElementText(u"idShotIntervalNext",
-                                 has && m_next ? FormatDuration(shotTimeOf(m_next.get()) - time, /*shortForm=*/false)
+                                 has && m_next ? FormatTimeBetween(time, shotTimeOf(m_next.get()), /*shortForm=*/false)
                                                : u"");
 }
 

@@ -26,12 +26,27 @@ constexpr std::uint32_t kCaliberFormat = 61224;
 /// Beyond this many days a span is no duration the program can have; it is shown as 0.
 constexpr double kLongestSpan = 1e9;
 
+/// The calendar time of a date as pages show it; nothing for no date (exactly 0.0) and a date outside the calendar.
+std::optional<platform::time::CalendarTime> shownDate(DATE date)
+{
+    auto calendar = platform::time::toCalendarTime(date);
+    if (date == 0.0 || !calendar) {
+        return std::nullopt;
+    }
+    return *calendar;
+}
+
 } // namespace
 
 void AppendDuration(std::u16string& text, double days, bool shortForm)
 {
     const double span = std::isfinite(days) && std::fabs(days) < kLongestSpan ? days : 0.0;
-    const long long seconds = std::llround(span * 86400.0);
+    const long long signedSeconds = std::llround(span * 86400.0);
+    // A span backwards is signed once, in front; its fields count as forwards.
+    if (signedSeconds < 0) {
+        text += u'-';
+    }
+    const long long seconds = signedSeconds < 0 ? -signedSeconds : signedSeconds;
     const long long hours = seconds / 3600;
     const long long minutes = seconds % 3600 / 60;
     const long long rest = seconds % 60;
@@ -85,8 +100,8 @@ std::u16string ShownText(std::u16string_view text, std::size_t length)
 
 void FormatDate(std::u16string& text, DATE date, LCID userInterfaceLocale)
 {
-    const auto calendar = platform::time::toCalendarTime(date);
-    if (date == 0.0 || !calendar) {
+    const auto calendar = shownDate(date);
+    if (!calendar) {
         text += kNotAvailable;
         return;
     }
@@ -148,6 +163,11 @@ std::u16string FormatDuration(double days, bool shortForm)
     std::u16string text;
     AppendDuration(text, days, shortForm);
     return text;
+}
+
+std::u16string FormatTimeBetween(DATE from, DATE to, bool shortForm)
+{
+    return shownDate(from) && shownDate(to) ? FormatDuration(to - from, shortForm) : std::u16string(kNotAvailable);
 }
 
 std::u16string FormatInt(int value, std::u16string_view format)

@@ -14,7 +14,7 @@ namespace talvodesk {
 class CTalvoAppModule;
 
 /// Appends a span given in days, rounded to whole seconds before it is split: "hh:mm:ss", or "mm:ss" when the short
-/// form is asked and the span is under an hour.
+/// form is asked and the span is under an hour; a span backwards gets a "-" in front.
 void AppendDuration(std::u16string& text, double days, bool shortForm);
 /// Appends the number in a printf format with one integer conversion, or "n/a" when `notAvailable` is set and the
 /// value is below 1. A format that does not hold exactly one integer conversion appends nothing.
@@ -27,6 +27,9 @@ void AppendFormattedFloat(std::u16string& text, float value, std::u16string_view
 std::u16string FormatDuration(double days, bool shortForm);
 std::u16string FormatInt(int value, std::u16string_view format);
 std::u16string FormatFloat(float value, std::u16string_view format);
+/// The span from `from` to `to` as FormatDuration gives it, or "n/a" when either is no date as FormatDate shows
+/// one (exactly 0.0, or outside the calendar).
+std::u16string FormatTimeBetween(DATE from, DATE to, bool shortForm);
 /// Names (shooter, event) and longer texts (comments) as pages and windows lay them out; the file keeps them whole.
 constexpr std::size_t kShownNameLength = 128;
 constexpr std::size_t kShownTextLength = 4096;

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -40,6 +42,18 @@ pid_t startProgram(const std::filesystem::path& program, const std::vector<std::
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);
     return spawned == 0 ? pid : -1;
+}
+
+pid_t endedProcess()
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    if (child < 0 || ::waitpid(child, nullptr, 0) != child) {
+        return -1;
+    }
+    return child;
 }
 
 } // namespace platform::fs::testing

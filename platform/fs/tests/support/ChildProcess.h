@@ -21,4 +21,8 @@ struct ChildDescriptor {
 pid_t startProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                    const std::vector<std::string>& settings, const std::vector<ChildDescriptor>& descriptors = {});
 
+/// The pid of a process that has ended: a child that exits at once and is waited for, so the number names no
+/// process (until the system hands it out again). -1 when no child could be made.
+pid_t endedProcess();
+
 } // namespace platform::fs::testing

@@ -57,15 +57,8 @@ float simpleScore(float x, float y, long)
     return 10.0F - (std::fabs(x) + std::fabs(y)) / 2.0F;
 }
 
-TEST(InfoSummaryTest, SumsUpHitsMissesIntervalsAndGroups)
+SideSummary expectedMixed()
 {
-    struct Case {
-        const char* name;
-        std::vector<SummaryShot> shots;
-        bool biathlon;
-        bool timesValid;
-        SideSummary expected;
-    };
     SideSummary mixed;
     mixed.timesValid = true;
     mixed.shotCount = 4;
@@ -91,8 +84,12 @@ TEST(InfoSummaryTest, SumsUpHitsMissesIntervalsAndGroups)
     mixed.traceLengthY = 5.0F / 3;
     mixed.groupEllipse = 4.0F / 3;
     mixed.traceEllipse = (1.5F + 1.0F / 3) / 2; // the shot without vertical length is left out
+    return mixed;
+}
 
-    // One hit: its own aiming point gives the accuracy (3-4-5); no pair, so no group size or ellipse.
+/// One hit: its own aiming point gives the accuracy (3-4-5); no pair, so no group size or ellipse.
+SideSummary expectedSingleHit()
+{
     SideSummary single;
     single.timesValid = true;
     single.shotCount = 1;
@@ -111,7 +108,11 @@ TEST(InfoSummaryTest, SumsUpHitsMissesIntervalsAndGroups)
     single.traceLength = 3;
     single.traceLengthX = 1;
     single.traceLengthY = 2;
+    return single;
+}
 
+SideSummary expectedAllMissed()
+{
     SideSummary missed;
     missed.timesValid = true;
     missed.shotCount = 2;
@@ -120,8 +121,12 @@ TEST(InfoSummaryTest, SumsUpHitsMissesIntervalsAndGroups)
     missed.averageTime = 15 * kSecond;
     missed.shortestInterval = 20 * kSecond;
     missed.longestInterval = 20 * kSecond;
+    return missed;
+}
 
-    // Biathlon: faces counted with misses, no steadiness, no coincided result, the per-aiming rhythm.
+/// Biathlon: faces counted with misses, no steadiness, no coincided result, the per-aiming rhythm.
+SideSummary expectedBiathlon()
+{
     SideSummary biathlon;
     biathlon.timesValid = true;
     biathlon.shotCount = 3;
@@ -142,29 +147,84 @@ TEST(InfoSummaryTest, SumsUpHitsMissesIntervalsAndGroups)
     biathlon.aimingStability = 0;
     biathlon.traceLength = 0;
     biathlon.groupEllipse = 2;
+    return biathlon;
+}
 
-    // Times out of order: no time figure, the rest as usual.
-    SideSummary unordered = missed;
+/// Times out of order: no time figure, the rest as usual.
+SideSummary expectedUnordered()
+{
+    SideSummary unordered = expectedAllMissed();
     unordered.timesValid = false;
     unordered.totalTime = unordered.averageTime = 0;
     unordered.shortestInterval = -20 * kSecond;
     unordered.longestInterval = 0;
+    return unordered;
+}
 
+void expectSideSummary(const SideSummary& e, const SideSummary& s)
+{
+    EXPECT_EQ(e.timesValid, s.timesValid);
+    EXPECT_EQ(e.shotCount, s.shotCount);
+    EXPECT_EQ(e.hitCount, s.hitCount);
+    EXPECT_EQ(e.standingCount, s.standingCount);
+    EXPECT_EQ(e.proneCount, s.proneCount);
+    EXPECT_EQ(e.integerResult, s.integerResult);
+    EXPECT_EQ(e.intervalStability, s.intervalStability);
+    EXPECT_EQ(e.steadiness, s.steadiness);
+    EXPECT_DOUBLE_EQ(e.startDate, s.startDate);
+    const std::map<const char*, std::pair<float, float>> floats = {
+        {"centreX", {e.centreX, s.centreX}},
+        {"centreY", {e.centreY, s.centreY}},
+        {"fractional", {e.fractionalResult, s.fractionalResult}},
+        {"average", {e.averageResult, s.averageResult}},
+        {"coincided", {e.coincidedResult, s.coincidedResult}},
+        {"group size", {e.groupSize, s.groupSize}},
+        {"aiming stability", {e.aimingStability, s.aimingStability}},
+        {"accuracy", {e.accuracy, s.accuracy}},
+        {"length", {e.traceLength, s.traceLength}},
+        {"length x", {e.traceLengthX, s.traceLengthX}},
+        {"length y", {e.traceLengthY, s.traceLengthY}},
+        {"group ellipse", {e.groupEllipse, s.groupEllipse}},
+        {"trace ellipse", {e.traceEllipse, s.traceEllipse}},
+    };
+    for (const auto& [name, values] : floats) {
+        EXPECT_NEAR(values.first, values.second, 1e-5) << name;
+    }
+    const std::map<const char*, std::pair<double, double>> times = {
+        {"total", {e.totalTime, s.totalTime}},
+        {"average time", {e.averageTime, s.averageTime}},
+        {"shortest", {e.shortestInterval, s.shortestInterval}},
+        {"longest", {e.longestInterval, s.longestInterval}},
+    };
+    for (const auto& [name, values] : times) {
+        EXPECT_NEAR(values.first, values.second, 1e-9) << name;
+    }
+}
+
+TEST(InfoSummaryTest, SumsUpHitsMissesIntervalsAndGroups)
+{
+    struct Case {
+        const char* name;
+        std::vector<SummaryShot> shots;
+        bool biathlon;
+        bool timesValid;
+        SideSummary expected;
+    };
     const Case cases[] = {
         {"mixed",
          {hit(10, 10.4F, 2, 0, 1, 0, 3, 2, 90), miss(40), hit(100, 9.5F, -2, 0, -1, 2, 6, 0, 65),
           hit(130, 8.0F, 0, 3, 0, 1, 1, 3, 50)},
          false,
          true,
-         mixed},
-        {"single hit", {hit(20, 9.9F, 3, 4, 3, 4, 1, 2, 70)}, false, true, single},
-        {"all missed", {miss(10), miss(30)}, false, true, missed},
+         expectedMixed()},
+        {"single hit", {hit(20, 9.9F, 3, 4, 3, 4, 1, 2, 70)}, false, true, expectedSingleHit()},
+        {"all missed", {miss(10), miss(30)}, false, true, expectedAllMissed()},
         {"biathlon",
          {hit(10, 10, 0, 0, 0, 0, 0, 0, 90, 1), miss(20, 2), hit(30, 10, 2, 0, 0, 0, 0, 0, 90, 1)},
          true,
          true,
-         biathlon},
-        {"unordered", {miss(30), miss(10)}, false, false, unordered},
+         expectedBiathlon()},
+        {"unordered", {miss(30), miss(10)}, false, false, expectedUnordered()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -172,44 +232,7 @@ TEST(InfoSummaryTest, SumsUpHitsMissesIntervalsAndGroups)
         side.timesValid = c.timesValid;
         side.startDate = kStart;
         side.seriesIntervalStability = 77;
-        const SideSummary s = ComputeSideSummary(c.shots, side, {c.biathlon, false, simpleScore});
-        const SideSummary& e = c.expected;
-        EXPECT_EQ(e.timesValid, s.timesValid);
-        EXPECT_EQ(e.shotCount, s.shotCount);
-        EXPECT_EQ(e.hitCount, s.hitCount);
-        EXPECT_EQ(e.standingCount, s.standingCount);
-        EXPECT_EQ(e.proneCount, s.proneCount);
-        EXPECT_EQ(e.integerResult, s.integerResult);
-        EXPECT_EQ(e.intervalStability, s.intervalStability);
-        EXPECT_EQ(e.steadiness, s.steadiness);
-        EXPECT_DOUBLE_EQ(e.startDate, s.startDate);
-        const std::map<const char*, std::pair<float, float>> floats = {
-            {"centreX", {e.centreX, s.centreX}},
-            {"centreY", {e.centreY, s.centreY}},
-            {"fractional", {e.fractionalResult, s.fractionalResult}},
-            {"average", {e.averageResult, s.averageResult}},
-            {"coincided", {e.coincidedResult, s.coincidedResult}},
-            {"group size", {e.groupSize, s.groupSize}},
-            {"aiming stability", {e.aimingStability, s.aimingStability}},
-            {"accuracy", {e.accuracy, s.accuracy}},
-            {"length", {e.traceLength, s.traceLength}},
-            {"length x", {e.traceLengthX, s.traceLengthX}},
-            {"length y", {e.traceLengthY, s.traceLengthY}},
-            {"group ellipse", {e.groupEllipse, s.groupEllipse}},
-            {"trace ellipse", {e.traceEllipse, s.traceEllipse}},
-        };
-        for (const auto& [name, values] : floats) {
-            EXPECT_NEAR(values.first, values.second, 1e-5) << name;
-        }
-        const std::map<const char*, std::pair<double, double>> times = {
-            {"total", {e.totalTime, s.totalTime}},
-            {"average time", {e.averageTime, s.averageTime}},
-            {"shortest", {e.shortestInterval, s.shortestInterval}},
-            {"longest", {e.longestInterval, s.longestInterval}},
-        };
-        for (const auto& [name, values] : times) {
-            EXPECT_NEAR(values.first, values.second, 1e-9) << name;
-        }
+        expectSideSummary(c.expected, ComputeSideSummary(c.shots, side, {c.biathlon, false, simpleScore}));
     }
 }
 

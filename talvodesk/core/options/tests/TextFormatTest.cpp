@@ -31,9 +31,19 @@ TEST(TextFormatTest, DurationsAreRoundedBeforeTheyAreSplit)
         const char16_t* text;
     };
     const Case cases[] = {
-        {59.6, true, u"01:00"},      {59.6, false, u"00:01:00"},  {3600, true, u"01:00:00"},
-        {3600, false, u"01:00:00"},  {3599.5, true, u"01:00:00"}, {0.4, true, u"00:00"},
+        {59.6, true, u"01:00"},
+        {59.6, false, u"00:01:00"},
+        {3600, true, u"01:00:00"},
+        {3600, false, u"01:00:00"},
+        {3599.5, true, u"01:00:00"},
+        {0.4, true, u"00:00"},
         {90061, false, u"25:01:01"},
+        // A span backwards is signed once; no field is ever negative.
+        {-3725, false, u"-01:02:05"},
+        {-59.6, true, u"-01:00"},
+        {-3599.5, true, u"-01:00:00"},
+        {-0.4, true, u"00:00"},
+        {-46000.5 * 86400 - 3, false, u"-1104012:00:03"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.seconds);
