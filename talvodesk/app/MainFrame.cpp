@@ -80,7 +80,7 @@ constexpr std::uint32_t kDeleteAll = 32850;
 constexpr std::uint32_t kDeleteSighting = 32851;
 constexpr std::uint32_t kUnableToLoad = 32863;
 constexpr std::uint32_t kOpenModel = 61221;
-const QString kIdleText = QStringLiteral("Press F1 for help");
+constexpr std::uint32_t kIdleText = 0xE001;
 const QString kUnableToSave = QStringLiteral("Unable to save the file.");
 const QString kUnableToSwitch =
     QStringLiteral("Unable to switch language. Please make sure all the files were installed properly.");
@@ -227,7 +227,7 @@ MainFrame::MainFrame(Services services)
         m_tone = CreateStreamedTone(m_sound);
     }
 
-    m_statusText = new QLabel(kIdleText, this);
+    m_statusText = new QLabel(text(kIdleText), this);
     statusBar()->addWidget(m_statusText, 1);
 
     m_splitter = new QSplitter(Qt::Horizontal, this);
@@ -365,9 +365,7 @@ void MainFrame::createActions()
 {
     for (const CommandInfo& command : CommandTable()) {
         const cmd::Id id = command.id;
-        QString label = QString::fromUtf8(command.text.data(), static_cast<qsizetype>(command.text.size()));
-        label = label.section(QLatin1Char('\n'), 0, 0);
-        auto* action = new QAction(label, this);
+        auto* action = new QAction(this);
         if (!command.icon.empty()) {
             action->setIcon(QIcon::fromTheme(QString::fromLatin1(command.icon.data(), command.icon.size())));
         }
@@ -380,12 +378,42 @@ void MainFrame::createActions()
         m_actions[id] = action;
     }
     for (const LanguageCommand& language : LanguageMenu()) {
-        auto* action = new QAction(QString::fromUtf8(language.text.data(), language.text.size()), this);
+        auto* action = new QAction(this);
         action->setCheckable(true);
         const cmd::Id id = language.id;
         connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
         m_actions[id] = action;
     }
+    applyCommandTexts();
+}
+
+void MainFrame::applyCommandTexts()
+{
+    for (const CommandInfo& command : CommandTable()) {
+        QAction* item = action(command.id);
+        const QString label = text(command.text);
+        item->setText(label.section(QLatin1Char('\n'), 0, 0));
+        item->setStatusTip(platform::ui::qtext(SplitPrompt(m_services.module.LoadString(command.id)).hint));
+        const auto [first, last] = m_buttons.equal_range(command.id);
+        for (auto it = first; it != last; ++it) {
+            applyButtonTexts(it->second, command.id);
+        }
+    }
+    for (const LanguageCommand& language : LanguageMenu()) {
+        action(language.id)->setText(text(language.text));
+    }
+    if (auto* close = findChild<QToolButton*>(QStringLiteral("ClosePane"))) {
+        close->setToolTip(action(cmd::ClosePane)->text());
+    }
+}
+
+void MainFrame::applyButtonTexts(QAction* button, cmd::Id id)
+{
+    const QAction* main = action(id);
+    const std::u16string_view tip = SplitPrompt(m_services.module.LoadString(id)).tip;
+    button->setText(main->text());
+    button->setToolTip(tip.empty() ? main->text() : platform::ui::qtext(tip));
+    button->setStatusTip(main->statusTip());
 }
 
 QAction* MainFrame::action(cmd::Id id) const
@@ -409,7 +437,7 @@ void MainFrame::buildMenus()
     menuBar()->clear();
     const bool trim = m_services.options.advancedMode == 0;
     for (const MenuPopup& popup : MainMenu()) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.title.data(), popup.title.size()));
+        QMenu* menu = menuBar()->addMenu(text(popup.title));
         std::vector<std::size_t> positions(popup.items.size());
         for (std::size_t i = 0; i < positions.size(); ++i) {
             positions[i] = i;
@@ -422,7 +450,7 @@ void MainFrame::buildMenus()
             if (id == kSeparatorItem) {
                 menu->addSeparator();
             } else if (id == kSubmenuItem) {
-                QMenu* submenu = menu->addMenu(QString::fromUtf8(popup.submenuTitle.data(), popup.submenuTitle.size()));
+                QMenu* submenu = menu->addMenu(text(popup.submenuTitle));
                 if (popup.submenu.front() == cmd::LanguagePlaceholder) {
                     fillLanguageMenu(submenu);
                 } else {
@@ -458,6 +486,7 @@ void MainFrame::addButton(QToolBar* bar, cmd::Id id)
     connect(button, &QAction::triggered, this, [this, id] { runCommand(id); });
     bar->addAction(button);
     m_buttons.emplace(id, button);
+    applyButtonTexts(button, id);
 }
 
 QWidget* MainFrame::makeLeftPane()
@@ -619,8 +648,8 @@ void MainFrame::refreshCommandStates()
         VARIANT_BOOL hidden = VARIANT_FALSE;
         const bool isHidden = frameState.currentShot && m_data.GetCurrentShot(current) && current &&
                               SUCCEEDED(current->get_Hidden(&hidden)) && hidden == VARIANT_TRUE;
-        const std::string_view label = HideShotMenuText(FindCommand(cmd::HideShot)->text, isHidden);
-        hide->setText(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
+        hide->setText(platform::ui::qtext(
+            HideShotMenuText(m_services.module.LoadString(FindCommand(cmd::HideShot)->text), isHidden)));
     }
     m_previewPageText->setText(frameState.previewOpen
                                    ? tr("Page %1 of %2").arg(frameState.previewPage + 1).arg(frameState.previewPages)
@@ -758,7 +787,7 @@ bool MainFrame::BeginProgress(std::uint32_t textId)
 void MainFrame::EndProgress()
 {
     delete m_progress;
-    showStatusText(kIdleText);
+    showStatusText(text(kIdleText));
 }
 
 bool MainFrame::GetDevice(ITalvoDevice** device)
@@ -1198,11 +1227,12 @@ void MainFrame::onLanguage(LCID locale)
         ShowError(m_services.module, this, kUnableToSwitch);
         return;
     }
+    applyCommandTexts();
     buildMenus();
     refreshCommandStates();
     applyExpertVisibility();
     deliverHint(1);
-    showStatusText(kIdleText);
+    showStatusText(text(kIdleText));
     if (wasRightToLeft != m_services.module.m_bRTL) {
         ApplyRTLLayout(this, m_services.module.m_bRTL, true);
     }
@@ -1235,8 +1265,9 @@ void MainFrame::onSeriesPaneMode(cmd::Id id)
 
 void MainFrame::updateShotListCaption()
 {
-    const std::string_view title = ShotListCaption(!m_seriesView->logic().shotListMode());
-    const QString caption = QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+    const CTalvoAppModule& module = m_services.module;
+    const QString caption = platform::ui::qtext(ShotListCaption(
+        !m_seriesView->logic().shotListMode(), [&module](std::uint32_t id) { return module.LoadString(id); }));
     if (m_paneCaption->text() != caption) {
         m_paneCaption->setText(caption);
     }

@@ -249,6 +249,9 @@ private:
     bool preTranslateKey(QObject* receiver, const QKeyEvent& key);
 
     void createActions();
+    /// The menu texts, hints and tool bar tips of every command in the language in force.
+    void applyCommandTexts();
+    void applyButtonTexts(QAction* button, cmd::Id id);
     void buildMenus();
     void fillLanguageMenu(QMenu* menu);
     QToolBar* makeToolBar(const QString& name, std::initializer_list<cmd::Id> ids);

@@ -2,18 +2,18 @@
 
 #include "talvodesk/core/frame/CommandIds.h"
 
+#include <cstdint>
 #include <span>
-#include <string_view>
 #include <vector>
 
 namespace talvodesk {
 
-/// One popup of the main menu: its title and its items (kSeparatorItem for a separator, kSubmenuItem for the
-/// "Send to" and "Language" submenus, whose own items follow in `submenu`).
+/// One popup of the main menu: the string-table number of its title and its items (kSeparatorItem for a separator,
+/// kSubmenuItem for the "Send to" and "Language" submenus, whose own items follow in `submenu`).
 struct MenuPopup {
-    std::string_view title;
+    std::uint32_t title;
     std::vector<cmd::Id> items;
-    std::string_view submenuTitle;
+    std::uint32_t submenuTitle;
     std::vector<cmd::Id> submenu;
 };
 

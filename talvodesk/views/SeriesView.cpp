@@ -41,14 +41,15 @@ platform::gfx::Point point(const QPoint& at)
 }
 
 /// A shot menu item's text as the frame's menus have it: the command's text, and its key after a tab.
-QString commandText(cmd::Id id, bool hidden)
+QString commandText(cmd::Id id, bool hidden, const std::function<std::u16string(std::uint32_t)>& loadString)
 {
     const CommandInfo* command = FindCommand(id);
-    std::string_view text = command->text;
+    const std::u16string loaded = loadString(command->text);
+    std::u16string_view text = loaded;
     if (id == cmd::HideShot) {
         text = HideShotMenuText(text, hidden);
     }
-    QString label = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QString label = QString::fromStdU16String(std::u16string(text));
     if (!command->key.empty()) {
         label +=
             QLatin1Char('\t') + QString::fromLatin1(command->key.data(), static_cast<qsizetype>(command->key.size()));
@@ -257,7 +258,8 @@ void CSeriesView::showShotMenu()
         return action;
     };
     const auto add = [&](std::uint16_t command) {
-        return addItem(commandText(command, command == cmd::HideShot && currentShotHidden(m_services.document)),
+        return addItem(commandText(command, command == cmd::HideShot && currentShotHidden(m_services.document),
+                                   m_services.loadString),
                        command);
     };
     QAction* replay = add(cmd::Replay);

@@ -24,6 +24,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -508,3 +510,58 @@ TEST_F(ProgramTest, HideShotAsksFirstAndItsItemOffersToRestoreAHiddenShot)
 }
 
 } // namespace
+
+namespace {
+
+/// The texts of a popup's items, separators left out.
+std::vector<std::string> itemTexts(const QMenu* menu)
+{
+    std::vector<std::string> texts;
+    for (const QAction* item : menu->actions()) {
+        if (!item->isSeparator()) {
+            texts.push_back(item->text().toStdString());
+        }
+    }
+    return texts;
+}
+
+std::string toolTipOf(MainFrame& frame, cmd::Id id)
+{
+    for (const QAction* button : frame.findChild<QToolBar*>(QStringLiteral("MainToolBar"))->actions()) {
+        if (button->data().toInt() == id) {
+            return button->toolTip().toStdString();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+TEST_F(ProgramTest, SwitchingToGermanAndBackReloadsTheMenusTipsAndHints)
+{
+    run({}, [&](MainFrame& frame) {
+        const auto fileMenu = [&frame] { return frame.menuBar()->actions().front(); };
+        frame.runCommand(0x8070);
+        ASSERT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+        EXPECT_EQ(fileMenu()->text().toStdString(), "&Datei");
+        EXPECT_EQ(itemTexts(fileMenu()->menu()),
+                  (std::vector<std::string>{"Training &starten...", "Ö&ffnen...", "&Speichern", "&Vergleich öffnen...",
+                                            "Vergleich schl&ießen", "&Drucken...", "Seiten&ansicht",
+                                            "Drucker&einrichtung...", "Senden &an", "&Beenden"}));
+        EXPECT_EQ(toolTipOf(frame, cmd::FileOpen), "Öffnen");
+        EXPECT_EQ(frame.action(cmd::StartPractice)->statusTip().toStdString(),
+                  "Ein neues Training mit dem Sensor beginnen");
+        EXPECT_EQ(frame.action(0x8029)->text().toStdString(), "Englisch");
+        EXPECT_TRUE(frame.action(0x8070)->isChecked());
+        EXPECT_EQ(frame.statusBar()->findChild<QLabel*>()->text().toStdString(), "F1 drücken für Hilfe");
+
+        frame.runCommand(0x8029);
+        EXPECT_EQ(fileMenu()->text().toStdString(), "&File");
+        EXPECT_EQ(itemTexts(fileMenu()->menu()),
+                  (std::vector<std::string>{"&Start Practice...", "&Open...", "&Save", "Open &model...", "Cl&ose model",
+                                            "&Print...", "Print Pre&view", "P&rint Setup...", "Sen&d to", "E&xit"}));
+        EXPECT_EQ(toolTipOf(frame, cmd::FileOpen), "Open");
+        EXPECT_EQ(frame.action(cmd::StartPractice)->statusTip().toStdString(), "Start a new practice with the sensor");
+        EXPECT_EQ(frame.statusBar()->findChild<QLabel*>()->text().toStdString(), "Press F1 for help");
+    });
+}

@@ -24,10 +24,11 @@ std::u16string FormatCaption(const CaptionInputs& in)
     return caption;
 }
 
-std::string_view ShotListCaption(bool seriesMode)
+std::u16string_view ShotListCaption(bool seriesMode,
+                                    const std::function<std::u16string_view(std::uint32_t)>& loadString)
 {
     constexpr std::size_t kLongestTitle = 79;
-    return FindCommand(seriesMode ? cmd::Series : cmd::ShotList)->text.substr(0, kLongestTitle);
+    return loadString(FindCommand(seriesMode ? cmd::Series : cmd::ShotList)->text).substr(0, kLongestTitle);
 }
 
 } // namespace talvodesk

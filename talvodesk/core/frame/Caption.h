@@ -1,6 +1,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,8 +27,9 @@ struct CaptionInputs {
 /// signal within the last second and " - " otherwise; the title alone without a document.
 std::u16string FormatCaption(const CaptionInputs& in);
 
-/// The series pane's title: the name of the Series command in series mode, else that of Shot list, cut at 79
-/// characters.
-std::string_view ShotListCaption(bool seriesMode);
+/// The series pane's title: the name of the Series command in series mode, else that of Shot list, in the language
+/// of `loadString`, cut at 79 characters.
+std::u16string_view ShotListCaption(bool seriesMode,
+                                    const std::function<std::u16string_view(std::uint32_t)>& loadString);
 
 } // namespace talvodesk

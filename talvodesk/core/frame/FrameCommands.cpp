@@ -154,10 +154,10 @@ std::u16string_view HideShotQuestion(bool hidden)
     return hidden ? u"Do you want to restore this hidden shot?" : u"Do you want to hide this shot?";
 }
 
-std::string_view HideShotMenuText(std::string_view commandText, bool hidden)
+std::u16string_view HideShotMenuText(std::u16string_view commandText, bool hidden)
 {
-    const auto lineFeed = commandText.find('\n');
-    if (lineFeed == std::string_view::npos) {
+    const auto lineFeed = commandText.find(u'\n');
+    if (lineFeed == std::u16string_view::npos) {
         return commandText;
     }
     return hidden ? commandText.substr(lineFeed + 1) : commandText.substr(0, lineFeed);

@@ -53,7 +53,7 @@ bool ReplayNextAiming(CTalvoData& data, CView* sender);
 /// Hide shot's question for the current shot, hidden or not.
 std::u16string_view HideShotQuestion(bool hidden);
 /// The Hide shot item's text: the first line of its command text for a shown shot, the second for a hidden one.
-std::string_view HideShotMenuText(std::string_view commandText, bool hidden);
+std::u16string_view HideShotMenuText(std::u16string_view commandText, bool hidden);
 
 /// Mailing a practice: the document is saved first when it is modified or its file is of a version below 10.
 bool MailNeedsSave(bool modified, std::int32_t fileVersion);

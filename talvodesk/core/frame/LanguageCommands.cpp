@@ -7,24 +7,12 @@ namespace talvodesk {
 namespace {
 
 constexpr std::array kMenu = {
-    LanguageCommand{0x8029, "English", 1033},
-    LanguageCommand{0x806C, "Arabic", 1025},
-    LanguageCommand{0x802C, "Chinese (Simplified)", 2052},
-    LanguageCommand{0x807D, "Chinese (Traditional)", 1028},
-    LanguageCommand{0x8070, "Deutsch", 1031},
-    LanguageCommand{0x806E, "French", 1036},
-    LanguageCommand{0x807C, "Hungarian", 1038},
-    LanguageCommand{0x806F, "Italian", 1040},
-    LanguageCommand{0x802B, "Japanese", 1041},
-    LanguageCommand{0x802D, "Korean", 1042},
-    LanguageCommand{0x807A, "Norwegian (Bokmal)", 1044},
-    LanguageCommand{0x8079, "Polish", 1045},
-    LanguageCommand{0x807B, "Portuguese (Brazil)", 1046},
-    LanguageCommand{0x802A, "Russian", 1049},
-    LanguageCommand{0x806D, "Spanish", 1034},
-    LanguageCommand{0x807E, "Thai", 1054},
-    LanguageCommand{0x8074, "Turkish", 1055},
-    LanguageCommand{0x8075, "Vietnamese", 1066},
+    LanguageCommand{0x8029, 35200, 1033}, LanguageCommand{0x806C, 35201, 1025}, LanguageCommand{0x802C, 35202, 2052},
+    LanguageCommand{0x807D, 35203, 1028}, LanguageCommand{0x8070, 35204, 1031}, LanguageCommand{0x806E, 35205, 1036},
+    LanguageCommand{0x807C, 35206, 1038}, LanguageCommand{0x806F, 35207, 1040}, LanguageCommand{0x802B, 35208, 1041},
+    LanguageCommand{0x802D, 35209, 1042}, LanguageCommand{0x807A, 35210, 1044}, LanguageCommand{0x8079, 35211, 1045},
+    LanguageCommand{0x807B, 35212, 1046}, LanguageCommand{0x802A, 35213, 1049}, LanguageCommand{0x806D, 35214, 1034},
+    LanguageCommand{0x807E, 35215, 1054}, LanguageCommand{0x8074, 35216, 1055}, LanguageCommand{0x8075, 35217, 1066},
 };
 
 constexpr LCID kDutch = 1043;

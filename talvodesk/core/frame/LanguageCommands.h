@@ -4,16 +4,17 @@
 
 #include "platform/com/Types.h"
 
+#include <cstdint>
 #include <optional>
 #include <span>
-#include <string_view>
 
 namespace talvodesk {
 
-/// A command of the Language menu: its identifier, its menu text and the locale it switches to.
+/// A command of the Language menu: its identifier, the string-table number of its menu text and the locale it
+/// switches to.
 struct LanguageCommand {
     cmd::Id id;
-    std::string_view text;
+    std::uint32_t text;
     LCID locale;
 };
 

@@ -2,6 +2,7 @@
 
 #include "talvodesk/core/options/internal/ChartsEnglish.h"
 #include "talvodesk/core/options/internal/InfoPageEnglish.h"
+#include "talvodesk/core/options/internal/MenusEnglish.h"
 #include "talvodesk/core/options/internal/OptionsEnglish.h"
 
 #include "platform/com/Bstr.h"
@@ -119,9 +120,10 @@ platform::Error badLine(std::size_t number, std::string_view why)
 
 const StringTable& StringTable::english()
 {
-    static const StringTable table = std::move(parseLines(std::string(kEnglish) + std::string(kOptionsEnglish) +
-                                                          std::string(kChartsEnglish) + std::string(kInfoPageEnglish))
-                                                   .value());
+    static const StringTable table =
+        std::move(parseLines(std::string(kEnglish) + std::string(kOptionsEnglish) + std::string(kChartsEnglish) +
+                             std::string(kInfoPageEnglish) + std::string(kMenusEnglish))
+                      .value());
     return table;
 }
 
@@ -179,6 +181,31 @@ const std::u16string* StringTable::find(std::uint32_t id) const
 {
     const auto found = m_texts.find(id);
     return found == m_texts.end() ? nullptr : &found->second;
+}
+
+std::string StringTable::fileText() const
+{
+    std::string text;
+    for (const auto& [id, entry] : m_texts) {
+        text += std::to_string(id) + '\t';
+        for (const char c : platform::com::utf16ToUtf8(entry)) {
+            switch (c) {
+            case '\n':
+                text += "\\n";
+                break;
+            case '\t':
+                text += "\\t";
+                break;
+            case '\\':
+                text += "\\\\";
+                break;
+            default:
+                text += c;
+            }
+        }
+        text += '\n';
+    }
+    return text;
 }
 
 std::u16string_view StringTable::englishText(std::uint32_t id)

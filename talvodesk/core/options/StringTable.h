@@ -28,6 +28,10 @@ public:
     /// The English text of a number; empty when there is none.
     static std::u16string_view englishText(std::uint32_t id);
     std::size_t size() const { return m_texts.size(); }
+    /// Every number with its text, in number order.
+    const std::map<std::uint32_t, std::u16string>& texts() const { return m_texts; }
+    /// The table in the language-file form, in number order; parse reads it back as the same table.
+    std::string fileText() const;
 
 private:
     static platform::Result<StringTable> parseLines(std::string_view text);

@@ -413,9 +413,9 @@ TEST(FrameCommandsTest, PositionsAndTheHideShotTexts)
     EXPECT_EQ(PositionOfCommand(cmd::Standing)->word, u"standing");
     EXPECT_EQ(PositionOfCommand(cmd::Kneeling)->subTarget, -1);
     EXPECT_FALSE(PositionOfCommand(cmd::Match));
-    EXPECT_EQ(HideShotMenuText("Hide shot\nRestore shot", false), "Hide shot");
-    EXPECT_EQ(HideShotMenuText("Hide shot\nRestore shot", true), "Restore shot");
-    EXPECT_EQ(HideShotMenuText("Hide shot", true), "Hide shot");
+    EXPECT_EQ(HideShotMenuText(u"Hide shot\nRestore shot", false), u"Hide shot");
+    EXPECT_EQ(HideShotMenuText(u"Hide shot\nRestore shot", true), u"Restore shot");
+    EXPECT_EQ(HideShotMenuText(u"Hide shot", true), u"Hide shot");
 }
 
 } // namespace
