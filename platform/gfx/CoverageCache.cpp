@@ -1,6 +1,9 @@
 #include "platform/gfx/CoverageCache.h"
 
+#include "platform/kernel/WorkerPool.h"
+
 #include <algorithm>
+#include <cassert>
 #include <iterator>
 
 namespace platform::gfx {
@@ -26,13 +29,33 @@ std::uint64_t keyOf(const CoverageCache::Recipe& recipe, QSize size)
 
 } // namespace
 
+CoverageCache::CoverageCache() : CoverageCache(&kernel::WorkerPool::shared()) {}
+
+CoverageCache::CoverageCache(kernel::WorkerPool* pool) : m_pool(pool) {}
+
 void CoverageCache::beginPass()
 {
+    assert(m_unmeasured.empty() && "a pass began with outlines left unmeasured");
     ++m_pass;
-    std::erase_if(m_entries, [this](const auto& entry) { return m_pass - entry.second.pass > 1; });
+    std::erase_if(m_entries, [this](const auto& entry) { return m_pass - entry.second.pass >= kPassesKept; });
+    // Over the bound, whole passes go, the oldest first, so what stays is what a zoom back needs.
+    std::size_t bytes = 0;
+    std::vector<std::size_t> byAge(kPassesKept, 0);
+    for (const auto& [key, entry] : m_entries) {
+        const std::size_t held = entry.spans.size() * sizeof(Span) + entry.recipe.size() * sizeof(LONG);
+        bytes += held;
+        byAge[m_pass - entry.pass] += held;
+    }
+    unsigned oldest = kPassesKept;
+    while (bytes > kMostBytes && oldest > 1) {
+        bytes -= byAge[--oldest];
+    }
+    if (oldest < kPassesKept) {
+        std::erase_if(m_entries, [this, oldest](const auto& entry) { return m_pass - entry.second.pass >= oldest; });
+    }
 }
 
-const std::vector<CoverageCache::Span>& CoverageCache::coverage(const Recipe& recipe, QSize size, const Painting& paint)
+const std::vector<CoverageCache::Span>* CoverageCache::coverage(const Recipe& recipe, QSize size, Painting paint)
 {
     const std::uint64_t key = keyOf(recipe, size);
     const auto [first, last] = m_entries.equal_range(key);
@@ -40,33 +63,62 @@ const std::vector<CoverageCache::Span>& CoverageCache::coverage(const Recipe& re
         Entry& entry = it->second;
         if (entry.size == size && entry.recipe == recipe) {
             entry.pass = m_pass;
-            return entry.spans;
+            return &entry.spans;
         }
     }
-    Entry entry{recipe, size, rasterize(paint, size), m_pass};
-    return m_entries.emplace(key, std::move(entry))->second.spans;
+    Entry& entry = m_entries.emplace(key, Entry{recipe, size, {}, m_pass, std::move(paint)})->second;
+    m_unmeasured.push_back(&entry);
+    return &entry.spans;
 }
 
-std::vector<CoverageCache::Span> CoverageCache::rasterize(const Painting& paint, QSize size)
+void CoverageCache::measure()
 {
-    if (m_scratch.size() != size) {
-        m_scratch = QImage(size, QImage::Format_RGB32);
-        m_scratch.fill(kUncovered);
+    if (m_unmeasured.empty()) {
+        return;
+    }
+    std::vector<kernel::WorkerPool::Job> jobs;
+    jobs.reserve(m_unmeasured.size());
+    // Longest first, so no long trace is left to start last.
+    std::stable_sort(m_unmeasured.begin(), m_unmeasured.end(),
+                     [](const Entry* a, const Entry* b) { return a->recipe.size() > b->recipe.size(); });
+    for (Entry* entry : m_unmeasured) {
+        jobs.emplace_back([entry] {
+            entry->spans = rasterize(*entry);
+            entry->paint = nullptr;
+        });
+    }
+    if (m_pool != nullptr) {
+        m_pool->run(jobs);
+    } else {
+        for (const kernel::WorkerPool::Job& job : jobs) {
+            job();
+        }
+    }
+    m_unmeasured.clear();
+}
+
+std::vector<CoverageCache::Span> CoverageCache::rasterize(const Entry& entry)
+{
+    // Black but for the outline being measured; one per thread, kept to save an allocation per outline.
+    thread_local QImage scratch;
+    if (scratch.size() != entry.size) {
+        scratch = QImage(entry.size, QImage::Format_RGB32);
+        scratch.fill(kUncovered);
     }
     std::vector<Span> spans;
-    if (m_scratch.isNull()) {
+    if (scratch.isNull()) {
         return spans;
     }
     QRectF painted;
     {
-        QPainter painter(&m_scratch);
+        QPainter painter(&scratch);
         painter.setRenderHint(QPainter::Antialiasing, false);
-        painted = paint(painter, QColor(kCovered));
+        painted = entry.paint(painter, QColor(kCovered), entry.recipe);
     }
     // An aliased fill takes only pixels whose centres lie inside the outline.
-    const QRect box = painted.toAlignedRect().adjusted(-1, -1, 1, 1) & m_scratch.rect();
+    const QRect box = painted.toAlignedRect().adjusted(-1, -1, 1, 1) & scratch.rect();
     for (int y = box.top(); y <= box.bottom(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(m_scratch.scanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(scratch.scanLine(y));
         QRgb* const end = line + box.right() + 1;
         for (QRgb* pixel = line + box.left(); pixel != end;) {
             QRgb* const start = std::find(pixel, end, kCovered);

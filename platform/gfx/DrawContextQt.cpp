@@ -39,6 +39,17 @@ enum class Outline : LONG {
 // A stroke's recipe: kind, pen width, closed, then x and y of each device point.
 constexpr std::size_t kStrokeHeader = 3;
 
+// A stroke's points, centred on the line through the pixel centres.
+QPolygonF centreLine(const std::vector<LONG>& recipe)
+{
+    QPolygonF polygon;
+    polygon.reserve(static_cast<qsizetype>((recipe.size() - kStrokeHeader) / 2));
+    for (std::size_t i = kStrokeHeader; i < recipe.size(); i += 2) {
+        polygon.append(QPointF(recipe[i] + 0.5, recipe[i + 1] + 0.5));
+    }
+    return polygon;
+}
+
 QColor toQColor(COLORREF color)
 {
     const COLORREF resolved = resolveColor(color);
@@ -141,11 +152,13 @@ DrawContextQt::DrawContextQt(QPaintDevice& device) : m_device(device)
 
 DrawContextQt::~DrawContextQt()
 {
+    copyUncopied();
     m_painter.end();
 }
 
 void DrawContextQt::setScale(double factor, QPointF origin)
 {
+    copyUncopied();
     const QTransform transform(factor, 0, 0, factor, origin.x(), origin.y());
     m_painter.setWorldTransform(transform);
     m_logicalDevice = transform.inverted().mapRect(QRect(0, 0, m_device.width(), m_device.height()));
@@ -195,7 +208,7 @@ void DrawContextQt::useRasterOp()
 
 void DrawContextQt::fillArea(const QPainterPath& area, COLORREF color)
 {
-    m_painter.fillPath(area, QBrush(toQColor(color)));
+    painter().fillPath(area, QBrush(toQColor(color)));
 }
 
 void DrawContextQt::fillWithBrush(const QPainterPath& area)
@@ -205,37 +218,55 @@ void DrawContextQt::fillWithBrush(const QPainterPath& area)
     }
 }
 
-void DrawContextQt::fillOutline(const CoverageCache::Recipe& recipe, const std::function<QPainterPath()>& outline,
-                                COLORREF color)
+void DrawContextQt::fillOutline(const CoverageCache::Recipe& recipe, Outliner outline, COLORREF color)
 {
     if (!canCopyFills()) {
-        fillArea(outline(), color);
+        fillArea(outline(recipe), color);
         return;
     }
     copyCoverage(
         recipe,
-        [&outline](QPainter& painter, const QColor& covered) {
-            const QPainterPath path = outline();
+        [outline = std::move(outline)](QPainter& painter, const QColor& covered, const CoverageCache::Recipe& made) {
+            const QPainterPath path = outline(made);
             painter.fillPath(path, covered);
             return path.controlPointRect(); // holds every filled pixel, like boundingRect(), at a fraction of its cost
         },
         color);
 }
 
-void DrawContextQt::copyCoverage(const CoverageCache::Recipe& recipe, const CoverageCache::Painting& paint,
-                                 COLORREF color)
+void DrawContextQt::copyCoverage(const CoverageCache::Recipe& recipe, CoverageCache::Painting paint, COLORREF color)
 {
     const QRgb value = toQColor(color).rgb();
-    const std::vector<CoverageCache::Span>& spans = m_coverageCache->coverage(recipe, m_image->size(), paint);
-    if (spans.empty()) {
+    const std::vector<CoverageCache::Span>* spans =
+        m_coverageCache->coverage(recipe, m_image->size(), std::move(paint));
+    m_uncopied.push_back({spans, value});
+    if (!m_coverageCache->unmeasured()) {
+        copyUncopied(); // Nothing to wait for.
+    }
+}
+
+void DrawContextQt::copyUncopied()
+{
+    if (m_uncopied.empty()) {
         return;
     }
+    m_coverageCache->measure();
+    // In the order drawn, so what overlaps is what painting each in turn leaves.
     uchar* const bits = m_image->bits();
     const qsizetype stride = m_image->bytesPerLine();
-    for (const CoverageCache::Span& span : spans) {
-        auto* line = reinterpret_cast<QRgb*>(bits + span.y * stride);
-        std::fill(line + span.left, line + span.right, value);
+    for (const Uncopied& outline : m_uncopied) {
+        for (const CoverageCache::Span& span : *outline.spans) {
+            auto* line = reinterpret_cast<QRgb*>(bits + span.y * stride);
+            std::fill(line + span.left, line + span.right, outline.value);
+        }
     }
+    m_uncopied.clear();
+}
+
+QPainter& DrawContextQt::painter()
+{
+    copyUncopied();
+    return m_painter;
 }
 
 bool DrawContextQt::canCopyFills() const
@@ -259,7 +290,8 @@ void DrawContextQt::fillFigureWithBrush(const Rect& area, bool ellipse)
     }
     m_recipe.assign({static_cast<LONG>(Outline::Figure), ellipse, area.left, area.top, area.right, area.bottom});
     fillOutline(
-        m_recipe, [&area, ellipse] { return figurePath(areaOf(area), ellipse); }, state().brush.color);
+        m_recipe, [area, ellipse](const CoverageCache::Recipe&) { return figurePath(areaOf(area), ellipse); },
+        state().brush.color);
 }
 
 void DrawContextQt::drawFigure(const Rect& deviceRect, Figure figure)
@@ -302,7 +334,7 @@ void DrawContextQt::drawFigure(const Rect& deviceRect, Figure figure)
                          inner.isEmpty(), inner.left, inner.top, inner.right, inner.bottom});
         fillOutline(
             m_recipe,
-            [&rect, &inner, ellipse] {
+            [rect, inner, ellipse](const CoverageCache::Recipe&) {
                 QPainterPath band = figurePath(areaOf(rect), ellipse);
                 if (!inner.isEmpty()) {
                     band.addPath(figurePath(areaOf(inner), ellipse));
@@ -318,7 +350,7 @@ void DrawContextQt::drawFigure(const Rect& deviceRect, Figure figure)
         {static_cast<LONG>(Outline::FigureStroke), ellipse, width, rect.left, rect.top, rect.right, rect.bottom});
     fillOutline(
         m_recipe,
-        [&rect, ellipse, width] {
+        [rect, ellipse, width](const CoverageCache::Recipe&) {
             QPainterPathStroker stroker;
             stroker.setWidth(width);
             stroker.setCapStyle(Qt::RoundCap);
@@ -344,7 +376,7 @@ void DrawContextQt::stroke(const std::vector<Point>& points, bool closed)
             pixels.append(QPoint(pixel.x, pixel.y));
         }
         m_painter.setPen(QPen(toQColor(pen.color), 0));
-        m_painter.drawPoints(pixels);
+        painter().drawPoints(pixels);
         return;
     }
     strokeWide(points, /*origin=*/{}, closed);
@@ -354,7 +386,7 @@ void DrawContextQt::strokeCosmetic(const QPainterPath& line, COLORREF color)
 {
     m_painter.setPen(QPen(toQColor(color), 0));
     m_painter.setBrush(Qt::NoBrush);
-    m_painter.drawPath(line);
+    painter().drawPath(line);
 }
 
 void DrawContextQt::strokeWide(std::span<const Point> points, Point origin, bool closed)
@@ -435,22 +467,13 @@ void DrawContextQt::strokeRun(std::span<const Point> points, Point origin, bool 
         }
     }
     m_recipe.resize(static_cast<std::size_t>(end - m_recipe.data()));
-    // Centred on the line through the pixel centres.
-    const auto centreLine = [this] {
-        QPolygonF polygon;
-        polygon.reserve(static_cast<qsizetype>((m_recipe.size() - kStrokeHeader) / 2));
-        for (std::size_t i = kStrokeHeader; i < m_recipe.size(); i += 2) {
-            polygon.append(QPointF(m_recipe[i] + 0.5, m_recipe[i + 1] + 0.5));
-        }
-        return polygon;
-    };
     if (!closed && m_recipe.size() >= kStrokeHeader + 4 && canCopyFills()) {
         // Measured with the pen: the raster engine strokes an open line of two or more points with the same
         // stroker and fills its outline, but builds no QPainterPath of it, which costs a tenth of the whole.
         copyCoverage(
             m_recipe,
-            [&centreLine, width](QPainter& painter, const QColor& covered) {
-                const QPolygonF polygon = centreLine();
+            [width](QPainter& painter, const QColor& covered, const CoverageCache::Recipe& recipe) {
+                const QPolygonF polygon = centreLine(recipe);
                 painter.setPen(QPen(covered, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
                 painter.drawPolyline(polygon);
                 // Joins and caps stay within the pen width of a point.
@@ -461,8 +484,8 @@ void DrawContextQt::strokeRun(std::span<const Point> points, Point origin, bool 
     }
     fillOutline(
         m_recipe,
-        [&centreLine, closed, width] {
-            const QPolygonF polygon = centreLine();
+        [closed, width](const CoverageCache::Recipe& recipe) {
+            const QPolygonF polygon = centreLine(recipe);
             QPainterPath line;
             line.addPolygon(polygon);
             if (closed) {
@@ -532,7 +555,7 @@ void DrawContextQt::fillRect(const Rect& rect, COLORREF color)
     const QRect area(device.left, device.top, device.width(), device.height());
     const QRectF scaled = m_painter.worldTransform().mapRect(QRectF(area));
     if (area.isEmpty() || (scaled.width() >= 1 && scaled.height() >= 1)) {
-        m_painter.fillRect(area, toQColor(color));
+        painter().fillRect(area, toQColor(color));
         return;
     }
     // A rule scaled thinner than a pixel keeps one, where it begins.
@@ -541,7 +564,7 @@ void DrawContextQt::fillRect(const Rect& rect, COLORREF color)
                        std::max(1, static_cast<int>(std::lround(scaled.height()))));
     m_painter.save();
     m_painter.resetTransform();
-    m_painter.fillRect(pixels, toQColor(color));
+    painter().fillRect(pixels, toQColor(color));
     m_painter.restore();
 }
 
@@ -550,11 +573,11 @@ void DrawContextQt::shadeRect(const Rect& rect)
     const Rect device = toDevice(rect).normalized();
     const QRect area(device.left, device.top, device.width(), device.height());
     m_painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
-    m_painter.fillRect(area, toQColor(kShadeGrey));
+    painter().fillRect(area, toQColor(kShadeGrey));
     // The pattern's transparent pixels keep the ORed colour; its grey pixels replace it.
     m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     m_painter.setBrushOrigin(0, 0);
-    m_painter.fillRect(area, QBrush(shadePattern()));
+    painter().fillRect(area, QBrush(shadePattern()));
 }
 
 TextMetrics DrawContextQt::textMetrics() const
@@ -585,12 +608,12 @@ void DrawContextQt::paintTextLine(Point deviceAnchor, std::u16string_view text, 
         m_painter.rotate(-escapement / 10.0);
     }
     if (state().backgroundMode == BackgroundMode::Opaque) {
-        m_painter.fillRect(QRect(x, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
+        painter().fillRect(QRect(x, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
                            toQColor(state().backgroundColor));
     }
     m_painter.setFont(font);
     m_painter.setPen(toQColor(state().textColor));
-    m_painter.drawText(QPoint(x, baseline), string);
+    painter().drawText(QPoint(x, baseline), string);
     m_painter.restore();
 }
 
@@ -685,7 +708,7 @@ void DrawContextQt::drawBitmap(const Bitmap& bitmap, const Rect& rect)
     const Rect target = device.normalized();
     const QImage image = toQImage(bitmap).mirrored(device.width() < 0, device.height() < 0);
     m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    m_painter.drawImage(QRect(target.left, target.top, target.width(), target.height()), image);
+    painter().drawImage(QRect(target.left, target.top, target.width(), target.height()), image);
 }
 
 } // namespace platform::gfx

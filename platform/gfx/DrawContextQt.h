@@ -28,7 +28,11 @@ public:
     const TextMeasure& textMeasure() const { return m_measure; }
     /// Wide lines and figures drawn unclipped with the copy pen take their pixels from (and leave them in) `cache`,
     /// which must outlive the context; null fills every outline afresh.
-    void setCoverageCache(CoverageCache* cache) { m_coverageCache = cache; }
+    void setCoverageCache(CoverageCache* cache)
+    {
+        copyUncopied();
+        m_coverageCache = cache;
+    }
     /// Draws whatever follows scaled by `factor` from the device point `origin`, text included as it is laid out at
     /// full size: a print preview shows a page laid out for a printer this way. Lines and fills that the scale makes
     /// thinner than a device pixel keep one. Set it before anything is drawn or clipped; the fills are no longer
@@ -85,10 +89,17 @@ private:
     /// One stretch of strokeWide, outlined whole.
     void strokeRun(std::span<const Point> points, Point origin, bool closed);
     void fillFigureWithBrush(const Rect& area, bool ellipse);
+    /// Builds the outline that a recipe describes from it and what it captured alone: it may run on another thread.
+    using Outliner = std::function<QPainterPath(const CoverageCache::Recipe&)>;
     /// Fills the outline that `recipe` describes, from the coverage cache when it may be used.
-    void fillOutline(const CoverageCache::Recipe& recipe, const std::function<QPainterPath()>& outline, COLORREF color);
-    /// Sets the pixels the cache holds for `recipe`, measured by `paint` when it holds none.
-    void copyCoverage(const CoverageCache::Recipe& recipe, const CoverageCache::Painting& paint, COLORREF color);
+    void fillOutline(const CoverageCache::Recipe& recipe, Outliner outline, COLORREF color);
+    /// Sets the pixels the cache holds for `recipe`, measured by `paint` when it holds none: at once when nothing
+    /// waits to be measured, else when the painter is next needed.
+    void copyCoverage(const CoverageCache::Recipe& recipe, CoverageCache::Painting paint, COLORREF color);
+    /// Measures what the copies held back need and sets their pixels, in the order they were drawn.
+    void copyUncopied();
+    /// The painter, for drawing: the copies held back go first, as they were drawn first.
+    QPainter& painter();
     /// Whether filled pixels may be copied from the cache: pixels set straight into the image must be what the
     /// painter would set.
     bool canCopyFills() const;
@@ -109,6 +120,12 @@ private:
     CoverageCache* m_coverageCache = nullptr;
     /// Reused for every outline, to spare an allocation each.
     CoverageCache::Recipe m_recipe;
+    struct Uncopied {
+        const std::vector<CoverageCache::Span>* spans;
+        QRgb value;
+    };
+    /// Outlines drawn whose pixels wait for the cache to measure the new ones among them.
+    std::vector<Uncopied> m_uncopied;
 };
 
 } // namespace platform::gfx

@@ -1,7 +1,9 @@
 #include "platform/gfx/CoverageCache.h"
 
+#include "platform/gfx/Color.h"
 #include "platform/gfx/DrawContextQt.h"
 #include "platform/gfx/tests/support/StrokedByQt.h"
+#include "platform/kernel/WorkerPool.h"
 
 #include <gtest/gtest.h>
 
@@ -158,8 +160,9 @@ TEST(CoverageCacheTest, ClippedInvertingAndScaledDrawingIsFilledAfresh)
     EXPECT_EQ(0u, cache.size());
 }
 
-TEST(CoverageCacheTest, APassForgetsWhatTheLastTwoPassesLeftUnused)
+TEST(CoverageCacheTest, APassForgetsWhatTheLastPassesKeptLeftUnused)
 {
+    static_assert(CoverageCache::kPassesKept == 4);
     const std::vector<Point> first = jitteredTrace(6, 50);
     const std::vector<Point> second = jitteredTrace(7, 50);
     CoverageCache cache;
@@ -176,12 +179,74 @@ TEST(CoverageCacheTest, APassForgetsWhatTheLastTwoPassesLeftUnused)
     EXPECT_EQ(2u, cache.size());
     cache.beginPass();
     draw(first);
-    cache.beginPass(); // The second was last drawn two passes ago.
-    EXPECT_EQ(1u, cache.size());
-    draw(first);
     cache.beginPass();
+    cache.beginPass(); // The second was last drawn three passes ago: a zoom in and back again may still want it.
+    EXPECT_EQ(2u, cache.size());
+    cache.beginPass();
+    EXPECT_EQ(1u, cache.size());
     cache.beginPass();
     EXPECT_EQ(0u, cache.size());
+}
+
+TEST(CoverageCacheTest, ZoomedTracesArePaintedAsQtStrokesThemOnEveryPath)
+{
+    // Several traces in their own colours, drawn over each other and scaled about the image's centre as a zoom
+    // scales them, so most cross its edges: the culled drawing without a cache, the cache measuring on this thread
+    // and on a pool, and the copies after zooming elsewhere and back all give what Qt strokes one after another.
+    const std::vector<QColor> colours = {QColor(255, 0, 0), QColor(0, 0, 255), QColor(0, 160, 0), QColor(0, 0, 0)};
+    kernel::WorkerPool pool(4);
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        for (LONG width = 2; width <= 13; ++width) {
+            std::vector<std::vector<Point>> traces;
+            for (std::size_t i = 0; i < colours.size(); ++i) {
+                traces.push_back(jitteredTrace(seed * 31 + static_cast<unsigned>(i), 300));
+            }
+            const auto zoomed = [&traces](LONG scale) {
+                std::vector<std::vector<Point>> scaled;
+                for (const std::vector<Point>& trace : traces) {
+                    std::vector<Point>& points = scaled.emplace_back();
+                    for (const Point& point : trace) {
+                        points.push_back({(point.x - 55) * scale + 60, (point.y - 58) * scale + 60});
+                    }
+                }
+                return scaled;
+            };
+            const auto sceneOf = [&](const std::vector<std::vector<Point>>& shown) -> Scene {
+                return [&colours, shown, width](DrawContext& context) {
+                    for (std::size_t i = 0; i < shown.size(); ++i) {
+                        const QColor& colour = colours[i];
+                        context.setPen({PenStyle::Solid, width,
+                                        rgb(static_cast<BYTE>(colour.red()), static_cast<BYTE>(colour.green()),
+                                            static_cast<BYTE>(colour.blue()))});
+                        context.polyline(shown[i]);
+                    }
+                };
+            };
+            CoverageCache alone(nullptr);
+            CoverageCache pooled(&pool);
+            for (const LONG scale : {1, 3, 9}) {
+                SCOPED_TRACE(::testing::Message() << "seed " << seed << ", width " << width << ", zoom " << scale);
+                const std::vector<std::vector<Point>> shown = zoomed(scale);
+                QImage expected(kSize, kSize, QImage::Format_RGB32);
+                expected.fill(Qt::white);
+                for (std::size_t i = 0; i < shown.size(); ++i) {
+                    testing::strokeByQt(expected, shown[i], width, colours[i]);
+                }
+                const Scene scene = sceneOf(shown);
+                EXPECT_EQ(expected, drawn(scene, nullptr));
+                alone.beginPass();
+                EXPECT_EQ(expected, drawn(scene, &alone));
+                pooled.beginPass();
+                EXPECT_EQ(expected, drawn(scene, &pooled));
+            }
+            // Back to the level before the last: copied whole, nothing measured again.
+            const std::size_t held = pooled.size();
+            pooled.beginPass();
+            const QImage back = drawn(sceneOf(zoomed(3)), &pooled);
+            EXPECT_EQ(held, pooled.size());
+            EXPECT_EQ(drawn(sceneOf(zoomed(3)), nullptr), back);
+        }
+    }
 }
 
 } // namespace
