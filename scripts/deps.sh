@@ -5,6 +5,8 @@ talvo_packages=(
     libicu-dev qt6-base-dev libusb-1.0-0-dev libudev-dev libopenal-dev
     fonts-liberation espeak-ng sox python3 python3-olefile clang clang-format locales poppler-utils desktop-file-utils
     xdg-utils shared-mime-info libglib2.0-bin
+    # The scripts of the shipped languages that DejaVu lacks: Chinese, Japanese and Korean; Arabic and Thai.
+    fonts-noto-cjk fonts-noto-ui-core
 )
 
 talvo_install_dependencies() {

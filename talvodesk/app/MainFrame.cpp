@@ -258,9 +258,7 @@ MainFrame::MainFrame(Services services)
     m_mainToolBar->setVisible(m_settings.toolBar);
     statusBar()->setVisible(m_settings.statusBar);
     restoreBands();
-    if (m_services.module.m_bRTL) {
-        ApplyRTLLayout(this, true, true);
-    }
+    applyMirroredLayout();
     setAcceptDrops(true);
 
     resize(1024, 720);
@@ -1234,8 +1232,17 @@ void MainFrame::onLanguage(LCID locale)
     deliverHint(1);
     showStatusText(text(kIdleText));
     if (wasRightToLeft != m_services.module.m_bRTL) {
-        ApplyRTLLayout(this, m_services.module.m_bRTL, true);
+        applyMirroredLayout();
     }
+}
+
+void MainFrame::applyMirroredLayout()
+{
+    // The frame's windows follow the frame; dialogs and message boxes, opened later as windows of their own, take
+    // the application's direction.
+    const bool rightToLeft = m_services.module.m_bRTL;
+    QApplication::setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    ApplyRTLLayout(this, rightToLeft, true);
 }
 
 void MainFrame::onFullScreen(cmd::Id)

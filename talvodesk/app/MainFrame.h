@@ -274,6 +274,8 @@ private:
 
     void applyExpertMode();
     void onLanguage(LCID locale);
+    /// Lays the frame and every window opened later out in the reading direction of the language in force.
+    void applyMirroredLayout();
     void openChosenFile(const std::filesystem::path& path);
     /// "Unable to load file." with the reason on a second line.
     QString loadFailure(const std::filesystem::path& path) const;

@@ -10,6 +10,7 @@
 #include "platform/time/Clock.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -75,12 +76,20 @@ protected:
     std::vector<MessageBoxRequest> boxes;
 };
 
+/// The direction of a dialog opened over the frame now, a window of its own.
+Qt::LayoutDirection dialogDirection(QWidget* owner)
+{
+    const QDialog later(owner);
+    return later.layoutDirection();
+}
+
 TEST_F(FrameWindowTest, LanguageSwitchMirrorsForArabicAndKeepsTheLanguageWhenAFileFails)
 {
     writeText(folder() / "lang" / "talvoara.lang", "128\tArabic title\n");
     frame->runCommand(0x806C);
     EXPECT_EQ(module.m_lcid, 1025U);
     EXPECT_EQ(frame->layoutDirection(), Qt::RightToLeft);
+    EXPECT_EQ(dialogDirection(frame.get()), Qt::RightToLeft);
     EXPECT_TRUE(frame->action(0x806C)->isChecked());
 
     frame->runCommand(0x8070); // German: no file
@@ -94,6 +103,26 @@ TEST_F(FrameWindowTest, LanguageSwitchMirrorsForArabicAndKeepsTheLanguageWhenAFi
     frame->runCommand(0x8029);
     EXPECT_EQ(module.m_lcid, 1033U);
     EXPECT_EQ(frame->layoutDirection(), Qt::LeftToRight);
+    EXPECT_EQ(dialogDirection(frame.get()), Qt::LeftToRight);
+}
+
+TEST_F(FrameWindowTest, AFrameMadeInTheLanguageInForceStartsInItsDirection)
+{
+    writeText(folder() / "lang" / "talvoara.lang", "128\tArabic title\n");
+    const struct {
+        LCID locale;
+        Qt::LayoutDirection direction;
+    } starts[] = {{1025, Qt::RightToLeft}, {1033, Qt::LeftToRight}}; // English after Arabic: back to left to right
+    for (const auto& start : starts) {
+        SCOPED_TRACE(start.locale);
+        frame.reset();
+        module.SetLanguage(start.locale, environment);
+        frame = std::make_unique<MainFrame>(
+            MainFrame::Services{module, environment, options, monitor, clock, dialogs, {}, NewShotCollection});
+        EXPECT_EQ(frame->layoutDirection(), start.direction);
+        EXPECT_EQ(frame->findChild<QStatusBar*>()->layoutDirection(), start.direction);
+        EXPECT_EQ(dialogDirection(frame.get()), start.direction);
+    }
 }
 
 TEST_F(FrameWindowTest, ExpertModeHidesButtonsWithoutDisablingThemAndF7DoesNothing)
