@@ -1,5 +1,6 @@
 #include "talvoshell/Catalog.h"
 
+#include "catalogcache/CatalogEnglish.h"
 #include "catalogcache/CatalogReader.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/ComObject.h"
@@ -79,9 +80,9 @@ const TreeNode* TreeNode::child(std::u16string_view childName) const
 }
 
 CCatalog::CCatalog(catalogcache::CatalogLocation location, WatcherStarter startWatcher, std::u16string watcherPath,
-                   FailureReporter report)
+                   FailureReporter report, catalogcache::CatalogTexts texts)
     : m_location(std::move(location)), m_startWatcher(std::move(startWatcher)), m_watcherPath(std::move(watcherPath)),
-      m_report(std::move(report))
+      m_report(std::move(report)), m_texts(std::move(texts))
 {
 }
 
@@ -99,7 +100,7 @@ void CCatalog::Refresh()
             if (reader) {
                 m_reader = std::move(reader).value();
             } else {
-                failure.emplace(u"Unable to open file mapping", kLibraryCaption);
+                failure.emplace(m_texts.text(catalogcache::kUnableToOpenMappingText), kLibraryCaption);
             }
         }
         if (m_reader) {
@@ -125,7 +126,7 @@ std::optional<std::u16string> CCatalog::EnsureWatcher()
     if (CatalogReader::isWatcherReady(m_location) || (m_startWatcher && m_startWatcher())) {
         return std::nullopt;
     }
-    return u"Unable to init catalog";
+    return m_texts.text(catalogcache::kUnableToInitText);
 }
 
 void CCatalog::Report(std::optional<std::pair<std::u16string, std::u16string>> failure)

@@ -2,6 +2,7 @@
 
 #include "catalogcache/CatalogLocation.h"
 #include "catalogcache/CatalogRecord.h"
+#include "catalogcache/CatalogTexts.h"
 #include "platform/shell/ItemIdList.h"
 #include "platform/shell/ShellInterfaces.h"
 
@@ -69,8 +70,9 @@ public:
     /// Shows a failure (text, caption).
     using FailureReporter = std::function<void(const std::u16string& text, const std::u16string& caption)>;
 
+    /// The failures are told in the language of `texts`.
     CCatalog(catalogcache::CatalogLocation location, WatcherStarter startWatcher, std::u16string watcherPath,
-             FailureReporter report);
+             FailureReporter report, catalogcache::CatalogTexts texts = {});
     virtual ~CCatalog();
     CCatalog(const CCatalog&) = delete;
     CCatalog& operator=(const CCatalog&) = delete;
@@ -114,6 +116,7 @@ private:
     WatcherStarter m_startWatcher;
     std::u16string m_watcherPath;
     FailureReporter m_report;
+    const catalogcache::CatalogTexts m_texts;
 
     mutable std::recursive_mutex m_mutex;
     std::unique_ptr<catalogcache::CatalogReader> m_reader;

@@ -1,5 +1,6 @@
 #include "talvoshell/CatalogItemModel.h"
 
+#include "catalogcache/CatalogEnglish.h"
 #include "platform/shell/Computer.h"
 #include "talvoshell/TalvoFolder.h"
 
@@ -16,8 +17,6 @@ using platform::com::ComPtr;
 namespace {
 
 enum Column { kDateTime, kPosition, kShotCount, kResult, kComments, kColumnCount };
-
-constexpr const char* kTitles[kColumnCount] = {"Date & time", "Position", "Shot count", "Result", "Comments"};
 
 } // namespace
 
@@ -119,7 +118,8 @@ QVariant CatalogItemModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumnCount) {
         return {};
     }
-    return QString::fromUtf8(kTitles[section]);
+    return QString::fromStdU16String(
+        CatalogText(m_folder->Services(), catalogcache::kColumnTitleTexts + static_cast<std::uint32_t>(section)));
 }
 
 QIcon CatalogIconImage(int index)

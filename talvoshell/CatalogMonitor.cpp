@@ -80,7 +80,7 @@ void CatalogMonitor::Poll()
     m_folders = std::move(folders);
 }
 
-std::shared_ptr<CatalogServices> MakeCatalogServices()
+std::shared_ptr<CatalogServices> MakeCatalogServices(const catalogcache::CatalogTexts& texts)
 {
     auto services = std::make_shared<CatalogServices>();
     services->launcher = std::make_shared<SpawnLauncher>();
@@ -104,7 +104,9 @@ std::shared_ptr<CatalogServices> MakeCatalogServices()
     auto report = [](const std::u16string& message, const std::u16string& caption) {
         QMessageBox::warning(nullptr, text(caption), text(message));
     };
-    services->catalog = std::make_shared<CCatalog>(where, startWatcher, platform::com::utf8ToUtf16(watcher), report);
+    services->catalog =
+        std::make_shared<CCatalog>(where, startWatcher, platform::com::utf8ToUtf16(watcher), report, texts);
+    services->text = [texts](std::uint32_t id) { return texts.text(id); };
     services->confirm = [](HWND owner, const std::u16string& question, const std::u16string& caption) {
         return QMessageBox::question(owner, text(caption), text(question), QMessageBox::Yes | QMessageBox::No) ==
                QMessageBox::Yes;

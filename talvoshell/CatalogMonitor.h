@@ -34,7 +34,7 @@ private:
 
 /// The services of the running program: the catalog at its usual place, the watcher started beside the programs
 /// when none runs, programs started as child processes, questions and failures shown in message boxes, the
-/// system's locale and the catalog folder of the settings.
-std::shared_ptr<CatalogServices> MakeCatalogServices();
+/// system's locale, the catalog folder of the settings and the texts.
+std::shared_ptr<CatalogServices> MakeCatalogServices(const catalogcache::CatalogTexts& texts);
 
 } // namespace talvoshell

@@ -1,5 +1,6 @@
 #include "talvoshell/CatalogWindow.h"
 
+#include "catalogcache/CatalogEnglish.h"
 #include "platform/shell/Computer.h"
 
 #include <QToolBar>
@@ -28,13 +29,14 @@ int depthOf(LPCITEMIDLIST list)
 
 } // namespace
 
-CatalogWindow::CatalogWindow() : m_area(new QWidget(this)), m_layout(new QVBoxLayout(m_area))
+CatalogWindow::CatalogWindow(catalogcache::CatalogTexts texts)
+    : m_texts(std::move(texts)), m_area(new QWidget(this)), m_layout(new QVBoxLayout(m_area))
 {
-    setWindowTitle(QStringLiteral("Talvo catalog"));
+    setWindowTitle(text(catalogcache::kCatalogCaptionText));
     m_layout->setContentsMargins(0, 0, 0, 0);
     setCentralWidget(m_area);
-    QToolBar* tools = addToolBar(QStringLiteral("Folders"));
-    tools->addAction(QStringLiteral("Up"), this, [this] { Up(); });
+    QToolBar* tools = addToolBar(text(catalogcache::kFoldersText));
+    tools->addAction(text(catalogcache::kUpText), this, [this] { Up(); });
     resize(640, 420);
 }
 
@@ -59,7 +61,7 @@ bool CatalogWindow::Navigate(LPCITEMIDLIST absolute)
     m_layout->addWidget(window);
     m_view = std::move(view);
     m_current.reset(ILClone(absolute));
-    QString title = QStringLiteral("Talvo catalog");
+    QString title = text(catalogcache::kCatalogCaptionText);
     for (LPCITEMIDLIST item = ILNext(ILNext(absolute)); item; item = ILNext(item)) {
         title += QStringLiteral(" - ") + QString::fromStdU16String(ILItemName(item));
     }

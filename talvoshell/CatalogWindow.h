@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogcache/CatalogTexts.h"
 #include "platform/com/ComPtr.h"
 #include "platform/shell/ShellInterfaces.h"
 
@@ -14,7 +15,7 @@ namespace talvoshell {
 /// Thread rule: the user-interface thread.
 class CatalogWindow : public QMainWindow, public platform::shell::IShellBrowser {
 public:
-    CatalogWindow();
+    explicit CatalogWindow(catalogcache::CatalogTexts texts = {});
     ~CatalogWindow() override;
 
     /// Shows the folder an absolute list names; false when it cannot be shown (the folder shown stays).
@@ -32,7 +33,9 @@ public:
 
 private:
     void ReleaseView();
+    QString text(std::uint32_t id) const { return QString::fromStdU16String(m_texts.text(id)); }
 
+    const catalogcache::CatalogTexts m_texts;
     QWidget* m_area;
     QVBoxLayout* m_layout;
     platform::shell::ItemIdPtr m_current;

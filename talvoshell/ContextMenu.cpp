@@ -1,5 +1,6 @@
 #include "talvoshell/ContextMenu.h"
 
+#include "catalogcache/CatalogEnglish.h"
 #include "platform/com/Bstr.h"
 #include "talvoshell/CatalogFiles.h"
 
@@ -56,14 +57,14 @@ HRESULT CContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT idCmdFi
         hmenu->insert(hmenu->begin() + position++, MenuItem{idCmdFirst + offset, std::move(text), isDefault});
     };
     int offset = kOpenOffset;
-    insert(offset++, u"Open", true);
+    insert(offset++, CatalogText(*m_services, catalogcache::kOpenText), true);
     m_newOffset = -1;
     if (m_isFolder && (uFlags & CMF_DEFAULTONLY) == 0) {
         m_newOffset = offset++;
-        insert(m_newOffset, u"New practice", false);
+        insert(m_newOffset, CatalogText(*m_services, catalogcache::kNewPracticeText), false);
     }
     m_deleteOffset = offset++;
-    insert(m_deleteOffset, u"Delete", false);
+    insert(m_deleteOffset, CatalogText(*m_services, catalogcache::kDeleteText), false);
     return makeHresult(static_cast<std::uint32_t>(offset));
 }
 
@@ -135,7 +136,8 @@ void CContextMenu::NewPractice()
 
 void CContextMenu::Delete(HWND owner)
 {
-    if (!m_services->confirm || !m_services->confirm(owner, u"Do you want to delete those items?", u"Talvo catalog")) {
+    if (!m_services->confirm || !m_services->confirm(owner, CatalogText(*m_services, catalogcache::kDeleteQuestionText),
+                                                     CatalogText(*m_services, catalogcache::kCatalogCaptionText))) {
         return;
     }
     std::vector<std::u16string> paths;

@@ -5,6 +5,7 @@
 #include "talvowatch/TrayModel.h"
 
 #include "catalogcache/CatalogCache.h"
+#include "catalogcache/CatalogEnglish.h"
 #include "platform/com/Bstr.h"
 #include "platform/kernel/SwmrgGuard.h"
 #include "platform/time/Clock.h"
@@ -121,7 +122,8 @@ void CatalogWorker::makeFolder()
     if (std::filesystem::create_directories(m_folder, error) || !error) {
         return;
     }
-    std::string text = "Cannot make the catalog folder " + m_folder.string() + ": " + error.message();
+    std::string text = utf16ToUtf8(m_services.tray.texts().format(
+        catalogcache::kFolderProblemText, {utf8ToUtf16(m_folder.string()), utf8ToUtf16(error.message())}));
     (void)platform::reportFailure(platform::Error{STG_E_PATHNOTFOUND, text});
     m_services.tray.setProblem(std::move(text));
 }

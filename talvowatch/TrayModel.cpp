@@ -1,5 +1,8 @@
 #include "talvowatch/TrayModel.h"
 
+#include "catalogcache/CatalogEnglish.h"
+#include "platform/com/Bstr.h"
+
 namespace talvowatch {
 
 using platform::kernel::LockGuard;
@@ -65,10 +68,12 @@ TrayIcon TrayModel::icon() const
 std::string TrayModel::tip() const
 {
     const LockGuard lock(m_mutex);
-    std::string tip = std::string("Talvo catalog") + (m_icon == TrayIcon::Idle ? "" : " busy") + " - " +
-                      std::to_string(m_count) + " file(s)";
+    using namespace catalogcache;
+    const std::u16string count = platform::com::utf8ToUtf16(std::to_string(m_count));
+    std::string tip =
+        platform::com::utf16ToUtf8(m_texts.format(m_icon == TrayIcon::Idle ? kTrayTipText : kTrayBusyTipText, {count}));
     if (m_periodic) {
-        tip += "\nFolder changes cannot be watched: rescanning every minute";
+        tip += "\n" + platform::com::utf16ToUtf8(m_texts.text(kPeriodicRescanText));
     }
     if (!m_problem.empty()) {
         tip += "\n" + m_problem;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogcache/CatalogTexts.h"
 #include "platform/kernel/Mutex.h"
 
 #include <functional>
@@ -17,6 +18,11 @@ class TrayModel {
 public:
     using Observer = std::function<void()>;
 
+    /// The tray speaks the language of the texts.
+    explicit TrayModel(catalogcache::CatalogTexts texts = {}) : m_texts(std::move(texts)) {}
+
+    const catalogcache::CatalogTexts& texts() const { return m_texts; }
+
     void setObserver(Observer observer);
     void setIcon(TrayIcon icon);
     void setCount(int count);
@@ -26,12 +32,14 @@ public:
     std::string problem() const;
 
     TrayIcon icon() const;
-    /// "Talvo catalog%s - %i file(s)": " busy" unless the icon is the idle one, then the count.
+    /// "Talvo catalog - %i file(s)", "busy" after "catalog" unless the icon is the idle one, then the periodic rescan
+    /// and the problem on lines of their own.
     std::string tip() const;
 
 private:
     void changed();
 
+    const catalogcache::CatalogTexts m_texts;
     mutable platform::kernel::Mutex m_mutex;
     Observer m_observer TALVO_GUARDED_BY(m_mutex);
     TrayIcon m_icon TALVO_GUARDED_BY(m_mutex) = TrayIcon::Idle;

@@ -3,6 +3,7 @@
 #include "talvodesk/core/options/AppModule.h"
 #include "talvodesk/core/options/TextFormat.h"
 
+#include "catalogcache/CatalogTexts.h"
 #include "interfaces/talvodata/Guids.h"
 #include "interfaces/talvodata/IEventManager.h"
 #include "platform/com/Bstr.h"
@@ -13,8 +14,10 @@
 
 namespace talvodesk {
 
-CatalogFolderRegistration::CatalogFolderRegistration() : m_services(talvoshell::MakeCatalogServices())
+CatalogFolderRegistration::CatalogFolderRegistration(const CTalvoAppModule& module)
+    : m_services(talvoshell::MakeCatalogServices(catalogcache::CatalogTexts::forUser()))
 {
+    m_services->text = [&module](std::uint32_t id) { return std::u16string(module.LoadString(id)); };
     talvoshell::RegisterCatalogFolder(m_services);
     m_firstRead.setInterval(talvoshell::CatalogMonitor::kPollMilliseconds);
     QObject::connect(&m_firstRead, &QTimer::timeout, [this] {
@@ -33,9 +36,9 @@ CatalogFolderRegistration::~CatalogFolderRegistration()
     platform::shell::UnregisterComputerFolder(talvoshell::kCatalogRootName);
 }
 
-std::unique_ptr<CatalogFolderRegistration> RegisterCatalogFolder()
+std::unique_ptr<CatalogFolderRegistration> RegisterCatalogFolder(const CTalvoAppModule& module)
 {
-    return std::make_unique<CatalogFolderRegistration>();
+    return std::make_unique<CatalogFolderRegistration>(module);
 }
 
 CCatalogDlg::EventNamer CatalogEventNamer(const CTalvoAppModule& module)

@@ -1,5 +1,6 @@
 #include "talvodesk/app/MainFrame.h"
 
+#include "platform/fs/ProgramFolder.h"
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/FramePrinting.h"
 #include "talvodesk/app/MenuLayout.h"
@@ -17,7 +18,6 @@
 #include "talvodesk/core/options/Options.h"
 #include "talvodesk/core/options/Settings.h"
 #include "talvodesk/core/options/TextFormat.h"
-#include "talvodesk/core/program/ProgramFolder.h"
 #include "talvodesk/core/program/ServerLockMonitor.h"
 #include "talvodesk/core/sound/SoundPlayback.h"
 #include "talvodesk/views/CoordinationView.h"
@@ -713,16 +713,16 @@ void MainFrame::switchToView(cmd::Id view)
 
 void MainFrame::playSound(std::u16string_view name)
 {
-    (void)PlayLocalizedSound(
-        {m_services.options, m_soundReady ? &m_sound : nullptr, DataFolder("sounds"), m_services.module.languageId()},
-        name); // A sound that cannot play leaves the shot silent.
+    (void)PlayLocalizedSound({m_services.options, m_soundReady ? &m_sound : nullptr, platform::fs::dataFolder("sounds"),
+                              m_services.module.languageId()},
+                             name); // A sound that cannot play leaves the shot silent.
 }
 
 void MainFrame::speakResult(IShot* shot)
 {
-    SpeakResult(
-        {m_services.options, m_soundReady ? &m_sound : nullptr, DataFolder("sounds"), m_services.module.languageId()},
-        shot);
+    SpeakResult({m_services.options, m_soundReady ? &m_sound : nullptr, platform::fs::dataFolder("sounds"),
+                 m_services.module.languageId()},
+                shot);
 }
 
 void MainFrame::SetTargetZoom(int zoom)
@@ -1154,7 +1154,8 @@ void MainFrame::onOptions(cmd::Id)
     if (ITalvoDevice* device = m_lifecycle.Device()) {
         ApplyOptionsToDevice(*device, m_services.options, *changed, static_cast<std::int32_t>(m_data.GetEventCode()));
     }
-    showStatusText(platform::ui::qtext(PiezoRejectIntervalText(m_services.options.piezoRejectInterval)));
+    showStatusText(platform::ui::qtext(PiezoRejectIntervalText(
+        m_services.options.piezoRejectInterval, m_services.module.LoadString(kPiezoRejectIntervalText))));
     saveOptions();
 }
 

@@ -168,6 +168,7 @@ private:
     bool SeriesViewHasFocus() override;
     bool SeriesViewNavigate(const KeyDown& key) override;
     void SetStatusText(const std::u16string& text) override;
+    std::u16string_view LoadString(std::uint32_t id) override { return m_services.module.LoadString(id); }
     PracticeDevice* Device() override { return m_practice.Device(); }
 
     // PracticeFrame

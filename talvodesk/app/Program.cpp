@@ -1,5 +1,6 @@
 #include "talvodesk/app/Program.h"
 
+#include "platform/fs/ProgramFolder.h"
 #include "talvodesk/app/CatalogFolder.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
@@ -10,7 +11,6 @@
 #include "talvodesk/core/options/Settings.h"
 #include "talvodesk/core/program/AppCommandLine.h"
 #include "talvodesk/core/program/DesktopRegistration.h"
-#include "talvodesk/core/program/ProgramFolder.h"
 #include "talvodesk/core/program/ServerLockMonitor.h"
 #include "talvodesk/views/FrameServices.h"
 
@@ -89,7 +89,7 @@ int Run(const CAppCommandLine& line, CTalvoAppModule& module, const CTalvoAppMod
 {
     app::CMessageLoop2 loop;
     removeInterruptedSaves();
-    const auto catalog = RegisterCatalogFolder(); // browsed by the open and start-practice dialogs
+    const auto catalog = RegisterCatalogFolder(module); // browsed by the open and start-practice dialogs
     UseDesktopIconTheme();
     QApplication::setWindowIcon(ProgramWindowIcon()); // every window of the program, its dialogs too
     platform::time::SystemClock clock;
@@ -165,7 +165,7 @@ int RunProgram(std::span<const std::string_view> arguments, FrameDialogs& dialog
         const auto data = UserDataFolder();
         const auto done = !data ? platform::Result<std::vector<std::string>>(data.error())
                           : line.m_action == CAppCommandLine::Register
-                              ? RegisterDesktopEntry(*data, ProgramFolder() / "talvodesk", ProgramIcon())
+                              ? RegisterDesktopEntry(*data, platform::fs::programFolder() / "talvodesk", ProgramIcon())
                               : UnregisterDesktopEntry(*data);
         if (!done) {
             std::cerr << "talvodesk: " << done.error().detail << '\n';

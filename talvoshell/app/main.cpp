@@ -1,4 +1,5 @@
 // talvo-catalog [event [shooter]]: the catalog browser, at the catalog's root or at the folder named.
+#include "catalogcache/CatalogTexts.h"
 #include "platform/com/ClassTable.h"
 #include "platform/shell/Computer.h"
 #include "talvodata/Register.h"
@@ -12,7 +13,8 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     talvodata::registerClasses(platform::com::ClassTable::instance()); // Renaming re-saves practices.
-    const auto services = talvoshell::MakeCatalogServices();
+    const auto texts = catalogcache::CatalogTexts::forUser();
+    const auto services = talvoshell::MakeCatalogServices(texts);
     talvoshell::RegisterCatalogFolder(services);
     talvoshell::CatalogMonitor monitor(services);
 
@@ -23,7 +25,7 @@ int main(int argc, char** argv)
         list.reset(ILAppend(list.release(),
                             ItemIdPtr(MakeCatalogItem(1, QString::fromLocal8Bit(argv[i]).toStdU16String())).get()));
     }
-    talvoshell::CatalogWindow window;
+    talvoshell::CatalogWindow window(texts);
     (void)window.Navigate(list.get()); // Always a catalog list: it binds.
     window.show();
     const int result = application.exec();

@@ -2,6 +2,8 @@
 
 #include "talvowatch/TrayModel.h"
 
+#include "catalogcache/CatalogEnglish.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -39,12 +41,17 @@ QIcon iconFor(TrayIcon state)
 
 } // namespace
 
+QString SystemTray::text(std::uint32_t id) const
+{
+    return QString::fromStdU16String(m_model.texts().text(id));
+}
+
 SystemTray::SystemTray(TrayModel& model)
     : m_model(model), m_menu(std::make_unique<QMenu>()), m_tray(new QSystemTrayIcon(this))
 {
-    m_menu->addAction(QStringLiteral("Open catalog"), this, &SystemTray::openCatalogBrowser);
+    m_menu->addAction(text(catalogcache::kOpenCatalogText), this, &SystemTray::openCatalogBrowser);
     m_menu->addSeparator();
-    m_menu->addAction(QStringLiteral("Quit"), QCoreApplication::instance(), &QCoreApplication::quit);
+    m_menu->addAction(text(catalogcache::kQuitText), QCoreApplication::instance(), &QCoreApplication::quit);
     m_tray->setContextMenu(m_menu.get());
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::DoubleClick) {
@@ -71,7 +78,8 @@ void SystemTray::refresh()
     m_tray->setToolTip(QString::fromStdString(m_model.tip()));
     const std::string problem = m_model.problem();
     if (problem != m_shownProblem && !problem.empty() && QSystemTrayIcon::supportsMessages()) {
-        m_tray->showMessage(QStringLiteral("Talvo catalog"), QString::fromStdString(problem), QSystemTrayIcon::Warning);
+        m_tray->showMessage(text(catalogcache::kCatalogCaptionText), QString::fromStdString(problem),
+                            QSystemTrayIcon::Warning);
     }
     m_shownProblem = problem;
 }

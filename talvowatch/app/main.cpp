@@ -4,6 +4,7 @@
 #include "talvowatch/TrayModel.h"
 
 #include "catalogcache/CatalogLocation.h"
+#include "catalogcache/CatalogTexts.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/ClassTable.h"
 #include "talvodata/CatalogPath.h"
@@ -56,7 +57,7 @@ int main(int argc, char** argv)
         return 1;
     }
     quitOnStopSignals(application); // Before the worker starts, so that no stop signal can kill it mid-write.
-    talvowatch::TrayModel tray;
+    talvowatch::TrayModel tray(catalogcache::CatalogTexts::forUser());
     const std::filesystem::path folder(platform::com::utf16ToUtf8(talvodata::catalogPath()));
     auto server = talvowatch::CatalogServer::start(*location, folder, tray, {});
     if (!server) {

@@ -1,3 +1,4 @@
+#include "platform/fs/ProgramFolder.h"
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
@@ -6,7 +7,6 @@
 #include "talvodesk/core/frame/HelpPages.h"
 #include "talvodesk/core/frame/LanguageCommands.h"
 #include "talvodesk/core/options/AppModule.h"
-#include "talvodesk/core/program/ProgramFolder.h"
 
 #include "platform/registry/tests/support/RegistryFixture.h"
 
@@ -32,7 +32,7 @@ constexpr std::uintmax_t kLargestPicture = 200U << 10;
 fs::path guide()
 {
     const char* installed = std::getenv("TALVO_DATA_DIR");
-    const fs::path help = installed ? fs::path(installed) / "help" : DataFolder("help");
+    const fs::path help = installed ? fs::path(installed) / "help" : platform::fs::dataFolder("help");
     return help / fs::path(kDefaultHelpFile).stem();
 }
 

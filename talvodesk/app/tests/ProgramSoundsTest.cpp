@@ -1,9 +1,9 @@
+#include "platform/fs/ProgramFolder.h"
 #include "talvodesk/app/CalibrationDlg.h"
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
 #include "talvodesk/app/tests/support/ProgramRun.h"
-#include "talvodesk/core/program/ProgramFolder.h"
 #include "talvodesk/core/testing/FakeDevice.h"
 #include "talvodesk/core/testing/FakeTalvoDevice.h"
 
@@ -60,7 +60,7 @@ protected:
         setEnvironment("HOME", folder().c_str());
         setEnvironment("XDG_DATA_HOME", nullptr);
         SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDNO; });
-        for (const auto& entry : fs::directory_iterator(DataFolder("sounds"))) {
+        for (const auto& entry : fs::directory_iterator(platform::fs::dataFolder("sounds"))) {
             platform::sound::CWaveDiskFile wave;
             if (SUCCEEDED(wave.Open(entry.path(), nullptr, platform::sound::WaveOpenMode::Read))) {
                 std::vector<std::uint8_t> data(wave.GetSize());

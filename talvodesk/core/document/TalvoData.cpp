@@ -91,6 +91,11 @@ bool positionText(const CTalvoAppModule* module, bool found, const Bstr& stored,
 
 } // namespace
 
+std::u16string_view CTalvoData::LoadString(std::uint32_t id) const
+{
+    return m_services.module ? m_services.module->LoadString(id) : StringTable::englishText(id);
+}
+
 /// Passes a document's Progress events to the wrapper while a load or save runs.
 class CTalvoData::ProgressSink final : public platform::com::ComObject<IDispatch> {
 public:

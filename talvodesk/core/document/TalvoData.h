@@ -56,6 +56,9 @@ public:
         m_views.UpdateAllViews(sender, hint, payload);
     }
 
+    /// A text of the program's language by its string-table number; English without a module.
+    std::u16string_view LoadString(std::uint32_t id) const;
+
     // The practice as a whole.
     bool IsValid() const;
     bool IsModelValid() const;

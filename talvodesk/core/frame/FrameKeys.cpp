@@ -1,7 +1,6 @@
 #include "talvodesk/core/frame/FrameKeys.h"
 
-#include "platform/text/Ascii.h"
-#include "platform/text/Printf.h"
+#include "talvodesk/core/options/TextFormat.h"
 
 namespace talvodesk {
 
@@ -29,7 +28,7 @@ void StepPiezoRejectInterval(float step, PracticeDevice& device, FrameKeyTargets
     }
     options.piezoRejectInterval = seconds;
     device.SetPiezoRejectInterval(seconds);
-    frame.SetStatusText(PiezoRejectIntervalText(seconds));
+    frame.SetStatusText(PiezoRejectIntervalText(seconds, frame.LoadString(kPiezoRejectIntervalText)));
 }
 
 bool TraceViewRules(const KeyDown& key, FrameKeyTargets& frame, COptions& options)
@@ -51,10 +50,9 @@ bool TraceViewRules(const KeyDown& key, FrameKeyTargets& frame, COptions& option
 
 } // namespace
 
-std::u16string PiezoRejectIntervalText(float seconds)
+std::u16string PiezoRejectIntervalText(float seconds, std::u16string_view format)
 {
-    return platform::text::widenAscii(
-        platform::text::formatC("PiezoRejectInterval = %3.1f", static_cast<double>(seconds)));
+    return FormatFloat(seconds, format);
 }
 
 bool PreTranslateKey(const KeyDown& key, FrameKeyTargets& frame, COptions& options)

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace talvodesk {
 
@@ -45,6 +46,8 @@ public:
     virtual bool SeriesViewHasFocus() = 0;
     virtual bool SeriesViewNavigate(const KeyDown& key) = 0;
     virtual void SetStatusText(const std::u16string& text) = 0;
+    /// A text of the program's language by its string-table number.
+    virtual std::u16string_view LoadString(std::uint32_t id) = 0;
     /// The running practice's device, or null.
     virtual PracticeDevice* Device() = 0;
 };
@@ -53,7 +56,10 @@ public:
 /// Numpad + and - change the option PiezoRejectInterval by a tenth (never below 0) and pass the key on.
 bool PreTranslateKey(const KeyDown& key, FrameKeyTargets& frame, COptions& options);
 
-/// "PiezoRejectInterval = %3.1f" in the C locale.
-std::u16string PiezoRejectIntervalText(float seconds);
+/// The string-table number of the status text that shows PiezoRejectInterval ("PiezoRejectInterval = %3.1f").
+inline constexpr std::uint32_t kPiezoRejectIntervalText = 37001;
+
+/// The status text with the interval in it, the number written with ".".
+std::u16string PiezoRejectIntervalText(float seconds, std::u16string_view format);
 
 } // namespace talvodesk

@@ -4,6 +4,7 @@
 
 #include "platform/com/HResult.h"
 #include "platform/com/Types.h"
+#include "platform/lang/LanguageChoice.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -16,20 +17,16 @@ class Key;
 
 namespace talvodesk {
 
-/// The language table's entry for a locale: the language file's stem ("talvodeu"), the help file and whether the
-/// language reads right to left.
-struct LanguageFiles {
-    std::string_view library;
-    std::string_view helpFile;
-    bool rightToLeft = false;
-};
-
-inline constexpr LCID kEnglishUnitedStates = 0x409;
-inline constexpr std::string_view kDefaultHelpFile = "talvodesk.chm";
+using platform::lang::kDefaultHelpFile;
+using platform::lang::LanguageFiles;
+inline constexpr LCID kEnglishUnitedStates = platform::lang::kEnglishUnitedStates;
 
 /// The entry for the locale's primary language (Chinese also by its sublanguage); nothing for English and for
 /// languages without one.
-std::optional<LanguageFiles> LanguageFilesOf(LCID lcid);
+inline std::optional<LanguageFiles> LanguageFilesOf(LCID lcid)
+{
+    return platform::lang::languageFilesOf(lcid);
+}
 
 /// What the whole process shares: the user-interface language with its string table and help file, the
 /// right-to-left flag and the server's shut-down times. Language libraries are string-table files

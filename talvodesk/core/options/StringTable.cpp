@@ -4,14 +4,16 @@
 #include "talvodesk/core/options/internal/InfoPageEnglish.h"
 #include "talvodesk/core/options/internal/MenusEnglish.h"
 #include "talvodesk/core/options/internal/OptionsEnglish.h"
+#include "talvodesk/core/options/internal/ViewsEnglish.h"
+
+#include "catalogcache/CatalogEnglish.h"
 
 #include "platform/com/Bstr.h"
-#include "platform/fs/ReadFile.h"
-#include "platform/text/Number.h"
 #include "platform/text/Printf.h"
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace talvodesk {
 
@@ -60,35 +62,6 @@ constexpr std::string_view kEnglish = "128\tTalvo Professional\n"
                                       "62114\tSighting\n"
                                       "62115\tMatch\n";
 
-/// The text with its escapes replaced; nothing for a lone or unknown escape.
-std::optional<std::string> unescaped(std::string_view text)
-{
-    std::string result;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            result += text[i];
-            continue;
-        }
-        if (++i == text.size()) {
-            return std::nullopt;
-        }
-        switch (text[i]) {
-        case 'n':
-            result += '\n';
-            break;
-        case 't':
-            result += '\t';
-            break;
-        case '\\':
-            result += '\\';
-            break;
-        default:
-            return std::nullopt;
-        }
-    }
-    return result;
-}
-
 /// The conversions of a text in the order of their kinds, when it is a format (see conversionShape).
 std::optional<std::string> sortedShape(const std::u16string& text)
 {
@@ -111,101 +84,43 @@ bool fitsBuiltInShape(std::uint32_t id, const std::u16string& text)
     return !expected || sortedShape(text) == expected;
 }
 
-platform::Error badLine(std::size_t number, std::string_view why)
-{
-    return platform::Error{E_FAIL, "line " + std::to_string(number) + " of the language file " + std::string(why)};
-}
-
 } // namespace
 
 const StringTable& StringTable::english()
 {
-    static const StringTable table =
-        std::move(parseLines(std::string(kEnglish) + std::string(kOptionsEnglish) + std::string(kChartsEnglish) +
-                             std::string(kInfoPageEnglish) + std::string(kMenusEnglish))
-                      .value());
+    static const StringTable table(
+        std::move(platform::lang::LanguageTable::parse(std::string(kEnglish) + std::string(kOptionsEnglish) +
+                                                       std::string(kChartsEnglish) + std::string(kInfoPageEnglish) +
+                                                       std::string(kMenusEnglish) + std::string(kViewsEnglish) +
+                                                       std::string(catalogcache::kCatalogEnglish))
+                      .value()));
     return table;
 }
 
 platform::Result<StringTable> StringTable::load(const std::filesystem::path& file)
 {
-    const auto bytes = platform::fs::readWholeFile(file);
-    if (!bytes) {
-        return bytes.error();
+    auto table = platform::lang::LanguageTable::load(file);
+    if (!table) {
+        return table.error();
     }
-    return parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    return checked(*table);
 }
 
 platform::Result<StringTable> StringTable::parse(std::string_view text)
 {
-    auto table = parseLines(text);
-    if (table) {
-        // Counted as missing, so that the built-in text is used.
-        std::erase_if(table->m_texts, [](const auto& entry) { return !fitsBuiltInShape(entry.first, entry.second); });
+    auto table = platform::lang::LanguageTable::parse(text);
+    if (!table) {
+        return table.error();
     }
-    return table;
+    return checked(*table);
 }
 
-platform::Result<StringTable> StringTable::parseLines(std::string_view text)
+StringTable StringTable::checked(const platform::lang::LanguageTable& table)
 {
-    StringTable table;
-    std::size_t lineNumber = 0;
-    while (!text.empty()) {
-        ++lineNumber;
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        if (line.empty() || line.front() == '#') {
-            continue;
-        }
-        const std::size_t tab = line.find('\t');
-        const auto id = platform::text::parseInteger(line.substr(0, tab == std::string_view::npos ? 0 : tab));
-        if (!id || *id < 0 || *id > 0xFFFF) {
-            return badLine(lineNumber, "has no string number and tab");
-        }
-        const auto textOfLine = unescaped(line.substr(tab + 1));
-        if (!textOfLine) {
-            return badLine(lineNumber, "has an unknown escape");
-        }
-        if (!table.m_texts.emplace(static_cast<std::uint32_t>(*id), platform::com::utf8ToUtf16(*textOfLine)).second) {
-            return badLine(lineNumber, "repeats a string number");
-        }
-    }
-    return table;
-}
-
-const std::u16string* StringTable::find(std::uint32_t id) const
-{
-    const auto found = m_texts.find(id);
-    return found == m_texts.end() ? nullptr : &found->second;
-}
-
-std::string StringTable::fileText() const
-{
-    std::string text;
-    for (const auto& [id, entry] : m_texts) {
-        text += std::to_string(id) + '\t';
-        for (const char c : platform::com::utf16ToUtf8(entry)) {
-            switch (c) {
-            case '\n':
-                text += "\\n";
-                break;
-            case '\t':
-                text += "\\t";
-                break;
-            case '\\':
-                text += "\\\\";
-                break;
-            default:
-                text += c;
-            }
-        }
-        text += '\n';
-    }
-    return text;
+    // Counted as missing, so that the built-in text is used.
+    auto texts = table.texts();
+    std::erase_if(texts, [](const auto& entry) { return !fitsBuiltInShape(entry.first, entry.second); });
+    return StringTable(platform::lang::LanguageTable(std::move(texts)));
 }
 
 std::u16string_view StringTable::englishText(std::uint32_t id)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/com/Result.h"
+#include "platform/lang/LanguageTable.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -10,9 +11,8 @@
 
 namespace talvodesk {
 
-/// The user-interface texts of one language, keyed by their string-table number. A language file is UTF-8 text,
-/// one "<number><tab><text>" per line; "\n", "\t" and "\\" in a text stand for a line break, a tab and a
-/// backslash; empty lines and lines beginning with "#" are skipped. Immutable once made.
+/// The user-interface texts of one language, keyed by their string-table number, read from a language file
+/// (platform::lang::LanguageTable) and checked against the built-in English. Immutable once made.
 class StringTable {
 public:
     /// The English table built into the program.
@@ -24,19 +24,21 @@ public:
     static platform::Result<StringTable> parse(std::string_view text);
 
     /// The text, or null when this table has none for the number.
-    const std::u16string* find(std::uint32_t id) const;
+    const std::u16string* find(std::uint32_t id) const { return m_table.find(id); }
     /// The English text of a number; empty when there is none.
     static std::u16string_view englishText(std::uint32_t id);
-    std::size_t size() const { return m_texts.size(); }
+    std::size_t size() const { return m_table.size(); }
     /// Every number with its text, in number order.
-    const std::map<std::uint32_t, std::u16string>& texts() const { return m_texts; }
+    const std::map<std::uint32_t, std::u16string>& texts() const { return m_table.texts(); }
     /// The table in the language-file form, in number order; parse reads it back as the same table.
-    std::string fileText() const;
+    std::string fileText() const { return m_table.fileText(); }
 
 private:
-    static platform::Result<StringTable> parseLines(std::string_view text);
+    explicit StringTable(platform::lang::LanguageTable table) : m_table(std::move(table)) {}
+    /// The table without the texts that do not take the built-in text's conversions.
+    static StringTable checked(const platform::lang::LanguageTable& table);
 
-    std::map<std::uint32_t, std::u16string> m_texts;
+    platform::lang::LanguageTable m_table;
 };
 
 } // namespace talvodesk

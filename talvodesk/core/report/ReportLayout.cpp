@@ -181,7 +181,7 @@ void ReportBuilder::addHeader(int number, std::u16string_view extra)
         const LONG height = cell.rect.height();
         cell.rect = {r.right - width, top, r.right, top + height};
     };
-    auto& title = addText(m_fonts.header, u"TALVO Shooter Training System", {}, 0);
+    auto& title = addText(m_fonts.header, m_header.title, {}, 0);
     title.textColor = kHeaderGrey;
     placeRight(title, r.top);
     r.top += title.rect.height();

@@ -57,8 +57,9 @@ ReportUnits ReportUnitsFor(platform::gfx::Resolution dpi);
 /// A line of `font` on the printer with half a point above and below.
 LONG ReportLineHeight(platform::gfx::DrawContext& printer, const platform::gfx::Font& font, const ReportUnits& units);
 
-/// The texts of every page header.
+/// The texts of every page header: the product line at the top right, then the practice's.
 struct ReportHeaderTexts {
+    std::u16string title;
     std::u16string shooter;
     std::u16string date;
     std::u16string event;

@@ -29,12 +29,14 @@ namespace {
 constexpr std::uint32_t kUntitled = 32816;
 constexpr std::uint32_t kFontFace = 61223;
 constexpr std::uint32_t kShotNumber = 61230;
+constexpr std::uint32_t kReportTitle = 37000;
 constexpr LONG kTargetPoints = 200;
 constexpr LONG kBiathlonTargetPoints = 300;
 
 ReportHeaderTexts headerTexts(const ReportRequest& request)
 {
     ReportHeaderTexts texts;
+    texts.title = std::u16string(request.module.LoadString(kReportTitle));
     platform::com::Bstr shooter;
     if (request.data.GetShooterName(shooter) && !shooter.view().empty()) {
         texts.shooter = std::u16string(shooter.view());

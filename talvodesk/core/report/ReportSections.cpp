@@ -91,14 +91,14 @@ ReportRows ReportGeneralInformation(const InfoSummary& summary, const std::array
     rows.emplace_back(title(u"idStabilityOfTimeIntervalTitle"), FormatInt(side.intervalStability, u"%i%%"));
     if (!biathlon) {
         rows.emplace_back(title(u"idDiametralDispersionTitle"), FormatFloat(side.groupSize, formats.millimetres));
-        rows.emplace_back(title(u"idStabilityOfAimingTitle"), FormatFloat(side.aimingStability, u"%-3.1f mm"));
-        rows.emplace_back(title(u"idAccuracyOfShootingTitle"), FormatFloat(side.accuracy, u"%-3.1f mm"));
+        rows.emplace_back(title(u"idStabilityOfAimingTitle"), FormatFloat(side.aimingStability, formats.millimetres));
+        rows.emplace_back(title(u"idAccuracyOfShootingTitle"), FormatFloat(side.accuracy, formats.millimetres));
         rows.emplace_back(title(u"idAvgSteadinessTitle"), FormatInt(side.steadiness, u"%i%%"));
     }
     rows.emplace_back(title(u"idAvgLenTitle"),
-                      FormatFloat(side.traceLength, u"%-3.1f mm") + u"\n" + title(u"idAvgLenXTitle") +
-                          FormatFloat(side.traceLengthX, u"%-3.1f mm") + u"\n" + title(u"idAvgLenYTitle") +
-                          FormatFloat(side.traceLengthY, u"%-3.1f mm"));
+                      FormatFloat(side.traceLength, formats.millimetres) + u"\n" + title(u"idAvgLenXTitle") +
+                          FormatFloat(side.traceLengthX, formats.millimetres) + u"\n" + title(u"idAvgLenYTitle") +
+                          FormatFloat(side.traceLengthY, formats.millimetres));
     if (!biathlon) {
         rows.emplace_back(title(u"idEllipticalFactorTitle"),
                           title(u"idEllipticalFactorGroupTitle") + FormatFloat(side.groupEllipse, u"%-4.2f") + u"\n" +

@@ -21,7 +21,8 @@ protected:
     platform::gfx::PictureRecorder printer{{600, 600}, &measure};
     ReportFonts fonts = MakeReportFonts(u"Arial", 600);
     Printout printout;
-    ReportBuilder builder{printer, kA4, PageMargins{}, fonts, {u"Ann", u"n/a", u"Air Rifle"}, printout};
+    ReportBuilder builder{
+        printer, kA4, PageMargins{}, fonts, {u"TALVO Shooter Training System", u"Ann", u"n/a", u"Air Rifle"}, printout};
 };
 
 } // namespace talvodesk::testsupport

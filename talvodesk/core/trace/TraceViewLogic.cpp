@@ -6,6 +6,7 @@
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/frame/SmallWindows.h"
 #include "talvodesk/core/options/Options.h"
+#include "talvodesk/core/options/StringTable.h"
 #include "talvodesk/core/options/TextFormat.h"
 #include "talvodesk/core/sound/BlindTone.h"
 
@@ -34,6 +35,7 @@ constexpr std::chrono::milliseconds kZoomStep{50};
 constexpr float kZoomDurationMs = 500.0F;
 constexpr std::chrono::milliseconds kTimeCounterPeriod{100};
 constexpr std::chrono::milliseconds kBeatPeriod{10};
+constexpr std::uint32_t kMillimetresFormat = 61224;
 
 VARIANT_BOOL flag(bool value)
 {
@@ -143,6 +145,9 @@ void TraceViewLogic::onReset(const HintPayload&)
 void TraceViewLogic::onLanguage(const HintPayload&)
 {
     RefreshTimeCounter();
+    if (documentValid() && !replayRuns()) {
+        showCurrent(false); // The shot's label has words of the language.
+    }
 }
 
 void TraceViewLogic::onCurrentShot(const HintPayload&)
@@ -393,7 +398,11 @@ void TraceViewLogic::ShowShot(IAiming* aiming, IShot* shot, bool zoom)
                 (void)AddCrossMark(m_target.get(), x, y);
                 float length = 0;
                 if (m_options.targetLen && SUCCEEDED(range->get_Length(&length))) {
-                    AppendFormattedFloat(label, length, u" %-3.1f mm ");
+                    label += u' ';
+                    AppendFormattedFloat(label, length,
+                                         document() ? document()->LoadString(kMillimetresFormat)
+                                                    : StringTable::englishText(kMillimetresFormat));
+                    label += u' ';
                 }
             }
         }

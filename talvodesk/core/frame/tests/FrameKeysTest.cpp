@@ -1,5 +1,6 @@
 #include "talvodesk/core/frame/FrameKeys.h"
 
+#include "talvodesk/core/options/StringTable.h"
 #include "talvodesk/core/testing/FakeDevice.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,7 @@ public:
         return true;
     }
     void SetStatusText(const std::u16string& text) override { log.emplace_back(text.begin(), text.end()); }
+    std::u16string_view LoadString(std::uint32_t id) override { return StringTable::englishText(id); }
     PracticeDevice* Device() override { return device; }
 
     bool printPreview = false;

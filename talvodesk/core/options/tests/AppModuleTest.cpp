@@ -3,6 +3,8 @@
 #include "talvodesk/core/program/AppCommandLine.h"
 #include "talvodesk/core/program/MessageLoop.h"
 
+#include "catalogcache/CatalogEnglish.h"
+#include "catalogcache/CatalogTexts.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
 #include "platform/testing/Matchers.h"
 
@@ -79,6 +81,36 @@ TEST_F(AppModuleTest, LocaleChoosesTheLanguageFileAndHelpOrFallsBackToEnglish)
         module.Term(&*m_root);
         EXPECT_EQ(c.lcid, *m_root->dword(u"Locale"));
         EXPECT_EQ(u"Talvo Professional", module.LoadString(128));
+    }
+}
+
+TEST_F(AppModuleTest, TheCatalogProgramsReadTheLanguageFileTheProgramReads)
+{
+    installLanguage("talvodeu", "37000\tX-TALVO Shooter Training System\n37100\tX-Open catalog\n");
+    struct Case {
+        std::optional<DWORD> stored;
+        LCID thread;
+        const char16_t* report;
+        const char16_t* tray;
+    };
+    for (const Case& c : {Case{0x0407, 0x409, u"X-TALVO Shooter Training System", u"X-Open catalog"},
+                          Case{std::nullopt, 0x0407, u"X-TALVO Shooter Training System", u"X-Open catalog"},
+                          Case{0x0409, 0x0407, u"TALVO Shooter Training System", u"Open catalog"},
+                          Case{0x0410, 0x409, u"TALVO Shooter Training System", u"Open catalog"}}) {
+        SCOPED_TRACE(c.stored.value_or(c.thread));
+        if (c.stored) {
+            ASSERT_THAT(m_root->setDword(u"Locale", *c.stored), IsOk());
+        } else {
+            ASSERT_THAT(m_root->deleteValue(u"Locale"), IsOk());
+        }
+        CTalvoAppModule module;
+        (void)module.Init(environment(c.thread));
+        EXPECT_EQ(c.report, module.LoadString(37000));
+        EXPECT_EQ(c.tray, module.LoadString(catalogcache::kOpenCatalogText)); // One file serves every program.
+        const catalogcache::CatalogTexts catalog(
+            platform::lang::loadLanguage(platform::lang::chosenLocale(&*m_root, c.thread), folder() / "lang"));
+        EXPECT_EQ(c.tray, catalog.text(catalogcache::kOpenCatalogText));
+        EXPECT_EQ(u"Quit", catalog.text(catalogcache::kQuitText));
     }
 }
 

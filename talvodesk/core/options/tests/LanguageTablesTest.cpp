@@ -1,6 +1,6 @@
+#include "platform/fs/ProgramFolder.h"
 #include "talvodesk/core/options/AppModule.h"
 #include "talvodesk/core/options/StringTable.h"
-#include "talvodesk/core/program/ProgramFolder.h"
 
 #include "platform/com/Bstr.h"
 
@@ -34,7 +34,7 @@ std::vector<std::string> placeholders(const std::u16string& text)
 
 TEST(LanguageTablesTest, TheInstalledTemplateIsTheBuiltInTable)
 {
-    const auto english = StringTable::load(DataFolder("lang") / kTemplate);
+    const auto english = StringTable::load(platform::fs::dataFolder("lang") / kTemplate);
     ASSERT_TRUE(english) << english.error().detail;
     EXPECT_EQ(english->texts(), StringTable::english().texts());
     EXPECT_EQ(StringTable::parse(StringTable::english().fileText())->texts(), StringTable::english().texts());
@@ -42,10 +42,10 @@ TEST(LanguageTablesTest, TheInstalledTemplateIsTheBuiltInTable)
 
 TEST(LanguageTablesTest, EveryShippedTableHasEveryNumberOfTheTemplateWithItsPlaceholders)
 {
-    const auto english = StringTable::load(DataFolder("lang") / kTemplate);
+    const auto english = StringTable::load(platform::fs::dataFolder("lang") / kTemplate);
     ASSERT_TRUE(english) << english.error().detail;
     std::set<std::string> shipped;
-    for (const auto& entry : fs::directory_iterator(DataFolder("lang"))) {
+    for (const auto& entry : fs::directory_iterator(platform::fs::dataFolder("lang"))) {
         if (entry.path().extension() != ".lang" || entry.path().filename() == kTemplate) {
             continue;
         }

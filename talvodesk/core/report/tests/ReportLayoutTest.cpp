@@ -92,7 +92,9 @@ TEST(ReportBuilderLongTextTest, ANameOrCommentOfAHundredKilobytesIsPrintedCutWit
     const ReportFonts fonts = MakeReportFonts(u"Arial", 600);
     Printout printout;
     const std::u16string huge(100000, u'n');
-    ReportBuilder builder{printer, testsupport::kA4, PageMargins{}, fonts, {huge, u"n/a", huge}, printout};
+    ReportBuilder builder{
+        printer, testsupport::kA4, PageMargins{}, fonts, {u"TALVO Shooter Training System", huge, u"n/a", huge},
+        printout};
     builder.begin();
     const std::u16string& shooter = textCell(printout[0], 2).text;
     EXPECT_EQ(shooter, huge.substr(0, kShownNameLength - 1) + u"\u2026");

@@ -50,8 +50,8 @@ TEST(ReportProbabilityTest, NoLabelOfEitherProbabilityChartMeetsATitleOnAnyPaper
           Case{"Letter", 215.9, 279.4}, Case{"A3", 297, 420}, Case{"A3 landscape", 420, 297}}) {
         SCOPED_TRACE(c.name);
         Printout printout;
-        ReportBuilder builder(printer, paperOf(c.width, c.height), PageMargins{}, fonts, {u"Ann", u"", u"Air Rifle"},
-                              printout);
+        ReportBuilder builder(printer, paperOf(c.width, c.height), PageMargins{}, fonts,
+                              {u"TALVO Shooter Training System", u"Ann", u"", u"Air Rifle"}, printout);
         builder.begin();
         const ReportChartSection section{ReportChart::ProbabilityUpper, u"Probability graph\nProbability"};
         std::vector<std::pair<ReportChart, Rect>> drawn;

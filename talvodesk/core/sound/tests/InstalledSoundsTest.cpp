@@ -1,4 +1,4 @@
-#include "talvodesk/core/program/ProgramFolder.h"
+#include "platform/fs/ProgramFolder.h"
 #include "talvodesk/core/range/RangeSequence.h"
 #include "talvodesk/core/sound/SoundPlayback.h"
 
@@ -30,7 +30,7 @@ constexpr std::u16string_view kUnspoken[] = {u"Shot", u"beep-start", u"beep-stop
 fs::path dataFolder()
 {
     const char* installed = std::getenv("TALVO_DATA_DIR");
-    return installed ? fs::path(installed) : DataFolder("sounds").parent_path();
+    return installed ? fs::path(installed) : platform::fs::dataFolder("sounds").parent_path();
 }
 
 /// Every name the program plays: the shot, the range commands' prompts and each result it can speak.

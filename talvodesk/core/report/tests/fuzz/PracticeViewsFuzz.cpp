@@ -116,7 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::gfx::PictureRecorder printer{{600, 600}, &measure};
     Printout printout;
     const ReportFonts fonts = MakeReportFonts(u"Arial", 600);
-    ReportBuilder builder{printer, kA4, PageMargins{}, fonts, {u"Ann", u"n/a", u"Event"}, printout};
+    ReportBuilder builder{
+        printer, kA4, PageMargins{}, fonts, {u"TALVO Shooter Training System", u"Ann", u"n/a", u"Event"}, printout};
     builder.begin();
     std::array<std::u16string, 20> titles;
     titles.fill(u"Title");

@@ -3,12 +3,12 @@
 #include <filesystem>
 #include <string_view>
 
-namespace talvodesk {
+namespace platform::fs {
 
 /// The folder of the running program (GetModuleFolder).
-std::filesystem::path ProgramFolder();
+std::filesystem::path programFolder();
 /// The installed data folder <prefix>/share/talvo/<name> beside the program's bin folder, or the program's own
 /// folder when that does not exist (an uninstalled build).
-std::filesystem::path DataFolder(std::string_view name);
+std::filesystem::path dataFolder(std::string_view name);
 
-} // namespace talvodesk
+} // namespace platform::fs
