@@ -1,6 +1,7 @@
 #include "talvodesk/core/options/StringTable.h"
 
 #include "talvodesk/core/options/internal/ChartsEnglish.h"
+#include "talvodesk/core/options/internal/DialogsEnglish.h"
 #include "talvodesk/core/options/internal/InfoPageEnglish.h"
 #include "talvodesk/core/options/internal/MenusEnglish.h"
 #include "talvodesk/core/options/internal/OptionsEnglish.h"
@@ -122,7 +123,7 @@ const StringTable& StringTable::english()
 {
     static const StringTable table =
         std::move(parseLines(std::string(kEnglish) + std::string(kOptionsEnglish) + std::string(kChartsEnglish) +
-                             std::string(kInfoPageEnglish) + std::string(kMenusEnglish))
+                             std::string(kInfoPageEnglish) + std::string(kMenusEnglish) + std::string(kDialogsEnglish))
                       .value());
     return table;
 }
