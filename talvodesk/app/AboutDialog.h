@@ -4,11 +4,14 @@
 
 namespace talvodesk {
 
-/// The About box: the program's icon, its name with the version, and the warning text, centred over its parent.
+class CTalvoAppModule;
+
+/// The About box: the program's icon, its name with the version, and the warning text in the module's language,
+/// centred over its parent.
 class AboutDialog final : public QDialog {
     Q_OBJECT
 public:
-    explicit AboutDialog(QWidget* parent);
+    AboutDialog(const CTalvoAppModule& module, QWidget* parent);
 };
 
 /// The version text shown in the About box.

@@ -1,6 +1,7 @@
 #include "talvodesk/app/CalibrationDlg.h"
 
 #include "talvodesk/app/FrameDialogs.h"
+#include "talvodesk/app/ResText.h"
 #include "talvodesk/app/SensingBar.h"
 #include "talvodesk/app/internal/DialogParts.h"
 #include "talvodesk/core/document/TalvoData.h"
@@ -33,6 +34,15 @@ constexpr int kPollMs = 100;
 constexpr int kAreaMinimum = 200;
 constexpr long kFiftyHertz = 1;
 constexpr long kSixtyHertz = 2;
+constexpr std::uint32_t kTitleText = 36020;
+constexpr std::uint32_t kAdjustText = 36021;
+constexpr std::uint32_t kUsbOpticalText = 36022;
+constexpr std::uint32_t kImageSensorText = 36023;
+constexpr std::uint32_t kUltraSensitiveText = 36024;
+constexpr std::uint32_t kFilterForeignText = 36025;
+constexpr std::uint32_t kPreviewText = 36026;
+constexpr std::uint32_t kFiftyHertzText = 36027;
+constexpr std::uint32_t kSixtyHertzText = 36028;
 
 /// The frame in which the calibration target is drawn: off screen first, then copied to the window.
 class TargetArea final : public QWidget {
@@ -75,7 +85,7 @@ bool hasAimings(CTalvoData* data)
 
 CalibrationServices servicesOf(const CalibrationRequest& request)
 {
-    return {request.settingsRoot, request.playSound, request.signalSeen};
+    return {request.settingsRoot, request.playSound, request.signalSeen, request.module};
 }
 
 } // namespace
@@ -83,12 +93,10 @@ CalibrationServices servicesOf(const CalibrationRequest& request)
 CCalibrationDlg::CCalibrationDlg(const CalibrationRequest& request, QWidget* parent)
     : QDialog(parent), m_state(request.device, servicesOf(request)), m_settingsRoot(request.settingsRoot)
 {
-    setWindowTitle(tr("Talvo calibration"));
+    const CTalvoAppModule& module = ModuleOrEnglish(request.module);
+    setWindowTitle(ResText(module, kTitleText));
     setSizeGripEnabled(true);
-    m_instructions = named(new QLabel(tr("Adjust the sensor on the barrel of the rifle or pistol so that the shot is "
-                                         "displayed in the center of the calibration target"),
-                                      this),
-                           1014);
+    m_instructions = named(new QLabel(ResText(module, kAdjustText), this), 1014);
     m_instructions->setWordWrap(true);
     m_signal = named(new SensingBar(this), 1012);
     m_signal->setMinimumWidth(fontMetrics().averageCharWidth() * 2);
@@ -107,13 +115,13 @@ CCalibrationDlg::CCalibrationDlg(const CalibrationRequest& request, QWidget* par
     m_lamps = addSlider(1018, 1019, 0, kBrightnessMaximum, m_lampsLabel);
     const CalibrationControls controls = m_state.ReadControls();
     m_piezo->setValue(controls.piezoSensitivity);
-    m_piezoLabel->setText(text(PiezoSensitivityText(controls.piezoSensitivity)));
+    m_piezoLabel->setText(text(PiezoSensitivityText(controls.piezoSensitivity, module)));
     m_leds->setEnabled(controls.ledsAvailable);
     m_leds->setValue(controls.ledsBrightness);
-    m_ledsLabel->setText(text(LedsBrightnessText(controls.ledsBrightness)));
+    m_ledsLabel->setText(text(LedsBrightnessText(controls.ledsBrightness, module)));
     m_lamps->setEnabled(controls.lampsAvailable);
     m_lamps->setValue(controls.lampsBrightness);
-    m_lampsLabel->setText(text(LampsBrightnessText(controls.lampsBrightness)));
+    m_lampsLabel->setText(text(LampsBrightnessText(controls.lampsBrightness, module)));
     connect(m_piezo, &QSlider::valueChanged, this,
             [this](int value) { m_piezoLabel->setText(text(m_state.SetPiezoSensitivity(value))); });
     connect(m_leds, &QSlider::valueChanged, this,
@@ -128,12 +136,11 @@ CCalibrationDlg::CCalibrationDlg(const CalibrationRequest& request, QWidget* par
     m_triggerLevel = named(new QProgressBar(m_imageSensorControls), 1107);
     m_triggerLevel->setRange(kPiezoMinimum, kPiezoMaximum);
     m_triggerLevel->setTextVisible(false);
-    m_ultraSensitive = named(new QCheckBox(tr("Ultra sensitive trigger mode"), m_imageSensorControls), 1106);
-    m_filterForeignShots = named(new QCheckBox(tr("Filter foreign shots"), m_imageSensorControls), 1096);
-    m_preview = named(new QCheckBox(tr("Preview mode"), m_imageSensorControls), 1099);
-    m_fifty = named(new QRadioButton(tr("50Hz AC light frequency (Rest of World)"), m_imageSensorControls), 1108);
-    m_sixty = named(
-        new QRadioButton(tr("60Hz AC light frequency (Americas, parts of Asia, etc.)"), m_imageSensorControls), 1109);
+    m_ultraSensitive = named(new QCheckBox(ResText(module, kUltraSensitiveText), m_imageSensorControls), 1106);
+    m_filterForeignShots = named(new QCheckBox(ResText(module, kFilterForeignText), m_imageSensorControls), 1096);
+    m_preview = named(new QCheckBox(ResText(module, kPreviewText), m_imageSensorControls), 1099);
+    m_fifty = named(new QRadioButton(ResText(module, kFiftyHertzText), m_imageSensorControls), 1108);
+    m_sixty = named(new QRadioButton(ResText(module, kSixtyHertzText), m_imageSensorControls), 1109);
     auto* imageLayout = new QVBoxLayout(m_imageSensorControls);
     imageLayout->setContentsMargins(0, 0, 0, 0);
     for (QWidget* control : std::initializer_list<QWidget*>{m_triggerLevel, m_ultraSensitive, m_filterForeignShots,
@@ -143,7 +150,7 @@ CCalibrationDlg::CCalibrationDlg(const CalibrationRequest& request, QWidget* par
     m_imageSensorControls->hide();
     layout->addWidget(m_imageSensorControls);
 
-    auto* close = named(new QPushButton(tr("Close"), this), 1);
+    auto* close = named(new QPushButton(ResText(module, kCloseText), this), 1);
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     auto* buttons = new QHBoxLayout;
@@ -160,10 +167,10 @@ CCalibrationDlg::CCalibrationDlg(const CalibrationRequest& request, QWidget* par
     connect(m_pollTimer, &QTimer::timeout, this, [this] { m_state.OnPollTimer(); });
 
     if (m_state.DrawingVariant() == CalibrationVariant::ImageSensor) {
+        m_instructions->setText(ResText(module, kImageSensorText));
         setUpImageSensor(request.data, controls);
     } else if (m_state.DrawingVariant() == CalibrationVariant::UsbOptical) {
-        m_instructions->setText(tr("Make a shot as close to the center of the target as possible. Make sure it is "
-                                   "displayed within the inner circle (working area) on the screen."));
+        m_instructions->setText(ResText(module, kUsbOpticalText));
     }
 
     adjustSize();
@@ -192,7 +199,6 @@ QSlider* CCalibrationDlg::addSlider(int labelId, int sliderId, int minimum, int 
 
 void CCalibrationDlg::setUpImageSensor(CTalvoData* document, const CalibrationControls& controls)
 {
-    m_instructions->setText(tr("Make shot at the target to calibrate the sensor."));
     m_pollTimer->start();
     m_ultraSensitive->setChecked(controls.ultraSensitiveTrigger);
     m_filterForeignShots->setChecked(controls.filterForeignShots);

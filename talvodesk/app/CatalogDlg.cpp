@@ -3,6 +3,7 @@
 #include "platform/com/LittleEndian.h"
 #include "platform/shell/ChangeNotify.h"
 #include "platform/shell/Computer.h"
+#include "talvodesk/app/ResText.h"
 #include "talvodesk/app/internal/DialogParts.h"
 #include "talvodesk/core/program/ShellItems.h"
 
@@ -22,6 +23,7 @@ using platform::com::ComPtr;
 namespace {
 
 constexpr std::u16string_view kRectValue = u"WindowRectOpen";
+constexpr std::uint32_t kOpenText = 61220;
 constexpr std::size_t kTreeNameLength = 520;
 constexpr std::size_t kPathLength = 32768;
 constexpr FOLDERSETTINGS kStartSettings{FVM_SMALLICON, 0xC1};
@@ -51,12 +53,12 @@ LPCITEMIDLIST listAt(const std::vector<std::uint8_t>& block, std::size_t offset)
 
 } // namespace
 
-CCatalogDlg::CCatalogDlg(QWidget* parent)
+CCatalogDlg::CCatalogDlg(QWidget* parent, const CTalvoAppModule* module)
     : QDialog(parent), m_tree(new QTreeWidget(this)), m_viewArea(new QWidget(this)),
       m_viewLayout(new QVBoxLayout(m_viewArea)), m_placeholder(new QFrame(m_viewArea)),
-      m_open(new QPushButton(QStringLiteral("Open"), this)), m_folderSettings(kStartSettings)
+      m_open(new QPushButton(ResText(ModuleOrEnglish(module), kOpenText), this)), m_folderSettings(kStartSettings)
 {
-    setWindowTitle(QStringLiteral("Open"));
+    setWindowTitle(m_open->text());
     setSizeGripEnabled(true);
     m_tree->setHeaderHidden(true);
     m_tree->setColumnCount(1);
@@ -66,7 +68,7 @@ CCatalogDlg::CCatalogDlg(QWidget* parent)
     auto* panes = new QHBoxLayout;
     panes->addWidget(m_tree, 149);
     panes->addWidget(m_viewArea, 185);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(ResText(ModuleOrEnglish(module), kCancelText), this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_open);

@@ -23,6 +23,8 @@ class Key;
 
 namespace talvodesk {
 
+class CTalvoAppModule;
+
 /// The catalog's open dialog: the catalog's event and shooter folders in a tree on the left, the shell view of the
 /// chosen folder on the right; it answers the full path of the chosen practice. It is the view's browser.
 /// Thread rule: the user-interface thread.
@@ -33,7 +35,8 @@ public:
 
     static constexpr int kRefreshMilliseconds = 2000;
 
-    explicit CCatalogDlg(QWidget* parent = nullptr);
+    /// Its buttons and default caption in the module's language; none: English.
+    explicit CCatalogDlg(QWidget* parent = nullptr, const CTalvoAppModule* module = nullptr);
     ~CCatalogDlg() override;
 
     // Set-up before DoModal.

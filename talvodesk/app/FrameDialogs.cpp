@@ -7,6 +7,7 @@
 #include "talvodesk/app/OptionsDlg.h"
 #include "talvodesk/app/PageSetupDlg.h"
 #include "talvodesk/app/PrintTargetDlg.h"
+#include "talvodesk/app/ResText.h"
 #include "talvodesk/app/ShotsParametersDlg.h"
 #include "talvodesk/app/StartPracticeDlg.h"
 #include "talvodesk/app/WindowHelpers.h"
@@ -28,9 +29,16 @@
 
 namespace talvodesk {
 
-std::optional<std::filesystem::path> FrameDialogs::openPractice(QWidget* owner, const QString& caption)
+namespace {
+
+constexpr std::uint32_t kPracticesFilter = 36137;
+
+} // namespace
+
+std::optional<std::filesystem::path> FrameDialogs::openPractice(QWidget* owner, const QString& caption,
+                                                                const QString& filter)
 {
-    const QString path = QFileDialog::getOpenFileName(owner, caption, {}, QStringLiteral("Practices (*.talvo)"));
+    const QString path = QFileDialog::getOpenFileName(owner, caption, {}, filter);
     return path.isEmpty() ? std::nullopt : std::optional(std::filesystem::path(path.toStdString()));
 }
 
@@ -39,12 +47,11 @@ std::optional<std::filesystem::path> FrameDialogs::openFromCatalog(QWidget* owne
     platform::com::ComPtr<platform::shell::IShellFolder> root;
     platform::shell::ItemIdPtr rootList;
     if (!FindCatalogRoot(root, rootList)) {
-        return openPractice(owner, choice.caption);
+        return openPractice(owner, choice.caption, ResText(ModuleOrEnglish(choice.module), kPracticesFilter));
     }
-    static const CTalvoAppModule s_english;
-    CCatalogDlg dialog(owner);
+    CCatalogDlg dialog(owner, choice.module);
     dialog.SetCaption(choice.caption);
-    dialog.SetEventNamer(CatalogEventNamer(choice.module ? *choice.module : s_english));
+    dialog.SetEventNamer(CatalogEventNamer(ModuleOrEnglish(choice.module)));
     dialog.SetEventFilter(choice.eventFilter);
     dialog.SetStartFolder(choice.event, choice.shooter);
     dialog.SetSettingsRoot(choice.settingsRoot);
@@ -61,9 +68,9 @@ std::optional<std::filesystem::path> FrameDialogs::chooseFolder(QWidget* owner, 
     return path.isEmpty() ? std::nullopt : std::optional(std::filesystem::path(path.toStdString()));
 }
 
-void FrameDialogs::about(QWidget* owner)
+void FrameDialogs::about(QWidget* owner, const CTalvoAppModule& module)
 {
-    AboutDialog dialog(owner);
+    AboutDialog dialog(module, owner);
     dialog.exec();
 }
 
@@ -74,9 +81,9 @@ std::optional<std::uint32_t> FrameDialogs::editOptions(QWidget* owner, COptions&
 }
 
 std::optional<ShotsParameters> FrameDialogs::editShotsParameters(QWidget* owner, const ShotsParameters& values,
-                                                                 std::int32_t eventCode)
+                                                                 std::int32_t eventCode, const CTalvoAppModule& module)
 {
-    CShotsParametersDlg dialog(values, eventCode, owner);
+    CShotsParametersDlg dialog(module, values, eventCode, owner);
     return dialog.exec() == QDialog::Accepted ? std::optional(dialog.values()) : std::nullopt;
 }
 
@@ -86,11 +93,10 @@ std::optional<StartPracticeChoice> FrameDialogs::startPractice(QWidget* owner, c
         return std::nullopt;
     }
     static const COptions s_defaultOptions;
-    static const CTalvoAppModule s_english;
     static platform::time::SystemClock s_clock;
     CStartPracticeDlg dialog({*request.device, request.eventName, request.shooterName,
                               request.options ? *request.options : s_defaultOptions, request.settingsRoot,
-                              request.module ? *request.module : s_english,
+                              ModuleOrEnglish(request.module),
                               request.usb ? *request.usb : platform::usb::systemUsbTransport(), s_clock},
                              owner);
     if (dialog.DoModal() != 1) {
@@ -139,9 +145,9 @@ bool FrameDialogs::choosePrinter(QWidget* owner, QPrinter& printer, const QStrin
     return true;
 }
 
-bool FrameDialogs::setUpPage(QWidget* owner, QPrinter& printer, PageMargins& margins)
+bool FrameDialogs::setUpPage(QWidget* owner, QPrinter& printer, PageMargins& margins, const CTalvoAppModule& module)
 {
-    PageSetupDlg dialog(printer, margins, owner);
+    PageSetupDlg dialog(module, printer, margins, owner);
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }

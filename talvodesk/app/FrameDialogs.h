@@ -70,25 +70,28 @@ struct CalibrationRequest {
     std::function<void(std::u16string_view name)> playSound;
     /// A strong signal was seen (the frame's last-signal time).
     std::function<void()> signalSeen;
+    /// The language of the dialog; none: English.
+    const CTalvoAppModule* module = nullptr;
 };
 
 /// The dialogs the frame's commands open, so a headless run can answer them.
 class FrameDialogs {
 public:
     virtual ~FrameDialogs() = default;
-    /// A practice file to open; nothing when cancelled.
-    virtual std::optional<std::filesystem::path> openPractice(QWidget* owner, const QString& caption);
+    /// A practice file to open, `filter` naming the practices' files; nothing when cancelled.
+    virtual std::optional<std::filesystem::path> openPractice(QWidget* owner, const QString& caption,
+                                                              const QString& filter);
     /// A practice chosen in the catalog; nothing when cancelled. Without a catalog, the file dialog instead.
     virtual std::optional<std::filesystem::path> openFromCatalog(QWidget* owner, const CatalogChoice& choice);
     /// A file-system folder; nothing when cancelled.
     virtual std::optional<std::filesystem::path> chooseFolder(QWidget* owner, const QString& title);
-    virtual void about(QWidget* owner);
+    virtual void about(QWidget* owner, const CTalvoAppModule& module);
     /// The options dialog over `live`: the change flags on OK, nothing on Cancel (`live` then untouched).
     virtual std::optional<std::uint32_t> editOptions(QWidget* owner, COptions& live, const TextLookup& texts,
                                                      const platform::registry::Key* settingsRoot);
     /// The shots-parameters dialog: the values taken by OK, nothing on Cancel.
     virtual std::optional<ShotsParameters> editShotsParameters(QWidget* owner, const ShotsParameters& values,
-                                                               std::int32_t eventCode);
+                                                               std::int32_t eventCode, const CTalvoAppModule& module);
     /// The start-practice dialog; nothing when cancelled or when no device could be connected.
     virtual std::optional<StartPracticeChoice> startPractice(QWidget* owner, const StartPracticeRequest& request);
     /// The calibration dialog, modal over the running practice.
@@ -101,7 +104,7 @@ public:
                                int& to);
     /// The page-setup dialog: printer, paper and the margins, asked in millimetres and kept in hundredths of a
     /// millimetre; the orientation is shown, not changed. False when cancelled.
-    virtual bool setUpPage(QWidget* owner, QPrinter& printer, PageMargins& margins);
+    virtual bool setUpPage(QWidget* owner, QPrinter& printer, PageMargins& margins, const CTalvoAppModule& module);
     /// A page of the user's guide, in the desktop's browser.
     virtual void showHelpPage(const std::filesystem::path& page);
 };

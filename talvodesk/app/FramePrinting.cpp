@@ -141,7 +141,7 @@ void FramePrinting::OnShotPrint()
 
 void FramePrinting::OnFilePrintSetup()
 {
-    if (!m_services.dialogs.setUpPage(m_services.frame, m_printer, m_margins)) {
+    if (!m_services.dialogs.setUpPage(m_services.frame, m_printer, m_margins, m_services.module)) {
         return;
     }
     m_printout.clear();

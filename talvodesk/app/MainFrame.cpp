@@ -5,6 +5,7 @@
 #include "talvodesk/app/FramePrinting.h"
 #include "talvodesk/app/MenuLayout.h"
 #include "talvodesk/app/MessageBoxes.h"
+#include "talvodesk/app/ResText.h"
 #include "talvodesk/app/WindowHelpers.h"
 #include "talvodesk/core/document/ShotFacts.h"
 #include "talvodesk/core/frame/BandLayout.h"
@@ -81,9 +82,14 @@ constexpr std::uint32_t kDeleteSighting = 32851;
 constexpr std::uint32_t kUnableToLoad = 32863;
 constexpr std::uint32_t kOpenModel = 61221;
 constexpr std::uint32_t kIdleText = 0xE001;
-const QString kUnableToSave = QStringLiteral("Unable to save the file.");
-const QString kUnableToSwitch =
-    QStringLiteral("Unable to switch language. Please make sure all the files were installed properly.");
+constexpr std::uint32_t kUnableToSave = 32818;
+constexpr std::uint32_t kUnableToSwitch = 36130;
+constexpr std::uint32_t kRestoreShotQuestion = 36131;
+constexpr std::uint32_t kHideShotQuestion = 36132;
+constexpr std::uint32_t kMailFailed = 36133;
+constexpr std::uint32_t kNotAPractice = 36134;
+constexpr std::uint32_t kPageText = 36140;
+constexpr std::uint32_t kOpenCaption = 61220;
 constexpr int kProgressWidth = 150;
 
 std::filesystem::path localPath(const QString& path)
@@ -339,7 +345,7 @@ void MainFrame::SetWaitCursor(bool wait)
 void MainFrame::ReportSaveFailure(const std::u16string& reason)
 {
     ShowError(m_services.module, this,
-              reason.empty() ? kUnableToSave : kUnableToSave + '\n' + QString::fromStdU16String(reason));
+              reason.empty() ? text(kUnableToSave) : text(kUnableToSave) + '\n' + QString::fromStdU16String(reason));
 }
 
 Answer MainFrame::AskYesNoCancel(std::uint32_t textId)
@@ -356,7 +362,7 @@ Answer MainFrame::AskYesNoCancel(std::uint32_t textId)
 
 QString MainFrame::text(std::uint32_t id) const
 {
-    return platform::ui::qtext(m_services.module.LoadString(id));
+    return ResText(m_services.module, id);
 }
 
 void MainFrame::createActions()
@@ -649,9 +655,12 @@ void MainFrame::refreshCommandStates()
         hide->setText(platform::ui::qtext(
             HideShotMenuText(m_services.module.LoadString(FindCommand(cmd::HideShot)->text), isHidden)));
     }
-    m_previewPageText->setText(frameState.previewOpen
-                                   ? tr("Page %1 of %2").arg(frameState.previewPage + 1).arg(frameState.previewPages)
-                                   : QString());
+    m_previewPageText->setText(
+        frameState.previewOpen
+            ? platform::ui::qtext(FormatResText(m_services.module, kPageText,
+                                                {platform::ui::text16(QString::number(frameState.previewPage + 1)),
+                                                 platform::ui::text16(QString::number(frameState.previewPages))}))
+            : QString());
     for (const CommandState& state : ComputeCommandStates(frameState)) {
         if (QAction* item = action(state.id)) {
             item->setEnabled(state.enabled);
@@ -821,7 +830,7 @@ std::optional<StartPracticeChoice> MainFrame::RunStartDialog(ITalvoDevice* devic
 
 void MainFrame::RunCalibrationDialog(ITalvoDevice* device)
 {
-    CalibrationRequest request{device, &m_data, m_root ? &*m_root : nullptr, {}, {}};
+    CalibrationRequest request{device, &m_data, m_root ? &*m_root : nullptr, {}, {}, &m_services.module};
     request.playSound = [this](std::u16string_view name) { playSound(name); };
     request.signalSeen = [this] { m_lastDataTick = static_cast<std::uint32_t>(m_services.clock.steadyNow().count()); };
     m_services.dialogs.calibrate(this, request);
@@ -953,7 +962,7 @@ QString MainFrame::loadFailure(const std::filesystem::path& path) const
     if (reason.isEmpty()) {
         // The document names only damaged contents; say why a file could not be read at all.
         const auto start = platform::fs::readFileStart(path, 1);
-        reason = start ? QStringLiteral("the file is not a practice") : QString::fromStdString(start.error().detail);
+        reason = start ? text(kNotAPractice) : QString::fromStdString(start.error().detail);
     }
     return text(kUnableToLoad) + QLatin1Char('\n') + reason;
 }
@@ -1012,7 +1021,7 @@ void MainFrame::onHideShot(cmd::Id)
     }
     const bool isHidden = hidden == VARIANT_TRUE;
     const UINT reading = m_services.module.m_bRTL ? MB_RTLREADING : 0;
-    if (ShowMessageBox(this, platform::ui::qtext(HideShotQuestion(isHidden)), text(kTitle),
+    if (ShowMessageBox(m_services.module, this, text(isHidden ? kRestoreShotQuestion : kHideShotQuestion), text(kTitle),
                        MB_YESNO | MB_ICONQUESTION | reading) == IDYES) {
         (void)m_data.SetShotHidden(shot.get(), !isHidden); // always succeeds
     }
@@ -1032,7 +1041,7 @@ void MainFrame::onOpen(cmd::Id)
 {
     platform::com::Bstr eventName;
     platform::com::Bstr shooterName;
-    CatalogChoice choice{tr("Open"), {}, {}, {}, m_root ? &*m_root : nullptr, &m_services.module};
+    CatalogChoice choice{text(kOpenCaption), {}, {}, {}, m_root ? &*m_root : nullptr, &m_services.module};
     if (m_data.GetEventName(eventName)) {
         choice.event = text16(eventName);
     }
@@ -1051,7 +1060,7 @@ void MainFrame::onSendToFolder(cmd::Id)
         return;
     }
     if (!m_data.SaveCopyToFolder(platform::com::Bstr(folder->string()).get())) {
-        ShowError(m_services.module, this, kUnableToSave);
+        ShowError(m_services.module, this, text(kUnableToSave));
     }
 }
 
@@ -1069,8 +1078,8 @@ void MainFrame::onSendMail(cmd::Id)
     }
     const auto [program, arguments] = programAndArguments(MailArguments(platform::com::utf16ToUtf8(file.view())));
     const int exitCode = QProcess::execute(program, arguments);
-    if (const auto failure = MailResultMessage(exitCode)) {
-        ShowError(m_services.module, this, platform::ui::qtext(*failure));
+    if (MailResultMessage(exitCode)) {
+        ShowError(m_services.module, this, text(kMailFailed));
     }
 }
 
@@ -1125,9 +1134,8 @@ void MainFrame::saveOptions()
 void MainFrame::onOptions(cmd::Id)
 {
     const CTalvoAppModule& module = m_services.module;
-    const auto changed = m_services.dialogs.editOptions(
-        this, m_services.options, [&module](std::uint32_t id) { return module.LoadString(id); },
-        m_root ? &*m_root : nullptr);
+    const auto changed =
+        m_services.dialogs.editOptions(this, m_services.options, ModuleTexts(module), m_root ? &*m_root : nullptr);
     if (!changed) {
         return;
     }
@@ -1171,8 +1179,8 @@ void MainFrame::onShotsParameters(cmd::Id)
     values.fCoefficient = static_cast<std::int32_t>(m_data.FCoefficient());
     values.controlInterval = m_data.ControlInterval();
     values.controlInterval2 = static_cast<std::int32_t>(m_data.ControlInterval2());
-    const auto edited =
-        m_services.dialogs.editShotsParameters(this, values, static_cast<std::int32_t>(m_data.GetEventCode()));
+    const auto edited = m_services.dialogs.editShotsParameters(
+        this, values, static_cast<std::int32_t>(m_data.GetEventCode()), m_services.module);
     if (edited) {
         (void)m_data.SetShotParameters(edited->fCoefficient, edited->controlInterval, edited->controlInterval2,
                                        edited->shotMoment, edited->bulletDispersion,
@@ -1223,7 +1231,7 @@ void MainFrame::onLanguage(LCID locale)
     }
     const bool wasRightToLeft = m_services.module.m_bRTL;
     if (!m_services.module.SwitchLanguage(locale, m_services.environment)) {
-        ShowError(m_services.module, this, kUnableToSwitch);
+        ShowError(m_services.module, this, text(kUnableToSwitch));
         return;
     }
     applyCommandTexts();
@@ -1394,7 +1402,7 @@ void MainFrame::onPosition(cmd::Id id)
     case PositionChange::Unchanged:
         return;
     case PositionChange::SaveFailed:
-        ShowError(m_services.module, this, kUnableToSave);
+        ShowError(m_services.module, this, text(kUnableToSave));
         return;
     case PositionChange::Restarted:
         break;
@@ -1451,7 +1459,7 @@ void MainFrame::onWebPage(cmd::Id)
 
 void MainFrame::onAbout(cmd::Id)
 {
-    m_services.dialogs.about(this);
+    m_services.dialogs.about(this, m_services.module);
 }
 
 void MainFrame::replayNextShot()

@@ -1,7 +1,8 @@
 #include "talvodesk/app/MessageBoxes.h"
 
-#include "talvodesk/core/options/AppModule.h"
+#include "talvodesk/app/ResText.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace talvodesk {
@@ -14,13 +15,29 @@ std::function<int(const MessageBoxRequest&)>& answerer()
     return s_answerer;
 }
 
-QString text(const CTalvoAppModule& module, std::uint32_t id)
-{
-    const std::u16string_view value = module.LoadString(id);
-    return QString::fromUtf16(value.data(), static_cast<qsizetype>(value.size()));
-}
-
 constexpr std::uint32_t kTitleId = 128;
+
+struct ButtonText {
+    QMessageBox::StandardButton button;
+    std::uint32_t textId;
+};
+
+constexpr ButtonText kButtonTexts[] = {{QMessageBox::Ok, kOkText},
+                                       {QMessageBox::Cancel, kCancelText},
+                                       {QMessageBox::Yes, kYesText},
+                                       {QMessageBox::No, kNoText}};
+
+QMessageBox::StandardButtons buttonsOf(UINT type)
+{
+    switch (type & 0xF) {
+    case MB_YESNO:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MB_YESNOCANCEL:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    default:
+        return QMessageBox::Ok;
+    }
+}
 
 } // namespace
 
@@ -29,10 +46,18 @@ void SetMessageBoxAnswerer(std::function<int(const MessageBoxRequest&)> function
     answerer() = std::move(function);
 }
 
-int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, UINT type)
+int ShowMessageBox(const CTalvoAppModule& module, QWidget* owner, const QString& text, const QString& caption,
+                   UINT type)
 {
+    const QMessageBox::StandardButtons buttons = buttonsOf(type);
+    MessageBoxRequest request{text, caption, type, {}};
+    for (const ButtonText& name : kButtonTexts) {
+        if (buttons.testFlag(name.button)) {
+            request.buttons.append(ResText(module, name.textId));
+        }
+    }
     if (answerer()) {
-        return answerer()(MessageBoxRequest{text, caption, type});
+        return answerer()(request);
     }
     QMessageBox box(owner);
     box.setText(text);
@@ -43,16 +68,12 @@ int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, 
     if ((type & MB_RTLREADING) != 0) {
         box.setLayoutDirection(Qt::RightToLeft);
     }
-    switch (type & 0xF) {
-    case MB_YESNO:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        break;
-    case MB_YESNOCANCEL:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        break;
-    default:
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
+    box.setStandardButtons(buttons);
+    qsizetype named = 0;
+    for (const ButtonText& name : kButtonTexts) {
+        if (QAbstractButton* button = box.button(name.button)) {
+            button->setText(request.buttons[named++]);
+        }
     }
     switch (box.exec()) {
     case QMessageBox::Yes:
@@ -70,13 +91,14 @@ int ResMessageBox(const CTalvoAppModule& module, std::uint32_t textId, UINT type
                   QWidget* owner)
 {
     const UINT reading = module.m_bRTL ? MB_RTLREADING : 0;
-    return ShowMessageBox(owner, text(module, textId), text(module, captionId), type | MB_TASKMODAL | reading);
+    return ShowMessageBox(module, owner, ResText(module, textId), ResText(module, captionId),
+                          type | MB_TASKMODAL | reading);
 }
 
 void ShowError(const CTalvoAppModule& module, QWidget* owner, const QString& message, const QString& caption)
 {
     const UINT reading = module.m_bRTL ? MB_RTLREADING : 0;
-    (void)ShowMessageBox(owner, message, caption.isEmpty() ? text(module, kTitleId) : caption,
+    (void)ShowMessageBox(module, owner, message, caption.isEmpty() ? ResText(module, kTitleId) : caption,
                          MB_OK | MB_ICONERROR | MB_TASKMODAL | reading);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/com/Types.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -31,14 +32,18 @@ struct MessageBoxRequest {
     QString text;
     QString caption;
     UINT type = MB_OK;
+    /// The buttons' texts, in the order OK, Cancel, Yes, No of those it has.
+    QStringList buttons;
 };
 
 /// Replaces the shown box by a function that answers it (headless runs and tests); an empty function shows boxes
 /// again. Main thread only.
 void SetMessageBoxAnswerer(std::function<int(const MessageBoxRequest&)> answerer);
 
-/// Shows a message box with the given MB_ type and returns the pressed button's ID.
-int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, UINT type);
+/// Shows a message box with the given MB_ type, its buttons named in the module's language, and returns the pressed
+/// button's ID.
+int ShowMessageBox(const CTalvoAppModule& module, QWidget* owner, const QString& text, const QString& caption,
+                   UINT type);
 
 /// A message box of two string-table texts in the current language, task-modal, and read right to left when the
 /// language does.

@@ -4,6 +4,8 @@
 #include "talvodesk/app/internal/DialogParts.h"
 #include "talvodesk/core/options/Options.h"
 
+#include "platform/ui/QtText.h"
+
 #include <QDialogButtonBox>
 #include <QVBoxLayout>
 
@@ -15,6 +17,7 @@ constexpr std::u16string_view kRectValue = u"WindowRectOptions";
 // The dialog's size in dialog units.
 constexpr int kWidthUnits = 276;
 constexpr int kHeightUnits = 230;
+constexpr std::uint32_t kTitleText = 36040;
 
 } // namespace
 
@@ -22,12 +25,12 @@ COptionsDlg::COptionsDlg(COptions& options, const TextLookup& texts, const platf
                          QWidget* parent, ColourChooser chooser)
     : QDialog(parent), m_model(options, texts), m_settingsRoot(settingsRoot)
 {
-    setWindowTitle(tr("Options"));
+    setWindowTitle(platform::ui::qtext(texts(kTitleText)));
     setSizeGripEnabled(true);
     m_view = new CTalvoOptionsTreeViewCtr(m_model, std::move(chooser), this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_view, 1);
-    layout->addWidget(makeOkCancel(*this));
+    layout->addWidget(makeOkCancel(*this, texts));
 
     setMinimumSize(TemplateMinimumSize(*this, kWidthUnits, kHeightUnits));
     resize(minimumSize());

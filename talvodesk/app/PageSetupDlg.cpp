@@ -1,5 +1,7 @@
 #include "talvodesk/app/PageSetupDlg.h"
 
+#include "talvodesk/app/ResText.h"
+#include "talvodesk/app/internal/DialogParts.h"
 #include "talvodesk/views/PrintJob.h"
 
 #include <QComboBox>
@@ -21,6 +23,19 @@ namespace talvodesk {
 namespace {
 
 constexpr double kHundredths = 100.0;
+constexpr std::uint32_t kTitleText = 36050;
+constexpr std::uint32_t kToFileText = 36051;
+constexpr std::uint32_t kOrientationText = 36052;
+constexpr std::uint32_t kPortraitText = 36053;
+constexpr std::uint32_t kLandscapeText = 36054;
+constexpr std::uint32_t kMarginsText = 36055;
+constexpr std::uint32_t kLeftText = 36056;
+constexpr std::uint32_t kRightText = 36057;
+constexpr std::uint32_t kTopText = 36058;
+constexpr std::uint32_t kBottomText = 36059;
+constexpr std::uint32_t kPrinterText = 36060;
+constexpr std::uint32_t kPaperText = 36061;
+constexpr std::uint32_t kMillimetresText = 36086;
 
 QList<QPageSize> filePapers()
 {
@@ -33,12 +48,12 @@ QList<QPageSize> filePapers()
     return papers;
 }
 
-QDoubleSpinBox* marginBox(const char* name, LONG hundredths, QWidget* parent)
+QDoubleSpinBox* marginBox(const char* name, LONG hundredths, const QString& unit, QWidget* parent)
 {
     auto* box = new QDoubleSpinBox(parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setDecimals(1);
-    box->setSuffix(QStringLiteral(" mm"));
+    box->setSuffix(QLatin1Char(' ') + unit);
     box->setMaximum(1000);
     box->setValue(hundredths / kHundredths);
     return box;
@@ -46,16 +61,17 @@ QDoubleSpinBox* marginBox(const char* name, LONG hundredths, QWidget* parent)
 
 } // namespace
 
-PageSetupDlg::PageSetupDlg(const QPrinter& printer, const PageMargins& margins, QWidget* parent)
+PageSetupDlg::PageSetupDlg(const CTalvoAppModule& module, const QPrinter& printer, const PageMargins& margins,
+                           QWidget* parent)
     : QDialog(parent), m_landscape(printer.pageLayout().orientation() == QPageLayout::Landscape)
 {
-    setWindowTitle(tr("Page Setup"));
+    setWindowTitle(ResText(module, kTitleText));
     m_printers = new QComboBox(this);
     m_printers->setObjectName(QStringLiteral("printer"));
     for (const QString& name : QPrinterInfo::availablePrinterNames()) {
         m_printers->addItem(name, name);
     }
-    m_printers->addItem(tr("Print to File (PDF)"), QString());
+    m_printers->addItem(ResText(module, kToFileText), QString());
     const bool file = printer.outputFormat() == QPrinter::PdfFormat;
     m_printers->setCurrentIndex(file ? m_printers->count() - 1
                                      : std::max(0, m_printers->findData(printer.printerName())));
@@ -63,10 +79,10 @@ PageSetupDlg::PageSetupDlg(const QPrinter& printer, const PageMargins& margins, 
     m_papers->setObjectName(QStringLiteral("paper"));
 
     // The layout is made for one orientation; it is chosen where the pages are printed.
-    auto* orientation = new QGroupBox(tr("Orientation"), this);
-    m_portrait = new QRadioButton(tr("Portrait"), orientation);
+    auto* orientation = new QGroupBox(ResText(module, kOrientationText), this);
+    m_portrait = new QRadioButton(ResText(module, kPortraitText), orientation);
     m_portrait->setObjectName(QStringLiteral("portrait"));
-    m_landscapeButton = new QRadioButton(tr("Landscape"), orientation);
+    m_landscapeButton = new QRadioButton(ResText(module, kLandscapeText), orientation);
     m_landscapeButton->setObjectName(QStringLiteral("landscape"));
     (m_landscape ? m_landscapeButton : m_portrait)->setChecked(true);
     orientation->setEnabled(false);
@@ -74,21 +90,22 @@ PageSetupDlg::PageSetupDlg(const QPrinter& printer, const PageMargins& margins, 
     orientationLayout->addWidget(m_portrait);
     orientationLayout->addWidget(m_landscapeButton);
 
-    auto* marginGroup = new QGroupBox(tr("Margins (millimeters)"), this);
-    m_left = marginBox("left", margins.left, marginGroup);
-    m_top = marginBox("top", margins.top, marginGroup);
-    m_right = marginBox("right", margins.right, marginGroup);
-    m_bottom = marginBox("bottom", margins.bottom, marginGroup);
+    auto* marginGroup = new QGroupBox(ResText(module, kMarginsText), this);
+    const QString unit = ResText(module, kMillimetresText);
+    m_left = marginBox("left", margins.left, unit, marginGroup);
+    m_top = marginBox("top", margins.top, unit, marginGroup);
+    m_right = marginBox("right", margins.right, unit, marginGroup);
+    m_bottom = marginBox("bottom", margins.bottom, unit, marginGroup);
     auto* marginLayout = new QFormLayout(marginGroup);
-    marginLayout->addRow(tr("Left:"), m_left);
-    marginLayout->addRow(tr("Right:"), m_right);
-    marginLayout->addRow(tr("Top:"), m_top);
-    marginLayout->addRow(tr("Bottom:"), m_bottom);
+    marginLayout->addRow(ResText(module, kLeftText), m_left);
+    marginLayout->addRow(ResText(module, kRightText), m_right);
+    marginLayout->addRow(ResText(module, kTopText), m_top);
+    marginLayout->addRow(ResText(module, kBottomText), m_bottom);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    QDialogButtonBox* buttons = makeOkCancel(*this, ModuleTexts(module));
     auto* form = new QFormLayout;
-    form->addRow(tr("Printer:"), m_printers);
-    form->addRow(tr("Paper:"), m_papers);
+    form->addRow(ResText(module, kPrinterText), m_printers);
+    form->addRow(ResText(module, kPaperText), m_papers);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(orientation);
@@ -99,8 +116,6 @@ PageSetupDlg::PageSetupDlg(const QPrinter& printer, const PageMargins& margins, 
     connect(m_printers, &QComboBox::currentIndexChanged, this,
             [this] { fillPapers(m_papers->currentData().value<QPageSize>()); });
     connect(m_papers, &QComboBox::currentIndexChanged, this, &PageSetupDlg::limitMargins);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 bool PageSetupDlg::toFile() const

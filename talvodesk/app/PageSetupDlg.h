@@ -12,13 +12,16 @@ class QRadioButton;
 
 namespace talvodesk {
 
+class CTalvoAppModule;
+
 /// Print setup: the printer, the paper and the four margins in millimetres. The orientation is shown but cannot
 /// be changed here. The controls carry object names ("printer", "paper", "portrait", "landscape", "left", "top",
 /// "right", "bottom"). Owner thread only.
 class PageSetupDlg : public QDialog {
     Q_OBJECT
 public:
-    PageSetupDlg(const QPrinter& printer, const PageMargins& margins, QWidget* parent);
+    /// Its texts in the module's language.
+    PageSetupDlg(const CTalvoAppModule& module, const QPrinter& printer, const PageMargins& margins, QWidget* parent);
 
     /// Gives `printer` the chosen printer and paper, in its orientation; returns the chosen margins.
     PageMargins apply(QPrinter& printer) const;

@@ -1,6 +1,7 @@
 #include "talvodesk/app/PrintTargetDlg.h"
 
 #include "talvodesk/app/MessageBoxes.h"
+#include "talvodesk/app/ResText.h"
 #include "talvodesk/app/internal/DialogParts.h"
 #include "talvodesk/app/internal/UpDownControl.h"
 #include "talvodesk/core/options/AppModule.h"
@@ -35,6 +36,15 @@ namespace {
 constexpr std::uint32_t kTitle = 128;
 constexpr std::uint32_t kPrintFailed = 32862;
 constexpr std::uint32_t kFontFace = 61223;
+constexpr std::uint32_t kTitleText = 36070;
+constexpr std::uint32_t kPrintText = 35053;
+constexpr std::uint32_t kScoreRingsText = 36071;
+constexpr std::uint32_t kClipText = 36072;
+constexpr std::uint32_t kMetersText = 36073;
+constexpr std::uint32_t kEventText = 36074;
+constexpr std::uint32_t kTargetTypeText = 36075;
+constexpr std::uint32_t kDistanceText = 36076;
+constexpr std::uint32_t kPreviewText = 36077;
 constexpr int kDistanceSteps = 10; // the spin control counts tenths of a metre
 
 } // namespace
@@ -44,7 +54,7 @@ CPrintTargetDlg::CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent,
       m_beep(beep ? std::move(beep) : Beep([] { QApplication::beep(); })),
       m_printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution)
 {
-    setWindowTitle(tr("Print target tool"));
+    setWindowTitle(ResText(m_module, kTitleText));
     if (QPrinterInfo::defaultPrinter().isNull()) {
         // No printer on this machine: the page goes to a PDF file the print dialog names.
         m_printer.setOutputFormat(QPrinter::PdfFormat);
@@ -53,10 +63,10 @@ CPrintTargetDlg::CPrintTargetDlg(const CTalvoAppModule& module, QWidget* parent,
 
     // The controls are made in their tab order.
     createChoices();
-    auto* print = new QPushButton(tr("Print"), this);
+    auto* print = new QPushButton(ResText(m_module, kPrintText), this);
     print->setObjectName(QStringLiteral("1086"));
     print->setDefault(true);
-    auto* close = new QPushButton(tr("Close"), this);
+    auto* close = new QPushButton(ResText(m_module, kCloseText), this);
     close->setObjectName(QStringLiteral("2"));
     createPreview();
     layOut(print, close);
@@ -88,9 +98,9 @@ void CPrintTargetDlg::createChoices()
     m_upDown = new UpDownControl(static_cast<int>(kMinPrintDistance * kDistanceSteps),
                                  static_cast<int>(kMaxPrintDistance * kDistanceSteps), this);
     m_upDown->setObjectName(QStringLiteral("1082"));
-    m_scoreRingsBox = new QCheckBox(tr("Print score rings"), this);
+    m_scoreRingsBox = new QCheckBox(ResText(m_module, kScoreRingsText), this);
     m_scoreRingsBox->setObjectName(QStringLiteral("1090"));
-    m_clipBox = new QCheckBox(tr("Clip"), this);
+    m_clipBox = new QCheckBox(ResText(m_module, kClipText), this);
     m_clipBox->setObjectName(QStringLiteral("1101"));
 }
 
@@ -114,7 +124,7 @@ void CPrintTargetDlg::layOut(QPushButton* print, QPushButton* close)
     auto* distanceRow = new QHBoxLayout;
     distanceRow->addWidget(m_distanceEdit);
     distanceRow->addWidget(m_upDown);
-    distanceRow->addWidget(new QLabel(tr("meters"), this));
+    distanceRow->addWidget(new QLabel(ResText(m_module, kMetersText), this));
     distanceRow->addStretch();
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(print);
@@ -122,17 +132,17 @@ void CPrintTargetDlg::layOut(QPushButton* print, QPushButton* close)
     buttons->addStretch();
     buttons->addWidget(m_previewButton);
     auto* controls = new QVBoxLayout;
-    controls->addWidget(new QLabel(tr("Event:"), this));
+    controls->addWidget(new QLabel(ResText(m_module, kEventText), this));
     controls->addWidget(m_eventList, 1);
-    controls->addWidget(new QLabel(tr("Target type"), this));
+    controls->addWidget(new QLabel(ResText(m_module, kTargetTypeText), this));
     controls->addWidget(m_models);
-    controls->addWidget(new QLabel(tr("Distance to electronic target"), this));
+    controls->addWidget(new QLabel(ResText(m_module, kDistanceText), this));
     controls->addLayout(distanceRow);
     controls->addWidget(m_scoreRingsBox);
     controls->addWidget(m_clipBox);
     controls->addLayout(buttons);
     auto* previewColumn = new QVBoxLayout;
-    m_previewLabel = new QLabel(tr("Preview"), this);
+    m_previewLabel = new QLabel(ResText(m_module, kPreviewText), this);
     previewColumn->addWidget(m_previewLabel);
     previewColumn->addWidget(m_preview, 1);
     auto* layout = new QHBoxLayout(this);

@@ -1,5 +1,6 @@
 #include "talvodesk/app/ShotsParametersDlg.h"
 
+#include "talvodesk/app/ResText.h"
 #include "talvodesk/app/internal/DialogParts.h"
 #include "talvodesk/app/internal/UpDownControl.h"
 #include "talvodesk/core/document/EventCodes.h"
@@ -16,6 +17,16 @@ namespace talvodesk {
 
 namespace {
 
+constexpr std::uint32_t kTitleText = 36080;
+constexpr std::uint32_t kDispersionText = 36081;
+constexpr std::uint32_t kShotMomentText = 36082;
+constexpr std::uint32_t kCoefficientText = 36083;
+constexpr std::uint32_t kIntervalText = 36084;
+constexpr std::uint32_t kInterval2Text = 61515;
+constexpr std::uint32_t kCoincideText = 36085;
+constexpr std::uint32_t kMillimetresText = 36086;
+constexpr std::uint32_t kSecondsText = 36087;
+
 const ShotsSpin& spinFor(int edit)
 {
     return *std::ranges::find(kShotsSpins, edit, &ShotsSpin::edit);
@@ -28,25 +39,26 @@ QString fromStd(const std::string& text)
 
 } // namespace
 
-CShotsParametersDlg::CShotsParametersDlg(const ShotsParameters& values, std::int32_t eventCode, QWidget* parent,
-                                         Beep beep)
+CShotsParametersDlg::CShotsParametersDlg(const CTalvoAppModule& module, const ShotsParameters& values,
+                                         std::int32_t eventCode, QWidget* parent, Beep beep)
     : QDialog(parent), m_values(values), m_beep(beep ? std::move(beep) : Beep([] { QApplication::beep(); }))
 {
-    setWindowTitle(tr("Shots parameters"));
+    setWindowTitle(ResText(module, kTitleText));
+    const auto text = [&module](std::uint32_t id) { return ResText(module, id); };
     auto* grid = new QGridLayout;
-    addRow(grid, 0, spinFor(kIdBulletDispersion), tr("Bullet dispersion"), tr("mm"));
-    addRow(grid, 1, spinFor(kIdShotMoment), tr("Shot moment"), tr("sec"));
-    addRow(grid, 2, spinFor(kIdFCoefficient), tr("F Coefficient"), QString());
-    addRow(grid, 3, spinFor(kIdControlInterval), tr("Control interval"), tr("sec"));
-    addRow(grid, 4, spinFor(kIdControlInterval2), tr("Control interval 2"), tr("sec"));
-    m_coincide = new QCheckBox(tr("Coinside grouping with the center of the target"), this);
+    addRow(grid, 0, spinFor(kIdBulletDispersion), text(kDispersionText), text(kMillimetresText));
+    addRow(grid, 1, spinFor(kIdShotMoment), text(kShotMomentText), text(kSecondsText));
+    addRow(grid, 2, spinFor(kIdFCoefficient), text(kCoefficientText), QString());
+    addRow(grid, 3, spinFor(kIdControlInterval), text(kIntervalText), text(kSecondsText));
+    addRow(grid, 4, spinFor(kIdControlInterval2), text(kInterval2Text), text(kSecondsText));
+    m_coincide = new QCheckBox(text(kCoincideText), this);
     m_coincide->setObjectName(QString::number(kIdCoincide));
     m_coincide->setTristate(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(m_coincide);
-    layout->addWidget(makeOkCancel(*this));
+    layout->addWidget(makeOkCancel(*this, ModuleTexts(module)));
 
     const bool biathlon = eventCode == kBiathlonEventCode;
     editOf(kIdShotMoment)->setEnabled(!biathlon);

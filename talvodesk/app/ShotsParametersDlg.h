@@ -12,6 +12,7 @@ class QLineEdit;
 
 namespace talvodesk {
 
+class CTalvoAppModule;
 class UpDownControl;
 
 /// The shots-parameters dialog: six analysis parameters of the current practice, each edit with its spin. OK
@@ -22,8 +23,9 @@ public:
     /// The system beep; tests give a counter.
     using Beep = std::function<void()>;
     /// The event code 2 (biathlon) disables the shot moment and the check box, whose values are still checked
-    /// and returned.
-    CShotsParametersDlg(const ShotsParameters& values, std::int32_t eventCode, QWidget* parent, Beep beep = {});
+    /// and returned. The texts are in the module's language.
+    CShotsParametersDlg(const CTalvoAppModule& module, const ShotsParameters& values, std::int32_t eventCode,
+                        QWidget* parent, Beep beep = {});
 
     /// The values taken by OK.
     const ShotsParameters& values() const { return m_values; }

@@ -1,6 +1,7 @@
 #include "talvodesk/app/StartPracticeDlg.h"
 
 #include "talvodesk/app/MessageBoxes.h"
+#include "talvodesk/app/ResText.h"
 #include "talvodesk/app/internal/DialogParts.h"
 #include "talvodesk/core/options/AppModule.h"
 #include "talvodesk/core/options/Options.h"
@@ -23,6 +24,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <utility>
 
 namespace talvodesk {
 
@@ -35,6 +37,33 @@ constexpr std::u16string_view kRectValue = u"WindowRectStartPractice";
 constexpr int kWidthUnits = 240;
 constexpr int kHeightUnits = 188;
 constexpr std::size_t kShellNameLength = 260;
+constexpr std::uint32_t kTitleText = 36100;
+constexpr std::uint32_t kPositionText = 36101;
+constexpr std::uint32_t kIssfText = 36102;
+constexpr std::uint32_t kMilitaryText = 36103;
+constexpr std::uint32_t kOtherText = 36104;
+constexpr std::uint32_t kNraText = 36105;
+constexpr std::uint32_t kConnectedText = 36106;
+constexpr std::uint32_t kShooterText = 36107;
+constexpr std::uint32_t kStartText = 36108;
+constexpr std::uint32_t kEventText = 36074;
+
+/// The rules' own texts that the table has in every language; any other (a device's error) is shown as it is.
+constexpr std::pair<std::u16string_view, std::uint32_t> kRuleTexts[] = {
+    {u"Prone", 32824},
+    {u"Standing", 32825},
+    {u"Kneeling", 32826},
+    {u"Sensor on the bottom", 36110},
+    {u"Sensor on top", 36111},
+    {u"Sensor on the left", 36112},
+    {u"Sensor on the right", 36113},
+    {u"Target at 5-12 meters", 36114},
+    {kNoDeviceText, 36120},
+    {kNoShooterText, 36121},
+    {kNoEventText, 36122},
+    {kNoCatalogText, 36123},
+    {kNoConnectionText, 36124},
+};
 
 /// Where a text goes in a box sorted by the user's order.
 int sortedRow(const QComboBox& box, std::u16string_view text)
@@ -46,20 +75,27 @@ int sortedRow(const QComboBox& box, std::u16string_view text)
     return row;
 }
 
+/// The rules' entries of the box, as they were given before they were shown in the user's language.
 std::vector<std::u16string> entriesOf(const QComboBox& box)
 {
     std::vector<std::u16string> entries;
     for (int row = 0; row < box.count(); ++row) {
-        entries.push_back(platform::ui::text16(box.itemText(row)));
+        entries.push_back(platform::ui::text16(box.itemData(row).toString()));
     }
     return entries;
 }
 
-void fillAndSelectFirst(QComboBox& box, const std::vector<std::u16string>& entries)
+QString shownText(const CTalvoAppModule& module, std::u16string_view text)
+{
+    const auto known = std::ranges::find(kRuleTexts, text, &std::pair<std::u16string_view, std::uint32_t>::first);
+    return known != std::end(kRuleTexts) ? ResText(module, known->second) : platform::ui::qtext(text);
+}
+
+void fillAndSelectFirst(QComboBox& box, const std::vector<std::u16string>& entries, const CTalvoAppModule& module)
 {
     box.clear();
     for (const std::u16string& text : entries) {
-        box.addItem(platform::ui::qtext(text));
+        box.addItem(shownText(module, text), platform::ui::qtext(text));
     }
     box.setCurrentIndex(0);
 }
@@ -120,7 +156,8 @@ CStartPracticeDlg::CStartPracticeDlg(const Setup& setup, QWidget* parent)
       m_settingsRoot(setup.settingsRoot), m_module(setup.module), m_bus(setup.bus), m_clock(setup.clock),
       m_filters(LoadEventFilters(setup.settingsRoot))
 {
-    setWindowTitle(tr("Start Practice"));
+    const auto text = [this](std::uint32_t id) { return ResText(m_module, id); };
+    setWindowTitle(text(kTitleText));
     setSizeGripEnabled(true);
     const auto named = [](QWidget* widget, const char* id) {
         widget->setObjectName(QString::fromLatin1(id));
@@ -134,7 +171,7 @@ CStartPracticeDlg::CStartPracticeDlg(const Setup& setup, QWidget* parent)
     m_events = new QListWidget(this);
     m_events->setViewMode(QListView::ListMode);
     m_events->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_positionLabel = new QLabel(tr("Initial position:"), this);
+    m_positionLabel = new QLabel(text(kPositionText), this);
     m_positions = new QComboBox(this);
 
     auto* filters = new QHBoxLayout;
@@ -142,7 +179,7 @@ CStartPracticeDlg::CStartPracticeDlg(const Setup& setup, QWidget* parent)
                                                          {EventFilter::Military, "1092"},
                                                          {EventFilter::Other, "1093"},
                                                          {EventFilter::Nra, "1097"}};
-    const QString labels[] = {tr("ISSF"), tr("Military"), tr("Other"), tr("NRA")};
+    const QString labels[] = {text(kIssfText), text(kMilitaryText), text(kOtherText), text(kNraText)};
     for (std::size_t index = 0; index < std::size(boxes); ++index) {
         auto* box = new QCheckBox(labels[index], this);
         named(box, boxes[index].second);
@@ -154,21 +191,21 @@ CStartPracticeDlg::CStartPracticeDlg(const Setup& setup, QWidget* parent)
     filters->addStretch();
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(tr("Talvo connected to:"), this), 0, 0);
+    grid->addWidget(new QLabel(text(kConnectedText), this), 0, 0);
     grid->addWidget(named(m_devices, "1002"), 0, 1);
     grid->addWidget(named(m_deviceOption, "1080"), 1, 1);
-    grid->addWidget(new QLabel(tr("Shooter name:"), this), 2, 0);
+    grid->addWidget(new QLabel(text(kShooterText), this), 2, 0);
     grid->addWidget(named(m_shooters, "1006"), 2, 1);
-    grid->addWidget(new QLabel(tr("Event:"), this), 3, 0);
+    grid->addWidget(new QLabel(text(kEventText), this), 3, 0);
     grid->addLayout(filters, 3, 1);
     grid->addWidget(named(m_events, "1004"), 4, 0, 1, 2);
     grid->addWidget(named(m_positionLabel, "1007"), 5, 0);
     grid->addWidget(named(m_positions, "1008"), 5, 1);
     grid->setRowStretch(4, 1);
     grid->setColumnStretch(1, 1);
-    QDialogButtonBox* buttons = makeOkCancel(*this);
+    QDialogButtonBox* buttons = makeOkCancel(*this, ModuleTexts(m_module));
     m_start = buttons->findChild<QPushButton*>(QStringLiteral("1"));
-    m_start->setText(tr("Start"));
+    m_start->setText(text(kStartText));
     grid->addWidget(buttons, 6, 0, 1, 2);
 
     connect(m_devices, &QComboBox::activated, this, [this] { refreshDeviceOption(); });
@@ -203,7 +240,8 @@ void CStartPracticeDlg::OnInitDialog()
         }
     }
     AutoStart autoStart{m_autoStart, fillEvents(EventCondition::Any), !m_rememberedShooter.empty()};
-    fillAndSelectFirst(*m_deviceOption, *DeviceOptionEntries(DeviceKind::SerialPort, {}, m_options.firingPoint));
+    fillAndSelectFirst(*m_deviceOption, *DeviceOptionEntries(DeviceKind::SerialPort, {}, m_options.firingPoint),
+                       m_module);
     refreshPositions();
     // A device that has not been configured yet still names an event.
     (void)m_device->put_EventShortName(1, platform::com::Bstr("AP10").get());
@@ -225,7 +263,7 @@ void CStartPracticeDlg::OnInitDialog()
         list = ListDevices({m_options.enableRS232 != 0 ? m_device.get() : nullptr, m_bus, m_clock});
     }
     for (const std::string& error : list.imageSensorErrors) {
-        (void)ShowMessageBox(this, QString::fromStdString(error), {}, MB_OK);
+        (void)ShowMessageBox(m_module, this, QString::fromStdString(error), {}, MB_OK);
     }
     m_paths = std::move(list.paths);
     for (const DeviceListEntry& entry : list.entries) {
@@ -233,7 +271,7 @@ void CStartPracticeDlg::OnInitDialog()
                               QVariant::fromValue(static_cast<qlonglong>(entry.id)));
     }
     if (m_devices->count() == 0) {
-        ShowError(m_module, this, platform::ui::qtext(kNoDeviceText));
+        ShowError(m_module, this, shownText(m_module, kNoDeviceText));
         QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
     } else {
         m_devices->setCurrentIndex(0);
@@ -308,7 +346,7 @@ void CStartPracticeDlg::refreshPositions()
     m_positions->clear();
     const std::vector<std::u16string> positions = InitialPositions(selectedEvent());
     for (const std::u16string& text : positions) {
-        m_positions->addItem(platform::ui::qtext(text));
+        m_positions->addItem(shownText(m_module, text));
     }
     m_positions->setCurrentIndex(positions.empty() ? -1 : kStandingPosition);
     m_positionLabel->setVisible(!positions.empty());
@@ -321,7 +359,7 @@ void CStartPracticeDlg::refreshDeviceOption()
     m_deviceOption->setVisible(ShowsDeviceOption(kind));
     const auto entries = DeviceOptionEntries(kind, entriesOf(*m_deviceOption), m_options.firingPoint);
     if (entries) {
-        fillAndSelectFirst(*m_deviceOption, *entries);
+        fillAndSelectFirst(*m_deviceOption, *entries, m_module);
     }
 }
 
@@ -341,7 +379,7 @@ void CStartPracticeDlg::readShooterNames()
     ComPtr<IShellFolder> root;
     ItemIdPtr rootList;
     if (!FindCatalogRoot(root, rootList)) {
-        (void)ShowMessageBox(this, platform::ui::qtext(kNoCatalogText), {}, MB_OK);
+        (void)ShowMessageBox(m_module, this, shownText(m_module, kNoCatalogText), {}, MB_OK);
         return;
     }
     const QString typed = m_shooters->currentText();
@@ -372,11 +410,11 @@ void CStartPracticeDlg::accept()
     form.positionSelection = m_positions->currentIndex();
     form.optionSelection = m_deviceOption->currentIndex();
     const auto read = ReadStartForm(form, m_options, m_settingsRoot);
-    if (const auto* message = std::get_if<std::u16string_view>(&read)) {
-        if (*message == kNoShooterText) {
-            ShowError(m_module, this, platform::ui::qtext(*message));
+    if (const auto* missing = std::get_if<std::u16string_view>(&read)) {
+        if (*missing == kNoShooterText) {
+            ShowError(m_module, this, shownText(m_module, *missing));
         } else {
-            (void)ShowMessageBox(this, platform::ui::qtext(*message), {}, MB_OK);
+            (void)ShowMessageBox(m_module, this, shownText(m_module, *missing), {}, MB_OK);
         }
         return;
     }
@@ -389,7 +427,7 @@ void CStartPracticeDlg::accept()
         connection = ConnectDevice(*m_device);
     }
     if (!connection.connected) {
-        ShowError(m_module, this, platform::ui::qtext(connection.failure));
+        ShowError(m_module, this, shownText(m_module, connection.failure));
         return;
     }
     m_shooter = settings.shooterName;

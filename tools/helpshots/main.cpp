@@ -59,10 +59,10 @@ public:
         return FrameDialogs::editOptions(owner, live, texts, settingsRoot);
     }
     std::optional<ShotsParameters> editShotsParameters(QWidget* owner, const ShotsParameters& values,
-                                                       std::int32_t eventCode) override
+                                                       std::int32_t eventCode, const CTalvoAppModule& module) override
     {
         grabNextDialog("shots-parameters");
-        return FrameDialogs::editShotsParameters(owner, values, eventCode);
+        return FrameDialogs::editShotsParameters(owner, values, eventCode, module);
     }
     void printTarget(QWidget* owner, const CTalvoAppModule& module) override
     {

@@ -1,5 +1,6 @@
 #include "talvodesk/app/internal/DialogParts.h"
 
+#include "talvodesk/app/ResText.h"
 #include "talvodesk/core/options/Settings.h"
 
 #include <QApplication>
@@ -14,13 +15,14 @@
 
 namespace talvodesk {
 
-QDialogButtonBox* makeOkCancel(QDialog& dialog)
+QDialogButtonBox* makeOkCancel(QDialog& dialog, const TextLookup& texts)
 {
     auto* buttons = new QDialogButtonBox(&dialog);
-    QPushButton* ok = buttons->addButton(QDialog::tr("OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = buttons->addButton(platform::ui::qtext(texts(kOkText)), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("1"));
     ok->setDefault(true);
-    buttons->addButton(QDialog::tr("Cancel"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("2"));
+    buttons->addButton(platform::ui::qtext(texts(kCancelText)), QDialogButtonBox::RejectRole)
+        ->setObjectName(QStringLiteral("2"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     return buttons;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "talvodesk/core/options/TalvoOptionsTree.h"
+
 #include "platform/com/Types.h"
 
 #include <QColor>
@@ -17,8 +19,9 @@ class Key;
 
 namespace talvodesk {
 
-/// "OK" (identifier 1, the default button) and "Cancel" (2), accepting and rejecting the dialog.
-QDialogButtonBox* makeOkCancel(QDialog& dialog);
+/// "OK" (identifier 1, the default button) and "Cancel" (2) in the language of `texts`, accepting and rejecting the
+/// dialog.
+QDialogButtonBox* makeOkCancel(QDialog& dialog, const TextLookup& texts);
 
 /// Centres the window on its owner; a window without one stays where it is.
 void CentreOnOwner(QWidget& window);

@@ -1,4 +1,5 @@
 #include "talvodesk/app/PageSetupDlg.h"
+#include "talvodesk/core/options/AppModule.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -53,7 +54,7 @@ TEST(PageSetupDlgTest, MarginsAreAskedInMillimetresAndTheOrientationIsShownButFi
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setPageSize(QPageSize(QPageSize::A4));
         printer.setPageOrientation(c.orientation);
-        PageSetupDlg dialog(printer, c.margins, nullptr);
+        PageSetupDlg dialog(ModuleOrEnglish(nullptr), printer, c.margins, nullptr);
 
         auto* portrait = control<QRadioButton>(dialog, "portrait");
         auto* landscape = control<QRadioButton>(dialog, "landscape");

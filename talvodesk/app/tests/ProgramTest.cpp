@@ -48,14 +48,14 @@ namespace {
 /// Dialogs that answer at once: no file to open, the given folder to copy into.
 class AnsweringDialogs final : public FrameDialogs {
 public:
-    std::optional<fs::path> openPractice(QWidget*, const QString&) override { return std::nullopt; }
+    std::optional<fs::path> openPractice(QWidget*, const QString&, const QString&) override { return std::nullopt; }
     std::optional<fs::path> openFromCatalog(QWidget*, const CatalogChoice& choice) override
     {
         choices.push_back(choice);
         return chosen;
     }
     std::optional<fs::path> chooseFolder(QWidget*, const QString&) override { return folder; }
-    void about(QWidget*) override { ++abouts; }
+    void about(QWidget*, const CTalvoAppModule&) override { ++abouts; }
     void showHelpPage(const fs::path& page) override { helpPages.push_back(page.filename().string()); }
     std::optional<std::uint32_t> editOptions(QWidget*, COptions& live, const TextLookup&,
                                              const platform::registry::Key*) override
@@ -65,7 +65,8 @@ public:
         }
         return live.Assign(*options);
     }
-    std::optional<ShotsParameters> editShotsParameters(QWidget*, const ShotsParameters& values, std::int32_t) override
+    std::optional<ShotsParameters> editShotsParameters(QWidget*, const ShotsParameters& values, std::int32_t,
+                                                       const CTalvoAppModule&) override
     {
         shownShots = values;
         return shots;

@@ -1,6 +1,7 @@
 #include "talvodesk/app/ShotsParametersDlg.h"
 
 #include "talvodesk/app/internal/UpDownControl.h"
+#include "talvodesk/core/options/AppModule.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -12,6 +13,8 @@
 using namespace talvodesk;
 
 namespace {
+
+const CTalvoAppModule& kEnglish = ModuleOrEnglish(nullptr);
 
 const ShotsParameters kValues{1, 10.0F, -0.5F, 20, 1.0F, 2};
 
@@ -40,7 +43,7 @@ TEST_F(ShotsParametersDlgTest, RefusesEachOutOfRangeValueWithTheFocusThere)
                           Case{kIdShotMoment, "-6"}, Case{kIdControlInterval, "10"}, Case{kIdControlInterval2, "6"}}) {
         SCOPED_TRACE(c.text.toStdString());
         beeps = 0;
-        CShotsParametersDlg dialog(kValues, 0, nullptr, beep);
+        CShotsParametersDlg dialog(kEnglish, kValues, 0, nullptr, beep);
         dialog.show();
         edit(dialog, c.id)->setText(c.text);
         clickOk(dialog);
@@ -52,14 +55,14 @@ TEST_F(ShotsParametersDlgTest, RefusesEachOutOfRangeValueWithTheFocusThere)
 
 TEST_F(ShotsParametersDlgTest, BiathlonDisablesTwoControlsWhoseValuesAreStillChecked)
 {
-    CShotsParametersDlg dialog({2, 10.0F, 1.0F, 20, 1.0F, 2}, 2, nullptr, beep);
+    CShotsParametersDlg dialog(kEnglish, {2, 10.0F, 1.0F, 20, 1.0F, 2}, 2, nullptr, beep);
     EXPECT_FALSE(edit(dialog, kIdShotMoment)->isEnabled());
     EXPECT_FALSE(dialog.findChild<QCheckBox*>(QString::number(kIdCoincide))->isEnabled());
     clickOk(dialog);
     EXPECT_EQ(1, beeps);
     EXPECT_NE(QDialog::Accepted, dialog.result());
 
-    CShotsParametersDlg valid({2, 10.0F, -1.0F, 20, 1.0F, 2}, 2, nullptr, beep);
+    CShotsParametersDlg valid(kEnglish, {2, 10.0F, -1.0F, 20, 1.0F, 2}, 2, nullptr, beep);
     valid.show();
     clickOk(valid);
     EXPECT_EQ(QDialog::Accepted, valid.result());
@@ -68,7 +71,7 @@ TEST_F(ShotsParametersDlgTest, BiathlonDisablesTwoControlsWhoseValuesAreStillChe
 
 TEST_F(ShotsParametersDlgTest, SpinsAndEditsFollowEachOther)
 {
-    CShotsParametersDlg dialog(kValues, 0, nullptr, beep);
+    CShotsParametersDlg dialog(kEnglish, kValues, 0, nullptr, beep);
     auto* dispersion = dialog.findChild<UpDownControl*>(QStringLiteral("1069"));
     EXPECT_EQ(100, dispersion->position());
     edit(dialog, kIdBulletDispersion)->setText(QStringLiteral("12.34"));

@@ -1,5 +1,8 @@
 #include "talvodesk/core/calibration/CalibrationRules.h"
 
+#include "talvodesk/core/options/AppModule.h"
+
+#include "platform/com/Bstr.h"
 #include "platform/text/Printf.h"
 
 #include <algorithm>
@@ -14,6 +17,22 @@ constexpr long kUsbModel = 500;
 constexpr long kImageSensorModel = 600;
 constexpr long kScaledTop = 425;
 constexpr long kReportedTop = 4000;
+constexpr std::uint32_t kPiezoText = 36029;
+constexpr std::uint32_t kLedsText = 36030;
+constexpr std::uint32_t kLampsText = 36031;
+constexpr std::uint32_t kBatteryText = 36032;
+constexpr std::uint32_t kDistanceText = 36033;
+
+// A translation of another shape never reaches here: the language table drops it for the English text.
+std::string formatted(const CTalvoAppModule& module, std::uint32_t id, int value)
+{
+    return platform::text::formatIntegerWith(platform::com::utf16ToUtf8(module.LoadString(id)), value).value_or("");
+}
+
+std::string formatted(const CTalvoAppModule& module, std::uint32_t id, double value)
+{
+    return platform::text::formatRealWith(platform::com::utf16ToUtf8(module.LoadString(id)), value).value_or("");
+}
 
 } // namespace
 
@@ -25,19 +44,19 @@ CalibrationVariant CalibrationVariantOf(long modelVersion)
     return modelVersion >= kUsbModel ? CalibrationVariant::UsbOptical : CalibrationVariant::Serial;
 }
 
-std::string PiezoSensitivityText(int position)
+std::string PiezoSensitivityText(int position, const CTalvoAppModule& module)
 {
-    return platform::text::formatC("Piezo sensitivity: %3.1f%%", position * 100.0 / kPiezoMaximum);
+    return formatted(module, kPiezoText, position * 100.0 / kPiezoMaximum);
 }
 
-std::string LedsBrightnessText(int brightness)
+std::string LedsBrightnessText(int brightness, const CTalvoAppModule& module)
 {
-    return platform::text::formatC("Leds brightness: %d", brightness);
+    return formatted(module, kLedsText, brightness);
 }
 
-std::string LampsBrightnessText(int brightness)
+std::string LampsBrightnessText(int brightness, const CTalvoAppModule& module)
 {
-    return platform::text::formatC("Lamps brightness: %d", brightness);
+    return formatted(module, kLampsText, brightness);
 }
 
 long ScaledSignalLevel(long modelVersion, long level)
@@ -77,19 +96,20 @@ int AimDirection(float x, float y)
     return static_cast<int>((whole % 360 + 360) % 360);
 }
 
-std::string OpticalStatusText(const DeviceData& data, std::optional<float> averageDistance)
+std::string OpticalStatusText(const DeviceData& data, std::optional<float> averageDistance,
+                              const CTalvoAppModule& module)
 {
     std::string text;
     if (data[7]) {
         // Clamped so that a wild reading cannot overflow the conversion.
-        text += platform::text::formatC("Battery: %d%%", static_cast<int>(std::clamp(*data[7], -1e6F, 1e6F)));
+        text += formatted(module, kBatteryText, static_cast<int>(std::clamp(*data[7], -1e6F, 1e6F)));
     }
     if (data[8]) {
         text += platform::text::formatC(" (%3.2fV)", static_cast<double>(*data[8]));
     }
     if (averageDistance) {
         text += text.empty() ? "" : " ";
-        text += platform::text::formatC("Distance: %3.2f m", static_cast<double>(*averageDistance));
+        text += formatted(module, kDistanceText, static_cast<double>(*averageDistance));
     }
     return text;
 }

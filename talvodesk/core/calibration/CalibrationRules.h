@@ -6,6 +6,8 @@
 
 namespace talvodesk {
 
+class CTalvoAppModule;
+
 /// Which drawing and which rules a device gets, by its model version.
 enum class CalibrationVariant {
     Serial,      // below 500
@@ -23,12 +25,12 @@ inline constexpr int kSignalBarMaximum = 511;
 /// A signal level above this refreshes the frame's last-signal time.
 inline constexpr long kStrongSignal = 100;
 
-/// "Piezo sensitivity: %3.1f%%" of position x 100 / 1023.
-std::string PiezoSensitivityText(int position);
+/// "Piezo sensitivity: %3.1f%%" of position x 100 / 1023, in the module's language.
+std::string PiezoSensitivityText(int position, const CTalvoAppModule& module);
 /// "Leds brightness: %d".
-std::string LedsBrightnessText(int brightness);
+std::string LedsBrightnessText(int brightness, const CTalvoAppModule& module);
 /// "Lamps brightness: %d".
-std::string LampsBrightnessText(int brightness);
+std::string LampsBrightnessText(int brightness, const CTalvoAppModule& module);
 
 /// The level the signal bar shows: USB and image sensors report up to 4000, scaled by 425 / 4000 in integers.
 long ScaledSignalLevel(long modelVersion, long level);
@@ -55,7 +57,9 @@ std::optional<OpticalReading> OpticalReadingFrom(const DeviceData& data);
 int AimDirection(float x, float y);
 
 /// The USB sensor's status line: "Battery: %d%%" with the 8th value, " (%3.2fV)" with the 9th, and
-/// "Distance: %3.2f m" with the averaged distance when there is one; parts whose value is absent are left out.
-std::string OpticalStatusText(const DeviceData& data, std::optional<float> averageDistance);
+/// "Distance: %3.2f m" with the averaged distance when there is one, in the module's language; parts whose value is
+/// absent are left out.
+std::string OpticalStatusText(const DeviceData& data, std::optional<float> averageDistance,
+                              const CTalvoAppModule& module);
 
 } // namespace talvodesk

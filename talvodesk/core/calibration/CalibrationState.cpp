@@ -1,6 +1,7 @@
 #include "talvodesk/core/calibration/CalibrationState.h"
 
 #include "talvodesk/core/calibration/CalibrationEventSink.h"
+#include "talvodesk/core/options/AppModule.h"
 
 #include "interfaces/talvodata/IAiming.h"
 #include "interfaces/talvodata/IEventParams.h"
@@ -176,19 +177,19 @@ std::string CalibrationState::SetPiezoSensitivity(int position)
     if (m_services.settingsRoot != nullptr) {
         (void)m_services.settingsRoot->setDword(u"PiezoSensitivity", static_cast<DWORD>(position)); // Best effort.
     }
-    return PiezoSensitivityText(position);
+    return PiezoSensitivityText(position, ModuleOrEnglish(m_services.module));
 }
 
 std::string CalibrationState::SetLedsBrightness(int brightness)
 {
     (void)m_device->put_LedsBrightness(brightness); // The label shows the slider either way.
-    return LedsBrightnessText(brightness);
+    return LedsBrightnessText(brightness, ModuleOrEnglish(m_services.module));
 }
 
 std::string CalibrationState::SetLampsBrightness(int brightness)
 {
     (void)m_device->put_LampsBrightness(brightness); // The label shows the slider either way.
-    return LampsBrightnessText(brightness);
+    return LampsBrightnessText(brightness, ModuleOrEnglish(m_services.module));
 }
 
 void CalibrationState::writeOption(long index, bool on, std::u16string_view settingName)
@@ -273,7 +274,8 @@ void CalibrationState::readOpticalData()
         m_distances.Clear();
     }
     const bool averaged = m_inside && m_distances.IsFull();
-    m_picture.status = OpticalStatusText(m_data, averaged ? std::optional(m_distances.Average()) : std::nullopt);
+    m_picture.status = OpticalStatusText(m_data, averaged ? std::optional(m_distances.Average()) : std::nullopt,
+                                         ModuleOrEnglish(m_services.module));
 }
 
 bool CalibrationState::moveAim(float x, float y)

@@ -47,6 +47,8 @@ struct CalibrationServices {
     std::function<void(std::u16string_view name)> playSound;
     /// A strong signal was seen (the frame's last-signal time).
     std::function<void()> signalSeen;
+    /// The language of the labels and the status line; none: English.
+    const CTalvoAppModule* module = nullptr;
 };
 
 /// What the dialog's controls start with; a device call that fails leaves its default.

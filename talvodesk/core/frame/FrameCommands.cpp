@@ -149,11 +149,6 @@ bool ReplayNextAiming(CTalvoData& data, CView* sender)
     return data.StartReplay();
 }
 
-std::u16string_view HideShotQuestion(bool hidden)
-{
-    return hidden ? u"Do you want to restore this hidden shot?" : u"Do you want to hide this shot?";
-}
-
 std::u16string_view HideShotMenuText(std::u16string_view commandText, bool hidden)
 {
     const auto lineFeed = commandText.find(u'\n');

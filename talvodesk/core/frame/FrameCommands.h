@@ -49,9 +49,6 @@ bool ToggleReplayAll(CTalvoData& data, bool replayAll, CView* sender);
 /// displayed), the one after the current shot's (the first after the last, or when none is current) has its first
 /// shot made current and replayed. Nothing with fewer than two aimings. True when a replay started.
 bool ReplayNextAiming(CTalvoData& data, CView* sender);
-
-/// Hide shot's question for the current shot, hidden or not.
-std::u16string_view HideShotQuestion(bool hidden);
 /// The Hide shot item's text: the first line of its command text for a shown shot, the second for a hidden one.
 std::u16string_view HideShotMenuText(std::u16string_view commandText, bool hidden);
 

@@ -70,6 +70,12 @@ void CTalvoAppModule::Term(const platform::registry::Key* settingsRoot)
     m_language.reset();
 }
 
+const CTalvoAppModule& ModuleOrEnglish(const CTalvoAppModule* module)
+{
+    static const CTalvoAppModule s_english;
+    return module != nullptr ? *module : s_english;
+}
+
 std::u16string_view CTalvoAppModule::LoadString(std::uint32_t id) const
 {
     if (m_language) {

@@ -75,4 +75,7 @@ private:
     std::optional<StringTable> m_language;
 };
 
+/// The module, or the built-in English for whoever is given none.
+const CTalvoAppModule& ModuleOrEnglish(const CTalvoAppModule* module);
+
 } // namespace talvodesk

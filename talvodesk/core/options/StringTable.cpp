@@ -1,6 +1,7 @@
 #include "talvodesk/core/options/StringTable.h"
 
 #include "talvodesk/core/options/internal/ChartsEnglish.h"
+#include "talvodesk/core/options/internal/DialogsEnglish.h"
 #include "talvodesk/core/options/internal/InfoPageEnglish.h"
 #include "talvodesk/core/options/internal/MenusEnglish.h"
 #include "talvodesk/core/options/internal/OptionsEnglish.h"
@@ -92,6 +93,7 @@ const StringTable& StringTable::english()
         std::move(platform::lang::LanguageTable::parse(std::string(kEnglish) + std::string(kOptionsEnglish) +
                                                        std::string(kChartsEnglish) + std::string(kInfoPageEnglish) +
                                                        std::string(kMenusEnglish) + std::string(kViewsEnglish) +
+                                                       std::string(kDialogsEnglish) +
                                                        std::string(catalogcache::kCatalogEnglish))
                       .value()));
     return table;

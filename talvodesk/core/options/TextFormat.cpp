@@ -1,6 +1,7 @@
 #include "talvodesk/core/options/TextFormat.h"
 
 #include "talvodesk/core/options/AppModule.h"
+#include "talvodesk/core/options/OptionTemplate.h"
 
 #include "interfaces/talvodata/IEventParams.h"
 #include "platform/com/Bstr.h"
@@ -12,7 +13,9 @@
 
 #include <cmath>
 #include <optional>
+#include <span>
 #include <string>
+#include <variant>
 
 namespace talvodesk {
 
@@ -34,6 +37,27 @@ std::optional<platform::time::CalendarTime> shownDate(DATE date)
         return std::nullopt;
     }
     return *calendar;
+}
+
+std::optional<std::u16string> filled(std::u16string_view text, std::span<const std::u16string_view> inserts)
+{
+    const auto segments = ParseOptionTemplate(text);
+    if (!segments) {
+        return std::nullopt;
+    }
+    std::u16string result;
+    for (const TemplateSegment& segment : *segments) {
+        if (const auto* literal = std::get_if<std::u16string>(&segment)) {
+            result += *literal;
+            continue;
+        }
+        const auto number = static_cast<std::size_t>(std::get<Placeholder>(segment).number);
+        if (number > inserts.size()) {
+            return std::nullopt;
+        }
+        result += inserts[number - 1];
+    }
+    return result;
 }
 
 } // namespace
@@ -163,6 +187,16 @@ std::u16string FormatDuration(double days, bool shortForm)
     std::u16string text;
     AppendDuration(text, days, shortForm);
     return text;
+}
+
+std::u16string FormatResText(const CTalvoAppModule& module, std::uint32_t id,
+                             std::initializer_list<std::u16string_view> inserts)
+{
+    const std::span<const std::u16string_view> values(inserts.begin(), inserts.size());
+    if (auto text = filled(module.LoadString(id), values)) {
+        return std::move(*text);
+    }
+    return filled(StringTable::englishText(id), values).value_or(std::u16string());
 }
 
 std::u16string FormatTimeBetween(DATE from, DATE to, bool shortForm)

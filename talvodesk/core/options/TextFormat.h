@@ -3,6 +3,8 @@
 #include "platform/com/Types.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +32,11 @@ std::u16string FormatFloat(float value, std::u16string_view format);
 /// The span from `from` to `to` as FormatDuration gives it, or "n/a" when either is no date as FormatDate shows
 /// one (exactly 0.0, or outside the calendar).
 std::u16string FormatTimeBetween(DATE from, DATE to, bool shortForm);
+/// The string-table text in the module's language with its inserts ("%1!s!", "%2!d!") replaced by `inserts`, given
+/// as text, in whatever order the text names them. A translation that is no such template or names an insert beyond
+/// those given is replaced by the English text.
+std::u16string FormatResText(const CTalvoAppModule& module, std::uint32_t id,
+                             std::initializer_list<std::u16string_view> inserts);
 /// Names (shooter, event) and longer texts (comments) as pages and windows lay them out; the file keeps them whole.
 constexpr std::size_t kShownNameLength = 128;
 constexpr std::size_t kShownTextLength = 4096;

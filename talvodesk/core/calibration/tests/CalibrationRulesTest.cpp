@@ -2,6 +2,7 @@
 
 #include "talvodesk/core/calibration/AveragedSampleBuffer.h"
 #include "talvodesk/core/calibration/CalibrationDrawing.h"
+#include "talvodesk/core/options/AppModule.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +15,15 @@ namespace {
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
+const CTalvoAppModule& kEnglish = ModuleOrEnglish(nullptr);
 
 TEST(CalibrationRulesTest, LabelsFillTheirFormats)
 {
-    EXPECT_EQ("Piezo sensitivity: 100.0%", PiezoSensitivityText(1023));
-    EXPECT_EQ("Piezo sensitivity: 0.5%", PiezoSensitivityText(5));
-    EXPECT_EQ("Piezo sensitivity: 50.0%", PiezoSensitivityText(511));
-    EXPECT_EQ("Leds brightness: 7", LedsBrightnessText(7));
-    EXPECT_EQ("Lamps brightness: 0", LampsBrightnessText(0));
+    EXPECT_EQ("Piezo sensitivity: 100.0%", PiezoSensitivityText(1023, kEnglish));
+    EXPECT_EQ("Piezo sensitivity: 0.5%", PiezoSensitivityText(5, kEnglish));
+    EXPECT_EQ("Piezo sensitivity: 50.0%", PiezoSensitivityText(511, kEnglish));
+    EXPECT_EQ("Leds brightness: 7", LedsBrightnessText(7, kEnglish));
+    EXPECT_EQ("Lamps brightness: 0", LampsBrightnessText(0, kEnglish));
 }
 
 TEST(CalibrationRulesTest, ModelVersionChoosesTheVariantAndTheLevelScale)
@@ -78,18 +80,21 @@ TEST(CalibrationRulesTest, ValuesThatAreNotNumbersAreAbsent)
             raw[index] = bad;
             EXPECT_FALSE(OpticalReadingFrom(DeviceDataFrom(raw)));
         }
-        EXPECT_EQ(" (3.70V)", OpticalStatusText(DeviceDataFrom({0, 0, 0, 0, 0, 0, 0, bad, 3.7F}), std::nullopt));
-        EXPECT_EQ("Battery: 80%", OpticalStatusText(DeviceDataFrom({0, 0, 0, 0, 0, 0, 0, 80.7F, bad}), std::nullopt));
+        EXPECT_EQ(" (3.70V)",
+                  OpticalStatusText(DeviceDataFrom({0, 0, 0, 0, 0, 0, 0, bad, 3.7F}), std::nullopt, kEnglish));
+        EXPECT_EQ("Battery: 80%",
+                  OpticalStatusText(DeviceDataFrom({0, 0, 0, 0, 0, 0, 0, 80.7F, bad}), std::nullopt, kEnglish));
     }
 }
 
 TEST(CalibrationRulesTest, StatusLineJoinsBatteryVoltageAndDistance)
 {
     const DeviceData data = DeviceDataFrom({0, 0, 0, 0, 0, 0, 0, 80.7F, 3.7F});
-    EXPECT_EQ("Battery: 80% (3.70V) Distance: 10.25 m", OpticalStatusText(data, 10.25F));
-    EXPECT_EQ("Distance: 7.00 m",
-              OpticalStatusText(DeviceDataFrom({kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN}), 7.0F));
-    EXPECT_EQ("Battery: 1000000%", OpticalStatusText(DeviceDataFrom({0, 0, 0, 0, 0, 0, 0, 3e30F, kNaN}), {}));
+    EXPECT_EQ("Battery: 80% (3.70V) Distance: 10.25 m", OpticalStatusText(data, 10.25F, kEnglish));
+    EXPECT_EQ(
+        "Distance: 7.00 m",
+        OpticalStatusText(DeviceDataFrom({kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN}), 7.0F, kEnglish));
+    EXPECT_EQ("Battery: 1000000%", OpticalStatusText(DeviceDataFrom({0, 0, 0, 0, 0, 0, 0, 3e30F, kNaN}), {}, kEnglish));
 }
 
 TEST(CalibrationRulesTest, DirectionIsInWholeDegreesClockwiseFromTheRight)
