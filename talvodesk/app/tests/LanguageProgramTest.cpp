@@ -7,7 +7,6 @@
 #include "talvodesk/core/options/Options.h"
 #include "talvodesk/core/options/Settings.h"
 #include "talvodesk/core/options/StringTable.h"
-#include "talvodesk/core/program/ProgramFolder.h"
 #include "talvodesk/core/testing/FakeTalvoDevice.h"
 #include "talvodesk/views/DistanceView.h"
 #include "talvodesk/views/InfoView.h"
@@ -17,6 +16,7 @@
 
 #include "interfaces/talvolink/Guids.h"
 #include "platform/com/ClassTable.h"
+#include "platform/fs/ProgramFolder.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
 
 #include <QApplication>
@@ -69,7 +69,7 @@ std::optional<StringTable> shippedTable(LCID locale)
     if (locale == kEnglish) {
         return StringTable::english();
     }
-    const fs::path file = DataFolder("lang") / (std::string(LanguageFilesOf(locale)->library) + ".lang");
+    const fs::path file = platform::fs::dataFolder("lang") / (std::string(LanguageFilesOf(locale)->library) + ".lang");
     if (!fs::exists(file)) {
         return std::nullopt;
     }
