@@ -411,13 +411,19 @@ HRESULT CAimingTrace::_GetPoint(LONG nIndex, LONG* pX, LONG* pY)
     return S_OK;
 }
 
+std::size_t CAimingTrace::heldRun(std::int64_t from, std::int64_t to, std::int64_t& first) const
+{
+    first = std::max<std::int64_t>(from, m_first);
+    const std::int64_t last = std::min<std::int64_t>(to, std::int64_t{m_first} + m_count - 1);
+    return static_cast<std::size_t>(std::max<std::int64_t>(last - first + 1, 0));
+}
+
 HRESULT CAimingTrace::copyPoints(std::int64_t from, std::int64_t to, TracePoints& points)
 {
     auto guard = lock();
-    const std::int64_t first = std::max<std::int64_t>(from, m_first);
-    const std::int64_t last = std::min<std::int64_t>(to, std::int64_t{m_first} + m_count - 1);
+    std::int64_t first = 0;
+    const std::size_t count = heldRun(from, to, first);
     points.first = first;
-    const auto count = static_cast<std::size_t>(std::max<std::int64_t>(last - first + 1, 0));
     RETURN_IF_FAILED(assignDefaults(points.x, count));
     RETURN_IF_FAILED(assignDefaults(points.y, count));
     if (count > 0) {
@@ -425,6 +431,17 @@ HRESULT CAimingTrace::copyPoints(std::int64_t from, std::int64_t to, TracePoints
         m_y.copyOut(positionOf(static_cast<LONG>(first)), count, points.y.data());
     }
     return S_OK;
+}
+
+HRESULT CAimingTrace::readPoints(std::int64_t from, std::int64_t to, PointsReader& reader)
+{
+    auto guard = lock();
+    PointsView points;
+    points.count = heldRun(from, to, points.first);
+    const std::size_t position = points.count > 0 ? positionOf(static_cast<LONG>(points.first)) : 0;
+    points.x = m_x.view(position);
+    points.y = m_y.view(position);
+    return reader.read(points);
 }
 
 HRESULT CAimingTrace::RemoveUserData(BSTR Name)

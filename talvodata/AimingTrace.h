@@ -49,6 +49,7 @@ public:
     HRESULT RemoveUserData(BSTR Name) override;
 
     HRESULT copyPoints(std::int64_t from, std::int64_t to, TracePoints& points) override;
+    HRESULT readPoints(std::int64_t from, std::int64_t to, PointsReader& reader) override;
 
     /// The record version written.
     static constexpr std::int32_t kRecordVersion = 4;
@@ -74,6 +75,8 @@ private:
     {
         return m_offset + static_cast<std::size_t>(std::int64_t{index} - m_first);
     }
+    /// How many samples of from..to are stored, the first of them at `first`.
+    std::size_t heldRun(std::int64_t from, std::int64_t to, std::int64_t& first) const;
     HRESULT coordinate(const TraceChannel& channel, LONG index, float* value) const;
     HRESULT findUserChannel(BSTR name, LONG& index) const;
     std::vector<TraceChannel*> channels();

@@ -1,7 +1,5 @@
 #include "talvodata/Range.h"
 
-#include "talvodata/TraceChannel.h"
-
 #include "interfaces/talvodata/IEventParams.h"
 
 #include <algorithm>
@@ -20,12 +18,11 @@ bool fitsLong(std::int64_t value)
     return value >= std::numeric_limits<LONG>::min() && value <= std::numeric_limits<LONG>::max();
 }
 
-// Without two valid samples before it there is no curve to follow: the sample itself is the breach. A copy that
+// Without two valid samples before it there is no curve to follow: the sample itself is the breach. A read that
 // holds the sample and the one two before it holds the one between.
-bool followsCurve(const TracePoints& points, std::int64_t index)
+template <typename Points> bool followsCurve(const Points& points, std::int64_t index)
 {
-    return points.holds(index - 2) && points.xAt(index - 2) != TraceChannel::kInvalid &&
-           points.xAt(index - 1) != TraceChannel::kInvalid && points.xAt(index) != TraceChannel::kInvalid;
+    return points.holds(index - 2) && points.validAt(index - 2) && points.validAt(index - 1) && points.validAt(index);
 }
 
 /// x and y side by side: one instruction works both axes, each lane exactly as a lone double would.
@@ -114,27 +111,31 @@ bool CRange::window(float firstSeconds, float lastSeconds)
     }
     const std::int64_t start = std::max<std::int64_t>(requestedFirst, std::int64_t{traceFirst} - m_indexBase);
     std::int64_t end = std::min<std::int64_t>(requestedLast, std::int64_t{traceLast} - m_indexBase);
-    TracePoints points;
-    if (FAILED(copyPoints(start, end, points))) {
-        return false;
-    }
-    const auto isValid = [&](std::int64_t relative) {
-        LONG x = 0;
-        LONG y = 0;
-        return SUCCEEDED(point(points, relative, x, y)) && x != TraceChannel::kInvalid;
-    };
-    while (start < end && !isValid(end)) {
-        --end;
-    }
     std::int64_t begin = end;
-    while (begin - 1 >= start && isValid(begin - 1)) {
-        --begin;
+    bool endValid = false;
+    const HRESULT read = readRelative(start, end, [&](const auto& points) {
+        const auto isValid = [&](std::int64_t relative) {
+            const std::int64_t index = relative + m_indexBase;
+            return points.holds(index) && points.validAt(index);
+        };
+        while (start < end && !isValid(end)) {
+            --end;
+        }
+        begin = end;
+        while (begin - 1 >= start && isValid(begin - 1)) {
+            --begin;
+        }
+        endValid = isValid(end);
+        return S_OK;
+    });
+    if (FAILED(read)) {
+        return false;
     }
     m_statistics.reset();
     m_breachCache.reset();
     // A window beside the trace, or over invalid samples only, has nothing to show: the range is then not
     // valid rather than a one-sample window that cannot be read.
-    if (start > end || !isValid(end)) {
+    if (start > end || !endValid) {
         m_valid = false;
         m_first = 0;
         m_last = -1;
@@ -155,12 +156,13 @@ HRESULT CRange::absolute(std::int64_t relative, LONG& index) const
     return S_OK;
 }
 
-HRESULT CRange::copyPoints(std::int64_t firstRelative, std::int64_t lastRelative, TracePoints& points) const
+template <typename Visit>
+HRESULT CRange::readRelative(std::int64_t firstRelative, std::int64_t lastRelative, Visit&& visit) const
 {
     if (!m_points) {
         return E_NOINTERFACE;
     }
-    return m_points->copyPoints(firstRelative + m_indexBase, lastRelative + m_indexBase, points);
+    return readStoredPoints(*m_points, firstRelative + m_indexBase, lastRelative + m_indexBase, visit);
 }
 
 HRESULT CRange::get_Valid(VARIANT_BOOL* pVal)
@@ -259,7 +261,7 @@ HRESULT CRange::get_SampleRate(LONG* pVal)
     return S_OK;
 }
 
-HRESULT CRange::computeStatistics(const TracePoints& points, Statistics& result) const
+template <typename Points> HRESULT CRange::computeStatistics(const Points& points, Statistics& result) const
 {
     const std::int64_t used = std::int64_t{m_last} - m_first + 1;
     const std::int64_t requested = std::int64_t{m_requestedLast} - m_requestedFirst + 1;
@@ -277,8 +279,8 @@ HRESULT CRange::computeStatistics(const TracePoints& points, Statistics& result)
     if (!points.holds(start) || !points.holds(start + used - 1)) {
         return E_INVALIDARG;
     }
-    const LONG* xs = points.x.data() + (start - points.first);
-    const LONG* ys = points.y.data() + (start - points.first);
+    const auto* xs = points.xs + (start - points.first);
+    const auto* ys = points.ys + (start - points.first);
     // Whole numbers first, in a loop the compiler can vectorise; the single-precision length after it, summed in
     // sample order.
     for (std::int64_t i = 0; i < used; ++i) {
@@ -290,10 +292,10 @@ HRESULT CRange::computeStatistics(const TracePoints& points, Statistics& result)
         }
         sumX += xs[i];
         sumY += ys[i];
-        minX = std::min(minX, xs[i]);
-        minY = std::min(minY, ys[i]);
-        maxX = std::max(maxX, xs[i]);
-        maxY = std::max(maxY, ys[i]);
+        minX = std::min<LONG>(minX, xs[i]);
+        minY = std::min<LONG>(minY, ys[i]);
+        maxX = std::max<LONG>(maxX, xs[i]);
+        maxY = std::max<LONG>(maxY, ys[i]);
     }
     for (std::int64_t i = 1; i < used; ++i) {
         const auto stepX = static_cast<float>(std::int64_t{xs[i]} - xs[i - 1]);
@@ -324,8 +326,8 @@ const CRange::Statistics& CRange::statistics()
         return kNone;
     }
     Statistics computed;
-    TracePoints points;
-    if (FAILED(copyPoints(m_first, m_last, points)) || FAILED(computeStatistics(points, computed))) {
+    if (FAILED(
+            readRelative(m_first, m_last, [&](const auto& points) { return computeStatistics(points, computed); }))) {
         return kNone; // Samples that slid out of a live trace: nothing to show, and nothing to keep.
     }
     m_statistics = computed;
@@ -417,6 +419,38 @@ HRESULT CRange::Sec2Index(float Seconds, LONG* pVal)
     return S_OK;
 }
 
+template <typename Points>
+HRESULT CRange::countInside(const Points& points, float radius, LONG coefficient, float centreX, float centreY,
+                            std::int64_t& inside) const
+{
+    const std::int64_t start = std::int64_t{m_first} + m_indexBase;
+    const std::int64_t end = std::int64_t{m_last} + m_indexBase;
+    if (!points.holds(start) || !points.holds(end)) {
+        return E_INVALIDARG;
+    }
+    const float radiusSquared = radius * radius;
+    const double u = 2.0; // Phase 1: the sample itself.
+    const double k = leadSamples(coefficient);
+    std::int64_t counted = 0; // Not `inside`: the loop would store every count to it.
+    // Each sample is turned into millimetres once and kept for the two breaches after it.
+    AxisPair before = {0, 0};
+    AxisPair previous = {0, 0};
+    for (std::int64_t index = points.first; index <= end; ++index) {
+        const AxisPair current =
+            AxisPair{static_cast<double>(points.xAt(index)), static_cast<double>(points.yAt(index))} / 100.0;
+        if (index >= start) {
+            const AxisPair breach = followsCurve(points, index) ? alongCurve(before, previous, current, u, k) : current;
+            const float dx = static_cast<float>(breach[0]) - centreX;
+            const float dy = static_cast<float>(breach[1]) - centreY;
+            counted += dx * dx + dy * dy <= radiusSquared ? 1 : 0;
+        }
+        before = previous;
+        previous = current;
+    }
+    inside = counted;
+    return S_OK;
+}
+
 HRESULT CRange::Steadiness(float Radius, LONG nFCoefficient, float CenterX, float CenterY, float* pPercent)
 {
     auto guard = lock();
@@ -428,36 +462,10 @@ HRESULT CRange::Steadiness(float Radius, LONG nFCoefficient, float CenterX, floa
         return S_OK;
     }
     // Two samples before the window too: the first breaches follow the curve through them.
-    TracePoints copied;
-    RETURN_IF_FAILED(copyPoints(std::int64_t{m_first} - 2, m_last, copied));
-    const TracePoints* points = &copied;
-    const std::int64_t start = std::int64_t{m_first} + m_indexBase;
-    const std::int64_t end = std::int64_t{m_last} + m_indexBase;
-    if (!points->holds(start) || !points->holds(end)) {
-        return E_INVALIDARG;
-    }
-    const float radiusSquared = Radius * Radius;
-    const double u = 2.0; // Phase 1: the sample itself.
-    const double k = leadSamples(nFCoefficient);
     std::int64_t inside = 0;
-    // Each sample is turned into millimetres once and kept for the two breaches after it.
-    AxisPair before = {0, 0};
-    AxisPair previous = {0, 0};
-    for (std::int64_t index = points->first; index <= end; ++index) {
-        const AxisPair current =
-            AxisPair{static_cast<double>(points->xAt(index)), static_cast<double>(points->yAt(index))} / 100.0;
-        if (index >= start) {
-            const AxisPair breach =
-                followsCurve(*points, index) ? alongCurve(before, previous, current, u, k) : current;
-            const float dx = static_cast<float>(breach[0]) - CenterX;
-            const float dy = static_cast<float>(breach[1]) - CenterY;
-            if (dx * dx + dy * dy <= radiusSquared) {
-                ++inside;
-            }
-        }
-        before = previous;
-        previous = current;
-    }
+    RETURN_IF_FAILED(readRelative(std::int64_t{m_first} - 2, m_last, [&](const auto& points) {
+        return countInside(points, Radius, nFCoefficient, CenterX, CenterY, inside);
+    }));
     // Out of the requested time, not of the samples used: a window half lost to a gap scores at most 50.
     const std::int64_t requested = std::int64_t{m_requestedLast} - m_requestedFirst + 1;
     assert(requested > 0 && "a valid range has a requested window of at least its own samples");
@@ -470,7 +478,8 @@ HRESULT CRange::Breaches(LONG nIndex, LONG nFCoefficient, float* pX, float* pY)
     return Breaches2(nIndex, nFCoefficient, std::numeric_limits<double>::quiet_NaN(), pX, pY);
 }
 
-HRESULT CRange::breach(const TracePoints& points, LONG nIndex, LONG coefficient, double phase, float& x, float& y)
+template <typename Points>
+HRESULT CRange::breach(const Points& points, LONG nIndex, LONG coefficient, double phase, float& x, float& y)
 {
     if (nIndex == 0 && m_breachCache && m_breachCache->coefficient == coefficient && m_breachCache->phase == phase) {
         x = m_breachCache->x;
@@ -484,8 +493,8 @@ HRESULT CRange::breach(const TracePoints& points, LONG nIndex, LONG coefficient,
     return S_OK;
 }
 
-HRESULT CRange::extrapolate(const TracePoints& points, LONG nIndex, LONG coefficient, double phase, float& x,
-                            float& y) const
+template <typename Points>
+HRESULT CRange::extrapolate(const Points& points, LONG nIndex, LONG coefficient, double phase, float& x, float& y) const
 {
     const std::int64_t index = std::int64_t{nIndex} + m_indexBase;
     if (!points.holds(index)) {
@@ -517,11 +526,11 @@ HRESULT CRange::Breaches2(LONG nIndex, LONG nFCoefficient, double microphonePhas
     if (!m_valid) {
         return S_OK;
     }
-    TracePoints points;
-    RETURN_IF_FAILED(copyPoints(std::int64_t{nIndex} - 2, nIndex, points));
     float x = 0;
     float y = 0;
-    RETURN_IF_FAILED(breach(points, nIndex, nFCoefficient, phase, x, y));
+    RETURN_IF_FAILED(readRelative(std::int64_t{nIndex} - 2, nIndex, [&](const auto& points) {
+        return breach(points, nIndex, nFCoefficient, phase, x, y);
+    }));
     *pX = x;
     *pY = y;
     return S_OK;

@@ -87,30 +87,25 @@ private:
     bool inWindow(LONG index) const { return index >= m_first && index <= m_last; }
     /// The trace index of a relative index; E_INVALIDARG past the 32-bit indexes.
     HRESULT absolute(std::int64_t relative, LONG& index) const;
-    /// The samples the trace holds between two relative indexes, copied under one lock of the trace.
-    HRESULT copyPoints(std::int64_t firstRelative, std::int64_t lastRelative, TracePoints& points) const;
-    /// The stored hundredths at a relative index; E_INVALIDARG when the copy does not hold it. Every index a trace
-    /// holds is a 32-bit one.
-    HRESULT point(const TracePoints& points, std::int64_t relative, LONG& x, LONG& y) const
-    {
-        const std::int64_t index = relative + m_indexBase;
-        if (!points.holds(index)) {
-            return E_INVALIDARG;
-        }
-        x = points.xAt(index);
-        y = points.yAt(index);
-        return S_OK;
-    }
+    /// Calls `visit` with the samples the trace holds between two relative indexes, where the trace stores them and
+    /// under one lock of it (see readStoredPoints).
+    template <typename Visit>
+    HRESULT readRelative(std::int64_t firstRelative, std::int64_t lastRelative, Visit&& visit) const;
     HRESULT coordinate(LONG nIndex, bool wantX, float* pVal) const;
     HRESULT statistic(float Statistics::*member, float* pVal);
     const Statistics& statistics();
-    HRESULT computeStatistics(const TracePoints& points, Statistics& result) const;
+    template <typename Points> HRESULT computeStatistics(const Points& points, Statistics& result) const;
+    /// The window's samples whose breach lies within the circle.
+    template <typename Points>
+    HRESULT countInside(const Points& points, float radius, LONG coefficient, float centreX, float centreY,
+                        std::int64_t& inside) const;
     /// The breach at relative index nIndex (phase given), from the cache when it holds that one; index 0's is cached.
-    HRESULT breach(const TracePoints& points, LONG nIndex, LONG coefficient, double phase, float& x, float& y);
+    template <typename Points>
+    HRESULT breach(const Points& points, LONG nIndex, LONG coefficient, double phase, float& x, float& y);
     /// The lead time of a correction coefficient (milliseconds) in samples.
     double leadSamples(LONG coefficient) const { return static_cast<double>(coefficient) * m_sampleRate / 1000.0; }
-    HRESULT extrapolate(const TracePoints& points, LONG nIndex, LONG coefficient, double phase, float& x,
-                        float& y) const;
+    template <typename Points>
+    HRESULT extrapolate(const Points& points, LONG nIndex, LONG coefficient, double phase, float& x, float& y) const;
 
     platform::com::ComPtr<IAimingAttr> m_attributes;
     platform::com::ComPtr<IAimingTrace> m_trace;

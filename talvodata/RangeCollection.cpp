@@ -3,7 +3,6 @@
 #include "platform/com/ObjectIdentity.h"
 #include "talvodata/Allocation.h"
 #include "talvodata/ObjectEnum.h"
-#include "talvodata/TraceChannel.h"
 #include "talvodata/TracePoints.h"
 
 #include <algorithm>
@@ -15,13 +14,13 @@ namespace talvodata {
 using platform::com::ComPtr;
 using platform::com::isSameObject;
 
-/// What the curves need of one range: its valid window and the samples of its trace from the window's start to
-/// the speed step past its end.
+namespace {
+
+/// A range's valid window, in its own relative indexes.
 struct RangeSpan {
     LONG first = 0;
     LONG last = -1;
     LONG indexBase = 0;
-    TracePoints points;
 };
 
 /// Per-index sums over the requested span.
@@ -36,13 +35,11 @@ struct CurveSums {
     }
 };
 
-namespace {
-
 // An hour at the highest sample rate: a requested span beyond it is a request no memory should be spent on.
 constexpr std::int64_t kMaxCurveLength = 500 * 3600;
 
-/// The range's window and the samples from its start to `samplesAfter` past its end, read at once.
-HRESULT spanOf(IRange& range, LONG samplesAfter, RangeSpan& span)
+/// The range's window and the samples of its trace.
+HRESULT spanOf(IRange& range, RangeSpan& span, ComPtr<ITracePoints>& points)
 {
     RETURN_IF_FAILED(range.get_First(&span.first));
     RETURN_IF_FAILED(range.get_Last(&span.last));
@@ -52,22 +49,17 @@ HRESULT spanOf(IRange& range, LONG samplesAfter, RangeSpan& span)
     if (!trace) {
         return E_FAIL;
     }
-    const auto points = trace.queryInterface<ITracePoints>();
-    if (!points) {
-        return E_NOINTERFACE;
-    }
-    return points->copyPoints(std::int64_t{span.first} + span.indexBase,
-                              std::int64_t{span.last} + samplesAfter + span.indexBase, span.points);
+    points = trace.queryInterface<ITracePoints>();
+    return points ? S_OK : E_NOINTERFACE;
 }
 
-/// The relative indexes of a range's window whose samples the copy holds and whose place lies in the curve, walked
-/// straight over the copied samples.
-class SpanWalk {
+/// The relative indexes of a range's window whose samples the read holds and whose place lies in the curve, walked
+/// straight over the stored samples.
+template <typename Points> class SpanWalk {
 public:
-    SpanWalk(const RangeSpan& span, LONG requestedFirst, std::size_t curveLength)
-        : m_heldFirst(span.points.first - span.indexBase),
-          m_heldLast(m_heldFirst + static_cast<std::int64_t>(span.points.x.size()) - 1),
-          m_requestedFirst(requestedFirst), m_xs(span.points.x.data()), m_ys(span.points.y.data())
+    SpanWalk(const RangeSpan& span, const Points& points, LONG requestedFirst, std::size_t curveLength)
+        : m_heldFirst(points.first - span.indexBase), m_heldLast(m_heldFirst + points.count - 1),
+          m_requestedFirst(requestedFirst), m_points(points)
     {
         m_from = std::max({std::int64_t{span.first}, m_heldFirst, m_requestedFirst});
         // Only an outside range whose window moved since it was added reaches past the curve.
@@ -78,8 +70,9 @@ public:
     std::int64_t from() const { return m_from; }
     std::int64_t to() const { return m_to; }
     bool holds(std::int64_t relative) const { return relative >= m_heldFirst && relative <= m_heldLast; }
-    LONG x(std::int64_t relative) const { return m_xs[relative - m_heldFirst]; }
-    LONG y(std::int64_t relative) const { return m_ys[relative - m_heldFirst]; }
+    bool valid(std::int64_t relative) const { return m_points.validAt(traceIndex(relative)); }
+    LONG x(std::int64_t relative) const { return m_points.xAt(traceIndex(relative)); }
+    LONG y(std::int64_t relative) const { return m_points.yAt(traceIndex(relative)); }
     void add(CurveSums& sums, std::int64_t relative, float value) const
     {
         const auto position = static_cast<std::size_t>(relative - m_requestedFirst);
@@ -88,11 +81,12 @@ public:
     }
 
 private:
+    std::int64_t traceIndex(std::int64_t relative) const { return relative - m_heldFirst + m_points.first; }
+
     std::int64_t m_heldFirst;
     std::int64_t m_heldLast;
     std::int64_t m_requestedFirst;
-    const LONG* m_xs;
-    const LONG* m_ys;
+    const Points& m_points;
     std::int64_t m_from = 0;
     std::int64_t m_to = -1;
 };
@@ -102,6 +96,49 @@ float distance(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t b
     const auto dx = static_cast<float>(ax - bx);
     const auto dy = static_cast<float>(ay - by);
     return std::sqrt(dx * dx + dy * dy);
+}
+
+/// The centre of the area the range aimed at, in hundredths: the aim at the shot, or at the end of a window that
+/// stops before it, picks it.
+HRESULT aimedCentre(IRange& range, const RangeSpan& span, std::int64_t& centreX, std::int64_t& centreY)
+{
+    const LONG reference = span.first <= 0 && span.last >= 0 ? 0 : span.last;
+    float aimX = 0;
+    float aimY = 0;
+    RETURN_IF_FAILED(range.get_x(reference, &aimX));
+    RETURN_IF_FAILED(range.get_y(reference, &aimY));
+    LONG area = 0;
+    float x = 0;
+    float y = 0;
+    if (FAILED(range.GetNearestArea(aimX, aimY, &area, &x, &y))) {
+        x = 0; // Without an event the face centre is the only centre there is.
+        y = 0;
+    }
+    centreX = std::llround(x * 100.0);
+    centreY = std::llround(y * 100.0);
+    return S_OK;
+}
+
+template <typename Points>
+void addCoordination(const SpanWalk<Points>& walk, std::int64_t centreX, std::int64_t centreY, CurveSums& sums)
+{
+    for (std::int64_t i = walk.from(); i <= walk.to(); ++i) {
+        if (walk.valid(i)) {
+            walk.add(sums, i, distance(walk.x(i), walk.y(i), centreX, centreY));
+        }
+    }
+}
+
+template <typename Points>
+void addSpeed(const SpanWalk<Points>& walk, const RangeSpan& span, LONG step, CurveSums& sums)
+{
+    for (std::int64_t i = walk.from(); i <= walk.to(); ++i) {
+        // A sample near the start is paired with a later one.
+        const std::int64_t partner = i > std::int64_t{span.first} + step ? i - step : i + step;
+        if (walk.holds(partner) && walk.valid(i) && walk.valid(partner)) {
+            walk.add(sums, i, distance(walk.x(i), walk.y(i), walk.x(partner), walk.y(partner)));
+        }
+    }
 }
 
 } // namespace
@@ -296,50 +333,6 @@ HRESULT CRangeCollection::curvePoint(LONG nIndex, float* pVal, const std::option
     return S_OK;
 }
 
-HRESULT CRangeCollection::addCoordination(IRange& range, const RangeSpan& span, CurveSums& sums) const
-{
-    // The aim at the shot, or at the end of a window that stops before it, picks the area aimed at.
-    const LONG reference = span.first <= 0 && span.last >= 0 ? 0 : span.last;
-    float aimX = 0;
-    float aimY = 0;
-    RETURN_IF_FAILED(range.get_x(reference, &aimX));
-    RETURN_IF_FAILED(range.get_y(reference, &aimY));
-    LONG area = 0;
-    float centreX = 0;
-    float centreY = 0;
-    if (FAILED(range.GetNearestArea(aimX, aimY, &area, &centreX, &centreY))) {
-        centreX = 0; // Without an event the face centre is the only centre there is.
-        centreY = 0;
-    }
-    const std::int64_t centreXHundredths = std::llround(centreX * 100.0);
-    const std::int64_t centreYHundredths = std::llround(centreY * 100.0);
-    const SpanWalk walk(span, m_requestedFirst, sums.sums.size());
-    for (std::int64_t i = walk.from(); i <= walk.to(); ++i) {
-        const LONG x = walk.x(i);
-        if (x != TraceChannel::kInvalid) {
-            walk.add(sums, i, distance(x, walk.y(i), centreXHundredths, centreYHundredths));
-        }
-    }
-    return S_OK;
-}
-
-void CRangeCollection::addSpeed(const RangeSpan& span, LONG step, CurveSums& sums) const
-{
-    const SpanWalk walk(span, m_requestedFirst, sums.sums.size());
-    for (std::int64_t i = walk.from(); i <= walk.to(); ++i) {
-        // A sample near the start is paired with a later one.
-        const std::int64_t partner = i > std::int64_t{span.first} + step ? i - step : i + step;
-        if (!walk.holds(partner)) {
-            continue;
-        }
-        const LONG x = walk.x(i);
-        const LONG partnerX = walk.x(partner);
-        if (x != TraceChannel::kInvalid && partnerX != TraceChannel::kInvalid) {
-            walk.add(sums, i, distance(x, walk.y(i), partnerX, walk.y(partner)));
-        }
-    }
-}
-
 HRESULT CRangeCollection::buildCurves()
 {
     const auto length = static_cast<std::size_t>(std::int64_t{m_requestedLast} - m_requestedFirst + 1);
@@ -348,16 +341,28 @@ HRESULT CRangeCollection::buildCurves()
     CurveSums speedSums;
     RETURN_IF_FAILED(coordinationSums.allocate(length));
     RETURN_IF_FAILED(speedSums.allocate(length));
-    // Both curves come from one reading of each range's samples; only the coordination needs more of the range,
-    // and its failure leaves the speed curve standing.
+    // Both curves come from one reading of each range's samples, from its window's start to the speed step past
+    // its end; only the coordination needs more of the range, and its failure leaves the speed curve standing.
     HRESULT coordinationResult = S_OK;
-    RangeSpan span;
     for (const ComPtr<IRange>& range : m_ranges) {
-        RETURN_IF_FAILED(spanOf(*range, step, span));
+        RangeSpan span;
+        ComPtr<ITracePoints> points;
+        RETURN_IF_FAILED(spanOf(*range, span, points));
+        std::int64_t centreX = 0;
+        std::int64_t centreY = 0;
         if (SUCCEEDED(coordinationResult)) {
-            coordinationResult = addCoordination(*range, span, coordinationSums);
+            coordinationResult = aimedCentre(*range, span, centreX, centreY);
         }
-        addSpeed(span, step, speedSums);
+        const std::int64_t base = span.indexBase;
+        RETURN_IF_FAILED(
+            readStoredPoints(*points, span.first + base, std::int64_t{span.last} + step + base, [&](const auto& held) {
+                const SpanWalk walk(span, held, m_requestedFirst, length);
+                if (SUCCEEDED(coordinationResult)) {
+                    addCoordination(walk, centreX, centreY, coordinationSums);
+                }
+                addSpeed(walk, span, step, speedSums);
+                return S_OK;
+            }));
     }
 
     Curve speed;

@@ -12,9 +12,6 @@
 
 namespace talvodata {
 
-struct RangeSpan;
-struct CurveSums;
-
 /// The windows of several shots of one event over the same span around each shot: their common window, mean
 /// statistics and steadiness, and the coordination and speed curves over all of them. Only grows; never
 /// stored. Thread rule: any thread; every method holds the object's lock.
@@ -67,8 +64,6 @@ private:
     HRESULT curvePoint(LONG nIndex, float* pVal, const std::optional<Curve>& curve);
     /// Builds the speed curve and, unless a range cannot say where it aimed, the coordination curve.
     HRESULT buildCurves();
-    HRESULT addCoordination(IRange& range, const RangeSpan& span, CurveSums& sums) const;
-    void addSpeed(const RangeSpan& span, LONG step, CurveSums& sums) const;
 
     std::vector<platform::com::ComPtr<IRange>> m_ranges;
     platform::com::IdentitySet m_held;

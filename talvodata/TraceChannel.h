@@ -1,5 +1,7 @@
 #pragma once
 
+#include "talvodata/TracePoints.h"
+
 #include "interfaces/talvodata/Sampling.h"
 #include "platform/com/HResult.h"
 
@@ -20,6 +22,11 @@ public:
     std::int32_t at(std::size_t position) const { return m_isNarrow ? m_narrow[position] : m_wide[position]; }
     /// The `count` samples from `from` on, widened to 32 bits.
     void copyOut(std::size_t from, std::size_t count, std::int32_t* out) const;
+    /// The samples from `from` on where they are stored; valid until the channel next changes.
+    ChannelView view(std::size_t from) const
+    {
+        return m_isNarrow ? ChannelView{m_narrow.data() + from, nullptr} : ChannelView{nullptr, m_wide.data() + from};
+    }
     /// A value outside -32768 .. 32767 needs 32-bit storage: `widen()` first.
     void set(std::size_t position, std::int32_t value);
 
