@@ -1,6 +1,7 @@
 #include "talvodesk/app/FrameDialogs.h"
 #include "talvodesk/app/MainFrame.h"
 #include "talvodesk/app/MessageBoxes.h"
+#include "talvodesk/app/ResText.h"
 #include "talvodesk/app/tests/support/ProgramRun.h"
 #include "talvodesk/core/frame/LanguageCommands.h"
 #include "talvodesk/core/options/AppModule.h"
@@ -10,10 +11,14 @@
 #include "talvodesk/core/testing/FakeTalvoDevice.h"
 #include "talvodesk/views/DistanceView.h"
 #include "talvodesk/views/InfoView.h"
+#include "talvodesk/views/SeriesView.h"
+#include "talvowatch/CatalogServer.h"
+#include "talvowatch/TrayModel.h"
 #include "talvowatch/tests/support/PracticeFile.h"
 
 #include "talvodata/tests/support/Events.h"
 
+#include "catalogcache/CatalogLocation.h"
 #include "interfaces/talvolink/Guids.h"
 #include "platform/com/ClassTable.h"
 #include "platform/fs/ProgramFolder.h"
@@ -40,6 +45,7 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -106,6 +112,34 @@ QString toolTipOf(MainFrame& frame, cmd::Id id)
     return QStringLiteral("(no button)");
 }
 
+/// Runs `open`, which should show one window modally; `look` sees it once it is up, and then it is closed. False when
+/// no window came.
+bool whileModal(const std::function<void()>& open, const std::function<void(QWidget&)>& look)
+{
+    bool seen = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible()) {
+            return;
+        }
+        if (!seen) {
+            seen = true;
+            look(*modal);
+        }
+        // Until `open` returns: a window shown again by its exec() after an early close is closed again.
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+    });
+    poll.start();
+    open();
+    return seen;
+}
+
 /// A text the user reads in the running program and the table number it comes from.
 struct Shown {
     std::string what;
@@ -124,6 +158,25 @@ std::vector<Shown> shownTexts()
              auto* view = dynamic_cast<CInfoView*>(frame.findChild<QWidget*>(QStringLiteral("InfoView")));
              auto* title = qobject_cast<QLabel*>(view->element(QStringLiteral("idAdditionalInfoTitle")));
              return title ? title->text() : QStringLiteral("(no title)");
+         }},
+        {"series header", 62101, 0,
+         [](MainFrame& frame) {
+             auto* view = dynamic_cast<CSeriesView*>(frame.findChild<QWidget*>(QStringLiteral("SeriesView")));
+             return QString::fromStdU16String(
+                 view->logic().group(1).series.front()->header.cells[ColumnResult].text);
+         }},
+        {"catalog dialog's Cancel button", kCancelText, 0,
+         [](MainFrame& frame) {
+             QString cancel = QStringLiteral("(no dialog)");
+             whileModal([&] { frame.runCommand(cmd::FileOpen); },
+                        [&](QWidget& dialog) {
+                            for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
+                                if (!button->isDefault()) {
+                                    cancel = button->text();
+                                }
+                            }
+                        });
+             return cancel;
          }},
         {"distance chart's title", 61500, 0,
          [](MainFrame& frame) {
@@ -162,10 +215,22 @@ protected:
     {
         setEnvironment("HOME", folder().c_str());
         setEnvironment("XDG_DATA_HOME", nullptr);
+        setEnvironment("XDG_CACHE_HOME", (folder() / "cache").c_str());
+        setEnvironment("XDG_RUNTIME_DIR", (folder() / "run").c_str());
         fs::create_directories(folder() / "Talvo catalog");
         SetMessageBoxAnswerer([](const MessageBoxRequest&) { return IDNO; });
+        // The catalog dialog starts the installed watcher when none runs; one in this process is stopped with it.
+        const auto location = catalogcache::defaultCatalogLocation();
+        EXPECT_TRUE(location.hasValue());
+        auto server = talvowatch::CatalogServer::start(location.value(), folder() / "Talvo catalog", tray, {});
+        EXPECT_TRUE(server.hasValue());
+        watcher = std::move(server).value();
     }
-    ~LanguageProgramTest() override { SetMessageBoxAnswerer({}); }
+    ~LanguageProgramTest() override
+    {
+        watcher.reset();
+        SetMessageBoxAnswerer({});
+    }
 
     fs::path practice()
     {
@@ -175,6 +240,8 @@ protected:
     }
 
     RealDialogs dialogs;
+    talvowatch::TrayModel tray;
+    std::unique_ptr<talvowatch::CatalogServer> watcher;
 };
 
 TEST_F(LanguageProgramTest, GermanFromTheLanguageMenuReadsFromTheGermanTableAndEnglishComesBack)
@@ -183,7 +250,7 @@ TEST_F(LanguageProgramTest, GermanFromTheLanguageMenuReadsFromTheGermanTableAndE
     ASSERT_TRUE(german) << "the German table ships";
     const std::vector<Shown> shown = shownTexts();
     std::vector<QString> inGerman;
-    const int code = testsupport::RunProgramWith({}, dialogs, [&](MainFrame& frame) {
+    const int code = testsupport::RunProgramWith({practice().string()}, dialogs, [&](MainFrame& frame) {
         frame.runCommand(languageCommand(kGerman));
         for (const Shown& text : shown) {
             SCOPED_TRACE("German " + text.what);
@@ -348,34 +415,6 @@ void lookAt(QWidget& window, const std::string& language, const std::string& nam
     const fs::path folder = screenshotFolder() / language;
     fs::create_directories(folder);
     EXPECT_TRUE(window.grab().save(QString::fromStdString((folder / (name + ".png")).string())));
-}
-
-/// Runs `open`, which should show one window modally; `look` sees it once it is up, and then it is closed. False when
-/// no window came.
-bool whileModal(const std::function<void()>& open, const std::function<void(QWidget&)>& look)
-{
-    bool seen = false;
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible()) {
-            return;
-        }
-        if (!seen) {
-            seen = true;
-            look(*modal);
-        }
-        // Until `open` returns: a window shown again by its exec() after an early close is closed again.
-        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            dialog->reject();
-        } else {
-            modal->close();
-        }
-    });
-    poll.start();
-    open();
-    return seen;
 }
 
 struct Language {
