@@ -162,8 +162,7 @@ std::vector<Shown> shownTexts()
         {"series header", 62101, 0,
          [](MainFrame& frame) {
              auto* view = dynamic_cast<CSeriesView*>(frame.findChild<QWidget*>(QStringLiteral("SeriesView")));
-             return QString::fromStdU16String(
-                 view->logic().group(1).series.front()->header.cells[ColumnResult].text);
+             return QString::fromStdU16String(view->logic().group(1).series.front()->header.cells[ColumnResult].text);
          }},
         {"catalog dialog's Cancel button", kCancelText, 0,
          [](MainFrame& frame) {

@@ -89,13 +89,12 @@ bool fitsBuiltInShape(std::uint32_t id, const std::u16string& text)
 
 const StringTable& StringTable::english()
 {
-    static const StringTable table(
-        std::move(platform::lang::LanguageTable::parse(std::string(kEnglish) + std::string(kOptionsEnglish) +
-                                                       std::string(kChartsEnglish) + std::string(kInfoPageEnglish) +
-                                                       std::string(kMenusEnglish) + std::string(kViewsEnglish) +
-                                                       std::string(kDialogsEnglish) +
-                                                       std::string(catalogcache::kCatalogEnglish))
-                      .value()));
+    static const StringTable table(std::move(
+        platform::lang::LanguageTable::parse(std::string(kEnglish) + std::string(kOptionsEnglish) +
+                                             std::string(kChartsEnglish) + std::string(kInfoPageEnglish) +
+                                             std::string(kMenusEnglish) + std::string(kViewsEnglish) +
+                                             std::string(kDialogsEnglish) + std::string(catalogcache::kCatalogEnglish))
+            .value()));
     return table;
 }
 
