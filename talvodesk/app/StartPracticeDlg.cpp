@@ -240,8 +240,8 @@ void CStartPracticeDlg::OnInitDialog()
         }
     }
     AutoStart autoStart{m_autoStart, fillEvents(EventCondition::Any), !m_rememberedShooter.empty()};
-    fillAndSelectFirst(*m_deviceOption, *DeviceOptionEntries(DeviceKind::SerialPort, {}, m_options.firingPoint),
-                       m_module);
+    fillAndSelectFirst(*m_deviceOption,
+                       *DeviceOptionEntries(DeviceKind::SerialPort, {}, m_options.firingPoint, &m_module), m_module);
     refreshPositions();
     // A device that has not been configured yet still names an event.
     (void)m_device->put_EventShortName(1, platform::com::Bstr("AP10").get());
@@ -357,7 +357,7 @@ void CStartPracticeDlg::refreshDeviceOption()
 {
     const DeviceKind kind = selectedKind();
     m_deviceOption->setVisible(ShowsDeviceOption(kind));
-    const auto entries = DeviceOptionEntries(kind, entriesOf(*m_deviceOption), m_options.firingPoint);
+    const auto entries = DeviceOptionEntries(kind, entriesOf(*m_deviceOption), m_options.firingPoint, &m_module);
     if (entries) {
         fillAndSelectFirst(*m_deviceOption, *entries, m_module);
     }

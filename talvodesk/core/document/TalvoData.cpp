@@ -34,6 +34,8 @@ namespace {
 constexpr std::uint32_t kOpeningDocument = 32840;
 constexpr std::uint32_t kSavingDocument = 32841;
 constexpr std::uint32_t kAskSaveChanges = 32817;
+constexpr std::uint32_t kCatalogFolderUnmade = 36135;
+constexpr std::uint32_t kCatalogFolderUnwritable = 36136;
 constexpr double kFirstOrderedShotTime = 25570.0; // 1970-01-02
 
 ComPtr<ITalvoDocument> createDocument()
@@ -335,12 +337,12 @@ bool CTalvoData::SaveDocument(std::u16string& reason)
         std::error_code error;
         std::filesystem::create_directories(std::filesystem::path(folder), error);
         if (error) {
-            reason = u"The catalog folder \"" + folder + u"\" cannot be made: " +
-                     platform::com::utf8ToUtf16(error.message()) + u".";
+            reason = FormatResText(m_services.module, kCatalogFolderUnmade,
+                                   {folder, platform::com::utf8ToUtf16(error.message())});
             return false;
         }
         if (FAILED(m_spDocument->SaveUnique(catalog.get()))) {
-            reason = u"It cannot be written into the catalog folder \"" + folder + u"\".";
+            reason = FormatResText(m_services.module, kCatalogFolderUnwritable, {folder});
             return false;
         }
         return true;

@@ -192,9 +192,17 @@ std::u16string FormatDuration(double days, bool shortForm)
 std::u16string FormatResText(const CTalvoAppModule& module, std::uint32_t id,
                              std::initializer_list<std::u16string_view> inserts)
 {
+    return FormatResText(&module, id, inserts);
+}
+
+std::u16string FormatResText(const CTalvoAppModule* module, std::uint32_t id,
+                             std::initializer_list<std::u16string_view> inserts)
+{
     const std::span<const std::u16string_view> values(inserts.begin(), inserts.size());
-    if (auto text = filled(module.LoadString(id), values)) {
-        return std::move(*text);
+    if (module) {
+        if (auto text = filled(module->LoadString(id), values)) {
+            return std::move(*text);
+        }
     }
     return filled(StringTable::englishText(id), values).value_or(std::u16string());
 }

@@ -37,6 +37,9 @@ std::u16string FormatTimeBetween(DATE from, DATE to, bool shortForm);
 /// those given is replaced by the English text.
 std::u16string FormatResText(const CTalvoAppModule& module, std::uint32_t id,
                              std::initializer_list<std::u16string_view> inserts);
+/// As above, in English when there is no module.
+std::u16string FormatResText(const CTalvoAppModule* module, std::uint32_t id,
+                             std::initializer_list<std::u16string_view> inserts);
 /// Names (shooter, event) and longer texts (comments) as pages and windows lay them out; the file keeps them whole.
 constexpr std::size_t kShownNameLength = 128;
 constexpr std::size_t kShownTextLength = 4096;

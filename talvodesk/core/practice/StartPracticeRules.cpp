@@ -79,10 +79,10 @@ bool matchesName(IEventParams& event, std::u16string_view name, std::u16string_v
     return name == shortName(event) || name == full.view() || name == displayName;
 }
 
-std::u16string switchText(const char16_t* distance, std::uint32_t switchNumber)
+std::u16string switchText(const CTalvoAppModule* module, std::u16string_view distance, std::uint32_t switchNumber)
 {
-    return std::u16string(u"Target at ") + distance + u" meters. (Set switch to " +
-           platform::com::utf8ToUtf16(std::to_string(switchNumber)) + u")";
+    constexpr std::uint32_t kSwitchText = 36115;
+    return FormatResText(module, kSwitchText, {distance, platform::com::utf8ToUtf16(std::to_string(switchNumber))});
 }
 
 std::vector<std::u16string> sensorPositions()
@@ -175,8 +175,9 @@ bool ShowsDeviceOption(DeviceKind kind)
     return kind == DeviceKind::SerialPort || kind == DeviceKind::OpticalSensor;
 }
 
-std::optional<std::vector<std::u16string>>
-DeviceOptionEntries(DeviceKind kind, const std::vector<std::u16string>& current, std::uint32_t firingPoint)
+std::optional<std::vector<std::u16string>> DeviceOptionEntries(DeviceKind kind,
+                                                               const std::vector<std::u16string>& current,
+                                                               std::uint32_t firingPoint, const CTalvoAppModule* module)
 {
     switch (kind) {
     case DeviceKind::SerialPort:
@@ -186,8 +187,8 @@ DeviceOptionEntries(DeviceKind kind, const std::vector<std::u16string>& current,
         return sensorPositions();
     case DeviceKind::OpticalSensor:
         // The sensor's distance switch is numbered differently on odd and even firing points.
-        return std::vector<std::u16string>{u"Target at 5-12 meters", switchText(u"25", firingPoint % 2 + 6),
-                                           switchText(u"50", firingPoint % 2)};
+        return std::vector<std::u16string>{u"Target at 5-12 meters", switchText(module, u"25", firingPoint % 2 + 6),
+                                           switchText(module, u"50", firingPoint % 2)};
     case DeviceKind::WirelessTarget:
     case DeviceKind::ImageSensor:
         return std::nullopt;

@@ -80,9 +80,12 @@ enum class DeviceKind { SerialPort, OpticalSensor, WirelessTarget, ImageSensor }
 bool ShowsDeviceOption(DeviceKind kind);
 /// The entries the device-option box takes for a newly chosen device, the first of them to be selected; nothing
 /// when its entries stay as they are (a serial port whose box already holds the sensor positions, a wireless
-/// target, an image sensor). A USB optical sensor's switch numbers follow the firing point.
-std::optional<std::vector<std::u16string>>
-DeviceOptionEntries(DeviceKind kind, const std::vector<std::u16string>& current, std::uint32_t firingPoint);
+/// target, an image sensor). A USB optical sensor's switch numbers follow the firing point; its distance entries
+/// are in the module's language (English without one).
+std::optional<std::vector<std::u16string>> DeviceOptionEntries(DeviceKind kind,
+                                                               const std::vector<std::u16string>& current,
+                                                               std::uint32_t firingPoint,
+                                                               const CTalvoAppModule* module);
 
 /// The initial positions an event offers ("Prone", "Standing", "Kneeling" or, for "BTLN", the first two); none
 /// for other events and without an event. "Standing" is preselected.

@@ -188,7 +188,7 @@ TEST_F(StartPracticeRulesTest, DeviceOptionsFollowTheDeviceClassAndFiringPoint)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ShowsDeviceOption(c.kind), c.shown);
-        EXPECT_EQ(DeviceOptionEntries(c.kind, c.current, c.firingPoint), c.entries);
+        EXPECT_EQ(DeviceOptionEntries(c.kind, c.current, c.firingPoint, nullptr), c.entries);
     }
 }
 
