@@ -30,6 +30,15 @@ protected:
     {
         writeText(folder() / "lang" / (std::string(library) + ".lang"), text);
     }
+    /// The chosen language in the settings; none leaves the thread's locale to choose.
+    void storeLocale(std::optional<DWORD> locale)
+    {
+        if (locale) {
+            ASSERT_THAT(m_root->setDword(u"Locale", *locale), IsOk());
+        } else {
+            ASSERT_THAT(m_root->deleteValue(u"Locale"), IsOk());
+        }
+    }
 
     std::optional<Key> m_root;
 };
@@ -64,11 +73,7 @@ TEST_F(AppModuleTest, LocaleChoosesTheLanguageFileAndHelpOrFallsBackToEnglish)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored.value_or(c.thread));
-        if (c.stored) {
-            ASSERT_THAT(m_root->setDword(u"Locale", *c.stored), IsOk());
-        } else {
-            ASSERT_THAT(m_root->deleteValue(u"Locale"), IsOk());
-        }
+        ASSERT_NO_FATAL_FAILURE(storeLocale(c.stored));
         CTalvoAppModule module;
         EXPECT_HR(S_OK, module.Init(environment(c.thread)));
         EXPECT_EQ(c.lcid, module.m_lcid);
@@ -98,11 +103,7 @@ TEST_F(AppModuleTest, TheCatalogProgramsReadTheLanguageFileTheProgramReads)
                           Case{0x0409, 0x0407, u"TALVO Shooter Training System", u"Open catalog"},
                           Case{0x0410, 0x409, u"TALVO Shooter Training System", u"Open catalog"}}) {
         SCOPED_TRACE(c.stored.value_or(c.thread));
-        if (c.stored) {
-            ASSERT_THAT(m_root->setDword(u"Locale", *c.stored), IsOk());
-        } else {
-            ASSERT_THAT(m_root->deleteValue(u"Locale"), IsOk());
-        }
+        ASSERT_NO_FATAL_FAILURE(storeLocale(c.stored));
         CTalvoAppModule module;
         (void)module.Init(environment(c.thread));
         EXPECT_EQ(c.report, module.LoadString(37000));
