@@ -1,15 +1,18 @@
 #include "platform/gfx/CoverageCache.h"
 
+#include "platform/kernel/Mutex.h"
 #include "platform/kernel/Thread.h"
 #include "platform/kernel/WorkerPool.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cassert>
+#include <condition_variable>
 #include <iterator>
 #include <utility>
 
 namespace platform::gfx {
+
+using kernel::LockGuard;
 
 namespace {
 
@@ -32,10 +35,13 @@ std::uint64_t keyOf(const CoverageCache::Recipe& recipe, QSize size)
 
 } // namespace
 
-/// What the background measures: its outlines, and the thread that hands them to the pool.
-struct CoverageCache::Batch {
-    std::vector<Entry*> entries;
-    std::atomic<bool> done = false;
+/// The thread that hands outlines to the pool for the owner, kept between batches so it starts once.
+struct CoverageCache::Background {
+    kernel::Mutex mutex;
+    std::condition_variable_any changed;
+    std::vector<Entry*> handed TALVO_GUARDED_BY(mutex);
+    bool done TALVO_GUARDED_BY(mutex) = false;
+    bool stopping TALVO_GUARDED_BY(mutex) = false;
     /// Last, so it is joined before the rest goes.
     std::unique_ptr<kernel::Thread> thread;
 };
@@ -49,7 +55,14 @@ CoverageCache::CoverageCache(kernel::WorkerPool* pool, Measured measured)
 
 CoverageCache::~CoverageCache()
 {
-    m_batch.reset(); // Joins the thread, whose outlines go with the cache.
+    if (m_background) {
+        {
+            kernel::LockGuard guard(m_background->mutex);
+            m_background->stopping = true;
+        }
+        m_background->changed.notify_all();
+        m_background.reset(); // Joins the thread once its batch, whose outlines go with the cache, is measured.
+    }
 }
 
 void CoverageCache::beginPass()
@@ -99,6 +112,13 @@ const CoverageCache::Outline* CoverageCache::coverage(const Recipe& recipe, QSiz
             std::erase(m_waiting, &entry);
             entry.m_state = Entry::State::Unmeasured;
             m_unmeasured.push_back(&entry);
+            if (entry.m_drawnFast) {
+                // What was drawn in its place is drawn again, as when the background measures it.
+                m_collected = true;
+                if (m_measured) {
+                    m_measured();
+                }
+            }
         }
         return &entry;
     }
@@ -108,13 +128,42 @@ const CoverageCache::Outline* CoverageCache::coverage(const Recipe& recipe, QSiz
     return &entry;
 }
 
+bool CoverageCache::waitingIsQuick() const
+{
+    if (!m_inFlight.empty() ||
+        std::any_of(m_waiting.begin(), m_waiting.end(), [](const Entry* entry) { return entry->m_drawnFast; })) {
+        return false; // The pool is busy, or the background will have to be waited for anyway.
+    }
+    std::size_t numbers = 0;
+    for (const Entry* entry : m_waiting) {
+        numbers += entry->m_recipe.size();
+    }
+    return numbers <= kNumbersInAFrame * (m_pool == nullptr ? 1 : m_pool->threads());
+}
+
+void CoverageCache::measureWaitingNow()
+{
+    for (Entry* entry : m_waiting) {
+        entry->m_state = Entry::State::Unmeasured;
+    }
+    m_unmeasured.insert(m_unmeasured.end(), m_waiting.begin(), m_waiting.end());
+    m_waiting.clear();
+}
+
 void CoverageCache::measure()
 {
+    // Measured within a frame, what may wait is not worth drawing twice.
+    if (!m_waiting.empty() && waitingIsQuick()) {
+        measureWaitingNow();
+    }
+    for (Entry* entry : m_waiting) {
+        entry->m_drawnFast = true;
+    }
     if (m_unmeasured.empty()) {
         return;
     }
     // The background holds the pool until it is done: waiting for it would hold up the owner as long.
-    measureOn(m_batch ? nullptr : m_pool, m_unmeasured);
+    measureOn(m_inFlight.empty() ? m_pool : nullptr, m_unmeasured);
     for (Entry* entry : m_unmeasured) {
         entry->m_state = Entry::State::Measured;
     }
@@ -143,58 +192,56 @@ void CoverageCache::measureOn(kernel::WorkerPool* pool, std::vector<Entry*> entr
     }
 }
 
-std::size_t CoverageCache::waitingNumbers() const
-{
-    std::size_t numbers = 0;
-    for (const Entry* entry : m_waiting) {
-        numbers += entry->m_recipe.size();
-    }
-    return numbers;
-}
-
 void CoverageCache::measureInBackground()
 {
-    if (m_waiting.empty()) {
-        return;
-    }
-    // A pool done within a frame is not worth drawing anything else first.
-    const std::size_t threads = m_batch || m_pool == nullptr ? 1 : m_pool->threads();
-    if (waitingNumbers() <= kNumbersInAFrame * threads) {
-        for (Entry* entry : m_waiting) {
-            entry->m_state = Entry::State::Unmeasured;
-        }
-        m_unmeasured.insert(m_unmeasured.end(), m_waiting.begin(), m_waiting.end());
-        m_waiting.clear();
-        measure();
-        return;
-    }
-    if (!m_batch) {
+    if (m_inFlight.empty() && !m_waiting.empty()) {
         startBatch();
     }
 }
 
-void CoverageCache::startBatch()
+bool CoverageCache::startBackground()
 {
-    auto batch = std::make_unique<Batch>();
-    batch->entries = std::move(m_waiting);
-    m_waiting.clear();
-    for (Entry* entry : batch->entries) {
-        entry->m_state = Entry::State::Measuring;
+    if (m_background) {
+        return true;
     }
-    auto thread = kernel::Thread::start(
-        [raw = batch.get(), pool = m_pool, measured = m_measured](kernel::Event& /*stopEvent: the work is bounded*/) {
-            measureOn(pool, raw->entries);
-            raw->done = true;
+    auto background = std::make_unique<Background>();
+    auto thread = kernel::Thread::start([raw = background.get(), pool = m_pool, measured = m_measured](
+                                            kernel::Event& /*stopEvent: the cache's own flag wakes the wait*/) {
+        for (;;) {
+            std::vector<Entry*> entries;
+            {
+                LockGuard guard(raw->mutex);
+                raw->changed.wait(raw->mutex,
+                                  [raw]() TALVO_REQUIRES(raw->mutex) { return raw->stopping || !raw->handed.empty(); });
+                if (raw->stopping) {
+                    return;
+                }
+                entries = std::exchange(raw->handed, {});
+            }
+            measureOn(pool, std::move(entries));
+            {
+                LockGuard guard(raw->mutex);
+                raw->done = true;
+            }
+            raw->changed.notify_all();
             if (measured) {
                 measured();
             }
-        });
-    if (!thread) {
-        // No thread to spare: measured here, and the owner told as the background would.
-        for (Entry* entry : batch->entries) {
-            entry->m_state = Entry::State::Unmeasured;
         }
-        m_unmeasured.insert(m_unmeasured.end(), batch->entries.begin(), batch->entries.end());
+    });
+    if (!thread) {
+        return false;
+    }
+    background->thread = std::move(thread.value());
+    m_background = std::move(background);
+    return true;
+}
+
+void CoverageCache::startBatch()
+{
+    if (!startBackground()) {
+        // No thread to spare: measured here, and the owner told as the background would.
+        measureWaitingNow();
         measure();
         m_collected = true;
         if (m_measured) {
@@ -202,31 +249,48 @@ void CoverageCache::startBatch()
         }
         return;
     }
-    batch->thread = std::move(thread.value());
-    m_batch = std::move(batch);
+    m_inFlight = std::exchange(m_waiting, {});
+    for (Entry* entry : m_inFlight) {
+        entry->m_state = Entry::State::Measuring;
+    }
+    {
+        LockGuard guard(m_background->mutex);
+        m_background->handed = m_inFlight;
+        m_background->done = false;
+    }
+    m_background->changed.notify_all();
+}
+
+bool CoverageCache::batchDone() const
+{
+    LockGuard guard(m_background->mutex);
+    return m_background->done;
 }
 
 void CoverageCache::finishBatch()
 {
-    if (!m_batch) {
+    if (m_inFlight.empty()) {
         return;
     }
-    m_batch->thread.reset(); // Joins it: every outline of the batch is measured.
-    for (Entry* entry : m_batch->entries) {
+    {
+        LockGuard guard(m_background->mutex);
+        m_background->changed.wait(m_background->mutex,
+                                   [this]() TALVO_REQUIRES(m_background->mutex) { return m_background->done; });
+        m_background->done = false;
+    }
+    for (Entry* entry : m_inFlight) {
         entry->m_state = Entry::State::Measured;
     }
-    m_batch.reset();
+    m_inFlight.clear();
     m_collected = true;
 }
 
 bool CoverageCache::collect()
 {
-    if (m_batch && m_batch->done) {
+    if (!m_inFlight.empty() && batchDone()) {
         finishBatch();
     }
-    if (!m_batch && !m_waiting.empty()) {
-        startBatch();
-    }
+    measureInBackground();
     return std::exchange(m_collected, false);
 }
 

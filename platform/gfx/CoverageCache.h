@@ -47,9 +47,9 @@ public:
     static constexpr unsigned kPassesKept = 4;
     /// Bound on the spans kept; the oldest passes' outlines are forgotten first.
     static constexpr std::size_t kMostBytes = std::size_t{32} << 20;
-    /// Recipe numbers one thread of the pool measures within about a frame: outlines waiting to be measured in
-    /// the background are measured at once when all of them hold fewer per thread.
-    static constexpr std::size_t kNumbersInAFrame = 12000;
+    /// Recipe numbers one thread of the pool measures within about a frame: outlines that may wait are measured at
+    /// once when all of them hold fewer per thread.
+    static constexpr std::size_t kNumbersInAFrame = 3000;
 
     /// When an outline is wanted.
     enum class Urgency {
@@ -57,8 +57,8 @@ public:
         CanWait, ///< Anything may be drawn in its place until it is measured in the background.
     };
 
-    /// Called on the measuring thread when what measureInBackground() started is measured; the owner then calls
-    /// collect() on its own thread.
+    /// Called when outlines drawn in some other way meanwhile are measured, on the measuring thread; the owner then
+    /// calls collect() on its own thread.
     using Measured = std::function<void()>;
 
     /// Measures on `pool`, the shared one unless given; null measures on the owner thread alone, and in the
@@ -75,38 +75,44 @@ public:
     void beginPass();
 
     /// The outline that `recipe` describes on a device of `size`: remembered, or left for `paint` to find with the
-    /// raster backend, by the next measure() when wanted now, else by measureInBackground(). Stays in place until
-    /// the next beginPass(). Waits for the background to finish when it measures an outline wanted now.
+    /// raster backend, by the next measure() when wanted now, else in the background. Stays in place until the next
+    /// beginPass(). Waits for the background to finish when it measures an outline wanted now.
     const Outline* coverage(const Recipe& recipe, QSize size, Painting paint, Urgency urgency = Urgency::Now);
     /// Whether coverage() left outlines for measure().
     bool unmeasured() const { return !m_unmeasured.empty(); }
-    /// Whether coverage() left outlines for measureInBackground().
+    /// Whether coverage() left outlines for the background.
     bool waiting() const { return !m_waiting.empty(); }
-    /// Measures every outline coverage() left for it, in parallel; on the owner thread alone while the background
-    /// holds the pool.
+    /// Measures, in parallel, every outline coverage() left for it, and those that may wait when the pool is free
+    /// and would measure them within about a frame. The caller then draws what is still unmeasured some other way,
+    /// until the background has measured it. On the owner thread alone while the background holds the pool.
     void measure();
-    /// Measures the outlines that may wait on the pool without waiting for them, once what the background measures
-    /// now is done; when there are too few to keep it beyond a frame, at once as measure() does.
+    /// Hands what may wait to the background unless it is busy, without waiting for it; collect() hands on the rest.
     void measureInBackground();
-    /// Takes what the background has measured and starts on what waits. True when outlines measured in the
-    /// background were taken since the last call, so what was drawn in their place can be drawn again.
+    /// Takes what the background has measured and starts on what waits. True when outlines drawn some other way
+    /// were measured since the last call, so what was drawn in their place can be drawn again.
     bool collect();
     /// Whether outlines are measured in the background, or wait for it, or were measured and not yet collected.
-    bool measuring() const { return m_batch != nullptr || !m_waiting.empty(); }
+    bool measuring() const { return !m_inFlight.empty() || !m_waiting.empty(); }
 
     /// The outlines held.
     std::size_t size() const { return m_entries.size(); }
 
 private:
     using Entry = Outline;
-    struct Batch;
+    struct Background;
 
     static std::vector<Span> rasterize(const Entry& entry);
     /// Measures `entries` on `pool`, or on the calling thread alone when null.
     static void measureOn(kernel::WorkerPool* pool, std::vector<Entry*> entries);
-    /// The recipe numbers of what waits for the background.
-    std::size_t waitingNumbers() const;
+    /// Whether the pool would measure what waits within about a frame.
+    bool waitingIsQuick() const;
+    /// Leaves what waits to measure().
+    void measureWaitingNow();
+    /// Starts the background thread unless it runs; false when no thread can be had.
+    bool startBackground();
+    /// Hands what waits to the background.
     void startBatch();
+    bool batchDone() const;
     /// Waits for the background batch and takes what it measured.
     void finishBatch();
 
@@ -115,7 +121,9 @@ private:
     std::unordered_multimap<std::uint64_t, Entry> m_entries;
     std::vector<Entry*> m_unmeasured;
     std::vector<Entry*> m_waiting;
-    std::unique_ptr<Batch> m_batch;
+    /// What the background measures now.
+    std::vector<Entry*> m_inFlight;
+    std::unique_ptr<Background> m_background;
     bool m_collected = false;
     unsigned m_pass = 0;
 };
@@ -147,7 +155,8 @@ private:
     std::vector<Span> m_spans;
     unsigned m_pass = 0;
     State m_state = State::Measured;
-    Painting m_paint; ///< Until measured.
+    Painting m_paint;         ///< Until measured.
+    bool m_drawnFast = false; ///< Drawn some other way while it waited, so drawn again once measured.
 };
 
 } // namespace platform::gfx

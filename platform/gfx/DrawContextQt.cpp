@@ -256,8 +256,6 @@ void DrawContextQt::copyUncopied()
     if (m_uncopied.empty()) {
         return;
     }
-    // The background starts first, so the pool measures while the lines it takes are drawn fast.
-    m_coverageCache->measureInBackground();
     m_coverageCache->measure();
     // In the order drawn, so what overlaps is what painting each in turn leaves.
     uchar* const bits = m_image->bits();
@@ -276,6 +274,8 @@ void DrawContextQt::copyUncopied()
         }
     }
     m_uncopied.clear();
+    // Only now: the pool would slow the drawing above, which is the frame shown first.
+    m_coverageCache->measureInBackground();
 }
 
 QPainter& DrawContextQt::painter()
@@ -494,7 +494,7 @@ void DrawContextQt::strokeRun(std::span<const Point> points, Point origin, bool 
                 // Joins and caps stay within the pen width of a point.
                 return polygon.boundingRect().adjusted(-width, -width, width, width);
             },
-            pen.color, CoverageCache::Urgency::CanWait);
+            pen.color, width <= kFastStrokeWidest ? CoverageCache::Urgency::CanWait : CoverageCache::Urgency::Now);
         return;
     }
     fillOutline(

@@ -16,10 +16,13 @@ struct PixelRows {
     int height = 0;
 };
 
-/// Sets to `value` every pixel whose centre lies within `width` / 2 of the open line through the centres of the
-/// pixels `points` names (x and y of each in turn): what a round-capped, round-joined pen covers. Qt's aliased
-/// stroke of the same line differs from it only at the edges, where Qt flattens its round joins and caps; this
-/// costs a fraction of it. Segments that miss the pixels cost their test alone, however far they reach.
+/// The widest pen fastStroke() draws.
+inline constexpr LONG kFastStrokeWidest = 64;
+
+/// Sets to `value` the pixels a round pen `width` wide (2 to kFastStrokeWidest) covers when its tip, centred on a
+/// pixel, steps pixel by pixel along the open line through the pixels `points` names (x and y of each in turn, two
+/// points or more). It is Qt's aliased stroke with round caps and joins but for the pixels at its edges, at a fraction
+/// of the cost. Stretches off the pixels cost nothing beyond their clipping, however far they reach.
 void fastStroke(const PixelRows& pixels, std::span<const LONG> points, LONG width, std::uint32_t value);
 
 } // namespace platform::gfx
