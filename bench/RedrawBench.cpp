@@ -152,10 +152,10 @@ BENCHMARK(redrawWithANewAiming)->Unit(benchmark::kMillisecond);
 enum class Shown { FirstFrame, ExactPicture };
 
 // A zoom changes every device point, so nothing drawn before can be copied: every outline is built and filled, on
-// the shared pool of threads (one per processor the bench may run on: pin it to 1, 2 or 4) while the first frame is
-// drawn fast. Zoomed in, most of each trace lies outside the view and only the stretches near it are stroked.
-// Between the timed zooms, untimed ones to other levels make the control forget the level it goes to, as a zoom to
-// a level not seen lately does.
+// the shared pool of threads (one per processor the bench may run on: pin it to 1, 2 or 4) once the first frame is
+// drawn fast, unless the pool would be done within a frame. Zoomed in, most of each trace lies outside the view and
+// only the stretches near it are stroked. Between the timed zooms, untimed ones to other levels make the control
+// forget the level it goes to, as a zoom to a level not seen lately does.
 void redrawAfterZoom(benchmark::State& state, Shown timed)
 {
     QWidget* widget = nullptr;
