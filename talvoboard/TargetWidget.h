@@ -7,15 +7,21 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace platform::gfx {
 class DrawContext;
+}
+namespace platform::ui {
+class MessageWindow;
 }
 
 namespace talvoboard {
 
 /// The target control's window. It keeps its drawing in a backing image, so the control can also draw into it
-/// outside a paint event (incremental updates); an invalidated image is redrawn whole at the next paint.
+/// outside a paint event (incremental updates); an invalidated image is redrawn whole at the next paint. Traces
+/// whose exact outlines would come later than a frame are first drawn fast, and the window is drawn again when
+/// the pool has measured them.
 /// Thread rule: owner (user-interface) thread only.
 class TargetWidget final : public QWidget {
 public:
@@ -24,6 +30,7 @@ public:
 
     /// `paintAll` draws the whole control; it must outlive the widget.
     explicit TargetWidget(Painter paintAll);
+    ~TargetWidget() override;
 
     platform::gfx::Rect clientRect() const { return {0, 0, width(), height()}; }
 
@@ -42,9 +49,14 @@ private:
     /// False when no image of the client size can be had.
     bool ensureBacking();
 
+    /// Takes what the pool measured in the background, and draws again with it.
+    void measured();
+
     Painter m_paintAll;
     QImage m_backing;
     bool m_stale = true;
+    // Before the cache, whose background posts to it until the cache is gone.
+    std::unique_ptr<platform::ui::MessageWindow> m_window;
     platform::gfx::CoverageCache m_coverage;
 };
 

@@ -7,6 +7,7 @@
 #include "platform/gfx/Picture.h"
 #include "platform/gfx/TextFormat.h"
 #include "platform/gfx/TextLayout.h"
+#include "platform/gfx/internal/FastStroke.h"
 #include "platform/gfx/internal/Hairline.h"
 
 #include <QBrush>
@@ -20,7 +21,9 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstdint>
 #include <iterator>
+#include <span>
 
 namespace platform::gfx {
 
@@ -234,13 +237,16 @@ void DrawContextQt::fillOutline(const CoverageCache::Recipe& recipe, Outliner ou
         color);
 }
 
-void DrawContextQt::copyCoverage(const CoverageCache::Recipe& recipe, CoverageCache::Painting paint, COLORREF color)
+void DrawContextQt::copyCoverage(const CoverageCache::Recipe& recipe, CoverageCache::Painting paint, COLORREF color,
+                                 CoverageCache::Urgency urgency)
 {
     const QRgb value = toQColor(color).rgb();
-    const std::vector<CoverageCache::Span>* spans =
-        m_coverageCache->coverage(recipe, m_image->size(), std::move(paint));
-    m_uncopied.push_back({spans, value});
-    if (!m_coverageCache->unmeasured()) {
+    if (m_newLines == NewLines::Exact) {
+        urgency = CoverageCache::Urgency::Now;
+    }
+    m_uncopied.push_back({m_coverageCache->coverage(recipe, m_image->size(), std::move(paint), urgency), value});
+    // What waits for the background is handed to it together, when the painter is next needed.
+    if (!m_coverageCache->unmeasured() && !m_coverageCache->waiting()) {
         copyUncopied(); // Nothing to wait for.
     }
 }
@@ -254,13 +260,22 @@ void DrawContextQt::copyUncopied()
     // In the order drawn, so what overlaps is what painting each in turn leaves.
     uchar* const bits = m_image->bits();
     const qsizetype stride = m_image->bytesPerLine();
-    for (const Uncopied& outline : m_uncopied) {
-        for (const CoverageCache::Span& span : *outline.spans) {
+    const PixelRows pixels{reinterpret_cast<std::uint32_t*>(bits), stride / static_cast<qsizetype>(sizeof(QRgb)),
+                           m_image->width(), m_image->height()};
+    for (const Uncopied& copy : m_uncopied) {
+        if (!copy.outline->measured()) {
+            const CoverageCache::Recipe& recipe = copy.outline->recipe();
+            fastStroke(pixels, std::span(recipe).subspan(kStrokeHeader), recipe[1], copy.value);
+            continue;
+        }
+        for (const CoverageCache::Span& span : copy.outline->spans()) {
             auto* line = reinterpret_cast<QRgb*>(bits + span.y * stride);
-            std::fill(line + span.left, line + span.right, outline.value);
+            std::fill(line + span.left, line + span.right, copy.value);
         }
     }
     m_uncopied.clear();
+    // Only now: the pool would slow the drawing above, which is the frame shown first.
+    m_coverageCache->measureInBackground();
 }
 
 QPainter& DrawContextQt::painter()
@@ -479,7 +494,7 @@ void DrawContextQt::strokeRun(std::span<const Point> points, Point origin, bool 
                 // Joins and caps stay within the pen width of a point.
                 return polygon.boundingRect().adjusted(-width, -width, width, width);
             },
-            pen.color);
+            pen.color, width <= kFastStrokeWidest ? CoverageCache::Urgency::CanWait : CoverageCache::Urgency::Now);
         return;
     }
     fillOutline(

@@ -26,12 +26,19 @@ public:
 
     /// Measures like this context, for a PictureRecorder whose picture will be played here.
     const TextMeasure& textMeasure() const { return m_measure; }
+    /// How a wide open line is first drawn when the coverage cache does not hold it yet.
+    enum class NewLines {
+        Exact,     ///< Measured first, however long that takes.
+        FastFirst, ///< Measured in the background and drawn by a quicker rasterizer meanwhile, when that pays.
+    };
     /// Wide lines and figures drawn unclipped with the copy pen take their pixels from (and leave them in) `cache`,
-    /// which must outlive the context; null fills every outline afresh.
-    void setCoverageCache(CoverageCache* cache)
+    /// which must outlive the context; null fills every outline afresh. With FastFirst, the cache's owner draws
+    /// again when the cache has collected what the background measured.
+    void setCoverageCache(CoverageCache* cache, NewLines newLines = NewLines::Exact)
     {
         copyUncopied();
         m_coverageCache = cache;
+        m_newLines = newLines;
     }
     /// Draws whatever follows scaled by `factor` from the device point `origin`, text included as it is laid out at
     /// full size: a print preview shows a page laid out for a printer this way. Lines and fills that the scale makes
@@ -94,9 +101,11 @@ private:
     /// Fills the outline that `recipe` describes, from the coverage cache when it may be used.
     void fillOutline(const CoverageCache::Recipe& recipe, Outliner outline, COLORREF color);
     /// Sets the pixels the cache holds for `recipe`, measured by `paint` when it holds none: at once when nothing
-    /// waits to be measured, else when the painter is next needed.
-    void copyCoverage(const CoverageCache::Recipe& recipe, CoverageCache::Painting paint, COLORREF color);
-    /// Measures what the copies held back need and sets their pixels, in the order they were drawn.
+    /// waits to be measured, else when the painter is next needed. An open line may be drawn fast meanwhile.
+    void copyCoverage(const CoverageCache::Recipe& recipe, CoverageCache::Painting paint, COLORREF color,
+                      CoverageCache::Urgency urgency = CoverageCache::Urgency::Now);
+    /// Measures what the copies held back need and sets their pixels, in the order they were drawn; lines left to
+    /// the background are drawn fast.
     void copyUncopied();
     /// The painter, for drawing: the copies held back go first, as they were drawn first.
     QPainter& painter();
@@ -118,10 +127,11 @@ private:
     std::optional<QPainterPath> m_openPath;
     std::optional<QPainterPath> m_closedPath;
     CoverageCache* m_coverageCache = nullptr;
+    NewLines m_newLines = NewLines::Exact;
     /// Reused for every outline, to spare an allocation each.
     CoverageCache::Recipe m_recipe;
     struct Uncopied {
-        const std::vector<CoverageCache::Span>* spans;
+        const CoverageCache::Outline* outline;
         QRgb value;
     };
     /// Outlines drawn whose pixels wait for the cache to measure the new ones among them.

@@ -2,15 +2,19 @@
 #include "talvoboard/tests/support/Targets.h"
 #include "talvoboard/tests/support/TestEvent.h"
 
+#include "talvoboard/TargetWidget.h"
 #include "talvoboard/TargetWindow.h"
 
 #include "platform/com/Variant.h"
 #include "platform/gfx/Color.h"
+#include "platform/gfx/CoverageCache.h"
 #include "platform/gfx/DrawContextQt.h"
 #include "platform/gfx/IPicture.h"
 #include "platform/testing/Matchers.h"
 #include "talvodata/tests/support/AimingBuilder.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QImage>
 #include <QWidget>
 
@@ -406,6 +410,34 @@ TEST_F(TargetPainterTest, JitteredTracesKeepTheirRecordedPixels)
         EXPECT_EQ(shown, windowOf(m_target.get()));
         EXPECT_EQ(shown, imageOf(m_target.get()));
         EXPECT_EQ(test.digest, digestOf(shown));
+    }
+}
+
+// Zoomed in, many long traces take the pool longer than a frame to measure: the window first shows them drawn
+// fast, and draws itself again with the exact traces, the image's pixels, as soon as the pool is done.
+TEST_F(TargetPainterTest, AZoomShowsFastTracesUntilThePoolHasMeasuredTheExactOnes)
+{
+    ASSERT_HR(S_OK, m_target->put_TraceThickness(0.5f));
+    for (unsigned seed = 1; seed <= 48; ++seed) {
+        const auto offset = static_cast<LONG>(seed % 7) * 90 - 270;
+        ASSERT_HR(S_OK, m_target->Add(jitteredAiming(seed, offset, -offset / 2, /*concluded=*/true,
+                                                     /*withGap=*/seed % 5 == 0)
+                                          .get()));
+    }
+    QWidget* widget = nullptr;
+    ASSERT_HR(S_OK, m_target.queryInterface<ITargetWindow>()->GetWidget(&widget));
+    const platform::gfx::CoverageCache& cache = static_cast<TargetWidget*>(widget)->coverageCache();
+    for (const float zoom : {9.0f, 8.0f}) {
+        SCOPED_TRACE(zoom);
+        ASSERT_HR(S_OK, m_target->put_Zoom(zoom));
+        (void)windowOf(m_target.get());
+        EXPECT_TRUE(cache.measuring()) << "the traces were not left to the pool";
+        while (cache.measuring()) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+        const QImage shown = windowOf(m_target.get());
+        EXPECT_FALSE(cache.measuring());
+        EXPECT_EQ(imageOf(m_target.get()), shown);
     }
 }
 

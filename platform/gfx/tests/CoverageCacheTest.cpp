@@ -2,6 +2,7 @@
 
 #include "platform/gfx/Color.h"
 #include "platform/gfx/DrawContextQt.h"
+#include "platform/gfx/internal/FastStroke.h"
 #include "platform/gfx/tests/support/StrokedByQt.h"
 #include "platform/kernel/WorkerPool.h"
 
@@ -9,7 +10,10 @@
 
 #include <QImage>
 
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <thread>
 #include <vector>
 
 namespace platform::gfx {
@@ -49,16 +53,26 @@ std::vector<Point> jitteredTrace(unsigned seed, int count)
     return points;
 }
 
+/// A long trace wrapped round within the image's middle, so that any zoom shows much of it.
+std::vector<Point> heldTrace(unsigned seed, int count)
+{
+    std::vector<Point> points = jitteredTrace(seed, count);
+    for (Point& point : points) {
+        point = {30 + (point.x % 60 + 60) % 60, 30 + (point.y % 60 + 60) % 60};
+    }
+    return points;
+}
+
 using Scene = std::function<void(DrawContext&)>;
 
 QImage drawn(const Scene& scene, CoverageCache* cache, QImage::Format format = QImage::Format_RGB32,
-             qreal pixelRatio = 1.0)
+             qreal pixelRatio = 1.0, DrawContextQt::NewLines newLines = DrawContextQt::NewLines::Exact)
 {
     QImage image(kSize, kSize, format);
     image.setDevicePixelRatio(pixelRatio);
     image.fill(Qt::white);
     DrawContextQt context(image);
-    context.setCoverageCache(cache);
+    context.setCoverageCache(cache, newLines);
     scene(context);
     return image;
 }
@@ -246,6 +260,113 @@ TEST(CoverageCacheTest, ZoomedTracesArePaintedAsQtStrokesThemOnEveryPath)
             EXPECT_EQ(held, pooled.size());
             EXPECT_EQ(drawn(sceneOf(zoomed(3)), nullptr), back);
         }
+    }
+}
+
+/// Draws with new lines drawn fast first, as the target window does, and the pool's end signalled.
+class FastFirst {
+public:
+    explicit FastFirst(kernel::WorkerPool* pool) : m_cache(pool, [this] { ++m_signalled; }) {}
+
+    QImage pass(const Scene& scene)
+    {
+        m_cache.beginPass();
+        return drawn(scene, &m_cache, QImage::Format_RGB32, 1.0, DrawContextQt::NewLines::FastFirst);
+    }
+    /// Waits for the background as the window's message loop would, and collects what it measured.
+    bool collected()
+    {
+        bool any = false;
+        while (m_cache.measuring()) {
+            while (m_signalled == 0) {
+                std::this_thread::yield();
+            }
+            --m_signalled;
+            any = m_cache.collect() || any;
+        }
+        return any;
+    }
+    CoverageCache& cache() { return m_cache; }
+
+private:
+    std::atomic<int> m_signalled = 0;
+    CoverageCache m_cache;
+};
+
+TEST(CoverageCacheTest, TracesDrawnFastFirstAreReplacedByWhatQtStrokes)
+{
+    // Long traces in their own colours, zoomed so that most cross the image's edges, more than the pool measures
+    // within a frame: the first pass draws them fast and leaves them to the background; once it is done, the next
+    // pass gives every pixel Qt strokes. A zoom back is copied whole.
+    const std::vector<QColor> colours = {QColor(255, 0, 0), QColor(0, 0, 255), QColor(0, 160, 0), QColor(0, 0, 0)};
+    kernel::WorkerPool pool(2);
+    for (unsigned seed = 1; seed <= 2; ++seed) {
+        for (LONG width = 2; width <= 13; ++width) {
+            FastFirst fastFirst(&pool);
+            std::vector<QImage> expected;
+            std::vector<Scene> scenes;
+            for (const LONG scale : {1, 4, 2}) {
+                SCOPED_TRACE(::testing::Message() << "seed " << seed << ", width " << width << ", zoom " << scale);
+                auto shown = std::make_shared<std::vector<std::vector<Point>>>();
+                QImage& exact = expected.emplace_back(kSize, kSize, QImage::Format_RGB32);
+                exact.fill(Qt::white);
+                for (std::size_t i = 0; i < colours.size(); ++i) {
+                    std::vector<Point>& points = shown->emplace_back();
+                    for (const Point& point : heldTrace(seed * 17 + static_cast<unsigned>(i), 2000)) {
+                        points.push_back({(point.x - 57) * scale + 60, (point.y - 62) * scale + 60});
+                    }
+                    testing::strokeByQt(exact, points, width, colours[i]);
+                }
+                const Scene& scene = scenes.emplace_back([&colours, shown, width](DrawContext& context) {
+                    for (std::size_t i = 0; i < shown->size(); ++i) {
+                        const QColor& colour = colours[i];
+                        context.setPen({PenStyle::Solid, width,
+                                        rgb(static_cast<BYTE>(colour.red()), static_cast<BYTE>(colour.green()),
+                                            static_cast<BYTE>(colour.blue()))});
+                        context.polyline((*shown)[i]);
+                    }
+                });
+                (void)fastFirst.pass(scene);
+                EXPECT_TRUE(fastFirst.cache().measuring()) << "nothing was left to the background";
+                EXPECT_TRUE(fastFirst.collected());
+                EXPECT_EQ(exact, fastFirst.pass(scene));
+                EXPECT_FALSE(fastFirst.cache().measuring());
+            }
+            // Back to zoom 4: copied at once.
+            const std::size_t held = fastFirst.cache().size();
+            EXPECT_EQ(expected[1], fastFirst.pass(scenes[1]));
+            EXPECT_FALSE(fastFirst.cache().measuring());
+            EXPECT_EQ(held, fastFirst.cache().size());
+        }
+    }
+}
+
+TEST(CoverageCacheTest, AFastFirstPassDrawsWhatWaitsWithTheFastStrokeAndWhatIsQuickExactly)
+{
+    // Within the image, nothing is culled: the first pass shows the fast stroke of the whole trace. A trace the
+    // pool measures within a frame is drawn exactly at once, and no second pass is wanted.
+    kernel::WorkerPool pool(2);
+    const QRgb red = qRgb(255, 0, 0);
+    for (const int count : {20, 4000}) {
+        SCOPED_TRACE(count);
+        const std::vector<Point> trace = heldTrace(9, count);
+        const Scene scene = [&trace](DrawContext& context) {
+            context.setPen({PenStyle::Solid, 5, kRed});
+            context.polyline(trace);
+        };
+        const QImage exact = testing::strokedByQt(trace, 5, kSize, QColor(red));
+        QImage fast(kSize, kSize, QImage::Format_RGB32);
+        fast.fill(Qt::white);
+        std::vector<LONG> numbers;
+        for (const Point& point : trace) {
+            numbers.insert(numbers.end(), {point.x, point.y});
+        }
+        fastStroke({reinterpret_cast<std::uint32_t*>(fast.bits()), kSize, kSize, kSize}, numbers, 5, red);
+        FastFirst fastFirst(&pool);
+        const bool quick = count == 20;
+        EXPECT_EQ(quick ? exact : fast, fastFirst.pass(scene));
+        EXPECT_EQ(!quick, fastFirst.collected());
+        EXPECT_EQ(exact, fastFirst.pass(scene));
     }
 }
 
