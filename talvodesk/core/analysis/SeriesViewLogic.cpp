@@ -18,6 +18,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <string_view>
 #include <utility>
 
 namespace talvodesk {
@@ -541,6 +543,18 @@ std::array<LONG, kShotListColumns> SeriesViewLogic::MeasureColumns(DrawContext& 
 {
     const ShotListColumns& table = ShotListColumnTable();
     std::array<LONG, kShotListColumns> widths{};
+    // A long practice repeats the same few texts thousands of times, and each measure asks the font.
+    std::map<std::pair<const platform::gfx::Font*, std::u16string_view>, LONG> measured;
+    const auto textWidth = [&](const CTextCell& cell) {
+        if (cell.icon) {
+            return cell.Measure(context).cx;
+        }
+        const auto [known, added] = measured.try_emplace({cell.font, cell.text}, 0);
+        if (added) {
+            known->second = cell.Measure(context).cx;
+        }
+        return known->second;
+    };
     const auto widen = [&](const CStatisticsRow& row, bool shownOnly) {
         for (int column = 0; column < kShotListColumns; ++column) {
             const CTextCell& cell = row.cells[static_cast<std::size_t>(column)];
@@ -548,7 +562,7 @@ std::array<LONG, kShotListColumns> SeriesViewLogic::MeasureColumns(DrawContext& 
                 continue;
             }
             LONG& width = widths[static_cast<std::size_t>(column)];
-            width = std::max(width, cell.MeasureWithMargins(context).cx);
+            width = std::max(width, textWidth(cell) + 2 * cell.marginX);
         }
     };
     for (const CGroup& group : m_groups) {
