@@ -439,8 +439,9 @@ void SeriesViewLogic::ComputeRowValues(CStatisticsRow& row, int number)
     context.fCoefficient = document()->FCoefficient();
     context.controlInterval = document()->ControlInterval();
     context.includeHidden = document()->IncludeHidden();
-    context.aroundAap = {table.shown(ColumnSteadiness6), table.shown(ColumnSteadiness9),
-                         table.shown(ColumnSteadiness10), table.shown(ColumnSteadiness10p5)};
+    for (std::size_t i = 0; i < context.steadiness.size(); ++i) {
+        context.steadiness[i] = table.shown(ColumnSteadiness6 + static_cast<int>(i));
+    }
     row.values = ReadRowValues(row.aiming.get(), *row.shot, context);
     FormatShotRow(row, number, !row.values.match, &m_normal, context.biathlon, m_missed);
 }

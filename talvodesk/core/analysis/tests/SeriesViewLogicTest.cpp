@@ -18,6 +18,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -435,6 +436,29 @@ TEST_F(SeriesViewLogicTest, TheMouseHitsRowsGrownTwoPixelsAndTheWheelAndBarsScro
     EXPECT_EQ(early.rect.top, host.bars.verticalPosition);
     logic.OnMouse(SeriesViewLogic::Mouse::Move, {0, 0});
     EXPECT_FALSE(host.rowCursor);
+}
+
+TEST_F(SeriesViewLogicTest, EachSteadinessIsComputedOnlyWhileItsColumnIsShown)
+{
+    start("AR10");
+    add("AR10", SeriesShot{}, 0); // Still at the centre: 100 % in every circle.
+    const std::array<std::uint32_t*, 6> flags{
+        &options.shotListSteadiness6,          &options.shotListSteadiness9,  &options.shotListSteadiness10center,
+        &options.shotListSteadiness10p5center, &options.shotListSteadiness10, &options.shotListSteadiness10p5};
+    for (std::size_t shown = 0; shown < flags.size(); ++shown) {
+        SCOPED_TRACE(shown);
+        for (std::size_t i = 0; i < flags.size(); ++i) {
+            *flags[i] = i == shown ? 1 : 0;
+        }
+        // As the frame does after the options changed.
+        logic.UpdateColumnVisibility();
+        logic.Rebuild();
+        const CStatisticsRow& row = logic.group(1).series.front()->rows[0];
+        for (std::size_t slot = 0; slot < flags.size(); ++slot) {
+            EXPECT_EQ(slot == shown ? 100.0F : 0.0F, row.values.steadiness[slot]) << slot;
+        }
+        EXPECT_EQ(u"100%", row.cells[ColumnSteadiness6 + shown].text);
+    }
 }
 
 TEST_F(SeriesViewLogicTest, DuringASightingPracticeTheMatchGroupIsHidden)
