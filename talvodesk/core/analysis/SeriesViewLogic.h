@@ -137,9 +137,9 @@ private:
     bool biathlon() const;
     int shotsPerSerie() const;
     void LoadStrings();
-    /// The blocks of one group; false when a block's window cannot be made.
-    bool RebuildAimingGroup(int group);
-    bool RebuildSerieGroup(int group);
+    /// The blocks of one group, their windows not made yet.
+    void RebuildAimingGroup(int group);
+    void RebuildSerieGroup(int group);
     void UpdateVisibility();
     void Layout(bool refresh);
     void LayoutShotList(bool refresh);
@@ -156,8 +156,22 @@ private:
     void EnsureSelectionVisible();
     bool ScrollIntoView(const platform::gfx::Rect& rect, bool force);
     void ComputeRowValues(CStatisticsRow& row, int number);
-    /// A new serie block in the group, its control set up with updates off; null when no window can be made.
-    CSerie* CreateSerie(int group, std::optional<long> subTarget);
+    /// The zoom every target of a group was last given, for the windows made after.
+    struct GroupZoom {
+        std::optional<std::array<float, 4>> box;
+        std::optional<float> factor;
+    };
+
+    /// A new serie block in the group, without its window.
+    CSerie& CreateSerie(int group, std::optional<long> subTarget);
+    /// The block's window, made now with its target showing what the view shows if it was not yet; null when it
+    /// cannot be made.
+    SerieWindow* EnsureSerieWindow(CSerie& serie, int group);
+    static void ShowTotals(ITarget& target, const SerieTarget& state);
+    static void ApplyZoom(ITarget& target, const GroupZoom& zoom);
+    /// Null until the block's window is made.
+    static ITarget* targetOf(const CSerie& serie);
+    static void AddAiming(CSerie& serie, IAiming* aiming);
     void RepaintRow(const CStatisticsRow& row);
     void RepaintShotRow(IShot* shot);
     void ArmTimers();
@@ -178,6 +192,7 @@ private:
     bool m_keyboardPending = false;
     WheelAccumulator m_wheel;
     SeriesScrollBars m_bars;
+    std::array<GroupZoom, 2> m_zooms;
     FrameTimers m_timers;
 };
 

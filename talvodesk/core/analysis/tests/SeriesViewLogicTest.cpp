@@ -79,6 +79,39 @@ std::string narrow(const std::u16string& text)
     return {text.begin(), text.end()};
 }
 
+/// What a serie block's target shows, a line: its aimings, caption, marks, zoom, colours and selection.
+std::string shownBy(const CSerie& serie)
+{
+    if (!serie.window || !serie.window->target()) {
+        return "no window";
+    }
+    ITarget& target = *serie.window->target();
+    LONG aimings = 0;
+    LONG elements = 0;
+    Bstr label;
+    float zoom = 0;
+    std::array<float, 4> visible{};
+    VARIANT_BOOL traces = VARIANT_FALSE;
+    VARIANT_BOOL match = VARIANT_FALSE;
+    OLE_COLOR breach = 0;
+    ComPtr<IShot> selected;
+    const bool read = SUCCEEDED(target.get_Count(&aimings)) && SUCCEEDED(target.get_ElementCount(&elements)) &&
+                      SUCCEEDED(target.get_Label(1, label.put())) && SUCCEEDED(target.get_Zoom(&zoom)) &&
+                      SUCCEEDED(target.get_VisibleLeft(&visible[0])) && SUCCEEDED(target.get_VisibleTop(&visible[1])) &&
+                      SUCCEEDED(target.get_VisibleWidth(&visible[2])) &&
+                      SUCCEEDED(target.get_VisibleHeight(&visible[3])) && SUCCEEDED(target.get_DisplayTrace(&traces)) &&
+                      SUCCEEDED(target.get_Match(&match)) && SUCCEEDED(target.get_BreachColor(&breach)) &&
+                      SUCCEEDED(target.get_SelectedShot(selected.put()));
+    std::string line = read ? "" : "unreadable ";
+    line += std::to_string(aimings) + " aimings, " + std::to_string(elements) + " marks, " +
+            narrow(std::u16string(label.view())) + ", zoom " + std::to_string(zoom);
+    for (const float side : visible) {
+        line += " " + std::to_string(side);
+    }
+    return line + (traces == VARIANT_TRUE ? ", traces" : "") + (match == VARIANT_TRUE ? ", match" : "") + ", breach " +
+           std::to_string(breach) + (selected ? ", selected" : "");
+}
+
 /// The texts of a row's cells, "|"-joined.
 std::string texts(const CStatisticsRow& row)
 {
@@ -436,6 +469,43 @@ TEST_F(SeriesViewLogicTest, TheMouseHitsRowsGrownTwoPixelsAndTheWheelAndBarsScro
     EXPECT_EQ(early.rect.top, host.bars.verticalPosition);
     logic.OnMouse(SeriesViewLogic::Mouse::Move, {0, 0});
     EXPECT_FALSE(host.rowCursor);
+}
+
+TEST_F(SeriesViewLogicTest, ABlockOutOfViewGetsItsWindowWhenFirstShownShowingWhatAWindowMadeAtOnceShows)
+{
+    FakeHost tall;
+    tall.size = {300, 20000};
+    SeriesViewLogic everyWindow({tall, options, clock, english, 1});
+    start("AR10");
+    data.AddView(&everyWindow);
+    for (int i = 0; i < 60; ++i) {
+        SeriesShot shot;
+        shot.x = 50 * (i % 7);
+        add("AR10", shot, i);
+    }
+    const auto& series = logic.group(1).series;
+    ASSERT_EQ(6U, series.size());
+    EXPECT_EQ(6, tall.windows);
+    EXPECT_LT(host.windows, 3);
+    EXPECT_EQ("no window", shownBy(*series.back()));
+
+    // What the frame changes on every block reaches the windows made after.
+    for (SeriesViewLogic* view : {&logic, &everyWindow}) {
+        view->SetDisplayTraces(true);
+        ASSERT_TRUE(view->SetTargetsZoom(3));
+    }
+    options.breachColor = 0x00FF00;
+    logic.ApplyBreachColors();
+    everyWindow.ApplyBreachColors();
+    // Selecting the last shot scrolls its block into view.
+    ASSERT_TRUE(data.SetCurrentShot(series.back()->rows[9].shot.get()));
+    ASSERT_TRUE(series.back()->window);
+    const auto& made = static_cast<const FakeSerieWindow&>(*series.back()->window);
+    EXPECT_TRUE(made.visible);
+    EXPECT_EQ(logic.ToClient(series.back()->targetRect), made.geometry);
+    EXPECT_EQ(shownBy(*everyWindow.group(1).series.back()), shownBy(*series.back()));
+    EXPECT_EQ(shownBy(*everyWindow.group(1).series.front()), shownBy(*series.front()));
+    data.RemoveView(&everyWindow);
 }
 
 TEST_F(SeriesViewLogicTest, EachSteadinessIsComputedOnlyWhileItsColumnIsShown)
