@@ -558,6 +558,13 @@ void SeriesViewLogic::UpdateVisibility()
 
 void SeriesViewLogic::Layout(bool refresh)
 {
+    // A hidden pane is laid out once it shows, at the size it shows with: opening a practice before the window
+    // first shows would otherwise measure every row twice.
+    if (!m_services.host.shown()) {
+        m_layoutPending = true;
+        return;
+    }
+    m_layoutPending = false;
     if (m_shotListMode) {
         LayoutShotList(refresh);
     } else {
@@ -1146,6 +1153,13 @@ bool SeriesViewLogic::TranslateNavigationKey(std::uint32_t virtualKey)
     }
     }
     return false;
+}
+
+void SeriesViewLogic::OnShow()
+{
+    if (m_layoutPending) {
+        Layout(true); // The targets may have changed while hidden.
+    }
 }
 
 void SeriesViewLogic::OnFocus(bool focused)

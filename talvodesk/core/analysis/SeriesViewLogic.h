@@ -50,6 +50,8 @@ public:
     /// A hidden child window with a target control; null when either cannot be made.
     virtual std::unique_ptr<SerieWindow> createSerieWindow() = 0;
     virtual platform::gfx::Size clientSize() = 0;
+    /// The window is on screen; a layout waits until it is.
+    virtual bool shown() = 0;
     /// A context that measures text as painting will.
     virtual platform::gfx::DrawContext& measureContext() = 0;
     virtual void setScrollBars(const SeriesScrollBars& bars) = 0;
@@ -106,6 +108,8 @@ public:
 
     // The window's events.
     void OnSize() { Layout(false); }
+    /// The window came on screen: the layout it missed while hidden.
+    void OnShow();
     void OnFocus(bool focused);
     void OnMouse(Mouse kind, platform::gfx::Point client);
     void OnMouseWheel(int delta, int lines);
@@ -193,6 +197,7 @@ private:
     WheelAccumulator m_wheel;
     SeriesScrollBars m_bars;
     std::array<GroupZoom, 2> m_zooms;
+    bool m_layoutPending = false;
     FrameTimers m_timers;
 };
 

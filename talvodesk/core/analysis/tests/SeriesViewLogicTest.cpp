@@ -52,8 +52,13 @@ public:
         return std::make_unique<FakeSerieWindow>();
     }
     platform::gfx::Size clientSize() override { return size; }
+    bool shown() override { return onScreen; }
     platform::gfx::DrawContext& measureContext() override { return context; }
-    void setScrollBars(const SeriesScrollBars& set) override { bars = set; }
+    void setScrollBars(const SeriesScrollBars& set) override
+    {
+        bars = set;
+        ++barSettings;
+    }
     void repaint(const platform::gfx::Rect* /*client*/) override { ++repaints; }
     bool devicePresent() override { return device; }
     bool matchMode() override { return match; }
@@ -66,11 +71,13 @@ public:
     platform::gfx::Size size{300, 700};
     SeriesScrollBars bars;
     int windows = 0;
+    int barSettings = 0;
     int repaints = 0;
     int menus = 0;
     bool device = false;
     bool match = false;
     bool rowCursor = false;
+    bool onScreen = true;
     std::optional<std::chrono::milliseconds> deadline;
 };
 
@@ -506,6 +513,28 @@ TEST_F(SeriesViewLogicTest, ABlockOutOfViewGetsItsWindowWhenFirstShownShowingWha
     EXPECT_EQ(shownBy(*everyWindow.group(1).series.back()), shownBy(*series.back()));
     EXPECT_EQ(shownBy(*everyWindow.group(1).series.front()), shownBy(*series.front()));
     data.RemoveView(&everyWindow);
+}
+
+TEST_F(SeriesViewLogicTest, AHiddenPaneIsLaidOutOnlyOnceItShowsAtTheSizeItShowsWith)
+{
+    host.onScreen = false;
+    start("AR10");
+    for (int i = 0; i < 12; ++i) {
+        add("AR10", SeriesShot{}, i);
+    }
+    host.size = {600, 700};
+    logic.OnSize();
+    EXPECT_EQ(0, host.barSettings);
+    EXPECT_EQ(0, host.windows);
+
+    host.onScreen = true;
+    logic.OnShow();
+    const CSerie& serie = *logic.group(1).series.front();
+    EXPECT_EQ(600, serie.header.rect.right);
+    EXPECT_EQ(2, host.windows);
+    const int settings = host.barSettings;
+    logic.OnShow(); // Nothing was missed.
+    EXPECT_EQ(settings, host.barSettings);
 }
 
 TEST_F(SeriesViewLogicTest, EachSteadinessIsComputedOnlyWhileItsColumnIsShown)
