@@ -145,6 +145,7 @@ void SeriesViewLogic::LoadStrings()
 
 void SeriesViewLogic::UpdateColumnVisibility()
 {
+    m_shotListWidth.reset();
     const COptions& o = m_services.options;
     ShotListColumns& table = ShotListColumnTable();
     table.expertMode = o.advancedMode != 0;
@@ -367,6 +368,7 @@ void SeriesViewLogic::RebuildSerieGroup(int g)
 
 void SeriesViewLogic::Rebuild()
 {
+    m_shotListWidth.reset();
     for (CGroup& group : m_groups) {
         group.DeleteSeries();
     }
@@ -471,6 +473,7 @@ void SeriesViewLogic::ComputeRowValues(CStatisticsRow& row, int number)
 
 void SeriesViewLogic::FillStatistics(bool recompute, bool sighting, bool match)
 {
+    m_shotListWidth.reset();
     if (!documentValid()) {
         return;
     }
@@ -527,6 +530,7 @@ void SeriesViewLogic::FillStatistics(bool recompute, bool sighting, bool match)
 
 void SeriesViewLogic::UpdateVisibility()
 {
+    m_shotListWidth.reset();
     ShotListColumns& table = ShotListColumnTable();
     const bool valid = documentValid();
     table.setShown(ColumnTime,
@@ -558,9 +562,11 @@ void SeriesViewLogic::UpdateVisibility()
 
 void SeriesViewLogic::Layout(bool refresh)
 {
-    // A hidden pane is laid out once it shows, at the size it shows with: opening a practice before the window
-    // first shows would otherwise measure every row twice.
-    if (!m_services.host.shown()) {
+    // A pane is laid out once it shows with an area, at the size it has then: opening a practice before the window
+    // first shows, or while the splitter has not yet given the pane its width, would otherwise measure every row
+    // twice.
+    const Size client = m_services.host.clientSize();
+    if (!m_services.host.shown() || client.cx <= 0 || client.cy <= 0) {
         m_layoutPending = true;
         return;
     }
@@ -727,17 +733,38 @@ void SeriesViewLogic::LayoutShotList(bool refresh)
             y = group.total.rect.bottom;
         }
     }
+    m_shotListExtent = {rightmost, y};
+    m_shotListWidth = width;
+    FitShotList(refresh);
+}
+
+void SeriesViewLogic::FitShotList(bool refresh)
+{
+    const Size client = m_services.host.clientSize();
     m_bars.verticalShown = true;
-    m_bars.verticalMaximum = y - 1;
+    m_bars.verticalMaximum = m_shotListExtent.cy - 1;
     m_bars.verticalPage = client.cy;
-    m_bars.horizontalMaximum = rightmost - 1;
-    m_bars.horizontalPage = width;
+    m_bars.horizontalMaximum = m_shotListExtent.cx - 1;
+    m_bars.horizontalPage = client.cx;
     m_bars.verticalPosition = ClampScroll(m_bars.verticalPosition, m_bars.verticalMaximum, m_bars.verticalPage);
     m_bars.horizontalPosition = ClampScroll(m_bars.horizontalPosition, m_bars.horizontalMaximum, m_bars.horizontalPage);
     m_services.host.setScrollBars(m_bars);
     PlaceWindows(refresh);
     EnsureSelectionVisible();
     m_services.host.repaint(nullptr);
+}
+
+void SeriesViewLogic::OnSize()
+{
+    // The shot list's rows follow its width alone: a new height (a scroll bar or a tool bar coming) moves only the
+    // bars and the blocks in view.
+    const Size client = m_services.host.clientSize();
+    if (m_shotListMode && !m_layoutPending && m_shotListWidth == client.cx && client.cy > 0 &&
+        m_services.host.shown()) {
+        FitShotList(false);
+        return;
+    }
+    Layout(false);
 }
 
 void SeriesViewLogic::PlaceWindows(bool refresh)

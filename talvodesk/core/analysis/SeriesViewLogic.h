@@ -107,7 +107,7 @@ public:
     void Rebuild();
 
     // The window's events.
-    void OnSize() { Layout(false); }
+    void OnSize();
     /// The window came on screen: the layout it missed while hidden.
     void OnShow();
     void OnFocus(bool focused);
@@ -147,6 +147,8 @@ private:
     void UpdateVisibility();
     void Layout(bool refresh);
     void LayoutShotList(bool refresh);
+    /// The shot list's bars and blocks in view for the client size, its rows where they were laid out.
+    void FitShotList(bool refresh);
     /// Each column as wide as its widest shown cell.
     std::array<LONG, kShotListColumns> MeasureColumns(platform::gfx::DrawContext& context) const;
     /// Sets the columns' widths for a pane `width` wide and gives the blocks' target.
@@ -198,6 +200,9 @@ private:
     SeriesScrollBars m_bars;
     std::array<GroupZoom, 2> m_zooms;
     bool m_layoutPending = false;
+    /// The width the shot list's rows were laid out for, and their extent; none once they may have changed.
+    std::optional<LONG> m_shotListWidth;
+    platform::gfx::Size m_shotListExtent;
     FrameTimers m_timers;
 };
 

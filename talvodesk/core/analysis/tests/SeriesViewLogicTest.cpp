@@ -515,26 +515,107 @@ TEST_F(SeriesViewLogicTest, ABlockOutOfViewGetsItsWindowWhenFirstShownShowingWha
     data.RemoveView(&everyWindow);
 }
 
-TEST_F(SeriesViewLogicTest, AHiddenPaneIsLaidOutOnlyOnceItShowsAtTheSizeItShowsWith)
+TEST_F(SeriesViewLogicTest, APaneIsLaidOutOnlyOnceItShowsWithAnAreaAtTheSizeItHasThen)
 {
-    host.onScreen = false;
+    struct Case {
+        const char* name;
+        bool onScreen;
+        platform::gfx::Size before;
+    };
+    const Case cases[] = {
+        {"hidden", false, {600, 700}},
+        {"no width yet", true, {0, 700}},
+        {"no height yet", true, {600, 0}},
+    };
     start("AR10");
     for (int i = 0; i < 12; ++i) {
         add("AR10", SeriesShot{}, i);
     }
-    host.size = {600, 700};
-    logic.OnSize();
-    EXPECT_EQ(0, host.barSettings);
-    EXPECT_EQ(0, host.windows);
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        FakeHost pane;
+        pane.onScreen = test.onScreen;
+        pane.size = test.before;
+        SeriesViewLogic view({pane, options, clock, english, 1});
+        data.AddView(&view);
+        view.OnUpdate(nullptr, HintReset, {});
+        view.OnSize();
+        EXPECT_EQ(0, pane.barSettings);
+        EXPECT_EQ(0, pane.windows);
 
-    host.onScreen = true;
-    logic.OnShow();
-    const CSerie& serie = *logic.group(1).series.front();
-    EXPECT_EQ(600, serie.header.rect.right);
-    EXPECT_EQ(2, host.windows);
-    const int settings = host.barSettings;
-    logic.OnShow(); // Nothing was missed.
-    EXPECT_EQ(settings, host.barSettings);
+        pane.onScreen = true;
+        pane.size = {600, 700};
+        if (test.onScreen) {
+            view.OnSize();
+        } else {
+            view.OnShow();
+        }
+        const CSerie& serie = *view.group(1).series.front();
+        EXPECT_EQ(600, serie.header.rect.right);
+        EXPECT_EQ(2, pane.windows);
+        EXPECT_EQ(1, pane.barSettings);
+        view.OnShow(); // Nothing was missed.
+        EXPECT_EQ(1, pane.barSettings);
+        data.RemoveView(&view);
+    }
+}
+
+/// Where a view placed its rows and the blocks' windows in view, and its bars, a line.
+std::string placed(const SeriesViewLogic& view, const SeriesScrollBars& bars, platform::gfx::Size client)
+{
+    const auto rect = [](const platform::gfx::Rect& r) {
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+               std::to_string(r.bottom) + " ";
+    };
+    std::string line = "bars " + std::to_string(bars.verticalMaximum) + " " + std::to_string(bars.verticalPage) + " " +
+                       std::to_string(bars.horizontalMaximum) + " " + std::to_string(bars.horizontalPage) + ": ";
+    const platform::gfx::Rect shown{0, 0, client.cx, client.cy};
+    for (const auto& serie : view.group(1).series) {
+        line += rect(serie->header.rect) + rect(serie->rows.back().rect) + rect(serie->total.rect);
+        const platform::gfx::Rect target = view.ToClient(serie->targetRect);
+        if (shown.intersects(target)) {
+            line += serie->window ? rect(static_cast<const FakeSerieWindow&>(*serie->window).geometry) : "none ";
+        }
+    }
+    return line;
+}
+
+TEST_F(SeriesViewLogicTest, AResizedShotListPlacesWhatOneLaidOutAtItsNewSizePlaces)
+{
+    struct Case {
+        const char* name;
+        platform::gfx::Size first;
+        platform::gfx::Size resized;
+    };
+    const Case cases[] = {
+        {"shorter", {600, 700}, {600, 300}},
+        {"taller: more blocks in view", {600, 300}, {600, 1400}},
+        {"narrower", {600, 700}, {400, 700}},
+        {"wider and taller", {400, 300}, {700, 1000}},
+    };
+    start("AR10");
+    for (int i = 0; i < 60; ++i) {
+        add("AR10", SeriesShot{}, i);
+    }
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        FakeHost resizedPane;
+        resizedPane.size = test.first;
+        SeriesViewLogic resized({resizedPane, options, clock, english, 1});
+        FakeHost directPane;
+        directPane.size = test.resized;
+        SeriesViewLogic direct({directPane, options, clock, english, 1});
+        for (SeriesViewLogic* view : {&resized, &direct}) {
+            data.AddView(view);
+            view->OnUpdate(nullptr, HintReset, {});
+        }
+        resizedPane.size = test.resized;
+        resized.OnSize();
+        EXPECT_EQ(placed(direct, directPane.bars, test.resized), placed(resized, resizedPane.bars, test.resized));
+        for (SeriesViewLogic* view : {&resized, &direct}) {
+            data.RemoveView(view);
+        }
+    }
 }
 
 TEST_F(SeriesViewLogicTest, EachSteadinessIsComputedOnlyWhileItsColumnIsShown)
