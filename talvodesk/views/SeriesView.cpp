@@ -188,6 +188,11 @@ platform::gfx::Size CSeriesView::clientSize()
     return {viewport()->width(), viewport()->height()};
 }
 
+bool CSeriesView::shown()
+{
+    return isVisible();
+}
+
 platform::gfx::DrawContext& CSeriesView::measureContext()
 {
     return *m_measure;
@@ -297,6 +302,12 @@ void CSeriesView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     m_logic.OnSize();
+}
+
+void CSeriesView::showEvent(QShowEvent* event)
+{
+    QAbstractScrollArea::showEvent(event);
+    m_logic.OnShow();
 }
 
 void CSeriesView::mouseMoveEvent(QMouseEvent* event)

@@ -53,6 +53,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -68,6 +69,7 @@ private:
     // SeriesViewHost
     std::unique_ptr<SerieWindow> createSerieWindow() override;
     platform::gfx::Size clientSize() override;
+    bool shown() override;
     platform::gfx::DrawContext& measureContext() override;
     void setScrollBars(const SeriesScrollBars& bars) override;
     void repaint(const platform::gfx::Rect* client) override;

@@ -227,6 +227,8 @@ TEST_F(PrintingTest, TheShotMenusPrintPutsTheClickedShotOnAPageOfItsOwn)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
         auto* view = frame.findChild<CSeriesView*>(QStringLiteral("SeriesView"));
         ASSERT_NE(view, nullptr);
+        // The splitter gives the pane its width once the window has shown; a user clicks a row then.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->viewport()->width() > 0; }, 5000));
         const CStatisticsRow& row = view->logic().group(1).series.front()->rows[2];
         const platform::gfx::Rect at = view->logic().ToClient(row.rect);
         QTest::mousePress(view->viewport(), Qt::RightButton, {},

@@ -6,6 +6,8 @@
 #include "talvodesk/core/testing/SeriesPractice.h"
 #include "talvodesk/views/SeriesView.h"
 
+#include "interfaces/talvoboard/ITarget.h"
+#include "platform/com/Bstr.h"
 #include "platform/gfx/DrawContextQt.h"
 #include "platform/registry/tests/support/RegistryFixture.h"
 
@@ -16,9 +18,11 @@
 #include <QTest>
 
 #include <filesystem>
+#include <set>
 
 using namespace talvodesk;
 namespace fs = std::filesystem;
+using platform::com::Bstr;
 using platform::com::ComPtr;
 using platform::gfx::Rect;
 
@@ -191,6 +195,52 @@ TEST_F(SeriesViewProgramTest, ALoadedPracticeShowsItsShotListAndSeriesInTheMainW
         EXPECT_TRUE(logic.shotListMode());
         const CStatisticsRow& header = logic.group(1).series.front()->header;
         EXPECT_EQ(header.cells[ColumnTime].rect.right, header.rect.right);
+        checked = true;
+    });
+    EXPECT_EQ(0, code);
+    EXPECT_TRUE(checked);
+}
+
+TEST_F(SeriesViewProgramTest, ABlockScrolledIntoViewGetsItsTargetZoomedAsTheOthers)
+{
+    const fs::path file = folder() / "sixty.talvo";
+    (void)testsupport::saveSeriesPractice(testsupport::seriesPractice("AR10", testsupport::sixtyShots()), file);
+    bool checked = false;
+    const int code = testsupport::RunProgramWith({file.string()}, dialogs, [&](MainFrame& frame) {
+        auto* view = frame.findChild<CSeriesView*>(QStringLiteral("SeriesView"));
+        ASSERT_NE(view, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        QTest::qWait(50);
+        const auto& series = view->logic().group(1).series;
+        ASSERT_EQ(6U, series.size());
+        // Only the blocks in view have their windows.
+        const auto targets = [&] { return view->viewport()->findChildren<QWidget*>(QStringLiteral("AtlAxWin80")); };
+        EXPECT_LT(targets().size(), 6);
+        ASSERT_FALSE(series.back()->window);
+
+        QTest::keyClick(QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : &frame, Qt::Key_4,
+                        Qt::ControlModifier);
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+        ASSERT_TRUE(series.back()->window);
+        ITarget* target = series.back()->window->target();
+        ASSERT_NE(target, nullptr);
+        LONG aimings = 0;
+        float zoom = 0;
+        Bstr label;
+        std::set<IAiming*> rowAimings;
+        for (const CStatisticsRow& row : series.back()->rows) {
+            rowAimings.insert(row.aiming.get());
+        }
+        rowAimings.erase(nullptr);
+        EXPECT_EQ(S_OK, target->get_Count(&aimings));
+        EXPECT_EQ(static_cast<LONG>(rowAimings.size()), aimings);
+        EXPECT_EQ(S_OK, target->get_Zoom(&zoom));
+        EXPECT_EQ(4.0F, zoom);
+        EXPECT_EQ(S_OK, target->get_Label(1, label.put()));
+        EXPECT_TRUE(label.view().starts_with(u"#6 "));
+        QWidget* shown = targets().back();
+        EXPECT_TRUE(shown->isVisible());
+        EXPECT_TRUE(view->viewport()->rect().intersects(shown->geometry()));
         checked = true;
     });
     EXPECT_EQ(0, code);

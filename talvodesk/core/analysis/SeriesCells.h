@@ -10,7 +10,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ITarget;
@@ -178,6 +180,17 @@ public:
     virtual void setVisible(bool visible) = 0;
 };
 
+/// What a serie block's target shows besides what the whole view sets, kept so the block's window can be made
+/// when the block first comes into view.
+struct SerieTarget {
+    std::optional<long> subTarget;
+    std::vector<platform::com::ComPtr<IAiming>> aimings;
+    std::string label;
+    /// The hits' mean breach, drawn as a cross; none for the biathlon.
+    std::optional<std::pair<float, float>> cross;
+    long hits = 0;
+};
+
 /// One serie block: its target, a header row, ten shot rows and a total row.
 class CSerie final : public CCell {
 public:
@@ -185,6 +198,8 @@ public:
     platform::gfx::Size Measure(platform::gfx::DrawContext&) const override { return {}; }
 
     platform::gfx::Rect targetRect;
+    SerieTarget targetState;
+    /// Null until the block first comes into view.
     std::unique_ptr<SerieWindow> window;
     CStatisticsRow header;
     std::array<CStatisticsRow, kSerieRows> rows;

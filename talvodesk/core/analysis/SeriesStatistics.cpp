@@ -171,13 +171,13 @@ RowValues ReadRowValues(IAiming* aiming, IShot& shot, const RowContext& context)
     values.time = aimingTime(aiming, shot, attributes.get(), context);
 
     const long f = context.fCoefficient;
-    values.steadiness[2] = steadiness(control.get(), r10, f, 0, 0);
-    values.steadiness[3] = steadiness(control.get(), r10p5, f, 0, 0);
-    const std::array<float, 4> aroundRadii{r6, r9, r10, r10p5};
-    const std::array<std::size_t, 4> aroundSlots{0, 1, 4, 5};
-    for (std::size_t i = 0; i < aroundRadii.size(); ++i) {
-        if (context.aroundAap[i]) {
-            values.steadiness[aroundSlots[i]] = steadiness(control.get(), aroundRadii[i], f, values.aapX, values.aapY);
+    // Each is a pass over the control range, and most lists show two of the six.
+    const std::array<float, 6> radii{r6, r9, r10, r10p5, r10, r10p5};
+    for (std::size_t i = 0; i < radii.size(); ++i) {
+        if (context.steadiness[i]) {
+            const bool aroundAap = i != 2 && i != 3;
+            values.steadiness[i] =
+                steadiness(control.get(), radii[i], f, aroundAap ? values.aapX : 0, aroundAap ? values.aapY : 0);
         }
     }
     return values;
@@ -199,7 +199,7 @@ void FormatShotRow(CStatisticsRow& row, int number, bool sighting, const platfor
     if (values.missed == VARIANT_TRUE) {
         row.cells[ColumnResult].text = missedText;
         for (int column = ColumnTime; column < kShotListColumns; ++column) {
-            row.cells[static_cast<std::size_t>(column)].text = u"-";
+            row.cells[static_cast<std::size_t>(column)].text.assign(1, u'-');
         }
         return;
     }

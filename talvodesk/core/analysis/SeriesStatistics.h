@@ -16,8 +16,8 @@ struct RowContext {
     /// Seconds before the shot that the control range spans.
     float controlInterval = 1.0F;
     bool includeHidden = false;
-    /// Whether the columns 6a0, 9a0, 10a0 and 10a5 are shown: only those are computed.
-    std::array<bool, 4> aroundAap{};
+    /// Which of the six steadiness columns are shown, in RowValues order: only those are computed.
+    std::array<bool, 6> steadiness{};
 };
 
 /// Reads the values of a row's shot through its ranges. A value that cannot be read stays 0.

@@ -18,6 +18,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <string_view>
 #include <utility>
 
 namespace talvodesk {
@@ -143,6 +145,7 @@ void SeriesViewLogic::LoadStrings()
 
 void SeriesViewLogic::UpdateColumnVisibility()
 {
+    m_shotListWidth.reset();
     const COptions& o = m_services.options;
     ShotListColumns& table = ShotListColumnTable();
     table.expertMode = o.advancedMode != 0;
@@ -213,7 +216,7 @@ void SeriesViewLogic::OnUpdate(CView* /*sender*/, DocumentHint hint, const HintP
     }
 }
 
-CSerie* SeriesViewLogic::CreateSerie(int groupIndex, std::optional<long> subTarget)
+CSerie& SeriesViewLogic::CreateSerie(int groupIndex, std::optional<long> subTarget)
 {
     auto serie = std::make_unique<CSerie>();
     for (std::size_t column = 0; column < serie->header.cells.size(); ++column) {
@@ -224,37 +227,87 @@ CSerie* SeriesViewLogic::CreateSerie(int groupIndex, std::optional<long> subTarg
         cell.background = kWhite;
         serie->total.cells[column].background = kWhite;
     }
-    serie->window = m_services.host.createSerieWindow();
-    if (!serie->window) {
-        return nullptr;
-    }
-    if (ITarget* target = serie->window->target()) {
-        ComPtr<IEventParams> event;
-        (void)document()->GetEvent(event); // Checked by the caller.
-        // A property the control refuses leaves its default; the block is still shown.
-        (void)target->put_EnableUpdate(VARIANT_FALSE);
-        (void)target->put_Event(event.get());
-        (void)target->put_DisplayTrace(m_displayTraces ? VARIANT_TRUE : VARIANT_FALSE);
-        (void)target->put_TraceThickness(0);
-        (void)target->put_Match(groupIndex == kMatch ? VARIANT_TRUE : VARIANT_FALSE);
-        (void)target->put_LabelColor(kWhite);
-        (void)target->put_BreachColor(m_services.options.breachColor);
-        (void)target->put_SelectedBreachColor(m_services.options.selectedBreachColor);
-        if (subTarget) {
-            (void)target->put_SubTarget(*subTarget);
-        }
-    }
+    serie->targetState.subTarget = subTarget;
     m_groups[static_cast<std::size_t>(groupIndex)].series.push_back(std::move(serie));
-    return m_groups[static_cast<std::size_t>(groupIndex)].series.back().get();
+    return *m_groups[static_cast<std::size_t>(groupIndex)].series.back();
 }
 
-bool SeriesViewLogic::RebuildAimingGroup(int g)
+SerieWindow* SeriesViewLogic::EnsureSerieWindow(CSerie& serie, int groupIndex)
+{
+    if (serie.window) {
+        return serie.window.get();
+    }
+    serie.window = m_services.host.createSerieWindow();
+    ITarget* target = serie.window ? serie.window->target() : nullptr;
+    if (!target) {
+        return serie.window.get();
+    }
+    const SerieTarget& state = serie.targetState;
+    ComPtr<IEventParams> event;
+    (void)document()->GetEvent(event); // Blocks exist only with an event.
+    // A property or aiming the control refuses leaves its default; the block is still shown.
+    (void)target->put_EnableUpdate(VARIANT_FALSE);
+    (void)target->put_Event(event.get());
+    (void)target->put_DisplayTrace(m_displayTraces ? VARIANT_TRUE : VARIANT_FALSE);
+    (void)target->put_TraceThickness(0);
+    (void)target->put_Match(groupIndex == kMatch ? VARIANT_TRUE : VARIANT_FALSE);
+    (void)target->put_LabelColor(kWhite);
+    (void)target->put_BreachColor(m_services.options.breachColor);
+    (void)target->put_SelectedBreachColor(m_services.options.selectedBreachColor);
+    if (state.subTarget) {
+        (void)target->put_SubTarget(*state.subTarget);
+    }
+    for (const ComPtr<IAiming>& aiming : state.aimings) {
+        (void)target->Add(aiming.get());
+    }
+    ShowTotals(*target, state);
+    ApplyZoom(*target, m_zooms[static_cast<std::size_t>(groupIndex)]);
+    (void)target->put_SelectedShot(m_current.get()); // A shot the control lacks selects nothing.
+    (void)target->put_EnableUpdate(VARIANT_TRUE);
+    return serie.window.get();
+}
+
+void SeriesViewLogic::ShowTotals(ITarget& target, const SerieTarget& state)
+{
+    (void)target.put_Label(1, platform::com::Bstr(state.label).get()); // A label is only a caption.
+    if (state.cross) {
+        (void)target.ClearElements();
+        (void)AddGroupCross(&target, state.hits, state.cross->first, state.cross->second);
+    }
+}
+
+void SeriesViewLogic::ApplyZoom(ITarget& target, const GroupZoom& zoom)
+{
+    // An extent or factor the control refuses keeps its zoom.
+    if (zoom.box) {
+        const auto& [left, top, width, height] = *zoom.box;
+        (void)target.ZoomTo(left, top, width, height);
+    }
+    if (zoom.factor) {
+        (void)target.put_Zoom(*zoom.factor);
+    }
+}
+
+ITarget* SeriesViewLogic::targetOf(const CSerie& serie)
+{
+    return serie.window ? serie.window->target() : nullptr;
+}
+
+void SeriesViewLogic::AddAiming(CSerie& serie, IAiming* aiming)
+{
+    serie.targetState.aimings.emplace_back(aiming);
+    if (ITarget* target = targetOf(serie)) {
+        (void)target->Add(aiming); // An aiming the control refuses is only not drawn.
+    }
+}
+
+void SeriesViewLogic::RebuildAimingGroup(int g)
 {
     ComPtr<IAimingCollection> aimings;
     LONG count = 0;
     if (!(g == kSighting ? document()->GetSightingAimings(aimings) : document()->GetMatchAimings(aimings)) ||
         !aimings || FAILED(aimings->get_Count(&count))) {
-        return true;
+        return;
     }
     const bool includeHidden = document()->IncludeHidden();
     for (LONG a = 1; a <= count; ++a) {
@@ -273,32 +326,22 @@ bool SeriesViewLogic::RebuildAimingGroup(int g)
         if (shown.empty()) {
             continue;
         }
-        CSerie* serie = CreateSerie(g, subTargetOf(aiming.get()).value_or(1));
-        if (!serie) {
-            return false;
-        }
-        ITarget* target = serie->window->target();
-        if (target) {
-            (void)target->Add(aiming.get()); // An aiming the control refuses is only not drawn.
-        }
-        for (std::size_t i = 0; i < serie->rows.size(); ++i) {
+        CSerie& serie = CreateSerie(g, subTargetOf(aiming.get()).value_or(1));
+        AddAiming(serie, aiming.get());
+        for (std::size_t i = 0; i < serie.rows.size(); ++i) {
             const bool filled = i < shown.size();
-            serie->rows[i].SetShot(filled ? aiming.get() : nullptr, filled ? shown[i].get() : nullptr);
-        }
-        if (target) {
-            (void)target->put_EnableUpdate(VARIANT_TRUE);
+            serie.rows[i].SetShot(filled ? aiming.get() : nullptr, filled ? shown[i].get() : nullptr);
         }
     }
-    return true;
 }
 
-bool SeriesViewLogic::RebuildSerieGroup(int g)
+void SeriesViewLogic::RebuildSerieGroup(int g)
 {
     ComPtr<IShotCollection> shots;
     LONG serieCount = 0;
     if (!(g == kSighting ? document()->GetSightingShots(shots) : document()->GetMatchShots(shots)) || !shots ||
         FAILED(shots->get_SerieCount(&serieCount))) {
-        return true;
+        return;
     }
     for (LONG s = 1; s <= serieCount; ++s) {
         ComPtr<IShotCollection> serieShots;
@@ -306,11 +349,7 @@ bool SeriesViewLogic::RebuildSerieGroup(int g)
         if (FAILED(shots->get_Serie(s, serieShots.put())) || !serieShots || FAILED(serieShots->get_Count(&count))) {
             continue;
         }
-        CSerie* serie = CreateSerie(g, std::nullopt);
-        if (!serie) {
-            return false;
-        }
-        ITarget* target = serie->window->target();
+        CSerie& serie = CreateSerie(g, std::nullopt);
         // A serie longer than a block shows its first ten shots.
         const LONG filled = std::min<LONG>(count, kSerieRows);
         for (LONG i = 0; i < kSerieRows; ++i) {
@@ -318,24 +357,22 @@ bool SeriesViewLogic::RebuildSerieGroup(int g)
             ComPtr<IAiming> aiming;
             if (i < filled && SUCCEEDED(serieShots->get_Item(i + 1, shot.put())) && shot) {
                 (void)document()->FindAiming(shot.get(), aiming); // A shot without its aiming has no trace.
-                if (target && aiming) {
-                    (void)target->Add(aiming.get());
+                if (aiming) {
+                    AddAiming(serie, aiming.get());
                 }
             }
-            serie->rows[static_cast<std::size_t>(i)].SetShot(aiming.get(), shot.get());
-        }
-        if (target) {
-            (void)target->put_EnableUpdate(VARIANT_TRUE);
+            serie.rows[static_cast<std::size_t>(i)].SetShot(aiming.get(), shot.get());
         }
     }
-    return true;
 }
 
 void SeriesViewLogic::Rebuild()
 {
+    m_shotListWidth.reset();
     for (CGroup& group : m_groups) {
         group.DeleteSeries();
     }
+    m_zooms = {};
     if (!documentValid()) {
         UpdateVisibility();
         m_services.host.repaint(nullptr);
@@ -354,12 +391,10 @@ void SeriesViewLogic::Rebuild()
         for (CTextCell& cell : group.total.cells) {
             cell.background = kWhite;
         }
-        if (!(isBiathlon ? RebuildAimingGroup(g) : RebuildSerieGroup(g))) {
-            // Without a window for every block the view shows none.
-            for (CGroup& built : m_groups) {
-                built.DeleteSeries();
-            }
-            return;
+        if (isBiathlon) {
+            RebuildAimingGroup(g);
+        } else {
+            RebuildSerieGroup(g);
         }
     }
     UpdateVisibility();
@@ -396,25 +431,17 @@ void SeriesViewLogic::AppendShot(IAiming* aiming, IShot* shot, bool recomputeGro
             }
             row.SetShot(aiming, shot);
             ComputeRowValues(row, isBiathlon ? index + 1 : (n - 1) * perSerie + 1 + index);
-            if (ITarget* target = last.window->target()) {
-                (void)target->Add(aiming);
-            }
+            AddAiming(last, aiming);
             placed = true;
         }
     }
     if (!placed) {
-        CSerie* serie = CreateSerie(g, subTargetOf(aiming).value_or(1));
-        if (!serie) {
-            return;
-        }
-        if (ITarget* target = serie->window->target()) {
-            (void)target->Add(aiming);
-            (void)target->put_EnableUpdate(VARIANT_TRUE);
-        }
-        serie->rows[0].SetShot(aiming, shot);
-        ComputeRowValues(serie->rows[0], isBiathlon ? 1 : n * perSerie + 1);
-        for (std::size_t i = 1; i < serie->rows.size(); ++i) {
-            serie->rows[i].SetShot(nullptr, nullptr);
+        CSerie& serie = CreateSerie(g, subTargetOf(aiming).value_or(1));
+        AddAiming(serie, aiming);
+        serie.rows[0].SetShot(aiming, shot);
+        ComputeRowValues(serie.rows[0], isBiathlon ? 1 : n * perSerie + 1);
+        for (std::size_t i = 1; i < serie.rows.size(); ++i) {
+            serie.rows[i].SetShot(nullptr, nullptr);
         }
     }
     UpdateVisibility();
@@ -437,14 +464,16 @@ void SeriesViewLogic::ComputeRowValues(CStatisticsRow& row, int number)
     context.fCoefficient = document()->FCoefficient();
     context.controlInterval = document()->ControlInterval();
     context.includeHidden = document()->IncludeHidden();
-    context.aroundAap = {table.shown(ColumnSteadiness6), table.shown(ColumnSteadiness9),
-                         table.shown(ColumnSteadiness10), table.shown(ColumnSteadiness10p5)};
+    for (std::size_t i = 0; i < context.steadiness.size(); ++i) {
+        context.steadiness[i] = table.shown(ColumnSteadiness6 + static_cast<int>(i));
+    }
     row.values = ReadRowValues(row.aiming.get(), *row.shot, context);
     FormatShotRow(row, number, !row.values.match, &m_normal, context.biathlon, m_missed);
 }
 
 void SeriesViewLogic::FillStatistics(bool recompute, bool sighting, bool match)
 {
+    m_shotListWidth.reset();
     if (!documentValid()) {
         return;
     }
@@ -481,14 +510,16 @@ void SeriesViewLogic::FillStatistics(bool recompute, bool sighting, bool match)
             groupTotals.add(totals);
             const RowTotals average = totals.averaged(!isBiathlon);
             FormatTotalRow(serie->total, average, isBiathlon);
-            if (ITarget* target = serie->window ? serie->window->target() : nullptr) {
-                const std::string label = platform::text::formatC("#%i %3.1f (%i)", serieNumber,
-                                                                  static_cast<double>(totals.result), totals.score);
-                (void)target->put_Label(1, platform::com::Bstr(label).get()); // A label is only a caption.
-                if (!isBiathlon) {
-                    (void)target->ClearElements();
-                    (void)AddGroupCross(target, totals.count, average.breachX, average.breachY);
-                }
+            SerieTarget& state = serie->targetState;
+            state.label = platform::text::formatC("#%i %3.1f (%i)", serieNumber, static_cast<double>(totals.result),
+                                                  totals.score);
+            state.hits = totals.count;
+            state.cross.reset();
+            if (!isBiathlon) {
+                state.cross.emplace(average.breachX, average.breachY);
+            }
+            if (ITarget* target = targetOf(*serie)) {
+                ShowTotals(*target, state);
             }
         }
         FormatTotalRow(group.total, groupTotals.averaged(true), isBiathlon);
@@ -499,6 +530,7 @@ void SeriesViewLogic::FillStatistics(bool recompute, bool sighting, bool match)
 
 void SeriesViewLogic::UpdateVisibility()
 {
+    m_shotListWidth.reset();
     ShotListColumns& table = ShotListColumnTable();
     const bool valid = documentValid();
     table.setShown(ColumnTime,
@@ -530,6 +562,15 @@ void SeriesViewLogic::UpdateVisibility()
 
 void SeriesViewLogic::Layout(bool refresh)
 {
+    // A pane is laid out once it shows with an area, at the size it has then: opening a practice before the window
+    // first shows, or while the splitter has not yet given the pane its width, would otherwise measure every row
+    // twice.
+    const Size client = m_services.host.clientSize();
+    if (!m_services.host.shown() || client.cx <= 0 || client.cy <= 0) {
+        m_layoutPending = true;
+        return;
+    }
+    m_layoutPending = false;
     if (m_shotListMode) {
         LayoutShotList(refresh);
     } else {
@@ -541,6 +582,18 @@ std::array<LONG, kShotListColumns> SeriesViewLogic::MeasureColumns(DrawContext& 
 {
     const ShotListColumns& table = ShotListColumnTable();
     std::array<LONG, kShotListColumns> widths{};
+    // A long practice repeats the same few texts thousands of times, and each measure asks the font.
+    std::map<std::pair<const platform::gfx::Font*, std::u16string_view>, LONG> measured;
+    const auto textWidth = [&](const CTextCell& cell) {
+        if (cell.icon) {
+            return cell.Measure(context).cx;
+        }
+        const auto [known, added] = measured.try_emplace({cell.font, cell.text}, 0);
+        if (added) {
+            known->second = cell.Measure(context).cx;
+        }
+        return known->second;
+    };
     const auto widen = [&](const CStatisticsRow& row, bool shownOnly) {
         for (int column = 0; column < kShotListColumns; ++column) {
             const CTextCell& cell = row.cells[static_cast<std::size_t>(column)];
@@ -548,7 +601,7 @@ std::array<LONG, kShotListColumns> SeriesViewLogic::MeasureColumns(DrawContext& 
                 continue;
             }
             LONG& width = widths[static_cast<std::size_t>(column)];
-            width = std::max(width, cell.MeasureWithMargins(context).cx);
+            width = std::max(width, textWidth(cell) + 2 * cell.marginX);
         }
     };
     for (const CGroup& group : m_groups) {
@@ -680,11 +733,19 @@ void SeriesViewLogic::LayoutShotList(bool refresh)
             y = group.total.rect.bottom;
         }
     }
+    m_shotListExtent = {rightmost, y};
+    m_shotListWidth = width;
+    FitShotList(refresh);
+}
+
+void SeriesViewLogic::FitShotList(bool refresh)
+{
+    const Size client = m_services.host.clientSize();
     m_bars.verticalShown = true;
-    m_bars.verticalMaximum = y - 1;
+    m_bars.verticalMaximum = m_shotListExtent.cy - 1;
     m_bars.verticalPage = client.cy;
-    m_bars.horizontalMaximum = rightmost - 1;
-    m_bars.horizontalPage = width;
+    m_bars.horizontalMaximum = m_shotListExtent.cx - 1;
+    m_bars.horizontalPage = client.cx;
     m_bars.verticalPosition = ClampScroll(m_bars.verticalPosition, m_bars.verticalMaximum, m_bars.verticalPage);
     m_bars.horizontalPosition = ClampScroll(m_bars.horizontalPosition, m_bars.horizontalMaximum, m_bars.horizontalPage);
     m_services.host.setScrollBars(m_bars);
@@ -693,16 +754,44 @@ void SeriesViewLogic::LayoutShotList(bool refresh)
     m_services.host.repaint(nullptr);
 }
 
+void SeriesViewLogic::OnSize()
+{
+    // The shot list's rows follow its width alone: a new height (a scroll bar or a tool bar coming) moves only the
+    // bars and the blocks in view.
+    const Size client = m_services.host.clientSize();
+    if (m_shotListMode && !m_layoutPending && m_shotListWidth == client.cx && client.cy > 0 &&
+        m_services.host.shown()) {
+        FitShotList(false);
+        return;
+    }
+    Layout(false);
+}
+
 void SeriesViewLogic::PlaceWindows(bool refresh)
 {
-    for (const CGroup& group : m_groups) {
-        for (const auto& serie : group.series) {
-            if (!serie->visible || !serie->window) {
+    const Size client = m_services.host.clientSize();
+    const Rect view{0, 0, client.cx, client.cy};
+    for (int g = 0; g < 2; ++g) {
+        for (const auto& serie : m_groups[static_cast<std::size_t>(g)].series) {
+            if (!serie->visible) {
                 continue;
             }
-            serie->window->setGeometry(m_shotListMode ? ToClient(serie->targetRect) : serie->targetRect);
-            if (refresh && serie->window->target()) {
-                (void)serie->window->target()->Refresh(); // Cannot fail for a live control.
+            const Rect placed = m_shotListMode ? ToClient(serie->targetRect) : serie->targetRect;
+            // A long practice has hundreds of blocks and a pane shows a few: a window is made as its block comes
+            // into view, and then kept.
+            const bool made = !serie->window;
+            if (made && (placed.width() <= 0 || placed.height() <= 0 || !view.intersects(placed))) {
+                continue;
+            }
+            SerieWindow* window = EnsureSerieWindow(*serie, g);
+            if (!window) {
+                continue;
+            }
+            window->setGeometry(placed);
+            if (made) {
+                window->setVisible(true);
+            } else if (refresh && window->target()) {
+                (void)window->target()->Refresh(); // Cannot fail for a live control.
             }
         }
     }
@@ -774,10 +863,11 @@ void SeriesViewLogic::ZoomTargets(bool sighting, bool match)
             halfWidth = RingRadiusHolding(face.get(), innerRing, extentX + calibre / 2);
             halfHeight = RingRadiusHolding(face.get(), innerRing, extentY + calibre / 2);
         }
+        GroupZoom& zoom = m_zooms[static_cast<std::size_t>(g)];
+        zoom = {std::array{-halfWidth, -halfHeight, 2 * halfWidth, 2 * halfHeight}, std::nullopt};
         for (const auto& serie : m_groups[static_cast<std::size_t>(g)].series) {
-            if (ITarget* target = serie->window ? serie->window->target() : nullptr) {
-                // An empty extent is refused by the control and keeps its zoom.
-                (void)target->ZoomTo(-halfWidth, -halfHeight, 2 * halfWidth, 2 * halfHeight);
+            if (ITarget* target = targetOf(*serie)) {
+                ApplyZoom(*target, zoom);
             }
         }
     }
@@ -793,8 +883,9 @@ bool SeriesViewLogic::SetTargetsZoom(float zoom)
         if (!(g == kSighting ? document()->GetSightingShots(shots) : document()->GetMatchShots(shots)) || !shots) {
             continue;
         }
+        m_zooms[static_cast<std::size_t>(g)].factor = zoom;
         for (const auto& serie : m_groups[static_cast<std::size_t>(g)].series) {
-            if (ITarget* target = serie->window ? serie->window->target() : nullptr) {
+            if (ITarget* target = targetOf(*serie)) {
                 (void)target->put_Zoom(zoom); // A factor the control refuses keeps its zoom.
             }
         }
@@ -806,7 +897,7 @@ void SeriesViewLogic::ApplyBreachColors()
 {
     for (const CGroup& group : m_groups) {
         for (const auto& serie : group.series) {
-            if (ITarget* target = serie->window ? serie->window->target() : nullptr) {
+            if (ITarget* target = targetOf(*serie)) {
                 (void)target->put_BreachColor(m_services.options.breachColor);
                 (void)target->put_SelectedBreachColor(m_services.options.selectedBreachColor);
                 (void)target->Refresh();
@@ -833,7 +924,7 @@ void SeriesViewLogic::SetDisplayTraces(bool display)
     m_displayTraces = display;
     for (const CGroup& group : m_groups) {
         for (const auto& serie : group.series) {
-            if (ITarget* target = serie->window ? serie->window->target() : nullptr) {
+            if (ITarget* target = targetOf(*serie)) {
                 (void)target->put_DisplayTrace(display ? VARIANT_TRUE : VARIANT_FALSE); // Cannot fail.
             }
         }
@@ -884,7 +975,7 @@ void SeriesViewLogic::SetCurrentShot(IShot* shot, bool fromKeyboard, bool force)
                     RepaintRow(row);
                 }
             }
-            if (ITarget* target = serie->window ? serie->window->target() : nullptr) {
+            if (ITarget* target = targetOf(*serie)) {
                 (void)target->put_SelectedShot(shot); // A shot the control lacks selects nothing.
             }
         }
@@ -1089,6 +1180,13 @@ bool SeriesViewLogic::TranslateNavigationKey(std::uint32_t virtualKey)
     }
     }
     return false;
+}
+
+void SeriesViewLogic::OnShow()
+{
+    if (m_layoutPending) {
+        Layout(true); // The targets may have changed while hidden.
+    }
 }
 
 void SeriesViewLogic::OnFocus(bool focused)

@@ -50,6 +50,8 @@ public:
     /// A hidden child window with a target control; null when either cannot be made.
     virtual std::unique_ptr<SerieWindow> createSerieWindow() = 0;
     virtual platform::gfx::Size clientSize() = 0;
+    /// The window is on screen; a layout waits until it is.
+    virtual bool shown() = 0;
     /// A context that measures text as painting will.
     virtual platform::gfx::DrawContext& measureContext() = 0;
     virtual void setScrollBars(const SeriesScrollBars& bars) = 0;
@@ -105,7 +107,9 @@ public:
     void Rebuild();
 
     // The window's events.
-    void OnSize() { Layout(false); }
+    void OnSize();
+    /// The window came on screen: the layout it missed while hidden.
+    void OnShow();
     void OnFocus(bool focused);
     void OnMouse(Mouse kind, platform::gfx::Point client);
     void OnMouseWheel(int delta, int lines);
@@ -137,12 +141,14 @@ private:
     bool biathlon() const;
     int shotsPerSerie() const;
     void LoadStrings();
-    /// The blocks of one group; false when a block's window cannot be made.
-    bool RebuildAimingGroup(int group);
-    bool RebuildSerieGroup(int group);
+    /// The blocks of one group, their windows not made yet.
+    void RebuildAimingGroup(int group);
+    void RebuildSerieGroup(int group);
     void UpdateVisibility();
     void Layout(bool refresh);
     void LayoutShotList(bool refresh);
+    /// The shot list's bars and blocks in view for the client size, its rows where they were laid out.
+    void FitShotList(bool refresh);
     /// Each column as wide as its widest shown cell.
     std::array<LONG, kShotListColumns> MeasureColumns(platform::gfx::DrawContext& context) const;
     /// Sets the columns' widths for a pane `width` wide and gives the blocks' target.
@@ -156,8 +162,22 @@ private:
     void EnsureSelectionVisible();
     bool ScrollIntoView(const platform::gfx::Rect& rect, bool force);
     void ComputeRowValues(CStatisticsRow& row, int number);
-    /// A new serie block in the group, its control set up with updates off; null when no window can be made.
-    CSerie* CreateSerie(int group, std::optional<long> subTarget);
+    /// The zoom every target of a group was last given, for the windows made after.
+    struct GroupZoom {
+        std::optional<std::array<float, 4>> box;
+        std::optional<float> factor;
+    };
+
+    /// A new serie block in the group, without its window.
+    CSerie& CreateSerie(int group, std::optional<long> subTarget);
+    /// The block's window, made now with its target showing what the view shows if it was not yet; null when it
+    /// cannot be made.
+    SerieWindow* EnsureSerieWindow(CSerie& serie, int group);
+    static void ShowTotals(ITarget& target, const SerieTarget& state);
+    static void ApplyZoom(ITarget& target, const GroupZoom& zoom);
+    /// Null until the block's window is made.
+    static ITarget* targetOf(const CSerie& serie);
+    static void AddAiming(CSerie& serie, IAiming* aiming);
     void RepaintRow(const CStatisticsRow& row);
     void RepaintShotRow(IShot* shot);
     void ArmTimers();
@@ -178,6 +198,11 @@ private:
     bool m_keyboardPending = false;
     WheelAccumulator m_wheel;
     SeriesScrollBars m_bars;
+    std::array<GroupZoom, 2> m_zooms;
+    bool m_layoutPending = false;
+    /// The width the shot list's rows were laid out for, and their extent; none once they may have changed.
+    std::optional<LONG> m_shotListWidth;
+    platform::gfx::Size m_shotListExtent;
     FrameTimers m_timers;
 };
 

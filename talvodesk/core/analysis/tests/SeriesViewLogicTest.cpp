@@ -18,6 +18,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -51,8 +52,13 @@ public:
         return std::make_unique<FakeSerieWindow>();
     }
     platform::gfx::Size clientSize() override { return size; }
+    bool shown() override { return onScreen; }
     platform::gfx::DrawContext& measureContext() override { return context; }
-    void setScrollBars(const SeriesScrollBars& set) override { bars = set; }
+    void setScrollBars(const SeriesScrollBars& set) override
+    {
+        bars = set;
+        ++barSettings;
+    }
     void repaint(const platform::gfx::Rect* /*client*/) override { ++repaints; }
     bool devicePresent() override { return device; }
     bool matchMode() override { return match; }
@@ -65,17 +71,52 @@ public:
     platform::gfx::Size size{300, 700};
     SeriesScrollBars bars;
     int windows = 0;
+    int barSettings = 0;
     int repaints = 0;
     int menus = 0;
     bool device = false;
     bool match = false;
     bool rowCursor = false;
+    bool onScreen = true;
     std::optional<std::chrono::milliseconds> deadline;
 };
 
 std::string narrow(const std::u16string& text)
 {
     return {text.begin(), text.end()};
+}
+
+/// What a serie block's target shows, a line: its aimings, caption, marks, zoom, colours and selection.
+std::string shownBy(const CSerie& serie)
+{
+    if (!serie.window || !serie.window->target()) {
+        return "no window";
+    }
+    ITarget& target = *serie.window->target();
+    LONG aimings = 0;
+    LONG elements = 0;
+    Bstr label;
+    float zoom = 0;
+    std::array<float, 4> visible{};
+    VARIANT_BOOL traces = VARIANT_FALSE;
+    VARIANT_BOOL match = VARIANT_FALSE;
+    OLE_COLOR breach = 0;
+    ComPtr<IShot> selected;
+    const bool read = SUCCEEDED(target.get_Count(&aimings)) && SUCCEEDED(target.get_ElementCount(&elements)) &&
+                      SUCCEEDED(target.get_Label(1, label.put())) && SUCCEEDED(target.get_Zoom(&zoom)) &&
+                      SUCCEEDED(target.get_VisibleLeft(&visible[0])) && SUCCEEDED(target.get_VisibleTop(&visible[1])) &&
+                      SUCCEEDED(target.get_VisibleWidth(&visible[2])) &&
+                      SUCCEEDED(target.get_VisibleHeight(&visible[3])) && SUCCEEDED(target.get_DisplayTrace(&traces)) &&
+                      SUCCEEDED(target.get_Match(&match)) && SUCCEEDED(target.get_BreachColor(&breach)) &&
+                      SUCCEEDED(target.get_SelectedShot(selected.put()));
+    std::string line = read ? "" : "unreadable ";
+    line += std::to_string(aimings) + " aimings, " + std::to_string(elements) + " marks, " +
+            narrow(std::u16string(label.view())) + ", zoom " + std::to_string(zoom);
+    for (const float side : visible) {
+        line += " " + std::to_string(side);
+    }
+    return line + (traces == VARIANT_TRUE ? ", traces" : "") + (match == VARIANT_TRUE ? ", match" : "") + ", breach " +
+           std::to_string(breach) + (selected ? ", selected" : "");
 }
 
 /// The texts of a row's cells, "|"-joined.
@@ -435,6 +476,169 @@ TEST_F(SeriesViewLogicTest, TheMouseHitsRowsGrownTwoPixelsAndTheWheelAndBarsScro
     EXPECT_EQ(early.rect.top, host.bars.verticalPosition);
     logic.OnMouse(SeriesViewLogic::Mouse::Move, {0, 0});
     EXPECT_FALSE(host.rowCursor);
+}
+
+TEST_F(SeriesViewLogicTest, ABlockOutOfViewGetsItsWindowWhenFirstShownShowingWhatAWindowMadeAtOnceShows)
+{
+    FakeHost tall;
+    tall.size = {300, 20000};
+    SeriesViewLogic everyWindow({tall, options, clock, english, 1});
+    start("AR10");
+    data.AddView(&everyWindow);
+    for (int i = 0; i < 60; ++i) {
+        SeriesShot shot;
+        shot.x = 50 * (i % 7);
+        add("AR10", shot, i);
+    }
+    const auto& series = logic.group(1).series;
+    ASSERT_EQ(6U, series.size());
+    EXPECT_EQ(6, tall.windows);
+    EXPECT_LT(host.windows, 3);
+    EXPECT_EQ("no window", shownBy(*series.back()));
+
+    // What the frame changes on every block reaches the windows made after.
+    for (SeriesViewLogic* view : {&logic, &everyWindow}) {
+        view->SetDisplayTraces(true);
+        ASSERT_TRUE(view->SetTargetsZoom(3));
+    }
+    options.breachColor = 0x00FF00;
+    logic.ApplyBreachColors();
+    everyWindow.ApplyBreachColors();
+    // Selecting the last shot scrolls its block into view.
+    ASSERT_TRUE(data.SetCurrentShot(series.back()->rows[9].shot.get()));
+    ASSERT_TRUE(series.back()->window);
+    const auto& made = static_cast<const FakeSerieWindow&>(*series.back()->window);
+    EXPECT_TRUE(made.visible);
+    EXPECT_EQ(logic.ToClient(series.back()->targetRect), made.geometry);
+    EXPECT_EQ(shownBy(*everyWindow.group(1).series.back()), shownBy(*series.back()));
+    EXPECT_EQ(shownBy(*everyWindow.group(1).series.front()), shownBy(*series.front()));
+    data.RemoveView(&everyWindow);
+}
+
+TEST_F(SeriesViewLogicTest, APaneIsLaidOutOnlyOnceItShowsWithAnAreaAtTheSizeItHasThen)
+{
+    struct Case {
+        const char* name;
+        bool onScreen;
+        platform::gfx::Size before;
+    };
+    const Case cases[] = {
+        {"hidden", false, {600, 700}},
+        {"no width yet", true, {0, 700}},
+        {"no height yet", true, {600, 0}},
+    };
+    start("AR10");
+    for (int i = 0; i < 12; ++i) {
+        add("AR10", SeriesShot{}, i);
+    }
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        FakeHost pane;
+        pane.onScreen = test.onScreen;
+        pane.size = test.before;
+        SeriesViewLogic view({pane, options, clock, english, 1});
+        data.AddView(&view);
+        view.OnUpdate(nullptr, HintReset, {});
+        view.OnSize();
+        EXPECT_EQ(0, pane.barSettings);
+        EXPECT_EQ(0, pane.windows);
+
+        pane.onScreen = true;
+        pane.size = {600, 700};
+        if (test.onScreen) {
+            view.OnSize();
+        } else {
+            view.OnShow();
+        }
+        const CSerie& serie = *view.group(1).series.front();
+        EXPECT_EQ(600, serie.header.rect.right);
+        EXPECT_EQ(2, pane.windows);
+        EXPECT_EQ(1, pane.barSettings);
+        view.OnShow(); // Nothing was missed.
+        EXPECT_EQ(1, pane.barSettings);
+        data.RemoveView(&view);
+    }
+}
+
+/// Where a view placed its rows and the blocks' windows in view, and its bars, a line.
+std::string placed(const SeriesViewLogic& view, const SeriesScrollBars& bars, platform::gfx::Size client)
+{
+    const auto rect = [](const platform::gfx::Rect& r) {
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+               std::to_string(r.bottom) + " ";
+    };
+    std::string line = "bars " + std::to_string(bars.verticalMaximum) + " " + std::to_string(bars.verticalPage) + " " +
+                       std::to_string(bars.horizontalMaximum) + " " + std::to_string(bars.horizontalPage) + ": ";
+    const platform::gfx::Rect shown{0, 0, client.cx, client.cy};
+    for (const auto& serie : view.group(1).series) {
+        line += rect(serie->header.rect) + rect(serie->rows.back().rect) + rect(serie->total.rect);
+        const platform::gfx::Rect target = view.ToClient(serie->targetRect);
+        if (shown.intersects(target)) {
+            line += serie->window ? rect(static_cast<const FakeSerieWindow&>(*serie->window).geometry) : "none ";
+        }
+    }
+    return line;
+}
+
+TEST_F(SeriesViewLogicTest, AResizedShotListPlacesWhatOneLaidOutAtItsNewSizePlaces)
+{
+    struct Case {
+        const char* name;
+        platform::gfx::Size first;
+        platform::gfx::Size resized;
+    };
+    const Case cases[] = {
+        {"shorter", {600, 700}, {600, 300}},
+        {"taller: more blocks in view", {600, 300}, {600, 1400}},
+        {"narrower", {600, 700}, {400, 700}},
+        {"wider and taller", {400, 300}, {700, 1000}},
+    };
+    start("AR10");
+    for (int i = 0; i < 60; ++i) {
+        add("AR10", SeriesShot{}, i);
+    }
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        FakeHost resizedPane;
+        resizedPane.size = test.first;
+        SeriesViewLogic resized({resizedPane, options, clock, english, 1});
+        FakeHost directPane;
+        directPane.size = test.resized;
+        SeriesViewLogic direct({directPane, options, clock, english, 1});
+        for (SeriesViewLogic* view : {&resized, &direct}) {
+            data.AddView(view);
+            view->OnUpdate(nullptr, HintReset, {});
+        }
+        resizedPane.size = test.resized;
+        resized.OnSize();
+        EXPECT_EQ(placed(direct, directPane.bars, test.resized), placed(resized, resizedPane.bars, test.resized));
+        for (SeriesViewLogic* view : {&resized, &direct}) {
+            data.RemoveView(view);
+        }
+    }
+}
+
+TEST_F(SeriesViewLogicTest, EachSteadinessIsComputedOnlyWhileItsColumnIsShown)
+{
+    start("AR10");
+    add("AR10", SeriesShot{}, 0); // Still at the centre: 100 % in every circle.
+    const std::array<std::uint32_t*, 6> flags{
+        &options.shotListSteadiness6,          &options.shotListSteadiness9,  &options.shotListSteadiness10center,
+        &options.shotListSteadiness10p5center, &options.shotListSteadiness10, &options.shotListSteadiness10p5};
+    for (std::size_t shown = 0; shown < flags.size(); ++shown) {
+        SCOPED_TRACE(shown);
+        for (std::size_t i = 0; i < flags.size(); ++i) {
+            *flags[i] = i == shown ? 1 : 0;
+        }
+        // As the frame does after the options changed.
+        logic.UpdateColumnVisibility();
+        logic.Rebuild();
+        const CStatisticsRow& row = logic.group(1).series.front()->rows[0];
+        for (std::size_t slot = 0; slot < flags.size(); ++slot) {
+            EXPECT_EQ(slot == shown ? 100.0F : 0.0F, row.values.steadiness[slot]) << slot;
+        }
+        EXPECT_EQ(u"100%", row.cells[ColumnSteadiness6 + shown].text);
+    }
 }
 
 TEST_F(SeriesViewLogicTest, DuringASightingPracticeTheMatchGroupIsHidden)
