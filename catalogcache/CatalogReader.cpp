@@ -25,8 +25,8 @@ public:
             return;
         }
         // Every page is read: faulting them in at once costs less than one by one.
-        void* view = ::mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_SHARED | MAP_POPULATE,
-                            m_fd, 0);
+        void* view =
+            ::mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_SHARED | MAP_POPULATE, m_fd, 0);
         if (view != MAP_FAILED) {
             m_bytes = {static_cast<const std::uint8_t*>(view), static_cast<std::size_t>(status.st_size)};
         }
