@@ -175,6 +175,15 @@ protected:
         }
     }
 
+    /// An AR10 practice of `count` plain aimings of one shot each.
+    void startWithShots(int count)
+    {
+        start("AR10");
+        for (int i = 0; i < count; ++i) {
+            add("AR10", SeriesShot{}, i);
+        }
+    }
+
     static std::u16string english(std::uint32_t id) { return std::u16string(StringTable::englishText(id)); }
 
     FakeHost host;
@@ -345,10 +354,7 @@ TEST_F(SeriesViewLogicTest, AppendingAndRebuildingGiveTheSameRowsAfterEveryShot)
 
 TEST_F(SeriesViewLogicTest, KeyboardSelectionReachesTheOtherViewsOnlyAfterTheKeysRest)
 {
-    start("AR10");
-    for (int i = 0; i < 12; ++i) {
-        add("AR10", SeriesShot{}, i);
-    }
+    startWithShots(12);
     testsupport::RecordingView other;
     data.AddView(&other);
     ComPtr<IShotCollection> shots;
@@ -392,10 +398,7 @@ TEST_F(SeriesViewLogicTest, KeyboardSelectionReachesTheOtherViewsOnlyAfterTheKey
 
 TEST_F(SeriesViewLogicTest, ShotListLaysOutBesideOrAboveAndSeriesModeFillsThePane)
 {
-    start("AR10");
-    for (int i = 0; i < 21; ++i) {
-        add("AR10", SeriesShot{}, i);
-    }
+    startWithShots(21);
     host.size = {600, 700};
     logic.OnSize();
     const LONG line = logic.lineHeight();
@@ -527,10 +530,7 @@ TEST_F(SeriesViewLogicTest, APaneIsLaidOutOnlyOnceItShowsWithAnAreaAtTheSizeItHa
         {"no width yet", true, {0, 700}},
         {"no height yet", true, {600, 0}},
     };
-    start("AR10");
-    for (int i = 0; i < 12; ++i) {
-        add("AR10", SeriesShot{}, i);
-    }
+    startWithShots(12);
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
         FakeHost pane;
@@ -593,10 +593,7 @@ TEST_F(SeriesViewLogicTest, AResizedShotListPlacesWhatOneLaidOutAtItsNewSizePlac
         {"narrower", {600, 700}, {400, 700}},
         {"wider and taller", {400, 300}, {700, 1000}},
     };
-    start("AR10");
-    for (int i = 0; i < 60; ++i) {
-        add("AR10", SeriesShot{}, i);
-    }
+    startWithShots(60);
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
         FakeHost resizedPane;
