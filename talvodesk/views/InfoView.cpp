@@ -4,6 +4,7 @@
 #include "talvodesk/core/document/TalvoData.h"
 #include "talvodesk/core/frame/CommandIds.h"
 #include "talvodesk/views/TargetWindow.h"
+#include "talvodesk/views/WrappedLabel.h"
 
 #include "interfaces/talvodata/IShot.h"
 #include "platform/time/Clock.h"
@@ -151,10 +152,9 @@ CInfoView::~CInfoView()
 
 QWidget* CInfoView::label(std::u16string_view id, int style)
 {
-    auto* text = new QLabel(this);
-    text->setTextFormat(Qt::RichText);
     // Wrapped, so no long value widens the page past the window.
-    text->setWordWrap(true);
+    auto* text = new WrappedLabel(this);
+    text->setTextFormat(Qt::RichText);
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QFont font = text->font();
     font.setBold((style & kBold) != 0);

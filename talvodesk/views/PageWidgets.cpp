@@ -9,10 +9,6 @@
 
 namespace talvodesk {
 
-namespace {
-
-} // namespace
-
 QWidget* PageWidgets::bind(QWidget* widget, std::u16string_view id)
 {
     widget->setObjectName(platform::ui::qtext(id));
@@ -64,7 +60,7 @@ void PageWidgets::elementChanged(const std::u16string& id, const PageElements::E
         tile->setText(platform::ui::qtext(text));
         return;
     }
-    widget->setVisible(element.display != u"none");
+    // The contents first: showing a widget lays its page out at once, and that layout should be the last.
     if (auto* label = qobject_cast<QLabel*>(widget)) {
         label->setText(platform::ui::qtext(element.html));
     } else if (auto* field = qobject_cast<QLineEdit*>(widget);
@@ -74,6 +70,7 @@ void PageWidgets::elementChanged(const std::u16string& id, const PageElements::E
                box && platform::ui::text16(box->toPlainText()) != element.value) {
         box->setPlainText(platform::ui::qtext(element.value));
     }
+    widget->setVisible(element.display != u"none");
 }
 
 } // namespace talvodesk

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QLabel>
+#include <QString>
+
+#include <array>
+#include <cstddef>
+
+namespace talvodesk {
+
+/// A word-wrapped label that remembers its height at the last few widths it was asked for. Qt lays a wrapped text
+/// out afresh on every ask, and a page of them is asked thousands of times while its elements show one by one.
+class WrappedLabel final : public QLabel {
+public:
+    explicit WrappedLabel(QWidget* parent);
+
+    int heightForWidth(int width) const override;
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    struct Height {
+        int width = -1;
+        int height = 0;
+    };
+
+    /// The text the heights are for: setText() tells a label nothing it could follow.
+    mutable QString m_text;
+    mutable std::array<Height, 4> m_heights{};
+    mutable std::size_t m_next = 0;
+};
+
+} // namespace talvodesk
