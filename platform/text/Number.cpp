@@ -1,5 +1,6 @@
 #include "platform/text/Number.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -38,6 +39,18 @@ std::string formatReal(double value, int significantDigits)
         }
     }
     return result;
+}
+
+std::string formatFixed(double value, int decimals)
+{
+    if (!std::isfinite(value)) {
+        return std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan") : (value < 0 ? "-inf" : "inf");
+    }
+    // Room for the 309 digits of the largest double before the point.
+    char buffer[400];
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, std::clamp(decimals, 0, 60));
+    return std::string(buffer, error == std::errc() ? end : buffer);
 }
 
 std::string formatInteger(std::int64_t value)

@@ -5,7 +5,7 @@
 #include "platform/gfx/Letterbox.h"
 #include "platform/gfx/TextFormat.h"
 #include "platform/text/Ascii.h"
-#include "platform/text/Printf.h"
+#include "platform/text/Number.h"
 
 #include <cmath>
 
@@ -66,17 +66,18 @@ Rect CTextCell::GetContentRect() const
     return {rect.left + marginX, rect.top + marginY, rect.right - marginX, rect.bottom - marginY};
 }
 
-void CTextCell::SetNumber(float value, const char* format)
+void CTextCell::SetTenths(float value)
 {
-    text = platform::text::widenAscii(platform::text::formatC(format, static_cast<double>(value)));
+    // "%3.1f": one decimal is three characters at least, so the width never pads.
+    text = platform::text::widenAscii(platform::text::formatFixed(static_cast<double>(value), 1));
 }
 
 void CTextCell::SetDuration(double days)
 {
     double hours = days * 24;
     const double seconds = (hours - std::floor(hours)) * 60 * 60;
-    text =
-        platform::text::widenAscii(platform::text::formatC("%02.1f", static_cast<double>(static_cast<float>(seconds))));
+    // "%02.1f", whose width never pads either.
+    text = platform::text::widenAscii(platform::text::formatFixed(static_cast<double>(static_cast<float>(seconds)), 1));
 }
 
 Rect FitIcon(const Rect& space, const Rect& bounds)

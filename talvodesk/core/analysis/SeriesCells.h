@@ -104,8 +104,8 @@ public:
 class CTextCell final : public CCell {
 public:
     platform::gfx::Rect GetContentRect() const;
-    /// `format` with one real conversion ("%3.1f").
-    void SetNumber(float value, const char* format);
+    /// With one decimal, "%3.1f".
+    void SetTenths(float value);
     /// The seconds within the hour, "%02.1f": whole hours are dropped.
     void SetDuration(double days);
 

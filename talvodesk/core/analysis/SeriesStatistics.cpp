@@ -10,7 +10,7 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 #include "platform/text/Ascii.h"
-#include "platform/text/Printf.h"
+#include "platform/text/Number.h"
 
 #include <cmath>
 
@@ -25,7 +25,7 @@ constexpr float kFullSteadiness = 100.0F;
 
 std::u16string integerText(long value)
 {
-    return platform::text::widenAscii(platform::text::formatC("%li", value));
+    return platform::text::widenAscii(platform::text::formatInteger(value));
 }
 
 float ringDiameter(ITargetParams* target, LONG score)
@@ -85,7 +85,8 @@ double aimingTime(IAiming* aiming, IShot& shot, IAimingAttr* attributes, const R
 
 void setPercent(CTextCell& cell, float percent)
 {
-    cell.text = platform::text::widenAscii(platform::text::formatC("%i%%", static_cast<int>(percent)));
+    cell.text = platform::text::widenAscii(platform::text::formatInteger(static_cast<int>(percent)));
+    cell.text += u'%';
     cell.red = percent == kFullSteadiness;
 }
 
@@ -97,9 +98,9 @@ void formatValues(CStatisticsRow& row, double time, const std::array<float, 6>& 
     for (std::size_t i = 0; i < steadinessValues.size(); ++i) {
         setPercent(row.cells[ColumnSteadiness6 + i], steadinessValues[i]);
     }
-    row.cells[ColumnSpeed].SetNumber(speed, "%3.1f");
-    row.cells[ColumnSpeed250].SetNumber(speed250, "%3.1f");
-    row.cells[ColumnBreachFromAap].SetNumber(distance, "%3.1f");
+    row.cells[ColumnSpeed].SetTenths(speed);
+    row.cells[ColumnSpeed250].SetTenths(speed250);
+    row.cells[ColumnBreachFromAap].SetTenths(distance);
 }
 
 } // namespace
@@ -211,7 +212,7 @@ void FormatShotRow(CStatisticsRow& row, int number, bool sighting, const platfor
         result.marginX = 1;
         result.marginY = 1;
     } else {
-        result.SetNumber(values.result, "%3.1f");
+        result.SetTenths(values.result);
     }
     formatValues(row, values.time, values.steadiness, values.speed, values.speed250, values.distance);
 }
@@ -280,7 +281,7 @@ void FormatTotalRow(CStatisticsRow& row, const RowTotals& totals, bool biathlon)
         row.cells[ColumnResult].text = integerText(totals.score);
     } else {
         row.cells[ColumnIndex].text = integerText(totals.score);
-        row.cells[ColumnResult].SetNumber(totals.result, "%3.1f");
+        row.cells[ColumnResult].SetTenths(totals.result);
     }
     formatValues(row, totals.time, totals.steadiness, totals.speed, totals.speed250, totals.distance);
 }
