@@ -296,10 +296,11 @@ bool CoverageCache::collect()
 
 std::vector<CoverageCache::Span> CoverageCache::rasterize(const Entry& entry)
 {
-    // Black but for the outline being measured; one per thread, kept to save an allocation per outline.
+    // Black but for the outline being measured; one per thread, as large as the largest outline it measured, to
+    // save an allocation per outline where small figures and wide lines across the device take turns.
     thread_local QImage scratch;
-    if (scratch.size() != entry.m_size) {
-        scratch = QImage(entry.m_size, QImage::Format_RGB32);
+    if (scratch.width() < entry.m_size.width() || scratch.height() < entry.m_size.height()) {
+        scratch = QImage(scratch.size().expandedTo(entry.m_size), QImage::Format_RGB32);
         scratch.fill(kUncovered);
     }
     std::vector<Span> spans;
@@ -312,19 +313,23 @@ std::vector<CoverageCache::Span> CoverageCache::rasterize(const Entry& entry)
         painter.setRenderHint(QPainter::Antialiasing, false);
         painted = entry.m_paint(painter, QColor(kCovered), entry.m_recipe);
     }
-    // An aliased fill takes only pixels whose centres lie inside the outline.
+    // An aliased fill takes only pixels whose centres lie inside the outline. What it painted beyond the outline's
+    // own size is cleared but not kept, as the device it stands for would not show it.
     const QRect box = painted.toAlignedRect().adjusted(-1, -1, 1, 1) & scratch.rect();
+    const QRect kept = box & QRect(QPoint(), entry.m_size);
     for (int y = box.top(); y <= box.bottom(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(scratch.scanLine(y));
-        QRgb* const end = line + box.right() + 1;
-        for (QRgb* pixel = line + box.left(); pixel != end;) {
-            QRgb* const start = std::find(pixel, end, kCovered);
-            pixel = std::find(start, end, kUncovered);
-            if (start != pixel) {
-                spans.push_back({y, static_cast<int>(start - line), static_cast<int>(pixel - line)});
+        if (y >= kept.top() && y <= kept.bottom()) {
+            QRgb* const end = line + kept.right() + 1;
+            for (QRgb* pixel = line + kept.left(); pixel != end;) {
+                QRgb* const start = std::find(pixel, end, kCovered);
+                pixel = std::find(start, end, kUncovered);
+                if (start != pixel) {
+                    spans.push_back({y, static_cast<int>(start - line), static_cast<int>(pixel - line)});
+                }
             }
         }
-        std::fill(line + box.left(), end, kUncovered);
+        std::fill(line + box.left(), line + box.right() + 1, kUncovered);
     }
     return spans;
 }

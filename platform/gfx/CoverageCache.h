@@ -24,8 +24,11 @@ namespace platform::gfx {
 /// The pixels that filled outlines (wide strokes, figures and their pens) cover, kept between drawings: a redraw of
 /// what did not change then copies pixels instead of building and filling the outline again, which for a jittered
 /// trace means a round join, and a curve for Qt to flatten, at nearly every point. An outline is known by a recipe
-/// of whole numbers it is built from alone (its kind, pen width, device points) and the device size, so what is
-/// copied is exactly what Qt filled for that outline. Outlines not yet known are measured together by measure(), on
+/// of whole numbers it is built from alone (its kind, pen width, points) and the size of the image it is measured
+/// on, so what is copied is exactly what Qt filled for that outline: a line's points are the device's, on an image
+/// of the device's size; a figure is measured at a fixed place on an image just large enough for it, so that one
+/// figure drawn at many places is measured once and copied to each, as moving an outline by whole pixels moves the
+/// pixels Qt fills with it. Outlines not yet known are measured together by measure(), on
 /// a pool of threads each filling its own scratch image, either while the owner waits or in the background, the owner
 /// drawing something quicker meanwhile. What the last few passes used is kept (so zooming back is a copy), within
 /// kMostBytes of pixels. Owner thread only; only the callback given for the background runs elsewhere.
@@ -74,7 +77,7 @@ public:
     /// passes, or beyond the bound, and those left to the background that it has not started on, are forgotten.
     void beginPass();
 
-    /// The outline that `recipe` describes on a device of `size`: remembered, or left for `paint` to find with the
+    /// The outline that `recipe` describes on an image of `size`: remembered, or left for `paint` to find with the
     /// raster backend, by the next measure() when wanted now, else in the background. Stays in place until the next
     /// beginPass(). Waits for the background to finish when it measures an outline wanted now.
     const Outline* coverage(const Recipe& recipe, QSize size, Painting paint, Urgency urgency = Urgency::Now);

@@ -41,6 +41,10 @@ enum class Outline : LONG {
 };
 // A stroke's recipe: kind, pen width, closed, then x and y of each device point.
 constexpr std::size_t kStrokeHeader = 3;
+// A figure's recipe: kind, ellipse, pen width, then its rectangle and, for a band, the inner one.
+constexpr std::size_t kFigureHeader = 3;
+// Figures reaching farther out are filled afresh, so that moving them stays within LONG.
+constexpr std::int64_t kFarthest = std::int64_t{1} << 29;
 
 // A stroke's points, centred on the line through the pixel centres.
 QPolygonF centreLine(const std::vector<LONG>& recipe)
@@ -80,6 +84,48 @@ QPainterPath figurePath(const QRectF& area, bool ellipse)
 QRectF areaOf(const Rect& rect)
 {
     return QRectF(rect.left, rect.top, rect.width(), rect.height());
+}
+
+Rect rectAt(const CoverageCache::Recipe& recipe, std::size_t first)
+{
+    return {recipe[first], recipe[first + 1], recipe[first + 2], recipe[first + 3]};
+}
+
+// The outline a figure's recipe describes: the figure, the band its pen covers inside it, or its wider pen's stroke.
+QPainterPath figureOutline(const CoverageCache::Recipe& recipe)
+{
+    const auto kind = static_cast<Outline>(recipe[0]);
+    const bool ellipse = recipe[1] != 0;
+    const LONG width = recipe[2];
+    const Rect rect = rectAt(recipe, kFigureHeader);
+    if (kind == Outline::Band) {
+        QPainterPath band = figurePath(areaOf(rect), ellipse);
+        const Rect inner = rectAt(recipe, kFigureHeader + 4);
+        if (!inner.isEmpty()) {
+            band.addPath(figurePath(areaOf(inner), ellipse));
+            band.setFillRule(Qt::OddEvenFill);
+        }
+        return band;
+    }
+    if (kind == Outline::FigureStroke) {
+        QPainterPathStroker stroker;
+        stroker.setWidth(width);
+        stroker.setCapStyle(Qt::RoundCap);
+        stroker.setJoinStyle(Qt::RoundJoin);
+        const QRectF centre(rect.left + 0.5, rect.top + 0.5, rect.width() - 1, rect.height() - 1);
+        return stroker.createStroke(figurePath(centre, ellipse));
+    }
+    return figurePath(areaOf(rect), ellipse);
+}
+
+// Measures an outline by filling what `outline` builds from the recipe.
+template <typename Outliner> CoverageCache::Painting filling(Outliner outline)
+{
+    return [outline = std::move(outline)](QPainter& painter, const QColor& covered, const CoverageCache::Recipe& made) {
+        const QPainterPath path = outline(made);
+        painter.fillPath(path, covered);
+        return path.controlPointRect(); // holds every filled pixel, like boundingRect(), at a fraction of its cost
+    };
 }
 
 std::vector<Point> toDevicePoints(std::span<const Point> points, Point origin)
@@ -227,24 +273,53 @@ void DrawContextQt::fillOutline(const CoverageCache::Recipe& recipe, Outliner ou
         fillArea(outline(recipe), color);
         return;
     }
-    copyCoverage(
-        recipe,
-        [outline = std::move(outline)](QPainter& painter, const QColor& covered, const CoverageCache::Recipe& made) {
-            const QPainterPath path = outline(made);
-            painter.fillPath(path, covered);
-            return path.controlPointRect(); // holds every filled pixel, like boundingRect(), at a fraction of its cost
-        },
-        color);
+    copyCoverage(recipe, m_image->rect(), filling(std::move(outline)), color);
 }
 
-void DrawContextQt::copyCoverage(const CoverageCache::Recipe& recipe, CoverageCache::Painting paint, COLORREF color,
-                                 CoverageCache::Urgency urgency)
+void DrawContextQt::fillFigure(CoverageCache::Recipe& recipe, COLORREF color)
+{
+    if (!canCopyFills()) {
+        fillArea(figureOutline(recipe), color);
+        return;
+    }
+    // The pixels it may cover: a pen reaches half its width beyond the rectangle.
+    const Rect rect = rectAt(recipe, kFigureHeader).normalized();
+    const std::int64_t margin = std::int64_t{recipe[2]} + 1;
+    const std::int64_t left = rect.left - margin;
+    const std::int64_t top = rect.top - margin;
+    const std::int64_t right = rect.right + margin;
+    const std::int64_t bottom = rect.bottom + margin;
+    const QRect device = m_image->rect();
+    if (right <= 0 || bottom <= 0 || left >= device.width() || top >= device.height()) {
+        return; // None of it shows.
+    }
+    if (std::max({-left, -top, right, bottom}) > kFarthest) {
+        fillArea(figureOutline(recipe), color);
+        return;
+    }
+    // Measured at a fixed place on an image just large enough for it, so that the figure anywhere is one outline;
+    // one larger than the device where it shows, so that no image measured on is larger than the device.
+    QRect where(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+                static_cast<int>(bottom - top));
+    if (where.width() > device.width() || where.height() > device.height()) {
+        where &= device;
+    }
+    for (std::size_t i = kFigureHeader; i + 1 < recipe.size(); i += 2) {
+        recipe[i] -= where.left();
+        recipe[i + 1] -= where.top();
+    }
+    copyCoverage(recipe, where, filling(figureOutline), color);
+}
+
+void DrawContextQt::copyCoverage(const CoverageCache::Recipe& recipe, QRect where, CoverageCache::Painting paint,
+                                 COLORREF color, CoverageCache::Urgency urgency)
 {
     const QRgb value = toQColor(color).rgb();
     if (m_newLines == NewLines::Exact) {
         urgency = CoverageCache::Urgency::Now;
     }
-    m_uncopied.push_back({m_coverageCache->coverage(recipe, m_image->size(), std::move(paint), urgency), value});
+    m_uncopied.push_back(
+        {m_coverageCache->coverage(recipe, where.size(), std::move(paint), urgency), value, where.topLeft()});
     // What waits for the background is handed to it together, when the painter is next needed.
     if (!m_coverageCache->unmeasured() && !m_coverageCache->waiting()) {
         copyUncopied(); // Nothing to wait for.
@@ -260,17 +335,26 @@ void DrawContextQt::copyUncopied()
     // In the order drawn, so what overlaps is what painting each in turn leaves.
     uchar* const bits = m_image->bits();
     const qsizetype stride = m_image->bytesPerLine();
-    const PixelRows pixels{reinterpret_cast<std::uint32_t*>(bits), stride / static_cast<qsizetype>(sizeof(QRgb)),
-                           m_image->width(), m_image->height()};
+    const int width = m_image->width();
+    const int height = m_image->height();
+    const PixelRows pixels{reinterpret_cast<std::uint32_t*>(bits), stride / static_cast<qsizetype>(sizeof(QRgb)), width,
+                           height};
     for (const Uncopied& copy : m_uncopied) {
         if (!copy.outline->measured()) {
             const CoverageCache::Recipe& recipe = copy.outline->recipe();
             fastStroke(pixels, std::span(recipe).subspan(kStrokeHeader), recipe[1], copy.value);
             continue;
         }
+        // Moved to where the outline stands, and clipped to the device: a figure may reach beyond it.
         for (const CoverageCache::Span& span : copy.outline->spans()) {
-            auto* line = reinterpret_cast<QRgb*>(bits + span.y * stride);
-            std::fill(line + span.left, line + span.right, copy.value);
+            const int y = span.y + copy.offset.y();
+            const int left = std::max(span.left + copy.offset.x(), 0);
+            const int right = std::min(span.right + copy.offset.x(), width);
+            if (y < 0 || y >= height || left >= right) {
+                continue;
+            }
+            auto* line = reinterpret_cast<QRgb*>(bits + y * stride);
+            std::fill(line + left, line + right, copy.value);
         }
     }
     m_uncopied.clear();
@@ -303,10 +387,8 @@ void DrawContextQt::fillFigureWithBrush(const Rect& area, bool ellipse)
     if (state().brush.style != BrushStyle::Solid) {
         return;
     }
-    m_recipe.assign({static_cast<LONG>(Outline::Figure), ellipse, area.left, area.top, area.right, area.bottom});
-    fillOutline(
-        m_recipe, [area, ellipse](const CoverageCache::Recipe&) { return figurePath(areaOf(area), ellipse); },
-        state().brush.color);
+    m_recipe.assign({static_cast<LONG>(Outline::Figure), ellipse, 0, area.left, area.top, area.right, area.bottom});
+    fillFigure(m_recipe, state().brush.color);
 }
 
 void DrawContextQt::drawFigure(const Rect& deviceRect, Figure figure)
@@ -345,35 +427,15 @@ void DrawContextQt::drawFigure(const Rect& deviceRect, Figure figure)
         if (!inner.isEmpty()) {
             fillFigureWithBrush(inner, ellipse);
         }
-        m_recipe.assign({static_cast<LONG>(Outline::Band), ellipse, rect.left, rect.top, rect.right, rect.bottom,
-                         inner.isEmpty(), inner.left, inner.top, inner.right, inner.bottom});
-        fillOutline(
-            m_recipe,
-            [rect, inner, ellipse](const CoverageCache::Recipe&) {
-                QPainterPath band = figurePath(areaOf(rect), ellipse);
-                if (!inner.isEmpty()) {
-                    band.addPath(figurePath(areaOf(inner), ellipse));
-                    band.setFillRule(Qt::OddEvenFill);
-                }
-                return band;
-            },
-            pen.color);
+        m_recipe.assign({static_cast<LONG>(Outline::Band), ellipse, 0, rect.left, rect.top, rect.right, rect.bottom,
+                         inner.left, inner.top, inner.right, inner.bottom});
+        fillFigure(m_recipe, pen.color);
         return;
     }
     fillFigureWithBrush(rect.inset((width + 1) / 2), ellipse);
     m_recipe.assign(
         {static_cast<LONG>(Outline::FigureStroke), ellipse, width, rect.left, rect.top, rect.right, rect.bottom});
-    fillOutline(
-        m_recipe,
-        [rect, ellipse, width](const CoverageCache::Recipe&) {
-            QPainterPathStroker stroker;
-            stroker.setWidth(width);
-            stroker.setCapStyle(Qt::RoundCap);
-            stroker.setJoinStyle(Qt::RoundJoin);
-            const QRectF centre(rect.left + 0.5, rect.top + 0.5, rect.width() - 1, rect.height() - 1);
-            return stroker.createStroke(figurePath(centre, ellipse));
-        },
-        pen.color);
+    fillFigure(m_recipe, pen.color);
 }
 
 void DrawContextQt::stroke(const std::vector<Point>& points, bool closed)
@@ -486,7 +548,7 @@ void DrawContextQt::strokeRun(std::span<const Point> points, Point origin, bool 
         // Measured with the pen: the raster engine strokes an open line of two or more points with the same
         // stroker and fills its outline, but builds no QPainterPath of it, which costs a tenth of the whole.
         copyCoverage(
-            m_recipe,
+            m_recipe, m_image->rect(),
             [width](QPainter& painter, const QColor& covered, const CoverageCache::Recipe& recipe) {
                 const QPolygonF polygon = centreLine(recipe);
                 painter.setPen(QPen(covered, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPoint>
+#include <QRect>
 
 #include <functional>
 #include <optional>
@@ -100,9 +102,13 @@ private:
     using Outliner = std::function<QPainterPath(const CoverageCache::Recipe&)>;
     /// Fills the outline that `recipe` describes, from the coverage cache when it may be used.
     void fillOutline(const CoverageCache::Recipe& recipe, Outliner outline, COLORREF color);
-    /// Sets the pixels the cache holds for `recipe`, measured by `paint` when it holds none: at once when nothing
-    /// waits to be measured, else when the painter is next needed. An open line may be drawn fast meanwhile.
-    void copyCoverage(const CoverageCache::Recipe& recipe, CoverageCache::Painting paint, COLORREF color,
+    /// Fills the figure that `recipe` describes in device points, from the coverage cache when it may be used; the
+    /// recipe is then moved to where the cache measures it.
+    void fillFigure(CoverageCache::Recipe& recipe, COLORREF color);
+    /// Sets the pixels the cache holds for `recipe` on an image standing for `where` on the device, measured by
+    /// `paint` when it holds none: at once when nothing waits to be measured, else when the painter is next needed.
+    /// An open line may be drawn fast meanwhile.
+    void copyCoverage(const CoverageCache::Recipe& recipe, QRect where, CoverageCache::Painting paint, COLORREF color,
                       CoverageCache::Urgency urgency = CoverageCache::Urgency::Now);
     /// Measures what the copies held back need and sets their pixels, in the order they were drawn; lines left to
     /// the background are drawn fast.
@@ -133,6 +139,8 @@ private:
     struct Uncopied {
         const CoverageCache::Outline* outline;
         QRgb value;
+        /// Where the outline's image stands on the device.
+        QPoint offset;
     };
     /// Outlines drawn whose pixels wait for the cache to measure the new ones among them.
     std::vector<Uncopied> m_uncopied;

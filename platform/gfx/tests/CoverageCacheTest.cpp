@@ -13,6 +13,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -138,6 +139,71 @@ TEST(CoverageCacheTest, CopiedFiguresPolygonsAndMovedLinesAreWhatQtFills)
             }
         }
     }
+}
+
+TEST(CoverageCacheTest, FiguresMeasuredOnceAreWhatQtFillsWhereverTheyStand)
+{
+    // Random figures through every way one is outlined, each drawn at places inside the image, across each of its
+    // edges and corners and wholly beyond them, some larger than the image: the first place measures, the others
+    // copy, and every picture is what Qt fills at that place.
+    std::mt19937 random(45);
+    const auto between = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    for (int shape = 0; shape < 64; ++shape) {
+        const bool ellipse = shape % 2 == 0;
+        const std::vector<Pen> pens = {{PenStyle::Null, 0, kRed},
+                                       {PenStyle::Solid, 1, kRed},
+                                       {PenStyle::InsideFrame, between(2, 13), kRed},
+                                       {PenStyle::Solid, between(2, 13), kRed}};
+        const Pen pen = pens[static_cast<std::size_t>(shape / 2 % 4)];
+        const int most = shape % 8 < 2 ? 3 * kSize : kSize / 2;
+        const int width = between(1, most);
+        const int height = between(1, most);
+        const auto placesAlong = [&](int extent) {
+            // A figure one pixel wide crosses no edge: it stands just beyond.
+            return std::vector<int>{between(0, std::max(0, kSize - extent)), between(std::min(1 - extent, -1), -1),
+                                    between(kSize - extent + 1, std::max(kSize - extent + 1, kSize - 1)),
+                                    between(-extent - 40, -extent), between(kSize, kSize + 40)};
+        };
+        CoverageCache cache;
+        for (const int x : placesAlong(width)) {
+            for (const int y : placesAlong(height)) {
+                SCOPED_TRACE(::testing::Message()
+                             << (ellipse ? "ellipse " : "rectangle ") << width << "x" << height << " at " << x << ", "
+                             << y << ", pen " << static_cast<int>(pen.style) << " " << pen.width);
+                const Scene scene = [&](DrawContext& context) {
+                    context.setPen(pen);
+                    context.setBrush({BrushStyle::Solid, kGreen});
+                    const Rect rect{x, y, x + width, y + height};
+                    ellipse ? context.ellipse(rect) : context.rectangle(rect);
+                };
+                EXPECT_EQ(drawn(scene, nullptr), drawn(scene, &cache));
+            }
+        }
+        if (width + 2 * (pen.width + 1) <= kSize && height + 2 * (pen.width + 1) <= kSize) {
+            EXPECT_LE(cache.size(), 2u) << "measured again elsewhere"; // Its fill and its pen.
+        }
+    }
+}
+
+TEST(CoverageCacheTest, EqualFiguresAtAThousandPlacesAreMeasuredOnce)
+{
+    std::mt19937 random(5000);
+    std::uniform_int_distribution<LONG> place(-10, kSize);
+    std::vector<Rect> holes;
+    for (int i = 0; i < 1000; ++i) {
+        const Point at{place(random), place(random)};
+        holes.push_back(Rect{0, 0, 9, 9}.translated(at));
+    }
+    const Scene scene = [&holes](DrawContext& context) {
+        context.setPen({PenStyle::Null, 0, kRed});
+        context.setBrush({BrushStyle::Solid, kGreen});
+        for (const Rect& hole : holes) {
+            context.ellipse(hole);
+        }
+    };
+    CoverageCache cache;
+    EXPECT_EQ(drawn(scene, nullptr), drawn(scene, &cache));
+    EXPECT_EQ(1u, cache.size());
 }
 
 TEST(CoverageCacheTest, ClippedInvertingAndScaledDrawingIsFilledAfresh)
