@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <malloc.h>
 #include <string_view>
 #include <vector>
 
@@ -26,6 +27,10 @@ bool isSocket(const std::filesystem::path& path)
 
 int main(int argc, char** argv)
 {
+    // A practice is read whole before it becomes thousands of small objects: its buffers, kept in the heap once
+    // freed, are taken again by those, where memory handed back to the system would be faulted in anew page by page.
+    mallopt(M_MMAP_THRESHOLD, 16 << 20);
+    mallopt(M_TRIM_THRESHOLD, 32 << 20);
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     if (const auto missing = talvodesk::MissingDisplay(talvodesk::DisplayEnvironment::current(), isSocket)) {
         const talvodesk::CAppCommandLine line(arguments);
