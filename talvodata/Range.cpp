@@ -69,6 +69,7 @@ void CRange::attach(ComPtr<IAimingTrace> trace, LONG indexBase)
     m_last = m_requestedLast = -1;
     m_statistics.reset();
     m_breachCache.reset();
+    m_steadiness.clear();
 
     VARIANT_BOOL traceValid = VARIANT_FALSE;
     LONG traceFirst = 0;
@@ -133,6 +134,7 @@ bool CRange::window(float firstSeconds, float lastSeconds)
     }
     m_statistics.reset();
     m_breachCache.reset();
+    m_steadiness.clear();
     // A window beside the trace, or over invalid samples only, has nothing to show: the range is then not
     // valid rather than a one-sample window that cannot be read.
     if (start > end || !endValid) {
@@ -461,6 +463,13 @@ HRESULT CRange::Steadiness(float Radius, LONG nFCoefficient, float CenterX, floa
     if (!m_valid) {
         return S_OK;
     }
+    const auto counted = std::find_if(m_steadiness.begin(), m_steadiness.end(), [&](const CountedSteadiness& c) {
+        return c.radius == Radius && c.coefficient == nFCoefficient && c.centreX == CenterX && c.centreY == CenterY;
+    });
+    if (counted != m_steadiness.end()) {
+        *pPercent = counted->percent;
+        return S_OK;
+    }
     // Two samples before the window too: the first breaches follow the curve through them.
     std::int64_t inside = 0;
     RETURN_IF_FAILED(readRelative(std::int64_t{m_first} - 2, m_last, [&](const auto& points) {
@@ -470,6 +479,12 @@ HRESULT CRange::Steadiness(float Radius, LONG nFCoefficient, float CenterX, floa
     const std::int64_t requested = std::int64_t{m_requestedLast} - m_requestedFirst + 1;
     assert(requested > 0 && "a valid range has a requested window of at least its own samples");
     *pPercent = static_cast<float>(inside * 100 / requested);
+    // As many as the shot list's columns ask for, so that its own never push out one the summary asks next.
+    constexpr std::size_t kKept = 6;
+    if (m_steadiness.size() == kKept) {
+        m_steadiness.erase(m_steadiness.begin());
+    }
+    m_steadiness.push_back({Radius, nFCoefficient, CenterX, CenterY, *pPercent});
     return S_OK;
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace talvodata {
 
@@ -82,6 +83,15 @@ private:
         float y = 0;
     };
 
+    /// A steadiness counted: the shot list and the practice summary ask the same range for the same one.
+    struct CountedSteadiness {
+        float radius = 0;
+        LONG coefficient = 0;
+        float centreX = 0;
+        float centreY = 0;
+        float percent = 0;
+    };
+
     ~CRange() override = default;
 
     bool inWindow(LONG index) const { return index >= m_first && index <= m_last; }
@@ -119,6 +129,7 @@ private:
     LONG m_sampleRate = 0;
     std::optional<Statistics> m_statistics;
     std::optional<BreachCache> m_breachCache;
+    std::vector<CountedSteadiness> m_steadiness;
 };
 
 } // namespace talvodata

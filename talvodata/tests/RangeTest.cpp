@@ -331,6 +331,11 @@ TEST(RangeTest, SteadinessCountsExtrapolatedPointsInsideTheCircle)
     EXPECT_EQ(5.0f, steadinessOf(*range, 1.05f, 50));
     // The circle is centred where asked.
     EXPECT_EQ(50.0f, steadinessOf(*range, 1.05f, 0, 3.0f, 0.0f)); // 2.0 .. 3.9 mm: 20 samples
+    // Asked again, each is what it was; a new window counts its own samples.
+    EXPECT_EQ(27.0f, steadinessOf(*range, 1.05f, 0));
+    EXPECT_EQ(5.0f, steadinessOf(*range, 1.05f, 50));
+    ASSERT_TRUE(range->window(0.0f, 0.095f));         // the first 20 samples of the 40, 0.0 .. 1.9 mm
+    EXPECT_EQ(55.0f, steadinessOf(*range, 1.05f, 0)); // trunc(11 x 100 / 20)
 }
 
 TEST(RangeTest, SteadinessIsAShareOfTheRequestedTime)
