@@ -10,6 +10,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
