@@ -225,17 +225,23 @@ LiveDataServer::Clients::iterator LiveDataServer::send(Clients::iterator client)
 {
     Client& served = client->second;
     // A socket takes a few at a time; offering the whole queue each time would cost more than the sending.
-    constexpr std::size_t kOffered = 64;
-    std::array<std::span<const std::uint8_t>, kOffered> datagrams;
+    std::array<std::span<const std::uint8_t>, kMostOffered> datagrams;
     platform::ipc::SendResult result = platform::ipc::SendResult::Sent;
     while (!served.queue.empty() && result == platform::ipc::SendResult::Sent) {
-        const std::size_t count = std::min(kOffered, served.queue.size());
+        const std::size_t count = std::min(served.room, served.queue.size());
         for (std::size_t i = 0; i < count; ++i) {
             datagrams[i] = served.queue[i].bytes();
         }
         std::size_t sent = 0;
         result = served.socket->sendMany(std::span(datagrams).first(count), sent);
         served.queue.erase(served.queue.begin(), served.queue.begin() + static_cast<std::ptrdiff_t>(sent));
+        if (result == platform::ipc::SendResult::Busy) {
+            served.room = std::max<std::size_t>(sent, 1);
+        } else if (sent == served.room && !served.queue.empty()) {
+            // As many as filled it last time: likely full again, which the watched set tells without a refusal.
+            served.room = std::min(2 * served.room, kMostOffered);
+            result = platform::ipc::SendResult::Busy;
+        }
     }
     if (result == platform::ipc::SendResult::Gone) {
         return m_clients.erase(client);

@@ -68,11 +68,15 @@ public:
     void PostHeartBeat() override;
 
 private:
+    /// Datagrams offered to a socket at once.
+    static constexpr std::size_t kMostOffered = 64;
     struct Client {
         LONG mode;
         std::unique_ptr<platform::ipc::DatagramSocket> socket;
         std::deque<LiveDataDatagram> queue;
         bool waiting = false; // watched until its socket can take more
+        /// How many its socket took when it last filled: offering more costs the kernel a datagram it refuses.
+        std::size_t room = kMostOffered;
     };
     using Clients = std::map<std::string, Client>;
 
