@@ -327,10 +327,18 @@ void MainFrame::OnUpdate(CView*, DocumentHint hint, const HintPayload& payload)
 
 void MainFrame::SetProgress(long done, long total)
 {
-    if (m_progress) {
-        m_progress->setRange(0, static_cast<int>(total));
-        m_progress->setValue(static_cast<int>(done));
+    if (!m_progress) {
+        return;
     }
+    // A long load reports every aiming; asking the bar costs more than the load's step, so only a step it shows goes.
+    const auto shown = [total](long value) {
+        return total > 0 ? std::pair{value * kProgressWidth / total, value * 100 / total} : std::pair{value, value};
+    };
+    if (m_progress->maximum() == total && m_progress->minimum() == 0 && shown(m_progress->value()) == shown(done)) {
+        return;
+    }
+    m_progress->setRange(0, static_cast<int>(total));
+    m_progress->setValue(static_cast<int>(done));
 }
 
 void MainFrame::SetWaitCursor(bool wait)
