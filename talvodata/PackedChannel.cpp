@@ -3,8 +3,12 @@
 #include "platform/com/LittleEndian.h"
 #include "platform/com/StreamForms.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
+#include <span>
+#include <type_traits>
+#include <utility>
 
 namespace talvodata::packed {
 
@@ -148,63 +152,115 @@ std::vector<std::uint8_t> encode(const TraceChannel& channel, std::size_t from, 
     return bytes;
 }
 
-HRESULT decode(IStream* stream, std::size_t count, TraceChannel& channel)
+namespace {
+
+// Payload is read through a buffer of this size, so a run's length never decides an allocation.
+constexpr std::size_t kChunkBytes = 1024;
+// Samples per range check: short enough that differences of one byte cannot leave 16 bits from most values.
+constexpr std::size_t kBlock = 64;
+
+/// Reads a run header; E_FAIL for an unknown length size or class, or a run longer than `most` samples.
+HRESULT readRunHeader(IStream* stream, std::size_t most, Run& run)
 {
-    std::vector<std::uint8_t> payload;
-    std::int64_t previous = 0;
-    std::size_t done = 0;
-    const std::int64_t low = channel.isNarrow() ? -32768 : std::numeric_limits<std::int32_t>::min();
-    const std::int64_t high = channel.isNarrow() ? 32767 : std::numeric_limits<std::int32_t>::max();
-    while (done < count) {
-        std::uint8_t header = 0;
-        RETURN_IF_FAILED(readBytes(stream, &header, 1));
-        const std::uint8_t kind = header & 0x0F;
-        const std::size_t lengthSize = header >> 4 == 1 ? 1 : header >> 4 == 2 ? 2 : header >> 4 == 3 ? 4 : 0;
-        if (lengthSize == 0 || kind > 3) {
+    std::uint8_t header = 0;
+    RETURN_IF_FAILED(readBytes(stream, &header, 1));
+    run.kind = header & 0x0F;
+    const std::size_t lengthSize = header >> 4 == 1 ? 1 : header >> 4 == 2 ? 2 : header >> 4 == 3 ? 4 : 0;
+    if (lengthSize == 0 || run.kind > 3) {
+        return E_FAIL;
+    }
+    std::uint8_t lengthBytes[4] = {};
+    RETURN_IF_FAILED(readBytes(stream, lengthBytes, lengthSize));
+    run.length = loadLittleEndian<std::uint32_t>(lengthBytes);
+    return run.length > most ? E_FAIL : S_OK;
+}
+
+/// Stores the samples whose fields (differences, or values when not `kRelative`) are at `fields`. False when a
+/// value leaves what T holds; a `kChecked` of false is for runs the caller proved cannot.
+template <typename Field, bool kRelative, bool kChecked, typename T>
+bool storeFields(const std::uint8_t* fields, std::span<T> out, std::int64_t& previous)
+{
+    using Unsigned = std::make_unsigned_t<Field>;
+    std::int64_t value = previous;
+#pragma GCC unroll 4
+    for (T& sample : out) {
+        const auto field = static_cast<Field>(loadLittleEndian<Unsigned>(fields));
+        fields += sizeof(Field);
+        value = kRelative ? value + field : field;
+        if (kChecked && !std::in_range<T>(value)) {
+            return false;
+        }
+        sample = static_cast<T>(value);
+    }
+    previous = value;
+    return true;
+}
+
+template <typename Field, bool kRelative, typename T>
+bool storeChunk(const std::uint8_t* fields, std::span<T> out, std::int64_t& previous)
+{
+    // Differences alone move a value at most this far in a block, so most blocks need no check per sample.
+    constexpr std::int64_t kLowest = std::numeric_limits<Field>::min() * std::int64_t{kBlock};
+    constexpr std::int64_t kHighest = std::numeric_limits<Field>::max() * std::int64_t{kBlock};
+    for (std::size_t start = 0; start < out.size(); start += kBlock) {
+        const std::span<T> block = out.subspan(start, std::min(kBlock, out.size() - start));
+        const std::uint8_t* blockFields = fields + start * sizeof(Field);
+        const bool fits = kRelative ? std::in_range<T>(previous + kLowest) && std::in_range<T>(previous + kHighest)
+                                    : std::in_range<T>(std::numeric_limits<Field>::min()) &&
+                                          std::in_range<T>(std::numeric_limits<Field>::max());
+        if (!(fits ? storeFields<Field, kRelative, false>(blockFields, block, previous)
+                   : storeFields<Field, kRelative, true>(blockFields, block, previous))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+template <typename Field, bool kRelative, typename T>
+HRESULT decodeRun(IStream* stream, std::span<T> out, std::int64_t& previous)
+{
+    std::uint8_t chunk[kChunkBytes];
+    while (!out.empty()) {
+        const std::size_t length = std::min(out.size(), kChunkBytes / sizeof(Field));
+        RETURN_IF_FAILED(readBytes(stream, chunk, length * sizeof(Field)));
+        if (!storeChunk<Field, kRelative>(chunk, out.first(length), previous)) {
             return E_FAIL;
         }
-        std::uint8_t lengthBytes[4] = {};
-        RETURN_IF_FAILED(readBytes(stream, lengthBytes, lengthSize));
-        std::size_t length = 0;
-        for (std::size_t i = lengthSize; i > 0; --i) {
-            length = (length << 8) | lengthBytes[i - 1];
-        }
-        if (length > count - done) {
-            return E_FAIL;
-        }
-        if (kind == 0) {
-            // Invalid samples exist only in 32-bit storage.
-            if (channel.isNarrow()) {
-                return E_FAIL;
-            }
-            for (std::size_t i = 0; i < length; ++i) {
-                channel.set(done + i, TraceChannel::kInvalid);
-            }
-            done += length;
-            continue;
-        }
-        const std::size_t fieldSize = kind == 3 ? 4 : kind;
-        payload.resize(length * fieldSize);
-        RETURN_IF_FAILED(readBytes(stream, payload.data(), payload.size()));
-        for (std::size_t i = 0; i < length; ++i) {
-            const std::uint8_t* field = payload.data() + i * fieldSize;
-            std::int64_t value = 0;
-            if (kind == 1) {
-                value = previous + static_cast<std::int8_t>(field[0]);
-            } else if (kind == 2) {
-                value = previous + static_cast<std::int16_t>(loadLittleEndian<std::uint16_t>(field));
-            } else {
-                value = static_cast<std::int32_t>(loadLittleEndian<std::uint32_t>(field));
-            }
-            if (value < low || value > high) {
-                return E_FAIL;
-            }
-            channel.set(done + i, static_cast<std::int32_t>(value));
-            previous = value;
-        }
-        done += length;
+        out = out.subspan(length);
     }
     return S_OK;
+}
+
+template <typename T> HRESULT decodeInto(IStream* stream, std::span<T> samples)
+{
+    std::int64_t previous = 0;
+    std::size_t done = 0;
+    while (done < samples.size()) {
+        Run run{};
+        RETURN_IF_FAILED(readRunHeader(stream, samples.size() - done, run));
+        const std::span<T> out = samples.subspan(done, run.length);
+        done += run.length;
+        if (run.kind == 1) {
+            RETURN_IF_FAILED((decodeRun<std::int8_t, true>(stream, out, previous)));
+        } else if (run.kind == 2) {
+            RETURN_IF_FAILED((decodeRun<std::int16_t, true>(stream, out, previous)));
+        } else if (run.kind == 3) {
+            RETURN_IF_FAILED((decodeRun<std::int32_t, false>(stream, out, previous)));
+        } else if (std::in_range<T>(TraceChannel::kInvalid)) {
+            std::fill(out.begin(), out.end(), static_cast<T>(TraceChannel::kInvalid));
+        } else {
+            return E_FAIL; // Invalid samples exist only in 32-bit storage.
+        }
+    }
+    return S_OK;
+}
+
+} // namespace
+
+HRESULT decode(IStream* stream, std::size_t count, TraceChannel& channel)
+{
+    return channel.isNarrow() ? decodeInto(stream, channel.narrowStorage().first(count))
+                              : decodeInto(stream, channel.wideStorage().first(count));
 }
 
 } // namespace talvodata::packed

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace talvodata {
@@ -29,6 +30,9 @@ public:
     }
     /// A value outside -32768 .. 32767 needs 32-bit storage: `widen()` first.
     void set(std::size_t position, std::int32_t value);
+    /// The storage itself, for filling whole runs; empty unless the channel has that width.
+    std::span<std::int16_t> narrowStorage() { return m_narrow; }
+    std::span<std::int32_t> wideStorage() { return m_wide; }
 
     /// Fresh storage of `capacity` zeros, of the given width.
     HRESULT allocate(std::size_t capacity, bool narrow);

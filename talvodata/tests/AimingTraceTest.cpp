@@ -311,6 +311,95 @@ TEST(AimingTraceTest, DamagedRecordsFailWithoutHugeAllocations)
     }
 }
 
+namespace {
+
+struct PackedRun {
+    std::uint8_t kind;
+    std::vector<std::int32_t> fields;
+};
+
+std::vector<std::int32_t> steps(std::size_t count, std::int32_t step)
+{
+    return std::vector<std::int32_t>(count, step);
+}
+
+std::vector<std::int32_t> joined(std::vector<std::int32_t> head, const std::vector<std::int32_t>& tail)
+{
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+}
+
+void appendField(Bytes& bytes, std::int32_t value, std::size_t size)
+{
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i)));
+    }
+}
+
+// A version 4 record whose x holds `xRuns` (with 32-bit length fields) and whose y is all zero.
+Bytes packedRecord(bool narrow, const std::vector<PackedRun>& xRuns)
+{
+    std::int32_t count = 0;
+    Bytes x;
+    for (const PackedRun& run : xRuns) {
+        count += static_cast<std::int32_t>(run.fields.size());
+        x.push_back(static_cast<std::uint8_t>(0x30 | run.kind));
+        appendField(x, static_cast<std::int32_t>(run.fields.size()), 4);
+        for (std::int32_t field : run.fields) {
+            appendField(x, field, run.kind == 3 ? 4 : run.kind);
+        }
+    }
+    Bytes record{4, 0, 0, 0, 0, 0, 0, 0};
+    appendField(record, count, 4);
+    record.push_back(narrow ? 3 : 0);
+    record.insert(record.end(), x.begin(), x.end());
+    record.push_back(0x31);
+    appendField(record, count, 4);
+    record.insert(record.end(), static_cast<std::size_t>(count), 0);
+    appendField(record, 0, 4); // No user channels.
+    return record;
+}
+
+} // namespace
+
+TEST(AimingTraceTest, DecodedValuesMayReachButNeverLeaveTheStorageRange)
+{
+    // The long runs cross the decoder's chunks, whose ranges it checks in blocks rather than per sample.
+    const auto upTo = [](std::int32_t last) { return joined(joined(steps(1040, 0), steps(258, 127)), {last}); };
+    const auto downTo = [](std::int32_t last) { return joined(joined(steps(1040, 0), steps(258, -127)), {last}); };
+    const struct {
+        const char* what;
+        bool narrow;
+        std::vector<PackedRun> runs;
+        HRESULT expected;
+        LONG lastX;
+    } cases[] = {
+        {"byte steps up to 32767", true, {{1, upTo(1)}}, S_OK, 32767},
+        {"byte steps past 32767", true, {{1, upTo(2)}}, E_FAIL, 0},
+        {"byte steps down to -32768", true, {{1, downTo(-2)}}, S_OK, -32768},
+        {"byte steps below -32768", true, {{1, downTo(-3)}}, E_FAIL, 0},
+        {"word steps up to 32767", true, {{2, {30000, 2767}}}, S_OK, 32767},
+        {"word steps past 32767", true, {{2, {30000, 2768}}}, E_FAIL, 0},
+        {"value -32768 in 16 bits", true, {{1, steps(100, 1)}, {3, {-32768}}}, S_OK, -32768},
+        {"value -32769 in 16 bits", true, {{1, steps(100, 1)}, {3, {-32769}}}, E_FAIL, 0},
+        {"steps up to the 32-bit maximum", false, {{3, {2147450880}}, {2, {32767}}}, S_OK, 2147483647},
+        {"steps past the 32-bit maximum", false, {{3, {2147450880}}, {2, {32767}}, {1, {1}}}, E_FAIL, 0},
+        {"steps below the 32-bit minimum", false, {{3, {-2147483647 - 1}}, {1, {-1}}}, E_FAIL, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ComPtr<CAimingTrace> loaded;
+        ASSERT_HR(c.expected, loadInto(packedRecord(c.narrow, c.runs), loaded));
+        if (SUCCEEDED(c.expected)) {
+            const Extent extent = extentOf(*loaded);
+            LONG x = 0;
+            LONG y = 0;
+            ASSERT_HR(S_OK, loaded->_GetPoint(extent.last, &x, &y));
+            EXPECT_EQ(c.lastX, x);
+        }
+    }
+}
+
 TEST(AimingTraceTest, MutatedRecordsNeverCrash)
 {
     auto trace = TraceBuilder(200).samples(400).invalid().samples(50).stopSliding().build();
