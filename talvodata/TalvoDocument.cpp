@@ -7,6 +7,7 @@
 #include "talvodata/ProgressRelay.h"
 #include "talvodata/UniqueName.h"
 
+#include "platform/com/BufferedStream.h"
 #include "platform/com/ClassTable.h"
 #include "platform/com/StreamForms.h"
 #include "platform/fs/AtomicWrite.h"
@@ -375,7 +376,13 @@ HRESULT CTalvoDocument::loadCompoundFile()
     if (FAILED((*root)->OpenStream(kContents, STGM_READ | STGM_SHARE_EXCLUSIVE, contents.put()))) {
         return E_FAIL;
     }
-    return readContents(contents.get());
+    // The records are read field by field: through a buffer, a field costs no call into the compound file.
+    auto buffered = platform::com::BufferedStream::create(std::move(contents));
+    if (!buffered) {
+        (void)toHresult(buffered); // Logs the detail; the caller learns E_FAIL.
+        return E_FAIL;
+    }
+    return readContents(buffered->get());
 }
 
 HRESULT CTalvoDocument::readContents(IStream* stream)
