@@ -137,7 +137,7 @@ HRESULT CEventManager::FindByShortName(BSTR ShortName, IEventParams** pVal)
         if (FAILED(event->get_ShortName(shortName.put()))) {
             continue;
         }
-        if (answersToShortName(wanted.view(), shortName.view(), synonymsOf(*event).view())) {
+        if (isShortName(wanted.view(), shortName.view()) || isSynonym(wanted.view(), synonymsOf(*event).view())) {
             return handOut(event, pVal);
         }
     }

@@ -2,13 +2,15 @@
 
 namespace talvodata {
 
-bool answersToShortName(std::u16string_view wanted, std::u16string_view shortName, std::u16string_view synonyms)
+bool isShortName(std::u16string_view wanted, std::u16string_view shortName)
+{
+    return !wanted.empty() && shortName == wanted;
+}
+
+bool isSynonym(std::u16string_view wanted, std::u16string_view synonyms)
 {
     if (wanted.empty()) {
         return false;
-    }
-    if (shortName == wanted) {
-        return true;
     }
     std::size_t start = 0;
     while (true) {
