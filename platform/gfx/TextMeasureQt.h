@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -17,6 +18,8 @@ namespace platform::gfx {
 class TextMeasureQt final : public TextMeasure {
 public:
     TextMetrics metrics(const Font& font) const override;
+    /// A font whose numbers measure as their shapes (internal/NumberShape.h), checked once it has measured many,
+    /// keeps one width per shape: a long list's times and percents then cost a few measures.
     LONG width(const Font& font, std::u16string_view text) const override;
 
 private:
@@ -24,7 +27,11 @@ private:
         Font font;
         TextMetrics metrics;
         QFontMetrics qmetrics;
+        /// Keyed by text, or by shape for a number once numbersAsShapes holds.
         std::unordered_map<std::u16string, LONG> widths;
+        /// Unknown until the font has measured enough numbers to be worth the check.
+        std::optional<bool> numbersAsShapes;
+        int numbersMeasured = 0;
     };
 
     Measured& measuredIn(const Font& font) const;
@@ -33,6 +40,8 @@ private:
     mutable std::vector<Measured> m_fonts;
     /// Where the last font asked for is: many texts in a row are measured in one font.
     mutable std::size_t m_last = 0;
+    /// The key of the text being measured, kept to spare an allocation per measure.
+    mutable std::u16string m_key;
 };
 
 } // namespace platform::gfx
