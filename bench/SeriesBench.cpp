@@ -84,6 +84,8 @@ public:
             bench::fail("no AR10 event file: build the talvo_events target first");
         }
         m_view.resize(400, 800);
+        // A hidden view defers its layout until it shows, and the rebuild is timed with its layout.
+        m_view.show();
         m_data.AddView(&m_view.logic());
     }
     ~SeriesSetup() { m_data.RemoveView(&m_view.logic()); }

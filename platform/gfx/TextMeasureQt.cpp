@@ -1,14 +1,40 @@
 #include "platform/gfx/TextMeasureQt.h"
 
 #include "platform/gfx/FontQt.h"
+#include "platform/gfx/internal/NumberShape.h"
+
+#include <QFontMetricsF>
 
 #include <algorithm>
 
 namespace platform::gfx {
 
-const QFontMetrics& TextMeasureQt::metricsOf(const Font& font) const
+namespace {
+
+// Bounds of the width tables, so that a measure kept for long never grows without end.
+constexpr std::size_t kMostFonts = 16;
+constexpr std::size_t kMostTexts = 16384;
+// About what the check costs in measures: a font checks once its numbers have cost that much, so it never spends
+// more than twice what the better choice would have.
+constexpr int kNumbersBeforeCheck = 100;
+
+QString toQString(std::u16string_view text)
 {
-    if (!m_cached || m_cached->font != font) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+TextMeasureQt::Measured& TextMeasureQt::measuredIn(const Font& font) const
+{
+    if (m_last < m_fonts.size() && m_fonts[m_last].font == font) {
+        return m_fonts[m_last];
+    }
+    auto known = std::find_if(m_fonts.begin(), m_fonts.end(), [&](const Measured& m) { return m.font == font; });
+    if (known == m_fonts.end()) {
+        if (m_fonts.size() == kMostFonts) {
+            m_fonts.clear();
+        }
         const QFont qfont = toQFont(font);
         QFontMetrics qmetrics(qfont);
         TextMetrics metrics;
@@ -19,40 +45,39 @@ const QFontMetrics& TextMeasureQt::metricsOf(const Font& font) const
         metrics.externalLeading = std::max(0, qmetrics.leading());
         metrics.aveCharWidth = qmetrics.averageCharWidth();
         metrics.maxCharWidth = qmetrics.maxWidth();
-        m_cached.emplace(Cached{font, metrics, std::move(qmetrics)});
+        known = m_fonts.insert(m_fonts.end(), Measured{font, metrics, std::move(qmetrics), {}, std::nullopt, 0});
     }
-    return m_cached->qmetrics;
+    m_last = static_cast<std::size_t>(known - m_fonts.begin());
+    return *known;
 }
 
 TextMetrics TextMeasureQt::metrics(const Font& font) const
 {
-    (void)metricsOf(font);
-    return m_cached->metrics;
+    return measuredIn(font).metrics;
 }
 
 LONG TextMeasureQt::width(const Font& font, std::u16string_view text) const
 {
-    // Bounds of the width tables, so that a measure kept for long never grows without end.
-    constexpr std::size_t kMostFonts = 16;
-    constexpr std::size_t kMostTexts = 16384;
-    auto widths = std::find_if(m_widths.begin(), m_widths.end(), [&](const Widths& w) { return w.font == font; });
-    if (widths == m_widths.end()) {
-        if (m_widths.size() == kMostFonts) {
-            m_widths.clear();
-        }
-        widths = m_widths.insert(m_widths.end(), Widths{font, {}});
+    Measured& measured = measuredIn(font);
+    const bool number = numberShape(text, m_key);
+    if (number && !measured.numbersAsShapes && measured.numbersMeasured == kNumbersBeforeCheck) {
+        const QFontMetricsF exact(measured.qmetrics);
+        measured.numbersAsShapes = numbersMeasureAsShapes(
+            [&](std::u16string_view sample) { return exact.horizontalAdvance(toQString(sample)); });
     }
-    std::u16string key(text);
-    if (const auto known = widths->ofText.find(key); known != widths->ofText.end()) {
+    if (!number || !measured.numbersAsShapes.value_or(false)) {
+        m_key.assign(text);
+    }
+    if (const auto known = measured.widths.find(m_key); known != measured.widths.end()) {
         return known->second;
     }
-    if (widths->ofText.size() == kMostTexts) {
-        widths->ofText.clear();
+    if (measured.widths.size() == kMostTexts) {
+        measured.widths.clear();
     }
-    const LONG measured =
-        metricsOf(font).horizontalAdvance(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
-    widths->ofText.emplace(std::move(key), measured);
-    return measured;
+    measured.numbersMeasured += number ? 1 : 0;
+    const LONG width = measured.qmetrics.horizontalAdvance(toQString(m_key));
+    measured.widths.emplace(m_key, width);
+    return width;
 }
 
 } // namespace platform::gfx

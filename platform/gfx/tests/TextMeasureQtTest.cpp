@@ -2,7 +2,11 @@
 
 #include "platform/gfx/FontQt.h"
 
+#include <QFontMetrics>
+
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace platform::gfx {
 namespace {
@@ -56,6 +60,38 @@ TEST(TextMeasureQtTest, WidthGrowsWithWeightAndText)
     // Monospaced faces give every character the same advance.
     const Font mono{u"Courier New", -20};
     EXPECT_EQ(measure.width(mono, u"iiii"), measure.width(mono, u"WWWW"));
+}
+
+TEST(TextMeasureQtTest, NumbersMeasureAsQtMeasuresThemBeforeAndAfterTheirShapesAreTrusted)
+{
+    Font bold = defaultGuiFont();
+    bold.weight = FW_BOLD;
+    Font largeBold = bold;
+    largeBold.height = bold.height * 12 / 10;
+    // The shot list's fonts, other faces and styles, and a face whose digits advance apart (where installed).
+    const Font fonts[] = {defaultGuiFont(),
+                          bold,
+                          largeBold,
+                          Font{u"Times New Roman", -16, FW_NORMAL, true},
+                          Font{u"Courier New", -13},
+                          Font{u"Noto Serif CJK JP", -11}};
+    for (const Font& font : fonts) {
+        SCOPED_TRACE(testing::Message() << std::string(font.faceName.begin(), font.faceName.end()) << " " << font.height
+                                        << " " << font.weight);
+        const TextMeasureQt measure;
+        const QFontMetrics qt(toQFont(font));
+        const auto expectQtWidth = [&](const std::string& text) {
+            SCOPED_TRACE(text);
+            EXPECT_EQ(qt.horizontalAdvance(QString::fromStdString(text)),
+                      measure.width(font, std::u16string(text.begin(), text.end())));
+        };
+        for (int n = 0; n < 2000; n += 7) {
+            const std::string tenths = std::to_string(n / 10) + "." + std::to_string(n % 10);
+            for (const std::string& text : {std::to_string(n), tenths, "-" + tenths, std::to_string(n % 101) + "%"}) {
+                expectQtWidth(text);
+            }
+        }
+    }
 }
 
 } // namespace
