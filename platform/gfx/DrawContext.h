@@ -82,6 +82,7 @@ public:
     virtual void shadeRect(const Rect& rect) = 0;
 
     virtual TextMetrics textMetrics() const = 0;
+    /// The advance width of a line of text and the font's height, whatever the text.
     virtual Size textExtent(std::u16string_view text) const = 0;
     /// Draws one line at point, placed by the TA_ flags, in the text colour, over a background-colour box when the
     /// background mode is opaque, turned by the font's escapement about point.

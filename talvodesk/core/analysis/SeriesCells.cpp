@@ -170,6 +170,21 @@ void CStatisticsRow::Layout(Point origin, LONG height, DrawContext& context)
     LONG x = origin.x;
     LONG tallest = 0;
     bool first = true;
+    // A shown cell is as tall as its font whatever its text or icon, so the cells sharing a font and margin measure
+    // once.
+    const CTextCell* measured = nullptr;
+    LONG measuredHeight = 0;
+    const auto heightOf = [&](const CTextCell& cell) {
+        if (measured && cell.visible && cell.font == measured->font && cell.marginY == measured->marginY) {
+            return measuredHeight;
+        }
+        const LONG cellHeight = cell.MeasureWithMargins(context).cy;
+        if (cell.visible) {
+            measured = &cell;
+            measuredHeight = cellHeight;
+        }
+        return cellHeight;
+    };
     for (int column = 0; column < kShotListColumns; ++column) {
         if (!table.shown(column)) {
             continue;
@@ -179,7 +194,7 @@ void CStatisticsRow::Layout(Point origin, LONG height, DrawContext& context)
         }
         first = false;
         CTextCell& cell = cells[static_cast<std::size_t>(column)];
-        const LONG cellHeight = height != 0 ? height : cell.MeasureWithMargins(context).cy;
+        const LONG cellHeight = height != 0 ? height : heightOf(cell);
         cell.rect = {x, origin.y, x + table.columns[static_cast<std::size_t>(column)].width, origin.y + cellHeight};
         x = cell.rect.right;
         rect.right = x;

@@ -18,8 +18,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <cstdint>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 namespace talvodesk {
@@ -85,6 +86,18 @@ std::pair<float, float> shotExtents(IShotCollection& shots, bool traces)
     }
     return {extentX, extentY};
 }
+
+/// FNV-1a over the characters: a cell's text is a few of them, too few to pay for a general hash's setup.
+struct CellTextHash {
+    std::size_t operator()(const std::pair<const Font*, std::u16string_view>& key) const
+    {
+        std::size_t hash = 14695981039346656037ULL ^ reinterpret_cast<std::uintptr_t>(key.first);
+        for (const char16_t c : key.second) {
+            hash = (hash ^ c) * 1099511628211ULL;
+        }
+        return hash;
+    }
+};
 
 } // namespace
 
@@ -583,7 +596,7 @@ std::array<LONG, kShotListColumns> SeriesViewLogic::MeasureColumns(DrawContext& 
     const ShotListColumns& table = ShotListColumnTable();
     std::array<LONG, kShotListColumns> widths{};
     // A long practice repeats the same few texts thousands of times, and each measure asks the font.
-    std::map<std::pair<const platform::gfx::Font*, std::u16string_view>, LONG> measured;
+    std::unordered_map<std::pair<const platform::gfx::Font*, std::u16string_view>, LONG, CellTextHash> measured;
     const auto textWidth = [&](const CTextCell& cell) {
         if (cell.icon) {
             return cell.Measure(context).cx;

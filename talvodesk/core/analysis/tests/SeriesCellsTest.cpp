@@ -1,7 +1,9 @@
 #include "talvodesk/core/analysis/SeriesCells.h"
 
+#include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Color.h"
 #include "platform/gfx/DrawContextQt.h"
+#include "platform/gfx/Picture.h"
 #include "platform/gfx/TextFormat.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +11,8 @@
 #include <QImage>
 
 #include <algorithm>
+#include <array>
+#include <memory>
 
 namespace talvodesk {
 namespace {
@@ -160,6 +164,63 @@ TEST_F(SeriesCellsTest, RedWinsOverGreyAndASelectedRowShowsFocusByHighlightOrDot
     }
     row.Layout({5, 5}, 16, context);
     EXPECT_EQ(0, row.rect.width());
+    table = saved;
+}
+
+TEST_F(SeriesCellsTest, AMeasuredRowGivesEachCellTheHeightItMeasures)
+{
+    platform::gfx::DrawContextQt context(image);
+    ShotListColumns& table = ShotListColumnTable();
+    const ShotListColumns saved = table;
+    table.expertMode = true;
+    for (int column = 0; column < kShotListColumns; ++column) {
+        table.setShown(column, column != ColumnSteadiness9);
+    }
+    const platform::gfx::Font large{u"Arial", -20};
+    const platform::gfx::Font bold{u"Arial", -11, platform::gfx::FW_BOLD};
+    const auto icon = std::make_shared<const platform::gfx::Picture>(
+        platform::gfx::Picture::fromBitmap(platform::gfx::Bitmap{1, 1, {0}}));
+    struct Case {
+        const platform::gfx::Font* font;
+        bool visible;
+        LONG marginY;
+        bool icon;
+    };
+    // Runs of one font broken by another font, a hidden cell, a wider margin, an icon and a column not shown.
+    const std::array<Case, kShotListColumns> cases{{
+        {&large, true, 1, false},
+        {&large, true, 1, true},
+        {&large, false, 1, false},
+        {&large, true, 1, false},
+        {&large, true, 1, false}, // not shown
+        {&large, true, 4, false},
+        {&large, true, 1, false},
+        {nullptr, true, 1, false},
+        {&bold, true, 1, false},
+        {&bold, false, 1, false},
+        {&large, true, 1, true},
+        {nullptr, true, 1, false},
+    }};
+    CStatisticsRow row;
+    for (std::size_t column = 0; column < cases.size(); ++column) {
+        CTextCell& cell = row.cells[column];
+        cell.font = cases[column].font;
+        cell.visible = cases[column].visible;
+        cell.marginY = cases[column].marginY;
+        cell.text = column % 2 == 0 ? u"12.7" : u"Wg";
+        cell.icon = cases[column].icon ? icon : nullptr;
+    }
+    row.Layout({5, 5}, 0, context);
+    LONG tallest = 0;
+    for (int column = 0; column < kShotListColumns; ++column) {
+        if (table.shown(column)) {
+            SCOPED_TRACE(column);
+            const CTextCell& cell = row.cells[static_cast<std::size_t>(column)];
+            EXPECT_EQ(cell.MeasureWithMargins(context).cy, cell.rect.height());
+            tallest = std::max(tallest, cell.rect.height());
+        }
+    }
+    EXPECT_EQ(tallest, row.rect.height());
     table = saved;
 }
 
