@@ -80,7 +80,7 @@ public:
 
 private:
     ComPtr<CTalvoDevice> m_control;
-    std::unique_lock<std::recursive_mutex> m_lock;
+    std::unique_lock<platform::com::ObjectMutex> m_lock;
     DispatchScope m_dispatch;
 };
 

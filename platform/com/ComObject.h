@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/com/ComPtr.h"
+#include "platform/com/ObjectMutex.h"
 #include "platform/com/Property.h"
 
 #include <atomic>
@@ -53,7 +54,7 @@ protected:
     ComObject(const ComObject&) = delete;
     ComObject& operator=(const ComObject&) = delete;
 
-    [[nodiscard]] std::unique_lock<std::recursive_mutex> lock() const { return std::unique_lock(m_mutex); }
+    [[nodiscard]] std::unique_lock<ObjectMutex> lock() const { return std::unique_lock(m_mutex); }
 
     // Plain property bodies under the object's lock, one line per property (Property.h). `field` is read under
     // the lock: pass the member itself, never a value computed from members.
@@ -119,7 +120,7 @@ private:
     }
 
     std::atomic<ULONG> m_referenceCount{0};
-    mutable std::recursive_mutex m_mutex;
+    mutable ObjectMutex m_mutex;
 };
 
 /// Creates a COM-lite object and returns it holding one reference.
