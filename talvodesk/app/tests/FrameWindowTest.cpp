@@ -18,7 +18,6 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include <set>
 #include <vector>
 
 using namespace talvodesk;
@@ -159,17 +158,6 @@ TEST_F(FrameWindowTest, ProgressBarSitsInTheStatusBarUntilEnded)
     EXPECT_TRUE(frame->BeginProgress(0));
     ASSERT_NE(frame->progressBar(), nullptr);
     EXPECT_EQ(frame->progressBar()->width(), 150);
-    // A long load's thousands of steps: the bar passes every percent it shows and ends full.
-    std::set<QString> percents;
-    for (long done = 0; done <= 5000; ++done) {
-        frame->SetProgress(done, 5000);
-        percents.insert(frame->progressBar()->text());
-    }
-    EXPECT_EQ(percents.size(), 101U);
-    EXPECT_EQ(frame->progressBar()->value(), 5000);
-    frame->SetProgress(1, 3); // a new total shows at once
-    EXPECT_EQ(frame->progressBar()->maximum(), 3);
-    EXPECT_EQ(frame->progressBar()->value(), 1);
     frame->EndProgress();
     EXPECT_EQ(frame->progressBar(), nullptr);
 
