@@ -3,9 +3,11 @@
 #include "interfaces/talvodata/IEventParams.h"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 namespace talvodata {
 
@@ -25,16 +27,153 @@ template <typename Points> bool followsCurve(const Points& points, std::int64_t 
     return points.holds(index - 2) && points.validAt(index - 2) && points.validAt(index - 1) && points.validAt(index);
 }
 
-/// x and y side by side: one instruction works both axes, each lane exactly as a lone double would.
-using AxisPair = double __attribute__((vector_size(16)));
-
-// The parabola through three samples (millimetres) at positions 0, 1, 2, taken at u and moved on along its tangent
-// by k samples; per axis, a double or an AxisPair.
-template <typename Value> Value alongCurve(Value pa, Value pb, Value pc, double u, double k)
+// The parabola through three samples (millimetres) of one axis at positions 0, 1, 2, taken at u and moved on along
+// its tangent by k samples.
+[[gnu::always_inline]] inline double alongCurve(double pa, double pb, double pc, double u, double k)
 {
-    const Value linear = 2.0 * pb - 1.5 * pa - 0.5 * pc;
-    const Value quadratic = 0.5 * pc + 0.5 * pa - pb;
+    const double linear = 2.0 * pb - 1.5 * pa - 0.5 * pc;
+    const double quadratic = 0.5 * pc + 0.5 * pa - pb;
     return pa + linear * u + quadratic * u * u + (linear + 2.0 * quadratic * u) * k;
+}
+
+// The loops over a window's samples below each run over a few hundred of them in a row. The compiler vectorises
+// them, and those that statistics and steadiness spend most of their time in get a clone for processors with AVX2,
+// four lanes at a time, chosen when the library loads. Every lane works exactly as a lone float or double would: no
+// clone fuses a multiply and an add (neither target has FMA, and this file is built with -ffp-contract=off). The
+// helpers that clones share are inlined into each, so that each is compiled for its target.
+
+template <typename Value>
+[[gnu::always_inline]] inline void hundredthsToMillimetres(const Value* values, std::int64_t count, double* millimetres)
+{
+    for (std::int64_t i = 0; i < count; ++i) {
+        millimetres[i] = static_cast<double>(values[i]) / 100.0;
+    }
+}
+
+[[gnu::target_clones("avx2", "default")]] void toMillimetres(const std::int16_t* values, std::int64_t count,
+                                                             double* millimetres)
+{
+    hundredthsToMillimetres(values, count, millimetres);
+}
+
+void toMillimetres(const std::int32_t* values, std::int64_t count, double* millimetres)
+{
+    hundredthsToMillimetres(values, count, millimetres);
+}
+
+/// The breaches `from`..`count` - 1 of one axis along the curve through each one's sample and the two before it
+/// (millimetres, `millimetres[-2]` on).
+[[gnu::target_clones("avx2", "default")]] void alongCurves(const double* millimetres, std::int64_t from,
+                                                           std::int64_t count, double k, float* breaches)
+{
+    const double u = 2.0; // Phase 1: the sample itself.
+    for (std::int64_t i = from; i < count; ++i) {
+        breaches[i] = static_cast<float>(alongCurve(millimetres[i - 2], millimetres[i - 1], millimetres[i], u, k));
+    }
+}
+
+/// How many of the breaches (millimetres) lie within the circle.
+[[gnu::target_clones("avx2", "default")]] std::int64_t countWithin(const SteadinessCircle& circle, const float* xs,
+                                                                   const float* ys, std::size_t count)
+{
+    const float radiusSquared = circle.radius * circle.radius;
+    std::int32_t counted = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const float dx = xs[i] - circle.centreX;
+        const float dy = ys[i] - circle.centreY;
+        counted += dx * dx + dy * dy <= radiusSquared ? 1 : 0;
+    }
+    return counted;
+}
+
+/// What the statistics sum over one axis of a run of samples (hundredths).
+struct AxisSums {
+    /// The steps between neighbours, each as its size.
+    std::int64_t steps = 0;
+    std::int64_t sum = 0;
+    LONG min = std::numeric_limits<LONG>::max();
+    LONG max = std::numeric_limits<LONG>::min();
+};
+
+/// The sums of `count` samples of one axis. Whole numbers are summed wide, as an invalid sample (2147483647) inside a
+/// whole-trace window must not overflow; between 16-bit samples, though, a step fits 32 bits and so does the sum of
+/// 32,768 steps or samples, and those are summed narrow a batch at a time.
+template <typename Value> [[gnu::always_inline]] inline AxisSums sumAxis(const Value* values, std::int64_t count)
+{
+    using Whole = std::conditional_t<sizeof(Value) == 2, std::int32_t, std::int64_t>;
+    constexpr std::int64_t kBatch = 32768;
+    AxisSums sums;
+    for (std::int64_t from = 0; from < count; from += kBatch) {
+        const std::int64_t to = std::min(count, from + kBatch);
+        Whole steps = 0;
+        Whole sum = 0;
+        Value min = values[from];
+        Value max = values[from];
+        for (std::int64_t i = std::max<std::int64_t>(from, 1); i < to; ++i) {
+            const Whole step = Whole{values[i]} - values[i - 1];
+            steps += step < 0 ? -step : step;
+        }
+        for (std::int64_t i = from; i < to; ++i) {
+            // Selects, not std::min and std::max: through their references the loop would not vectorise.
+            const Value value = values[i];
+            sum += value;
+            min = value < min ? value : min;
+            max = value > max ? value : max;
+        }
+        sums.steps += steps;
+        sums.sum += sum;
+        sums.min = std::min<LONG>(sums.min, min);
+        sums.max = std::max<LONG>(sums.max, max);
+    }
+    return sums;
+}
+
+[[gnu::target_clones("avx2", "default")]] AxisSums axisSums(const std::int16_t* values, std::int64_t count)
+{
+    return sumAxis(values, count);
+}
+
+AxisSums axisSums(const std::int32_t* values, std::int64_t count)
+{
+    return sumAxis(values, count);
+}
+
+/// The length of the path through `count` samples (hundredths), in single precision and summed in sample order. The
+/// steps' lengths are taken a batch at a time in a loop of their own: a step between 16-bit samples fits 32 bits,
+/// and turns into the same float as its 64-bit value does.
+template <typename X, typename Y>
+[[gnu::always_inline]] inline float sumSteps(const X* xs, const Y* ys, std::int64_t count)
+{
+    using StepX = std::conditional_t<sizeof(X) == 2, std::int32_t, std::int64_t>;
+    using StepY = std::conditional_t<sizeof(Y) == 2, std::int32_t, std::int64_t>;
+    constexpr std::int64_t kBatch = 256;
+    std::array<float, kBatch> steps;
+    float length = 0;
+    for (std::int64_t from = 1; from < count; from += kBatch) {
+        const std::int64_t batch = std::min(kBatch, count - from);
+        const X* x = xs + from;
+        const Y* y = ys + from;
+        for (std::int64_t i = 0; i < batch; ++i) {
+            const auto stepX = static_cast<float>(StepX{x[i]} - x[i - 1]);
+            const auto stepY = static_cast<float>(StepY{y[i]} - y[i - 1]);
+            steps[static_cast<std::size_t>(i)] = std::sqrt(stepX * stepX + stepY * stepY);
+        }
+        for (std::int64_t i = 0; i < batch; ++i) {
+            length += steps[static_cast<std::size_t>(i)];
+        }
+    }
+    return length;
+}
+
+template <typename X, typename Y> float pathLength(const X* xs, const Y* ys, std::int64_t count)
+{
+    return sumSteps(xs, ys, count);
+}
+
+[[gnu::target_clones("avx2", "default")]] float pathLength(const std::int16_t* xs, const std::int16_t* ys,
+                                                           std::int64_t count)
+{
+    return sumSteps(xs, ys, count);
 }
 
 } // namespace
@@ -105,20 +244,17 @@ bool CRange::window(float firstSeconds, float lastSeconds)
     if (requestedLast < requestedFirst) {
         return false;
     }
-    LONG traceFirst = 0;
-    LONG traceLast = 0;
-    if (FAILED(m_trace->get_First(&traceFirst)) || FAILED(m_trace->get_Last(&traceLast))) {
-        return false;
-    }
-    const std::int64_t start = std::max<std::int64_t>(requestedFirst, std::int64_t{traceFirst} - m_indexBase);
-    std::int64_t end = std::min<std::int64_t>(requestedLast, std::int64_t{traceLast} - m_indexBase);
-    std::int64_t begin = end;
+    // The read holds what the trace holds of the requested samples: it clips the window to the trace.
+    std::int64_t begin = 0;
+    std::int64_t end = -1;
     bool endValid = false;
-    const HRESULT read = readRelative(start, end, [&](const auto& points) {
-        const auto isValid = [&](std::int64_t relative) {
-            const std::int64_t index = relative + m_indexBase;
-            return points.holds(index) && points.validAt(index);
-        };
+    const HRESULT read = readRelative(requestedFirst, requestedLast, [&](const auto& points) {
+        if (points.count == 0) {
+            return S_OK;
+        }
+        const std::int64_t start = points.first - m_indexBase;
+        end = start + points.count - 1;
+        const auto isValid = [&](std::int64_t relative) { return points.validAt(relative + m_indexBase); };
         while (start < end && !isValid(end)) {
             --end;
         }
@@ -137,7 +273,7 @@ bool CRange::window(float firstSeconds, float lastSeconds)
     m_steadiness.clear();
     // A window beside the trace, or over invalid samples only, has nothing to show: the range is then not
     // valid rather than a one-sample window that cannot be read.
-    if (start > end || !endValid) {
+    if (!endValid) {
         m_valid = false;
         m_first = 0;
         m_last = -1;
@@ -267,54 +403,25 @@ template <typename Points> HRESULT CRange::computeStatistics(const Points& point
 {
     const std::int64_t used = std::int64_t{m_last} - m_first + 1;
     const std::int64_t requested = std::int64_t{m_requestedLast} - m_requestedFirst + 1;
-    // Steps are summed wide: an invalid sample (2147483647) inside a whole-trace window must not overflow.
-    float length = 0;
-    std::int64_t lengthX = 0;
-    std::int64_t lengthY = 0;
-    std::int64_t sumX = 0;
-    std::int64_t sumY = 0;
-    LONG minX = std::numeric_limits<LONG>::max();
-    LONG minY = minX;
-    LONG maxX = std::numeric_limits<LONG>::min();
-    LONG maxY = maxX;
     const std::int64_t start = std::int64_t{m_first} + m_indexBase;
     if (!points.holds(start) || !points.holds(start + used - 1)) {
         return E_INVALIDARG;
     }
     const auto* xs = points.xs + (start - points.first);
     const auto* ys = points.ys + (start - points.first);
-    // Whole numbers first, in a loop the compiler can vectorise; the single-precision length after it, summed in
-    // sample order.
-    for (std::int64_t i = 0; i < used; ++i) {
-        if (i > 0) {
-            const std::int64_t dx = std::int64_t{xs[i]} - xs[i - 1];
-            const std::int64_t dy = std::int64_t{ys[i]} - ys[i - 1];
-            lengthX += dx < 0 ? -dx : dx;
-            lengthY += dy < 0 ? -dy : dy;
-        }
-        sumX += xs[i];
-        sumY += ys[i];
-        minX = std::min<LONG>(minX, xs[i]);
-        minY = std::min<LONG>(minY, ys[i]);
-        maxX = std::max<LONG>(maxX, xs[i]);
-        maxY = std::max<LONG>(maxY, ys[i]);
-    }
-    for (std::int64_t i = 1; i < used; ++i) {
-        const auto stepX = static_cast<float>(std::int64_t{xs[i]} - xs[i - 1]);
-        const auto stepY = static_cast<float>(std::int64_t{ys[i]} - ys[i - 1]);
-        length += std::sqrt(stepX * stepX + stepY * stepY);
-    }
+    const AxisSums x = axisSums(xs, used);
+    const AxisSums y = axisSums(ys, used);
     // The measured length is scaled up to the requested window, so gaps do not shorten the trace.
     const float scale = static_cast<float>(requested) / (static_cast<float>(used) * 100.0f);
-    result.length = length * scale;
-    result.lengthX = static_cast<float>(lengthX) * scale;
-    result.lengthY = static_cast<float>(lengthY) * scale;
-    result.averageX = static_cast<float>(static_cast<double>(sumX) / (static_cast<double>(used) * 100.0));
-    result.averageY = static_cast<float>(static_cast<double>(sumY) / (static_cast<double>(used) * 100.0));
-    result.minX = static_cast<float>(minX / 100.0);
-    result.minY = static_cast<float>(minY / 100.0);
-    result.maxX = static_cast<float>(maxX / 100.0);
-    result.maxY = static_cast<float>(maxY / 100.0);
+    result.length = pathLength(xs, ys, used) * scale;
+    result.lengthX = static_cast<float>(x.steps) * scale;
+    result.lengthY = static_cast<float>(y.steps) * scale;
+    result.averageX = static_cast<float>(static_cast<double>(x.sum) / (static_cast<double>(used) * 100.0));
+    result.averageY = static_cast<float>(static_cast<double>(y.sum) / (static_cast<double>(used) * 100.0));
+    result.minX = static_cast<float>(x.min / 100.0);
+    result.minY = static_cast<float>(y.min / 100.0);
+    result.maxX = static_cast<float>(x.max / 100.0);
+    result.maxY = static_cast<float>(y.max / 100.0);
     return S_OK;
 }
 
@@ -422,69 +529,127 @@ HRESULT CRange::Sec2Index(float Seconds, LONG* pVal)
 }
 
 template <typename Points>
-HRESULT CRange::countInside(const Points& points, float radius, LONG coefficient, float centreX, float centreY,
-                            std::int64_t& inside) const
+HRESULT CRange::countInside(const Points& points, LONG coefficient, std::span<const SteadinessCircle> circles,
+                            std::span<std::int64_t> inside) const
 {
     const std::int64_t start = std::int64_t{m_first} + m_indexBase;
     const std::int64_t end = std::int64_t{m_last} + m_indexBase;
     if (!points.holds(start) || !points.holds(end)) {
         return E_INVALIDARG;
     }
-    const float radiusSquared = radius * radius;
-    const double u = 2.0; // Phase 1: the sample itself.
     const double k = leadSamples(coefficient);
-    std::int64_t counted = 0; // Not `inside`: the loop would store every count to it.
-    // Each sample is turned into millimetres once and kept for the two breaches after it.
-    AxisPair before = {0, 0};
-    AxisPair previous = {0, 0};
-    for (std::int64_t index = points.first; index <= end; ++index) {
-        const AxisPair current =
-            AxisPair{static_cast<double>(points.xAt(index)), static_cast<double>(points.yAt(index))} / 100.0;
-        if (index >= start) {
-            const AxisPair breach = followsCurve(points, index) ? alongCurve(before, previous, current, u, k) : current;
-            const float dx = static_cast<float>(breach[0]) - centreX;
-            const float dy = static_cast<float>(breach[1]) - centreY;
-            counted += dx * dx + dy * dy <= radiusSquared ? 1 : 0;
+    std::fill(inside.begin(), inside.end(), 0);
+    // A batch of breaches at a time, each step a loop of its own over the batch: the samples in millimetres, the
+    // breaches along the curve through them, and each circle's count.
+    constexpr std::int64_t kBatch = 256;
+    std::array<double, kBatch + 2> millimetresX;
+    std::array<double, kBatch + 2> millimetresY;
+    std::array<float, kBatch> breachesX;
+    std::array<float, kBatch> breachesY;
+    for (std::int64_t from = start; from <= end; from += kBatch) {
+        const std::int64_t count = std::min(kBatch, end - from + 1);
+        // The two samples before the batch too, where the read holds them: its first breaches follow the curve
+        // through them.
+        const std::int64_t lead = from - std::max(points.first, from - 2);
+        const std::int64_t offset = from - lead - points.first;
+        toMillimetres(points.xs + offset, lead + count, millimetresX.data());
+        toMillimetres(points.ys + offset, lead + count, millimetresY.data());
+        // Before the read's third sample no curve can be followed.
+        const std::int64_t curveFrom = 2 - lead;
+        alongCurves(millimetresX.data() + lead, curveFrom, count, k, breachesX.data());
+        alongCurves(millimetresY.data() + lead, curveFrom, count, k, breachesY.data());
+        for (std::int64_t i = 0; i < count; ++i) {
+            if constexpr (Points::kEveryHeldValid) {
+                if (i >= curveFrom) {
+                    break; // Every later breach has its two valid samples before it.
+                }
+            } else if (followsCurve(points, from + i)) {
+                continue;
+            }
+            breachesX[static_cast<std::size_t>(i)] =
+                static_cast<float>(millimetresX[static_cast<std::size_t>(lead + i)]);
+            breachesY[static_cast<std::size_t>(i)] =
+                static_cast<float>(millimetresY[static_cast<std::size_t>(lead + i)]);
         }
-        before = previous;
-        previous = current;
+        for (std::size_t c = 0; c < circles.size(); ++c) {
+            inside[c] += countWithin(circles[c], breachesX.data(), breachesY.data(), static_cast<std::size_t>(count));
+        }
     }
-    inside = counted;
     return S_OK;
 }
 
 HRESULT CRange::Steadiness(float Radius, LONG nFCoefficient, float CenterX, float CenterY, float* pPercent)
 {
-    auto guard = lock();
     if (!pPercent) {
         return E_POINTER;
     }
-    *pPercent = 0;
+    const SteadinessCircle circle{Radius, CenterX, CenterY};
+    return steadiness(nFCoefficient, {&circle, 1}, {pPercent, 1});
+}
+
+HRESULT CRange::steadiness(LONG coefficient, std::span<const SteadinessCircle> circles, std::span<float> percents)
+{
+    auto guard = lock();
+    if (circles.size() != percents.size()) {
+        return E_INVALIDARG;
+    }
+    std::fill(percents.begin(), percents.end(), 0.0F);
     if (!m_valid) {
         return S_OK;
     }
-    const auto counted = std::find_if(m_steadiness.begin(), m_steadiness.end(), [&](const CountedSteadiness& c) {
-        return c.radius == Radius && c.coefficient == nFCoefficient && c.centreX == CenterX && c.centreY == CenterY;
-    });
-    if (counted != m_steadiness.end()) {
-        *pPercent = counted->percent;
+    for (std::size_t from = 0; from < circles.size(); from += kCirclesPerPass) {
+        const std::size_t count = std::min(kCirclesPerPass, circles.size() - from);
+        if (const HRESULT hr = steadinessPass(coefficient, circles.subspan(from, count), percents.subspan(from, count));
+            FAILED(hr)) {
+            std::fill(percents.begin(), percents.end(), 0.0F);
+            return hr;
+        }
+    }
+    return S_OK;
+}
+
+HRESULT CRange::steadinessPass(LONG coefficient, std::span<const SteadinessCircle> circles, std::span<float> percents)
+{
+    assert(circles.size() <= kCirclesPerPass && "one pass counts at most kCirclesPerPass circles");
+    std::array<SteadinessCircle, kCirclesPerPass> uncounted;
+    std::array<std::size_t, kCirclesPerPass> slots;
+    std::size_t missing = 0;
+    for (std::size_t i = 0; i < circles.size(); ++i) {
+        const SteadinessCircle& circle = circles[i];
+        const auto counted = std::find_if(m_steadiness.begin(), m_steadiness.end(), [&](const CountedSteadiness& c) {
+            return c.radius == circle.radius && c.coefficient == coefficient && c.centreX == circle.centreX &&
+                   c.centreY == circle.centreY;
+        });
+        if (counted != m_steadiness.end()) {
+            percents[i] = counted->percent;
+        } else {
+            uncounted[missing] = circle;
+            slots[missing++] = i;
+        }
+    }
+    if (missing == 0) {
         return S_OK;
     }
     // Two samples before the window too: the first breaches follow the curve through them.
-    std::int64_t inside = 0;
+    std::array<std::int64_t, kCirclesPerPass> inside{};
     RETURN_IF_FAILED(readRelative(std::int64_t{m_first} - 2, m_last, [&](const auto& points) {
-        return countInside(points, Radius, nFCoefficient, CenterX, CenterY, inside);
+        return countInside(points, coefficient, std::span(uncounted.data(), missing),
+                           std::span(inside.data(), missing));
     }));
     // Out of the requested time, not of the samples used: a window half lost to a gap scores at most 50.
     const std::int64_t requested = std::int64_t{m_requestedLast} - m_requestedFirst + 1;
     assert(requested > 0 && "a valid range has a requested window of at least its own samples");
-    *pPercent = static_cast<float>(inside * 100 / requested);
-    // As many as the shot list's columns ask for, so that its own never push out one the summary asks next.
-    constexpr std::size_t kKept = 6;
-    if (m_steadiness.size() == kKept) {
-        m_steadiness.erase(m_steadiness.begin());
+    for (std::size_t i = 0; i < missing; ++i) {
+        const float percent = static_cast<float>(inside[i] * 100 / requested);
+        percents[slots[i]] = percent;
+        // As many as the shot list's columns ask for, so that its own never push out one the summary asks next.
+        constexpr std::size_t kKept = 6;
+        if (m_steadiness.size() == kKept) {
+            m_steadiness.erase(m_steadiness.begin());
+        }
+        const SteadinessCircle& circle = uncounted[i];
+        m_steadiness.push_back({circle.radius, coefficient, circle.centreX, circle.centreY, percent});
     }
-    m_steadiness.push_back({Radius, nFCoefficient, CenterX, CenterY, *pPercent});
     return S_OK;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "talvodata/RangeSteadiness.h"
 #include "talvodata/TracePoints.h"
 
 #include "interfaces/talvodata/IAimingAttr.h"
@@ -10,6 +11,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace talvodata {
@@ -17,7 +19,7 @@ namespace talvodata {
 /// A window of one aiming's trace in relative sample indexes around a reference sample, with its statistics
 /// and the extrapolated breach. Made, attached and windowed by an aiming or a shot, then only read; never
 /// stored. Thread rule: any thread; every method holds the object's lock.
-class CRange final : public platform::com::ComObject<IRange> {
+class CRange final : public platform::com::ComObject<IRange, IRangeSteadiness> {
 public:
     CRange() = default;
     static platform::com::ComPtr<CRange> create();
@@ -62,6 +64,8 @@ public:
     /// E_INVALIDARG when the trace holds no sample at the index.
     HRESULT Breaches2(LONG nIndex, LONG nFCoefficient, double microphonePhase, float* pX, float* pY) override;
 
+    HRESULT steadiness(LONG coefficient, std::span<const SteadinessCircle> circles, std::span<float> percents) override;
+
 private:
     /// Millimetres; all zero when the window is a single sample or the trace cannot be read.
     struct Statistics {
@@ -105,10 +109,14 @@ private:
     HRESULT statistic(float Statistics::*member, float* pVal);
     const Statistics& statistics();
     template <typename Points> HRESULT computeStatistics(const Points& points, Statistics& result) const;
-    /// The window's samples whose breach lies within the circle.
+    /// The most circles one pass over the window's breaches counts.
+    static constexpr std::size_t kCirclesPerPass = 8;
+    /// The percents of up to kCirclesPerPass circles: the kept ones, and the others counted in one pass.
+    HRESULT steadinessPass(LONG coefficient, std::span<const SteadinessCircle> circles, std::span<float> percents);
+    /// For each circle, the window's samples whose breach lies within it.
     template <typename Points>
-    HRESULT countInside(const Points& points, float radius, LONG coefficient, float centreX, float centreY,
-                        std::int64_t& inside) const;
+    HRESULT countInside(const Points& points, LONG coefficient, std::span<const SteadinessCircle> circles,
+                        std::span<std::int64_t> inside) const;
     /// The breach at relative index nIndex (phase given), from the cache when it holds that one; index 0's is cached.
     template <typename Points>
     HRESULT breach(const Points& points, LONG nIndex, LONG coefficient, double phase, float& x, float& y);

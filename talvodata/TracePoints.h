@@ -55,9 +55,10 @@ template <typename X, typename Y> struct StoredPoints {
     LONG xAt(std::int64_t index) const { return xs[index - first]; }
     LONG yAt(std::int64_t index) const { return ys[index - first]; }
     /// An invalid sample is stored as its x; 16-bit storage never holds one.
+    static constexpr bool kEveryHeldValid = std::is_same_v<X, std::int16_t>;
     bool validAt(std::int64_t index) const
     {
-        if constexpr (std::is_same_v<X, std::int16_t>) {
+        if constexpr (kEveryHeldValid) {
             return true;
         } else {
             return xs[index - first] != kInvalidSample;

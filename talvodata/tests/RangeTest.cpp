@@ -7,6 +7,7 @@
 
 #include <limits>
 #include <numbers>
+#include <vector>
 
 using namespace talvodata;
 using platform::com::ComPtr;
@@ -358,6 +359,34 @@ TEST(RangeTest, SteadinessIsAShareOfTheRequestedTime)
         auto range = builder.window(test.firstSeconds, 0.0f, /*indexBase=*/99);
         EXPECT_EQ(test.expected, steadinessOf(*range, 0.5f, 20, 2.5f, -2.5f));
     }
+}
+
+TEST(RangeTest, SeveralCirclesAtOnceCountAsEachAlone)
+{
+    // The window starts after two invalid samples: its first two breaches are the raw samples, the others follow the
+    // curve round a circle of 2 mm.
+    RangeBuilder builder(200);
+    builder.circle(150, 300, 0.07).invalid(2).circle(200, 200, 0.04);
+    const std::vector<SteadinessCircle> circles{
+        {1.0f, 0.0f, 0.0f},  {2.5f, 0.3f, -0.2f}, {0.8f, 1.2f, 0.5f}, {4.0f, 0.0f, 0.0f},   {0.0f, 0.0f, 0.0f},
+        {3.0f, -1.0f, 1.0f}, {1.5f, 0.5f, 0.5f},  {2.0f, 2.0f, 0.0f}, {5.0f, -2.0f, -2.0f}, {2.5f, 0.3f, -0.2f}};
+    for (const LONG coefficient : {0, 12, 40}) {
+        SCOPED_TRACE(coefficient);
+        std::vector<float> alone;
+        for (const SteadinessCircle& circle : circles) {
+            alone.push_back(steadinessOf(*builder.window(-1.0f, 0.0f, 351), circle.radius, coefficient, circle.centreX,
+                                         circle.centreY));
+        }
+        // More circles than one pass counts, some of them asked before and kept.
+        auto range = builder.window(-1.0f, 0.0f, 351);
+        (void)steadinessOf(*range, circles[2].radius, coefficient, circles[2].centreX, circles[2].centreY);
+        std::vector<float> together(circles.size(), -1.0f);
+        EXPECT_HR(S_OK, range->steadiness(coefficient, circles, together));
+        EXPECT_EQ(alone, together);
+    }
+    auto range = builder.window(-1.0f, 0.0f, 351);
+    std::vector<float> percents(2, -1.0f);
+    EXPECT_HR(E_INVALIDARG, range->steadiness(0, circles, percents));
 }
 
 TEST(RangeTest, IndexedReadsStayInsideTheWindow)

@@ -11,8 +11,10 @@
 #include "platform/com/Variant.h"
 #include "platform/text/Ascii.h"
 #include "platform/text/Number.h"
+#include "talvodata/RangeSteadiness.h"
 
 #include <cmath>
+#include <span>
 
 namespace talvodesk {
 
@@ -46,15 +48,6 @@ float steadinessDiameter(IEventParams& event)
         return stored.get().fltVal;
     }
     return 0;
-}
-
-float steadiness(IRange* range, float radius, long f, float x, float y)
-{
-    float percent = 0;
-    if (range) {
-        (void)range->Steadiness(radius, f, x, y, &percent); // An empty range has no steadiness.
-    }
-    return percent;
 }
 
 /// The time of the shot since its aiming began; for the biathlon event since the aiming's shown shot before it.
@@ -105,7 +98,69 @@ void formatValues(CStatisticsRow& row, double time, const std::array<float, 6>& 
 
 } // namespace
 
-RowValues ReadRowValues(IAiming* aiming, IShot& shot, const RowContext& context)
+const RowReader::Radii& RowReader::radiiOf(LONG subTarget)
+{
+    for (const auto& [face, radii] : m_radii) {
+        if (face == subTarget) {
+            return radii;
+        }
+    }
+    IEventParams* event = m_context.event;
+    ComPtr<ITargetParams> target;
+    float calibre = 0;
+    if (event) {
+        (void)event->get_Target(subTarget, target.put());
+        (void)event->get_Caliber(&calibre);
+    }
+    float d10 = ringDiameter(target.get(), 10);
+    if (d10 == 0 && event) {
+        d10 = steadinessDiameter(*event);
+    }
+    const float d6 = ringDiameter(target.get(), 6);
+    const float d9 = ringDiameter(target.get(), 9);
+    Radii radii;
+    radii.r10 = calibre * 0.5F + d10 * 0.5F;
+    radii.r6 = d6 > 0 ? calibre * 0.5F + d6 * 0.5F : 0;
+    radii.r9 = d9 > 0 ? calibre * 0.5F + d9 * 0.5F : 0;
+    return m_radii.emplace_back(subTarget, radii).second;
+}
+
+void RowReader::readSteadiness(const ComPtr<IRange>& control, const Radii& radii, RowValues& values) const
+{
+    if (!control) {
+        return; // A shot without a trace has no steadiness.
+    }
+    // The shown columns' circles, in RowValues order: 10 and 10.5 about the centre, the others about the mean point.
+    const float r10p5 = radii.r10 * 0.5F;
+    const std::array<float, 6> shownRadii{radii.r6, radii.r9, radii.r10, r10p5, radii.r10, r10p5};
+    std::array<talvodata::SteadinessCircle, 6> circles;
+    std::array<std::size_t, 6> columns{};
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < shownRadii.size(); ++i) {
+        if (m_context.steadiness[i]) {
+            const bool aroundAap = i != 2 && i != 3;
+            circles[count] = {shownRadii[i], aroundAap ? values.aapX : 0, aroundAap ? values.aapY : 0};
+            columns[count++] = i;
+        }
+    }
+    std::array<float, 6> percents{};
+    const long f = m_context.fCoefficient;
+    if (const auto several = control.queryInterface<talvodata::IRangeSteadiness>()) {
+        // One pass over the control range for all of them. A range that cannot be read has no steadiness.
+        (void)several->steadiness(f, std::span(circles.data(), count), std::span(percents.data(), count));
+    } else {
+        for (std::size_t i = 0; i < count; ++i) {
+            const talvodata::SteadinessCircle& circle = circles[i];
+            // An empty range has no steadiness.
+            (void)control->Steadiness(circle.radius, f, circle.centreX, circle.centreY, &percents[i]);
+        }
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        values.steadiness[columns[i]] = percents[i];
+    }
+}
+
+RowValues RowReader::read(IAiming* aiming, IShot& shot)
 {
     RowValues values;
     ComPtr<IAimingAttr> attributes = attributesOf(aiming);
@@ -122,31 +177,15 @@ RowValues ReadRowValues(IAiming* aiming, IShot& shot, const RowContext& context)
         values.missed = VARIANT_TRUE;
         return values;
     }
-    ComPtr<ITargetParams> target;
-    float calibre = 0;
-    if (context.event) {
-        (void)context.event->get_Target(subTarget, target.put());
-        (void)context.event->get_Caliber(&calibre);
-    }
-    float d10 = ringDiameter(target.get(), 10);
-    if (d10 == 0 && context.event) {
-        d10 = steadinessDiameter(*context.event);
-    }
-    const float d6 = ringDiameter(target.get(), 6);
-    const float d9 = ringDiameter(target.get(), 9);
-    const float r10 = calibre * 0.5F + d10 * 0.5F;
-    const float r10p5 = r10 * 0.5F;
-    const float r6 = d6 > 0 ? calibre * 0.5F + d6 * 0.5F : 0;
-    const float r9 = d9 > 0 ? calibre * 0.5F + d9 * 0.5F : 0;
+    const Radii& radii = radiiOf(subTarget);
 
-    const float interval = context.controlInterval;
+    const float interval = m_context.controlInterval;
     ComPtr<IRange> control;
     ComPtr<IRange> last250;
     (void)shot.Range(-interval, 0, control.put()); // A shot without a trace has empty ranges: its values stay 0.
     (void)shot.Range(-0.25F, 0, last250.put());
 
-    (void)shot.get_BreachX(&values.breachX);
-    (void)shot.get_BreachY(&values.breachY);
+    (void)shot.Breach(&values.breachX, &values.breachY);
     (void)shot.get_Result(&values.result);
     (void)shot.get_AreaIndex(&values.areaIndex);
     float length = 0;
@@ -155,7 +194,7 @@ RowValues ReadRowValues(IAiming* aiming, IShot& shot, const RowContext& context)
         (void)control->get_AveragePointX(&values.aapX);
         (void)control->get_AveragePointY(&values.aapY);
         (void)control->get_Length(&length);
-        if (context.biathlon) {
+        if (m_context.biathlon) {
             float cx = 0;
             float cy = 0;
             (void)control->GetNearestArea(values.breachX, values.breachY, &values.nearestArea, &cx, &cy);
@@ -169,18 +208,8 @@ RowValues ReadRowValues(IAiming* aiming, IShot& shot, const RowContext& context)
     values.distance = std::sqrt(dx * dx + dy * dy);
     values.speed = interval > 0 ? length / interval : 0;
     values.speed250 = length250 * 4;
-    values.time = aimingTime(aiming, shot, attributes.get(), context);
-
-    const long f = context.fCoefficient;
-    // Each is a pass over the control range, and most lists show two of the six.
-    const std::array<float, 6> radii{r6, r9, r10, r10p5, r10, r10p5};
-    for (std::size_t i = 0; i < radii.size(); ++i) {
-        if (context.steadiness[i]) {
-            const bool aroundAap = i != 2 && i != 3;
-            values.steadiness[i] =
-                steadiness(control.get(), radii[i], f, aroundAap ? values.aapX : 0, aroundAap ? values.aapY : 0);
-        }
-    }
+    values.time = aimingTime(aiming, shot, attributes.get(), m_context);
+    readSteadiness(control, radii, values);
     return values;
 }
 

@@ -3,8 +3,11 @@
 #include "talvodesk/core/analysis/SeriesCells.h"
 
 #include <array>
+#include <utility>
+#include <vector>
 
 struct IEventParams;
+struct IRange;
 
 namespace talvodesk {
 
@@ -20,8 +23,30 @@ struct RowContext {
     std::array<bool, 6> steadiness{};
 };
 
-/// Reads the values of a row's shot through its ranges. A value that cannot be read stays 0.
-RowValues ReadRowValues(IAiming* aiming, IShot& shot, const RowContext& context);
+/// Reads the values of rows' shots through their ranges, all with one context: what is the same for every shot of a
+/// face, its rings' radii, is looked up once. A value that cannot be read stays 0. The caller keeps `context.event`
+/// alive while the reader lives. Thread rule: one thread.
+class RowReader {
+public:
+    explicit RowReader(const RowContext& context) : m_context(context) {}
+
+    const RowContext& context() const { return m_context; }
+    RowValues read(IAiming* aiming, IShot& shot);
+
+private:
+    /// The radii (millimetres, the calibre's half added) steadiness counts within on one face.
+    struct Radii {
+        float r6 = 0;
+        float r9 = 0;
+        float r10 = 0;
+    };
+
+    const Radii& radiiOf(LONG subTarget);
+    void readSteadiness(const platform::com::ComPtr<IRange>& control, const Radii& radii, RowValues& values) const;
+
+    RowContext m_context;
+    std::vector<std::pair<LONG, Radii>> m_radii;
+};
 
 /// Fills the cells of a shot row with its number and values: "Missed" and dashes for a missed shot, grey text for a
 /// sighting shot, red steadiness at exactly 100 %.

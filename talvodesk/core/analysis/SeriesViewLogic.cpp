@@ -427,6 +427,7 @@ void SeriesViewLogic::AppendShot(IAiming* aiming, IShot* shot, bool recomputeGro
         return;
     }
     const bool isBiathlon = biathlon();
+    RowReader reader(CurrentRowContext(event.get()));
     const int g = isMatch(attributesOf(shot).get()) ? kMatch : kSighting;
     CGroup& group = m_groups[static_cast<std::size_t>(g)];
     const int perSerie = shotsPerSerie();
@@ -443,7 +444,7 @@ void SeriesViewLogic::AppendShot(IAiming* aiming, IShot* shot, bool recomputeGro
                 break;
             }
             row.SetShot(aiming, shot);
-            ComputeRowValues(row, isBiathlon ? index + 1 : (n - 1) * perSerie + 1 + index);
+            ComputeRowValues(row, isBiathlon ? index + 1 : (n - 1) * perSerie + 1 + index, reader);
             AddAiming(last, aiming);
             placed = true;
         }
@@ -452,7 +453,7 @@ void SeriesViewLogic::AppendShot(IAiming* aiming, IShot* shot, bool recomputeGro
         CSerie& serie = CreateSerie(g, subTargetOf(aiming).value_or(1));
         AddAiming(serie, aiming);
         serie.rows[0].SetShot(aiming, shot);
-        ComputeRowValues(serie.rows[0], isBiathlon ? 1 : n * perSerie + 1);
+        ComputeRowValues(serie.rows[0], isBiathlon ? 1 : n * perSerie + 1, reader);
         for (std::size_t i = 1; i < serie.rows.size(); ++i) {
             serie.rows[i].SetShot(nullptr, nullptr);
         }
@@ -463,16 +464,11 @@ void SeriesViewLogic::AppendShot(IAiming* aiming, IShot* shot, bool recomputeGro
     Layout(true);
 }
 
-void SeriesViewLogic::ComputeRowValues(CStatisticsRow& row, int number)
+RowContext SeriesViewLogic::CurrentRowContext(IEventParams* event) const
 {
-    if (!row.shot) {
-        return;
-    }
-    ComPtr<IEventParams> event;
-    (void)document()->GetEvent(event); // Without one the values stay 0.
     const ShotListColumns& table = ShotListColumnTable();
     RowContext context;
-    context.event = event.get();
+    context.event = event;
     context.biathlon = biathlon();
     context.fCoefficient = document()->FCoefficient();
     context.controlInterval = document()->ControlInterval();
@@ -480,8 +476,16 @@ void SeriesViewLogic::ComputeRowValues(CStatisticsRow& row, int number)
     for (std::size_t i = 0; i < context.steadiness.size(); ++i) {
         context.steadiness[i] = table.shown(ColumnSteadiness6 + static_cast<int>(i));
     }
-    row.values = ReadRowValues(row.aiming.get(), *row.shot, context);
-    FormatShotRow(row, number, !row.values.match, &m_normal, context.biathlon, m_missed);
+    return context;
+}
+
+void SeriesViewLogic::ComputeRowValues(CStatisticsRow& row, int number, RowReader& reader)
+{
+    if (!row.shot) {
+        return;
+    }
+    row.values = reader.read(row.aiming.get(), *row.shot);
+    FormatShotRow(row, number, !row.values.match, &m_normal, reader.context().biathlon, m_missed);
 }
 
 void SeriesViewLogic::FillStatistics(bool recompute, bool sighting, bool match)
@@ -492,6 +496,9 @@ void SeriesViewLogic::FillStatistics(bool recompute, bool sighting, bool match)
     }
     const bool isBiathlon = biathlon();
     const int perSerie = shotsPerSerie();
+    ComPtr<IEventParams> event;
+    (void)document()->GetEvent(event); // Without one the values stay 0.
+    RowReader reader(CurrentRowContext(event.get()));
     std::u16string position;
     (void)document()->GetPositionText(position); // No position: no suffix.
     const std::u16string suffix = position.empty() ? std::u16string() : u" (" + position + u")";
@@ -514,7 +521,7 @@ void SeriesViewLogic::FillStatistics(bool recompute, bool sighting, bool match)
                     // Numbered by the event's serie length, as shots appended during a practice are.
                     const int number = isBiathlon ? static_cast<int>(index) + 1
                                                   : (serieNumber - 1) * perSerie + 1 + static_cast<int>(index);
-                    ComputeRowValues(row, number);
+                    ComputeRowValues(row, number, reader);
                 }
                 if (row.values.missed != VARIANT_TRUE) {
                     totals.add(row.values);

@@ -23,6 +23,8 @@ class Clock;
 namespace talvodesk {
 
 class COptions;
+class RowReader;
+struct RowContext;
 
 // String-table ids of the series view's texts: the twelve column headers, then the others.
 inline constexpr std::uint32_t kSeriesHeaderTexts = 62100;
@@ -161,7 +163,9 @@ private:
     void ZoomTargets(bool sighting, bool match);
     void EnsureSelectionVisible();
     bool ScrollIntoView(const platform::gfx::Rect& rect, bool force);
-    void ComputeRowValues(CStatisticsRow& row, int number);
+    /// What every row's values are read with now; `event` is the document's.
+    RowContext CurrentRowContext(IEventParams* event) const;
+    void ComputeRowValues(CStatisticsRow& row, int number, RowReader& reader);
     /// The zoom every target of a group was last given, for the windows made after.
     struct GroupZoom {
         std::optional<std::array<float, 4>> box;
