@@ -103,6 +103,7 @@ bool InfoViewLogic::documentValid() const
 
 void InfoViewLogic::PageLoaded()
 {
+    const PageElements::Batch batch(m_page);
     m_loaded = true;
     for (std::size_t i = 0; i < kInfoTitleIds.size(); ++i) {
         m_titles[i].clear();
@@ -122,19 +123,23 @@ void InfoViewLogic::OnUpdate(CView*, DocumentHint hint, const HintPayload& paylo
     }
     switch (hint) {
     case HintReset:
-    case HintShotParameters:
+    case HintShotParameters: {
+        const PageElements::Batch batch(m_page);
         ShowIntroOrInfo();
         ShowShooterName();
         ShowComments();
         FillOrDefer(true, true);
         break;
-    case HintLanguage:
+    }
+    case HintLanguage: {
         // The page comes back in the new language and is filled again, its value formats included.
+        const PageElements::Batch batch(m_page);
         m_loaded = false;
         m_refreshOnLoad = true;
         SetInfoPageTexts(m_page, [this](std::uint32_t id) { return m_module.LoadString(id); });
         PageLoaded();
         break;
+    }
     case HintModel:
         FillOrDefer(false, true);
         break;
@@ -212,6 +217,7 @@ bool InfoViewLogic::Fill(bool documentPart, bool modelPart)
 
 void InfoViewLogic::WritePage()
 {
+    const PageElements::Batch batch(m_page);
     InfoPageFormats formats;
     formats.millimetres = m_module.LoadString(kMillimetresFormat);
     formats.seconds = m_module.LoadString(kSecondsFormat);
@@ -298,6 +304,7 @@ void InfoViewLogic::ApplyBreachColors()
 
 void InfoViewLogic::ShowIntroOrInfo()
 {
+    const PageElements::Batch batch(m_page);
     const bool valid = documentValid();
     m_page.SetElementDisplay(u"idIntro", valid ? u"none" : u"block");
     m_page.SetElementDisplay(u"idAllInfo", valid ? u"block" : u"none");
