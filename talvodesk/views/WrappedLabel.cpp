@@ -1,8 +1,35 @@
 #include "talvodesk/views/WrappedLabel.h"
 
+#include <QEvent>
+#include <QResizeEvent>
+
 #include <algorithm>
 
 namespace talvodesk {
+
+namespace {
+
+/// The events for which QLabel reads its text's layout: painting and the input it hands to its text.
+bool usesTextLayout(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::Paint:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::KeyPress:
+    case QEvent::ContextMenu:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::Leave:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
 
 WrappedLabel::WrappedLabel(QWidget* parent) : QLabel(parent)
 {
@@ -24,6 +51,22 @@ int WrappedLabel::heightForWidth(int width) const
     m_next = (m_next + 1) % m_heights.size();
     measured = {width, QLabel::heightForWidth(width)};
     return measured.height;
+}
+
+bool WrappedLabel::event(QEvent* event)
+{
+    // QLabel lays its text out anew for the size it has after each resize, before it next measures as much as
+    // before it paints; the sizes a page passes through would each cost that.
+    if (event->type() == QEvent::Resize) {
+        m_resized = true;
+        return QFrame::event(event);
+    }
+    if (m_resized && usesTextLayout(event->type())) {
+        m_resized = false;
+        QResizeEvent resize(size(), size());
+        QLabel::event(&resize);
+    }
+    return QLabel::event(event);
 }
 
 void WrappedLabel::changeEvent(QEvent* event)

@@ -1,7 +1,9 @@
 #include "talvodesk/views/WrappedLabel.h"
 
 #include <QFont>
+#include <QImage>
 #include <QLabel>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +42,37 @@ TEST(WrappedLabelTest, RemembersHeightsOnlyUntilTheTextOrItsLookChanges)
                 EXPECT_EQ(remembering.heightForWidth(width), plain.heightForWidth(width))
                     << step.what << ", width " << width;
             }
+        }
+    }
+}
+
+// The text is laid out for the latest size before the label paints or takes a click, in either direction.
+TEST(WrappedLabelTest, PaintsAndSelectsAtItsLatestSizeAsAPlainLabelDoes)
+{
+    for (const Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+        SCOPED_TRACE(direction == Qt::LeftToRight ? "left to right" : "right to left");
+        WrappedLabel remembering(nullptr);
+        QLabel plain;
+        plain.setWordWrap(true);
+        for (QLabel* label : {static_cast<QLabel*>(&remembering), &plain}) {
+            label->setTextFormat(Qt::RichText);
+            label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            label->setLayoutDirection(direction);
+            label->setText(QStringLiteral("<b>Stability</b> of aiming over the control interval before each shot"));
+            label->resize(400, 40);
+            label->show();
+        }
+        for (const QSize size : {QSize(120, 90), QSize(260, 60), QSize(90, 140)}) {
+            SCOPED_TRACE(size.width());
+            const QPoint word(size.width() / 3, size.height() / 2);
+            for (QLabel* label : {static_cast<QLabel*>(&remembering), &plain}) {
+                label->resize(size);
+                (void)label->heightForWidth(size.width() + 40); // as a layout asks, between resize and use
+                QTest::mouseDClick(label, Qt::LeftButton, {}, word);
+            }
+            EXPECT_FALSE(plain.selectedText().isEmpty());
+            EXPECT_EQ(plain.selectedText(), remembering.selectedText());
+            EXPECT_EQ(plain.grab().toImage(), remembering.grab().toImage());
         }
     }
 }
