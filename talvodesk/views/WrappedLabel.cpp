@@ -40,7 +40,10 @@ int WrappedLabel::heightForWidth(int width) const
 {
     if (text() != m_text) {
         m_text = text();
-        m_heights.fill({});
+        forgetHeights();
+    }
+    if (m_unwrapped.width >= 0 && width >= m_unwrapped.width) {
+        return m_unwrapped.height;
     }
     const auto known = std::find_if(m_heights.begin(), m_heights.end(),
                                     [width](const Height& height) { return height.width == width; });
@@ -50,7 +53,19 @@ int WrappedLabel::heightForWidth(int width) const
     Height& measured = m_heights[m_next];
     m_next = (m_next + 1) % m_heights.size();
     measured = {width, QLabel::heightForWidth(width)};
+    // The label's minimum height is that of its text with no line wrapped, as every wrap adds a line: a width giving
+    // it wraps nothing, and neither does any wider one. Asked before the label is polished, the hint would polish it.
+    if (testAttribute(Qt::WA_WState_Polished) && measured.height == minimumSizeHint().height() &&
+        (m_unwrapped.width < 0 || width < m_unwrapped.width)) {
+        m_unwrapped = measured;
+    }
     return measured.height;
+}
+
+void WrappedLabel::forgetHeights() const
+{
+    m_heights.fill({});
+    m_unwrapped = {};
 }
 
 bool WrappedLabel::event(QEvent* event)
@@ -72,7 +87,7 @@ bool WrappedLabel::event(QEvent* event)
 void WrappedLabel::changeEvent(QEvent* event)
 {
     // A font, style or direction lays the text out anew.
-    m_heights.fill({});
+    forgetHeights();
     QLabel::changeEvent(event);
 }
 

@@ -8,9 +8,10 @@
 
 namespace talvodesk {
 
-/// A word-wrapped label that remembers its height at the last few widths it was asked for, and lays its text out
-/// for a new size only once it paints or takes input. Qt lays a wrapped text out afresh on every ask and after
-/// every resize, and a page of them passes through several sizes before it first shows.
+/// A word-wrapped label that remembers its height at the last few widths it was asked for and from which width its
+/// text no longer wraps, and lays its text out for a new size only once it paints or takes input. Qt lays a wrapped
+/// text out afresh on every ask and after every resize, and a page of them passes through several sizes before it
+/// first shows.
 class WrappedLabel final : public QLabel {
 public:
     explicit WrappedLabel(QWidget* parent);
@@ -27,10 +28,14 @@ private:
         int height = 0;
     };
 
+    void forgetHeights() const;
+
     /// The text the heights are for: setText() tells a label nothing it could follow.
     mutable QString m_text;
-    mutable std::array<Height, 4> m_heights{};
+    mutable std::array<Height, 8> m_heights{};
     mutable std::size_t m_next = 0;
+    /// The narrowest width known to hold the text unwrapped: any wider one does too, at the same height.
+    mutable Height m_unwrapped;
     /// A resize QLabel has not been told of yet.
     bool m_resized = false;
 };
