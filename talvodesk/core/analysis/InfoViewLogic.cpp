@@ -15,8 +15,8 @@
 #include "platform/com/ObjectIdentity.h"
 #include "platform/time/Clock.h"
 
-#include <unordered_map>
-#include <unordered_set>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace talvodesk {
@@ -58,7 +58,9 @@ std::vector<ComPtr<IAiming>> aimingsOfShots(CTalvoData& data, bool model)
         FAILED(shots->get_Count(&shotCount)) || FAILED(aimings->get_Count(&aimingCount))) {
         return {};
     }
-    std::unordered_map<IUnknown*, ComPtr<IAiming>> aimingOf;
+    // Each held shot beside the index of its aiming, sorted to be looked up; a shot in two aimings takes the first.
+    std::vector<ComPtr<IAiming>> held;
+    std::vector<std::pair<IUnknown*, std::size_t>> owners;
     for (LONG a = 1; a <= aimingCount; ++a) {
         ComPtr<IAiming> aiming;
         LONG count = 0;
@@ -68,20 +70,24 @@ std::vector<ComPtr<IAiming>> aimingsOfShots(CTalvoData& data, bool model)
         for (LONG k = 1; k <= count; ++k) {
             ComPtr<IShot> shot;
             if (SUCCEEDED(aiming->get_Shot(k, shot.put()))) {
-                aimingOf.emplace(platform::com::identityOf(shot.get()), aiming);
+                owners.emplace_back(platform::com::identityOf(shot.get()), held.size());
             }
         }
+        held.push_back(std::move(aiming));
     }
+    std::sort(owners.begin(), owners.end());
     std::vector<ComPtr<IAiming>> found;
-    std::unordered_set<IAiming*> added;
+    std::vector<bool> added(held.size());
     for (LONG i = 1; i <= shotCount; ++i) {
         ComPtr<IShot> shot;
         if (FAILED(shots->get_Item(i, shot.put()))) {
             continue;
         }
-        const auto held = aimingOf.find(platform::com::identityOf(shot.get()));
-        if (held != aimingOf.end() && added.insert(held->second.get()).second) {
-            found.push_back(held->second);
+        IUnknown* identity = platform::com::identityOf(shot.get());
+        const auto owner = std::lower_bound(owners.begin(), owners.end(), std::make_pair(identity, std::size_t{0}));
+        if (owner != owners.end() && owner->first == identity && !added[owner->second]) {
+            added[owner->second] = true;
+            found.push_back(held[owner->second]);
         }
     }
     return found;
