@@ -42,6 +42,14 @@ int WrappedLabel::heightForWidth(int width) const
         m_text = text();
         forgetHeights();
     }
+    // Asked before the label is polished, the hints would polish it.
+    if (m_unwrapped.width < 0 && testAttribute(Qt::WA_WState_Polished)) {
+        // The minimum height is that of the text with no line wrapped, as every wrap adds a line; a size hint of
+        // that height has the text unwrapped at its width, and so at any wider one.
+        const QSize hint = sizeHint();
+        const int unwrapped = minimumSizeHint().height();
+        m_unwrapped = {hint.height() == unwrapped ? hint.width() : QWIDGETSIZE_MAX, unwrapped};
+    }
     if (m_unwrapped.width >= 0 && width >= m_unwrapped.width) {
         return m_unwrapped.height;
     }
@@ -53,11 +61,9 @@ int WrappedLabel::heightForWidth(int width) const
     Height& measured = m_heights[m_next];
     m_next = (m_next + 1) % m_heights.size();
     measured = {width, QLabel::heightForWidth(width)};
-    // The label's minimum height is that of its text with no line wrapped, as every wrap adds a line: a width giving
-    // it wraps nothing, and neither does any wider one. Asked before the label is polished, the hint would polish it.
-    if (testAttribute(Qt::WA_WState_Polished) && measured.height == minimumSizeHint().height() &&
-        (m_unwrapped.width < 0 || width < m_unwrapped.width)) {
-        m_unwrapped = measured;
+    // So narrow and still unwrapped: so is every width from here.
+    if (measured.height == m_unwrapped.height && width < m_unwrapped.width) {
+        m_unwrapped.width = width;
     }
     return measured.height;
 }

@@ -34,7 +34,8 @@ private:
     mutable QString m_text;
     mutable std::array<Height, 8> m_heights{};
     mutable std::size_t m_next = 0;
-    /// The narrowest width known to hold the text unwrapped: any wider one does too, at the same height.
+    /// The height of the text with no line wrapped, and the narrowest width known to hold it so: any wider one does
+    /// too. No width until the label is polished.
     mutable Height m_unwrapped;
     /// A resize QLabel has not been told of yet.
     bool m_resized = false;
