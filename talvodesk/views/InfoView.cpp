@@ -129,7 +129,7 @@ CInfoView::CInfoView(Services services, QWidget* parent)
     m_wake.setSingleShot(true);
     connect(&m_wake, &QTimer::timeout, this, [this] { m_logic.OnWake(); });
 
-    m_widgets.attach(m_logic.page());
+    m_widgets.attach(m_logic.page(), *page);
     m_logic.PageLoaded();
 }
 

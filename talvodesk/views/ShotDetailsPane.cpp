@@ -55,7 +55,7 @@ CShotDetailsPane::CShotDetailsPane(const ChartServices& services, QWidget* paren
             m_widgets.bind(line, id + u"Row");
         }
     }
-    m_widgets.attach(m_page);
+    m_widgets.attach(m_page, *this);
     Reload();
 }
 

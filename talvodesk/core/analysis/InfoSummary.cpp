@@ -111,8 +111,7 @@ std::optional<SideReading> readSide(CTalvoData& data, bool model, IEventParams& 
         }
         if (!read.missed) {
             (void)shot->get_Result(&read.result);
-            (void)shot->get_BreachX(&read.breachX);
-            (void)shot->get_BreachY(&read.breachY);
+            (void)shot->Breach(&read.breachX, &read.breachY);
             ComPtr<IRange> range;
             if (SUCCEEDED(shot->Range(-controlInterval, 0, range.put())) && range) {
                 (void)range->get_AveragePointX(&read.averageX);

@@ -15,8 +15,8 @@
 #include "platform/com/ObjectIdentity.h"
 #include "platform/time/Clock.h"
 
-#include <unordered_map>
-#include <unordered_set>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace talvodesk {
@@ -58,7 +58,9 @@ std::vector<ComPtr<IAiming>> aimingsOfShots(CTalvoData& data, bool model)
         FAILED(shots->get_Count(&shotCount)) || FAILED(aimings->get_Count(&aimingCount))) {
         return {};
     }
-    std::unordered_map<IUnknown*, ComPtr<IAiming>> aimingOf;
+    // Each held shot beside the index of its aiming, sorted to be looked up; a shot in two aimings takes the first.
+    std::vector<ComPtr<IAiming>> held;
+    std::vector<std::pair<IUnknown*, std::size_t>> owners;
     for (LONG a = 1; a <= aimingCount; ++a) {
         ComPtr<IAiming> aiming;
         LONG count = 0;
@@ -68,20 +70,24 @@ std::vector<ComPtr<IAiming>> aimingsOfShots(CTalvoData& data, bool model)
         for (LONG k = 1; k <= count; ++k) {
             ComPtr<IShot> shot;
             if (SUCCEEDED(aiming->get_Shot(k, shot.put()))) {
-                aimingOf.emplace(platform::com::identityOf(shot.get()), aiming);
+                owners.emplace_back(platform::com::identityOf(shot.get()), held.size());
             }
         }
+        held.push_back(std::move(aiming));
     }
+    std::sort(owners.begin(), owners.end());
     std::vector<ComPtr<IAiming>> found;
-    std::unordered_set<IAiming*> added;
+    std::vector<bool> added(held.size());
     for (LONG i = 1; i <= shotCount; ++i) {
         ComPtr<IShot> shot;
         if (FAILED(shots->get_Item(i, shot.put()))) {
             continue;
         }
-        const auto held = aimingOf.find(platform::com::identityOf(shot.get()));
-        if (held != aimingOf.end() && added.insert(held->second.get()).second) {
-            found.push_back(held->second);
+        IUnknown* identity = platform::com::identityOf(shot.get());
+        const auto owner = std::lower_bound(owners.begin(), owners.end(), std::make_pair(identity, std::size_t{0}));
+        if (owner != owners.end() && owner->first == identity && !added[owner->second]) {
+            added[owner->second] = true;
+            found.push_back(held[owner->second]);
         }
     }
     return found;
@@ -103,6 +109,7 @@ bool InfoViewLogic::documentValid() const
 
 void InfoViewLogic::PageLoaded()
 {
+    const PageElements::Batch batch(m_page);
     m_loaded = true;
     for (std::size_t i = 0; i < kInfoTitleIds.size(); ++i) {
         m_titles[i].clear();
@@ -122,19 +129,23 @@ void InfoViewLogic::OnUpdate(CView*, DocumentHint hint, const HintPayload& paylo
     }
     switch (hint) {
     case HintReset:
-    case HintShotParameters:
+    case HintShotParameters: {
+        const PageElements::Batch batch(m_page);
         ShowIntroOrInfo();
         ShowShooterName();
         ShowComments();
         FillOrDefer(true, true);
         break;
-    case HintLanguage:
+    }
+    case HintLanguage: {
         // The page comes back in the new language and is filled again, its value formats included.
+        const PageElements::Batch batch(m_page);
         m_loaded = false;
         m_refreshOnLoad = true;
         SetInfoPageTexts(m_page, [this](std::uint32_t id) { return m_module.LoadString(id); });
         PageLoaded();
         break;
+    }
     case HintModel:
         FillOrDefer(false, true);
         break;
@@ -212,6 +223,7 @@ bool InfoViewLogic::Fill(bool documentPart, bool modelPart)
 
 void InfoViewLogic::WritePage()
 {
+    const PageElements::Batch batch(m_page);
     InfoPageFormats formats;
     formats.millimetres = m_module.LoadString(kMillimetresFormat);
     formats.seconds = m_module.LoadString(kSecondsFormat);
@@ -298,6 +310,7 @@ void InfoViewLogic::ApplyBreachColors()
 
 void InfoViewLogic::ShowIntroOrInfo()
 {
+    const PageElements::Batch batch(m_page);
     const bool valid = documentValid();
     m_page.SetElementDisplay(u"idIntro", valid ? u"none" : u"block");
     m_page.SetElementDisplay(u"idAllInfo", valid ? u"block" : u"none");

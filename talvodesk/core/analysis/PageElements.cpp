@@ -18,6 +18,20 @@ constexpr std::array<std::pair<std::u16string_view, char16_t>, 5> kEntities = {{
 
 } // namespace
 
+PageElements::Batch::Batch(PageElements& page) : m_page(page)
+{
+    if (m_page.m_batches++ == 0 && m_page.m_observer) {
+        m_page.m_observer->changesBegin();
+    }
+}
+
+PageElements::Batch::~Batch()
+{
+    if (--m_page.m_batches == 0 && m_page.m_observer) {
+        m_page.m_observer->changesEnd();
+    }
+}
+
 void PageElements::add(const std::u16string& id, std::u16string_view display, std::u16string_view html)
 {
     Element& element = m_elements[id];

@@ -23,13 +23,29 @@ public:
         platform::com::ComPtr<ITarget> target;
     };
 
-    /// Told of every change after it is made.
+    /// Told of every change after it is made, and of the batches that frame them.
     class Observer {
     public:
         virtual void elementChanged(const std::u16string& id, const Element& element) = 0;
+        /// A batch of changes begins: work each change would repeat may wait for its end.
+        virtual void changesBegin() {}
+        virtual void changesEnd() {}
 
     protected:
         ~Observer() = default;
+    };
+
+    /// Frames the changes made while it lives as one batch for the observer. Batches nest; the observer hears of
+    /// the outermost only.
+    class Batch {
+    public:
+        explicit Batch(PageElements& page);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        PageElements& m_page;
     };
 
     /// Adds an element, or resets one of that id.
@@ -59,6 +75,7 @@ private:
 
     std::map<std::u16string, Element, std::less<>> m_elements;
     Observer* m_observer = nullptr;
+    int m_batches = 0;
 };
 
 /// Text made safe to stand in HTML: "&", "<", ">" and '"' as entities, so a shooter's text shows as typed.

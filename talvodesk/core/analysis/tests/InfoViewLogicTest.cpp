@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <set>
 #include <vector>
@@ -355,6 +356,60 @@ TEST_F(InfoViewLogicTest, AnEditIsReportedWholeOnceTheDelayAfterEachKeyRelease)
     Bstr comments;
     EXPECT_TRUE(data.GetComments(comments));
     EXPECT_EQ(u"line one\nline two ", comments.view());
+}
+
+// Each batch lets the page's window lay itself out once instead of at every change.
+TEST_F(InfoViewLogicTest, EveryUpdateWritesThePageInOneBatch)
+{
+    struct Recorder final : PageElements::Observer {
+        void elementChanged(const std::u16string&, const PageElements::Element&) override
+        {
+            ++(inBatch ? inside : outside);
+        }
+        void changesBegin() override
+        {
+            inBatch = true;
+            ++batches;
+        }
+        void changesEnd() override { inBatch = false; }
+        bool inBatch = false;
+        int batches = 0;
+        int inside = 0;
+        int outside = 0;
+    };
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } steps[] = {
+        {"open",
+         [&] {
+             open("AR10", {{10, 0, 0}, {20, 300, 0}});
+         }},
+        {"model",
+         [&] {
+             ASSERT_TRUE(
+                 data.OpenModel(writeDocument(folder() / "model.talvo", "AR10", {{10, 0, 0}, {20, 0, 0}}).get()));
+         }},
+        {"a shot",
+         [&] {
+             ComPtr<IAiming> aiming = talvodata::testsupport::AimingBuilder("AR10").samples(300).shot().build();
+             ComPtr<IShot> shot;
+             ASSERT_EQ(S_OK, aiming->get_Shot(1, shot.put()));
+             ASSERT_TRUE(data.AddShot(shot.get(), aiming.get()));
+             data.UpdateAllViews(nullptr, HintConcludeAiming, AimingHint{aiming.get()});
+         }},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        Recorder recorder;
+        logic.page().setObserver(&recorder);
+        step.act();
+        logic.page().setObserver(nullptr);
+        EXPECT_EQ(1, recorder.batches);
+        EXPECT_GT(recorder.inside, 0);
+        EXPECT_EQ(0, recorder.outside);
+        EXPECT_FALSE(recorder.inBatch);
+    }
 }
 
 TEST_F(InfoViewLogicTest, AHiddenViewFillsItsPendingPartsOnceWhenShown)
