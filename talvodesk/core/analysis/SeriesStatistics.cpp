@@ -98,7 +98,7 @@ void formatValues(CStatisticsRow& row, double time, const std::array<float, 6>& 
 
 } // namespace
 
-const RowReader::Radii& RowReader::radiiOf(LONG subTarget)
+RowReader::Radii RowReader::radiiOf(LONG subTarget)
 {
     for (const auto& [face, radii] : m_radii) {
         if (face == subTarget) {
@@ -177,7 +177,7 @@ RowValues RowReader::read(IAiming* aiming, IShot& shot)
         values.missed = VARIANT_TRUE;
         return values;
     }
-    const Radii& radii = radiiOf(subTarget);
+    const Radii radii = radiiOf(subTarget);
 
     const float interval = m_context.controlInterval;
     ComPtr<IRange> control;

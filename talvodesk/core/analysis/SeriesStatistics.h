@@ -41,7 +41,7 @@ private:
         float r10 = 0;
     };
 
-    const Radii& radiiOf(LONG subTarget);
+    Radii radiiOf(LONG subTarget);
     void readSteadiness(const platform::com::ComPtr<IRange>& control, const Radii& radii, RowValues& values) const;
 
     RowContext m_context;
